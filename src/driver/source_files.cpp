@@ -1,0 +1,152 @@
+// Recording source files: each name once, each full path once, the whole file read into the main
+// arena. Also the scan-only mode, which runs the scanner over every file and nothing else.
+#include "driver/source_files.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "support/arena.h"
+#include "support/diagnostics.h"
+#include "support/file_io.h"
+#include "support/global.h"
+#include "support/multibyte_strings.h"
+#include "syntax/compilation_unit.h"
+#include "syntax/scanner.h"
+
+namespace {
+
+// The last record, for appending; only meaningful while global.sources is not empty.
+SourceFile* lastSource;
+
+bool isJavaSuffix(const char* suffix) {
+  // ".java" or ".jav", each of the letters in either case.
+  size_t length = std::strlen(suffix);
+  if (length != 4 && length != 5) return false;
+  static const char letters[] = "java";
+  for (size_t i = 1; i < length; i++) {
+    char c = suffix[i];
+    if (c != letters[i - 1] && c != letters[i - 1] - 'a' + 'A') return false;
+  }
+  return true;
+}
+
+// The file's bytes and a zero byte in the main arena; -1 in *size when it cannot be read whole.
+char* readContent(FileHandle* file, int64_t* size) {
+  *size = seekFile(file, 0, SEEK_END);
+  if (*size < 0 || seekFile(file, 0, SEEK_SET) != 0 || *size > INT32_MAX - 16) {
+    *size = -1;
+    return nullptr;
+  }
+  char* content = static_cast<char*>(arenaAlloc(&global.mainArena, *size + 1));
+  if (*size > 0 && readFile(content, 1, *size, file) != *size) *size = -1;
+  return content;
+}
+
+char* copyText(const char* text, int32_t length) {
+  char* copy = static_cast<char*>(arenaAlloc(&global.mainArena, length + 1));
+  std::memcpy(copy, text, length);
+  return copy;
+}
+
+}  // namespace
+
+SourceFile* findSourceByName(const char* name, int32_t length) {
+  for (SourceFile* file = global.sources; file != nullptr; file = file->next)
+    if (file->nameLength == length && std::memcmp(file->name, name, length) == 0) return file;
+  return nullptr;
+}
+
+SourceFile* findSourceByFullPath(const char* path, int32_t length) {
+  for (SourceFile* file = global.sources; file != nullptr; file = file->next)
+    if (file->fullPathLength == length && std::memcmp(file->fullPath, path, length) == 0) return file;
+  return nullptr;
+}
+
+SourceFile* findSourceFile(const char* name) {
+  SourceFile* file = findSourceByName(name, static_cast<int32_t>(std::strlen(name)));
+  if (file != nullptr) return file;
+  const char* path = fullPath(name);
+  return path != nullptr ? findSourceByFullPath(path, static_cast<int32_t>(std::strlen(path))) : nullptr;
+}
+
+SourceFile* addSourceFile(const char* name) {
+  if (name == nullptr || name[0] == '\0') return nullptr;
+  int32_t nameLength = static_cast<int32_t>(std::strlen(name));
+  if (findSourceByName(name, nameLength) != nullptr) return nullptr;
+  const char* resolved = fullPath(name);
+  if (resolved == nullptr) {
+    errorAt(0, 0, "cannot.open.source", name);
+    return nullptr;
+  }
+  char path[FULL_PATH_SIZE];
+  std::strcpy(path, resolved);
+  int32_t pathLength = static_cast<int32_t>(std::strlen(path));
+  if (findSourceByFullPath(path, pathLength) != nullptr) return nullptr;
+
+  const char* suffix = findLastCharacter(name, '.');
+  if (suffix == nullptr || std::strlen(suffix) > 5 || !isJavaSuffix(suffix))
+    fatalError(nullptr, 0, 0, "filename.suffix", name);
+
+  FileHandle* handle = openFile(name, "rb");
+  if (handle == nullptr) {
+    errorAt(0, 0, "cannot.open.source", name);
+    return nullptr;
+  }
+  int64_t size = 0;
+  char* content = readContent(handle, &size);
+  closeFile(handle);
+  if (size < 0) {
+    errorAt(0, 0, "cannot.read.source", name);
+    return nullptr;
+  }
+
+  auto* file = static_cast<SourceFile*>(arenaAlloc(&global.mainArena, sizeof(SourceFile)));
+  file->name = copyText(name, nameLength);
+  file->nameLength = nameLength;
+  file->fullPath = copyText(path, pathLength);
+  file->fullPathLength = pathLength;
+  file->content = content;
+  file->contentLength = static_cast<int32_t>(size);
+  file->flags &= ~SOURCE_HAS_ERRORS;
+  if (global.sources == nullptr)
+    global.sources = file;
+  else
+    lastSource->next = file;
+  lastSource = file;
+  return file;
+}
+
+void parseAllFiles() {
+  for (SourceFile* file = global.sources; file != nullptr; file = file->next) parseCompilationUnit(file);
+}
+
+void scanOnlyFiles() {
+  for (SourceFile* file = global.sources; file != nullptr; file = file->next) {
+    global.current = file;
+    setScanSource(file->content, file->contentLength, 0, 1, 0);
+    int32_t kind;
+    do {
+      kind = scanToken();
+      if (global.echoTokens) echoToken(currentToken());
+    } while (kind != T_EOF);
+  }
+}
+
+void echoToken(const Token* token) {
+  static int32_t outputLine = 1;
+  static int32_t outputPosition = 0;
+  const ScannerState* scanner = scannerState();
+  const char* text = scanner->text;
+  while (outputLine < token->line) {
+    std::putchar('\n');
+    outputLine++;
+    outputPosition = scanner->lineStart;
+  }
+  for (int32_t i = outputPosition; i < token->start; i++) std::putchar(text[i] == '\t' ? '\t' : ' ');
+  std::printf("%.*s", scanner->position - token->start, text + token->start);
+  outputPosition = scanner->position;
+  if (token->kind == T_EOF) {
+    outputLine = 1;
+    outputPosition = 0;
+  }
+}

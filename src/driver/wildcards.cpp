@@ -1,0 +1,65 @@
+// Wildcard arguments expand to the matching names behind the directory prefix as typed; a
+// pattern that matches nothing stays as it is and later fails as an ordinary name.
+#include "driver/wildcards.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "driver/compile_driver.h"
+#include "platform/wildcard_match.h"
+#include "support/fatal_stops.h"
+#include "support/multibyte_strings.h"
+
+void* xrealloc(void* block, size_t size) {
+  void* grown = std::realloc(block, size);
+  if (grown == nullptr) outOfMemory();
+  return grown;
+}
+
+namespace {
+
+struct ArgumentList {
+  char** slots;
+  int count;
+};
+
+void append(ArgumentList* list, const char* text, size_t length) {
+  list->slots = static_cast<char**>(xrealloc(list->slots, sizeof(char*) * (list->count + 2)));
+  char* copy = static_cast<char*>(std::malloc(length + 1));
+  if (copy == nullptr) outOfMemory();
+  std::memcpy(copy, text, length);
+  copy[length] = '\0';
+  list->slots[list->count++] = copy;
+  list->slots[list->count] = nullptr;
+}
+
+}  // namespace
+
+void expandWildcards(int* count, char*** arguments) {
+  ArgumentList list{static_cast<char**>(xrealloc(nullptr, sizeof(char*) * (*count + 32))), 0};
+  list.slots[0] = nullptr;
+  for (int i = 0; i < *count; i++) {
+    const char* argument = (*arguments)[i];
+    if (argument == nullptr) continue;  // an empty string from the in-process caller
+    size_t length = std::strlen(argument);
+    if (argument[0] == '-' || length > 260 || !hasWildcard(argument)) {
+      append(&list, argument, length);
+      continue;
+    }
+    const char* separator = lastPathSeparator(argument);
+    std::string prefix(argument, separator != nullptr ? separator + 1 - argument : 0);
+    std::vector<std::string> matches = findMatchingFiles(argument);
+    if (matches.empty()) {
+      append(&list, argument, length);
+      continue;
+    }
+    for (const std::string& match : matches) {
+      std::string name = prefix + match;
+      append(&list, name.c_str(), name.size());
+    }
+  }
+  freeArgv(*count, *arguments);
+  *count = list.count;
+  *arguments = list.slots;
+}

@@ -1,0 +1,38 @@
+// Memory arenas: zero-filled blocks from which compiler records are carved and never freed singly,
+// plus the growable work buffers and the pair that opens and closes the memory of one compile.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+struct Arena {
+  void* retired;   // most recently retired block; each block's first word links the one before
+  char* block;     // current block
+  int32_t free;    // bytes still free at the end of the current block
+  int32_t taken;   // bytes of all blocks held, headers included
+  int32_t peak;    // largest `taken` seen at a reset
+};
+
+constexpr int32_t ARENA_BLOCK_SIZE = 16384;
+// A block begins with its link word; what follows is handed out.
+constexpr int32_t ARENA_HEADER_SIZE = 8;
+// Requests above this that do not fit in the current block get a block of their own.
+constexpr int32_t ARENA_LARGE_REQUEST = 8184;
+
+void initArena(Arena* arena);
+void newArenaBlock(Arena* arena);
+void* arenaAlloc(Arena* arena, size_t n);
+void resetArena(Arena* arena);
+void releaseArena(Arena* arena);
+
+// Allocates n zeroed bytes from the arena that node, type and scope constructors use.
+void* currentAlloc(size_t n);
+// Copies a C string into the main arena.
+char* mainArenaCopy(const char* text);
+
+void growScratchBuffer(int32_t n);
+void growCharBuffer(int32_t n);
+void growClassFileBuffer(int32_t n);
+
+void initMemory();
+void releaseMemory();

@@ -1,0 +1,224 @@
+// Conversions between UTF-16 and the host's multibyte text. Characters decode one at a time with
+// mbrtowc under the locale's codeset; the plain C locale reads bytes as ISO-8859-1; characters
+// beyond the 16-bit range become surrogate pairs, made and joined here.
+#include <langinfo.h>
+
+#include <cctype>
+#include <climits>
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <cwchar>
+
+#include "support/diagnostics.h"
+#include "support/encodings.h"
+#include "support/global.h"
+#include "support/multibyte_strings.h"
+#include "syntax/scanner.h"
+
+namespace {
+
+enum Codeset { CODESET_UNKNOWN, CODESET_UTF8, CODESET_LATIN1, CODESET_OTHER };
+
+Codeset codeset() {
+  const char* name = nl_langinfo(CODESET);
+  if (name == nullptr) return CODESET_LATIN1;
+  if (std::strcmp(name, "UTF-8") == 0) return CODESET_UTF8;
+  if (std::strcmp(name, "ANSI_X3.4-1968") == 0 || std::strcmp(name, "ASCII") == 0) return CODESET_LATIN1;
+  return CODESET_OTHER;
+}
+
+int32_t currentLine() {
+  return currentToken()->line;
+}
+
+}  // namespace
+
+bool codesetIsUtf8() {
+  return codeset() == CODESET_UTF8;
+}
+
+void setEncodings(const char* first, const char* second) {
+  if (first == nullptr) first = defaultEncoding();
+  if (second == nullptr) second = first;
+  global.defaultEncoding = first;
+  if (!stringsEqual(first, second)) errorInFile(nullptr, 0, 0, "encoding.limit", second, first);
+}
+
+void resetEncodings() {
+  global.defaultEncoding = nullptr;
+  global.sourceEncoding = nullptr;
+}
+
+int32_t decodeNativeCharacter(const char* p, int32_t available, char16_t units[2], int32_t* unitCount) {
+  unsigned char byte = static_cast<unsigned char>(*p);
+  *unitCount = 1;
+  if (byte == 0) return 0;
+  if (byte < 0x80) {
+    units[0] = byte;
+    return 1;
+  }
+  Codeset kind = codeset();
+  if (kind == CODESET_LATIN1) {
+    units[0] = byte;
+    return 1;
+  }
+  std::mbstate_t state{};
+  wchar_t wide;
+  size_t n = std::mbrtowc(&wide, p, available, &state);
+  if (n == 0) return 0;
+  if (n == static_cast<size_t>(-1) || n == static_cast<size_t>(-2)) return -1;
+  uint32_t value = static_cast<uint32_t>(wide);
+  if (value > 0x10FFFF) return -1;
+  if (value >= 0x10000) {
+    value -= 0x10000;
+    units[0] = static_cast<char16_t>(0xD800 + (value >> 10));
+    units[1] = static_cast<char16_t>(0xDC00 + (value & 0x3FF));
+    *unitCount = 2;
+  } else {
+    units[0] = static_cast<char16_t>(value);
+  }
+  return static_cast<int32_t>(n);
+}
+
+int32_t unicodeToEscapedAscii(const char16_t* source, int32_t n, char* destination, int32_t size) {
+  int32_t length = 0;
+  if (size < 1) return -1;
+  destination[0] = '\0';
+  for (int32_t i = 0; i < n; i++) {
+    char16_t c = source[i];
+    // Room is always kept for the terminator.
+    if (c >= 1 && c <= 127) {
+      if (length + 1 >= size) return -1;
+      destination[length++] = static_cast<char>(c);
+    } else {
+      if (length + 6 >= size) return -1;
+      std::snprintf(destination + length, 7, "\\u%04x", static_cast<unsigned>(c));
+      length += 6;
+    }
+    destination[length] = '\0';
+  }
+  return length;
+}
+
+int32_t unicodeToNative(const char16_t* source, int32_t n, char* destination, int32_t size) {
+  Codeset kind = codeset();
+  int32_t length = 0;
+  bool failed = false;
+  std::mbstate_t state{};
+  for (int32_t i = 0; i < n && !failed; i++) {
+    uint32_t value = source[i];
+    if (value >= 0xD800 && value <= 0xDBFF && i + 1 < n && source[i + 1] >= 0xDC00 && source[i + 1] <= 0xDFFF) {
+      value = 0x10000 + ((value - 0xD800) << 10) + (source[i + 1] - 0xDC00);
+      i++;
+    }
+    char bytes[MB_LEN_MAX];
+    size_t count;
+    if (kind == CODESET_LATIN1) {
+      if (value > 0xFF) {
+        failed = true;
+        break;
+      }
+      bytes[0] = static_cast<char>(value);
+      count = 1;
+    } else {
+      count = std::wcrtomb(bytes, static_cast<wchar_t>(value), &state);
+      if (count == static_cast<size_t>(-1)) {
+        failed = true;
+        break;
+      }
+    }
+    if (length + static_cast<int32_t>(count) >= size) {
+      failed = true;
+      break;
+    }
+    std::memcpy(destination + length, bytes, count);
+    length += static_cast<int32_t>(count);
+  }
+  if (!failed) {
+    destination[length] = '\0';
+    return length;
+  }
+  int32_t escaped = unicodeToEscapedAscii(source, n, destination, size);
+  warningAt(global.current, currentLine(), 0, "warn.wcstombs.error", destination);
+  if (escaped < 0) return -1;
+  destination[0] = '\0';
+  return 0;
+}
+
+int32_t escapeNonPrintable(const char* source, int32_t n, char* destination, int32_t size) {
+  int32_t length = 0;
+  if (size < 1) return -1;
+  for (int32_t i = 0; i < n; i++) {
+    unsigned char c = static_cast<unsigned char>(source[i]);
+    if (c < 128 && (std::isgraph(c) || std::isblank(c)) && !std::iscntrl(c)) {
+      if (length + 1 >= size) return -1;
+      destination[length++] = static_cast<char>(c);
+    } else {
+      if (length + 4 >= size) return -1;
+      std::snprintf(destination + length, 5, "\\x%02x", c);
+      length += 4;
+    }
+  }
+  destination[length] = '\0';
+  return length;
+}
+
+int32_t utf8ToUnicode(const char* source, int32_t n, char16_t* destination, int32_t capacity) {
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(source);
+  int32_t count = 0;
+  int32_t i = 0;
+  while (i < n) {
+    if (count >= capacity) return -1;
+    unsigned b0 = p[i];
+    // A form cut off by the end of the input takes only the bytes that are there.
+    if (b0 >= 0xE0) {
+      unsigned b1 = i + 1 < n ? p[i + 1] : 0;
+      unsigned b2 = i + 2 < n ? p[i + 2] : 0;
+      destination[count++] = static_cast<char16_t>(((b0 & 0x0F) << 12) | ((b1 & 0x3F) << 6) | (b2 & 0x3F));
+      i += 3;
+    } else if (b0 >= 0xC0) {
+      unsigned b1 = i + 1 < n ? p[i + 1] : 0;
+      destination[count++] = static_cast<char16_t>(((b0 & 0x1F) << 6) | (b1 & 0x3F));
+      i += 2;
+    } else {
+      destination[count++] = static_cast<char16_t>(b0);
+      i++;
+    }
+  }
+  return count;
+}
+
+int32_t nativeToUnicode(const char* source, int32_t n, char16_t* destination, int32_t capacity) {
+  if (n == 0) return 0;
+  int32_t count = 0;
+  for (int32_t i = 0; i < n;) {
+    char16_t units[2];
+    int32_t unitCount = 1;
+    int32_t taken = decodeNativeCharacter(source + i, n - i, units, &unitCount);
+    if (taken == 0) return count;
+    if (taken < 0) {
+      // The whole input is redone in its escaped form.
+      int32_t size = 4 * n + 4;
+      char* escaped = static_cast<char*>(std::malloc(size));
+      if (escaped == nullptr) return -2;
+      int32_t length = escapeNonPrintable(source, n, escaped, size);
+      warningAt(global.current, currentLine(), 0, "warn.mbstowcs.error", escaped);
+      int32_t result = utf8ToUnicode(escaped, length, destination, capacity);
+      std::free(escaped);
+      return result < 0 ? capacity : result;
+    }
+    if (count + unitCount > capacity) {
+      warningAt(global.current, currentLine(), 0, "warn.mbstowcs.error", "output buffer exceeded");
+      return count;
+    }
+    for (int32_t u = 0; u < unitCount; u++) destination[count++] = units[u];
+    i += taken;
+  }
+  return count;
+}
+
+int32_t sourceToUnicode(const char* source, int32_t n, char16_t* destination, int32_t capacity) {
+  return nativeToUnicode(source, n, destination, capacity);
+}

@@ -1,0 +1,55 @@
+// Out of memory leaves at once and silently: the driver prints the note. A failed assertion is
+// reported with the compiler state and ends the process during a compile; only the evaluator,
+// which runs with abortOnFatal clear, goes on to the fatal stop.
+#include "support/fatal_stops.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "support/diagnostics.h"
+#include "support/global.h"
+#include "support/names.h"
+#include "syntax/scanner.h"
+
+void abortIfStandalone() {
+  if (global.abortOnFatal != 0) std::abort();
+}
+
+void outOfMemory() {
+  stopCompile(STOP_OUT_OF_MEMORY);
+}
+
+const char* dumpGlobalContext() {
+  static char text[4096];
+  // The to-string results live in the temporary arena; copy them out one by one.
+  char file[1024];
+  char token[1024];
+  char enclosing[1024];
+  std::snprintf(file, sizeof file, "%s", sourceFileToString(global.current));
+  std::snprintf(token, sizeof token, "%s", tokenToString(currentToken()));
+  std::snprintf(enclosing, sizeof enclosing, "%s", classToString(global.ctx.enclosing));
+  std::snprintf(text, sizeof text,
+                "global.current = %s\ntoken = %s\nglobal.ctx.enclosing = %s\nglobal.ctx.currentMethod = %s\n",
+                file, token, enclosing, methodToString(global.ctx.currentMethod));
+  return text;
+}
+
+void assertFailed(const char* file, int32_t line, const char* assertion) {
+  char text[4096];
+  std::snprintf(text, sizeof text, "ASSERT ERROR: In %s at %d, assert(%s) failed. %s",
+                file != nullptr ? file : "", line, assertion != nullptr ? assertion : "",
+                dumpGlobalContext());
+  global.errorCount++;
+  if (global.messageCallback != nullptr) {
+    global.messageCallback(text);
+  } else {
+    printLine(text);
+    abortIfStandalone();
+  }
+  stopCompile(STOP_FATAL);
+}
+
+void tracer(const char* file, int32_t line, const char* text) {
+  std::printf("TRACER: FILE=\"%s\", LINE=%d: %s\n", file != nullptr ? file : "", line,
+              text != nullptr ? text : "");
+}

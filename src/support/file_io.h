@@ -1,0 +1,27 @@
+// Thin wrappers over the host's low-level file calls, and the lexical full-path resolution.
+// Failures are reported by return value only.
+#pragma once
+
+#include <cstdint>
+
+struct FileHandle {
+  int32_t descriptor;
+};
+
+constexpr int32_t FULL_PATH_SIZE = 1024;
+
+// The absolute form of `path`, resolved lexically ("." and ".." folded, links not followed, the
+// file need not exist, a trailing separator kept), in one static buffer that the next call
+// overwrites; null when it does not fit.
+const char* fullPath(const char* path);
+
+// Mode "w...": write, create, truncate; "r..." or anything else: read. A directory never opens.
+FileHandle* openFile(const char* name, const char* mode);
+int32_t closeFile(FileHandle* handle);
+int64_t seekFile(FileHandle* handle, int64_t offset, int32_t origin);
+// Loop until size x count bytes have moved, the file ends or an error comes; return the bytes moved.
+int64_t readFile(void* buffer, int64_t size, int64_t count, FileHandle* handle);
+int64_t writeFile(const void* buffer, int64_t size, int64_t count, FileHandle* handle);
+int32_t renameFile(const char* oldName, const char* newName);
+int32_t removeFile(const char* path);
+int32_t makeDirectory(const char* path);

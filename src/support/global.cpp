@@ -1,0 +1,8 @@
+// The compiler-state record and the one way a compile stops early.
+#include "support/global.h"
+
+Global global;
+
+void stopCompile(int32_t code) {
+  throw CompileStop{code};
+}

@@ -1,0 +1,135 @@
+// The one compiler-state record shared by every subsystem. It is zero at process start and zeroed
+// whole at the end of an in-process compile, so it holds plain data only: pointers into the arenas
+// or the C heap, never an owning C++ container.
+#pragma once
+
+#include <csetjmp>
+#include <cstdint>
+#include <type_traits>
+
+#include "codegen/class_gen_state.h"
+#include "support/arena.h"
+#include "syntax/parser_context.h"
+
+struct Identifier;
+struct SourceFile;
+struct ZipFile;
+
+// Why a compile ended early. A stop unwinds to the driver as a CompileStop carrying the code.
+enum StopCode : int32_t {
+  STOP_NONE = 0,
+  STOP_ERROR_LIMIT = 1,
+  STOP_OUT_OF_MEMORY = 2,
+  STOP_MESSAGE_LIMIT = 3,
+  STOP_FATAL = 4,
+};
+
+struct CompileStop {
+  int32_t code;
+};
+
+// Leaves through the innermost armed compile trap (a try block of the driver, the option parser or
+// the evaluator).
+[[noreturn]] void stopCompile(int32_t code);
+
+constexpr int32_t IDENTIFIER_BUCKETS = 1024;
+
+using MessageCallback = void (*)(const char* text);
+
+struct Global {
+  int32_t maxCharBytes;
+
+  // Memory.
+  Arena mainArena;
+  Arena tempArena;
+  Arena genArena;
+  Arena* currentArena;
+
+  // Sources.
+  SourceFile* sources;
+  SourceFile* current;
+
+  // Work buffers (C heap).
+  uint16_t* nameBuffer;
+  int32_t nameLength;
+  int32_t nameCapacity;
+  char* scratchBuffer;
+  int32_t scratchSize;
+  char* charBuffer;
+  int32_t charSize;
+  char* classFileBuffer;
+  int32_t classFileSize;
+
+  // Identifier table.
+  Identifier* identifierTable[IDENTIFIER_BUCKETS];
+  Identifier* lengthName;
+  Identifier* cloneName;
+
+  // Paths and locale.
+  char* outputDirectory;
+  char* messageDirectory;
+  char* localeDirectory;
+  const char* localeName;
+  char* bootClassPath;
+  char* extDirs;
+  char* classPath;
+  char** classPathEntries;
+  ZipFile** classPathArchives;
+  char* sourcePath;
+  char** sourcePathEntries;
+  ZipFile** sourcePathArchives;
+
+  // Mode and output flags.
+  uint8_t evaluating;
+  uint8_t localVariableTables;
+  uint8_t lineNumbers;
+  uint8_t dependencyOutput;
+  int32_t traceLevel;
+  uint8_t noMessages;
+  uint8_t noWarnings;
+  MessageCallback messageCallback;
+  uint8_t verbose;
+
+  // Counters and limits.
+  int32_t errorCount;
+  int32_t warningCount;
+  int32_t maxErrors;    // 0: no limit
+  int32_t maxMessages;  // errors plus warnings; 0: no limit
+  uint8_t pipeOutput;
+
+  // Traps. The compile trap is a try block around the code that may stop (see stopCompile); the
+  // crash trap is a jump buffer because it is reached from a signal handler.
+  sigjmp_buf fatalTrap;
+  int32_t abortOnFatal;
+
+  // Further option flags.
+  uint8_t optimize;
+  uint8_t deprecation;
+  uint8_t noWrite;
+  uint8_t printVersion;
+  uint8_t sourcePathAttribute;
+  uint8_t echoTokens;
+  uint8_t scanOnly;
+  uint8_t noI18n;
+  char* i18nApi;
+  char* workingDirectory;
+  int32_t deprecatedUses;
+  const char* defaultEncoding;
+  const char* sourceEncoding;
+
+  ParserContext ctx;
+  ClassGenState classGen;
+  int32_t classReaderState;
+};
+
+static_assert(std::is_trivially_copyable_v<Global>, "global must be zeroable whole");
+
+extern Global global;
+
+// Trace word values.
+constexpr int32_t TRACE_GENERAL = 1;
+constexpr int32_t TRACE_DUMP_MESSAGES = 2;     // compared for equality
+constexpr int32_t TRACE_ARGUMENTS = 4;         // compared for equality
+constexpr int32_t TRACE_MESSAGE_FORMAT = 8;
+constexpr int32_t TRACE_NOT_LOCALIZED = 16;
+constexpr int32_t TRACE_FLOW = 64;

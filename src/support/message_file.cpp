@@ -1,0 +1,274 @@
+// Reading "quorvelix.messages": one entry a line, the key, an optional argument count in
+// parentheses, "=" and the text, with "#" comment lines. Nothing in a line is ever reported as
+// malformed; the parser only guards against running off the end of the text.
+#include "support/message_file.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "support/arena.h"
+#include "support/diagnostics.h"
+#include "support/fatal_stops.h"
+#include "support/file_io.h"
+#include "support/global.h"
+#include "support/multibyte_strings.h"
+
+namespace {
+
+struct MessageTable {
+  MessageEntry* entries;  // heap while loading, main arena afterwards
+  int32_t capacity;
+  int32_t count;
+  int32_t sortedCount;
+  bool inArena;
+  const char* messageDirectory;
+  const char* localeDirectory;
+};
+
+MessageTable table;
+
+const MessageEntry* findMessage(const char* key, int32_t keyLength) {
+  int32_t low = 0;
+  int32_t high = table.sortedCount - 1;
+  while (low <= high) {
+    int32_t middle = (low + high) / 2;
+    const MessageEntry& entry = table.entries[middle];
+    int order = entry.keyLength != keyLength ? (entry.keyLength > keyLength ? 1 : -1)
+                                             : std::memcmp(entry.key, key, keyLength);
+    if (order == 0) return &entry;
+    if (order < 0)
+      low = middle + 1;
+    else
+      high = middle - 1;
+  }
+  return nullptr;
+}
+
+int compareEntries(const void* a, const void* b) {
+  return compareMessageKeys(static_cast<const MessageEntry*>(a), static_cast<const MessageEntry*>(b));
+}
+
+bool isBlank(const char* p) {
+  return *p != '\0' && characterLength(p) == 1 && std::isspace(static_cast<unsigned char>(*p));
+}
+
+// Passes over one character, never over the terminating NUL.
+const char* stepOver(const char* p) {
+  if (*p == '\0') return p;
+  int32_t n = characterLength(p);
+  return p + (n < 1 ? 1 : n);
+}
+
+// Opens directory + file name; the path is built in `path`, which has room for both.
+FileHandle* openMessageFile(char* path, const char* directory) {
+  std::strcpy(path, directory);
+  std::strcat(path, MESSAGE_FILE_NAME);
+  return openFile(path, "rb");
+}
+
+// ja_JP falls back to ja: the last "_" of the locale directory's own name ends it.
+FileHandle* openLocaleFallback(char* path, const char* directory) {
+  const char* end = directory + std::strlen(directory);
+  while (end > directory && (end[-1] == '/' || end[-1] == '\\')) end--;
+  const char* nameStart = end;
+  while (nameStart > directory && nameStart[-1] != '/' && nameStart[-1] != '\\') nameStart--;
+  const char* underscore = nullptr;
+  for (const char* p = nameStart; p < end; p = stepOver(p))
+    if (isChar(p, '_')) underscore = p;
+  if (underscore == nullptr) return nullptr;
+  size_t keep = underscore - directory;
+  std::memcpy(path, directory, keep);
+  path[keep] = '/';
+  path[keep + 1] = '\0';
+  std::strcat(path, MESSAGE_FILE_NAME);
+  return openFile(path, "rb");
+}
+
+// Reads and parses one open file; true when a text came back.
+bool loadOneFile(FileHandle* file, bool addAll) {
+  char* text = readWholeFile(file);
+  if (text == nullptr) return false;
+  parseMessageFile(text, addAll);
+  std::free(text);
+  sortMessages();
+  return true;
+}
+
+}  // namespace
+
+int compareMessageKeys(const MessageEntry* a, const MessageEntry* b) {
+  if (a->keyLength != b->keyLength) return a->keyLength > b->keyLength ? 1 : -1;
+  return std::memcmp(a->key, b->key, a->keyLength);
+}
+
+const MessageEntry* lookupMessage(const char* key) {
+  if (table.entries == nullptr) loadMessageFiles();
+  return findMessage(key, static_cast<int32_t>(std::strlen(key)));
+}
+
+void initMessageTable(int32_t capacity) {
+  table.entries = static_cast<MessageEntry*>(std::malloc(sizeof(MessageEntry) * capacity));
+  if (table.entries == nullptr) outOfMemory();
+  table.capacity = capacity;
+  table.count = 0;
+  table.sortedCount = 0;
+  table.inArena = false;
+}
+
+void addMessage(const char* key, int32_t keyLength, int32_t argumentCount, const char* text,
+                int32_t textLength) {
+  if (table.count == table.capacity) {
+    int32_t capacity = table.count + 100;
+    auto* grown = static_cast<MessageEntry*>(std::realloc(table.entries, sizeof(MessageEntry) * capacity));
+    if (grown == nullptr) outOfMemory();
+    table.entries = grown;
+    table.capacity = capacity;
+  }
+  MessageEntry& entry = table.entries[table.count++];
+  entry.keyLength = keyLength;
+  entry.key = static_cast<char*>(arenaAlloc(&global.mainArena, keyLength + 1));
+  std::memcpy(entry.key, key, keyLength);
+  entry.argumentCount = argumentCount;
+  entry.text = static_cast<char*>(arenaAlloc(&global.mainArena, textLength + 1));
+  std::memcpy(entry.text, text, textLength);
+}
+
+void sortMessages() {
+  if (table.count >= 2) std::qsort(table.entries, table.count, sizeof(MessageEntry), compareEntries);
+  table.sortedCount = table.count;
+}
+
+void compactMessageTable() {
+  if (table.inArena) return;
+  auto* compact = static_cast<MessageEntry*>(
+      arenaAlloc(&global.mainArena, sizeof(MessageEntry) * (table.count > 0 ? table.count : 1)));
+  std::memcpy(compact, table.entries, sizeof(MessageEntry) * table.count);
+  std::free(table.entries);
+  table.entries = compact;
+  table.capacity = table.count;
+  table.inArena = true;
+}
+
+char* readWholeFile(FileHandle* file) {
+  int64_t size = seekFile(file, 0, SEEK_END);
+  if (size < 1 || size > INT32_MAX - 1 || seekFile(file, 0, SEEK_SET) != 0) return nullptr;
+  char* text = static_cast<char*>(std::malloc(size + 1));
+  if (text == nullptr) outOfMemory();
+  int64_t got = readFile(text, 1, size, file);
+  text[got == size ? size : 0] = '\0';
+  return text;
+}
+
+const char* skipBlanks(const char* p) {
+  while (isBlank(p)) p++;
+  return p;
+}
+
+const char* skipToEndOfLine(const char* p) {
+  while (*p != '\0' && !isChar(p, '\r') && !isChar(p, '\n')) p = stepOver(p);
+  return p;
+}
+
+void parseMessageFile(char* text, bool addAll) {
+  const char* p = text;
+  for (;;) {
+    p = skipBlanks(p);
+    if (*p == '\0') return;
+    if (isChar(p, '#')) {
+      p = skipToEndOfLine(p);
+      continue;
+    }
+    const char* key = p;
+    while (*p != '\0' && !isChar(p, '(') && !isChar(p, '=') && !isBlank(p)) p = stepOver(p);
+    int32_t keyLength = static_cast<int32_t>(p - key);
+    p = skipBlanks(p);
+    int32_t argumentCount = 0;
+    if (isChar(p, '(')) {
+      p = skipBlanks(p + 1);
+      argumentCount = std::atoi(p);
+      while (std::isdigit(static_cast<unsigned char>(*p))) p++;
+      p = skipBlanks(p);
+      p = skipBlanks(stepOver(p));  // the ")"
+    }
+    p = skipBlanks(stepOver(p));  // the "="
+    const char* message = p;
+    p = skipToEndOfLine(p);
+    int32_t messageLength = static_cast<int32_t>(p - message);
+    if (addAll || findMessage(key, keyLength) == nullptr) {
+      if (!addAll && (global.traceLevel & TRACE_NOT_LOCALIZED))
+        std::printf("MESSAGE ERROR, message \"%.*s\" has NOT been localized\n", keyLength, key);
+      addMessage(key, keyLength, argumentCount, message, messageLength);
+    }
+  }
+}
+
+void loadMessageFiles() {
+  initMessageTable(400);
+  static const char builtInKey[] = "unused.error.id";
+  static const char builtInText[] = "Unused error message";
+  addMessage(builtInKey, sizeof builtInKey - 1, 0, builtInText, sizeof builtInText - 1);
+
+  const size_t nameRoom = std::strlen(MESSAGE_FILE_NAME) + 6;
+  const char* localeDirectory = table.localeDirectory;
+  const char* messageDirectory = table.messageDirectory;
+  size_t localeRoom = (localeDirectory != nullptr ? std::strlen(localeDirectory) : 0) + nameRoom;
+  size_t messageRoom = (messageDirectory != nullptr ? std::strlen(messageDirectory) : 0) + nameRoom;
+  char* localePath = static_cast<char*>(arenaAlloc(&global.mainArena, localeRoom));
+  char* messagePath = static_cast<char*>(arenaAlloc(&global.mainArena, messageRoom));
+
+  bool loaded = false;
+  if (localeDirectory != nullptr) {
+    FileHandle* file = openMessageFile(localePath, localeDirectory);
+    if (file == nullptr) file = openLocaleFallback(localePath, localeDirectory);
+    if (file != nullptr) {
+      loaded = loadOneFile(file, true);
+      closeFile(file);
+    }
+  }
+  if (messageDirectory != nullptr) {
+    FileHandle* file = openMessageFile(messagePath, messageDirectory);
+    if (file != nullptr) {
+      // The localized file wins for every key it has; the default file fills the gaps.
+      if (loadOneFile(file, !loaded)) loaded = true;
+      closeFile(file);
+    }
+  }
+  if (!loaded) {
+    size_t size = std::strlen(localePath) + std::strlen(messagePath) + 201;
+    char* line = static_cast<char*>(std::malloc(size));
+    if (line == nullptr) outOfMemory();
+    std::snprintf(line, size, "warning: Cannot access the error messages file at: %s OR %s",
+                  localePath, messagePath);
+    printLine(line);
+    std::free(line);
+    printLine("Note: This could be an installation failure, or perhaps a file was deleted from "
+              "your installation area.");
+    table.sortedCount = 0;
+  }
+  compactMessageTable();
+}
+
+void setMessageLocation(const char* messageDirectory, const char* localeDirectory) {
+  // Named again with the same directories (start-up reported before the compile began), the
+  // loaded table stands: reading the files anew would only repeat their warnings.
+  if (table.entries != nullptr && table.inArena && messageDirectory == table.messageDirectory &&
+      localeDirectory == table.localeDirectory)
+    return;
+  if (table.entries != nullptr && !table.inArena) std::free(table.entries);
+  table = MessageTable{};
+  table.messageDirectory = messageDirectory;
+  table.localeDirectory = localeDirectory;
+}
+
+void forgetMessageTable() {
+  if (table.entries != nullptr && !table.inArena) std::free(table.entries);
+  table = MessageTable{};
+}
+
+const MessageEntry* messageTable(int32_t* count) {
+  if (table.entries == nullptr) loadMessageFiles();
+  *count = table.count;
+  return table.entries;
+}

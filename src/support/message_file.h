@@ -1,0 +1,38 @@
+// The message table: the localized message file, completed from the default one, read into a
+// sorted array that the diagnostics search by key. It is loaded on the first lookup after
+// setMessageLocation names the two directories.
+#pragma once
+
+#include <cstdint>
+
+struct FileHandle;
+
+struct MessageEntry {
+  int32_t keyLength;
+  char* key;
+  int32_t argumentCount;
+  char* text;
+};
+
+constexpr const char* MESSAGE_FILE_NAME = "quorvelix.messages";
+
+const MessageEntry* lookupMessage(const char* key);
+int compareMessageKeys(const MessageEntry* a, const MessageEntry* b);
+void loadMessageFiles();
+void initMessageTable(int32_t capacity);
+void addMessage(const char* key, int32_t keyLength, int32_t argumentCount, const char* text,
+                int32_t textLength);
+void sortMessages();
+void compactMessageTable();
+char* readWholeFile(FileHandle* file);
+void parseMessageFile(char* text, bool addAll);
+const char* skipBlanks(const char* p);
+const char* skipToEndOfLine(const char* p);
+
+// Keeps both directory strings (not copied) and drops the loaded table, unless it was loaded
+// from these very directories.
+void setMessageLocation(const char* messageDirectory, const char* localeDirectory);
+// Forgets the table and the directories; called when the main arena that holds them is released.
+void forgetMessageTable();
+// The whole table, loaded first when needed.
+const MessageEntry* messageTable(int32_t* count);

@@ -1,0 +1,70 @@
+// Multibyte-aware searches. ASCII bytes are single characters in every codeset the host supports,
+// so they take no call into the runtime; under UTF-8, where no trail byte is ASCII, an invalid
+// byte counts as one character instead of ending the search.
+#include "support/multibyte_strings.h"
+
+#include <cctype>
+#include <cstring>
+#include <cwchar>
+
+#include "support/encodings.h"
+#include "support/global.h"
+
+int32_t characterLength(const char* p) {
+  if (static_cast<unsigned char>(*p) < 0x80 || global.maxCharBytes <= 1) return 1;
+  std::mbstate_t state{};
+  size_t n = std::mbrlen(p, global.maxCharBytes, &state);
+  if (n == 0) return 1;
+  if (n == static_cast<size_t>(-1) || n == static_cast<size_t>(-2)) return codesetIsUtf8() ? 1 : -1;
+  return static_cast<int32_t>(n);
+}
+
+const char* findCharacter(const char* text, char c) {
+  for (const char* p = text; *p != '\0';) {
+    int32_t n = characterLength(p);
+    if (n < 1) return nullptr;
+    if (n == 1 && *p == c) return p;
+    p += n;
+  }
+  return nullptr;
+}
+
+const char* findLastCharacter(const char* text, char c) {
+  const char* last = nullptr;
+  for (const char* p = text; *p != '\0';) {
+    int32_t n = characterLength(p);
+    if (n < 1) break;
+    if (n == 1 && *p == c) last = p;
+    p += n;
+  }
+  return last;
+}
+
+const char* lastPathSeparator(const char* path) {
+  const char* slash = findLastCharacter(path, '/');
+  const char* backslash = findLastCharacter(path, '\\');
+  if (slash == nullptr) return backslash;
+  if (backslash == nullptr) return slash;
+  return slash > backslash ? slash : backslash;
+}
+
+bool stringsEqual(const char* a, const char* b) {
+  return std::strcmp(a, b) == 0;
+}
+
+bool stringsEqualIgnoreCase(const char* a, const char* b) {
+  size_t length = std::strlen(a);
+  if (std::strlen(b) != length) return false;
+  for (size_t i = 0; i < length; i++) {
+    int x = static_cast<unsigned char>(a[i]);
+    int y = static_cast<unsigned char>(b[i]);
+    if (std::isupper(x)) x = std::tolower(x);
+    if (std::isupper(y)) y = std::tolower(y);
+    if (x != y) return false;
+  }
+  return true;
+}
+
+bool stringsEqualN(const char* a, const char* b, size_t n) {
+  return std::strncmp(a, b, n) == 0;
+}

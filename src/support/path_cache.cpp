@@ -1,0 +1,201 @@
+// A tree of path components keyed by the text as written (relative or absolute, case-sensitive),
+// split at both "/" and "\". Nodes live in the main arena and are never removed singly.
+#include "support/path_cache.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+
+#include "platform/host_path.h"
+#include "support/arena.h"
+#include "support/file_io.h"
+#include "support/global.h"
+#include "support/multibyte_strings.h"
+
+namespace {
+
+PathNode root;
+int64_t statCalls;
+
+bool isSeparator(char c) {
+  return c == '/' || c == '\\';
+}
+
+// Offset of the last separator in the first `length` bytes, or -1. Paths are searched character by
+// character so that a double-byte trail byte is never a separator.
+int32_t lastSeparator(const char* path, int32_t length) {
+  int32_t last = -1;
+  for (int32_t i = 0; i < length;) {
+    if (isSeparator(path[i])) last = i;
+    int32_t n = characterLength(path + i);
+    i += n < 1 ? 1 : n;
+  }
+  return last;
+}
+
+uint32_t nameLength(const PathNode* node) {
+  return node->bits & PATH_NAME_LENGTH;
+}
+
+bool isDirectoryMode(uint32_t mode) {
+  return (mode & S_IFMT) == S_IFDIR;
+}
+
+// The directory that must hold `path`: the part before its last separator, "/" for a path right
+// below the root, or none.
+bool parentOf(const char* path, char* parent, size_t size) {
+  int32_t length = static_cast<int32_t>(std::strlen(path));
+  int32_t separator = lastSeparator(path, length);
+  if (separator < 0) return false;
+  int32_t keep = separator == 0 ? 1 : separator;
+  if (static_cast<size_t>(keep) >= size) return false;
+  std::memcpy(parent, path, keep);
+  parent[keep] = '\0';
+  return true;
+}
+
+}  // namespace
+
+int32_t statPath(const char* path, struct stat* status) {
+  char hostName[HOST_PATH_MAX];
+  if (!toHostPath(path, hostName, sizeof hostName)) return -1;
+  size_t length = std::strlen(hostName);
+  while (length > 0 && hostName[length - 1] == '/') hostName[--length] = '\0';
+  // Trailing separators go, except that the root stays the root.
+  if (length == 0 && path[0] != '\0') {
+    hostName[0] = '/';
+    hostName[1] = '\0';
+  }
+  statCalls++;
+  return stat(hostName, status);
+}
+
+PathNode* findCachedPath(PathNode* start, const char* path, int32_t length) {
+  int32_t separator = lastSeparator(path, length);
+  PathNode* parent = start;
+  if (separator >= 0) {
+    parent = findCachedPath(start, path, separator);
+    if (parent == nullptr) return nullptr;
+  }
+  const char* name = path + separator + 1;
+  uint32_t n = static_cast<uint32_t>(length - separator - 1);
+  for (PathNode* node = parent->child; node != nullptr; node = node->next)
+    if (nameLength(node) == n && std::memcmp(node->name, name, n) == 0) return node;
+  return nullptr;
+}
+
+PathNode* makePathNode(PathNode* start, const char* path, int32_t length, const struct stat* status) {
+  PathNode* node = findCachedPath(start, path, length);
+  if (node != nullptr) return node;
+  int32_t separator = lastSeparator(path, length);
+  PathNode* parent = separator >= 0 ? makePathNode(start, path, separator, nullptr) : start;
+  uint32_t n = static_cast<uint32_t>(length - separator - 1);
+  node = static_cast<PathNode*>(arenaAlloc(&global.mainArena, sizeof(PathNode) + n + 1));
+  node->name = reinterpret_cast<char*>(node + 1);
+  std::memcpy(node->name, path + separator + 1, n);
+  node->bits = (n & PATH_NAME_LENGTH) | PATH_UNDETERMINED;
+  node->parent = parent;
+  node->next = parent->child;
+  parent->child = node;
+  if (status != nullptr) {
+    node->modified = status->st_mtime;
+    node->mode = status->st_mode;
+    node->bits |= PATH_STAT;
+  }
+  return node;
+}
+
+PathNode* cachePathResult(PathNode* start, PathNode* node, const char* path, int32_t length,
+                          const struct stat* status, bool exists) {
+  if (node == nullptr) node = makePathNode(start, path, length, exists ? status : nullptr);
+  node->bits = (node->bits & ~(PATH_EXISTS | PATH_UNDETERMINED)) | (exists ? PATH_EXISTS : 0);
+  if (exists) {
+    for (PathNode* up = node->parent; up != nullptr && (up->bits & PATH_UNDETERMINED) != 0; up = up->parent)
+      up->bits = (up->bits & ~PATH_UNDETERMINED) | PATH_EXISTS;
+  }
+  return node;
+}
+
+bool isDirectory(const char* path) {
+  if (path == nullptr || path[0] == '\0') return false;
+  int32_t length = static_cast<int32_t>(std::strlen(path));
+  PathNode* node = findCachedPath(&root, path, length);
+  if (node != nullptr && (node->bits & PATH_UNDETERMINED) == 0) {
+    if ((node->bits & PATH_EXISTS) == 0) return false;
+    if ((node->bits & PATH_STAT) != 0) return isDirectoryMode(node->mode);
+  }
+  struct stat status;
+  bool exists = statPath(path, &status) == 0;
+  if (node != nullptr && exists) {
+    node->modified = status.st_mtime;
+    node->mode = status.st_mode;
+    node->bits |= PATH_STAT;
+  }
+  cachePathResult(&root, node, path, length, &status, exists);
+  return exists && isDirectoryMode(status.st_mode);
+}
+
+bool isPathExistingCached(const char* path, int64_t* modified) {
+  if (modified != nullptr) *modified = 0;
+  if (path == nullptr || path[0] == '\0') return false;
+  int32_t length = static_cast<int32_t>(std::strlen(path));
+  PathNode* node = findCachedPath(&root, path, length);
+  if (node != nullptr && (node->bits & PATH_UNDETERMINED) == 0) {
+    if (modified == nullptr) return (node->bits & PATH_EXISTS) != 0;
+    if ((node->bits & (PATH_EXISTS | PATH_STAT)) == (PATH_EXISTS | PATH_STAT)) {
+      *modified = node->modified;
+      return true;
+    }
+  }
+  char parent[HOST_PATH_MAX];
+  if (parentOf(path, parent, sizeof parent) && !isDirectory(parent)) {
+    cachePathResult(&root, node, path, length, nullptr, false);
+    return false;
+  }
+  struct stat status;
+  bool exists = statPath(path, &status) == 0;
+  if (node != nullptr && exists) {
+    node->modified = status.st_mtime;
+    node->mode = status.st_mode;
+    node->bits |= PATH_STAT;
+  }
+  cachePathResult(&root, node, path, length, &status, exists);
+  if (modified != nullptr && exists) *modified = status.st_mtime;
+  return exists;
+}
+
+bool makeDirectoryCached(const char* path) {
+  bool made = makeDirectory(path) == 0;
+  if (!made && errno == EEXIST) return false;  // whatever is there keeps its cached state
+  int32_t length = static_cast<int32_t>(std::strlen(path));
+  PathNode* node = findCachedPath(&root, path, length);
+  if (made) {
+    struct stat status{};
+    status.st_mode = S_IFDIR | 0777;
+    status.st_mtime = std::time(nullptr);
+    node = makePathNode(&root, path, length, &status);
+    node->modified = status.st_mtime;
+    node->mode = status.st_mode;
+    node->bits |= PATH_STAT;
+  }
+  cachePathResult(&root, node, path, length, nullptr, made);
+  return made;
+}
+
+bool forgetPathExists(const char* path) {
+  if (path == nullptr) return false;
+  PathNode* node = findCachedPath(&root, path, static_cast<int32_t>(std::strlen(path)));
+  if (node == nullptr || (node->bits & PATH_UNDETERMINED) != 0) return false;
+  node->bits &= ~PATH_EXISTS;
+  return true;
+}
+
+void clearPathCache() {
+  root.child = nullptr;
+}
+
+int64_t pathStatCount() {
+  return statCalls;
+}

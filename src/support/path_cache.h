@@ -1,0 +1,39 @@
+// The path-status cache: whether a path exists, whether it is a directory and when it changed,
+// so that class-path probes and output-directory handling stat each path at most once.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+
+struct stat;
+
+struct PathNode {
+  char* name;  // the component, stored right behind the node
+  uint32_t bits;
+  PathNode* next;
+  PathNode* child;
+  PathNode* parent;
+  int64_t modified;
+  uint32_t mode;
+};
+
+constexpr uint32_t PATH_NAME_LENGTH = 0x0fffffffu;
+constexpr uint32_t PATH_UNDETERMINED = 1u << 28;
+constexpr uint32_t PATH_EXISTS = 1u << 29;
+constexpr uint32_t PATH_STAT = 1u << 31;
+
+bool isDirectory(const char* path);
+bool isPathExistingCached(const char* path, int64_t* modified);
+bool makeDirectoryCached(const char* path);
+bool forgetPathExists(const char* path);
+int32_t statPath(const char* path, struct stat* status);
+
+PathNode* findCachedPath(PathNode* root, const char* path, int32_t length);
+PathNode* makePathNode(PathNode* root, const char* path, int32_t length, const struct stat* status);
+PathNode* cachePathResult(PathNode* root, PathNode* node, const char* path, int32_t length,
+                          const struct stat* status, bool exists);
+
+// The root loses all its children; called when the main arena that holds them is released.
+void clearPathCache();
+// How many times statPath asked the host, for tests of the cache.
+int64_t pathStatCount();

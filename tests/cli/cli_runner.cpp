@@ -1,0 +1,284 @@
+// Runs whole command lines from the case tables in tests/cli/*.cases: each case stages its files
+// in a fresh directory, runs a program with its arguments and environment, and compares standard
+// output, standard error and the exit status exactly.
+//
+// Case syntax:
+//   === name                 starts a case
+//   args: a 'b c' ""         arguments; single or double quotes keep blanks; "" is an empty one
+//   env: NAME=value          one variable (LC_ALL=C unless the case sets LC_ALL)
+//   kit: bare | messages     run a copy of the compiler in {work}/kit/bin/x86 (with the default
+//                            message file in {work}/kit/lib when "messages")
+//   program: quorvelix       the program to run (a name below the stage's bin/x86)
+//   argv0: text              argv[0] as the program sees it (default: its path)
+//   cwd: dir                 directory to run in, below {work}
+//   dir: path                an empty directory below {work}
+//   file: path <<END         a file below {work}, its lines up to END
+//   stdout <<END / stderr <<END   the expected output, lines up to END
+//   status: n                the expected exit status (default 0)
+// {work}, {stage}, {tab} and {cr} in any of these stand for the case directory, the build's staged
+// tree, a tab and a carriage return.
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct StagedFile {
+  std::string path;
+  std::string content;
+};
+
+struct CliCase {
+  std::string table;
+  std::string name;
+  int line = 0;
+  std::vector<std::string> args;
+  std::vector<std::string> env;
+  std::string kit;
+  std::string program = "quorvelix";
+  std::string argv0;
+  std::string cwd;
+  std::vector<std::string> dirs;
+  std::vector<StagedFile> files;
+  std::string expectedOut;
+  std::string expectedErr;
+  int expectedStatus = 0;
+};
+
+void PrintTo(const CliCase& c, std::ostream* out) {
+  *out << c.table << ".cases:" << c.line << " " << c.name;
+}
+
+std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
+  for (size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) text.replace(at, from.size(), to);
+  return text;
+}
+
+std::vector<std::string> splitArguments(const std::string& text, const std::string& where) {
+  std::vector<std::string> words;
+  size_t i = 0;
+  while (i < text.size()) {
+    while (i < text.size() && text[i] == ' ') i++;
+    if (i >= text.size()) break;
+    std::string word;
+    bool quoted = false;
+    while (i < text.size() && text[i] != ' ') {
+      char c = text[i];
+      if (c == '\'' || c == '"') {
+        size_t end = text.find(c, i + 1);
+        if (end == std::string::npos) throw std::runtime_error(where + ": unclosed quote");
+        word += text.substr(i + 1, end - i - 1);
+        quoted = true;
+        i = end + 1;
+      } else {
+        word += c;
+        i++;
+      }
+    }
+    if (!word.empty() || quoted) words.push_back(word);
+  }
+  return words;
+}
+
+std::vector<CliCase> readTable(const fs::path& path) {
+  std::vector<CliCase> cases;
+  std::ifstream in(path);
+  std::string line;
+  int number = 0;
+  auto where = [&] { return path.filename().string() + ":" + std::to_string(number); };
+  auto readBlock = [&](const std::string& terminator) {
+    std::string block;
+    std::string text;
+    while (std::getline(in, text)) {
+      number++;
+      if (text == terminator) return block;
+      block += text + "\n";
+    }
+    throw std::runtime_error(where() + ": missing " + terminator);
+  };
+  while (std::getline(in, line)) {
+    number++;
+    if (line.empty() || line[0] == '#') continue;
+    if (line.rfind("=== ", 0) == 0) {
+      CliCase c;
+      c.table = path.stem().string();
+      c.name = line.substr(4);
+      c.line = number;
+      cases.push_back(c);
+      continue;
+    }
+    if (cases.empty()) throw std::runtime_error(where() + ": text before the first case");
+    CliCase& c = cases.back();
+    size_t heredoc = line.find(" <<");
+    if (heredoc != std::string::npos) {
+      std::string head = line.substr(0, heredoc);
+      std::string block = readBlock(line.substr(heredoc + 3));
+      if (head == "stdout")
+        c.expectedOut = block;
+      else if (head == "stderr")
+        c.expectedErr = block;
+      else if (head.rfind("file: ", 0) == 0)
+        c.files.push_back({head.substr(6), block});
+      else
+        throw std::runtime_error(where() + ": unknown block " + head);
+      continue;
+    }
+    size_t colon = line.find(": ");
+    std::string key = colon == std::string::npos ? line : line.substr(0, colon);
+    std::string value = colon == std::string::npos ? "" : line.substr(colon + 2);
+    if (key == "args" || key == "args:")
+      c.args = splitArguments(value, where());
+    else if (key == "env")
+      c.env.push_back(value);
+    else if (key == "kit")
+      c.kit = value;
+    else if (key == "program")
+      c.program = value;
+    else if (key == "argv0")
+      c.argv0 = value;
+    else if (key == "cwd")
+      c.cwd = value;
+    else if (key == "dir")
+      c.dirs.push_back(value);
+    else if (key == "status")
+      c.expectedStatus = std::stoi(value);
+    else
+      throw std::runtime_error(where() + ": unknown line " + line);
+  }
+  return cases;
+}
+
+std::vector<CliCase> allCases() {
+  std::vector<CliCase> cases;
+  std::vector<fs::path> tables;
+  for (const auto& entry : fs::directory_iterator(CLI_CASES_DIR))
+    if (entry.path().extension() == ".cases") tables.push_back(entry.path());
+  std::sort(tables.begin(), tables.end());
+  for (const fs::path& table : tables) {
+    std::vector<CliCase> more = readTable(table);
+    cases.insert(cases.end(), more.begin(), more.end());
+  }
+  return cases;
+}
+
+std::string readFileText(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+struct Outcome {
+  std::string out;
+  std::string err;
+  int status = -1;
+};
+
+Outcome run(const std::string& program, const std::vector<std::string>& argv, const std::vector<std::string>& env,
+            const fs::path& cwd, const fs::path& scratch) {
+  fs::path outPath = scratch / "stdout.txt";
+  fs::path errPath = scratch / "stderr.txt";
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
+  std::vector<char*> args;
+  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  std::vector<char*> envp;
+  for (const std::string& e : env) envp.push_back(const_cast<char*>(e.c_str()));
+  envp.push_back(nullptr);
+  pid_t pid;
+  Outcome outcome;
+  int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, args.data(), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  if (rc != 0) {
+    outcome.err = "spawn failed: " + std::string(strerror(rc));
+    return outcome;
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  outcome.out = readFileText(outPath);
+  outcome.err = readFileText(errPath);
+  return outcome;
+}
+
+class CliTest : public testing::TestWithParam<CliCase> {};
+
+TEST_P(CliTest, Runs) {
+  const CliCase& c = GetParam();
+  SCOPED_TRACE(c.table + ".cases:" + std::to_string(c.line) + ": " + c.name);
+  fs::path work = fs::path(CLI_WORK_DIR) / c.table / std::to_string(c.line);
+  fs::remove_all(work);
+  fs::create_directories(work);
+  fs::path scratch = work / ".run";
+  fs::create_directories(scratch);
+  const std::string stage = QUORVELIX_STAGE_DIR;
+  auto expand = [&](const std::string& text) {
+    std::string expanded = replaceAll(replaceAll(text, "{work}", work.string()), "{stage}", stage);
+    return replaceAll(replaceAll(expanded, "{tab}", "\t"), "{cr}", "\r");
+  };
+
+  std::string program = stage + "/bin/x86/" + c.program;
+  if (!c.kit.empty()) {
+    fs::path bin = work / "kit/bin/x86";
+    fs::create_directories(bin);
+    fs::create_directories(work / "kit/lib");
+    fs::create_directories(work / "kit/bin/lib/locale");
+    fs::copy_file(program, bin / c.program);
+    program = (bin / c.program).string();
+    if (c.kit == "messages") fs::copy_file(stage + "/lib/quorvelix.messages", work / "kit/lib/quorvelix.messages");
+  }
+  for (const std::string& d : c.dirs) fs::create_directories(work / expand(d));
+  for (const StagedFile& f : c.files) {
+    fs::path path = work / expand(f.path);
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << expand(f.content);
+  }
+
+  std::vector<std::string> argv{c.argv0.empty() ? program : expand(c.argv0)};
+  for (const std::string& a : c.args) argv.push_back(expand(a));
+  std::vector<std::string> env;
+  bool hasLocale = false;
+  for (const std::string& e : c.env) {
+    env.push_back(expand(e));
+    if (e.rfind("LC_ALL=", 0) == 0) hasLocale = true;
+  }
+  if (!hasLocale) env.push_back("LC_ALL=C");
+  env.push_back("PATH=/usr/bin:/bin");
+  for (const char* passed : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"})
+    if (const char* value = getenv(passed)) env.push_back(std::string(passed) + "=" + value);
+
+  fs::path cwd = c.cwd.empty() ? work : work / expand(c.cwd);
+  Outcome outcome = run(program, argv, env, cwd, scratch);
+  EXPECT_EQ(outcome.out, expand(c.expectedOut)) << "standard output";
+  EXPECT_EQ(outcome.err, expand(c.expectedErr)) << "standard error";
+  EXPECT_EQ(outcome.status, c.expectedStatus) << "exit status";
+}
+
+std::string caseName(const testing::TestParamInfo<CliCase>& info) {
+  std::string name = info.param.table + "_" + std::to_string(info.param.line) + "_";
+  for (char ch : info.param.name) name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
+  return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CliTest, testing::ValuesIn(allCases()), caseName);
+
+}  // namespace

@@ -1,0 +1,208 @@
+// Formatting of diagnostics, the source and caret lines, and the limits that stop a compile.
+#include <cstring>
+#include <string>
+
+#include "driver/source_files.h"
+#include "support/diagnostics.h"
+#include "support/global.h"
+#include "support/message_file.h"
+#include "test_support.h"
+
+namespace {
+
+class DiagnosticsTest : public CompilerTest {
+ protected:
+  void SetUp() override {
+    CompilerTest::SetUp();
+    initMessageTable(16);
+    const char* lines[][3] = {
+        {"plain", "0", "Something is wrong."},
+        {"two", "2", "First %1, then %2."},
+        {"percent", "0", "100%% sure, 50%x"},
+        {"third", "2", "a %1 b %2 c %3 d"},
+        {"three", "3", "a %1 b %2 c %3 d"},
+        {"trailing", "0", "ends with %"},
+        {"warn.thing", "1", "Warning: %1"},
+        {"err", "0", "An error."},
+    };
+    for (auto& line : lines)
+      addMessage(line[0], static_cast<int32_t>(std::strlen(line[0])), std::atoi(line[1]), line[2],
+                 static_cast<int32_t>(std::strlen(line[2])));
+    sortMessages();
+    file.name = const_cast<char*>("A.java");
+    file.nameLength = 6;
+    file.content = const_cast<char*>(text);
+    file.contentLength = static_cast<int32_t>(std::strlen(text));
+  }
+
+  std::string format(SourceFile* f, int32_t line, int32_t column, const char* key, const MessageArguments& args) {
+    char buffer[DIAGNOSTIC_BUFFER_SIZE];
+    formatMessage(buffer, sizeof buffer, f, line, column, key, args);
+    return buffer;
+  }
+
+  static constexpr const char* text = "a\r\n\tabc x\rlast\n\xe9t\n";
+  SourceFile file{};
+};
+
+TEST_F(DiagnosticsTest, FormatsPrefixesAndArguments) {
+  struct Case {
+    SourceFile* file;
+    int32_t line;
+    int32_t column;
+    const char* key;
+    MessageArguments args;
+    std::string expected;
+  } cases[] = {
+      {&file, 3, 2, "plain", {}, "A.java:3: Something is wrong."},
+      {&file, 0, 0, "plain", {}, "quorvelix: A.java: Something is wrong."},
+      {nullptr, 0, 0, "plain", {}, "quorvelix: Something is wrong."},
+      {nullptr, 0, 7, "plain", {}, "quorvelix: site 7: Something is wrong."},
+      {nullptr, -1, 0, "plain", {}, "Something is wrong."},
+      {nullptr, 0, 0, "no.such.key", messageArguments("x"), "quorvelix: no.such.key"},
+      {nullptr, -1, 0, "two", messageArguments("x", "y"), "First x, then y."},
+      {nullptr, -1, 0, "percent", {}, "100% sure, 50x"},
+      {nullptr, -1, 0, "third", messageArguments("x", "y"), "a x b y c "},
+      // The entry declares three arguments; the caller gave one: nothing past it is read.
+      {nullptr, -1, 0, "three", messageArguments("x"), "a x b "},
+      {nullptr, -1, 0, "trailing", {}, "ends with "},
+  };
+  for (const Case& c : cases) EXPECT_EQ(format(c.file, c.line, c.column, c.key, c.args), c.expected) << c.key;
+}
+
+TEST_F(DiagnosticsTest, LongNamesAndTextsAreCut) {
+  std::string name(1012, 'n');
+  SourceFile longName = file;
+  longName.name = name.data();
+  EXPECT_EQ(format(&longName, 1, 0, "plain", {}), "FilenameTooLong:1: Something is wrong.");
+  name.resize(1011);
+  longName.name = name.data();
+  EXPECT_EQ(format(&longName, 1, 0, "plain", {}), (name + ":1: Something is wrong.").substr(0, 1023));
+  std::string huge(3000, 'h');
+  std::string cut = format(nullptr, -1, 0, "two", messageArguments(huge.c_str(), "y"));
+  EXPECT_EQ(cut, "First ");
+  std::string big(1000, 'b');
+  cut = format(nullptr, -1, 0, "two", messageArguments(big.c_str(), big.c_str()));
+  EXPECT_EQ(cut, "First " + big + ", then ");
+}
+
+TEST_F(DiagnosticsTest, CallbackTakesTheBareText) {
+  static std::string seen;
+  global.messageCallback = [](const char* t) { seen = t; };
+  EXPECT_EQ(format(&file, 3, 2, "plain", {}), "Something is wrong.");
+  errorAt(3, 2, "plain");
+  EXPECT_EQ(seen, "Something is wrong.");
+}
+
+TEST_F(DiagnosticsTest, SourceAndCaretLines) {
+  struct Case {
+    int32_t line;
+    int32_t column;
+    std::string source;
+    std::string caret;
+  } cases[] = {
+      {1, 0, "a", "^"},
+      {2, 4, "\tabc x", "\t   ^"},
+      {3, 2, "last", "  ^"},
+      {4, 1, "\\uffe9t", " ^"},
+      {9, 3, "", "   ^"},
+  };
+  for (const Case& c : cases) {
+    char source[DIAGNOSTIC_BUFFER_SIZE];
+    char caret[DIAGNOSTIC_BUFFER_SIZE];
+    int32_t lineStart = -1;
+    ASSERT_TRUE(getSourceLine(source, sizeof source, &file, c.line, &lineStart));
+    makeCaretLine(caret, sizeof caret, &file, c.column, lineStart);
+    EXPECT_EQ(source, c.source) << c.line;
+    EXPECT_EQ(caret, c.caret) << c.line;
+  }
+  char source[8];
+  int32_t lineStart = 0;
+  EXPECT_FALSE(getSourceLine(source, sizeof source, nullptr, 1, &lineStart));
+  EXPECT_FALSE(getSourceLine(source, sizeof source, &file, 0, &lineStart));
+}
+
+TEST_F(DiagnosticsTest, PrintsTheLineSourceAndCaret) {
+  global.current = &file;
+  testing::internal::CaptureStderr();
+  errorAt(2, 4, "plain");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "A.java:2: Something is wrong.\n\tabc x\n\t   ^\n");
+  EXPECT_EQ(global.errorCount, 1);
+  EXPECT_NE(file.flags & SOURCE_HAS_ERRORS, 0u);
+  global.pipeOutput = 1;
+  testing::internal::CaptureStdout();
+  messageAt(nullptr, 0, 0, "plain");
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "Something is wrong.\n");
+}
+
+int32_t stopCode(void (*report)()) {
+  try {
+    report();
+  } catch (const CompileStop& stop) {
+    return stop.code;
+  }
+  return 0;
+}
+
+TEST_F(DiagnosticsTest, LimitsStopTheCompile) {
+  global.noMessages = 1;
+  global.maxErrors = 3;
+  global.maxMessages = 0;
+  EXPECT_EQ(stopCode([] { errorInFile(nullptr, 0, 0, "err"); }), 0);
+  EXPECT_EQ(stopCode([] { errorInFile(nullptr, 0, 0, "err"); }), 0);
+  EXPECT_EQ(stopCode([] { errorInFile(nullptr, 0, 0, "err"); }), STOP_ERROR_LIMIT);
+  EXPECT_EQ(global.errorCount, 3);
+
+  global.errorCount = 0;
+  global.maxErrors = 0;
+  global.maxMessages = 4;
+  for (int i = 0; i < 10; i++) EXPECT_EQ(stopCode([] { warningAt(nullptr, 0, 0, "warn.thing", "w"); }), 0);
+  EXPECT_EQ(global.warningCount, 10);
+  // Once an error is counted, warnings count towards the errors-plus-warnings limit.
+  EXPECT_EQ(stopCode([] { errorInFile(nullptr, 0, 0, "err"); }), STOP_MESSAGE_LIMIT);
+  global.warningCount = 0;
+  EXPECT_EQ(stopCode([] { warningAt(nullptr, 0, 0, "warn.thing", "w"); }), 0);
+  EXPECT_EQ(stopCode([] { warningAt(nullptr, 0, 0, "warn.thing", "w"); }), 0);
+  EXPECT_EQ(stopCode([] { warningAt(nullptr, 0, 0, "warn.thing", "w"); }), STOP_MESSAGE_LIMIT);
+
+  global.maxErrors = 1;
+  global.maxMessages = 1;
+  EXPECT_EQ(stopCode([] { errorInFile(nullptr, 0, 0, "err"); }), STOP_ERROR_LIMIT);
+  EXPECT_EQ(stopCode([] { fatalError(nullptr, 0, 0, "err"); }), STOP_ERROR_LIMIT);
+  global.maxErrors = 0;
+  global.maxMessages = 0;
+  EXPECT_EQ(stopCode([] { fatalError(nullptr, 0, 0, "err"); }), STOP_FATAL);
+}
+
+TEST_F(DiagnosticsTest, NoWarnMeansNeitherPrintedNorCounted) {
+  global.noWarnings = 1;
+  testing::internal::CaptureStderr();
+  warningAt(nullptr, 0, 0, "warn.thing", "w");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  EXPECT_EQ(global.warningCount, 0);
+  global.noWarnings = 0;
+  global.noMessages = 1;
+  testing::internal::CaptureStderr();
+  warningAt(nullptr, 0, 0, "warn.thing", "w");
+  messageAt(nullptr, 0, 0, "plain");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Something is wrong.\n");
+  EXPECT_EQ(global.warningCount, 1);
+}
+
+TEST_F(DiagnosticsTest, TracesFormatting) {
+  global.traceLevel = 8;
+  testing::internal::CaptureStdout();
+  format(nullptr, -1, 0, "two", messageArguments("x", "y"));
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "MESSAGE=two, PATTERN=First %1, then %2.\nRESULTS=First x, then y.\n");
+}
+
+TEST(PrintableChar, EscapesWhatIsNotPrintable) {
+  EXPECT_STREQ(printableChar('a'), "a");
+  EXPECT_STREQ(printableChar('\t'), "\t");
+  EXPECT_STREQ(printableChar(0x7f), "\\u007f");
+  EXPECT_STREQ(printableChar(0x20ac), "\\u20ac");
+  EXPECT_STREQ(intToString(-42), "-42");
+}
+
+}  // namespace

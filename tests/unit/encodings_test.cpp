@@ -1,0 +1,164 @@
+// Locale names, default encodings and the conversions between UTF-16 and host text.
+#include <clocale>
+#include <cstring>
+#include <string>
+
+#include "support/diagnostics.h"
+#include "support/encodings.h"
+#include "support/global.h"
+#include "support/message_file.h"
+#include "test_support.h"
+
+namespace {
+
+class EncodingsTest : public CompilerTest {
+ protected:
+  void SetUp() override {
+    CompilerTest::SetUp();
+    initMessageTable(4);
+    addMessage("encoding.limit", 14, 2, "%1|%2", 5);
+    addMessage("warn.mbstowcs.error", 19, 1, "mb %1", 5);
+    addMessage("warn.wcstombs.error", 19, 1, "wc %1", 5);
+    addMessage("cannot.get.locale", 17, 1, "locale %1", 9);
+    sortMessages();
+  }
+  void TearDown() override {
+    std::setlocale(LC_ALL, "C");
+    global.maxCharBytes = 1;
+    CompilerTest::TearDown();
+  }
+  void useUtf8() {
+    ASSERT_NE(std::setlocale(LC_CTYPE, "C.UTF-8"), nullptr);
+    global.maxCharBytes = static_cast<int32_t>(MB_CUR_MAX);
+  }
+};
+
+TEST(LocaleName, FromRuntimeNames) {
+  const char* cases[][2] = {
+      {"English_United States.1252", "en_US"},
+      {"Japanese_Japan.932", "ja_JP"},
+      {"Chinese_Taiwan.950", "zh_TW"},
+      {"Korean_Korea.949", "ko_KO"},
+      {"German_Germany", "de_DE"},
+      {"english", "en"},
+      {"Klingon_Qo'noS.1252", "C"},
+      {"en_US.UTF-8", "en_US"},
+      {"de_DE@euro", "de_DE"},
+      {"pt_BR.ISO-8859-1", "pt_BR"},
+      {"ja", "ja"},
+      {"C", "C"},
+      {"C.UTF-8", "C"},
+      {"POSIX", "C"},
+  };
+  for (auto& c : cases) EXPECT_STREQ(javaLocaleName(c[0]), c[1]) << c[0];
+  std::string longName(300, 'x');
+  EXPECT_STREQ(javaLocaleName(longName.c_str()), "C");
+}
+
+TEST(LocaleName, LookupTriesExactThenIgnoringCase) {
+  EXPECT_STREQ(lookupNamePair(languageNames, "english"), "en");
+  EXPECT_STREQ(lookupNamePair(languageNames, "ENGLISH"), "en");
+  EXPECT_STREQ(lookupNamePair(countryNames, "people's republic of china"), "CN");
+  EXPECT_EQ(lookupNamePair(countryNames, "atlantis"), nullptr);
+  EXPECT_EQ(lookupNamePair(countryNames, nullptr), nullptr);
+}
+
+TEST_F(EncodingsTest, DefaultEncodingFollowsTheLocale) {
+  const char* cases[][2] = {{"en_US", "8859_1"}, {"ja_JP", "SJIS"}, {"zh_TW", "Big5"}, {"zh_CN", "GBK"},
+                            {"ko_KO", "KSC5601"}, {"ru", "Cp1251"}, {"C", "8859_1"}};
+  for (auto& c : cases) {
+    global.localeName = c[0];
+    EXPECT_STREQ(defaultEncoding(), c[1]) << c[0];
+  }
+  useUtf8();
+  global.localeName = "ja_JP";
+  EXPECT_STREQ(defaultEncoding(), "UTF8");
+}
+
+TEST_F(EncodingsTest, NoLocaleNameWarns) {
+  global.localeName = nullptr;
+  testing::internal::CaptureStderr();
+  EXPECT_STREQ(defaultEncoding(), "8859_1");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "quorvelix: locale C\n");
+  EXPECT_EQ(global.warningCount, 1);
+}
+
+TEST_F(EncodingsTest, OnlyTheLocaleEncodingIsAccepted) {
+  global.localeName = "en_US";
+  testing::internal::CaptureStderr();
+  setEncodings(nullptr, "8859_1");
+  EXPECT_EQ(global.errorCount, 0);
+  setEncodings(nullptr, "Cp1252");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "quorvelix: Cp1252|8859_1\n");
+  EXPECT_EQ(global.errorCount, 1);
+}
+
+TEST(EscapedText, UnicodeToEscapedAscii) {
+  char out[32];
+  const char16_t text[] = {u'A', 0xE9};
+  EXPECT_EQ(unicodeToEscapedAscii(text, 2, out, sizeof out), 7);
+  EXPECT_STREQ(out, "A\\u00e9");
+  const char16_t nul[] = {0};
+  EXPECT_EQ(unicodeToEscapedAscii(nul, 1, out, sizeof out), 6);
+  EXPECT_STREQ(out, "\\u0000");
+  // The terminator always has room.
+  EXPECT_EQ(unicodeToEscapedAscii(nul, 1, out, 7), 6);
+  EXPECT_EQ(unicodeToEscapedAscii(nul, 1, out, 6), -1);
+  EXPECT_EQ(unicodeToEscapedAscii(text, 1, out, 1), -1);
+}
+
+TEST(EscapedText, EscapeNonPrintable) {
+  char out[64];
+  EXPECT_EQ(escapeNonPrintable("a\tb c\xff", 6, out, sizeof out), 12);
+  EXPECT_STREQ(out, "a\\x09b c\\xff");
+  EXPECT_EQ(escapeNonPrintable("\x01", 1, out, 4), -1);
+}
+
+TEST(EscapedText, Utf8ToUnicode) {
+  char16_t out[8];
+  EXPECT_EQ(utf8ToUnicode("a\xc3\xa9\xe2\x82\xac", 6, out, 8), 3);
+  EXPECT_EQ(out[1], 0xE9);
+  EXPECT_EQ(out[2], 0x20AC);
+  // A form cut off by the end of its input reads nothing past it.
+  EXPECT_EQ(utf8ToUnicode("\xe2\x82", 2, out, 8), 1);
+  EXPECT_EQ(utf8ToUnicode("abc", 3, out, 2), -1);
+}
+
+TEST_F(EncodingsTest, NativeTextDecodesUnderTheLocale) {
+  char16_t out[8];
+  // The plain C locale reads bytes as ISO-8859-1.
+  EXPECT_EQ(nativeToUnicode("a\xe9", 2, out, 8), 2);
+  EXPECT_EQ(out[1], 0xE9);
+  useUtf8();
+  EXPECT_EQ(nativeToUnicode("\xc3\xa9\xf0\x9f\x98\x80", 6, out, 8), 3);
+  EXPECT_EQ(out[0], 0xE9);
+  EXPECT_EQ(out[1], 0xD83D);
+  EXPECT_EQ(out[2], 0xDE00);
+  EXPECT_EQ(nativeToUnicode("ab\0cd", 5, out, 8), 2);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(nativeToUnicode("abc", 3, out, 2), 2);
+  EXPECT_EQ(nativeToUnicode("a\xff", 2, out, 8), 5);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "quorvelix: mb output buffer exceeded\nquorvelix: mb a\\xff\n");
+  EXPECT_EQ(std::u16string(out, 5), u"a\\xff");
+}
+
+TEST_F(EncodingsTest, UnicodeToNativeEscapesWhatHasNoForm) {
+  char out[32];
+  const char16_t text[] = {u'a', 0xE9, 0xD83D, 0xDE00};
+  useUtf8();
+  EXPECT_EQ(unicodeToNative(text, 4, out, sizeof out), 7);
+  EXPECT_STREQ(out, "a\xc3\xa9\xf0\x9f\x98\x80");
+  std::setlocale(LC_CTYPE, "C");
+  global.maxCharBytes = 1;
+  EXPECT_EQ(unicodeToNative(text, 2, out, sizeof out), 2);
+  EXPECT_STREQ(out, "a\xe9");
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(unicodeToNative(text, 4, out, sizeof out), 0);
+  EXPECT_STREQ(out, "");
+  EXPECT_EQ(unicodeToNative(text, 4, out, 8), -1);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "quorvelix: wc a\\u00e9\\ud83d\\ude00\nquorvelix: wc a\\u00e9\n");
+}
+
+}  // namespace

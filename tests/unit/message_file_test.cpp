@@ -1,0 +1,133 @@
+// The message-file format and the loading of the localized and default files.
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "support/global.h"
+#include "support/message_file.h"
+#include "test_support.h"
+
+namespace {
+
+class MessageFileTest : public CompilerTest {};
+
+struct Entry {
+  std::string key;
+  int32_t count;
+  std::string text;
+};
+
+struct ParseCase {
+  const char* name;
+  std::string file;
+  std::vector<Entry> entries;
+};
+
+// Parses `file` from a heap block of exactly its size, so a read past its end is caught.
+std::vector<Entry> parse(const std::string& file) {
+  char* text = static_cast<char*>(std::malloc(file.size() + 1));
+  std::memcpy(text, file.c_str(), file.size() + 1);
+  forgetMessageTable();
+  initMessageTable(4);
+  parseMessageFile(text, true);
+  std::free(text);
+  int32_t count = 0;
+  const MessageEntry* table = messageTable(&count);
+  std::vector<Entry> entries;
+  for (int32_t i = 0; i < count; i++) entries.push_back({table[i].key, table[i].argumentCount, table[i].text});
+  return entries;
+}
+
+TEST_F(MessageFileTest, ParsesEntries) {
+  const ParseCase cases[] = {
+      {"comments, blanks and CR LF", "# a comment\n\n   a.b(2)=Text %1 and %2\r\nc=plain\n",
+       {{"a.b", 2, "Text %1 and %2"}, {"c", 0, "plain"}}},
+      {"LF CR line ends", "x(1)=one\n\ry=two", {{"x", 1, "one"}, {"y", 0, "two"}}},
+      {"blanks inside, trailing blanks kept", "k ( 3 ) = spaced  \n", {{"k", 3, "spaced  "}}},
+      {"empty text takes the next line", "k=\n\nnext line\n", {{"k", 0, "next line"}}},
+      {"no equals sign loses a character", "key text here\n", {{"key", 0, "ext here"}}},
+      {"hash inside a text", "k=a # b", {{"k", 0, "a # b"}}},
+      {"no digits", "k()=t", {{"k", 0, "t"}}},
+      {"cut after the count", "k(2", {{"k", 2, ""}}},
+      {"cut after the parenthesis", "k(", {{"k", 0, ""}}},
+      {"cut after the key", "k", {{"k", 0, ""}}},
+      {"cut after the equals sign", "k=", {{"k", 0, ""}}},
+      {"only a comment", "#", {}},
+      {"empty", "", {}},
+  };
+  for (const ParseCase& c : cases) {
+    std::vector<Entry> got = parse(c.file);
+    ASSERT_EQ(got.size(), c.entries.size()) << c.name;
+    for (size_t i = 0; i < got.size(); i++) {
+      EXPECT_EQ(got[i].key, c.entries[i].key) << c.name;
+      EXPECT_EQ(got[i].count, c.entries[i].count) << c.name;
+      EXPECT_EQ(got[i].text, c.entries[i].text) << c.name;
+    }
+  }
+}
+
+TEST_F(MessageFileTest, SortsByLengthThenBytes) {
+  parse("dup.class.name(1)=a\ndup.import(1)=b\nb=c\na=d\n");
+  sortMessages();
+  int32_t count = 0;
+  const MessageEntry* table = messageTable(&count);
+  ASSERT_EQ(count, 4);
+  EXPECT_STREQ(table[0].key, "a");
+  EXPECT_STREQ(table[1].key, "b");
+  EXPECT_STREQ(table[2].key, "dup.import");
+  EXPECT_STREQ(table[3].key, "dup.class.name");
+  EXPECT_STREQ(lookupMessage("dup.import")->text, "b");
+  EXPECT_EQ(lookupMessage("dup.imports"), nullptr);
+}
+
+TEST_F(MessageFileTest, LocalizedTextWinsAndDefaultFillsTheGaps) {
+  auto root = scratchDirectory();
+  writeTextFile(root / "locale/de/quorvelix.messages", "a(0)=localized\n");
+  writeTextFile(root / "lib/quorvelix.messages", "a(0)=default\nb(1)=only %1\n");
+  std::string messages = (root / "lib").string() + "/";
+  std::string locale = (root / "locale/de").string() + "/";
+  global.traceLevel = 16;
+  setMessageLocation(messages.c_str(), locale.c_str());
+  testing::internal::CaptureStdout();
+  EXPECT_STREQ(lookupMessage("a")->text, "localized");
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "MESSAGE ERROR, message \"b\" has NOT been localized\n");
+  EXPECT_STREQ(lookupMessage("b")->text, "only %1");
+  EXPECT_EQ(lookupMessage("b")->argumentCount, 1);
+  EXPECT_STREQ(lookupMessage("unused.error.id")->text, "Unused error message");
+}
+
+TEST_F(MessageFileTest, CountryFallsBackToLanguage) {
+  auto root = scratchDirectory();
+  writeTextFile(root / "locale/ja/quorvelix.messages", "a=japanese\n");
+  std::string locale = (root / "locale/ja_JP").string() + "/";
+  setMessageLocation(nullptr, locale.c_str());
+  ASSERT_NE(lookupMessage("a"), nullptr);
+  EXPECT_STREQ(lookupMessage("a")->text, "japanese");
+}
+
+TEST_F(MessageFileTest, FallbackNeverCutsAParentDirectory) {
+  // Only the locale's own directory name loses its "_XX"; "my_tree" is left alone.
+  auto root = scratchDirectory();
+  writeTextFile(root / "my/quorvelix.messages", "a=wrong file\n");
+  std::string locale = (root / "my_tree/C").string() + "/";
+  std::string messages = (root / "lib").string() + "/";
+  writeTextFile(root / "lib/quorvelix.messages", "a=right file\n");
+  setMessageLocation(messages.c_str(), locale.c_str());
+  EXPECT_STREQ(lookupMessage("a")->text, "right file");
+}
+
+TEST_F(MessageFileTest, NeitherFileWarnsAndEveryLookupFails) {
+  auto root = scratchDirectory();
+  std::string locale = (root / "none").string() + "/";
+  setMessageLocation(nullptr, locale.c_str());
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(lookupMessage("unused.error.id"), nullptr);
+  EXPECT_EQ(lookupMessage("a"), nullptr);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "warning: Cannot access the error messages file at: " + locale +
+                "quorvelix.messages OR \n"
+                "Note: This could be an installation failure, or perhaps a file was deleted from your "
+                "installation area.\n");
+}
+
+}  // namespace

@@ -1,0 +1,114 @@
+// The path-status cache: answers as the file system does, and asks the host at most once while
+// its answer is complete.
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "support/arena.h"
+#include "support/path_cache.h"
+#include "test_support.h"
+
+namespace {
+
+class PathCacheTest : public CompilerTest {
+ protected:
+  void SetUp() override {
+    CompilerTest::SetUp();
+    root = scratchDirectory().string();
+    std::filesystem::create_directories(root + "/dir/sub");
+    writeTextFile(root + "/dir/file.txt", "x");
+  }
+  std::string root;
+};
+
+TEST_F(PathCacheTest, AnswersLikeTheFileSystem) {
+  struct Case {
+    std::string path;
+    bool exists;
+    bool directory;
+  } cases[] = {
+      {root + "/dir", true, true},
+      {root + "/dir/", true, true},
+      {root + "\\dir\\sub", true, true},
+      {root + "/dir/file.txt", true, false},
+      {root + "/dir/missing", false, false},
+      {root + "/missing/deeper/file", false, false},
+      {"/", true, true},
+      {"/tmp", true, true},
+      {"", false, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(isPathExistingCached(c.path.c_str(), nullptr), c.exists) << c.path;
+    EXPECT_EQ(isDirectory(c.path.c_str()), c.directory) << c.path;
+    // Asked again, the cache gives the same answers.
+    EXPECT_EQ(isPathExistingCached(c.path.c_str(), nullptr), c.exists) << c.path;
+    EXPECT_EQ(isDirectory(c.path.c_str()), c.directory) << c.path;
+  }
+}
+
+TEST_F(PathCacheTest, StatsEachPathOnce) {
+  std::string file = root + "/dir/file.txt";
+  int64_t before = pathStatCount();
+  EXPECT_TRUE(isDirectory((root + "/dir").c_str()));
+  EXPECT_TRUE(isPathExistingCached(file.c_str(), nullptr));
+  int64_t afterFirst = pathStatCount();
+  int64_t modified = 0;
+  EXPECT_TRUE(isPathExistingCached(file.c_str(), &modified));
+  EXPECT_TRUE(isDirectory((root + "/dir").c_str()));
+  EXPECT_EQ(pathStatCount(), afterFirst);
+  EXPECT_GT(afterFirst, before);
+  struct stat status;
+  ASSERT_EQ(stat(file.c_str(), &status), 0);
+  EXPECT_EQ(modified, status.st_mtime);
+}
+
+TEST_F(PathCacheTest, MissingParentMeansNoStatOfTheChild) {
+  EXPECT_FALSE(isPathExistingCached((root + "/nothing/a").c_str(), nullptr));
+  int64_t before = pathStatCount();
+  EXPECT_FALSE(isPathExistingCached((root + "/nothing/b").c_str(), nullptr));
+  EXPECT_EQ(pathStatCount(), before);
+}
+
+TEST_F(PathCacheTest, ForgottenFileIsMissingWithoutAStat) {
+  std::string file = root + "/dir/file.txt";
+  EXPECT_FALSE(forgetPathExists(file.c_str()));
+  EXPECT_TRUE(isPathExistingCached(file.c_str(), nullptr));
+  EXPECT_TRUE(forgetPathExists(file.c_str()));
+  int64_t before = pathStatCount();
+  EXPECT_FALSE(isPathExistingCached(file.c_str(), nullptr));
+  EXPECT_EQ(pathStatCount(), before);
+}
+
+TEST_F(PathCacheTest, AncestorOnlyNodeIsStatForItsTime) {
+  // Testing the file makes its directory's node as an existing ancestor, with no time recorded.
+  std::string directory = root + "/dir/sub";
+  writeTextFile(directory + "/x", "");
+  EXPECT_TRUE(isPathExistingCached((directory + "/x").c_str(), nullptr));
+  int64_t before = pathStatCount();
+  EXPECT_TRUE(isPathExistingCached(root.c_str(), nullptr));
+  int64_t modified = 0;
+  EXPECT_TRUE(isPathExistingCached(root.c_str(), &modified));
+  EXPECT_GT(pathStatCount(), before);
+  EXPECT_NE(modified, 0);
+}
+
+TEST_F(PathCacheTest, MadeDirectoryIsKnown) {
+  std::string made = root + "/made";
+  EXPECT_FALSE(isDirectory(made.c_str()));
+  EXPECT_TRUE(makeDirectoryCached(made.c_str()));
+  EXPECT_TRUE(isDirectory(made.c_str()));
+  EXPECT_TRUE(std::filesystem::is_directory(made));
+  EXPECT_FALSE(makeDirectoryCached((root + "/none/made").c_str()));
+  EXPECT_FALSE(isPathExistingCached((root + "/none/made").c_str(), nullptr));
+}
+
+TEST_F(PathCacheTest, ReleaseEmptiesTheCache) {
+  std::string file = root + "/dir/file.txt";
+  EXPECT_TRUE(isPathExistingCached(file.c_str(), nullptr));
+  std::filesystem::remove(file);
+  releaseMemory();
+  initMemory();
+  EXPECT_FALSE(isPathExistingCached(file.c_str(), nullptr));
+}
+
+}  // namespace

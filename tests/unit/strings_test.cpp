@@ -1,0 +1,108 @@
+// String searches and comparisons, double bit tests, lexical full paths and wildcard matching.
+#include <unistd.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include "platform/wildcard_match.h"
+#include "support/double_bits.h"
+#include "support/file_io.h"
+#include "support/multibyte_strings.h"
+#include "test_support.h"
+
+namespace {
+
+TEST(MultibyteStrings, Searches) {
+  const char* a = "a\\b/c";
+  EXPECT_EQ(lastPathSeparator(a), a + 3);
+  const char* b = "a/b\\c";
+  EXPECT_EQ(lastPathSeparator(b), b + 3);
+  EXPECT_EQ(lastPathSeparator("abc"), nullptr);
+  const char* dots = "x.y.java";
+  EXPECT_EQ(findCharacter(dots, '.'), dots + 1);
+  EXPECT_EQ(findLastCharacter(dots, '.'), dots + 3);
+  EXPECT_EQ(findCharacter(dots, 'z'), nullptr);
+}
+
+TEST(MultibyteStrings, Comparisons) {
+  EXPECT_TRUE(stringsEqual("abc", "abc"));
+  EXPECT_FALSE(stringsEqual("abc", "abd"));
+  EXPECT_TRUE(stringsEqualIgnoreCase("English", "eNGLISH"));
+  EXPECT_FALSE(stringsEqualIgnoreCase("English", "Englis"));
+  EXPECT_TRUE(stringsEqualN("-encodingUTF8", "-encoding", 9));
+  EXPECT_FALSE(stringsEqualN("-encodin", "-encoding", 9));
+}
+
+TEST(DoubleBits, Patterns) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  struct Case {
+    double value;
+    bool isNaN, infinite, nonNegative, negative, positiveZero, one, two, zero, negativeZero;
+  } cases[] = {
+      {0.0, false, false, true, false, true, false, false, true, false},
+      {-0.0, false, false, false, true, false, false, false, true, true},
+      {1.0, false, false, true, false, false, true, false, false, false},
+      {2.0, false, false, true, false, false, false, true, false, false},
+      {-2.5, false, false, false, true, false, false, false, false, false},
+      {inf, false, true, true, false, false, false, false, false, false},
+      {-inf, false, true, false, true, false, false, false, false, false},
+      {nan, true, false, false, false, false, false, false, false, false},
+      {-nan, true, false, false, false, false, false, false, false, false},
+      {5e-324, false, false, true, false, false, false, false, false, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(doubleIsNaN(c.value), c.isNaN) << c.value;
+    EXPECT_EQ(doubleIsInfinite(c.value), c.infinite) << c.value;
+    EXPECT_EQ(doubleIsNonNegative(c.value), c.nonNegative) << c.value;
+    EXPECT_EQ(doubleIsNegative(c.value), c.negative) << c.value;
+    EXPECT_EQ(doubleIsPositiveZero(c.value), c.positiveZero) << c.value;
+    EXPECT_EQ(doubleIsOne(c.value), c.one) << c.value;
+    EXPECT_EQ(doubleIsTwo(c.value), c.two) << c.value;
+    EXPECT_EQ(doubleIsZero(c.value), c.zero) << c.value;
+    EXPECT_EQ(doubleIsNegativeZero(c.value), c.negativeZero) << c.value;
+  }
+}
+
+TEST(FullPath, IsLexical) {
+  char cwd[4096];
+  ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+  std::string here = cwd;
+  const std::string cases[][2] = {
+      {"/a/b/../c", "/a/c"},
+      {"/a/./b//c/", "/a/b/c/"},
+      {"\\a\\b\\..\\..\\..\\x", "/x"},
+      {"/", "/"},
+      {"/..", "/"},
+      {"/kit/bin/x86/../../../ZPK12/", "/ZPK12/"},
+      {"rel/A.java", here + "/rel/A.java"},
+      {"./A.java", here + "/A.java"},
+      {"", here},
+  };
+  for (auto& c : cases) {
+    const char* got = fullPath(c[0].c_str());
+    ASSERT_NE(got, nullptr) << c[0];
+    EXPECT_EQ(got, c[1]) << c[0];
+  }
+  std::string tooLong = "/" + std::string(1100, 'x');
+  EXPECT_EQ(fullPath(tooLong.c_str()), nullptr);
+}
+
+TEST(Wildcards, MatchStarAndQuestionMark) {
+  struct Case {
+    const char* pattern;
+    const char* name;
+    bool matches;
+  } cases[] = {
+      {"*.java", "A.java", true},   {"*.java", "A.JAVA", false}, {"*.java", ".java", true},
+      {"A?.java", "AB.java", true}, {"A?.java", "A.java", false}, {"*", "x", true},
+      {"a*b*c", "aXbYbZc", true},   {"a*b*c", "aXbYbZ", false},  {"a[1].java", "a[1].java", true},
+      {"*.jav", "A.java", false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(wildcardMatches(c.pattern, c.name), c.matches) << c.pattern << " " << c.name;
+  EXPECT_TRUE(hasWildcard("dir/*.java"));
+  EXPECT_FALSE(hasWildcard("d*r/A.java"));
+}
+
+}  // namespace
