@@ -116,6 +116,13 @@ TEST_F(MessageFileTest, FallbackNeverCutsAParentDirectory) {
   EXPECT_STREQ(lookupMessage("a")->text, "right file");
 }
 
+TEST_F(MessageFileTest, InstalledTreeHasAGermanLocalization) {
+  std::string messages = std::string(STAGE_DIR) + "/lib/";
+  std::string locale = std::string(STAGE_DIR) + "/bin/lib/locale/de_DE/";
+  setMessageLocation(messages.c_str(), locale.c_str());
+  EXPECT_STREQ(lookupMessage("cannot.open.source")->text, "Quelldatei %1 kann nicht geöffnet werden.");
+}
+
 TEST_F(MessageFileTest, NeitherFileWarnsAndEveryLookupFails) {
   auto root = scratchDirectory();
   std::string locale = (root / "none").string() + "/";

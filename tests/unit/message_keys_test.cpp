@@ -107,9 +107,9 @@ std::vector<Report> reportsIn(const fs::path& path) {
   return reports;
 }
 
-std::map<std::string, int> messageFileCounts() {
+std::map<std::string, int> messageFileCounts(const std::string& file = std::string(SOURCE_TREE) + "/lib/quorvelix.messages") {
   std::map<std::string, int> counts;
-  std::ifstream in(std::string(SOURCE_TREE) + "/lib/quorvelix.messages");
+  std::ifstream in(file);
   std::string line;
   std::regex entry(R"(^([^\s(=#]+)\((\d+)\)=.*$)");
   while (std::getline(in, line)) {
@@ -148,6 +148,22 @@ TEST(MessageKeys, UsageKeysTakeNoArguments) {
     ASSERT_NE(found, counts.end()) << usageKeys[i];
     EXPECT_EQ(found->second, 0) << usageKeys[i];
   }
+}
+
+TEST(MessageKeys, LocalizedFilesHaveTheDefaultKeysAndCounts) {
+  std::map<std::string, int> counts = messageFileCounts();
+  size_t files = 0;
+  for (const auto& entry : fs::directory_iterator(std::string(SOURCE_TREE) + "/lib/locale")) {
+    std::map<std::string, int> localized = messageFileCounts((entry.path() / "quorvelix.messages").string());
+    EXPECT_FALSE(localized.empty()) << entry.path();
+    for (const auto& [key, count] : localized) {
+      auto found = counts.find(key);
+      ASSERT_NE(found, counts.end()) << entry.path() << ": " << key;
+      EXPECT_EQ(found->second, count) << entry.path() << ": " << key;
+    }
+    files++;
+  }
+  EXPECT_GT(files, 0u);
 }
 
 TEST(MessageKeys, EveryEntryIsWellFormed) {
