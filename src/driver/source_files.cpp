@@ -120,14 +120,40 @@ void parseAllFiles() {
   for (SourceFile* file = global.sources; file != nullptr; file = file->next) parseCompilationUnit(file);
 }
 
+// Whether a token can end an operand, so that a minus after it is a binary one.
+static bool endsOperand(int32_t kind) {
+  switch (kind) {
+    case T_IDENTIFIER:
+    case T_INTEGER:
+    case T_FLOATING:
+    case T_STRING:
+    case T_RPAREN:
+    case T_RBRACKET:
+    case T_INCREMENT:
+    case T_DECREMENT:
+    case T_THIS:
+    case T_SUPER:
+    case T_TRUE:
+    case T_FALSE:
+    case T_NULL:
+      return true;
+    default:
+      return false;
+  }
+}
+
 void scanOnlyFiles() {
   for (SourceFile* file = global.sources; file != nullptr; file = file->next) {
-    global.current = file;
-    setScanSource(file->content, file->contentLength, 0, 1, 0);
+    setScanSource(file, 0, 1, 0);
+    int32_t previous = T_EOF;
     int32_t kind;
     do {
       kind = scanToken();
+      // With no parser to say so, a minus where no operand ends is taken as a prefix minus, as the
+      // parser would, so that -2147483648 scans as it compiles.
+      if (kind == T_MINUS && !endsOperand(previous)) currentToken()->flags |= TOKEN_PREFIX;
       if (global.echoTokens) echoToken(currentToken());
+      previous = kind;
     } while (kind != T_EOF);
   }
 }

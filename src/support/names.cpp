@@ -1,5 +1,5 @@
 // Text forms of source files, tokens, classes and members, made in the temporary arena. Still
-// lacks the class, member, type and token-kind texts: records that exist print as "<unknown>".
+// lacks the class, member and type texts: records that exist print as "<unknown>".
 #include "support/names.h"
 
 #include <cstdio>
@@ -8,6 +8,7 @@
 #include "driver/source_files.h"
 #include "support/arena.h"
 #include "support/global.h"
+#include "support/identifiers.h"
 #include "syntax/scanner.h"
 
 static const char* temporaryCopy(const char* text) {
@@ -29,8 +30,11 @@ const char* tokenToString(const Token* token) {
   if (token == nullptr) return "<null>";
   char text[200];
   std::snprintf(text, sizeof text, "id: %s  line: %d  column: %d  offset: %d  identifier: ",
-                token->kind == T_EOF ? "" : "<unknown>", token->line, token->column, token->start);
-  return temporaryCopy(text);
+                token->kind == T_EOF ? "" : tokenName(token->kind), token->line, token->column, token->start);
+  resetNameBuffer();
+  appendNameCString(text);
+  if (token->identifier != nullptr) appendNameUtf16(identifierChars(token->identifier), token->identifier->length);
+  return nameBufferToNative(&global.tempArena);
 }
 
 const char* classToString(const ClassDef* classDef) {

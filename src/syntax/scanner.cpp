@@ -1,38 +1,400 @@
-// The scanner's records and entry points. Still lacks the scanner itself and the keyword table:
-// scanToken reports the end of the text at once.
+// The token scanner. Positions are byte offsets: a column is the offset of a token's first byte
+// from the start of its line, and CR, LF and CR LF each end one line.
 #include "syntax/scanner.h"
 
+#include <cstdio>
+#include <cstring>
+
+#include "driver/source_files.h"
+#include "support/arena.h"
+#include "support/diagnostics.h"
+#include "support/encodings.h"
+#include "support/global.h"
+#include "support/identifiers.h"
+#include "support/unicode_classes.h"
+#include "syntax/scanner_input.h"
+
+Token theToken;
+ScannerState theScanner;
+ScannerInput theInput;
+
 namespace {
-Token token;
-ScannerState scanner;
+
+// The "-i18napi" names, interned on first use in a compile; null-terminated.
+Identifier** i18nNames;
+bool i18nNamesMade;
+
+void dropPendingUnits() {
+  theInput.pendingIndex = 0;
+  theInput.pendingCount = 0;
+}
+
+// An undecodable sequence is one bad character: its lead byte and, under UTF-8, the continuation
+// bytes that follow it.
+int32_t badSequenceLength(const char* text, int32_t available) {
+  int32_t n = 1;
+  if (codesetIsUtf8())
+    while (n < available && n < 4 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) n++;
+  return n;
+}
+
+void traceDecoding(const char* bytes, int32_t byteCount, const char16_t* units, int32_t unitCount) {
+  std::printf("nextUnicode(): %d bytes (", byteCount);
+  for (int32_t i = 0; i < byteCount; i++) std::printf("0x%02x ", static_cast<unsigned char>(bytes[i]));
+  std::printf(") converted to %d Unicodes (", unitCount);
+  for (int32_t i = 0; i < unitCount; i++) std::printf("\\u%04x ", static_cast<unsigned>(units[i]));
+  std::printf(")\n");
+}
+
+// A backslash starts a Unicode escape only behind an even number of backslashes.
+bool escapeMayStartAt(int32_t position) {
+  int32_t backslashes = 0;
+  while (position - backslashes > 0 && theScanner.text[position - backslashes - 1] == '\\') backslashes++;
+  return backslashes % 2 == 0;
+}
+
+void markI18nCall(Identifier* id) {
+  if (!i18nNamesMade) {
+    i18nNamesMade = true;
+    const char* list = global.i18nApi;
+    int32_t slots = 1;
+    for (const char* p = list; *p != '\0'; p++)
+      if (*p == ',') slots++;
+    i18nNames = static_cast<Identifier**>(arenaAlloc(&global.mainArena, sizeof(Identifier*) * (slots + 1)));
+    int32_t count = 0;
+    for (const char* p = list; *p != '\0';) {
+      const char* end = std::strchr(p, ',');
+      if (end == nullptr) end = p + std::strlen(p);
+      if (end > p) {
+        resetNameBuffer();
+        for (const char* q = p; q < end; q++) appendNameChar(static_cast<unsigned char>(*q));
+        i18nNames[count++] = lookupName(global.nameBuffer, global.nameLength, T_IDENTIFIER);
+      }
+      p = *end == ',' ? end + 1 : end;
+    }
+    i18nNames[count] = nullptr;
+  }
+  for (Identifier** name = i18nNames; *name != nullptr; name++)
+    if (*name == id) theScanner.noI18nPending = 1;
+}
+
+int32_t finish(int32_t kind) {
+  theToken.kind = kind;
+  theToken.flags = 0;
+  return kind;
+}
+
+// Longest match of an operator whose first character has been read: `next` continues it to
+// `longer`, `assign` ("=") to `assigned`.
+int32_t operatorOf(int32_t single, int32_t next, int32_t longer, int32_t assigned) {
+  int32_t c = readChar();
+  if (next != 0 && c == next) return longer;
+  if (assigned != 0 && c == '=') return assigned;
+  unreadChar();
+  return single;
+}
+
+bool isNoI18nComment(int32_t start) {
+  int32_t length = theScanner.position - start;
+  return (length == 10 || length == 11) && std::memcmp(theScanner.text + start, "/*NOI18N", 8) == 0;
+}
+
 }  // namespace
 
-Token* currentToken() {
-  return &token;
+int32_t readCharSlow() {
+  ScannerState& s = theScanner;
+  if (theInput.pendingIndex < theInput.pendingCount) {
+    theInput.lastCharBytes = 0;
+    int32_t unit = theInput.pending[theInput.pendingIndex++];
+    if (theInput.pendingIndex == theInput.pendingCount) dropPendingUnits();
+    return unit;
+  }
+  for (;;) {
+    int32_t position = s.position;
+    if (position >= s.length) {
+      s.position = position + 1;
+      theInput.lastCharBytes = 1;
+      return END_OF_TEXT;
+    }
+    unsigned char byte = static_cast<unsigned char>(s.text[position]);
+    if (byte == '\\') {
+      s.position = position + 1;
+      theInput.lastCharBytes = 1;
+      if (!escapeMayStartAt(position) || position + 1 >= s.length || s.text[position + 1] != 'u') return '\\';
+      int32_t value = scanUnicodeEscape();
+      if (value < 0) {
+        errorAt(s.line, position - s.lineStart, "unknown.unicode");
+        return '\\';
+      }
+      theInput.lastCharBytes = s.position - position;
+      return value;
+    }
+    if (byte < 0x80) {
+      s.position = position + 1;
+      theInput.lastCharBytes = 1;
+      return byte;
+    }
+    char16_t units[2];
+    int32_t unitCount = 0;
+    int32_t available = s.length - position;
+    int32_t taken = decodeNativeCharacter(s.text + position, available, units, &unitCount);
+    if (taken <= 0) {
+      // Reported once and skipped; the scan goes on with the next character.
+      errorAt(s.line, position - s.lineStart, "unknown.multibyte");
+      s.position = position + badSequenceLength(s.text + position, available);
+      continue;
+    }
+    if (global.traceLevel & TRACE_GENERAL) traceDecoding(s.text + position, taken, units, unitCount);
+    s.position = position + taken;
+    theInput.lastCharBytes = taken;
+    if (unitCount > 1) {
+      theInput.pending[0] = units[1];
+      theInput.pendingIndex = 0;
+      theInput.pendingCount = 1;
+    }
+    return units[0];
+  }
 }
 
-ScannerState* scannerState() {
-  return &scanner;
+int32_t nextUnicode() {
+  return readChar();
 }
 
-void initScanner() {}
+void unreadChar() {
+  if (theInput.lastCharBytes == 0) {
+    // The unit came from the pending buffer: it is pending again.
+    if (theInput.pendingCount == 0) theInput.pendingCount = theInput.pendingIndex = 1;
+    theInput.pendingIndex--;
+    return;
+  }
+  theScanner.position -= theInput.lastCharBytes;
+  dropPendingUnits();
+}
 
-void setScanSource(const char* text, int32_t length, int32_t offset, int32_t line, int32_t lineStart) {
-  scanner = ScannerState{};
-  scanner.text = text;
-  scanner.length = length;
-  scanner.position = offset;
-  scanner.line = line;
-  scanner.lineStart = lineStart;
-  scanner.collectNames = 1;
-  token = Token{};
-  token.line = line;
+void unreadByte() {
+  theScanner.position--;
+}
+
+int32_t peekBackByte(int32_t distance) {
+  int32_t at = theScanner.position - distance - 1;
+  return at >= 0 && at < theScanner.length ? static_cast<unsigned char>(theScanner.text[at]) : 0;
+}
+
+int32_t scanUnicodeEscape() {
+  ScannerState& s = theScanner;
+  int32_t start = s.position;
+  int32_t p = start;
+  while (p < s.length && s.text[p] == 'u') p++;
+  int32_t value = 0;
+  for (int32_t i = 0; i < 4; i++, p++) {
+    int32_t c = p < s.length ? static_cast<unsigned char>(s.text[p]) : END_OF_TEXT;
+    if (!isHexDigit(c)) {
+      s.position = start;
+      return -1;
+    }
+    value = value * 16 + (c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10);
+  }
+  s.position = p;
+  return value;
+}
+
+void newLine(int32_t carriageReturn) {
+  ScannerState& s = theScanner;
+  s.line++;
+  if (carriageReturn) {
+    int32_t c = readChar();
+    if (c != '\n') unreadChar();
+  }
+  s.lineStart = s.position;
+}
+
+int32_t scanIdentifier(int32_t first) {
+  bool collect = theScanner.collectNames != 0;
+  resetNameBuffer();
+  int32_t c = first;
+  for (;;) {
+    if (collect) appendNameChar(static_cast<uint16_t>(c));
+    c = readChar();
+    if (c == END_OF_TEXT || !isJavaIdentifierPart(c)) break;
+  }
+  unreadChar();
+  if (!collect) return T_IDENTIFIER;
+  Identifier* id = lookupName(global.nameBuffer, global.nameLength, T_IDENTIFIER);
+  theToken.identifier = id;
+  if (global.noI18n && global.i18nApi != nullptr) markI18nCall(id);
+  return id->kind;
+}
+
+void initScanner() {
+  initKeywords();
+  dropPendingUnits();
+  i18nNames = nullptr;
+  i18nNamesMade = false;
+}
+
+void setScanString(const char* text) {
+  initScanner();
+  global.current = nullptr;
+  theScanner = ScannerState{};
+  theScanner.text = text;
+  theScanner.length = static_cast<int32_t>(std::strlen(text));
+  theScanner.collectNames = 1;
+}
+
+void setScanSource(SourceFile* file, int32_t offset, int32_t line, int32_t column) {
+  ScannerState& s = theScanner;
+  global.current = file;
+  s.text = file->content;
+  s.length = file->contentLength;
+  s.position = offset < s.length ? offset : s.length;
+  s.line = line;
+  s.lineStart = s.position - column;
+  s.pushedBack = 0;
+  s.parenthesisDepth = 0;
+  s.noI18nPending = 0;
+  s.noI18nDepth = 0;
+  s.exemptParenthesisDepth = 0;
+  s.collectNames = 1;
+  dropPendingUnits();
+}
+
+void pushBackToken() {
+  theScanner.pushedBack = 1;
+}
+
+void setNameCollection(int32_t collect) {
+  theScanner.collectNames = collect;
 }
 
 int32_t scanToken() {
-  token.kind = T_EOF;
-  token.line = scanner.line;
-  token.start = scanner.position;
-  token.column = scanner.position - scanner.lineStart;
-  return token.kind;
+  ScannerState& s = theScanner;
+  Token& t = theToken;
+  if (s.pushedBack) {
+    s.pushedBack = 0;
+    return t.kind;
+  }
+  for (;;) {
+    int32_t start = s.position;
+    int32_t c = readChar();
+    switch (c) {
+      case ' ':
+      case '\t':
+        continue;
+      case '\n':
+        newLine(0);
+        continue;
+      case '\r':
+        newLine(1);
+        continue;
+      default:
+        break;
+    }
+    t.line = s.line;
+    t.column = start - s.lineStart;
+    t.start = start;
+    switch (c) {
+      case '~': return finish(T_TILDE);
+      case '?': return finish(T_QUESTION);
+      case ',': return finish(T_COMMA);
+      case ':': return finish(T_COLON);
+      case ';': return finish(T_SEMICOLON);
+      case '{': return finish(T_LBRACE);
+      case '}': return finish(T_RBRACE);
+      case '[': return finish(T_LBRACKET);
+      case ']': return finish(T_RBRACKET);
+      case '(':
+        s.parenthesisDepth++;
+        if (global.noI18n && s.noI18nPending) {
+          s.exemptParenthesisDepth = s.parenthesisDepth;
+          s.noI18nPending = 0;
+        }
+        return finish(T_LPAREN);
+      case ')':
+        if (global.noI18n && s.exemptParenthesisDepth == s.parenthesisDepth) s.exemptParenthesisDepth = 0;
+        s.parenthesisDepth--;
+        return finish(T_RPAREN);
+      case '=': return finish(operatorOf(T_ASSIGN, '=', T_EQ, 0));
+      case '!': return finish(operatorOf(T_NOT, 0, 0, T_NE));
+      case '+': return finish(operatorOf(T_PLUS, '+', T_INCREMENT, T_PLUS_ASSIGN));
+      case '-': return finish(operatorOf(T_MINUS, '-', T_DECREMENT, T_MINUS_ASSIGN));
+      case '*': return finish(operatorOf(T_STAR, 0, 0, T_STAR_ASSIGN));
+      case '%': return finish(operatorOf(T_REM, 0, 0, T_REM_ASSIGN));
+      case '^': return finish(operatorOf(T_XOR, 0, 0, T_XOR_ASSIGN));
+      case '&': return finish(operatorOf(T_AND, '&', T_ANDAND, T_AND_ASSIGN));
+      case '|': return finish(operatorOf(T_OR, '|', T_OROR, T_OR_ASSIGN));
+      case '<': {
+        int32_t kind = operatorOf(T_LT, '<', T_SHL, T_LE);
+        if (kind == T_SHL) kind = operatorOf(T_SHL, 0, 0, T_SHL_ASSIGN);
+        return finish(kind);
+      }
+      case '>': {
+        int32_t kind = operatorOf(T_GT, '>', T_SHR, T_GE);
+        if (kind == T_SHR) kind = operatorOf(T_SHR, '>', T_USHR, T_SHR_ASSIGN);
+        if (kind == T_USHR) kind = operatorOf(T_USHR, 0, 0, T_USHR_ASSIGN);
+        return finish(kind);
+      }
+      case '/': {
+        int32_t next = readChar();
+        if (next == '*') {
+          skipBlockComment();
+          if (global.noI18n && isNoI18nComment(start)) {
+            char mark = s.text[start + 8];
+            if (mark == '*') {
+              s.noI18nPending = 1;
+              s.exemptParenthesisDepth = 0;
+            } else if (mark == '+') {
+              s.noI18nDepth++;
+            } else if (mark == '-') {
+              s.noI18nDepth--;
+            }
+          }
+          continue;
+        }
+        if (next == '/') {
+          skipLineComment();
+          continue;
+        }
+        if (next == '=') return finish(T_DIV_ASSIGN);
+        unreadChar();
+        return finish(T_DIV);
+      }
+      case '.': {
+        int32_t next = readChar();
+        unreadChar();
+        return finish(isAsciiDigit(next) ? scanNumber('.') : T_DOT);
+      }
+      case '"': return finish(scanStringLiteral());
+      case '\'': return finish(scanCharLiteral());
+      case END_OF_TEXT:
+        unreadChar();
+        return finish(T_EOF);
+      default:
+        break;
+    }
+    if (isAsciiDigit(c)) return finish(scanNumber(c));
+    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '$' || c == '_') return finish(scanIdentifier(c));
+    if (isJavaIdentifierStart(c)) return finish(scanIdentifier(c));
+    if (isWhitespace(c)) continue;
+    errorAt(s.line, s.position - s.lineStart, "unknown.char", printableChar(static_cast<uint16_t>(c)), intToString(c));
+    return finish(T_ERROR);
+  }
+}
+
+namespace {
+
+const char* const operatorSpellings[] = {
+    ".",   "~",  "=",  "==", "<",  "<=", "<<", "<<=", ">",  ">=", ">>", ">>=", ">>>", ">>>=", "/",  "/=",
+    "%",   "%=", "&",  "&&", "&=", "-",  "-=", "!=",  "|",  "|=", "||", "+",   "+=",  "*",    "*=", "^",
+    "?",   "^=", ",",  "--", "!",  "++", ":",  ";",   "{",  "}",  "(",  ")",   "[",   "]",
+};
+
+}  // namespace
+
+const char* tokenName(int32_t kind) {
+  static const char* const literals[] = {"<EOF>", "<identifier>", "<integer>", "<floating>", "<string>"};
+  if (kind >= T_EOF && kind <= T_STRING) return literals[kind];
+  if (kind >= T_DOT && kind <= T_RBRACKET) return operatorSpellings[kind - T_DOT];
+  if (kind >= FIRST_KEYWORD && kind <= LAST_KEYWORD) return keywordSpellings[kind - FIRST_KEYWORD];
+  if (kind == T_ERROR) return "<error>";
+  return "<unknown>";
 }

@@ -1,18 +1,127 @@
-// The scanner: tokens of one source file or expression string, read on demand.
+// The scanner: tokens of one source file or expression string, read on demand. Characters come
+// from nextUnicode, which decodes the host's multibyte text and Unicode escapes into UTF-16.
 #pragma once
 
 #include <cstdint>
 
 struct Identifier;
+struct SourceFile;
 
 enum TokenKind : int32_t {
   T_EOF = 0,
   T_IDENTIFIER = 1,
-  T_INTEGER = 2,
+  T_INTEGER = 2,  // also character literals
   T_FLOATING = 3,
   T_STRING = 4,
+  T_DOT = 5,
+  T_TILDE = 6,
+  T_ASSIGN = 7,
+  T_EQ = 8,
+  T_LT = 9,
+  T_LE = 10,
+  T_SHL = 11,
+  T_SHL_ASSIGN = 12,
+  T_GT = 13,
+  T_GE = 14,
+  T_SHR = 15,
+  T_SHR_ASSIGN = 16,
+  T_USHR = 17,
+  T_USHR_ASSIGN = 18,
+  T_DIV = 19,
+  T_DIV_ASSIGN = 20,
+  T_REM = 21,
+  T_REM_ASSIGN = 22,
+  T_AND = 23,
+  T_ANDAND = 24,
+  T_AND_ASSIGN = 25,
+  T_MINUS = 26,
+  T_MINUS_ASSIGN = 27,
+  T_NE = 28,
+  T_OR = 29,
+  T_OR_ASSIGN = 30,
+  T_OROR = 31,
+  T_PLUS = 32,
+  T_PLUS_ASSIGN = 33,
+  T_STAR = 34,
+  T_STAR_ASSIGN = 35,
+  T_XOR = 36,
+  T_QUESTION = 37,
+  T_XOR_ASSIGN = 38,
+  T_COMMA = 39,
+  T_DECREMENT = 40,
+  T_NOT = 41,
+  T_INCREMENT = 42,
+  T_COLON = 43,
+  T_SEMICOLON = 44,
+  T_LBRACE = 45,
+  T_RBRACE = 46,
+  T_LPAREN = 47,
+  T_RPAREN = 48,
+  T_LBRACKET = 49,
+  T_RBRACKET = 50,
+  T_ABSTRACT = 51,
+  T_BOOLEAN = 52,
+  T_BREAK = 53,
+  T_BYTE = 54,
+  T_CASE = 55,
+  T_CATCH = 56,
+  T_CHAR = 57,
+  T_CLASS = 58,
+  T_CONST = 59,
+  T_CONTINUE = 60,
+  T_DEFAULT = 61,
+  T_DO = 62,
+  T_DOUBLE = 63,
+  T_ELSE = 64,
+  T_EXTENDS = 65,
+  T_FALSE = 66,
+  T_FINAL = 67,
+  T_FINALLY = 68,
+  T_FLOAT = 69,
+  T_FOR = 70,
+  T_GOTO = 71,
+  T_IF = 72,
+  T_IMPLEMENTS = 73,
+  T_IMPORT = 74,
+  T_INSTANCEOF = 75,
+  T_INT = 76,
+  T_INTERFACE = 77,
+  T_LONG = 78,
+  T_NATIVE = 79,
+  T_NEW = 80,
+  T_NULL = 81,
+  T_PACKAGE = 82,
+  T_PRIVATE = 83,
+  T_PROTECTED = 84,
+  T_PUBLIC = 85,
+  T_RETURN = 86,
+  T_SHORT = 87,
+  T_STATIC = 88,
+  T_STRICTFP = 89,
+  T_SUPER = 90,
+  T_SWITCH = 91,
+  T_SYNCHRONIZED = 92,
+  T_THIS = 93,
+  T_THROW = 94,
+  T_THROWS = 95,
+  T_TRANSIENT = 96,
+  T_TRUE = 97,
+  T_TRY = 98,
+  T_VOID = 99,
+  T_VOLATILE = 100,
+  T_WHILE = 101,
+  T_WIDEFP = 102,
   T_ERROR = 103,
 };
+
+constexpr int32_t FIRST_KEYWORD = T_ABSTRACT;
+constexpr int32_t LAST_KEYWORD = T_WIDEFP;
+
+// The end of the text: outside the 16-bit range, so no character is mistaken for it.
+constexpr int32_t END_OF_TEXT = 0x77777777;
+
+// Token flag: the parser took this operator as a prefix operator.
+constexpr int32_t TOKEN_PREFIX = 1;
 
 // The current token; a record of its own outside `global`, so an in-process release keeps it.
 struct Token {
@@ -23,10 +132,12 @@ struct Token {
   int32_t flags;
   int64_t integerValue;
   double floatingValue;
-  int32_t literalType;
+  int32_t literalType;  // T_CHAR, T_DOUBLE, T_FLOAT, T_INT or T_LONG
   Identifier* identifier;
 };
 
+// The scanner's place in its text; the parser saves and restores it with the token around the
+// parse of another body.
 struct ScannerState {
   const char* text;
   int32_t length;
@@ -42,10 +153,31 @@ struct ScannerState {
   int32_t exemptParenthesisDepth;
 };
 
-Token* currentToken();
-ScannerState* scannerState();
+extern Token theToken;
+extern ScannerState theScanner;
+
+inline Token* currentToken() {
+  return &theToken;
+}
+
+inline ScannerState* scannerState() {
+  return &theScanner;
+}
 
 void initScanner();
-// Sets the scanner on `text` at the given offset, line and line start.
-void setScanSource(const char* text, int32_t length, int32_t offset, int32_t line, int32_t lineStart);
+void setScanString(const char* text);
+void setScanSource(SourceFile* file, int32_t offset, int32_t line, int32_t column);
 int32_t scanToken();
+void pushBackToken();
+void setNameCollection(int32_t collect);
+
+int32_t nextUnicode();
+void unreadChar();
+void unreadByte();
+int32_t peekBackByte(int32_t distance);
+int32_t scanUnicodeEscape();
+int32_t scanIdentifier(int32_t first);
+void newLine(int32_t carriageReturn);
+
+// The text of a token kind as messages show it: "<EOF>", "<identifier>", "+=", "class" ...
+const char* tokenName(int32_t kind);

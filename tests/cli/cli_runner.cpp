@@ -12,11 +12,12 @@
 //   argv0: text              argv[0] as the program sees it (default: its path)
 //   cwd: dir                 directory to run in, below {work}
 //   dir: path                an empty directory below {work}
-//   file: path <<END         a file below {work}, its lines up to END
+//   file: path <<END         a file below {work}, its lines up to END ({noeol} at the very end:
+//                            without the last line break)
 //   stdout <<END / stderr <<END   the expected output, lines up to END
 //   status: n                the expected exit status (default 0)
-// {work}, {stage}, {tab} and {cr} in any of these stand for the case directory, the build's staged
-// tree, a tab and a carriage return.
+// {work}, {stage}, {tab}, {cr} and {xHH} in any of these stand for the case directory, the build's
+// staged tree, a tab, a carriage return and the byte of hexadecimal value HH.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -233,7 +234,15 @@ TEST_P(CliTest, Runs) {
   const std::string stage = QUORVELIX_STAGE_DIR;
   auto expand = [&](const std::string& text) {
     std::string expanded = replaceAll(replaceAll(text, "{work}", work.string()), "{stage}", stage);
-    return replaceAll(replaceAll(expanded, "{tab}", "\t"), "{cr}", "\r");
+    expanded = replaceAll(replaceAll(expanded, "{tab}", "\t"), "{cr}", "\r");
+    // {xHH}: one byte of that hexadecimal value.
+    for (size_t at = expanded.find("{x"); at != std::string::npos; at = expanded.find("{x", at + 1)) {
+      if (at + 5 > expanded.size() || expanded[at + 4] != '}' || !isxdigit(static_cast<unsigned char>(expanded[at + 2])) ||
+          !isxdigit(static_cast<unsigned char>(expanded[at + 3])))
+        continue;
+      expanded.replace(at, 5, 1, static_cast<char>(std::stoi(expanded.substr(at + 2, 2), nullptr, 16)));
+    }
+    return expanded;
   };
 
   std::string program = stage + "/bin/x86/" + c.program;
@@ -250,7 +259,10 @@ TEST_P(CliTest, Runs) {
   for (const StagedFile& f : c.files) {
     fs::path path = work / expand(f.path);
     fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << expand(f.content);
+    std::string content = expand(f.content);
+    // A block that ends in {noeol} makes a file without a final line break.
+    if (content.size() >= 8 && content.compare(content.size() - 8, 8, "{noeol}\n") == 0) content.resize(content.size() - 8);
+    std::ofstream(path, std::ios::binary) << content;
   }
 
   std::vector<std::string> argv{c.argv0.empty() ? program : expand(c.argv0)};

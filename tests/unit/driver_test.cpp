@@ -125,6 +125,28 @@ TEST(InProcessCompile, TwoRunsGiveTheSameResult) {
   EXPECT_EQ(result[1], result[0]);
 }
 
+TEST(InProcessCompile, ScannerStateOfOneCompileIsNotUsedByTheNext) {
+  auto root = std::filesystem::path(UNIT_WORK_DIR) / "InProcessScanner";
+  std::filesystem::remove_all(root);
+  writeTextFile(root / "lib/quorvelix.messages", "warn.noi18n.string(1)=no mark on %1\nwarning.count(1)=%1 warning\n");
+  writeTextFile(root / "A.java", "class A { String s = tr(\"exempt\") + other(\"marked\"); }\n");
+  std::string messages = (root / "lib").string() + "/";
+  std::string a = (root / "A.java").string();
+  // The "-i18napi" names of the first compile live in its main arena; the second must make its own.
+  const char* apis[] = {"tr", "other"};
+  const char* warned[] = {"no mark on marked", "no mark on exempt"};
+  for (int run = 0; run < 2; run++) {
+    global.localeName = "C";
+    initMemory();
+    testing::internal::CaptureStderr();
+    internalTolvo(5, heapArguments({"-scanonly", "-noi18n", "-i18napi", apis[run], a.c_str()}),
+                  strdup(messages.c_str()), nullptr, nullptr, nullptr, nullptr, nullptr, 1);
+    std::string printed = testing::internal::GetCapturedStderr();
+    EXPECT_NE(printed.find(warned[run]), std::string::npos) << printed;
+    EXPECT_EQ(printed.find(warned[1 - run]), std::string::npos) << printed;
+  }
+}
+
 TEST(CrashHandler, PrintsTheInternalErrorLineAndAborts) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   auto crash = [] {

@@ -16,9 +16,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Reporting functions and the index of their key argument.
+// Reporting functions and the index of their key argument. Helpers that forward a key to one of
+// them are listed too; their own forwarding call passes a parameter named `key`.
 const std::map<std::string, size_t> reporters = {
     {"errorAt", 2}, {"errorInFile", 3}, {"fatalError", 3}, {"warningAt", 3}, {"messageAt", 3},
+    {"reportAtToken", 0},
 };
 
 struct Report {
@@ -91,7 +93,9 @@ std::vector<std::string> callArguments(const std::string& text, size_t open) {
 std::vector<Report> reportsIn(const fs::path& path) {
   std::vector<Report> reports;
   std::string text = withoutComments(readAll(path));
-  std::regex call(R"(\b(errorAt|errorInFile|fatalError|warningAt|messageAt)\s*\()");
+  std::string names;
+  for (const auto& [name, index] : reporters) names += (names.empty() ? "" : "|") + name;
+  std::regex call("\\b(" + names + ")\\s*\\(");
   std::regex literal(R"re(^"([^"\\]*)"\s*$)re");
   for (auto it = std::sregex_iterator(text.begin(), text.end(), call); it != std::sregex_iterator(); ++it) {
     size_t open = it->position() + it->length() - 1;
@@ -101,6 +105,9 @@ std::vector<Report> reportsIn(const fs::path& path) {
     Report report{path.string() + ":" + std::to_string(line), "", 0};
     std::smatch key;
     if (arguments.size() > keyIndex && std::regex_match(arguments[keyIndex], key, literal)) report.key = key[1];
+    if (arguments.size() > keyIndex && arguments[keyIndex] == "key") continue;  // a forwarding helper
+    // A declaration of a helper ("const char* key") is no call.
+    if (arguments.size() > keyIndex && arguments[keyIndex].find("char*") != std::string::npos) continue;
     report.arguments = arguments.size() > keyIndex ? arguments.size() - keyIndex - 1 : 0;
     reports.push_back(report);
   }

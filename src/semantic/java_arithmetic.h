@@ -1,0 +1,26 @@
+// Java's integer and floating arithmetic, exactly: 64-bit helpers, literal digits to a long with
+// Java's overflow rules, and the conversions between double, float, int and long.
+#pragma once
+
+#include <cstdint>
+
+int32_t compareLong(const int64_t* a, const int64_t* b);
+int64_t makeLong(int32_t high, uint32_t low);
+int32_t longHighWord(int64_t value);
+uint32_t longLowWord(int64_t value);
+int64_t doubleBitsAsLong(double value);
+double longBitsAsDouble(int64_t bits);
+double doubleFromWords(int32_t high, uint32_t low);
+double longToDouble(int64_t value);
+int64_t doubleToLong(double value);
+int64_t floatToLong(double value);
+int32_t doubleToInt(double value);
+int32_t floatToInt(double value);
+// Java d2f: the nearest float (ties to even), returned widened to a double.
+double doubleToFloat(double value);
+void storeDoubleAsFloat(double value, float* destination);
+double floatBitsToDouble(uint32_t bits);
+double specialDouble(const char* name);
+// The kept digits of an integer literal into *destination; reports overflow and bad digits at the
+// current token.
+void scanIntegerDigits(const uint16_t* digits, int32_t count, int64_t* destination, int32_t radix);

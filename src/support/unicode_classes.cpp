@@ -1,0 +1,42 @@
+// The lookups behind the scanner's character tests: three indexed loads and no branch on the
+// character, so a value outside 0..0xFFFF is masked to the word of U+0000 and then cleared.
+#include "support/unicode_classes.h"
+
+namespace {
+
+constexpr int CLASS_SHIFT = 16;
+constexpr uint32_t CATEGORY_MASK = 0x1F;
+
+inline uint32_t propertyWord(int32_t c) {
+  uint32_t u = static_cast<uint32_t>(c);
+  uint32_t inRange = 0u - static_cast<uint32_t>(u <= 0xFFFF);
+  u &= inRange;
+  return unicodeProperties[unicodeBlocks[unicodeBlockIndex[u >> 6]][u & 0x3F]] & inRange;
+}
+
+inline uint32_t classOf(int32_t c) {
+  return (propertyWord(c) >> CLASS_SHIFT) & 7;
+}
+
+}  // namespace
+
+int32_t unicodeIdentifierClass(int32_t c) {
+  return static_cast<int32_t>(classOf(c));
+}
+
+int32_t unicodeCategory(int32_t c) {
+  return static_cast<int32_t>(propertyWord(c) & CATEGORY_MASK);
+}
+
+bool isJavaIdentifierStart(int32_t c) {
+  return classOf(c) >= 5;
+}
+
+// Classes 1, 2, 3, 5, 6 and 7 are exactly those with one of the two low bits set.
+bool isJavaIdentifierPart(int32_t c) {
+  return (classOf(c) & 3) != 0;
+}
+
+bool isWhitespace(int32_t c) {
+  return classOf(c) == 4;
+}

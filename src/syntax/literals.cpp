@@ -1,0 +1,451 @@
+// Keywords, numeric, character and string literals, and comments: the scanners that scanToken hands
+// over to once it has seen a literal's or a comment's first character. Diagnostics are placed at
+// the literal's first byte unless a comment's own start is meant.
+#include <cctype>
+#include <cerrno>
+#include <cfloat>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "semantic/java_arithmetic.h"
+#include "support/arena.h"
+#include "support/diagnostics.h"
+#include "support/global.h"
+#include "support/identifiers.h"
+#include "support/unicode_classes.h"
+#include "syntax/scanner_input.h"
+
+const char* const keywordSpellings[LAST_KEYWORD - FIRST_KEYWORD + 1] = {
+    "abstract", "boolean",   "break",     "byte",       "case",     "catch",        "char",      "class",
+    "const",    "continue",  "default",   "do",         "double",   "else",         "extends",   "false",
+    "final",    "finally",   "float",     "for",        "goto",     "if",           "implements", "import",
+    "instanceof", "int",     "interface", "long",       "native",   "new",          "null",      "package",
+    "private",  "protected", "public",    "return",     "short",    "static",       "strictfp",  "super",
+    "switch",   "synchronized", "this",   "throw",      "throws",   "transient",    "true",      "try",
+    "void",     "volatile",  "while",     "widefp",
+};
+
+void initKeywords() {
+  global.lengthName = enterName("length", T_IDENTIFIER);
+  global.cloneName = enterName("clone", T_IDENTIFIER);
+  for (int32_t kind = FIRST_KEYWORD; kind <= LAST_KEYWORD; kind++) enterName(keywordSpellings[kind - FIRST_KEYWORD], kind);
+}
+
+namespace {
+
+void reportAtToken(const char* key) {
+  errorAt(theToken.line, theToken.column, key);
+}
+
+bool previousIsPrefixMinus() {
+  return theToken.kind == T_MINUS && (theToken.flags & TOKEN_PREFIX) != 0;
+}
+
+// The kept characters narrowed to bytes, NUL-terminated, in the scratch buffer.
+char* keptText() {
+  growScratchBuffer(global.nameLength + 1);
+  for (int32_t i = 0; i < global.nameLength; i++) global.scratchBuffer[i] = static_cast<char>(global.nameBuffer[i]);
+  global.scratchBuffer[global.nameLength] = '\0';
+  return global.scratchBuffer;
+}
+
+// Exponent digits read saturating, so a huge exponent never wraps into range.
+int32_t saturatingExponent(const char* digits) {
+  int64_t value = 0;
+  for (const char* p = digits; isAsciiDigit(*p); p++) {
+    value = value * 10 + (*p - '0');
+    if (value > 1000000) return 1000000;
+  }
+  return static_cast<int32_t>(value);
+}
+
+bool mantissaIsZero(const char* text) {
+  for (const char* p = text; *p != '\0' && *p != 'e' && *p != 'E'; p++)
+    if (*p >= '1' && *p <= '9') return false;
+  return true;
+}
+
+void convertInteger(int32_t radix, bool isLong) {
+  int64_t value = 0;
+  scanIntegerDigits(global.nameBuffer, global.nameLength, &value, radix);
+  theToken.integerValue = value;
+  theToken.literalType = isLong ? T_LONG : T_INT;
+  if (isLong) {
+    if (radix == 10 && static_cast<uint64_t>(value) == 0x8000000000000000u && !previousIsPrefixMinus())
+      reportAtToken("numeric.long.ovfl");
+    return;
+  }
+  // Octal and hexadecimal ints take any value up to 0xFFFFFFFF; decimal ones 2^31 after a minus.
+  uint32_t high = longHighWord(value);
+  uint32_t low = longLowWord(value);
+  if (high != 0)
+    reportAtToken("numeric.int.ovfl");
+  else if (radix == 10 && (low > 0x80000000u || (low == 0x80000000u && !previousIsPrefixMinus())))
+    reportAtToken("numeric.int.ovfl");
+}
+
+void convertFloating(bool isFloat) {
+  char* text = keptText();
+  size_t length = std::strlen(text);
+  char* end = nullptr;
+  theToken.literalType = isFloat ? T_FLOAT : T_DOUBLE;
+  if (isFloat) {
+    // Decimal to float in one rounding, as Java does.
+    errno = 0;
+    float value = std::strtof(text, &end);
+    if (end != text + length) {
+      theToken.floatingValue = 0.0;
+      reportAtToken("number.format");
+      return;
+    }
+    if (std::isinf(value))
+      reportAtToken("numeric.float.ovfl");
+    else if (value == 0.0f && !mantissaIsZero(text))
+      reportAtToken("numeric.float.unfl");
+    theToken.floatingValue = value;
+    return;
+  }
+  errno = 0;
+  double value = std::strtod(text, &end);
+  if (errno == ERANGE && value >= DBL_MAX) {
+    reportAtToken("numeric.double.ovfl");
+  } else if (errno == ERANGE && value == 0.0 && !std::signbit(value)) {
+    errno = 0;
+    value = Underflow(text);
+    if (errno == ERANGE) reportAtToken("numeric.double.unfl");
+  }
+  if (end != text + length) {
+    value = 0.0;
+    reportAtToken("number.format");
+  }
+  theToken.floatingValue = value;
+}
+
+}  // namespace
+
+int32_t scanNumber(int32_t first) {
+  ScannerState& s = theScanner;
+  bool collect = s.collectNames != 0;
+  resetNameBuffer();
+  auto keep = [collect](int32_t c) {
+    if (collect) appendNameChar(static_cast<uint16_t>(c));
+  };
+  int32_t c = first;
+  int32_t radix = 10;
+  if (c == '0') {
+    int32_t next = readChar();
+    if (next == 'x' || next == 'X') {
+      radix = 16;
+      c = readChar();
+      if (!isHexDigit(c)) {
+        reportAtToken("number.format");
+        keep('0');
+      }
+    } else {
+      unreadChar();
+      radix = 8;
+    }
+  }
+  bool floating = false;
+  for (; c != END_OF_TEXT; c = readChar()) {
+    if (radix == 16) {
+      // Hexadecimal literals have no fraction: a point ends them.
+      if (!isHexDigit(c)) break;
+      keep(c);
+    } else if (c == '.') {
+      keep(c);
+      floating = true;
+      radix = 0;
+    } else if (c == 'e' || c == 'E' || c == 'd' || c == 'D' || c == 'f' || c == 'F') {
+      floating = true;
+      break;
+    } else if (!isAsciiDigit(c)) {
+      break;
+    } else {
+      keep(c);
+    }
+  }
+  if (floating) {
+    if (c == 'e' || c == 'E') {
+      keep(c);
+      c = readChar();
+      if (c == '+' || c == '-') {
+        keep(c);
+        c = readChar();
+      }
+      if (!isAsciiDigit(c)) {
+        reportAtToken("number.format");
+        unreadChar();
+        return T_ERROR;
+      }
+      while (isAsciiDigit(c)) {
+        keep(c);
+        c = readChar();
+      }
+    }
+    bool isFloat = c == 'f' || c == 'F';
+    if (!isFloat && c != 'd' && c != 'D') unreadChar();
+    if (!collect) return T_INTEGER;
+    convertFloating(isFloat);
+    return T_FLOATING;
+  }
+  bool isLong = c == 'l' || c == 'L';
+  if (!isLong) unreadChar();
+  if (!collect) return T_INTEGER;
+  convertInteger(radix, isLong);
+  return T_INTEGER;
+}
+
+double Underflow(const char* text) {
+  if (global.traceLevel & TRACE_GENERAL) std::printf("Underflow(), cp: %s\n", text);
+  warningAt(global.current, theToken.line, theToken.column, "warn.subnormal", text);
+  const char* minus = std::strrchr(text, '-');
+  if (minus == nullptr || minus - text < 2) {
+    errno = ERANGE;
+    return 0.0;
+  }
+  int32_t e = -saturatingExponent(minus + 1);
+  size_t mantissaLength = minus - 1 - text;
+  char mantissaText[64];
+  double m;
+  errno = 0;
+  if (mantissaLength < sizeof mantissaText) {
+    std::memcpy(mantissaText, text, mantissaLength);
+    mantissaText[mantissaLength] = '\0';
+    m = std::strtod(mantissaText, nullptr);
+  } else {
+    std::string copy(text, mantissaLength);
+    m = std::strtod(copy.c_str(), nullptr);
+  }
+  if (errno != 0 || m == 0.0) {
+    errno = ERANGE;
+    return 0.0;
+  }
+  constexpr double smallest = 4.940656458412465;
+  while (m < smallest && e > -500) {
+    m *= 10;
+    e--;
+  }
+  while (m > smallest && e < -300) {
+    m /= 10;
+    e++;
+  }
+  // Below the smallest subnormal double, a literal is not rounded up to it.
+  if (e < -324 || (e == -324 && m < smallest)) {
+    errno = ERANGE;
+    return 0.0;
+  }
+  for (; e < 0; e++) m /= 10;
+  errno = 0;
+  return m;
+}
+
+int32_t scanEscape(int32_t c) {
+  if (c == END_OF_TEXT || c == '\n' || c == '\r') return -1;
+  if (c != '\\') return c;
+  c = readChar();
+  switch (c) {
+    case 'b': return 8;
+    case 't': return 9;
+    case 'n': return 10;
+    case 'f': return 12;
+    case 'r': return 13;
+    case '"': return 34;
+    case '\'': return 39;
+    case '\\': return 92;
+    case END_OF_TEXT:
+      unreadChar();
+      return -2;
+    case '\n':
+    case '\r':
+      // The line break ends the literal; it is left for the scanner to count.
+      unreadChar();
+      return -1;
+    default:
+      break;
+  }
+  if (c < '0' || c > '7') return -2;
+  int32_t value = c - '0';
+  int32_t digits = c <= '3' ? 3 : 2;
+  for (int32_t i = 1; i < digits; i++) {
+    int32_t next = readChar();
+    if (next < '0' || next > '7') {
+      unreadChar();
+      break;
+    }
+    value = value * 8 + (next - '0');
+  }
+  return value;
+}
+
+const char* formatBadChar(int32_t c) {
+  static char text[16];
+  switch (c) {
+    case '\n': return "\\n";
+    case '\r': return "\\r";
+    case END_OF_TEXT:
+      std::snprintf(text, sizeof text, "\\x%08x", static_cast<unsigned>(END_OF_TEXT));
+      return text;
+    default:
+      return "\\?";
+  }
+}
+
+void checkNoI18n(int32_t literalKind) {
+  ScannerState& s = theScanner;
+  if (!s.collectNames || !global.noI18n) return;
+  if (!s.noI18nPending && s.noI18nDepth < 1 && s.exemptParenthesisDepth == 0) {
+    const char* text = nameBufferToNative(&global.tempArena);
+    if (literalKind == T_STRING)
+      warningAt(global.current, theToken.line, theToken.column, "warn.noi18n.string", text);
+    else
+      warningAt(global.current, theToken.line, theToken.column, "warn.noi18n.char", text);
+  }
+  s.noI18nPending = 0;
+}
+
+int32_t scanCharLiteral() {
+  int32_t c = readChar();
+  int32_t value;
+  if (c == '\'') {
+    reportAtToken("invalid.literal.char");
+    value = -1;
+  } else if (c == END_OF_TEXT || c == '\n' || c == '\r') {
+    // The literal ends at the line break, which is left for the scanner to count.
+    reportAtToken("invalid.literal.char");
+    unreadChar();
+    value = -1;
+  } else {
+    value = scanEscape(c);
+    if (value < 0) reportAtToken("invalid.literal.char");
+    c = readChar();
+    if (c != '\'') {
+      if (value >= 0) reportAtToken("invalid.literal.char");
+      while (c != '\'') {
+        if (c == END_OF_TEXT) {
+          unreadChar();
+          break;
+        }
+        if (c == '\n' || c == '\r') {
+          newLine(c == '\r');
+          break;
+        }
+        c = readChar();
+      }
+      value = -1;
+    }
+  }
+  theToken.integerValue = value;
+  theToken.literalType = T_CHAR;
+  if (theScanner.collectNames) {
+    resetNameBuffer();
+    if (value >= 0) appendNameChar(static_cast<uint16_t>(value));
+  }
+  checkNoI18n(T_CHAR);
+  return T_INTEGER;
+}
+
+int32_t scanStringLiteral() {
+  bool collect = theScanner.collectNames != 0;
+  if (collect) resetNameBuffer();
+  for (;;) {
+    int32_t c = readChar();
+    if (c == '"') break;
+    int32_t value = scanEscape(c);
+    if (value >= 0) {
+      if (collect) appendNameChar(static_cast<uint16_t>(value));
+      continue;
+    }
+    errorAt(theToken.line, theToken.column, "invalid.literal.string", formatBadChar(c));
+    if (value == -1) {
+      // A line break or the end of the text ends the literal and stays for the scanner.
+      if (c != '\\') unreadChar();
+      break;
+    }
+  }
+  checkNoI18n(T_STRING);
+  return T_STRING;
+}
+
+void skipBlockComment() {
+  ScannerState& s = theScanner;
+  int32_t line = s.line;
+  int32_t column = s.position - s.lineStart - 2;
+  for (bool first = true;; first = false) {
+    int32_t c = readChar();
+    if (c == END_OF_TEXT) {
+      unreadChar();
+      errorAt(line, column, "comment.not.terminated");
+      return;
+    }
+    if (c == '\n') {
+      newLine(0);
+    } else if (c == '\r') {
+      newLine(1);
+    } else if (c == '*') {
+      if (readChar() == '/') return;
+      unreadChar();
+      if (first) {
+        scanDocComment();
+        return;
+      }
+    }
+  }
+}
+
+void scanDocComment() {
+  ScannerState& s = theScanner;
+  int32_t line = s.line;
+  int32_t column = s.position - s.lineStart - 3;
+  s.deprecatedSeen = 0;
+  bool atLineStart = false;
+  for (;;) {
+    int32_t c = readChar();
+    if (c == END_OF_TEXT) {
+      unreadChar();
+      errorAt(line, column, "comment.not.terminated");
+      return;
+    }
+    if (c == '\n' || c == '\r') {
+      newLine(c == '\r');
+      atLineStart = true;
+    } else if (c == '*') {
+      if (readChar() == '/') return;
+      unreadChar();
+    } else if (isWhitespace(c)) {
+      // Blanks before the tag keep it at the line's start.
+    } else if (c == '@') {
+      // The tag counts only as the first thing on a line after the comment's first line.
+      int32_t at = s.position;
+      if (atLineStart && at + 10 < s.length && std::memcmp(s.text + at, "deprecated", 10) == 0 &&
+          std::isspace(static_cast<unsigned char>(s.text[at + 10]))) {
+        s.deprecatedSeen = 1;
+        if (global.traceLevel & TRACE_GENERAL) std::printf("scanDocComment(), key: %s\n", "deprecated");
+      }
+      atLineStart = false;
+    } else {
+      atLineStart = false;
+    }
+  }
+}
+
+void skipLineComment() {
+  ScannerState& s = theScanner;
+  int32_t line = s.line;
+  int32_t column = s.position - s.lineStart - 2;
+  for (;;) {
+    int32_t c = readChar();
+    if (c == '\n' || c == '\r') {
+      newLine(c == '\r');
+      return;
+    }
+    if (c == END_OF_TEXT) {
+      unreadChar();
+      warningAt(global.current, line, column, "warn.comment.not.terminated");
+      return;
+    }
+  }
+}

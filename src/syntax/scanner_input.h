@@ -1,0 +1,55 @@
+// The scanner's character reader, shared by the token scanner and the literal scanners. The common
+// case, an ASCII byte that is not a backslash, is inline: no call and no runtime lookup per byte.
+#pragma once
+
+#include <cstdint>
+
+#include "syntax/scanner.h"
+
+struct ScannerInput {
+  uint16_t pending[4];  // further UTF-16 units of the multibyte character just read
+  int32_t pendingIndex;
+  int32_t pendingCount;
+  int32_t lastCharBytes;  // bytes of the last character read, for unreadChar
+};
+
+extern ScannerInput theInput;
+
+int32_t readCharSlow();
+
+inline int32_t readChar() {
+  ScannerState& s = theScanner;
+  int32_t position = s.position;
+  if (theInput.pendingCount == 0 && position < s.length) {
+    unsigned char byte = static_cast<unsigned char>(s.text[position]);
+    if (byte < 0x80 && byte != '\\') {
+      s.position = position + 1;
+      theInput.lastCharBytes = 1;
+      return byte;
+    }
+  }
+  return readCharSlow();
+}
+
+inline bool isAsciiDigit(int32_t c) {
+  return c >= '0' && c <= '9';
+}
+
+inline bool isHexDigit(int32_t c) {
+  return isAsciiDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// The literal and comment scanners, run once scanToken has seen a literal's or comment's start.
+void initKeywords();
+int32_t scanNumber(int32_t first);
+double Underflow(const char* text);
+int32_t scanCharLiteral();
+int32_t scanStringLiteral();
+int32_t scanEscape(int32_t c);
+const char* formatBadChar(int32_t c);
+void checkNoI18n(int32_t literalKind);
+void skipBlockComment();
+void scanDocComment();
+void skipLineComment();
+
+extern const char* const keywordSpellings[LAST_KEYWORD - FIRST_KEYWORD + 1];

@@ -1,0 +1,186 @@
+// The token scanner: kinds, positions, escapes, values of literals, name collection and the
+// NOI18N marks.
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "semantic/java_arithmetic.h"
+#include "support/global.h"
+#include "support/identifiers.h"
+#include "support/message_file.h"
+#include "syntax/scanner.h"
+#include "test_support.h"
+
+namespace {
+
+// Scanned from a string, diagnostics have no file: their column shows as "site N".
+class ScannerTest : public CompilerTest {
+ protected:
+  void SetUp() override {
+    CompilerTest::SetUp();
+    initMessageTable(1);
+    sortMessages();
+  }
+  std::vector<int32_t> kinds(const char* text) {
+    setScanString(text);
+    std::vector<int32_t> result;
+    for (int32_t kind = scanToken(); kind != T_EOF; kind = scanToken()) result.push_back(kind);
+    return result;
+  }
+  // The characters nextUnicode reads from a text, as UTF-16.
+  std::u16string characters(const char* text) {
+    setScanString(text);
+    std::u16string result;
+    for (int32_t c = nextUnicode(); c != END_OF_TEXT; c = nextUnicode()) result += static_cast<char16_t>(c);
+    return result;
+  }
+};
+
+TEST_F(ScannerTest, OperatorsByLongestMatch) {
+  EXPECT_EQ(kinds(">>>= >>> > >>= >> >= > << <<= <= < == = != ! && &= & || |= | ++ += + -- -= - *= * %= % ^= ^"),
+            (std::vector<int32_t>{T_USHR_ASSIGN, T_USHR, T_GT, T_SHR_ASSIGN, T_SHR, T_GE, T_GT, T_SHL, T_SHL_ASSIGN,
+                                  T_LE, T_LT, T_EQ, T_ASSIGN, T_NE, T_NOT, T_ANDAND, T_AND_ASSIGN, T_AND, T_OROR,
+                                  T_OR_ASSIGN, T_OR, T_INCREMENT, T_PLUS_ASSIGN, T_PLUS, T_DECREMENT, T_MINUS_ASSIGN,
+                                  T_MINUS, T_STAR_ASSIGN, T_STAR, T_REM_ASSIGN, T_REM, T_XOR_ASSIGN, T_XOR}));
+  EXPECT_EQ(kinds(">>>>~?,:;{}()[]./=/"),
+            (std::vector<int32_t>{T_USHR, T_GT, T_TILDE, T_QUESTION, T_COMMA, T_COLON, T_SEMICOLON, T_LBRACE, T_RBRACE,
+                                  T_LPAREN, T_RPAREN, T_LBRACKET, T_RBRACKET, T_DOT, T_DIV_ASSIGN, T_DIV}));
+  EXPECT_EQ(kinds(".5 .x 1.e2"), (std::vector<int32_t>{T_FLOATING, T_DOT, T_IDENTIFIER, T_FLOATING}));
+}
+
+TEST_F(ScannerTest, KeywordsAndNames) {
+  EXPECT_EQ(kinds("abstract widefp class length $x _y x1 \xe9"),
+            (std::vector<int32_t>{T_ABSTRACT, T_WIDEFP, T_CLASS, T_IDENTIFIER, T_IDENTIFIER, T_IDENTIFIER, T_IDENTIFIER,
+                                  T_IDENTIFIER}));
+  EXPECT_EQ(global.lengthName->kind, T_IDENTIFIER);
+  setScanString("class");
+  setNameCollection(0);
+  EXPECT_EQ(scanToken(), T_IDENTIFIER);
+  EXPECT_STREQ(tokenName(T_USHR_ASSIGN), ">>>=");
+  EXPECT_STREQ(tokenName(T_RBRACKET), "]");
+  EXPECT_STREQ(tokenName(T_SYNCHRONIZED), "synchronized");
+  EXPECT_STREQ(tokenName(T_ERROR), "<error>");
+  EXPECT_STREQ(tokenName(104), "<unknown>");
+}
+
+TEST_F(ScannerTest, PositionsAndLineEnds) {
+  setScanString("a\r\n\tbb\rc\n\r\rd");
+  struct Expected {
+    int32_t line, column, start;
+  } expected[] = {{0, 0, 0}, {1, 1, 4}, {2, 0, 7}, {5, 0, 11}};
+  for (const Expected& e : expected) {
+    ASSERT_EQ(scanToken(), T_IDENTIFIER);
+    EXPECT_EQ(currentToken()->line, e.line);
+    EXPECT_EQ(currentToken()->column, e.column);
+    EXPECT_EQ(currentToken()->start, e.start);
+  }
+  for (int i = 0; i < 3; i++) EXPECT_EQ(scanToken(), T_EOF);
+  pushBackToken();
+  EXPECT_EQ(scanToken(), T_EOF);
+}
+
+TEST_F(ScannerTest, UnicodeEscapes) {
+  EXPECT_EQ(characters("\\u0041"), u"A");
+  EXPECT_EQ(characters("\\uu0041"), u"A");
+  EXPECT_EQ(characters("\\\\u0041"), u"\\\\u0041");
+  EXPECT_EQ(characters("\\\\\\u0041"), u"\\\\A");
+  EXPECT_EQ(characters("\\x"), u"\\x");
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(characters("\\u00G1"), u"\\u00G1");
+  EXPECT_EQ(characters("\\u004"), u"\\u004");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "quorvelix: unknown.unicode\nquorvelix: unknown.unicode\n");
+  EXPECT_EQ(kinds("\\u0063lass"), (std::vector<int32_t>{T_CLASS}));
+}
+
+TEST_F(ScannerTest, LiteralValues) {
+  struct Case {
+    const char* text;
+    int32_t kind;
+    int32_t literalType;
+    int64_t integer;
+    uint64_t floatingBits;
+  } cases[] = {
+      {"0x7fffFFFF", T_INTEGER, T_INT, 0x7FFFFFFF, 0},
+      {"0xFFFFFFFF", T_INTEGER, T_INT, 0xFFFFFFFF, 0},
+      {"0777", T_INTEGER, T_INT, 0777, 0},
+      {"0", T_INTEGER, T_INT, 0, 0},
+      {"123L", T_INTEGER, T_LONG, 123, 0},
+      {"'\\377'", T_INTEGER, T_CHAR, 255, 0},
+      {"'\\7'", T_INTEGER, T_CHAR, 7, 0},
+      {"'\\u0041'", T_INTEGER, T_CHAR, 'A', 0},
+      {"1f", T_FLOATING, T_FLOAT, 0, static_cast<uint64_t>(doubleBitsAsLong(1.0))},
+      {"1.5", T_FLOATING, T_DOUBLE, 0, static_cast<uint64_t>(doubleBitsAsLong(1.5))},
+      {"1.5d", T_FLOATING, T_DOUBLE, 0, static_cast<uint64_t>(doubleBitsAsLong(1.5))},
+      // Rounded once from decimal to float: 0x3F800001, not the double-rounded 0x3F800000.
+      {"1.00000017881393432617187499f", T_FLOATING, T_FLOAT, 0,
+       static_cast<uint64_t>(doubleBitsAsLong(floatBitsToDouble(0x3F800001)))},
+      {"4.9e-324", T_FLOATING, T_DOUBLE, 0, 1},
+      {"0e-400", T_FLOATING, T_DOUBLE, 0, 0},
+  };
+  for (const Case& c : cases) {
+    setScanString(c.text);
+    ASSERT_EQ(scanToken(), c.kind) << c.text;
+    EXPECT_EQ(currentToken()->literalType, c.literalType) << c.text;
+    if (c.kind == T_INTEGER)
+      EXPECT_EQ(currentToken()->integerValue, c.integer) << c.text;
+    else
+      EXPECT_EQ(static_cast<uint64_t>(doubleBitsAsLong(currentToken()->floatingValue)), c.floatingBits) << c.text;
+    EXPECT_EQ(scanToken(), T_EOF) << c.text;
+  }
+  EXPECT_EQ(global.errorCount, 0);
+}
+
+TEST_F(ScannerTest, StringLiteralKeepsDecodedCharacters) {
+  setScanString("\"a\\tb\\u0041\\101\\0\"");
+  ASSERT_EQ(scanToken(), T_STRING);
+  EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(global.nameBuffer), global.nameLength),
+            std::u16string(u"a\tbAA") + char16_t(0));
+}
+
+TEST_F(ScannerTest, PrefixMinusAllowsTheSmallestValues) {
+  setScanString("- 2147483648 - 9223372036854775808L");
+  testing::internal::CaptureStderr();
+  ASSERT_EQ(scanToken(), T_MINUS);
+  currentToken()->flags |= TOKEN_PREFIX;
+  EXPECT_EQ(scanToken(), T_INTEGER);
+  ASSERT_EQ(scanToken(), T_MINUS);
+  EXPECT_EQ(scanToken(), T_INTEGER);  // a binary minus: out of range
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "quorvelix: site 15: numeric.long.ovfl\n");
+}
+
+TEST_F(ScannerTest, DeprecatedTagOnlyAfterTheFirstLine) {
+  struct Case {
+    const char* text;
+    int32_t deprecated;
+  } cases[] = {
+      {"/** @deprecated */ x", 0},
+      {"/**\n * @deprecated\n */ x", 1},
+      {"/**\n   @deprecated reason\n */ x", 1},
+      {"/**\n * see @deprecated\n */ x", 0},
+      {"/**\n * @deprecatedly\n */ x", 0},
+      {"/**/ x", 0},
+  };
+  for (const Case& c : cases) {
+    setScanString(c.text);
+    EXPECT_EQ(scanToken(), T_IDENTIFIER) << c.text;
+    EXPECT_EQ(scannerState()->deprecatedSeen, c.deprecated) << c.text;
+  }
+}
+
+TEST_F(ScannerTest, NoI18nMarksExemptLiterals) {
+  addMessage("warn.noi18n.string", 18, 1, "%1", 2);
+  sortMessages();
+  global.noI18n = 1;
+  char api[] = "getString,tr";
+  global.i18nApi = api;
+  setScanString(
+      "a(\"warned\"); /*NOI18N*/ b(\"exempt\", c(\"also\")); d(\"warned too\"); "
+      "/*NOI18N+*/ e(\"region\"); /*NOI18N-*/ tr(\"api\"); f(\"last\");");
+  testing::internal::CaptureStderr();
+  while (scanToken() != T_EOF) {
+  }
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "quorvelix: site 2: warned\nquorvelix: site 50: warned too\nquorvelix: site 115: last\n");
+}
+
+}  // namespace
