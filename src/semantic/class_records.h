@@ -1,13 +1,192 @@
-// Records of classes and members, from source or from class files.
+// The records the class environment rests on: packages, classes and interfaces (from source or
+// from class files), and their members. All live in the main arena and are never freed singly;
+// every field is zero until set.
 #pragma once
 
 #include <cstdint>
 
-// Still lacks every field but the error mark: the declaration records fill them in.
-struct ClassDef {
-  int32_t unused;
+struct AssignSets;
+struct ClassDef;
+struct ClassGenState;
+struct ClassRef;
+struct Identifier;
+struct Member;
+struct ParserContext;
+struct Scope;
+struct SourceFile;
+struct Type;
+
+struct Package {
+  Package* next;        // sibling in the parent's child list
+  Identifier* name;     // last component only; null for the unnamed root
+  Package* child;       // new children go to the head
+  Package* parent;
+  ClassDef* firstClass; // in the order added
+  uint8_t outputDirectoryMade;
+  uint8_t outputDirectoryFailed;
 };
 
+// ClassFlags: the compiler's own numbering, not the class file's.
+enum : uint16_t {
+  CF_PUBLIC = 0x0001,
+  CF_ABSTRACT = 0x0002,
+  CF_FINAL = 0x0004,
+  CF_DEPRECATED = 0x0008,
+  CF_NESTED = 0x0010,
+  CF_ANONYMOUS = 0x0020,
+  CF_LOCAL = 0x0040,
+  CF_STATIC = 0x0080,
+  CF_INNER_MEMBER = 0x0100,
+  CF_PRIVATE = 0x0200,
+  CF_PROTECTED = 0x0400,
+  CF_INTERFACE = 0x0800,
+  CF_WIDEFP = 0x1000,
+  CF_STRICTFP = 0x2000,
+};
+
+// ModifierBits of members.
+enum : uint16_t {
+  M_PUBLIC = 0x0001,
+  M_PRIVATE = 0x0002,
+  M_PROTECTED = 0x0004,
+  M_WIDEFP = 0x0008,
+  M_NATIVE = 0x0010,
+  M_STATIC = 0x0020,
+  M_FINAL = 0x0040,
+  M_SYNCHRONIZED = 0x0080,
+  M_ABSTRACT = 0x0100,
+  M_TRANSIENT = 0x0200,
+  M_VOLATILE = 0x0400,
+  M_STRICTFP = 0x0800,
+  M_DEPRECATED = 0x1000,
+  M_SYNTHETIC = 0x2000,
+  M_COPIED_INTERFACE_METHOD = 0x8000,
+};
+
+enum MemberKind : int32_t {
+  MK_STATIC_INITIALIZER = 1,
+  MK_VARIABLE = 2,  // field or local variable
+  MK_METHOD = 3,
+  MK_CONSTRUCTOR = 4,
+  MK_PARAMETER = 5,
+  MK_INSTANCE_INITIALIZER = 6,
+  MK_CLASS_DECLARATION = 7,  // a member or local class recorded in a scope
+};
+
+// ClassDef kinds are token kinds.
+constexpr int32_t CLASS_KIND_CLASS = 58;
+constexpr int32_t CLASS_KIND_INTERFACE = 77;
+constexpr int32_t CLASS_KIND_ERROR = 103;  // placeholder of a class that could not be found or read
+
+// ClassDef state bits.
+constexpr uint8_t CLASS_WRITTEN = 0x1;
+constexpr uint8_t CLASS_SUPERTYPES_RESOLVED = 0x2;
+
+struct ClassDef {
+  ClassDef* next;  // in its package's class list
+  uint16_t flags;
+  int32_t kind;
+  Identifier* name;        // simple name as written (Inner for Outer$Inner)
+  Identifier* binaryName;  // the key in the package (Outer$Inner, Outer$1, Outer$1$Local)
+  int32_t line;
+  int32_t column;
+  int32_t endLine;
+  ClassRef* superclass;
+  ClassRef* interfaces;  // linked through ClassRef::next
+  SourceFile* sourceFile;  // null for a class read from a class file
+  Package* package;
+  Member* members;  // declaration order
+  Scope* scope;
+  char* classFilePath;
+  char* dottedName;
+  Member* defaultConstructor;
+  ClassDef* lastDependencyFrom;
+  Scope* bodyScope;
+  ParserContext* bodyContext;
+  ClassGenState* savedGenState;
+  ClassRef* innerClasses;
+  int32_t localClassCount;
+  int32_t anonymousClassCount;
+  int32_t accessMethodCount;
+  ClassDef* outer;
+  int32_t depth;
+  int32_t classNumber;
+  Member* outerThisField;
+  uint8_t state;
+  AssignSets* staticUnassigned;
+};
+
+// Member flag words.
+constexpr uint32_t VAR_HAS_INITIALIZER = 0x1;
+constexpr uint32_t VAR_REFERENCED = 0x2;
+constexpr uint32_t VAR_CATCH_PARAMETER = 0x4;
+constexpr uint32_t VAR_ASSIGNED_BY_THIS_CALL = 0x8;
+
+constexpr uint32_t METHOD_EXPLICIT_CONSTRUCTOR_CALL = 0x1;
+constexpr uint32_t METHOD_DEFAULT_CONSTRUCTOR = 0x2;
+constexpr uint32_t METHOD_STORES_OUTER_STATE = 0x4;
+
+// Constant state of a field.
+constexpr uint8_t CONSTANT_PENDING = 0;    // an initializer is still to be parsed
+constexpr uint8_t CONSTANT_KEPT = 1;       // parsed, constant value kept
+constexpr uint8_t CONSTANT_NONE = 2;       // nothing pending
+constexpr uint8_t CONSTANT_PARSING = 3;    // its initializer is being parsed now
+
+// One thrown class of a method's throws list; the position is the method name's.
+struct ThrowsEntry {
+  ThrowsEntry* next;
+  ClassRef* classRef;
+  int32_t line;
+  int32_t column;
+};
+
+// One formal parameter of a method or constructor; synthetic ones lead the list.
+struct Parameter {
+  Parameter* next;
+  Identifier* name;
+  int32_t line;
+  int32_t column;
+  Type* type;
+  uint16_t modifiers;
+  Member* variable;  // made when the body is prepared
+  Parameter* origin;  // for a captured value passed on from a superclass constructor
+  Member* capturedField;  // the synthetic field a synthetic parameter fills
+};
+
+// A string constant: its length in UTF-16 units, then the units.
+struct StringValue {
+  int32_t length;
+  // `length` UTF-16 units follow.
+};
+
+inline const uint16_t* stringValueChars(const StringValue* s) {
+  return reinterpret_cast<const uint16_t*>(s + 1);
+}
+
 struct Member {
-  uint32_t errorMark;  // bit 0: an error was counted in this method, so it is not written
+  Member* next;  // in the class's member list, a scope's list or a parameter list
+  int32_t kind;
+  Identifier* name;
+  int32_t line;
+  int32_t column;
+  ClassDef* owner;
+  Type* type;
+  uint32_t errorMark;  // bit 0: an error was counted while this was the current method
+  Member* accessMethod;
+  uint16_t modifiers;
+  int32_t bodyOffset;  // the body's opening brace, or a field initializer's first token; 0: none
+  int32_t bodyLine;
+  int32_t bodyColumn;
+  ThrowsEntry* throwsList;  // methods
+  int16_t slot;             // variables: local slot, -1 when none yet
+  Parameter* parameters;    // methods
+  uint32_t variableFlags;   // variables: VAR_ bits
+  uint8_t constantState;
+  void* constantValue;  // int32_t, int64_t, double or StringValue, by the variable's type
+  uint32_t methodFlags;  // METHOD_ bits
+  Member* original;  // a copied field's source; the variable a captured-value field stands for
+  int32_t parameterSlots;  // methods: local slots the parameters take
+  Scope* parameterScope;   // methods
+  uint32_t fieldFlags;     // fields: 0x1 the store of a captured value was added to a constructor
+  ClassDef* declaredClass;  // MK_CLASS_DECLARATION: the class
 };

@@ -1,9 +1,292 @@
-// The package tree and the cached well-known classes. Still lacks the package tree and every
-// cached class: there is nothing yet to reset or look up.
+// The package tree, per-package class lists and the caches of well-known classes and members.
+// Everything here points into the main arena, so resetClassTable forgets it all before every
+// compile and evaluation.
 #include "semantic/class_table.h"
 
-void resetClassTable() {}
+#include <cstdio>
+#include <cstring>
 
-void initJavaIo() {}
+#include "driver/source_files.h"
+#include "semantic/class_lookup.h"
+#include "semantic/type_records.h"
+#include "support/arena.h"
+#include "support/diagnostics.h"
+#include "support/global.h"
+#include "support/identifiers.h"
+#include "support/names.h"
+#include "syntax/scanner.h"
 
-void initStringBufferMethods() {}
+Package rootPackage;
+Package* javaLangPackage;
+Package* javaIoPackage;
+ClassDef* objectClass;
+ClassRef* objectClassRef;
+Type* stringType;
+RuntimeMembers runtimeMembers;
+
+namespace {
+
+enum KnownClass {
+  KNOWN_THROWABLE,
+  KNOWN_ERROR,
+  KNOWN_STRING,
+  KNOWN_RUNTIME_EXCEPTION,
+  KNOWN_CLASS,
+  KNOWN_STRING_BUFFER,
+  KNOWN_CLASS_NOT_FOUND,
+  KNOWN_NO_CLASS_DEF,
+  KNOWN_CLONEABLE,
+  KNOWN_SERIALIZABLE,
+  KNOWN_COUNT,
+};
+
+const char* const knownClassNames[KNOWN_COUNT] = {
+    "Throwable", "Error", "String", "RuntimeException", "Class", "StringBuffer", "ClassNotFoundException",
+    "NoClassDefFoundError", "Cloneable", "Serializable",
+};
+
+ClassDef* knownClasses[KNOWN_COUNT];
+Member* typeFields[TK_DOUBLE + 1];
+
+ClassDef* knownClass(KnownClass which) {
+  if (knownClasses[which] == nullptr) {
+    Package* package = javaLangPackage;
+    if (which == KNOWN_SERIALIZABLE) {
+      if (javaIoPackage == nullptr) javaIoPackage = getPackage(getPackage(nullptr, enterName("java", T_IDENTIFIER)), enterName("io", T_IDENTIFIER));
+      package = javaIoPackage;
+    }
+    if (package == nullptr) return nullptr;
+    knownClasses[which] = findClass(package, knownClassNames[which]);
+  }
+  return knownClasses[which];
+}
+
+int32_t parameterCount(const Member* m) {
+  int32_t n = 0;
+  for (const Parameter* p = m->parameters; p != nullptr; p = p->next) n++;
+  return n;
+}
+
+// Whether a reference names exactly this class (by its resolution, else by its name).
+bool refNamesClass(const ClassRef* ref, const ClassDef* cls) {
+  if (ref == nullptr || cls == nullptr) return false;
+  if (ref->resolved != nullptr) return ref->resolved == cls;
+  if (ref->name != cls->name) return false;
+  const Package* package = ref->package;
+  if (package == nullptr && ref->context != nullptr) package = ref->context->package;
+  return package == cls->package;
+}
+
+bool isExactClassType(const Type* type, const ClassDef* cls) {
+  return type != nullptr && type->kind == TK_CLASS && refNamesClass(type->classRef, cls);
+}
+
+bool hasName(const Member* m, const char* name) {
+  if (m->name == nullptr) return false;
+  size_t length = std::strlen(name);
+  return m->name->length == static_cast<int32_t>(length) &&
+         compareNameChars(identifierChars(m->name), name, static_cast<int32_t>(length), 1) == 0;
+}
+
+void takeStringBufferMember(Member* m) {
+  RuntimeMembers& r = runtimeMembers;
+  int32_t count = parameterCount(m);
+  if (m->kind == MK_CONSTRUCTOR) {
+    if (count == 0) r.sbInitEmpty = m;
+    if (count == 1 && isExactClassType(m->parameters->type, stringClass())) r.sbInitString = m;
+    return;
+  }
+  if (m->kind != MK_METHOD) return;
+  if (count == 0 && hasName(m, "toString")) r.sbToString = m;
+  if (count != 1 || !hasName(m, "append")) return;
+  const Type* type = m->parameters->type;
+  if (type == nullptr) return;
+  switch (type->kind) {
+    case TK_CLASS:
+      // Exactly String and exactly Object: a library may add overloads for other classes
+      // (CharSequence, StringBuffer) that must not be taken for these.
+      if (isExactClassType(type, stringClass()))
+        r.sbAppendString = m;
+      else if (isExactClassType(type, objectClass))
+        r.sbAppendObject = m;
+      break;
+    case TK_BOOLEAN: r.sbAppendBoolean = m; break;
+    case TK_CHAR: r.sbAppendChar = m; break;
+    case TK_INT: r.sbAppendInt = m; break;
+    case TK_LONG: r.sbAppendLong = m; break;
+    case TK_FLOAT: r.sbAppendFloat = m; break;
+    case TK_DOUBLE: r.sbAppendDouble = m; break;
+    case TK_ARRAY:
+      if (type->element != nullptr && type->element->kind == TK_CHAR) r.sbAppendCharArray = m;
+      break;
+    default:
+      break;
+  }
+}
+
+Member* firstMethod(ClassDef* cls, const char* name, int32_t parameters, uint16_t modifiers, ClassDef* parameterClass) {
+  if (cls == nullptr) return nullptr;
+  for (Member* m = cls->members; m != nullptr; m = m->next) {
+    if (m->kind != MK_METHOD || !hasName(m, name) || parameterCount(m) != parameters) continue;
+    if ((m->modifiers & modifiers) != modifiers) continue;
+    if (parameterClass != nullptr && !isExactClassType(m->parameters->type, parameterClass)) continue;
+    return m;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+Package* getPackage(Package* parent, Identifier* name) {
+  if (parent == nullptr) parent = &rootPackage;
+  for (Package* p = parent->child; p != nullptr; p = p->next)
+    if (p->name == name) return p;
+  auto* p = static_cast<Package*>(arenaAlloc(&global.mainArena, sizeof(Package)));
+  p->name = name;
+  p->parent = parent;
+  p->next = parent->child;
+  parent->child = p;
+  return p;
+}
+
+bool isUnnamedPackage(const Package* package) {
+  return package == nullptr || package->name == nullptr || package->name->length == 0;
+}
+
+ClassDef* findClassInPackage(Package* package, Identifier* name, int32_t line, int32_t column) {
+  if (name == nullptr) return nullptr;
+  if (package == nullptr) package = &rootPackage;
+  for (ClassDef* cls = package->firstClass; cls != nullptr; cls = cls->next) {
+    if (cls->binaryName != name) continue;
+    if (line != 0 && cls->name != cls->binaryName) errorAt(line, column, "using.dollar.class", classToString(cls));
+    return cls;
+  }
+  return nullptr;
+}
+
+void addClassToPackage(Package* package, ClassDef* cls) {
+  if (package == nullptr) package = &rootPackage;
+  ClassDef* earlier = findClassInPackage(package, cls->binaryName, 0, 0);
+  if (earlier == nullptr) {
+    cls->package = package;
+    ClassDef** tail = &package->firstClass;
+    while (*tail != nullptr) tail = &(*tail)->next;
+    *tail = cls;
+    return;
+  }
+  const char* name = classToString(cls);
+  if (cls->sourceFile != nullptr && earlier->sourceFile != nullptr) {
+    char line[16];
+    std::snprintf(line, sizeof line, "%d", earlier->line);
+    errorInFile(cls->sourceFile, cls->line, cls->column, "dup.class.name", name, earlier->sourceFile->name, line);
+  } else if (cls->sourceFile != nullptr) {
+    errorInFile(cls->sourceFile, cls->line, cls->column, "dup.class.name", name, earlier->classFilePath, "?");
+  } else if (earlier->sourceFile != nullptr) {
+    errorInFile(earlier->sourceFile, earlier->line, earlier->column, "dup.class.name", name, cls->classFilePath, "?");
+  } else {
+    errorAt(currentToken()->line, currentToken()->column, "dup.class.name", name, earlier->classFilePath, "?");
+  }
+}
+
+ClassRef* newClassRef(Package* package, Identifier* name, ClassDef* resolved, uint16_t flags, ClassDef* context,
+                      int32_t line, int32_t column) {
+  auto* ref = static_cast<ClassRef*>(arenaAlloc(&global.mainArena, sizeof(ClassRef)));
+  ref->package = package;
+  ref->name = name;
+  ref->resolved = resolved;
+  ref->flags = flags;
+  ref->context = context;
+  ref->line = line;
+  ref->column = column;
+  return ref;
+}
+
+ClassRef* classTypeOf(ClassDef* cls) {
+  return newClassRef(javaLangPackage, cls != nullptr ? cls->name : nullptr, cls, 0, nullptr, 0, 0);
+}
+
+ClassDef* findClass(Package* package, const char* name) {
+  return loadClass(package, enterName(name, T_IDENTIFIER), 0, 0);
+}
+
+void initJavaLang() {
+  if (objectClass != nullptr) return;
+  javaLangPackage = getPackage(getPackage(nullptr, enterName("java", T_IDENTIFIER)), enterName("lang", T_IDENTIFIER));
+  objectClass = findClass(javaLangPackage, "Object");
+  objectClassRef = classTypeOf(objectClass);
+}
+
+void initStringType() {
+  if (stringType != nullptr) return;
+  initJavaLang();
+  ClassDef* string = stringClass();
+  if (string == nullptr) return;
+  Arena* saved = global.currentArena;
+  global.currentArena = &global.mainArena;
+  stringType = newClassType(classTypeOf(string), string->name, 0, 0);
+  global.currentArena = saved;
+}
+
+void initJavaIo() {
+  initJavaLang();
+  initStringType();
+  javaIoPackage = getPackage(getPackage(nullptr, enterName("java", T_IDENTIFIER)), enterName("io", T_IDENTIFIER));
+}
+
+Member* findField(const char* className, const char* fieldName) {
+  if (javaLangPackage == nullptr) return nullptr;
+  ClassDef* cls = findClass(javaLangPackage, className);
+  if (cls == nullptr) return nullptr;
+  for (Member* m = cls->members; m != nullptr; m = m->next)
+    if (m->kind == MK_VARIABLE && hasName(m, fieldName)) return m;
+  return nullptr;
+}
+
+Member* primitiveTypeField(int32_t kind) {
+  static const char* const wrappers[] = {nullptr,  nullptr, "Void", "Boolean", "Character", "Byte",
+                                         "Short",  "Integer", "Long", "Float", "Double"};
+  if (kind < TK_VOID || kind > TK_DOUBLE) return nullptr;
+  if (typeFields[kind] == nullptr) typeFields[kind] = findField(wrappers[kind], "TYPE");
+  return typeFields[kind];
+}
+
+ClassDef* throwableClass() { return knownClass(KNOWN_THROWABLE); }
+ClassDef* errorClass() { return knownClass(KNOWN_ERROR); }
+ClassDef* stringClass() { return knownClass(KNOWN_STRING); }
+ClassDef* runtimeExceptionClass() { return knownClass(KNOWN_RUNTIME_EXCEPTION); }
+ClassDef* classClass() { return knownClass(KNOWN_CLASS); }
+ClassDef* stringBufferClass() { return knownClass(KNOWN_STRING_BUFFER); }
+ClassDef* classNotFoundExceptionClass() { return knownClass(KNOWN_CLASS_NOT_FOUND); }
+ClassDef* noClassDefFoundErrorClass() { return knownClass(KNOWN_NO_CLASS_DEF); }
+ClassDef* cloneableClass() { return knownClass(KNOWN_CLONEABLE); }
+ClassDef* serializableClass() { return knownClass(KNOWN_SERIALIZABLE); }
+
+void initStringBufferMethods() {
+  runtimeMembers = RuntimeMembers{};
+  // Without java.lang.Object there is nothing to look members up in; that is reported where
+  // Object is looked for.
+  if (objectClass == nullptr) return;
+  RuntimeMembers& r = runtimeMembers;
+  if (ClassDef* buffer = stringBufferClass())
+    for (Member* m = buffer->members; m != nullptr; m = m->next) takeStringBufferMember(m);
+  r.stringValueOfObject = firstMethod(stringClass(), "valueOf", 1, M_STATIC, objectClass);
+  r.throwableGetMessage = firstMethod(throwableClass(), "getMessage", 0, 0, nullptr);
+  r.objectGetClass = firstMethod(objectClass, "getClass", 0, 0, nullptr);
+  if (classClass() != nullptr) r.classForName = firstMethod(classClass(), "forName", 1, 0, stringClass());
+  bool complete = r.objectGetClass && r.stringValueOfObject && r.sbInitEmpty && r.sbInitString && r.sbToString &&
+                  r.sbAppendString && r.sbAppendObject && r.sbAppendBoolean && r.sbAppendChar && r.sbAppendInt &&
+                  r.sbAppendLong && r.sbAppendFloat && r.sbAppendDouble && r.sbAppendCharArray && r.classForName;
+  if (!complete) errorInFile(nullptr, 0, 0, "cannot.find.java.types");
+}
+
+void resetClassTable() {
+  rootPackage = Package{};
+  javaLangPackage = nullptr;
+  javaIoPackage = nullptr;
+  objectClass = nullptr;
+  objectClassRef = nullptr;
+  stringType = nullptr;
+  runtimeMembers = RuntimeMembers{};
+  for (ClassDef*& cls : knownClasses) cls = nullptr;
+  for (Member*& field : typeFields) field = nullptr;
+}

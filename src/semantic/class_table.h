@@ -1,7 +1,67 @@
-// The class table: the package tree and the well-known classes and members that generated code
-// and the checks refer to.
+// The class table: the package tree rooted in the unnamed package, the class list of each
+// package, and the well-known classes and members that attribution and generated code need.
 #pragma once
 
-void resetClassTable();
+#include <cstdint>
+
+#include "semantic/class_records.h"
+
+struct ClassRef;
+struct Type;
+
+extern Package rootPackage;
+extern Package* javaLangPackage;
+extern Package* javaIoPackage;
+extern ClassDef* objectClass;
+extern ClassRef* objectClassRef;
+extern Type* stringType;
+
+// The members that string concatenation and class literals compile into.
+struct RuntimeMembers {
+  Member* sbInitEmpty;
+  Member* sbInitString;
+  Member* sbToString;
+  Member* sbAppendString;
+  Member* sbAppendObject;
+  Member* sbAppendBoolean;
+  Member* sbAppendChar;
+  Member* sbAppendInt;
+  Member* sbAppendLong;
+  Member* sbAppendFloat;
+  Member* sbAppendDouble;
+  Member* sbAppendCharArray;
+  Member* stringValueOfObject;
+  Member* throwableGetMessage;
+  Member* objectGetClass;
+  Member* classForName;
+};
+
+extern RuntimeMembers runtimeMembers;
+
+Package* getPackage(Package* parent, Identifier* name);
+bool isUnnamedPackage(const Package* package);
+void addClassToPackage(Package* package, ClassDef* cls);
+ClassDef* findClassInPackage(Package* package, Identifier* name, int32_t line, int32_t column);
+ClassRef* newClassRef(Package* package, Identifier* name, ClassDef* resolved, uint16_t flags, ClassDef* context,
+                      int32_t line, int32_t column);
+void initJavaLang();
+ClassRef* classTypeOf(ClassDef* cls);
+ClassDef* findClass(Package* package, const char* name);
+void initStringType();
 void initJavaIo();
+Member* primitiveTypeField(int32_t kind);
+Member* findField(const char* className, const char* fieldName);
+
+ClassDef* throwableClass();
+ClassDef* errorClass();
+ClassDef* stringClass();
+ClassDef* runtimeExceptionClass();
+ClassDef* classClass();
+ClassDef* stringBufferClass();
+ClassDef* classNotFoundExceptionClass();
+ClassDef* noClassDefFoundErrorClass();
+ClassDef* cloneableClass();
+ClassDef* serializableClass();
+
 void initStringBufferMethods();
+void resetClassTable();

@@ -52,9 +52,14 @@ void appendNameUtf8(const char* bytes, int32_t count) {
 }
 
 char* nameBufferToNative(Arena* arena) {
+  const auto* characters = reinterpret_cast<const char16_t*>(global.nameBuffer);
   int32_t size = 3 * global.nameLength + 1;
   auto* text = static_cast<char*>(arenaAlloc(arena, size));
-  unicodeToNative(reinterpret_cast<const char16_t*>(global.nameBuffer), global.nameLength, text, size);
+  if (unicodeToNative(characters, global.nameLength, text, size) > 0 || global.nameLength == 0) return text;
+  // A name must never become empty (two classes would then share one file): keep its escaped form.
+  size = 6 * global.nameLength + 1;
+  text = static_cast<char*>(arenaAlloc(arena, size));
+  unicodeToEscapedAscii(characters, global.nameLength, text, size);
   return text;
 }
 

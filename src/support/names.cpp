@@ -1,46 +1,373 @@
-// Text forms of source files, tokens, classes and members, made in the temporary arena. Still
-// lacks the class, member and type texts: records that exist print as "<unknown>".
+// Text forms of types, classes, members, expressions, source files and tokens. They appear
+// verbatim in messages, so their shapes are fixed: no blanks between parameter types, "[]" per
+// dimension, "unnamed" for the unnamed package, "<null>" for a missing record.
 #include "support/names.h"
 
 #include <cstdio>
 #include <cstring>
 
 #include "driver/source_files.h"
+#include "semantic/class_names.h"
+#include "semantic/class_records.h"
+#include "semantic/class_table.h"
+#include "semantic/expression_nodes.h"
+#include "semantic/type_records.h"
 #include "support/arena.h"
 #include "support/global.h"
 #include "support/identifiers.h"
+#include "syntax/parser_context.h"
 #include "syntax/scanner.h"
 
-static const char* temporaryCopy(const char* text) {
-  size_t length = std::strlen(text);
-  char* copy = static_cast<char*>(arenaAlloc(&global.tempArena, length + 1));
-  std::memcpy(copy, text, length);
-  return copy;
+namespace {
+
+const char* finishString() {
+  return nameBufferToNative(&global.tempArena);
+}
+
+void appendDecimal(int64_t n) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%lld", static_cast<long long>(n));
+  appendNameCString(text);
+}
+
+void appendIndent(int32_t indent) {
+  for (int32_t i = 0; i < indent; i++) appendNameChar(' ');
+}
+
+void appendArgumentTypes(const ExprNode* node) {
+  if (node == nullptr) return;
+  if (node->op == O_ARG) {
+    appendArgumentTypes(node->left);
+    appendNameChar(',');
+    if (node->right != nullptr) appendType(node->right->type);
+    return;
+  }
+  appendType(node->type);
+}
+
+}  // namespace
+
+void appendIdentifier(const Identifier* id) {
+  if (id != nullptr) appendNameUtf16(identifierChars(id), id->length);
+}
+
+const char* identToString(const Identifier* id) {
+  if (id == nullptr) return "<null>";
+  resetNameBuffer();
+  appendIdentifier(id);
+  return finishString();
+}
+
+void appendType(const Type* type) {
+  if (type == nullptr) {
+    appendNameCString("<nullType>");
+    return;
+  }
+  static const char* const primitives[] = {nullptr, nullptr, "void", "boolean", "char", "byte",
+                                           "short", "int",   "long", "float",   "double"};
+  switch (type->kind) {
+    case TK_ERROR:
+      appendNameCString("<error>");
+      return;
+    case TK_CLASS: {
+      const ClassRef* ref = type->classRef;
+      const Identifier* name = ref == nullptr ? nullptr : ref->resolved != nullptr ? ref->resolved->name : ref->name;
+      if (ref != nullptr && ref->resolved == nullptr) appendNameChar('~');
+      if (name == nullptr)
+        appendNameCString("<noname>");
+      else
+        appendIdentifier(name);
+      return;
+    }
+    case TK_ARRAY:
+      appendType(type->element);
+      appendNameCString("[]");
+      return;
+    default:
+      if (type->kind >= TK_VOID && type->kind <= TK_DOUBLE)
+        appendNameCString(primitives[type->kind]);
+      else
+        appendNameCString("<unknown>");
+  }
+}
+
+const char* typeToString(const Type* type) {
+  if (type == nullptr) return "<null>";
+  resetNameBuffer();
+  appendType(type);
+  return finishString();
+}
+
+void appendPackageName(const Package* package) {
+  if (isUnnamedPackage(package)) return;
+  if (!isUnnamedPackage(package->parent)) {
+    appendPackageName(package->parent);
+    appendNameChar('.');
+  }
+  appendIdentifier(package->name);
+}
+
+void appendQualifiedName(const Package* package, const Identifier* name) {
+  if (!isUnnamedPackage(package)) {
+    appendPackageName(package);
+    appendNameChar('.');
+  }
+  appendIdentifier(name);
+}
+
+void appendClassName(const ClassDef* cls) {
+  if (cls == nullptr) {
+    appendNameCString("<null>");
+    return;
+  }
+  appendQualifiedName(cls->package, cls->binaryName != nullptr ? cls->binaryName : cls->name);
+}
+
+void appendClassRef(const ClassRef* ref) {
+  if (ref == nullptr) {
+    appendNameCString("<null>");
+    return;
+  }
+  if (ref->resolved != nullptr)
+    appendClassName(ref->resolved);
+  else
+    appendQualifiedName(ref->package, ref->name);
+}
+
+const char* classToString(ClassDef* cls) {
+  if (cls == nullptr) return "<null>";
+  computeBinaryName(cls);
+  resetNameBuffer();
+  appendClassName(cls);
+  return finishString();
+}
+
+const char* classRefToString(ClassRef* ref) {
+  if (ref == nullptr) return "<null>";
+  if (ref->resolved != nullptr) computeBinaryName(ref->resolved);
+  resetNameBuffer();
+  appendClassRef(ref);
+  return finishString();
+}
+
+const char* packageToString(const Package* package) {
+  if (isUnnamedPackage(package)) return "unnamed";
+  resetNameBuffer();
+  appendPackageName(package);
+  return finishString();
+}
+
+void appendMember(const Member* m) {
+  if (m == nullptr) {
+    appendNameCString("<null>");
+    return;
+  }
+  if (m->kind == MK_VARIABLE || m->kind == MK_METHOD || m->kind == MK_CONSTRUCTOR) {
+    uint16_t bits = m->modifiers;
+    if (bits & M_PUBLIC)
+      appendNameCString("public ");
+    else if (bits & M_PROTECTED)
+      appendNameCString("protected ");
+    else if (bits & M_PRIVATE)
+      appendNameCString("private ");
+    static const struct {
+      uint16_t bit;
+      const char* word;
+    } words[] = {{M_ABSTRACT, "abstract "}, {M_STATIC, "static "},       {M_NATIVE, "native "},
+                 {M_FINAL, "final "},       {M_SYNCHRONIZED, "synchronized "}, {M_TRANSIENT, "transient "},
+                 {M_VOLATILE, "volatile "}};
+    for (const auto& w : words)
+      if (bits & w.bit) appendNameCString(w.word);
+  }
+  if (m->type != nullptr) {
+    appendType(m->type);
+    appendNameChar(' ');
+  }
+  if (m->name != nullptr)
+    appendIdentifier(m->name);
+  else if (m->owner != nullptr && m->owner->name != nullptr)
+    appendIdentifier(m->owner->name);
+  else
+    appendNameCString("<init>");
+  if (m->kind != MK_METHOD && m->kind != MK_CONSTRUCTOR) return;
+  appendNameChar('(');
+  for (const Parameter* p = m->parameters; p != nullptr; p = p->next) {
+    appendType(p->type);
+    if (p->next != nullptr) appendNameChar(',');
+  }
+  appendNameChar(')');
+  if (m->throwsList != nullptr) {
+    appendNameCString(" throws ");
+    for (const ThrowsEntry* t = m->throwsList; t != nullptr; t = t->next) {
+      appendClassRef(t->classRef);
+      if (t->next != nullptr) appendNameChar(',');
+    }
+  }
+}
+
+const char* memberToString(const Member* member) {
+  if (member == nullptr) return "<null>";
+  resetNameBuffer();
+  appendMember(member);
+  return finishString();
+}
+
+const char* methodToString(const Member* member) {
+  return memberToString(member);
+}
+
+const char* methodSignatureToString(const Identifier* name, const ExprNode* arguments) {
+  resetNameBuffer();
+  if (name != nullptr)
+    appendIdentifier(name);
+  else
+    appendNameCString("<init>");
+  appendNameChar('(');
+  appendArgumentTypes(arguments);
+  appendNameChar(')');
+  return finishString();
+}
+
+void appendExprTree(const ExprNode* node, int32_t indent) {
+  appendIndent(indent);
+  if (node == nullptr) {
+    appendNameCString("[<null>] ");
+    return;
+  }
+  appendNameCString(exprOpName(node->op));
+  appendNameCString(" [");
+  appendType(node->type);
+  appendNameCString("] ");
+  indent += 2;
+  switch (node->op) {
+    case O_CONST: {
+      char text[24];
+      uint64_t value = static_cast<uint64_t>(node->integerValue);
+      std::snprintf(text, sizeof text, "%08x%08x", static_cast<unsigned>(value >> 32), static_cast<unsigned>(value));
+      appendIndent(indent);
+      appendNameCString(text);
+      appendNameCString(", ");
+      break;
+    }
+    case O_STRING:
+      appendIndent(indent);
+      appendNameChar('"');
+      if (node->string != nullptr) appendNameUtf16(stringValueChars(node->string), node->string->length);
+      appendNameCString("\", ");
+      break;
+    case O_ID:
+      appendIndent(indent);
+      if (node->member != nullptr)
+        appendMember(node->member);
+      else
+        appendIdentifier(node->name);
+      appendNameCString(", ");
+      break;
+    case O_DOT:
+      appendExprTree(node->left, indent);
+      appendIndent(indent);
+      if (node->member != nullptr)
+        appendMember(node->member);
+      else
+        appendIdentifier(node->name);
+      appendNameCString(", ");
+      break;
+    case O_CALL:
+      appendIndent(indent);
+      appendMember(node->member);
+      appendNameCString("  ");
+      appendIdentifier(node->name);
+      appendNameCString(", ");
+      appendExprTree(node->left, indent);
+      appendExprTree(node->list, indent);
+      break;
+    case O_NEW:
+      appendIndent(indent);
+      appendMember(node->member);
+      appendNameCString(", ");
+      appendExprTree(node->right, indent);
+      break;
+    case O_INIT:
+      appendExprTree(node->right, indent);
+      break;
+    case O_AINIT:
+    case O_NOT:
+    case O_NEG:
+    case O_COMP:
+      appendExprTree(node->left, indent);
+      break;
+    case O_ARG:
+    case O_SUB:
+    case O_ADD:
+    case O_SCONCAT:
+      appendExprTree(node->left, indent);
+      appendExprTree(node->right, indent);
+      break;
+    default:
+      break;
+  }
+}
+
+const char* exprToString(const ExprNode* node) {
+  if (node == nullptr) return "<null>";
+  resetNameBuffer();
+  appendExprTree(node, 0);
+  return finishString();
+}
+
+const char* statementKindName(int32_t kind) {
+  static const char* const names[] = {
+      "ST_EXPR",          "ST_RETURN",      "ST_THROW",       "ST_LABEL",    "ST_GOTO",         "ST_IF",
+      "ST_IF_TRUE",       "ST_SWITCH",      "ST_MON_ENTER",   "ST_MON_EXIT", "ST_CALL_FINALLY", "ST_ENTER_FINALLY",
+      "ST_ENTER_CATCH",   "ST_RETURN_FINISH", "ST_LEAVE_SCOPE", "ST_TRY",    "ST_CATCH",        "ST_FINALLY",
+      "ST_BEGIN_SCOPE",   "ST_NULL",        "ST_DECLARATION",
+  };
+  return kind >= 0 && kind <= 20 ? names[kind] : "BAD_StatementKind";
 }
 
 const char* sourceFileToString(const SourceFile* file) {
   if (file == nullptr) return "<null>";
-  char text[1200];
-  std::snprintf(text, sizeof text, "filename: %s, \tfileLength: %d   package: ", file->name,
-                file->contentLength);
-  return temporaryCopy(text);
+  resetNameBuffer();
+  appendNameCString("filename: ");
+  appendNameCString(file->name);
+  appendNameCString(", \tfileLength: ");
+  appendDecimal(file->contentLength);
+  appendNameCString("   package: ");
+  appendPackageName(file->package);
+  return finishString();
 }
 
 const char* tokenToString(const Token* token) {
   if (token == nullptr) return "<null>";
-  char text[200];
-  std::snprintf(text, sizeof text, "id: %s  line: %d  column: %d  offset: %d  identifier: ",
-                token->kind == T_EOF ? "" : tokenName(token->kind), token->line, token->column, token->start);
   resetNameBuffer();
-  appendNameCString(text);
-  if (token->identifier != nullptr) appendNameUtf16(identifierChars(token->identifier), token->identifier->length);
-  return nameBufferToNative(&global.tempArena);
+  appendNameCString("id: ");
+  if (token->kind != T_EOF) appendNameCString(tokenName(token->kind));
+  appendNameCString("  line: ");
+  appendDecimal(token->line);
+  appendNameCString("  column: ");
+  appendDecimal(token->column);
+  appendNameCString("  offset: ");
+  appendDecimal(token->start);
+  appendNameCString("  identifier: ");
+  appendIdentifier(token->identifier);
+  return finishString();
 }
 
-const char* classToString(const ClassDef* classDef) {
-  return classDef == nullptr ? "<null>" : "<unknown>";
+void dumpScope(const Scope* scope) {
+  std::printf("SCOPE FOR: %s\n", classToString(scope->owner));
+  std::printf(" \t maxSlots = %d, allocSlots = %d\n", scope->maxSlots, scope->nextSlot);
+  std::printf(" \t Variables: ");
+  for (const Member* m = scope->first; m != nullptr; m = m->next) std::printf("%s, ", identToString(m->name));
+  std::printf("\n");
 }
 
-const char* methodToString(const Member* member) {
-  return member == nullptr ? "<null>" : "<unknown>";
+void dumpScopes() {
+  // Outermost first: count the chain, then print from its far end.
+  int32_t depth = 0;
+  for (const Scope* s = global.ctx.scope; s != nullptr; s = s->outer) depth++;
+  for (int32_t level = depth - 1; level >= 0; level--) {
+    const Scope* s = global.ctx.scope;
+    for (int32_t i = 0; i < level; i++) s = s->outer;
+    dumpScope(s);
+  }
 }

@@ -1,12 +1,40 @@
-// Names of program elements as messages and dumps show them.
+// Names of program elements as messages and dumps show them: types by simple name ("~" before an
+// unresolved one), classes by package-qualified binary name, members as modifiers, type, name and
+// parameter types. Each result is built in the name buffer and returned in the temporary arena.
 #pragma once
 
+#include <cstdint>
+
 struct ClassDef;
+struct ClassRef;
+struct ExprNode;
+struct Identifier;
 struct Member;
+struct Package;
+struct Scope;
 struct SourceFile;
 struct Token;
+struct Type;
 
+const char* typeToString(const Type* type);
+void appendType(const Type* type);
+const char* identToString(const Identifier* id);
+void appendIdentifier(const Identifier* id);
+const char* memberToString(const Member* member);
+const char* methodToString(const Member* member);
+void appendMember(const Member* member);
+const char* methodSignatureToString(const Identifier* name, const ExprNode* arguments);
+const char* classToString(ClassDef* cls);
+const char* classRefToString(ClassRef* ref);
+const char* packageToString(const Package* package);
+void appendClassRef(const ClassRef* ref);
+void appendQualifiedName(const Package* package, const Identifier* name);
+void appendPackageName(const Package* package);
+void appendClassName(const ClassDef* cls);
+const char* exprToString(const ExprNode* node);
+void appendExprTree(const ExprNode* node, int32_t indent);
+const char* statementKindName(int32_t kind);
 const char* sourceFileToString(const SourceFile* file);
 const char* tokenToString(const Token* token);
-const char* classToString(const ClassDef* classDef);
-const char* methodToString(const Member* member);
+void dumpScopes();
+void dumpScope(const Scope* scope);

@@ -1,9 +1,554 @@
-// Parsing of a whole source file into its declarations.
+// The declaration parser: a one-token look-ahead recursive descent that builds the package and
+// import records, one ClassDef per class and one Member per member. Executable code is skipped
+// by balanced-bracket skipping, its position kept for the body parser.
 #include "syntax/compilation_unit.h"
 
-#include "driver/source_files.h"
+#include <vector>
 
-// Still lacks the declaration parser: it only marks the file as parsed.
+#include "driver/source_files.h"
+#include "semantic/class_names.h"
+#include "semantic/class_records.h"
+#include "semantic/class_table.h"
+#include "semantic/declaration_checks.h"
+#include "semantic/expression_nodes.h"
+#include "semantic/synthetic_members.h"
+#include "semantic/type_records.h"
+#include "support/arena.h"
+#include "support/diagnostics.h"
+#include "support/global.h"
+#include "support/identifiers.h"
+#include "support/names.h"
+#include "syntax/declarations.h"
+#include "syntax/nested_classes.h"
+#include "syntax/parser_context.h"
+#include "syntax/scanner.h"
+
+namespace {
+
+Token& token() {
+  return *currentToken();
+}
+
+void reportHere(const char* key) {
+  errorAt(token().line, token().column, key);
+}
+
+struct ModifierWord {
+  int32_t kind;
+  uint16_t bit;
+};
+
+const ModifierWord memberModifiers[] = {
+    {T_ABSTRACT, M_ABSTRACT}, {T_FINAL, M_FINAL},       {T_NATIVE, M_NATIVE},       {T_PRIVATE, M_PRIVATE},
+    {T_PROTECTED, M_PROTECTED}, {T_PUBLIC, M_PUBLIC},   {T_STATIC, M_STATIC},       {T_STRICTFP, M_STRICTFP},
+    {T_SYNCHRONIZED, M_SYNCHRONIZED}, {T_TRANSIENT, M_TRANSIENT}, {T_VOLATILE, M_VOLATILE}, {T_WIDEFP, M_WIDEFP},
+};
+
+const ModifierWord classModifiers[] = {
+    {T_ABSTRACT, CF_ABSTRACT}, {T_FINAL, CF_FINAL}, {T_PUBLIC, CF_PUBLIC}, {T_STRICTFP, CF_STRICTFP},
+    {T_WIDEFP, CF_WIDEFP},
+};
+
+template <size_t N>
+const ModifierWord* findModifier(const ModifierWord (&table)[N], int32_t kind) {
+  for (const ModifierWord& word : table)
+    if (word.kind == kind) return &word;
+  return nullptr;
+}
+
+int32_t closerOf(int32_t opener) {
+  return opener == T_LBRACE ? T_RBRACE : opener == T_LPAREN ? T_RPAREN : T_RBRACKET;
+}
+
+bool isOpener(int32_t kind) {
+  return kind == T_LBRACE || kind == T_LPAREN || kind == T_LBRACKET;
+}
+
+// A list of qualified names separated by commas; the current token is the keyword before it. On
+// return the current token is the one after the list; false after a failed name.
+bool parseNameList(ClassRef** list) {
+  ClassRef** tail = list;
+  do {
+    scanToken();
+    ClassRef* ref = parseQualifiedName(nullptr, 0, 0);
+    if (ref == nullptr) return false;
+    *tail = ref;
+    tail = &ref->next;
+    scanToken();
+  } while (token().kind == T_COMMA);
+  return true;
+}
+
+// The number a local or anonymous class takes in its binary name.
+int32_t localClassNumber(ClassDef* cls, ClassDef* outer) {
+  int32_t number = (cls->flags & CF_ANONYMOUS) ? ++outer->anonymousClassCount : ++outer->localClassCount;
+  for (ClassDef* counted = outer; counted != nullptr && (counted->flags & CF_ANONYMOUS) != 0 && counted->outer != nullptr;
+       counted = counted->outer)
+    number = ++counted->outer->anonymousClassCount;
+  return number;
+}
+
+// The constructor: its bad modifiers reported, then its header; the current token is "(".
+void parseConstructor(ClassDef* cls, uint16_t modifiers, int32_t line, int32_t column, bool* hasConstructor) {
+  static const struct {
+    uint16_t bit;
+    const char* word;
+  } bad[] = {{M_NATIVE, "native"},     {M_STATIC, "static"},       {M_FINAL, "final"},       {M_SYNCHRONIZED, "synchronized"},
+             {M_ABSTRACT, "abstract"}, {M_TRANSIENT, "transient"}, {M_VOLATILE, "volatile"}};
+  for (const auto& b : bad)
+    if (modifiers & b.bit) errorAt(token().line, token().column, "constructor.bad.mod", b.word);
+  Member* constructor = parseMethodDeclaration(nullptr, line, column, modifiers, nullptr);
+  if (constructor == nullptr) return;
+  constructor->kind = MK_CONSTRUCTOR;
+  *hasConstructor = true;
+  appendToScope(cls->scope, constructor);
+  if (cls->flags & CF_ANONYMOUS) errorAt(line, column, "anonymous.constructor");
+}
+
+// Fields and methods after their type; the current token is the token after the type. Returns
+// what parseFieldDeclaration made.
+int32_t parseFieldOrMethod(ClassDef* cls, uint16_t modifiers, Type* type, int32_t line, int32_t column) {
+  if (token().kind == T_LPAREN) {
+    syntaxErrorSkip("missing.type");
+    return DECLARATION_FAILED;
+  }
+  int32_t result = parseFieldDeclaration(cls, modifiers, type, false);
+  if (result != DECLARATION_METHOD && cls->kind == CLASS_KIND_INTERFACE) {
+    if (modifiers & M_VOLATILE) errorAt(line, column, "final.volatile.var");
+    if (modifiers & M_SYNCHRONIZED) errorAt(line, column, "final.synchronized.var");
+    if (modifiers & M_TRANSIENT) errorAt(line, column, "final.transient.var");
+  }
+  if (result == DECLARATION_VARIABLES && token().kind != T_SEMICOLON) syntaxErrorSkip("missing.sm");
+  return result;
+}
+
+void parseMember(SourceFile* file, ClassDef* cls, bool* hasConstructor) {
+  if (token().kind == T_SEMICOLON) {
+    warningAt(global.current, token().line, token().column, "warn.empty.member");
+    return;
+  }
+  int32_t memberLine = token().line;
+  int32_t memberColumn = token().column;
+  uint16_t modifiers = parseModifiers(0);
+  int32_t kind = token().kind;
+  // An inner class may have no static members but constant fields: a static final member waits
+  // until it turns out to be a field; whether its initializer is constant is decided when it is
+  // evaluated.
+  bool innerClass = cls->kind == CLASS_KIND_CLASS && (cls->flags & CF_NESTED) != 0 && (cls->flags & CF_STATIC) == 0;
+  bool staticInInner = innerClass && (modifiers & M_STATIC) != 0;
+  bool maybeConstant = staticInInner && (modifiers & M_FINAL) != 0 && kind != T_LBRACE && kind != T_CLASS &&
+                       kind != T_INTERFACE;
+  if (staticInInner && !maybeConstant) errorAt(memberLine, memberColumn, "static.in.inner.class");
+  auto notAField = [&] {
+    if (maybeConstant) errorAt(memberLine, memberColumn, "static.in.inner.class");
+  };
+
+  if (kind == T_LBRACE && (modifiers == 0 || modifiers == M_STATIC)) {
+    int32_t offset = token().start;
+    int32_t line = token().line;
+    int32_t column = token().column;
+    skipInitializer(T_RBRACE);
+    bool isStatic = modifiers == M_STATIC;
+    if (token().kind != T_RBRACE)
+      reportHere(isStatic ? "static.block.initializer.missing.rc" : "instance.block.initializer.missing.rc");
+    Member* block = isStatic ? newStaticInitializer(offset, line, column, token().start)
+                             : newInstanceInitializer(offset, line, column, token().start);
+    block->owner = cls;
+    appendToScope(cls->scope, block);
+    return;
+  }
+  if (kind == T_IDENTIFIER && token().identifier == cls->name && cls->name != nullptr) {
+    Identifier* name = token().identifier;
+    int32_t line = token().line;
+    int32_t column = token().column;
+    if (scanToken() == T_LPAREN) {
+      notAField();
+      parseConstructor(cls, modifiers, line, column, hasConstructor);
+      return;
+    }
+    ClassRef* ref = parseQualifiedName(name, line, column);
+    if (ref == nullptr) return;
+    scanToken();
+    Type* type = parseType(newClassType(ref, ref->name, ref->line, ref->column), nullptr, false);
+    if (type != nullptr && parseFieldOrMethod(cls, modifiers, type, memberLine, memberColumn) == DECLARATION_METHOD)
+      notAField();
+    return;
+  }
+  if (kind == T_CLASS || kind == T_INTERFACE) {
+    uint16_t nesting = NESTED_INNER_MEMBER;
+    // A member interface is static wherever it stands: it has no outer instance.
+    if ((modifiers & M_STATIC) || cls->kind == CLASS_KIND_INTERFACE || kind == T_INTERFACE) {
+      modifiers |= M_STATIC;
+      if (cls->kind == CLASS_KIND_INTERFACE) modifiers |= M_PUBLIC;
+      nesting = NESTED_STATIC_MEMBER;
+    }
+    Member* declaration = parseNestedClass(file, cls, nesting, modifiers, nullptr, nullptr, nullptr, nullptr,
+                                           token().line, token().column);
+    if (declaration != nullptr) appendToScope(cls->scope, declaration);
+    return;
+  }
+  Type* type = parseType(nullptr, nullptr, true);
+  if (type == nullptr) return;
+  if (parseFieldOrMethod(cls, modifiers, type, memberLine, memberColumn) == DECLARATION_METHOD) notAField();
+}
+
+void parseImport(SourceFile* file) {
+  Package* package = nullptr;
+  int32_t kind = scanToken();
+  for (;;) {
+    if (kind != T_IDENTIFIER) {
+      syntaxErrorSkip("import.no.iden");
+      return;
+    }
+    Identifier* name = token().identifier;
+    int32_t line = token().line;
+    int32_t column = token().column;
+    kind = scanToken();
+    if (kind == T_SEMICOLON) {
+      addImport(package, name, file, line, column);
+      return;
+    }
+    if (kind != T_DOT) {
+      syntaxErrorSkip("package.no.dot");
+      return;
+    }
+    package = getPackage(package, name);
+    kind = scanToken();
+    if (kind == T_STAR) {
+      addImport(package, nullptr, file, token().line, token().column);
+      if (scanToken() != T_SEMICOLON) syntaxErrorSkip("import.no.sm");
+      return;
+    }
+  }
+}
+
+// Returns the package declared, or null after an error.
+Package* parsePackage() {
+  Package* package = nullptr;
+  for (;;) {
+    if (scanToken() != T_IDENTIFIER) {
+      syntaxErrorSkip("package.no.iden");
+      return nullptr;
+    }
+    package = getPackage(package, token().identifier);
+    int32_t kind = scanToken();
+    if (kind == T_SEMICOLON) return package;
+    if (kind != T_DOT) {
+      syntaxErrorSkip("package.no.dot");
+      return nullptr;
+    }
+  }
+}
+
+}  // namespace
+
+void syntaxErrorSkip(const char* key) {
+  if (key != nullptr) errorAt(token().line, token().column, key);
+  if (token().kind == T_RBRACE) {
+    pushBackToken();
+    return;
+  }
+  ScannerState* scanner = scannerState();
+  int32_t collect = scanner->collectNames;
+  setNameCollection(0);
+  for (int32_t kind = token().kind;; kind = scanToken()) {
+    if (kind == T_EOF || kind == T_SEMICOLON) break;
+    if (kind == T_RBRACE) {
+      pushBackToken();
+      break;
+    }
+    if (kind == T_LBRACE) {
+      for (int32_t depth = 1; depth > 0;) {
+        int32_t next = scanToken();
+        if (next == T_EOF) break;
+        if (next == T_LBRACE) depth++;
+        if (next == T_RBRACE) depth--;
+      }
+      break;
+    }
+  }
+  setNameCollection(collect);
+}
+
+void skipBalanced(int32_t closer) {
+  // Nested groups are kept on a stack of their closers, so deep nesting costs no recursion.
+  std::vector<int32_t> closers{closer};
+  while (!closers.empty()) {
+    int32_t kind = scanToken();
+    if (kind == T_EOF) return;
+    if (kind == closers.back()) {
+      closers.pop_back();
+      continue;
+    }
+    if (kind == T_RBRACE) {
+      // A brace that closes an outer group: left for the level above.
+      if (closers.size() == 1) {
+        pushBackToken();
+        return;
+      }
+      closers.pop_back();
+      pushBackToken();
+      continue;
+    }
+    if (isOpener(kind)) closers.push_back(closerOf(kind));
+  }
+}
+
+void skipInitializer(int32_t stopToken) {
+  ScannerState* scanner = scannerState();
+  int32_t collect = scanner->collectNames;
+  setNameCollection(0);
+  for (int32_t kind = token().kind;;) {
+    if (isOpener(kind)) {
+      skipBalanced(closerOf(kind));
+      if (token().kind == stopToken) break;
+      kind = scanToken();
+      continue;
+    }
+    if (kind == T_EOF || kind == T_COMMA || kind == T_SEMICOLON || kind == T_RBRACE || kind == T_RPAREN ||
+        kind == T_RBRACKET || kind == stopToken)
+      break;
+    kind = scanToken();
+  }
+  setNameCollection(collect);
+}
+
+uint16_t parseModifiers(uint16_t initialBits) {
+  uint16_t bits = initialBits;
+  for (;;) {
+    const ModifierWord* word = findModifier(memberModifiers, token().kind);
+    if (word == nullptr) return bits;
+    if (bits & word->bit) errorAt(token().line, token().column, "dup.decl.mod", tokenName(token().kind));
+    if ((word->bit == M_FINAL && (bits & M_VOLATILE)) || (word->bit == M_VOLATILE && (bits & M_FINAL)))
+      reportHere("final.volatile.var");
+    bits |= word->bit;
+    scanToken();
+  }
+}
+
+uint16_t parseClassModifiers(uint16_t initialFlags) {
+  uint16_t flags = initialFlags;
+  ScannerState* scanner = scannerState();
+  if (scanner->deprecatedSeen) {
+    scanner->deprecatedSeen = 0;
+    flags |= CF_DEPRECATED;
+  }
+  for (;;) {
+    const ModifierWord* word = findModifier(classModifiers, token().kind);
+    if (word == nullptr) return flags;
+    if (flags & word->bit) errorAt(token().line, token().column, "dup.class.mod", tokenName(token().kind));
+    flags |= word->bit;
+    scanToken();
+  }
+}
+
+Member* makeDefaultConstructor(ClassDef* cls, ExprNode* anonymousArguments) {
+  Member* constructor = newMember(nullptr, cls->line, cls->column, (cls->flags & CF_PUBLIC) ? M_PUBLIC : 0, nullptr, 1,
+                                  0, 0, nullptr, nullptr);
+  constructor->kind = MK_CONSTRUCTOR;
+  constructor->methodFlags |= METHOD_DEFAULT_CONSTRUCTOR;
+  constructor->owner = cls;
+  cls->defaultConstructor = constructor;
+  if (cls->flags & CF_ANONYMOUS) {
+    constructor->modifiers |= M_SYNTHETIC;
+    // One parameter per argument of the instance creation, left to right.
+    std::vector<ExprNode*> arguments;
+    for (ExprNode* list = anonymousArguments; list != nullptr;) {
+      if (list->op == O_ARG) {
+        arguments.push_back(list->right);
+        list = list->left;
+      } else {
+        arguments.push_back(list);
+        list = nullptr;
+      }
+    }
+    Parameter** tail = &constructor->parameters;
+    int32_t number = 1;
+    for (auto it = arguments.rbegin(); it != arguments.rend(); ++it) {
+      ExprNode* argument = *it;
+      auto* parameter = static_cast<Parameter*>(arenaAlloc(&global.mainArena, sizeof(Parameter)));
+      parameter->name = joinNames(nullptr, nullptr, "p", number++);
+      parameter->modifiers = M_PRIVATE | M_FINAL;
+      parameter->line = argument->line;
+      parameter->column = argument->column;
+      parameter->type = argument->type;
+      *tail = parameter;
+      tail = &parameter->next;
+    }
+  }
+  return constructor;
+}
+
+ClassDef* parseClassDeclaration(SourceFile* file, Package* package, uint16_t classFlags, Identifier* name,
+                                ClassDef* outer, ClassRef* superclass, ExprNode* anonymousArguments,
+                                ClassRef* interfaces, bool needsOuterInstance) {
+  auto* cls = static_cast<ClassDef*>(arenaAlloc(&global.mainArena, sizeof(ClassDef)));
+  ClassDef* savedEnclosing = global.ctx.enclosing;
+  Scope* savedScope = global.ctx.scope;
+  global.ctx.enclosing = cls;
+  auto fail = [&]() -> ClassDef* {
+    global.ctx.enclosing = savedEnclosing;
+    global.ctx.scope = savedScope;
+    return nullptr;
+  };
+
+  uint16_t flags = classFlags;
+  int32_t kind = CLASS_KIND_CLASS;
+  int32_t line;
+  int32_t column;
+  if ((flags & CF_ANONYMOUS) == 0) {
+    flags = parseClassModifiers(flags);
+    if (token().kind == T_INTERFACE) {
+      if (flags & CF_FINAL) {
+        reportHere("interface.not.final");
+        flags &= ~CF_FINAL;
+      }
+      kind = CLASS_KIND_INTERFACE;
+    } else if (token().kind != T_CLASS) {
+      syntaxErrorSkip("class.interface.expected");
+      return fail();
+    }
+    if (scanToken() != T_IDENTIFIER) {
+      syntaxErrorSkip("class.name.expected");
+      return fail();
+    }
+    name = token().identifier;
+    line = token().line;
+    column = token().column;
+    scanToken();
+    if (token().kind == T_EXTENDS) {
+      if (kind == CLASS_KIND_CLASS) {
+        scanToken();
+        superclass = parseQualifiedName(nullptr, 0, 0);
+        if (superclass == nullptr) return fail();
+        scanToken();
+      } else if (!parseNameList(&interfaces)) {
+        return fail();
+      }
+    }
+    if (kind == CLASS_KIND_CLASS && token().kind == T_IMPLEMENTS && !parseNameList(&interfaces)) return fail();
+  } else {
+    line = token().line;
+    column = token().column;
+  }
+  if (token().kind != T_LBRACE) {
+    syntaxErrorSkip("class.body.expected");
+    return fail();
+  }
+
+  if (kind == CLASS_KIND_INTERFACE) flags |= CF_INTERFACE;
+  cls->flags = flags;
+  cls->kind = kind;
+  cls->name = name;
+  cls->line = line;
+  cls->column = column;
+  cls->superclass = superclass;
+  cls->interfaces = interfaces;
+  cls->sourceFile = file;
+  cls->outer = outer;
+
+  bool takeSuperParameters = false;
+  if (flags & CF_NESTED) {
+    if (superclass != nullptr && superclass->resolved == nullptr) {
+      ClassDef* found = findInnerClassUnique(outer, superclass->name, superclass->line, superclass->column);
+      if (found != nullptr) {
+        checkClassAccess(cls, found, superclass->line, superclass->column);
+        superclass->resolved = found;
+      }
+    }
+    if (superclass != nullptr && superclass->resolved != nullptr &&
+        (superclass->resolved->outerThisField != nullptr || (superclass->resolved->flags & CF_NESTED) != 0))
+      takeSuperParameters = true;
+    if (flags & CF_LOCAL) cls->classNumber = localClassNumber(cls, outer);
+    cls->depth = outer->outer != nullptr ? outer->depth + 1 : 0;
+    computeBinaryName(cls);
+    addClassToPackage(outer->package, cls);
+  } else {
+    computeBinaryName(cls);
+    addClassToPackage(package, cls);
+  }
+
+  auto* scope = static_cast<Scope*>(arenaAlloc(&global.mainArena, sizeof(Scope)));
+  if ((flags & CF_NESTED) == 0) global.ctx.scope = nullptr;
+  pushScope(scope);
+  cls->scope = scope;
+
+  bool hasConstructor = false;
+  for (;;) {
+    int32_t next = scanToken();
+    if (next == T_RBRACE) break;
+    if (next == T_EOF) {
+      // A class body cut off by the end of the file.
+      errorAt(token().line, token().column, "class.body.missing.rc", identToString(cls->name));
+      break;
+    }
+    parseMember(file, cls, &hasConstructor);
+    // A member cut off by the end of the file has reported it already.
+    if (token().kind == T_EOF) break;
+  }
+
+  if (kind == CLASS_KIND_CLASS && !hasConstructor) appendToScope(scope, makeDefaultConstructor(cls, anonymousArguments));
+  checkDollarName(cls, scope->first);
+  if (needsOuterInstance) captureOuterLocal(nullptr, cls, line, column, nullptr);
+  if (takeSuperParameters) copySuperSyntheticParameters(cls);
+  cls->endLine = token().line;
+  popScope(scope);
+  global.ctx.enclosing = savedEnclosing;
+  global.ctx.scope = savedScope;
+  return cls;
+}
+
 void parseCompilationUnit(SourceFile* file) {
+  if (file->flags & SOURCE_PARSED) return;
   file->flags |= SOURCE_PARSED;
+  SourceFile* savedCurrent = global.current;
+  setScanSource(file, 0, 1, 0);
+  bool classSeen = false;
+  bool importSeen = false;
+  bool packageSeen = false;
+  for (int32_t kind = scanToken(); kind != T_EOF; kind = scanToken()) {
+    switch (kind) {
+      case T_SEMICOLON:
+        warningAt(global.current, token().line, token().column, "warn.empty.declaration");
+        break;
+      case T_RBRACE:
+        reportHere("unexpected.rc");
+        break;
+      case T_ABSTRACT:
+      case T_CLASS:
+      case T_FINAL:
+      case T_INTERFACE:
+      case T_PUBLIC:
+      case T_STRICTFP:
+      case T_WIDEFP:
+        classSeen = true;
+        parseClassDeclaration(file, file->package, 0, nullptr, nullptr, nullptr, nullptr, nullptr, false);
+        break;
+      case T_IMPORT:
+        importSeen = true;
+        if (classSeen) reportHere("import.before.class");
+        parseImport(file);
+        break;
+      case T_PACKAGE: {
+        // A package after a type declaration would split the file's classes across two
+        // packages: it is reported and dropped.
+        bool dropped = classSeen || packageSeen;
+        if (classSeen)
+          reportHere("package.after.class");
+        else if (importSeen)
+          reportHere("package.before.import");
+        else if (packageSeen)
+          reportHere("extra.package.stmt");
+        Package* package = parsePackage();
+        if (package != nullptr && !dropped) file->package = package;
+        packageSeen = true;
+        break;
+      }
+      default:
+        syntaxErrorSkip("syntax.error");
+        break;
+    }
+  }
+  global.current = savedCurrent;
+  if (global.verbose) messageAt(nullptr, 0, 0, "verbose.parsed", file->name);
 }

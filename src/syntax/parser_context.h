@@ -1,13 +1,45 @@
-// The parser and attribution context: the class, method and scope being parsed.
+// The parser and attribution context, and the scopes that declarations are entered into with
+// their local-slot allocator.
 #pragma once
 
-struct ClassDef;
-struct Member;
-struct Scope;
+#include <cstdint>
 
-// Still lacks the body-building state (jump contexts, try clauses) that the statement parser adds.
+struct ClassDef;
+struct JumpContext;
+struct Member;
+struct StmtNode;
+struct TryClause;
+
+// A class, method or block scope. Class and method scopes live in the main arena; the scopes of
+// blocks, clauses and for statements live in the parsing function's frame.
+struct Scope {
+  ClassDef* owner;
+  Scope* outer;
+  Member* first;  // members and variables in declaration order, linked through Member::next
+  Member* last;
+  int32_t maxSlots;
+  int32_t nextSlot;
+};
+
+// Bits of ParserContext::flags.
+constexpr uint32_t CTX_NESTED_CLAUSE = 1;  // statements go to a nested clause list
+constexpr uint32_t CTX_STATIC = 2;         // no current instance: this and super are plain names
+
 struct ParserContext {
   ClassDef* enclosing;
-  Member* currentMethod;
   Scope* scope;
+  StmtNode* firstStatement;
+  StmtNode* lastStatement;
+  int32_t statementCount;
+  int32_t bodyLine;
+  JumpContext* jumps;
+  TryClause* firstClause;
+  TryClause* lastClause;
+  Member* currentMethod;
+  uint32_t flags;
 };
+
+void pushScope(Scope* scope);
+void popScope(Scope* scope);
+void setScopeSlots(int32_t next, int32_t maximum);
+int32_t allocLocalSlots(int32_t count);

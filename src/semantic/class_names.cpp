@@ -1,0 +1,198 @@
+// Names made with "$": Outer$Inner, Outer$1, Outer$1$Local, this$0, val$x, access$0; the list of
+// inner classes that the InnerClasses attribute is written from; and class access from a use.
+#include "semantic/class_names.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "driver/source_files.h"
+#include "semantic/class_lookup.h"
+#include "semantic/class_records.h"
+#include "semantic/class_table.h"
+#include "semantic/type_records.h"
+#include "support/arena.h"
+#include "support/diagnostics.h"
+#include "support/global.h"
+#include "support/identifiers.h"
+#include "support/multibyte_strings.h"
+#include "support/names.h"
+#include "syntax/scanner.h"
+
+namespace {
+
+void appendDecimal(int32_t number) {
+  char digits[16];
+  std::snprintf(digits, sizeof digits, "%d", number);
+  appendNameCString(digits);
+}
+
+Identifier* internNameBuffer() {
+  return lookupName(global.nameBuffer, global.nameLength, T_IDENTIFIER);
+}
+
+const ClassDef* outermostClass(const ClassDef* cls) {
+  while (cls->outer != nullptr) cls = cls->outer;
+  return cls;
+}
+
+}  // namespace
+
+Identifier* makeBinaryName(Identifier* outerName, Identifier* name, int32_t number) {
+  resetNameBuffer();
+  if (outerName != nullptr) appendNameUtf16(identifierChars(outerName), outerName->length);
+  if (number > 0) {
+    appendNameChar('$');
+    appendDecimal(number);
+  }
+  if (name != nullptr) {
+    appendNameChar('$');
+    appendNameUtf16(identifierChars(name), name->length);
+  }
+  return internNameBuffer();
+}
+
+Identifier* joinNames(const char* prefix, Identifier* name, const char* suffix, int32_t number) {
+  resetNameBuffer();
+  if (prefix != nullptr) {
+    appendNameCString(prefix);
+    appendNameChar('$');
+  }
+  if (name != nullptr) appendNameUtf16(identifierChars(name), name->length);
+  if (suffix != nullptr) {
+    if (global.nameLength > 0) appendNameChar('$');
+    appendNameCString(suffix);
+  }
+  if (number >= 0) {
+    appendNameChar('$');
+    appendDecimal(number);
+  }
+  return internNameBuffer();
+}
+
+Identifier* accessorName(int32_t number) {
+  resetNameBuffer();
+  appendNameCString("access$");
+  appendDecimal(number);
+  return internNameBuffer();
+}
+
+void computeBinaryName(ClassDef* cls) {
+  if (cls == nullptr || cls->binaryName != nullptr) return;
+  ClassDef* outer = cls->outer;
+  if ((cls->flags & CF_NESTED) == 0 || outer == nullptr) {
+    cls->binaryName = cls->name;
+    return;
+  }
+  computeBinaryName(outer);
+  if (cls->flags & CF_ANONYMOUS)
+    cls->binaryName = makeBinaryName(outer->binaryName, nullptr, cls->classNumber);
+  else if (cls->flags & CF_LOCAL)
+    cls->binaryName = makeBinaryName(outer->binaryName, cls->name, cls->classNumber);
+  else
+    cls->binaryName = makeBinaryName(outer->binaryName, cls->name, -1);
+}
+
+Identifier* anonymousClassName(ClassDef* cls, int32_t number) {
+  computeBinaryName(cls);
+  return makeBinaryName(cls->binaryName, nullptr, number);
+}
+
+void addInnerClass(ClassDef* outer, ClassDef* inner, Identifier* name, uint16_t flags, int32_t line, int32_t column) {
+  if (inner != nullptr) {
+    inner->flags |= flags;
+    flags = inner->flags;
+  }
+  ClassRef** tail = &outer->innerClasses;
+  for (ClassRef* entry = outer->innerClasses; entry != nullptr; entry = entry->next) {
+    tail = &entry->next;
+    if (entry->name != name || (entry->flags & CF_LOCAL) != 0 || (flags & CF_LOCAL) != 0) continue;
+    if (entry->resolved == nullptr) entry->resolved = inner;
+    return;
+  }
+  *tail = newClassRef(outer->package, name, inner, flags, outer, line, column);
+}
+
+bool sameOutermostClass(const ClassDef* a, const ClassDef* b) {
+  if (a == nullptr || b == nullptr) return false;
+  const ClassDef* outermost = outermostClass(b);
+  for (const ClassDef* c = a; c != nullptr; c = c->outer)
+    if (c == outermost) return true;
+  return false;
+}
+
+char* expectedSourceName(const ClassDef* cls) {
+  const char* name = identToString(cls->name);
+  size_t length = std::strlen(name);
+  char* text = static_cast<char*>(std::malloc(length + 6));
+  if (text == nullptr) return nullptr;
+  std::memcpy(text, name, length);
+  std::memcpy(text + length, ".java", 6);
+  return text;
+}
+
+bool isInMatchingSourceFile(const ClassDef* cls) {
+  if (cls == nullptr || cls->sourceFile == nullptr) return true;
+  const char* fileName = cls->sourceFile->name;
+  const char* separator = lastPathSeparator(fileName);
+  const char* base = separator != nullptr ? separator + 1 : fileName;
+  const char* baseDot = findLastCharacter(base, '.');
+  size_t baseLength = baseDot != nullptr ? static_cast<size_t>(baseDot - base) : std::strlen(base);
+  char* expected = expectedSourceName(cls);
+  if (expected == nullptr) return true;
+  size_t expectedLength = std::strrchr(expected, '.') - expected;
+  bool same = baseLength == expectedLength;
+  for (size_t i = 0; same && i < baseLength; i++) {
+    unsigned char x = static_cast<unsigned char>(base[i]);
+    unsigned char y = static_cast<unsigned char>(expected[i]);
+    same = std::tolower(x) == std::tolower(y);
+  }
+  std::free(expected);
+  return same;
+}
+
+void checkClassAccess(ClassDef* from, ClassDef* cls, int32_t line, int32_t column) {
+  if (cls == nullptr || cls == from || line <= 0) return;
+  Package* classPackage = cls->package != nullptr ? cls->package : &rootPackage;
+  Package* currentPackage = global.current != nullptr && global.current->package != nullptr ? global.current->package
+                                                                                             : &rootPackage;
+  if ((cls->flags & (CF_PUBLIC | CF_NESTED)) == 0 && cls->sourceFile != nullptr && cls->sourceFile != global.current &&
+      !isInMatchingSourceFile(cls)) {
+    char* expected = expectedSourceName(cls);
+    warningAt(global.current, line, column, "warn.class.used.outside.source", classToString(cls),
+              cls->sourceFile->name, expected != nullptr ? expected : "");
+    std::free(expected);
+  }
+  auto samePackageUse = [&] {
+    return classPackage == currentPackage && (from == nullptr || (from->package != nullptr ? from->package : &rootPackage) == classPackage);
+  };
+  if (cls->flags & CF_PRIVATE) {
+    if (!sameOutermostClass(from, cls)) errorAt(line, column, "cannot.access.private.class", classToString(cls));
+    return;
+  }
+  if (cls->flags & CF_PROTECTED) {
+    if (!samePackageUse()) errorAt(line, column, "cannot.access.protected.class", classToString(cls));
+    return;
+  }
+  if (cls->flags & CF_PUBLIC) return;
+  if (!samePackageUse()) errorAt(line, column, "cannot.access.class", classToString(cls));
+}
+
+ClassDef* loadMemberClass(ClassDef* outer, ClassRef* entry) {
+  computeBinaryName(outer);
+  Identifier* binary = makeBinaryName(outer->binaryName, entry->name, 0);
+  ClassDef* cls = loadClass(outermostClass(outer)->package, binary, entry->line, entry->column);
+  if (cls == nullptr) return nullptr;
+  cls->name = entry->name;
+  cls->outer = outer;
+  entry->flags |= cls->flags;
+  cls->flags = entry->flags;
+  entry->package = outer->package;
+  entry->resolved = cls;
+  if (cls->flags & CF_INTERFACE) cls->kind = CLASS_KIND_INTERFACE;
+  if ((cls->flags & CF_STATIC) == 0)
+    for (Member* m = cls->members; m != nullptr; m = m->next)
+      if (m->kind == MK_CONSTRUCTOR && m->parameters != nullptr) m->parameters->modifiers |= M_SYNTHETIC;
+  return cls;
+}

@@ -1,0 +1,21 @@
+// Binary names of nested classes and names of synthetic members, the inner-class list of each
+// class, and the check that a class may be named where it is used.
+#pragma once
+
+#include <cstdint>
+
+struct ClassDef;
+struct ClassRef;
+struct Identifier;
+
+void checkClassAccess(ClassDef* from, ClassDef* cls, int32_t line, int32_t column);
+bool sameOutermostClass(const ClassDef* a, const ClassDef* b);
+void addInnerClass(ClassDef* outer, ClassDef* inner, Identifier* name, uint16_t flags, int32_t line, int32_t column);
+void computeBinaryName(ClassDef* cls);
+Identifier* makeBinaryName(Identifier* outerName, Identifier* name, int32_t number);
+Identifier* anonymousClassName(ClassDef* cls, int32_t number);
+Identifier* joinNames(const char* prefix, Identifier* name, const char* suffix, int32_t number);
+Identifier* accessorName(int32_t number);
+char* expectedSourceName(const ClassDef* cls);
+bool isInMatchingSourceFile(const ClassDef* cls);
+ClassDef* loadMemberClass(ClassDef* outer, ClassRef* entry);

@@ -1,0 +1,237 @@
+// Class references, type records and the constructors of member records. Class and array types
+// are made in the current arena, so two class types of one class are different records: compare
+// them through their references' resolved classes.
+#include "semantic/type_records.h"
+
+#include <cstring>
+
+#include "semantic/class_names.h"
+#include "semantic/class_table.h"
+#include "semantic/declaration_checks.h"
+#include "support/arena.h"
+#include "support/diagnostics.h"
+#include "support/global.h"
+#include "support/identifiers.h"
+#include "support/names.h"
+#include "syntax/parser_context.h"
+#include "syntax/scanner.h"
+
+Type errorType{TK_ERROR, nullptr, nullptr};
+Type voidType{TK_VOID, nullptr, nullptr};
+Type booleanType{TK_BOOLEAN, nullptr, nullptr};
+Type charType{TK_CHAR, nullptr, nullptr};
+Type byteType{TK_BYTE, nullptr, nullptr};
+Type shortType{TK_SHORT, nullptr, nullptr};
+Type intType{TK_INT, nullptr, nullptr};
+Type longType{TK_LONG, nullptr, nullptr};
+Type floatType{TK_FLOAT, nullptr, nullptr};
+Type doubleType{TK_DOUBLE, nullptr, nullptr};
+Type classNameType{TK_CLASS_NAME, nullptr, nullptr};
+
+Type* fixedType(int32_t kind) {
+  static Type* const fixed[] = {&errorType, nullptr,     &voidType,  &booleanType, &charType,     &byteType,
+                                &shortType, &intType,    &longType,  &floatType,   &doubleType,   nullptr,
+                                &classNameType};
+  return kind >= 0 && kind <= TK_CLASS_NAME ? fixed[kind] : nullptr;
+}
+
+bool isPrimitiveType(const Type* type) {
+  return type != nullptr && type->kind >= TK_VOID && type->kind <= TK_DOUBLE && type == fixedType(type->kind);
+}
+
+int32_t slotsForKind(int32_t kind) {
+  switch (kind) {
+    case TK_ERROR:
+    case TK_VOID:
+      return 0;
+    case TK_LONG:
+    case TK_DOUBLE:
+      return 2;
+    default:
+      return 1;
+  }
+}
+
+ClassRef* newClassRefHere(Package* package, Identifier* name, ClassDef* context, int32_t line, int32_t column) {
+  auto* ref = static_cast<ClassRef*>(currentAlloc(sizeof(ClassRef)));
+  ref->package = package;
+  ref->name = name;
+  ref->context = context;
+  ref->line = line;
+  ref->column = column;
+  return ref;
+}
+
+bool refReachesClass(const ClassRef* ref, const ClassDef* cls) {
+  for (const ClassRef* r = ref; r != nullptr && r->resolved != nullptr; r = r->resolved->superclass)
+    if (r->resolved == cls) return true;
+  return false;
+}
+
+bool isClassType(const Type* type, const ClassDef* cls) {
+  return type != nullptr && type->kind == TK_CLASS && refReachesClass(type->classRef, cls);
+}
+
+Type* newArrayType(Type* element) {
+  if (element != nullptr && element->kind == TK_VOID) {
+    errorAt(currentToken()->line, currentToken()->column, "void.array");
+    element = &errorType;
+  }
+  auto* type = static_cast<Type*>(currentAlloc(sizeof(Type)));
+  type->kind = TK_ARRAY;
+  type->element = element;
+  return type;
+}
+
+Type* newClassType(ClassRef* ref, Identifier* name, int32_t line, int32_t column) {
+  if (ref == nullptr) ref = newClassRefHere(nullptr, name, global.ctx.enclosing, line, column);
+  auto* type = static_cast<Type*>(currentAlloc(sizeof(Type)));
+  type->kind = TK_CLASS;
+  type->classRef = ref;
+  return type;
+}
+
+Member* newMember(Identifier* name, int32_t line, int32_t column, uint16_t modifiers, Type* type, int32_t bodyOffset,
+                  int32_t bodyLine, int32_t bodyColumn, ThrowsEntry* throwsList, Parameter* parameters) {
+  auto* m = static_cast<Member*>(arenaAlloc(&global.mainArena, sizeof(Member)));
+  m->kind = MK_METHOD;
+  m->name = name;
+  m->line = line;
+  m->column = column;
+  m->modifiers = modifiers;
+  m->type = type;
+  m->bodyOffset = bodyOffset;
+  m->bodyLine = bodyLine;
+  m->bodyColumn = bodyColumn;
+  m->throwsList = throwsList;
+  m->parameters = parameters;
+  m->slot = -1;
+  return m;
+}
+
+Member* newVariable(uint16_t modifiers, Type* type, Identifier* name, bool inCurrentArena, int32_t line,
+                    int32_t column) {
+  const char* text = identToString(name);
+  if (modifiers & M_NATIVE) errorAt(line, column, "var.native", text);
+  if (modifiers & M_SYNCHRONIZED) errorAt(line, column, "var.synchronized", text);
+  if (modifiers & M_ABSTRACT) errorAt(line, column, "var.abstract", text);
+  ClassDef* enclosing = global.ctx.enclosing;
+  if (enclosing != nullptr && enclosing->kind == CLASS_KIND_INTERFACE && (modifiers & M_TRANSIENT)) {
+    if (modifiers & M_STATIC) errorAt(line, column, "var.static.transient");
+    if (modifiers & M_FINAL) errorAt(line, column, "var.final.transient");
+  }
+  auto* v = static_cast<Member*>(inCurrentArena ? currentAlloc(sizeof(Member))
+                                                : arenaAlloc(&global.mainArena, sizeof(Member)));
+  v->kind = MK_VARIABLE;
+  v->modifiers = modifiers;
+  v->type = type;
+  v->name = name;
+  v->line = line;
+  v->column = column;
+  v->slot = -1;
+  if (inCurrentArena) checkDuplicateLocal(v);
+  return v;
+}
+
+void appendToScope(Scope* scope, Member* member) {
+  member->next = nullptr;
+  if (scope->last != nullptr)
+    scope->last->next = member;
+  else
+    scope->first = member;
+  scope->last = member;
+}
+
+Member* declareLocal(Type* type) {
+  auto* v = static_cast<Member*>(arenaAlloc(&global.tempArena, sizeof(Member)));
+  v->kind = MK_VARIABLE;
+  v->modifiers = M_SYNTHETIC;
+  v->owner = global.ctx.enclosing;
+  v->type = type;
+  v->slot = -1;
+  if (global.ctx.scope != nullptr) {
+    appendToScope(global.ctx.scope, v);
+    v->slot = static_cast<int16_t>(allocLocalSlots(type != nullptr ? slotsForKind(type->kind) : 1));
+  }
+  return v;
+}
+
+static Member* newInitializer(int32_t kind, int32_t offset, int32_t line, int32_t column) {
+  auto* m = static_cast<Member*>(arenaAlloc(&global.mainArena, sizeof(Member)));
+  m->kind = kind;
+  m->line = line;
+  m->column = column;
+  m->bodyOffset = offset;
+  m->bodyLine = line;
+  m->bodyColumn = column;
+  m->slot = -1;
+  return m;
+}
+
+Member* newStaticInitializer(int32_t offset, int32_t line, int32_t column, int32_t) {
+  return newInitializer(MK_STATIC_INITIALIZER, offset, line, column);
+}
+
+Member* newInstanceInitializer(int32_t offset, int32_t line, int32_t column, int32_t) {
+  return newInitializer(MK_INSTANCE_INITIALIZER, offset, line, column);
+}
+
+Member* copyMember(const Member* member) {
+  auto* copy = static_cast<Member*>(arenaAlloc(&global.mainArena, sizeof(Member)));
+  *copy = *member;
+  copy->next = nullptr;
+  copy->owner = nullptr;
+  return copy;
+}
+
+Member* makeOuterThisField(Member* member, ClassDef* cls, int32_t line, int32_t column) {
+  bool localOrAnonymous = (cls->flags & CF_LOCAL) != 0;
+  Member* field;
+  if (member == nullptr) {
+    field = static_cast<Member*>(arenaAlloc(&global.mainArena, sizeof(Member)));
+    field->name = joinNames(nullptr, nullptr, "this", localOrAnonymous ? 0 : cls->depth);
+    ClassDef* outer = cls->outer;
+    ClassRef* ref = newClassRef(outer != nullptr ? outer->package : nullptr, outer != nullptr ? outer->name : nullptr,
+                                outer, 0, cls, line, column);
+    Arena* saved = global.currentArena;
+    global.currentArena = &global.mainArena;
+    field->type = newClassType(ref, ref->name, line, column);
+    global.currentArena = saved;
+    cls->outerThisField = field;
+  } else if (member->slot < 0) {
+    field = copyMember(member);
+    field->name = joinNames(nullptr, member->name, nullptr, localOrAnonymous ? cls->classNumber - 1 : cls->depth);
+  } else {
+    field = copyMember(member);
+  }
+  field->kind = MK_VARIABLE;
+  field->line = line;
+  field->column = column;
+  field->owner = cls;
+  field->slot = -1;
+  field->modifiers = M_SYNTHETIC | M_FINAL | M_PRIVATE;
+  field->constantState = CONSTANT_NONE;
+  field->constantValue = nullptr;
+  field->original = member;
+  field->next = nullptr;
+  field->variableFlags &= ~(VAR_HAS_INITIALIZER | VAR_CATCH_PARAMETER);
+  return field;
+}
+
+void makeCapturedCopies(ClassDef* cls, Member* field) {
+  Identifier* variable = field->original != nullptr ? field->original->name : field->name;
+  Identifier* base = joinNames("val", variable, nullptr, -1);
+  Identifier* name = base;
+  for (int32_t counter = 1;;) {
+    Member* clash = nullptr;
+    for (Member* m = cls->members; m != nullptr; m = m->next)
+      if (m->name == name) clash = m;
+    if (clash == nullptr) break;
+    int32_t clashLine = clash->line != 0 ? clash->line : field->line;
+    if (clashLine == 0 && field->line == 0) return;  // already captured
+    name = joinNames(nullptr, base, nullptr, counter++);
+  }
+  field->name = name;
+  field->next = cls->members;
+  cls->members = field;
+}

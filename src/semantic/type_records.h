@@ -1,0 +1,93 @@
+// Names of classes and types before and after resolution: import declarations, references to a
+// class by name, and type records; and the constructors of member records.
+#pragma once
+
+#include <cstdint>
+
+#include "semantic/class_records.h"
+
+struct SourceFile;
+
+struct ImportRecord {
+  ImportRecord* next;  // a file keeps its imports newest first
+  Package* package;
+  Identifier* className;  // null for an on-demand import
+  ClassDef* resolved;
+  int32_t line;
+  int32_t column;
+  SourceFile* file;
+  uint32_t flags;
+};
+
+constexpr uint32_t IMPORT_RESOLVED = 0x1;
+
+// A mention of a class by name, resolved on demand.
+struct ClassRef {
+  ClassRef* next;      // links the interfaces of a class
+  Package* package;    // the qualifying package, or null
+  Identifier* name;    // simple name
+  int32_t line;
+  int32_t column;
+  ClassDef* context;   // the class in whose body the mention stands
+  uint16_t flags;
+  ClassDef* resolved;
+};
+
+enum TypeKind : int32_t {
+  TK_ERROR = 0,
+  TK_CLASS = 1,
+  TK_VOID = 2,
+  TK_BOOLEAN = 3,
+  TK_CHAR = 4,
+  TK_BYTE = 5,
+  TK_SHORT = 6,
+  TK_INT = 7,
+  TK_LONG = 8,
+  TK_FLOAT = 9,
+  TK_DOUBLE = 10,
+  TK_ARRAY = 11,
+  TK_CLASS_NAME = 12,  // a class name used as a qualifier
+};
+
+struct Type {
+  int32_t kind;
+  ClassRef* classRef;  // TK_CLASS
+  Type* element;       // TK_ARRAY
+};
+
+// The fixed types of kinds 0, 2-10 and 12, compared by address.
+extern Type errorType;
+extern Type voidType;
+extern Type booleanType;
+extern Type charType;
+extern Type byteType;
+extern Type shortType;
+extern Type intType;
+extern Type longType;
+extern Type floatType;
+extern Type doubleType;
+extern Type classNameType;
+
+Type* fixedType(int32_t kind);
+bool isPrimitiveType(const Type* type);
+int32_t slotsForKind(int32_t kind);
+
+void addImport(Package* package, Identifier* className, SourceFile* file, int32_t line, int32_t column);
+void checkImportConflicts(SourceFile* file, Identifier* className, int32_t line, int32_t column);
+
+ClassRef* newClassRefHere(Package* package, Identifier* name, ClassDef* context, int32_t line, int32_t column);
+bool refReachesClass(const ClassRef* ref, const ClassDef* cls);
+bool isClassType(const Type* type, const ClassDef* cls);
+Type* newArrayType(Type* element);
+Type* newClassType(ClassRef* ref, Identifier* name, int32_t line, int32_t column);
+Member* newMember(Identifier* name, int32_t line, int32_t column, uint16_t modifiers, Type* type, int32_t bodyOffset,
+                  int32_t bodyLine, int32_t bodyColumn, ThrowsEntry* throwsList, Parameter* parameters);
+Member* newVariable(uint16_t modifiers, Type* type, Identifier* name, bool inCurrentArena, int32_t line,
+                    int32_t column);
+Member* declareLocal(Type* type);
+void appendToScope(Scope* scope, Member* member);
+Member* newStaticInitializer(int32_t offset, int32_t line, int32_t column, int32_t endOffset);
+Member* newInstanceInitializer(int32_t offset, int32_t line, int32_t column, int32_t endOffset);
+Member* copyMember(const Member* member);
+Member* makeOuterThisField(Member* member, ClassDef* cls, int32_t line, int32_t column);
+void makeCapturedCopies(ClassDef* cls, Member* field);

@@ -1,0 +1,53 @@
+// The declaration parser: compilation units, class declarations and their member declarators.
+// Bodies, initializer blocks and field initializers are skipped with their positions kept, to be
+// parsed one at a time later.
+#pragma once
+
+#include <cstdint>
+
+struct ClassDef;
+struct ClassRef;
+struct ExprNode;
+struct Identifier;
+struct Member;
+struct Package;
+struct Parameter;
+struct SourceFile;
+struct Type;
+
+// One pair of brackets of an array creation: its size expression, or null for [].
+struct ArrayDimension {
+  ArrayDimension* next;
+  ExprNode* size;
+};
+
+// Field-declaration results.
+constexpr int32_t DECLARATION_FAILED = 0;
+constexpr int32_t DECLARATION_VARIABLES = 2;  // the current token should be ";"
+constexpr int32_t DECLARATION_METHOD = 3;
+
+ClassDef* parseClassDeclaration(SourceFile* file, Package* package, uint16_t classFlags, Identifier* name,
+                                ClassDef* outer, ClassRef* superclass, ExprNode* anonymousArguments,
+                                ClassRef* interfaces, bool needsOuterInstance);
+uint16_t parseModifiers(uint16_t initialBits);
+uint16_t parseClassModifiers(uint16_t initialFlags);
+void syntaxErrorSkip(const char* key);
+void skipInitializer(int32_t stopToken);
+void skipBalanced(int32_t closer);
+Member* makeDefaultConstructor(ClassDef* cls, ExprNode* anonymousArguments);
+
+// The current token is the first declarator's name.
+int32_t parseFieldDeclaration(ClassDef* cls, uint16_t modifiers, Type* type, bool isLocal);
+// The current token is the "(" of the parameter list; name and result type null for a constructor.
+Member* parseMethodDeclaration(Identifier* name, int32_t line, int32_t column, uint16_t modifiers, Type* resultType);
+// The current token is "("; on success it is the closing ")".
+int32_t parseFormalParameters(Parameter** list);
+// The current token is the type's first token (or the one after `base`); on return it is the
+// token after the type.
+Type* parseType(Type* base, ArrayDimension** dimensions, bool sizeRequired);
+// The current token is the first name, or with `first` given the token after it; the token after
+// the name is pushed back.
+ClassRef* parseQualifiedName(Identifier* first, int32_t line, int32_t column);
+ExprNode* parseVariableInitializer(bool staticContext);
+void recordConstantValue(Member* variable, ExprNode* node);
+Type* arrayTypeOf(Type* type);

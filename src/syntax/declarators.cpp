@@ -1,0 +1,402 @@
+// Member declarators: fields and local variables, method and constructor headers with their
+// parameters and throws lists, types with brackets, and dotted names. A field's initializer and a
+// method's body are skipped here with their positions kept; a local's initializer is parsed now.
+#include <cstring>
+
+#include "semantic/class_lookup.h"
+#include "semantic/class_records.h"
+#include "semantic/class_table.h"
+#include "semantic/expression_nodes.h"
+#include "semantic/operators.h"
+#include "semantic/statement_lists.h"
+#include "semantic/type_records.h"
+#include "support/arena.h"
+#include "support/diagnostics.h"
+#include "support/global.h"
+#include "support/identifiers.h"
+#include "support/names.h"
+#include "syntax/declarations.h"
+#include "syntax/expressions.h"
+#include "syntax/parser_context.h"
+#include "syntax/scanner.h"
+
+namespace {
+
+Token& token() {
+  return *currentToken();
+}
+
+void reportHere(const char* key) {
+  errorAt(token().line, token().column, key);
+}
+
+Type* primitiveTypeOf(int32_t kind) {
+  switch (kind) {
+    case T_BOOLEAN: return &booleanType;
+    case T_BYTE: return &byteType;
+    case T_CHAR: return &charType;
+    case T_DOUBLE: return &doubleType;
+    case T_FLOAT: return &floatType;
+    case T_INT: return &intType;
+    case T_LONG: return &longType;
+    case T_SHORT: return &shortType;
+    case T_VOID: return &voidType;
+    default: return nullptr;
+  }
+}
+
+// "[]" pairs after a name; the current token is the token after the name, and on return the one
+// after the last pair. False after "rb.expected".
+bool parseEmptyBrackets(Type** type) {
+  while (token().kind == T_LBRACKET) {
+    if (scanToken() != T_RBRACKET) {
+      syntaxErrorSkip("rb.expected");
+      return false;
+    }
+    *type = arrayTypeOf(*type);
+    scanToken();
+  }
+  return true;
+}
+
+// The constant kept for a variable, copied into the main arena.
+void* keepConstant(const void* value, size_t size) {
+  void* copy = arenaAlloc(&global.mainArena, size);
+  std::memcpy(copy, value, size);
+  return copy;
+}
+
+}  // namespace
+
+Type* arrayTypeOf(Type* type) {
+  return newArrayType(type);
+}
+
+ClassRef* parseQualifiedName(Identifier* first, int32_t line, int32_t column) {
+  Package* package = nullptr;
+  Identifier* name = first;
+  if (name == nullptr) {
+    if (token().kind != T_IDENTIFIER) {
+      syntaxErrorSkip("class.name.expected");
+      return nullptr;
+    }
+    name = token().identifier;
+    line = token().line;
+    column = token().column;
+    scanToken();
+  }
+  while (token().kind == T_DOT) {
+    if (scanToken() != T_IDENTIFIER) {
+      syntaxErrorSkip("class.name.expected");
+      return nullptr;
+    }
+    package = getPackage(package, name);
+    name = token().identifier;
+    line = token().line;
+    column = token().column;
+    scanToken();
+  }
+  pushBackToken();
+  return newClassRef(package, name, nullptr, 0, global.ctx.enclosing, line, column);
+}
+
+Type* parseType(Type* base, ArrayDimension** dimensions, bool sizeRequired) {
+  Type* type = base;
+  if (type == nullptr) {
+    if (token().kind == T_IDENTIFIER) {
+      ClassRef* ref = parseQualifiedName(nullptr, 0, 0);
+      if (ref == nullptr) return nullptr;
+      scanToken();
+      type = newClassType(ref, ref->name, ref->line, ref->column);
+    } else {
+      type = primitiveTypeOf(token().kind);
+      if (type == nullptr) {
+        syntaxErrorSkip("type.expected");
+        return nullptr;
+      }
+      scanToken();
+    }
+  }
+  ArrayDimension** tail = dimensions;
+  bool first = true;
+  while (token().kind == T_LBRACKET) {
+    int32_t kind = scanToken();
+    if (dimensions == nullptr) {
+      if (kind != T_RBRACKET) {
+        syntaxErrorSkip("rb.expected");
+        return nullptr;
+      }
+    } else {
+      auto* dimension = static_cast<ArrayDimension*>(arenaAlloc(&global.tempArena, sizeof(ArrayDimension)));
+      if (kind == T_RBRACKET) {
+        if (first && sizeRequired) {
+          reportHere("array.size.needed");
+          dimension->size = makeIntConstant(1, token().line, token().column);
+        }
+      } else {
+        dimension->size = parseExpression();
+        if (token().kind != T_RBRACKET) {
+          syntaxErrorSkip("rb.expected");
+          return nullptr;
+        }
+      }
+      *tail = dimension;
+      tail = &dimension->next;
+    }
+    first = false;
+    type = arrayTypeOf(type);
+    scanToken();
+  }
+  return type;
+}
+
+int32_t parseFormalParameters(Parameter** list) {
+  *list = nullptr;
+  if (scanToken() == T_RPAREN) return 1;
+  Parameter** tail = list;
+  for (;;) {
+    uint16_t modifiers = parseModifiers(0);
+    if (modifiers & ~M_FINAL) reportHere("illegal.parameter.modifier");
+    if (token().kind == T_EOF) {
+      reportHere("no.close.params");
+      return 0;
+    }
+    Type* type = parseType(nullptr, nullptr, false);
+    if (type == nullptr) return 0;
+    if (type->kind == TK_VOID) {
+      reportHere("void.param");
+      type = &errorType;
+    }
+    if (token().kind != T_IDENTIFIER) {
+      syntaxErrorSkip("param.name.expected");
+      return 0;
+    }
+    Identifier* name = token().identifier;
+    int32_t line = token().line;
+    int32_t column = token().column;
+    scanToken();
+    if (!parseEmptyBrackets(&type)) return 0;
+    for (Parameter* earlier = *list; earlier != nullptr; earlier = earlier->next)
+      if (earlier->name == name) errorAt(line, column, "dup.parameter.name", identToString(name));
+    auto* parameter = static_cast<Parameter*>(arenaAlloc(&global.mainArena, sizeof(Parameter)));
+    parameter->name = name;
+    parameter->line = line;
+    parameter->column = column;
+    parameter->type = type;
+    parameter->modifiers = modifiers;
+    *tail = parameter;
+    tail = &parameter->next;
+    if (token().kind == T_RPAREN) return 1;
+    if (token().kind != T_COMMA) {
+      syntaxErrorSkip("param.missing.comma");
+      return 0;
+    }
+    scanToken();
+  }
+}
+
+Member* parseMethodDeclaration(Identifier* name, int32_t line, int32_t column, uint16_t modifiers, Type* resultType) {
+  bool isMethod = resultType != nullptr;
+  ScannerState* scanner = scannerState();
+  if (scanner->deprecatedSeen) {
+    scanner->deprecatedSeen = 0;
+    modifiers |= M_DEPRECATED;
+  }
+  if (modifiers & M_VOLATILE) errorAt(token().line, token().column, "volatile.method", identToString(name));
+  if (modifiers & M_TRANSIENT) errorAt(token().line, token().column, "transient.method", identToString(name));
+  Parameter* parameters = nullptr;
+  if (!parseFormalParameters(&parameters)) return nullptr;
+  scanToken();
+  if (isMethod && !parseEmptyBrackets(&resultType)) return nullptr;
+  ThrowsEntry* throwsList = nullptr;
+  if (token().kind == T_THROWS) {
+    ThrowsEntry** tail = &throwsList;
+    do {
+      scanToken();
+      ClassRef* ref = parseQualifiedName(nullptr, 0, 0);
+      if (ref == nullptr) return nullptr;
+      auto* entry = static_cast<ThrowsEntry*>(arenaAlloc(&global.mainArena, sizeof(ThrowsEntry)));
+      entry->classRef = ref;
+      entry->line = line;
+      entry->column = column;
+      *tail = entry;
+      tail = &entry->next;
+      scanToken();
+    } while (token().kind == T_COMMA);
+  }
+  int32_t bodyOffset = 0;
+  int32_t bodyLine = 0;
+  int32_t bodyColumn = 0;
+  if (token().kind == T_LBRACE) {
+    bodyOffset = token().start;
+    bodyLine = token().line;
+    bodyColumn = token().column;
+    skipInitializer(T_RBRACE);
+    if (token().kind != T_RBRACE) reportHere("method.body.missing.rc");
+  } else if (!(isMethod && token().kind == T_SEMICOLON)) {
+    syntaxErrorSkip(isMethod ? "method.body.expected" : "constructor.body.expected");
+    return nullptr;
+  }
+  Member* method = newMember(name, line, column, modifiers, resultType, bodyOffset, bodyLine, bodyColumn, throwsList,
+                             parameters);
+  method->owner = global.ctx.enclosing;
+  return method;
+}
+
+int32_t parseFieldDeclaration(ClassDef* cls, uint16_t modifiers, Type* type, bool isLocal) {
+  for (;;) {
+    if (token().kind != T_IDENTIFIER) {
+      syntaxErrorSkip(token().kind == T_LPAREN ? "wrong.constructor" : "var.name.expected");
+      return DECLARATION_FAILED;
+    }
+    Identifier* name = token().identifier;
+    int32_t line = token().line;
+    int32_t column = token().column;
+    scanToken();
+    if (!isLocal && token().kind == T_LPAREN) {
+      Member* method = parseMethodDeclaration(name, line, column, modifiers, type);
+      if (method != nullptr) appendToScope(global.ctx.scope, method);
+      return DECLARATION_METHOD;
+    }
+    Type* variableType = type;
+    if (variableType->kind == TK_VOID) {
+      errorAt(line, column, "void.variable");
+      variableType = &errorType;
+    }
+    if (!parseEmptyBrackets(&variableType)) return DECLARATION_FAILED;
+    Member* variable = newVariable(modifiers, variableType, name, isLocal, line, column);
+    variable->owner = cls;
+    if (isLocal) declareMember(cls, variable);
+    appendToScope(global.ctx.scope, variable);
+    variable->constantState = CONSTANT_NONE;
+    if (token().kind == T_ASSIGN) {
+      variable->variableFlags |= VAR_HAS_INITIALIZER;
+      int32_t assignLine = token().line;
+      int32_t assignColumn = token().column;
+      scanToken();
+      if (isLocal) {
+        ExprNode* initializer = parseVariableInitializer((modifiers & M_STATIC) != 0);
+        if (initializer == nullptr) return DECLARATION_FAILED;
+        ExprNode* init = makeVariableInit(variable, initializer, assignLine, assignColumn);
+        recordConstantValue(variable, init);
+        appendExpressionStatement(init, line, column);
+      } else {
+        variable->bodyOffset = token().start;
+        variable->bodyLine = token().line;
+        variable->bodyColumn = token().column;
+        variable->constantState = CONSTANT_PENDING;
+        if (token().kind == T_LBRACE) {
+          skipInitializer(T_RBRACE);
+          if (token().kind != T_RBRACE) reportHere("static.initializer.missing.rc");
+          if (variableType->kind != TK_ARRAY)
+            errorAt(variable->bodyLine, variable->bodyColumn, "unexpected.array.init");
+          scanToken();
+        } else {
+          skipInitializer(T_COMMA);
+        }
+      }
+    }
+    if (token().kind != T_COMMA) return DECLARATION_VARIABLES;
+    scanToken();
+  }
+}
+
+ExprNode* parseVariableInitializer(bool staticContext) {
+  if (token().kind == T_LBRACE) {
+    int32_t line = token().line;
+    int32_t column = token().column;
+    ExprNode* elements = nullptr;
+    bool failed = false;
+    if (scanToken() != T_RBRACE) {
+      for (;;) {
+        int32_t elementLine = token().line;
+        int32_t elementColumn = token().column;
+        ExprNode* element = parseVariableInitializer(staticContext);
+        if (element == nullptr) {
+          failed = true;
+          break;
+        }
+        elements = elements == nullptr ? element
+                                       : makeBinaryExpression(O_ARG, elements, element, elementLine, elementColumn);
+        if (token().kind == T_RBRACE) break;
+        if (token().kind == T_SEMICOLON) {
+          syntaxErrorSkip("initializer.syntax");
+          failed = true;
+          break;
+        }
+        if (token().kind != T_COMMA) {
+          failed = true;
+          break;
+        }
+        if (scanToken() == T_RBRACE) break;
+      }
+    }
+    if (failed) {
+      // Skip on to the closing brace, passing over each ";" so that every step advances.
+      while (token().kind != T_RBRACE && token().kind != T_EOF) {
+        syntaxErrorSkip(nullptr);
+        if (token().kind == T_SEMICOLON || token().kind == T_RBRACE) scanToken();
+      }
+      if (token().kind == T_RBRACE) scanToken();
+      return nullptr;
+    }
+    scanToken();
+    return makeUnaryExpression(O_AINIT, elements, line, column);
+  }
+  uint32_t savedFlags = global.ctx.flags;
+  if (staticContext) global.ctx.flags |= CTX_STATIC;
+  ExprNode* expression = parseExpression();
+  global.ctx.flags = savedFlags;
+  if (expression == nullptr) return nullptr;
+  int32_t kind = token().kind;
+  if (kind != T_COMMA && kind != T_SEMICOLON && kind != T_RBRACE) {
+    syntaxErrorSkip("initializer.syntax");
+    return nullptr;
+  }
+  return expression;
+}
+
+void recordConstantValue(Member* variable, ExprNode* node) {
+  if (node == nullptr || node->op != O_INIT) {
+    if (node != nullptr) errorAt(node->line, node->column, "init.parse");
+    return;
+  }
+  ExprNode* value = node->right;
+  if (value == nullptr) return;
+  if (value->type == nullptr) value->type = &errorType;
+  if (value->type->kind == TK_ERROR) {
+    errorAt(value->line, value->column, "init.parse");
+    return;
+  }
+  switch (value->type->kind) {
+    case TK_ARRAY:
+      return;
+    case TK_CLASS:
+      if (value->op == O_STRING && value->string != nullptr)
+        variable->constantValue =
+            keepConstant(value->string, sizeof(StringValue) + sizeof(uint16_t) * value->string->length);
+      break;
+    case TK_BOOLEAN:
+    case TK_CHAR:
+    case TK_BYTE:
+    case TK_SHORT:
+    case TK_INT:
+      if (value->op == O_CONST) {
+        int32_t v = static_cast<int32_t>(value->integerValue);
+        variable->constantValue = keepConstant(&v, sizeof v);
+      }
+      break;
+    case TK_LONG:
+      if (value->op == O_CONST || value->op == O_LCONST)
+        variable->constantValue = keepConstant(&value->integerValue, sizeof value->integerValue);
+      break;
+    case TK_FLOAT:
+    case TK_DOUBLE:
+      if (value->op == O_DCONST) variable->constantValue = keepConstant(&value->doubleValue, sizeof value->doubleValue);
+      break;
+    default:
+      errorAt(value->line, value->column, "init.parse");
+      return;
+  }
+  if (variable->constantValue != nullptr) variable->constantState = CONSTANT_KEPT;
+}

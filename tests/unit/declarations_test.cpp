@@ -1,0 +1,263 @@
+// The declaration parser's records, the class table, binary names and the text forms that
+// messages show.
+#include <cstring>
+#include <string>
+
+#include "driver/source_files.h"
+#include "semantic/class_names.h"
+#include "semantic/class_records.h"
+#include "semantic/class_table.h"
+#include "semantic/type_records.h"
+#include "support/arena.h"
+#include "support/global.h"
+#include "support/identifiers.h"
+#include "support/message_file.h"
+#include "support/names.h"
+#include "syntax/compilation_unit.h"
+#include "syntax/parser_context.h"
+#include "syntax/scanner.h"
+#include "test_support.h"
+
+namespace {
+
+class DeclarationsTest : public CompilerTest {
+ protected:
+  void SetUp() override {
+    CompilerTest::SetUp();
+    initMessageTable(1);
+    sortMessages();
+    resetClassTable();
+    initScanner();
+    global.ctx = ParserContext{};
+  }
+
+  SourceFile* parse(const char* name, const char* text) {
+    auto* file = static_cast<SourceFile*>(arenaAlloc(&global.mainArena, sizeof(SourceFile)));
+    file->name = mainArenaCopy(name);
+    file->content = mainArenaCopy(text);
+    file->contentLength = static_cast<int32_t>(std::strlen(text));
+    parseCompilationUnit(file);
+    return file;
+  }
+
+  Identifier* id(const char* name) { return enterName(name, T_IDENTIFIER); }
+
+  ClassDef* cls(const char* binaryName, Package* package = nullptr) {
+    return findClassInPackage(package, id(binaryName), 0, 0);
+  }
+
+  Member* member(ClassDef* c, const char* name, int32_t kind) {
+    Identifier* n = name != nullptr ? id(name) : nullptr;
+    for (Member* m = c->members; m != nullptr; m = m->next)
+      if (m->kind == kind && m->name == n) return m;
+    return nullptr;
+  }
+
+  std::string text(const char* s) { return s; }
+};
+
+TEST_F(DeclarationsTest, RecordsMembersWithTheirBodyPositions) {
+  const char* source =
+      "package p.q;\n"
+      "import java.util.*;\n"
+      "public class A extends B implements I, J {\n"
+      "  int x = 1, y[], z;\n"
+      "  static { init(); }\n"
+      "  public static int f(int a, String s) throws java.io.IOException { return 0; }\n"
+      "  abstract void g();\n"
+      "}\n";
+  SourceFile* file = parse("A.java", source);
+  EXPECT_EQ(global.errorCount, 0);
+  ASSERT_NE(file->package, nullptr);
+  EXPECT_STREQ(packageToString(file->package), "p.q");
+  ASSERT_NE(file->imports, nullptr);
+  EXPECT_EQ(file->imports->className, nullptr);
+  ClassDef* a = cls("A", file->package);
+  ASSERT_NE(a, nullptr);
+  EXPECT_EQ(a->flags, CF_PUBLIC);
+  EXPECT_EQ(a->line, 3);
+  EXPECT_EQ(a->endLine, 8);
+  EXPECT_STREQ(classRefToString(a->superclass), "B");
+  EXPECT_STREQ(classRefToString(a->interfaces->next), "J");
+
+  Member* x = member(a, "x", MK_VARIABLE);
+  ASSERT_NE(x, nullptr);
+  EXPECT_EQ(x->constantState, CONSTANT_PENDING);
+  EXPECT_EQ(std::string(source + x->bodyOffset, 1), "1");
+  EXPECT_STREQ(typeToString(member(a, "y", MK_VARIABLE)->type), "int[]");
+  EXPECT_EQ(member(a, "z", MK_VARIABLE)->constantState, CONSTANT_NONE);
+
+  Member* f = member(a, "f", MK_METHOD);
+  ASSERT_NE(f, nullptr);
+  EXPECT_EQ(source[f->bodyOffset], '{');
+  EXPECT_EQ(f->bodyLine, 6);
+  EXPECT_STREQ(memberToString(f), "public static int f(int,~String) throws java.io.IOException");
+  EXPECT_EQ(member(a, "g", MK_METHOD)->bodyOffset, 0);
+
+  // Source order, the default constructor last; the initializer block keeps its brace.
+  int32_t kinds[8];
+  int32_t n = 0;
+  for (Member* m = a->members; m != nullptr && n < 8; m = m->next) kinds[n++] = m->kind;
+  ASSERT_EQ(n, 7);
+  EXPECT_EQ(kinds[3], MK_STATIC_INITIALIZER);
+  EXPECT_EQ(kinds[6], MK_CONSTRUCTOR);
+  Member* constructor = a->defaultConstructor;
+  ASSERT_NE(constructor, nullptr);
+  EXPECT_EQ(constructor->modifiers, M_PUBLIC);
+  EXPECT_EQ(constructor->bodyOffset, 1);
+  EXPECT_STREQ(memberToString(constructor), "public A()");
+}
+
+TEST_F(DeclarationsTest, NestedClassesGetBinaryNamesAndOuterInstances) {
+  parse("A.java",
+        "class A {\n"
+        "  class B { class C {} }\n"
+        "  static class S {}\n"
+        "  interface I {}\n"
+        "}\n");
+  EXPECT_EQ(global.errorCount, 0);
+  ClassDef* b = cls("A$B");
+  ClassDef* c = cls("A$B$C");
+  ClassDef* s = cls("A$S");
+  ASSERT_TRUE(b && c && s && cls("A$I"));
+  EXPECT_EQ(b->flags & (CF_NESTED | CF_INNER_MEMBER), CF_NESTED | CF_INNER_MEMBER);
+  EXPECT_NE(s->flags & CF_STATIC, 0);
+  EXPECT_NE(cls("A$I")->flags & CF_STATIC, 0);
+  EXPECT_EQ(c->depth, 1);
+  // Inner classes hold their outer instance: this$N by depth, a leading synthetic parameter.
+  ASSERT_NE(b->outerThisField, nullptr);
+  EXPECT_STREQ(identToString(b->outerThisField->name), "this$0");
+  EXPECT_STREQ(identToString(c->outerThisField->name), "this$1");
+  EXPECT_EQ(s->outerThisField, nullptr);
+  Member* constructor = b->defaultConstructor;
+  ASSERT_NE(constructor->parameters, nullptr);
+  EXPECT_EQ(constructor->parameters->modifiers & M_SYNTHETIC, M_SYNTHETIC);
+  EXPECT_STREQ(memberToString(constructor), "B(A)");
+  EXPECT_STREQ(classToString(c), "A$B$C");
+  // The outer class lists its inner classes in order.
+  ASSERT_NE(cls("A")->innerClasses, nullptr);
+  EXPECT_EQ(cls("A")->innerClasses->resolved, b);
+  EXPECT_EQ(cls("A")->innerClasses->next->resolved, s);
+}
+
+TEST_F(DeclarationsTest, LocalAndAnonymousClassNumbers) {
+  parse("A.java", "package p; class Outer {}\n");
+  ClassDef* outer = cls("Outer", getPackage(nullptr, id("p")));
+  ASSERT_NE(outer, nullptr);
+  auto make = [&](ClassDef* around, uint16_t flags, const char* name, int32_t number) {
+    auto* c = static_cast<ClassDef*>(arenaAlloc(&global.mainArena, sizeof(ClassDef)));
+    c->flags = flags | CF_NESTED;
+    c->name = name != nullptr ? id(name) : nullptr;
+    c->outer = around;
+    c->package = around->package;
+    c->classNumber = number;
+    computeBinaryName(c);
+    return c;
+  };
+  EXPECT_STREQ(classToString(make(outer, CF_ANONYMOUS | CF_LOCAL, nullptr, 1)), "p.Outer$1");
+  EXPECT_STREQ(classToString(make(outer, CF_ANONYMOUS | CF_LOCAL, nullptr, 2)), "p.Outer$2");
+  EXPECT_STREQ(classToString(make(outer, CF_LOCAL, "L", 1)), "p.Outer$1$L");
+  EXPECT_STREQ(classToString(make(outer, 0, "B", 0)), "p.Outer$B");
+  EXPECT_STREQ(identToString(joinNames("val", id("x"), nullptr, -1)), "val$x");
+  EXPECT_STREQ(identToString(joinNames(nullptr, nullptr, "this", 0)), "this$0");
+  EXPECT_STREQ(identToString(joinNames(nullptr, nullptr, "p", 2)), "p$2");
+  EXPECT_STREQ(identToString(accessorName(3)), "access$3");
+}
+
+TEST_F(DeclarationsTest, TextForms) {
+  EXPECT_STREQ(typeToString(nullptr), "<null>");
+  resetNameBuffer();
+  appendType(nullptr);
+  EXPECT_STREQ(nameBufferToNative(&global.tempArena), "<nullType>");
+  EXPECT_STREQ(packageToString(&rootPackage), "unnamed");
+  EXPECT_STREQ(packageToString(nullptr), "unnamed");
+  EXPECT_STREQ(classToString(nullptr), "<null>");
+  EXPECT_STREQ(memberToString(nullptr), "<null>");
+  ClassRef* foo = newClassRefHere(nullptr, id("Foo"), nullptr, 1, 1);
+  EXPECT_STREQ(typeToString(newClassType(foo, nullptr, 1, 1)), "~Foo");
+  EXPECT_STREQ(typeToString(newArrayType(newArrayType(&intType))), "int[][]");
+  Member* f = newMember(id("f"), 1, 1, 0, &voidType, 0, 0, 0, nullptr, nullptr);
+  EXPECT_STREQ(memberToString(f), "void f()");
+  EXPECT_STREQ(statementKindName(14), "ST_LEAVE_SCOPE");
+  EXPECT_STREQ(statementKindName(21), "BAD_StatementKind");
+}
+
+TEST_F(DeclarationsTest, DuplicateClassesAcrossFiles) {
+  testing::internal::CaptureStderr();
+  parse("A.java", "class A {}\nclass B {}\n");
+  parse("B.java", "\nclass B {}\n");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "B.java:2: dup.class.name\nclass B {}\n      ^\n");
+  EXPECT_EQ(cls("B")->sourceFile->name, std::string("A.java"));
+}
+
+// A class of java.lang made by hand, with methods of the given parameter classes.
+ClassDef* libraryClass(const char* name, Package* package) {
+  auto* c = static_cast<ClassDef*>(arenaAlloc(&global.mainArena, sizeof(ClassDef)));
+  c->kind = CLASS_KIND_CLASS;
+  c->name = c->binaryName = enterName(name, T_IDENTIFIER);
+  addClassToPackage(package, c);
+  return c;
+}
+
+Member* method(ClassDef* owner, const char* name, int32_t kind, Type* parameterType, uint16_t modifiers = M_PUBLIC) {
+  Member* m = newMember(name != nullptr ? enterName(name, T_IDENTIFIER) : nullptr, 0, 0, modifiers, &voidType, 0, 0, 0,
+                        nullptr, nullptr);
+  m->kind = kind;
+  m->owner = owner;
+  if (parameterType != nullptr) {
+    auto* p = static_cast<Parameter*>(arenaAlloc(&global.mainArena, sizeof(Parameter)));
+    p->type = parameterType;
+    m->parameters = p;
+  }
+  m->next = owner->members;
+  owner->members = m;
+  return m;
+}
+
+TEST_F(DeclarationsTest, AppendOverloadsAreChosenByExactParameterClass) {
+  Package* lang = getPackage(getPackage(nullptr, id("java")), id("lang"));
+  ClassDef* object = libraryClass("Object", lang);
+  ClassDef* string = libraryClass("String", lang);
+  ClassDef* sequence = libraryClass("CharSequence", lang);
+  ClassDef* buffer = libraryClass("StringBuffer", lang);
+  ClassDef* klass = libraryClass("Class", lang);
+  auto typeOf = [&](ClassDef* c) { return newClassType(newClassRef(lang, c->name, c, 0, nullptr, 0, 0), c->name, 0, 0); };
+  method(object, "getClass", MK_METHOD, nullptr);
+  method(string, "valueOf", MK_METHOD, typeOf(object), M_PUBLIC | M_STATIC);
+  method(klass, "forName", MK_METHOD, typeOf(string), M_PUBLIC | M_STATIC);
+  method(buffer, nullptr, MK_CONSTRUCTOR, nullptr);
+  method(buffer, nullptr, MK_CONSTRUCTOR, typeOf(string));
+  method(buffer, "toString", MK_METHOD, nullptr);
+  Member* appendObject = method(buffer, "append", MK_METHOD, typeOf(object));
+  Member* appendString = method(buffer, "append", MK_METHOD, typeOf(string));
+  for (Type* t : {&booleanType, &charType, &intType, &longType, &floatType, &doubleType}) method(buffer, "append", MK_METHOD, t);
+  method(buffer, "append", MK_METHOD, newArrayType(&charType));
+  // Listed last, the overloads for other classes must not be taken for Object or String.
+  method(buffer, "append", MK_METHOD, typeOf(sequence));
+  method(buffer, "append", MK_METHOD, typeOf(buffer));
+  initJavaIo();
+  ASSERT_EQ(objectClass, object);
+  initStringBufferMethods();
+  EXPECT_EQ(global.errorCount, 0);
+  EXPECT_EQ(runtimeMembers.sbAppendObject, appendObject);
+  EXPECT_EQ(runtimeMembers.sbAppendString, appendString);
+  ASSERT_NE(stringType, nullptr);
+  EXPECT_EQ(stringType->classRef->resolved, string);
+
+  resetClassTable();
+  EXPECT_EQ(objectClass, nullptr);
+  EXPECT_EQ(stringClass(), nullptr);
+  EXPECT_EQ(runtimeMembers.sbAppendObject, nullptr);
+  EXPECT_EQ(rootPackage.child, nullptr);
+}
+
+TEST_F(DeclarationsTest, MissingRuntimeMembersAreReportedOnce) {
+  Package* lang = getPackage(getPackage(nullptr, id("java")), id("lang"));
+  libraryClass("Object", lang);
+  initJavaIo();
+  testing::internal::CaptureStderr();
+  initStringBufferMethods();
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "quorvelix: cannot.find.java.types\n");
+}
+
+}  // namespace
