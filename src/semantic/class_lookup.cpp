@@ -1,18 +1,542 @@
-// Finding a class by package and name. Still lacks the class path and the source path (only
-// classes already in the class table are found) and the resolution of member types.
+// Finding classes when they are first named: the class table, then class files along the class
+// path (a directory's class file loses to a newer source of the class on the source path), then
+// source files along the source path, parsed and checked on the spot. A name that is not found
+// gets an error placeholder, so it is reported once.
 #include "semantic/class_lookup.h"
 
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "driver/source_files.h"
+#include "semantic/class_names.h"
+#include "semantic/class_reader.h"
 #include "semantic/class_records.h"
 #include "semantic/class_table.h"
+#include "semantic/declaration_checks.h"
+#include "semantic/passes.h"
 #include "semantic/type_records.h"
+#include "semantic/zip_reader.h"
+#include "support/arena.h"
+#include "support/diagnostics.h"
+#include "support/fatal_stops.h"
+#include "support/file_io.h"
+#include "support/global.h"
+#include "support/identifiers.h"
+#include "support/names.h"
+#include "support/path_cache.h"
+#include "syntax/compilation_unit.h"
 #include "syntax/parser_context.h"
+#include "syntax/parser_state.h"
+#include "syntax/scanner.h"
 
-ClassDef* loadClass(Package* package, Identifier* name, int32_t, int32_t) {
-  ClassDef* cls = findClassInPackage(package, name, 0, 0);
+namespace {
+
+// A name in the host encoding, never empty for a non-empty name.
+void appendNative(std::string* text, const Identifier* name) {
+  resetNameBuffer();
+  appendIdentifier(name);
+  *text += nameBufferToNative(&global.tempArena);
+}
+
+// Appends the package's components, outermost first, each followed by the separator; false after
+// a directory that could not be made.
+bool appendPackage(std::string* text, Package* package, bool makeDirs, char separator) {
+  if (isUnnamedPackage(package)) return true;
+  if (!appendPackage(text, package->parent, makeDirs, separator)) return false;
+  appendNative(text, package->name);
+  if (makeDirs) {
+    if (package->outputDirectoryFailed) return false;
+    if (!package->outputDirectoryMade) {
+      if (!isDirectory(text->c_str()) && !makeDirectoryCached(text->c_str())) {
+        errorInFile(global.current, 0, 0, "cant.make.dir", text->c_str());
+        package->outputDirectoryFailed = 1;
+        return false;
+      }
+      package->outputDirectoryMade = 1;
+    }
+  }
+  *text += separator;
+  return true;
+}
+
+char* arenaString(const std::string& text) {
+  char* copy = static_cast<char*>(arenaAlloc(&global.mainArena, text.size() + 1));
+  std::memcpy(copy, text.data(), text.size());
+  return copy;
+}
+
+struct ClassPathEntry {
+  const char* name;
+  ZipFile* archive;
+};
+
+// Whether a reference's mention of the class should report anything.
+bool reportsAt(int32_t line) {
+  return line > 0;
+}
+
+ClassDef* usable(ClassDef* cls) {
   return cls != nullptr && cls->kind != CLASS_KIND_ERROR ? cls : nullptr;
 }
 
-void declareMember(ClassDef*, Member* member) {
+// The classes are the same file's and package's, compared without regard to case.
+bool sameIgnoringCase(const Identifier* a, const Identifier* b) {
+  if (a == nullptr || b == nullptr || a->length != b->length) return false;
+  const uint16_t* x = identifierChars(a);
+  const uint16_t* y = identifierChars(b);
+  for (int32_t i = 0; i < a->length; i++) {
+    uint16_t p = x[i] >= 'A' && x[i] <= 'Z' ? x[i] + 32 : x[i];
+    uint16_t q = y[i] >= 'A' && y[i] <= 'Z' ? y[i] + 32 : y[i];
+    if (p != q) return false;
+  }
+  return true;
+}
+
+void removeFromPackage(Package* package, ClassDef* cls) {
+  for (ClassDef** at = &package->firstClass; *at != nullptr; at = &(*at)->next) {
+    if (*at == cls) {
+      *at = cls->next;
+      cls->next = nullptr;
+      return;
+    }
+  }
+}
+
+ClassDef* findClassFileInEntry(const char* entryName, ZipFile* archive, Package* package, Identifier* name,
+                               int32_t line, int32_t column) {
+  const char* path = nullptr;
+  const char* member = nullptr;
+  if (archive != nullptr) {
+    member = zipEntryPath(package, name, ".class");
+    if (zipFindEntry(archive, member) == nullptr) return nullptr;
+    path = member;
+  } else {
+    if (entryName == nullptr || entryName[0] == '\0') return nullptr;
+    path = entryFilePath(entryName, package, name, ".class");
+    int64_t classTime = 0;
+    if (!isPathExistingCached(path, &classTime)) return nullptr;
+    // A newer source of the class on the source path wins over this class file.
+    for (int32_t i = 0; global.sourcePathEntries != nullptr && global.sourcePathEntries[i] != nullptr; i++) {
+      char* source = sourceFileInEntry(global.sourcePathEntries[i], global.sourcePathArchives[i], package, name);
+      if (source == nullptr) continue;
+      int64_t sourceTime = 0;
+      if (isPathExistingCached(source, &sourceTime) && classTime < sourceTime) return nullptr;
+      break;
+    }
+  }
+  auto* cls = static_cast<ClassDef*>(arenaAlloc(&global.mainArena, sizeof(ClassDef)));
+  cls->kind = CLASS_KIND_CLASS;
+  cls->name = name;
+  cls->binaryName = name;
+  cls->classFilePath = const_cast<char*>(path);
+  Package* expectedPackage = package != nullptr ? package : &rootPackage;
+  addClassToPackage(expectedPackage, cls);
+  loadClassFile(cls, archive, member, line, column);
+  if (cls->package == nullptr) cls->package = expectedPackage;
+  if (cls->kind == CLASS_KIND_ERROR || (cls->binaryName == name && cls->package == expectedPackage)) return cls;
+  if (cls->package == expectedPackage && sameIgnoringCase(cls->binaryName, name)) {
+    // On a file system that ignores case, Foo.class answers for foo: look on.
+    removeFromPackage(expectedPackage, cls);
+    if (archive == nullptr) forgetPathExists(path);
+    return nullptr;
+  }
+  char* read = makeDottedName(cls->package, cls->binaryName);
+  errorAt(line, column, "wrong.class.name", path, makeDottedName(expectedPackage, name), read);
+  cls->kind = CLASS_KIND_ERROR;
+  return cls;
+}
+
+ClassDef* lookupAlongClassPath(Package* package, Identifier* name, int32_t line, int32_t column) {
+  for (int32_t i = 0; global.classPathEntries != nullptr && global.classPathEntries[i] != nullptr; i++) {
+    ClassDef* cls = findClassFileInEntry(global.classPathEntries[i], global.classPathArchives[i], package, name, line,
+                                         column);
+    if (cls != nullptr) return cls;
+  }
+  return nullptr;
+}
+
+// A file parsed on demand: parsed and checked with the state of the interrupted work put aside.
+void parseOnDemand(SourceFile* file) {
+  SavedParseState saved;
+  saveParseState(&saved);
+  parseCompilationUnit(file);
+  SourceFile* current = global.current;
+  global.current = file;
+  for (ImportRecord* import = file->imports; import != nullptr; import = import->next) resolveImport(import);
+  global.current = current;
+  checkClassesOfFile(file);
+  restoreParseState(&saved);
+}
+
+ClassDef* innerClassOf(ClassDef* outer, Identifier* name, ClassDef* fromClass, int32_t line, int32_t column) {
+  ClassDef* inner = findInnerClassUnique(outer, name, line, column);
+  if (inner != nullptr) checkClassAccess(fromClass, inner, line, column);
+  return inner;
+}
+
+void mergeFlags(ClassRef* ref, ClassDef* cls) {
+  ref->flags |= cls->flags;
+  cls->flags = ref->flags;
+}
+
+}  // namespace
+
+char* makePath(const char* directory, const char* sourceFileName, Package* package, Identifier* name, bool makeDirs,
+               char separator, bool withDirectory, const char* extension) {
+  std::string text;
+  bool usePackage = true;
+  if (withDirectory && separator != '.') {
+    if (directory != nullptr) {
+      text = directory;
+      if (!text.empty() && text.back() != '/' && text.back() != '\\') text += separator;
+    } else {
+      // Without an output directory a class file goes beside its source.
+      const char* slash = sourceFileName != nullptr ? std::strrchr(sourceFileName, '/') : nullptr;
+      const char* backslash = sourceFileName != nullptr ? std::strrchr(sourceFileName, '\\') : nullptr;
+      const char* last = slash > backslash ? slash : backslash;
+      if (last != nullptr) text.assign(sourceFileName, last - sourceFileName + 1);
+      usePackage = false;
+    }
+  }
+  if (usePackage) {
+    std::string prefix = text;
+    if (!appendPackage(&text, package, makeDirs, separator)) return nullptr;
+    if (separator == '.' && name == nullptr && text.size() > prefix.size()) text.pop_back();
+  }
+  if (name != nullptr) {
+    appendNative(&text, name);
+    if (separator != '.' && extension != nullptr) text += extension;
+  }
+  return arenaString(text);
+}
+
+char* zipEntryPath(Package* package, Identifier* name, const char* extension) {
+  return makePath(nullptr, nullptr, package, name, false, '/', false, extension);
+}
+
+char* entryFilePath(const char* directory, Package* package, Identifier* name, const char* extension) {
+  return makePath(directory, nullptr, package, name, false, '/', true, extension);
+}
+
+char* classFilePath(ClassDef* cls, bool makeDirs) {
+  computeBinaryName(cls);
+  const char* source = cls->sourceFile != nullptr ? cls->sourceFile->name : nullptr;
+  return makePath(global.outputDirectory, source, cls->package, cls->binaryName, makeDirs, '/', true, ".class");
+}
+
+char* makeDottedName(Package* package, Identifier* name) {
+  return makePath(nullptr, nullptr, package, name, false, '.', false, nullptr);
+}
+
+bool packageExists(Package* package) {
+  char* prefix = zipEntryPath(package, nullptr, "");
+  for (int32_t i = 0; global.classPathEntries != nullptr && global.classPathEntries[i] != nullptr; i++) {
+    ZipFile* archive = global.classPathArchives[i];
+    if (archive != nullptr) {
+      if (zipHasPackage(archive, prefix)) return true;
+    } else if (global.classPathEntries[i][0] != '\0' &&
+               isDirectory(entryFilePath(global.classPathEntries[i], package, nullptr, ""))) {
+      return true;
+    }
+  }
+  return false;
+}
+
+ClassDef* findClassFile(Package* package, Identifier* name, int32_t line, int32_t column) {
+  return lookupAlongClassPath(package, name, line, column);
+}
+
+char* sourceFileInEntry(const char* entry, ZipFile* archive, Package* package, Identifier* name) {
+  if (archive != nullptr || entry == nullptr || entry[0] == '\0') return nullptr;
+  char* path = entryFilePath(entry, package, name, ".java");
+  return isPathExistingCached(path, nullptr) ? path : nullptr;
+}
+
+SourceFile* findAndParseSourceOnPath(Package* package, Identifier* name, int32_t, int32_t) {
+  for (int32_t i = 0; global.sourcePathEntries != nullptr && global.sourcePathEntries[i] != nullptr; i++) {
+    char* path = sourceFileInEntry(global.sourcePathEntries[i], global.sourcePathArchives[i], package, name);
+    if (path == nullptr) continue;
+    if (findSourceFile(path) != nullptr) return nullptr;
+    return addSourceFile(path);
+  }
+  return nullptr;
+}
+
+void loadClassFile(ClassDef* cls, ZipFile* archive, const char* entry, int32_t line, int32_t column) {
+  const char* path = cls->classFilePath;
+  uint8_t* bytes = nullptr;
+  int64_t size = 0;
+  if (archive != nullptr) {
+    ZipEntry* member = zipFindEntry(archive, entry);
+    size = zipEntrySize(archive, member);
+    bytes = static_cast<uint8_t*>(std::malloc(size > 0 ? size : 1));
+    if (bytes == nullptr) outOfMemory();
+    if (member == nullptr || !zipReadEntry(archive, member, bytes, static_cast<uint32_t>(size))) {
+      std::free(bytes);
+      bytes = nullptr;
+    }
+  } else if (FileHandle* file = openFile(path, "rb")) {
+    size = seekFile(file, 0, SEEK_END);
+    if (size >= 1 && size < INT32_MAX && seekFile(file, 0, SEEK_SET) == 0) {
+      bytes = static_cast<uint8_t*>(std::malloc(size));
+      if (bytes == nullptr) outOfMemory();
+      if (readFile(bytes, 1, size, file) != size) {
+        std::free(bytes);
+        bytes = nullptr;
+      }
+    }
+    closeFile(file);
+  }
+  if (bytes == nullptr) {
+    errorAt(line, column, "cant.read.classfile", path);
+    cls->kind = CLASS_KIND_ERROR;
+    return;
+  }
+  Arena* saved = global.currentArena;
+  global.currentArena = &global.mainArena;
+  loadClassFromBuffer(path, cls, bytes, static_cast<int32_t>(size), line, column);
+  global.currentArena = saved;
+  std::free(bytes);
+  if (global.verbose) {
+    if (archive != nullptr)
+      messageAt(nullptr, 0, 0, "verbose.loaded.zip.class", archive->name, entry);
+    else
+      messageAt(nullptr, 0, 0, "verbose.loaded.class", path);
+  }
+}
+
+ClassDef* newErrorClass(Identifier* name) {
+  auto* cls = static_cast<ClassDef*>(arenaAlloc(&global.mainArena, sizeof(ClassDef)));
+  cls->kind = CLASS_KIND_ERROR;
+  cls->name = name;
+  cls->binaryName = name;
+  return cls;
+}
+
+ClassDef* loadClass(Package* package, Identifier* name, int32_t line, int32_t column) {
+  if (name == nullptr) return nullptr;
+  if (package == nullptr) package = &rootPackage;
+  ClassDef* cls = findClassInPackage(package, name, 0, 0);
+  if (cls == nullptr) cls = findClassFile(package, name, line, column);
+  if (cls == nullptr) {
+    if (SourceFile* file = findAndParseSourceOnPath(package, name, line, column)) {
+      parseOnDemand(file);
+      Package* declared = file->package != nullptr ? file->package : &rootPackage;
+      if (declared == package) cls = findClassInPackage(package, name, 0, 0);
+      if (cls == nullptr)
+        errorAt(line, column, "class.not.in.source", file->name, identToString(name), packageToString(package));
+    }
+  }
+  if (cls == nullptr) {
+    ClassDef* placeholder = newErrorClass(name);
+    placeholder->package = package;
+    addClassToPackage(package, placeholder);
+    return nullptr;
+  }
+  if (cls->kind == CLASS_KIND_ERROR) return nullptr;
+  // Source names a member class Outer.Inner; its binary name Outer$Inner is reported but found.
+  if (line > 0 && cls->name != cls->binaryName && !readingClassFile())
+    errorAt(line, column, "using.dollar.class", classToString(cls));
+  if ((cls->flags & CF_DEPRECATED) && line >= 1 && global.current != nullptr)
+    warnDeprecated(cls, nullptr, nullptr, nullptr, line, column);
+  return cls;
+}
+
+void resolveClassRef(SourceFile* file, ClassDef* fromClass, ClassRef* ref) {
+  if (ref == nullptr) return;
+  if (ref->resolved != nullptr) {
+    computeBinaryName(ref->resolved);
+    return;
+  }
+  if (fromClass != nullptr) file = fromClass->sourceFile;
+  int32_t line = ref->line;
+  int32_t column = ref->column;
+  bool report = reportsAt(line);
+  Identifier* name = ref->name;
+  if (ref->package != nullptr) {
+    ClassDef* cls = findClassInScope(ref->package, name, fromClass, line, column);
+    if (cls != nullptr) {
+      mergeFlags(ref, cls);
+      checkClassAccess(fromClass, cls, line, column);
+      ref->resolved = cls;
+    } else if (report) {
+      errorAt(line, column, "undef.class", classRefToString(ref));
+      ref->resolved = newErrorClass(name);
+    }
+    return;
+  }
+  if (fromClass != nullptr && fromClass->name == name) {
+    ref->resolved = fromClass;
+    return;
+  }
+  if (fromClass != nullptr) {
+    if (ClassDef* inner = innerClassOf(fromClass, name, fromClass, line, column)) {
+      mergeFlags(ref, inner);
+      ref->resolved = inner;
+      return;
+    }
+  }
+  ClassDef* found = nullptr;
+  if (file != nullptr) {
+    for (ImportRecord* import = file->imports; import != nullptr; import = import->next) {
+      if (import->className != name) continue;
+      if ((import->flags & IMPORT_RESOLVED) == 0) {
+        SourceFile* current = global.current;
+        global.current = import->file;
+        resolveImport(import);
+        global.current = current;
+      }
+      // A failed import was reported there; its placeholder keeps later uses silent.
+      if (import->resolved != nullptr) {
+        ref->resolved = import->resolved;
+        return;
+      }
+    }
+    found = loadClass(file->package, name, line, column);
+    if (found != nullptr) {
+      ref->resolved = found;
+      return;
+    }
+    for (ImportRecord* import = file->imports; import != nullptr; import = import->next) {
+      if (import->className != nullptr) continue;
+      ClassDef* candidate = usable(import->resolved) != nullptr
+                                ? innerClassOf(import->resolved, name, fromClass, line, column)
+                                : loadClass(import->package, name, line, column);
+      if (candidate == nullptr || candidate == found) continue;
+      if (found != nullptr) {
+        if (report) errorAt(line, column, "ambig.class", classRefToString(ref));
+        ref->resolved = newErrorClass(name);
+        return;
+      }
+      found = candidate;
+    }
+  }
+  if (javaLangPackage != nullptr) {
+    ClassDef* lang = loadClass(javaLangPackage, name, line, column);
+    if (lang != nullptr && found != nullptr && lang != found) {
+      if (report) errorAt(line, column, "ambig.class", classRefToString(ref));
+      ref->resolved = newErrorClass(name);
+      return;
+    }
+    if (found == nullptr) found = lang;
+  }
+  if (found != nullptr) {
+    checkClassAccess(fromClass, found, line, column);
+    ref->resolved = found;
+    return;
+  }
+  if (report) {
+    errorAt(line, column, "undef.class", classRefToString(ref));
+    ref->resolved = newErrorClass(name);
+  }
+}
+
+void resolveRef(ClassRef* ref) {
+  if (ref == nullptr) return;
+  if (ref->context == nullptr) {
+    ref->context = global.ctx.enclosing;
+    resolveClassRef(global.current, ref->context, ref);
+  } else {
+    resolveClassRef(nullptr, ref->context, ref);
+  }
+}
+
+void resolveOrError(ClassRef* ref, int32_t line, int32_t column) {
+  if (ref->resolved != nullptr) {
+    computeBinaryName(ref->resolved);
+    return;
+  }
+  ClassDef* cls = loadClass(ref->package, ref->name, ref->line, ref->column);
+  if (cls != nullptr) {
+    ref->resolved = cls;
+    return;
+  }
+  errorAt(ref->line != 0 ? ref->line : line, ref->line != 0 ? ref->column : column, "undef.class",
+          classRefToString(ref));
+  ref->resolved = newErrorClass(ref->name);
+}
+
+ClassDef* findClassInScope(Package* package, Identifier* name, ClassDef* fromClass, int32_t line, int32_t column) {
+  // A probe, not a use: a name that is no class here is reported by the caller.
+  if (isUnnamedPackage(package)) return resolveClassByName(name, fromClass, 0, 0);
+  if (ClassDef* cls = usable(findClassInPackage(package, name, line, column))) return cls;
+  ClassDef* inner = nullptr;
+  if (package->name != nullptr) {
+    ClassDef* outer = usable(findClassInScope(package->parent, package->name, fromClass, line, column));
+    if (outer != nullptr) inner = innerClassOf(outer, name, fromClass, line, column);
+  }
+  ClassDef* member = loadClass(package, name, line, column);
+  if (inner != nullptr && member != nullptr && inner != member) {
+    errorAt(line, column, "class.dups.package", classToString(inner->outer));
+    return inner;
+  }
+  return inner != nullptr ? inner : member;
+}
+
+ClassDef* declareClass(ClassRef* ref) {
+  initStringType();
+  Package* package = ref->package != nullptr ? ref->package : &rootPackage;
+  ClassDef* cls = findClassInPackage(package, ref->name, 0, 0);
+  if (cls == nullptr) {
+    cls = static_cast<ClassDef*>(arenaAlloc(&global.mainArena, sizeof(ClassDef)));
+    cls->kind = CLASS_KIND_CLASS;
+    cls->name = ref->name;
+    cls->package = package;
+    cls->next = package->firstClass;
+    package->firstClass = cls;
+  }
+  ref->resolved = cls;
+  return cls;
+}
+
+bool isResolvedType(Type* type) {
+  while (type != nullptr && type->kind == TK_ARRAY) type = type->element;
+  if (type == nullptr) return false;
+  if (type->kind != TK_CLASS) return true;
+  resolveRef(type->classRef);
+  return type->classRef != nullptr && type->classRef->resolved != nullptr;
+}
+
+void resolveMemberTypes(ClassDef* cls, Member* m) {
+  m->owner = cls;
+  isResolvedType(m->type);
+  if (m->kind == MK_VARIABLE) {
+    if (cls->kind == CLASS_KIND_INTERFACE) m->modifiers |= M_PUBLIC | M_STATIC | M_FINAL;
+    return;
+  }
+  if (m->kind != MK_METHOD && m->kind != MK_CONSTRUCTOR) return;
+  for (ThrowsEntry* t = m->throwsList; t != nullptr; t = t->next) resolveRef(t->classRef);
+  for (Parameter* p = m->parameters; p != nullptr; p = p->next) isResolvedType(p->type);
+  if (cls->kind == CLASS_KIND_INTERFACE) {
+    m->modifiers |= M_PUBLIC | M_ABSTRACT;
+  } else if ((m->modifiers & (M_STRICTFP | M_WIDEFP)) == 0) {
+    if (cls->flags & CF_STRICTFP) m->modifiers |= M_STRICTFP;
+    if (cls->flags & CF_WIDEFP) m->modifiers |= M_WIDEFP;
+  }
+}
+
+void declareMember(ClassDef* cls, Member* member) {
+  resolveMemberTypes(cls, member);
   if ((member->modifiers & M_STATIC) == 0 && member->kind == MK_VARIABLE)
     member->slot = static_cast<int16_t>(allocLocalSlots(member->type != nullptr ? slotsForKind(member->type->kind) : 1));
+}
+
+// Still lacks the initializer parse: a constant field's value is decided when bodies are parsed,
+// so here every other field is settled and a constant one stays pending.
+void evaluateFieldConstant(Member* field) {
+  Type* type = field->type;
+  bool candidate = type != nullptr && (isPrimitiveType(type) || (stringClass() != nullptr && isClassType(type, stringClass())));
+  if (!candidate || field->bodyOffset == 0) field->constantState = CONSTANT_NONE;
+}
+
+void checkClassesOfFile(SourceFile* file) {
+  Package* package = file->package != nullptr ? file->package : &rootPackage;
+  for (ClassDef* cls = package->firstClass; cls != nullptr; cls = cls->next)
+    if (cls->sourceFile == file && cls->outer == nullptr) forClassAndInner(cls, nameAndResolveSupertypes);
+  for (ClassDef* cls = package->firstClass; cls != nullptr; cls = cls->next)
+    if (cls->sourceFile == file && cls->outer == nullptr) forClassAndInner(cls, evaluateClassFieldConstants);
+  for (ClassDef* cls = package->firstClass; cls != nullptr; cls = cls->next)
+    if (cls->sourceFile == file && cls->outer == nullptr) forClassAndInner(cls, checkClass);
 }

@@ -1,15 +1,46 @@
-// Class lookup: a class by package and name, from the class table, the class path or the source
-// path.
+// Class lookup: a package and a simple name turned into a class record, from the class table,
+// a class file along the class path (directories and archives) or a source file along the source
+// path, and class references resolved in their context.
 #pragma once
 
 #include <cstdint>
 
 struct ClassDef;
+struct ClassRef;
 struct Identifier;
 struct Member;
 struct Package;
+struct SourceFile;
+struct Type;
+struct ZipFile;
 
+// Paths: member names inside archives, files along the paths, a class's output file, dotted
+// names for messages. Each is one allocation in the main arena; null after a directory that could
+// not be made.
+char* makePath(const char* directory, const char* sourceFileName, Package* package, Identifier* name, bool makeDirs,
+               char separator, bool withDirectory, const char* extension);
+char* zipEntryPath(Package* package, Identifier* name, const char* extension);
+char* entryFilePath(const char* directory, Package* package, Identifier* name, const char* extension);
+char* classFilePath(ClassDef* cls, bool makeDirs);
+char* makeDottedName(Package* package, Identifier* name);
+
+bool packageExists(Package* package);
+ClassDef* findClassFile(Package* package, Identifier* name, int32_t line, int32_t column);
+char* sourceFileInEntry(const char* entry, ZipFile* archive, Package* package, Identifier* name);
+SourceFile* findAndParseSourceOnPath(Package* package, Identifier* name, int32_t line, int32_t column);
+void loadClassFile(ClassDef* cls, ZipFile* archive, const char* entry, int32_t line, int32_t column);
 ClassDef* loadClass(Package* package, Identifier* name, int32_t line, int32_t column);
+
+void resolveClassRef(SourceFile* file, ClassDef* fromClass, ClassRef* ref);
+void resolveRef(ClassRef* ref);
+void resolveOrError(ClassRef* ref, int32_t line, int32_t column);
+ClassDef* findClassInScope(Package* package, Identifier* name, ClassDef* fromClass, int32_t line, int32_t column);
+ClassDef* newErrorClass(Identifier* name);
+ClassDef* declareClass(ClassRef* ref);
 
 // A local variable or catch parameter: its types resolved, and a local slot unless static.
 void declareMember(ClassDef* cls, Member* member);
+void resolveMemberTypes(ClassDef* cls, Member* member);
+bool isResolvedType(Type* type);
+void evaluateFieldConstant(Member* field);
+void checkClassesOfFile(SourceFile* file);

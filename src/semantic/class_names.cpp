@@ -182,7 +182,7 @@ void checkClassAccess(ClassDef* from, ClassDef* cls, int32_t line, int32_t colum
 ClassDef* loadMemberClass(ClassDef* outer, ClassRef* entry) {
   computeBinaryName(outer);
   Identifier* binary = makeBinaryName(outer->binaryName, entry->name, 0);
-  ClassDef* cls = loadClass(outermostClass(outer)->package, binary, entry->line, entry->column);
+  ClassDef* cls = loadClass(outermostClass(outer)->package, binary, 0, 0);
   if (cls == nullptr) return nullptr;
   cls->name = entry->name;
   cls->outer = outer;

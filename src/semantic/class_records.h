@@ -81,6 +81,7 @@ constexpr int32_t CLASS_KIND_ERROR = 103;  // placeholder of a class that could 
 // ClassDef state bits.
 constexpr uint8_t CLASS_WRITTEN = 0x1;
 constexpr uint8_t CLASS_SUPERTYPES_RESOLVED = 0x2;
+constexpr uint8_t CLASS_CHECKED = 0x4;
 
 struct ClassDef {
   ClassDef* next;  // in its package's class list
@@ -114,6 +115,7 @@ struct ClassDef {
   Member* outerThisField;
   uint8_t state;
   AssignSets* staticUnassigned;
+  uint32_t walkMark;  // the last supertype walk that visited the class
 };
 
 // Member flag words.

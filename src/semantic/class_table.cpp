@@ -213,6 +213,8 @@ void initJavaLang() {
   if (objectClass != nullptr) return;
   javaLangPackage = getPackage(getPackage(nullptr, enterName("java", T_IDENTIFIER)), enterName("lang", T_IDENTIFIER));
   objectClass = findClass(javaLangPackage, "Object");
+  // Nothing can be compiled without Object: said once, and the compile ends.
+  if (objectClass == nullptr) fatalError(nullptr, 0, 0, "undef.class", "java.lang.Object");
   objectClassRef = classTypeOf(objectClass);
 }
 

@@ -1,9 +1,157 @@
-// Declaration checks. Still lacks the checks themselves, the inner-class lookup through
-// supertypes and the duplicate-local check: the lookups find nothing and nothing is reported.
+// Declaration checks and the lookups they share with class lookup. Still lacks the checks of
+// class and member declarations (checkClassDef reports nothing yet) and the duplicate-local
+// check.
 #include "semantic/declaration_checks.h"
 
-ClassDef* findInnerClassUnique(ClassDef*, Identifier*, int32_t, int32_t) {
+#include "driver/source_files.h"
+#include "semantic/class_lookup.h"
+#include "semantic/class_names.h"
+#include "semantic/class_records.h"
+#include "semantic/type_records.h"
+#include "support/arena.h"
+#include "support/diagnostics.h"
+#include "support/global.h"
+#include "support/names.h"
+#include "syntax/parser_context.h"
+
+namespace {
+
+constexpr int32_t MAX_SUPERTYPE_DEPTH = 1024;
+
+// Each walk over supertypes marks the classes it has seen, so shared interfaces are visited once
+// and a cycle among class files ends.
+uint32_t currentWalk;
+
+struct WalkMarks {
+  uint32_t walk;
+  explicit WalkMarks() : walk(++currentWalk) {}
+};
+
+bool seen(ClassDef* cls, const WalkMarks& marks) {
+  if (cls->walkMark == marks.walk) return true;
+  cls->walkMark = marks.walk;
+  return false;
+}
+
+void circularWalk(ClassDef* x, ClassDef* cls, int32_t depth, const WalkMarks& marks) {
+  if (x == nullptr) return;
+  if (x == cls || depth > MAX_SUPERTYPE_DEPTH)
+    fatalError(cls->sourceFile, cls->line, cls->column, "circular.super", classToString(cls));
+  if (seen(x, marks)) return;
+  if (x->superclass != nullptr) circularWalk(x->superclass->resolved, cls, depth + 1, marks);
+  for (ClassRef* i = x->interfaces; i != nullptr; i = i->next) circularWalk(i->resolved, cls, depth + 1, marks);
+  if (x->kind == CLASS_KIND_CLASS && x->outer != nullptr) circularWalk(x->outer, cls, depth + 1, marks);
+}
+
+ClassDef* entryClass(ClassDef* holder, ClassRef* entry) {
+  if (entry->resolved == nullptr) loadMemberClass(holder, entry);
+  return entry->resolved != nullptr && entry->resolved->kind != CLASS_KIND_ERROR ? entry->resolved : nullptr;
+}
+
+ClassDef* memberClassWalk(ClassDef* cls, Identifier* name, ClassDef** foundIn, const WalkMarks& marks) {
+  if (cls == nullptr || seen(cls, marks)) return nullptr;
+  for (ClassRef* entry = cls->innerClasses; entry != nullptr; entry = entry->next) {
+    if (entry->name != name || (entry->flags & CF_LOCAL) != 0) continue;
+    if (ClassDef* inner = entryClass(cls, entry)) {
+      if (foundIn != nullptr) *foundIn = cls;
+      return inner;
+    }
+  }
+  // Only supertypes already resolved are searched: a supertype being resolved may itself name
+  // an inherited member class.
+  if (cls->superclass != nullptr)
+    if (ClassDef* inner = memberClassWalk(cls->superclass->resolved, name, foundIn, marks)) return inner;
+  for (ClassRef* i = cls->interfaces; i != nullptr; i = i->next)
+    if (ClassDef* inner = memberClassWalk(i->resolved, name, foundIn, marks)) return inner;
   return nullptr;
+}
+
+}  // namespace
+
+void checkClassDef(ClassDef*) {}
+
+void checkCircularSuper(ClassDef* superClass, ClassDef* cls) {
+  WalkMarks marks;
+  circularWalk(superClass, cls, 0, marks);
+}
+
+ClassDef* resolveClassByName(Identifier* name, ClassDef* contextClass, int32_t line, int32_t column) {
+  ClassRef* ref = newClassRefHere(nullptr, name, contextClass, line, column);
+  resolveRef(ref);
+  return ref->resolved != nullptr && ref->resolved->kind != CLASS_KIND_ERROR ? ref->resolved : nullptr;
+}
+
+ClassDef* findLocalClass(ClassDef* cls, Identifier* name, ClassDef** foundIn) {
+  for (Scope* scope = global.ctx.scope; scope != nullptr; scope = scope->outer) {
+    if (scope->owner != cls) continue;
+    for (Member* m = scope->first; m != nullptr; m = m->next) {
+      if (m->kind != MK_CLASS_DECLARATION || m->name != name || m->declaredClass == nullptr) continue;
+      if ((m->declaredClass->flags & CF_LOCAL) == 0) continue;
+      if (foundIn != nullptr) *foundIn = cls;
+      return m->declaredClass;
+    }
+  }
+  return nullptr;
+}
+
+ClassDef* findMemberClass(ClassDef* cls, Identifier* name, ClassDef** foundIn) {
+  WalkMarks marks;
+  return memberClassWalk(cls, name, foundIn, marks);
+}
+
+ClassDef* findInnerClass(ClassDef* cls, Identifier* name, ClassDef** foundIn) {
+  if (ClassDef* local = findLocalClass(cls, name, foundIn)) return local;
+  return findMemberClass(cls, name, foundIn);
+}
+
+ClassDef* findInnerClassUnique(ClassDef* cls, Identifier* name, int32_t line, int32_t column) {
+  if (cls == nullptr || name == nullptr) return nullptr;
+  ClassDef* foundIn = nullptr;
+  ClassDef* found = findInnerClass(cls, name, &foundIn);
+  if (found != nullptr && foundIn == cls) return found;
+  // Missing, or inherited: an enclosing class's own member class of the name may stand closer.
+  ClassDef* outer = nullptr;
+  ClassDef* outerFoundIn = nullptr;
+  for (ClassDef* around = cls->outer; around != nullptr; around = around->outer) {
+    if (around->name == name) {
+      outer = around;
+      outerFoundIn = around;
+      break;
+    }
+    ClassDef* in = nullptr;
+    ClassDef* candidate = findInnerClass(around, name, &in);
+    if (candidate != nullptr && (found == nullptr || in == around)) {
+      outer = candidate;
+      outerFoundIn = in;
+      break;
+    }
+  }
+  if (found == nullptr) return outer;
+  if (outer != nullptr && outer != found && line > 0)
+    errorAt(line, column, "inner.classname.ambiguous", identToString(name), classToString(cls),
+            classToString(outerFoundIn));
+  return found;
+}
+
+void warnDeprecated(ClassDef* cls, Member* member, ClassDef* overriderOwner, ClassDef* ownerClass, int32_t line,
+                    int32_t column) {
+  global.deprecatedUses++;
+  if (global.current != nullptr) global.current->deprecationUsed++;
+  if (!global.deprecation) return;
+  if (member == nullptr) {
+    warningAt(global.current, line, column, "warn.class.deprecated", classToString(cls));
+    return;
+  }
+  const char* owner = classToString(ownerClass != nullptr ? ownerClass : member->owner);
+  if (member->kind == MK_VARIABLE)
+    warningAt(global.current, line, column, "warn.field.deprecated", identToString(member->name), owner);
+  else if (member->kind == MK_CONSTRUCTOR)
+    warningAt(global.current, line, column, "warn.constructor.deprecated", memberToString(member), owner);
+  else if (overriderOwner != nullptr)
+    warningAt(global.current, line, column, "warn.method.override.deprecated", memberToString(member), owner,
+              classToString(overriderOwner));
+  else
+    warningAt(global.current, line, column, "warn.method.deprecated", memberToString(member), owner);
 }
 
 void checkDuplicateLocal(Member*) {}

@@ -1,11 +1,192 @@
-// Passes over every class from source, sub-packages before a package's own classes. Still lacks
-// the passes themselves: with no classes parsed yet each one has nothing to visit.
+// The passes over every class from source. A member class is reached through its outer class's
+// list, never as well through its package, and every pass skips what it has done, so a class is
+// treated once per pass and each diagnostic is printed once.
 #include "semantic/passes.h"
 
-void resolveImports() {}
+#include "driver/source_files.h"
+#include "semantic/class_lookup.h"
+#include "semantic/class_names.h"
+#include "semantic/class_records.h"
+#include "semantic/class_table.h"
+#include "semantic/declaration_checks.h"
+#include "semantic/type_records.h"
+#include "support/arena.h"
+#include "support/diagnostics.h"
+#include "support/global.h"
+#include "support/names.h"
 
-void resolveAllSupertypes() {}
+namespace {
 
-void checkAllClasses() {}
+const char* dottedPackage(Package* package) {
+  return makeDottedName(package, nullptr);
+}
 
-void evaluateAllFieldConstants() {}
+void reportNotPublic(ImportRecord* import, ClassDef* cls) {
+  Package* filePackage = import->file->package != nullptr ? import->file->package : &rootPackage;
+  Package* classPackage = cls->package != nullptr ? cls->package : &rootPackage;
+  if ((cls->flags & CF_PUBLIC) == 0 && classPackage != filePackage)
+    errorInFile(import->file, import->line, import->column, "import.not.public", classToString(cls));
+}
+
+void resolveSupertypeRefs(ClassDef* cls, ClassRef* ref) {
+  if (ref == nullptr) return;
+  resolveSupertypeRefs(cls, ref->next);
+  resolveClassRef(nullptr, cls, ref);
+  ClassDef* resolved = ref->resolved;
+  if (resolved == nullptr || resolved->kind != CLASS_KIND_CLASS) return;
+  checkCircularSuper(resolved, cls);
+  if (resolved->superclass != nullptr && resolved->superclass->resolved == nullptr && resolved->sourceFile != nullptr)
+    resolveSupertypeRefs(resolved, resolved->superclass);
+}
+
+}  // namespace
+
+void forAllImports(ImportPass pass) {
+  for (SourceFile* file = global.sources; file != nullptr; file = file->next) {
+    global.current = file;
+    if (file->package == nullptr) file->package = &rootPackage;
+    for (ImportRecord* import = file->imports; import != nullptr; import = import->next) pass(import);
+  }
+}
+
+void forAllPackages(Package* package, ClassPass pass) {
+  for (Package* child = package->child; child != nullptr; child = child->next) forAllPackages(child, pass);
+  forPackageClasses(package, pass);
+}
+
+void forPackageClasses(Package* package, ClassPass pass) {
+  for (ClassDef* cls = package->firstClass; cls != nullptr; cls = cls->next)
+    if (cls->outer == nullptr) forClassAndInner(cls, pass);
+}
+
+void forClassAndInner(ClassDef* cls, ClassPass pass) {
+  if (cls == nullptr || cls->sourceFile == nullptr) return;
+  SourceFile* saved = global.current;
+  global.current = cls->sourceFile;
+  computeBinaryName(cls);
+  pass(cls);
+  for (ClassRef* entry = cls->innerClasses; entry != nullptr; entry = entry->next) {
+    global.current = cls->sourceFile;
+    if (entry->resolved != nullptr && entry->resolved->outer == cls) forClassAndInner(entry->resolved, pass);
+  }
+  global.current = saved;
+}
+
+void resolveImports() {
+  forAllImports(resolveImport);
+}
+
+void resolveAllSupertypes() {
+  forAllPackages(&rootPackage, resolveSupertypes);
+}
+
+void checkAllClasses() {
+  forAllPackages(&rootPackage, checkClass);
+}
+
+void evaluateAllFieldConstants() {
+  forAllPackages(&rootPackage, evaluateClassFieldConstants);
+}
+
+ClassDef* findNestedClass(Package* package, Identifier* name, int32_t line, int32_t column) {
+  if (name == nullptr || package == nullptr) return nullptr;
+  if (ClassDef* cls = loadClass(package, name, line, column)) return cls;
+  if (package->name == nullptr) return nullptr;
+  ClassDef* outer = findNestedClass(package->parent != nullptr ? package->parent : &rootPackage, package->name, line, column);
+  if (outer == nullptr) return nullptr;
+  return findMemberClass(outer, name, nullptr);
+}
+
+void resolveImport(ImportRecord* import) {
+  if (import->flags & IMPORT_RESOLVED) return;
+  import->flags |= IMPORT_RESOLVED;
+  Package* package = import->package != nullptr ? import->package : &rootPackage;
+  if (import->className == nullptr) {
+    if (packageExists(package)) return;
+    if (package->parent != nullptr && package->name != nullptr) {
+      ClassDef* cls = findNestedClass(package->parent, package->name, import->line, import->column);
+      if (cls != nullptr) {
+        reportNotPublic(import, cls);
+        import->package = cls->package;
+        import->resolved = cls;
+        return;
+      }
+    }
+    errorInFile(import->file, import->line, import->column, "package.not.found", dottedPackage(package));
+    return;
+  }
+  ClassDef* cls = findNestedClass(package, import->className, import->line, import->column);
+  if (cls == nullptr) {
+    // A placeholder left by an earlier lookup stands for a class known to be missing.
+    ClassDef* placeholder = findClassInPackage(package, import->className, 0, 0);
+    if (placeholder != nullptr && placeholder->kind == CLASS_KIND_ERROR && !packageExists(package))
+      errorInFile(import->file, import->line, import->column, "package.not.found", dottedPackage(package));
+    else
+      errorInFile(import->file, import->line, import->column, "undef.class", makeDottedName(package, import->className));
+    import->resolved = placeholder;
+    return;
+  }
+  reportNotPublic(import, cls);
+  import->package = cls->package;
+  import->resolved = cls;
+}
+
+void resolveSupertypes(ClassDef* cls) {
+  if (cls->sourceFile == nullptr || (cls->state & CLASS_SUPERTYPES_RESOLVED)) return;
+  cls->state |= CLASS_SUPERTYPES_RESOLVED;
+  ClassDef* saved = global.ctx.enclosing;
+  global.ctx.enclosing = cls->outer != nullptr ? cls->outer : cls;
+  if (cls->superclass != nullptr)
+    resolveSupertypeRefs(cls, cls->superclass);
+  else if (cls != objectClass && objectClassRef != nullptr)
+    cls->superclass = objectClassRef;
+  if (cls->interfaces != nullptr) resolveSupertypeRefs(cls, cls->interfaces);
+  Package* package = cls->package != nullptr ? cls->package : &rootPackage;
+  for (ClassRef** at = &cls->interfaces; *at != nullptr;) {
+    ClassDef* i = (*at)->resolved;
+    Package* iPackage = i != nullptr && i->package != nullptr ? i->package : &rootPackage;
+    if (i != nullptr && i->kind != CLASS_KIND_ERROR && iPackage != package && (i->flags & CF_PUBLIC) == 0) {
+      errorAt((*at)->line, (*at)->column, "implements.private", classToString(i));
+      *at = (*at)->next;
+      continue;
+    }
+    at = &(*at)->next;
+  }
+  global.ctx.enclosing = cls;
+  for (Member* m = cls->members; m != nullptr; m = m->next) resolveMemberTypes(cls, m);
+  global.ctx.enclosing = saved;
+}
+
+void nameAndResolveSupertypes(ClassDef* cls) {
+  computeBinaryName(cls);
+  resolveSupertypes(cls);
+}
+
+void checkClass(ClassDef* cls) {
+  if (cls->sourceFile == nullptr || (cls->state & CLASS_CHECKED)) return;
+  cls->state |= CLASS_CHECKED;
+  if (global.verbose) messageAt(nullptr, 0, 0, "verbose.checking", classToString(cls));
+  SourceFile* savedFile = global.current;
+  ClassDef* savedClass = global.ctx.enclosing;
+  global.current = cls->sourceFile;
+  global.ctx.enclosing = cls;
+  checkClassDef(cls);
+  computeBinaryName(cls);
+  checkImportConflicts(cls->sourceFile, cls->binaryName, cls->line, cls->column);
+  global.ctx.enclosing = savedClass;
+  global.current = savedFile;
+}
+
+// Still lacks the body parser's preparation: evaluateFieldConstant keeps constant fields pending.
+void evaluateClassFieldConstants(ClassDef* cls) {
+  if (cls->sourceFile == nullptr) return;
+  Arena* saved = global.currentArena;
+  for (Member* m = cls->members; m != nullptr; m = m->next) {
+    if (m->kind != MK_VARIABLE || m->constantState != CONSTANT_PENDING) continue;
+    if (m->modifiers & M_FINAL)
+      evaluateFieldConstant(m);
+    else
+      m->constantState = CONSTANT_NONE;
+  }
+  global.currentArena = saved;
+}

@@ -63,7 +63,10 @@ ClassRef* newClassRefHere(Package* package, Identifier* name, ClassDef* context,
 }
 
 bool refReachesClass(const ClassRef* ref, const ClassDef* cls) {
-  for (const ClassRef* r = ref; r != nullptr && r->resolved != nullptr; r = r->resolved->superclass)
+  // The walk is bounded: broken class files may make a superclass chain that runs in a circle.
+  int32_t steps = 0;
+  for (const ClassRef* r = ref; r != nullptr && r->resolved != nullptr && steps < 4096;
+       r = r->resolved->superclass, steps++)
     if (r->resolved == cls) return true;
   return false;
 }

@@ -1,8 +1,278 @@
-// The archive reader. Still lacks the reader itself: no archive opens yet.
+// Reading zip archives as published: the end record, the central directory and local headers,
+// little-endian, nothing ever written. Every offset and size is checked against what was read
+// before it is used, in 64-bit arithmetic, so no record can point outside the file.
 #include "semantic/zip_reader.h"
 
-ZipFile* zipOpen(const char*) {
+#include <zlib.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "support/diagnostics.h"
+#include "support/fatal_stops.h"
+#include "support/file_io.h"
+
+namespace {
+
+constexpr uint32_t END_SIGNATURE = 0x06054b50;
+constexpr uint32_t CENTRAL_SIGNATURE = 0x02014b50;
+constexpr uint32_t LOCAL_SIGNATURE = 0x04034b50;
+constexpr int64_t END_RECORD_SIZE = 22;
+constexpr int64_t CENTRAL_HEADER_SIZE = 46;
+constexpr int64_t LOCAL_HEADER_SIZE = 30;
+constexpr int64_t END_SEARCH_WINDOW = 0xFFFF;
+
+z_stream inflateStream;
+bool inflateReady;
+
+uint32_t u16(const unsigned char* p) {
+  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8;
+}
+
+uint32_t u32(const unsigned char* p) {
+  return u16(p) | u16(p + 2) << 16;
+}
+
+void refuse(const ZipFile* archive) {
+  errorInFile(nullptr, 0, 0, "zip.error", archive->name);
+}
+
+bool readAt(ZipFile* archive, int64_t offset, void* buffer, int64_t size) {
+  return seekFile(archive->file, offset, SEEK_SET) == offset && readFile(buffer, 1, size, archive->file) == size;
+}
+
+int compareEntries(const void* a, const void* b) {
+  const auto* x = static_cast<const ZipEntry*>(a);
+  const auto* y = static_cast<const ZipEntry*>(b);
+  if (x->nameLength != y->nameLength) return x->nameLength < y->nameLength ? -1 : 1;
+  return std::memcmp(x->name, y->name, x->nameLength);
+}
+
+const ZipEntry* findSorted(const ZipEntry* table, int32_t count, const char* key, int32_t length) {
+  int32_t low = 0;
+  int32_t high = count - 1;
+  while (low <= high) {
+    int32_t middle = low + (high - low) / 2;
+    const ZipEntry& entry = table[middle];
+    int order = entry.nameLength != length ? (entry.nameLength < length ? -1 : 1) : std::memcmp(entry.name, key, length);
+    if (order == 0) return &entry;
+    if (order < 0)
+      low = middle + 1;
+    else
+      high = middle - 1;
+  }
   return nullptr;
 }
 
-void zipClose(ZipFile*) {}
+int32_t prefixLength(const char* name, int32_t length) {
+  for (int32_t i = length - 1; i >= 0; i--)
+    if (name[i] == '/' || name[i] == '\\') return i + 1;
+  return 0;
+}
+
+// The end record lies within the last 65535 bytes, its comment reaching exactly to the end.
+bool zipFindEnd(ZipFile* archive, int64_t* fileLength) {
+  *fileLength = seekFile(archive->file, 0, SEEK_END);
+  if (*fileLength < 0) {
+    refuse(archive);
+    return false;
+  }
+  int64_t window = *fileLength < END_SEARCH_WINDOW ? *fileLength : END_SEARCH_WINDOW;
+  int64_t windowStart = *fileLength - window;
+  auto* bytes = static_cast<unsigned char*>(std::malloc(window > 0 ? window : 1));
+  if (bytes == nullptr) outOfMemory();
+  if (window > 0 && !readAt(archive, windowStart, bytes, window)) {
+    std::free(bytes);
+    refuse(archive);
+    return false;
+  }
+  for (int64_t at = window - END_RECORD_SIZE; at >= 0; at--) {
+    if (u32(bytes + at) != END_SIGNATURE) continue;
+    int64_t position = windowStart + at;
+    if (position + END_RECORD_SIZE + u16(bytes + at + 20) == *fileLength) {
+      archive->endRecordOffset = position;
+      std::free(bytes);
+      return true;
+    }
+  }
+  std::free(bytes);
+  return false;
+}
+
+bool zipReadCentralDirectory(ZipFile* archive) {
+  int64_t fileLength = 0;
+  if (!zipFindEnd(archive, &fileLength)) return false;
+  unsigned char end[END_RECORD_SIZE];
+  if (!readAt(archive, archive->endRecordOffset, end, END_RECORD_SIZE) || u32(end) != END_SIGNATURE) return false;
+  int64_t directorySize = u32(end + 12);
+  int64_t directoryOffset = u32(end + 16);
+  // Nothing between the central directory and the end record, nothing before the archive.
+  if (directoryOffset + directorySize != archive->endRecordOffset) return false;
+  int64_t count = u16(end + 10);
+  if (count * CENTRAL_HEADER_SIZE > directorySize || u16(end + 8) != count) return false;
+  archive->centralDirectoryOffset = directoryOffset;
+
+  auto* directory = static_cast<unsigned char*>(std::malloc(directorySize > 0 ? directorySize : 1));
+  archive->entries = static_cast<ZipEntry*>(std::calloc(count > 0 ? count : 1, sizeof(ZipEntry)));
+  if (directory == nullptr || archive->entries == nullptr) outOfMemory();
+  if (directorySize > 0 && !readAt(archive, directoryOffset, directory, directorySize)) {
+    std::free(directory);
+    return false;
+  }
+  int64_t at = 0;
+  for (int64_t i = 0; i < count; i++) {
+    if (at + CENTRAL_HEADER_SIZE > directorySize || u32(directory + at) != CENTRAL_SIGNATURE) {
+      std::free(directory);
+      return false;
+    }
+    const unsigned char* header = directory + at;
+    int64_t nameLength = u16(header + 28);
+    int64_t next = at + CENTRAL_HEADER_SIZE + nameLength + u16(header + 30) + u16(header + 32);
+    ZipEntry& entry = archive->entries[i];
+    entry.method = u16(header + 10);
+    entry.dosTime = u32(header + 12);
+    entry.compressedSize = u32(header + 20);
+    entry.uncompressedSize = u32(header + 24);
+    entry.localHeaderOffset = u32(header + 42);
+    if (next > directorySize ||
+        static_cast<int64_t>(entry.compressedSize) + entry.localHeaderOffset > directoryOffset) {
+      std::free(directory);
+      return false;
+    }
+    entry.name = static_cast<char*>(std::malloc(nameLength + 1));
+    if (entry.name == nullptr) outOfMemory();
+    std::memcpy(entry.name, header + CENTRAL_HEADER_SIZE, nameLength);
+    entry.name[nameLength] = '\0';
+    entry.nameLength = static_cast<int32_t>(std::strlen(entry.name));
+    archive->entryCount = static_cast<int32_t>(i + 1);
+    at = next;
+  }
+  std::free(directory);
+  std::qsort(archive->entries, archive->entryCount, sizeof(ZipEntry), compareEntries);
+
+  // Distinct directory prefixes: every name without a separator collapses into the empty one.
+  auto* prefixes = static_cast<ZipEntry*>(std::malloc(sizeof(ZipEntry) * (count > 0 ? count : 1)));
+  if (prefixes == nullptr) outOfMemory();
+  for (int32_t i = 0; i < archive->entryCount; i++) {
+    prefixes[i] = archive->entries[i];
+    prefixes[i].nameLength = prefixLength(prefixes[i].name, prefixes[i].nameLength);
+  }
+  std::qsort(prefixes, archive->entryCount, sizeof(ZipEntry), compareEntries);
+  int32_t kept = 0;
+  for (int32_t i = 0; i < archive->entryCount; i++)
+    if (kept == 0 || compareEntries(&prefixes[kept - 1], &prefixes[i]) != 0) prefixes[kept++] = prefixes[i];
+  archive->packages = static_cast<ZipEntry*>(std::malloc(sizeof(ZipEntry) * (kept > 0 ? kept : 1)));
+  if (archive->packages == nullptr) outOfMemory();
+  std::memcpy(archive->packages, prefixes, sizeof(ZipEntry) * kept);
+  archive->packageCount = kept;
+  std::free(prefixes);
+  return true;
+}
+
+void freeArchive(ZipFile* archive) {
+  if (archive->file != nullptr) closeFile(archive->file);
+  for (int32_t i = 0; i < archive->entryCount; i++) std::free(archive->entries[i].name);
+  std::free(archive->entries);
+  std::free(archive->packages);
+  std::free(archive->name);
+  std::free(archive);
+}
+
+bool zipInflate(FileHandle* file, uint32_t compressedSize, void* buffer, uint32_t size) {
+  if (!inflateReady) {
+    inflateStream = z_stream{};
+    if (inflateInit2(&inflateStream, -15) != Z_OK) return false;
+    inflateReady = true;
+  }
+  auto* input = static_cast<unsigned char*>(std::calloc(compressedSize > 0 ? compressedSize : 1, 1));
+  if (input == nullptr) return false;
+  bool ok = readFile(input, 1, compressedSize, file) == compressedSize;
+  if (ok) {
+    inflateStream.next_in = input;
+    inflateStream.avail_in = compressedSize;
+    inflateStream.next_out = static_cast<Bytef*>(buffer);
+    inflateStream.avail_out = size;
+    int result;
+    do {
+      result = inflate(&inflateStream, Z_PARTIAL_FLUSH);
+    } while (result == Z_OK && inflateStream.avail_in > 0);
+    ok = (result == Z_STREAM_END || (result == Z_OK && inflateStream.avail_in == 0)) &&
+         inflateStream.total_in == compressedSize && inflateStream.total_out == size;
+  }
+  inflateReset(&inflateStream);
+  std::free(input);
+  return ok;
+}
+
+}  // namespace
+
+ZipFile* zipOpen(const char* path) {
+  FileHandle* file = openFile(path, "rb");
+  if (file == nullptr) return nullptr;
+  auto* archive = static_cast<ZipFile*>(std::calloc(1, sizeof(ZipFile)));
+  if (archive == nullptr) {
+    closeFile(file);
+    outOfMemory();
+  }
+  archive->file = file;
+  archive->name = static_cast<char*>(std::malloc(std::strlen(path) + 1));
+  if (archive->name == nullptr) {
+    freeArchive(archive);
+    outOfMemory();
+  }
+  std::strcpy(archive->name, path);
+  if (!zipReadCentralDirectory(archive)) {
+    refuse(archive);
+    freeArchive(archive);
+    return nullptr;
+  }
+  return archive;
+}
+
+void zipClose(ZipFile* archive) {
+  if (archive != nullptr) freeArchive(archive);
+}
+
+ZipEntry* zipFindEntry(ZipFile* archive, const char* name) {
+  if (archive == nullptr || name == nullptr) return nullptr;
+  return const_cast<ZipEntry*>(
+      findSorted(archive->entries, archive->entryCount, name, static_cast<int32_t>(std::strlen(name))));
+}
+
+bool zipHasPackage(ZipFile* archive, const char* prefix) {
+  if (archive == nullptr || prefix == nullptr) return false;
+  return findSorted(archive->packages, archive->packageCount, prefix, static_cast<int32_t>(std::strlen(prefix))) !=
+         nullptr;
+}
+
+uint32_t zipEntrySize(ZipFile* archive, ZipEntry* entry) {
+  return archive == nullptr || entry == nullptr ? 0 : entry->uncompressedSize;
+}
+
+bool zipReadEntry(ZipFile* archive, ZipEntry* entry, void* buffer, uint32_t size) {
+  if (archive == nullptr || entry == nullptr || entry->uncompressedSize != size) return false;
+  unsigned char local[LOCAL_HEADER_SIZE];
+  bool ok = readAt(archive, entry->localHeaderOffset, local, LOCAL_HEADER_SIZE) && u32(local) == LOCAL_SIGNATURE &&
+            (u16(local + 6) & 1) == 0;
+  if (ok) {
+    int64_t dataStart = static_cast<int64_t>(entry->localHeaderOffset) + LOCAL_HEADER_SIZE + u16(local + 26) +
+                        u16(local + 28);
+    ok = dataStart + entry->compressedSize <= archive->centralDirectoryOffset &&
+         seekFile(archive->file, dataStart, SEEK_SET) == dataStart;
+  }
+  // A stored member's two sizes agree, so its data stays inside the checked range.
+  if (ok && entry->method == 0)
+    ok = entry->compressedSize == size && readFile(buffer, 1, size, archive->file) == size;
+  else if (ok && entry->method == 8)
+    ok = zipInflate(archive->file, entry->compressedSize, buffer, size);
+  else
+    ok = false;
+  if (!ok) refuse(archive);
+  return ok;
+}
+
+void zipEndInflate() {
+  if (inflateReady) inflateEnd(&inflateStream);
+  inflateReady = false;
+}

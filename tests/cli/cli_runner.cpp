@@ -15,9 +15,10 @@
 //   file: path <<END         a file below {work}, its lines up to END ({noeol} at the very end:
 //                            without the last line break)
 //   stdout <<END / stderr <<END   the expected output, lines up to END
+//   stderr-has <<END         lines that standard error holds in this order, among others
 //   status: n                the expected exit status (default 0)
-// {work}, {stage}, {tab}, {cr} and {xHH} in any of these stand for the case directory, the build's
-// staged tree, a tab, a carriage return and the byte of hexadecimal value HH.
+// {work}, {stage}, {zpk}, {tab}, {cr} and {xHH} in any of these stand for the case directory, the
+// build's staged tree, its development kit, a tab, a carriage return and the byte of value HH.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -57,6 +58,8 @@ struct CliCase {
   std::vector<StagedFile> files;
   std::string expectedOut;
   std::string expectedErr;
+  std::string expectedErrLines;  // lines that stderr holds in this order, among others
+  bool checkErrLines = false;
   int expectedStatus = 0;
 };
 
@@ -132,6 +135,10 @@ std::vector<CliCase> readTable(const fs::path& path) {
         c.expectedOut = block;
       else if (head == "stderr")
         c.expectedErr = block;
+      else if (head == "stderr-has") {
+        c.expectedErrLines = block;
+        c.checkErrLines = true;
+      }
       else if (head.rfind("file: ", 0) == 0)
         c.files.push_back({head.substr(6), block});
       else
@@ -234,6 +241,7 @@ TEST_P(CliTest, Runs) {
   const std::string stage = QUORVELIX_STAGE_DIR;
   auto expand = [&](const std::string& text) {
     std::string expanded = replaceAll(replaceAll(text, "{work}", work.string()), "{stage}", stage);
+    expanded = replaceAll(expanded, "{zpk}", QUORVELIX_ZPK_DIR);
     expanded = replaceAll(replaceAll(expanded, "{tab}", "\t"), "{cr}", "\r");
     // {xHH}: one byte of that hexadecimal value.
     for (size_t at = expanded.find("{x"); at != std::string::npos; at = expanded.find("{x", at + 1)) {
@@ -281,7 +289,19 @@ TEST_P(CliTest, Runs) {
   fs::path cwd = c.cwd.empty() ? work : work / expand(c.cwd);
   Outcome outcome = run(program, argv, env, cwd, scratch);
   EXPECT_EQ(outcome.out, expand(c.expectedOut)) << "standard output";
-  EXPECT_EQ(outcome.err, expand(c.expectedErr)) << "standard error";
+  if (c.checkErrLines) {
+    // Each expected line is found after the one before it.
+    std::istringstream expected(expand(c.expectedErrLines));
+    size_t at = 0;
+    for (std::string line; std::getline(expected, line);) {
+      size_t found = outcome.err.find(line + "\n", at);
+      EXPECT_NE(found, std::string::npos) << "standard error lacks, in order: " << line << "\n" << outcome.err;
+      if (found == std::string::npos) break;
+      at = found + line.size() + 1;
+    }
+  } else {
+    EXPECT_EQ(outcome.err, expand(c.expectedErr)) << "standard error";
+  }
   EXPECT_EQ(outcome.status, c.expectedStatus) << "exit status";
 }
 

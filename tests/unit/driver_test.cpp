@@ -112,7 +112,7 @@ TEST(InProcessCompile, TwoRunsGiveTheSameResult) {
     initMemory();
     testing::internal::CaptureStderr();
     int32_t errors = internalTolvo(3, heapArguments({a.c_str(), "missing.java", a.c_str()}), strdup(messages.c_str()),
-                                   nullptr, nullptr, nullptr, strdup("."), nullptr, 1);
+                                   nullptr, strdup(CLASS_LIBRARY), nullptr, strdup("."), nullptr, 1);
     result[run] = testing::internal::GetCapturedStderr();
     EXPECT_EQ(errors, 1);
     // Everything but the result is released.
@@ -140,7 +140,7 @@ TEST(InProcessCompile, ScannerStateOfOneCompileIsNotUsedByTheNext) {
     initMemory();
     testing::internal::CaptureStderr();
     internalTolvo(5, heapArguments({"-scanonly", "-noi18n", "-i18napi", apis[run], a.c_str()}),
-                  strdup(messages.c_str()), nullptr, nullptr, nullptr, nullptr, nullptr, 1);
+                  strdup(messages.c_str()), nullptr, strdup(CLASS_LIBRARY), nullptr, nullptr, nullptr, 1);
     std::string printed = testing::internal::GetCapturedStderr();
     EXPECT_NE(printed.find(warned[run]), std::string::npos) << printed;
     EXPECT_EQ(printed.find(warned[1 - run]), std::string::npos) << printed;

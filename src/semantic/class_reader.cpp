@@ -1,0 +1,577 @@
+// Reading class files. Every read checks first that the bytes are there and leaves through the
+// reader's escape when they are not; every constant-pool index is checked against the table, so a
+// malformed file gives a code, never a read outside the buffer.
+#include "semantic/class_reader.h"
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "semantic/class_lookup.h"
+#include "semantic/class_names.h"
+#include "semantic/class_records.h"
+#include "semantic/class_table.h"
+#include "semantic/java_arithmetic.h"
+#include "semantic/type_records.h"
+#include "support/arena.h"
+#include "support/diagnostics.h"
+#include "support/global.h"
+#include "support/identifiers.h"
+#include "syntax/scanner.h"
+
+namespace {
+
+struct ReadPastEnd {};
+
+struct Failure {
+  int32_t code;
+};
+
+struct Reader {
+  const uint8_t* cursor;
+  const uint8_t* start;
+  const uint8_t* end;
+  int32_t length;
+  std::vector<int32_t> poolOffsets;  // position of each entry's tag; -1 for none
+  int32_t poolCount;
+  int32_t line;
+  int32_t column;
+};
+
+Reader* reader;
+
+constexpr int32_t MAX_ARRAY_DIMENSIONS = 255;
+
+enum PoolTag : uint8_t {
+  TAG_UTF8 = 1,
+  TAG_INTEGER = 3,
+  TAG_FLOAT = 4,
+  TAG_LONG = 5,
+  TAG_DOUBLE = 6,
+  TAG_CLASS = 7,
+  TAG_STRING = 8,
+  TAG_FIELDREF = 9,
+  TAG_METHODREF = 10,
+  TAG_INTERFACE_METHODREF = 11,
+  TAG_NAME_AND_TYPE = 12,
+};
+
+void need(int64_t n) {
+  if (n < 0 || reader->end - reader->cursor < n) throw ReadPastEnd{};
+}
+
+uint32_t readU1() {
+  need(1);
+  return *reader->cursor++;
+}
+
+uint32_t readU2() {
+  need(2);
+  uint32_t v = static_cast<uint32_t>(reader->cursor[0]) << 8 | reader->cursor[1];
+  reader->cursor += 2;
+  return v;
+}
+
+uint32_t readU4() {
+  need(4);
+  const uint8_t* p = reader->cursor;
+  uint32_t v = static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 | static_cast<uint32_t>(p[2]) << 8 | p[3];
+  reader->cursor += 4;
+  return v;
+}
+
+void skipBytes(int64_t n) {
+  need(n);
+  reader->cursor += n;
+}
+
+// The entry of pool index i when it has the tag, else null; the bytes after the tag are known to be
+// inside the buffer, since the pool was walked with bounds checks.
+const uint8_t* poolEntry(uint32_t index, uint8_t tag) {
+  if (index < 1 || index >= static_cast<uint32_t>(reader->poolCount)) return nullptr;
+  int32_t offset = reader->poolOffsets[index];
+  if (offset < 0 || reader->start[offset] != tag) return nullptr;
+  return reader->start + offset;
+}
+
+uint32_t be16(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) << 8 | p[1];
+}
+
+uint32_t be32(const uint8_t* p) {
+  return be16(p) << 16 | be16(p + 2);
+}
+
+bool utf8Entry(uint32_t index, const uint8_t** bytes, int32_t* length) {
+  const uint8_t* entry = poolEntry(index, TAG_UTF8);
+  if (entry == nullptr) return false;
+  *length = static_cast<int32_t>(be16(entry + 1));
+  *bytes = entry + 3;
+  return true;
+}
+
+Identifier* internUtf8(const uint8_t* bytes, int32_t length) {
+  resetNameBuffer();
+  appendNameUtf8(reinterpret_cast<const char*>(bytes), length);
+  return lookupName(global.nameBuffer, global.nameLength, T_IDENTIFIER);
+}
+
+Identifier* cpMemberName(uint32_t index) {
+  const uint8_t* bytes;
+  int32_t length;
+  return utf8Entry(index, &bytes, &length) ? internUtf8(bytes, length) : nullptr;
+}
+
+Identifier* cpNonEmptyName(uint32_t index) {
+  if (index == 0) return nullptr;
+  Identifier* name = cpMemberName(index);
+  return name != nullptr && name->length > 0 ? name : nullptr;
+}
+
+int32_t cpMemberKind(uint32_t index) {
+  const uint8_t* bytes;
+  int32_t length;
+  if (!utf8Entry(index, &bytes, &length)) return 0;
+  return length >= 2 && bytes[0] == '<' && bytes[1] == 'i' ? MK_CONSTRUCTOR : MK_METHOD;
+}
+
+bool cpUtf8Equals(uint32_t index, const char* text) {
+  const uint8_t* bytes;
+  int32_t length;
+  return utf8Entry(index, &bytes, &length) && static_cast<size_t>(length) == std::strlen(text) &&
+         std::memcmp(bytes, text, length) == 0;
+}
+
+// An internal name (java/lang/String) as a reference: every segment before the last a package.
+ClassRef* classRefFromInternalName(const uint8_t* bytes, int32_t length) {
+  Package* package = nullptr;
+  int32_t segment = 0;
+  for (int32_t i = 0; i < length; i++) {
+    if (bytes[i] != '/') continue;
+    if (i > segment) package = getPackage(package, internUtf8(bytes + segment, i - segment));
+    segment = i + 1;
+  }
+  Identifier* name = internUtf8(bytes + segment, length - segment);
+  return newClassRef(package, name, nullptr, 0, nullptr, 0, 0);
+}
+
+ClassRef* cpClassEntry(uint32_t index) {
+  const uint8_t* entry = poolEntry(index, TAG_CLASS);
+  if (entry == nullptr) return nullptr;
+  const uint8_t* bytes;
+  int32_t length;
+  if (!utf8Entry(be16(entry + 1), &bytes, &length)) return nullptr;
+  return classRefFromInternalName(bytes, length);
+}
+
+ClassRef* cpNamedClassEntry(uint32_t index) {
+  ClassRef* ref = cpClassEntry(index);
+  return ref != nullptr && ref->name->length > 0 ? ref : nullptr;
+}
+
+StringValue* cpStringConstant(uint32_t index) {
+  const uint8_t* entry = poolEntry(index, TAG_STRING);
+  if (entry == nullptr) return nullptr;
+  const uint8_t* bytes;
+  int32_t length;
+  if (!utf8Entry(be16(entry + 1), &bytes, &length)) return nullptr;
+  resetNameBuffer();
+  appendNameUtf8(reinterpret_cast<const char*>(bytes), length);
+  auto* value = static_cast<StringValue*>(
+      arenaAlloc(&global.mainArena, sizeof(StringValue) + sizeof(uint16_t) * global.nameLength));
+  value->length = global.nameLength;
+  std::memcpy(const_cast<uint16_t*>(stringValueChars(value)), global.nameBuffer, sizeof(uint16_t) * global.nameLength);
+  return value;
+}
+
+void* newValue(const void* bytes, size_t size) {
+  void* value = arenaAlloc(&global.mainArena, size);
+  std::memcpy(value, bytes, size);
+  return value;
+}
+
+// A field type from a descriptor; `bytes` and `*length` advance past it. Null on failure.
+Type* parseFieldType(const uint8_t** bytes, int32_t* length) {
+  int32_t dimensions = 0;
+  while (*length > 0 && **bytes == '[') {
+    if (++dimensions > MAX_ARRAY_DIMENSIONS) return nullptr;
+    (*bytes)++;
+    (*length)--;
+  }
+  if (*length < 1) return nullptr;
+  Type* type = nullptr;
+  char c = static_cast<char>(**bytes);
+  (*bytes)++;
+  (*length)--;
+  switch (c) {
+    case 'B': type = &byteType; break;
+    case 'C': type = &charType; break;
+    case 'D': type = &doubleType; break;
+    case 'F': type = &floatType; break;
+    case 'I': type = &intType; break;
+    case 'J': type = &longType; break;
+    case 'S': type = &shortType; break;
+    case 'V': type = &voidType; break;
+    case 'Z': type = &booleanType; break;
+    case 'L': {
+      const uint8_t* semicolon = static_cast<const uint8_t*>(std::memchr(*bytes, ';', *length));
+      if (semicolon == nullptr) return nullptr;
+      int32_t nameLength = static_cast<int32_t>(semicolon - *bytes);
+      ClassRef* ref = classRefFromInternalName(*bytes, nameLength);
+      *bytes += nameLength + 1;
+      *length -= nameLength + 1;
+      ref->line = reader->line;
+      ref->column = reader->column;
+      resolveOrError(ref, reader->line, reader->column);
+      type = newClassType(ref, ref->name, 0, 0);
+      break;
+    }
+    default:
+      return nullptr;
+  }
+  for (int32_t i = 0; i < dimensions; i++) type = newArrayType(type);
+  return type;
+}
+
+// Parameters appended to the member in order; the result type, or null.
+Type* parseMethodDescriptor(Member* method, uint32_t index) {
+  const uint8_t* bytes;
+  int32_t length;
+  if (!utf8Entry(index, &bytes, &length) || length < 1 || bytes[0] != '(') return nullptr;
+  bytes++;
+  length--;
+  Parameter** tail = &method->parameters;
+  while (length > 0 && *bytes != ')') {
+    Type* type = parseFieldType(&bytes, &length);
+    if (type == nullptr || type->kind == TK_VOID) return nullptr;
+    auto* parameter = static_cast<Parameter*>(arenaAlloc(&global.mainArena, sizeof(Parameter)));
+    parameter->type = type;
+    *tail = parameter;
+    tail = &parameter->next;
+  }
+  if (length < 1 || *bytes != ')') return nullptr;
+  bytes++;
+  length--;
+  Type* result = parseFieldType(&bytes, &length);
+  return result != nullptr && length == 0 ? result : nullptr;
+}
+
+void appendMember(ClassDef* cls, Member* m) {
+  Member** tail = &cls->members;
+  while (*tail != nullptr) tail = &(*tail)->next;
+  *tail = m;
+}
+
+// Whether a reference names this very class: its package and its binary name both.
+bool namesClass(const ClassRef* ref, const ClassDef* cls) {
+  return ref != nullptr && ref->name == cls->binaryName &&
+         (ref->package != nullptr ? ref->package : &rootPackage) == (cls->package != nullptr ? cls->package : &rootPackage);
+}
+
+uint16_t innerClassFlags(uint32_t flags) {
+  uint16_t result = classFlagsToModifiers(0, static_cast<uint16_t>(flags));
+  if (flags & 0x0008) result |= CF_STATIC;
+  if (flags & 0x0002) result |= CF_PRIVATE;
+  if (flags & 0x0004) result |= CF_PROTECTED;
+  return result;
+}
+
+void markFirstParameterSynthetic(ClassDef* cls) {
+  for (Member* m = cls->members; m != nullptr; m = m->next)
+    if (m->kind == MK_CONSTRUCTOR && m->parameters != nullptr) m->parameters->modifiers |= M_SYNTHETIC;
+}
+
+void readInnerClasses(ClassDef* cls) {
+  uint32_t count = readU2();
+  for (uint32_t i = 0; i < count; i++) {
+    ClassRef* inner = cpNamedClassEntry(readU2());
+    ClassRef* outerRef = cpNamedClassEntry(readU2());
+    Identifier* name = cpNonEmptyName(readU2());
+    uint32_t flags = readU2();
+    ClassDef* outer = nullptr;
+    ClassDef* innerClass = nullptr;
+    if (outerRef != nullptr && namesClass(outerRef, cls)) {
+      outer = cls;
+      outerRef->resolved = cls;
+    } else if (inner != nullptr && namesClass(inner, cls)) {
+      if (outerRef != nullptr) {
+        resolveOrError(outerRef, reader->line, reader->column);
+        outer = outerRef->resolved;
+        if (outer != nullptr && outer->kind == CLASS_KIND_ERROR) outer = nullptr;
+      }
+      innerClass = cls;
+      inner->resolved = cls;
+      // A member class keeps the binary name of its file; its simple name is the entry's.
+      if (outer != nullptr && name != nullptr) {
+        cls->name = name;
+        cls->outer = outer;
+      }
+      if ((flags & 0x0008) == 0) markFirstParameterSynthetic(cls);
+    } else {
+      continue;
+    }
+    if (outer != nullptr && inner != nullptr && name != nullptr)
+      addInnerClass(outer, innerClass, name, innerClassFlags(flags) | CF_INNER_MEMBER | CF_NESTED, 0, 0);
+  }
+}
+
+void readField(ClassDef* cls) {
+  auto* field = static_cast<Member*>(arenaAlloc(&global.mainArena, sizeof(Member)));
+  field->kind = MK_VARIABLE;
+  field->owner = cls;
+  field->slot = -1;
+  field->constantState = CONSTANT_NONE;
+  appendMember(cls, field);
+  uint32_t flags = readU2();
+  if (flags & ~0x00DFu) throw Failure{CLASSFILE_FIELD_FLAGS};
+  field->modifiers = memberFlagsToModifiers(0, static_cast<uint16_t>(flags));
+  field->name = cpMemberName(readU2());
+  if (field->name == nullptr) throw Failure{CLASSFILE_FIELD};
+  const uint8_t* bytes;
+  int32_t length;
+  if (!utf8Entry(readU2(), &bytes, &length)) throw Failure{CLASSFILE_FIELD};
+  field->type = parseFieldType(&bytes, &length);
+  if (field->type == nullptr || length != 0 || field->type->kind == TK_VOID) throw Failure{CLASSFILE_FIELD};
+  uint32_t count = readU2();
+  for (uint32_t i = 0; i < count; i++) {
+    uint32_t name = readU2();
+    uint32_t attributeLength = readU4();
+    if (attributeLength == 2 && cpUtf8Equals(name, "ConstantValue")) {
+      uint32_t index = readU2();
+      const uint8_t* entry;
+      switch (field->type->kind) {
+        case TK_CLASS:
+          field->constantValue = cpStringConstant(index);
+          if (field->constantValue == nullptr) throw Failure{CLASSFILE_STRING};
+          break;
+        case TK_BOOLEAN:
+        case TK_CHAR:
+        case TK_BYTE:
+        case TK_SHORT:
+        case TK_INT: {
+          entry = poolEntry(index, TAG_INTEGER);
+          if (entry == nullptr) throw Failure{CLASSFILE_INTEGER};
+          int32_t value = static_cast<int32_t>(be32(entry + 1));
+          field->constantValue = newValue(&value, sizeof value);
+          break;
+        }
+        case TK_LONG: {
+          entry = poolEntry(index, TAG_LONG);
+          if (entry == nullptr) throw Failure{CLASSFILE_LONG};
+          int64_t value = makeLong(static_cast<int32_t>(be32(entry + 1)), be32(entry + 5));
+          field->constantValue = newValue(&value, sizeof value);
+          break;
+        }
+        case TK_FLOAT: {
+          entry = poolEntry(index, TAG_FLOAT);
+          if (entry == nullptr) throw Failure{CLASSFILE_FLOAT};
+          double value = floatBitsToDouble(be32(entry + 1));
+          field->constantValue = newValue(&value, sizeof value);
+          break;
+        }
+        case TK_DOUBLE: {
+          entry = poolEntry(index, TAG_DOUBLE);
+          if (entry == nullptr) throw Failure{CLASSFILE_DOUBLE};
+          double value = doubleFromWords(static_cast<int32_t>(be32(entry + 1)), be32(entry + 5));
+          field->constantValue = newValue(&value, sizeof value);
+          break;
+        }
+        default:
+          // An array field cannot have a constant: the attribute is ignored.
+          break;
+      }
+      if (field->constantValue != nullptr) field->constantState = CONSTANT_KEPT;
+    } else if (attributeLength == 0 && cpUtf8Equals(name, "Deprecated")) {
+      field->modifiers |= M_DEPRECATED;
+    } else if (attributeLength == 0 && cpUtf8Equals(name, "Synthetic")) {
+      field->modifiers |= M_SYNTHETIC;
+    } else {
+      skipBytes(attributeLength);
+    }
+  }
+}
+
+void readMethod(ClassDef* cls) {
+  auto* method = static_cast<Member*>(arenaAlloc(&global.mainArena, sizeof(Member)));
+  method->owner = cls;
+  method->slot = -1;
+  appendMember(cls, method);
+  uint32_t flags = readU2();
+  if (flags & ~0x1D3Fu) throw Failure{CLASSFILE_METHOD_FLAGS};
+  method->modifiers = memberFlagsToModifiers(0, static_cast<uint16_t>(flags));
+  uint32_t nameIndex = readU2();
+  method->kind = cpMemberKind(nameIndex);
+  if (method->kind == 0) throw Failure{CLASSFILE_METHOD_NAME_ENTRY};
+  if (method->kind == MK_METHOD) {
+    method->name = cpNonEmptyName(nameIndex);
+    if (method->name == nullptr) throw Failure{CLASSFILE_METHOD_NAME};
+  }
+  method->type = parseMethodDescriptor(method, readU2());
+  if (method->type == nullptr) throw Failure{CLASSFILE_METHOD_DESCRIPTOR};
+  if (method->kind == MK_CONSTRUCTOR) method->type = nullptr;
+  uint32_t count = readU2();
+  for (uint32_t i = 0; i < count; i++) {
+    uint32_t name = readU2();
+    uint32_t length = readU4();
+    if (cpUtf8Equals(name, "Exceptions")) {
+      need(length);
+      const uint8_t* attributeEnd = reader->cursor + length;
+      uint32_t thrown = readU2();
+      ThrowsEntry** tail = &method->throwsList;
+      for (uint32_t t = 0; t < thrown; t++) {
+        ClassRef* ref = cpClassEntry(readU2());
+        if (ref == nullptr) throw Failure{CLASSFILE_EXCEPTION_CLASS};
+        resolveOrError(ref, reader->line, reader->column);
+        auto* entry = static_cast<ThrowsEntry*>(arenaAlloc(&global.mainArena, sizeof(ThrowsEntry)));
+        entry->classRef = ref;
+        *tail = entry;
+        tail = &entry->next;
+      }
+      if (reader->cursor > attributeEnd) throw ReadPastEnd{};
+      reader->cursor = attributeEnd;
+    } else if (length == 0 && cpUtf8Equals(name, "Deprecated")) {
+      method->modifiers |= M_DEPRECATED;
+    } else if (length == 0 && cpUtf8Equals(name, "Synthetic")) {
+      method->modifiers |= M_SYNTHETIC;
+    } else {
+      skipBytes(length);
+    }
+  }
+}
+
+int32_t readClassFile(const char* path, ClassDef* cls) {
+  if (readU4() != 0xCAFEBABE) return CLASSFILE_TRUNCATED;
+  readU2();
+  uint32_t major = readU2();
+  uint32_t count = readU2();
+  if (major != 45) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%u", major);
+    errorInFile(nullptr, 0, 0, "wrong.class.version", path, text);
+    cls->kind = CLASS_KIND_ERROR;
+    return 0;
+  }
+  reader->poolCount = static_cast<int32_t>(count);
+  reader->poolOffsets.assign(count > 0 ? count : 1, -1);
+  for (uint32_t i = 1; i < count; i++) {
+    reader->poolOffsets[i] = static_cast<int32_t>(reader->cursor - reader->start);
+    switch (readU1()) {
+      case TAG_UTF8: skipBytes(readU2()); break;
+      case TAG_INTEGER:
+      case TAG_FLOAT: skipBytes(4); break;
+      case TAG_LONG:
+      case TAG_DOUBLE:
+        skipBytes(8);
+        i++;
+        break;
+      case TAG_CLASS:
+      case TAG_STRING: skipBytes(2); break;
+      case TAG_FIELDREF:
+      case TAG_METHODREF:
+      case TAG_INTERFACE_METHODREF:
+      case TAG_NAME_AND_TYPE: skipBytes(4); break;
+      default:
+        return CLASSFILE_POOL_TAG;
+    }
+  }
+  uint32_t flags = readU2();
+  uint32_t thisClass = readU2();
+  uint32_t superIndex = readU2();
+  if (thisClass != 0) {
+    ClassRef* self = cpNamedClassEntry(thisClass);
+    if (self == nullptr) return CLASSFILE_THIS_CLASS;
+    cls->name = self->name;
+    cls->binaryName = self->name;
+    cls->package = self->package != nullptr ? self->package : &rootPackage;
+  }
+  cls->flags = classFlagsToModifiers(cls->flags, static_cast<uint16_t>(flags));
+  cls->kind = (flags & 0x0200) ? CLASS_KIND_INTERFACE : CLASS_KIND_CLASS;
+  if (flags & ~0x0631u) return CLASSFILE_CLASS_FLAGS;
+  if (superIndex != 0) {
+    ClassRef* superclass = cpClassEntry(superIndex);
+    if (superclass == nullptr) return CLASSFILE_SUPERCLASS;
+    resolveOrError(superclass, reader->line, reader->column);
+    cls->superclass = superclass;
+  }
+  uint32_t interfaces = readU2();
+  ClassRef** tail = &cls->interfaces;
+  for (uint32_t i = 0; i < interfaces; i++) {
+    ClassRef* ref = cpClassEntry(readU2());
+    if (ref == nullptr) return CLASSFILE_INTERFACE;
+    resolveOrError(ref, reader->line, reader->column);
+    *tail = ref;
+    tail = &ref->next;
+  }
+  uint32_t fields = readU2();
+  for (uint32_t i = 0; i < fields; i++) readField(cls);
+  uint32_t methods = readU2();
+  for (uint32_t i = 0; i < methods; i++) readMethod(cls);
+  uint32_t attributes = readU2();
+  for (uint32_t i = 0; i < attributes; i++) {
+    uint32_t name = readU2();
+    uint32_t length = readU4();
+    if (length == 0 && cpUtf8Equals(name, "Deprecated")) {
+      cls->flags |= CF_DEPRECATED;
+    } else if (length >= 1 && cpUtf8Equals(name, "InnerClasses")) {
+      need(length);
+      const uint8_t* attributeEnd = reader->cursor + length;
+      readInnerClasses(cls);
+      if (reader->cursor > attributeEnd) throw ReadPastEnd{};
+      reader->cursor = attributeEnd;
+    } else {
+      skipBytes(length);
+    }
+  }
+  return 0;
+}
+
+}  // namespace
+
+bool readingClassFile() {
+  return reader != nullptr;
+}
+
+uint16_t classFlagsToModifiers(uint16_t old, uint16_t flags) {
+  if (flags & 0x0001) old |= CF_PUBLIC;
+  if (flags & 0x0400) old |= CF_ABSTRACT;
+  if (flags & 0x0010) old |= CF_FINAL;
+  if (flags & 0x0200) old |= CF_INTERFACE;
+  return old;
+}
+
+uint16_t memberFlagsToModifiers(uint16_t old, uint16_t flags) {
+  static const struct {
+    uint16_t file;
+    uint16_t compiler;
+  } mapping[] = {{0x0001, M_PUBLIC},    {0x0002, M_PRIVATE},   {0x0004, M_PROTECTED}, {0x0008, M_STATIC},
+                 {0x0010, M_FINAL},     {0x0020, M_SYNCHRONIZED}, {0x0040, M_VOLATILE}, {0x0080, M_TRANSIENT},
+                 {0x0100, M_NATIVE},    {0x0400, M_ABSTRACT},  {0x0800, M_STRICTFP},  {0x1000, M_SYNTHETIC}};
+  for (const auto& m : mapping)
+    if (flags & m.file) old |= m.compiler;
+  return old;
+}
+
+int32_t loadClassFromBuffer(const char* path, ClassDef* cls, const uint8_t* bytes, int32_t length, int32_t line,
+                            int32_t column) {
+  growScratchBuffer(512);
+  Reader state{bytes, bytes, bytes + (length > 0 ? length : 0), length, {}, 0, line, column};
+  Reader* previous = reader;
+  reader = &state;
+  int32_t result;
+  try {
+    result = readClassFile(path, cls);
+  } catch (const ReadPastEnd&) {
+    result = CLASSFILE_TRUNCATED;
+  } catch (const Failure& failure) {
+    result = failure.code;
+  } catch (...) {
+    reader = previous;
+    throw;
+  }
+  reader = previous;
+  if (result != 0) {
+    errorInFile(nullptr, 0, result, "bad.class.file", path);
+    cls->kind = CLASS_KIND_ERROR;
+  }
+  return result;
+}

@@ -1,0 +1,41 @@
+// The class-file reader: a class file of major version 45, loaded whole into memory, read into a
+// class record with what compiling against the class needs. Referenced classes are resolved while
+// reading, so reads nest.
+#pragma once
+
+#include <cstdint>
+
+struct ClassDef;
+
+// Reads the class; 0, or the error code after "bad.class.file" was reported and the class made
+// unusable.
+int32_t loadClassFromBuffer(const char* path, ClassDef* cls, const uint8_t* bytes, int32_t length, int32_t line,
+                            int32_t column);
+
+// Error codes of a read.
+enum : int32_t {
+  CLASSFILE_TRUNCATED = 1,  // bad magic, or the bytes ended before a read
+  CLASSFILE_POOL_TAG = 3,
+  CLASSFILE_CLASS_FLAGS = 4,
+  CLASSFILE_SUPERCLASS = 5,
+  CLASSFILE_INTERFACE = 6,
+  CLASSFILE_FIELD_FLAGS = 7,
+  CLASSFILE_METHOD_FLAGS = 8,
+  CLASSFILE_METHOD_NAME_ENTRY = 9,
+  CLASSFILE_EXCEPTION_CLASS = 10,
+  CLASSFILE_FIELD = 11,
+  CLASSFILE_METHOD_DESCRIPTOR = 12,
+  CLASSFILE_METHOD_NAME = 13,
+  CLASSFILE_THIS_CLASS = 14,
+  CLASSFILE_LONG = 15,
+  CLASSFILE_DOUBLE = 16,
+  CLASSFILE_FLOAT = 17,
+  CLASSFILE_INTEGER = 18,
+  CLASSFILE_STRING = 23,
+};
+
+// True while a class file is being read: names in class files are binary names by right.
+bool readingClassFile();
+
+uint16_t classFlagsToModifiers(uint16_t old, uint16_t flags);
+uint16_t memberFlagsToModifiers(uint16_t old, uint16_t flags);

@@ -1,0 +1,32 @@
+// Saving the parse state around a nested parse.
+#include "syntax/parser_state.h"
+
+#include "support/global.h"
+
+void saveParseState(SavedParseState* saved) {
+  saved->ctx = global.ctx;
+  saved->token = theToken;
+  saved->scanner = theScanner;
+  saved->input = theInput;
+  saved->tempArena = global.tempArena;
+  saved->genArena = global.genArena;
+  saved->currentArena = global.currentArena;
+  saved->current = global.current;
+  global.ctx = ParserContext{};
+  initArena(&global.tempArena);
+  initArena(&global.genArena);
+  global.currentArena = &global.mainArena;
+}
+
+void restoreParseState(const SavedParseState* saved) {
+  releaseArena(&global.tempArena);
+  releaseArena(&global.genArena);
+  global.tempArena = saved->tempArena;
+  global.genArena = saved->genArena;
+  global.currentArena = saved->currentArena;
+  global.ctx = saved->ctx;
+  theToken = saved->token;
+  theScanner = saved->scanner;
+  theInput = saved->input;
+  global.current = saved->current;
+}

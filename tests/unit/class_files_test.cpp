@@ -1,0 +1,638 @@
+// Class files and archives along the class path: the lookup order, the newer-source rule, output
+// paths, and tables of malformed class files and archives that must give their diagnostics and
+// never a crash.
+#include <sys/stat.h>
+#include <utime.h>
+#include <zlib.h>
+
+#include <array>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "driver/source_files.h"
+#include "semantic/class_lookup.h"
+#include "semantic/class_records.h"
+#include "semantic/class_table.h"
+#include "semantic/type_records.h"
+#include "semantic/zip_reader.h"
+#include "support/arena.h"
+#include "support/global.h"
+#include "support/identifiers.h"
+#include "support/message_file.h"
+#include "support/names.h"
+#include "syntax/compilation_unit.h"
+#include "syntax/parser_context.h"
+#include "syntax/scanner.h"
+#include "test_support.h"
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<uint8_t>;
+
+namespace {
+
+void put16(Bytes& b, uint32_t v) {
+  b.push_back(static_cast<uint8_t>(v >> 8));
+  b.push_back(static_cast<uint8_t>(v));
+}
+
+void put32(Bytes& b, uint32_t v) {
+  put16(b, v >> 16);
+  put16(b, v & 0xFFFF);
+}
+
+// A class file built entry by entry; every index is the pool's own.
+struct ClassFileBuilder {
+  Bytes pool;
+  uint16_t count = 1;
+  uint16_t major = 45;
+  uint16_t flags = 0x0021;
+  uint16_t thisClass = 0;
+  uint16_t superClass = 0;
+  std::vector<uint16_t> interfaces;
+  Bytes fields;
+  uint16_t fieldCount = 0;
+  Bytes methods;
+  uint16_t methodCount = 0;
+  Bytes attributes;
+  uint16_t attributeCount = 0;
+
+  uint16_t utf8(const std::string& text) {
+    pool.push_back(1);
+    put16(pool, static_cast<uint32_t>(text.size()));
+    pool.insert(pool.end(), text.begin(), text.end());
+    return count++;
+  }
+  uint16_t classEntry(const std::string& internalName) {
+    uint16_t name = utf8(internalName);
+    pool.push_back(7);
+    put16(pool, name);
+    return count++;
+  }
+  uint16_t integer(int32_t value) {
+    pool.push_back(3);
+    put32(pool, static_cast<uint32_t>(value));
+    return count++;
+  }
+  uint16_t string(const std::string& text) {
+    uint16_t name = utf8(text);
+    pool.push_back(8);
+    put16(pool, name);
+    return count++;
+  }
+  void rawEntry(std::initializer_list<uint8_t> bytes) {
+    pool.insert(pool.end(), bytes);
+    count++;
+  }
+  ClassFileBuilder(const std::string& name, const std::string& super = "java/lang/Object") {
+    thisClass = classEntry(name);
+    if (!super.empty()) superClass = classEntry(super);
+  }
+  void field(uint16_t access, const std::string& name, const std::string& descriptor, const Bytes& attrs = {},
+             uint16_t attrCount = 0) {
+    put16(fields, access);
+    put16(fields, utf8(name));
+    put16(fields, utf8(descriptor));
+    put16(fields, attrCount);
+    fields.insert(fields.end(), attrs.begin(), attrs.end());
+    fieldCount++;
+  }
+  void method(uint16_t access, const std::string& name, const std::string& descriptor) {
+    put16(methods, access);
+    put16(methods, utf8(name));
+    put16(methods, utf8(descriptor));
+    put16(methods, 0);
+    methodCount++;
+  }
+  Bytes constantValue(uint16_t index) {
+    Bytes a;
+    put16(a, utf8("ConstantValue"));
+    put32(a, 2);
+    put16(a, index);
+    return a;
+  }
+  void innerClasses(const std::vector<std::array<uint16_t, 4>>& entries) {
+    put16(attributes, utf8("InnerClasses"));
+    put32(attributes, static_cast<uint32_t>(2 + 8 * entries.size()));
+    put16(attributes, static_cast<uint32_t>(entries.size()));
+    for (const auto& e : entries)
+      for (uint16_t v : e) put16(attributes, v);
+    attributeCount++;
+  }
+  Bytes build() const {
+    Bytes b;
+    put32(b, 0xCAFEBABE);
+    put16(b, 3);
+    put16(b, major);
+    put16(b, count);
+    b.insert(b.end(), pool.begin(), pool.end());
+    put16(b, flags);
+    put16(b, thisClass);
+    put16(b, superClass);
+    put16(b, static_cast<uint32_t>(interfaces.size()));
+    for (uint16_t i : interfaces) put16(b, i);
+    put16(b, fieldCount);
+    b.insert(b.end(), fields.begin(), fields.end());
+    put16(b, methodCount);
+    b.insert(b.end(), methods.begin(), methods.end());
+    put16(b, attributeCount);
+    b.insert(b.end(), attributes.begin(), attributes.end());
+    return b;
+  }
+};
+
+void le16(Bytes& b, uint32_t v) {
+  b.push_back(static_cast<uint8_t>(v));
+  b.push_back(static_cast<uint8_t>(v >> 8));
+}
+
+void le32(Bytes& b, uint32_t v) {
+  le16(b, v & 0xFFFF);
+  le16(b, v >> 16);
+}
+
+struct ZipMember {
+  std::string name;
+  Bytes data;
+  bool deflate = false;
+  uint16_t flags = 0;
+  int32_t method = -1;  // forced method; -1 for what `deflate` says
+  int64_t compressedSize = -1;  // forced size in the central header
+};
+
+struct ZipOptions {
+  std::string comment;
+  int64_t directorySizeDelta = 0;
+  Bytes prefix;  // bytes before the archive, as a self-extracting program has
+};
+
+Bytes deflateRaw(const Bytes& data) {
+  z_stream s{};
+  deflateInit2(&s, 9, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
+  Bytes out(deflateBound(&s, data.size()) + 16);
+  s.next_in = const_cast<Bytef*>(data.data());
+  s.avail_in = static_cast<uInt>(data.size());
+  s.next_out = out.data();
+  s.avail_out = static_cast<uInt>(out.size());
+  deflate(&s, Z_FINISH);
+  out.resize(s.total_out);
+  deflateEnd(&s);
+  return out;
+}
+
+Bytes makeZip(const std::vector<ZipMember>& members, const ZipOptions& options = {}) {
+  Bytes file = options.prefix;
+  Bytes directory;
+  for (const ZipMember& m : members) {
+    Bytes stored = m.deflate ? deflateRaw(m.data) : m.data;
+    uint32_t method = m.method >= 0 ? static_cast<uint32_t>(m.method) : (m.deflate ? 8 : 0);
+    uint32_t crc = static_cast<uint32_t>(crc32(0, m.data.data(), static_cast<uInt>(m.data.size())));
+    // Offsets count from the zip data, as a program put in front of an archive leaves them.
+    uint32_t offset = static_cast<uint32_t>(file.size() - options.prefix.size());
+    le32(file, 0x04034b50);
+    le16(file, 20);
+    le16(file, m.flags);
+    le16(file, method);
+    le32(file, 0);
+    le32(file, crc);
+    le32(file, static_cast<uint32_t>(stored.size()));
+    le32(file, static_cast<uint32_t>(m.data.size()));
+    le16(file, static_cast<uint32_t>(m.name.size()));
+    le16(file, 0);
+    file.insert(file.end(), m.name.begin(), m.name.end());
+    file.insert(file.end(), stored.begin(), stored.end());
+    le32(directory, 0x02014b50);
+    le16(directory, 20);
+    le16(directory, 20);
+    le16(directory, m.flags);
+    le16(directory, method);
+    le32(directory, 0);
+    le32(directory, crc);
+    le32(directory, m.compressedSize >= 0 ? static_cast<uint32_t>(m.compressedSize) : static_cast<uint32_t>(stored.size()));
+    le32(directory, static_cast<uint32_t>(m.data.size()));
+    le16(directory, static_cast<uint32_t>(m.name.size()));
+    le16(directory, 0);
+    le16(directory, 0);
+    le16(directory, 0);
+    le16(directory, 0);
+    le32(directory, 0);
+    le32(directory, offset);
+    directory.insert(directory.end(), m.name.begin(), m.name.end());
+  }
+  uint32_t directoryOffset = static_cast<uint32_t>(file.size() - options.prefix.size());
+  file.insert(file.end(), directory.begin(), directory.end());
+  le32(file, 0x06054b50);
+  le16(file, 0);
+  le16(file, 0);
+  le16(file, static_cast<uint32_t>(members.size()));
+  le16(file, static_cast<uint32_t>(members.size()));
+  le32(file, static_cast<uint32_t>(directory.size() + options.directorySizeDelta));
+  le32(file, directoryOffset);
+  le16(file, static_cast<uint32_t>(options.comment.size() > 0xFFFF ? 0xFFFF : options.comment.size()));
+  file.insert(file.end(), options.comment.begin(), options.comment.end());
+  return file;
+}
+
+void writeBytes(const fs::path& path, const Bytes& bytes) {
+  fs::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+void setModified(const fs::path& path, time_t when) {
+  utimbuf times{when, when};
+  utime(path.c_str(), &times);
+}
+
+class ClassPathTest : public CompilerTest {
+ protected:
+  void SetUp() override {
+    CompilerTest::SetUp();
+    initMessageTable(16);
+    const char* texts[][2] = {{"bad.class.file", "bad %1"},          {"wrong.class.version", "version %1 %2"},
+                              {"zip.error", "zip %1"},               {"cant.read.classfile", "unreadable %1"},
+                              {"undef.class", "undef %1"},           {"wrong.class.name", "name %1 %2 %3"},
+                              {"cant.make.dir", "cannot make %1"},   {"class.not.in.source", "not in %1 %2 %3"}};
+    for (auto& t : texts) {
+      std::string key = t[0];
+      int32_t arguments = key == "wrong.class.version" ? 2 : key == "wrong.class.name" || key == "class.not.in.source" ? 3 : 1;
+      addMessage(t[0], static_cast<int32_t>(key.size()), arguments, t[1], static_cast<int32_t>(std::strlen(t[1])));
+    }
+    sortMessages();
+    resetClassTable();
+    initScanner();
+    global.ctx = ParserContext{};
+    root = scratchDirectory();
+  }
+  void TearDown() override {
+    for (ZipFile* archive : opened) zipClose(archive);
+    opened.clear();
+    global.classPathEntries = nullptr;
+    global.classPathArchives = nullptr;
+    global.sourcePathEntries = nullptr;
+    global.sourcePathArchives = nullptr;
+    CompilerTest::TearDown();
+  }
+
+  // The class path: the given entries, then the class library.
+  void useClassPath(std::vector<std::string> entries) {
+    entries.push_back(CLASS_LIBRARY);
+    auto** names = static_cast<char**>(arenaAlloc(&global.mainArena, sizeof(char*) * (entries.size() + 1)));
+    auto** archives = static_cast<ZipFile**>(arenaAlloc(&global.mainArena, sizeof(ZipFile*) * (entries.size() + 1)));
+    for (size_t i = 0; i < entries.size(); i++) {
+      names[i] = mainArenaCopy(entries[i].c_str());
+      if (fs::is_regular_file(entries[i])) {
+        archives[i] = zipOpen(names[i]);
+        if (archives[i] != nullptr) opened.push_back(archives[i]);
+        if (archives[i] == nullptr) names[i] = mainArenaCopy("");
+      }
+    }
+    global.classPathEntries = names;
+    global.classPathArchives = archives;
+    global.sourcePathEntries = names;
+    global.sourcePathArchives = archives;
+    initJavaLang();
+  }
+
+  Package* package(const char* name) { return getPackage(nullptr, enterName(name, T_IDENTIFIER)); }
+
+  // A lookup as the compiler makes one, with no source position.
+  ClassDef* load(const char* packageName, const char* name) {
+    return loadClass(packageName != nullptr ? package(packageName) : nullptr, enterName(name, T_IDENTIFIER), 0, 0);
+  }
+
+  bool hasField(ClassDef* cls, const char* name) {
+    for (Member* m = cls->members; m != nullptr; m = m->next)
+      if (m->kind == MK_VARIABLE && m->name == enterName(name, T_IDENTIFIER)) return true;
+    return false;
+  }
+
+  fs::path root;
+  std::vector<ZipFile*> opened;
+};
+
+Bytes markedClass(const std::string& name, const std::string& marker) {
+  ClassFileBuilder b(name);
+  b.field(0x0001, marker, "I");
+  return b.build();
+}
+
+TEST_F(ClassPathTest, ArchiveAndDirectoryInPathOrder) {
+  writeBytes(root / "a.jar", makeZip({{"p/C.class", markedClass("p/C", "fromJar")}}));
+  writeBytes(root / "classes/p/C.class", markedClass("p/C", "fromDir"));
+  useClassPath({(root / "a.jar").string(), (root / "classes").string()});
+  ClassDef* cls = load("p", "C");
+  ASSERT_NE(cls, nullptr);
+  EXPECT_TRUE(hasField(cls, "fromJar"));
+  EXPECT_STREQ(cls->classFilePath, "p/C.class");
+}
+
+TEST_F(ClassPathTest, DirectoryBeforeArchive) {
+  writeBytes(root / "a.jar", makeZip({{"p/C.class", markedClass("p/C", "fromJar")}}));
+  writeBytes(root / "classes/p/C.class", markedClass("p/C", "fromDir"));
+  useClassPath({(root / "classes").string(), (root / "a.jar").string()});
+  ClassDef* cls = load("p", "C");
+  ASSERT_NE(cls, nullptr);
+  EXPECT_TRUE(hasField(cls, "fromDir"));
+}
+
+TEST_F(ClassPathTest, NewerSourceWinsOverAnOlderClassFile) {
+  writeBytes(root / "classes/p/C.class", markedClass("p/C", "fromDir"));
+  writeTextFile(root / "classes/p/C.java", "package p;\npublic class C { int fromSource; }\n");
+  time_t now = std::time(nullptr);
+  setModified(root / "classes/p/C.class", now - 100);
+  setModified(root / "classes/p/C.java", now);
+  useClassPath({(root / "classes").string()});
+  ClassDef* cls = load("p", "C");
+  ASSERT_NE(cls, nullptr);
+  ASSERT_NE(cls->sourceFile, nullptr);
+  EXPECT_TRUE(hasField(cls, "fromSource"));
+  EXPECT_NE(cls->sourceFile->flags & SOURCE_PARSED, 0u);
+}
+
+TEST_F(ClassPathTest, NewerClassFileWinsOverAnOlderSource) {
+  writeBytes(root / "classes/p/C.class", markedClass("p/C", "fromDir"));
+  writeTextFile(root / "classes/p/C.java", "package p;\npublic class C { int fromSource; }\n");
+  time_t now = std::time(nullptr);
+  setModified(root / "classes/p/C.java", now - 100);
+  setModified(root / "classes/p/C.class", now);
+  useClassPath({(root / "classes").string()});
+  ClassDef* cls = load("p", "C");
+  ASSERT_NE(cls, nullptr);
+  EXPECT_EQ(cls->sourceFile, nullptr);
+  EXPECT_TRUE(hasField(cls, "fromDir"));
+}
+
+TEST_F(ClassPathTest, ClassFilesWithOtherNames) {
+  writeBytes(root / "classes/p/foo.class", markedClass("p/Foo", "x"));
+  writeBytes(root / "classes/p/E.class", markedClass("q/E", "x"));
+  std::string dir = (root / "classes").string();
+  useClassPath({dir});
+  testing::internal::CaptureStderr();
+  // Only the case differs: passed over without a word, as on a file system that ignores case.
+  EXPECT_EQ(load("p", "foo"), nullptr);
+  EXPECT_EQ(load("p", "E"), nullptr);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "quorvelix: name " + dir + "/p/E.class p.E q.E\n");
+}
+
+TEST_F(ClassPathTest, OutputPaths) {
+  useClassPath({});
+  auto source = [&](const char* name, const char* text) {
+    writeTextFile(root / name, text);
+    SourceFile* file = addSourceFile((root / name).string().c_str());
+    parseCompilationUnit(file);
+    return file;
+  };
+  fs::path previous = fs::current_path();
+  fs::current_path(root);
+  SourceFile* plain = source("A.java", "class A {}\n");
+  plain->name = mainArenaCopy("A.java");
+  ClassDef* a = findClassInPackage(nullptr, enterName("A", T_IDENTIFIER), 0, 0);
+  // Beside its source, never at the root.
+  EXPECT_STREQ(classFilePath(a, false), "A.class");
+  SourceFile* nested = source("src/p/B.java", "package p;\nclass B {}\n");
+  nested->name = mainArenaCopy("src/p/B.java");
+  ClassDef* b = findClassInPackage(package("p"), enterName("B", T_IDENTIFIER), 0, 0);
+  EXPECT_STREQ(classFilePath(b, false), "src/p/B.class");
+  global.outputDirectory = mainArenaCopy("out");
+  fs::create_directories(root / "out");
+  EXPECT_STREQ(classFilePath(b, true), "out/p/B.class");
+  EXPECT_TRUE(fs::is_directory(root / "out/p"));
+  // A package directory that cannot be made: reported, and no path.
+  writeTextFile(root / "blocked/q", "a file where a directory should be");
+  source("C.java", "package q;\nclass C {}\n");
+  ClassDef* c = findClassInPackage(package("q"), enterName("C", T_IDENTIFIER), 0, 0);
+  global.outputDirectory = mainArenaCopy("blocked");
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(classFilePath(c, true), nullptr);
+  EXPECT_EQ(classFilePath(c, true), nullptr);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "quorvelix: cannot make blocked/q\n");
+  fs::current_path(previous);
+}
+
+struct MalformedClass {
+  const char* name;
+  Bytes bytes;
+  std::string expected;  // with {path} for the file
+};
+
+TEST_F(ClassPathTest, MalformedClassFiles) {
+  std::vector<MalformedClass> cases;
+  {
+    ClassFileBuilder b("p/C");
+    b.major = 46;
+    cases.push_back({"version 46", b.build(), "quorvelix: version {path} 46\n"});
+  }
+  {
+    Bytes bytes = markedClass("p/C", "x");
+    bytes.resize(bytes.size() / 2);
+    cases.push_back({"truncated", bytes, "quorvelix: site 1: bad {path}\n"});
+  }
+  cases.push_back({"ten bytes", Bytes{0xCA, 0xFE, 0xBA, 0xBE, 0, 3, 0, 45, 0, 9}, "quorvelix: site 1: bad {path}\n"});
+  cases.push_back({"bad magic", Bytes{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, "quorvelix: site 1: bad {path}\n"});
+  for (uint8_t tag : {2, 15}) {
+    ClassFileBuilder b("p/C");
+    b.rawEntry({tag, 0, 0, 0, 0});
+    cases.push_back({tag == 2 ? "tag 2" : "tag 15", b.build(), "quorvelix: site 3: bad {path}\n"});
+  }
+  {
+    ClassFileBuilder b("p/C");
+    b.flags = 0x4021;
+    cases.push_back({"class flag 0x4000", b.build(), "quorvelix: site 4: bad {path}\n"});
+  }
+  {
+    ClassFileBuilder b("p/C");
+    b.method(0x0041, "m", "()V");
+    cases.push_back({"method flag 0x40", b.build(), "quorvelix: site 8: bad {path}\n"});
+  }
+  {
+    ClassFileBuilder b("p/C");
+    b.field(0x0001, "deep", std::string(300, '[') + "I");
+    cases.push_back({"300 array dimensions", b.build(), "quorvelix: site 11: bad {path}\n"});
+  }
+  {
+    ClassFileBuilder b("p/C");
+    b.thisClass = b.utf8("not a class entry");
+    cases.push_back({"this_class not a class", b.build(), "quorvelix: site 14: bad {path}\n"});
+  }
+  {
+    ClassFileBuilder b("p/C");
+    b.method(0x0001, "m", "(I");
+    cases.push_back({"method descriptor cut off", b.build(), "quorvelix: site 12: bad {path}\n"});
+  }
+  {
+    ClassFileBuilder b("p/C");
+    b.superClass = 999;
+    cases.push_back({"superclass index out of the pool", b.build(), "quorvelix: site 5: bad {path}\n"});
+  }
+  {
+    ClassFileBuilder b("p/C");
+    Bytes attribute = b.constantValue(b.integer(5));
+    b.field(0x0019, "S", "Ljava/lang/String;", attribute, 1);
+    cases.push_back({"an int constant for a String field", b.build(), "quorvelix: site 23: bad {path}\n"});
+  }
+  for (const MalformedClass& c : cases) {
+    SetUp();
+    std::string dir = (root / "classes").string();
+    writeBytes(root / "classes/p/C.class", c.bytes);
+    useClassPath({dir});
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(load("p", "C"), nullptr) << c.name;
+    // Known to be unusable: a second use is silent.
+    EXPECT_EQ(load("p", "C"), nullptr) << c.name;
+    std::string expected = c.expected;
+    expected.replace(expected.find("{path}"), 6, dir + "/p/C.class");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), expected) << c.name;
+    TearDown();
+  }
+  SetUp();
+}
+
+TEST_F(ClassPathTest, WhatIsReadFromAGoodClassFile) {
+  ClassFileBuilder outer("p/Outer");
+  uint16_t innerEntry = outer.classEntry("p/Outer$In");
+  uint16_t outerEntry = outer.thisClass;
+  uint16_t otherInner = outer.classEntry("q/Outer$Other");
+  uint16_t otherOuter = outer.classEntry("q/Outer");
+  // The second entry names a class of the same simple name in another package: not ours.
+  outer.innerClasses({{innerEntry, outerEntry, outer.utf8("In"), 0x0001},
+                      {otherInner, otherOuter, outer.utf8("Other"), 0x0009}});
+  Bytes stringConstant = outer.constantValue(outer.string("hello"));
+  outer.field(0x0019, "TEXT", "Ljava/lang/String;", stringConstant, 1);
+  Bytes intConstant = outer.constantValue(outer.integer(42));
+  outer.field(0x0019, "ANSWER", "I", intConstant, 1);
+  outer.field(0x0001, "plain", "[[J");
+  writeBytes(root / "classes/p/Outer.class", outer.build());
+
+  ClassFileBuilder in("p/Outer$In");
+  uint16_t self = in.thisClass;
+  uint16_t enclosing = in.classEntry("p/Outer");
+  in.innerClasses({{self, enclosing, in.utf8("In"), 0x0001}});
+  in.method(0x0001, "<init>", "(Lp/Outer;I)V");
+  writeBytes(root / "classes/p/Outer$In.class", in.build());
+
+  ClassFileBuilder face("p/Face");
+  face.flags = 0x0601;
+  writeBytes(root / "classes/p/Face.class", face.build());
+
+  useClassPath({(root / "classes").string()});
+  testing::internal::CaptureStderr();
+  ClassDef* cls = load("p", "Outer");
+  ASSERT_NE(cls, nullptr);
+  Member* text = cls->members;
+  ASSERT_NE(text, nullptr);
+  EXPECT_EQ(text->constantState, CONSTANT_KEPT);
+  auto* value = static_cast<StringValue*>(text->constantValue);
+  EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(stringValueChars(value)), value->length), u"hello");
+  EXPECT_EQ(*static_cast<int32_t*>(text->next->constantValue), 42);
+  EXPECT_EQ(text->next->next->constantState, CONSTANT_NONE);
+  EXPECT_STREQ(typeToString(text->next->next->type), "long[][]");
+  ASSERT_NE(cls->innerClasses, nullptr);
+  EXPECT_EQ(cls->innerClasses->next, nullptr);
+
+  ClassDef* inner = load("p", "Outer$In");
+  ASSERT_NE(inner, nullptr);
+  // The member class keeps its binary name; its simple name is the entry's.
+  EXPECT_STREQ(classToString(inner), "p.Outer$In");
+  EXPECT_STREQ(identToString(inner->name), "In");
+  EXPECT_EQ(inner->outer, cls);
+  Member* constructor = inner->members;
+  ASSERT_NE(constructor, nullptr);
+  EXPECT_EQ(constructor->kind, MK_CONSTRUCTOR);
+  EXPECT_NE(constructor->parameters->modifiers & M_SYNTHETIC, 0);
+  EXPECT_EQ(constructor->parameters->next->modifiers & M_SYNTHETIC, 0);
+
+  ClassDef* interface = load("p", "Face");
+  ASSERT_NE(interface, nullptr);
+  EXPECT_EQ(interface->kind, CLASS_KIND_INTERFACE);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
+TEST_F(ClassPathTest, SupertypeCyclesAmongClassFilesEnd) {
+  writeBytes(root / "classes/p/A.class", ClassFileBuilder("p/A", "p/B").build());
+  writeBytes(root / "classes/p/B.class", ClassFileBuilder("p/B", "p/A").build());
+  useClassPath({(root / "classes").string()});
+  ClassDef* a = load("p", "A");
+  ASSERT_NE(a, nullptr);
+  ASSERT_NE(a->superclass->resolved, nullptr);
+  EXPECT_EQ(a->superclass->resolved->superclass->resolved, a);
+  EXPECT_FALSE(refReachesClass(a->superclass, objectClass));
+}
+
+struct MalformedArchive {
+  const char* name;
+  Bytes bytes;
+  bool opens;
+  bool reads;
+};
+
+TEST_F(ClassPathTest, Archives) {
+  Bytes good = markedClass("p/C", "x");
+  std::string comment70000(70000, 'c');
+  ZipMember encrypted{"p/C.class", good};
+  encrypted.flags = 1;
+  ZipMember method12{"p/C.class", good};
+  method12.method = 12;
+  ZipMember wrapped{"p/C.class", good};
+  wrapped.compressedSize = 0xFFFFFFF0;
+  ZipOptions fakeEnd;
+  fakeEnd.comment = std::string("PK\x05\x06", 4) + "x";
+  ZipOptions overrun;
+  overrun.directorySizeDelta = 1000;
+  ZipOptions selfExtracting;
+  selfExtracting.prefix = Bytes(100, 0x90);
+  ZipOptions longComment;
+  longComment.comment = comment70000;
+  std::vector<MalformedArchive> cases = {
+      {"stored", makeZip({{"p/C.class", good}}), true, true},
+      {"deflated", makeZip({{"p/C.class", good, true}}), true, true},
+      {"a comment holding a fake end signature", makeZip({{"p/C.class", good}}, fakeEnd), true, true},
+      {"central directory overrun", makeZip({{"p/C.class", good}}, overrun), false, false},
+      {"wrapped sizes", makeZip({wrapped}), false, false},
+      {"a program in front", makeZip({{"p/C.class", good}}, selfExtracting), false, false},
+      {"a 70,000-byte comment", makeZip({{"p/C.class", good}}, longComment), false, false},
+      {"encrypted member", makeZip({encrypted}), true, false},
+      {"method 12", makeZip({method12}), true, false},
+      {"empty file", Bytes{}, false, false},
+      {"not a zip", Bytes(100, 'x'), false, false},
+  };
+  for (const MalformedArchive& c : cases) {
+    fs::path path = root / "a.jar";
+    writeBytes(path, c.bytes);
+    testing::internal::CaptureStderr();
+    ZipFile* archive = zipOpen(path.c_str());
+    std::string opened = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(archive != nullptr, c.opens) << c.name;
+    EXPECT_EQ(opened, c.opens ? "" : "quorvelix: zip " + path.string() + "\n") << c.name;
+    if (archive == nullptr) continue;
+    ZipEntry* entry = zipFindEntry(archive, "p/C.class");
+    ASSERT_NE(entry, nullptr) << c.name;
+    Bytes read(zipEntrySize(archive, entry));
+    testing::internal::CaptureStderr();
+    bool ok = zipReadEntry(archive, entry, read.data(), static_cast<uint32_t>(read.size()));
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(ok, c.reads) << c.name;
+    if (ok) {
+      EXPECT_EQ(read, good) << c.name;
+    }
+    zipClose(archive);
+  }
+}
+
+TEST_F(ClassPathTest, ArchivePackageTable) {
+  Bytes c = markedClass("a/b/C", "x");
+  fs::path path = root / "p.jar";
+  writeBytes(path, makeZip({{"a/b/C.class", c}, {"a/b/D.class", c}, {"Top.class", c}}));
+  ZipFile* archive = zipOpen(path.c_str());
+  ASSERT_NE(archive, nullptr);
+  EXPECT_EQ(archive->packageCount, 2);
+  EXPECT_TRUE(zipHasPackage(archive, "a/b/"));
+  EXPECT_TRUE(zipHasPackage(archive, ""));
+  EXPECT_FALSE(zipHasPackage(archive, "a/"));
+  EXPECT_EQ(zipFindEntry(archive, "a/b/E.class"), nullptr);
+  zipClose(archive);
+}
+
+}  // namespace
