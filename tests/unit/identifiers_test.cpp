@@ -72,6 +72,13 @@ TEST_F(IdentifiersTest, AppendsBytesUtf8AndCompares) {
   resetNameBuffer();
   appendNameCString("hello");
   EXPECT_STREQ(nameBufferToNative(&global.tempArena), "hello");
+  // A name the locale cannot write keeps its escaped form, never the empty string.
+  resetNameBuffer();
+  appendNameChar(0x4E00);
+  appendNameChar('x');
+  testing::internal::CaptureStderr();
+  EXPECT_STREQ(nameBufferToNative(&global.tempArena), "\\u4e00x");
+  testing::internal::GetCapturedStderr();
 }
 
 }  // namespace
