@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "driver/source_files.h"
@@ -271,15 +272,17 @@ void loadClassFile(ClassDef* cls, ZipFile* archive, const char* entry, int32_t l
   if (archive != nullptr) {
     ZipEntry* member = zipFindEntry(archive, entry);
     size = zipEntrySize(archive, member);
-    bytes = static_cast<uint8_t*>(std::malloc(size > 0 ? size : 1));
-    if (bytes == nullptr) outOfMemory();
-    if (member == nullptr || !zipReadEntry(archive, member, bytes, static_cast<uint32_t>(size))) {
-      std::free(bytes);
-      bytes = nullptr;
+    if (member != nullptr && size <= MAX_CLASS_FILE_SIZE) {
+      bytes = static_cast<uint8_t*>(std::malloc(size > 0 ? size : 1));
+      if (bytes == nullptr) outOfMemory();
+      if (!zipReadEntry(archive, member, bytes, static_cast<uint32_t>(size))) {
+        std::free(bytes);
+        bytes = nullptr;
+      }
     }
   } else if (FileHandle* file = openFile(path, "rb")) {
     size = seekFile(file, 0, SEEK_END);
-    if (size >= 1 && size < INT32_MAX && seekFile(file, 0, SEEK_SET) == 0) {
+    if (size >= 1 && size <= MAX_CLASS_FILE_SIZE && seekFile(file, 0, SEEK_SET) == 0) {
       bytes = static_cast<uint8_t*>(std::malloc(size));
       if (bytes == nullptr) outOfMemory();
       if (readFile(bytes, 1, size, file) != size) {
@@ -294,11 +297,13 @@ void loadClassFile(ClassDef* cls, ZipFile* archive, const char* entry, int32_t l
     cls->kind = CLASS_KIND_ERROR;
     return;
   }
+  // A stop raised while the class is read (the error limit) must not leak the bytes.
+  std::unique_ptr<uint8_t, decltype(&std::free)> owned(bytes, &std::free);
   Arena* saved = global.currentArena;
   global.currentArena = &global.mainArena;
   loadClassFromBuffer(path, cls, bytes, static_cast<int32_t>(size), line, column);
   global.currentArena = saved;
-  std::free(bytes);
+  owned.reset();
   if (global.verbose) {
     if (archive != nullptr)
       messageAt(nullptr, 0, 0, "verbose.loaded.zip.class", archive->name, entry);

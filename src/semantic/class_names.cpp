@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "driver/source_files.h"
 #include "semantic/class_lookup.h"
@@ -159,10 +160,11 @@ void checkClassAccess(ClassDef* from, ClassDef* cls, int32_t line, int32_t colum
                                                                                              : &rootPackage;
   if ((cls->flags & (CF_PUBLIC | CF_NESTED)) == 0 && cls->sourceFile != nullptr && cls->sourceFile != global.current &&
       !isInMatchingSourceFile(cls)) {
-    char* expected = expectedSourceName(cls);
+    char* name = expectedSourceName(cls);
+    std::string expected = name != nullptr ? name : "";
+    std::free(name);
     warningAt(global.current, line, column, "warn.class.used.outside.source", classToString(cls),
-              cls->sourceFile->name, expected != nullptr ? expected : "");
-    std::free(expected);
+              cls->sourceFile->name, expected.c_str());
   }
   auto samePackageUse = [&] {
     return classPackage == currentPackage && (from == nullptr || (from->package != nullptr ? from->package : &rootPackage) == classPackage);

@@ -7,6 +7,10 @@
 
 struct ClassDef;
 
+// No class file is larger: a member or file that claims more is refused before anything is
+// allocated for it.
+constexpr uint32_t MAX_CLASS_FILE_SIZE = 64u << 20;
+
 // Reads the class; 0, or the error code after "bad.class.file" was reported and the class made
 // unusable.
 int32_t loadClassFromBuffer(const char* path, ClassDef* cls, const uint8_t* bytes, int32_t length, int32_t line,

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "support/diagnostics.h"
 #include "support/fatal_stops.h"
@@ -223,8 +224,10 @@ ZipFile* zipOpen(const char* path) {
   }
   std::strcpy(archive->name, path);
   if (!zipReadCentralDirectory(archive)) {
-    refuse(archive);
+    // Freed before the report, which may end the compile.
+    std::string name = archive->name;
     freeArchive(archive);
+    errorInFile(nullptr, 0, 0, "zip.error", name.c_str());
     return nullptr;
   }
   return archive;

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
+#include <string>
 
 #include "support/diagnostics.h"
 #include "support/encodings.h"
@@ -200,13 +201,10 @@ int32_t nativeToUnicode(const char* source, int32_t n, char16_t* destination, in
     if (taken == 0) return count;
     if (taken < 0) {
       // The whole input is redone in its escaped form.
-      int32_t size = 4 * n + 4;
-      char* escaped = static_cast<char*>(std::malloc(size));
-      if (escaped == nullptr) return -2;
-      int32_t length = escapeNonPrintable(source, n, escaped, size);
-      warningAt(global.current, currentLine(), 0, "warn.mbstowcs.error", escaped);
-      int32_t result = utf8ToUnicode(escaped, length, destination, capacity);
-      std::free(escaped);
+      std::string escaped(4 * static_cast<size_t>(n) + 4, '\0');
+      int32_t length = escapeNonPrintable(source, n, escaped.data(), static_cast<int32_t>(escaped.size()));
+      int32_t result = utf8ToUnicode(escaped.data(), length, destination, capacity);
+      warningAt(global.current, currentLine(), 0, "warn.mbstowcs.error", escaped.c_str());
       return result < 0 ? capacity : result;
     }
     if (count + unitCount > capacity) {

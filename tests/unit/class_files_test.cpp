@@ -561,6 +561,23 @@ TEST_F(ClassPathTest, SupertypeCyclesAmongClassFilesEnd) {
   EXPECT_FALSE(refReachesClass(a->superclass, objectClass));
 }
 
+TEST_F(ClassPathTest, TheErrorLimitInsideAReadLeaksNothing) {
+  ClassFileBuilder b("p/C");
+  for (int i = 0; i < 10; i++) b.field(0x0001, "f" + std::to_string(i), "Lnowhere/Missing" + std::to_string(i) + ";");
+  writeBytes(root / "classes/p/C.class", b.build());
+  useClassPath({(root / "classes").string()});
+  global.maxErrors = 5;
+  testing::internal::CaptureStderr();
+  int32_t code = 0;
+  try {
+    load("p", "C");
+  } catch (const CompileStop& stop) {
+    code = stop.code;
+  }
+  testing::internal::GetCapturedStderr();
+  EXPECT_EQ(code, STOP_ERROR_LIMIT);
+}
+
 struct MalformedArchive {
   const char* name;
   Bytes bytes;

@@ -1,0 +1,35 @@
+// An archive's bytes through the zip reader: opened as a class-path archive and every member read,
+// as class lookup reads them.
+#include "fuzz_support.h"
+
+#include <cstdlib>
+
+#include "semantic/class_reader.h"
+#include "semantic/zip_reader.h"
+#include "support/arena.h"
+#include "support/global.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  fuzzInitialize();
+  std::string path = fuzzDirectory() + "/a.zip";
+  writeInput(path, data, size);
+  initMemory();
+  global.noMessages = 1;
+  try {
+    if (ZipFile* archive = zipOpen(path.c_str())) {
+      for (int32_t i = 0; i < archive->entryCount; i++) {
+        ZipEntry* entry = zipFindEntry(archive, archive->entries[i].name);
+        uint32_t entrySize = zipEntrySize(archive, entry);
+        if (entrySize > MAX_CLASS_FILE_SIZE) continue;
+        void* buffer = std::malloc(entrySize > 0 ? entrySize : 1);
+        zipReadEntry(archive, entry, buffer, entrySize);
+        std::free(buffer);
+      }
+      zipHasPackage(archive, "java/lang/");
+      zipClose(archive);
+    }
+  } catch (const CompileStop&) {
+  }
+  releaseMemory();
+  return 0;
+}
