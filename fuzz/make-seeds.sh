@@ -29,9 +29,7 @@ awk -v dir="$out/source" '
 
 # Class files: the sources that compile on their own, at level 1.3 (version 45.3).
 mkdir -p "$work/classes"
-for f in "$out"/source/*.java; do
-  ecj -1.3 -target 1.1 -g -nowarn -proc:none -d "$work/classes" "$f" >/dev/null 2>&1 || true
-done
+ecj -1.3 -target 1.1 -g -nowarn -proc:none -proceedOnError -d "$work/classes" "$out"/source/*.java >/dev/null 2>&1 || true
 if [ -n "$library" ] && [ -f "$library" ]; then
   (cd "$work/classes" && "$jdk/jar" xf "$library" java/lang/Object.class java/lang/String.class \
      java/util/Vector.class java/util/Map.class 'java/util/Map$Entry.class' java/io/InputStream.class \

@@ -23,9 +23,10 @@ static void* blockLink(void* block) {
   return previous;
 }
 
+// The first block is taken at the first request: the fresh arenas made around every nested
+// parse often stay unused.
 void initArena(Arena* arena) {
   std::memset(arena, 0, sizeof *arena);
-  newArenaBlock(arena);
 }
 
 void newArenaBlock(Arena* arena) {
@@ -39,6 +40,7 @@ void newArenaBlock(Arena* arena) {
 void* arenaAlloc(Arena* arena, size_t n) {
   if (n > static_cast<size_t>(INT32_MAX - ARENA_BLOCK_SIZE)) outOfMemory();
   int32_t rounded = static_cast<int32_t>((n + 7) & ~static_cast<size_t>(7));
+  if (arena->block == nullptr) newArenaBlock(arena);
   if (rounded > arena->free) {
     if (rounded > ARENA_LARGE_REQUEST) {
       // A block of its own; the current block keeps serving small requests.
@@ -49,10 +51,8 @@ void* arenaAlloc(Arena* arena, size_t n) {
       arena->taken += rounded + ARENA_HEADER_SIZE;
       return large + ARENA_HEADER_SIZE;
     }
-    if (arena->block != nullptr) {
-      linkBlock(arena->block, arena->retired);
-      arena->retired = arena->block;
-    }
+    linkBlock(arena->block, arena->retired);
+    arena->retired = arena->block;
     newArenaBlock(arena);
   }
   void* piece = arena->block + (ARENA_BLOCK_SIZE - arena->free);

@@ -34,6 +34,7 @@ TEST_F(ArenaTest, FreshBlockServesItsWholeRoom) {
 
 TEST_F(ArenaTest, OneByteMoreThanTheRoomGetsABlockOfItsOwn) {
   Arena* arena = &global.tempArena;
+  take(arena, 0);  // the first request takes the first block
   char* block = arena->block;
   take(arena, ARENA_BLOCK_SIZE - ARENA_HEADER_SIZE + 1);
   EXPECT_EQ(arena->block, block);
@@ -80,6 +81,18 @@ TEST_F(ArenaTest, ResetKeepsOneCleanBlockAndThePeak) {
   EXPECT_EQ(arena->retired, nullptr);
   char* again = take(arena, ARENA_BLOCK_SIZE - ARENA_HEADER_SIZE);
   for (int32_t i = 0; i < ARENA_BLOCK_SIZE - ARENA_HEADER_SIZE; i++) ASSERT_EQ(again[i], 0) << i;
+}
+
+TEST_F(ArenaTest, AnUnusedArenaHoldsNothingThroughAReset) {
+  Arena arena;
+  initArena(&arena);
+  resetArena(&arena);
+  EXPECT_EQ(arena.block, nullptr);
+  EXPECT_EQ(arena.taken, 0);
+  char* first = take(&arena, 24);
+  EXPECT_EQ(first, arena.block + ARENA_HEADER_SIZE);
+  EXPECT_EQ(arena.taken, ARENA_BLOCK_SIZE);
+  releaseArena(&arena);
 }
 
 TEST_F(ArenaTest, ReleasingTwiceDoesNothingMore) {

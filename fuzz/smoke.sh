@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Builds the fuzz targets and runs each over its seeds and a fixed number of fresh inputs, so
+# they keep building and their seeds keep passing (about a minute in all).
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+top=$(cd "$here/.." && pwd)
+build=${FUZZ_BUILD:-$top/build-fuzz}
+missing=()
+for p in clang libclang-rt-14-dev; do dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p"); done
+if [ ${#missing[@]} -gt 0 ]; then
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq "${missing[@]}" >/dev/null
+fi
+CC=clang CXX=clang++ cmake -S "$top" -B "$build" -G Ninja -DQUORVELIX_FUZZ=ON >/dev/null
+cmake --build "$build"
+"$here/make-seeds.sh" "$build/seeds" "$build/ZPK12/lib/classes.zip"
+export ASAN_OPTIONS=quarantine_size_mb=16:detect_leaks=1
+mkdir -p "$build/findings"
+run() {
+  local target=$1 seeds=$2 runs=$3 status=0
+  echo "== $target: seeds and $runs inputs"
+  "$build/fuzz/$target" -dict="$here/java.dict" -timeout=1 -rss_limit_mb=2048 -max_len=65536 -runs="$runs" \
+    -artifact_prefix="$build/findings/$target-" "$seeds" >"$build/findings/$target.log" 2>&1 || status=$?
+  grep -E '^(#[0-9]+ +DONE|Done|==[0-9]+==|SUMMARY|INFO: a leak)' "$build/findings/$target.log" || true
+  if [ "$status" -ne 0 ]; then tail -n 40 "$build/findings/$target.log"; return "$status"; fi
+}
+run fuzz_source "$build/seeds/source" 20000
+run fuzz_class_file "$build/seeds/class_file" 20000
+run fuzz_zip "$build/seeds/zip" 100000
+if [ -x "$build/fuzz/fuzz_dumper" ]; then run fuzz_dumper "$build/seeds/class_file" 100000; fi
