@@ -72,39 +72,67 @@ int32_t statPath(const char* path, struct stat* status) {
   return stat(hostName, status);
 }
 
-PathNode* findCachedPath(PathNode* start, const char* path, int32_t length) {
-  int32_t separator = lastSeparator(path, length);
-  PathNode* parent = start;
-  if (separator >= 0) {
-    parent = findCachedPath(start, path, separator);
-    if (parent == nullptr) return nullptr;
+namespace {
+
+// Offset of the first separator at or after `from`, or `length`.
+int32_t nextSeparator(const char* path, int32_t from, int32_t length) {
+  for (int32_t i = from; i < length;) {
+    if (isSeparator(path[i])) return i;
+    int32_t n = characterLength(path + i);
+    i += n < 1 ? 1 : n;
   }
-  const char* name = path + separator + 1;
-  uint32_t n = static_cast<uint32_t>(length - separator - 1);
+  return length;
+}
+
+PathNode* findChild(PathNode* parent, const char* name, uint32_t n) {
   for (PathNode* node = parent->child; node != nullptr; node = node->next)
     if (nameLength(node) == n && std::memcmp(node->name, name, n) == 0) return node;
   return nullptr;
 }
 
-PathNode* makePathNode(PathNode* start, const char* path, int32_t length, const struct stat* status) {
-  PathNode* node = findCachedPath(start, path, length);
-  if (node != nullptr) return node;
-  int32_t separator = lastSeparator(path, length);
-  PathNode* parent = separator >= 0 ? makePathNode(start, path, separator, nullptr) : start;
-  uint32_t n = static_cast<uint32_t>(length - separator - 1);
-  node = static_cast<PathNode*>(arenaAlloc(&global.mainArena, sizeof(PathNode) + n + 1));
+PathNode* addChild(PathNode* parent, const char* name, uint32_t n) {
+  auto* node = static_cast<PathNode*>(arenaAlloc(&global.mainArena, sizeof(PathNode) + n + 1));
   node->name = reinterpret_cast<char*>(node + 1);
-  std::memcpy(node->name, path + separator + 1, n);
+  std::memcpy(node->name, name, n);
   node->bits = (n & PATH_NAME_LENGTH) | PATH_UNDETERMINED;
   node->parent = parent;
   node->next = parent->child;
   parent->child = node;
-  if (status != nullptr) {
-    node->modified = status->st_mtime;
-    node->mode = status->st_mode;
-    node->bits |= PATH_STAT;
-  }
   return node;
+}
+
+}  // namespace
+
+// Both walks go down the tree one component at a time, so a path of many components costs no more
+// than its length.
+PathNode* findCachedPath(PathNode* start, const char* path, int32_t length) {
+  PathNode* node = start;
+  for (int32_t from = 0;; from++) {
+    int32_t end = nextSeparator(path, from, length);
+    node = findChild(node, path + from, static_cast<uint32_t>(end - from));
+    if (node == nullptr || end == length) return node;
+    from = end;
+  }
+}
+
+PathNode* makePathNode(PathNode* start, const char* path, int32_t length, const struct stat* status) {
+  PathNode* node = start;
+  for (int32_t from = 0;; from++) {
+    int32_t end = nextSeparator(path, from, length);
+    uint32_t n = static_cast<uint32_t>(end - from);
+    PathNode* child = findChild(node, path + from, n);
+    if (child == nullptr) {
+      child = addChild(node, path + from, n);
+      if (end == length && status != nullptr) {
+        child->modified = status->st_mtime;
+        child->mode = status->st_mode;
+        child->bits |= PATH_STAT;
+      }
+    }
+    if (end == length) return child;
+    node = child;
+    from = end;
+  }
 }
 
 PathNode* cachePathResult(PathNode* start, PathNode* node, const char* path, int32_t length,

@@ -22,6 +22,9 @@ class PathCacheTest : public CompilerTest {
 };
 
 TEST_F(PathCacheTest, AnswersLikeTheFileSystem) {
+  // An escaped class name makes one component per escaped character.
+  std::string manyComponents = root + "/dir/x";
+  for (int i = 0; i < 3000; i++) manyComponents += "\\u0000";
   struct Case {
     std::string path;
     bool exists;
@@ -33,6 +36,9 @@ TEST_F(PathCacheTest, AnswersLikeTheFileSystem) {
       {root + "/dir/file.txt", true, false},
       {root + "/dir/missing", false, false},
       {root + "/missing/deeper/file", false, false},
+      {root + "//dir", true, true},
+      {root + "/dir/sub/../file.txt", true, false},
+      {manyComponents, false, false},
       {"/", true, true},
       {"/tmp", true, true},
       {"", false, false},
