@@ -1,10 +1,9 @@
-// Bounds-checked big-endian readers over the file buffer. A failed check exits at once: the rest of
+// Bounds-checked big-endian readers over the file buffer. A failed check stops at once: the rest of
 // the file cannot be walked once a length or count has pointed outside it.
 #include "bounded_reader.h"
 
 #include <cinttypes>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "dump_state.h"
@@ -15,7 +14,7 @@ static int64_t take(int64_t size) {
   if (position < 0 || position > dump.length - size) {
     std::printf("Read %" PRId64 " past buffer %" PRId64 " buffer length %" PRId64 "\n", size, position,
                 dump.length);
-    std::exit(1);
+    stopDump();
   }
   dump.cursor = position + size;
   return position;
@@ -61,7 +60,7 @@ void dumpSkipBytes(int64_t n) {
   if (n < 0 || position < 0 || position > dump.length - n) {
     std::printf("Skip %" PRId64 " past buffer %" PRId64 " buffer length %" PRId64 "\n", n, position,
                 dump.length);
-    std::exit(1);
+    stopDump();
   }
   dump.cursor = position + n;
 }

@@ -1,6 +1,9 @@
 // The one instance of the dumper's state, and its reset between files.
 #include "dump_state.h"
 
+#include <cstdio>
+#include <cstdlib>
+
 DumpState dump;
 
 void resetFileState() {
@@ -14,4 +17,9 @@ void resetFileState() {
   dump.smallestLine = NO_SMALLEST_LINE;
   dump.largestLine = 0;
   dump.innerClassesProblem = false;
+}
+
+void stopDump() {
+  if (dump.stopThrows) throw DumpStop{};
+  std::exit(1);
 }

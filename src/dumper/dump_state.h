@@ -49,9 +49,17 @@ struct DumpState {
 
   // An InnerClasses entry named by an empty Utf8 instead of index 0 was met in this file.
   bool innerClassesProblem = false;
+
+  // A host that dumps many files in one process sets this: a stop then throws DumpStop in place
+  // of ending the process.
+  bool stopThrows = false;
 };
+
+struct DumpStop {};
 
 extern DumpState dump;
 
 // Clears everything that belongs to one file, before the next is read.
 void resetFileState();
+// Ends the program with status 1 after a read past the end or a failed allocation.
+[[noreturn]] void stopDump();

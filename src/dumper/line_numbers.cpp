@@ -1,11 +1,10 @@
 // Line numbers of one method, read ahead of its listing. The table is sorted by pc because a
-// compiler may emit entries in any order; equal pcs keep their file order so that the later entry,
-// the one a debugger would also take, wins.
+// compiler may write entries in any order; equal pcs keep their file order, so that of two entries
+// for one pc the later is shown.
 #include "line_numbers.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <new>
 
 #include "bounded_reader.h"
@@ -36,7 +35,7 @@ void loadLineNumbers(int64_t attributePosition) {
       dump.lineTable.reserve(count);
     } catch (const std::bad_alloc&) {
       std::fprintf(stderr, "No memory available\n");
-      std::exit(1);
+      stopDump();
     }
     for (uint32_t i = 0; i < count; i++) {
       LineEntry entry;

@@ -160,15 +160,13 @@ ClassDef* lookupAlongClassPath(Package* package, Identifier* name, int32_t line,
 
 // A file parsed on demand: parsed and checked with the state of the interrupted work put aside.
 void parseOnDemand(SourceFile* file) {
-  SavedParseState saved;
-  saveParseState(&saved);
+  NestedParseScope nested;
   parseCompilationUnit(file);
   SourceFile* current = global.current;
   global.current = file;
   for (ImportRecord* import = file->imports; import != nullptr; import = import->next) resolveImport(import);
   global.current = current;
   checkClassesOfFile(file);
-  restoreParseState(&saved);
 }
 
 ClassDef* innerClassOf(ClassDef* outer, Identifier* name, ClassDef* fromClass, int32_t line, int32_t column) {

@@ -25,3 +25,13 @@ struct SavedParseState {
 void saveParseState(SavedParseState* saved);
 // Releases the fresh arenas and puts everything back.
 void restoreParseState(const SavedParseState* saved);
+
+// Saves on construction and restores on destruction, so a stop that unwinds through the nested
+// work still hands back the interrupted work's arenas.
+struct NestedParseScope {
+  SavedParseState saved;
+  NestedParseScope() { saveParseState(&saved); }
+  ~NestedParseScope() { restoreParseState(&saved); }
+  NestedParseScope(const NestedParseScope&) = delete;
+  NestedParseScope& operator=(const NestedParseScope&) = delete;
+};
