@@ -7,7 +7,7 @@ set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 top=$(cd "$here/.." && pwd)
 out=$1
-library=${2:-}
+library=${2:+$(realpath "$2")}
 dpkg -s ecj >/dev/null 2>&1 || { export DEBIAN_FRONTEND=noninteractive; apt-get update -qq; apt-get install -y -qq ecj >/dev/null; }
 jdk=/usr/lib/jvm/java-17-openjdk-amd64/bin
 rm -rf "$out"
@@ -30,6 +30,8 @@ awk -v dir="$out/source" '
 # Class files: the sources that compile on their own, at level 1.3 (version 45.3).
 mkdir -p "$work/classes"
 ecj -1.3 -target 1.1 -g -nowarn -proc:none -proceedOnError -d "$work/classes" "$out"/source/*.java >/dev/null 2>&1 || true
+# The dumper's samples under their own names: together they use every opcode family.
+ecj -1.3 -target 1.1 -g -nowarn -proc:none -d "$work/classes/dumper" "$top"/tests/dumper/java/*.java >/dev/null 2>&1 || true
 if [ -n "$library" ] && [ -f "$library" ]; then
   (cd "$work/classes" && "$jdk/jar" xf "$library" java/lang/Object.class java/lang/String.class \
      java/util/Vector.class java/util/Map.class 'java/util/Map$Entry.class' java/io/InputStream.class \

@@ -28,4 +28,4 @@ run() {
 run fuzz_source "$build/seeds/source" 20000
 run fuzz_class_file "$build/seeds/class_file" 20000
 run fuzz_zip "$build/seeds/zip" 100000
-if [ -x "$build/fuzz/fuzz_dumper" ]; then run fuzz_dumper "$build/seeds/class_file" 100000; fi
+run fuzz_dumper "$build/seeds/class_file" 10000
