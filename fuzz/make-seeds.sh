@@ -6,7 +6,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 top=$(cd "$here/.." && pwd)
-out=$1
+out=$(realpath -m "$1")
 library=${2:+$(realpath "$2")}
 dpkg -s ecj >/dev/null 2>&1 || { export DEBIAN_FRONTEND=noninteractive; apt-get update -qq; apt-get install -y -qq ecj >/dev/null; }
 jdk=/usr/lib/jvm/java-17-openjdk-amd64/bin
