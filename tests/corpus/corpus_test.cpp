@@ -1,6 +1,7 @@
 // Real Java 1.1 source that nobody here wrote, made at test time by Debian's parser generators
-// (tools/make-corpus.sh): every file must parse with no error, and with no warning but the one
-// for a stray semicolon in a class body, which generated parsers write after their methods.
+// (tools/make-corpus.sh), and the project's own sample programs: every file must parse with no
+// error, and with no warning but the one for a stray semicolon in a class body, which generated
+// parsers write after their methods.
 #include <algorithm>
 #include <filesystem>
 #include <sstream>
@@ -21,18 +22,23 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<std::string> corpusFiles() {
+std::vector<std::string> javaFiles(const char* directory) {
   std::vector<std::string> files;
-  if (!fs::is_directory(CORPUS_DIR)) return files;
-  for (const auto& entry : fs::recursive_directory_iterator(CORPUS_DIR))
+  if (!fs::is_directory(directory)) return files;
+  for (const auto& entry : fs::recursive_directory_iterator(directory))
     if (entry.path().extension() == ".java") files.push_back(entry.path().string());
   std::sort(files.begin(), files.end());
   return files;
 }
 
 TEST(Corpus, EveryFileParsesWithoutDiagnostics) {
-  std::vector<std::string> files = corpusFiles();
+  std::vector<std::string> files = javaFiles(CORPUS_DIR);
   ASSERT_GT(files.size(), 100u) << "no corpus in " << CORPUS_DIR;
+  for (const char* own : {OWN_SOURCES "/samples", OWN_SOURCES "/tests/dumper/java"}) {
+    std::vector<std::string> more = javaFiles(own);
+    ASSERT_FALSE(more.empty()) << "no sources in " << own;
+    files.insert(files.end(), more.begin(), more.end());
+  }
   size_t lines = 0;
   for (const std::string& path : files) {
     // Each file on its own: the generators' example sets reuse class names.
