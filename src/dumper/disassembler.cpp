@@ -20,11 +20,22 @@ namespace {
 constexpr char MARK_NONE = ' ';
 constexpr char MARK_TARGET = '@';
 
+struct LocalEntry {
+  int64_t start;
+  int64_t length;
+  uint32_t name;
+  uint32_t slot;
+};
+
 struct Code {
   int64_t start;          // file position of pc 0
   int64_t length;
   int64_t localTable;     // position of the LocalVariableTable's count, or -1
   std::vector<char> marks;
+  // The table's entries that lie inside the file, read once for the listing; `localsCut` when
+  // its count reaches past the end.
+  std::vector<LocalEntry> locals;
+  bool localsCut;
 };
 
 struct Instruction {
@@ -134,9 +145,44 @@ void markTargets(Code& code, int64_t exceptionTable, uint32_t exceptionCount) {
   }
 }
 
+uint32_t bufferU2(int64_t position) {
+  return (uint32_t{dump.buffer[position]} << 8) | dump.buffer[position + 1];
+}
+
+void readLocals(Code& code) {
+  code.locals.clear();
+  code.localsCut = false;
+  if (code.localTable < 0) return;
+  int64_t position = code.localTable;
+  if (position > dump.length - 2) {
+    code.localsCut = true;
+    return;
+  }
+  uint32_t count = bufferU2(position);
+  position += 2;
+  for (uint32_t i = 0; i < count; i++, position += 10) {
+    if (position > dump.length - 10) {
+      code.localsCut = true;
+      return;
+    }
+    code.locals.push_back({bufferU2(position), bufferU2(position + 2), bufferU2(position + 4), bufferU2(position + 8)});
+  }
+}
+
+// As printLocalName, from the entries read once; where they give out, the reading scan meets the
+// end of the file as it would have.
 void printSlot(const Code& code, uint32_t slot, int64_t namePc) {
   std::printf("Slot %u", slot);
-  if (code.localTable >= 0) printLocalName(namePc, slot, code.localTable);
+  if (code.localTable < 0) return;
+  for (const LocalEntry& entry : code.locals)
+    if (entry.slot == slot && entry.start <= namePc && namePc <= entry.start + entry.length) {
+      int64_t saved = dumpPosition();
+      std::printf(" ");
+      printConstant(entry.name);
+      dumpSeek(saved);
+      return;
+    }
+  if (code.localsCut) printLocalName(namePc, slot, code.localTable);
 }
 
 const char* const arrayTypeNames[] = {"boolean", "char", "float", "double", "byte", "short", "int", "long"};
@@ -328,6 +374,7 @@ void printCode(uint32_t nameIndex, int64_t attributePosition) {
 
   // The skip over the code has shown that all of it is inside the file.
   code.marks.assign(static_cast<size_t>(code.length), MARK_NONE);
+  readLocals(code);
   markTargets(code, exceptionTable, exceptionCount);
   listCode(code);
   printExceptionTable(exceptionTable, exceptionCount);

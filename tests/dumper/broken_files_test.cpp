@@ -307,6 +307,26 @@ std::vector<BrokenCase> countCases() {
                      "",
                      1});
   }
+  {
+    // A LocalVariableTable that claims 0xFFFF entries and holds one: a slot that entry names is
+    // found; one it does not name sends the search past the end of the file.
+    ClassBuilder c;
+    uint16_t name = c.utf8("x");
+    uint16_t descriptor = c.utf8("I");
+    Bytes table = c.attribute("LocalVariableTable", Bytes().u2(0xFFFF).u2(0).u2(3).u2(name).u2(descriptor).u2(0));
+    c.method(0x8, "m", "()V", {c.code(2, 2, Bytes().u1(0x1a).u1(0x1b).u1(0xb1), {}, {table})});
+    cases.push_back({"LocalVariableCountAllOnes",
+                     {"A.class"},
+                     {{"A.class", c.build()}},
+                     "A.class:\n" + CLASS_A +
+                         "\tstatic m ()V Code\n"
+                         "\t\tMax stack 2 max locals 2 m code len 3\n"
+                         "\n"
+                         "\t      iload_0           Slot 0 'x'\n"
+                         "\t      iload_1           Slot 1Read 2 past buffer 146 buffer length 146\n",
+                     "",
+                     1});
+  }
   return cases;
 }
 
