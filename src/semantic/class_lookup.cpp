@@ -9,6 +9,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "driver/source_files.h"
 #include "semantic/class_names.h"
@@ -46,7 +47,13 @@ void appendNative(std::string* text, const Identifier* name) {
 bool appendPackage(std::string* text, Package* package, bool makeDirs, char separator) {
   if (isUnnamedPackage(package)) return true;
   if (!appendPackage(text, package->parent, makeDirs, separator)) return false;
-  appendNative(text, package->name);
+  // A long dotted name is probed at each of its components: each is converted once.
+  if (package->nativeName == nullptr) {
+    std::string native;
+    appendNative(&native, package->name);
+    package->nativeName = mainArenaCopy(native.c_str());
+  }
+  *text += package->nativeName;
   if (makeDirs) {
     if (package->outputDirectoryFailed) return false;
     if (!package->outputDirectoryMade) {
@@ -149,8 +156,66 @@ ClassDef* findClassFileInEntry(const char* entryName, ZipFile* archive, Package*
   return cls;
 }
 
+constexpr int32_t REMEMBERED_ENTRIES = 32;
+
+// Whether directory entry `index` of a path may hold the package: when the entry lacks one of its
+// outer packages it lacks the package too, so a long dotted name that leaves the path early costs
+// one probe per package, not one per component and lookup. The answers stay on the packages.
+bool directoryMayHold(const char* entry, int32_t index, Package* package, bool sourcePath) {
+  if (entry == nullptr || entry[0] == '\0' || package == nullptr || package->name == nullptr ||
+      index >= REMEMBERED_ENTRIES)
+    return true;
+  uint32_t bit = 1u << index;
+  uint32_t stamp = 1 + madeDirectoryCount();
+  auto holding = [&](Package* p) -> uint32_t& { return sourcePath ? p->sourceEntriesHolding : p->classEntriesHolding; };
+  auto missing = [&](Package* p) -> uint32_t& {
+    if (p->missingStamp != stamp) {
+      p->missingStamp = stamp;
+      p->classEntriesMissing = 0;
+      p->sourceEntriesMissing = 0;
+    }
+    return sourcePath ? p->sourceEntriesMissing : p->classEntriesMissing;
+  };
+  // The package and its outer packages up to the first whose answer is known.
+  std::vector<Package*> chain;
+  bool lacking = false;
+  for (Package* p = package; p != nullptr && p->name != nullptr; p = p->parent) {
+    if (holding(p) & bit) break;
+    chain.push_back(p);
+    if (missing(p) & bit) {
+      lacking = true;
+      break;
+    }
+  }
+  size_t inner = chain.size();
+  for (; !lacking && inner > 0; inner--) {
+    Package* p = chain[inner - 1];
+    // Without the final separator: the path a made directory is known by.
+    std::string directory = entryFilePath(entry, p, nullptr, "");
+    if (!directory.empty() && directory.back() == '/') directory.pop_back();
+    if (!isDirectory(directory.c_str())) {
+      lacking = true;
+      break;
+    }
+    holding(p) |= bit;
+  }
+  if (!lacking) return true;
+  for (size_t i = 0; i < inner; i++) missing(chain[i]) |= bit;
+  return false;
+}
+
+// A member name has at least a byte per character: a name longer than every member is not made.
+bool archiveMayHold(ZipFile* archive, Package* package, Identifier* name) {
+  int64_t length = (package != nullptr ? package->nameLength : 0) + (name != nullptr ? name->length : 0);
+  return length <= zipLongestName(archive);
+}
+
 ClassDef* lookupAlongClassPath(Package* package, Identifier* name, int32_t line, int32_t column) {
   for (int32_t i = 0; global.classPathEntries != nullptr && global.classPathEntries[i] != nullptr; i++) {
+    ZipFile* archive = global.classPathArchives[i];
+    if (archive == nullptr ? !directoryMayHold(global.classPathEntries[i], i, package, false)
+                           : !archiveMayHold(archive, package, name))
+      continue;
     ClassDef* cls = findClassFileInEntry(global.classPathEntries[i], global.classPathArchives[i], package, name, line,
                                          column);
     if (cls != nullptr) return cls;
@@ -255,6 +320,8 @@ char* sourceFileInEntry(const char* entry, ZipFile* archive, Package* package, I
 
 SourceFile* findAndParseSourceOnPath(Package* package, Identifier* name, int32_t, int32_t) {
   for (int32_t i = 0; global.sourcePathEntries != nullptr && global.sourcePathEntries[i] != nullptr; i++) {
+    if (global.sourcePathArchives[i] == nullptr && !directoryMayHold(global.sourcePathEntries[i], i, package, true))
+      continue;
     char* path = sourceFileInEntry(global.sourcePathEntries[i], global.sourcePathArchives[i], package, name);
     if (path == nullptr) continue;
     if (findSourceFile(path) != nullptr) return nullptr;

@@ -24,6 +24,16 @@ struct Package {
   ClassDef* firstClass; // in the order added
   uint8_t outputDirectoryMade;
   uint8_t outputDirectoryFailed;
+  char* nativeName;     // `name` in the host encoding, made at its first use in a path
+  int64_t nameLength;   // characters of the dotted name with a separator after each component
+  // Which directory entries of the class path (bit i for entry i < 32) and of the source path hold
+  // this package's directory, and which do not; what is missing is known while `missingStamp` is
+  // 1 + madeDirectoryCount().
+  uint32_t classEntriesHolding;
+  uint32_t classEntriesMissing;
+  uint32_t sourceEntriesHolding;
+  uint32_t sourceEntriesMissing;
+  uint32_t missingStamp;
 };
 
 // ClassFlags: the compiler's own numbering, not the class file's.

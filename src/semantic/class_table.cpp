@@ -144,6 +144,8 @@ Package* getPackage(Package* parent, Identifier* name) {
   auto* p = static_cast<Package*>(arenaAlloc(&global.mainArena, sizeof(Package)));
   p->name = name;
   p->parent = parent;
+  // An unnamed package stands for no directory, nor do its outer packages.
+  p->nameLength = isUnnamedPackage(p) ? 0 : parent->nameLength + name->length + 1;
   p->next = parent->child;
   parent->child = p;
   return p;

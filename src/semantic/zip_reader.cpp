@@ -243,6 +243,11 @@ ZipEntry* zipFindEntry(ZipFile* archive, const char* name) {
       findSorted(archive->entries, archive->entryCount, name, static_cast<int32_t>(std::strlen(name))));
 }
 
+int32_t zipLongestName(ZipFile* archive) {
+  // The table is sorted by length first.
+  return archive == nullptr || archive->entryCount == 0 ? 0 : archive->entries[archive->entryCount - 1].nameLength;
+}
+
 bool zipHasPackage(ZipFile* archive, const char* prefix) {
   if (archive == nullptr || prefix == nullptr) return false;
   return findSorted(archive->packages, archive->packageCount, prefix, static_cast<int32_t>(std::strlen(prefix))) !=

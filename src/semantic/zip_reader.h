@@ -30,6 +30,8 @@ struct ZipFile {
 ZipFile* zipOpen(const char* path);
 void zipClose(ZipFile* archive);
 ZipEntry* zipFindEntry(ZipFile* archive, const char* name);
+// The length of the longest member name: no longer name needs to be made to be looked for.
+int32_t zipLongestName(ZipFile* archive);
 bool zipHasPackage(ZipFile* archive, const char* prefix);
 uint32_t zipEntrySize(ZipFile* archive, ZipEntry* entry);
 bool zipReadEntry(ZipFile* archive, ZipEntry* entry, void* buffer, uint32_t size);

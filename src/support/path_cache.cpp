@@ -146,7 +146,10 @@ PathNode* cachePathResult(PathNode* start, PathNode* node, const char* path, int
   return node;
 }
 
+static int64_t queries;
+
 bool isDirectory(const char* path) {
+  queries++;
   if (path == nullptr || path[0] == '\0') return false;
   int32_t length = static_cast<int32_t>(std::strlen(path));
   PathNode* node = findCachedPath(&root, path, length);
@@ -166,6 +169,7 @@ bool isDirectory(const char* path) {
 }
 
 bool isPathExistingCached(const char* path, int64_t* modified) {
+  queries++;
   if (modified != nullptr) *modified = 0;
   if (path == nullptr || path[0] == '\0') return false;
   int32_t length = static_cast<int32_t>(std::strlen(path));
@@ -194,8 +198,15 @@ bool isPathExistingCached(const char* path, int64_t* modified) {
   return exists;
 }
 
+static uint32_t madeDirectories;
+
+uint32_t madeDirectoryCount() {
+  return madeDirectories;
+}
+
 bool makeDirectoryCached(const char* path) {
   bool made = makeDirectory(path) == 0;
+  if (made) madeDirectories++;
   if (!made && errno == EEXIST) return false;  // whatever is there keeps its cached state
   int32_t length = static_cast<int32_t>(std::strlen(path));
   PathNode* node = findCachedPath(&root, path, length);
@@ -226,4 +237,8 @@ void clearPathCache() {
 
 int64_t pathStatCount() {
   return statCalls;
+}
+
+int64_t pathQueryCount() {
+  return queries;
 }

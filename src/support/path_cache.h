@@ -26,6 +26,9 @@ bool isDirectory(const char* path);
 bool isPathExistingCached(const char* path, int64_t* modified);
 bool makeDirectoryCached(const char* path);
 bool forgetPathExists(const char* path);
+// Counts the directories the compiler has made, so that a lookup that remembers a directory as
+// missing knows when to look again.
+uint32_t madeDirectoryCount();
 int32_t statPath(const char* path, struct stat* status);
 
 PathNode* findCachedPath(PathNode* root, const char* path, int32_t length);
@@ -35,5 +38,6 @@ PathNode* cachePathResult(PathNode* root, PathNode* node, const char* path, int3
 
 // The root loses all its children; called when the main arena that holds them is released.
 void clearPathCache();
-// How many times statPath asked the host, for tests of the cache.
+// How many times statPath asked the host, and how many times a path was asked about, for tests.
 int64_t pathStatCount();
+int64_t pathQueryCount();

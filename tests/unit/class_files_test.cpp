@@ -17,6 +17,7 @@
 #include "semantic/class_lookup.h"
 #include "semantic/class_records.h"
 #include "semantic/class_table.h"
+#include "semantic/passes.h"
 #include "semantic/type_records.h"
 #include "semantic/zip_reader.h"
 #include "support/arena.h"
@@ -24,6 +25,7 @@
 #include "support/identifiers.h"
 #include "support/message_file.h"
 #include "support/names.h"
+#include "support/path_cache.h"
 #include "syntax/compilation_unit.h"
 #include "syntax/parser_context.h"
 #include "syntax/scanner.h"
@@ -559,6 +561,24 @@ TEST_F(ClassPathTest, SupertypeCyclesAmongClassFilesEnd) {
   ASSERT_NE(a->superclass->resolved, nullptr);
   EXPECT_EQ(a->superclass->resolved->superclass->resolved, a);
   EXPECT_FALSE(refReachesClass(a->superclass, objectClass));
+}
+
+TEST_F(ClassPathTest, ALongDottedNameOffThePathIsProbedOncePerPackage) {
+  writeBytes(root / "classes/q/C.class", markedClass("q/C", "shallow"));
+  useClassPath({(root / "classes").string()});
+  Identifier* x = enterName("x", T_IDENTIFIER);
+  Package* qx = getPackage(package("q"), x);
+  Package* deep = qx;
+  for (int i = 0; i < 2000; i++) deep = getPackage(deep, x);
+  int64_t before = pathQueryCount();
+  EXPECT_EQ(findNestedClass(deep, enterName("C", T_IDENTIFIER), 0, 0), nullptr);
+  EXPECT_LT(pathQueryCount() - before, 100);
+  // Once the compiler has made a directory, a package found missing is looked for again.
+  ASSERT_TRUE(makeDirectoryCached((root / "classes/q/x").string().c_str()));
+  writeBytes(root / "classes/q/x/D.class", markedClass("q/x/D", "made"));
+  ClassDef* made = loadClass(qx, enterName("D", T_IDENTIFIER), 0, 0);
+  ASSERT_NE(made, nullptr);
+  EXPECT_TRUE(hasField(made, "made"));
 }
 
 TEST_F(ClassPathTest, TheErrorLimitInsideAReadLeaksNothing) {
