@@ -216,8 +216,7 @@ ClassDef* lookupAlongClassPath(Package* package, Identifier* name, int32_t line,
     if (archive == nullptr ? !directoryMayHold(global.classPathEntries[i], i, package, false)
                            : !archiveMayHold(archive, package, name))
       continue;
-    ClassDef* cls = findClassFileInEntry(global.classPathEntries[i], global.classPathArchives[i], package, name, line,
-                                         column);
+    ClassDef* cls = findClassFileInEntry(global.classPathEntries[i], archive, package, name, line, column);
     if (cls != nullptr) return cls;
   }
   return nullptr;
