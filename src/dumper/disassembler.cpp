@@ -205,10 +205,11 @@ void printOperands(const Code& code, const Instruction& insn) {
   } else if (op >= OP_ILOAD_0 && op <= OP_ALOAD_3) {
     printSlot(code, (op - OP_ILOAD_0) % 4, pc);
   } else if (op >= OP_ISTORE && op <= OP_ASTORE) {
-    // A local's range begins after the store that gives it its first value.
-    printSlot(code, insn.wide ? dumpReadU2() : dumpReadU1(), pc + 2);
+    // A local's range begins after the store that gives it its first value: where the
+    // instruction ends, two bytes on, or three after a wide prefix.
+    printSlot(code, insn.wide ? dumpReadU2() : dumpReadU1(), pc + insn.length);
   } else if (op >= OP_ISTORE_0 && op <= OP_ASTORE_3) {
-    printSlot(code, (op - OP_ISTORE_0) % 4, pc + 1);
+    printSlot(code, (op - OP_ISTORE_0) % 4, pc + insn.length);
   } else if (op == OP_IINC) {
     uint32_t slot = insn.wide ? dumpReadU2() : dumpReadU1();
     int32_t increment = insn.wide ? dumpReadS2() : static_cast<int8_t>(dumpReadU1());

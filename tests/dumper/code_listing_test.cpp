@@ -151,6 +151,31 @@ std::vector<ListingCase> listingCases() {
                      "\n"});
   }
   {
+    // A store names its local where the instruction ends: after a wide prefix that is four bytes
+    // from the prefix, not two bytes from the opcode, which lies inside the instruction.
+    ClassBuilder c;
+    uint16_t w = c.utf8("w");
+    uint16_t type = c.utf8("I");
+    Bytes code;
+    code.u1(0x03)                  // 0 iconst_0
+        .u1(0xc4).u1(0x36).u2(300)  // 1 wide istore 300, named at pc 5
+        .u1(0xc4).u1(0x15).u2(300)  // 5 wide iload 300
+        .u1(0xb1);                  // 9
+    Bytes locals = c.localVariables({{5, 4, w, type, 300}});
+    cases.push_back({"WideStoreNamedWhereItEnds", {}, classWithCode(c, code, {}, {locals}),
+                     "\t\tMax stack 4 max locals 4 m code len 10\n"
+                     "\n"
+                     "\t      iconst_0          \n"
+                     "\t      istore_w          Slot 300 'w'\n"
+                     "\t      iload_w           Slot 300 'w'\n"
+                     "\t      return            \n"
+                     "\n"
+                     "\t\tLocal Variables\n"
+                     "\t\t\t   pc range   slot\n"
+                     "\t\t\t    5-8       300 'w'['I']\n"
+                     "\n"});
+  }
+  {
     ClassBuilder c;
     Bytes code;
     code.u1(0x01)                 // 0 aconst_null

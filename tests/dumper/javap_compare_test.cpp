@@ -280,8 +280,10 @@ class CodeView {
     }
     if (std::regex_match(name, m, SLOT_OPERAND)) {
       int64_t slot = std::stoll(insn.args);
+      // A store's local is named where the instruction ends: two bytes on, four with wide.
+      int64_t end = insn.pc + (isWideForm(name) ? 4 : 2);
       bool store = m[2] == "store";
-      return {"Slot " + insn.args + localName(slot, store ? at + 2 : at), {}};
+      return {"Slot " + insn.args + localName(slot, store ? end : at), {}};
     }
     if (std::regex_match(name, IINC)) {
       size_t comma = insn.args.find(',');
