@@ -2,8 +2,6 @@
 // from it, so that every later read is a bounds-checked look into that buffer.
 #include "dump_driver.h"
 
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -11,6 +9,7 @@
 
 #include "class_printer.h"
 #include "dump_state.h"
+#include "regular_file.h"
 
 namespace {
 
@@ -25,25 +24,22 @@ namespace {
   std::exit(1);
 }
 
+// The dumper's positions are 64-bit, but no class file is this large (the compiler reads none
+// larger either): a longer file is refused before anything is read or allocated for it.
+constexpr int64_t MAX_DUMP_FILE_SIZE = int64_t{64} << 20;
+
 // Fills the buffer with the file's bytes, or prints why it cannot and returns false.
 bool readWholeFile(const char* name) {
   // Only a regular file is a class file: a directory opens for reading on some hosts and then
-  // fails or reports a meaningless length.
-  struct stat status;
-  if (stat(name, &status) != 0 || !S_ISREG(status.st_mode)) {
-    std::printf("Couldn't open '%s'\n", name);
-    return false;
-  }
-  std::FILE* file = std::fopen(name, "rb");
+  // fails or reports a meaningless length, a FIFO blocks and a device never ends.
+  int64_t length = -1;
+  std::FILE* file = openRegularFile(name, &length);
   if (file == nullptr) {
     std::printf("Couldn't open '%s'\n", name);
     return false;
   }
-  long length = -1;
-  if (std::fseek(file, 0, SEEK_END) == 0) length = std::ftell(file);
-  std::rewind(file);
-  if (length < 0) {
-    std::printf("Couldn't read file '%s'\n", name);
+  if (length > MAX_DUMP_FILE_SIZE) {
+    std::printf("File '%s' is larger than a class file can be\n", name);
     std::fclose(file);
     return false;
   }

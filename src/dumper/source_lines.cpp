@@ -5,7 +5,13 @@
 #include <cinttypes>
 #include <cstdio>
 
+#include "regular_file.h"
+
 namespace {
+
+// The most bytes of one line that are kept and printed; the rest of a longer line is read past,
+// so a file without line ends costs no more memory than this.
+constexpr size_t SOURCE_LINE_LIMIT = 65536;
 
 // Reads one line without its line end; false at the end of the file with nothing read.
 bool readLine(std::FILE* file, std::string& line) {
@@ -13,7 +19,7 @@ bool readLine(std::FILE* file, std::string& line) {
   int c = std::getc(file);
   if (c == EOF) return false;
   while (c != EOF && c != '\n' && c != '\r') {
-    line += static_cast<char>(c);
+    if (line.size() < SOURCE_LINE_LIMIT) line += static_cast<char>(c);
     c = std::getc(file);
   }
   if (c == '\r') {
@@ -27,7 +33,8 @@ bool readLine(std::FILE* file, std::string& line) {
 
 void printSourceLines(const std::string& name, int32_t first, int32_t last) {
   if (first <= 0 || last < first) return;
-  std::FILE* file = std::fopen(name.c_str(), "r");
+  int64_t length = 0;
+  std::FILE* file = openRegularFile(name.c_str(), &length);
   if (file == nullptr) {
     std::fprintf(stderr, "Cannot open source file %s\n", name.c_str());
     return;

@@ -1,6 +1,8 @@
 // Command lines and class files run through the gorblet executable, with its standard output,
 // standard error and exit status compared exactly. The class files are made here with the builder,
 // most of them broken in one way, a few valid ones showing forms that compiled samples lack.
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -13,9 +15,18 @@
 
 namespace {
 
+// What a staged name is made as.
+enum StagedKind {
+  STAGED_FILE,    // a regular file holding `content`; a name ending in "/" is a directory
+  STAGED_FIFO,    // a named pipe with no writer
+  STAGED_LINK,    // a symbolic link to the path `content`
+  STAGED_SPARSE,  // a file of `content` bytes (a decimal number), all holes
+};
+
 struct StagedFile {
-  std::string name;  // a name ending in "/" is a directory
+  std::string name;
   std::string content;
+  StagedKind kind = STAGED_FILE;
 };
 
 struct BrokenCase {
@@ -113,6 +124,16 @@ std::vector<BrokenCase> commandLineCases() {
        "",
        1},
       {"DirectoryIsNoFile", {"dir"}, {{"dir/", ""}}, "Couldn't open 'dir'\n", "", 1},
+      // Only a regular file is read: the open of a FIFO would wait for a writer, and a device
+      // never ends.
+      {"FifoIsNoFileThenTheNextOne",
+       {"pipe.class", "A.class"},
+       {{"pipe.class", "", STAGED_FIFO}, {"A.class", emptyClass()}},
+       "Couldn't open 'pipe.class'\nA.class:\n" + EMPTY_CLASS,
+       "",
+       1},
+      {"DeviceIsNoFile", {"zero.class"}, {{"zero.class", "/dev/zero", STAGED_LINK}}, "Couldn't open 'zero.class'\n", "",
+       1},
   };
 }
 
@@ -120,6 +141,13 @@ std::vector<BrokenCase> wholeFileCases() {
   std::vector<BrokenCase> cases;
   cases.push_back(
       {"EmptyFile", {"A.class"}, {{"A.class", ""}}, "A.class:\nRead 4 past buffer 0 buffer length 0\n", "", 1});
+  // Refused by its length, before anything of it is read or allocated.
+  cases.push_back({"FourGibibyteFileIsNeverRead",
+                   {"big.class", "A.class"},
+                   {{"big.class", "4294967296", STAGED_SPARSE}, {"A.class", emptyClass()}},
+                   "File 'big.class' is larger than a class file can be\nA.class:\n" + EMPTY_CLASS,
+                   "",
+                   1});
   {
     // Magic, version and a pool count of 1: the access flags at position 10 are missing. The
     // program stops there; the second file is not dumped.
@@ -422,6 +450,36 @@ std::vector<BrokenCase> sourceListingCases() {
            "    3:\tthird\n"
            "    4:\tfourth\n",
        "", 0},
+      // Only a regular file is listed: a FIFO would block the open, a device never ends.
+      {"SourceFileIsAFifo",
+       {"-s", "A.class"},
+       {{"A.class", classWithLines(Bytes().u1(0xb1), {{0, 1}}, "pipe.java")}, {"pipe.java", "", STAGED_FIFO}},
+       "A.class:\n" + CLASS_A + lines(1, "    0@    1\t      return            \n", "\t\t\t    0      1\n") +
+           NO_ATTRIBUTES + "    SourceFile (2) pipe.java\n",
+       "Cannot open source file pipe.java\n", 0},
+      {"SourceFileIsADevice",
+       {"-s", "A.class"},
+       {{"A.class", classWithLines(Bytes().u1(0xb1), {{0, 1}}, "/dev/zero")}},
+       "A.class:\n" + CLASS_A + lines(1, "    0@    1\t      return            \n", "\t\t\t    0      1\n") +
+           NO_ATTRIBUTES + "    SourceFile (2) /dev/zero\n",
+       "Cannot open source file /dev/zero\n", 0},
+      // A line is kept up to 65536 bytes; the rest of it is read past, and the next line follows.
+      {"LongSourceLineIsCut",
+       {"-s", "A.class"},
+       {{"A.class", classWithLines(Bytes().u1(0x00).u1(0xb1), {{0, 1}, {1, 2}}, "A.java")},
+        {"A.java", std::string(65536, 'x') + std::string(5000, 'y') + "\nsecond\n"}},
+       "A.class:\n" + CLASS_A +
+           lines(2,
+                 "    0@    1\t      nop               \n"
+                 "    1@    2\t      return            \n",
+                 "\t\t\t    0      1\n"
+                 "\t\t\t    1      2\n") +
+           NO_ATTRIBUTES + "    SourceFile (2) A.java\n" + listingHeading +
+           "Referenced Source Lines from A.java\n"
+           "\n"
+           "    1:\t" + std::string(65536, 'x') + "\n"
+           "    2:\tsecond\n",
+       "", 0},
       {"SourceFileMissing",
        {"-s", "A.class"},
        {{"A.class", classWithLines(Bytes().u1(0xb1), {{0, 1}}, "Gone.java")}},
@@ -602,14 +660,26 @@ class BrokenFiles : public ::testing::TestWithParam<BrokenCase> {};
 TEST_P(BrokenFiles, PrintsExactlyItsLines) {
   const BrokenCase& c = GetParam();
   std::string directory = freshDirectory("broken/" + c.name);
+  std::vector<std::string> sparse;
   for (const StagedFile& file : c.files) {
-    if (file.name.back() == '/') {
-      std::filesystem::create_directories(directory + "/" + file.name);
+    std::string path = directory + "/" + file.name;
+    if (file.kind == STAGED_FIFO) {
+      ASSERT_EQ(mkfifo(path.c_str(), 0644), 0) << path;
+    } else if (file.kind == STAGED_LINK) {
+      std::filesystem::create_symlink(file.content, path);
+    } else if (file.kind == STAGED_SPARSE) {
+      writeFile(path, "");
+      std::filesystem::resize_file(path, std::stoull(file.content));
+      sparse.push_back(path);
+    } else if (file.name.back() == '/') {
+      std::filesystem::create_directories(path);
     } else {
-      writeFile(directory + "/" + file.name, file.content);
+      writeFile(path, file.content);
     }
   }
   ProcessResult result = runGorblet(c.args, directory);
+  // A file of holes is no burden to the disk, but tools that copy the tree would read it all.
+  for (const std::string& path : sparse) std::filesystem::remove(path);
   EXPECT_EQ(result.out, c.out);
   EXPECT_EQ(result.err, c.err);
   EXPECT_EQ(result.status, c.status);
