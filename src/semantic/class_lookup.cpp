@@ -124,7 +124,8 @@ ClassDef* findClassFileInEntry(const char* entryName, ZipFile* archive, Package*
     if (entryName == nullptr || entryName[0] == '\0') return nullptr;
     path = entryFilePath(entryName, package, name, ".class");
     int64_t classTime = 0;
-    if (!isPathExistingCached(path, &classTime)) return nullptr;
+    // Only a regular file is read: a directory, FIFO or device of the name is passed over.
+    if (!isRegularFileCached(path, &classTime)) return nullptr;
     // A newer source of the class on the source path wins over this class file.
     for (int32_t i = 0; global.sourcePathEntries != nullptr && global.sourcePathEntries[i] != nullptr; i++) {
       char* source = sourceFileInEntry(global.sourcePathEntries[i], global.sourcePathArchives[i], package, name);
@@ -314,7 +315,7 @@ ClassDef* findClassFile(Package* package, Identifier* name, int32_t line, int32_
 char* sourceFileInEntry(const char* entry, ZipFile* archive, Package* package, Identifier* name) {
   if (archive != nullptr || entry == nullptr || entry[0] == '\0') return nullptr;
   char* path = entryFilePath(entry, package, name, ".java");
-  return isPathExistingCached(path, nullptr) ? path : nullptr;
+  return isRegularFileCached(path, nullptr) ? path : nullptr;
 }
 
 SourceFile* findAndParseSourceOnPath(Package* package, Identifier* name, int32_t, int32_t) {

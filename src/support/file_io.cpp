@@ -60,10 +60,12 @@ FileHandle* openFile(const char* name, const char* mode) {
   char hostName[HOST_PATH_MAX];
   if (!toHostPath(name, hostName, sizeof hostName)) return nullptr;
   int flags = mode[0] == 'w' ? O_WRONLY | O_CREAT | O_TRUNC : O_RDONLY;
-  int descriptor = open(hostName, flags | O_CLOEXEC, 0664);
+  // Without O_NONBLOCK the open of a FIFO waits for a writer that never comes; a regular file
+  // ignores the flag, and anything else (a FIFO, a device, a directory) is refused here.
+  int descriptor = open(hostName, flags | O_CLOEXEC | O_NONBLOCK, 0664);
   if (descriptor < 0) return nullptr;
   struct stat status;
-  if (fstat(descriptor, &status) != 0 || S_ISDIR(status.st_mode)) {
+  if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
     close(descriptor);
     return nullptr;
   }

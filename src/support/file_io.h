@@ -15,7 +15,8 @@ constexpr int32_t FULL_PATH_SIZE = 1024;
 // overwrites; null when it does not fit.
 const char* fullPath(const char* path);
 
-// Mode "w...": write, create, truncate; "r..." or anything else: read. A directory never opens.
+// Mode "w...": write, create, truncate; "r..." or anything else: read. Only a regular file opens:
+// a directory, a FIFO or a device gives null, and the open never waits.
 FileHandle* openFile(const char* name, const char* mode);
 int32_t closeFile(FileHandle* handle);
 int64_t seekFile(FileHandle* handle, int64_t offset, int32_t origin);

@@ -168,23 +168,23 @@ bool isDirectory(const char* path) {
   return exists && isDirectoryMode(status.st_mode);
 }
 
-bool isPathExistingCached(const char* path, int64_t* modified) {
+namespace {
+
+// The node of a path that exists, or null. With `needStat` its node carries the mode and time of
+// a stat; otherwise a known answer is enough.
+PathNode* existingPath(const char* path, bool needStat) {
   queries++;
-  if (modified != nullptr) *modified = 0;
-  if (path == nullptr || path[0] == '\0') return false;
+  if (path == nullptr || path[0] == '\0') return nullptr;
   int32_t length = static_cast<int32_t>(std::strlen(path));
   PathNode* node = findCachedPath(&root, path, length);
   if (node != nullptr && (node->bits & PATH_UNDETERMINED) == 0) {
-    if (modified == nullptr) return (node->bits & PATH_EXISTS) != 0;
-    if ((node->bits & (PATH_EXISTS | PATH_STAT)) == (PATH_EXISTS | PATH_STAT)) {
-      *modified = node->modified;
-      return true;
-    }
+    if ((node->bits & PATH_EXISTS) == 0) return nullptr;
+    if (!needStat || (node->bits & PATH_STAT) != 0) return node;
   }
   char parent[HOST_PATH_MAX];
   if (parentOf(path, parent, sizeof parent) && !isDirectory(parent)) {
     cachePathResult(&root, node, path, length, nullptr, false);
-    return false;
+    return nullptr;
   }
   struct stat status;
   bool exists = statPath(path, &status) == 0;
@@ -193,9 +193,26 @@ bool isPathExistingCached(const char* path, int64_t* modified) {
     node->mode = status.st_mode;
     node->bits |= PATH_STAT;
   }
-  cachePathResult(&root, node, path, length, &status, exists);
-  if (modified != nullptr && exists) *modified = status.st_mtime;
-  return exists;
+  node = cachePathResult(&root, node, path, length, &status, exists);
+  return exists ? node : nullptr;
+}
+
+}  // namespace
+
+bool isPathExistingCached(const char* path, int64_t* modified) {
+  if (modified != nullptr) *modified = 0;
+  PathNode* node = existingPath(path, modified != nullptr);
+  if (node == nullptr) return false;
+  if (modified != nullptr) *modified = node->modified;
+  return true;
+}
+
+bool isRegularFileCached(const char* path, int64_t* modified) {
+  if (modified != nullptr) *modified = 0;
+  PathNode* node = existingPath(path, true);
+  if (node == nullptr || (node->mode & S_IFMT) != S_IFREG) return false;
+  if (modified != nullptr) *modified = node->modified;
+  return true;
 }
 
 static uint32_t madeDirectories;

@@ -24,6 +24,9 @@ constexpr uint32_t PATH_STAT = 1u << 31;
 
 bool isDirectory(const char* path);
 bool isPathExistingCached(const char* path, int64_t* modified);
+// As isPathExistingCached, true only for a regular file: a directory, a FIFO or a device of that
+// name is nothing to read along a path. It takes the same one stat.
+bool isRegularFileCached(const char* path, int64_t* modified);
 bool makeDirectoryCached(const char* path);
 bool forgetPathExists(const char* path);
 // Counts the directories the compiler has made, so that a lookup that remembers a directory as

@@ -12,17 +12,25 @@
 //   argv0: text              argv[0] as the program sees it (default: its path)
 //   cwd: dir                 directory to run in, below {work}
 //   dir: path                an empty directory below {work}
+//   fifo: path               a named pipe below {work}, with no writer
+//   link: path -> target     a symbolic link below {work} to target (a device, a FIFO, ...)
+//   open-files: n            the program may hold at most n descriptors (RLIMIT_NOFILE)
 //   file: path <<END         a file below {work}, its lines up to END ({noeol} at the very end:
 //                            without the last line break)
 //   stdout <<END / stderr <<END   the expected output, lines up to END
 //   stderr-has <<END         lines that standard error holds in this order, among others
 //   status: n                the expected exit status (default 0)
+// A case whose LC_ALL names a locale the machine lacks fails, naming the set-up that makes it.
 // {work}, {stage}, {zpk}, {tab}, {cr} and {xHH} in any of these stand for the case directory, the
 // build's staged tree, its development kit, a tab, a carriage return and the byte of value HH.
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <clocale>
 
 #include <filesystem>
 #include <fstream>
@@ -55,6 +63,9 @@ struct CliCase {
   std::string argv0;
   std::string cwd;
   std::vector<std::string> dirs;
+  std::vector<std::string> fifos;
+  std::vector<std::pair<std::string, std::string>> links;  // path, target
+  int openFiles = 0;  // the descriptor limit, 0 for the runner's own
   std::vector<StagedFile> files;
   std::string expectedOut;
   std::string expectedErr;
@@ -162,6 +173,14 @@ std::vector<CliCase> readTable(const fs::path& path) {
       c.cwd = value;
     else if (key == "dir")
       c.dirs.push_back(value);
+    else if (key == "fifo")
+      c.fifos.push_back(value);
+    else if (key == "link") {
+      size_t arrow = value.find(" -> ");
+      if (arrow == std::string::npos) throw std::runtime_error(where() + ": link without ->");
+      c.links.emplace_back(value.substr(0, arrow), value.substr(arrow + 4));
+    } else if (key == "open-files")
+      c.openFiles = std::stoi(value);
     else if (key == "status")
       c.expectedStatus = std::stoi(value);
     else
@@ -197,7 +216,7 @@ struct Outcome {
 };
 
 Outcome run(const std::string& program, const std::vector<std::string>& argv, const std::vector<std::string>& env,
-            const fs::path& cwd, const fs::path& scratch) {
+            const fs::path& cwd, const fs::path& scratch, int openFiles) {
   fs::path outPath = scratch / "stdout.txt";
   fs::path errPath = scratch / "stderr.txt";
   posix_spawn_file_actions_t actions;
@@ -214,7 +233,16 @@ Outcome run(const std::string& program, const std::vector<std::string>& argv, co
   envp.push_back(nullptr);
   pid_t pid;
   Outcome outcome;
+  // The child inherits the limit; the runner has its own back as soon as the child exists.
+  rlimit saved{};
+  getrlimit(RLIMIT_NOFILE, &saved);
+  if (openFiles > 0) {
+    rlimit lowered = saved;
+    lowered.rlim_cur = static_cast<rlim_t>(openFiles);
+    setrlimit(RLIMIT_NOFILE, &lowered);
+  }
   int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, args.data(), envp.data());
+  if (openFiles > 0) setrlimit(RLIMIT_NOFILE, &saved);
   posix_spawn_file_actions_destroy(&actions);
   if (rc != 0) {
     outcome.err = "spawn failed: " + std::string(strerror(rc));
@@ -264,6 +292,16 @@ TEST_P(CliTest, Runs) {
     if (c.kit == "messages") fs::copy_file(stage + "/lib/quorvelix.messages", work / "kit/lib/quorvelix.messages");
   }
   for (const std::string& d : c.dirs) fs::create_directories(work / expand(d));
+  for (const std::string& f : c.fifos) {
+    fs::path path = work / expand(f);
+    fs::create_directories(path.parent_path());
+    ASSERT_EQ(mkfifo(path.c_str(), 0644), 0) << path;
+  }
+  for (const auto& [link, target] : c.links) {
+    fs::path path = work / expand(link);
+    fs::create_directories(path.parent_path());
+    fs::create_symlink(expand(target), path);
+  }
   for (const StagedFile& f : c.files) {
     fs::path path = work / expand(f.path);
     fs::create_directories(path.parent_path());
@@ -279,7 +317,14 @@ TEST_P(CliTest, Runs) {
   bool hasLocale = false;
   for (const std::string& e : c.env) {
     env.push_back(expand(e));
-    if (e.rfind("LC_ALL=", 0) == 0) hasLocale = true;
+    if (e.rfind("LC_ALL=", 0) == 0) {
+      hasLocale = true;
+      std::string name = e.substr(7);
+      locale_t available = newlocale(LC_ALL_MASK, name.c_str(), static_cast<locale_t>(0));
+      if (available == static_cast<locale_t>(0))
+        FAIL() << "the locale " << name << " is missing: run tools/install-packages.sh (as root), which makes it";
+      freelocale(available);
+    }
   }
   if (!hasLocale) env.push_back("LC_ALL=C");
   env.push_back("PATH=/usr/bin:/bin");
@@ -287,7 +332,7 @@ TEST_P(CliTest, Runs) {
     if (const char* value = getenv(passed)) env.push_back(std::string(passed) + "=" + value);
 
   fs::path cwd = c.cwd.empty() ? work : work / expand(c.cwd);
-  Outcome outcome = run(program, argv, env, cwd, scratch);
+  Outcome outcome = run(program, argv, env, cwd, scratch, c.openFiles);
   EXPECT_EQ(outcome.out, expand(c.expectedOut)) << "standard output";
   if (c.checkErrLines) {
     // Each expected line is found after the one before it.

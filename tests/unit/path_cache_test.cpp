@@ -1,5 +1,5 @@
-// The path-status cache: answers as the file system does, and asks the host at most once while
-// its answer is complete.
+// The path-status cache: answers as the file system does (a FIFO or a device is no regular file),
+// and asks the host at most once while its answer is complete.
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -17,6 +17,8 @@ class PathCacheTest : public CompilerTest {
     root = scratchDirectory().string();
     std::filesystem::create_directories(root + "/dir/sub");
     writeTextFile(root + "/dir/file.txt", "x");
+    mkfifo((root + "/dir/pipe").c_str(), 0644);
+    std::filesystem::create_symlink("/dev/urandom", root + "/dir/random");
   }
   std::string root;
 };
@@ -29,26 +31,33 @@ TEST_F(PathCacheTest, AnswersLikeTheFileSystem) {
     std::string path;
     bool exists;
     bool directory;
+    bool regular;  // a file to read along a path
   } cases[] = {
-      {root + "/dir", true, true},
-      {root + "/dir/", true, true},
-      {root + "\\dir\\sub", true, true},
-      {root + "/dir/file.txt", true, false},
-      {root + "/dir/missing", false, false},
-      {root + "/missing/deeper/file", false, false},
-      {root + "//dir", true, true},
-      {root + "/dir/sub/../file.txt", true, false},
-      {manyComponents, false, false},
-      {"/", true, true},
-      {"/tmp", true, true},
-      {"", false, false},
+      {root + "/dir", true, true, false},
+      {root + "/dir/", true, true, false},
+      {root + "\\dir\\sub", true, true, false},
+      {root + "/dir/file.txt", true, false, true},
+      {root + "/dir/pipe", true, false, false},
+      {root + "/dir/random", true, false, false},
+      {root + "/dir/missing", false, false, false},
+      {root + "/missing/deeper/file", false, false, false},
+      {root + "//dir", true, true, false},
+      {root + "/dir/sub/../file.txt", true, false, true},
+      {manyComponents, false, false, false},
+      {"/", true, true, false},
+      {"/tmp", true, true, false},
+      {"", false, false, false},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(isPathExistingCached(c.path.c_str(), nullptr), c.exists) << c.path;
     EXPECT_EQ(isDirectory(c.path.c_str()), c.directory) << c.path;
-    // Asked again, the cache gives the same answers.
+    EXPECT_EQ(isRegularFileCached(c.path.c_str(), nullptr), c.regular) << c.path;
+    // Asked again, the cache gives the same answers, without asking the host.
+    int64_t before = pathStatCount();
     EXPECT_EQ(isPathExistingCached(c.path.c_str(), nullptr), c.exists) << c.path;
     EXPECT_EQ(isDirectory(c.path.c_str()), c.directory) << c.path;
+    EXPECT_EQ(isRegularFileCached(c.path.c_str(), nullptr), c.regular) << c.path;
+    EXPECT_EQ(pathStatCount(), before) << c.path;
   }
 }
 
@@ -61,6 +70,10 @@ TEST_F(PathCacheTest, StatsEachPathOnce) {
   int64_t modified = 0;
   EXPECT_TRUE(isPathExistingCached(file.c_str(), &modified));
   EXPECT_TRUE(isDirectory((root + "/dir").c_str()));
+  // The kind comes from the same stat as the time.
+  int64_t regularModified = 0;
+  EXPECT_TRUE(isRegularFileCached(file.c_str(), &regularModified));
+  EXPECT_EQ(regularModified, modified);
   EXPECT_EQ(pathStatCount(), afterFirst);
   EXPECT_GT(afterFirst, before);
   struct stat status;
