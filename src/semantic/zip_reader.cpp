@@ -1,6 +1,7 @@
 // Reading zip archives as published: the end record, the central directory and local headers,
-// little-endian, nothing ever written. Every offset and size is checked against what was read
-// before it is used, in 64-bit arithmetic, so no record can point outside the file.
+// little-endian, nothing ever written. The archive is read through a read-only mapping; every
+// offset and size is checked against what was read before it is used, in 64-bit arithmetic, so
+// no record can point outside the file.
 #include "semantic/zip_reader.h"
 
 #include <zlib.h>
@@ -39,10 +40,6 @@ void refuse(const ZipFile* archive) {
   errorInFile(nullptr, 0, 0, "zip.error", archive->name);
 }
 
-bool readAt(ZipFile* archive, int64_t offset, void* buffer, int64_t size) {
-  return seekFile(archive->file, offset, SEEK_SET) == offset && readFile(buffer, 1, size, archive->file) == size;
-}
-
 int compareEntries(const void* a, const void* b) {
   const auto* x = static_cast<const ZipEntry*>(a);
   const auto* y = static_cast<const ZipEntry*>(b);
@@ -73,39 +70,23 @@ int32_t prefixLength(const char* name, int32_t length) {
 }
 
 // The end record lies within the last 65535 bytes, its comment reaching exactly to the end.
-bool zipFindEnd(ZipFile* archive, int64_t* fileLength) {
-  *fileLength = seekFile(archive->file, 0, SEEK_END);
-  if (*fileLength < 0) {
-    refuse(archive);
-    return false;
-  }
-  int64_t window = *fileLength < END_SEARCH_WINDOW ? *fileLength : END_SEARCH_WINDOW;
-  int64_t windowStart = *fileLength - window;
-  auto* bytes = static_cast<unsigned char*>(std::malloc(window > 0 ? window : 1));
-  if (bytes == nullptr) outOfMemory();
-  if (window > 0 && !readAt(archive, windowStart, bytes, window)) {
-    std::free(bytes);
-    refuse(archive);
-    return false;
-  }
+bool zipFindEnd(ZipFile* archive) {
+  int64_t window = archive->length < END_SEARCH_WINDOW ? archive->length : END_SEARCH_WINDOW;
+  const unsigned char* windowStart = archive->data + (archive->length - window);
   for (int64_t at = window - END_RECORD_SIZE; at >= 0; at--) {
-    if (u32(bytes + at) != END_SIGNATURE) continue;
-    int64_t position = windowStart + at;
-    if (position + END_RECORD_SIZE + u16(bytes + at + 20) == *fileLength) {
+    if (u32(windowStart + at) != END_SIGNATURE) continue;
+    int64_t position = archive->length - window + at;
+    if (position + END_RECORD_SIZE + u16(windowStart + at + 20) == archive->length) {
       archive->endRecordOffset = position;
-      std::free(bytes);
       return true;
     }
   }
-  std::free(bytes);
   return false;
 }
 
 bool zipReadCentralDirectory(ZipFile* archive) {
-  int64_t fileLength = 0;
-  if (!zipFindEnd(archive, &fileLength)) return false;
-  unsigned char end[END_RECORD_SIZE];
-  if (!readAt(archive, archive->endRecordOffset, end, END_RECORD_SIZE) || u32(end) != END_SIGNATURE) return false;
+  if (!zipFindEnd(archive)) return false;
+  const unsigned char* end = archive->data + archive->endRecordOffset;
   int64_t directorySize = u32(end + 12);
   int64_t directoryOffset = u32(end + 16);
   // Nothing between the central directory and the end record, nothing before the archive.
@@ -114,46 +95,37 @@ bool zipReadCentralDirectory(ZipFile* archive) {
   if (count * CENTRAL_HEADER_SIZE > directorySize || u16(end + 8) != count) return false;
   archive->centralDirectoryOffset = directoryOffset;
 
-  auto* directory = static_cast<unsigned char*>(std::malloc(directorySize > 0 ? directorySize : 1));
+  const unsigned char* directory = archive->data + directoryOffset;
   archive->entries = static_cast<ZipEntry*>(std::calloc(count > 0 ? count : 1, sizeof(ZipEntry)));
-  if (directory == nullptr || archive->entries == nullptr) outOfMemory();
-  if (directorySize > 0 && !readAt(archive, directoryOffset, directory, directorySize)) {
-    std::free(directory);
-    return false;
-  }
+  if (archive->entries == nullptr) outOfMemory();
   int64_t at = 0;
   for (int64_t i = 0; i < count; i++) {
-    if (at + CENTRAL_HEADER_SIZE > directorySize || u32(directory + at) != CENTRAL_SIGNATURE) {
-      std::free(directory);
-      return false;
-    }
+    if (at + CENTRAL_HEADER_SIZE > directorySize || u32(directory + at) != CENTRAL_SIGNATURE) return false;
     const unsigned char* header = directory + at;
     int64_t nameLength = u16(header + 28);
     int64_t next = at + CENTRAL_HEADER_SIZE + nameLength + u16(header + 30) + u16(header + 32);
-    ZipEntry& entry = archive->entries[i];
+    ZipEntry& entry = archive->entries[archive->entryCount];
     entry.method = u16(header + 10);
     entry.dosTime = u32(header + 12);
     entry.compressedSize = u32(header + 20);
     entry.uncompressedSize = u32(header + 24);
     entry.localHeaderOffset = u32(header + 42);
     if (next > directorySize ||
-        static_cast<int64_t>(entry.compressedSize) + entry.localHeaderOffset > directoryOffset) {
-      std::free(directory);
+        static_cast<int64_t>(entry.compressedSize) + entry.localHeaderOffset > directoryOffset)
       return false;
-    }
     entry.name = static_cast<char*>(std::malloc(nameLength + 1));
     if (entry.name == nullptr) outOfMemory();
     std::memcpy(entry.name, header + CENTRAL_HEADER_SIZE, nameLength);
     entry.name[nameLength] = '\0';
     entry.nameLength = static_cast<int32_t>(std::strlen(entry.name));
-    archive->entryCount = static_cast<int32_t>(i + 1);
+    archive->entryCount++;
     at = next;
   }
-  std::free(directory);
   std::qsort(archive->entries, archive->entryCount, sizeof(ZipEntry), compareEntries);
 
   // Distinct directory prefixes: every name without a separator collapses into the empty one.
-  auto* prefixes = static_cast<ZipEntry*>(std::malloc(sizeof(ZipEntry) * (count > 0 ? count : 1)));
+  int32_t entries = archive->entryCount;
+  auto* prefixes = static_cast<ZipEntry*>(std::malloc(sizeof(ZipEntry) * (entries > 0 ? entries : 1)));
   if (prefixes == nullptr) outOfMemory();
   for (int32_t i = 0; i < archive->entryCount; i++) {
     prefixes[i] = archive->entries[i];
@@ -172,7 +144,7 @@ bool zipReadCentralDirectory(ZipFile* archive) {
 }
 
 void freeArchive(ZipFile* archive) {
-  if (archive->file != nullptr) closeFile(archive->file);
+  unmapFile(archive->data, archive->length);
   for (int32_t i = 0; i < archive->entryCount; i++) std::free(archive->entries[i].name);
   std::free(archive->entries);
   std::free(archive->packages);
@@ -180,34 +152,31 @@ void freeArchive(ZipFile* archive) {
   std::free(archive);
 }
 
-bool zipInflate(FileHandle* file, uint32_t compressedSize, void* buffer, uint32_t size) {
+bool zipInflate(const unsigned char* input, uint32_t compressedSize, void* buffer, uint32_t size) {
   if (!inflateReady) {
     inflateStream = z_stream{};
     if (inflateInit2(&inflateStream, -15) != Z_OK) return false;
     inflateReady = true;
   }
-  auto* input = static_cast<unsigned char*>(std::calloc(compressedSize > 0 ? compressedSize : 1, 1));
-  if (input == nullptr) return false;
-  bool ok = readFile(input, 1, compressedSize, file) == compressedSize;
-  if (ok) {
-    inflateStream.next_in = input;
-    inflateStream.avail_in = compressedSize;
-    inflateStream.next_out = static_cast<Bytef*>(buffer);
-    inflateStream.avail_out = size;
-    int result;
-    do {
-      result = inflate(&inflateStream, Z_PARTIAL_FLUSH);
-    } while (result == Z_OK && inflateStream.avail_in > 0);
-    ok = (result == Z_STREAM_END || (result == Z_OK && inflateStream.avail_in == 0)) &&
-         inflateStream.total_in == compressedSize && inflateStream.total_out == size;
-  }
+  // zlib never writes through next_in.
+  inflateStream.next_in = const_cast<Bytef*>(input);
+  inflateStream.avail_in = compressedSize;
+  inflateStream.next_out = static_cast<Bytef*>(buffer);
+  inflateStream.avail_out = size;
+  int result;
+  do {
+    result = inflate(&inflateStream, Z_PARTIAL_FLUSH);
+  } while (result == Z_OK && inflateStream.avail_in > 0);
+  bool ok = (result == Z_STREAM_END || (result == Z_OK && inflateStream.avail_in == 0)) &&
+            inflateStream.total_in == compressedSize && inflateStream.total_out == size;
   inflateReset(&inflateStream);
-  std::free(input);
   return ok;
 }
 
 }  // namespace
 
+// The archive is mapped and its descriptor closed at once: a compile may have more archives on
+// its paths than the process has descriptors.
 ZipFile* zipOpen(const char* path) {
   FileHandle* file = openFile(path, "rb");
   if (file == nullptr) return nullptr;
@@ -216,14 +185,20 @@ ZipFile* zipOpen(const char* path) {
     closeFile(file);
     outOfMemory();
   }
-  archive->file = file;
   archive->name = static_cast<char*>(std::malloc(std::strlen(path) + 1));
   if (archive->name == nullptr) {
+    closeFile(file);
     freeArchive(archive);
     outOfMemory();
   }
   std::strcpy(archive->name, path);
-  if (!zipReadCentralDirectory(archive)) {
+  int64_t length = seekFile(file, 0, SEEK_END);
+  if (length >= END_RECORD_SIZE) {
+    archive->data = mapFile(file, length);
+    if (archive->data != nullptr) archive->length = length;
+  }
+  closeFile(file);
+  if (archive->data == nullptr || !zipReadCentralDirectory(archive)) {
     // Freed before the report, which may end the compile.
     std::string name = archive->name;
     freeArchive(archive);
@@ -260,22 +235,25 @@ uint32_t zipEntrySize(ZipFile* archive, ZipEntry* entry) {
 
 bool zipReadEntry(ZipFile* archive, ZipEntry* entry, void* buffer, uint32_t size) {
   if (archive == nullptr || entry == nullptr || entry->uncompressedSize != size) return false;
-  unsigned char local[LOCAL_HEADER_SIZE];
-  bool ok = readAt(archive, entry->localHeaderOffset, local, LOCAL_HEADER_SIZE) && u32(local) == LOCAL_SIGNATURE &&
-            (u16(local + 6) & 1) == 0;
+  const unsigned char* local = archive->data + entry->localHeaderOffset;
+  // The central directory bounded the header's offset by its own; the header must fit before it.
+  bool ok = entry->localHeaderOffset + LOCAL_HEADER_SIZE <= archive->centralDirectoryOffset &&
+            u32(local) == LOCAL_SIGNATURE && (u16(local + 6) & 1) == 0;
+  int64_t dataStart = 0;
   if (ok) {
-    int64_t dataStart = static_cast<int64_t>(entry->localHeaderOffset) + LOCAL_HEADER_SIZE + u16(local + 26) +
-                        u16(local + 28);
-    ok = dataStart + entry->compressedSize <= archive->centralDirectoryOffset &&
-         seekFile(archive->file, dataStart, SEEK_SET) == dataStart;
+    dataStart = static_cast<int64_t>(entry->localHeaderOffset) + LOCAL_HEADER_SIZE + u16(local + 26) +
+                u16(local + 28);
+    ok = dataStart + entry->compressedSize <= archive->centralDirectoryOffset;
   }
   // A stored member's two sizes agree, so its data stays inside the checked range.
-  if (ok && entry->method == 0)
-    ok = entry->compressedSize == size && readFile(buffer, 1, size, archive->file) == size;
-  else if (ok && entry->method == 8)
-    ok = zipInflate(archive->file, entry->compressedSize, buffer, size);
-  else
+  if (ok && entry->method == 0) {
+    ok = entry->compressedSize == size;
+    if (ok && size > 0) std::memcpy(buffer, archive->data + dataStart, size);
+  } else if (ok && entry->method == 8) {
+    ok = zipInflate(archive->data + dataStart, entry->compressedSize, buffer, size);
+  } else {
     ok = false;
+  }
   if (!ok) refuse(archive);
   return ok;
 }

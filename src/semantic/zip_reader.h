@@ -4,8 +4,6 @@
 
 #include <cstdint>
 
-struct FileHandle;
-
 struct ZipEntry {
   char* name;        // as stored, "/" separated
   int32_t nameLength;  // in the package table: the prefix length
@@ -18,7 +16,9 @@ struct ZipEntry {
 
 struct ZipFile {
   char* name;
-  FileHandle* file;
+  // The whole file, mapped read-only: an open archive holds no descriptor.
+  const unsigned char* data;
+  int64_t length;
   ZipEntry* entries;
   int32_t entryCount;
   int64_t centralDirectoryOffset;

@@ -2,6 +2,7 @@
 #include "support/file_io.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -110,6 +111,16 @@ int64_t writeFile(const void* buffer, int64_t size, int64_t count, FileHandle* h
     done += n;
   }
   return done;
+}
+
+const uint8_t* mapFile(FileHandle* handle, int64_t length) {
+  if (length <= 0) return nullptr;
+  void* data = mmap(nullptr, static_cast<size_t>(length), PROT_READ, MAP_PRIVATE, handle->descriptor, 0);
+  return data == MAP_FAILED ? nullptr : static_cast<const uint8_t*>(data);
+}
+
+void unmapFile(const uint8_t* data, int64_t length) {
+  if (data != nullptr) munmap(const_cast<uint8_t*>(data), static_cast<size_t>(length));
 }
 
 int32_t renameFile(const char* oldName, const char* newName) {

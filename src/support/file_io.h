@@ -23,6 +23,10 @@ int64_t seekFile(FileHandle* handle, int64_t offset, int32_t origin);
 // Loop until size x count bytes have moved, the file ends or an error comes; return the bytes moved.
 int64_t readFile(void* buffer, int64_t size, int64_t count, FileHandle* handle);
 int64_t writeFile(const void* buffer, int64_t size, int64_t count, FileHandle* handle);
+// The first `length` bytes of the file mapped read-only; the mapping outlives the handle, so the
+// descriptor can be closed at once. Null for an empty length or when the host cannot map it.
+const uint8_t* mapFile(FileHandle* handle, int64_t length);
+void unmapFile(const uint8_t* data, int64_t length);
 int32_t renameFile(const char* oldName, const char* newName);
 int32_t removeFile(const char* path);
 int32_t makeDirectory(const char* path);
