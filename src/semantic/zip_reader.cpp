@@ -28,6 +28,14 @@ constexpr int64_t END_SEARCH_WINDOW = 0xFFFF;
 z_stream inflateStream;
 bool inflateReady;
 
+// Zip64 marks a field whose value stands in an extra record: such an archive is refused whole,
+// never indexed in part.
+constexpr uint32_t ZIP64_LOCATOR_SIGNATURE = 0x07064b50;
+constexpr int64_t ZIP64_LOCATOR_SIZE = 20;
+constexpr uint32_t ZIP64_MARK = 0xFFFFFFFF;
+// A 16-bit entry count wraps past 65535 in archives written without zip64 records.
+constexpr int64_t ENTRY_COUNT_MODULUS = 0x10000;
+
 uint32_t u16(const unsigned char* p) {
   return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8;
 }
@@ -84,9 +92,14 @@ bool zipFindEnd(ZipFile* archive) {
   return false;
 }
 
+// Reads every header the central directory's size covers: its 16-bit count only has to agree
+// modulo 65536, so an archive of more members than that is read whole.
 bool zipReadCentralDirectory(ZipFile* archive) {
   if (!zipFindEnd(archive)) return false;
   const unsigned char* end = archive->data + archive->endRecordOffset;
+  if (archive->endRecordOffset >= ZIP64_LOCATOR_SIZE &&
+      u32(end - ZIP64_LOCATOR_SIZE) == ZIP64_LOCATOR_SIGNATURE)
+    return false;
   int64_t directorySize = u32(end + 12);
   int64_t directoryOffset = u32(end + 16);
   // Nothing between the central directory and the end record, nothing before the archive.
@@ -96,10 +109,10 @@ bool zipReadCentralDirectory(ZipFile* archive) {
   archive->centralDirectoryOffset = directoryOffset;
 
   const unsigned char* directory = archive->data + directoryOffset;
-  archive->entries = static_cast<ZipEntry*>(std::calloc(count > 0 ? count : 1, sizeof(ZipEntry)));
+  int64_t capacity = directorySize / CENTRAL_HEADER_SIZE;
+  archive->entries = static_cast<ZipEntry*>(std::calloc(capacity > 0 ? capacity : 1, sizeof(ZipEntry)));
   if (archive->entries == nullptr) outOfMemory();
-  int64_t at = 0;
-  for (int64_t i = 0; i < count; i++) {
+  for (int64_t at = 0; at < directorySize;) {
     if (at + CENTRAL_HEADER_SIZE > directorySize || u32(directory + at) != CENTRAL_SIGNATURE) return false;
     const unsigned char* header = directory + at;
     int64_t nameLength = u16(header + 28);
@@ -110,7 +123,8 @@ bool zipReadCentralDirectory(ZipFile* archive) {
     entry.compressedSize = u32(header + 20);
     entry.uncompressedSize = u32(header + 24);
     entry.localHeaderOffset = u32(header + 42);
-    if (next > directorySize ||
+    if (next > directorySize || entry.compressedSize == ZIP64_MARK || entry.uncompressedSize == ZIP64_MARK ||
+        entry.localHeaderOffset == ZIP64_MARK ||
         static_cast<int64_t>(entry.compressedSize) + entry.localHeaderOffset > directoryOffset)
       return false;
     entry.name = static_cast<char*>(std::malloc(nameLength + 1));
@@ -121,6 +135,7 @@ bool zipReadCentralDirectory(ZipFile* archive) {
     archive->entryCount++;
     at = next;
   }
+  if (archive->entryCount % ENTRY_COUNT_MODULUS != count) return false;
   std::qsort(archive->entries, archive->entryCount, sizeof(ZipEntry), compareEntries);
 
   // Distinct directory prefixes: every name without a separator collapses into the empty one.

@@ -163,12 +163,16 @@ struct ZipMember {
   uint16_t flags = 0;
   int32_t method = -1;  // forced method; -1 for what `deflate` says
   int64_t compressedSize = -1;  // forced size in the central header
+  int64_t uncompressedSize = -1;  // forced size in the central header
 };
 
 struct ZipOptions {
   std::string comment;
   int64_t directorySizeDelta = 0;
   Bytes prefix;  // bytes before the archive, as a self-extracting program has
+  int64_t countDelta = 0;  // added to the member count of the end record
+  // Zip64 end records before the end record, whose count and directory fields then say 0xFFFF..
+  bool zip64 = false;
 };
 
 Bytes deflateRaw(const Bytes& data) {
@@ -214,7 +218,7 @@ Bytes makeZip(const std::vector<ZipMember>& members, const ZipOptions& options =
     le32(directory, 0);
     le32(directory, crc);
     le32(directory, m.compressedSize >= 0 ? static_cast<uint32_t>(m.compressedSize) : static_cast<uint32_t>(stored.size()));
-    le32(directory, static_cast<uint32_t>(m.data.size()));
+    le32(directory, static_cast<uint32_t>(m.uncompressedSize >= 0 ? m.uncompressedSize : m.data.size()));
     le16(directory, static_cast<uint32_t>(m.name.size()));
     le16(directory, 0);
     le16(directory, 0);
@@ -226,12 +230,41 @@ Bytes makeZip(const std::vector<ZipMember>& members, const ZipOptions& options =
   }
   uint32_t directoryOffset = static_cast<uint32_t>(file.size() - options.prefix.size());
   file.insert(file.end(), directory.begin(), directory.end());
+  // A count past 0xFFFF wraps, as archives written without zip64 records have it.
+  uint32_t count = static_cast<uint32_t>(members.size() + options.countDelta);
+  uint32_t directorySize = static_cast<uint32_t>(directory.size() + options.directorySizeDelta);
+  if (options.zip64) {
+    uint64_t recordOffset = file.size() - options.prefix.size();
+    le32(file, 0x06064b50);
+    le32(file, 44);  // the record's size after this field
+    le32(file, 0);
+    le16(file, 45);
+    le16(file, 45);
+    le32(file, 0);
+    le32(file, 0);
+    le32(file, count);
+    le32(file, 0);
+    le32(file, count);
+    le32(file, 0);
+    le32(file, directorySize);
+    le32(file, 0);
+    le32(file, directoryOffset);
+    le32(file, 0);
+    le32(file, 0x07064b50);
+    le32(file, 0);
+    le32(file, static_cast<uint32_t>(recordOffset));
+    le32(file, 0);
+    le32(file, 1);
+    count = 0xFFFF;
+    directorySize = 0xFFFFFFFF;
+    directoryOffset = 0xFFFFFFFF;
+  }
   le32(file, 0x06054b50);
   le16(file, 0);
   le16(file, 0);
-  le16(file, static_cast<uint32_t>(members.size()));
-  le16(file, static_cast<uint32_t>(members.size()));
-  le32(file, static_cast<uint32_t>(directory.size() + options.directorySizeDelta));
+  le16(file, count);
+  le16(file, count);
+  le32(file, directorySize);
   le32(file, directoryOffset);
   le16(file, static_cast<uint32_t>(options.comment.size() > 0xFFFF ? 0xFFFF : options.comment.size()));
   file.insert(file.end(), options.comment.begin(), options.comment.end());
@@ -629,6 +662,16 @@ TEST_F(ClassPathTest, Archives) {
   selfExtracting.prefix = Bytes(100, 0x90);
   ZipOptions longComment;
   longComment.comment = comment70000;
+  // 70,001 members: the end record's 16-bit count says 4,465, the directory's size holds them all.
+  std::vector<ZipMember> many;
+  for (int32_t i = 0; i < 70000; i++) many.push_back({"d/" + std::to_string(i), {}});
+  many.push_back({"p/C.class", good});
+  ZipOptions countShort;
+  countShort.countDelta = -1;
+  ZipOptions zip64;
+  zip64.zip64 = true;
+  ZipMember zip64Size{"p/C.class", good};
+  zip64Size.uncompressedSize = 0xFFFFFFFF;
   std::vector<MalformedArchive> cases = {
       {"stored", makeZip({{"p/C.class", good}}), true, true},
       {"deflated", makeZip({{"p/C.class", good, true}}), true, true},
@@ -639,6 +682,10 @@ TEST_F(ClassPathTest, Archives) {
       {"a 70,000-byte comment", makeZip({{"p/C.class", good}}, longComment), false, false},
       {"encrypted member", makeZip({encrypted}), true, false},
       {"method 12", makeZip({method12}), true, false},
+      {"70,001 members with a wrapped count", makeZip(many), true, true},
+      {"a count short of the directory", makeZip({{"a/A.class", good}, {"p/C.class", good}}, countShort), false, false},
+      {"zip64 end records", makeZip({{"p/C.class", good}}, zip64), false, false},
+      {"a zip64 size mark", makeZip({zip64Size}), false, false},
       {"empty file", Bytes{}, false, false},
       {"not a zip", Bytes(100, 'x'), false, false},
   };
