@@ -40,7 +40,7 @@ void freeMemory(void* block) {
 // with one; the buffer has room for it.
 void appendBackslash(char* path) {
   size_t length = std::strlen(path);
-  if (length == 0 || path[length - 1] == '/' || path[length - 1] == '\\') return;
+  if (length == 0 || endsWithPathSeparator(path)) return;
   path[length] = '/';
   path[length + 1] = '\0';
 }
@@ -62,7 +62,7 @@ static const char* environmentValue(const char* name) {
 char* findZpkHome(const char* programDirectory, const char* kitPath) {
   char* besideProgram = concatenate({programDirectory, "/", kitPath});
   size_t directoryLength = std::strlen(programDirectory);
-  if (directoryLength > 0 && (programDirectory[directoryLength - 1] == '/' || programDirectory[directoryLength - 1] == '\\'))
+  if (endsWithPathSeparator(programDirectory))
     std::strcpy(besideProgram + directoryLength, kitPath);
   const char* candidates[] = {besideProgram, environmentValue("_QV_ZPK"), environmentValue("JAVA_HOME"),
                               "/usr/local/zpk1.2"};
@@ -104,6 +104,8 @@ int consoleMain(int argc, char** argv) {
   try {
     initMemory();
     global.localeName = getLocaleName();
+    // The paths below are split by characters of the locale just set.
+    global.maxCharBytes = static_cast<int32_t>(MB_CUR_MAX);
     char* programDirectory = programDirectoryOf(argc > 0 ? argv[0] : nullptr);
     char* messageDirectory = concatenate({programDirectory, "/../../lib/"});
     char* localeDirectory = concatenate({programDirectory, "/../lib/locale/", global.localeName, "/"});

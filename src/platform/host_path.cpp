@@ -5,10 +5,21 @@
 
 #include <cstring>
 
+#include "platform/host_characters.h"
+
 bool toHostPath(const char* path, char* buffer, size_t size) {
   size_t length = std::strlen(path);
   if (length >= size) return false;
-  for (size_t i = 0; i < length; i++) buffer[i] = path[i] == '\\' ? '/' : path[i];
+  // Only a "\" that begins a character separates: in a double-byte codeset it may be a trail byte.
+  for (size_t i = 0; i < length;) {
+    if (path[i] == '\\') {
+      buffer[i++] = '/';
+      continue;
+    }
+    size_t end = i + static_cast<size_t>(hostStepLength(path + i));
+    if (end > length) end = length;
+    for (; i < end; i++) buffer[i] = path[i];
+  }
   buffer[length] = '\0';
   return true;
 }

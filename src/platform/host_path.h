@@ -6,7 +6,8 @@
 
 constexpr size_t HOST_PATH_MAX = 4096;
 
-// Copies `path` into `buffer` with every "\" turned into "/"; false when it does not fit.
+// Copies `path` into `buffer` with every "\" that begins a character turned into "/" (the trail
+// byte of a double-byte character stays as it is); false when it does not fit.
 bool toHostPath(const char* path, char* buffer, size_t size);
 
 // The directory of the running executable, or false when the host cannot tell.

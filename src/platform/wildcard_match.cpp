@@ -1,5 +1,7 @@
 // Directory listing for wildcard arguments. Only "*" and "?" are special, as on the host the
-// compiler was first written for; "[" and "\" are ordinary characters of a name.
+// compiler was first written for; "[" is an ordinary character of a name. Names and patterns are
+// stepped character by character: "?" stands for one character, and the trail byte of a
+// double-byte character is neither a separator nor matched on its own.
 #include "platform/wildcard_match.h"
 
 #include <dirent.h>
@@ -7,11 +9,20 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/host_characters.h"
 #include "platform/host_path.h"
+
+// Bytes of the character at p, never past the end of the text.
+static int32_t characterAt(const char* p) {
+  int32_t n = hostStepLength(p);
+  for (int32_t i = 1; i < n; i++)
+    if (p[i] == '\0') return i;
+  return n;
+}
 
 static const char* lastComponent(const char* name) {
   const char* last = name;
-  for (const char* p = name; *p != '\0'; p++)
+  for (const char* p = name; *p != '\0'; p += characterAt(p))
     if (*p == '/' || *p == '\\') last = p + 1;
   return last;
 }
@@ -24,15 +35,21 @@ bool wildcardMatches(const char* pattern, const char* name) {
   const char* star = nullptr;
   const char* resume = nullptr;
   while (*name != '\0') {
+    int32_t n = characterAt(name);
+    int32_t p = *pattern == '\0' ? 0 : characterAt(pattern);
     if (*pattern == '*') {
       star = pattern++;
       resume = name;
-    } else if (*pattern == '?' || *pattern == *name) {
+    } else if (*pattern == '?') {
       pattern++;
-      name++;
+      name += n;
+    } else if (p == n && std::memcmp(pattern, name, n) == 0) {
+      pattern += p;
+      name += n;
     } else if (star != nullptr) {
       pattern = star + 1;
-      name = ++resume;
+      resume += characterAt(resume);
+      name = resume;
     } else {
       return false;
     }

@@ -26,6 +26,7 @@
 #include "support/file_io.h"
 #include "support/global.h"
 #include "support/identifiers.h"
+#include "support/multibyte_strings.h"
 #include "support/names.h"
 #include "support/path_cache.h"
 #include "syntax/compilation_unit.h"
@@ -254,12 +255,10 @@ char* makePath(const char* directory, const char* sourceFileName, Package* packa
   if (withDirectory && separator != '.') {
     if (directory != nullptr) {
       text = directory;
-      if (!text.empty() && text.back() != '/' && text.back() != '\\') text += separator;
+      if (!text.empty() && !endsWithPathSeparator(directory)) text += separator;
     } else {
       // Without an output directory a class file goes beside its source.
-      const char* slash = sourceFileName != nullptr ? std::strrchr(sourceFileName, '/') : nullptr;
-      const char* backslash = sourceFileName != nullptr ? std::strrchr(sourceFileName, '\\') : nullptr;
-      const char* last = slash > backslash ? slash : backslash;
+      const char* last = sourceFileName != nullptr ? lastPathSeparator(sourceFileName) : nullptr;
       if (last != nullptr) text.assign(sourceFileName, last - sourceFileName + 1);
       usePackage = false;
     }

@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "platform/host_path.h"
+#include "support/multibyte_strings.h"
 
 static bool isSeparator(char c) {
   return c == '/' || c == '\\';
@@ -35,7 +36,8 @@ const char* fullPath(const char* path) {
     for (const char* p = text; *p != '\0';) {
       while (isSeparator(*p)) p++;
       const char* start = p;
-      while (*p != '\0' && !isSeparator(*p)) p++;
+      // By characters: the trail byte of a double-byte character is never a separator.
+      while (*p != '\0' && !isSeparator(*p)) p = nextCharacter(p);
       int32_t n = static_cast<int32_t>(p - start);
       if (n == 0 || (n == 1 && start[0] == '.')) continue;
       if (n == 2 && start[0] == '.' && start[1] == '.') {

@@ -70,13 +70,19 @@ FileHandle* openMessageFile(char* path, const char* directory) {
 
 // ja_JP falls back to ja: the last "_" of the locale directory's own name ends it.
 FileHandle* openLocaleFallback(char* path, const char* directory) {
-  const char* end = directory + std::strlen(directory);
-  while (end > directory && (end[-1] == '/' || end[-1] == '\\')) end--;
-  const char* nameStart = end;
-  while (nameStart > directory && nameStart[-1] != '/' && nameStart[-1] != '\\') nameStart--;
+  // Walked forwards by characters, so the trail byte of a double-byte character is no separator;
+  // trailing separators begin no new name.
   const char* underscore = nullptr;
-  for (const char* p = nameStart; p < end; p = stepOver(p))
+  bool afterSeparator = false;
+  for (const char* p = directory; *p != '\0'; p = stepOver(p)) {
+    if (isChar(p, '/') || isChar(p, '\\')) {
+      afterSeparator = true;
+      continue;
+    }
+    if (afterSeparator) underscore = nullptr;
+    afterSeparator = false;
     if (isChar(p, '_')) underscore = p;
+  }
   if (underscore == nullptr) return nullptr;
   size_t keep = underscore - directory;
   std::memcpy(path, directory, keep);

@@ -5,18 +5,20 @@
 
 #include <cctype>
 #include <cstring>
-#include <cwchar>
 
+#include "platform/host_characters.h"
 #include "support/encodings.h"
 #include "support/global.h"
 
 int32_t characterLength(const char* p) {
-  if (static_cast<unsigned char>(*p) < 0x80 || global.maxCharBytes <= 1) return 1;
-  std::mbstate_t state{};
-  size_t n = std::mbrlen(p, global.maxCharBytes, &state);
-  if (n == 0) return 1;
-  if (n == static_cast<size_t>(-1) || n == static_cast<size_t>(-2)) return codesetIsUtf8() ? 1 : -1;
-  return static_cast<int32_t>(n);
+  int32_t n = hostCharacterLength(p, global.maxCharBytes);
+  if (n < 1) return codesetIsUtf8() ? 1 : -1;
+  return n;
+}
+
+const char* nextCharacter(const char* p) {
+  int32_t n = characterLength(p);
+  return p + (n < 1 ? 1 : n);
 }
 
 const char* findCharacter(const char* text, char c) {
@@ -46,6 +48,14 @@ const char* lastPathSeparator(const char* path) {
   if (slash == nullptr) return backslash;
   if (backslash == nullptr) return slash;
   return slash > backslash ? slash : backslash;
+}
+
+bool endsWithPathSeparator(const char* path) {
+  size_t length = std::strlen(path);
+  if (length == 0) return false;
+  if (path[length - 1] == '/') return true;
+  // A final 0x5C may be the trail byte of a double-byte character.
+  return path[length - 1] == '\\' && findLastCharacter(path, '\\') == path + length - 1;
 }
 
 bool stringsEqual(const char* a, const char* b) {

@@ -8,10 +8,14 @@
 // Bytes of the character at p: 1 in a single-byte locale, else what the runtime decodes; below 1
 // for an invalid or incomplete sequence.
 int32_t characterLength(const char* p);
+// Past the character at p, an invalid byte counted as one.
+const char* nextCharacter(const char* p);
 
 const char* findCharacter(const char* text, char c);
 const char* findLastCharacter(const char* text, char c);
 const char* lastPathSeparator(const char* path);
+// Whether the last character of the path is "/" or "\".
+bool endsWithPathSeparator(const char* path);
 bool stringsEqual(const char* a, const char* b);
 bool stringsEqualIgnoreCase(const char* a, const char* b);
 bool stringsEqualN(const char* a, const char* b, size_t n);

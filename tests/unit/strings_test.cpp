@@ -1,13 +1,17 @@
 // String searches and comparisons, double bit tests, lexical full paths and wildcard matching.
 #include <unistd.h>
 
+#include <clocale>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <string>
 
+#include "platform/host_path.h"
 #include "platform/wildcard_match.h"
 #include "support/double_bits.h"
 #include "support/file_io.h"
+#include "support/global.h"
 #include "support/multibyte_strings.h"
 #include "test_support.h"
 
@@ -23,6 +27,36 @@ TEST(MultibyteStrings, Searches) {
   EXPECT_EQ(findCharacter(dots, '.'), dots + 1);
   EXPECT_EQ(findLastCharacter(dots, '.'), dots + 3);
   EXPECT_EQ(findCharacter(dots, 'z'), nullptr);
+}
+
+// Under Big5 the character U+8A31 is the bytes B3 5C: its trail byte is never a separator, in a
+// search, a host path, a full path or a wildcard match, while a "\" of its own still is one.
+TEST(MultibyteStrings, DoubleByteTrailIsNoSeparator) {
+  std::string previous = std::setlocale(LC_ALL, nullptr);
+  ASSERT_NE(std::setlocale(LC_ALL, "zh_TW.BIG5"), nullptr)
+      << "the locale zh_TW.BIG5 is missing: run tools/install-packages.sh (as root), which makes it";
+  int32_t previousBytes = global.maxCharBytes;
+  global.maxCharBytes = static_cast<int32_t>(MB_CUR_MAX);
+  const char* name = "d\xb3\x5c/\xb3\x5c.java";
+  EXPECT_EQ(lastPathSeparator(name), name + 3);
+  const char* trail = "\xb3\x5c\\";
+  EXPECT_EQ(findCharacter(trail, '\\'), trail + 2);
+  EXPECT_FALSE(endsWithPathSeparator("d\xb3\x5c"));
+  EXPECT_TRUE(endsWithPathSeparator("d\xb3\x5c\\"));
+  char host[64];
+  ASSERT_TRUE(toHostPath("d\xb3\x5c\\x\xb3\x5c", host, sizeof host));
+  EXPECT_STREQ(host, "d\xb3\x5c/x\xb3\x5c");
+  EXPECT_STREQ(fullPath("/d\xb3\x5c/e/.."), "/d\xb3\x5c");
+  EXPECT_STREQ(fullPath("/d\xb3\x5c\\.."), "/");
+  EXPECT_TRUE(wildcardMatches("?.java", "\xb3\x5c.java"));
+  EXPECT_FALSE(wildcardMatches("??.java", "\xb3\x5c.java"));
+  // A lone lead byte is a character of its own, never the first half of one.
+  EXPECT_FALSE(wildcardMatches("\xb3*", "\xb3\x5cx"));
+  // 0xA4 0x41 is one character whose trail byte is "A": "*A" does not end inside it.
+  EXPECT_FALSE(wildcardMatches("*A", "\xa4\x41"));
+  EXPECT_TRUE(wildcardMatches("*A", "\xa4\x41" "A"));
+  global.maxCharBytes = previousBytes;
+  std::setlocale(LC_ALL, previous.c_str());
 }
 
 TEST(MultibyteStrings, Comparisons) {
