@@ -461,6 +461,16 @@ TEST_F(ClassPathTest, MalformedClassFiles) {
   }
   {
     ClassFileBuilder b("p/C");
+    b.thisClass = 0;
+    cases.push_back({"this_class 0", b.build(), "quorvelix: site 14: bad {path}\n"});
+  }
+  {
+    Bytes zeros{0xCA, 0xFE, 0xBA, 0xBE, 0, 3, 0, 45};
+    zeros.resize(zeros.size() + 16, 0);
+    cases.push_back({"all zeros after the header", zeros, "quorvelix: site 14: bad {path}\n"});
+  }
+  {
+    ClassFileBuilder b("p/C");
     b.method(0x0001, "m", "(I");
     cases.push_back({"method descriptor cut off", b.build(), "quorvelix: site 12: bad {path}\n"});
   }
