@@ -117,13 +117,10 @@ void resolveImport(ImportRecord* import) {
   }
   ClassDef* cls = findNestedClass(package, import->className, import->line, import->column);
   if (cls == nullptr) {
-    // A placeholder left by an earlier lookup stands for a class known to be missing.
-    ClassDef* placeholder = findClassInPackage(package, import->className, 0, 0);
-    if (placeholder != nullptr && placeholder->kind == CLASS_KIND_ERROR && !packageExists(package))
-      errorInFile(import->file, import->line, import->column, "package.not.found", dottedPackage(package));
-    else
-      errorInFile(import->file, import->line, import->column, "undef.class", makeDottedName(package, import->className));
-    import->resolved = placeholder;
+    // What is missing is the class, whether its qualifier is a package or a class; the
+    // placeholder the lookup left keeps later uses of the name silent.
+    errorInFile(import->file, import->line, import->column, "undef.class", makeDottedName(package, import->className));
+    import->resolved = findClassInPackage(package, import->className, 0, 0);
     return;
   }
   reportNotPublic(import, cls);
