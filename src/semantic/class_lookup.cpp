@@ -470,8 +470,9 @@ void resolveClassRef(SourceFile* file, ClassDef* fromClass, ClassRef* ref) {
     }
     for (ImportRecord* import = file->imports; import != nullptr; import = import->next) {
       if (import->className != nullptr) continue;
+      // Access is checked once, for the class chosen.
       ClassDef* candidate = usable(import->resolved) != nullptr
-                                ? innerClassOf(import->resolved, name, fromClass, line, column)
+                                ? findInnerClassUnique(import->resolved, name, line, column)
                                 : loadClass(import->package, name, line, column);
       if (candidate == nullptr || candidate == found) continue;
       if (found != nullptr) {
@@ -531,17 +532,18 @@ ClassDef* findClassInScope(Package* package, Identifier* name, ClassDef* fromCla
   // A probe, not a use: a name that is no class here is reported by the caller.
   if (isUnnamedPackage(package)) return resolveClassByName(name, fromClass, 0, 0);
   if (ClassDef* cls = usable(findClassInPackage(package, name, line, column))) return cls;
+  ClassDef* outer = nullptr;
   ClassDef* inner = nullptr;
   if (package->name != nullptr) {
-    ClassDef* outer = usable(findClassInScope(package->parent, package->name, fromClass, line, column));
-    if (outer != nullptr) inner = innerClassOf(outer, name, fromClass, line, column);
+    outer = usable(findClassInScope(package->parent, package->name, fromClass, line, column));
+    if (outer != nullptr) inner = findInnerClassUnique(outer, name, line, column);
   }
   ClassDef* member = loadClass(package, name, line, column);
-  if (inner != nullptr && member != nullptr && inner != member) {
-    errorAt(line, column, "class.dups.package", classToString(inner->outer));
-    return inner;
-  }
-  return inner != nullptr ? inner : member;
+  if (inner == nullptr) return member;
+  // The qualifier is used as a class; the class found is checked by the caller, once.
+  checkClassAccess(fromClass, outer, line, column);
+  if (member != nullptr && inner != member) errorAt(line, column, "class.dups.package", classToString(inner->outer));
+  return inner;
 }
 
 ClassDef* declareClass(ClassRef* ref) {
