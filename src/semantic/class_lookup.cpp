@@ -222,6 +222,19 @@ ClassDef* lookupAlongClassPath(Package* package, Identifier* name, int32_t line,
   return nullptr;
 }
 
+// Whether an entry of the path has the package: a directory entry its directory, an archive
+// (only when `archivePrefix` is given) members below that prefix.
+bool pathHoldsPackage(char** entries, ZipFile** archives, Package* package, const char* archivePrefix) {
+  for (int32_t i = 0; entries != nullptr && entries[i] != nullptr; i++) {
+    if (archives[i] != nullptr) {
+      if (archivePrefix != nullptr && zipHasPackage(archives[i], archivePrefix)) return true;
+    } else if (entries[i][0] != '\0' && isDirectory(entryFilePath(entries[i], package, nullptr, ""))) {
+      return true;
+    }
+  }
+  return false;
+}
+
 // A file parsed on demand: parsed and checked with the state of the interrupted work put aside.
 void parseOnDemand(SourceFile* file) {
   NestedParseScope nested;
@@ -293,18 +306,14 @@ char* makeDottedName(Package* package, Identifier* name) {
   return makePath(nullptr, nullptr, package, name, false, '.', false, nullptr);
 }
 
+// A package exists where classes of it can come from: the class path, the sources of the
+// compile, and the directories of the source path (sources are never taken from archives).
 bool packageExists(Package* package) {
-  char* prefix = zipEntryPath(package, nullptr, "");
-  for (int32_t i = 0; global.classPathEntries != nullptr && global.classPathEntries[i] != nullptr; i++) {
-    ZipFile* archive = global.classPathArchives[i];
-    if (archive != nullptr) {
-      if (zipHasPackage(archive, prefix)) return true;
-    } else if (global.classPathEntries[i][0] != '\0' &&
-               isDirectory(entryFilePath(global.classPathEntries[i], package, nullptr, ""))) {
-      return true;
-    }
-  }
-  return false;
+  if (package->inSources) return true;
+  if (pathHoldsPackage(global.classPathEntries, global.classPathArchives, package, zipEntryPath(package, nullptr, "")))
+    return true;
+  return global.sourcePathEntries != global.classPathEntries &&
+         pathHoldsPackage(global.sourcePathEntries, global.sourcePathArchives, package, nullptr);
 }
 
 ClassDef* findClassFile(Package* package, Identifier* name, int32_t line, int32_t column) {

@@ -34,6 +34,7 @@ struct Package {
   uint32_t sourceEntriesHolding;
   uint32_t sourceEntriesMissing;
   uint32_t missingStamp;
+  uint8_t inSources;  // a source file of the compile declares it or one of its sub-packages
 };
 
 // ClassFlags: the compiler's own numbering, not the class file's.

@@ -540,7 +540,10 @@ void parseCompilationUnit(SourceFile* file) {
         else if (packageSeen)
           reportHere("extra.package.stmt");
         Package* package = parsePackage();
-        if (package != nullptr && !dropped) file->package = package;
+        if (package != nullptr && !dropped) {
+          file->package = package;
+          markSourcePackage(package);
+        }
         packageSeen = true;
         break;
       }
