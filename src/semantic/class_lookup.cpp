@@ -143,7 +143,11 @@ ClassDef* findClassFileInEntry(const char* entryName, ZipFile* archive, Package*
   addClassToPackage(expectedPackage, cls);
   loadClassFile(cls, archive, member, line, column);
   if (cls->package == nullptr) cls->package = expectedPackage;
-  if (cls->kind == CLASS_KIND_ERROR || (cls->binaryName == name && cls->package == expectedPackage)) return cls;
+  if (cls->kind == CLASS_KIND_ERROR) {
+    cls->state |= CLASS_UNREADABLE;
+    return cls;
+  }
+  if (cls->binaryName == name && cls->package == expectedPackage) return cls;
   if (cls->package == expectedPackage && sameIgnoringCase(cls->binaryName, name)) {
     // On a file system that ignores case, Foo.class answers for foo: look on.
     removeFromPackage(expectedPackage, cls);
@@ -153,6 +157,7 @@ ClassDef* findClassFileInEntry(const char* entryName, ZipFile* archive, Package*
   char* read = makeDottedName(cls->package, cls->binaryName);
   errorAt(line, column, "wrong.class.name", path, makeDottedName(expectedPackage, name), read);
   cls->kind = CLASS_KIND_ERROR;
+  cls->state |= CLASS_UNREADABLE;
   return cls;
 }
 
@@ -393,7 +398,7 @@ ClassDef* newErrorClass(Identifier* name) {
   return cls;
 }
 
-ClassDef* loadClass(Package* package, Identifier* name, int32_t line, int32_t column) {
+ClassDef* lookupClass(Package* package, Identifier* name, int32_t line, int32_t column) {
   if (name == nullptr) return nullptr;
   if (package == nullptr) package = &rootPackage;
   ClassDef* cls = findClassInPackage(package, name, 0, 0);
@@ -413,13 +418,17 @@ ClassDef* loadClass(Package* package, Identifier* name, int32_t line, int32_t co
     addClassToPackage(package, placeholder);
     return nullptr;
   }
-  if (cls->kind == CLASS_KIND_ERROR) return nullptr;
+  if (cls->kind == CLASS_KIND_ERROR) return (cls->state & CLASS_UNREADABLE) ? cls : nullptr;
   // Source names a member class Outer.Inner; its binary name Outer$Inner is reported but found.
   if (line > 0 && cls->name != cls->binaryName && !readingClassFile())
     errorAt(line, column, "using.dollar.class", classToString(cls));
   if ((cls->flags & CF_DEPRECATED) && line >= 1 && global.current != nullptr)
     warnDeprecated(cls, nullptr, nullptr, nullptr, line, column);
   return cls;
+}
+
+ClassDef* loadClass(Package* package, Identifier* name, int32_t line, int32_t column) {
+  return usable(lookupClass(package, name, line, column));
 }
 
 void resolveClassRef(SourceFile* file, ClassDef* fromClass, ClassRef* ref) {
@@ -435,9 +444,11 @@ void resolveClassRef(SourceFile* file, ClassDef* fromClass, ClassRef* ref) {
   Identifier* name = ref->name;
   if (ref->package != nullptr) {
     ClassDef* cls = findClassInScope(ref->package, name, fromClass, line, column);
-    if (cls != nullptr) {
+    if (usable(cls) != nullptr) {
       mergeFlags(ref, cls);
       checkClassAccess(fromClass, cls, line, column);
+    }
+    if (cls != nullptr) {
       ref->resolved = cls;
     } else if (report) {
       errorAt(line, column, "undef.class", classRefToString(ref));
@@ -472,7 +483,7 @@ void resolveClassRef(SourceFile* file, ClassDef* fromClass, ClassRef* ref) {
         return;
       }
     }
-    found = loadClass(file->package, name, line, column);
+    found = lookupClass(file->package, name, line, column);
     if (found != nullptr) {
       ref->resolved = found;
       return;
@@ -482,7 +493,7 @@ void resolveClassRef(SourceFile* file, ClassDef* fromClass, ClassRef* ref) {
       // Access is checked once, for the class chosen.
       ClassDef* candidate = usable(import->resolved) != nullptr
                                 ? findInnerClassUnique(import->resolved, name, line, column)
-                                : loadClass(import->package, name, line, column);
+                                : lookupClass(import->package, name, line, column);
       if (candidate == nullptr || candidate == found) continue;
       if (found != nullptr) {
         if (report) errorAt(line, column, "ambig.class", classRefToString(ref));
@@ -493,7 +504,7 @@ void resolveClassRef(SourceFile* file, ClassDef* fromClass, ClassRef* ref) {
     }
   }
   if (javaLangPackage != nullptr) {
-    ClassDef* lang = loadClass(javaLangPackage, name, line, column);
+    ClassDef* lang = lookupClass(javaLangPackage, name, line, column);
     if (lang != nullptr && found != nullptr && lang != found) {
       if (report) errorAt(line, column, "ambig.class", classRefToString(ref));
       ref->resolved = newErrorClass(name);
@@ -502,7 +513,7 @@ void resolveClassRef(SourceFile* file, ClassDef* fromClass, ClassRef* ref) {
     if (found == nullptr) found = lang;
   }
   if (found != nullptr) {
-    checkClassAccess(fromClass, found, line, column);
+    if (usable(found) != nullptr) checkClassAccess(fromClass, found, line, column);
     ref->resolved = found;
     return;
   }
@@ -527,7 +538,7 @@ void resolveOrError(ClassRef* ref, int32_t line, int32_t column) {
     computeBinaryName(ref->resolved);
     return;
   }
-  ClassDef* cls = loadClass(ref->package, ref->name, ref->line, ref->column);
+  ClassDef* cls = lookupClass(ref->package, ref->name, ref->line, ref->column);
   if (cls != nullptr) {
     ref->resolved = cls;
     return;
@@ -544,11 +555,15 @@ ClassDef* findClassInScope(Package* package, Identifier* name, ClassDef* fromCla
   ClassDef* outer = nullptr;
   ClassDef* inner = nullptr;
   if (package->name != nullptr) {
-    outer = usable(findClassInScope(package->parent, package->name, fromClass, line, column));
-    if (outer != nullptr) inner = findInnerClassUnique(outer, name, line, column);
+    outer = findClassInScope(package->parent, package->name, fromClass, line, column);
+    if (usable(outer) != nullptr) inner = findInnerClassUnique(outer, name, line, column);
   }
-  ClassDef* member = loadClass(package, name, line, column);
-  if (inner == nullptr) return member;
+  ClassDef* member = lookupClass(package, name, line, column);
+  if (inner == nullptr) {
+    // A class whose file cannot be used stands, silently, for the members looked for in it.
+    if (member == nullptr && outer != nullptr && outer->kind == CLASS_KIND_ERROR) return outer;
+    return member;
+  }
   // The qualifier is used as a class; the class found is checked by the caller, once.
   checkClassAccess(fromClass, outer, line, column);
   if (member != nullptr && inner != member) errorAt(line, column, "class.dups.package", classToString(inner->outer));

@@ -93,6 +93,7 @@ constexpr int32_t CLASS_KIND_ERROR = 103;  // placeholder of a class that could 
 constexpr uint8_t CLASS_WRITTEN = 0x1;
 constexpr uint8_t CLASS_SUPERTYPES_RESOLVED = 0x2;
 constexpr uint8_t CLASS_CHECKED = 0x4;
+constexpr uint8_t CLASS_UNREADABLE = 0x8;  // kind 103: its class file was found but cannot be used, as reported
 
 struct ClassDef {
   ClassDef* next;  // in its package's class list

@@ -21,11 +21,15 @@ const char* dottedPackage(Package* package) {
   return makeDottedName(package, nullptr);
 }
 
-void reportNotPublic(ImportRecord* import, ClassDef* cls) {
+// The import names the class; one whose file cannot be used was reported when it was read.
+void takeImportedClass(ImportRecord* import, ClassDef* cls) {
   Package* filePackage = import->file->package != nullptr ? import->file->package : &rootPackage;
   Package* classPackage = cls->package != nullptr ? cls->package : &rootPackage;
+  import->resolved = cls;
+  if (cls->kind == CLASS_KIND_ERROR) return;
   if ((cls->flags & CF_PUBLIC) == 0 && classPackage != filePackage)
     errorInFile(import->file, import->line, import->column, "import.not.public", classToString(cls));
+  import->package = cls->package;
 }
 
 void resolveSupertypeRefs(ClassDef* cls, ClassRef* ref) {
@@ -90,10 +94,12 @@ void evaluateAllFieldConstants() {
 
 ClassDef* findNestedClass(Package* package, Identifier* name, int32_t line, int32_t column) {
   if (name == nullptr || package == nullptr) return nullptr;
-  if (ClassDef* cls = loadClass(package, name, line, column)) return cls;
+  if (ClassDef* cls = lookupClass(package, name, line, column)) return cls;
   if (package->name == nullptr) return nullptr;
   ClassDef* outer = findNestedClass(package->parent != nullptr ? package->parent : &rootPackage, package->name, line, column);
   if (outer == nullptr) return nullptr;
+  // A class whose file cannot be used stands, silently, for the members looked for in it.
+  if (outer->kind == CLASS_KIND_ERROR) return outer;
   return findMemberClass(outer, name, nullptr);
 }
 
@@ -106,9 +112,7 @@ void resolveImport(ImportRecord* import) {
     if (package->parent != nullptr && package->name != nullptr) {
       ClassDef* cls = findNestedClass(package->parent, package->name, import->line, import->column);
       if (cls != nullptr) {
-        reportNotPublic(import, cls);
-        import->package = cls->package;
-        import->resolved = cls;
+        takeImportedClass(import, cls);
         return;
       }
     }
@@ -123,9 +127,7 @@ void resolveImport(ImportRecord* import) {
     import->resolved = findClassInPackage(package, import->className, 0, 0);
     return;
   }
-  reportNotPublic(import, cls);
-  import->package = cls->package;
-  import->resolved = cls;
+  takeImportedClass(import, cls);
 }
 
 void resolveSupertypes(ClassDef* cls) {

@@ -376,6 +376,10 @@ TEST_F(ClassPathTest, ClassFilesWithOtherNames) {
   // Only the case differs: passed over without a word, as on a file system that ignores case.
   EXPECT_EQ(load("p", "foo"), nullptr);
   EXPECT_EQ(load("p", "E"), nullptr);
+  ClassDef* misnamed = lookupClass(package("p"), enterName("E", T_IDENTIFIER), 1, 1);
+  ASSERT_NE(misnamed, nullptr);
+  EXPECT_EQ(misnamed->kind, CLASS_KIND_ERROR);
+  EXPECT_EQ(lookupClass(package("p"), enterName("foo", T_IDENTIFIER), 1, 1), nullptr);
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "quorvelix: name " + dir + "/p/E.class p.E q.E\n");
 }
 
@@ -492,8 +496,12 @@ TEST_F(ClassPathTest, MalformedClassFiles) {
     useClassPath({dir});
     testing::internal::CaptureStderr();
     EXPECT_EQ(load("p", "C"), nullptr) << c.name;
-    // Known to be unusable: a second use is silent.
+    // Known to be unusable: a second use is silent, and the lookup that gives back the
+    // unusable class, so that its uses report nothing more, is silent too.
     EXPECT_EQ(load("p", "C"), nullptr) << c.name;
+    ClassDef* unusable = lookupClass(package("p"), enterName("C", T_IDENTIFIER), 1, 1);
+    ASSERT_NE(unusable, nullptr) << c.name;
+    EXPECT_EQ(unusable->kind, CLASS_KIND_ERROR) << c.name;
     std::string expected = c.expected;
     expected.replace(expected.find("{path}"), 6, dir + "/p/C.class");
     EXPECT_EQ(testing::internal::GetCapturedStderr(), expected) << c.name;
