@@ -537,8 +537,7 @@ void parseCompilationUnit(SourceFile* file) {
           reportHere("package.after.class");
         else if (importSeen)
           reportHere("package.before.import");
-        else if (packageSeen)
-          reportHere("extra.package.stmt");
+        if (packageSeen) reportHere("extra.package.stmt");
         Package* package = parsePackage();
         if (package != nullptr && !dropped) {
           file->package = package;
