@@ -29,6 +29,7 @@
 #include "support/names.h"
 #include "support/path_cache.h"
 #include "syntax/compilation_unit.h"
+#include "syntax/declarations.h"
 #include "syntax/parser_context.h"
 #include "syntax/parser_state.h"
 #include "syntax/scanner.h"
@@ -618,12 +619,15 @@ void declareMember(ClassDef* cls, Member* member) {
     member->slot = static_cast<int16_t>(allocLocalSlots(member->type != nullptr ? slotsForKind(member->type->kind) : 1));
 }
 
-// Still lacks the initializer parse: a constant field's value is decided when bodies are parsed,
-// so here every other field is settled and a constant one stays pending.
+// Only a field of primitive type or String with an initializer can be a constant; its initializer
+// decides, as far as it can be read before field initializers are attributed (parseFieldConstant).
 void evaluateFieldConstant(Member* field) {
   Type* type = field->type;
   bool candidate = type != nullptr && (isPrimitiveType(type) || (stringClass() != nullptr && isClassType(type, stringClass())));
-  if (!candidate || field->bodyOffset == 0) field->constantState = CONSTANT_NONE;
+  if (!candidate || field->bodyOffset == 0)
+    field->constantState = CONSTANT_NONE;
+  else
+    parseFieldConstant(field);
 }
 
 void checkClassesOfFile(SourceFile* file) {

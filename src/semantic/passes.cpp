@@ -32,6 +32,16 @@ void takeImportedClass(ImportRecord* import, ClassDef* cls) {
   import->package = cls->package;
 }
 
+// Whether a resolved type names no class that was reported missing or unusable: a member of
+// such a type gives no further diagnostic.
+bool namesUsableClasses(const Type* type) {
+  while (type != nullptr && type->kind == TK_ARRAY) type = type->element;
+  if (type == nullptr || type->kind == TK_ERROR) return false;
+  if (type->kind != TK_CLASS) return true;
+  const ClassDef* cls = type->classRef != nullptr ? type->classRef->resolved : nullptr;
+  return cls != nullptr && cls->kind != CLASS_KIND_ERROR;
+}
+
 void resolveSupertypeRefs(ClassDef* cls, ClassRef* ref) {
   if (ref == nullptr) return;
   resolveSupertypeRefs(cls, ref->next);
@@ -176,16 +186,26 @@ void checkClass(ClassDef* cls) {
   global.current = savedFile;
 }
 
-// Still lacks the body parser's preparation: evaluateFieldConstant keeps constant fields pending.
+// An inner class may declare a static field only when it is a constant variable, which is
+// known once the field's constant is evaluated: a static final field found to hold none is
+// reported at its name here (other static members were reported by the parser). A field whose
+// initializer is still undecided (see parseFieldConstant) is not reported.
 void evaluateClassFieldConstants(ClassDef* cls) {
-  if (cls->sourceFile == nullptr) return;
+  if (cls->sourceFile == nullptr || (cls->state & CLASS_CONSTANTS_EVALUATED)) return;
+  cls->state |= CLASS_CONSTANTS_EVALUATED;
   Arena* saved = global.currentArena;
+  bool inner = isInnerClass(cls);
   for (Member* m = cls->members; m != nullptr; m = m->next) {
-    if (m->kind != MK_VARIABLE || m->constantState != CONSTANT_PENDING) continue;
-    if (m->modifiers & M_FINAL)
-      evaluateFieldConstant(m);
-    else
-      m->constantState = CONSTANT_NONE;
+    if (m->kind != MK_VARIABLE) continue;
+    if (m->constantState == CONSTANT_PENDING) {
+      if (m->modifiers & M_FINAL)
+        evaluateFieldConstant(m);
+      else
+        m->constantState = CONSTANT_NONE;
+    }
+    if (inner && (m->modifiers & (M_STATIC | M_FINAL)) == (M_STATIC | M_FINAL) && m->constantState == CONSTANT_NONE &&
+        namesUsableClasses(m->type))
+      errorInFile(cls->sourceFile, m->line, m->column, "static.in.inner.class");
   }
   global.currentArena = saved;
 }

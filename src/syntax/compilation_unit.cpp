@@ -132,10 +132,9 @@ void parseMember(SourceFile* file, ClassDef* cls, bool* hasConstructor) {
   uint16_t modifiers = parseModifiers(0);
   int32_t kind = token().kind;
   // An inner class may have no static members but constant fields: a static final member waits
-  // until it turns out to be a field; whether its initializer is constant is decided when it is
-  // evaluated.
-  bool innerClass = cls->kind == CLASS_KIND_CLASS && (cls->flags & CF_NESTED) != 0 && (cls->flags & CF_STATIC) == 0;
-  bool staticInInner = innerClass && (modifiers & M_STATIC) != 0;
+  // until it turns out to be a field, and a field until its constant is evaluated
+  // (evaluateClassFieldConstants).
+  bool staticInInner = isInnerClass(cls) && (modifiers & M_STATIC) != 0;
   bool maybeConstant = staticInInner && (modifiers & M_FINAL) != 0 && kind != T_LBRACE && kind != T_CLASS &&
                        kind != T_INTERFACE;
   if (staticInInner && !maybeConstant) errorAt(memberLine, memberColumn, "static.in.inner.class");
