@@ -30,6 +30,7 @@
 #include "support/names.h"
 #include "support/path_cache.h"
 #include "syntax/compilation_unit.h"
+#include "syntax/declarations.h"
 #include "syntax/parser_context.h"
 #include "syntax/parser_state.h"
 #include "syntax/scanner.h"
@@ -145,7 +146,11 @@ ClassDef* findClassFileInEntry(const char* entryName, ZipFile* archive, Package*
   addClassToPackage(expectedPackage, cls);
   loadClassFile(cls, archive, member, line, column);
   if (cls->package == nullptr) cls->package = expectedPackage;
-  if (cls->kind == CLASS_KIND_ERROR || (cls->binaryName == name && cls->package == expectedPackage)) return cls;
+  if (cls->kind == CLASS_KIND_ERROR) {
+    cls->state |= CLASS_UNREADABLE;
+    return cls;
+  }
+  if (cls->binaryName == name && cls->package == expectedPackage) return cls;
   if (cls->package == expectedPackage && sameIgnoringCase(cls->binaryName, name)) {
     // On a file system that ignores case, Foo.class answers for foo: look on.
     removeFromPackage(expectedPackage, cls);
@@ -155,6 +160,7 @@ ClassDef* findClassFileInEntry(const char* entryName, ZipFile* archive, Package*
   char* read = makeDottedName(cls->package, cls->binaryName);
   errorAt(line, column, "wrong.class.name", path, makeDottedName(expectedPackage, name), read);
   cls->kind = CLASS_KIND_ERROR;
+  cls->state |= CLASS_UNREADABLE;
   return cls;
 }
 
@@ -222,6 +228,19 @@ ClassDef* lookupAlongClassPath(Package* package, Identifier* name, int32_t line,
     if (cls != nullptr) return cls;
   }
   return nullptr;
+}
+
+// Whether an entry of the path has the package: a directory entry its directory, an archive
+// (only when `archivePrefix` is given) members below that prefix.
+bool pathHoldsPackage(char** entries, ZipFile** archives, Package* package, const char* archivePrefix) {
+  for (int32_t i = 0; entries != nullptr && entries[i] != nullptr; i++) {
+    if (archives[i] != nullptr) {
+      if (archivePrefix != nullptr && zipHasPackage(archives[i], archivePrefix)) return true;
+    } else if (entries[i][0] != '\0' && isDirectory(entryFilePath(entries[i], package, nullptr, ""))) {
+      return true;
+    }
+  }
+  return false;
 }
 
 // A file parsed on demand: parsed and checked with the state of the interrupted work put aside.
@@ -293,18 +312,14 @@ char* makeDottedName(Package* package, Identifier* name) {
   return makePath(nullptr, nullptr, package, name, false, '.', false, nullptr);
 }
 
+// A package exists where classes of it can come from: the class path, the sources of the
+// compile, and the directories of the source path (sources are never taken from archives).
 bool packageExists(Package* package) {
-  char* prefix = zipEntryPath(package, nullptr, "");
-  for (int32_t i = 0; global.classPathEntries != nullptr && global.classPathEntries[i] != nullptr; i++) {
-    ZipFile* archive = global.classPathArchives[i];
-    if (archive != nullptr) {
-      if (zipHasPackage(archive, prefix)) return true;
-    } else if (global.classPathEntries[i][0] != '\0' &&
-               isDirectory(entryFilePath(global.classPathEntries[i], package, nullptr, ""))) {
-      return true;
-    }
-  }
-  return false;
+  if (package->inSources) return true;
+  if (pathHoldsPackage(global.classPathEntries, global.classPathArchives, package, zipEntryPath(package, nullptr, "")))
+    return true;
+  return global.sourcePathEntries != global.classPathEntries &&
+         pathHoldsPackage(global.sourcePathEntries, global.sourcePathArchives, package, nullptr);
 }
 
 ClassDef* findClassFile(Package* package, Identifier* name, int32_t line, int32_t column) {
@@ -384,7 +399,7 @@ ClassDef* newErrorClass(Identifier* name) {
   return cls;
 }
 
-ClassDef* loadClass(Package* package, Identifier* name, int32_t line, int32_t column) {
+ClassDef* lookupClass(Package* package, Identifier* name, int32_t line, int32_t column) {
   if (name == nullptr) return nullptr;
   if (package == nullptr) package = &rootPackage;
   ClassDef* cls = findClassInPackage(package, name, 0, 0);
@@ -404,13 +419,17 @@ ClassDef* loadClass(Package* package, Identifier* name, int32_t line, int32_t co
     addClassToPackage(package, placeholder);
     return nullptr;
   }
-  if (cls->kind == CLASS_KIND_ERROR) return nullptr;
+  if (cls->kind == CLASS_KIND_ERROR) return (cls->state & CLASS_UNREADABLE) ? cls : nullptr;
   // Source names a member class Outer.Inner; its binary name Outer$Inner is reported but found.
   if (line > 0 && cls->name != cls->binaryName && !readingClassFile())
     errorAt(line, column, "using.dollar.class", classToString(cls));
   if ((cls->flags & CF_DEPRECATED) && line >= 1 && global.current != nullptr)
     warnDeprecated(cls, nullptr, nullptr, nullptr, line, column);
   return cls;
+}
+
+ClassDef* loadClass(Package* package, Identifier* name, int32_t line, int32_t column) {
+  return usable(lookupClass(package, name, line, column));
 }
 
 void resolveClassRef(SourceFile* file, ClassDef* fromClass, ClassRef* ref) {
@@ -426,9 +445,11 @@ void resolveClassRef(SourceFile* file, ClassDef* fromClass, ClassRef* ref) {
   Identifier* name = ref->name;
   if (ref->package != nullptr) {
     ClassDef* cls = findClassInScope(ref->package, name, fromClass, line, column);
-    if (cls != nullptr) {
+    if (usable(cls) != nullptr) {
       mergeFlags(ref, cls);
       checkClassAccess(fromClass, cls, line, column);
+    }
+    if (cls != nullptr) {
       ref->resolved = cls;
     } else if (report) {
       errorAt(line, column, "undef.class", classRefToString(ref));
@@ -463,16 +484,17 @@ void resolveClassRef(SourceFile* file, ClassDef* fromClass, ClassRef* ref) {
         return;
       }
     }
-    found = loadClass(file->package, name, line, column);
+    found = lookupClass(file->package, name, line, column);
     if (found != nullptr) {
       ref->resolved = found;
       return;
     }
     for (ImportRecord* import = file->imports; import != nullptr; import = import->next) {
       if (import->className != nullptr) continue;
+      // Access is checked once, for the class chosen.
       ClassDef* candidate = usable(import->resolved) != nullptr
-                                ? innerClassOf(import->resolved, name, fromClass, line, column)
-                                : loadClass(import->package, name, line, column);
+                                ? findInnerClassUnique(import->resolved, name, line, column)
+                                : lookupClass(import->package, name, line, column);
       if (candidate == nullptr || candidate == found) continue;
       if (found != nullptr) {
         if (report) errorAt(line, column, "ambig.class", classRefToString(ref));
@@ -483,7 +505,7 @@ void resolveClassRef(SourceFile* file, ClassDef* fromClass, ClassRef* ref) {
     }
   }
   if (javaLangPackage != nullptr) {
-    ClassDef* lang = loadClass(javaLangPackage, name, line, column);
+    ClassDef* lang = lookupClass(javaLangPackage, name, line, column);
     if (lang != nullptr && found != nullptr && lang != found) {
       if (report) errorAt(line, column, "ambig.class", classRefToString(ref));
       ref->resolved = newErrorClass(name);
@@ -492,7 +514,7 @@ void resolveClassRef(SourceFile* file, ClassDef* fromClass, ClassRef* ref) {
     if (found == nullptr) found = lang;
   }
   if (found != nullptr) {
-    checkClassAccess(fromClass, found, line, column);
+    if (usable(found) != nullptr) checkClassAccess(fromClass, found, line, column);
     ref->resolved = found;
     return;
   }
@@ -517,7 +539,7 @@ void resolveOrError(ClassRef* ref, int32_t line, int32_t column) {
     computeBinaryName(ref->resolved);
     return;
   }
-  ClassDef* cls = loadClass(ref->package, ref->name, ref->line, ref->column);
+  ClassDef* cls = lookupClass(ref->package, ref->name, ref->line, ref->column);
   if (cls != nullptr) {
     ref->resolved = cls;
     return;
@@ -531,17 +553,22 @@ ClassDef* findClassInScope(Package* package, Identifier* name, ClassDef* fromCla
   // A probe, not a use: a name that is no class here is reported by the caller.
   if (isUnnamedPackage(package)) return resolveClassByName(name, fromClass, 0, 0);
   if (ClassDef* cls = usable(findClassInPackage(package, name, line, column))) return cls;
+  ClassDef* outer = nullptr;
   ClassDef* inner = nullptr;
   if (package->name != nullptr) {
-    ClassDef* outer = usable(findClassInScope(package->parent, package->name, fromClass, line, column));
-    if (outer != nullptr) inner = innerClassOf(outer, name, fromClass, line, column);
+    outer = findClassInScope(package->parent, package->name, fromClass, line, column);
+    if (usable(outer) != nullptr) inner = findInnerClassUnique(outer, name, line, column);
   }
-  ClassDef* member = loadClass(package, name, line, column);
-  if (inner != nullptr && member != nullptr && inner != member) {
-    errorAt(line, column, "class.dups.package", classToString(inner->outer));
-    return inner;
+  ClassDef* member = lookupClass(package, name, line, column);
+  if (inner == nullptr) {
+    // A class whose file cannot be used stands, silently, for the members looked for in it.
+    if (member == nullptr && outer != nullptr && outer->kind == CLASS_KIND_ERROR) return outer;
+    return member;
   }
-  return inner != nullptr ? inner : member;
+  // The qualifier is used as a class; the class found is checked by the caller, once.
+  checkClassAccess(fromClass, outer, line, column);
+  if (member != nullptr && inner != member) errorAt(line, column, "class.dups.package", classToString(inner->outer));
+  return inner;
 }
 
 ClassDef* declareClass(ClassRef* ref) {
@@ -592,12 +619,15 @@ void declareMember(ClassDef* cls, Member* member) {
     member->slot = static_cast<int16_t>(allocLocalSlots(member->type != nullptr ? slotsForKind(member->type->kind) : 1));
 }
 
-// Still lacks the initializer parse: a constant field's value is decided when bodies are parsed,
-// so here every other field is settled and a constant one stays pending.
+// Only a field of primitive type or String with an initializer can be a constant; its initializer
+// decides, as far as it can be read before field initializers are attributed (parseFieldConstant).
 void evaluateFieldConstant(Member* field) {
   Type* type = field->type;
   bool candidate = type != nullptr && (isPrimitiveType(type) || (stringClass() != nullptr && isClassType(type, stringClass())));
-  if (!candidate || field->bodyOffset == 0) field->constantState = CONSTANT_NONE;
+  if (!candidate || field->bodyOffset == 0)
+    field->constantState = CONSTANT_NONE;
+  else
+    parseFieldConstant(field);
 }
 
 void checkClassesOfFile(SourceFile* file) {

@@ -29,7 +29,11 @@ ClassDef* findClassFile(Package* package, Identifier* name, int32_t line, int32_
 char* sourceFileInEntry(const char* entry, ZipFile* archive, Package* package, Identifier* name);
 SourceFile* findAndParseSourceOnPath(Package* package, Identifier* name, int32_t line, int32_t column);
 void loadClassFile(ClassDef* cls, ZipFile* archive, const char* entry, int32_t line, int32_t column);
+// A class by package and simple name, loaded on demand; null when there is none or it cannot be
+// used. lookupClass also gives back a class whose file was found and could not be used (kind
+// 103): that was reported, so the uses that reach it stay silent.
 ClassDef* loadClass(Package* package, Identifier* name, int32_t line, int32_t column);
+ClassDef* lookupClass(Package* package, Identifier* name, int32_t line, int32_t column);
 
 void resolveClassRef(SourceFile* file, ClassDef* fromClass, ClassRef* ref);
 void resolveRef(ClassRef* ref);

@@ -477,13 +477,13 @@ int32_t readClassFile(const char* path, ClassDef* cls) {
   uint32_t flags = readU2();
   uint32_t thisClass = readU2();
   uint32_t superIndex = readU2();
-  if (thisClass != 0) {
-    ClassRef* self = cpNamedClassEntry(thisClass);
-    if (self == nullptr) return CLASSFILE_THIS_CLASS;
-    cls->name = self->name;
-    cls->binaryName = self->name;
-    cls->package = self->package != nullptr ? self->package : &rootPackage;
-  }
+  // A file that names no class of its own (this_class 0, as in one of zeros after the header)
+  // must not pass for the class looked for.
+  ClassRef* self = cpNamedClassEntry(thisClass);
+  if (self == nullptr) return CLASSFILE_THIS_CLASS;
+  cls->name = self->name;
+  cls->binaryName = self->name;
+  cls->package = self->package != nullptr ? self->package : &rootPackage;
   cls->flags = classFlagsToModifiers(cls->flags, static_cast<uint16_t>(flags));
   cls->kind = (flags & 0x0200) ? CLASS_KIND_INTERFACE : CLASS_KIND_CLASS;
   if (flags & ~0x0631u) return CLASSFILE_CLASS_FLAGS;

@@ -34,6 +34,7 @@ struct Package {
   uint32_t sourceEntriesHolding;
   uint32_t sourceEntriesMissing;
   uint32_t missingStamp;
+  uint8_t inSources;  // a source file of the compile declares it or one of its sub-packages
 };
 
 // ClassFlags: the compiler's own numbering, not the class file's.
@@ -92,6 +93,8 @@ constexpr int32_t CLASS_KIND_ERROR = 103;  // placeholder of a class that could 
 constexpr uint8_t CLASS_WRITTEN = 0x1;
 constexpr uint8_t CLASS_SUPERTYPES_RESOLVED = 0x2;
 constexpr uint8_t CLASS_CHECKED = 0x4;
+constexpr uint8_t CLASS_UNREADABLE = 0x8;  // kind 103: its class file was found but cannot be used, as reported
+constexpr uint8_t CLASS_CONSTANTS_EVALUATED = 0x10;
 
 struct ClassDef {
   ClassDef* next;  // in its package's class list
@@ -128,6 +131,12 @@ struct ClassDef {
   uint32_t walkMark;  // the last supertype walk that visited the class
 };
 
+// An inner class: a class declared in another without static. It may declare no static members
+// but constant fields.
+inline bool isInnerClass(const ClassDef* cls) {
+  return cls->kind == CLASS_KIND_CLASS && (cls->flags & CF_NESTED) != 0 && (cls->flags & CF_STATIC) == 0;
+}
+
 // Member flag words.
 constexpr uint32_t VAR_HAS_INITIALIZER = 0x1;
 constexpr uint32_t VAR_REFERENCED = 0x2;
@@ -137,6 +146,11 @@ constexpr uint32_t VAR_ASSIGNED_BY_THIS_CALL = 0x8;
 constexpr uint32_t METHOD_EXPLICIT_CONSTRUCTOR_CALL = 0x1;
 constexpr uint32_t METHOD_DEFAULT_CONSTRUCTOR = 0x2;
 constexpr uint32_t METHOD_STORES_OUTER_STATE = 0x4;
+
+constexpr uint32_t FIELD_CAPTURE_STORED = 0x1;  // the store of a captured value was added to a constructor
+// Scanning the initializer as it was skipped gave diagnostics: it is not scanned again for its
+// constant.
+constexpr uint32_t FIELD_INITIALIZER_REPORTED = 0x2;
 
 // Constant state of a field.
 constexpr uint8_t CONSTANT_PENDING = 0;    // an initializer is still to be parsed
@@ -199,6 +213,6 @@ struct Member {
   Member* original;  // a copied field's source; the variable a captured-value field stands for
   int32_t parameterSlots;  // methods: local slots the parameters take
   Scope* parameterScope;   // methods
-  uint32_t fieldFlags;     // fields: 0x1 the store of a captured value was added to a constructor
+  uint32_t fieldFlags;     // fields: FIELD_ bits
   ClassDef* declaredClass;  // MK_CLASS_DECLARATION: the class
 };

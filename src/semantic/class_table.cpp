@@ -137,6 +137,11 @@ Member* firstMethod(ClassDef* cls, const char* name, int32_t parameters, uint16_
 
 }  // namespace
 
+void markSourcePackage(Package* package) {
+  // Outer packages marked before stop the walk, so marking costs no more than the names do.
+  for (Package* p = package; p != nullptr && !p->inSources; p = p->parent) p->inSources = 1;
+}
+
 Package* getPackage(Package* parent, Identifier* name) {
   if (parent == nullptr) parent = &rootPackage;
   for (Package* p = parent->child; p != nullptr; p = p->next)

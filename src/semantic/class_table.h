@@ -40,6 +40,8 @@ extern RuntimeMembers runtimeMembers;
 
 Package* getPackage(Package* parent, Identifier* name);
 bool isUnnamedPackage(const Package* package);
+// A source file declares the package: it exists, and so do its outer packages.
+void markSourcePackage(Package* package);
 void addClassToPackage(Package* package, ClassDef* cls);
 ClassDef* findClassInPackage(Package* package, Identifier* name, int32_t line, int32_t column);
 ClassRef* newClassRef(Package* package, Identifier* name, ClassDef* resolved, uint16_t flags, ClassDef* context,

@@ -21,11 +21,25 @@ const char* dottedPackage(Package* package) {
   return makeDottedName(package, nullptr);
 }
 
-void reportNotPublic(ImportRecord* import, ClassDef* cls) {
+// The import names the class; one whose file cannot be used was reported when it was read.
+void takeImportedClass(ImportRecord* import, ClassDef* cls) {
   Package* filePackage = import->file->package != nullptr ? import->file->package : &rootPackage;
   Package* classPackage = cls->package != nullptr ? cls->package : &rootPackage;
+  import->resolved = cls;
+  if (cls->kind == CLASS_KIND_ERROR) return;
   if ((cls->flags & CF_PUBLIC) == 0 && classPackage != filePackage)
     errorInFile(import->file, import->line, import->column, "import.not.public", classToString(cls));
+  import->package = cls->package;
+}
+
+// Whether a resolved type names no class that was reported missing or unusable: a member of
+// such a type gives no further diagnostic.
+bool namesUsableClasses(const Type* type) {
+  while (type != nullptr && type->kind == TK_ARRAY) type = type->element;
+  if (type == nullptr || type->kind == TK_ERROR) return false;
+  if (type->kind != TK_CLASS) return true;
+  const ClassDef* cls = type->classRef != nullptr ? type->classRef->resolved : nullptr;
+  return cls != nullptr && cls->kind != CLASS_KIND_ERROR;
 }
 
 void resolveSupertypeRefs(ClassDef* cls, ClassRef* ref) {
@@ -90,10 +104,12 @@ void evaluateAllFieldConstants() {
 
 ClassDef* findNestedClass(Package* package, Identifier* name, int32_t line, int32_t column) {
   if (name == nullptr || package == nullptr) return nullptr;
-  if (ClassDef* cls = loadClass(package, name, line, column)) return cls;
+  if (ClassDef* cls = lookupClass(package, name, line, column)) return cls;
   if (package->name == nullptr) return nullptr;
   ClassDef* outer = findNestedClass(package->parent != nullptr ? package->parent : &rootPackage, package->name, line, column);
   if (outer == nullptr) return nullptr;
+  // A class whose file cannot be used stands, silently, for the members looked for in it.
+  if (outer->kind == CLASS_KIND_ERROR) return outer;
   return findMemberClass(outer, name, nullptr);
 }
 
@@ -106,9 +122,7 @@ void resolveImport(ImportRecord* import) {
     if (package->parent != nullptr && package->name != nullptr) {
       ClassDef* cls = findNestedClass(package->parent, package->name, import->line, import->column);
       if (cls != nullptr) {
-        reportNotPublic(import, cls);
-        import->package = cls->package;
-        import->resolved = cls;
+        takeImportedClass(import, cls);
         return;
       }
     }
@@ -117,18 +131,13 @@ void resolveImport(ImportRecord* import) {
   }
   ClassDef* cls = findNestedClass(package, import->className, import->line, import->column);
   if (cls == nullptr) {
-    // A placeholder left by an earlier lookup stands for a class known to be missing.
-    ClassDef* placeholder = findClassInPackage(package, import->className, 0, 0);
-    if (placeholder != nullptr && placeholder->kind == CLASS_KIND_ERROR && !packageExists(package))
-      errorInFile(import->file, import->line, import->column, "package.not.found", dottedPackage(package));
-    else
-      errorInFile(import->file, import->line, import->column, "undef.class", makeDottedName(package, import->className));
-    import->resolved = placeholder;
+    // What is missing is the class, whether its qualifier is a package or a class; the
+    // placeholder the lookup left keeps later uses of the name silent.
+    errorInFile(import->file, import->line, import->column, "undef.class", makeDottedName(package, import->className));
+    import->resolved = findClassInPackage(package, import->className, 0, 0);
     return;
   }
-  reportNotPublic(import, cls);
-  import->package = cls->package;
-  import->resolved = cls;
+  takeImportedClass(import, cls);
 }
 
 void resolveSupertypes(ClassDef* cls) {
@@ -177,16 +186,26 @@ void checkClass(ClassDef* cls) {
   global.current = savedFile;
 }
 
-// Still lacks the body parser's preparation: evaluateFieldConstant keeps constant fields pending.
+// An inner class may declare a static field only when it is a constant variable, which is
+// known once the field's constant is evaluated: a static final field found to hold none is
+// reported at its name here (other static members were reported by the parser). A field whose
+// initializer is still undecided (see parseFieldConstant) is not reported.
 void evaluateClassFieldConstants(ClassDef* cls) {
-  if (cls->sourceFile == nullptr) return;
+  if (cls->sourceFile == nullptr || (cls->state & CLASS_CONSTANTS_EVALUATED)) return;
+  cls->state |= CLASS_CONSTANTS_EVALUATED;
   Arena* saved = global.currentArena;
+  bool inner = isInnerClass(cls);
   for (Member* m = cls->members; m != nullptr; m = m->next) {
-    if (m->kind != MK_VARIABLE || m->constantState != CONSTANT_PENDING) continue;
-    if (m->modifiers & M_FINAL)
-      evaluateFieldConstant(m);
-    else
-      m->constantState = CONSTANT_NONE;
+    if (m->kind != MK_VARIABLE) continue;
+    if (m->constantState == CONSTANT_PENDING) {
+      if (m->modifiers & M_FINAL)
+        evaluateFieldConstant(m);
+      else
+        m->constantState = CONSTANT_NONE;
+    }
+    if (inner && (m->modifiers & (M_STATIC | M_FINAL)) == (M_STATIC | M_FINAL) && m->constantState == CONSTANT_NONE &&
+        namesUsableClasses(m->type))
+      errorInFile(cls->sourceFile, m->line, m->column, "static.in.inner.class");
   }
   global.currentArena = saved;
 }

@@ -12,6 +12,8 @@
 #include <cwchar>
 #include <string>
 
+#include "driver/source_files.h"
+#include "support/arena.h"
 #include "support/diagnostics.h"
 #include "support/encodings.h"
 #include "support/global.h"
@@ -32,6 +34,37 @@ Codeset codeset() {
 
 int32_t currentLine() {
   return currentToken()->line;
+}
+
+uint32_t textHash(const char* text) {
+  uint32_t hash = 2166136261u;
+  for (const char* p = text; *p != '\0'; p++) hash = (hash ^ static_cast<unsigned char>(*p)) * 16777619u;
+  return hash;
+}
+
+// False when the text was remembered before; the set is an open hash table in the main arena,
+// so a compile with many unconvertible names stays linear.
+bool rememberWarnedText(const char* text) {
+  if (2 * (global.warnedTextCount + 1) > global.warnedTextCapacity) {
+    int32_t capacity = global.warnedTextCapacity > 0 ? 2 * global.warnedTextCapacity : 16;
+    auto** slots = static_cast<char**>(arenaAlloc(&global.mainArena, sizeof(char*) * capacity));
+    for (int32_t i = 0; i < global.warnedTextCapacity; i++) {
+      char* kept = global.warnedTexts[i];
+      if (kept == nullptr) continue;
+      uint32_t at = textHash(kept) & (capacity - 1);
+      while (slots[at] != nullptr) at = (at + 1) & (capacity - 1);
+      slots[at] = kept;
+    }
+    global.warnedTexts = slots;
+    global.warnedTextCapacity = capacity;
+  }
+  uint32_t mask = static_cast<uint32_t>(global.warnedTextCapacity - 1);
+  uint32_t at = textHash(text) & mask;
+  for (; global.warnedTexts[at] != nullptr; at = (at + 1) & mask)
+    if (std::strcmp(global.warnedTexts[at], text) == 0) return false;
+  global.warnedTexts[at] = mainArenaCopy(text);
+  global.warnedTextCount++;
+  return true;
 }
 
 }  // namespace
@@ -103,7 +136,7 @@ int32_t unicodeToEscapedAscii(const char16_t* source, int32_t n, char* destinati
   return length;
 }
 
-int32_t unicodeToNative(const char16_t* source, int32_t n, char* destination, int32_t size) {
+bool convertToNative(const char16_t* source, int32_t n, char* destination, int32_t size, int32_t* converted) {
   Codeset kind = codeset();
   int32_t length = 0;
   bool failed = false;
@@ -137,12 +170,27 @@ int32_t unicodeToNative(const char16_t* source, int32_t n, char* destination, in
     std::memcpy(destination + length, bytes, count);
     length += static_cast<int32_t>(count);
   }
-  if (!failed) {
-    destination[length] = '\0';
-    return length;
-  }
+  if (failed || size < 1) return false;
+  destination[length] = '\0';
+  *converted = length;
+  return true;
+}
+
+void warnUnconvertibleOnce(const char* escaped) {
+  if (!rememberWarnedText(escaped)) return;
+  // After the parse the current token is no longer in the current file: the warning then names
+  // the file only.
+  SourceFile* file = global.current;
+  const Token* token = currentToken();
+  bool onToken = file != nullptr && token->kind != T_EOF && theScanner.text == file->content;
+  warningAt(file, onToken ? token->line : 0, 0, "warn.wcstombs.error", escaped);
+}
+
+int32_t unicodeToNative(const char16_t* source, int32_t n, char* destination, int32_t size) {
+  int32_t length = 0;
+  if (convertToNative(source, n, destination, size, &length)) return length;
   int32_t escaped = unicodeToEscapedAscii(source, n, destination, size);
-  warningAt(global.current, currentLine(), 0, "warn.wcstombs.error", destination);
+  warnUnconvertibleOnce(destination);
   if (escaped < 0) return -1;
   destination[0] = '\0';
   return 0;

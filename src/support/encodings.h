@@ -30,7 +30,15 @@ bool codesetIsUtf8();
 // bytes it took, 0 at a NUL byte, -1 for a sequence the codeset cannot decode.
 int32_t decodeNativeCharacter(const char* p, int32_t available, char16_t units[2], int32_t* unitCount);
 
+// The text in the host encoding, NUL-terminated, its length in *converted; false, with nothing
+// reported, when a character has no form there or the result does not fit.
+bool convertToNative(const char16_t* source, int32_t n, char* destination, int32_t size, int32_t* converted);
+// As convertToNative; text that cannot be converted becomes its escaped form (cut to the size)
+// with a warning, and the result is 0, or -1 when even the escaped form does not fit.
 int32_t unicodeToNative(const char16_t* source, int32_t n, char* destination, int32_t size);
+// "warn.wcstombs.error" for the escaped form of text that cannot be converted, once per text in a
+// compile.
+void warnUnconvertibleOnce(const char* escaped);
 int32_t unicodeToEscapedAscii(const char16_t* source, int32_t n, char* destination, int32_t size);
 int32_t nativeToUnicode(const char* source, int32_t n, char16_t* destination, int32_t capacity);
 int32_t sourceToUnicode(const char* source, int32_t n, char16_t* destination, int32_t capacity);

@@ -62,6 +62,11 @@ struct Global {
 
   // Identifier table.
   Identifier* identifierTable[IDENTIFIER_BUCKETS];
+  // Escaped texts already reported as unconvertible to the host encoding: an open hash set whose
+  // capacity is a power of two, in the main arena.
+  char** warnedTexts;
+  int32_t warnedTextCapacity;
+  int32_t warnedTextCount;
   Identifier* lengthName;
   Identifier* cloneName;
 

@@ -55,11 +55,15 @@ char* nameBufferToNative(Arena* arena) {
   const auto* characters = reinterpret_cast<const char16_t*>(global.nameBuffer);
   int32_t size = 3 * global.nameLength + 1;
   auto* text = static_cast<char*>(arenaAlloc(arena, size));
-  if (unicodeToNative(characters, global.nameLength, text, size) > 0 || global.nameLength == 0) return text;
-  // A name must never become empty (two classes would then share one file): keep its escaped form.
+  int32_t length = 0;
+  if (convertToNative(characters, global.nameLength, text, size, &length)) return text;
+  // A name must never become empty (two classes would then share one file): it keeps its whole
+  // escaped form. The same name is converted for every path and message it appears in, so it
+  // is reported once.
   size = 6 * global.nameLength + 1;
   text = static_cast<char*>(arenaAlloc(arena, size));
   unicodeToEscapedAscii(characters, global.nameLength, text, size);
+  warnUnconvertibleOnce(text);
   return text;
 }
 

@@ -132,10 +132,9 @@ void parseMember(SourceFile* file, ClassDef* cls, bool* hasConstructor) {
   uint16_t modifiers = parseModifiers(0);
   int32_t kind = token().kind;
   // An inner class may have no static members but constant fields: a static final member waits
-  // until it turns out to be a field; whether its initializer is constant is decided when it is
-  // evaluated.
-  bool innerClass = cls->kind == CLASS_KIND_CLASS && (cls->flags & CF_NESTED) != 0 && (cls->flags & CF_STATIC) == 0;
-  bool staticInInner = innerClass && (modifiers & M_STATIC) != 0;
+  // until it turns out to be a field, and a field until its constant is evaluated
+  // (evaluateClassFieldConstants).
+  bool staticInInner = isInnerClass(cls) && (modifiers & M_STATIC) != 0;
   bool maybeConstant = staticInInner && (modifiers & M_FINAL) != 0 && kind != T_LBRACE && kind != T_CLASS &&
                        kind != T_INTERFACE;
   if (staticInInner && !maybeConstant) errorAt(memberLine, memberColumn, "static.in.inner.class");
@@ -449,7 +448,8 @@ ClassDef* parseClassDeclaration(SourceFile* file, Package* package, uint16_t cla
 
   bool takeSuperParameters = false;
   if (flags & CF_NESTED) {
-    if (superclass != nullptr && superclass->resolved == nullptr) {
+    // Only a simple name may be a member class of the outer class: q.S is the class of package q.
+    if (superclass != nullptr && superclass->resolved == nullptr && superclass->package == nullptr) {
       ClassDef* found = findInnerClassUnique(outer, superclass->name, superclass->line, superclass->column);
       if (found != nullptr) {
         checkClassAccess(cls, found, superclass->line, superclass->column);
@@ -537,10 +537,12 @@ void parseCompilationUnit(SourceFile* file) {
           reportHere("package.after.class");
         else if (importSeen)
           reportHere("package.before.import");
-        else if (packageSeen)
-          reportHere("extra.package.stmt");
+        if (packageSeen) reportHere("extra.package.stmt");
         Package* package = parsePackage();
-        if (package != nullptr && !dropped) file->package = package;
+        if (package != nullptr && !dropped) {
+          file->package = package;
+          markSourcePackage(package);
+        }
         packageSeen = true;
         break;
       }

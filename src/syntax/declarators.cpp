@@ -1,7 +1,9 @@
 // Member declarators: fields and local variables, method and constructor headers with their
 // parameters and throws lists, types with brackets, and dotted names. A field's initializer and a
 // method's body are skipped here with their positions kept; a local's initializer is parsed now.
+#include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "semantic/class_lookup.h"
 #include "semantic/class_records.h"
@@ -18,6 +20,7 @@
 #include "syntax/declarations.h"
 #include "syntax/expressions.h"
 #include "syntax/parser_context.h"
+#include "syntax/parser_state.h"
 #include "syntax/scanner.h"
 
 namespace {
@@ -273,6 +276,7 @@ int32_t parseFieldDeclaration(ClassDef* cls, uint16_t modifiers, Type* type, boo
       variable->variableFlags |= VAR_HAS_INITIALIZER;
       int32_t assignLine = token().line;
       int32_t assignColumn = token().column;
+      int32_t reportsBefore = global.errorCount + global.warningCount;
       scanToken();
       if (isLocal) {
         ExprNode* initializer = parseVariableInitializer((modifiers & M_STATIC) != 0);
@@ -294,6 +298,8 @@ int32_t parseFieldDeclaration(ClassDef* cls, uint16_t modifiers, Type* type, boo
         } else {
           skipInitializer(T_COMMA);
         }
+        // What its scan reported, a second scan for its constant would report again.
+        if (global.errorCount + global.warningCount != reportsBefore) variable->fieldFlags |= FIELD_INITIALIZER_REPORTED;
       }
     }
     if (token().kind != T_COMMA) return DECLARATION_VARIABLES;
@@ -354,6 +360,84 @@ ExprNode* parseVariableInitializer(bool staticContext) {
     return nullptr;
   }
   return expression;
+}
+
+namespace {
+
+// The literal at the current token as a typed constant, or null for any other token.
+ExprNode* literalConstant() {
+  const Token& t = token();
+  switch (t.kind) {
+    case T_INTEGER: return makeIntegerConstant(t.literalType, t.integerValue, t.line, t.column);
+    case T_FLOATING: return makeFloatingConstant(t.literalType, t.floatingValue, t.line, t.column);
+    case T_STRING: return makeStringConstant(global.nameBuffer, global.nameLength, t.line, t.column);
+    case T_TRUE: return makeBooleanConstant(1);
+    case T_FALSE: return makeBooleanConstant(0);
+    default: return nullptr;
+  }
+}
+
+}  // namespace
+
+ExprNode* parseLiteralInitializer(bool* notConstant) {
+  *notConstant = false;
+  // Signs and parentheses before the literal, innermost last; read without recursion, so any
+  // depth of them is safe.
+  std::vector<int32_t> prefixes;
+  for (;; scanToken()) {
+    int32_t kind = token().kind;
+    if (kind == T_MINUS || kind == T_PLUS) {
+      // A minus taken as a prefix lets the literal after it be 2147483648.
+      token().flags |= TOKEN_PREFIX;
+    } else if (kind != T_LPAREN) {
+      break;
+    }
+    prefixes.push_back(kind);
+  }
+  bool isNull = token().kind == T_NULL;
+  ExprNode* value = literalConstant();
+  scanToken();
+  for (auto it = prefixes.rbegin(); it != prefixes.rend() && (value != nullptr || isNull); ++it) {
+    if (*it == T_LPAREN) {
+      if (token().kind != T_RPAREN) return nullptr;
+      scanToken();
+      continue;
+    }
+    if (isNull || value->type->kind == TK_BOOLEAN || value->op == O_STRING) return nullptr;
+    // A sign promotes a char to int; a minus negates in 64 bits, cut back to the type's width.
+    if (value->type->kind == TK_CHAR) value = castConstant(&intType, value);
+    if (*it == T_MINUS && value->op == O_CONST)
+      value = makeIntegerConstant(value->type->kind == TK_LONG ? T_LONG : T_INT,
+                                  static_cast<int64_t>(0 - static_cast<uint64_t>(value->integerValue)), value->line,
+                                  value->column);
+    else if (*it == T_MINUS && !std::isnan(value->doubleValue))
+      value->doubleValue = -value->doubleValue;
+  }
+  if (token().kind != T_COMMA && token().kind != T_SEMICOLON) return nullptr;
+  // null, even in parentheses, is no constant expression.
+  if (isNull) *notConstant = true;
+  return value;
+}
+
+void parseFieldConstant(Member* field) {
+  ClassDef* owner = field->owner;
+  if (owner == nullptr || owner->sourceFile == nullptr || (field->fieldFlags & FIELD_INITIALIZER_REPORTED) != 0) return;
+  bool notConstant = false;
+  {
+    NestedParseScope nested;
+    global.currentArena = &global.tempArena;
+    global.ctx.enclosing = owner;
+    field->constantState = CONSTANT_PARSING;
+    setScanSource(owner->sourceFile, field->bodyOffset, field->bodyLine, field->bodyColumn);
+    scanToken();
+    // Once expressions are attributed, parseVariableInitializer takes the place of the literal
+    // reader here and decides every initializer.
+    ExprNode* value = parseLiteralInitializer(&notConstant);
+    field->constantState = CONSTANT_PENDING;
+    value = convertConstantForAssignment(field->type, value);
+    if (value != nullptr) recordConstantValue(field, makeVariableInit(field, value, field->bodyLine, field->bodyColumn));
+  }
+  if (notConstant) field->constantState = CONSTANT_NONE;
 }
 
 void recordConstantValue(Member* variable, ExprNode* node) {

@@ -79,8 +79,7 @@ Member* parseNestedClass(SourceFile* file, ClassDef* outer, uint16_t nestingFlag
   ClassDef* cls = parseClassDeclaration(file, outer->package, flags, name, outer, superclass, anonymousArguments,
                                         interfaces, needsOuterInstance);
   if (cls == nullptr) return nullptr;
-  if (((cls->flags & CF_STATIC) != 0 || cls->kind == CLASS_KIND_INTERFACE) && (outer->flags & CF_NESTED) != 0 &&
-      outer->kind != CLASS_KIND_INTERFACE && (outer->flags & CF_STATIC) == 0)
+  if (((cls->flags & CF_STATIC) != 0 || cls->kind == CLASS_KIND_INTERFACE) && isInnerClass(outer))
     errorAt(line, column, "static.class.nesting.error");
   if (!checkNestedClassName(cls, outer)) return nullptr;
   addInnerClass(outer, cls, cls->name, cls->flags, line, column);

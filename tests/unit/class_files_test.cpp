@@ -409,6 +409,10 @@ TEST_F(ClassPathTest, ClassFilesWithOtherNames) {
   // Only the case differs: passed over without a word, as on a file system that ignores case.
   EXPECT_EQ(load("p", "foo"), nullptr);
   EXPECT_EQ(load("p", "E"), nullptr);
+  ClassDef* misnamed = lookupClass(package("p"), enterName("E", T_IDENTIFIER), 1, 1);
+  ASSERT_NE(misnamed, nullptr);
+  EXPECT_EQ(misnamed->kind, CLASS_KIND_ERROR);
+  EXPECT_EQ(lookupClass(package("p"), enterName("foo", T_IDENTIFIER), 1, 1), nullptr);
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "quorvelix: name " + dir + "/p/E.class p.E q.E\n");
 }
 
@@ -494,6 +498,16 @@ TEST_F(ClassPathTest, MalformedClassFiles) {
   }
   {
     ClassFileBuilder b("p/C");
+    b.thisClass = 0;
+    cases.push_back({"this_class 0", b.build(), "quorvelix: site 14: bad {path}\n"});
+  }
+  {
+    Bytes zeros{0xCA, 0xFE, 0xBA, 0xBE, 0, 3, 0, 45};
+    zeros.resize(zeros.size() + 16, 0);
+    cases.push_back({"all zeros after the header", zeros, "quorvelix: site 14: bad {path}\n"});
+  }
+  {
+    ClassFileBuilder b("p/C");
     b.method(0x0001, "m", "(I");
     cases.push_back({"method descriptor cut off", b.build(), "quorvelix: site 12: bad {path}\n"});
   }
@@ -515,8 +529,12 @@ TEST_F(ClassPathTest, MalformedClassFiles) {
     useClassPath({dir});
     testing::internal::CaptureStderr();
     EXPECT_EQ(load("p", "C"), nullptr) << c.name;
-    // Known to be unusable: a second use is silent.
+    // Known to be unusable: a second use is silent, and the lookup that gives back the
+    // unusable class, so that its uses report nothing more, is silent too.
     EXPECT_EQ(load("p", "C"), nullptr) << c.name;
+    ClassDef* unusable = lookupClass(package("p"), enterName("C", T_IDENTIFIER), 1, 1);
+    ASSERT_NE(unusable, nullptr) << c.name;
+    EXPECT_EQ(unusable->kind, CLASS_KIND_ERROR) << c.name;
     std::string expected = c.expected;
     expected.replace(expected.find("{path}"), 6, dir + "/p/C.class");
     EXPECT_EQ(testing::internal::GetCapturedStderr(), expected) << c.name;

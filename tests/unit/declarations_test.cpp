@@ -7,7 +7,9 @@
 #include "semantic/class_names.h"
 #include "semantic/class_records.h"
 #include "semantic/class_table.h"
+#include "semantic/passes.h"
 #include "semantic/type_records.h"
+#include "semantic/zip_reader.h"
 #include "support/arena.h"
 #include "support/global.h"
 #include "support/identifiers.h"
@@ -258,6 +260,77 @@ TEST_F(DeclarationsTest, MissingRuntimeMembersAreReportedOnce) {
   testing::internal::CaptureStderr();
   initStringBufferMethods();
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "quorvelix: cannot.find.java.types\n");
+}
+
+struct FieldConstant {
+  const char* field;
+  uint8_t state;
+  double value;  // the kept value, as a double; for a String its length
+};
+
+TEST_F(DeclarationsTest, FieldConstantsAreReadFromLiteralInitializers) {
+  char* entries[] = {mainArenaCopy(CLASS_LIBRARY), nullptr};
+  ZipFile* archives[] = {zipOpen(CLASS_LIBRARY), nullptr};
+  ASSERT_NE(archives[0], nullptr);
+  global.classPathEntries = global.sourcePathEntries = entries;
+  global.classPathArchives = global.sourcePathArchives = archives;
+  parse("K.java",
+        "class K {\n"
+        "  static final int I = 7, MIN = -2147483648, P = (5), N = -(-3), U = +4, C = 'a';\n"
+        "  static final long L = 5, LMIN = -9223372036854775808L;\n"
+        "  static final char CH = 65; static final byte B = -128; static final short S = 'b';\n"
+        "  static final float F = 3, G = -1.5f; static final double D = 'a', E = 1e3;\n"
+        "  static final boolean T = true; final String TEXT = \"\\u00e9t\\u00e9\", NOTHING = null;\n"
+        "  static final byte WIDE = 300; static final int SUM = I + 1, CAST = (int) 1.5, NEG = -true;\n"
+        "  static final float NARROW = 1.5; static final String NUMBER = 1; static final int TEXTUAL = \"x\";\n"
+        "  static int VARIABLE = 1; static final Object OBJECT = \"o\"; static final int BLANK;\n"
+        "}\n");
+  testing::internal::CaptureStderr();
+  initJavaIo();
+  resolveAllSupertypes();
+  evaluateAllFieldConstants();
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  ClassDef* k = cls("K");
+  ASSERT_NE(k, nullptr);
+  const FieldConstant cases[] = {
+      {"I", CONSTANT_KEPT, 7},         {"MIN", CONSTANT_KEPT, -2147483648.0},
+      {"P", CONSTANT_KEPT, 5},         {"N", CONSTANT_KEPT, 3},
+      {"U", CONSTANT_KEPT, 4},         {"C", CONSTANT_KEPT, 97},
+      {"L", CONSTANT_KEPT, 5},         {"LMIN", CONSTANT_KEPT, -9223372036854775808.0},
+      {"CH", CONSTANT_KEPT, 65},       {"B", CONSTANT_KEPT, -128},
+      {"S", CONSTANT_KEPT, 98},        {"F", CONSTANT_KEPT, 3},
+      {"G", CONSTANT_KEPT, -1.5},      {"D", CONSTANT_KEPT, 97},
+      {"E", CONSTANT_KEPT, 1000},      {"T", CONSTANT_KEPT, 1},
+      {"TEXT", CONSTANT_KEPT, 3},      {"NOTHING", CONSTANT_NONE, 0},
+      // Not assignable, or no literal: left for the attribution of initializers.
+      {"WIDE", CONSTANT_PENDING, 0},   {"SUM", CONSTANT_PENDING, 0},
+      {"CAST", CONSTANT_PENDING, 0},   {"NEG", CONSTANT_PENDING, 0},
+      {"NARROW", CONSTANT_PENDING, 0}, {"NUMBER", CONSTANT_PENDING, 0},
+      {"TEXTUAL", CONSTANT_PENDING, 0},
+      {"VARIABLE", CONSTANT_NONE, 0},  {"OBJECT", CONSTANT_NONE, 0},
+      {"BLANK", CONSTANT_NONE, 0},
+  };
+  for (const FieldConstant& c : cases) {
+    Member* f = member(k, c.field, MK_VARIABLE);
+    ASSERT_NE(f, nullptr) << c.field;
+    EXPECT_EQ(f->constantState, c.state) << c.field;
+    if (c.state != CONSTANT_KEPT) continue;
+    ASSERT_NE(f->constantValue, nullptr) << c.field;
+    double kept = 0;
+    switch (f->type->kind) {
+      case TK_LONG: kept = static_cast<double>(*static_cast<int64_t*>(f->constantValue)); break;
+      case TK_FLOAT:
+      case TK_DOUBLE: kept = *static_cast<double*>(f->constantValue); break;
+      case TK_CLASS: kept = static_cast<StringValue*>(f->constantValue)->length; break;
+      default: kept = *static_cast<int32_t*>(f->constantValue); break;
+    }
+    EXPECT_EQ(kept, c.value) << c.field;
+  }
+  auto* text = static_cast<StringValue*>(member(k, "TEXT", MK_VARIABLE)->constantValue);
+  EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(stringValueChars(text)), text->length), u"\u00e9t\u00e9");
+  zipClose(archives[0]);
+  global.classPathEntries = global.sourcePathEntries = nullptr;
+  global.classPathArchives = global.sourcePathArchives = nullptr;
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "support/diagnostics.h"
 #include "support/encodings.h"
 #include "support/global.h"
+#include "support/identifiers.h"
 #include "support/message_file.h"
 #include "test_support.h"
 
@@ -159,6 +160,24 @@ TEST_F(EncodingsTest, UnicodeToNativeEscapesWhatHasNoForm) {
   EXPECT_EQ(unicodeToNative(text, 4, out, 8), -1);
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "quorvelix: wc a\\u00e9\\ud83d\\ude00\nquorvelix: wc a\\u00e9\n");
+}
+
+TEST_F(EncodingsTest, AnUnconvertibleNameIsWarnedOnceWithItsWholeEscapedForm) {
+  std::setlocale(LC_CTYPE, "C");
+  auto convert = [](const std::u16string& name) {
+    resetNameBuffer();
+    for (char16_t c : name) appendNameChar(c);
+    return std::string(nameBufferToNative(&global.tempArena));
+  };
+  testing::internal::CaptureStderr();
+  // Six bytes for each character, more than three bytes per character can hold.
+  EXPECT_EQ(convert(u"\u4e2d\u6587\u540d"), "\\u4e2d\\u6587\\u540d");
+  EXPECT_EQ(convert(u"\u4e2d\u6587\u540d"), "\\u4e2d\\u6587\\u540d");
+  EXPECT_EQ(convert(u"x\u4e2d"), "x\\u4e2d");
+  EXPECT_EQ(convert(u"plain"), "plain");
+  EXPECT_EQ(convert(u""), "");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "quorvelix: wc \\u4e2d\\u6587\\u540d\nquorvelix: wc x\\u4e2d\n");
 }
 
 }  // namespace
