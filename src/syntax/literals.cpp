@@ -307,18 +307,31 @@ void checkNoI18n(int32_t literalKind) {
   s.noI18nPending = 0;
 }
 
+namespace {
+
+// A line break ends a broken character literal; a quote right after it is that literal's own
+// closing quote, not the start of another literal.
+void endCharLiteralAtLineBreak(int32_t c) {
+  newLine(c == '\r');
+  if (readChar() != '\'') unreadChar();
+}
+
+}  // namespace
+
 int32_t scanCharLiteral() {
   int32_t c = readChar();
-  int32_t value;
+  int32_t value = -1;
   if (c == '\'') {
     reportAtToken("invalid.literal.char");
-    value = -1;
-  } else if (c == END_OF_TEXT || c == '\n' || c == '\r') {
-    // The literal ends at the line break, which is left for the scanner to count.
+  } else if (c == END_OF_TEXT) {
     reportAtToken("invalid.literal.char");
     unreadChar();
-    value = -1;
+  } else if (isPhysicalLineBreak(c)) {
+    reportAtToken("invalid.literal.char");
+    endCharLiteralAtLineBreak(c);
   } else {
+    // An escaped line break is reported here like any character a literal cannot hold; it is no
+    // line end, so the literal goes on to its quote.
     value = scanEscape(c);
     if (value < 0) reportAtToken("invalid.literal.char");
     c = readChar();
@@ -329,8 +342,8 @@ int32_t scanCharLiteral() {
           unreadChar();
           break;
         }
-        if (c == '\n' || c == '\r') {
-          newLine(c == '\r');
+        if (isPhysicalLineBreak(c)) {
+          endCharLiteralAtLineBreak(c);
           break;
         }
         c = readChar();
@@ -360,8 +373,9 @@ int32_t scanStringLiteral() {
       continue;
     }
     errorAt(theToken.line, theToken.column, "invalid.literal.string", formatBadChar(c));
-    if (value == -1) {
-      // A line break or the end of the text ends the literal and stays for the scanner.
+    // A line break in the text or the end of the text ends the literal and stays for the scanner;
+    // an escaped line break is no line end, and the literal goes on to its quote.
+    if (value == -1 && (c == '\\' || c == END_OF_TEXT || isPhysicalLineBreak(c))) {
       if (c != '\\') unreadChar();
       break;
     }

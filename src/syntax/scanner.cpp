@@ -1,5 +1,6 @@
 // The token scanner. Positions are byte offsets: a column is the offset of a token's first byte
-// from the start of its line, and CR, LF and CR LF each end one line.
+// from the start of its line, and CR, LF and CR LF bytes each end one line (an escaped line break
+// ends none).
 #include "syntax/scanner.h"
 
 #include <cstdio>
@@ -198,12 +199,15 @@ int32_t scanUnicodeEscape() {
   return value;
 }
 
+// Called with the CR or LF just read. An escaped one (\u000a) still ends a line comment, but lines
+// and columns count bytes of the text, so that a diagnostic quotes the line its bytes are on.
 void newLine(int32_t carriageReturn) {
   ScannerState& s = theScanner;
+  if (theInput.lastCharBytes != 1) return;
   s.line++;
   if (carriageReturn) {
     int32_t c = readChar();
-    if (c != '\n') unreadChar();
+    if (c != '\n' || theInput.lastCharBytes != 1) unreadChar();
   }
   s.lineStart = s.position;
 }

@@ -31,6 +31,12 @@ inline int32_t readChar() {
   return readCharSlow();
 }
 
+// The line break just read stood in the text as a CR or LF byte, not as a Unicode escape: only
+// such a break ends a line for positions and ends a broken literal.
+inline bool isPhysicalLineBreak(int32_t c) {
+  return (c == '\n' || c == '\r') && theInput.lastCharBytes == 1;
+}
+
 inline bool isAsciiDigit(int32_t c) {
   return c >= '0' && c <= '9';
 }
