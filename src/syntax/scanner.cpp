@@ -124,7 +124,8 @@ int32_t readCharSlow() {
       if (!escapeMayStartAt(position) || position + 1 >= s.length || s.text[position + 1] != 'u') return '\\';
       int32_t value = scanUnicodeEscape();
       if (value < 0) {
-        errorAt(s.line, position - s.lineStart, "unknown.unicode");
+        // At the "u" that four hexadecimal digits must follow.
+        errorAt(s.line, position + 1 - s.lineStart, "unknown.unicode");
         return '\\';
       }
       theInput.lastCharBytes = s.position - position;
