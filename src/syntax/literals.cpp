@@ -124,6 +124,22 @@ void convertFloating(bool isFloat) {
   theToken.floatingValue = value;
 }
 
+// Hexadecimal literals have no fraction. One with a point is malformed as a whole: its fraction,
+// and a binary exponent and suffix as later Java versions write them, are passed over with it,
+// so that no part of it scans as a literal of its own.
+void skipHexFraction() {
+  int32_t c;
+  do c = readChar();
+  while (isHexDigit(c) || c == '.');
+  if (c == 'p' || c == 'P') {
+    c = readChar();
+    if (c == '+' || c == '-') c = readChar();
+    while (isAsciiDigit(c)) c = readChar();
+    if (c == 'f' || c == 'F' || c == 'd' || c == 'D') c = readChar();
+  }
+  unreadChar();
+}
+
 }  // namespace
 
 int32_t scanNumber(int32_t first) {
@@ -135,6 +151,7 @@ int32_t scanNumber(int32_t first) {
   };
   int32_t c = first;
   int32_t radix = 10;
+  bool malformed = false;
   if (c == '0') {
     int32_t next = readChar();
     if (next == 'x' || next == 'X') {
@@ -142,6 +159,7 @@ int32_t scanNumber(int32_t first) {
       c = readChar();
       if (!isHexDigit(c)) {
         reportAtToken("number.format");
+        malformed = true;
         keep('0');
       }
     } else {
@@ -152,7 +170,6 @@ int32_t scanNumber(int32_t first) {
   bool floating = false;
   for (; c != END_OF_TEXT; c = readChar()) {
     if (radix == 16) {
-      // Hexadecimal literals have no fraction: a point ends them.
       if (!isHexDigit(c)) break;
       keep(c);
     } else if (c == '.') {
@@ -190,6 +207,14 @@ int32_t scanNumber(int32_t first) {
     if (!isFloat && c != 'd' && c != 'D') unreadChar();
     if (!collect) return T_INTEGER;
     convertFloating(isFloat);
+    return T_FLOATING;
+  }
+  if (radix == 16 && c == '.') {
+    if (!malformed) reportAtToken("number.format");
+    skipHexFraction();
+    if (!collect) return T_INTEGER;
+    theToken.floatingValue = 0.0;
+    theToken.literalType = T_DOUBLE;
     return T_FLOATING;
   }
   bool isLong = c == 'l' || c == 'L';
