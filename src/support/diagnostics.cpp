@@ -8,6 +8,7 @@
 
 #include "driver/source_files.h"
 #include "semantic/class_records.h"
+#include "support/encodings.h"
 #include "support/global.h"
 #include "support/message_file.h"
 #include "support/multibyte_strings.h"
@@ -159,6 +160,46 @@ void printLine(const char* text) {
   std::fprintf(global.pipeOutput ? stdout : stderr, "%s\n", text);
 }
 
+namespace {
+
+// One character of a source line as the quoted line shows it: an ASCII byte through
+// printableChar, a printable character of the host codeset as its own bytes, any other byte as
+// "\xHH". Returns the bytes of the text it stands for.
+struct ShownCharacter {
+  const char* text;
+  int32_t length;
+  int32_t columns;  // terminal columns the shown text fills
+  char escape[8];
+};
+
+int32_t showSourceCharacter(const char* p, int32_t available, ShownCharacter* shown) {
+  unsigned char byte = static_cast<unsigned char>(*p);
+  if (byte < 0x80) {
+    std::strcpy(shown->escape, printableChar(byte));
+    shown->text = shown->escape;
+    shown->length = static_cast<int32_t>(std::strlen(shown->escape));
+    shown->columns = shown->length;
+    return 1;
+  }
+  int32_t taken = printableNativeCharacter(p, available, &shown->columns);
+  if (taken > 0) {
+    shown->text = p;
+    shown->length = taken;
+    return taken;
+  }
+  std::snprintf(shown->escape, sizeof shown->escape, "\\x%02x", byte);
+  shown->text = shown->escape;
+  shown->length = 4;
+  shown->columns = 4;
+  return 1;
+}
+
+bool endsSourceLine(char c) {
+  return c == '\r' || c == '\n' || c == '\0';
+}
+
+}  // namespace
+
 bool getSourceLine(char* buffer, int32_t size, const SourceFile* file, int32_t line,
                    int32_t* lineStart) {
   buffer[0] = '\0';
@@ -177,26 +218,48 @@ bool getSourceLine(char* buffer, int32_t size, const SourceFile* file, int32_t l
   }
   *lineStart = offset;
   int32_t length = 0;
-  for (; offset < end; offset++) {
-    char c = text[offset];
-    if (c == '\r' || c == '\n' || c == '\0') break;
-    // Widened as a signed byte: 0x80..0xFF show as the escapes of 0xFF80..0xFFFF.
-    const char* shown = printableChar(static_cast<uint16_t>(static_cast<int16_t>(static_cast<signed char>(c))));
-    if (!appendBounded(buffer, size, &length, shown, static_cast<int32_t>(std::strlen(shown)))) break;
+  while (offset < end && !endsSourceLine(text[offset])) {
+    ShownCharacter shown;
+    int32_t taken = showSourceCharacter(text + offset, end - offset, &shown);
+    if (!appendBounded(buffer, size, &length, shown.text, shown.length)) break;
+    offset += taken;
   }
   return true;
 }
 
+// The caret stands under the character at byte `column` of the line as getSourceLine shows it:
+// tabs are kept, and every other character before it becomes as many blanks as it fills columns.
 void makeCaretLine(char* buffer, int32_t size, const SourceFile* file, int32_t column,
                    int32_t lineStart) {
-  if (column < 0 || column + 2 > size) column = 0;
+  const char* text = file->content;
   int32_t end = file->contentLength;
-  for (int32_t i = 0; i < column; i++) {
-    int32_t offset = lineStart + i;
-    buffer[i] = offset < end && file->content[offset] == '\t' ? '\t' : ' ';
+  int32_t target = column > 0 ? lineStart + column : lineStart;
+  int32_t length = 0;
+  for (int32_t offset = lineStart; offset < target;) {
+    int32_t blanks = 1;
+    int32_t taken = 1;
+    bool tab = false;
+    if (offset < end && !endsSourceLine(text[offset])) {
+      ShownCharacter shown;
+      taken = showSourceCharacter(text + offset, end - offset, &shown);
+      if (offset + taken > target) break;
+      tab = text[offset] == '\t';
+      blanks = shown.columns;
+    }
+    if (length + blanks + 2 > size) {
+      length = 0;
+      break;
+    }
+    if (tab) {
+      buffer[length++] = '\t';
+    } else {
+      std::memset(buffer + length, ' ', blanks);
+      length += blanks;
+    }
+    offset += taken;
   }
-  buffer[column] = '^';
-  buffer[column + 1] = '\0';
+  buffer[length] = '^';
+  buffer[length + 1] = '\0';
 }
 
 bool isChar(const char* p, char c) {

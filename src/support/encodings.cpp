@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
+#include <cwctype>
 #include <string>
 
 #include "support/diagnostics.h"
@@ -80,6 +81,21 @@ int32_t decodeNativeCharacter(const char* p, int32_t available, char16_t units[2
   } else {
     units[0] = static_cast<char16_t>(value);
   }
+  return static_cast<int32_t>(n);
+}
+
+int32_t printableNativeCharacter(const char* p, int32_t available, int32_t* columns) {
+  unsigned char byte = static_cast<unsigned char>(*p);
+  *columns = 1;
+  if (available < 1 || byte == 0) return 0;
+  if (byte < 0x80) return std::isprint(byte) ? 1 : 0;
+  if (codeset() == CODESET_LATIN1) return 0;
+  std::mbstate_t state{};
+  wchar_t wide;
+  size_t n = std::mbrtowc(&wide, p, available, &state);
+  if (n == 0 || n == static_cast<size_t>(-1) || n == static_cast<size_t>(-2) || !std::iswprint(wide)) return 0;
+  int width = ::wcwidth(wide);
+  *columns = width < 0 ? 1 : width;
   return static_cast<int32_t>(n);
 }
 

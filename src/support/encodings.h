@@ -30,6 +30,11 @@ bool codesetIsUtf8();
 // bytes it took, 0 at a NUL byte, -1 for a sequence the codeset cannot decode.
 int32_t decodeNativeCharacter(const char* p, int32_t available, char16_t units[2], int32_t* unitCount);
 
+// The printable character of the host codeset at p (at most `available` bytes): the bytes it takes
+// and, in `columns`, the terminal columns it fills; 0 for an undecodable sequence, a control
+// character, or any byte above 0x7F under the plain C locale, which has no such characters.
+int32_t printableNativeCharacter(const char* p, int32_t available, int32_t* columns);
+
 int32_t unicodeToNative(const char16_t* source, int32_t n, char* destination, int32_t size);
 int32_t unicodeToEscapedAscii(const char16_t* source, int32_t n, char* destination, int32_t size);
 int32_t nativeToUnicode(const char* source, int32_t n, char16_t* destination, int32_t capacity);

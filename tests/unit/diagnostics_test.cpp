@@ -1,4 +1,5 @@
 // Formatting of diagnostics, the source and caret lines, and the limits that stop a compile.
+#include <clocale>
 #include <cstring>
 #include <string>
 
@@ -41,7 +42,7 @@ class DiagnosticsTest : public CompilerTest {
     return buffer;
   }
 
-  static constexpr const char* text = "a\r\n\tabc x\rlast\n\xe9t\n";
+  static constexpr const char* text = "a\r\n\tabc x\rlast\n\xe9t\n\x01" "a\n";
   SourceFile file{};
 };
 
@@ -104,7 +105,9 @@ TEST_F(DiagnosticsTest, SourceAndCaretLines) {
       {1, 0, "a", "^"},
       {2, 4, "\tabc x", "\t   ^"},
       {3, 2, "last", "  ^"},
-      {4, 1, "\\uffe9t", " ^"},
+      // The C locale has no characters above 0x7F: the byte shows as its escape.
+      {4, 1, "\\xe9t", "    ^"},
+      {5, 2, "\\u0001a", "       ^"},
       {9, 3, "", "   ^"},
   };
   for (const Case& c : cases) {
@@ -120,6 +123,37 @@ TEST_F(DiagnosticsTest, SourceAndCaretLines) {
   int32_t lineStart = 0;
   EXPECT_FALSE(getSourceLine(source, sizeof source, nullptr, 1, &lineStart));
   EXPECT_FALSE(getSourceLine(source, sizeof source, &file, 0, &lineStart));
+}
+
+// Under UTF-8 the line shows its characters as they are, and the caret counts the columns they
+// fill: two for a wide character, four for an undecodable byte's escape.
+TEST_F(DiagnosticsTest, SourceLineInTheHostEncoding) {
+  static const char utf8[] = "caf\xc3\xa9 x\n\xe8\xa1\xa8\xe8\xa1\xa8y\n\xe9\xe8z\n";
+  SourceFile f = file;
+  f.content = const_cast<char*>(utf8);
+  f.contentLength = sizeof utf8 - 1;
+  struct Case {
+    int32_t line;
+    int32_t column;
+    std::string source;
+    std::string caret;
+  } cases[] = {
+      {1, 6, "caf\xc3\xa9 x", "     ^"},
+      {1, 3, "caf\xc3\xa9 x", "   ^"},
+      {2, 6, "\xe8\xa1\xa8\xe8\xa1\xa8y", "    ^"},
+      {3, 2, "\\xe9\\xe8z", "        ^"},
+  };
+  ASSERT_NE(std::setlocale(LC_ALL, "C.UTF-8"), nullptr);
+  for (const Case& c : cases) {
+    char source[DIAGNOSTIC_BUFFER_SIZE];
+    char caret[DIAGNOSTIC_BUFFER_SIZE];
+    int32_t lineStart = -1;
+    ASSERT_TRUE(getSourceLine(source, sizeof source, &f, c.line, &lineStart));
+    makeCaretLine(caret, sizeof caret, &f, c.column, lineStart);
+    EXPECT_EQ(source, c.source) << c.line << ":" << c.column;
+    EXPECT_EQ(caret, c.caret) << c.line << ":" << c.column;
+  }
+  std::setlocale(LC_ALL, "C");
 }
 
 TEST_F(DiagnosticsTest, PrintsTheLineSourceAndCaret) {
