@@ -11,6 +11,10 @@ struct ScannerInput {
   int32_t pendingIndex;
   int32_t pendingCount;
   int32_t lastCharBytes;  // bytes of the last character read, for unreadChar
+  // A character start in `boundaryText`, where the search for a double-byte character's trail
+  // byte last ended.
+  const char* boundaryText;
+  int32_t boundary;
 };
 
 extern ScannerInput theInput;

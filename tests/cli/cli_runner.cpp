@@ -20,6 +20,7 @@
 // {work}, {stage}, {zpk}, {tab}, {cr} and {xHH} in any of these stand for the case directory, the
 // build's staged tree, its development kit, a tab, a carriage return and the byte of value HH.
 #include <fcntl.h>
+#include <locale.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -279,7 +280,15 @@ TEST_P(CliTest, Runs) {
   bool hasLocale = false;
   for (const std::string& e : c.env) {
     env.push_back(expand(e));
-    if (e.rfind("LC_ALL=", 0) == 0) hasLocale = true;
+    if (e.rfind("LC_ALL=", 0) != 0) continue;
+    hasLocale = true;
+    // A missing locale would only show as output in the C locale's place.
+    std::string name = e.substr(7);
+    locale_t locale = newlocale(LC_ALL_MASK, name.c_str(), static_cast<locale_t>(0));
+    if (locale == static_cast<locale_t>(0)) {
+      FAIL() << "locale " << name << " is not installed: tools/install-packages.sh (as root) generates it";
+    }
+    freelocale(locale);
   }
   if (!hasLocale) env.push_back("LC_ALL=C");
   env.push_back("PATH=/usr/bin:/bin");
