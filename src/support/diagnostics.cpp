@@ -118,7 +118,8 @@ void formatMessage(char* buffer, int32_t size, SourceFile* file, int32_t line, i
       appendBounded(buffer, size, &length, number, n);
     }
   }
-  if (entry == nullptr || entry->text == nullptr) {
+  // An entry with an empty text says no more than its key.
+  if (entry == nullptr || entry->text == nullptr || entry->text[0] == '\0') {
     int32_t keyLength = static_cast<int32_t>(std::strlen(key));
     if (!appendBounded(buffer, size, &length, key, keyLength)) {
       int32_t room = size - 1 - length;

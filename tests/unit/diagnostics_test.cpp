@@ -25,6 +25,7 @@ class DiagnosticsTest : public CompilerTest {
         {"trailing", "0", "ends with %"},
         {"warn.thing", "1", "Warning: %1"},
         {"err", "0", "An error."},
+        {"empty", "1", ""},
     };
     for (auto& line : lines)
       addMessage(line[0], static_cast<int32_t>(std::strlen(line[0])), std::atoi(line[1]), line[2],
@@ -67,6 +68,8 @@ TEST_F(DiagnosticsTest, FormatsPrefixesAndArguments) {
       // The entry declares three arguments; the caller gave one: nothing past it is read.
       {nullptr, -1, 0, "three", messageArguments("x"), "a x b "},
       {nullptr, -1, 0, "trailing", {}, "ends with "},
+      // An empty text says no more than the key.
+      {nullptr, 0, 0, "empty", messageArguments("x"), "quorvelix: empty"},
   };
   for (const Case& c : cases) EXPECT_EQ(format(c.file, c.line, c.column, c.key, c.args), c.expected) << c.key;
 }
