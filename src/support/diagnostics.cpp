@@ -91,6 +91,28 @@ static bool appendBounded(char* buffer, int32_t size, int32_t* length, const cha
   return true;
 }
 
+// An argument too long for the line (a long file name) is cut at a character boundary and marked
+// with "...", leaving room for the `restLength` bytes of text after it where it can; false when not
+// even a character fits.
+static bool appendCutArgument(char* buffer, int32_t size, int32_t* length, const char* argument,
+                              int32_t restLength) {
+  static const char mark[] = "...";
+  int32_t markLength = sizeof mark - 1;
+  int32_t room = size - 1 - *length - markLength - restLength;
+  if (room < 1) room = size - 1 - *length - markLength;
+  int32_t cut = 0;
+  while (argument[cut] != '\0') {
+    int32_t n = characterLength(argument + cut);
+    if (n < 1) n = 1;
+    if (cut + n > room) break;
+    cut += n;
+  }
+  if (cut == 0) return false;
+  appendBounded(buffer, size, length, argument, cut);
+  appendBounded(buffer, size, length, mark, markLength);
+  return true;
+}
+
 void formatMessage(char* buffer, int32_t size, SourceFile* file, int32_t line, int32_t column,
                    const char* key, const MessageArguments& args) {
   const MessageEntry* entry = lookupMessage(key);
@@ -136,8 +158,8 @@ void formatMessage(char* buffer, int32_t size, SourceFile* file, int32_t line, i
       if (next >= '1' && next <= '8') {
         const char* argument = args.slot[next - '1'];
         if (argument == nullptr) break;
-        if (!appendBounded(buffer, size, &length, argument,
-                           static_cast<int32_t>(std::strlen(argument))))
+        if (!appendBounded(buffer, size, &length, argument, static_cast<int32_t>(std::strlen(argument))) &&
+            !appendCutArgument(buffer, size, &length, argument, static_cast<int32_t>(std::strlen(p + 2))))
           break;
         p += 2;
         continue;

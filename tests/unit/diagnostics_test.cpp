@@ -26,6 +26,7 @@ class DiagnosticsTest : public CompilerTest {
         {"warn.thing", "1", "Warning: %1"},
         {"err", "0", "An error."},
         {"empty", "1", ""},
+        {"source", "1", "Cannot open source file %1."},
     };
     for (auto& line : lines)
       addMessage(line[0], static_cast<int32_t>(std::strlen(line[0])), std::atoi(line[1]), line[2],
@@ -82,12 +83,27 @@ TEST_F(DiagnosticsTest, LongNamesAndTextsAreCut) {
   name.resize(1011);
   longName.name = name.data();
   EXPECT_EQ(format(&longName, 1, 0, "plain", {}), (name + ":1: Something is wrong.").substr(0, 1023));
+  // An argument too long for the line is cut and marked, leaving room for the text after it.
   std::string huge(3000, 'h');
   std::string cut = format(nullptr, -1, 0, "two", messageArguments(huge.c_str(), "y"));
-  EXPECT_EQ(cut, "First ");
+  EXPECT_EQ(cut, "First " + huge.substr(0, 1004) + "..." + ", then y.");
   std::string big(1000, 'b');
   cut = format(nullptr, -1, 0, "two", messageArguments(big.c_str(), big.c_str()));
-  EXPECT_EQ(cut, "First " + big + ", then ");
+  EXPECT_EQ(cut, "First " + big + ", then " + big.substr(0, 6) + "....");
+  EXPECT_EQ(cut.size(), 1023u);
+  cut = format(nullptr, 0, 0, "source", messageArguments(huge.c_str()));
+  EXPECT_EQ(cut, "quorvelix: Cannot open source file " + huge.substr(0, 984) + "....");
+}
+
+TEST_F(DiagnosticsTest, CutArgumentKeepsWholeCharacters) {
+  ASSERT_NE(std::setlocale(LC_ALL, "C.UTF-8"), nullptr);
+  global.maxCharBytes = 4;
+  std::string name = "a";
+  for (int i = 0; i < 600; i++) name += "\xc3\xa9";
+  std::string cut = format(nullptr, 0, 0, "source", messageArguments(name.c_str()));
+  std::setlocale(LC_ALL, "C");
+  // 984 bytes of room: the "a" and 491 two-byte characters; the next one would not fit whole.
+  EXPECT_EQ(cut, "quorvelix: Cannot open source file " + name.substr(0, 983) + "....");
 }
 
 TEST_F(DiagnosticsTest, CallbackTakesTheBareText) {
