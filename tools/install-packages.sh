@@ -13,17 +13,19 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get install -y -qq "${missing[@]}"
 fi
 
-# Big5: a double-byte codeset whose trail bytes include "\", for the tests of file names in it.
-locales=("zh_TW.BIG5 BIG5")
-generate=0
-for entry in "${locales[@]}"; do
-  name=${entry%% *}
-  charmap=${entry#* }
-  if [ "$(LC_ALL=$name locale charmap 2>/dev/null)" != "$charmap" ]; then
-    grep -qxF "$entry" /etc/locale.gen 2>/dev/null || echo "$entry" >> /etc/locale.gen
-    generate=1
-  fi
+# A Latin-1 locale, and double-byte ones whose trail bytes may be 0x5C (a backslash in ASCII):
+# name, source locale, character map. `locale -a` lists a codeset lower-cased, without punctuation.
+test_locales=(
+  "de_DE.ISO-8859-1 de_DE ISO-8859-1"
+  "zh_TW.BIG5 zh_TW BIG5"
+  "ja_JP.SJIS ja_JP SHIFT_JIS"
+)
+available=$(locale -a)
+for entry in "${test_locales[@]}"; do
+  read -r name source charmap <<<"$entry"
+  codeset=${name#*.}
+  listed="${name%%.*}.$(tr -d -- '-_' <<<"${codeset,,}")"
+  grep -qx -- "$listed" <<<"$available" && continue
+  # Shift-JIS puts the yen sign at 0x5C, so it is not ASCII-compatible; that is the point here.
+  localedef --no-warnings=ascii -i "$source" -f "$charmap" "$name"
 done
-if [ $generate -eq 1 ]; then
-  locale-gen --keep-existing
-fi

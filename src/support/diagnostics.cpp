@@ -8,6 +8,7 @@
 
 #include "driver/source_files.h"
 #include "semantic/class_records.h"
+#include "support/encodings.h"
 #include "support/global.h"
 #include "support/message_file.h"
 #include "support/multibyte_strings.h"
@@ -90,6 +91,28 @@ static bool appendBounded(char* buffer, int32_t size, int32_t* length, const cha
   return true;
 }
 
+// An argument too long for the line (a long file name) is cut at a character boundary and marked
+// with "...", leaving room for the `restLength` bytes of text after it where it can; false when not
+// even a character fits.
+static bool appendCutArgument(char* buffer, int32_t size, int32_t* length, const char* argument,
+                              int32_t restLength) {
+  static const char mark[] = "...";
+  int32_t markLength = sizeof mark - 1;
+  int32_t room = size - 1 - *length - markLength - restLength;
+  if (room < 1) room = size - 1 - *length - markLength;
+  int32_t cut = 0;
+  while (argument[cut] != '\0') {
+    int32_t n = characterLength(argument + cut);
+    if (n < 1) n = 1;
+    if (cut + n > room) break;
+    cut += n;
+  }
+  if (cut == 0) return false;
+  appendBounded(buffer, size, length, argument, cut);
+  appendBounded(buffer, size, length, mark, markLength);
+  return true;
+}
+
 void formatMessage(char* buffer, int32_t size, SourceFile* file, int32_t line, int32_t column,
                    const char* key, const MessageArguments& args) {
   const MessageEntry* entry = lookupMessage(key);
@@ -117,7 +140,8 @@ void formatMessage(char* buffer, int32_t size, SourceFile* file, int32_t line, i
       appendBounded(buffer, size, &length, number, n);
     }
   }
-  if (entry == nullptr || entry->text == nullptr) {
+  // An entry with an empty text says no more than its key.
+  if (entry == nullptr || entry->text == nullptr || entry->text[0] == '\0') {
     int32_t keyLength = static_cast<int32_t>(std::strlen(key));
     if (!appendBounded(buffer, size, &length, key, keyLength)) {
       int32_t room = size - 1 - length;
@@ -134,8 +158,8 @@ void formatMessage(char* buffer, int32_t size, SourceFile* file, int32_t line, i
       if (next >= '1' && next <= '8') {
         const char* argument = args.slot[next - '1'];
         if (argument == nullptr) break;
-        if (!appendBounded(buffer, size, &length, argument,
-                           static_cast<int32_t>(std::strlen(argument))))
+        if (!appendBounded(buffer, size, &length, argument, static_cast<int32_t>(std::strlen(argument))) &&
+            !appendCutArgument(buffer, size, &length, argument, static_cast<int32_t>(std::strlen(p + 2))))
           break;
         p += 2;
         continue;
@@ -159,6 +183,46 @@ void printLine(const char* text) {
   std::fprintf(global.pipeOutput ? stdout : stderr, "%s\n", text);
 }
 
+namespace {
+
+// One character of a source line as the quoted line shows it: an ASCII byte through
+// printableChar, a printable character of the host codeset as its own bytes, any other byte as
+// "\xHH". Returns the bytes of the text it stands for.
+struct ShownCharacter {
+  const char* text;
+  int32_t length;
+  int32_t columns;  // terminal columns the shown text fills
+  char escape[8];
+};
+
+int32_t showSourceCharacter(const char* p, int32_t available, ShownCharacter* shown) {
+  unsigned char byte = static_cast<unsigned char>(*p);
+  if (byte < 0x80) {
+    std::strcpy(shown->escape, printableChar(byte));
+    shown->text = shown->escape;
+    shown->length = static_cast<int32_t>(std::strlen(shown->escape));
+    shown->columns = shown->length;
+    return 1;
+  }
+  int32_t taken = printableNativeCharacter(p, available, &shown->columns);
+  if (taken > 0) {
+    shown->text = p;
+    shown->length = taken;
+    return taken;
+  }
+  std::snprintf(shown->escape, sizeof shown->escape, "\\x%02x", byte);
+  shown->text = shown->escape;
+  shown->length = 4;
+  shown->columns = 4;
+  return 1;
+}
+
+bool endsSourceLine(char c) {
+  return c == '\r' || c == '\n' || c == '\0';
+}
+
+}  // namespace
+
 bool getSourceLine(char* buffer, int32_t size, const SourceFile* file, int32_t line,
                    int32_t* lineStart) {
   buffer[0] = '\0';
@@ -177,26 +241,48 @@ bool getSourceLine(char* buffer, int32_t size, const SourceFile* file, int32_t l
   }
   *lineStart = offset;
   int32_t length = 0;
-  for (; offset < end; offset++) {
-    char c = text[offset];
-    if (c == '\r' || c == '\n' || c == '\0') break;
-    // Widened as a signed byte: 0x80..0xFF show as the escapes of 0xFF80..0xFFFF.
-    const char* shown = printableChar(static_cast<uint16_t>(static_cast<int16_t>(static_cast<signed char>(c))));
-    if (!appendBounded(buffer, size, &length, shown, static_cast<int32_t>(std::strlen(shown)))) break;
+  while (offset < end && !endsSourceLine(text[offset])) {
+    ShownCharacter shown;
+    int32_t taken = showSourceCharacter(text + offset, end - offset, &shown);
+    if (!appendBounded(buffer, size, &length, shown.text, shown.length)) break;
+    offset += taken;
   }
   return true;
 }
 
+// The caret stands under the character at byte `column` of the line as getSourceLine shows it:
+// tabs are kept, and every other character before it becomes as many blanks as it fills columns.
 void makeCaretLine(char* buffer, int32_t size, const SourceFile* file, int32_t column,
                    int32_t lineStart) {
-  if (column < 0 || column + 2 > size) column = 0;
+  const char* text = file->content;
   int32_t end = file->contentLength;
-  for (int32_t i = 0; i < column; i++) {
-    int32_t offset = lineStart + i;
-    buffer[i] = offset < end && file->content[offset] == '\t' ? '\t' : ' ';
+  int32_t target = column > 0 ? lineStart + column : lineStart;
+  int32_t length = 0;
+  for (int32_t offset = lineStart; offset < target;) {
+    int32_t blanks = 1;
+    int32_t taken = 1;
+    bool tab = false;
+    if (offset < end && !endsSourceLine(text[offset])) {
+      ShownCharacter shown;
+      taken = showSourceCharacter(text + offset, end - offset, &shown);
+      if (offset + taken > target) break;
+      tab = text[offset] == '\t';
+      blanks = shown.columns;
+    }
+    if (length + blanks + 2 > size) {
+      length = 0;
+      break;
+    }
+    if (tab) {
+      buffer[length++] = '\t';
+    } else {
+      std::memset(buffer + length, ' ', blanks);
+      length += blanks;
+    }
+    offset += taken;
   }
-  buffer[column] = '^';
-  buffer[column + 1] = '\0';
+  buffer[length] = '^';
+  buffer[length + 1] = '\0';
 }
 
 bool isChar(const char* p, char c) {

@@ -1,21 +1,25 @@
 // Conversions between UTF-16 and the host's multibyte text. Characters decode one at a time with
 // mbrtowc under the locale's codeset; the plain C locale reads bytes as ISO-8859-1; characters
 // beyond the 16-bit range become surrogate pairs, made and joined here.
+#include <iconv.h>
 #include <langinfo.h>
 
 #include <cctype>
+#include <cerrno>
 #include <climits>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
+#include <cwctype>
 #include <string>
 
 #include "driver/source_files.h"
 #include "support/arena.h"
 #include "support/diagnostics.h"
 #include "support/encodings.h"
+#include "support/fatal_stops.h"
 #include "support/global.h"
 #include "support/multibyte_strings.h"
 #include "syntax/scanner.h"
@@ -114,6 +118,76 @@ int32_t decodeNativeCharacter(const char* p, int32_t available, char16_t units[2
     units[0] = static_cast<char16_t>(value);
   }
   return static_cast<int32_t>(n);
+}
+
+int32_t printableNativeCharacter(const char* p, int32_t available, int32_t* columns) {
+  unsigned char byte = static_cast<unsigned char>(*p);
+  *columns = 1;
+  if (available < 1 || byte == 0) return 0;
+  if (byte < 0x80) return std::isprint(byte) ? 1 : 0;
+  if (codeset() == CODESET_LATIN1) return 0;
+  std::mbstate_t state{};
+  wchar_t wide;
+  size_t n = std::mbrtowc(&wide, p, available, &state);
+  if (n == 0 || n == static_cast<size_t>(-1) || n == static_cast<size_t>(-2) || !std::iswprint(wide)) return 0;
+  int width = ::wcwidth(wide);
+  *columns = width < 0 ? 1 : width;
+  return static_cast<int32_t>(n);
+}
+
+const char* hostCodesetName() {
+  const char* name = nl_langinfo(CODESET);
+  return name != nullptr ? name : "ANSI_X3.4-1968";
+}
+
+bool sameEncodingName(const char* a, const char* b) {
+  auto next = [](const char*& p) {
+    while (*p == '-' || *p == '_') p++;
+    return std::tolower(static_cast<unsigned char>(*p));
+  };
+  for (;; a++, b++) {
+    int x = next(a);
+    int y = next(b);
+    if (x != y) return false;
+    if (x == '\0') return true;
+  }
+}
+
+char* convertToHostEncoding(const char* text, int32_t length, const char* encoding, int32_t* convertedLength) {
+  if (codeset() == CODESET_LATIN1) return nullptr;
+  std::string target = std::string(hostCodesetName()) + "//TRANSLIT";
+  iconv_t converter = iconv_open(target.c_str(), encoding);
+  if (converter == reinterpret_cast<iconv_t>(-1)) return nullptr;
+  // Room for four bytes per input byte suffices for every codeset the runtime offers; the block
+  // grows anyway when a conversion runs out of it.
+  size_t capacity = 4 * static_cast<size_t>(length) + 16;
+  char* out = static_cast<char*>(std::malloc(capacity));
+  char* in = const_cast<char*>(text);
+  size_t inLeft = static_cast<size_t>(length);
+  size_t used = 0;
+  while (out != nullptr && inLeft > 0) {
+    char* to = out + used;
+    size_t outLeft = capacity - used - 1;
+    size_t result = iconv(converter, &in, &inLeft, &to, &outLeft);
+    used = to - out;
+    if (result != static_cast<size_t>(-1)) break;
+    if (errno == E2BIG || capacity - used < 2) {
+      capacity *= 2;
+      char* grown = static_cast<char*>(std::realloc(out, capacity));
+      if (grown == nullptr) std::free(out);
+      out = grown;
+      continue;
+    }
+    // An invalid or incomplete sequence: "?" for its first byte.
+    out[used++] = '?';
+    in++;
+    inLeft--;
+  }
+  iconv_close(converter);
+  if (out == nullptr) outOfMemory();
+  out[used] = '\0';
+  *convertedLength = static_cast<int32_t>(used);
+  return out;
 }
 
 int32_t unicodeToEscapedAscii(const char16_t* source, int32_t n, char* destination, int32_t size) {

@@ -35,6 +35,22 @@ int32_t decodeNativeCharacter(const char* p, int32_t available, char16_t units[2
 bool convertToNative(const char16_t* source, int32_t n, char* destination, int32_t size, int32_t* converted);
 // As convertToNative; text that cannot be converted becomes its escaped form (cut to the size)
 // with a warning, and the result is 0, or -1 when even the escaped form does not fit.
+// The printable character of the host codeset at p (at most `available` bytes): the bytes it takes
+// and, in `columns`, the terminal columns it fills; 0 for an undecodable sequence, a control
+// character, or any byte above 0x7F under the plain C locale, which has no such characters.
+int32_t printableNativeCharacter(const char* p, int32_t available, int32_t* columns);
+
+// Text in the named encoding converted to the locale's codeset, in a heap block of its own
+// (NUL-terminated, its length in `convertedLength`); a character the codeset lacks becomes its
+// nearest form or "?". Null when the runtime knows no conversion from that encoding, and under
+// the plain C locale, whose codeset has no characters above 0x7F to convert to; out of memory
+// stops the compile.
+char* convertToHostEncoding(const char* text, int32_t length, const char* encoding, int32_t* convertedLength);
+// True when the two encoding names mean the same ("UTF-8", "utf8").
+bool sameEncodingName(const char* a, const char* b);
+// The locale's codeset as the runtime names it ("UTF-8", "ISO-8859-1", "ANSI_X3.4-1968").
+const char* hostCodesetName();
+
 int32_t unicodeToNative(const char16_t* source, int32_t n, char* destination, int32_t size);
 // "warn.wcstombs.error" for the escaped form of text that cannot be converted, once per text in a
 // compile.

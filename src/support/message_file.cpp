@@ -1,6 +1,7 @@
 // Reading "quorvelix.messages": one entry a line, the key, an optional argument count in
-// parentheses, "=" and the text, with "#" comment lines. Nothing in a line is ever reported as
-// malformed; the parser only guards against running off the end of the text.
+// parentheses, "=" and the text, with "#" comment lines; a first line "# encoding: NAME" says the
+// file's encoding. Nothing in a line is ever reported as malformed; the parser only guards against
+// running off the end of the text.
 #include "support/message_file.h"
 
 #include <cctype>
@@ -10,6 +11,7 @@
 
 #include "support/arena.h"
 #include "support/diagnostics.h"
+#include "support/encodings.h"
 #include "support/fatal_stops.h"
 #include "support/file_io.h"
 #include "support/global.h"
@@ -92,10 +94,42 @@ FileHandle* openLocaleFallback(char* path, const char* directory) {
   return openFile(path, "rb");
 }
 
+// The encoding that the file's first line names as "# encoding: NAME", into `name`; false when the
+// first line names none.
+bool declaredEncoding(const char* text, char* name, size_t size) {
+  static const char tag[] = "encoding:";
+  const char* p = text;
+  if (*p++ != '#') return false;
+  while (*p == ' ' || *p == '\t') p++;
+  if (std::strncmp(p, tag, sizeof tag - 1) != 0) return false;
+  p += sizeof tag - 1;
+  while (*p == ' ' || *p == '\t') p++;
+  size_t length = 0;
+  while (p[length] != '\0' && !std::isspace(static_cast<unsigned char>(p[length]))) length++;
+  if (length == 0 || length >= size) return false;
+  std::memcpy(name, p, length);
+  name[length] = '\0';
+  return true;
+}
+
+// A file that names its encoding is read in the locale's codeset, so that its texts print as the
+// terminal shows them; any other file is taken to be in the host's code page already. An encoding
+// the runtime cannot convert from leaves the bytes as they are.
+char* inHostEncoding(char* text) {
+  char name[64];
+  if (!declaredEncoding(text, name, sizeof name) || sameEncodingName(name, hostCodesetName())) return text;
+  int32_t length = 0;
+  char* converted = convertToHostEncoding(text, static_cast<int32_t>(std::strlen(text)), name, &length);
+  if (converted == nullptr) return text;
+  std::free(text);
+  return converted;
+}
+
 // Reads and parses one open file; true when a text came back.
 bool loadOneFile(FileHandle* file, bool addAll) {
   char* text = readWholeFile(file);
   if (text == nullptr) return false;
+  text = inHostEncoding(text);
   parseMessageFile(text, addAll);
   std::free(text);
   sortMessages();

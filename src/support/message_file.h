@@ -1,6 +1,7 @@
 // The message table: the localized message file, completed from the default one, read into a
 // sorted array that the diagnostics search by key. It is loaded on the first lookup after
-// setMessageLocation names the two directories.
+// setMessageLocation names the two directories. A file whose first line is "# encoding: NAME"
+// is converted from that encoding to the locale's codeset; any other is read as host text.
 #pragma once
 
 #include <cstdint>

@@ -124,6 +124,22 @@ void convertFloating(bool isFloat) {
   theToken.floatingValue = value;
 }
 
+// Hexadecimal literals have no fraction. One with a point is malformed as a whole: its fraction,
+// and a binary exponent and suffix as later Java versions write them, are passed over with it,
+// so that no part of it scans as a literal of its own.
+void skipHexFraction() {
+  int32_t c;
+  do c = readChar();
+  while (isHexDigit(c) || c == '.');
+  if (c == 'p' || c == 'P') {
+    c = readChar();
+    if (c == '+' || c == '-') c = readChar();
+    while (isAsciiDigit(c)) c = readChar();
+    if (c == 'f' || c == 'F' || c == 'd' || c == 'D') c = readChar();
+  }
+  unreadChar();
+}
+
 }  // namespace
 
 int32_t scanNumber(int32_t first) {
@@ -135,6 +151,7 @@ int32_t scanNumber(int32_t first) {
   };
   int32_t c = first;
   int32_t radix = 10;
+  bool malformed = false;
   if (c == '0') {
     int32_t next = readChar();
     if (next == 'x' || next == 'X') {
@@ -142,6 +159,7 @@ int32_t scanNumber(int32_t first) {
       c = readChar();
       if (!isHexDigit(c)) {
         reportAtToken("number.format");
+        malformed = true;
         keep('0');
       }
     } else {
@@ -152,7 +170,6 @@ int32_t scanNumber(int32_t first) {
   bool floating = false;
   for (; c != END_OF_TEXT; c = readChar()) {
     if (radix == 16) {
-      // Hexadecimal literals have no fraction: a point ends them.
       if (!isHexDigit(c)) break;
       keep(c);
     } else if (c == '.') {
@@ -190,6 +207,14 @@ int32_t scanNumber(int32_t first) {
     if (!isFloat && c != 'd' && c != 'D') unreadChar();
     if (!collect) return T_INTEGER;
     convertFloating(isFloat);
+    return T_FLOATING;
+  }
+  if (radix == 16 && c == '.') {
+    if (!malformed) reportAtToken("number.format");
+    skipHexFraction();
+    if (!collect) return T_INTEGER;
+    theToken.floatingValue = 0.0;
+    theToken.literalType = T_DOUBLE;
     return T_FLOATING;
   }
   bool isLong = c == 'l' || c == 'L';
@@ -307,18 +332,31 @@ void checkNoI18n(int32_t literalKind) {
   s.noI18nPending = 0;
 }
 
+namespace {
+
+// A line break ends a broken character literal; a quote right after it is that literal's own
+// closing quote, not the start of another literal.
+void endCharLiteralAtLineBreak(int32_t c) {
+  newLine(c == '\r');
+  if (readChar() != '\'') unreadChar();
+}
+
+}  // namespace
+
 int32_t scanCharLiteral() {
   int32_t c = readChar();
-  int32_t value;
+  int32_t value = -1;
   if (c == '\'') {
     reportAtToken("invalid.literal.char");
-    value = -1;
-  } else if (c == END_OF_TEXT || c == '\n' || c == '\r') {
-    // The literal ends at the line break, which is left for the scanner to count.
+  } else if (c == END_OF_TEXT) {
     reportAtToken("invalid.literal.char");
     unreadChar();
-    value = -1;
+  } else if (isPhysicalLineBreak(c)) {
+    reportAtToken("invalid.literal.char");
+    endCharLiteralAtLineBreak(c);
   } else {
+    // An escaped line break is reported here like any character a literal cannot hold; it is no
+    // line end, so the literal goes on to its quote.
     value = scanEscape(c);
     if (value < 0) reportAtToken("invalid.literal.char");
     c = readChar();
@@ -329,8 +367,8 @@ int32_t scanCharLiteral() {
           unreadChar();
           break;
         }
-        if (c == '\n' || c == '\r') {
-          newLine(c == '\r');
+        if (isPhysicalLineBreak(c)) {
+          endCharLiteralAtLineBreak(c);
           break;
         }
         c = readChar();
@@ -360,8 +398,9 @@ int32_t scanStringLiteral() {
       continue;
     }
     errorAt(theToken.line, theToken.column, "invalid.literal.string", formatBadChar(c));
-    if (value == -1) {
-      // A line break or the end of the text ends the literal and stays for the scanner.
+    // A line break in the text or the end of the text ends the literal and stays for the scanner;
+    // an escaped line break is no line end, and the literal goes on to its quote.
+    if (value == -1 && (c == '\\' || c == END_OF_TEXT || isPhysicalLineBreak(c))) {
       if (c != '\\') unreadChar();
       break;
     }

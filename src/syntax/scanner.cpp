@@ -1,5 +1,6 @@
 // The token scanner. Positions are byte offsets: a column is the offset of a token's first byte
-// from the start of its line, and CR, LF and CR LF each end one line.
+// from the start of its line, and CR, LF and CR LF bytes each end one line (an escaped line break
+// ends none).
 #include "syntax/scanner.h"
 
 #include <cstdio>
@@ -46,10 +47,36 @@ void traceDecoding(const char* bytes, int32_t byteCount, const char16_t* units, 
   std::printf(")\n");
 }
 
-// A backslash starts a Unicode escape only behind an even number of backslashes.
+// Whether the byte at `at` lies inside a character that starts before it. The walk decodes forward
+// from a known character start: the current line's, or the one the last walk in this text reached,
+// so a scan that meets many such bytes walks each line about once.
+bool isInsideCharacter(int32_t at) {
+  ScannerState& s = theScanner;
+  int32_t p = s.lineStart > 0 ? s.lineStart : 0;
+  if (theInput.boundaryText == s.text && theInput.boundary > p && theInput.boundary <= at)
+    p = theInput.boundary;
+  while (p < at) {
+    char16_t units[2];
+    int32_t unitCount = 0;
+    int32_t taken = decodeNativeCharacter(s.text + p, s.length - p, units, &unitCount);
+    p += taken > 0 ? taken : 1;
+  }
+  theInput.boundaryText = s.text;
+  theInput.boundary = p;
+  return p > at;
+}
+
+// A backslash starts a Unicode escape only behind an even number of backslashes. Under a
+// double-byte codeset the first 0x5C byte of the run before it may be the trail byte of a
+// character (Big5, Shift-JIS, GBK), which is no backslash.
 bool escapeMayStartAt(int32_t position) {
-  int32_t backslashes = 0;
-  while (position - backslashes > 0 && theScanner.text[position - backslashes - 1] == '\\') backslashes++;
+  const char* text = theScanner.text;
+  int32_t run = position;
+  while (run > 0 && text[run - 1] == '\\') run--;
+  int32_t backslashes = position - run;
+  if (backslashes > 0 && run > 0 && static_cast<unsigned char>(text[run - 1]) >= 0x80 && global.maxCharBytes > 1 &&
+      isInsideCharacter(run))
+    backslashes--;
   return backslashes % 2 == 0;
 }
 
@@ -123,7 +150,8 @@ int32_t readCharSlow() {
       if (!escapeMayStartAt(position) || position + 1 >= s.length || s.text[position + 1] != 'u') return '\\';
       int32_t value = scanUnicodeEscape();
       if (value < 0) {
-        errorAt(s.line, position - s.lineStart, "unknown.unicode");
+        // At the "u" that four hexadecimal digits must follow.
+        errorAt(s.line, position + 1 - s.lineStart, "unknown.unicode");
         return '\\';
       }
       theInput.lastCharBytes = s.position - position;
@@ -198,12 +226,15 @@ int32_t scanUnicodeEscape() {
   return value;
 }
 
+// Called with the CR or LF just read. An escaped one (\u000a) still ends a line comment, but lines
+// and columns count bytes of the text, so that a diagnostic quotes the line its bytes are on.
 void newLine(int32_t carriageReturn) {
   ScannerState& s = theScanner;
+  if (theInput.lastCharBytes != 1) return;
   s.line++;
   if (carriageReturn) {
     int32_t c = readChar();
-    if (c != '\n') unreadChar();
+    if (c != '\n' || theInput.lastCharBytes != 1) unreadChar();
   }
   s.lineStart = s.position;
 }
@@ -228,6 +259,7 @@ int32_t scanIdentifier(int32_t first) {
 void initScanner() {
   initKeywords();
   dropPendingUnits();
+  theInput.boundaryText = nullptr;
   i18nNames = nullptr;
   i18nNamesMade = false;
 }
@@ -256,6 +288,7 @@ void setScanSource(SourceFile* file, int32_t offset, int32_t line, int32_t colum
   s.exemptParenthesisDepth = 0;
   s.collectNames = 1;
   dropPendingUnits();
+  theInput.boundaryText = nullptr;
 }
 
 void pushBackToken() {

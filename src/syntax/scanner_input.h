@@ -11,6 +11,10 @@ struct ScannerInput {
   int32_t pendingIndex;
   int32_t pendingCount;
   int32_t lastCharBytes;  // bytes of the last character read, for unreadChar
+  // A character start in `boundaryText`, where the search for a double-byte character's trail
+  // byte last ended.
+  const char* boundaryText;
+  int32_t boundary;
 };
 
 extern ScannerInput theInput;
@@ -29,6 +33,12 @@ inline int32_t readChar() {
     }
   }
   return readCharSlow();
+}
+
+// The line break just read stood in the text as a CR or LF byte, not as a Unicode escape: only
+// such a break ends a line for positions and ends a broken literal.
+inline bool isPhysicalLineBreak(int32_t c) {
+  return (c == '\n' || c == '\r') && theInput.lastCharBytes == 1;
 }
 
 inline bool isAsciiDigit(int32_t c) {

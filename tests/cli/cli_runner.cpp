@@ -24,6 +24,7 @@
 // {work}, {stage}, {zpk}, {tab}, {cr} and {xHH} in any of these stand for the case directory, the
 // build's staged tree, its development kit, a tab, a carriage return and the byte of value HH.
 #include <fcntl.h>
+#include <locale.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/stat.h>

@@ -1,4 +1,5 @@
 // Formatting of diagnostics, the source and caret lines, and the limits that stop a compile.
+#include <clocale>
 #include <cstring>
 #include <string>
 
@@ -24,6 +25,8 @@ class DiagnosticsTest : public CompilerTest {
         {"trailing", "0", "ends with %"},
         {"warn.thing", "1", "Warning: %1"},
         {"err", "0", "An error."},
+        {"empty", "1", ""},
+        {"source", "1", "Cannot open source file %1."},
     };
     for (auto& line : lines)
       addMessage(line[0], static_cast<int32_t>(std::strlen(line[0])), std::atoi(line[1]), line[2],
@@ -41,7 +44,7 @@ class DiagnosticsTest : public CompilerTest {
     return buffer;
   }
 
-  static constexpr const char* text = "a\r\n\tabc x\rlast\n\xe9t\n";
+  static constexpr const char* text = "a\r\n\tabc x\rlast\n\xe9t\n\x01" "a\n";
   SourceFile file{};
 };
 
@@ -66,6 +69,8 @@ TEST_F(DiagnosticsTest, FormatsPrefixesAndArguments) {
       // The entry declares three arguments; the caller gave one: nothing past it is read.
       {nullptr, -1, 0, "three", messageArguments("x"), "a x b "},
       {nullptr, -1, 0, "trailing", {}, "ends with "},
+      // An empty text says no more than the key.
+      {nullptr, 0, 0, "empty", messageArguments("x"), "quorvelix: empty"},
   };
   for (const Case& c : cases) EXPECT_EQ(format(c.file, c.line, c.column, c.key, c.args), c.expected) << c.key;
 }
@@ -78,12 +83,27 @@ TEST_F(DiagnosticsTest, LongNamesAndTextsAreCut) {
   name.resize(1011);
   longName.name = name.data();
   EXPECT_EQ(format(&longName, 1, 0, "plain", {}), (name + ":1: Something is wrong.").substr(0, 1023));
+  // An argument too long for the line is cut and marked, leaving room for the text after it.
   std::string huge(3000, 'h');
   std::string cut = format(nullptr, -1, 0, "two", messageArguments(huge.c_str(), "y"));
-  EXPECT_EQ(cut, "First ");
+  EXPECT_EQ(cut, "First " + huge.substr(0, 1004) + "..." + ", then y.");
   std::string big(1000, 'b');
   cut = format(nullptr, -1, 0, "two", messageArguments(big.c_str(), big.c_str()));
-  EXPECT_EQ(cut, "First " + big + ", then ");
+  EXPECT_EQ(cut, "First " + big + ", then " + big.substr(0, 6) + "....");
+  EXPECT_EQ(cut.size(), 1023u);
+  cut = format(nullptr, 0, 0, "source", messageArguments(huge.c_str()));
+  EXPECT_EQ(cut, "quorvelix: Cannot open source file " + huge.substr(0, 984) + "....");
+}
+
+TEST_F(DiagnosticsTest, CutArgumentKeepsWholeCharacters) {
+  ASSERT_NE(std::setlocale(LC_ALL, "C.UTF-8"), nullptr);
+  global.maxCharBytes = 4;
+  std::string name = "a";
+  for (int i = 0; i < 600; i++) name += "\xc3\xa9";
+  std::string cut = format(nullptr, 0, 0, "source", messageArguments(name.c_str()));
+  std::setlocale(LC_ALL, "C");
+  // 984 bytes of room: the "a" and 491 two-byte characters; the next one would not fit whole.
+  EXPECT_EQ(cut, "quorvelix: Cannot open source file " + name.substr(0, 983) + "....");
 }
 
 TEST_F(DiagnosticsTest, CallbackTakesTheBareText) {
@@ -104,7 +124,9 @@ TEST_F(DiagnosticsTest, SourceAndCaretLines) {
       {1, 0, "a", "^"},
       {2, 4, "\tabc x", "\t   ^"},
       {3, 2, "last", "  ^"},
-      {4, 1, "\\uffe9t", " ^"},
+      // The C locale has no characters above 0x7F: the byte shows as its escape.
+      {4, 1, "\\xe9t", "    ^"},
+      {5, 2, "\\u0001a", "       ^"},
       {9, 3, "", "   ^"},
   };
   for (const Case& c : cases) {
@@ -120,6 +142,37 @@ TEST_F(DiagnosticsTest, SourceAndCaretLines) {
   int32_t lineStart = 0;
   EXPECT_FALSE(getSourceLine(source, sizeof source, nullptr, 1, &lineStart));
   EXPECT_FALSE(getSourceLine(source, sizeof source, &file, 0, &lineStart));
+}
+
+// Under UTF-8 the line shows its characters as they are, and the caret counts the columns they
+// fill: two for a wide character, four for an undecodable byte's escape.
+TEST_F(DiagnosticsTest, SourceLineInTheHostEncoding) {
+  static const char utf8[] = "caf\xc3\xa9 x\n\xe8\xa1\xa8\xe8\xa1\xa8y\n\xe9\xe8z\n";
+  SourceFile f = file;
+  f.content = const_cast<char*>(utf8);
+  f.contentLength = sizeof utf8 - 1;
+  struct Case {
+    int32_t line;
+    int32_t column;
+    std::string source;
+    std::string caret;
+  } cases[] = {
+      {1, 6, "caf\xc3\xa9 x", "     ^"},
+      {1, 3, "caf\xc3\xa9 x", "   ^"},
+      {2, 6, "\xe8\xa1\xa8\xe8\xa1\xa8y", "    ^"},
+      {3, 2, "\\xe9\\xe8z", "        ^"},
+  };
+  ASSERT_NE(std::setlocale(LC_ALL, "C.UTF-8"), nullptr);
+  for (const Case& c : cases) {
+    char source[DIAGNOSTIC_BUFFER_SIZE];
+    char caret[DIAGNOSTIC_BUFFER_SIZE];
+    int32_t lineStart = -1;
+    ASSERT_TRUE(getSourceLine(source, sizeof source, &f, c.line, &lineStart));
+    makeCaretLine(caret, sizeof caret, &f, c.column, lineStart);
+    EXPECT_EQ(source, c.source) << c.line << ":" << c.column;
+    EXPECT_EQ(caret, c.caret) << c.line << ":" << c.column;
+  }
+  std::setlocale(LC_ALL, "C");
 }
 
 TEST_F(DiagnosticsTest, PrintsTheLineSourceAndCaret) {

@@ -1,4 +1,5 @@
 // The message-file format and the loading of the localized and default files.
+#include <clocale>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -121,6 +122,39 @@ TEST_F(MessageFileTest, InstalledTreeHasAGermanLocalization) {
   std::string locale = std::string(STAGE_DIR) + "/bin/lib/locale/de_DE/";
   setMessageLocation(messages.c_str(), locale.c_str());
   EXPECT_STREQ(lookupMessage("cannot.open.source")->text, "Quelldatei %1 kann nicht geöffnet werden.");
+}
+
+// A file whose first line names its encoding is read in the locale's codeset; any other file's
+// bytes are kept as they are.
+TEST_F(MessageFileTest, FileThatNamesItsEncodingIsConverted) {
+  struct Case {
+    const char* locale;
+    std::string file;
+    std::string text;
+  } cases[] = {
+      {"C.UTF-8", "# encoding: ISO-8859-1\na=ge\xf6" "ffnet\n", "ge\xc3\xb6" "ffnet"},
+      {"C.UTF-8", "#encoding:latin1\r\na=\xdf\n", "\xc3\x9f"},
+      {"C.UTF-8", "# encoding: UTF-8\na=ge\xc3\xb6" "ffnet\n", "ge\xc3\xb6" "ffnet"},
+      // A byte the named encoding has no character for becomes "?"; the rest of the file still reads.
+      {"C.UTF-8", "# encoding: ASCII\na=x\xffy\nb=c\n", "x?y"},
+      {"C.UTF-8", "# encoding: no-such-encoding\na=\xf6\n", "\xf6"},
+      {"C.UTF-8", "# an ordinary comment\na=\xf6\n", "\xf6"},
+      {"C.UTF-8", "\n# encoding: ISO-8859-1\na=\xf6\n", "\xf6"},
+      // The plain C locale has no characters above 0x7F to convert to.
+      {"C", "# encoding: UTF-8\na=\xc3\xb6\n", "\xc3\xb6"},
+  };
+  auto root = scratchDirectory();
+  std::string messages = (root / "lib").string() + "/";
+  for (const Case& c : cases) {
+    writeTextFile(root / "lib/quorvelix.messages", c.file);
+    ASSERT_NE(std::setlocale(LC_ALL, c.locale), nullptr);
+    forgetMessageTable();
+    setMessageLocation(messages.c_str(), nullptr);
+    const MessageEntry* entry = lookupMessage("a");
+    std::setlocale(LC_ALL, "C");
+    ASSERT_NE(entry, nullptr) << c.file;
+    EXPECT_EQ(std::string(entry->text), c.text) << c.file;
+  }
 }
 
 TEST_F(MessageFileTest, NeitherFileWarnsAndEveryLookupFails) {

@@ -88,7 +88,7 @@ TEST_F(ScannerTest, UnicodeEscapes) {
   testing::internal::CaptureStderr();
   EXPECT_EQ(characters("\\u00G1"), u"\\u00G1");
   EXPECT_EQ(characters("\\u004"), u"\\u004");
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "quorvelix: unknown.unicode\nquorvelix: unknown.unicode\n");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "quorvelix: site 1: unknown.unicode\nquorvelix: site 1: unknown.unicode\n");
   EXPECT_EQ(kinds("\\u0063lass"), (std::vector<int32_t>{T_CLASS}));
 }
 
