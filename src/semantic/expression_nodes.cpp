@@ -1,5 +1,8 @@
-// Operator names as the debug dumps print them.
+// Expression nodes: the operator names the debug dumps print, the node allocator, and the
+// operand masks and constant predicates. Placeholder: masks and predicates answer no.
 #include "semantic/expression_nodes.h"
+
+#include "support/arena.h"
 
 namespace {
 
@@ -19,3 +22,37 @@ const char* const opNames[EXPR_OP_COUNT] = {
 const char* exprOpName(int32_t op) {
   return op >= 0 && op < EXPR_OP_COUNT ? opNames[op] : "O_unknown";
 }
+
+ExprNode* newExprNode(int32_t op, int32_t line, int32_t column) {
+  auto* node = static_cast<ExprNode*>(currentAlloc(sizeof(ExprNode)));
+  node->op = op;
+  node->line = line;
+  node->column = column;
+  return node;
+}
+
+uint8_t operandMask(int32_t) {
+  return 0;
+}
+int32_t checkOperandType(uint8_t, ExprNode*, ExprNode*, int32_t, int32_t) {
+  return 0;
+}
+bool isStringOperand(const ExprNode*, const ExprNode*) {
+  return false;
+}
+bool isIntConstantValue(const ExprNode*, int32_t) {
+  return false;
+}
+bool isZeroConstant(const ExprNode*) {
+  return false;
+}
+bool isInfiniteConstant(const ExprNode*) {
+  return false;
+}
+bool fitsNarrowConstant(const ExprNode*, const Type*) {
+  return false;
+}
+bool isAssignableValue(const Type*, const ExprNode*) {
+  return false;
+}
+void normalizeIntConstant(ExprNode*) {}

@@ -1,9 +1,14 @@
-// Attributed expression nodes and their operator codes. The parser builds every expression
-// bottom-up through the typed node constructors, so a tree is typed and folded as it is made.
+// Attributed expression nodes, their operator codes, the operand-type masks of the binary
+// operators and the predicates on constant nodes that every constructor, the statement builder
+// and the code generator share. The parser builds every expression bottom-up through the typed
+// node constructors, so a tree is typed and folded as it is made.
+// Placeholder: the record and the codes are complete; the mask table and the predicates are
+// declared but answer as if no operand were constant or allowed.
 #pragma once
 
 #include <cstdint>
 
+struct ArrayDimension;
 struct ClassDef;
 struct Identifier;
 struct Member;
@@ -90,7 +95,8 @@ struct ExprNode {
   ExprNode* left;   // first operand
   ExprNode* right;  // second operand
   ExprNode* third;  // the else-value of O_QUES
-  ExprNode* list;   // arguments of O_CALL, dimensions of O_NEW
+  ExprNode* list;   // arguments of O_CALL and O_NEW
+  ArrayDimension* dimensions;  // O_NEW of an array
   ExprNode* savedQualifier;
   int64_t integerValue;  // O_CONST, at its type's width
   double doubleValue;    // O_DCONST
@@ -100,6 +106,31 @@ struct ExprNode {
   Type* operandType;     // O_INSTANCEOF, O_NEW
   ClassDef* classDef;    // O_CLASSREF
   int32_t literalKind;   // a literal's token kind; a comparison's NaN flag in bit 0
+  int32_t level;         // O_ID naming an outer local: the class level it was found at
 };
 
 const char* exprOpName(int32_t op);
+
+// A zeroed node of the current arena.
+ExprNode* newExprNode(int32_t op, int32_t line, int32_t column);
+
+// Operand-type mask bits, one mask per binary operator from O_ASG to O_XRA.
+constexpr uint8_t MASK_CLASS = 0x01;
+constexpr uint8_t MASK_ARRAY = 0x02;
+constexpr uint8_t MASK_FLOATING = 0x04;
+constexpr uint8_t MASK_BOOLEAN = 0x08;
+constexpr uint8_t MASK_INTEGRAL = 0x10;
+constexpr uint8_t MASK_ASSIGNMENT = 0x20;
+constexpr uint8_t MASK_STRING = 0x40;
+constexpr uint8_t MASK_PROMOTE = 0x80;
+
+uint8_t operandMask(int32_t op);
+// 1 when the operand may stand beside `other` under the mask, else 0 after a diagnostic.
+int32_t checkOperandType(uint8_t mask, ExprNode* operand, ExprNode* other, int32_t line, int32_t column);
+bool isStringOperand(const ExprNode* a, const ExprNode* b);
+bool isIntConstantValue(const ExprNode* node, int32_t value);
+bool isZeroConstant(const ExprNode* node);
+bool isInfiniteConstant(const ExprNode* node);
+bool fitsNarrowConstant(const ExprNode* node, const Type* type);
+bool isAssignableValue(const Type* type, const ExprNode* node);
+void normalizeIntConstant(ExprNode* node);

@@ -9,7 +9,9 @@
 #include "semantic/class_records.h"
 #include "semantic/class_table.h"
 #include "semantic/expression_nodes.h"
-#include "semantic/operators.h"
+#include "semantic/binary_operators.h"
+#include "semantic/primary_expressions.h"
+#include "semantic/unary_expressions.h"
 #include "semantic/statement_lists.h"
 #include "semantic/type_records.h"
 #include "support/arena.h"
@@ -134,10 +136,10 @@ Type* parseType(Type* base, ArrayDimension** dimensions, bool sizeRequired) {
       if (kind == T_RBRACKET) {
         if (first && sizeRequired) {
           reportHere("array.size.needed");
-          dimension->size = makeIntConstant(1, token().line, token().column);
+          dimension->size = makeIntegerConstant(T_INT, 1, token().line, token().column);
         }
       } else {
-        dimension->size = parseExpression();
+        dimension->size = parseExpression(PARSE_EXPRESSION);
         if (token().kind != T_RBRACKET) {
           syntaxErrorSkip("rb.expected");
           return nullptr;
@@ -283,7 +285,7 @@ int32_t parseFieldDeclaration(ClassDef* cls, uint16_t modifiers, Type* type, boo
         if (initializer == nullptr) return DECLARATION_FAILED;
         ExprNode* init = makeVariableInit(variable, initializer, assignLine, assignColumn);
         recordConstantValue(variable, init);
-        appendExpressionStatement(init, line, column);
+        appendExpressionStatement(MK_VARIABLE, init, line, column);
       } else {
         variable->bodyOffset = token().start;
         variable->bodyLine = token().line;
@@ -351,7 +353,7 @@ ExprNode* parseVariableInitializer(bool staticContext) {
   }
   uint32_t savedFlags = global.ctx.flags;
   if (staticContext) global.ctx.flags |= CTX_STATIC;
-  ExprNode* expression = parseExpression();
+  ExprNode* expression = parseExpression(PARSE_EXPRESSION);
   global.ctx.flags = savedFlags;
   if (expression == nullptr) return nullptr;
   int32_t kind = token().kind;

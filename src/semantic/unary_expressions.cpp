@@ -1,27 +1,14 @@
-// Expression node constructors. Still lacks attribution and constant folding of operators: nodes
-// are made with their operands and no type checks; literals are typed, and constants are
-// converted as casts and assignments convert them.
-#include "semantic/operators.h"
-
-#include <cstring>
+// Unary operators, casts, conditionals, subscripts and initializers. Placeholder: nodes are made
+// with their operands, untyped and unfolded.
+#include "semantic/unary_expressions.h"
 
 #include "semantic/class_records.h"
 #include "semantic/class_table.h"
 #include "semantic/expression_nodes.h"
 #include "semantic/java_arithmetic.h"
 #include "semantic/type_records.h"
-#include "support/arena.h"
-#include "syntax/scanner.h"
 
 namespace {
-
-ExprNode* newNode(int32_t op, int32_t line, int32_t column) {
-  auto* node = static_cast<ExprNode*>(currentAlloc(sizeof(ExprNode)));
-  node->op = op;
-  node->line = line;
-  node->column = column;
-  return node;
-}
 
 // An integral value cut to the width of its type: char keeps 16 bits unsigned, byte, short and
 // int sign-extend, long keeps all.
@@ -51,65 +38,49 @@ bool widens(int32_t from, int32_t to) {
 
 }  // namespace
 
-ExprNode* makeBinaryExpression(int32_t op, ExprNode* left, ExprNode* right, int32_t line, int32_t column) {
-  ExprNode* node = newNode(op, line, column);
-  node->left = left;
-  node->right = right;
-  return node;
-}
-
 ExprNode* makeUnaryExpression(int32_t op, ExprNode* operand, int32_t line, int32_t column) {
-  ExprNode* node = newNode(op, line, column);
+  ExprNode* node = newExprNode(op, line, column);
   node->left = operand;
   return node;
 }
 
+ExprNode* makeCast(Type* target, ExprNode* operand, int32_t line, int32_t column) {
+  ExprNode* node = newExprNode(O_CAST, line, column);
+  node->left = operand;
+  node->type = target;
+  return node;
+}
+
+ExprNode* makeConditional(ExprNode* condition, ExprNode* thenValue, ExprNode* elseValue, int32_t line,
+                          int32_t column) {
+  ExprNode* node = newExprNode(O_QUES, line, column);
+  node->left = condition;
+  node->right = thenValue;
+  node->third = elseValue;
+  return node;
+}
+
+ExprNode* makeSubscript(ExprNode* array, ExprNode* index, int32_t line, int32_t column) {
+  ExprNode* node = newExprNode(O_SUBSCRIPT, line, column);
+  node->left = array;
+  node->right = index;
+  return node;
+}
+
 ExprNode* makeVariableInit(Member* variable, ExprNode* initializer, int32_t line, int32_t column) {
-  ExprNode* node = newNode(O_INIT, line, column);
+  ExprNode* node = newExprNode(O_INIT, line, column);
   node->member = variable;
   node->right = initializer;
   node->type = variable->type;
   return node;
 }
 
-ExprNode* makeIntConstant(int64_t value, int32_t line, int32_t column) {
-  return makeIntegerConstant(T_INT, value, line, column);
+ExprNode* checkArrayInitializer(Type*, ExprNode* initializer) {
+  return initializer;
 }
 
-ExprNode* makeIntegerConstant(int32_t literalKind, int64_t value, int32_t line, int32_t column) {
-  ExprNode* node = newNode(O_CONST, line, column);
-  node->type = literalKind == T_CHAR ? &charType : literalKind == T_LONG ? &longType : &intType;
-  node->integerValue = normalizeIntegral(node->type->kind, value);
-  node->literalKind = literalKind;
-  return node;
-}
-
-ExprNode* makeFloatingConstant(int32_t literalKind, double value, int32_t line, int32_t column) {
-  ExprNode* node = newNode(O_DCONST, line, column);
-  bool isFloat = literalKind == T_FLOAT;
-  node->type = isFloat ? &floatType : &doubleType;
-  node->doubleValue = isFloat ? doubleToFloat(value) : value;
-  node->literalKind = literalKind;
-  return node;
-}
-
-ExprNode* makeStringConstant(const uint16_t* units, int32_t length, int32_t line, int32_t column) {
-  initStringType();
-  ExprNode* node = newNode(O_STRING, line, column);
-  auto* value = static_cast<StringValue*>(currentAlloc(sizeof(StringValue) + sizeof(uint16_t) * length));
-  value->length = length;
-  if (length > 0) std::memcpy(const_cast<uint16_t*>(stringValueChars(value)), units, sizeof(uint16_t) * length);
-  node->string = value;
-  node->type = stringType;
-  return node;
-}
-
-ExprNode* makeBooleanConstant(int32_t value) {
-  ExprNode* node = newNode(O_CONST, 0, 0);
-  node->type = &booleanType;
-  node->integerValue = value != 0 ? 1 : 0;
-  node->literalKind = T_BOOLEAN;
-  return node;
+ExprNode* checkInitializerElement(Type*, ExprNode* element) {
+  return element;
 }
 
 ExprNode* castConstant(Type* target, ExprNode* constant) {

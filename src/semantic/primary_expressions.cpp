@@ -1,0 +1,87 @@
+// The leaves of expressions: typed literals, names and selections before resolution, and the
+// keywords. Placeholder: names, selections and keywords are made untyped.
+#include "semantic/primary_expressions.h"
+
+#include <cstring>
+
+#include "semantic/class_records.h"
+#include "semantic/class_table.h"
+#include "semantic/expression_nodes.h"
+#include "semantic/java_arithmetic.h"
+#include "semantic/type_records.h"
+#include "support/arena.h"
+#include "syntax/scanner.h"
+
+namespace {
+
+// An integral value cut to the width of its type: char keeps 16 bits unsigned, byte, short and
+// int sign-extend, long keeps all.
+int64_t normalizeIntegral(int32_t kind, int64_t value) {
+  switch (kind) {
+    case TK_BOOLEAN: return value != 0 ? 1 : 0;
+    case TK_CHAR: return static_cast<uint16_t>(value);
+    case TK_BYTE: return static_cast<int8_t>(value);
+    case TK_SHORT: return static_cast<int16_t>(value);
+    case TK_INT: return static_cast<int32_t>(value);
+    default: return value;
+  }
+}
+
+}  // namespace
+
+ExprNode* makeIdentifier(Identifier* name, int32_t line, int32_t column) {
+  ExprNode* node = newExprNode(O_ID, line, column);
+  node->name = name;
+  return node;
+}
+
+ExprNode* makeDot(ExprNode* qualifier, Identifier* name, int32_t line, int32_t column) {
+  ExprNode* node = newExprNode(O_DOT, line, column);
+  node->left = qualifier;
+  node->name = name;
+  return node;
+}
+
+ExprNode* makeFieldAccess(ExprNode* qualifier, Identifier* name, int32_t line, int32_t column) {
+  return qualifier == nullptr ? nullptr : makeDot(qualifier, name, line, column);
+}
+
+ExprNode* makeIntegerConstant(int32_t literalKind, int64_t value, int32_t line, int32_t column) {
+  ExprNode* node = newExprNode(O_CONST, line, column);
+  node->type = literalKind == T_CHAR ? &charType : literalKind == T_LONG ? &longType : &intType;
+  node->integerValue = normalizeIntegral(node->type->kind, value);
+  node->literalKind = literalKind;
+  return node;
+}
+
+ExprNode* makeFloatingConstant(int32_t literalKind, double value, int32_t line, int32_t column) {
+  ExprNode* node = newExprNode(O_DCONST, line, column);
+  bool isFloat = literalKind == T_FLOAT;
+  node->type = isFloat ? &floatType : &doubleType;
+  node->doubleValue = isFloat ? doubleToFloat(value) : value;
+  node->literalKind = literalKind;
+  return node;
+}
+
+ExprNode* makeStringConstant(const uint16_t* units, int32_t length, int32_t line, int32_t column) {
+  initStringType();
+  ExprNode* node = newExprNode(O_STRING, line, column);
+  auto* value = static_cast<StringValue*>(currentAlloc(sizeof(StringValue) + sizeof(uint16_t) * length));
+  value->length = length;
+  if (length > 0) std::memcpy(const_cast<uint16_t*>(stringValueChars(value)), units, sizeof(uint16_t) * length);
+  node->string = value;
+  node->type = stringType;
+  return node;
+}
+
+ExprNode* makeBooleanConstant(int32_t value) {
+  ExprNode* node = newExprNode(O_CONST, 0, 0);
+  node->type = &booleanType;
+  node->integerValue = value != 0 ? 1 : 0;
+  node->literalKind = T_BOOLEAN;
+  return node;
+}
+
+ExprNode* makeKeywordExpression(int32_t op, ClassDef*, int32_t line, int32_t column) {
+  return newExprNode(op, line, column);
+}
