@@ -102,16 +102,6 @@ bool sameIgnoringCase(const Identifier* a, const Identifier* b) {
   return true;
 }
 
-void removeFromPackage(Package* package, ClassDef* cls) {
-  for (ClassDef** at = &package->firstClass; *at != nullptr; at = &(*at)->next) {
-    if (*at == cls) {
-      *at = cls->next;
-      cls->next = nullptr;
-      return;
-    }
-  }
-}
-
 ClassDef* findClassFileInEntry(const char* entryName, ZipFile* archive, Package* package, Identifier* name,
                                int32_t line, int32_t column) {
   const char* path = nullptr;
@@ -146,7 +136,7 @@ ClassDef* findClassFileInEntry(const char* entryName, ZipFile* archive, Package*
   if (cls->kind == CLASS_KIND_ERROR || (cls->binaryName == name && cls->package == expectedPackage)) return cls;
   if (cls->package == expectedPackage && sameIgnoringCase(cls->binaryName, name)) {
     // On a file system that ignores case, Foo.class answers for foo: look on.
-    removeFromPackage(expectedPackage, cls);
+    removeClassFromPackage(expectedPackage, cls);
     if (archive == nullptr) forgetPathExists(path);
     return nullptr;
   }
@@ -552,9 +542,8 @@ ClassDef* declareClass(ClassRef* ref) {
     cls = static_cast<ClassDef*>(arenaAlloc(&global.mainArena, sizeof(ClassDef)));
     cls->kind = CLASS_KIND_CLASS;
     cls->name = ref->name;
-    cls->package = package;
-    cls->next = package->firstClass;
-    package->firstClass = cls;
+    cls->binaryName = ref->name;
+    addClassAtPackageHead(package, cls);
   }
   ref->resolved = cls;
   return cls;

@@ -22,6 +22,7 @@ struct Package {
   Package* child;       // new children go to the head
   Package* parent;
   ClassDef* firstClass; // in the order added
+  ClassDef* lastClass;
   uint8_t outputDirectoryMade;
   uint8_t outputDirectoryFailed;
   char* nativeName;     // `name` in the host encoding, made at its first use in a path
