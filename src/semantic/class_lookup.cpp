@@ -214,6 +214,7 @@ ClassDef* lookupAlongClassPath(Package* package, Identifier* name, int32_t line,
 
 // A file parsed on demand: parsed and checked with the state of the interrupted work put aside.
 void parseOnDemand(SourceFile* file) {
+  ClassReadSession reads;
   NestedParseScope nested;
   parseCompilationUnit(file);
   SourceFile* current = global.current;
@@ -398,7 +399,8 @@ ClassDef* loadClass(Package* package, Identifier* name, int32_t line, int32_t co
   // Source names a member class Outer.Inner; its binary name Outer$Inner is reported but found.
   if (line > 0 && cls->name != cls->binaryName && !readingClassFile())
     errorAt(line, column, "using.dollar.class", classToString(cls));
-  if ((cls->flags & CF_DEPRECATED) && line >= 1 && global.current != nullptr)
+  // A class file's own use of a deprecated class is no use by the source being compiled.
+  if ((cls->flags & CF_DEPRECATED) && line >= 1 && global.current != nullptr && !readingClassFile())
     warnDeprecated(cls, nullptr, nullptr, nullptr, line, column);
   return cls;
 }

@@ -93,6 +93,8 @@ constexpr int32_t CLASS_KIND_ERROR = 103;  // placeholder of a class that could 
 constexpr uint8_t CLASS_WRITTEN = 0x1;
 constexpr uint8_t CLASS_SUPERTYPES_RESOLVED = 0x2;
 constexpr uint8_t CLASS_CHECKED = 0x4;
+constexpr uint8_t CLASS_SUPERTYPES_ACYCLIC = 0x8;  // class files: no supertype cycle through class files
+constexpr uint8_t CLASS_ON_SUPERTYPE_PATH = 0x10;  // on the path of the class reader's cycle search
 
 struct ClassDef {
   ClassDef* next;  // in its package's class list

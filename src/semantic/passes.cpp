@@ -3,6 +3,8 @@
 // treated once per pass and each diagnostic is printed once.
 #include "semantic/passes.h"
 
+#include <vector>
+
 #include "driver/source_files.h"
 #include "semantic/class_lookup.h"
 #include "semantic/class_names.h"
@@ -28,15 +30,24 @@ void reportNotPublic(ImportRecord* import, ClassDef* cls) {
     errorInFile(import->file, import->line, import->column, "import.not.public", classToString(cls));
 }
 
-void resolveSupertypeRefs(ClassDef* cls, ClassRef* ref) {
-  if (ref == nullptr) return;
-  resolveSupertypeRefs(cls, ref->next);
-  resolveClassRef(nullptr, cls, ref);
-  ClassDef* resolved = ref->resolved;
-  if (resolved == nullptr || resolved->kind != CLASS_KIND_CLASS) return;
-  checkCircularSuper(resolved, cls);
-  if (resolved->superclass != nullptr && resolved->superclass->resolved == nullptr && resolved->sourceFile != nullptr)
-    resolveSupertypeRefs(resolved, resolved->superclass);
+// The references of a list, last first. A class from source reached so, whose superclass is not
+// resolved yet, has its superclass resolved in turn, and so on up the chain, so that each
+// circularity check sees the chain above it; the chain is climbed in a loop, not by recursion.
+void resolveSupertypeRefs(ClassDef* cls, ClassRef* list) {
+  std::vector<ClassRef*> refs;
+  for (ClassRef* ref = list; ref != nullptr; ref = ref->next) refs.push_back(ref);
+  for (auto last = refs.rbegin(); last != refs.rend(); ++last) {
+    ClassDef* from = cls;
+    for (ClassRef* ref = *last; ref != nullptr; ref = from->superclass) {
+      resolveClassRef(nullptr, from, ref);
+      ClassDef* resolved = ref->resolved;
+      if (resolved == nullptr || resolved->kind != CLASS_KIND_CLASS) break;
+      checkCircularSuper(resolved, from);
+      if (resolved->superclass == nullptr || resolved->superclass->resolved != nullptr || resolved->sourceFile == nullptr)
+        break;
+      from = resolved;
+    }
+  }
 }
 
 }  // namespace
