@@ -45,27 +45,30 @@ void appendNative(std::string* text, const Identifier* name) {
 // Appends the package's components, outermost first, each followed by the separator; false after
 // a directory that could not be made.
 bool appendPackage(std::string* text, Package* package, bool makeDirs, char separator) {
-  if (isUnnamedPackage(package)) return true;
-  if (!appendPackage(text, package->parent, makeDirs, separator)) return false;
-  // A long dotted name is probed at each of its components: each is converted once.
-  if (package->nativeName == nullptr) {
-    std::string native;
-    appendNative(&native, package->name);
-    package->nativeName = mainArenaCopy(native.c_str());
-  }
-  *text += package->nativeName;
-  if (makeDirs) {
-    if (package->outputDirectoryFailed) return false;
-    if (!package->outputDirectoryMade) {
-      if (!isDirectory(text->c_str()) && !makeDirectoryCached(text->c_str())) {
-        errorInFile(global.current, 0, 0, "cant.make.dir", text->c_str());
-        package->outputDirectoryFailed = 1;
-        return false;
-      }
-      package->outputDirectoryMade = 1;
+  std::vector<Package*> outward;
+  for (Package* p = package; !isUnnamedPackage(p); p = p->parent) outward.push_back(p);
+  for (auto component = outward.rbegin(); component != outward.rend(); ++component) {
+    Package* p = *component;
+    // A long dotted name is probed at each of its components: each is converted once.
+    if (p->nativeName == nullptr) {
+      std::string native;
+      appendNative(&native, p->name);
+      p->nativeName = mainArenaCopy(native.c_str());
     }
+    *text += p->nativeName;
+    if (makeDirs) {
+      if (p->outputDirectoryFailed) return false;
+      if (!p->outputDirectoryMade) {
+        if (!isDirectory(text->c_str()) && !makeDirectoryCached(text->c_str())) {
+          errorInFile(global.current, 0, 0, "cant.make.dir", text->c_str());
+          p->outputDirectoryFailed = 1;
+          return false;
+        }
+        p->outputDirectoryMade = 1;
+      }
+    }
+    *text += separator;
   }
-  *text += separator;
   return true;
 }
 
@@ -519,21 +522,35 @@ void resolveOrError(ClassRef* ref, int32_t line, int32_t column) {
   ref->resolved = newErrorClass(ref->name);
 }
 
+// Each package of the qualifier may itself be a class: p.q.C is the class C of package p.q, or the
+// member class C of a class q of package p, and so on outwards. The levels are worked through from
+// the first one that is settled back in to the name, with a stack of their own, not a recursion per
+// package.
 ClassDef* findClassInScope(Package* package, Identifier* name, ClassDef* fromClass, int32_t line, int32_t column) {
-  // A probe, not a use: a name that is no class here is reported by the caller.
-  if (isUnnamedPackage(package)) return resolveClassByName(name, fromClass, 0, 0);
-  if (ClassDef* cls = usable(findClassInPackage(package, name, line, column))) return cls;
-  ClassDef* inner = nullptr;
-  if (package->name != nullptr) {
-    ClassDef* outer = usable(findClassInScope(package->parent, package->name, fromClass, line, column));
-    if (outer != nullptr) inner = innerClassOf(outer, name, fromClass, line, column);
+  struct Level {
+    Package* package;
+    Identifier* name;
+  };
+  std::vector<Level> open;
+  ClassDef* found;
+  for (;; name = package->name, package = package->parent) {
+    // A probe, not a use: a name that is no class here is reported by the caller.
+    if (isUnnamedPackage(package)) {
+      found = resolveClassByName(name, fromClass, 0, 0);
+      break;
+    }
+    if ((found = usable(findClassInPackage(package, name, line, column))) != nullptr) break;
+    open.push_back({package, name});
   }
-  ClassDef* member = loadClass(package, name, line, column);
-  if (inner != nullptr && member != nullptr && inner != member) {
-    errorAt(line, column, "class.dups.package", classToString(inner->outer));
-    return inner;
+  for (auto level = open.rbegin(); level != open.rend(); ++level) {
+    ClassDef* outer = usable(found);
+    ClassDef* inner = outer != nullptr ? innerClassOf(outer, level->name, fromClass, line, column) : nullptr;
+    ClassDef* member = loadClass(level->package, level->name, line, column);
+    if (inner != nullptr && member != nullptr && inner != member)
+      errorAt(line, column, "class.dups.package", classToString(inner->outer));
+    found = inner != nullptr ? inner : member;
   }
-  return inner != nullptr ? inner : member;
+  return found;
 }
 
 ClassDef* declareClass(ClassRef* ref) {

@@ -60,9 +60,25 @@ void forAllImports(ImportPass pass) {
   }
 }
 
+// Depth first with a stack of its own: a package name of many components nests that many
+// packages. Each package's child list is taken as it stands when the walk enters the package.
 void forAllPackages(Package* package, ClassPass pass) {
-  for (Package* child = package->child; child != nullptr; child = child->next) forAllPackages(child, pass);
-  forPackageClasses(package, pass);
+  struct Visit {
+    Package* package;
+    Package* nextChild;
+  };
+  std::vector<Visit> open{{package, package->child}};
+  while (!open.empty()) {
+    Visit& top = open.back();
+    if (Package* child = top.nextChild) {
+      top.nextChild = child->next;
+      open.push_back({child, child->child});
+      continue;
+    }
+    Package* done = top.package;
+    open.pop_back();
+    forPackageClasses(done, pass);
+  }
 }
 
 void forPackageClasses(Package* package, ClassPass pass) {
@@ -99,13 +115,21 @@ void evaluateAllFieldConstants() {
   forAllPackages(&rootPackage, evaluateClassFieldConstants);
 }
 
+// The innermost package that holds a class of the name's prefix gives the class; the components
+// after it are member classes, looked up from the outside in.
 ClassDef* findNestedClass(Package* package, Identifier* name, int32_t line, int32_t column) {
   if (name == nullptr || package == nullptr) return nullptr;
-  if (ClassDef* cls = loadClass(package, name, line, column)) return cls;
-  if (package->name == nullptr) return nullptr;
-  ClassDef* outer = findNestedClass(package->parent != nullptr ? package->parent : &rootPackage, package->name, line, column);
-  if (outer == nullptr) return nullptr;
-  return findMemberClass(outer, name, nullptr);
+  std::vector<Identifier*> memberNames;
+  ClassDef* cls;
+  while ((cls = loadClass(package, name, line, column)) == nullptr) {
+    if (package->name == nullptr) return nullptr;
+    memberNames.push_back(name);
+    name = package->name;
+    package = package->parent != nullptr ? package->parent : &rootPackage;
+  }
+  for (; cls != nullptr && !memberNames.empty(); memberNames.pop_back())
+    cls = findMemberClass(cls, memberNames.back(), nullptr);
+  return cls;
 }
 
 void resolveImport(ImportRecord* import) {
