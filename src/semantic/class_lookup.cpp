@@ -47,27 +47,30 @@ void appendNative(std::string* text, const Identifier* name) {
 // Appends the package's components, outermost first, each followed by the separator; false after
 // a directory that could not be made.
 bool appendPackage(std::string* text, Package* package, bool makeDirs, char separator) {
-  if (isUnnamedPackage(package)) return true;
-  if (!appendPackage(text, package->parent, makeDirs, separator)) return false;
-  // A long dotted name is probed at each of its components: each is converted once.
-  if (package->nativeName == nullptr) {
-    std::string native;
-    appendNative(&native, package->name);
-    package->nativeName = mainArenaCopy(native.c_str());
-  }
-  *text += package->nativeName;
-  if (makeDirs) {
-    if (package->outputDirectoryFailed) return false;
-    if (!package->outputDirectoryMade) {
-      if (!isDirectory(text->c_str()) && !makeDirectoryCached(text->c_str())) {
-        errorInFile(global.current, 0, 0, "cant.make.dir", text->c_str());
-        package->outputDirectoryFailed = 1;
-        return false;
-      }
-      package->outputDirectoryMade = 1;
+  std::vector<Package*> outward;
+  for (Package* p = package; !isUnnamedPackage(p); p = p->parent) outward.push_back(p);
+  for (auto component = outward.rbegin(); component != outward.rend(); ++component) {
+    Package* p = *component;
+    // A long dotted name is probed at each of its components: each is converted once.
+    if (p->nativeName == nullptr) {
+      std::string native;
+      appendNative(&native, p->name);
+      p->nativeName = mainArenaCopy(native.c_str());
     }
+    *text += p->nativeName;
+    if (makeDirs) {
+      if (p->outputDirectoryFailed) return false;
+      if (!p->outputDirectoryMade) {
+        if (!isDirectory(text->c_str()) && !makeDirectoryCached(text->c_str())) {
+          errorInFile(global.current, 0, 0, "cant.make.dir", text->c_str());
+          p->outputDirectoryFailed = 1;
+          return false;
+        }
+        p->outputDirectoryMade = 1;
+      }
+    }
+    *text += separator;
   }
-  *text += separator;
   return true;
 }
 
@@ -102,16 +105,6 @@ bool sameIgnoringCase(const Identifier* a, const Identifier* b) {
     if (p != q) return false;
   }
   return true;
-}
-
-void removeFromPackage(Package* package, ClassDef* cls) {
-  for (ClassDef** at = &package->firstClass; *at != nullptr; at = &(*at)->next) {
-    if (*at == cls) {
-      *at = cls->next;
-      cls->next = nullptr;
-      return;
-    }
-  }
 }
 
 ClassDef* findClassFileInEntry(const char* entryName, ZipFile* archive, Package* package, Identifier* name,
@@ -153,7 +146,7 @@ ClassDef* findClassFileInEntry(const char* entryName, ZipFile* archive, Package*
   if (cls->binaryName == name && cls->package == expectedPackage) return cls;
   if (cls->package == expectedPackage && sameIgnoringCase(cls->binaryName, name)) {
     // On a file system that ignores case, Foo.class answers for foo: look on.
-    removeFromPackage(expectedPackage, cls);
+    removeClassFromPackage(expectedPackage, cls);
     if (archive == nullptr) forgetPathExists(path);
     return nullptr;
   }
@@ -245,6 +238,7 @@ bool pathHoldsPackage(char** entries, ZipFile** archives, Package* package, cons
 
 // A file parsed on demand: parsed and checked with the state of the interrupted work put aside.
 void parseOnDemand(SourceFile* file) {
+  ClassReadSession reads;
   NestedParseScope nested;
   parseCompilationUnit(file);
   SourceFile* current = global.current;
@@ -423,7 +417,8 @@ ClassDef* lookupClass(Package* package, Identifier* name, int32_t line, int32_t 
   // Source names a member class Outer.Inner; its binary name Outer$Inner is reported but found.
   if (line > 0 && cls->name != cls->binaryName && !readingClassFile())
     errorAt(line, column, "using.dollar.class", classToString(cls));
-  if ((cls->flags & CF_DEPRECATED) && line >= 1 && global.current != nullptr)
+  // A class file's own use of a deprecated class is no use by the source being compiled.
+  if ((cls->flags & CF_DEPRECATED) && line >= 1 && global.current != nullptr && !readingClassFile())
     warnDeprecated(cls, nullptr, nullptr, nullptr, line, column);
   return cls;
 }
@@ -549,26 +544,41 @@ void resolveOrError(ClassRef* ref, int32_t line, int32_t column) {
   ref->resolved = newErrorClass(ref->name);
 }
 
+// Each package of the qualifier may itself be a class: p.q.C is the class C of package p.q, or the
+// member class C of a class q of package p, and so on outwards. The levels are worked through from
+// the first one that is settled back in to the name, with a stack of their own, not a recursion per
+// package.
 ClassDef* findClassInScope(Package* package, Identifier* name, ClassDef* fromClass, int32_t line, int32_t column) {
-  // A probe, not a use: a name that is no class here is reported by the caller.
-  if (isUnnamedPackage(package)) return resolveClassByName(name, fromClass, 0, 0);
-  if (ClassDef* cls = usable(findClassInPackage(package, name, line, column))) return cls;
-  ClassDef* outer = nullptr;
-  ClassDef* inner = nullptr;
-  if (package->name != nullptr) {
-    outer = findClassInScope(package->parent, package->name, fromClass, line, column);
-    if (usable(outer) != nullptr) inner = findInnerClassUnique(outer, name, line, column);
+  struct Level {
+    Package* package;
+    Identifier* name;
+  };
+  std::vector<Level> open;
+  ClassDef* found;
+  for (;; name = package->name, package = package->parent) {
+    // A probe, not a use: a name that is no class here is reported by the caller.
+    if (isUnnamedPackage(package)) {
+      found = resolveClassByName(name, fromClass, 0, 0);
+      break;
+    }
+    if ((found = usable(findClassInPackage(package, name, line, column))) != nullptr) break;
+    open.push_back({package, name});
   }
-  ClassDef* member = lookupClass(package, name, line, column);
-  if (inner == nullptr) {
-    // A class whose file cannot be used stands, silently, for the members looked for in it.
-    if (member == nullptr && outer != nullptr && outer->kind == CLASS_KIND_ERROR) return outer;
-    return member;
+  for (auto level = open.rbegin(); level != open.rend(); ++level) {
+    ClassDef* outer = found;
+    ClassDef* inner = usable(outer) != nullptr ? findInnerClassUnique(outer, level->name, line, column) : nullptr;
+    ClassDef* member = lookupClass(level->package, level->name, line, column);
+    if (inner == nullptr) {
+      // A class whose file cannot be used stands, silently, for the members looked for in it.
+      found = member == nullptr && outer != nullptr && outer->kind == CLASS_KIND_ERROR ? outer : member;
+      continue;
+    }
+    // The qualifier is used as a class; the class found is checked by the caller, once.
+    checkClassAccess(fromClass, outer, line, column);
+    if (member != nullptr && inner != member) errorAt(line, column, "class.dups.package", classToString(inner->outer));
+    found = inner;
   }
-  // The qualifier is used as a class; the class found is checked by the caller, once.
-  checkClassAccess(fromClass, outer, line, column);
-  if (member != nullptr && inner != member) errorAt(line, column, "class.dups.package", classToString(inner->outer));
-  return inner;
+  return found;
 }
 
 ClassDef* declareClass(ClassRef* ref) {
@@ -579,9 +589,8 @@ ClassDef* declareClass(ClassRef* ref) {
     cls = static_cast<ClassDef*>(arenaAlloc(&global.mainArena, sizeof(ClassDef)));
     cls->kind = CLASS_KIND_CLASS;
     cls->name = ref->name;
-    cls->package = package;
-    cls->next = package->firstClass;
-    package->firstClass = cls;
+    cls->binaryName = ref->name;
+    addClassAtPackageHead(package, cls);
   }
   ref->resolved = cls;
   return cls;

@@ -1,6 +1,7 @@
 // Reading class files. Every read checks first that the bytes are there and leaves through the
 // reader's escape when they are not; every constant-pool index is checked against the table, so a
-// malformed file gives a code, never a read outside the buffer.
+// malformed file gives a code, never a read outside the buffer. A read takes only the class's own
+// records; the classes they name are resolved afterwards from a queue, so reads never nest.
 #include "semantic/class_reader.h"
 
 #include <cstdio>
@@ -17,6 +18,7 @@
 #include "support/diagnostics.h"
 #include "support/global.h"
 #include "support/identifiers.h"
+#include "support/names.h"
 #include "syntax/scanner.h"
 
 namespace {
@@ -39,6 +41,28 @@ struct Reader {
 };
 
 Reader* reader;
+
+// A class reference read from a file, resolved once the file is read. An InnerClasses entry that
+// names the class read as a member of another class also links the class to that outer class.
+struct QueuedReference {
+  ClassRef* ref;
+  int32_t line;  // of the source reference that caused the read
+  int32_t column;
+  ClassDef* memberClass;
+  Identifier* memberName;
+  uint16_t memberFlags;
+};
+
+// The references of the reads of one session: the outermost read resolves them, and the reads
+// that this starts only add theirs, so a chain of classes costs a queue entry per class, not
+// stack. Classes read take part in the cycle search when the queue is empty.
+struct ReadQueue {
+  std::vector<QueuedReference> references;
+  std::vector<ClassDef*> classesRead;
+  bool resolving = false;
+};
+
+ReadQueue* queue;
 
 constexpr int32_t MAX_ARRAY_DIMENSIONS = 255;
 
@@ -190,6 +214,11 @@ void* newValue(const void* bytes, size_t size) {
   return value;
 }
 
+void queueReference(ClassRef* ref, ClassDef* memberClass = nullptr, Identifier* memberName = nullptr,
+                    uint16_t memberFlags = 0) {
+  queue->references.push_back({ref, reader->line, reader->column, memberClass, memberName, memberFlags});
+}
+
 // A field type from a descriptor; `bytes` and `*length` advance past it. Null on failure.
 Type* parseFieldType(const uint8_t** bytes, int32_t* length) {
   int32_t dimensions = 0;
@@ -222,7 +251,7 @@ Type* parseFieldType(const uint8_t** bytes, int32_t* length) {
       *length -= nameLength + 1;
       ref->line = reader->line;
       ref->column = reader->column;
-      resolveOrError(ref, reader->line, reader->column);
+      queueReference(ref);
       type = newClassType(ref, ref->name, 0, 0);
       break;
     }
@@ -288,31 +317,27 @@ void readInnerClasses(ClassDef* cls) {
     ClassRef* outerRef = cpNamedClassEntry(readU2());
     Identifier* name = cpNonEmptyName(readU2());
     uint32_t flags = readU2();
-    ClassDef* outer = nullptr;
-    ClassDef* innerClass = nullptr;
+    uint16_t memberFlags = innerClassFlags(flags) | CF_INNER_MEMBER | CF_NESTED;
     if (outerRef != nullptr && namesClass(outerRef, cls)) {
-      outer = cls;
       outerRef->resolved = cls;
+      if (inner != nullptr && name != nullptr) addInnerClass(cls, nullptr, name, memberFlags, 0, 0);
     } else if (inner != nullptr && namesClass(inner, cls)) {
-      if (outerRef != nullptr) {
-        resolveOrError(outerRef, reader->line, reader->column);
-        outer = outerRef->resolved;
-        if (outer != nullptr && outer->kind == CLASS_KIND_ERROR) outer = nullptr;
-      }
-      innerClass = cls;
       inner->resolved = cls;
-      // A member class keeps the binary name of its file; its simple name is the entry's.
-      if (outer != nullptr && name != nullptr) {
-        cls->name = name;
-        cls->outer = outer;
-      }
+      // Linked to its outer class once that is resolved (linkMemberClass).
+      if (outerRef != nullptr) queueReference(outerRef, cls, name, memberFlags);
       if ((flags & 0x0008) == 0) markFirstParameterSynthetic(cls);
-    } else {
-      continue;
     }
-    if (outer != nullptr && inner != nullptr && name != nullptr)
-      addInnerClass(outer, innerClass, name, innerClassFlags(flags) | CF_INNER_MEMBER | CF_NESTED, 0, 0);
   }
+}
+
+// A member class keeps the binary name of its file; its simple name is the entry's.
+void linkMemberClass(const QueuedReference& entry) {
+  ClassDef* outer = entry.ref->resolved;
+  if (outer == nullptr || outer->kind == CLASS_KIND_ERROR || entry.memberName == nullptr) return;
+  ClassDef* cls = entry.memberClass;
+  cls->name = entry.memberName;
+  cls->outer = outer;
+  addInnerClass(outer, cls, entry.memberName, entry.memberFlags, 0, 0);
 }
 
 void readField(ClassDef* cls) {
@@ -421,7 +446,7 @@ void readMethod(ClassDef* cls) {
       for (uint32_t t = 0; t < thrown; t++) {
         ClassRef* ref = cpClassEntry(readU2());
         if (ref == nullptr) throw Failure{CLASSFILE_EXCEPTION_CLASS};
-        resolveOrError(ref, reader->line, reader->column);
+        queueReference(ref);
         auto* entry = static_cast<ThrowsEntry*>(arenaAlloc(&global.mainArena, sizeof(ThrowsEntry)));
         entry->classRef = ref;
         *tail = entry;
@@ -490,7 +515,7 @@ int32_t readClassFile(const char* path, ClassDef* cls) {
   if (superIndex != 0) {
     ClassRef* superclass = cpClassEntry(superIndex);
     if (superclass == nullptr) return CLASSFILE_SUPERCLASS;
-    resolveOrError(superclass, reader->line, reader->column);
+    queueReference(superclass);
     cls->superclass = superclass;
   }
   uint32_t interfaces = readU2();
@@ -498,7 +523,7 @@ int32_t readClassFile(const char* path, ClassDef* cls) {
   for (uint32_t i = 0; i < interfaces; i++) {
     ClassRef* ref = cpClassEntry(readU2());
     if (ref == nullptr) return CLASSFILE_INTERFACE;
-    resolveOrError(ref, reader->line, reader->column);
+    queueReference(ref);
     *tail = ref;
     tail = &ref->next;
   }
@@ -525,10 +550,86 @@ int32_t readClassFile(const char* path, ClassDef* cls) {
   return 0;
 }
 
+// A class file that inherits from itself through class files alone is never compiled against:
+// a depth-first search over the supertypes of the classes read, with each class on the search's
+// path marked, finds the cycle once. Classes cleared by an earlier search are not searched again;
+// a class from source ends the search (its own check covers cycles through it), and so does a
+// reference still to be resolved by an interrupted session, which leaves the classes that lead
+// to it uncleared.
+void checkSupertypeCycles(const std::vector<ClassDef*>& classes, int32_t line, int32_t column) {
+  struct Step {
+    ClassDef* cls;
+    ClassRef* next;  // the supertype to search next: the superclass, then the interfaces in order
+    bool superclassDone;
+    bool complete;  // every supertype below is resolved
+  };
+  std::vector<Step> path;
+  auto enter = [&](ClassRef* supertype) {
+    ClassDef* cls = supertype->resolved;
+    if (cls == nullptr) {
+      path.back().complete = false;
+      return;
+    }
+    if (cls->state & CLASS_ON_SUPERTYPE_PATH)
+      fatalError(line > 0 ? global.current : nullptr, line, column, "circular.super", classToString(cls));
+    if (cls->sourceFile != nullptr || cls->kind == CLASS_KIND_ERROR || (cls->state & CLASS_SUPERTYPES_ACYCLIC)) return;
+    cls->state |= CLASS_ON_SUPERTYPE_PATH;
+    path.push_back({cls, nullptr, false, true});
+  };
+  for (ClassDef* start : classes) {
+    if (start->state & CLASS_SUPERTYPES_ACYCLIC) continue;
+    start->state |= CLASS_ON_SUPERTYPE_PATH;
+    path.push_back({start, nullptr, false, true});
+    while (!path.empty()) {
+      Step& step = path.back();
+      ClassRef* supertype;
+      if (!step.superclassDone) {
+        step.superclassDone = true;
+        step.next = step.cls->interfaces;
+        supertype = step.cls->superclass;
+      } else if (step.next != nullptr) {
+        supertype = step.next;
+        step.next = supertype->next;
+      } else {
+        ClassDef* done = step.cls;
+        bool complete = step.complete;
+        path.pop_back();
+        done->state &= ~CLASS_ON_SUPERTYPE_PATH;
+        if (complete)
+          done->state |= CLASS_SUPERTYPES_ACYCLIC;
+        else if (!path.empty())
+          path.back().complete = false;
+        continue;
+      }
+      // May grow the path, so `step` is not used after it.
+      if (supertype != nullptr) enter(supertype);
+    }
+  }
+}
+
+// Resolves the queue in order, while the reads it starts add to its end.
+void resolveQueue(int32_t line, int32_t column) {
+  queue->resolving = true;
+  for (size_t i = 0; i < queue->references.size(); i++) {
+    QueuedReference entry = queue->references[i];
+    resolveOrError(entry.ref, entry.line, entry.column);
+    if (entry.memberClass != nullptr) linkMemberClass(entry);
+  }
+  checkSupertypeCycles(queue->classesRead, line, column);
+}
+
 }  // namespace
 
 bool readingClassFile() {
-  return reader != nullptr;
+  return reader != nullptr || (queue != nullptr && queue->resolving);
+}
+
+ClassReadSession::ClassReadSession() : interrupted(queue) {
+  queue = nullptr;
+}
+
+ClassReadSession::~ClassReadSession() {
+  queue = static_cast<ReadQueue*>(interrupted);
 }
 
 uint16_t classFlagsToModifiers(uint16_t old, uint16_t flags) {
@@ -553,6 +654,16 @@ uint16_t memberFlagsToModifiers(uint16_t old, uint16_t flags) {
 
 int32_t loadClassFromBuffer(const char* path, ClassDef* cls, const uint8_t* bytes, int32_t length, int32_t line,
                             int32_t column) {
+  // The outermost read of a session owns the queue; a stop that unwinds through it drops the queue.
+  ReadQueue own;
+  bool outermost = queue == nullptr;
+  if (outermost) queue = &own;
+  struct Release {
+    bool outermost;
+    ~Release() {
+      if (outermost) queue = nullptr;
+    }
+  } release{outermost};
   growScratchBuffer(512);
   Reader state{bytes, bytes, bytes + (length > 0 ? length : 0), length, {}, 0, line, column};
   Reader* previous = reader;
@@ -572,6 +683,10 @@ int32_t loadClassFromBuffer(const char* path, ClassDef* cls, const uint8_t* byte
   if (result != 0) {
     errorInFile(nullptr, 0, result, "bad.class.file", path);
     cls->kind = CLASS_KIND_ERROR;
+  } else if (cls->kind != CLASS_KIND_ERROR) {
+    queue->classesRead.push_back(cls);
   }
+  // What a failed read named is still resolved: the records kept from it stay consistent.
+  if (outermost) resolveQueue(line, column);
   return result;
 }

@@ -1,6 +1,8 @@
 // The class-file reader: a class file of major version 45, loaded whole into memory, read into a
-// class record with what compiling against the class needs. Referenced classes are resolved while
-// reading, so reads nest.
+// class record with what compiling against the class needs. A read takes the class's own records;
+// the classes they name are resolved when it is done, from a queue that the reads this starts add
+// to, so no chain of classes nests reads. Supertypes that loop through class files alone end the
+// compile with "circular.super".
 #pragma once
 
 #include <cstdint>
@@ -11,8 +13,9 @@ struct ClassDef;
 // allocated for it.
 constexpr uint32_t MAX_CLASS_FILE_SIZE = 64u << 20;
 
-// Reads the class; 0, or the error code after "bad.class.file" was reported and the class made
-// unusable.
+// Reads the class and, unless called while an outer read's references are resolved, resolves
+// the classes it names (reading them in turn); 0, or the error code after "bad.class.file" was
+// reported and the class made unusable.
 int32_t loadClassFromBuffer(const char* path, ClassDef* cls, const uint8_t* bytes, int32_t length, int32_t line,
                             int32_t column);
 
@@ -38,8 +41,23 @@ enum : int32_t {
   CLASSFILE_STRING = 23,
 };
 
-// True while a class file is being read: names in class files are binary names by right.
+// True while a class file is being read or its references resolved: names in class files are
+// binary names by right.
 bool readingClassFile();
+
+// Sets the reads of the interrupted work aside while a source file found along the source path is
+// parsed and checked in the middle of them: the classes that file needs are read and resolved in
+// full before its checks look at them.
+class ClassReadSession {
+ public:
+  ClassReadSession();
+  ~ClassReadSession();
+  ClassReadSession(const ClassReadSession&) = delete;
+  ClassReadSession& operator=(const ClassReadSession&) = delete;
+
+ private:
+  void* interrupted;
+};
 
 uint16_t classFlagsToModifiers(uint16_t old, uint16_t flags);
 uint16_t memberFlagsToModifiers(uint16_t old, uint16_t flags);

@@ -22,6 +22,7 @@ struct Package {
   Package* child;       // new children go to the head
   Package* parent;
   ClassDef* firstClass; // in the order added
+  ClassDef* lastClass;
   uint8_t outputDirectoryMade;
   uint8_t outputDirectoryFailed;
   char* nativeName;     // `name` in the host encoding, made at its first use in a path
@@ -95,6 +96,8 @@ constexpr uint8_t CLASS_SUPERTYPES_RESOLVED = 0x2;
 constexpr uint8_t CLASS_CHECKED = 0x4;
 constexpr uint8_t CLASS_UNREADABLE = 0x8;  // kind 103: its class file was found but cannot be used, as reported
 constexpr uint8_t CLASS_CONSTANTS_EVALUATED = 0x10;
+constexpr uint8_t CLASS_SUPERTYPES_ACYCLIC = 0x20;  // class files: no supertype cycle through class files
+constexpr uint8_t CLASS_ON_SUPERTYPE_PATH = 0x40;  // on the path of the class reader's cycle search
 
 struct ClassDef {
   ClassDef* next;  // in its package's class list

@@ -48,6 +48,70 @@ const char* const knownClassNames[KNOWN_COUNT] = {
 ClassDef* knownClasses[KNOWN_COUNT];
 Member* typeFields[TK_DOUBLE + 1];
 
+// The classes of every package by binary name, beside the package lists, which keep the order
+// classes were added in: a package of many classes (nested ones all join their outermost class's
+// package) is searched without a walk of its list. An entry keeps the name its class was added
+// under; one whose class was renamed since (a class file that named another class) no longer
+// matches, as in the list.
+struct IndexEntry {
+  IndexEntry* next;
+  Package* package;
+  Identifier* name;
+  ClassDef* cls;
+};
+
+struct ClassIndex {
+  IndexEntry** buckets;
+  uint32_t size;  // a power of two; 0 before the first class
+  uint32_t count;
+};
+
+ClassIndex classIndex;
+
+IndexEntry** indexBucket(const Package* package, const Identifier* name) {
+  uint64_t key = reinterpret_cast<uintptr_t>(package) * 0x9E3779B97F4A7C15ull ^ reinterpret_cast<uintptr_t>(name);
+  key ^= key >> 29;
+  key *= 0xBF58476D1CE4E5B9ull;
+  key ^= key >> 32;
+  return &classIndex.buckets[key & (classIndex.size - 1)];
+}
+
+void indexClass(Package* package, ClassDef* cls) {
+  if (classIndex.count >= classIndex.size) {
+    // Doubled in the main arena; the old buckets stay behind, at most as much again in all.
+    uint32_t size = classIndex.size > 0 ? classIndex.size * 2 : 256;
+    IndexEntry** old = classIndex.buckets;
+    uint32_t oldSize = classIndex.size;
+    classIndex.buckets = static_cast<IndexEntry**>(arenaAlloc(&global.mainArena, sizeof(IndexEntry*) * size));
+    classIndex.size = size;
+    for (uint32_t i = 0; i < oldSize; i++) {
+      for (IndexEntry* entry = old[i]; entry != nullptr;) {
+        IndexEntry* next = entry->next;
+        IndexEntry** bucket = indexBucket(entry->package, entry->name);
+        entry->next = *bucket;
+        *bucket = entry;
+        entry = next;
+      }
+    }
+  }
+  auto* entry = static_cast<IndexEntry*>(arenaAlloc(&global.mainArena, sizeof(IndexEntry)));
+  IndexEntry** bucket = indexBucket(package, cls->binaryName);
+  *entry = IndexEntry{*bucket, package, cls->binaryName, cls};
+  *bucket = entry;
+  classIndex.count++;
+}
+
+void unindexClass(Package* package, ClassDef* cls) {
+  if (classIndex.size == 0) return;
+  for (IndexEntry** at = indexBucket(package, cls->binaryName); *at != nullptr; at = &(*at)->next) {
+    if ((*at)->cls == cls && (*at)->package == package) {
+      *at = (*at)->next;
+      classIndex.count--;
+      return;
+    }
+  }
+}
+
 ClassDef* knownClass(KnownClass which) {
   if (knownClasses[which] == nullptr) {
     Package* package = javaLangPackage;
@@ -161,10 +225,11 @@ bool isUnnamedPackage(const Package* package) {
 }
 
 ClassDef* findClassInPackage(Package* package, Identifier* name, int32_t line, int32_t column) {
-  if (name == nullptr) return nullptr;
+  if (name == nullptr || classIndex.size == 0) return nullptr;
   if (package == nullptr) package = &rootPackage;
-  for (ClassDef* cls = package->firstClass; cls != nullptr; cls = cls->next) {
-    if (cls->binaryName != name) continue;
+  for (IndexEntry* entry = *indexBucket(package, name); entry != nullptr; entry = entry->next) {
+    ClassDef* cls = entry->cls;
+    if (entry->package != package || entry->name != name || cls->binaryName != name) continue;
     if (line != 0 && cls->name != cls->binaryName) errorAt(line, column, "using.dollar.class", classToString(cls));
     return cls;
   }
@@ -176,9 +241,13 @@ void addClassToPackage(Package* package, ClassDef* cls) {
   ClassDef* earlier = findClassInPackage(package, cls->binaryName, 0, 0);
   if (earlier == nullptr) {
     cls->package = package;
-    ClassDef** tail = &package->firstClass;
-    while (*tail != nullptr) tail = &(*tail)->next;
-    *tail = cls;
+    cls->next = nullptr;
+    if (package->lastClass != nullptr)
+      package->lastClass->next = cls;
+    else
+      package->firstClass = cls;
+    package->lastClass = cls;
+    indexClass(package, cls);
     return;
   }
   const char* name = classToString(cls);
@@ -192,6 +261,26 @@ void addClassToPackage(Package* package, ClassDef* cls) {
     errorInFile(earlier->sourceFile, earlier->line, earlier->column, "dup.class.name", name, cls->classFilePath, "?");
   } else {
     errorAt(currentToken()->line, currentToken()->column, "dup.class.name", name, earlier->classFilePath, "?");
+  }
+}
+
+void addClassAtPackageHead(Package* package, ClassDef* cls) {
+  cls->package = package;
+  cls->next = package->firstClass;
+  package->firstClass = cls;
+  if (package->lastClass == nullptr) package->lastClass = cls;
+  indexClass(package, cls);
+}
+
+void removeClassFromPackage(Package* package, ClassDef* cls) {
+  ClassDef* previous = nullptr;
+  for (ClassDef** at = &package->firstClass; *at != nullptr; previous = *at, at = &(*at)->next) {
+    if (*at != cls) continue;
+    *at = cls->next;
+    if (package->lastClass == cls) package->lastClass = previous;
+    cls->next = nullptr;
+    unindexClass(package, cls);
+    return;
   }
 }
 
@@ -290,6 +379,7 @@ void initStringBufferMethods() {
 
 void resetClassTable() {
   rootPackage = Package{};
+  classIndex = ClassIndex{};
   javaLangPackage = nullptr;
   javaIoPackage = nullptr;
   objectClass = nullptr;

@@ -1,5 +1,6 @@
 // The class table: the package tree rooted in the unnamed package, the class list of each
-// package, and the well-known classes and members that attribution and generated code need.
+// package with a table of its classes by name, and the well-known classes and members that
+// attribution and generated code need.
 #pragma once
 
 #include <cstdint>
@@ -42,7 +43,13 @@ Package* getPackage(Package* parent, Identifier* name);
 bool isUnnamedPackage(const Package* package);
 // A source file declares the package: it exists, and so do its outer packages.
 void markSourcePackage(Package* package);
+// Appends the class to the package's list, unless the package has a class of its binary name
+// ("dup.class.name").
 void addClassToPackage(Package* package, ClassDef* cls);
+// A bare class declared by a use: first in the list.
+void addClassAtPackageHead(Package* package, ClassDef* cls);
+void removeClassFromPackage(Package* package, ClassDef* cls);
+// The class of the package with that binary name, from a table beside the lists.
 ClassDef* findClassInPackage(Package* package, Identifier* name, int32_t line, int32_t column);
 ClassRef* newClassRef(Package* package, Identifier* name, ClassDef* resolved, uint16_t flags, ClassDef* context,
                       int32_t line, int32_t column);

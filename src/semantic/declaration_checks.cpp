@@ -3,6 +3,9 @@
 // check.
 #include "semantic/declaration_checks.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "driver/source_files.h"
 #include "semantic/class_lookup.h"
 #include "semantic/class_names.h"
@@ -16,10 +19,9 @@
 
 namespace {
 
-constexpr int32_t MAX_SUPERTYPE_DEPTH = 1024;
-
 // Each walk over supertypes marks the classes it has seen, so shared interfaces are visited once
-// and a cycle among class files ends.
+// and a cycle among class files ends. The walks keep their own stack: a chain of thousands of
+// supertypes costs no recursion.
 uint32_t currentWalk;
 
 struct WalkMarks {
@@ -33,14 +35,8 @@ bool seen(ClassDef* cls, const WalkMarks& marks) {
   return false;
 }
 
-void circularWalk(ClassDef* x, ClassDef* cls, int32_t depth, const WalkMarks& marks) {
-  if (x == nullptr) return;
-  if (x == cls || depth > MAX_SUPERTYPE_DEPTH)
-    fatalError(cls->sourceFile, cls->line, cls->column, "circular.super", classToString(cls));
-  if (seen(x, marks)) return;
-  if (x->superclass != nullptr) circularWalk(x->superclass->resolved, cls, depth + 1, marks);
-  for (ClassRef* i = x->interfaces; i != nullptr; i = i->next) circularWalk(i->resolved, cls, depth + 1, marks);
-  if (x->kind == CLASS_KIND_CLASS && x->outer != nullptr) circularWalk(x->outer, cls, depth + 1, marks);
+ClassDef* resolvedClass(ClassRef* ref) {
+  return ref != nullptr ? ref->resolved : nullptr;
 }
 
 ClassDef* entryClass(ClassDef* holder, ClassRef* entry) {
@@ -48,31 +44,33 @@ ClassDef* entryClass(ClassDef* holder, ClassRef* entry) {
   return entry->resolved != nullptr && entry->resolved->kind != CLASS_KIND_ERROR ? entry->resolved : nullptr;
 }
 
-ClassDef* memberClassWalk(ClassDef* cls, Identifier* name, ClassDef** foundIn, const WalkMarks& marks) {
-  if (cls == nullptr || seen(cls, marks)) return nullptr;
-  for (ClassRef* entry = cls->innerClasses; entry != nullptr; entry = entry->next) {
-    if (entry->name != name || (entry->flags & CF_LOCAL) != 0) continue;
-    if (ClassDef* inner = entryClass(cls, entry)) {
-      if (foundIn != nullptr) *foundIn = cls;
-      return inner;
-    }
-  }
-  // Only supertypes already resolved are searched: a supertype being resolved may itself name
-  // an inherited member class.
-  if (cls->superclass != nullptr)
-    if (ClassDef* inner = memberClassWalk(cls->superclass->resolved, name, foundIn, marks)) return inner;
-  for (ClassRef* i = cls->interfaces; i != nullptr; i = i->next)
-    if (ClassDef* inner = memberClassWalk(i->resolved, name, foundIn, marks)) return inner;
-  return nullptr;
+// The supertypes of `cls` to visit after it, pushed so that they come off the stack in the order
+// superclass, then each interface: the order of a depth-first search.
+void pushSupertypes(std::vector<ClassDef*>* stack, ClassDef* cls) {
+  size_t first = stack->size();
+  for (ClassRef* i = cls->interfaces; i != nullptr; i = i->next) stack->push_back(i->resolved);
+  std::reverse(stack->begin() + first, stack->end());
+  stack->push_back(resolvedClass(cls->superclass));
 }
 
 }  // namespace
 
 void checkClassDef(ClassDef*) {}
 
+// Every class reachable from superClass through superclasses, interfaces and, for a class, its
+// outer class; meeting cls there is the cycle. Marks end the walk however long the chain is.
 void checkCircularSuper(ClassDef* superClass, ClassDef* cls) {
   WalkMarks marks;
-  circularWalk(superClass, cls, 0, marks);
+  std::vector<ClassDef*> stack{superClass};
+  while (!stack.empty()) {
+    ClassDef* x = stack.back();
+    stack.pop_back();
+    if (x == nullptr) continue;
+    if (x == cls) fatalError(cls->sourceFile, cls->line, cls->column, "circular.super", classToString(cls));
+    if (seen(x, marks)) continue;
+    pushSupertypes(&stack, x);
+    if (x->kind == CLASS_KIND_CLASS && x->outer != nullptr) stack.push_back(x->outer);
+  }
 }
 
 ClassDef* resolveClassByName(Identifier* name, ClassDef* contextClass, int32_t line, int32_t column) {
@@ -94,9 +92,26 @@ ClassDef* findLocalClass(ClassDef* cls, Identifier* name, ClassDef** foundIn) {
   return nullptr;
 }
 
+// The class's own member classes, then depth first through its superclass and then its
+// interfaces. Only supertypes already resolved are searched: a supertype being resolved may itself
+// name an inherited member class.
 ClassDef* findMemberClass(ClassDef* cls, Identifier* name, ClassDef** foundIn) {
   WalkMarks marks;
-  return memberClassWalk(cls, name, foundIn, marks);
+  std::vector<ClassDef*> stack{cls};
+  while (!stack.empty()) {
+    ClassDef* holder = stack.back();
+    stack.pop_back();
+    if (holder == nullptr || seen(holder, marks)) continue;
+    for (ClassRef* entry = holder->innerClasses; entry != nullptr; entry = entry->next) {
+      if (entry->name != name || (entry->flags & CF_LOCAL) != 0) continue;
+      if (ClassDef* inner = entryClass(holder, entry)) {
+        if (foundIn != nullptr) *foundIn = holder;
+        return inner;
+      }
+    }
+    pushSupertypes(&stack, holder);
+  }
+  return nullptr;
 }
 
 ClassDef* findInnerClass(ClassDef* cls, Identifier* name, ClassDef** foundIn) {

@@ -3,6 +3,8 @@
 // treated once per pass and each diagnostic is printed once.
 #include "semantic/passes.h"
 
+#include <vector>
+
 #include "driver/source_files.h"
 #include "semantic/class_lookup.h"
 #include "semantic/class_names.h"
@@ -42,15 +44,24 @@ bool namesUsableClasses(const Type* type) {
   return cls != nullptr && cls->kind != CLASS_KIND_ERROR;
 }
 
-void resolveSupertypeRefs(ClassDef* cls, ClassRef* ref) {
-  if (ref == nullptr) return;
-  resolveSupertypeRefs(cls, ref->next);
-  resolveClassRef(nullptr, cls, ref);
-  ClassDef* resolved = ref->resolved;
-  if (resolved == nullptr || resolved->kind != CLASS_KIND_CLASS) return;
-  checkCircularSuper(resolved, cls);
-  if (resolved->superclass != nullptr && resolved->superclass->resolved == nullptr && resolved->sourceFile != nullptr)
-    resolveSupertypeRefs(resolved, resolved->superclass);
+// The references of a list, last first. A class from source reached so, whose superclass is not
+// resolved yet, has its superclass resolved in turn, and so on up the chain, so that each
+// circularity check sees the chain above it; the chain is climbed in a loop, not by recursion.
+void resolveSupertypeRefs(ClassDef* cls, ClassRef* list) {
+  std::vector<ClassRef*> refs;
+  for (ClassRef* ref = list; ref != nullptr; ref = ref->next) refs.push_back(ref);
+  for (auto last = refs.rbegin(); last != refs.rend(); ++last) {
+    ClassDef* from = cls;
+    for (ClassRef* ref = *last; ref != nullptr; ref = from->superclass) {
+      resolveClassRef(nullptr, from, ref);
+      ClassDef* resolved = ref->resolved;
+      if (resolved == nullptr || resolved->kind != CLASS_KIND_CLASS) break;
+      checkCircularSuper(resolved, from);
+      if (resolved->superclass == nullptr || resolved->superclass->resolved != nullptr || resolved->sourceFile == nullptr)
+        break;
+      from = resolved;
+    }
+  }
 }
 
 }  // namespace
@@ -63,9 +74,25 @@ void forAllImports(ImportPass pass) {
   }
 }
 
+// Depth first with a stack of its own: a package name of many components nests that many
+// packages. Each package's child list is taken as it stands when the walk enters the package.
 void forAllPackages(Package* package, ClassPass pass) {
-  for (Package* child = package->child; child != nullptr; child = child->next) forAllPackages(child, pass);
-  forPackageClasses(package, pass);
+  struct Visit {
+    Package* package;
+    Package* nextChild;
+  };
+  std::vector<Visit> open{{package, package->child}};
+  while (!open.empty()) {
+    Visit& top = open.back();
+    if (Package* child = top.nextChild) {
+      top.nextChild = child->next;
+      open.push_back({child, child->child});
+      continue;
+    }
+    Package* done = top.package;
+    open.pop_back();
+    forPackageClasses(done, pass);
+  }
 }
 
 void forPackageClasses(Package* package, ClassPass pass) {
@@ -102,15 +129,25 @@ void evaluateAllFieldConstants() {
   forAllPackages(&rootPackage, evaluateClassFieldConstants);
 }
 
+// The innermost package that holds a class of the name's prefix gives the class; the components
+// after it are member classes, looked up from the outside in.
 ClassDef* findNestedClass(Package* package, Identifier* name, int32_t line, int32_t column) {
   if (name == nullptr || package == nullptr) return nullptr;
-  if (ClassDef* cls = lookupClass(package, name, line, column)) return cls;
-  if (package->name == nullptr) return nullptr;
-  ClassDef* outer = findNestedClass(package->parent != nullptr ? package->parent : &rootPackage, package->name, line, column);
-  if (outer == nullptr) return nullptr;
-  // A class whose file cannot be used stands, silently, for the members looked for in it.
-  if (outer->kind == CLASS_KIND_ERROR) return outer;
-  return findMemberClass(outer, name, nullptr);
+  std::vector<Identifier*> memberNames;
+  ClassDef* cls;
+  while ((cls = lookupClass(package, name, line, column)) == nullptr) {
+    if (package->name == nullptr) return nullptr;
+    memberNames.push_back(name);
+    name = package->name;
+    package = package->parent != nullptr ? package->parent : &rootPackage;
+  }
+  for (; !memberNames.empty(); memberNames.pop_back()) {
+    // A class whose file cannot be used stands, silently, for the members looked for in it.
+    if (cls->kind == CLASS_KIND_ERROR) return cls;
+    cls = findMemberClass(cls, memberNames.back(), nullptr);
+    if (cls == nullptr) return nullptr;
+  }
+  return cls;
 }
 
 void resolveImport(ImportRecord* import) {

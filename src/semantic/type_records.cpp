@@ -63,11 +63,22 @@ ClassRef* newClassRefHere(Package* package, Identifier* name, ClassDef* context,
 }
 
 bool refReachesClass(const ClassRef* ref, const ClassDef* cls) {
-  // The walk is bounded: broken class files may make a superclass chain that runs in a circle.
-  int32_t steps = 0;
-  for (const ClassRef* r = ref; r != nullptr && r->resolved != nullptr && steps < 4096;
-       r = r->resolved->superclass, steps++)
-    if (r->resolved == cls) return true;
+  // A chain may run in a circle before the circularity check has seen it. The walk remembers the
+  // class it reached at each power-of-two step and ends when it meets that class again, so a
+  // circle ends it within twice its length and no chain, however long, is cut short.
+  const ClassDef* remembered = nullptr;
+  int64_t stretch = 1;
+  int64_t steps = 0;
+  for (const ClassRef* r = ref; r != nullptr && r->resolved != nullptr; r = r->resolved->superclass) {
+    const ClassDef* reached = r->resolved;
+    if (reached == cls) return true;
+    if (reached == remembered) return false;
+    if (++steps == stretch) {
+      remembered = reached;
+      stretch *= 2;
+      steps = 0;
+    }
+  }
   return false;
 }
 

@@ -123,6 +123,7 @@ struct Global {
   const char* sourceEncoding;
 
   ParserContext ctx;
+  int32_t parseNesting;  // levels of nested classes, blocks and expressions being parsed
   ClassGenState classGen;
   int32_t classReaderState;
 };

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "driver/source_files.h"
 #include "semantic/class_names.h"
@@ -99,12 +100,12 @@ const char* typeToString(const Type* type) {
 }
 
 void appendPackageName(const Package* package) {
-  if (isUnnamedPackage(package)) return;
-  if (!isUnnamedPackage(package->parent)) {
-    appendPackageName(package->parent);
-    appendNameChar('.');
+  std::vector<const Package*> outward;
+  for (const Package* p = package; !isUnnamedPackage(p); p = p->parent) outward.push_back(p);
+  for (auto component = outward.rbegin(); component != outward.rend(); ++component) {
+    if (component != outward.rbegin()) appendNameChar('.');
+    appendIdentifier((*component)->name);
   }
-  appendIdentifier(package->name);
 }
 
 void appendQualifiedName(const Package* package, const Identifier* name) {

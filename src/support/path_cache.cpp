@@ -84,13 +84,53 @@ int32_t nextSeparator(const char* path, int32_t from, int32_t length) {
   return length;
 }
 
+// Every node by its parent and name, so that a directory of many files (a package of thousands of
+// classes) is searched without a walk of its list of children.
+struct ChildTable {
+  PathNode** buckets;  // in the main arena, with the nodes
+  uint32_t size;       // a power of two; 0 before the first node
+  uint32_t count;
+};
+
+ChildTable children;
+
+uint32_t childHash(const PathNode* parent, const char* name, uint32_t n) {
+  uint64_t hash = 0xcbf29ce484222325ull ^ reinterpret_cast<uintptr_t>(parent);
+  for (uint32_t i = 0; i < n; i++) hash = (hash ^ static_cast<unsigned char>(name[i])) * 0x100000001b3ull;
+  return static_cast<uint32_t>(hash ^ (hash >> 32));
+}
+
+PathNode** childBucket(uint32_t hash) {
+  return &children.buckets[hash & (children.size - 1)];
+}
+
 PathNode* findChild(PathNode* parent, const char* name, uint32_t n) {
-  for (PathNode* node = parent->child; node != nullptr; node = node->next)
-    if (nameLength(node) == n && std::memcmp(node->name, name, n) == 0) return node;
+  if (children.size == 0) return nullptr;
+  for (PathNode* node = *childBucket(childHash(parent, name, n)); node != nullptr; node = node->sameBucket)
+    if (node->parent == parent && nameLength(node) == n && std::memcmp(node->name, name, n) == 0) return node;
   return nullptr;
 }
 
+void growChildTable() {
+  // Doubled in the main arena; the old buckets stay behind, at most as much again in all.
+  uint32_t size = children.size > 0 ? children.size * 2 : 1024;
+  PathNode** old = children.buckets;
+  uint32_t oldSize = children.size;
+  children.buckets = static_cast<PathNode**>(arenaAlloc(&global.mainArena, sizeof(PathNode*) * size));
+  children.size = size;
+  for (uint32_t i = 0; i < oldSize; i++) {
+    for (PathNode* node = old[i]; node != nullptr;) {
+      PathNode* next = node->sameBucket;
+      PathNode** bucket = childBucket(childHash(node->parent, node->name, nameLength(node)));
+      node->sameBucket = *bucket;
+      *bucket = node;
+      node = next;
+    }
+  }
+}
+
 PathNode* addChild(PathNode* parent, const char* name, uint32_t n) {
+  if (children.count >= children.size) growChildTable();
   auto* node = static_cast<PathNode*>(arenaAlloc(&global.mainArena, sizeof(PathNode) + n + 1));
   node->name = reinterpret_cast<char*>(node + 1);
   std::memcpy(node->name, name, n);
@@ -98,6 +138,10 @@ PathNode* addChild(PathNode* parent, const char* name, uint32_t n) {
   node->parent = parent;
   node->next = parent->child;
   parent->child = node;
+  PathNode** bucket = childBucket(childHash(parent, name, n));
+  node->sameBucket = *bucket;
+  *bucket = node;
+  children.count++;
   return node;
 }
 
@@ -250,6 +294,7 @@ bool forgetPathExists(const char* path) {
 
 void clearPathCache() {
   root.child = nullptr;
+  children = ChildTable{};
 }
 
 int64_t pathStatCount() {

@@ -13,6 +13,7 @@ struct PathNode {
   PathNode* next;
   PathNode* child;
   PathNode* parent;
+  PathNode* sameBucket;  // in the cache's table of nodes by parent and name
   int64_t modified;
   uint32_t mode;
 };

@@ -15,6 +15,7 @@
 #include "support/names.h"
 #include "syntax/declarations.h"
 #include "syntax/parser_context.h"
+#include "syntax/parser_state.h"
 
 uint16_t nestedClassAccessFlags(uint16_t modifiers, uint16_t flags) {
   static const struct {
@@ -66,6 +67,12 @@ bool checkNestedClassName(ClassDef* cls, ClassDef* outer) {
 Member* parseNestedClass(SourceFile* file, ClassDef* outer, uint16_t nestingFlags, uint16_t modifiers, Identifier* name,
                          ClassRef* superclass, ExprNode* anonymousArguments, ClassRef* interfaces, int32_t line,
                          int32_t column) {
+  ParseNesting nesting;
+  if (nesting.tooDeep(line, column)) {
+    // Passed over as one balanced group, the classes inside it included, without recursion.
+    syntaxErrorSkip(nullptr);
+    return nullptr;
+  }
   constexpr uint16_t illegal = M_NATIVE | M_SYNCHRONIZED | M_TRANSIENT | M_VOLATILE;
   if (modifiers & illegal) {
     errorAt(line, column, "inner.class.bad.decl");

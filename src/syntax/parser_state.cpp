@@ -1,6 +1,7 @@
-// Saving the parse state around a nested parse.
+// Saving the parse state around a nested parse, and the count of nested levels.
 #include "syntax/parser_state.h"
 
+#include "support/diagnostics.h"
 #include "support/global.h"
 
 void saveParseState(SavedParseState* saved) {
@@ -29,4 +30,18 @@ void restoreParseState(const SavedParseState* saved) {
   theScanner = saved->scanner;
   theInput = saved->input;
   global.current = saved->current;
+}
+
+ParseNesting::ParseNesting() {
+  global.parseNesting++;
+}
+
+ParseNesting::~ParseNesting() {
+  global.parseNesting--;
+}
+
+bool ParseNesting::tooDeep(int32_t line, int32_t column) const {
+  if (global.parseNesting <= MAX_PARSE_NESTING) return false;
+  errorAt(line, column, "nesting.too.deep", intToString(MAX_PARSE_NESTING));
+  return true;
 }

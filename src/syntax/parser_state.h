@@ -1,6 +1,9 @@
 // The parser, attribution and scanner state, saved around the parse of another file or body in
-// the middle of one, with fresh temporary and generation arenas for the nested work.
+// the middle of one, with fresh temporary and generation arenas for the nested work; and the guard
+// that bounds how deeply the parse may nest.
 #pragma once
+
+#include <cstdint>
 
 #include "support/arena.h"
 #include "syntax/parser_context.h"
@@ -34,4 +37,26 @@ struct NestedParseScope {
   ~NestedParseScope() { restoreParseState(&saved); }
   NestedParseScope(const NestedParseScope&) = delete;
   NestedParseScope& operator=(const NestedParseScope&) = delete;
+};
+
+// The parser calls itself once for each level of nesting in the source: classes in classes, and
+// blocks in blocks and expressions in expressions once bodies are parsed. Every level takes stack,
+// several times more in the sanitizer build, so each holds a ParseNesting while it is parsed, and
+// one that would pass MAX_PARSE_NESTING levels is reported and skipped by its caller instead of
+// parsed: no input can exhaust the stack. Hand-written code stays far below the limit.
+//
+// The count lives in `global.parseNesting` and is shared by every kind of level. It is kept, not
+// cleared, across the parse of another file in the middle of one, since the interrupted parse still
+// holds its stack; a stop that unwinds through the parse takes its levels back with it.
+constexpr int32_t MAX_PARSE_NESTING = 256;
+
+class ParseNesting {
+ public:
+  ParseNesting();
+  ~ParseNesting();
+  ParseNesting(const ParseNesting&) = delete;
+  ParseNesting& operator=(const ParseNesting&) = delete;
+  // True when this level passes the limit, after "nesting.too.deep" was reported at the position;
+  // the caller then skips the construct without parsing what it holds.
+  bool tooDeep(int32_t line, int32_t column) const;
 };

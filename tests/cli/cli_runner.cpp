@@ -23,6 +23,8 @@
 // A case whose LC_ALL names a locale the machine lacks fails, naming the set-up that makes it.
 // {work}, {stage}, {zpk}, {tab}, {cr} and {xHH} in any of these stand for the case directory, the
 // build's staged tree, its development kit, a tab, a carriage return and the byte of value HH.
+// In a file, {repeat N}text{/repeat} stands for the text N times, with {n} in it counting from 0:
+// a big input is made when the case runs and never stands in the table.
 #include <fcntl.h>
 #include <locale.h>
 #include <spawn.h>
@@ -82,6 +84,22 @@ void PrintTo(const CliCase& c, std::ostream* out) {
 std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
   for (size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) text.replace(at, from.size(), to);
   return text;
+}
+
+std::string expandRepeats(const std::string& text) {
+  std::string expanded;
+  size_t at = 0;
+  for (size_t open; (open = text.find("{repeat ", at)) != std::string::npos;) {
+    size_t head = text.find('}', open);
+    size_t close = text.find("{/repeat}", head);
+    if (head == std::string::npos || close == std::string::npos) throw std::runtime_error("unclosed {repeat}");
+    long count = std::stol(text.substr(open + 8, head - open - 8));
+    std::string body = text.substr(head + 1, close - head - 1);
+    expanded += text.substr(at, open - at);
+    for (long n = 0; n < count; n++) expanded += replaceAll(body, "{n}", std::to_string(n));
+    at = close + 9;
+  }
+  return expanded + text.substr(at);
 }
 
 std::vector<std::string> splitArguments(const std::string& text, const std::string& where) {
@@ -306,7 +324,7 @@ TEST_P(CliTest, Runs) {
   for (const StagedFile& f : c.files) {
     fs::path path = work / expand(f.path);
     fs::create_directories(path.parent_path());
-    std::string content = expand(f.content);
+    std::string content = expand(expandRepeats(f.content));
     // A block that ends in {noeol} makes a file without a final line break.
     if (content.size() >= 8 && content.compare(content.size() - 8, 8, "{noeol}\n") == 0) content.resize(content.size() - 8);
     std::ofstream(path, std::ios::binary) << content;

@@ -17,6 +17,7 @@
 #include "semantic/class_lookup.h"
 #include "semantic/class_records.h"
 #include "semantic/class_table.h"
+#include "semantic/declaration_checks.h"
 #include "semantic/passes.h"
 #include "semantic/type_records.h"
 #include "semantic/zip_reader.h"
@@ -289,7 +290,8 @@ class ClassPathTest : public CompilerTest {
     const char* texts[][2] = {{"bad.class.file", "bad %1"},          {"wrong.class.version", "version %1 %2"},
                               {"zip.error", "zip %1"},               {"cant.read.classfile", "unreadable %1"},
                               {"undef.class", "undef %1"},           {"wrong.class.name", "name %1 %2 %3"},
-                              {"cant.make.dir", "cannot make %1"},   {"class.not.in.source", "not in %1 %2 %3"}};
+                              {"cant.make.dir", "cannot make %1"},   {"class.not.in.source", "not in %1 %2 %3"},
+                              {"circular.super", "circular %1"}};
     for (auto& t : texts) {
       std::string key = t[0];
       int32_t arguments = key == "wrong.class.version" ? 2 : key == "wrong.class.name" || key == "class.not.in.source" ? 3 : 1;
@@ -336,6 +338,25 @@ class ClassPathTest : public CompilerTest {
   // A lookup as the compiler makes one, with no source position.
   ClassDef* load(const char* packageName, const char* name) {
     return loadClass(packageName != nullptr ? package(packageName) : nullptr, enterName(name, T_IDENTIFIER), 0, 0);
+  }
+
+  // A source file of the compile, parsed.
+  SourceFile* parseSource(const char* name, const char* text) {
+    writeTextFile(root / name, text);
+    SourceFile* file = addSourceFile((root / name).string().c_str());
+    parseCompilationUnit(file);
+    return file;
+  }
+
+  // The code of the stop that `work` ends in, 0 when it returns.
+  template <class Work>
+  int32_t stopCode(Work work) {
+    try {
+      work();
+    } catch (const CompileStop& stop) {
+      return stop.code;
+    }
+    return 0;
   }
 
   bool hasField(ClassDef* cls, const char* name) {
@@ -603,15 +624,81 @@ TEST_F(ClassPathTest, WhatIsReadFromAGoodClassFile) {
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
 
-TEST_F(ClassPathTest, SupertypeCyclesAmongClassFilesEnd) {
+struct SupertypeCycle {
+  const char* name;
+  std::vector<std::pair<std::string, Bytes>> classes;  // internal name, file
+  const char* loaded;
+  std::string expected;
+};
+
+Bytes interfaceFile(const std::string& name, const std::string& superinterface) {
+  ClassFileBuilder b(name);
+  b.flags = 0x0601;
+  b.interfaces.push_back(b.classEntry(superinterface));
+  return b.build();
+}
+
+TEST_F(ClassPathTest, SupertypeCyclesAmongClassFilesStopTheCompileOnce) {
+  std::vector<SupertypeCycle> cases = {
+      {"a class that extends itself", {{"p/A", ClassFileBuilder("p/A", "p/A").build()}}, "A", "quorvelix: circular p.A\n"},
+      {"two classes",
+       {{"p/A", ClassFileBuilder("p/A", "p/B").build()}, {"p/B", ClassFileBuilder("p/B", "p/A").build()}},
+       "A",
+       "quorvelix: circular p.A\n"},
+      {"two interfaces", {{"p/I", interfaceFile("p/I", "p/J")}, {"p/J", interfaceFile("p/J", "p/I")}}, "I",
+       "quorvelix: circular p.I\n"},
+      {"a cycle above the class looked for",
+       {{"p/C", ClassFileBuilder("p/C", "p/A").build()},
+        {"p/A", ClassFileBuilder("p/A", "p/B").build()},
+        {"p/B", ClassFileBuilder("p/B", "p/A").build()}},
+       "C",
+       "quorvelix: circular p.A\n"},
+  };
+  for (const SupertypeCycle& c : cases) {
+    SetUp();
+    for (const auto& [name, bytes] : c.classes) writeBytes(root / "classes" / (name + ".class"), bytes);
+    useClassPath({(root / "classes").string()});
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(stopCode([&] { load("p", c.loaded); }), STOP_FATAL) << c.name;
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), c.expected) << c.name;
+    TearDown();
+  }
+  SetUp();
+}
+
+TEST_F(ClassPathTest, ASourceClassExtendingACycleOfClassFilesHearsOfItOnce) {
   writeBytes(root / "classes/p/A.class", ClassFileBuilder("p/A", "p/B").build());
   writeBytes(root / "classes/p/B.class", ClassFileBuilder("p/B", "p/A").build());
   useClassPath({(root / "classes").string()});
-  ClassDef* a = load("p", "A");
-  ASSERT_NE(a, nullptr);
-  ASSERT_NE(a->superclass->resolved, nullptr);
-  EXPECT_EQ(a->superclass->resolved->superclass->resolved, a);
-  EXPECT_FALSE(refReachesClass(a->superclass, objectClass));
+  SourceFile* file = parseSource("S.java", "class S extends p.A {}\n");
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(stopCode([] { resolveAllSupertypes(); }), STOP_FATAL);
+  std::string expected = std::string(file->name) + ":1: circular p.A\nclass S extends p.A {}\n                  ^\n";
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), expected);
+}
+
+TEST_F(ClassPathTest, ASuperclassChainOf7000ClassFilesResolves) {
+  constexpr int chain = 7000;
+  for (int i = 0; i < chain; i++) {
+    std::string name = "p/K" + std::to_string(i);
+    std::string super = i + 1 < chain ? "p/K" + std::to_string(i + 1) : "java/lang/Object";
+    writeBytes(root / "classes" / (name + ".class"), ClassFileBuilder(name, super).build());
+  }
+  useClassPath({(root / "classes").string()});
+  parseSource("S.java", "class S extends p.K0 {}\n");
+  testing::internal::CaptureStderr();
+  resolveAllSupertypes();
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  ClassDef* s = findClassInPackage(nullptr, enterName("S", T_IDENTIFIER), 0, 0);
+  ASSERT_NE(s, nullptr);
+  int32_t length = 0;
+  ClassDef* top = s;
+  for (; top->superclass != nullptr && top->superclass->resolved != nullptr; top = top->superclass->resolved) length++;
+  EXPECT_EQ(length, chain + 1);
+  EXPECT_EQ(top, objectClass);
+  EXPECT_TRUE(refReachesClass(s->superclass, objectClass));
+  // A member class that none of them has is looked for through the whole chain.
+  EXPECT_EQ(findMemberClass(s, enterName("Missing", T_IDENTIFIER), nullptr), nullptr);
 }
 
 TEST_F(ClassPathTest, ALongDottedNameOffThePathIsProbedOncePerPackage) {
