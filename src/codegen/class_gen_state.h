@@ -1,9 +1,61 @@
-// The per-class state of code generation, saved and restored around each outermost class.
+// The whole state of code generation for the class being generated: its constant pool and body
+// buffer, the code of the method in progress with its stack depth and local slots, and the
+// bookkeeping of its methods. One global instance, `classGen`, outside `global` (like the
+// scanner's state): it is cleared when a class's generation begins (beginClassGenState), kept
+// whole in the class record when the class's methods are done (keepClassGenState), brought back
+// whole by the class-file writer (restoreClassGenState), and saved and restored whole around the
+// generation of every outermost class, so nothing of one class leaks into another.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
-// Still lacks every field: class generation fills it in.
+#include "codegen/constant_pool.h"
+#include "codegen/method_code.h"
+#include "codegen/output_buffers.h"
+#include "support/arena.h"
+#include "support/global.h"
+
+struct ClassDef;
+
 struct ClassGenState {
-  int32_t unused;
+  ClassDef* cls;  // the class being generated: the subject of dependency lines
+
+  ConstantPool pool;
+  OutputBuffer body;  // from the access flags to the last class attribute
+
+  // The method in progress.
+  MethodCode code;
+  int32_t stackDepth;  // the running operand-stack depth while code is generated
+  int32_t maxStack;    // the largest depth so far: at least what the generators counted
+  int32_t maxLocals;   // set from the method's scope before its code is generated
+  uint8_t methodHasCode;
+  int32_t blankFinalCount;  // blank final fields numbered for the current method
+
+  // Pool indexes of attribute names, 0 until first used.
+  uint16_t codeName;
+  uint16_t exceptionsName;
+  uint16_t lineNumberTableName;
+  uint16_t localVariableTableName;
+  uint16_t constantValueName;
+  uint16_t syntheticName;
+  uint16_t deprecatedName;
+
+  BufferPosition methodsCountPosition;
+  int32_t methodCount;  // method_info records written into the body buffer so far
 };
+
+extern ClassGenState classGen;
+
+// Clears the state and sets up the pool and the body buffer for `cls`.
+void beginClassGenState(ClassDef* cls);
+// Copies the state into a block of the generation arena and links it from the class.
+void keepClassGenState(ClassDef* cls);
+// Brings back what keepClassGenState kept for the class.
+void restoreClassGenState(const ClassDef* cls);
+
+// A zeroed record (with `extra` bytes after it) from the generation arena.
+template <class T>
+T* genArenaNew(size_t extra = 0) {
+  return static_cast<T*>(arenaAlloc(&global.genArena, sizeof(T) + extra));
+}

@@ -1,76 +1,239 @@
-// Class generation. Placeholder: each class's bodies are parsed and attributed, member classes
-// first, methods in member order, then the class initializer; the statement lists are dropped
-// with the temporary arena. No code is generated and no file is written.
+// Class generation. genClass follows a fixed order: member classes; header and interfaces; for a
+// local or anonymous class every body parsed before any is generated (so the outer locals it
+// captures are known to its constructors); fields; methods and constructors in member order,
+// each body parsed just before its code is made; the class initializer; the blank final statics
+// it leaves unassigned reported.
 #include "codegen/class_generation.h"
 
+#include <cstdio>
+#include <cstring>
+
+#include "codegen/class_file_writer.h"
+#include "codegen/class_gen_state.h"
+#include "codegen/constant_pool.h"
+#include "codegen/descriptors.h"
+#include "codegen/flow_analysis.h"
+#include "driver/source_files.h"
+#include "semantic/class_lookup.h"
 #include "semantic/class_records.h"
 #include "semantic/class_table.h"
 #include "semantic/passes.h"
+#include "semantic/statement_lists.h"
 #include "semantic/type_records.h"
 #include "support/arena.h"
+#include "support/diagnostics.h"
 #include "support/global.h"
-#include "driver/source_files.h"
+#include "support/names.h"
 #include "syntax/method_bodies.h"
+#include "syntax/parser_context.h"
+
+namespace {
+
+bool hasErrors(const ClassDef* cls) {
+  return cls->sourceFile == nullptr || (cls->sourceFile->flags & SOURCE_HAS_ERRORS) != 0;
+}
+
+// A local or anonymous class is generated where its declaration ends, as a root of its own.
+bool isLocalOrAnonymous(const ClassDef* cls) {
+  return (cls->flags & (CF_LOCAL | CF_ANONYMOUS)) != 0;
+}
+
+// The generation arena and ClassGenState of an outermost class: fresh while it is generated, the
+// ones before it back afterwards, also when a stop unwinds through it. The saved state is kept
+// in the arena it belongs to, not on the stack, since local classes nest.
+class GenerationFrame {
+ public:
+  GenerationFrame() {
+    saved_ = genArenaNew<ClassGenState>();
+    std::memcpy(static_cast<void*>(saved_), &classGen, sizeof classGen);
+    savedArena_ = global.genArena;
+    initArena(&global.genArena);
+  }
+  ~GenerationFrame() {
+    releaseArena(&global.genArena);
+    global.genArena = savedArena_;
+    std::memcpy(static_cast<void*>(&classGen), saved_, sizeof classGen);
+  }
+  GenerationFrame(const GenerationFrame&) = delete;
+  GenerationFrame& operator=(const GenerationFrame&) = delete;
+
+ private:
+  ClassGenState* saved_;
+  Arena savedArena_;
+};
+
+int32_t parameterSlots(const Member* method) {
+  int32_t slots = (method->modifiers & M_STATIC) != 0 ? 0 : 1;
+  for (const Parameter* p = method->parameters; p != nullptr; p = p->next)
+    slots += p->type != nullptr ? slotsForKind(p->type->kind) : 1;
+  return slots;
+}
+
+// max_locals: the slots the body's scopes used, never fewer than the receiver and the parameters
+// take, since the virtual machine puts them there.
+int32_t localSlots(const Member* method) {
+  const Scope* scope = method->parameterScope != nullptr ? method->parameterScope : global.ctx.scope;
+  int32_t used = scope != nullptr ? scope->maxSlots : 0;
+  int32_t parameters = parameterSlots(method);
+  return used > parameters ? used : parameters;
+}
+
+void keepParsedContext(Member* method) {
+  auto* kept = static_cast<ParserContext*>(arenaAlloc(&global.mainArena, sizeof(ParserContext)));
+  *kept = global.ctx;
+  method->keptContext = kept;
+}
+
+void parseLocalClassBodies(ClassDef* cls) {
+  resetArena(&global.tempArena);
+  for (Member* m = cls->members; m != nullptr; m = m->next) {
+    if (m->kind != MK_METHOD || m->bodyOffset == 0) continue;
+    parseMethodBody(m);
+    keepParsedContext(m);
+  }
+  for (Member* m = cls->members; m != nullptr; m = m->next) {
+    if (m->kind != MK_CONSTRUCTOR || m->bodyOffset == 0) continue;
+    if (m->methodFlags & METHOD_DEFAULT_CONSTRUCTOR)
+      buildDefaultConstructorBody(m, cls->line, cls->column);
+    else
+      parseMethodBody(m);
+    keepParsedContext(m);
+  }
+}
+
+void writeHeader(ClassDef* cls) {
+  uint16_t flags = classAccessFlags(cls, ACCESS_FORM_CLASS);
+  if (cls->kind != CLASS_KIND_INTERFACE && !global.optimize) flags |= ACC_SUPER;
+  putShort(flags, &classGen.body);
+  putShort(addClass(cls), &classGen.body);
+  putShort(addClass(cls->superclass != nullptr ? cls->superclass->resolved : nullptr), &classGen.body);
+  int32_t interfaces = 0;
+  for (const ClassRef* i = cls->interfaces; i != nullptr; i = i->next) interfaces++;
+  putShort(static_cast<uint32_t>(interfaces), &classGen.body);
+  for (const ClassRef* i = cls->interfaces; i != nullptr; i = i->next) putShort(addClass(i->resolved), &classGen.body);
+}
+
+void writeFields(ClassDef* cls) {
+  int32_t fields = 0;
+  for (const Member* m = cls->members; m != nullptr; m = m->next)
+    if (m->kind == MK_VARIABLE) fields++;
+  if (fields > MAX_CLASS_COUNT) errorInFile(cls->sourceFile, 0, 0, "exceeded.max.field.count", classToString(cls));
+  putShort(static_cast<uint32_t>(fields), &classGen.body);
+  for (Member* m = cls->members; m != nullptr; m = m->next)
+    if (m->kind == MK_VARIABLE) genField(m);
+}
+
+void writeMethods(ClassDef* cls) {
+  for (Member* m = cls->members; m != nullptr; m = m->next) {
+    if (m->kind != MK_METHOD && m->kind != MK_CONSTRUCTOR) continue;
+    classGen.methodHasCode = 0;
+    if (m->bodyOffset != 0) {
+      if (m->keptContext != nullptr) {
+        global.ctx = *m->keptContext;
+        m->keptContext = nullptr;
+      } else if (m->methodFlags & METHOD_DEFAULT_CONSTRUCTOR) {
+        resetArena(&global.tempArena);
+        buildDefaultConstructorBody(m, cls->line, cls->column);
+      } else {
+        resetArena(&global.tempArena);
+        parseMethodBody(m);
+      }
+      classGen.methodHasCode = 1;
+      classGen.maxLocals = localSlots(m);
+    }
+    if ((m->errorMark & 1) == 0) genMethod(m);
+  }
+}
+
+void writeClassInitializer(ClassDef* cls) {
+  resetArena(&global.tempArena);
+  beginClassParse(cls);
+  cls->blankFinalResult = nullptr;
+  global.ctx.currentMethod = nullptr;
+  classGen.methodHasCode = 0;
+  for (Member* m = cls->members; m != nullptr; m = m->next) {
+    if (m->kind == MK_VARIABLE && needsClinitInit(m)) {
+      global.ctx.currentMethod = nullptr;
+      parseFieldInitializer(m);
+      classGen.methodHasCode = 1;
+    } else if (m->kind == MK_STATIC_INITIALIZER) {
+      global.ctx.currentMethod = m;
+      parseInitializerBlock(m);
+      classGen.methodHasCode = 1;
+    }
+  }
+  global.ctx.currentMethod = nullptr;
+  beginMethodBody();
+  // The blank final statics are numbered for the initializer itself, whatever method came last,
+  // so that its analysis tracks them.
+  numberBlankFinals(cls, false);
+  classGen.maxLocals = global.ctx.scope != nullptr ? global.ctx.scope->maxSlots : 0;
+  putShort(ACC_STATIC, &classGen.body);
+  putShort(addUtf8("<clinit>"), &classGen.body);
+  putShort(addUtf8("()V"), &classGen.body);
+  putShort(1, &classGen.body);
+  genCodeAttribute(nullptr, global.ctx.scope);
+  classGen.methodCount++;
+
+  const AssignSets* result = cls->blankFinalResult;
+  for (const Member* m = cls->members; m != nullptr; m = m->next) {
+    if (!isBlankFinalStaticField(m) || m->blankFinalNumber >= classGen.blankFinalCount) continue;
+    if (result == nullptr || !isDefinitelyAssigned(result, classGen.maxLocals + m->blankFinalNumber))
+      errorInFile(cls->sourceFile, m->line, m->column, "uninit.static.final.var", identToString(m->name));
+  }
+}
+
+void generateIfOutermost(ClassDef* cls) {
+  if (cls->outer == nullptr) generateClass(cls);
+}
+
+}  // namespace
 
 bool needsClinitInit(const Member* field) {
   return field->kind == MK_VARIABLE && (field->modifiers & M_STATIC) != 0 && field->bodyOffset != 0 &&
          !((field->modifiers & M_FINAL) != 0 && field->constantState == CONSTANT_KEPT);
 }
 
-static bool hasErrors(const ClassDef* cls) {
-  return cls->sourceFile == nullptr || (cls->sourceFile->flags & SOURCE_HAS_ERRORS) != 0;
-}
-
 void genClass(ClassDef* cls) {
   if (global.noWrite || hasErrors(cls)) return;
   for (ClassRef* inner = cls->innerClasses; inner != nullptr; inner = inner->next) {
-    if (inner->resolved != nullptr && inner->resolved->outer == cls) genClass(inner->resolved);
+    ClassDef* member = inner->resolved;
+    if (member != nullptr && member->outer == cls && !isLocalOrAnonymous(member)) genClass(member);
     if (hasErrors(cls)) return;
   }
   if (cls->state & CLASS_WRITTEN) return;
-  ParserContext saved = global.ctx;
   global.ctx.currentMethod = nullptr;
-  bool clinit = false;
-  for (Member* m = cls->members; m != nullptr; m = m->next) {
-    if (m->kind == MK_STATIC_INITIALIZER || (m->kind == MK_VARIABLE && needsClinitInit(m))) clinit = true;
-    if (m->kind != MK_METHOD && m->kind != MK_CONSTRUCTOR) continue;
-    resetArena(&global.tempArena);
-    if (m->methodFlags & METHOD_DEFAULT_CONSTRUCTOR)
-      buildDefaultConstructorBody(m, cls->line, cls->column);
-    else if (m->bodyOffset != 0)
-      parseMethodBody(m);
-  }
-  if (clinit) {
-    resetArena(&global.tempArena);
-    beginClassParse(cls);
-    for (Member* m = cls->members; m != nullptr; m = m->next) {
-      if (m->kind == MK_VARIABLE && needsClinitInit(m)) {
-        global.ctx.currentMethod = nullptr;
-        parseFieldInitializer(m);
-      } else if (m->kind == MK_STATIC_INITIALIZER) {
-        global.ctx.currentMethod = m;
-        parseInitializerBlock(m);
-      }
-    }
-    global.ctx.currentMethod = nullptr;
-  }
-  resetArena(&global.tempArena);
+  if (global.traceLevel & TRACE_GENERAL) std::printf("Generating class (w/o writing yet)%s\n", classToString(cls));
+  cls->classFilePath = classFilePath(cls, false);
+  if (cls->classFilePath == nullptr) return;
+
+  dottedClassName(cls);
+  ParserContext saved = global.ctx;
+  beginClassGenState(cls);
+  writeHeader(cls);
+  if (isLocalOrAnonymous(cls)) parseLocalClassBodies(cls);
+  writeFields(cls);
+
+  bool clinit = classNeedsClinit(cls);
+  classGen.methodsCountPosition = bufferWritePosition(&classGen.body);
+  putShort(0, &classGen.body);  // patched with the methods written when the class is written
+  writeMethods(cls);
+  if (global.traceLevel & TRACE_GENERAL) std::printf("methods done clinitFlag = %d\n", clinit ? 1 : 0);
+  if (clinit) writeClassInitializer(cls);
+
+  keepClassGenState(cls);
   global.ctx = saved;
 }
 
 void generateClass(ClassDef* cls) {
   if (hasErrors(cls) || (cls->state & CLASS_WRITTEN)) return;
   ClassDef* root = cls;
-  while (root->outer != nullptr && (root->flags & CF_LOCAL) == 0) root = root->outer;
+  while (root->outer != nullptr && !isLocalOrAnonymous(root)) root = root->outer;
+  GenerationFrame frame;
   genClass(root);
-}
-
-static void generateIfOutermost(ClassDef* cls) {
-  if (cls->outer == nullptr) generateClass(cls);
+  if (!hasErrors(cls)) writeClassFile(root);
 }
 
 void generateAllClasses() {
   forAllPackages(&rootPackage, generateIfOutermost);
 }
-
-void deleteListedFiles() {}

@@ -1,15 +1,20 @@
-// Class generation: each class from source, its member classes first, turned into the contents
-// of its class file, with every method body parsed on demand and handed to code generation.
-// Placeholder: bodies are parsed and attributed (so their diagnostics show) and then dropped;
-// no code is generated and no file is written.
+// Class generation: each class from source, its member classes first, turned into the contents of
+// its class file (header, interfaces, fields, methods with every body parsed on demand and handed
+// to code generation, the class initializer), kept in the class record, and written with
+// everything nested in it once the outermost class is done.
 #pragma once
 
 struct ClassDef;
 struct Member;
 
+// The driver's last pass: generateClass for every outermost class from source.
 void generateAllClasses();
-// The outermost class around cls with everything nested in it.
+// Generates and writes the outermost class around `cls` (a local or anonymous class is an
+// outermost class of its own), in a generation arena and a ClassGenState of its own, so a class
+// met while another is generated leaves that one's state as it was.
 void generateClass(ClassDef* cls);
+// Builds the body buffer of one class, its member classes first, and keeps the state in the class.
 void genClass(ClassDef* cls);
+// A static field whose initializer runs in the class initializer: not a final field that kept a
+// constant value.
 bool needsClinitInit(const Member* field);
-void deleteListedFiles();

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "codegen/class_file_output.h"
 #include "codegen/class_generation.h"
 #include "driver/options.h"
 #include "driver/search_paths.h"

@@ -10,6 +10,7 @@ struct ClassDef;
 struct ClassGenState;
 struct ClassRef;
 struct Identifier;
+struct LocalVariableEntry;
 struct Member;
 struct ParserContext;
 struct Scope;
@@ -130,7 +131,7 @@ struct ClassDef {
   int32_t classNumber;
   Member* outerThisField;
   uint8_t state;
-  AssignSets* staticUnassigned;
+  AssignSets* blankFinalResult;  // definite assignment at the exits of the constructor or initializer generated
   uint32_t walkMark;  // the last supertype walk that visited the class
 };
 
@@ -218,4 +219,8 @@ struct Member {
   Scope* parameterScope;   // methods
   uint32_t fieldFlags;     // fields: FIELD_ bits
   ClassDef* declaredClass;  // MK_CLASS_DECLARATION: the class
+  // Code generation.
+  LocalVariableEntry* localEntry;  // variables: the open LocalVariableTable entry
+  ParserContext* keptContext;      // methods of a local class: the context right after the body's parse
+  int32_t blankFinalNumber;        // blank final fields: the index among those of the current method
 };

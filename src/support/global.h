@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <type_traits>
 
-#include "codegen/class_gen_state.h"
 #include "support/arena.h"
 #include "syntax/parser_context.h"
 
@@ -124,7 +123,6 @@ struct Global {
 
   ParserContext ctx;
   int32_t parseNesting;  // levels of nested classes, blocks and expressions being parsed
-  ClassGenState classGen;
   int32_t classReaderState;
 };
 

@@ -1,0 +1,28 @@
+// The class-generation state and the three moves it makes as a whole.
+#include "codegen/class_gen_state.h"
+
+#include <cstring>
+#include <type_traits>
+
+#include "semantic/class_records.h"
+
+static_assert(std::is_trivially_copyable_v<ClassGenState>, "the state is copied whole");
+
+ClassGenState classGen;
+
+void beginClassGenState(ClassDef* cls) {
+  std::memset(static_cast<void*>(&classGen), 0, sizeof classGen);
+  classGen.cls = cls;
+  initConstantPool();
+  newOutputBuffer(&classGen.body);
+}
+
+void keepClassGenState(ClassDef* cls) {
+  auto* kept = genArenaNew<ClassGenState>();
+  std::memcpy(static_cast<void*>(kept), &classGen, sizeof classGen);
+  cls->savedGenState = kept;
+}
+
+void restoreClassGenState(const ClassDef* cls) {
+  std::memcpy(static_cast<void*>(&classGen), cls->savedGenState, sizeof classGen);
+}
