@@ -156,7 +156,8 @@ void writeLocalVariableTable(int32_t length, int32_t* attributes) {
   const MethodCode& code = classGen.code;
   auto start = [](const LocalVariableEntry* e) { return codePosition(e->startPiece, e->startOffset); };
   auto wanted = [&](const LocalVariableEntry* e) {
-    return start(e) < length && (e->variable == nullptr || e->variable->slot >= 0);
+    const Member* v = e->variable;
+    return start(e) < length && (v == nullptr || (v->slot >= 0 && v->name != nullptr && v->type != nullptr));
   };
   bool any = false;
   for (const LocalVariableEntry* e = code.firstLocal; e != nullptr && !any; e = e->next) any = wanted(e);
@@ -338,6 +339,11 @@ void genCodeAttribute(Member* method, Scope* scope) {
   classGen.maxStack = 0;
   classGen.stackDepth = 0;
   int32_t length = emitCode(scope);
+  writeCodeAttributeBody(method, length);
+  endAttribute(open);
+}
+
+void writeCodeAttributeBody(const Member* method, int32_t length) {
   if (classGen.stackDepth > classGen.maxStack) classGen.maxStack = classGen.stackDepth;
   // The counted depth misses what the machine pushes itself (a handler's exception, a return
   // address) and some dup forms: the code's own depth is the floor.
@@ -360,11 +366,11 @@ void genCodeAttribute(Member* method, Scope* scope) {
   BufferPosition countAt = bufferWritePosition(body());
   putShort(0, body());
   int32_t attributes = 0;
-  if (classGen.code.lineCount > MAX_CLASS_COUNT) warningAt(classSource(), 0, 0, "warn.exceeded.max.lines", methodName(method));
+  if (classGen.code.lineCount > MAX_CLASS_COUNT)
+    warningAt(classSource(), 0, 0, "warn.exceeded.max.lines", methodName(method));
   writeLineNumberTable(length, &attributes);
   writeLocalVariableTable(length, &attributes);
   patchShort(static_cast<uint32_t>(attributes), countAt);
-  endAttribute(open);
 }
 
 void genMethod(Member* method) {

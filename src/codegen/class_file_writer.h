@@ -59,6 +59,9 @@ void genMethod(Member* method);
 // reaches), max_locals, the code, the exception table and the line and local tables. A length,
 // depth or count a class file cannot hold is an error of the class's source file.
 void genCodeAttribute(Member* method, Scope* scope);
+// The part of a Code attribute after its length, once the method's code is laid out (length bytes):
+// from max_stack to the last table.
+void writeCodeAttributeBody(const Member* method, int32_t length);
 // Numbers the blank final fields of the class being generated for the code that follows (a
 // constructor or the class initializer); `byThisCall`: the code begins with this(...), so they
 // count as assigned.
