@@ -15,17 +15,24 @@
 //   fifo: path               a named pipe below {work}, with no writer
 //   link: path -> target     a symbolic link below {work} to target (a device, a FIFO, ...)
 //   open-files: n            the program may hold at most n descriptors (RLIMIT_NOFILE)
+//   file-size: n             the program may write files of at most n bytes (RLIMIT_FSIZE; a
+//                            longer write fails with EFBIG, as on a full disk)
 //   file: path <<END         a file below {work}, its lines up to END ({noeol} at the very end:
 //                            without the last line break)
 //   stdout <<END / stderr <<END   the expected output, lines up to END
 //   stderr-has <<END         lines that standard error holds in this order, among others
 //   status: n                the expected exit status (default 0)
+//   kept: path               a staged file that the run must leave byte for byte
+//   present: path            a file that must exist after the run
+//   absent: path             a file that must not exist after the run
+//   none-named: pattern      no file anywhere below {work} has a name matching the pattern
 // A case whose LC_ALL names a locale the machine lacks fails, naming the set-up that makes it.
 // {work}, {stage}, {zpk}, {tab}, {cr} and {xHH} in any of these stand for the case directory, the
 // build's staged tree, its development kit, a tab, a carriage return and the byte of value HH.
 // In a file, {repeat N}text{/repeat} stands for the text N times, with {n} in it counting from 0:
 // a big input is made when the case runs and never stands in the table.
 #include <fcntl.h>
+#include <fnmatch.h>
 #include <locale.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -34,6 +41,7 @@
 #include <unistd.h>
 
 #include <clocale>
+#include <csignal>
 
 #include <filesystem>
 #include <fstream>
@@ -69,6 +77,11 @@ struct CliCase {
   std::vector<std::string> fifos;
   std::vector<std::pair<std::string, std::string>> links;  // path, target
   int openFiles = 0;  // the descriptor limit, 0 for the runner's own
+  long fileSize = 0;  // the file-size limit, 0 for none
+  std::vector<std::string> kept;
+  std::vector<std::string> present;
+  std::vector<std::string> absent;
+  std::vector<std::string> noneNamed;
   std::vector<StagedFile> files;
   std::string expectedOut;
   std::string expectedErr;
@@ -200,6 +213,16 @@ std::vector<CliCase> readTable(const fs::path& path) {
       c.links.emplace_back(value.substr(0, arrow), value.substr(arrow + 4));
     } else if (key == "open-files")
       c.openFiles = std::stoi(value);
+    else if (key == "file-size")
+      c.fileSize = std::stol(value);
+    else if (key == "kept")
+      c.kept.push_back(value);
+    else if (key == "present")
+      c.present.push_back(value);
+    else if (key == "absent")
+      c.absent.push_back(value);
+    else if (key == "none-named")
+      c.noneNamed.push_back(value);
     else if (key == "status")
       c.expectedStatus = std::stoi(value);
     else
@@ -235,7 +258,7 @@ struct Outcome {
 };
 
 Outcome run(const std::string& program, const std::vector<std::string>& argv, const std::vector<std::string>& env,
-            const fs::path& cwd, const fs::path& scratch, int openFiles) {
+            const fs::path& cwd, const fs::path& scratch, int openFiles, long fileSize) {
   fs::path outPath = scratch / "stdout.txt";
   fs::path errPath = scratch / "stderr.txt";
   posix_spawn_file_actions_t actions;
@@ -260,8 +283,23 @@ Outcome run(const std::string& program, const std::vector<std::string>& argv, co
     lowered.rlim_cur = static_cast<rlim_t>(openFiles);
     setrlimit(RLIMIT_NOFILE, &lowered);
   }
+  // Past the file-size limit a write fails with EFBIG only while SIGXFSZ is ignored, which the
+  // child inherits.
+  rlimit savedSize{};
+  getrlimit(RLIMIT_FSIZE, &savedSize);
+  void (*savedSignal)(int) = SIG_DFL;
+  if (fileSize > 0) {
+    rlimit lowered = savedSize;
+    lowered.rlim_cur = static_cast<rlim_t>(fileSize);
+    setrlimit(RLIMIT_FSIZE, &lowered);
+    savedSignal = std::signal(SIGXFSZ, SIG_IGN);
+  }
   int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, args.data(), envp.data());
   if (openFiles > 0) setrlimit(RLIMIT_NOFILE, &saved);
+  if (fileSize > 0) {
+    setrlimit(RLIMIT_FSIZE, &savedSize);
+    std::signal(SIGXFSZ, savedSignal);
+  }
   posix_spawn_file_actions_destroy(&actions);
   if (rc != 0) {
     outcome.err = "spawn failed: " + std::string(strerror(rc));
@@ -350,8 +388,20 @@ TEST_P(CliTest, Runs) {
   for (const char* passed : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"})
     if (const char* value = getenv(passed)) env.push_back(std::string(passed) + "=" + value);
 
+  std::map<std::string, std::string> keptContent;
+  for (const std::string& k : c.kept) keptContent[k] = readFileText(work / expand(k));
   fs::path cwd = c.cwd.empty() ? work : work / expand(c.cwd);
-  Outcome outcome = run(program, argv, env, cwd, scratch, c.openFiles);
+  Outcome outcome = run(program, argv, env, cwd, scratch, c.openFiles, c.fileSize);
+  for (const auto& [path, content] : keptContent)
+    EXPECT_EQ(readFileText(work / expand(path)), content) << path << " changed";
+  for (const std::string& p : c.present) EXPECT_TRUE(fs::exists(work / expand(p))) << p << " is missing";
+  for (const std::string& p : c.absent) EXPECT_FALSE(fs::exists(fs::symlink_status(work / expand(p)))) << p << " exists";
+  for (const std::string& pattern : c.noneNamed) {
+    for (const auto& entry : fs::recursive_directory_iterator(work)) {
+      std::string name = entry.path().filename().string();
+      EXPECT_NE(fnmatch(pattern.c_str(), name.c_str(), 0), 0) << "stray file " << entry.path();
+    }
+  }
   EXPECT_EQ(outcome.out, expand(c.expectedOut)) << "standard output";
   if (c.checkErrLines) {
     // Each expected line is found after the one before it.
