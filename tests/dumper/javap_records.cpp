@@ -63,6 +63,8 @@ const std::regex JAVAP_LINE(R"(^ +line (\d+): (\d+)$)");
 const std::regex JAVAP_LOCAL(R"(^ +(\d+) +(\d+) +(\d+) +(\S+) +(\S+)$)");
 const std::regex JAVAP_FLAGS(R"(flags: \(0x([0-9a-f]{4})\))");
 const std::regex JAVAP_INNER(R"(^ +((?:[a-z]+ )*)(?:#(\d+)= )?#(\d+)(?: of #(\d+))?;.*$)");
+const std::regex JAVAP_UNKNOWN_ATTRIBUTE(R"(^ *(\S+): length = 0x[0-9A-F]+ \(unknown attribute\)$)");
+const std::regex JAVAP_HEX_BYTES(R"(^ +[0-9A-F]{2}( [0-9A-F]{2})*$)");
 
 uint32_t hexFlags(const std::string& line) {
   std::smatch m;
@@ -281,6 +283,10 @@ JavapClass parseJavapClass(const std::vector<std::string>& lines, size_t& i) {
         c.classAttributes.push_back("InnerClasses");
       } else if (line == "Deprecated: true" || line == "Synthetic: true") {
         c.classAttributes.push_back(line.substr(0, line.find(':')));
+      } else if (std::regex_match(line, m, JAVAP_UNKNOWN_ATTRIBUTE)) {
+        // An attribute javap does not know, then its bytes in hexadecimal.
+        c.classAttributes.push_back(m[1].str());
+        while (i + 1 < lines.size() && std::regex_match(lines[i + 1], JAVAP_HEX_BYTES)) i++;
       } else if (std::regex_match(line, m, JAVAP_INNER)) {
         JavapInnerClass inner;
         std::istringstream words(m[1].str());
