@@ -13,12 +13,14 @@
 #include "codegen/opcodes.h"
 #include "codegen/output_buffers.h"
 #include "codegen/stack_depth.h"
+#include "driver/source_files.h"
 #include "semantic/class_records.h"
 #include "semantic/statement_lists.h"
 #include "semantic/type_records.h"
 #include "support/arena.h"
 #include "support/global.h"
 #include "support/identifiers.h"
+#include "support/message_file.h"
 #include "syntax/scanner.h"
 #include "syntax/parser_context.h"
 #include "test_support.h"
@@ -347,6 +349,31 @@ TEST_F(MethodCodeTest, TheCodeTablesLeaveOutWhatStartsAtTheEndOfTheCode) {
   EXPECT_EQ(a.lineStarts, (std::vector<int32_t>{0, 2}));
   EXPECT_EQ(a.localStarts, (std::vector<int32_t>{0}));
   EXPECT_EQ(a.localLengths, (std::vector<int32_t>{4}));
+}
+
+TEST_F(MethodCodeTest, CodeOrLocalsPastTheirLimitAreErrorsOfTheClassSourceFile) {
+  // A class whose method has more code than the virtual machine loads is not written: the error
+  // marks its source file, which the writer checks before it makes a file.
+  initMessageTable(1);
+  sortMessages();
+  auto* source = static_cast<SourceFile*>(arenaAlloc(&global.mainArena, sizeof(SourceFile)));
+  source->name = mainArenaCopy("A.java");
+  auto* cls = static_cast<ClassDef*>(arenaAlloc(&global.mainArena, sizeof(ClassDef)));
+  cls->sourceFile = source;
+  beginClassGenState(cls);
+  initMethodCode(nullptr);
+  filler(MAX_CODE_LENGTH);
+  emitByte(OP_RETURN);
+  int32_t length = resolveJumps();
+  classGen.maxLocals = 70000;
+  testing::internal::CaptureStderr();
+  writeCodeAttributeBody(nullptr, length);
+  std::string printed = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(printed,
+            "quorvelix: A.java: exceeded.max.locals\n"
+            "quorvelix: A.java: exceeded.max.code\n");
+  EXPECT_EQ(global.errorCount, 2);
+  EXPECT_NE(source->flags & SOURCE_HAS_ERRORS, 0u);
 }
 
 class StackDepthTest : public MethodCodeTest {
