@@ -3,8 +3,6 @@
 // an entry out (a region over no code, a line past the code) stays consistent with its header.
 #include "codegen/class_file_writer.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstring>
 
@@ -18,6 +16,7 @@
 #include "codegen/method_code.h"
 #include "codegen/stack_depth.h"
 #include "driver/source_files.h"
+#include "platform/host_path.h"
 #include "semantic/class_records.h"
 #include "semantic/type_records.h"
 #include "support/arena.h"
@@ -226,7 +225,7 @@ void writeClassAttributes(ClassDef* cls) {
   if (global.sourcePathAttribute) {
     if (global.workingDirectory == nullptr) {
       char directory[1024];
-      global.workingDirectory = mainArenaCopy(getcwd(directory, sizeof directory) != nullptr ? directory : "");
+      global.workingDirectory = mainArenaCopy(currentDirectory(directory, sizeof directory) ? directory : "");
     }
     putShort(addUtf8("SourcePath"), body());
     putInt(4, body());

@@ -24,13 +24,15 @@ struct ClassGenState {
   ConstantPool pool;
   OutputBuffer body;  // from the access flags to the last class attribute
 
-  // The method in progress.
+  // The method in progress. Statement and expression generation keep stackDepth as they emit and
+  // raise maxStack to it; both are 0 when emitCode starts. The Code attribute writer then takes
+  // the larger of maxStack and the depth the finished code reaches (stack_depth.h).
   MethodCode code;
-  int32_t stackDepth;  // the running operand-stack depth while code is generated
-  int32_t maxStack;    // the largest depth so far: at least what the generators counted
-  int32_t maxLocals;   // set from the method's scope before its code is generated
-  uint8_t methodHasCode;
-  int32_t blankFinalCount;  // blank final fields numbered for the current method
+  int32_t stackDepth;
+  int32_t maxStack;
+  int32_t maxLocals;        // set from the method's scope before its code is generated
+  uint8_t methodHasCode;    // the method gets a Code attribute
+  int32_t blankFinalCount;  // blank final fields numbered for the current method (numberBlankFinals)
 
   // Pool indexes of attribute names, 0 until first used.
   uint16_t codeName;

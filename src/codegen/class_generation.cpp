@@ -6,7 +6,6 @@
 #include "codegen/class_generation.h"
 
 #include <cstdio>
-#include <cstring>
 
 #include "codegen/class_file_writer.h"
 #include "codegen/class_gen_state.h"
@@ -39,28 +38,25 @@ bool isLocalOrAnonymous(const ClassDef* cls) {
 }
 
 // The generation arena and ClassGenState of an outermost class: fresh while it is generated, the
-// ones before it back afterwards, also when a stop unwinds through it. The saved state is kept
-// in the arena it belongs to, not on the stack, since local classes nest.
+// ones before it back afterwards, also when a stop unwinds through it. The state is a few hundred
+// bytes (its tables live in the arena), so a frame per nested local class fits the stack.
 class GenerationFrame {
  public:
-  GenerationFrame() {
-    saved_ = genArenaNew<ClassGenState>();
-    std::memcpy(static_cast<void*>(saved_), &classGen, sizeof classGen);
-    savedArena_ = global.genArena;
-    initArena(&global.genArena);
-  }
+  GenerationFrame() : saved_(classGen), savedArena_(global.genArena) { initArena(&global.genArena); }
   ~GenerationFrame() {
     releaseArena(&global.genArena);
     global.genArena = savedArena_;
-    std::memcpy(static_cast<void*>(&classGen), saved_, sizeof classGen);
+    classGen = saved_;
   }
   GenerationFrame(const GenerationFrame&) = delete;
   GenerationFrame& operator=(const GenerationFrame&) = delete;
 
  private:
-  ClassGenState* saved_;
+  ClassGenState saved_;
   Arena savedArena_;
 };
+
+static_assert(sizeof(ClassGenState) < 1024, "a generation frame stays small");
 
 int32_t parameterSlots(const Member* method) {
   int32_t slots = (method->modifiers & M_STATIC) != 0 ? 0 : 1;

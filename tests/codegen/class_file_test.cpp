@@ -265,6 +265,20 @@ TEST(ClassFiles, SourceFileIsTheNameAfterTheLastSeparatorOfEitherKind) {
   }
 }
 
+TEST(ClassFiles, DashNjcRecordsTheWorkingDirectoryAndTheSourceAsGiven) {
+  std::string out = freshDirectory("source-path");
+  writeFile(out + "/Where.java", "class Where {}\n");
+  ProcessResult result = compile({"-njc", "-d", ".", "Where.java"}, out);
+  ASSERT_EQ(result.status, 0) << result.err;
+  std::vector<JavapClass> classes = javapClasses(out);
+  ASSERT_EQ(classes.size(), 1u);
+  EXPECT_EQ(classes[0].classAttributes, (std::vector<std::string>{"SourceFile", "SourcePath", "Quorvelix3.0dev"}));
+  ProcessResult listing = runGorblet({"Where.class"}, out);
+  EXPECT_NE(listing.out.find("    SourcePath (4) cd=" + fs::canonical(out).string() + ", file=Where.java\n"),
+            std::string::npos)
+      << listing.out;
+}
+
 // A small file system of its own, filled up, when this machine lets the test mount one.
 class FullFileSystem {
  public:
