@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "codegen/class_generation.h"
 #include "codegen/descriptors.h"
 #include "driver/source_files.h"
 #include "semantic/class_lookup.h"
@@ -25,10 +26,6 @@ struct TempFile {
 
 // Newest first; lives for the whole run, outside the arenas.
 TempFile* tempFiles = nullptr;
-
-bool sourceHasErrors(const ClassDef* cls) {
-  return cls->sourceFile == nullptr || (cls->sourceFile->flags & SOURCE_HAS_ERRORS) != 0;
-}
 
 // The output path with its ".class" replaced by ".cltmp", in a heap block.
 char* temporaryName(const char* path) {

@@ -434,10 +434,9 @@ void writeInnerClasses(ClassDef* cls) {
 
 void writeClassFile(ClassDef* cls) {
   SourceFile* source = cls->sourceFile;
-  auto hasErrors = [&] { return source == nullptr || (source->flags & SOURCE_HAS_ERRORS) != 0; };
   for (ClassRef* inner = cls->innerClasses; inner != nullptr; inner = inner->next) {
     if (inner->resolved != nullptr && inner->resolved->outer == cls) writeClassFile(inner->resolved);
-    if (hasErrors()) return;
+    if (sourceHasErrors(cls)) return;
   }
   if ((cls->state & CLASS_WRITTEN) || cls->classFilePath == nullptr || cls->savedGenState == nullptr) return;
   restoreClassGenState(cls);
@@ -455,7 +454,7 @@ void writeClassFile(ClassDef* cls) {
   writeClassAttributes(cls);
   // constant_pool_count is the pool count + 1, a u2: a larger pool would wrap.
   if (classGen.pool.count > MAX_POOL_COUNT) errorInFile(source, 0, 0, "exceeded.max.constant.pool", classToString(cls));
-  if (hasErrors()) return;
+  if (sourceHasErrors(cls)) return;
 
   int32_t poolBytes = bufferLength(&classGen.pool.buffer);
   int32_t bodyBytes = bufferLength(&classGen.body);

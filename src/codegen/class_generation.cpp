@@ -28,10 +28,6 @@
 
 namespace {
 
-bool hasErrors(const ClassDef* cls) {
-  return cls->sourceFile == nullptr || (cls->sourceFile->flags & SOURCE_HAS_ERRORS) != 0;
-}
-
 // A local or anonymous class is generated where its declaration ends, as a root of its own.
 bool isLocalOrAnonymous(const ClassDef* cls) {
   return (cls->flags & (CF_LOCAL | CF_ANONYMOUS)) != 0;
@@ -185,17 +181,21 @@ void generateIfOutermost(ClassDef* cls) {
 
 }  // namespace
 
+bool sourceHasErrors(const ClassDef* cls) {
+  return cls->sourceFile == nullptr || (cls->sourceFile->flags & SOURCE_HAS_ERRORS) != 0;
+}
+
 bool needsClinitInit(const Member* field) {
   return field->kind == MK_VARIABLE && (field->modifiers & M_STATIC) != 0 && field->bodyOffset != 0 &&
          !((field->modifiers & M_FINAL) != 0 && field->constantState == CONSTANT_KEPT);
 }
 
 void genClass(ClassDef* cls) {
-  if (global.noWrite || hasErrors(cls)) return;
+  if (global.noWrite || sourceHasErrors(cls)) return;
   for (ClassRef* inner = cls->innerClasses; inner != nullptr; inner = inner->next) {
     ClassDef* member = inner->resolved;
     if (member != nullptr && member->outer == cls && !isLocalOrAnonymous(member)) genClass(member);
-    if (hasErrors(cls)) return;
+    if (sourceHasErrors(cls)) return;
   }
   if (cls->state & CLASS_WRITTEN) return;
   global.ctx.currentMethod = nullptr;
@@ -222,12 +222,12 @@ void genClass(ClassDef* cls) {
 }
 
 void generateClass(ClassDef* cls) {
-  if (hasErrors(cls) || (cls->state & CLASS_WRITTEN)) return;
+  if (sourceHasErrors(cls) || (cls->state & CLASS_WRITTEN)) return;
   ClassDef* root = cls;
   while (root->outer != nullptr && !isLocalOrAnonymous(root)) root = root->outer;
   GenerationFrame frame;
   genClass(root);
-  if (!hasErrors(cls)) writeClassFile(root);
+  if (!sourceHasErrors(cls)) writeClassFile(root);
 }
 
 void generateAllClasses() {

@@ -15,6 +15,9 @@ void generateAllClasses();
 void generateClass(ClassDef* cls);
 // Builds the body buffer of one class, its member classes first, and keeps the state in the class.
 void genClass(ClassDef* cls);
+// A class whose source file has an error, or that has no source file, is neither generated nor
+// written; the check is made again between its parts, since generation reports errors too.
+bool sourceHasErrors(const ClassDef* cls);
 // A static field whose initializer runs in the class initializer: not a final field that kept a
 // constant value.
 bool needsClinitInit(const Member* field);
