@@ -302,13 +302,13 @@ static uint16_t memberRef(uint8_t tag, const Member* member, bool field) {
 }
 
 uint16_t addFieldRef(const Member* field) {
-  return memberRef(CONSTANT_FIELDREF, field, true);
+  return memberRef(CONSTANT_FIELD, field, true);
 }
 
 uint16_t addMethodRef(const Member* method) {
-  return memberRef(CONSTANT_METHODREF, method, false);
+  return memberRef(CONSTANT_METHOD, method, false);
 }
 
 uint16_t addInterfaceMethodRef(const Member* method) {
-  return memberRef(CONSTANT_INTERFACE_METHODREF, method, false);
+  return memberRef(CONSTANT_INTERFACE_METHOD, method, false);
 }

@@ -62,7 +62,7 @@ static void emitSuperConstructorCall() {
     if (m->kind == MK_CONSTRUCTOR && m->parameters == nullptr) noArguments = m;
   uint16_t method = noArguments != nullptr
                         ? addMethodRef(noArguments)
-                        : addMemberRefIndexes(CONSTANT_METHODREF, addClass(super),
+                        : addMemberRefIndexes(CONSTANT_METHOD, addClass(super),
                                               addNameAndTypeIndexes(addUtf8("<init>"), addUtf8("()V")));
   emitByte(OP_ALOAD_0);
   emitByte(OP_INVOKESPECIAL);

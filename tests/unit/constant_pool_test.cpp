@@ -188,7 +188,7 @@ TEST_F(PoolTest, AReferenceFollowsTheEntriesItNames) {
   EXPECT_EQ(utf8At(3), "run");
   EXPECT_EQ(utf8At(4), "([J)I");
   EXPECT_EQ(poolSlot(5).constant->tag, CONSTANT_NAME_AND_TYPE);
-  EXPECT_EQ(poolSlot(6).constant->tag, CONSTANT_METHODREF);
+  EXPECT_EQ(poolSlot(6).constant->tag, CONSTANT_METHOD);
   EXPECT_EQ(addMethodRef(method), ref);
   EXPECT_EQ(classGen.pool.count, 6);
 }

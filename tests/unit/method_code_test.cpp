@@ -389,8 +389,8 @@ class StackDepthTest : public MethodCodeTest {
 };
 
 TEST_F(StackDepthTest, TheDepthOfStraightCodeBranchesAndSubroutines) {
-  uint16_t call = reference(CONSTANT_METHODREF, "(J[ILjava/lang/String;)D");
-  uint16_t wideField = reference(CONSTANT_FIELDREF, "J");
+  uint16_t call = reference(CONSTANT_METHOD, "(J[ILjava/lang/String;)D");
+  uint16_t wideField = reference(CONSTANT_FIELD, "J");
   uint8_t callHigh = static_cast<uint8_t>(call >> 8);
   uint8_t callLow = static_cast<uint8_t>(call);
   uint8_t fieldHigh = static_cast<uint8_t>(wideField >> 8);
