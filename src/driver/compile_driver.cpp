@@ -40,11 +40,11 @@ void onFatalSignal(int) {
 }
 
 static ZipFile** newArchiveArray(int32_t slots) {
-  return static_cast<ZipFile**>(arenaAlloc(&global.mainArena, sizeof(ZipFile*) * slots));
+  return arenaNewArray<ZipFile*>(&global.mainArena, slots);
 }
 
 static char** newEntryArray(int32_t slots) {
-  return static_cast<char**>(arenaAlloc(&global.mainArena, sizeof(char*) * slots));
+  return arenaNewArray<char*>(&global.mainArena, slots);
 }
 
 // Lookup order: the boot class path, the output directory, the class path.

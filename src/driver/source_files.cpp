@@ -37,13 +37,13 @@ char* readContent(FileHandle* file, int64_t* size) {
     *size = -1;
     return nullptr;
   }
-  char* content = static_cast<char*>(arenaAlloc(&global.mainArena, *size + 1));
+  char* content = arenaNewArray<char>(&global.mainArena, *size + 1);
   if (*size > 0 && readFile(content, 1, *size, file) != *size) *size = -1;
   return content;
 }
 
 char* copyText(const char* text, int32_t length) {
-  char* copy = static_cast<char*>(arenaAlloc(&global.mainArena, length + 1));
+  char* copy = arenaNewArray<char>(&global.mainArena, length + 1);
   std::memcpy(copy, text, length);
   return copy;
 }
@@ -100,7 +100,7 @@ SourceFile* addSourceFile(const char* name) {
     return nullptr;
   }
 
-  auto* file = static_cast<SourceFile*>(arenaAlloc(&global.mainArena, sizeof(SourceFile)));
+  auto* file = arenaNew<SourceFile>(&global.mainArena);
   file->name = copyText(name, nameLength);
   file->nameLength = nameLength;
   file->fullPath = copyText(path, pathLength);

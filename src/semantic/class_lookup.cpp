@@ -75,7 +75,7 @@ bool appendPackage(std::string* text, Package* package, bool makeDirs, char sepa
 }
 
 char* arenaString(const std::string& text) {
-  char* copy = static_cast<char*>(arenaAlloc(&global.mainArena, text.size() + 1));
+  char* copy = arenaNewArray<char>(&global.mainArena, text.size() + 1);
   std::memcpy(copy, text.data(), text.size());
   return copy;
 }
@@ -130,10 +130,7 @@ ClassDef* findClassFileInEntry(const char* entryName, ZipFile* archive, Package*
       break;
     }
   }
-  auto* cls = static_cast<ClassDef*>(arenaAlloc(&global.mainArena, sizeof(ClassDef)));
-  cls->kind = CLASS_KIND_CLASS;
-  cls->name = name;
-  cls->binaryName = name;
+  ClassDef* cls = newClassDef(CLASS_KIND_CLASS, name);
   cls->classFilePath = const_cast<char*>(path);
   Package* expectedPackage = package != nullptr ? package : &rootPackage;
   addClassToPackage(expectedPackage, cls);
@@ -386,11 +383,7 @@ void loadClassFile(ClassDef* cls, ZipFile* archive, const char* entry, int32_t l
 }
 
 ClassDef* newErrorClass(Identifier* name) {
-  auto* cls = static_cast<ClassDef*>(arenaAlloc(&global.mainArena, sizeof(ClassDef)));
-  cls->kind = CLASS_KIND_ERROR;
-  cls->name = name;
-  cls->binaryName = name;
-  return cls;
+  return newClassDef(CLASS_KIND_ERROR, name);
 }
 
 ClassDef* lookupClass(Package* package, Identifier* name, int32_t line, int32_t column) {
@@ -586,10 +579,7 @@ ClassDef* declareClass(ClassRef* ref) {
   Package* package = ref->package != nullptr ? ref->package : &rootPackage;
   ClassDef* cls = findClassInPackage(package, ref->name, 0, 0);
   if (cls == nullptr) {
-    cls = static_cast<ClassDef*>(arenaAlloc(&global.mainArena, sizeof(ClassDef)));
-    cls->kind = CLASS_KIND_CLASS;
-    cls->name = ref->name;
-    cls->binaryName = ref->name;
+    cls = newClassDef(CLASS_KIND_CLASS, ref->name);
     addClassAtPackageHead(package, cls);
   }
   ref->resolved = cls;

@@ -201,17 +201,7 @@ StringValue* cpStringConstant(uint32_t index) {
   if (!utf8Entry(be16(entry + 1), &bytes, &length)) return nullptr;
   resetNameBuffer();
   appendNameUtf8(reinterpret_cast<const char*>(bytes), length);
-  auto* value = static_cast<StringValue*>(
-      arenaAlloc(&global.mainArena, sizeof(StringValue) + sizeof(uint16_t) * global.nameLength));
-  value->length = global.nameLength;
-  std::memcpy(const_cast<uint16_t*>(stringValueChars(value)), global.nameBuffer, sizeof(uint16_t) * global.nameLength);
-  return value;
-}
-
-void* newValue(const void* bytes, size_t size) {
-  void* value = arenaAlloc(&global.mainArena, size);
-  std::memcpy(value, bytes, size);
-  return value;
+  return newStringValue(&global.mainArena, global.nameBuffer, global.nameLength);
 }
 
 void queueReference(ClassRef* ref, ClassDef* memberClass = nullptr, Identifier* memberName = nullptr,
@@ -273,8 +263,7 @@ Type* parseMethodDescriptor(Member* method, uint32_t index) {
   while (length > 0 && *bytes != ')') {
     Type* type = parseFieldType(&bytes, &length);
     if (type == nullptr || type->kind == TK_VOID) return nullptr;
-    auto* parameter = static_cast<Parameter*>(arenaAlloc(&global.mainArena, sizeof(Parameter)));
-    parameter->type = type;
+    Parameter* parameter = newParameter(nullptr, type, 0, 0, 0);
     *tail = parameter;
     tail = &parameter->next;
   }
@@ -341,10 +330,8 @@ void linkMemberClass(const QueuedReference& entry) {
 }
 
 void readField(ClassDef* cls) {
-  auto* field = static_cast<Member*>(arenaAlloc(&global.mainArena, sizeof(Member)));
-  field->kind = MK_VARIABLE;
+  Member* field = newMemberOfKind(&global.mainArena, MK_VARIABLE);
   field->owner = cls;
-  field->slot = -1;
   field->constantState = CONSTANT_NONE;
   appendMember(cls, field);
   uint32_t flags = readU2();
@@ -377,28 +364,28 @@ void readField(ClassDef* cls) {
           entry = poolEntry(index, TAG_INTEGER);
           if (entry == nullptr) throw Failure{CLASSFILE_INTEGER};
           int32_t value = static_cast<int32_t>(be32(entry + 1));
-          field->constantValue = newValue(&value, sizeof value);
+          field->constantValue = arenaCopy(&global.mainArena, &value, sizeof value);
           break;
         }
         case TK_LONG: {
           entry = poolEntry(index, TAG_LONG);
           if (entry == nullptr) throw Failure{CLASSFILE_LONG};
           int64_t value = makeLong(static_cast<int32_t>(be32(entry + 1)), be32(entry + 5));
-          field->constantValue = newValue(&value, sizeof value);
+          field->constantValue = arenaCopy(&global.mainArena, &value, sizeof value);
           break;
         }
         case TK_FLOAT: {
           entry = poolEntry(index, TAG_FLOAT);
           if (entry == nullptr) throw Failure{CLASSFILE_FLOAT};
           double value = floatBitsToDouble(be32(entry + 1));
-          field->constantValue = newValue(&value, sizeof value);
+          field->constantValue = arenaCopy(&global.mainArena, &value, sizeof value);
           break;
         }
         case TK_DOUBLE: {
           entry = poolEntry(index, TAG_DOUBLE);
           if (entry == nullptr) throw Failure{CLASSFILE_DOUBLE};
           double value = doubleFromWords(static_cast<int32_t>(be32(entry + 1)), be32(entry + 5));
-          field->constantValue = newValue(&value, sizeof value);
+          field->constantValue = arenaCopy(&global.mainArena, &value, sizeof value);
           break;
         }
         default:
@@ -417,9 +404,9 @@ void readField(ClassDef* cls) {
 }
 
 void readMethod(ClassDef* cls) {
-  auto* method = static_cast<Member*>(arenaAlloc(&global.mainArena, sizeof(Member)));
+  // The kind follows from the name, read below.
+  Member* method = newMemberOfKind(&global.mainArena, 0);
   method->owner = cls;
-  method->slot = -1;
   appendMember(cls, method);
   uint32_t flags = readU2();
   if (flags & ~0x1D3Fu) throw Failure{CLASSFILE_METHOD_FLAGS};
@@ -447,8 +434,7 @@ void readMethod(ClassDef* cls) {
         ClassRef* ref = cpClassEntry(readU2());
         if (ref == nullptr) throw Failure{CLASSFILE_EXCEPTION_CLASS};
         queueReference(ref);
-        auto* entry = static_cast<ThrowsEntry*>(arenaAlloc(&global.mainArena, sizeof(ThrowsEntry)));
-        entry->classRef = ref;
+        ThrowsEntry* entry = newThrowsEntry(ref, 0, 0);
         *tail = entry;
         tail = &entry->next;
       }

@@ -82,7 +82,7 @@ void indexClass(Package* package, ClassDef* cls) {
     uint32_t size = classIndex.size > 0 ? classIndex.size * 2 : 256;
     IndexEntry** old = classIndex.buckets;
     uint32_t oldSize = classIndex.size;
-    classIndex.buckets = static_cast<IndexEntry**>(arenaAlloc(&global.mainArena, sizeof(IndexEntry*) * size));
+    classIndex.buckets = arenaNewArray<IndexEntry*>(&global.mainArena, size);
     classIndex.size = size;
     for (uint32_t i = 0; i < oldSize; i++) {
       for (IndexEntry* entry = old[i]; entry != nullptr;) {
@@ -94,7 +94,7 @@ void indexClass(Package* package, ClassDef* cls) {
       }
     }
   }
-  auto* entry = static_cast<IndexEntry*>(arenaAlloc(&global.mainArena, sizeof(IndexEntry)));
+  auto* entry = arenaNew<IndexEntry>(&global.mainArena);
   IndexEntry** bucket = indexBucket(package, cls->binaryName);
   *entry = IndexEntry{*bucket, package, cls->binaryName, cls};
   *bucket = entry;
@@ -210,7 +210,7 @@ Package* getPackage(Package* parent, Identifier* name) {
   if (parent == nullptr) parent = &rootPackage;
   for (Package* p = parent->child; p != nullptr; p = p->next)
     if (p->name == name) return p;
-  auto* p = static_cast<Package*>(arenaAlloc(&global.mainArena, sizeof(Package)));
+  auto* p = arenaNew<Package>(&global.mainArena);
   p->name = name;
   p->parent = parent;
   // An unnamed package stands for no directory, nor do its outer packages.
@@ -284,9 +284,22 @@ void removeClassFromPackage(Package* package, ClassDef* cls) {
   }
 }
 
+ClassDef* newClassDef(int32_t kind, Identifier* name) {
+  auto* cls = arenaNew<ClassDef>(&global.mainArena);
+  cls->kind = kind;
+  cls->name = name;
+  cls->binaryName = name;
+  return cls;
+}
+
 ClassRef* newClassRef(Package* package, Identifier* name, ClassDef* resolved, uint16_t flags, ClassDef* context,
                       int32_t line, int32_t column) {
-  auto* ref = static_cast<ClassRef*>(arenaAlloc(&global.mainArena, sizeof(ClassRef)));
+  return newClassRefIn(&global.mainArena, package, name, resolved, flags, context, line, column);
+}
+
+ClassRef* newClassRefIn(Arena* arena, Package* package, Identifier* name, ClassDef* resolved, uint16_t flags,
+                        ClassDef* context, int32_t line, int32_t column) {
+  auto* ref = arenaNew<ClassRef>(arena);
   ref->package = package;
   ref->name = name;
   ref->resolved = resolved;

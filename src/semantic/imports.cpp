@@ -24,7 +24,7 @@ void addImport(Package* package, Identifier* className, SourceFile* file, int32_
       return;
     }
   }
-  auto* record = static_cast<ImportRecord*>(arenaAlloc(&global.mainArena, sizeof(ImportRecord)));
+  auto* record = arenaNew<ImportRecord>(&global.mainArena);
   record->package = package;
   record->className = className;
   record->line = line;

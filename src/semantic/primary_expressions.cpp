@@ -2,14 +2,12 @@
 // keywords. Placeholder: names, selections and keywords are made untyped.
 #include "semantic/primary_expressions.h"
 
-#include <cstring>
-
 #include "semantic/class_records.h"
 #include "semantic/class_table.h"
 #include "semantic/expression_nodes.h"
 #include "semantic/java_arithmetic.h"
 #include "semantic/type_records.h"
-#include "support/arena.h"
+#include "support/global.h"
 #include "syntax/scanner.h"
 
 namespace {
@@ -66,10 +64,7 @@ ExprNode* makeFloatingConstant(int32_t literalKind, double value, int32_t line, 
 ExprNode* makeStringConstant(const uint16_t* units, int32_t length, int32_t line, int32_t column) {
   initStringType();
   ExprNode* node = newExprNode(O_STRING, line, column);
-  auto* value = static_cast<StringValue*>(currentAlloc(sizeof(StringValue) + sizeof(uint16_t) * length));
-  value->length = length;
-  if (length > 0) std::memcpy(const_cast<uint16_t*>(stringValueChars(value)), units, sizeof(uint16_t) * length);
-  node->string = value;
+  node->string = newStringValue(global.currentArena, units, length);
   node->type = stringType;
   return node;
 }

@@ -31,7 +31,7 @@ void addSyntheticParameter(Member* constructor, const Parameter& model, bool atF
       return;
     }
   }
-  auto* parameter = static_cast<Parameter*>(arenaAlloc(&global.mainArena, sizeof(Parameter)));
+  auto* parameter = arenaNew<Parameter>(&global.mainArena);
   *parameter = model;
   Parameter** at = &constructor->parameters;
   if (!atFront)

@@ -91,11 +91,15 @@ void* currentAlloc(size_t n) {
   return arenaAlloc(global.currentArena, n);
 }
 
+void* arenaCopy(Arena* arena, const void* bytes, size_t size) {
+  void* copy = arenaAlloc(arena, size);
+  if (size > 0) std::memcpy(copy, bytes, size);
+  return copy;
+}
+
 char* mainArenaCopy(const char* text) {
   size_t length = std::strlen(text);
-  char* copy = static_cast<char*>(arenaAlloc(&global.mainArena, length + 1));
-  std::memcpy(copy, text, length);
-  return copy;
+  return static_cast<char*>(arenaCopy(&global.mainArena, text, length + 1));
 }
 
 // The scratch and char buffers grow with 16 bytes of slack; the class-file buffer to the exact size.

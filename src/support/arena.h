@@ -27,6 +27,37 @@ void releaseArena(Arena* arena);
 
 // Allocates n zeroed bytes from the arena that node, type and scope constructors use.
 void* currentAlloc(size_t n);
+
+// Typed allocation, zeroed as arenaAlloc gives it: one record, an array of `count`, or a record
+// followed by `tailBytes` of its own (a name or string stored after its header). Records are
+// built through these and their constructors only, never through a cast of arenaAlloc.
+template <class T>
+T* arenaNew(Arena* arena) {
+  return static_cast<T*>(arenaAlloc(arena, sizeof(T)));
+}
+
+template <class T>
+T* arenaNewArray(Arena* arena, size_t count) {
+  // An overflowing size asks for more than any arena gives, which stops as out of memory.
+  return static_cast<T*>(arenaAlloc(arena, count <= SIZE_MAX / sizeof(T) ? sizeof(T) * count : SIZE_MAX));
+}
+
+template <class T>
+T* arenaNewWithTail(Arena* arena, size_t tailBytes) {
+  return static_cast<T*>(arenaAlloc(arena, tailBytes <= SIZE_MAX - sizeof(T) ? sizeof(T) + tailBytes : SIZE_MAX));
+}
+
+template <class T>
+T* currentNew() {
+  return static_cast<T*>(currentAlloc(sizeof(T)));
+}
+
+template <class T>
+T* currentNewWithTail(size_t tailBytes) {
+  return static_cast<T*>(currentAlloc(tailBytes <= SIZE_MAX - sizeof(T) ? sizeof(T) + tailBytes : SIZE_MAX));
+}
+// Copies bytes into the arena.
+void* arenaCopy(Arena* arena, const void* bytes, size_t size);
 // Copies a C string into the main arena.
 char* mainArenaCopy(const char* text);
 

@@ -51,7 +51,7 @@ uint32_t textHash(const char* text) {
 bool rememberWarnedText(const char* text) {
   if (2 * (global.warnedTextCount + 1) > global.warnedTextCapacity) {
     int32_t capacity = global.warnedTextCapacity > 0 ? 2 * global.warnedTextCapacity : 16;
-    auto** slots = static_cast<char**>(arenaAlloc(&global.mainArena, sizeof(char*) * capacity));
+    auto** slots = arenaNewArray<char*>(&global.mainArena, capacity);
     for (int32_t i = 0; i < global.warnedTextCapacity; i++) {
       char* kept = global.warnedTexts[i];
       if (kept == nullptr) continue;

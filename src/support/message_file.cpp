@@ -168,10 +168,10 @@ void addMessage(const char* key, int32_t keyLength, int32_t argumentCount, const
   }
   MessageEntry& entry = table.entries[table.count++];
   entry.keyLength = keyLength;
-  entry.key = static_cast<char*>(arenaAlloc(&global.mainArena, keyLength + 1));
+  entry.key = arenaNewArray<char>(&global.mainArena, keyLength + 1);
   std::memcpy(entry.key, key, keyLength);
   entry.argumentCount = argumentCount;
-  entry.text = static_cast<char*>(arenaAlloc(&global.mainArena, textLength + 1));
+  entry.text = arenaNewArray<char>(&global.mainArena, textLength + 1);
   std::memcpy(entry.text, text, textLength);
 }
 
@@ -182,8 +182,7 @@ void sortMessages() {
 
 void compactMessageTable() {
   if (table.inArena) return;
-  auto* compact = static_cast<MessageEntry*>(
-      arenaAlloc(&global.mainArena, sizeof(MessageEntry) * (table.count > 0 ? table.count : 1)));
+  auto* compact = arenaNewArray<MessageEntry>(&global.mainArena, table.count > 0 ? table.count : 1);
   std::memcpy(compact, table.entries, sizeof(MessageEntry) * table.count);
   std::free(table.entries);
   table.entries = compact;
@@ -255,8 +254,8 @@ void loadMessageFiles() {
   const char* messageDirectory = table.messageDirectory;
   size_t localeRoom = (localeDirectory != nullptr ? std::strlen(localeDirectory) : 0) + nameRoom;
   size_t messageRoom = (messageDirectory != nullptr ? std::strlen(messageDirectory) : 0) + nameRoom;
-  char* localePath = static_cast<char*>(arenaAlloc(&global.mainArena, localeRoom));
-  char* messagePath = static_cast<char*>(arenaAlloc(&global.mainArena, messageRoom));
+  char* localePath = arenaNewArray<char>(&global.mainArena, localeRoom);
+  char* messagePath = arenaNewArray<char>(&global.mainArena, messageRoom);
 
   bool loaded = false;
   if (localeDirectory != nullptr) {

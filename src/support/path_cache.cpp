@@ -116,7 +116,7 @@ void growChildTable() {
   uint32_t size = children.size > 0 ? children.size * 2 : 1024;
   PathNode** old = children.buckets;
   uint32_t oldSize = children.size;
-  children.buckets = static_cast<PathNode**>(arenaAlloc(&global.mainArena, sizeof(PathNode*) * size));
+  children.buckets = arenaNewArray<PathNode*>(&global.mainArena, size);
   children.size = size;
   for (uint32_t i = 0; i < oldSize; i++) {
     for (PathNode* node = old[i]; node != nullptr;) {
@@ -131,7 +131,7 @@ void growChildTable() {
 
 PathNode* addChild(PathNode* parent, const char* name, uint32_t n) {
   if (children.count >= children.size) growChildTable();
-  auto* node = static_cast<PathNode*>(arenaAlloc(&global.mainArena, sizeof(PathNode) + n + 1));
+  auto* node = arenaNewWithTail<PathNode>(&global.mainArena, n + 1);
   node->name = reinterpret_cast<char*>(node + 1);
   std::memcpy(node->name, name, n);
   node->bits = (n & PATH_NAME_LENGTH) | PATH_UNDETERMINED;

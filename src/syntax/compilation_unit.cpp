@@ -365,12 +365,8 @@ Member* makeDefaultConstructor(ClassDef* cls, ExprNode* anonymousArguments) {
     int32_t number = 1;
     for (auto it = arguments.rbegin(); it != arguments.rend(); ++it) {
       ExprNode* argument = *it;
-      auto* parameter = static_cast<Parameter*>(arenaAlloc(&global.mainArena, sizeof(Parameter)));
-      parameter->name = joinNames(nullptr, nullptr, "p", number++);
-      parameter->modifiers = M_PRIVATE | M_FINAL;
-      parameter->line = argument->line;
-      parameter->column = argument->column;
-      parameter->type = argument->type;
+      Parameter* parameter = newParameter(joinNames(nullptr, nullptr, "p", number++), argument->type,
+                                          M_PRIVATE | M_FINAL, argument->line, argument->column);
       *tail = parameter;
       tail = &parameter->next;
     }
@@ -381,7 +377,8 @@ Member* makeDefaultConstructor(ClassDef* cls, ExprNode* anonymousArguments) {
 ClassDef* parseClassDeclaration(SourceFile* file, Package* package, uint16_t classFlags, Identifier* name,
                                 ClassDef* outer, ClassRef* superclass, ExprNode* anonymousArguments,
                                 ClassRef* interfaces, bool needsOuterInstance) {
-  auto* cls = static_cast<ClassDef*>(arenaAlloc(&global.mainArena, sizeof(ClassDef)));
+  // Kind, name and binary name are set once the header is read.
+  ClassDef* cls = newClassDef(CLASS_KIND_CLASS, nullptr);
   ClassDef* savedEnclosing = global.ctx.enclosing;
   Scope* savedScope = global.ctx.scope;
   global.ctx.enclosing = cls;
@@ -468,7 +465,7 @@ ClassDef* parseClassDeclaration(SourceFile* file, Package* package, uint16_t cla
     addClassToPackage(package, cls);
   }
 
-  auto* scope = static_cast<Scope*>(arenaAlloc(&global.mainArena, sizeof(Scope)));
+  auto* scope = arenaNew<Scope>(&global.mainArena);
   if ((flags & CF_NESTED) == 0) global.ctx.scope = nullptr;
   pushScope(scope);
   cls->scope = scope;

@@ -64,13 +64,6 @@ bool parseEmptyBrackets(Type** type) {
   return true;
 }
 
-// The constant kept for a variable, copied into the main arena.
-void* keepConstant(const void* value, size_t size) {
-  void* copy = arenaAlloc(&global.mainArena, size);
-  std::memcpy(copy, value, size);
-  return copy;
-}
-
 }  // namespace
 
 Type* arrayTypeOf(Type* type) {
@@ -132,7 +125,7 @@ Type* parseType(Type* base, ArrayDimension** dimensions, bool sizeRequired) {
         return nullptr;
       }
     } else {
-      auto* dimension = static_cast<ArrayDimension*>(arenaAlloc(&global.tempArena, sizeof(ArrayDimension)));
+      auto* dimension = arenaNew<ArrayDimension>(&global.tempArena);
       if (kind == T_RBRACKET) {
         if (first && sizeRequired) {
           reportHere("array.size.needed");
@@ -183,12 +176,7 @@ int32_t parseFormalParameters(Parameter** list) {
     if (!parseEmptyBrackets(&type)) return 0;
     for (Parameter* earlier = *list; earlier != nullptr; earlier = earlier->next)
       if (earlier->name == name) errorAt(line, column, "dup.parameter.name", identToString(name));
-    auto* parameter = static_cast<Parameter*>(arenaAlloc(&global.mainArena, sizeof(Parameter)));
-    parameter->name = name;
-    parameter->line = line;
-    parameter->column = column;
-    parameter->type = type;
-    parameter->modifiers = modifiers;
+    Parameter* parameter = newParameter(name, type, modifiers, line, column);
     *tail = parameter;
     tail = &parameter->next;
     if (token().kind == T_RPAREN) return 1;
@@ -220,10 +208,7 @@ Member* parseMethodDeclaration(Identifier* name, int32_t line, int32_t column, u
       scanToken();
       ClassRef* ref = parseQualifiedName(nullptr, 0, 0);
       if (ref == nullptr) return nullptr;
-      auto* entry = static_cast<ThrowsEntry*>(arenaAlloc(&global.mainArena, sizeof(ThrowsEntry)));
-      entry->classRef = ref;
-      entry->line = line;
-      entry->column = column;
+      ThrowsEntry* entry = newThrowsEntry(ref, line, column);
       *tail = entry;
       tail = &entry->next;
       scanToken();
@@ -460,7 +445,7 @@ void recordConstantValue(Member* variable, ExprNode* node) {
     case TK_CLASS:
       if (value->op == O_STRING && value->string != nullptr)
         variable->constantValue =
-            keepConstant(value->string, sizeof(StringValue) + sizeof(uint16_t) * value->string->length);
+            newStringValue(&global.mainArena, stringValueChars(value->string), value->string->length);
       break;
     case TK_BOOLEAN:
     case TK_CHAR:
@@ -469,16 +454,16 @@ void recordConstantValue(Member* variable, ExprNode* node) {
     case TK_INT:
       if (value->op == O_CONST) {
         int32_t v = static_cast<int32_t>(value->integerValue);
-        variable->constantValue = keepConstant(&v, sizeof v);
+        variable->constantValue = arenaCopy(&global.mainArena, &v, sizeof v);
       }
       break;
     case TK_LONG:
       if (value->op == O_CONST || value->op == O_LCONST)
-        variable->constantValue = keepConstant(&value->integerValue, sizeof value->integerValue);
+        variable->constantValue = arenaCopy(&global.mainArena, &value->integerValue, sizeof value->integerValue);
       break;
     case TK_FLOAT:
     case TK_DOUBLE:
-      if (value->op == O_DCONST) variable->constantValue = keepConstant(&value->doubleValue, sizeof value->doubleValue);
+      if (value->op == O_DCONST) variable->constantValue = arenaCopy(&global.mainArena, &value->doubleValue, sizeof value->doubleValue);
       break;
     default:
       errorAt(value->line, value->column, "init.parse");

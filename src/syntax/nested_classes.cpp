@@ -90,15 +90,13 @@ Member* parseNestedClass(SourceFile* file, ClassDef* outer, uint16_t nestingFlag
     errorAt(line, column, "static.class.nesting.error");
   if (!checkNestedClassName(cls, outer)) return nullptr;
   addInnerClass(outer, cls, cls->name, cls->flags, line, column);
-  auto* declaration = static_cast<Member*>(arenaAlloc(&global.mainArena, sizeof(Member)));
-  declaration->kind = MK_CLASS_DECLARATION;
+  Member* declaration = newMemberOfKind(&global.mainArena, MK_CLASS_DECLARATION);
   declaration->name = cls->name;
   declaration->line = line;
   declaration->column = column;
   declaration->owner = outer;
   declaration->modifiers = modifiers;
   declaration->declaredClass = cls;
-  declaration->slot = -1;
   return declaration;
 }
 

@@ -87,7 +87,7 @@ void markI18nCall(Identifier* id) {
     int32_t slots = 1;
     for (const char* p = list; *p != '\0'; p++)
       if (*p == ',') slots++;
-    i18nNames = static_cast<Identifier**>(arenaAlloc(&global.mainArena, sizeof(Identifier*) * (slots + 1)));
+    i18nNames = arenaNewArray<Identifier*>(&global.mainArena, slots + 1);
     int32_t count = 0;
     for (const char* p = list; *p != '\0';) {
       const char* end = std::strchr(p, ',');

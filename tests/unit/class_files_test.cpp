@@ -316,8 +316,8 @@ class ClassPathTest : public CompilerTest {
   // The class path: the given entries, then the class library.
   void useClassPath(std::vector<std::string> entries) {
     entries.push_back(CLASS_LIBRARY);
-    auto** names = static_cast<char**>(arenaAlloc(&global.mainArena, sizeof(char*) * (entries.size() + 1)));
-    auto** archives = static_cast<ZipFile**>(arenaAlloc(&global.mainArena, sizeof(ZipFile*) * (entries.size() + 1)));
+    auto** names = arenaNewArray<char*>(&global.mainArena, entries.size() + 1);
+    auto** archives = arenaNewArray<ZipFile*>(&global.mainArena, entries.size() + 1);
     for (size_t i = 0; i < entries.size(); i++) {
       names[i] = mainArenaCopy(entries[i].c_str());
       if (fs::is_regular_file(entries[i])) {
