@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "driver/source_files.h"
 #include "semantic/class_names.h"
 #include "semantic/class_reader.h"
 #include "semantic/class_records.h"
 #include "semantic/class_table.h"
 #include "semantic/declaration_checks.h"
+#include "semantic/element_names.h"
 #include "semantic/passes.h"
 #include "semantic/type_records.h"
 #include "semantic/zip_reader.h"
@@ -27,13 +27,14 @@
 #include "support/global.h"
 #include "support/identifiers.h"
 #include "support/multibyte_strings.h"
-#include "support/names.h"
+#include "support/parser_context.h"
 #include "support/path_cache.h"
+#include "support/source_file.h"
 #include "syntax/compilation_unit.h"
 #include "syntax/declarations.h"
-#include "syntax/parser_context.h"
 #include "syntax/parser_state.h"
 #include "syntax/scanner.h"
+#include "syntax/scopes.h"
 
 namespace {
 

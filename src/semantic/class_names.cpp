@@ -8,17 +8,17 @@
 #include <cstring>
 #include <string>
 
-#include "driver/source_files.h"
 #include "semantic/class_lookup.h"
 #include "semantic/class_records.h"
 #include "semantic/class_table.h"
+#include "semantic/element_names.h"
 #include "semantic/type_records.h"
 #include "support/arena.h"
 #include "support/diagnostics.h"
 #include "support/global.h"
 #include "support/identifiers.h"
 #include "support/multibyte_strings.h"
-#include "support/names.h"
+#include "support/source_file.h"
 #include "syntax/scanner.h"
 
 namespace {

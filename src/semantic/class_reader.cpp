@@ -12,13 +12,13 @@
 #include "semantic/class_names.h"
 #include "semantic/class_records.h"
 #include "semantic/class_table.h"
+#include "semantic/element_names.h"
 #include "semantic/java_arithmetic.h"
 #include "semantic/type_records.h"
 #include "support/arena.h"
 #include "support/diagnostics.h"
 #include "support/global.h"
 #include "support/identifiers.h"
-#include "support/names.h"
 #include "syntax/scanner.h"
 
 namespace {

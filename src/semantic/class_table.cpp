@@ -6,14 +6,14 @@
 #include <cstdio>
 #include <cstring>
 
-#include "driver/source_files.h"
 #include "semantic/class_lookup.h"
+#include "semantic/element_names.h"
 #include "semantic/type_records.h"
 #include "support/arena.h"
 #include "support/diagnostics.h"
 #include "support/global.h"
 #include "support/identifiers.h"
-#include "support/names.h"
+#include "support/source_file.h"
 #include "syntax/scanner.h"
 
 Package rootPackage;

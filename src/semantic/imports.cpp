@@ -2,13 +2,13 @@
 // imports of its file.
 #include <cstdio>
 
-#include "driver/source_files.h"
 #include "semantic/class_table.h"
+#include "semantic/element_names.h"
 #include "semantic/type_records.h"
 #include "support/arena.h"
 #include "support/diagnostics.h"
 #include "support/global.h"
-#include "support/names.h"
+#include "support/source_file.h"
 
 static const char* lineText(int32_t line, char* buffer, size_t size) {
   std::snprintf(buffer, size, "%d", line);

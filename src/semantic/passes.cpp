@@ -5,17 +5,17 @@
 
 #include <vector>
 
-#include "driver/source_files.h"
 #include "semantic/class_lookup.h"
 #include "semantic/class_names.h"
 #include "semantic/class_records.h"
 #include "semantic/class_table.h"
 #include "semantic/declaration_checks.h"
+#include "semantic/element_names.h"
 #include "semantic/type_records.h"
 #include "support/arena.h"
 #include "support/diagnostics.h"
 #include "support/global.h"
-#include "support/names.h"
+#include "support/source_file.h"
 
 namespace {
 

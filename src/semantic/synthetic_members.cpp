@@ -3,11 +3,11 @@
 #include "semantic/synthetic_members.h"
 
 #include "semantic/class_records.h"
+#include "semantic/element_names.h"
 #include "semantic/type_records.h"
 #include "support/arena.h"
 #include "support/diagnostics.h"
 #include "support/global.h"
-#include "support/names.h"
 
 namespace {
 

@@ -8,13 +8,14 @@
 #include "semantic/class_names.h"
 #include "semantic/class_table.h"
 #include "semantic/declaration_checks.h"
+#include "semantic/element_names.h"
 #include "support/arena.h"
 #include "support/diagnostics.h"
 #include "support/global.h"
 #include "support/identifiers.h"
-#include "support/names.h"
-#include "syntax/parser_context.h"
+#include "support/parser_context.h"
 #include "syntax/scanner.h"
+#include "syntax/scopes.h"
 
 Type errorType{TK_ERROR, nullptr, nullptr};
 Type voidType{TK_VOID, nullptr, nullptr};

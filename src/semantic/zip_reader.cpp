@@ -11,6 +11,7 @@
 #include <cstring>
 #include <string>
 
+#include "support/arena.h"
 #include "support/diagnostics.h"
 #include "support/fatal_stops.h"
 #include "support/file_io.h"
@@ -207,6 +208,7 @@ ZipFile* zipOpen(const char* path) {
     outOfMemory();
   }
   std::strcpy(archive->name, path);
+  setArchiveCloser(zipClose);
   int64_t length = seekFile(file, 0, SEEK_END);
   if (length >= END_RECORD_SIZE) {
     archive->data = mapFile(file, length);

@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "semantic/zip_reader.h"
 #include "support/fatal_stops.h"
 #include "support/global.h"
 #include "support/message_file.h"
@@ -149,11 +148,17 @@ void initMemory() {
   global.classFileSize = ARENA_BLOCK_SIZE;
 }
 
+static ArchiveCloser archiveCloser;
+
+void setArchiveCloser(ArchiveCloser closer) {
+  archiveCloser = closer;
+}
+
 static void closePathArchives(char** entries, ZipFile** archives) {
   if (entries == nullptr) return;
   for (int32_t i = 0; entries[i] != nullptr; i++) {
     if (archives != nullptr && archives[i] != nullptr) {
-      zipClose(archives[i]);
+      archiveCloser(archives[i]);
       archives[i] = nullptr;
     }
     entries[i] = nullptr;

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+struct ZipFile;
+
 struct Arena {
   void* retired;   // most recently retired block; each block's first word links the one before
   char* block;     // current block
@@ -65,5 +67,11 @@ void growScratchBuffer(int32_t n);
 void growCharBuffer(int32_t n);
 void growClassFileBuffer(int32_t n);
 
+// Opens the arenas and work buffers of a compile; releaseMemory gives them back, closes the
+// archives on the search paths and zeroes global.
 void initMemory();
 void releaseMemory();
+// How releaseMemory closes an archive: the zip reader installs it with the first archive it
+// opens, so no archive is open without it.
+using ArchiveCloser = void (*)(ZipFile* archive);
+void setArchiveCloser(ArchiveCloser closer);

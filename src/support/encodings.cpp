@@ -15,14 +15,13 @@
 #include <cwctype>
 #include <string>
 
-#include "driver/source_files.h"
 #include "support/arena.h"
 #include "support/diagnostics.h"
 #include "support/encodings.h"
 #include "support/fatal_stops.h"
 #include "support/global.h"
 #include "support/multibyte_strings.h"
-#include "syntax/scanner.h"
+#include "support/source_file.h"
 
 namespace {
 
@@ -36,8 +35,10 @@ Codeset codeset() {
   return CODESET_OTHER;
 }
 
-int32_t currentLine() {
-  return currentToken()->line;
+ScanPositionHook scanPositionHook;
+
+ScanPosition scanPosition(const SourceFile* file) {
+  return scanPositionHook != nullptr ? scanPositionHook(file) : ScanPosition{0, false};
 }
 
 uint32_t textHash(const char* text) {
@@ -250,14 +251,17 @@ bool convertToNative(const char16_t* source, int32_t n, char* destination, int32
   return true;
 }
 
+void setScanPositionHook(ScanPositionHook hook) {
+  scanPositionHook = hook;
+}
+
 void warnUnconvertibleOnce(const char* escaped) {
   if (!rememberWarnedText(escaped)) return;
   // After the parse the current token is no longer in the current file: the warning then names
   // the file only.
   SourceFile* file = global.current;
-  const Token* token = currentToken();
-  bool onToken = file != nullptr && token->kind != T_EOF && theScanner.text == file->content;
-  warningAt(file, onToken ? token->line : 0, 0, "warn.wcstombs.error", escaped);
+  ScanPosition at = scanPosition(file);
+  warningAt(file, at.inFile ? at.line : 0, 0, "warn.wcstombs.error", escaped);
 }
 
 int32_t unicodeToNative(const char16_t* source, int32_t n, char* destination, int32_t size) {
@@ -326,11 +330,11 @@ int32_t nativeToUnicode(const char* source, int32_t n, char16_t* destination, in
       std::string escaped(4 * static_cast<size_t>(n) + 4, '\0');
       int32_t length = escapeNonPrintable(source, n, escaped.data(), static_cast<int32_t>(escaped.size()));
       int32_t result = utf8ToUnicode(escaped.data(), length, destination, capacity);
-      warningAt(global.current, currentLine(), 0, "warn.mbstowcs.error", escaped.c_str());
+      warningAt(global.current, scanPosition(global.current).line, 0, "warn.mbstowcs.error", escaped.c_str());
       return result < 0 ? capacity : result;
     }
     if (count + unitCount > capacity) {
-      warningAt(global.current, currentLine(), 0, "warn.mbstowcs.error", "output buffer exceeded");
+      warningAt(global.current, scanPosition(global.current).line, 0, "warn.mbstowcs.error", "output buffer exceeded");
       return count;
     }
     for (int32_t u = 0; u < unitCount; u++) destination[count++] = units[u];

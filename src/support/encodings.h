@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+struct SourceFile;
+
 struct NamePair {
   const char* name;
   const char* code;
@@ -50,6 +52,16 @@ char* convertToHostEncoding(const char* text, int32_t length, const char* encodi
 bool sameEncodingName(const char* a, const char* b);
 // The locale's codeset as the runtime names it ("UTF-8", "ISO-8859-1", "ANSI_X3.4-1968").
 const char* hostCodesetName();
+
+// Where the scanner stands, for the conversion warnings, which have no position of their own: the
+// line of its current token, and whether that token is in the text of the file asked about. The
+// scanner installs the hook when it is first set up or set on a text; until then there is no line.
+struct ScanPosition {
+  int32_t line;
+  bool inFile;
+};
+using ScanPositionHook = ScanPosition (*)(const SourceFile* file);
+void setScanPositionHook(ScanPositionHook hook);
 
 int32_t unicodeToNative(const char16_t* source, int32_t n, char* destination, int32_t size);
 // "warn.wcstombs.error" for the escaped form of text that cannot be converted, once per text in a

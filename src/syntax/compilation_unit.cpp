@@ -5,11 +5,11 @@
 
 #include <vector>
 
-#include "driver/source_files.h"
 #include "semantic/class_names.h"
 #include "semantic/class_records.h"
 #include "semantic/class_table.h"
 #include "semantic/declaration_checks.h"
+#include "semantic/element_names.h"
 #include "semantic/expression_nodes.h"
 #include "semantic/synthetic_members.h"
 #include "semantic/type_records.h"
@@ -17,11 +17,12 @@
 #include "support/diagnostics.h"
 #include "support/global.h"
 #include "support/identifiers.h"
-#include "support/names.h"
+#include "support/parser_context.h"
+#include "support/source_file.h"
 #include "syntax/declarations.h"
 #include "syntax/nested_classes.h"
-#include "syntax/parser_context.h"
 #include "syntax/scanner.h"
+#include "syntax/scopes.h"
 
 namespace {
 

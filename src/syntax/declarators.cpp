@@ -5,23 +5,23 @@
 #include <cstring>
 #include <vector>
 
+#include "semantic/binary_operators.h"
 #include "semantic/class_lookup.h"
 #include "semantic/class_records.h"
 #include "semantic/class_table.h"
+#include "semantic/element_names.h"
 #include "semantic/expression_nodes.h"
-#include "semantic/binary_operators.h"
 #include "semantic/primary_expressions.h"
-#include "semantic/unary_expressions.h"
 #include "semantic/statement_lists.h"
 #include "semantic/type_records.h"
+#include "semantic/unary_expressions.h"
 #include "support/arena.h"
 #include "support/diagnostics.h"
 #include "support/global.h"
 #include "support/identifiers.h"
-#include "support/names.h"
+#include "support/parser_context.h"
 #include "syntax/declarations.h"
 #include "syntax/expressions.h"
-#include "syntax/parser_context.h"
 #include "syntax/parser_state.h"
 #include "syntax/scanner.h"
 

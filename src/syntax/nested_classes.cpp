@@ -5,16 +5,16 @@
 // gives the error type.
 #include "syntax/nested_classes.h"
 
-#include "driver/source_files.h"
 #include "semantic/class_names.h"
 #include "semantic/class_records.h"
+#include "semantic/element_names.h"
 #include "semantic/type_records.h"
 #include "support/arena.h"
 #include "support/diagnostics.h"
 #include "support/global.h"
-#include "support/names.h"
+#include "support/parser_context.h"
+#include "support/source_file.h"
 #include "syntax/declarations.h"
-#include "syntax/parser_context.h"
 #include "syntax/parser_state.h"
 
 uint16_t nestedClassAccessFlags(uint16_t modifiers, uint16_t flags) {

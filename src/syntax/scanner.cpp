@@ -6,12 +6,15 @@
 #include <cstdio>
 #include <cstring>
 
-#include "driver/source_files.h"
+#include "semantic/class_records.h"
+#include "semantic/element_names.h"
 #include "support/arena.h"
 #include "support/diagnostics.h"
 #include "support/encodings.h"
+#include "support/fatal_stops.h"
 #include "support/global.h"
 #include "support/identifiers.h"
+#include "support/source_file.h"
 #include "support/unicode_classes.h"
 #include "syntax/scanner_input.h"
 
@@ -256,7 +259,29 @@ int32_t scanIdentifier(int32_t first) {
   return id->kind;
 }
 
+namespace {
+
+// The position the conversion warnings of the support layer take.
+ScanPosition tokenPosition(const SourceFile* file) {
+  return ScanPosition{theToken.line, file != nullptr && theToken.kind != T_EOF && theScanner.text == file->content};
+}
+
+void markMethodError(Member* method) {
+  method->errorMark |= 1;
+}
+
+// The support layer learns from here where the compile stands; the scanner is set up before any
+// compile or evaluation reads a token, and set on every text it reads.
+void installPositionHooks() {
+  setScanPositionHook(tokenPosition);
+  setCompileStateHook(dumpGlobalContext);
+  setErrorMarkHook(markMethodError);
+}
+
+}  // namespace
+
 void initScanner() {
+  installPositionHooks();
   initKeywords();
   dropPendingUnits();
   theInput.boundaryText = nullptr;
@@ -274,6 +299,7 @@ void setScanString(const char* text) {
 }
 
 void setScanSource(SourceFile* file, int32_t offset, int32_t line, int32_t column) {
+  installPositionHooks();
   ScannerState& s = theScanner;
   global.current = file;
   s.text = file->content;

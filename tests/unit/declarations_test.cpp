@@ -3,10 +3,10 @@
 #include <cstring>
 #include <string>
 
-#include "driver/source_files.h"
 #include "semantic/class_names.h"
 #include "semantic/class_records.h"
 #include "semantic/class_table.h"
+#include "semantic/element_names.h"
 #include "semantic/passes.h"
 #include "semantic/type_records.h"
 #include "semantic/zip_reader.h"
@@ -14,9 +14,9 @@
 #include "support/global.h"
 #include "support/identifiers.h"
 #include "support/message_file.h"
-#include "support/names.h"
+#include "support/parser_context.h"
+#include "support/source_file.h"
 #include "syntax/compilation_unit.h"
-#include "syntax/parser_context.h"
 #include "syntax/scanner.h"
 #include "test_support.h"
 

@@ -3,10 +3,10 @@
 #include <cstring>
 #include <string>
 
-#include "driver/source_files.h"
 #include "support/diagnostics.h"
 #include "support/global.h"
 #include "support/message_file.h"
+#include "support/source_file.h"
 #include "test_support.h"
 
 namespace {

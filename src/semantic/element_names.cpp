@@ -1,13 +1,12 @@
 // Text forms of types, classes, members, expressions, source files and tokens. They appear
 // verbatim in messages, so their shapes are fixed: no blanks between parameter types, "[]" per
 // dimension, "unnamed" for the unnamed package, "<null>" for a missing record.
-#include "support/names.h"
+#include "semantic/element_names.h"
 
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
-#include "driver/source_files.h"
 #include "semantic/class_names.h"
 #include "semantic/class_records.h"
 #include "semantic/class_table.h"
@@ -16,7 +15,8 @@
 #include "support/arena.h"
 #include "support/global.h"
 #include "support/identifiers.h"
-#include "syntax/parser_context.h"
+#include "support/parser_context.h"
+#include "support/source_file.h"
 #include "syntax/scanner.h"
 
 namespace {
@@ -371,4 +371,19 @@ void dumpScopes() {
     for (int32_t i = 0; i < level; i++) s = s->outer;
     dumpScope(s);
   }
+}
+
+const char* dumpGlobalContext() {
+  static char text[4096];
+  // The to-string results live in the temporary arena; copy them out one by one.
+  char file[1024];
+  char token[1024];
+  char enclosing[1024];
+  std::snprintf(file, sizeof file, "%s", sourceFileToString(global.current));
+  std::snprintf(token, sizeof token, "%s", tokenToString(currentToken()));
+  std::snprintf(enclosing, sizeof enclosing, "%s", classToString(global.ctx.enclosing));
+  std::snprintf(text, sizeof text,
+                "global.current = %s\ntoken = %s\nglobal.ctx.enclosing = %s\nglobal.ctx.currentMethod = %s\n",
+                file, token, enclosing, methodToString(global.ctx.currentMethod));
+  return text;
 }
