@@ -133,23 +133,22 @@ ClassDef* findClassFileInEntry(const char* entryName, ZipFile* archive, Package*
   }
   ClassDef* cls = newClassDef(CLASS_KIND_CLASS, name);
   cls->classFilePath = const_cast<char*>(path);
-  Package* expectedPackage = package != nullptr ? package : &rootPackage;
-  addClassToPackage(expectedPackage, cls);
+  addClassToPackage(package, cls);
   loadClassFile(cls, archive, member, line, column);
-  if (cls->package == nullptr) cls->package = expectedPackage;
+  if (cls->package == nullptr) cls->package = package;
   if (cls->kind == CLASS_KIND_ERROR) {
     cls->state |= CLASS_UNREADABLE;
     return cls;
   }
-  if (cls->binaryName == name && cls->package == expectedPackage) return cls;
-  if (cls->package == expectedPackage && sameIgnoringCase(cls->binaryName, name)) {
+  if (cls->binaryName == name && cls->package == package) return cls;
+  if (cls->package == package && sameIgnoringCase(cls->binaryName, name)) {
     // On a file system that ignores case, Foo.class answers for foo: look on.
-    removeClassFromPackage(expectedPackage, cls);
+    removeClassFromPackage(package, cls);
     if (archive == nullptr) forgetPathExists(path);
     return nullptr;
   }
   char* read = makeDottedName(cls->package, cls->binaryName);
-  errorAt(line, column, "wrong.class.name", path, makeDottedName(expectedPackage, name), read);
+  errorAt(line, column, "wrong.class.name", path, makeDottedName(package, name), read);
   cls->kind = CLASS_KIND_ERROR;
   cls->state |= CLASS_UNREADABLE;
   return cls;
@@ -395,8 +394,7 @@ ClassDef* lookupClass(Package* package, Identifier* name, int32_t line, int32_t 
   if (cls == nullptr) {
     if (SourceFile* file = findAndParseSourceOnPath(package, name, line, column)) {
       parseOnDemand(file);
-      Package* declared = file->package != nullptr ? file->package : &rootPackage;
-      if (declared == package) cls = findClassInPackage(package, name, 0, 0);
+      if (file->package == package) cls = findClassInPackage(package, name, 0, 0);
       if (cls == nullptr)
         errorAt(line, column, "class.not.in.source", file->name, identToString(name), packageToString(package));
     }
@@ -631,7 +629,7 @@ void evaluateFieldConstant(Member* field) {
 }
 
 void checkClassesOfFile(SourceFile* file) {
-  Package* package = file->package != nullptr ? file->package : &rootPackage;
+  Package* package = file->package;
   for (ClassDef* cls = package->firstClass; cls != nullptr; cls = cls->next)
     if (cls->sourceFile == file && cls->outer == nullptr) forClassAndInner(cls, nameAndResolveSupertypes);
   for (ClassDef* cls = package->firstClass; cls != nullptr; cls = cls->next)

@@ -156,8 +156,7 @@ bool isInMatchingSourceFile(const ClassDef* cls) {
 void checkClassAccess(ClassDef* from, ClassDef* cls, int32_t line, int32_t column) {
   if (cls == nullptr || cls == from || line <= 0) return;
   Package* classPackage = cls->package != nullptr ? cls->package : &rootPackage;
-  Package* currentPackage = global.current != nullptr && global.current->package != nullptr ? global.current->package
-                                                                                             : &rootPackage;
+  Package* currentPackage = global.current != nullptr ? global.current->package : &rootPackage;
   if ((cls->flags & (CF_PUBLIC | CF_NESTED)) == 0 && cls->sourceFile != nullptr && cls->sourceFile != global.current &&
       !isInMatchingSourceFile(cls)) {
     char* name = expectedSourceName(cls);

@@ -168,7 +168,7 @@ bool cpUtf8Equals(uint32_t index, const char* text) {
 
 // An internal name (java/lang/String) as a reference: every segment before the last a package.
 ClassRef* classRefFromInternalName(const uint8_t* bytes, int32_t length) {
-  Package* package = nullptr;
+  Package* package = &rootPackage;
   int32_t segment = 0;
   for (int32_t i = 0; i < length; i++) {
     if (bytes[i] != '/') continue;
@@ -282,8 +282,7 @@ void appendMember(ClassDef* cls, Member* m) {
 
 // Whether a reference names this very class: its package and its binary name both.
 bool namesClass(const ClassRef* ref, const ClassDef* cls) {
-  return ref != nullptr && ref->name == cls->binaryName &&
-         (ref->package != nullptr ? ref->package : &rootPackage) == (cls->package != nullptr ? cls->package : &rootPackage);
+  return ref != nullptr && ref->name == cls->binaryName && ref->package == cls->package;
 }
 
 uint16_t innerClassFlags(uint32_t flags) {
@@ -494,7 +493,7 @@ int32_t readClassFile(const char* path, ClassDef* cls) {
   if (self == nullptr) return CLASSFILE_THIS_CLASS;
   cls->name = self->name;
   cls->binaryName = self->name;
-  cls->package = self->package != nullptr ? self->package : &rootPackage;
+  cls->package = self->package;
   cls->flags = classFlagsToModifiers(cls->flags, static_cast<uint16_t>(flags));
   cls->kind = (flags & 0x0200) ? CLASS_KIND_INTERFACE : CLASS_KIND_CLASS;
   if (flags & ~0x0631u) return CLASSFILE_CLASS_FLAGS;

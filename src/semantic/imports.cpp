@@ -35,7 +35,7 @@ void addImport(Package* package, Identifier* className, SourceFile* file, int32_
 }
 
 void checkImportConflicts(SourceFile* file, Identifier* className, int32_t line, int32_t column) {
-  Package* filePackage = file->package != nullptr ? file->package : &rootPackage;
+  Package* filePackage = file->package;
   char text[16];
   for (ImportRecord* import = file->imports; import != nullptr; import = import->next) {
     bool singleType = import->className != nullptr;

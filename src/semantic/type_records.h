@@ -11,7 +11,7 @@ struct SourceFile;
 
 struct ImportRecord {
   ImportRecord* next;  // a file keeps its imports newest first
-  Package* package;
+  Package* package;       // never null: rootPackage for a class of the unnamed package
   Identifier* className;  // null for an on-demand import
   ClassDef* resolved;
   int32_t line;
@@ -25,7 +25,8 @@ constexpr uint32_t IMPORT_RESOLVED = 0x1;
 // A mention of a class by name, resolved on demand.
 struct ClassRef {
   ClassRef* next;      // links the interfaces of a class
-  Package* package;    // the qualifying package, or null
+  Package* package;    // the qualifying package; null only for a name not qualified (a class
+                       // file names its classes in full: the unnamed package is rootPackage)
   Identifier* name;    // simple name
   int32_t line;
   int32_t column;

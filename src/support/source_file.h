@@ -16,7 +16,7 @@ struct SourceFile {
   int32_t contentLength;
   char* content;  // followed by one zero byte
   ImportRecord* imports;
-  Package* package;
+  Package* package;  // rootPackage from the parse on, until a package declaration
   uint32_t flags;
   int32_t deprecationUsed;
 };

@@ -193,7 +193,7 @@ void parseMember(SourceFile* file, ClassDef* cls, bool* hasConstructor) {
 }
 
 void parseImport(SourceFile* file) {
-  Package* package = nullptr;
+  Package* package = &rootPackage;
   int32_t kind = scanToken();
   for (;;) {
     if (kind != T_IDENTIFIER) {
@@ -499,6 +499,8 @@ ClassDef* parseClassDeclaration(SourceFile* file, Package* package, uint16_t cla
 void parseCompilationUnit(SourceFile* file) {
   if (file->flags & SOURCE_PARSED) return;
   file->flags |= SOURCE_PARSED;
+  // Until a package declaration says otherwise, the file's classes are in the unnamed package.
+  file->package = &rootPackage;
   SourceFile* savedCurrent = global.current;
   setScanSource(file, 0, 1, 0);
   bool classSeen = false;
