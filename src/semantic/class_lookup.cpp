@@ -419,6 +419,21 @@ ClassDef* loadClass(Package* package, Identifier* name, int32_t line, int32_t co
   return usable(lookupClass(package, name, line, column));
 }
 
+// Resolves a mention of a class from fromClass's body (its source file standing for `file`), once.
+// A qualified name is looked up as findClassInScope says (the package's class, else a member class
+// of a class the qualifier names), its access checked; none found is "undef.class". A simple name
+// is looked for in this order, the first that has it winning:
+//  1. fromClass itself;
+//  2. a local class in scope or a member class of fromClass and its supertypes, else an enclosing
+//     class of the name or one of its local or member classes (findInnerClassUnique), access checked;
+//  3. a single-type import of the name (resolved on first need; a failed one's placeholder stands,
+//     so its uses stay silent);
+//  4. a class of the file's own package;
+//  5. the on-demand imports: the member classes of an imported class, else the imported package's
+//     classes; two different classes found so are "ambig.class";
+//  6. java.lang, where a different class of the name beside one from step 5 is "ambig.class".
+// Nothing found is "undef.class". Reports are given only for a mention with a line; a reported
+// failure leaves an error class as the resolution, so that the name is reported once.
 void resolveClassRef(SourceFile* file, ClassDef* fromClass, ClassRef* ref) {
   if (ref == nullptr) return;
   if (ref->resolved != nullptr) {

@@ -123,6 +123,15 @@ int32_t parseFieldOrMethod(ClassDef* cls, uint16_t modifiers, Type* type, int32_
   return result;
 }
 
+// One member of a class body; the current token is its first. In this order:
+//  1. a lone ";" is warned about ("warn.empty.member");
+//  2. the modifiers; a static member of an inner class is reported at once unless it may yet turn
+//     out a constant field (static final, no block, no class);
+//  3. "{" with no modifier or static alone: an initializer block, skipped and kept for later;
+//  4. the class's own name: before "(" a constructor, else the start of a type;
+//  5. "class" or "interface": a member class, static when so marked, inside an interface, or itself
+//     an interface;
+//  6. anything else: a type, then one or more fields or a method.
 void parseMember(SourceFile* file, ClassDef* cls, bool* hasConstructor) {
   if (token().kind == T_SEMICOLON) {
     warningAt(global.current, token().line, token().column, "warn.empty.member");
@@ -375,6 +384,23 @@ Member* makeDefaultConstructor(ClassDef* cls, ExprNode* anonymousArguments) {
   return constructor;
 }
 
+// A class or interface declaration, top-level or nested; the current token is its first modifier
+// (an anonymous class: the "{" of its body, with name, superclass and interfaces given). Steps:
+//  1. the record is made and becomes the enclosing class (restored on every way out);
+//  2. unless anonymous: the class modifiers, "class" or "interface" (an interface may not be
+//     final), the name, then "extends" (one class, or for an interface a list) and, for a class,
+//     "implements";
+//  3. "{", else "class.body.expected" and no class;
+//  4. flags, kind, name, position, supertypes, file and outer class are stored; a nested class
+//     first looks its simple superclass name up among the outer class's member classes, learns
+//     whether it takes over that superclass's synthetic constructor parameters, gets its local
+//     number and depth, and joins its outermost class's package; a top-level class joins
+//     `package`; both take their binary names;
+//  5. the class scope is opened (a top-level class has none around it) and the members are read to
+//     the "}" (parseMember); the end of the file first is "class.body.missing.rc";
+//  6. a class without a constructor gets the default one; member names are checked for "$"; a
+//     class that needs an outer instance gets the field that holds it, and one that takes over its
+//     superclass's synthetic parameters copies them; the scope closes.
 ClassDef* parseClassDeclaration(SourceFile* file, Package* package, uint16_t classFlags, Identifier* name,
                                 ClassDef* outer, ClassRef* superclass, ExprNode* anonymousArguments,
                                 ClassRef* interfaces, bool needsOuterInstance) {
