@@ -1,5 +1,7 @@
 // Import declarations as the parser meets them, and the check of a class name against the
 // imports of its file.
+#include "semantic/imports.h"
+
 #include <cstdio>
 
 #include "semantic/class_table.h"

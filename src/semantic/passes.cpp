@@ -11,6 +11,7 @@
 #include "semantic/class_table.h"
 #include "semantic/declaration_checks.h"
 #include "semantic/element_names.h"
+#include "semantic/imports.h"
 #include "semantic/type_records.h"
 #include "support/arena.h"
 #include "support/diagnostics.h"

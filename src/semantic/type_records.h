@@ -1,5 +1,5 @@
-// Names of classes and types before and after resolution: import declarations, references to a
-// class by name, and type records; and the constructors of member records.
+// Names of classes and types before and after resolution: references to a class by name and type
+// records; and the constructors of member records.
 #pragma once
 
 #include <cstdint>
@@ -8,19 +8,6 @@
 
 struct Arena;
 struct SourceFile;
-
-struct ImportRecord {
-  ImportRecord* next;  // a file keeps its imports newest first
-  Package* package;       // never null: rootPackage for a class of the unnamed package
-  Identifier* className;  // null for an on-demand import
-  ClassDef* resolved;
-  int32_t line;
-  int32_t column;
-  SourceFile* file;
-  uint32_t flags;
-};
-
-constexpr uint32_t IMPORT_RESOLVED = 0x1;
 
 // A mention of a class by name, resolved on demand.
 struct ClassRef {
@@ -76,9 +63,6 @@ StringValue* newStringValue(Arena* arena, const uint16_t* units, int32_t length)
 Type* fixedType(int32_t kind);
 bool isPrimitiveType(const Type* type);
 int32_t slotsForKind(int32_t kind);
-
-void addImport(Package* package, Identifier* className, SourceFile* file, int32_t line, int32_t column);
-void checkImportConflicts(SourceFile* file, Identifier* className, int32_t line, int32_t column);
 
 // A class reference in the current arena, not yet resolved.
 ClassRef* newClassRefHere(Package* package, Identifier* name, ClassDef* context, int32_t line, int32_t column);

@@ -1,6 +1,8 @@
 // Conversions between UTF-16 and the host's multibyte text. Characters decode one at a time with
 // mbrtowc under the locale's codeset; the plain C locale reads bytes as ISO-8859-1; characters
 // beyond the 16-bit range become surrogate pairs, made and joined here.
+#include "support/encodings.h"
+
 #include <iconv.h>
 #include <langinfo.h>
 
@@ -17,9 +19,9 @@
 
 #include "support/arena.h"
 #include "support/diagnostics.h"
-#include "support/encodings.h"
 #include "support/fatal_stops.h"
 #include "support/global.h"
+#include "support/locale_name.h"
 #include "support/multibyte_strings.h"
 #include "support/source_file.h"
 

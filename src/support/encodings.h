@@ -1,27 +1,11 @@
-// The locale's name and default encoding, the "-encoding" check, and conversions between 16-bit
-// characters and host multibyte text or escaped ASCII.
+// The encodings of a compile (the "-encoding" check), and conversions between 16-bit characters and
+// host multibyte text or escaped ASCII, with the warnings for text that does not convert.
 #pragma once
 
 #include <cstdint>
 
 struct SourceFile;
 
-struct NamePair {
-  const char* name;
-  const char* code;
-};
-
-extern const NamePair languageNames[];
-extern const NamePair countryNames[];
-extern const NamePair localeEncodings[];
-
-// Puts the runtime into the user's locale and returns its Java-style name ("en_US", "ja", "C").
-const char* getLocaleName();
-// The Java-style name for a runtime locale name, in a static buffer.
-const char* javaLocaleName(const char* runtimeName);
-const char* lookupNamePair(const NamePair* table, const char* name);
-// The Java name of the locale's default encoding ("UTF8" under a UTF-8 codeset).
-const char* defaultEncoding();
 void setEncodings(const char* first, const char* second);
 void resetEncodings();
 

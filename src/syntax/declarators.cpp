@@ -1,6 +1,8 @@
 // Member declarators: fields and local variables, method and constructor headers with their
 // parameters and throws lists, types with brackets, and dotted names. A field's initializer and a
 // method's body are skipped here with their positions kept; a local's initializer is parsed now.
+#include "syntax/declarators.h"
+
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -20,7 +22,7 @@
 #include "support/global.h"
 #include "support/identifiers.h"
 #include "support/parser_context.h"
-#include "syntax/declarations.h"
+#include "syntax/compilation_unit.h"
 #include "syntax/expressions.h"
 #include "syntax/parser_state.h"
 #include "syntax/scanner.h"

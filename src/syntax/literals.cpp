@@ -1,6 +1,8 @@
 // Keywords, numeric, character and string literals, and comments: the scanners that scanToken hands
 // over to once it has seen a literal's or a comment's first character. Diagnostics are placed at
 // the literal's first byte unless a comment's own start is meant.
+#include "syntax/literals.h"
+
 #include <cctype>
 #include <cerrno>
 #include <cfloat>

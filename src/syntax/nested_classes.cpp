@@ -14,7 +14,7 @@
 #include "support/global.h"
 #include "support/parser_context.h"
 #include "support/source_file.h"
-#include "syntax/declarations.h"
+#include "syntax/compilation_unit.h"
 #include "syntax/parser_state.h"
 
 uint16_t nestedClassAccessFlags(uint16_t modifiers, uint16_t flags) {

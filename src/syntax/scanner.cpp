@@ -16,6 +16,7 @@
 #include "support/identifiers.h"
 #include "support/source_file.h"
 #include "support/unicode_classes.h"
+#include "syntax/literals.h"
 #include "syntax/scanner_input.h"
 
 Token theToken;
