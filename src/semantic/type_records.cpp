@@ -13,6 +13,7 @@
 #include "support/diagnostics.h"
 #include "support/global.h"
 #include "support/identifiers.h"
+#include "support/linked_lists.h"
 #include "support/parser_context.h"
 #include "syntax/scanner.h"
 #include "syntax/scopes.h"
@@ -170,12 +171,7 @@ Member* newVariable(uint16_t modifiers, Type* type, Identifier* name, bool inCur
 }
 
 void appendToScope(Scope* scope, Member* member) {
-  member->next = nullptr;
-  if (scope->last != nullptr)
-    scope->last->next = member;
-  else
-    scope->first = member;
-  scope->last = member;
+  appendAtTail(&scope->first, &scope->last, member);
 }
 
 Member* declareLocal(Type* type) {

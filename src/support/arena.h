@@ -49,6 +49,29 @@ T* arenaNewWithTail(Arena* arena, size_t tailBytes) {
   return static_cast<T*>(arenaAlloc(arena, tailBytes <= SIZE_MAX - sizeof(T) ? sizeof(T) + tailBytes : SIZE_MAX));
 }
 
+// Doubles the buckets of a chained hash table kept in the arena (to `initialSize` the first time)
+// and moves every node to its new bucket: hashOf(node) masked by the new size; `link` chains a
+// bucket. The old buckets stay behind in the arena, at most as much again in all.
+template <class Node, class HashOf>
+void growArenaBuckets(Arena* arena, Node*** buckets, uint32_t* size, uint32_t initialSize, Node* Node::*link,
+                      HashOf hashOf) {
+  uint32_t oldSize = *size;
+  Node** old = *buckets;
+  uint32_t newSize = oldSize > 0 ? oldSize * 2 : initialSize;
+  Node** grown = arenaNewArray<Node*>(arena, newSize);
+  for (uint32_t i = 0; i < oldSize; i++) {
+    for (Node* node = old[i]; node != nullptr;) {
+      Node* next = node->*link;
+      Node** bucket = &grown[hashOf(node) & (newSize - 1)];
+      node->*link = *bucket;
+      *bucket = node;
+      node = next;
+    }
+  }
+  *buckets = grown;
+  *size = newSize;
+}
+
 template <class T>
 T* currentNew() {
   return static_cast<T*>(currentAlloc(sizeof(T)));

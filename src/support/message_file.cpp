@@ -16,6 +16,7 @@
 #include "support/file_io.h"
 #include "support/global.h"
 #include "support/multibyte_strings.h"
+#include "support/sorted_names.h"
 
 namespace {
 
@@ -32,20 +33,7 @@ struct MessageTable {
 MessageTable table;
 
 const MessageEntry* findMessage(const char* key, int32_t keyLength) {
-  int32_t low = 0;
-  int32_t high = table.sortedCount - 1;
-  while (low <= high) {
-    int32_t middle = (low + high) / 2;
-    const MessageEntry& entry = table.entries[middle];
-    int order = entry.keyLength != keyLength ? (entry.keyLength > keyLength ? 1 : -1)
-                                             : std::memcmp(entry.key, key, keyLength);
-    if (order == 0) return &entry;
-    if (order < 0)
-      low = middle + 1;
-    else
-      high = middle - 1;
-  }
-  return nullptr;
+  return findSortedName(table.entries, table.sortedCount, &MessageEntry::key, &MessageEntry::keyLength, key, keyLength);
 }
 
 int compareEntries(const void* a, const void* b) {
@@ -139,8 +127,7 @@ bool loadOneFile(FileHandle* file, bool addAll) {
 }  // namespace
 
 int compareMessageKeys(const MessageEntry* a, const MessageEntry* b) {
-  if (a->keyLength != b->keyLength) return a->keyLength > b->keyLength ? 1 : -1;
-  return std::memcmp(a->key, b->key, a->keyLength);
+  return compareSortedNames(a->key, a->keyLength, b->key, b->keyLength);
 }
 
 const MessageEntry* lookupMessage(const char* key) {

@@ -9,6 +9,7 @@
 #include "support/diagnostics.h"
 #include "support/file_io.h"
 #include "support/global.h"
+#include "support/linked_lists.h"
 #include "support/multibyte_strings.h"
 
 namespace {
@@ -106,10 +107,6 @@ SourceFile* addSourceFile(const char* name) {
   file->content = content;
   file->contentLength = static_cast<int32_t>(size);
   file->flags &= ~SOURCE_HAS_ERRORS;
-  if (global.sources == nullptr)
-    global.sources = file;
-  else
-    lastSource->next = file;
-  lastSource = file;
+  appendAtTail(&global.sources, &lastSource, file);
   return file;
 }

@@ -27,14 +27,6 @@
 
 namespace {
 
-Token& token() {
-  return *currentToken();
-}
-
-void reportHere(const char* key) {
-  errorAt(token().line, token().column, key);
-}
-
 struct ModifierWord {
   int32_t kind;
   uint16_t bit;

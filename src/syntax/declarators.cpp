@@ -29,14 +29,6 @@
 
 namespace {
 
-Token& token() {
-  return *currentToken();
-}
-
-void reportHere(const char* key) {
-  errorAt(token().line, token().column, key);
-}
-
 Type* primitiveTypeOf(int32_t kind) {
   switch (kind) {
     case T_BOOLEAN: return &booleanType;

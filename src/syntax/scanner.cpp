@@ -281,6 +281,10 @@ void installPositionHooks() {
 
 }  // namespace
 
+void reportHere(const char* key) {
+  errorAt(theToken.line, theToken.column, key);
+}
+
 void initScanner() {
   installPositionHooks();
   initKeywords();
