@@ -9,7 +9,7 @@
 
 #include "codegen/class_generation.h"
 #include "codegen/descriptors.h"
-#include "driver/source_files.h"
+#include "support/source_file.h"
 #include "semantic/class_lookup.h"
 #include "semantic/class_records.h"
 #include "support/diagnostics.h"

@@ -15,7 +15,7 @@
 #include "codegen/flow_analysis.h"
 #include "codegen/method_code.h"
 #include "codegen/stack_depth.h"
-#include "driver/source_files.h"
+#include "support/source_file.h"
 #include "platform/host_path.h"
 #include "semantic/class_records.h"
 #include "semantic/type_records.h"
@@ -25,8 +25,8 @@
 #include "support/global.h"
 #include "support/identifiers.h"
 #include "support/multibyte_strings.h"
-#include "support/names.h"
-#include "syntax/parser_context.h"
+#include "semantic/element_names.h"
+#include "support/parser_context.h"
 
 namespace {
 

@@ -7,31 +7,15 @@
 
 #include <cstdint>
 
+#include "support/class_file_format.h"
+
 struct ClassDef;
 struct Member;
 struct Scope;
 
-constexpr uint32_t CLASS_MAGIC = 0xCAFEBABE;
-constexpr uint16_t CLASS_MINOR_VERSION = 3;
-constexpr uint16_t CLASS_MAJOR_VERSION = 45;
 constexpr int32_t CLASS_HEADER_SIZE = 10;  // magic, versions, constant_pool_count
 constexpr int32_t MAX_CLASS_COUNT = 65535;  // any u2 count or index
 constexpr int32_t MAX_CODE_LENGTH = 65535;
-
-// Access flags of the class file.
-constexpr uint16_t ACC_PUBLIC = 0x0001;
-constexpr uint16_t ACC_PRIVATE = 0x0002;
-constexpr uint16_t ACC_PROTECTED = 0x0004;
-constexpr uint16_t ACC_STATIC = 0x0008;
-constexpr uint16_t ACC_FINAL = 0x0010;
-constexpr uint16_t ACC_SUPER = 0x0020;
-constexpr uint16_t ACC_SYNCHRONIZED = 0x0020;
-constexpr uint16_t ACC_VOLATILE = 0x0040;
-constexpr uint16_t ACC_TRANSIENT = 0x0080;
-constexpr uint16_t ACC_NATIVE = 0x0100;
-constexpr uint16_t ACC_INTERFACE = 0x0200;
-constexpr uint16_t ACC_ABSTRACT = 0x0400;
-constexpr uint16_t ACC_STRICT = 0x0800;
 
 constexpr int32_t ACCESS_FORM_CLASS = 0;        // the class's own access_flags (without ACC_SUPER)
 constexpr int32_t ACCESS_FORM_INNER_CLASS = 1;  // inner_class_access_flags

@@ -5,6 +5,8 @@
 #include <type_traits>
 
 #include "semantic/class_records.h"
+#include "support/arena.h"
+#include "support/global.h"
 
 static_assert(std::is_trivially_copyable_v<ClassGenState>, "the state is copied whole");
 
@@ -18,7 +20,7 @@ void beginClassGenState(ClassDef* cls) {
 }
 
 void keepClassGenState(ClassDef* cls) {
-  auto* kept = genArenaNew<ClassGenState>();
+  auto* kept = arenaNew<ClassGenState>(&global.genArena);
   std::memcpy(static_cast<void*>(kept), &classGen, sizeof classGen);
   cls->savedGenState = kept;
 }

@@ -7,14 +7,11 @@
 // generation of every outermost class, so nothing of one class leaks into another.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 
 #include "codegen/constant_pool.h"
 #include "codegen/method_code.h"
 #include "codegen/output_buffers.h"
-#include "support/arena.h"
-#include "support/global.h"
 
 struct ClassDef;
 
@@ -55,9 +52,3 @@ void beginClassGenState(ClassDef* cls);
 void keepClassGenState(ClassDef* cls);
 // Brings back what keepClassGenState kept for the class.
 void restoreClassGenState(const ClassDef* cls);
-
-// A zeroed record (with `extra` bytes after it) from the generation arena.
-template <class T>
-T* genArenaNew(size_t extra = 0) {
-  return static_cast<T*>(arenaAlloc(&global.genArena, sizeof(T) + extra));
-}

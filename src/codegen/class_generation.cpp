@@ -12,7 +12,7 @@
 #include "codegen/constant_pool.h"
 #include "codegen/descriptors.h"
 #include "codegen/flow_analysis.h"
-#include "driver/source_files.h"
+#include "support/source_file.h"
 #include "semantic/class_lookup.h"
 #include "semantic/class_records.h"
 #include "semantic/class_table.h"
@@ -22,9 +22,9 @@
 #include "support/arena.h"
 #include "support/diagnostics.h"
 #include "support/global.h"
-#include "support/names.h"
+#include "semantic/element_names.h"
 #include "syntax/method_bodies.h"
-#include "syntax/parser_context.h"
+#include "support/parser_context.h"
 
 namespace {
 
@@ -71,7 +71,7 @@ int32_t localSlots(const Member* method) {
 }
 
 void keepParsedContext(Member* method) {
-  auto* kept = static_cast<ParserContext*>(arenaAlloc(&global.mainArena, sizeof(ParserContext)));
+  auto* kept = arenaNew<ParserContext>(&global.mainArena);
   *kept = global.ctx;
   method->keptContext = kept;
 }

@@ -10,24 +10,15 @@
 #include "semantic/java_arithmetic.h"
 #include "semantic/type_records.h"
 #include "support/diagnostics.h"
+#include "support/arena.h"
 #include "support/global.h"
 #include "support/identifiers.h"
-#include "support/names.h"
+#include "semantic/element_names.h"
 
-constexpr int32_t FIRST_BUCKETS = 256;
+constexpr uint32_t FIRST_BUCKETS = 256;
 
 static ConstantPool& pool() {
   return classGen.pool;
-}
-
-void initConstantPool() {
-  ConstantPool& p = pool();
-  std::memset(static_cast<void*>(&p), 0, sizeof p);
-  p.utf8Buckets = FIRST_BUCKETS;
-  p.utf8Table = genArenaNew<Utf8Entry*>(sizeof(Utf8Entry*) * (FIRST_BUCKETS - 1));
-  p.constantBuckets = FIRST_BUCKETS;
-  p.constantTable = genArenaNew<ConstantEntry*>(sizeof(ConstantEntry*) * (FIRST_BUCKETS - 1));
-  newOutputBuffer(&p.buffer);
 }
 
 // The hashes read every character (as its unsigned value, so both widths agree) and every key word.
@@ -52,38 +43,21 @@ static bool sameCharacters(const Utf8Entry* entry, const void* characters, int32
          compareNameChars(utf8EntryChars(entry), characters, length, width == 2 ? 2 : 1) == 0;
 }
 
-static void growUtf8Table() {
-  ConstantPool& p = pool();
-  int32_t buckets = p.utf8Buckets * 4;
-  auto** table = genArenaNew<Utf8Entry*>(sizeof(Utf8Entry*) * (buckets - 1));
-  for (int32_t b = 0; b < p.utf8Buckets; b++) {
-    for (Utf8Entry* e = p.utf8Table[b]; e != nullptr;) {
-      Utf8Entry* next = e->next;
-      uint32_t slot = charactersHash(utf8EntryChars(e), e->length, 2) & (buckets - 1);
-      e->next = table[slot];
-      table[slot] = e;
-      e = next;
-    }
-  }
-  p.utf8Table = table;
-  p.utf8Buckets = buckets;
+static uint32_t utf8Hash(const Utf8Entry* e) {
+  return charactersHash(utf8EntryChars(e), e->length, 2);
 }
 
-static void growConstantTable() {
+static uint32_t constantHash(const ConstantEntry* e) {
+  return keyHash(e->tag, e->first, e->second);
+}
+
+void initConstantPool() {
   ConstantPool& p = pool();
-  int32_t buckets = p.constantBuckets * 4;
-  auto** table = genArenaNew<ConstantEntry*>(sizeof(ConstantEntry*) * (buckets - 1));
-  for (int32_t b = 0; b < p.constantBuckets; b++) {
-    for (ConstantEntry* e = p.constantTable[b]; e != nullptr;) {
-      ConstantEntry* next = e->next;
-      uint32_t slot = keyHash(e->tag, e->first, e->second) & (buckets - 1);
-      e->next = table[slot];
-      table[slot] = e;
-      e = next;
-    }
-  }
-  p.constantTable = table;
-  p.constantBuckets = buckets;
+  std::memset(static_cast<void*>(&p), 0, sizeof p);
+  growArenaBuckets(&global.genArena, &p.utf8Table, &p.utf8Buckets, FIRST_BUCKETS, &Utf8Entry::next, utf8Hash);
+  growArenaBuckets(&global.genArena, &p.constantTable, &p.constantBuckets, FIRST_BUCKETS, &ConstantEntry::next,
+                   constantHash);
+  newOutputBuffer(&p.buffer);
 }
 
 Utf8Entry* findUtf8(const void* characters, int32_t length, int32_t width) {
@@ -99,14 +73,15 @@ Utf8Entry* findUtf8(const void* characters, int32_t length, int32_t width) {
     }
     return e;
   }
-  auto* entry = genArenaNew<Utf8Entry>(sizeof(uint16_t) * static_cast<size_t>(length));
+  auto* entry = arenaNewWithTail<Utf8Entry>(&global.genArena, sizeof(uint16_t) * static_cast<size_t>(length));
   entry->length = length;
   auto* chars = const_cast<uint16_t*>(utf8EntryChars(entry));
   for (int32_t i = 0; i < length; i++)
     chars[i] = width == 2 ? static_cast<const uint16_t*>(characters)[i] : static_cast<const uint8_t*>(characters)[i];
   entry->next = *bucket;
   *bucket = entry;
-  if (++p.utf8Entries > 2 * p.utf8Buckets) growUtf8Table();
+  if (++p.utf8Entries > 2 * p.utf8Buckets)
+    growArenaBuckets(&global.genArena, &p.utf8Table, &p.utf8Buckets, FIRST_BUCKETS, &Utf8Entry::next, utf8Hash);
   return entry;
 }
 
@@ -123,13 +98,15 @@ ConstantEntry* findOrAddConstant(uint8_t tag, uint32_t first, uint32_t second) {
     }
     return e;
   }
-  auto* entry = genArenaNew<ConstantEntry>();
+  auto* entry = arenaNew<ConstantEntry>(&global.genArena);
   entry->tag = tag;
   entry->first = first;
   entry->second = second;
   entry->next = *bucket;
   *bucket = entry;
-  if (++p.constantEntries > 2 * p.constantBuckets) growConstantTable();
+  if (++p.constantEntries > 2 * p.constantBuckets)
+    growArenaBuckets(&global.genArena, &p.constantTable, &p.constantBuckets, FIRST_BUCKETS, &ConstantEntry::next,
+                     constantHash);
   return entry;
 }
 
@@ -143,7 +120,7 @@ static int32_t numberEntry(int32_t slots, const ConstantEntry* constant, const U
   if (index >= p.slotCapacity) {
     int32_t capacity = p.slotCapacity == 0 ? 1024 : p.slotCapacity * 2;
     if (capacity > MAX_POOL_COUNT + 2) capacity = MAX_POOL_COUNT + 2;
-    auto* grown = genArenaNew<PoolSlot>(sizeof(PoolSlot) * (capacity - 1));
+    auto* grown = arenaNewArray<PoolSlot>(&global.genArena, static_cast<size_t>(capacity));
     if (p.slotCapacity > 0) std::memcpy(static_cast<void*>(grown), p.slots, sizeof(PoolSlot) * p.slotCapacity);
     p.slots = grown;
     p.slotCapacity = capacity;

@@ -8,26 +8,12 @@
 #include <cstdint>
 
 #include "codegen/output_buffers.h"
+#include "support/class_file_format.h"
 
 struct ClassDef;
 struct Identifier;
 struct Member;
 struct Type;
-
-// Tags of the class file.
-enum : uint8_t {
-  CONSTANT_UTF8 = 1,
-  CONSTANT_INTEGER = 3,
-  CONSTANT_FLOAT = 4,
-  CONSTANT_LONG = 5,
-  CONSTANT_DOUBLE = 6,
-  CONSTANT_CLASS = 7,
-  CONSTANT_STRING = 8,
-  CONSTANT_FIELD = 9,
-  CONSTANT_METHOD = 10,
-  CONSTANT_INTERFACE_METHOD = 11,
-  CONSTANT_NAME_AND_TYPE = 12,
-};
 
 // The largest pool count a class file can hold (constant_pool_count is the count + 1).
 constexpr int32_t MAX_POOL_COUNT = 65534;
@@ -70,11 +56,11 @@ struct PoolSlot {
 struct ConstantPool {
   int32_t count;  // slots used so far: the last index handed out
   Utf8Entry** utf8Table;
-  int32_t utf8Buckets;
-  int32_t utf8Entries;
+  uint32_t utf8Buckets;
+  uint32_t utf8Entries;
   ConstantEntry** constantTable;
-  int32_t constantBuckets;
-  int32_t constantEntries;
+  uint32_t constantBuckets;
+  uint32_t constantEntries;
   PoolSlot* slots;  // indexed by pool index, up to MAX_POOL_COUNT + 1
   int32_t slotCapacity;
   OutputBuffer buffer;

@@ -11,11 +11,12 @@
 #include "codegen/opcodes.h"
 #include "semantic/class_records.h"
 #include "semantic/type_records.h"
+#include "support/arena.h"
 #include "support/global.h"
 
 AssignSets* newAssignSets(int32_t count) {
   size_t bytes = static_cast<size_t>((count + 7) / 8);
-  auto* sets = genArenaNew<AssignSets>(3 * bytes);
+  auto* sets = arenaNewWithTail<AssignSets>(&global.genArena, 3 * bytes);
   auto* bits = reinterpret_cast<uint8_t*>(sets + 1);
   sets->count = count;
   sets->assigned = bits;

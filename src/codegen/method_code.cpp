@@ -10,8 +10,10 @@
 #include "semantic/class_records.h"
 #include "semantic/statement_lists.h"
 #include "support/diagnostics.h"
+#include "support/arena.h"
 #include "support/global.h"
-#include "syntax/parser_context.h"
+#include "support/linked_lists.h"
+#include "support/parser_context.h"
 
 static MethodCode& code() {
   return classGen.code;
@@ -19,7 +21,7 @@ static MethodCode& code() {
 
 static void linkPiece(int32_t kind) {
   MethodCode& c = code();
-  auto* piece = genArenaNew<CodePiece>();
+  auto* piece = arenaNew<CodePiece>(&global.genArena);
   piece->kind = kind;
   piece->previous = c.currentPiece;
   if (c.currentPiece != nullptr) c.currentPiece->next = piece;
@@ -67,8 +69,7 @@ void flushCode() {
   piece->kind = PIECE_BYTES;
   piece->shortSize = c.staged;
   piece->currentSize = c.staged;
-  piece->bytes = genArenaNew<uint8_t>(static_cast<size_t>(c.staged));
-  std::memcpy(piece->bytes, c.staging, c.staged);
+  piece->bytes = static_cast<uint8_t*>(arenaCopy(&global.genArena, c.staging, c.staged));
   c.staged = 0;
   linkPiece(PIECE_OPEN);
 }
@@ -190,29 +191,21 @@ void addLineNumber(int32_t line) {
     if (line > last->line) last->line = line;
     return;
   }
-  auto* entry = genArenaNew<LineNumberEntry>();
+  auto* entry = arenaNew<LineNumberEntry>(&global.genArena);
   entry->piece = piece;
   entry->offset = offset;
   entry->line = line;
-  if (last != nullptr)
-    last->next = entry;
-  else
-    c.firstLine = entry;
-  c.lastLine = entry;
+  appendAtTail(&c.firstLine, &c.lastLine, entry);
   c.lineCount++;
 }
 
 void addLocalVariable(Member* variable) {
   MethodCode& c = code();
-  auto* entry = genArenaNew<LocalVariableEntry>();
+  auto* entry = arenaNew<LocalVariableEntry>(&global.genArena);
   currentSpot(&entry->startPiece, &entry->startOffset);
   entry->variable = variable;
   if (variable != nullptr) variable->localEntry = entry;
-  if (c.lastLocal != nullptr)
-    c.lastLocal->next = entry;
-  else
-    c.firstLocal = entry;
-  c.lastLocal = entry;
+  appendAtTail(&c.firstLocal, &c.lastLocal, entry);
   c.localCount++;
 }
 
@@ -224,16 +217,12 @@ void endLocalVariable(Member* variable) {
 
 void addExceptionRegion(StmtNode* start, StmtNode* end, StmtNode* handler, ClassDef* catchClass) {
   MethodCode& c = code();
-  auto* region = genArenaNew<ExceptionRegion>();
+  auto* region = arenaNew<ExceptionRegion>(&global.genArena);
   region->start = start;
   region->end = end;
   region->handler = handler;
   region->catchClass = catchClass;
-  if (c.lastRegion != nullptr)
-    c.lastRegion->next = region;
-  else
-    c.firstRegion = region;
-  c.lastRegion = region;
+  appendAtTail(&c.firstRegion, &c.lastRegion, region);
   c.regionCount++;
 }
 
@@ -359,7 +348,7 @@ void copyCode(uint8_t* destination) {
 const uint8_t* laidOutCode() {
   MethodCode& c = code();
   if (c.laidOut == nullptr) {
-    c.laidOut = genArenaNew<uint8_t>(static_cast<size_t>(c.length));
+    c.laidOut = arenaNewArray<uint8_t>(&global.genArena, static_cast<size_t>(c.length > 0 ? c.length : 1));
     copyCode(c.laidOut);
   }
   return c.laidOut;

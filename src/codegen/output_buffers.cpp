@@ -9,7 +9,7 @@
 static_assert(sizeof(OutputChunk) <= OUTPUT_CHUNK_SIZE + 8, "a chunk is its link and its payload");
 
 static OutputChunk* newChunk() {
-  return static_cast<OutputChunk*>(arenaAlloc(&global.genArena, sizeof(OutputChunk)));
+  return arenaNew<OutputChunk>(&global.genArena);
 }
 
 void newOutputBuffer(OutputBuffer* buffer) {

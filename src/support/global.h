@@ -8,7 +8,7 @@
 #include <type_traits>
 
 #include "support/arena.h"
-#include "syntax/parser_context.h"
+#include "support/parser_context.h"
 
 struct Identifier;
 struct SourceFile;

@@ -50,21 +50,13 @@ class PoolTest : public CompilerTest {
       package = getPackage(package, id(path.substr(at, slash - at).c_str()));
       at = slash + 1;
     }
-    auto* cls = static_cast<ClassDef*>(arenaAlloc(&global.mainArena, sizeof(ClassDef)));
-    cls->name = id(name);
+    ClassDef* cls = newClassDef(CLASS_KIND_CLASS, id(name));
     cls->package = package;
-    cls->kind = CLASS_KIND_CLASS;
     return cls;
   }
 
   Type* classType(ClassDef* cls) {
-    auto* ref = static_cast<ClassRef*>(arenaAlloc(&global.mainArena, sizeof(ClassRef)));
-    ref->name = cls->name;
-    ref->resolved = cls;
-    auto* type = static_cast<Type*>(arenaAlloc(&global.mainArena, sizeof(Type)));
-    type->kind = TK_CLASS;
-    type->classRef = ref;
-    return type;
+    return newClassType(newClassRef(cls->package, cls->name, cls, 0, nullptr, 0, 0), cls->name, 0, 0);
   }
 
   std::string utf8At(uint16_t index) {
@@ -172,14 +164,11 @@ TEST_F(PoolTest, EachConstantIsAppendedOnceInTheOrderOfFirstNeed) {
 
 TEST_F(PoolTest, AReferenceFollowsTheEntriesItNames) {
   ClassDef* owner = newClass("p/q", "Owner");
-  auto* method = static_cast<Member*>(arenaAlloc(&global.mainArena, sizeof(Member)));
-  method->kind = MK_METHOD;
+  Member* method = newMemberOfKind(&global.mainArena, MK_METHOD);
   method->name = id("run");
   method->owner = owner;
   method->type = &intType;
-  auto* parameter = static_cast<Parameter*>(arenaAlloc(&global.mainArena, sizeof(Parameter)));
-  parameter->type = newArrayType(&longType);
-  method->parameters = parameter;
+  method->parameters = newParameter(nullptr, newArrayType(&longType), 0, 0, 0);
 
   uint16_t ref = addMethodRef(method);
   EXPECT_EQ(ref, 6);
@@ -210,8 +199,7 @@ TEST_F(PoolTest, DescriptorsOfEveryType) {
   };
   for (const Case& c : cases) EXPECT_EQ(utf8At(fieldDescriptor(c.type)), c.descriptor);
 
-  auto* constructor = static_cast<Member*>(arenaAlloc(&global.mainArena, sizeof(Member)));
-  constructor->kind = MK_CONSTRUCTOR;
+  Member* constructor = newMemberOfKind(&global.mainArena, MK_CONSTRUCTOR);
   EXPECT_EQ(utf8At(methodDescriptor(constructor)), "()V");
   EXPECT_EQ(utf8At(internalClassName(string)), "java/lang/String");
   EXPECT_EQ(utf8At(classDescriptor(newClass("", "Top"))), "LTop;");

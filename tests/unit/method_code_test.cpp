@@ -13,8 +13,9 @@
 #include "codegen/opcodes.h"
 #include "codegen/output_buffers.h"
 #include "codegen/stack_depth.h"
-#include "driver/source_files.h"
+#include "support/source_file.h"
 #include "semantic/class_records.h"
+#include "semantic/class_table.h"
 #include "semantic/statement_lists.h"
 #include "semantic/type_records.h"
 #include "support/arena.h"
@@ -22,7 +23,7 @@
 #include "support/identifiers.h"
 #include "support/message_file.h"
 #include "syntax/scanner.h"
-#include "syntax/parser_context.h"
+#include "support/parser_context.h"
 #include "test_support.h"
 
 namespace {
@@ -47,7 +48,7 @@ class MethodCodeTest : public CompilerTest {
   }
 
   StmtNode* label() {
-    auto* node = static_cast<StmtNode*>(arenaAlloc(&global.tempArena, sizeof(StmtNode)));
+    auto* node = arenaNew<StmtNode>(&global.tempArena);
     node->kind = ST_LABEL;
     return node;
   }
@@ -234,8 +235,7 @@ TEST_F(MethodCodeTest, LinesKeepOneEntryPerPositionAndPerRun) {
 TEST_F(MethodCodeTest, AnInstanceMethodsReceiverCoversTheWholeCodeWithDebugTables) {
   global.lineNumbers = 1;
   global.localVariableTables = 1;
-  auto* method = static_cast<Member*>(arenaAlloc(&global.mainArena, sizeof(Member)));
-  method->kind = MK_METHOD;
+  Member* method = newMemberOfKind(&global.mainArena, MK_METHOD);
   method->line = 7;
   global.ctx.currentMethod = method;
   initMethodCode(nullptr);
@@ -306,8 +306,7 @@ TEST_F(MethodCodeTest, TheCodeTablesLeaveOutWhatStartsAtTheEndOfTheCode) {
   global.localVariableTables = 1;
   initMethodCode(nullptr);
   auto variable = [](const char* name, int16_t slot) {
-    auto* v = static_cast<Member*>(arenaAlloc(&global.tempArena, sizeof(Member)));
-    v->kind = MK_VARIABLE;
+    Member* v = newMemberOfKind(&global.tempArena, MK_VARIABLE);
     v->name = enterName(name, T_IDENTIFIER);
     v->type = &intType;
     v->slot = slot;
@@ -356,9 +355,9 @@ TEST_F(MethodCodeTest, CodeOrLocalsPastTheirLimitAreErrorsOfTheClassSourceFile) 
   // marks its source file, which the writer checks before it makes a file.
   initMessageTable(1);
   sortMessages();
-  auto* source = static_cast<SourceFile*>(arenaAlloc(&global.mainArena, sizeof(SourceFile)));
+  auto* source = arenaNew<SourceFile>(&global.mainArena);
   source->name = mainArenaCopy("A.java");
-  auto* cls = static_cast<ClassDef*>(arenaAlloc(&global.mainArena, sizeof(ClassDef)));
+  ClassDef* cls = newClassDef(CLASS_KIND_CLASS, nullptr);
   cls->sourceFile = source;
   beginClassGenState(cls);
   initMethodCode(nullptr);
