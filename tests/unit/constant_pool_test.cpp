@@ -245,7 +245,7 @@ TEST_F(PoolTest, TheTablesStayShortAtTheLargestPool) {
   EXPECT_LE(classGen.pool.utf8Entries, 2 * classGen.pool.utf8Buckets);
   EXPECT_LE(classGen.pool.constantEntries, 2 * classGen.pool.constantBuckets);
   int32_t longest = 0;
-  for (int32_t b = 0; b < classGen.pool.utf8Buckets; b++) {
+  for (uint32_t b = 0; b < classGen.pool.utf8Buckets; b++) {
     int32_t length = 0;
     for (const Utf8Entry* e = classGen.pool.utf8Table[b]; e != nullptr; e = e->next) length++;
     if (length > longest) longest = length;
