@@ -2,7 +2,7 @@
 // with the time per unit, the ratio of the larger size's time to the smaller's (a linear compile
 // stays near the ratio of the sizes) and the peak resident memory of the process. Every case is
 // compiled as far as the compiler goes ("-nowrite").
-// Usage: scale_bench [-ecj] [-quick] [-runs N] [-limit SECONDS] [case ...]
+// Usage: scale_bench [-ecj] [-quick] [-keep DIRECTORY] [-runs N] [-limit SECONDS] [case ...]
 //   cases: tree classes fields names single-imports demand-imports classpath
 #include <fcntl.h>
 #include <signal.h>
@@ -37,6 +37,7 @@ struct Run {
 double limitSeconds = 600;
 int runsPerSize = 3;
 int64_t scaleDown = 1;  // "-quick" tries every case at a tenth of its sizes
+bool keepInputs = false;  // "-keep DIRECTORY" leaves the inputs there, for a profiler
 
 // One process, waited for with its resource usage; killed past the limit.
 Run runOnce(const std::vector<std::string>& command, const fs::path& directory) {
@@ -294,6 +295,12 @@ void runCase(const Case& c, const fs::path& root, bool withEcj) {
     std::vector<std::string> arguments = c.make(directory, sizes[i]);
     std::vector<std::string> command{QUORVELIX_PROGRAM, "-nowrite"};
     command.insert(command.end(), arguments.begin(), arguments.end());
+    if (keepInputs) {
+      // The command, a word per line, for `xargs -d '\n' -a arguments` in that directory.
+      std::string words;
+      for (const std::string& word : command) words += word + "\n";
+      write(directory / "arguments", words);
+    }
     runs[i] = best(command, directory);
     report("quorvelix", c, sizes[i], runs[i]);
     // ecj has no scan-only mode.
@@ -304,7 +311,7 @@ void runCase(const Case& c, const fs::path& root, bool withEcj) {
         if (argument.size() > 5 && argument.compare(argument.size() - 5, 5, ".java") == 0) ecj.push_back(argument);
       report("ecj", c, sizes[i], best(ecj, directory));
     }
-    fs::remove_all(directory);
+    if (!keepInputs) fs::remove_all(directory);
   }
   if (runs[0].seconds > 0 && runs[1].seconds > 0)
     std::printf("  ratio %.1f for %lldx the %s (goal: at most 11)\n", runs[1].seconds / runs[0].seconds,
@@ -316,12 +323,15 @@ void runCase(const Case& c, const fs::path& root, bool withEcj) {
 int main(int argc, char** argv) {
   bool withEcj = false;
   std::vector<std::string> chosen;
+  fs::path root = fs::temp_directory_path() / ("quorvelix-scale-bench-" + number(getpid()));
   for (int i = 1; i < argc; i++) {
     std::string word = argv[i];
     if (word == "-ecj")
       withEcj = true;
     else if (word == "-quick")
       scaleDown = 10;
+    else if (word == "-keep" && i + 1 < argc)
+      keepInputs = true, root = fs::absolute(argv[++i]);
     else if (word == "-runs" && i + 1 < argc)
       runsPerSize = std::atoi(argv[++i]);
     else if (word == "-limit" && i + 1 < argc)
@@ -338,12 +348,11 @@ int main(int argc, char** argv) {
       {"demand-imports", "imports", "import", 10000, 100000, false, makeDemandImports},
       {"classpath", "entries", "entry", 1000, 10000, true, makeClassPath},
   };
-  fs::path root = fs::temp_directory_path() / ("quorvelix-scale-bench-" + number(getpid()));
   for (const Case& c : cases) {
     bool wanted = chosen.empty();
     for (const std::string& name : chosen) wanted |= name == c.name;
     if (wanted) runCase(c, root, withEcj);
   }
-  fs::remove_all(root);
+  if (!keepInputs) fs::remove_all(root);
   return 0;
 }
