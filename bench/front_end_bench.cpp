@@ -16,7 +16,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "driver/source_files.h"
+#include "driver/source_passes.h"
 #include "semantic/class_lookup.h"
 #include "semantic/class_table.h"
 #include "semantic/zip_reader.h"
@@ -24,7 +24,8 @@
 #include "support/global.h"
 #include "support/identifiers.h"
 #include "support/message_file.h"
-#include "syntax/parser_context.h"
+#include "support/parser_context.h"
+#include "support/source_file.h"
 #include "syntax/scanner.h"
 
 extern char** environ;

@@ -8,7 +8,7 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 top=$(cd "$here/.." && pwd)
 out=$(realpath -m "$1")
 library=${2:+$(realpath "$2")}
-dpkg -s ecj >/dev/null 2>&1 || { export DEBIAN_FRONTEND=noninteractive; apt-get update -qq; apt-get install -y -qq ecj >/dev/null; }
+"$top/tools/require-packages.sh" make-seeds.sh ecj
 jdk=/usr/lib/jvm/java-17-openjdk-amd64/bin
 rm -rf "$out"
 mkdir -p "$out/source" "$out/class_file" "$out/zip"

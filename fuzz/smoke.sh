@@ -5,13 +5,7 @@ set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 top=$(cd "$here/.." && pwd)
 build=${FUZZ_BUILD:-$top/build-fuzz}
-missing=()
-for p in clang libclang-rt-14-dev; do dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p"); done
-if [ ${#missing[@]} -gt 0 ]; then
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq "${missing[@]}" >/dev/null
-fi
+"$top/tools/require-packages.sh" smoke.sh clang libclang-rt-14-dev
 CC=clang CXX=clang++ cmake -S "$top" -B "$build" -G Ninja -DQUORVELIX_FUZZ=ON >/dev/null
 cmake --build "$build"
 "$here/make-seeds.sh" "$build/seeds" "$build/ZPK12/lib/classes.zip"

@@ -13,35 +13,28 @@ fi
 OUTDIR=$1
 
 # --- packages --------------------------------------------------------------------------
-packages=(default-jre-headless ecj junit libantlr-java antlr-doc javacc4 javacc4-doc
-          jflex cup byacc-j jlex)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq "${missing[@]}" >/dev/null
-fi
+"$(dirname "$0")/require-packages.sh" make-corpus.sh default-jre-headless ecj junit libantlr-java \
+  antlr-doc javacc4 javacc4-doc jflex cup byacc-j jlex
 
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
 GEN=$WORK/gen
 mkdir -p "$GEN"
 
-# The examples live under /usr/share/doc. Where dpkg is set to leave that out, they are
-# taken from the packages' archives instead.
-DOC=/usr/share/doc
-if [ ! -d $DOC/antlr/examples/java ] || [ ! -d $DOC/javacc4/examples ] ||
-   [ ! -d $DOC/jflex/examples ] || [ ! -f $DOC/jlex/examples/sample.lex ] ||
-   [ ! -f $DOC/byacc-j/tf.y ]; then
-  mkdir -p "$WORK/debs" "$WORK/root"
-  chmod 755 "$WORK" && chmod 777 "$WORK/debs" # for apt's download sandbox
-  apt-get update -qq
-  (cd "$WORK/debs" && apt-get download -qq antlr-doc javacc4-doc jflex jlex byacc-j)
-  for d in "$WORK"/debs/*.deb; do dpkg-deb -x "$d" "$WORK/root"; done
-  DOC=$WORK/root/usr/share/doc
+# The examples live under /usr/share/doc; where dpkg is set to leave that out, the set-up
+# unpacks them into /usr/local/share/quorvelix/doc.
+examples=(antlr/examples/java javacc4/examples jflex/examples jlex/examples/sample.lex byacc-j/tf.y)
+examples_in() {
+  local e
+  for e in "${examples[@]}"; do [ -e "$1/$e" ] || return 1; done
+}
+if examples_in /usr/share/doc; then
+  DOC=/usr/share/doc
+elif examples_in /usr/local/share/quorvelix/doc; then
+  DOC=/usr/local/share/quorvelix/doc
+else
+  echo "make-corpus.sh: the generators' examples are missing: run tools/install-packages.sh (as root), which unpacks them" >&2
+  exit 1
 fi
 
 CP=/usr/share/java/antlr.jar:/usr/share/java/cup_runtime.jar:/usr/share/java/junit.jar

@@ -9,7 +9,7 @@
 #include "semantic/type_records.h"
 #include "support/arena.h"
 #include "support/global.h"
-#include "driver/source_files.h"
+#include "support/source_file.h"
 #include "syntax/method_bodies.h"
 
 bool needsClinitInit(const Member* field) {

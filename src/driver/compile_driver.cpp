@@ -9,7 +9,7 @@
 #include "codegen/class_generation.h"
 #include "driver/options.h"
 #include "driver/search_paths.h"
-#include "driver/source_files.h"
+#include "driver/source_passes.h"
 #include "driver/wildcards.h"
 #include "platform/crash_signals.h"
 #include "semantic/class_table.h"
@@ -21,6 +21,7 @@
 #include "support/global.h"
 #include "support/message_file.h"
 #include "support/path_cache.h"
+#include "support/source_file.h"
 #include "syntax/scanner.h"
 
 void freeArgv(int count, char** arguments) {
@@ -40,11 +41,11 @@ void onFatalSignal(int) {
 }
 
 static ZipFile** newArchiveArray(int32_t slots) {
-  return static_cast<ZipFile**>(arenaAlloc(&global.mainArena, sizeof(ZipFile*) * slots));
+  return arenaNewArray<ZipFile*>(&global.mainArena, slots);
 }
 
 static char** newEntryArray(int32_t slots) {
-  return static_cast<char**>(arenaAlloc(&global.mainArena, sizeof(char*) * slots));
+  return arenaNewArray<char*>(&global.mainArena, slots);
 }
 
 // Lookup order: the boot class path, the output directory, the class path.

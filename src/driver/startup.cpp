@@ -17,6 +17,7 @@
 #include "support/fatal_stops.h"
 #include "support/file_io.h"
 #include "support/global.h"
+#include "support/locale_name.h"
 #include "support/message_file.h"
 #include "support/multibyte_strings.h"
 

@@ -11,14 +11,9 @@
 #include "disassembler.h"
 #include "dump_state.h"
 #include "source_lines.h"
+#include "support/class_file_format.h"
 
 namespace {
-
-constexpr uint32_t CLASS_MAGIC = 0xCAFEBABE;
-constexpr uint32_t CLASS_MAJOR_VERSION = 45;
-constexpr uint32_t KNOWN_CLASS_FLAGS = 0x631;
-constexpr uint32_t KNOWN_FIELD_FLAGS = 0xdf;
-constexpr uint32_t KNOWN_METHOD_FLAGS = 0x1d3f;
 
 void printUnknownFlags(uint32_t flags, uint32_t known) {
   if (flags & ~known) std::printf("unknown 0x%04x ", flags & ~known);
@@ -35,7 +30,7 @@ void printDeclaration() {
   uint32_t thisClass = dumpReadU2();
   uint32_t superClass = dumpReadU2();
   printAccessFlags(flags, true);
-  printUnknownFlags(flags, KNOWN_CLASS_FLAGS);
+  printUnknownFlags(flags, CLASS_ACCESS_FLAGS);
   std::printf("%s", getClassName(thisClass).c_str());
   if (superClass != 0) std::printf(" extends %s", getClassName(superClass).c_str());
   uint32_t interfaceCount = dumpReadU2();
@@ -52,7 +47,7 @@ void printFields() {
     std::printf("\t");
     uint32_t flags = dumpReadU2();
     printAccessFlags(flags, false);
-    printUnknownFlags(flags, KNOWN_FIELD_FLAGS);
+    printUnknownFlags(flags, FIELD_ACCESS_FLAGS);
     uint32_t name = dumpReadU2();
     uint32_t descriptor = dumpReadU2();
     std::printf("%s %s", getUtf8(name).c_str(), getUtf8(descriptor).c_str());
@@ -79,7 +74,7 @@ void printMethods() {
     std::printf("\t");
     uint32_t flags = dumpReadU2();
     printAccessFlags(flags, false);
-    printUnknownFlags(flags, KNOWN_METHOD_FLAGS);
+    printUnknownFlags(flags, METHOD_ACCESS_FLAGS);
     uint32_t name = dumpReadU2();
     uint32_t descriptor = dumpReadU2();
     std::printf("%s %s", getUtf8(name).c_str(), getUtf8(descriptor).c_str());
@@ -179,7 +174,7 @@ void printClassFile() {
   uint32_t poolCount = dumpReadU2();
   std::printf("\tVersion %u.%u\n", major, minor);
   if (major != CLASS_MAJOR_VERSION) {
-    std::printf("Not version %u\n", CLASS_MAJOR_VERSION);
+    std::printf("Not version %u\n", static_cast<unsigned>(CLASS_MAJOR_VERSION));
     dump.errorFlag = true;
     return;
   }
@@ -201,17 +196,17 @@ void printClassFile() {
 }
 
 void printAccessFlags(uint32_t flags, bool classContext) {
-  if (flags & 0x1) std::printf("public ");
-  if (flags & 0x2) std::printf("private ");
-  if (flags & 0x4) std::printf("protected ");
-  if (flags & 0x10) std::printf("final ");
-  if ((flags & 0x20) && classContext) std::printf("super ");
-  if (flags & 0x400) std::printf("abstract ");
-  if (flags & 0x8) std::printf("static ");
-  if (flags & 0x40) std::printf("volatile ");
-  if (flags & 0x80) std::printf("transient ");
-  if ((flags & 0x20) && !classContext) std::printf("synchronized ");
-  if (flags & 0x100) std::printf("native ");
-  if (flags & 0x1000) std::printf((flags & 0x800) ? "strictfp " : "widefp ");
-  if (flags & 0x200) std::printf("interface ");
+  if (flags & ACC_PUBLIC) std::printf("public ");
+  if (flags & ACC_PRIVATE) std::printf("private ");
+  if (flags & ACC_PROTECTED) std::printf("protected ");
+  if (flags & ACC_FINAL) std::printf("final ");
+  if ((flags & ACC_SUPER) && classContext) std::printf("super ");
+  if (flags & ACC_ABSTRACT) std::printf("abstract ");
+  if (flags & ACC_STATIC) std::printf("static ");
+  if (flags & ACC_VOLATILE) std::printf("volatile ");
+  if (flags & ACC_TRANSIENT) std::printf("transient ");
+  if ((flags & ACC_SYNCHRONIZED) && !classContext) std::printf("synchronized ");
+  if (flags & ACC_NATIVE) std::printf("native ");
+  if (flags & ACC_FP_MODE) std::printf((flags & ACC_STRICT) ? "strictfp " : "widefp ");
+  if (flags & ACC_INTERFACE) std::printf("interface ");
 }

@@ -5,17 +5,7 @@
 #include <cstdint>
 #include <string>
 
-constexpr uint32_t CONSTANT_UTF8 = 1;
-constexpr uint32_t CONSTANT_INTEGER = 3;
-constexpr uint32_t CONSTANT_FLOAT = 4;
-constexpr uint32_t CONSTANT_LONG = 5;
-constexpr uint32_t CONSTANT_DOUBLE = 6;
-constexpr uint32_t CONSTANT_CLASS = 7;
-constexpr uint32_t CONSTANT_STRING = 8;
-constexpr uint32_t CONSTANT_FIELD = 9;
-constexpr uint32_t CONSTANT_METHOD = 10;
-constexpr uint32_t CONSTANT_INTERFACE_METHOD = 11;
-constexpr uint32_t CONSTANT_NAME_AND_TYPE = 12;
+#include "support/class_file_format.h"
 
 // Walks `count` - 1 constants from the cursor and records where each begins. An unknown tag prints
 // its line and the pool as far as it was read, sets the error flag and returns false.

@@ -11,12 +11,13 @@
 #include <string>
 #include <vector>
 
-#include "driver/source_files.h"
 #include "semantic/class_names.h"
 #include "semantic/class_reader.h"
 #include "semantic/class_records.h"
 #include "semantic/class_table.h"
 #include "semantic/declaration_checks.h"
+#include "semantic/element_names.h"
+#include "semantic/imports.h"
 #include "semantic/passes.h"
 #include "semantic/type_records.h"
 #include "semantic/zip_reader.h"
@@ -27,13 +28,14 @@
 #include "support/global.h"
 #include "support/identifiers.h"
 #include "support/multibyte_strings.h"
-#include "support/names.h"
+#include "support/parser_context.h"
 #include "support/path_cache.h"
+#include "support/source_file.h"
 #include "syntax/compilation_unit.h"
-#include "syntax/declarations.h"
-#include "syntax/parser_context.h"
+#include "syntax/declarators.h"
 #include "syntax/parser_state.h"
 #include "syntax/scanner.h"
+#include "syntax/scopes.h"
 
 namespace {
 
@@ -75,7 +77,7 @@ bool appendPackage(std::string* text, Package* package, bool makeDirs, char sepa
 }
 
 char* arenaString(const std::string& text) {
-  char* copy = static_cast<char*>(arenaAlloc(&global.mainArena, text.size() + 1));
+  char* copy = arenaNewArray<char>(&global.mainArena, text.size() + 1);
   std::memcpy(copy, text.data(), text.size());
   return copy;
 }
@@ -130,28 +132,24 @@ ClassDef* findClassFileInEntry(const char* entryName, ZipFile* archive, Package*
       break;
     }
   }
-  auto* cls = static_cast<ClassDef*>(arenaAlloc(&global.mainArena, sizeof(ClassDef)));
-  cls->kind = CLASS_KIND_CLASS;
-  cls->name = name;
-  cls->binaryName = name;
+  ClassDef* cls = newClassDef(CLASS_KIND_CLASS, name);
   cls->classFilePath = const_cast<char*>(path);
-  Package* expectedPackage = package != nullptr ? package : &rootPackage;
-  addClassToPackage(expectedPackage, cls);
+  addClassToPackage(package, cls);
   loadClassFile(cls, archive, member, line, column);
-  if (cls->package == nullptr) cls->package = expectedPackage;
+  if (cls->package == nullptr) cls->package = package;
   if (cls->kind == CLASS_KIND_ERROR) {
     cls->state |= CLASS_UNREADABLE;
     return cls;
   }
-  if (cls->binaryName == name && cls->package == expectedPackage) return cls;
-  if (cls->package == expectedPackage && sameIgnoringCase(cls->binaryName, name)) {
+  if (cls->binaryName == name && cls->package == package) return cls;
+  if (cls->package == package && sameIgnoringCase(cls->binaryName, name)) {
     // On a file system that ignores case, Foo.class answers for foo: look on.
-    removeClassFromPackage(expectedPackage, cls);
+    removeClassFromPackage(package, cls);
     if (archive == nullptr) forgetPathExists(path);
     return nullptr;
   }
   char* read = makeDottedName(cls->package, cls->binaryName);
-  errorAt(line, column, "wrong.class.name", path, makeDottedName(expectedPackage, name), read);
+  errorAt(line, column, "wrong.class.name", path, makeDottedName(package, name), read);
   cls->kind = CLASS_KIND_ERROR;
   cls->state |= CLASS_UNREADABLE;
   return cls;
@@ -386,11 +384,7 @@ void loadClassFile(ClassDef* cls, ZipFile* archive, const char* entry, int32_t l
 }
 
 ClassDef* newErrorClass(Identifier* name) {
-  auto* cls = static_cast<ClassDef*>(arenaAlloc(&global.mainArena, sizeof(ClassDef)));
-  cls->kind = CLASS_KIND_ERROR;
-  cls->name = name;
-  cls->binaryName = name;
-  return cls;
+  return newClassDef(CLASS_KIND_ERROR, name);
 }
 
 ClassDef* lookupClass(Package* package, Identifier* name, int32_t line, int32_t column) {
@@ -401,8 +395,7 @@ ClassDef* lookupClass(Package* package, Identifier* name, int32_t line, int32_t 
   if (cls == nullptr) {
     if (SourceFile* file = findAndParseSourceOnPath(package, name, line, column)) {
       parseOnDemand(file);
-      Package* declared = file->package != nullptr ? file->package : &rootPackage;
-      if (declared == package) cls = findClassInPackage(package, name, 0, 0);
+      if (file->package == package) cls = findClassInPackage(package, name, 0, 0);
       if (cls == nullptr)
         errorAt(line, column, "class.not.in.source", file->name, identToString(name), packageToString(package));
     }
@@ -427,6 +420,21 @@ ClassDef* loadClass(Package* package, Identifier* name, int32_t line, int32_t co
   return usable(lookupClass(package, name, line, column));
 }
 
+// Resolves a mention of a class from fromClass's body (its source file standing for `file`), once.
+// A qualified name is looked up as findClassInScope says (the package's class, else a member class
+// of a class the qualifier names), its access checked; none found is "undef.class". A simple name
+// is looked for in this order, the first that has it winning:
+//  1. fromClass itself;
+//  2. a local class in scope or a member class of fromClass and its supertypes, else an enclosing
+//     class of the name or one of its local or member classes (findInnerClassUnique), access checked;
+//  3. a single-type import of the name (resolved on first need; a failed one's placeholder stands,
+//     so its uses stay silent);
+//  4. a class of the file's own package;
+//  5. the on-demand imports: the member classes of an imported class, else the imported package's
+//     classes; two different classes found so are "ambig.class";
+//  6. java.lang, where a different class of the name beside one from step 5 is "ambig.class".
+// Nothing found is "undef.class". Reports are given only for a mention with a line; a reported
+// failure leaves an error class as the resolution, so that the name is reported once.
 void resolveClassRef(SourceFile* file, ClassDef* fromClass, ClassRef* ref) {
   if (ref == nullptr) return;
   if (ref->resolved != nullptr) {
@@ -586,10 +594,7 @@ ClassDef* declareClass(ClassRef* ref) {
   Package* package = ref->package != nullptr ? ref->package : &rootPackage;
   ClassDef* cls = findClassInPackage(package, ref->name, 0, 0);
   if (cls == nullptr) {
-    cls = static_cast<ClassDef*>(arenaAlloc(&global.mainArena, sizeof(ClassDef)));
-    cls->kind = CLASS_KIND_CLASS;
-    cls->name = ref->name;
-    cls->binaryName = ref->name;
+    cls = newClassDef(CLASS_KIND_CLASS, ref->name);
     addClassAtPackageHead(package, cls);
   }
   ref->resolved = cls;
@@ -640,7 +645,7 @@ void evaluateFieldConstant(Member* field) {
 }
 
 void checkClassesOfFile(SourceFile* file) {
-  Package* package = file->package != nullptr ? file->package : &rootPackage;
+  Package* package = file->package;
   for (ClassDef* cls = package->firstClass; cls != nullptr; cls = cls->next)
     if (cls->sourceFile == file && cls->outer == nullptr) forClassAndInner(cls, nameAndResolveSupertypes);
   for (ClassDef* cls = package->firstClass; cls != nullptr; cls = cls->next)

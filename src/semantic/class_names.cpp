@@ -8,17 +8,17 @@
 #include <cstring>
 #include <string>
 
-#include "driver/source_files.h"
 #include "semantic/class_lookup.h"
 #include "semantic/class_records.h"
 #include "semantic/class_table.h"
+#include "semantic/element_names.h"
 #include "semantic/type_records.h"
 #include "support/arena.h"
 #include "support/diagnostics.h"
 #include "support/global.h"
 #include "support/identifiers.h"
 #include "support/multibyte_strings.h"
-#include "support/names.h"
+#include "support/source_file.h"
 #include "syntax/scanner.h"
 
 namespace {
@@ -156,8 +156,7 @@ bool isInMatchingSourceFile(const ClassDef* cls) {
 void checkClassAccess(ClassDef* from, ClassDef* cls, int32_t line, int32_t column) {
   if (cls == nullptr || cls == from || line <= 0) return;
   Package* classPackage = cls->package != nullptr ? cls->package : &rootPackage;
-  Package* currentPackage = global.current != nullptr && global.current->package != nullptr ? global.current->package
-                                                                                             : &rootPackage;
+  Package* currentPackage = global.current != nullptr ? global.current->package : &rootPackage;
   if ((cls->flags & (CF_PUBLIC | CF_NESTED)) == 0 && cls->sourceFile != nullptr && cls->sourceFile != global.current &&
       !isInMatchingSourceFile(cls)) {
     char* name = expectedSourceName(cls);

@@ -12,13 +12,14 @@
 #include "semantic/class_names.h"
 #include "semantic/class_records.h"
 #include "semantic/class_table.h"
+#include "semantic/element_names.h"
 #include "semantic/java_arithmetic.h"
 #include "semantic/type_records.h"
 #include "support/arena.h"
+#include "support/class_file_format.h"
 #include "support/diagnostics.h"
 #include "support/global.h"
 #include "support/identifiers.h"
-#include "support/names.h"
 #include "syntax/scanner.h"
 
 namespace {
@@ -65,20 +66,6 @@ struct ReadQueue {
 ReadQueue* queue;
 
 constexpr int32_t MAX_ARRAY_DIMENSIONS = 255;
-
-enum PoolTag : uint8_t {
-  TAG_UTF8 = 1,
-  TAG_INTEGER = 3,
-  TAG_FLOAT = 4,
-  TAG_LONG = 5,
-  TAG_DOUBLE = 6,
-  TAG_CLASS = 7,
-  TAG_STRING = 8,
-  TAG_FIELDREF = 9,
-  TAG_METHODREF = 10,
-  TAG_INTERFACE_METHODREF = 11,
-  TAG_NAME_AND_TYPE = 12,
-};
 
 void need(int64_t n) {
   if (n < 0 || reader->end - reader->cursor < n) throw ReadPastEnd{};
@@ -127,7 +114,7 @@ uint32_t be32(const uint8_t* p) {
 }
 
 bool utf8Entry(uint32_t index, const uint8_t** bytes, int32_t* length) {
-  const uint8_t* entry = poolEntry(index, TAG_UTF8);
+  const uint8_t* entry = poolEntry(index, CONSTANT_UTF8);
   if (entry == nullptr) return false;
   *length = static_cast<int32_t>(be16(entry + 1));
   *bytes = entry + 3;
@@ -168,7 +155,7 @@ bool cpUtf8Equals(uint32_t index, const char* text) {
 
 // An internal name (java/lang/String) as a reference: every segment before the last a package.
 ClassRef* classRefFromInternalName(const uint8_t* bytes, int32_t length) {
-  Package* package = nullptr;
+  Package* package = &rootPackage;
   int32_t segment = 0;
   for (int32_t i = 0; i < length; i++) {
     if (bytes[i] != '/') continue;
@@ -180,7 +167,7 @@ ClassRef* classRefFromInternalName(const uint8_t* bytes, int32_t length) {
 }
 
 ClassRef* cpClassEntry(uint32_t index) {
-  const uint8_t* entry = poolEntry(index, TAG_CLASS);
+  const uint8_t* entry = poolEntry(index, CONSTANT_CLASS);
   if (entry == nullptr) return nullptr;
   const uint8_t* bytes;
   int32_t length;
@@ -194,24 +181,14 @@ ClassRef* cpNamedClassEntry(uint32_t index) {
 }
 
 StringValue* cpStringConstant(uint32_t index) {
-  const uint8_t* entry = poolEntry(index, TAG_STRING);
+  const uint8_t* entry = poolEntry(index, CONSTANT_STRING);
   if (entry == nullptr) return nullptr;
   const uint8_t* bytes;
   int32_t length;
   if (!utf8Entry(be16(entry + 1), &bytes, &length)) return nullptr;
   resetNameBuffer();
   appendNameUtf8(reinterpret_cast<const char*>(bytes), length);
-  auto* value = static_cast<StringValue*>(
-      arenaAlloc(&global.mainArena, sizeof(StringValue) + sizeof(uint16_t) * global.nameLength));
-  value->length = global.nameLength;
-  std::memcpy(const_cast<uint16_t*>(stringValueChars(value)), global.nameBuffer, sizeof(uint16_t) * global.nameLength);
-  return value;
-}
-
-void* newValue(const void* bytes, size_t size) {
-  void* value = arenaAlloc(&global.mainArena, size);
-  std::memcpy(value, bytes, size);
-  return value;
+  return newStringValue(&global.mainArena, global.nameBuffer, global.nameLength);
 }
 
 void queueReference(ClassRef* ref, ClassDef* memberClass = nullptr, Identifier* memberName = nullptr,
@@ -273,8 +250,7 @@ Type* parseMethodDescriptor(Member* method, uint32_t index) {
   while (length > 0 && *bytes != ')') {
     Type* type = parseFieldType(&bytes, &length);
     if (type == nullptr || type->kind == TK_VOID) return nullptr;
-    auto* parameter = static_cast<Parameter*>(arenaAlloc(&global.mainArena, sizeof(Parameter)));
-    parameter->type = type;
+    Parameter* parameter = newParameter(nullptr, type, 0, 0, 0);
     *tail = parameter;
     tail = &parameter->next;
   }
@@ -293,15 +269,14 @@ void appendMember(ClassDef* cls, Member* m) {
 
 // Whether a reference names this very class: its package and its binary name both.
 bool namesClass(const ClassRef* ref, const ClassDef* cls) {
-  return ref != nullptr && ref->name == cls->binaryName &&
-         (ref->package != nullptr ? ref->package : &rootPackage) == (cls->package != nullptr ? cls->package : &rootPackage);
+  return ref != nullptr && ref->name == cls->binaryName && ref->package == cls->package;
 }
 
 uint16_t innerClassFlags(uint32_t flags) {
   uint16_t result = classFlagsToModifiers(0, static_cast<uint16_t>(flags));
-  if (flags & 0x0008) result |= CF_STATIC;
-  if (flags & 0x0002) result |= CF_PRIVATE;
-  if (flags & 0x0004) result |= CF_PROTECTED;
+  if (flags & ACC_STATIC) result |= CF_STATIC;
+  if (flags & ACC_PRIVATE) result |= CF_PRIVATE;
+  if (flags & ACC_PROTECTED) result |= CF_PROTECTED;
   return result;
 }
 
@@ -325,7 +300,7 @@ void readInnerClasses(ClassDef* cls) {
       inner->resolved = cls;
       // Linked to its outer class once that is resolved (linkMemberClass).
       if (outerRef != nullptr) queueReference(outerRef, cls, name, memberFlags);
-      if ((flags & 0x0008) == 0) markFirstParameterSynthetic(cls);
+      if ((flags & ACC_STATIC) == 0) markFirstParameterSynthetic(cls);
     }
   }
 }
@@ -341,14 +316,12 @@ void linkMemberClass(const QueuedReference& entry) {
 }
 
 void readField(ClassDef* cls) {
-  auto* field = static_cast<Member*>(arenaAlloc(&global.mainArena, sizeof(Member)));
-  field->kind = MK_VARIABLE;
+  Member* field = newMemberOfKind(&global.mainArena, MK_VARIABLE);
   field->owner = cls;
-  field->slot = -1;
   field->constantState = CONSTANT_NONE;
   appendMember(cls, field);
   uint32_t flags = readU2();
-  if (flags & ~0x00DFu) throw Failure{CLASSFILE_FIELD_FLAGS};
+  if (flags & ~uint32_t{FIELD_ACCESS_FLAGS}) throw Failure{CLASSFILE_FIELD_FLAGS};
   field->modifiers = memberFlagsToModifiers(0, static_cast<uint16_t>(flags));
   field->name = cpMemberName(readU2());
   if (field->name == nullptr) throw Failure{CLASSFILE_FIELD};
@@ -374,31 +347,31 @@ void readField(ClassDef* cls) {
         case TK_BYTE:
         case TK_SHORT:
         case TK_INT: {
-          entry = poolEntry(index, TAG_INTEGER);
+          entry = poolEntry(index, CONSTANT_INTEGER);
           if (entry == nullptr) throw Failure{CLASSFILE_INTEGER};
           int32_t value = static_cast<int32_t>(be32(entry + 1));
-          field->constantValue = newValue(&value, sizeof value);
+          field->constantValue = arenaCopy(&global.mainArena, &value, sizeof value);
           break;
         }
         case TK_LONG: {
-          entry = poolEntry(index, TAG_LONG);
+          entry = poolEntry(index, CONSTANT_LONG);
           if (entry == nullptr) throw Failure{CLASSFILE_LONG};
           int64_t value = makeLong(static_cast<int32_t>(be32(entry + 1)), be32(entry + 5));
-          field->constantValue = newValue(&value, sizeof value);
+          field->constantValue = arenaCopy(&global.mainArena, &value, sizeof value);
           break;
         }
         case TK_FLOAT: {
-          entry = poolEntry(index, TAG_FLOAT);
+          entry = poolEntry(index, CONSTANT_FLOAT);
           if (entry == nullptr) throw Failure{CLASSFILE_FLOAT};
           double value = floatBitsToDouble(be32(entry + 1));
-          field->constantValue = newValue(&value, sizeof value);
+          field->constantValue = arenaCopy(&global.mainArena, &value, sizeof value);
           break;
         }
         case TK_DOUBLE: {
-          entry = poolEntry(index, TAG_DOUBLE);
+          entry = poolEntry(index, CONSTANT_DOUBLE);
           if (entry == nullptr) throw Failure{CLASSFILE_DOUBLE};
           double value = doubleFromWords(static_cast<int32_t>(be32(entry + 1)), be32(entry + 5));
-          field->constantValue = newValue(&value, sizeof value);
+          field->constantValue = arenaCopy(&global.mainArena, &value, sizeof value);
           break;
         }
         default:
@@ -417,12 +390,12 @@ void readField(ClassDef* cls) {
 }
 
 void readMethod(ClassDef* cls) {
-  auto* method = static_cast<Member*>(arenaAlloc(&global.mainArena, sizeof(Member)));
+  // The kind follows from the name, read below.
+  Member* method = newMemberOfKind(&global.mainArena, 0);
   method->owner = cls;
-  method->slot = -1;
   appendMember(cls, method);
   uint32_t flags = readU2();
-  if (flags & ~0x1D3Fu) throw Failure{CLASSFILE_METHOD_FLAGS};
+  if (flags & ~uint32_t{METHOD_ACCESS_FLAGS}) throw Failure{CLASSFILE_METHOD_FLAGS};
   method->modifiers = memberFlagsToModifiers(0, static_cast<uint16_t>(flags));
   uint32_t nameIndex = readU2();
   method->kind = cpMemberKind(nameIndex);
@@ -447,8 +420,7 @@ void readMethod(ClassDef* cls) {
         ClassRef* ref = cpClassEntry(readU2());
         if (ref == nullptr) throw Failure{CLASSFILE_EXCEPTION_CLASS};
         queueReference(ref);
-        auto* entry = static_cast<ThrowsEntry*>(arenaAlloc(&global.mainArena, sizeof(ThrowsEntry)));
-        entry->classRef = ref;
+        ThrowsEntry* entry = newThrowsEntry(ref, 0, 0);
         *tail = entry;
         tail = &entry->next;
       }
@@ -464,12 +436,24 @@ void readMethod(ClassDef* cls) {
   }
 }
 
+// Reads the class file into `cls`, in the order of the file:
+//  1. the magic number (CLASSFILE_TRUNCATED), the minor version, which is not looked at, and the
+//     major version: any but 45 is "wrong.class.version" and makes the class an error class;
+//  2. the constant pool, indexed by offset only (a long or double takes two slots; an unknown tag
+//     is CLASSFILE_POOL_TAG); entries are decoded when a later step asks for them;
+//  3. the access flags, and this_class, which gives the name and the package
+//     (CLASSFILE_THIS_CLASS when it names no class); the kind follows ACC_INTERFACE, and flags
+//     outside the known ones are CLASSFILE_CLASS_FLAGS;
+//  4. the superclass and the interfaces, queued to be resolved once the read is done;
+//  5. the fields, then the methods (readField, readMethod);
+//  6. the class attributes: Deprecated, InnerClasses (the member classes); others are skipped.
+// Returns 0, or the CLASSFILE_ code of the first fault; a read past the end throws ReadPastEnd.
 int32_t readClassFile(const char* path, ClassDef* cls) {
-  if (readU4() != 0xCAFEBABE) return CLASSFILE_TRUNCATED;
+  if (readU4() != CLASS_MAGIC) return CLASSFILE_TRUNCATED;
   readU2();
   uint32_t major = readU2();
   uint32_t count = readU2();
-  if (major != 45) {
+  if (major != CLASS_MAJOR_VERSION) {
     char text[16];
     std::snprintf(text, sizeof text, "%u", major);
     errorInFile(nullptr, 0, 0, "wrong.class.version", path, text);
@@ -481,20 +465,20 @@ int32_t readClassFile(const char* path, ClassDef* cls) {
   for (uint32_t i = 1; i < count; i++) {
     reader->poolOffsets[i] = static_cast<int32_t>(reader->cursor - reader->start);
     switch (readU1()) {
-      case TAG_UTF8: skipBytes(readU2()); break;
-      case TAG_INTEGER:
-      case TAG_FLOAT: skipBytes(4); break;
-      case TAG_LONG:
-      case TAG_DOUBLE:
+      case CONSTANT_UTF8: skipBytes(readU2()); break;
+      case CONSTANT_INTEGER:
+      case CONSTANT_FLOAT: skipBytes(4); break;
+      case CONSTANT_LONG:
+      case CONSTANT_DOUBLE:
         skipBytes(8);
         i++;
         break;
-      case TAG_CLASS:
-      case TAG_STRING: skipBytes(2); break;
-      case TAG_FIELDREF:
-      case TAG_METHODREF:
-      case TAG_INTERFACE_METHODREF:
-      case TAG_NAME_AND_TYPE: skipBytes(4); break;
+      case CONSTANT_CLASS:
+      case CONSTANT_STRING: skipBytes(2); break;
+      case CONSTANT_FIELD:
+      case CONSTANT_METHOD:
+      case CONSTANT_INTERFACE_METHOD:
+      case CONSTANT_NAME_AND_TYPE: skipBytes(4); break;
       default:
         return CLASSFILE_POOL_TAG;
     }
@@ -508,10 +492,10 @@ int32_t readClassFile(const char* path, ClassDef* cls) {
   if (self == nullptr) return CLASSFILE_THIS_CLASS;
   cls->name = self->name;
   cls->binaryName = self->name;
-  cls->package = self->package != nullptr ? self->package : &rootPackage;
+  cls->package = self->package;
   cls->flags = classFlagsToModifiers(cls->flags, static_cast<uint16_t>(flags));
-  cls->kind = (flags & 0x0200) ? CLASS_KIND_INTERFACE : CLASS_KIND_CLASS;
-  if (flags & ~0x0631u) return CLASSFILE_CLASS_FLAGS;
+  cls->kind = (flags & ACC_INTERFACE) ? CLASS_KIND_INTERFACE : CLASS_KIND_CLASS;
+  if (flags & ~uint32_t{CLASS_ACCESS_FLAGS}) return CLASSFILE_CLASS_FLAGS;
   if (superIndex != 0) {
     ClassRef* superclass = cpClassEntry(superIndex);
     if (superclass == nullptr) return CLASSFILE_SUPERCLASS;
@@ -633,10 +617,10 @@ ClassReadSession::~ClassReadSession() {
 }
 
 uint16_t classFlagsToModifiers(uint16_t old, uint16_t flags) {
-  if (flags & 0x0001) old |= CF_PUBLIC;
-  if (flags & 0x0400) old |= CF_ABSTRACT;
-  if (flags & 0x0010) old |= CF_FINAL;
-  if (flags & 0x0200) old |= CF_INTERFACE;
+  if (flags & ACC_PUBLIC) old |= CF_PUBLIC;
+  if (flags & ACC_ABSTRACT) old |= CF_ABSTRACT;
+  if (flags & ACC_FINAL) old |= CF_FINAL;
+  if (flags & ACC_INTERFACE) old |= CF_INTERFACE;
   return old;
 }
 
@@ -644,9 +628,10 @@ uint16_t memberFlagsToModifiers(uint16_t old, uint16_t flags) {
   static const struct {
     uint16_t file;
     uint16_t compiler;
-  } mapping[] = {{0x0001, M_PUBLIC},    {0x0002, M_PRIVATE},   {0x0004, M_PROTECTED}, {0x0008, M_STATIC},
-                 {0x0010, M_FINAL},     {0x0020, M_SYNCHRONIZED}, {0x0040, M_VOLATILE}, {0x0080, M_TRANSIENT},
-                 {0x0100, M_NATIVE},    {0x0400, M_ABSTRACT},  {0x0800, M_STRICTFP},  {0x1000, M_SYNTHETIC}};
+  } mapping[] = {{ACC_PUBLIC, M_PUBLIC},       {ACC_PRIVATE, M_PRIVATE},   {ACC_PROTECTED, M_PROTECTED},
+                 {ACC_STATIC, M_STATIC},       {ACC_FINAL, M_FINAL},       {ACC_SYNCHRONIZED, M_SYNCHRONIZED},
+                 {ACC_VOLATILE, M_VOLATILE},   {ACC_TRANSIENT, M_TRANSIENT}, {ACC_NATIVE, M_NATIVE},
+                 {ACC_ABSTRACT, M_ABSTRACT},   {ACC_STRICT, M_STRICTFP},   {ACC_SYNTHETIC, M_SYNTHETIC}};
   for (const auto& m : mapping)
     if (flags & m.file) old |= m.compiler;
   return old;

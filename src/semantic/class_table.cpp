@@ -6,14 +6,15 @@
 #include <cstdio>
 #include <cstring>
 
-#include "driver/source_files.h"
 #include "semantic/class_lookup.h"
+#include "semantic/element_names.h"
 #include "semantic/type_records.h"
 #include "support/arena.h"
 #include "support/diagnostics.h"
 #include "support/global.h"
 #include "support/identifiers.h"
-#include "support/names.h"
+#include "support/linked_lists.h"
+#include "support/source_file.h"
 #include "syntax/scanner.h"
 
 Package rootPackage;
@@ -68,33 +69,23 @@ struct ClassIndex {
 
 ClassIndex classIndex;
 
-IndexEntry** indexBucket(const Package* package, const Identifier* name) {
+uint64_t indexHash(const Package* package, const Identifier* name) {
   uint64_t key = reinterpret_cast<uintptr_t>(package) * 0x9E3779B97F4A7C15ull ^ reinterpret_cast<uintptr_t>(name);
   key ^= key >> 29;
   key *= 0xBF58476D1CE4E5B9ull;
   key ^= key >> 32;
-  return &classIndex.buckets[key & (classIndex.size - 1)];
+  return key;
+}
+
+IndexEntry** indexBucket(const Package* package, const Identifier* name) {
+  return &classIndex.buckets[indexHash(package, name) & (classIndex.size - 1)];
 }
 
 void indexClass(Package* package, ClassDef* cls) {
-  if (classIndex.count >= classIndex.size) {
-    // Doubled in the main arena; the old buckets stay behind, at most as much again in all.
-    uint32_t size = classIndex.size > 0 ? classIndex.size * 2 : 256;
-    IndexEntry** old = classIndex.buckets;
-    uint32_t oldSize = classIndex.size;
-    classIndex.buckets = static_cast<IndexEntry**>(arenaAlloc(&global.mainArena, sizeof(IndexEntry*) * size));
-    classIndex.size = size;
-    for (uint32_t i = 0; i < oldSize; i++) {
-      for (IndexEntry* entry = old[i]; entry != nullptr;) {
-        IndexEntry* next = entry->next;
-        IndexEntry** bucket = indexBucket(entry->package, entry->name);
-        entry->next = *bucket;
-        *bucket = entry;
-        entry = next;
-      }
-    }
-  }
-  auto* entry = static_cast<IndexEntry*>(arenaAlloc(&global.mainArena, sizeof(IndexEntry)));
+  if (classIndex.count >= classIndex.size)
+    growArenaBuckets(&global.mainArena, &classIndex.buckets, &classIndex.size, 256, &IndexEntry::next,
+                     [](const IndexEntry* entry) { return indexHash(entry->package, entry->name); });
+  auto* entry = arenaNew<IndexEntry>(&global.mainArena);
   IndexEntry** bucket = indexBucket(package, cls->binaryName);
   *entry = IndexEntry{*bucket, package, cls->binaryName, cls};
   *bucket = entry;
@@ -210,7 +201,7 @@ Package* getPackage(Package* parent, Identifier* name) {
   if (parent == nullptr) parent = &rootPackage;
   for (Package* p = parent->child; p != nullptr; p = p->next)
     if (p->name == name) return p;
-  auto* p = static_cast<Package*>(arenaAlloc(&global.mainArena, sizeof(Package)));
+  auto* p = arenaNew<Package>(&global.mainArena);
   p->name = name;
   p->parent = parent;
   // An unnamed package stands for no directory, nor do its outer packages.
@@ -241,12 +232,7 @@ void addClassToPackage(Package* package, ClassDef* cls) {
   ClassDef* earlier = findClassInPackage(package, cls->binaryName, 0, 0);
   if (earlier == nullptr) {
     cls->package = package;
-    cls->next = nullptr;
-    if (package->lastClass != nullptr)
-      package->lastClass->next = cls;
-    else
-      package->firstClass = cls;
-    package->lastClass = cls;
+    appendAtTail(&package->firstClass, &package->lastClass, cls);
     indexClass(package, cls);
     return;
   }
@@ -284,9 +270,22 @@ void removeClassFromPackage(Package* package, ClassDef* cls) {
   }
 }
 
+ClassDef* newClassDef(int32_t kind, Identifier* name) {
+  auto* cls = arenaNew<ClassDef>(&global.mainArena);
+  cls->kind = kind;
+  cls->name = name;
+  cls->binaryName = name;
+  return cls;
+}
+
 ClassRef* newClassRef(Package* package, Identifier* name, ClassDef* resolved, uint16_t flags, ClassDef* context,
                       int32_t line, int32_t column) {
-  auto* ref = static_cast<ClassRef*>(arenaAlloc(&global.mainArena, sizeof(ClassRef)));
+  return newClassRefIn(&global.mainArena, package, name, resolved, flags, context, line, column);
+}
+
+ClassRef* newClassRefIn(Arena* arena, Package* package, Identifier* name, ClassDef* resolved, uint16_t flags,
+                        ClassDef* context, int32_t line, int32_t column) {
+  auto* ref = arenaNew<ClassRef>(arena);
   ref->package = package;
   ref->name = name;
   ref->resolved = resolved;

@@ -7,6 +7,7 @@
 
 #include "semantic/class_records.h"
 
+struct Arena;
 struct ClassRef;
 struct Type;
 
@@ -51,8 +52,13 @@ void addClassAtPackageHead(Package* package, ClassDef* cls);
 void removeClassFromPackage(Package* package, ClassDef* cls);
 // The class of the package with that binary name, from a table beside the lists.
 ClassDef* findClassInPackage(Package* package, Identifier* name, int32_t line, int32_t column);
+// A class of the kind, its binary name its simple name until computeBinaryName, in no package yet.
+ClassDef* newClassDef(int32_t kind, Identifier* name);
+// A class reference in the main arena (newClassRefIn: in the arena given).
 ClassRef* newClassRef(Package* package, Identifier* name, ClassDef* resolved, uint16_t flags, ClassDef* context,
                       int32_t line, int32_t column);
+ClassRef* newClassRefIn(Arena* arena, Package* package, Identifier* name, ClassDef* resolved, uint16_t flags,
+                        ClassDef* context, int32_t line, int32_t column);
 void initJavaLang();
 ClassRef* classTypeOf(ClassDef* cls);
 ClassDef* findClass(Package* package, const char* name);

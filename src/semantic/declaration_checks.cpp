@@ -6,16 +6,16 @@
 #include <algorithm>
 #include <vector>
 
-#include "driver/source_files.h"
 #include "semantic/class_lookup.h"
 #include "semantic/class_names.h"
 #include "semantic/class_records.h"
+#include "semantic/element_names.h"
 #include "semantic/type_records.h"
 #include "support/arena.h"
 #include "support/diagnostics.h"
 #include "support/global.h"
-#include "support/names.h"
-#include "syntax/parser_context.h"
+#include "support/parser_context.h"
+#include "support/source_file.h"
 
 namespace {
 

@@ -1,6 +1,8 @@
 // Declaration checks: class headers, member declarations and overriding; and the lookups of inner
 // classes by name, the supertype circularity walk and the deprecation warnings that lookup and
 // the parser ask for.
+// Placeholder: checkClassDef and checkDuplicateLocal check nothing yet; the lookups, the
+// circularity walk and the deprecation warnings are complete.
 #pragma once
 
 #include <cstdint>

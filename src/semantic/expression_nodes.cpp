@@ -24,7 +24,7 @@ const char* exprOpName(int32_t op) {
 }
 
 ExprNode* newExprNode(int32_t op, int32_t line, int32_t column) {
-  auto* node = static_cast<ExprNode*>(currentAlloc(sizeof(ExprNode)));
+  auto* node = currentNew<ExprNode>();
   node->op = op;
   node->line = line;
   node->column = column;

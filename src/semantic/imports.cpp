@@ -1,14 +1,16 @@
 // Import declarations as the parser meets them, and the check of a class name against the
 // imports of its file.
+#include "semantic/imports.h"
+
 #include <cstdio>
 
-#include "driver/source_files.h"
 #include "semantic/class_table.h"
+#include "semantic/element_names.h"
 #include "semantic/type_records.h"
 #include "support/arena.h"
 #include "support/diagnostics.h"
 #include "support/global.h"
-#include "support/names.h"
+#include "support/source_file.h"
 
 static const char* lineText(int32_t line, char* buffer, size_t size) {
   std::snprintf(buffer, size, "%d", line);
@@ -24,7 +26,7 @@ void addImport(Package* package, Identifier* className, SourceFile* file, int32_
       return;
     }
   }
-  auto* record = static_cast<ImportRecord*>(arenaAlloc(&global.mainArena, sizeof(ImportRecord)));
+  auto* record = arenaNew<ImportRecord>(&global.mainArena);
   record->package = package;
   record->className = className;
   record->line = line;
@@ -35,7 +37,7 @@ void addImport(Package* package, Identifier* className, SourceFile* file, int32_
 }
 
 void checkImportConflicts(SourceFile* file, Identifier* className, int32_t line, int32_t column) {
-  Package* filePackage = file->package != nullptr ? file->package : &rootPackage;
+  Package* filePackage = file->package;
   char text[16];
   for (ImportRecord* import = file->imports; import != nullptr; import = import->next) {
     bool singleType = import->className != nullptr;

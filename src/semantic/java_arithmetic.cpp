@@ -6,8 +6,20 @@
 #include <cstring>
 #include <limits>
 
+#include "semantic/type_records.h"
 #include "support/diagnostics.h"
 #include "syntax/scanner.h"
+
+int64_t normalizeIntegral(int32_t kind, int64_t value) {
+  switch (kind) {
+    case TK_BOOLEAN: return value != 0 ? 1 : 0;
+    case TK_CHAR: return static_cast<uint16_t>(value);
+    case TK_BYTE: return static_cast<int8_t>(value);
+    case TK_SHORT: return static_cast<int16_t>(value);
+    case TK_INT: return static_cast<int32_t>(value);
+    default: return value;
+  }
+}
 
 int32_t compareLong(const int64_t* a, const int64_t* b) {
   return *a < *b ? -1 : (*a > *b ? 1 : 0);

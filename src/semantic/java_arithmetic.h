@@ -19,6 +19,9 @@ int32_t floatToInt(double value);
 // Java d2f: the nearest float (ties to even), returned widened to a double.
 double doubleToFloat(double value);
 void storeDoubleAsFloat(double value, float* destination);
+// An integral value cut to the width of the type of that kind (TK_): boolean to 0 or 1, char to
+// 16 bits unsigned, byte, short and int sign-extended; long keeps all.
+int64_t normalizeIntegral(int32_t kind, int64_t value);
 double floatBitsToDouble(uint32_t bits);
 double specialDouble(const char* name);
 // The kept digits of an integer literal into *destination; reports overflow and bad digits at the

@@ -5,17 +5,18 @@
 
 #include <vector>
 
-#include "driver/source_files.h"
 #include "semantic/class_lookup.h"
 #include "semantic/class_names.h"
 #include "semantic/class_records.h"
 #include "semantic/class_table.h"
 #include "semantic/declaration_checks.h"
+#include "semantic/element_names.h"
+#include "semantic/imports.h"
 #include "semantic/type_records.h"
 #include "support/arena.h"
 #include "support/diagnostics.h"
 #include "support/global.h"
-#include "support/names.h"
+#include "support/source_file.h"
 
 namespace {
 
@@ -25,11 +26,9 @@ const char* dottedPackage(Package* package) {
 
 // The import names the class; one whose file cannot be used was reported when it was read.
 void takeImportedClass(ImportRecord* import, ClassDef* cls) {
-  Package* filePackage = import->file->package != nullptr ? import->file->package : &rootPackage;
-  Package* classPackage = cls->package != nullptr ? cls->package : &rootPackage;
   import->resolved = cls;
   if (cls->kind == CLASS_KIND_ERROR) return;
-  if ((cls->flags & CF_PUBLIC) == 0 && classPackage != filePackage)
+  if ((cls->flags & CF_PUBLIC) == 0 && cls->package != import->file->package)
     errorInFile(import->file, import->line, import->column, "import.not.public", classToString(cls));
   import->package = cls->package;
 }
@@ -69,7 +68,6 @@ void resolveSupertypeRefs(ClassDef* cls, ClassRef* list) {
 void forAllImports(ImportPass pass) {
   for (SourceFile* file = global.sources; file != nullptr; file = file->next) {
     global.current = file;
-    if (file->package == nullptr) file->package = &rootPackage;
     for (ImportRecord* import = file->imports; import != nullptr; import = import->next) pass(import);
   }
 }
@@ -139,7 +137,7 @@ ClassDef* findNestedClass(Package* package, Identifier* name, int32_t line, int3
     if (package->name == nullptr) return nullptr;
     memberNames.push_back(name);
     name = package->name;
-    package = package->parent != nullptr ? package->parent : &rootPackage;
+    package = package->parent;
   }
   for (; !memberNames.empty(); memberNames.pop_back()) {
     // A class whose file cannot be used stands, silently, for the members looked for in it.
@@ -153,7 +151,7 @@ ClassDef* findNestedClass(Package* package, Identifier* name, int32_t line, int3
 void resolveImport(ImportRecord* import) {
   if (import->flags & IMPORT_RESOLVED) return;
   import->flags |= IMPORT_RESOLVED;
-  Package* package = import->package != nullptr ? import->package : &rootPackage;
+  Package* package = import->package;
   if (import->className == nullptr) {
     if (packageExists(package)) return;
     if (package->parent != nullptr && package->name != nullptr) {

@@ -2,32 +2,13 @@
 // keywords. Placeholder: names, selections and keywords are made untyped.
 #include "semantic/primary_expressions.h"
 
-#include <cstring>
-
 #include "semantic/class_records.h"
 #include "semantic/class_table.h"
 #include "semantic/expression_nodes.h"
 #include "semantic/java_arithmetic.h"
 #include "semantic/type_records.h"
-#include "support/arena.h"
+#include "support/global.h"
 #include "syntax/scanner.h"
-
-namespace {
-
-// An integral value cut to the width of its type: char keeps 16 bits unsigned, byte, short and
-// int sign-extend, long keeps all.
-int64_t normalizeIntegral(int32_t kind, int64_t value) {
-  switch (kind) {
-    case TK_BOOLEAN: return value != 0 ? 1 : 0;
-    case TK_CHAR: return static_cast<uint16_t>(value);
-    case TK_BYTE: return static_cast<int8_t>(value);
-    case TK_SHORT: return static_cast<int16_t>(value);
-    case TK_INT: return static_cast<int32_t>(value);
-    default: return value;
-  }
-}
-
-}  // namespace
 
 ExprNode* makeIdentifier(Identifier* name, int32_t line, int32_t column) {
   ExprNode* node = newExprNode(O_ID, line, column);
@@ -66,10 +47,7 @@ ExprNode* makeFloatingConstant(int32_t literalKind, double value, int32_t line, 
 ExprNode* makeStringConstant(const uint16_t* units, int32_t length, int32_t line, int32_t column) {
   initStringType();
   ExprNode* node = newExprNode(O_STRING, line, column);
-  auto* value = static_cast<StringValue*>(currentAlloc(sizeof(StringValue) + sizeof(uint16_t) * length));
-  value->length = length;
-  if (length > 0) std::memcpy(const_cast<uint16_t*>(stringValueChars(value)), units, sizeof(uint16_t) * length);
-  node->string = value;
+  node->string = newStringValue(global.currentArena, units, length);
   node->type = stringType;
   return node;
 }

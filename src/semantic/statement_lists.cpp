@@ -7,7 +7,7 @@
 
 void appendStatement(StmtNode*) {}
 StmtNode* newStatement(int32_t kind, int32_t line, int32_t column) {
-  auto* node = static_cast<StmtNode*>(currentAlloc(sizeof(StmtNode)));
+  auto* node = currentNew<StmtNode>();
   node->kind = kind;
   node->line = line;
   node->column = column;

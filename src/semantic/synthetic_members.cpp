@@ -3,11 +3,11 @@
 #include "semantic/synthetic_members.h"
 
 #include "semantic/class_records.h"
+#include "semantic/element_names.h"
 #include "semantic/type_records.h"
 #include "support/arena.h"
 #include "support/diagnostics.h"
 #include "support/global.h"
-#include "support/names.h"
 
 namespace {
 
@@ -31,7 +31,7 @@ void addSyntheticParameter(Member* constructor, const Parameter& model, bool atF
       return;
     }
   }
-  auto* parameter = static_cast<Parameter*>(arenaAlloc(&global.mainArena, sizeof(Parameter)));
+  auto* parameter = arenaNew<Parameter>(&global.mainArena);
   *parameter = model;
   Parameter** at = &constructor->parameters;
   if (!atFront)

@@ -8,13 +8,15 @@
 #include "semantic/class_names.h"
 #include "semantic/class_table.h"
 #include "semantic/declaration_checks.h"
+#include "semantic/element_names.h"
 #include "support/arena.h"
 #include "support/diagnostics.h"
 #include "support/global.h"
 #include "support/identifiers.h"
-#include "support/names.h"
-#include "syntax/parser_context.h"
+#include "support/linked_lists.h"
+#include "support/parser_context.h"
 #include "syntax/scanner.h"
+#include "syntax/scopes.h"
 
 Type errorType{TK_ERROR, nullptr, nullptr};
 Type voidType{TK_VOID, nullptr, nullptr};
@@ -27,6 +29,13 @@ Type longType{TK_LONG, nullptr, nullptr};
 Type floatType{TK_FLOAT, nullptr, nullptr};
 Type doubleType{TK_DOUBLE, nullptr, nullptr};
 Type classNameType{TK_CLASS_NAME, nullptr, nullptr};
+
+StringValue* newStringValue(Arena* arena, const uint16_t* units, int32_t length) {
+  auto* value = arenaNewWithTail<StringValue>(arena, sizeof(uint16_t) * length);
+  value->length = length;
+  if (length > 0) std::memcpy(const_cast<uint16_t*>(stringValueChars(value)), units, sizeof(uint16_t) * length);
+  return value;
+}
 
 Type* fixedType(int32_t kind) {
   static Type* const fixed[] = {&errorType, nullptr,     &voidType,  &booleanType, &charType,     &byteType,
@@ -53,13 +62,7 @@ int32_t slotsForKind(int32_t kind) {
 }
 
 ClassRef* newClassRefHere(Package* package, Identifier* name, ClassDef* context, int32_t line, int32_t column) {
-  auto* ref = static_cast<ClassRef*>(currentAlloc(sizeof(ClassRef)));
-  ref->package = package;
-  ref->name = name;
-  ref->context = context;
-  ref->line = line;
-  ref->column = column;
-  return ref;
+  return newClassRefIn(global.currentArena, package, name, nullptr, 0, context, line, column);
 }
 
 bool refReachesClass(const ClassRef* ref, const ClassDef* cls) {
@@ -91,7 +94,7 @@ Type* newArrayType(Type* element) {
     errorAt(currentToken()->line, currentToken()->column, "void.array");
     element = &errorType;
   }
-  auto* type = static_cast<Type*>(currentAlloc(sizeof(Type)));
+  auto* type = currentNew<Type>();
   type->kind = TK_ARRAY;
   type->element = element;
   return type;
@@ -99,16 +102,40 @@ Type* newArrayType(Type* element) {
 
 Type* newClassType(ClassRef* ref, Identifier* name, int32_t line, int32_t column) {
   if (ref == nullptr) ref = newClassRefHere(nullptr, name, global.ctx.enclosing, line, column);
-  auto* type = static_cast<Type*>(currentAlloc(sizeof(Type)));
+  auto* type = currentNew<Type>();
   type->kind = TK_CLASS;
   type->classRef = ref;
   return type;
 }
 
+Member* newMemberOfKind(Arena* arena, int32_t kind) {
+  auto* m = arenaNew<Member>(arena);
+  m->kind = kind;
+  m->slot = -1;
+  return m;
+}
+
+Parameter* newParameter(Identifier* name, Type* type, uint16_t modifiers, int32_t line, int32_t column) {
+  auto* parameter = arenaNew<Parameter>(&global.mainArena);
+  parameter->name = name;
+  parameter->type = type;
+  parameter->modifiers = modifiers;
+  parameter->line = line;
+  parameter->column = column;
+  return parameter;
+}
+
+ThrowsEntry* newThrowsEntry(ClassRef* ref, int32_t line, int32_t column) {
+  auto* entry = arenaNew<ThrowsEntry>(&global.mainArena);
+  entry->classRef = ref;
+  entry->line = line;
+  entry->column = column;
+  return entry;
+}
+
 Member* newMember(Identifier* name, int32_t line, int32_t column, uint16_t modifiers, Type* type, int32_t bodyOffset,
                   int32_t bodyLine, int32_t bodyColumn, ThrowsEntry* throwsList, Parameter* parameters) {
-  auto* m = static_cast<Member*>(arenaAlloc(&global.mainArena, sizeof(Member)));
-  m->kind = MK_METHOD;
+  Member* m = newMemberOfKind(&global.mainArena, MK_METHOD);
   m->name = name;
   m->line = line;
   m->column = column;
@@ -119,7 +146,6 @@ Member* newMember(Identifier* name, int32_t line, int32_t column, uint16_t modif
   m->bodyColumn = bodyColumn;
   m->throwsList = throwsList;
   m->parameters = parameters;
-  m->slot = -1;
   return m;
 }
 
@@ -134,35 +160,25 @@ Member* newVariable(uint16_t modifiers, Type* type, Identifier* name, bool inCur
     if (modifiers & M_STATIC) errorAt(line, column, "var.static.transient");
     if (modifiers & M_FINAL) errorAt(line, column, "var.final.transient");
   }
-  auto* v = static_cast<Member*>(inCurrentArena ? currentAlloc(sizeof(Member))
-                                                : arenaAlloc(&global.mainArena, sizeof(Member)));
-  v->kind = MK_VARIABLE;
+  Member* v = newMemberOfKind(inCurrentArena ? global.currentArena : &global.mainArena, MK_VARIABLE);
   v->modifiers = modifiers;
   v->type = type;
   v->name = name;
   v->line = line;
   v->column = column;
-  v->slot = -1;
   if (inCurrentArena) checkDuplicateLocal(v);
   return v;
 }
 
 void appendToScope(Scope* scope, Member* member) {
-  member->next = nullptr;
-  if (scope->last != nullptr)
-    scope->last->next = member;
-  else
-    scope->first = member;
-  scope->last = member;
+  appendAtTail(&scope->first, &scope->last, member);
 }
 
 Member* declareLocal(Type* type) {
-  auto* v = static_cast<Member*>(arenaAlloc(&global.tempArena, sizeof(Member)));
-  v->kind = MK_VARIABLE;
+  Member* v = newMemberOfKind(&global.tempArena, MK_VARIABLE);
   v->modifiers = M_SYNTHETIC;
   v->owner = global.ctx.enclosing;
   v->type = type;
-  v->slot = -1;
   if (global.ctx.scope != nullptr) {
     appendToScope(global.ctx.scope, v);
     v->slot = static_cast<int16_t>(allocLocalSlots(type != nullptr ? slotsForKind(type->kind) : 1));
@@ -171,14 +187,12 @@ Member* declareLocal(Type* type) {
 }
 
 static Member* newInitializer(int32_t kind, int32_t offset, int32_t line, int32_t column) {
-  auto* m = static_cast<Member*>(arenaAlloc(&global.mainArena, sizeof(Member)));
-  m->kind = kind;
+  Member* m = newMemberOfKind(&global.mainArena, kind);
   m->line = line;
   m->column = column;
   m->bodyOffset = offset;
   m->bodyLine = line;
   m->bodyColumn = column;
-  m->slot = -1;
   return m;
 }
 
@@ -191,7 +205,7 @@ Member* newInstanceInitializer(int32_t offset, int32_t line, int32_t column, int
 }
 
 Member* copyMember(const Member* member) {
-  auto* copy = static_cast<Member*>(arenaAlloc(&global.mainArena, sizeof(Member)));
+  auto* copy = arenaNew<Member>(&global.mainArena);
   *copy = *member;
   copy->next = nullptr;
   copy->owner = nullptr;
@@ -202,7 +216,7 @@ Member* makeOuterThisField(Member* member, ClassDef* cls, int32_t line, int32_t 
   bool localOrAnonymous = (cls->flags & CF_LOCAL) != 0;
   Member* field;
   if (member == nullptr) {
-    field = static_cast<Member*>(arenaAlloc(&global.mainArena, sizeof(Member)));
+    field = newMemberOfKind(&global.mainArena, MK_VARIABLE);
     field->name = joinNames(nullptr, nullptr, "this", localOrAnonymous ? 0 : cls->depth);
     ClassDef* outer = cls->outer;
     ClassRef* ref = newClassRef(outer != nullptr ? outer->package : nullptr, outer != nullptr ? outer->name : nullptr,

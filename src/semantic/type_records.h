@@ -1,30 +1,19 @@
-// Names of classes and types before and after resolution: import declarations, references to a
-// class by name, and type records; and the constructors of member records.
+// Names of classes and types before and after resolution: references to a class by name and type
+// records; and the constructors of member records.
 #pragma once
 
 #include <cstdint>
 
 #include "semantic/class_records.h"
 
+struct Arena;
 struct SourceFile;
-
-struct ImportRecord {
-  ImportRecord* next;  // a file keeps its imports newest first
-  Package* package;
-  Identifier* className;  // null for an on-demand import
-  ClassDef* resolved;
-  int32_t line;
-  int32_t column;
-  SourceFile* file;
-  uint32_t flags;
-};
-
-constexpr uint32_t IMPORT_RESOLVED = 0x1;
 
 // A mention of a class by name, resolved on demand.
 struct ClassRef {
   ClassRef* next;      // links the interfaces of a class
-  Package* package;    // the qualifying package, or null
+  Package* package;    // the qualifying package; null only for a name not qualified (a class
+                       // file names its classes in full: the unnamed package is rootPackage)
   Identifier* name;    // simple name
   int32_t line;
   int32_t column;
@@ -68,18 +57,24 @@ extern Type floatType;
 extern Type doubleType;
 extern Type classNameType;
 
+// A string constant of `length` UTF-16 units.
+StringValue* newStringValue(Arena* arena, const uint16_t* units, int32_t length);
+
 Type* fixedType(int32_t kind);
 bool isPrimitiveType(const Type* type);
 int32_t slotsForKind(int32_t kind);
 
-void addImport(Package* package, Identifier* className, SourceFile* file, int32_t line, int32_t column);
-void checkImportConflicts(SourceFile* file, Identifier* className, int32_t line, int32_t column);
-
+// A class reference in the current arena, not yet resolved.
 ClassRef* newClassRefHere(Package* package, Identifier* name, ClassDef* context, int32_t line, int32_t column);
 bool refReachesClass(const ClassRef* ref, const ClassDef* cls);
 bool isClassType(const Type* type, const ClassDef* cls);
 Type* newArrayType(Type* element);
 Type* newClassType(ClassRef* ref, Identifier* name, int32_t line, int32_t column);
+// Every Member starts here: zero but for its kind and `slot`, which is -1 (no local slot yet).
+Member* newMemberOfKind(Arena* arena, int32_t kind);
+Parameter* newParameter(Identifier* name, Type* type, uint16_t modifiers, int32_t line, int32_t column);
+ThrowsEntry* newThrowsEntry(ClassRef* ref, int32_t line, int32_t column);
+// A method (kind MK_METHOD; a constructor's caller sets MK_CONSTRUCTOR) in the main arena.
 Member* newMember(Identifier* name, int32_t line, int32_t column, uint16_t modifiers, Type* type, int32_t bodyOffset,
                   int32_t bodyLine, int32_t bodyColumn, ThrowsEntry* throwsList, Parameter* parameters);
 Member* newVariable(uint16_t modifiers, Type* type, Identifier* name, bool inCurrentArena, int32_t line,

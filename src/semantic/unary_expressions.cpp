@@ -10,19 +10,6 @@
 
 namespace {
 
-// An integral value cut to the width of its type: char keeps 16 bits unsigned, byte, short and
-// int sign-extend, long keeps all.
-int64_t normalizeIntegral(int32_t kind, int64_t value) {
-  switch (kind) {
-    case TK_BOOLEAN: return value != 0 ? 1 : 0;
-    case TK_CHAR: return static_cast<uint16_t>(value);
-    case TK_BYTE: return static_cast<int8_t>(value);
-    case TK_SHORT: return static_cast<int16_t>(value);
-    case TK_INT: return static_cast<int32_t>(value);
-    default: return value;
-  }
-}
-
 bool isNumericKind(int32_t kind) {
   return kind >= TK_CHAR && kind <= TK_DOUBLE;
 }

@@ -11,9 +11,11 @@
 #include <cstring>
 #include <string>
 
+#include "support/arena.h"
 #include "support/diagnostics.h"
 #include "support/fatal_stops.h"
 #include "support/file_io.h"
+#include "support/sorted_names.h"
 
 namespace {
 
@@ -51,24 +53,11 @@ void refuse(const ZipFile* archive) {
 int compareEntries(const void* a, const void* b) {
   const auto* x = static_cast<const ZipEntry*>(a);
   const auto* y = static_cast<const ZipEntry*>(b);
-  if (x->nameLength != y->nameLength) return x->nameLength < y->nameLength ? -1 : 1;
-  return std::memcmp(x->name, y->name, x->nameLength);
+  return compareSortedNames(x->name, x->nameLength, y->name, y->nameLength);
 }
 
 const ZipEntry* findSorted(const ZipEntry* table, int32_t count, const char* key, int32_t length) {
-  int32_t low = 0;
-  int32_t high = count - 1;
-  while (low <= high) {
-    int32_t middle = low + (high - low) / 2;
-    const ZipEntry& entry = table[middle];
-    int order = entry.nameLength != length ? (entry.nameLength < length ? -1 : 1) : std::memcmp(entry.name, key, length);
-    if (order == 0) return &entry;
-    if (order < 0)
-      low = middle + 1;
-    else
-      high = middle - 1;
-  }
-  return nullptr;
+  return findSortedName(table, count, &ZipEntry::name, &ZipEntry::nameLength, key, length);
 }
 
 int32_t prefixLength(const char* name, int32_t length) {
@@ -207,6 +196,7 @@ ZipFile* zipOpen(const char* path) {
     outOfMemory();
   }
   std::strcpy(archive->name, path);
+  setArchiveCloser(zipClose);
   int64_t length = seekFile(file, 0, SEEK_END);
   if (length >= END_RECORD_SIZE) {
     archive->data = mapFile(file, length);

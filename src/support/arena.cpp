@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "semantic/zip_reader.h"
 #include "support/fatal_stops.h"
 #include "support/global.h"
 #include "support/message_file.h"
@@ -91,11 +90,15 @@ void* currentAlloc(size_t n) {
   return arenaAlloc(global.currentArena, n);
 }
 
+void* arenaCopy(Arena* arena, const void* bytes, size_t size) {
+  void* copy = arenaAlloc(arena, size);
+  if (size > 0) std::memcpy(copy, bytes, size);
+  return copy;
+}
+
 char* mainArenaCopy(const char* text) {
   size_t length = std::strlen(text);
-  char* copy = static_cast<char*>(arenaAlloc(&global.mainArena, length + 1));
-  std::memcpy(copy, text, length);
-  return copy;
+  return static_cast<char*>(arenaCopy(&global.mainArena, text, length + 1));
 }
 
 // The scratch and char buffers grow with 16 bytes of slack; the class-file buffer to the exact size.
@@ -145,11 +148,17 @@ void initMemory() {
   global.classFileSize = ARENA_BLOCK_SIZE;
 }
 
+static ArchiveCloser archiveCloser;
+
+void setArchiveCloser(ArchiveCloser closer) {
+  archiveCloser = closer;
+}
+
 static void closePathArchives(char** entries, ZipFile** archives) {
   if (entries == nullptr) return;
   for (int32_t i = 0; entries[i] != nullptr; i++) {
     if (archives != nullptr && archives[i] != nullptr) {
-      zipClose(archives[i]);
+      archiveCloser(archives[i]);
       archives[i] = nullptr;
     }
     entries[i] = nullptr;

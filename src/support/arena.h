@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+struct ZipFile;
+
 struct Arena {
   void* retired;   // most recently retired block; each block's first word links the one before
   char* block;     // current block
@@ -27,6 +29,60 @@ void releaseArena(Arena* arena);
 
 // Allocates n zeroed bytes from the arena that node, type and scope constructors use.
 void* currentAlloc(size_t n);
+
+// Typed allocation, zeroed as arenaAlloc gives it: one record, an array of `count`, or a record
+// followed by `tailBytes` of its own (a name or string stored after its header). Records are
+// built through these and their constructors only, never through a cast of arenaAlloc.
+template <class T>
+T* arenaNew(Arena* arena) {
+  return static_cast<T*>(arenaAlloc(arena, sizeof(T)));
+}
+
+template <class T>
+T* arenaNewArray(Arena* arena, size_t count) {
+  // An overflowing size asks for more than any arena gives, which stops as out of memory.
+  return static_cast<T*>(arenaAlloc(arena, count <= SIZE_MAX / sizeof(T) ? sizeof(T) * count : SIZE_MAX));
+}
+
+template <class T>
+T* arenaNewWithTail(Arena* arena, size_t tailBytes) {
+  return static_cast<T*>(arenaAlloc(arena, tailBytes <= SIZE_MAX - sizeof(T) ? sizeof(T) + tailBytes : SIZE_MAX));
+}
+
+// Doubles the buckets of a chained hash table kept in the arena (to `initialSize` the first time)
+// and moves every node to its new bucket: hashOf(node) masked by the new size; `link` chains a
+// bucket. The old buckets stay behind in the arena, at most as much again in all.
+template <class Node, class HashOf>
+void growArenaBuckets(Arena* arena, Node*** buckets, uint32_t* size, uint32_t initialSize, Node* Node::*link,
+                      HashOf hashOf) {
+  uint32_t oldSize = *size;
+  Node** old = *buckets;
+  uint32_t newSize = oldSize > 0 ? oldSize * 2 : initialSize;
+  Node** grown = arenaNewArray<Node*>(arena, newSize);
+  for (uint32_t i = 0; i < oldSize; i++) {
+    for (Node* node = old[i]; node != nullptr;) {
+      Node* next = node->*link;
+      Node** bucket = &grown[hashOf(node) & (newSize - 1)];
+      node->*link = *bucket;
+      *bucket = node;
+      node = next;
+    }
+  }
+  *buckets = grown;
+  *size = newSize;
+}
+
+template <class T>
+T* currentNew() {
+  return static_cast<T*>(currentAlloc(sizeof(T)));
+}
+
+template <class T>
+T* currentNewWithTail(size_t tailBytes) {
+  return static_cast<T*>(currentAlloc(tailBytes <= SIZE_MAX - sizeof(T) ? sizeof(T) + tailBytes : SIZE_MAX));
+}
+// Copies bytes into the arena.
+void* arenaCopy(Arena* arena, const void* bytes, size_t size);
 // Copies a C string into the main arena.
 char* mainArenaCopy(const char* text);
 
@@ -34,5 +90,11 @@ void growScratchBuffer(int32_t n);
 void growCharBuffer(int32_t n);
 void growClassFileBuffer(int32_t n);
 
+// Opens the arenas and work buffers of a compile; releaseMemory gives them back, closes the
+// archives on the search paths and zeroes global.
 void initMemory();
 void releaseMemory();
+// How releaseMemory closes an archive: the zip reader installs it with the first archive it
+// opens, so no archive is open without it.
+using ArchiveCloser = void (*)(ZipFile* archive);
+void setArchiveCloser(ArchiveCloser closer);

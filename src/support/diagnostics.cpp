@@ -6,12 +6,17 @@
 #include <cstdio>
 #include <cstring>
 
-#include "driver/source_files.h"
-#include "semantic/class_records.h"
 #include "support/encodings.h"
 #include "support/global.h"
 #include "support/message_file.h"
 #include "support/multibyte_strings.h"
+#include "support/source_file.h"
+
+static ErrorMarkHook errorMarkHook;
+
+void setErrorMarkHook(ErrorMarkHook hook) {
+  errorMarkHook = hook;
+}
 
 void countError(SourceFile* file) {
   global.errorCount++;
@@ -19,7 +24,7 @@ void countError(SourceFile* file) {
   if (global.maxMessages != 0 && global.errorCount + global.warningCount >= global.maxMessages)
     stopCompile(STOP_MESSAGE_LIMIT);
   if (file != nullptr) file->flags |= SOURCE_HAS_ERRORS;
-  if (global.ctx.currentMethod != nullptr) global.ctx.currentMethod->errorMark |= 1;
+  if (global.ctx.currentMethod != nullptr && errorMarkHook != nullptr) errorMarkHook(global.ctx.currentMethod);
 }
 
 void errorAtArgs(int32_t line, int32_t column, const char* key, const MessageArguments& args) {

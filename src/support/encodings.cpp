@@ -1,6 +1,8 @@
 // Conversions between UTF-16 and the host's multibyte text. Characters decode one at a time with
 // mbrtowc under the locale's codeset; the plain C locale reads bytes as ISO-8859-1; characters
 // beyond the 16-bit range become surrogate pairs, made and joined here.
+#include "support/encodings.h"
+
 #include <iconv.h>
 #include <langinfo.h>
 
@@ -15,14 +17,13 @@
 #include <cwctype>
 #include <string>
 
-#include "driver/source_files.h"
 #include "support/arena.h"
 #include "support/diagnostics.h"
-#include "support/encodings.h"
 #include "support/fatal_stops.h"
 #include "support/global.h"
+#include "support/locale_name.h"
 #include "support/multibyte_strings.h"
-#include "syntax/scanner.h"
+#include "support/source_file.h"
 
 namespace {
 
@@ -36,8 +37,10 @@ Codeset codeset() {
   return CODESET_OTHER;
 }
 
-int32_t currentLine() {
-  return currentToken()->line;
+ScanPositionHook scanPositionHook;
+
+ScanPosition scanPosition(const SourceFile* file) {
+  return scanPositionHook != nullptr ? scanPositionHook(file) : ScanPosition{0, false};
 }
 
 uint32_t textHash(const char* text) {
@@ -51,7 +54,7 @@ uint32_t textHash(const char* text) {
 bool rememberWarnedText(const char* text) {
   if (2 * (global.warnedTextCount + 1) > global.warnedTextCapacity) {
     int32_t capacity = global.warnedTextCapacity > 0 ? 2 * global.warnedTextCapacity : 16;
-    auto** slots = static_cast<char**>(arenaAlloc(&global.mainArena, sizeof(char*) * capacity));
+    auto** slots = arenaNewArray<char*>(&global.mainArena, capacity);
     for (int32_t i = 0; i < global.warnedTextCapacity; i++) {
       char* kept = global.warnedTexts[i];
       if (kept == nullptr) continue;
@@ -250,14 +253,17 @@ bool convertToNative(const char16_t* source, int32_t n, char* destination, int32
   return true;
 }
 
+void setScanPositionHook(ScanPositionHook hook) {
+  scanPositionHook = hook;
+}
+
 void warnUnconvertibleOnce(const char* escaped) {
   if (!rememberWarnedText(escaped)) return;
   // After the parse the current token is no longer in the current file: the warning then names
   // the file only.
   SourceFile* file = global.current;
-  const Token* token = currentToken();
-  bool onToken = file != nullptr && token->kind != T_EOF && theScanner.text == file->content;
-  warningAt(file, onToken ? token->line : 0, 0, "warn.wcstombs.error", escaped);
+  ScanPosition at = scanPosition(file);
+  warningAt(file, at.inFile ? at.line : 0, 0, "warn.wcstombs.error", escaped);
 }
 
 int32_t unicodeToNative(const char16_t* source, int32_t n, char* destination, int32_t size) {
@@ -326,11 +332,11 @@ int32_t nativeToUnicode(const char* source, int32_t n, char16_t* destination, in
       std::string escaped(4 * static_cast<size_t>(n) + 4, '\0');
       int32_t length = escapeNonPrintable(source, n, escaped.data(), static_cast<int32_t>(escaped.size()));
       int32_t result = utf8ToUnicode(escaped.data(), length, destination, capacity);
-      warningAt(global.current, currentLine(), 0, "warn.mbstowcs.error", escaped.c_str());
+      warningAt(global.current, scanPosition(global.current).line, 0, "warn.mbstowcs.error", escaped.c_str());
       return result < 0 ? capacity : result;
     }
     if (count + unitCount > capacity) {
-      warningAt(global.current, currentLine(), 0, "warn.mbstowcs.error", "output buffer exceeded");
+      warningAt(global.current, scanPosition(global.current).line, 0, "warn.mbstowcs.error", "output buffer exceeded");
       return count;
     }
     for (int32_t u = 0; u < unitCount; u++) destination[count++] = units[u];

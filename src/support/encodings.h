@@ -1,25 +1,11 @@
-// The locale's name and default encoding, the "-encoding" check, and conversions between 16-bit
-// characters and host multibyte text or escaped ASCII.
+// The encodings of a compile (the "-encoding" check), and conversions between 16-bit characters and
+// host multibyte text or escaped ASCII, with the warnings for text that does not convert.
 #pragma once
 
 #include <cstdint>
 
-struct NamePair {
-  const char* name;
-  const char* code;
-};
+struct SourceFile;
 
-extern const NamePair languageNames[];
-extern const NamePair countryNames[];
-extern const NamePair localeEncodings[];
-
-// Puts the runtime into the user's locale and returns its Java-style name ("en_US", "ja", "C").
-const char* getLocaleName();
-// The Java-style name for a runtime locale name, in a static buffer.
-const char* javaLocaleName(const char* runtimeName);
-const char* lookupNamePair(const NamePair* table, const char* name);
-// The Java name of the locale's default encoding ("UTF8" under a UTF-8 codeset).
-const char* defaultEncoding();
 void setEncodings(const char* first, const char* second);
 void resetEncodings();
 
@@ -50,6 +36,16 @@ char* convertToHostEncoding(const char* text, int32_t length, const char* encodi
 bool sameEncodingName(const char* a, const char* b);
 // The locale's codeset as the runtime names it ("UTF-8", "ISO-8859-1", "ANSI_X3.4-1968").
 const char* hostCodesetName();
+
+// Where the scanner stands, for the conversion warnings, which have no position of their own: the
+// line of its current token, and whether that token is in the text of the file asked about. The
+// scanner installs the hook when it is first set up or set on a text; until then there is no line.
+struct ScanPosition {
+  int32_t line;
+  bool inFile;
+};
+using ScanPositionHook = ScanPosition (*)(const SourceFile* file);
+void setScanPositionHook(ScanPositionHook hook);
 
 int32_t unicodeToNative(const char16_t* source, int32_t n, char* destination, int32_t size);
 // "warn.wcstombs.error" for the escaped form of text that cannot be converted, once per text in a

@@ -8,8 +8,6 @@
 
 #include "support/diagnostics.h"
 #include "support/global.h"
-#include "support/names.h"
-#include "syntax/scanner.h"
 
 void abortIfStandalone() {
   if (global.abortOnFatal != 0) std::abort();
@@ -19,26 +17,17 @@ void outOfMemory() {
   stopCompile(STOP_OUT_OF_MEMORY);
 }
 
-const char* dumpGlobalContext() {
-  static char text[4096];
-  // The to-string results live in the temporary arena; copy them out one by one.
-  char file[1024];
-  char token[1024];
-  char enclosing[1024];
-  std::snprintf(file, sizeof file, "%s", sourceFileToString(global.current));
-  std::snprintf(token, sizeof token, "%s", tokenToString(currentToken()));
-  std::snprintf(enclosing, sizeof enclosing, "%s", classToString(global.ctx.enclosing));
-  std::snprintf(text, sizeof text,
-                "global.current = %s\ntoken = %s\nglobal.ctx.enclosing = %s\nglobal.ctx.currentMethod = %s\n",
-                file, token, enclosing, methodToString(global.ctx.currentMethod));
-  return text;
+static CompileStateHook compileStateHook;
+
+void setCompileStateHook(CompileStateHook hook) {
+  compileStateHook = hook;
 }
 
 void assertFailed(const char* file, int32_t line, const char* assertion) {
   char text[4096];
   std::snprintf(text, sizeof text, "ASSERT ERROR: In %s at %d, assert(%s) failed. %s",
                 file != nullptr ? file : "", line, assertion != nullptr ? assertion : "",
-                dumpGlobalContext());
+                compileStateHook != nullptr ? compileStateHook() : "");
   global.errorCount++;
   if (global.messageCallback != nullptr) {
     global.messageCallback(text);

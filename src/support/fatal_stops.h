@@ -6,7 +6,10 @@
 
 [[noreturn]] void outOfMemory();
 [[noreturn]] void assertFailed(const char* file, int32_t line, const char* assertion);
-const char* dumpGlobalContext();
+// The compiler-state text a failed assertion prints (file, token, class, method): the layers that
+// know that state install it; until then the assertion prints none.
+using CompileStateHook = const char* (*)();
+void setCompileStateHook(CompileStateHook hook);
 // Ends the process when a crash or a failed assertion must not be survived (during a compile).
 void abortIfStandalone();
 void tracer(const char* file, int32_t line, const char* text);

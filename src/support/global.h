@@ -9,7 +9,7 @@
 
 #include "codegen/class_gen_state.h"
 #include "support/arena.h"
-#include "syntax/parser_context.h"
+#include "support/parser_context.h"
 
 struct Identifier;
 struct SourceFile;

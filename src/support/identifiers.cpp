@@ -54,14 +54,14 @@ void appendNameUtf8(const char* bytes, int32_t count) {
 char* nameBufferToNative(Arena* arena) {
   const auto* characters = reinterpret_cast<const char16_t*>(global.nameBuffer);
   int32_t size = 3 * global.nameLength + 1;
-  auto* text = static_cast<char*>(arenaAlloc(arena, size));
+  auto* text = arenaNewArray<char>(arena, size);
   int32_t length = 0;
   if (convertToNative(characters, global.nameLength, text, size, &length)) return text;
   // A name must never become empty (two classes would then share one file): it keeps its whole
   // escaped form. The same name is converted for every path and message it appears in, so it
   // is reported once.
   size = 6 * global.nameLength + 1;
-  text = static_cast<char*>(arenaAlloc(arena, size));
+  text = arenaNewArray<char>(arena, size);
   unicodeToEscapedAscii(characters, global.nameLength, text, size);
   warnUnconvertibleOnce(text);
   return text;
@@ -93,7 +93,7 @@ Identifier* lookupName(const uint16_t* characters, int32_t length, int32_t kind)
     }
     return id;
   }
-  auto* id = static_cast<Identifier*>(arenaAlloc(&global.mainArena, sizeof(Identifier) + sizeof(uint16_t) * length));
+  auto* id = arenaNewWithTail<Identifier>(&global.mainArena, sizeof(uint16_t) * length);
   id->next = *bucket;
   id->kind = kind;
   id->length = length;

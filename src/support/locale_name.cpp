@@ -1,5 +1,7 @@
 // The Java name of the user's locale, from the runtime's locale name ("English_United States.1252"
 // or "en_US.UTF-8"), and the default encoding that goes with it.
+#include "support/locale_name.h"
+
 #include <clocale>
 #include <cstring>
 

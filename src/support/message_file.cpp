@@ -16,6 +16,7 @@
 #include "support/file_io.h"
 #include "support/global.h"
 #include "support/multibyte_strings.h"
+#include "support/sorted_names.h"
 
 namespace {
 
@@ -32,20 +33,7 @@ struct MessageTable {
 MessageTable table;
 
 const MessageEntry* findMessage(const char* key, int32_t keyLength) {
-  int32_t low = 0;
-  int32_t high = table.sortedCount - 1;
-  while (low <= high) {
-    int32_t middle = (low + high) / 2;
-    const MessageEntry& entry = table.entries[middle];
-    int order = entry.keyLength != keyLength ? (entry.keyLength > keyLength ? 1 : -1)
-                                             : std::memcmp(entry.key, key, keyLength);
-    if (order == 0) return &entry;
-    if (order < 0)
-      low = middle + 1;
-    else
-      high = middle - 1;
-  }
-  return nullptr;
+  return findSortedName(table.entries, table.sortedCount, &MessageEntry::key, &MessageEntry::keyLength, key, keyLength);
 }
 
 int compareEntries(const void* a, const void* b) {
@@ -139,8 +127,7 @@ bool loadOneFile(FileHandle* file, bool addAll) {
 }  // namespace
 
 int compareMessageKeys(const MessageEntry* a, const MessageEntry* b) {
-  if (a->keyLength != b->keyLength) return a->keyLength > b->keyLength ? 1 : -1;
-  return std::memcmp(a->key, b->key, a->keyLength);
+  return compareSortedNames(a->key, a->keyLength, b->key, b->keyLength);
 }
 
 const MessageEntry* lookupMessage(const char* key) {
@@ -168,10 +155,10 @@ void addMessage(const char* key, int32_t keyLength, int32_t argumentCount, const
   }
   MessageEntry& entry = table.entries[table.count++];
   entry.keyLength = keyLength;
-  entry.key = static_cast<char*>(arenaAlloc(&global.mainArena, keyLength + 1));
+  entry.key = arenaNewArray<char>(&global.mainArena, keyLength + 1);
   std::memcpy(entry.key, key, keyLength);
   entry.argumentCount = argumentCount;
-  entry.text = static_cast<char*>(arenaAlloc(&global.mainArena, textLength + 1));
+  entry.text = arenaNewArray<char>(&global.mainArena, textLength + 1);
   std::memcpy(entry.text, text, textLength);
 }
 
@@ -182,8 +169,7 @@ void sortMessages() {
 
 void compactMessageTable() {
   if (table.inArena) return;
-  auto* compact = static_cast<MessageEntry*>(
-      arenaAlloc(&global.mainArena, sizeof(MessageEntry) * (table.count > 0 ? table.count : 1)));
+  auto* compact = arenaNewArray<MessageEntry>(&global.mainArena, table.count > 0 ? table.count : 1);
   std::memcpy(compact, table.entries, sizeof(MessageEntry) * table.count);
   std::free(table.entries);
   table.entries = compact;
@@ -255,8 +241,8 @@ void loadMessageFiles() {
   const char* messageDirectory = table.messageDirectory;
   size_t localeRoom = (localeDirectory != nullptr ? std::strlen(localeDirectory) : 0) + nameRoom;
   size_t messageRoom = (messageDirectory != nullptr ? std::strlen(messageDirectory) : 0) + nameRoom;
-  char* localePath = static_cast<char*>(arenaAlloc(&global.mainArena, localeRoom));
-  char* messagePath = static_cast<char*>(arenaAlloc(&global.mainArena, messageRoom));
+  char* localePath = arenaNewArray<char>(&global.mainArena, localeRoom);
+  char* messagePath = arenaNewArray<char>(&global.mainArena, messageRoom);
 
   bool loaded = false;
   if (localeDirectory != nullptr) {

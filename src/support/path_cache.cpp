@@ -111,27 +111,11 @@ PathNode* findChild(PathNode* parent, const char* name, uint32_t n) {
   return nullptr;
 }
 
-void growChildTable() {
-  // Doubled in the main arena; the old buckets stay behind, at most as much again in all.
-  uint32_t size = children.size > 0 ? children.size * 2 : 1024;
-  PathNode** old = children.buckets;
-  uint32_t oldSize = children.size;
-  children.buckets = static_cast<PathNode**>(arenaAlloc(&global.mainArena, sizeof(PathNode*) * size));
-  children.size = size;
-  for (uint32_t i = 0; i < oldSize; i++) {
-    for (PathNode* node = old[i]; node != nullptr;) {
-      PathNode* next = node->sameBucket;
-      PathNode** bucket = childBucket(childHash(node->parent, node->name, nameLength(node)));
-      node->sameBucket = *bucket;
-      *bucket = node;
-      node = next;
-    }
-  }
-}
-
 PathNode* addChild(PathNode* parent, const char* name, uint32_t n) {
-  if (children.count >= children.size) growChildTable();
-  auto* node = static_cast<PathNode*>(arenaAlloc(&global.mainArena, sizeof(PathNode) + n + 1));
+  if (children.count >= children.size)
+    growArenaBuckets(&global.mainArena, &children.buckets, &children.size, 1024, &PathNode::sameBucket,
+                     [](const PathNode* node) { return childHash(node->parent, node->name, nameLength(node)); });
+  auto* node = arenaNewWithTail<PathNode>(&global.mainArena, n + 1);
   node->name = reinterpret_cast<char*>(node + 1);
   std::memcpy(node->name, name, n);
   node->bits = (n & PATH_NAME_LENGTH) | PATH_UNDETERMINED;
@@ -192,52 +176,66 @@ PathNode* cachePathResult(PathNode* start, PathNode* node, const char* path, int
 
 static int64_t queries;
 
-bool isDirectory(const char* path) {
+namespace {
+
+// A query's answer from the cache: the path's node, and whether it settles the query. It does for
+// an empty path (no node), for a path known to be absent (no node) and for one known to exist,
+// with its mode and time when `needStat`.
+PathNode* cachedAnswer(const char* path, int32_t* length, bool needStat, bool* settled) {
   queries++;
-  if (path == nullptr || path[0] == '\0') return false;
-  int32_t length = static_cast<int32_t>(std::strlen(path));
-  PathNode* node = findCachedPath(&root, path, length);
+  *settled = true;
+  if (path == nullptr || path[0] == '\0') return nullptr;
+  *length = static_cast<int32_t>(std::strlen(path));
+  PathNode* node = findCachedPath(&root, path, *length);
   if (node != nullptr && (node->bits & PATH_UNDETERMINED) == 0) {
-    if ((node->bits & PATH_EXISTS) == 0) return false;
-    if ((node->bits & PATH_STAT) != 0) return isDirectoryMode(node->mode);
+    if ((node->bits & PATH_EXISTS) == 0) return nullptr;
+    if (!needStat || (node->bits & PATH_STAT) != 0) return node;
   }
-  struct stat status;
-  bool exists = statPath(path, &status) == 0;
-  if (node != nullptr && exists) {
-    node->modified = status.st_mtime;
-    node->mode = status.st_mode;
+  *settled = false;
+  return node;
+}
+
+// Stats the path and caches the answer, with the mode and time when it exists.
+PathNode* statIntoCache(PathNode* node, const char* path, int32_t length, struct stat* status, bool* exists) {
+  *exists = statPath(path, status) == 0;
+  if (node != nullptr && *exists) {
+    node->modified = status->st_mtime;
+    node->mode = status->st_mode;
     node->bits |= PATH_STAT;
   }
-  cachePathResult(&root, node, path, length, &status, exists);
+  return cachePathResult(&root, node, path, length, status, *exists);
+}
+
+}  // namespace
+
+bool isDirectory(const char* path) {
+  int32_t length = 0;
+  bool settled;
+  PathNode* node = cachedAnswer(path, &length, true, &settled);
+  if (settled) return node != nullptr && isDirectoryMode(node->mode);
+  struct stat status;
+  bool exists;
+  statIntoCache(node, path, length, &status, &exists);
   return exists && isDirectoryMode(status.st_mode);
 }
 
 namespace {
 
 // The node of a path that exists, or null. With `needStat` its node carries the mode and time of
-// a stat; otherwise a known answer is enough.
+// a stat; otherwise a known answer is enough. A path whose parent is no directory is not statted.
 PathNode* existingPath(const char* path, bool needStat) {
-  queries++;
-  if (path == nullptr || path[0] == '\0') return nullptr;
-  int32_t length = static_cast<int32_t>(std::strlen(path));
-  PathNode* node = findCachedPath(&root, path, length);
-  if (node != nullptr && (node->bits & PATH_UNDETERMINED) == 0) {
-    if ((node->bits & PATH_EXISTS) == 0) return nullptr;
-    if (!needStat || (node->bits & PATH_STAT) != 0) return node;
-  }
+  int32_t length = 0;
+  bool settled;
+  PathNode* node = cachedAnswer(path, &length, needStat, &settled);
+  if (settled) return node;
   char parent[HOST_PATH_MAX];
   if (parentOf(path, parent, sizeof parent) && !isDirectory(parent)) {
     cachePathResult(&root, node, path, length, nullptr, false);
     return nullptr;
   }
   struct stat status;
-  bool exists = statPath(path, &status) == 0;
-  if (node != nullptr && exists) {
-    node->modified = status.st_mtime;
-    node->mode = status.st_mode;
-    node->bits |= PATH_STAT;
-  }
-  node = cachePathResult(&root, node, path, length, &status, exists);
+  bool exists;
+  node = statIntoCache(node, path, length, &status, &exists);
   return exists ? node : nullptr;
 }
 

@@ -2,6 +2,8 @@
 // character, so a value outside 0..0xFFFF is masked to the word of U+0000 and then cleared.
 #include "support/unicode_classes.h"
 
+#include "support/unicode_class_tables.h"
+
 namespace {
 
 constexpr int CLASS_SHIFT = 16;

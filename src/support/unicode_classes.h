@@ -14,9 +14,3 @@ int32_t unicodeCategory(int32_t c);
 bool isJavaIdentifierStart(int32_t c);
 bool isJavaIdentifierPart(int32_t c);
 bool isWhitespace(int32_t c);
-
-// The generated tables (unicode_class_tables.cpp). A character's property word is
-// unicodeProperties[unicodeBlocks[unicodeBlockIndex[c >> 6]][c & 0x3F]].
-extern const uint8_t unicodeBlockIndex[1024];
-extern const uint8_t unicodeBlocks[][64];
-extern const uint32_t unicodeProperties[];

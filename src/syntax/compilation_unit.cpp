@@ -5,33 +5,27 @@
 
 #include <vector>
 
-#include "driver/source_files.h"
 #include "semantic/class_names.h"
 #include "semantic/class_records.h"
 #include "semantic/class_table.h"
 #include "semantic/declaration_checks.h"
+#include "semantic/element_names.h"
 #include "semantic/expression_nodes.h"
+#include "semantic/imports.h"
 #include "semantic/synthetic_members.h"
 #include "semantic/type_records.h"
 #include "support/arena.h"
 #include "support/diagnostics.h"
 #include "support/global.h"
 #include "support/identifiers.h"
-#include "support/names.h"
-#include "syntax/declarations.h"
+#include "support/parser_context.h"
+#include "support/source_file.h"
+#include "syntax/declarators.h"
 #include "syntax/nested_classes.h"
-#include "syntax/parser_context.h"
 #include "syntax/scanner.h"
+#include "syntax/scopes.h"
 
 namespace {
-
-Token& token() {
-  return *currentToken();
-}
-
-void reportHere(const char* key) {
-  errorAt(token().line, token().column, key);
-}
 
 struct ModifierWord {
   int32_t kind;
@@ -122,6 +116,15 @@ int32_t parseFieldOrMethod(ClassDef* cls, uint16_t modifiers, Type* type, int32_
   return result;
 }
 
+// One member of a class body; the current token is its first. In this order:
+//  1. a lone ";" is warned about ("warn.empty.member");
+//  2. the modifiers; a static member of an inner class is reported at once unless it may yet turn
+//     out a constant field (static final, no block, no class);
+//  3. "{" with no modifier or static alone: an initializer block, skipped and kept for later;
+//  4. the class's own name: before "(" a constructor, else the start of a type;
+//  5. "class" or "interface": a member class, static when so marked, inside an interface, or itself
+//     an interface;
+//  6. anything else: a type, then one or more fields or a method.
 void parseMember(SourceFile* file, ClassDef* cls, bool* hasConstructor) {
   if (token().kind == T_SEMICOLON) {
     warningAt(global.current, token().line, token().column, "warn.empty.member");
@@ -192,7 +195,7 @@ void parseMember(SourceFile* file, ClassDef* cls, bool* hasConstructor) {
 }
 
 void parseImport(SourceFile* file) {
-  Package* package = nullptr;
+  Package* package = &rootPackage;
   int32_t kind = scanToken();
   for (;;) {
     if (kind != T_IDENTIFIER) {
@@ -365,12 +368,8 @@ Member* makeDefaultConstructor(ClassDef* cls, ExprNode* anonymousArguments) {
     int32_t number = 1;
     for (auto it = arguments.rbegin(); it != arguments.rend(); ++it) {
       ExprNode* argument = *it;
-      auto* parameter = static_cast<Parameter*>(arenaAlloc(&global.mainArena, sizeof(Parameter)));
-      parameter->name = joinNames(nullptr, nullptr, "p", number++);
-      parameter->modifiers = M_PRIVATE | M_FINAL;
-      parameter->line = argument->line;
-      parameter->column = argument->column;
-      parameter->type = argument->type;
+      Parameter* parameter = newParameter(joinNames(nullptr, nullptr, "p", number++), argument->type,
+                                          M_PRIVATE | M_FINAL, argument->line, argument->column);
       *tail = parameter;
       tail = &parameter->next;
     }
@@ -378,10 +377,28 @@ Member* makeDefaultConstructor(ClassDef* cls, ExprNode* anonymousArguments) {
   return constructor;
 }
 
+// A class or interface declaration, top-level or nested; the current token is its first modifier
+// (an anonymous class: the "{" of its body, with name, superclass and interfaces given). Steps:
+//  1. the record is made and becomes the enclosing class (restored on every way out);
+//  2. unless anonymous: the class modifiers, "class" or "interface" (an interface may not be
+//     final), the name, then "extends" (one class, or for an interface a list) and, for a class,
+//     "implements";
+//  3. "{", else "class.body.expected" and no class;
+//  4. flags, kind, name, position, supertypes, file and outer class are stored; a nested class
+//     first looks its simple superclass name up among the outer class's member classes, learns
+//     whether it takes over that superclass's synthetic constructor parameters, gets its local
+//     number and depth, and joins its outermost class's package; a top-level class joins
+//     `package`; both take their binary names;
+//  5. the class scope is opened (a top-level class has none around it) and the members are read to
+//     the "}" (parseMember); the end of the file first is "class.body.missing.rc";
+//  6. a class without a constructor gets the default one; member names are checked for "$"; a
+//     class that needs an outer instance gets the field that holds it, and one that takes over its
+//     superclass's synthetic parameters copies them; the scope closes.
 ClassDef* parseClassDeclaration(SourceFile* file, Package* package, uint16_t classFlags, Identifier* name,
                                 ClassDef* outer, ClassRef* superclass, ExprNode* anonymousArguments,
                                 ClassRef* interfaces, bool needsOuterInstance) {
-  auto* cls = static_cast<ClassDef*>(arenaAlloc(&global.mainArena, sizeof(ClassDef)));
+  // Kind, name and binary name are set once the header is read.
+  ClassDef* cls = newClassDef(CLASS_KIND_CLASS, nullptr);
   ClassDef* savedEnclosing = global.ctx.enclosing;
   Scope* savedScope = global.ctx.scope;
   global.ctx.enclosing = cls;
@@ -468,7 +485,7 @@ ClassDef* parseClassDeclaration(SourceFile* file, Package* package, uint16_t cla
     addClassToPackage(package, cls);
   }
 
-  auto* scope = static_cast<Scope*>(arenaAlloc(&global.mainArena, sizeof(Scope)));
+  auto* scope = arenaNew<Scope>(&global.mainArena);
   if ((flags & CF_NESTED) == 0) global.ctx.scope = nullptr;
   pushScope(scope);
   cls->scope = scope;
@@ -501,6 +518,8 @@ ClassDef* parseClassDeclaration(SourceFile* file, Package* package, uint16_t cla
 void parseCompilationUnit(SourceFile* file) {
   if (file->flags & SOURCE_PARSED) return;
   file->flags |= SOURCE_PARSED;
+  // Until a package declaration says otherwise, the file's classes are in the unnamed package.
+  file->package = &rootPackage;
   SourceFile* savedCurrent = global.current;
   setScanSource(file, 0, 1, 0);
   bool classSeen = false;

@@ -1,39 +1,33 @@
 // Member declarators: fields and local variables, method and constructor headers with their
 // parameters and throws lists, types with brackets, and dotted names. A field's initializer and a
 // method's body are skipped here with their positions kept; a local's initializer is parsed now.
+#include "syntax/declarators.h"
+
 #include <cmath>
 #include <cstring>
 #include <vector>
 
+#include "semantic/binary_operators.h"
 #include "semantic/class_lookup.h"
 #include "semantic/class_records.h"
 #include "semantic/class_table.h"
+#include "semantic/element_names.h"
 #include "semantic/expression_nodes.h"
-#include "semantic/binary_operators.h"
 #include "semantic/primary_expressions.h"
-#include "semantic/unary_expressions.h"
 #include "semantic/statement_lists.h"
 #include "semantic/type_records.h"
+#include "semantic/unary_expressions.h"
 #include "support/arena.h"
 #include "support/diagnostics.h"
 #include "support/global.h"
 #include "support/identifiers.h"
-#include "support/names.h"
-#include "syntax/declarations.h"
+#include "support/parser_context.h"
+#include "syntax/compilation_unit.h"
 #include "syntax/expressions.h"
-#include "syntax/parser_context.h"
 #include "syntax/parser_state.h"
 #include "syntax/scanner.h"
 
 namespace {
-
-Token& token() {
-  return *currentToken();
-}
-
-void reportHere(const char* key) {
-  errorAt(token().line, token().column, key);
-}
 
 Type* primitiveTypeOf(int32_t kind) {
   switch (kind) {
@@ -62,13 +56,6 @@ bool parseEmptyBrackets(Type** type) {
     scanToken();
   }
   return true;
-}
-
-// The constant kept for a variable, copied into the main arena.
-void* keepConstant(const void* value, size_t size) {
-  void* copy = arenaAlloc(&global.mainArena, size);
-  std::memcpy(copy, value, size);
-  return copy;
 }
 
 }  // namespace
@@ -132,7 +119,7 @@ Type* parseType(Type* base, ArrayDimension** dimensions, bool sizeRequired) {
         return nullptr;
       }
     } else {
-      auto* dimension = static_cast<ArrayDimension*>(arenaAlloc(&global.tempArena, sizeof(ArrayDimension)));
+      auto* dimension = arenaNew<ArrayDimension>(&global.tempArena);
       if (kind == T_RBRACKET) {
         if (first && sizeRequired) {
           reportHere("array.size.needed");
@@ -183,12 +170,7 @@ int32_t parseFormalParameters(Parameter** list) {
     if (!parseEmptyBrackets(&type)) return 0;
     for (Parameter* earlier = *list; earlier != nullptr; earlier = earlier->next)
       if (earlier->name == name) errorAt(line, column, "dup.parameter.name", identToString(name));
-    auto* parameter = static_cast<Parameter*>(arenaAlloc(&global.mainArena, sizeof(Parameter)));
-    parameter->name = name;
-    parameter->line = line;
-    parameter->column = column;
-    parameter->type = type;
-    parameter->modifiers = modifiers;
+    Parameter* parameter = newParameter(name, type, modifiers, line, column);
     *tail = parameter;
     tail = &parameter->next;
     if (token().kind == T_RPAREN) return 1;
@@ -220,10 +202,7 @@ Member* parseMethodDeclaration(Identifier* name, int32_t line, int32_t column, u
       scanToken();
       ClassRef* ref = parseQualifiedName(nullptr, 0, 0);
       if (ref == nullptr) return nullptr;
-      auto* entry = static_cast<ThrowsEntry*>(arenaAlloc(&global.mainArena, sizeof(ThrowsEntry)));
-      entry->classRef = ref;
-      entry->line = line;
-      entry->column = column;
+      ThrowsEntry* entry = newThrowsEntry(ref, line, column);
       *tail = entry;
       tail = &entry->next;
       scanToken();
@@ -460,7 +439,7 @@ void recordConstantValue(Member* variable, ExprNode* node) {
     case TK_CLASS:
       if (value->op == O_STRING && value->string != nullptr)
         variable->constantValue =
-            keepConstant(value->string, sizeof(StringValue) + sizeof(uint16_t) * value->string->length);
+            newStringValue(&global.mainArena, stringValueChars(value->string), value->string->length);
       break;
     case TK_BOOLEAN:
     case TK_CHAR:
@@ -469,16 +448,16 @@ void recordConstantValue(Member* variable, ExprNode* node) {
     case TK_INT:
       if (value->op == O_CONST) {
         int32_t v = static_cast<int32_t>(value->integerValue);
-        variable->constantValue = keepConstant(&v, sizeof v);
+        variable->constantValue = arenaCopy(&global.mainArena, &v, sizeof v);
       }
       break;
     case TK_LONG:
       if (value->op == O_CONST || value->op == O_LCONST)
-        variable->constantValue = keepConstant(&value->integerValue, sizeof value->integerValue);
+        variable->constantValue = arenaCopy(&global.mainArena, &value->integerValue, sizeof value->integerValue);
       break;
     case TK_FLOAT:
     case TK_DOUBLE:
-      if (value->op == O_DCONST) variable->constantValue = keepConstant(&value->doubleValue, sizeof value->doubleValue);
+      if (value->op == O_DCONST) variable->constantValue = arenaCopy(&global.mainArena, &value->doubleValue, sizeof value->doubleValue);
       break;
     default:
       errorAt(value->line, value->column, "init.parse");

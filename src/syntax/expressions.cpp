@@ -2,7 +2,7 @@
 #include "syntax/expressions.h"
 
 #include "support/diagnostics.h"
-#include "syntax/declarations.h"
+#include "syntax/compilation_unit.h"
 #include "syntax/scanner.h"
 
 ExprNode* parseExpression(int32_t) {

@@ -1,6 +1,8 @@
 // Keywords, numeric, character and string literals, and comments: the scanners that scanToken hands
 // over to once it has seen a literal's or a comment's first character. Diagnostics are placed at
 // the literal's first byte unless a comment's own start is meant.
+#include "syntax/literals.h"
+
 #include <cctype>
 #include <cerrno>
 #include <cfloat>
@@ -35,10 +37,6 @@ void initKeywords() {
 }
 
 namespace {
-
-void reportAtToken(const char* key) {
-  errorAt(theToken.line, theToken.column, key);
-}
 
 bool previousIsPrefixMinus() {
   return theToken.kind == T_MINUS && (theToken.flags & TOKEN_PREFIX) != 0;
@@ -75,16 +73,16 @@ void convertInteger(int32_t radix, bool isLong) {
   theToken.literalType = isLong ? T_LONG : T_INT;
   if (isLong) {
     if (radix == 10 && static_cast<uint64_t>(value) == 0x8000000000000000u && !previousIsPrefixMinus())
-      reportAtToken("numeric.long.ovfl");
+      reportHere("numeric.long.ovfl");
     return;
   }
   // Octal and hexadecimal ints take any value up to 0xFFFFFFFF; decimal ones 2^31 after a minus.
   uint32_t high = longHighWord(value);
   uint32_t low = longLowWord(value);
   if (high != 0)
-    reportAtToken("numeric.int.ovfl");
+    reportHere("numeric.int.ovfl");
   else if (radix == 10 && (low > 0x80000000u || (low == 0x80000000u && !previousIsPrefixMinus())))
-    reportAtToken("numeric.int.ovfl");
+    reportHere("numeric.int.ovfl");
 }
 
 void convertFloating(bool isFloat) {
@@ -98,28 +96,28 @@ void convertFloating(bool isFloat) {
     float value = std::strtof(text, &end);
     if (end != text + length) {
       theToken.floatingValue = 0.0;
-      reportAtToken("number.format");
+      reportHere("number.format");
       return;
     }
     if (std::isinf(value))
-      reportAtToken("numeric.float.ovfl");
+      reportHere("numeric.float.ovfl");
     else if (value == 0.0f && !mantissaIsZero(text))
-      reportAtToken("numeric.float.unfl");
+      reportHere("numeric.float.unfl");
     theToken.floatingValue = value;
     return;
   }
   errno = 0;
   double value = std::strtod(text, &end);
   if (errno == ERANGE && value >= DBL_MAX) {
-    reportAtToken("numeric.double.ovfl");
+    reportHere("numeric.double.ovfl");
   } else if (errno == ERANGE && value == 0.0 && !std::signbit(value)) {
     errno = 0;
     value = Underflow(text);
-    if (errno == ERANGE) reportAtToken("numeric.double.unfl");
+    if (errno == ERANGE) reportHere("numeric.double.unfl");
   }
   if (end != text + length) {
     value = 0.0;
-    reportAtToken("number.format");
+    reportHere("number.format");
   }
   theToken.floatingValue = value;
 }
@@ -158,7 +156,7 @@ int32_t scanNumber(int32_t first) {
       radix = 16;
       c = readChar();
       if (!isHexDigit(c)) {
-        reportAtToken("number.format");
+        reportHere("number.format");
         malformed = true;
         keep('0');
       }
@@ -194,7 +192,7 @@ int32_t scanNumber(int32_t first) {
         c = readChar();
       }
       if (!isAsciiDigit(c)) {
-        reportAtToken("number.format");
+        reportHere("number.format");
         unreadChar();
         return T_ERROR;
       }
@@ -210,7 +208,7 @@ int32_t scanNumber(int32_t first) {
     return T_FLOATING;
   }
   if (radix == 16 && c == '.') {
-    if (!malformed) reportAtToken("number.format");
+    if (!malformed) reportHere("number.format");
     skipHexFraction();
     if (!collect) return T_INTEGER;
     theToken.floatingValue = 0.0;
@@ -347,21 +345,21 @@ int32_t scanCharLiteral() {
   int32_t c = readChar();
   int32_t value = -1;
   if (c == '\'') {
-    reportAtToken("invalid.literal.char");
+    reportHere("invalid.literal.char");
   } else if (c == END_OF_TEXT) {
-    reportAtToken("invalid.literal.char");
+    reportHere("invalid.literal.char");
     unreadChar();
   } else if (isPhysicalLineBreak(c)) {
-    reportAtToken("invalid.literal.char");
+    reportHere("invalid.literal.char");
     endCharLiteralAtLineBreak(c);
   } else {
     // An escaped line break is reported here like any character a literal cannot hold; it is no
     // line end, so the literal goes on to its quote.
     value = scanEscape(c);
-    if (value < 0) reportAtToken("invalid.literal.char");
+    if (value < 0) reportHere("invalid.literal.char");
     c = readChar();
     if (c != '\'') {
-      if (value >= 0) reportAtToken("invalid.literal.char");
+      if (value >= 0) reportHere("invalid.literal.char");
       while (c != '\'') {
         if (c == END_OF_TEXT) {
           unreadChar();

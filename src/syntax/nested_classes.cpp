@@ -5,16 +5,16 @@
 // gives the error type.
 #include "syntax/nested_classes.h"
 
-#include "driver/source_files.h"
 #include "semantic/class_names.h"
 #include "semantic/class_records.h"
+#include "semantic/element_names.h"
 #include "semantic/type_records.h"
 #include "support/arena.h"
 #include "support/diagnostics.h"
 #include "support/global.h"
-#include "support/names.h"
-#include "syntax/declarations.h"
-#include "syntax/parser_context.h"
+#include "support/parser_context.h"
+#include "support/source_file.h"
+#include "syntax/compilation_unit.h"
 #include "syntax/parser_state.h"
 
 uint16_t nestedClassAccessFlags(uint16_t modifiers, uint16_t flags) {
@@ -90,15 +90,13 @@ Member* parseNestedClass(SourceFile* file, ClassDef* outer, uint16_t nestingFlag
     errorAt(line, column, "static.class.nesting.error");
   if (!checkNestedClassName(cls, outer)) return nullptr;
   addInnerClass(outer, cls, cls->name, cls->flags, line, column);
-  auto* declaration = static_cast<Member*>(arenaAlloc(&global.mainArena, sizeof(Member)));
-  declaration->kind = MK_CLASS_DECLARATION;
+  Member* declaration = newMemberOfKind(&global.mainArena, MK_CLASS_DECLARATION);
   declaration->name = cls->name;
   declaration->line = line;
   declaration->column = column;
   declaration->owner = outer;
   declaration->modifiers = modifiers;
   declaration->declaredClass = cls;
-  declaration->slot = -1;
   return declaration;
 }
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "support/arena.h"
-#include "syntax/parser_context.h"
+#include "support/parser_context.h"
 #include "syntax/scanner.h"
 #include "syntax/scanner_input.h"
 

@@ -6,13 +6,17 @@
 #include <cstdio>
 #include <cstring>
 
-#include "driver/source_files.h"
+#include "semantic/class_records.h"
+#include "semantic/element_names.h"
 #include "support/arena.h"
 #include "support/diagnostics.h"
 #include "support/encodings.h"
+#include "support/fatal_stops.h"
 #include "support/global.h"
 #include "support/identifiers.h"
+#include "support/source_file.h"
 #include "support/unicode_classes.h"
+#include "syntax/literals.h"
 #include "syntax/scanner_input.h"
 
 Token theToken;
@@ -87,7 +91,7 @@ void markI18nCall(Identifier* id) {
     int32_t slots = 1;
     for (const char* p = list; *p != '\0'; p++)
       if (*p == ',') slots++;
-    i18nNames = static_cast<Identifier**>(arenaAlloc(&global.mainArena, sizeof(Identifier*) * (slots + 1)));
+    i18nNames = arenaNewArray<Identifier*>(&global.mainArena, slots + 1);
     int32_t count = 0;
     for (const char* p = list; *p != '\0';) {
       const char* end = std::strchr(p, ',');
@@ -256,7 +260,33 @@ int32_t scanIdentifier(int32_t first) {
   return id->kind;
 }
 
+namespace {
+
+// The position the conversion warnings of the support layer take.
+ScanPosition tokenPosition(const SourceFile* file) {
+  return ScanPosition{theToken.line, file != nullptr && theToken.kind != T_EOF && theScanner.text == file->content};
+}
+
+void markMethodError(Member* method) {
+  method->errorMark |= 1;
+}
+
+// The support layer learns from here where the compile stands; the scanner is set up before any
+// compile or evaluation reads a token, and set on every text it reads.
+void installPositionHooks() {
+  setScanPositionHook(tokenPosition);
+  setCompileStateHook(dumpGlobalContext);
+  setErrorMarkHook(markMethodError);
+}
+
+}  // namespace
+
+void reportHere(const char* key) {
+  errorAt(theToken.line, theToken.column, key);
+}
+
 void initScanner() {
+  installPositionHooks();
   initKeywords();
   dropPendingUnits();
   theInput.boundaryText = nullptr;
@@ -274,6 +304,7 @@ void setScanString(const char* text) {
 }
 
 void setScanSource(SourceFile* file, int32_t offset, int32_t line, int32_t column) {
+  installPositionHooks();
   ScannerState& s = theScanner;
   global.current = file;
   s.text = file->content;

@@ -160,6 +160,14 @@ inline Token* currentToken() {
   return &theToken;
 }
 
+// The current token, as the parser reads it.
+inline Token& token() {
+  return theToken;
+}
+
+// An error at the current token.
+void reportHere(const char* key);
+
 inline ScannerState* scannerState() {
   return &theScanner;
 }

@@ -1,5 +1,6 @@
-// The scanner's character reader, shared by the token scanner and the literal scanners. The common
-// case, an ASCII byte that is not a backslash, is inline: no call and no runtime lookup per byte.
+// The scanner's character reader (scanner.cpp), shared by the token scanner and the literal
+// scanners. The common case, an ASCII byte that is not a backslash, is inline: no call and no
+// runtime lookup per byte; readCharSlow takes escapes, multibyte characters and the end.
 #pragma once
 
 #include <cstdint>
@@ -48,18 +49,3 @@ inline bool isAsciiDigit(int32_t c) {
 inline bool isHexDigit(int32_t c) {
   return isAsciiDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
-
-// The literal and comment scanners, run once scanToken has seen a literal's or comment's start.
-void initKeywords();
-int32_t scanNumber(int32_t first);
-double Underflow(const char* text);
-int32_t scanCharLiteral();
-int32_t scanStringLiteral();
-int32_t scanEscape(int32_t c);
-const char* formatBadChar(int32_t c);
-void checkNoI18n(int32_t literalKind);
-void skipBlockComment();
-void scanDocComment();
-void skipLineComment();
-
-extern const char* const keywordSpellings[LAST_KEYWORD - FIRST_KEYWORD + 1];

@@ -1,8 +1,10 @@
-// Scopes and the local-slot allocator: a scope starts at its outer scope's next free slot, and the
-// highest slot reached is carried out to the method's scope when an inner scope closes.
+// Scopes and the local-slot allocator. Slot counts live in the scopes themselves, so that nested
+// class bodies, which push scopes of their own, never disturb the method around them.
+#include "syntax/scopes.h"
+
 #include "support/diagnostics.h"
 #include "support/global.h"
-#include "syntax/parser_context.h"
+#include "support/parser_context.h"
 #include "syntax/scanner.h"
 
 constexpr int32_t MAX_LOCAL_SLOTS = 65536;

@@ -1,7 +1,7 @@
 // Statements. Placeholder: a block is skipped to its closing brace.
 #include "syntax/statements.h"
 
-#include "syntax/declarations.h"
+#include "syntax/compilation_unit.h"
 #include "syntax/scanner.h"
 
 int32_t parseBlock(int32_t) {

@@ -10,12 +10,13 @@
 
 #include <gtest/gtest.h>
 
-#include "driver/source_files.h"
+#include "driver/source_passes.h"
 #include "semantic/class_table.h"
 #include "support/arena.h"
 #include "support/global.h"
 #include "support/message_file.h"
-#include "syntax/parser_context.h"
+#include "support/parser_context.h"
+#include "support/source_file.h"
 #include "syntax/scanner.h"
 
 namespace fs = std::filesystem;

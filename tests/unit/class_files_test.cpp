@@ -13,11 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "driver/source_files.h"
 #include "semantic/class_lookup.h"
 #include "semantic/class_records.h"
 #include "semantic/class_table.h"
 #include "semantic/declaration_checks.h"
+#include "semantic/element_names.h"
 #include "semantic/passes.h"
 #include "semantic/type_records.h"
 #include "semantic/zip_reader.h"
@@ -25,10 +25,10 @@
 #include "support/global.h"
 #include "support/identifiers.h"
 #include "support/message_file.h"
-#include "support/names.h"
+#include "support/parser_context.h"
 #include "support/path_cache.h"
+#include "support/source_file.h"
 #include "syntax/compilation_unit.h"
-#include "syntax/parser_context.h"
 #include "syntax/scanner.h"
 #include "test_support.h"
 
@@ -316,8 +316,8 @@ class ClassPathTest : public CompilerTest {
   // The class path: the given entries, then the class library.
   void useClassPath(std::vector<std::string> entries) {
     entries.push_back(CLASS_LIBRARY);
-    auto** names = static_cast<char**>(arenaAlloc(&global.mainArena, sizeof(char*) * (entries.size() + 1)));
-    auto** archives = static_cast<ZipFile**>(arenaAlloc(&global.mainArena, sizeof(ZipFile*) * (entries.size() + 1)));
+    auto** names = arenaNewArray<char*>(&global.mainArena, entries.size() + 1);
+    auto** archives = arenaNewArray<ZipFile*>(&global.mainArena, entries.size() + 1);
     for (size_t i = 0; i < entries.size(); i++) {
       names[i] = mainArenaCopy(entries[i].c_str());
       if (fs::is_regular_file(entries[i])) {

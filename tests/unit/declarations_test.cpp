@@ -3,10 +3,11 @@
 #include <cstring>
 #include <string>
 
-#include "driver/source_files.h"
 #include "semantic/class_names.h"
 #include "semantic/class_records.h"
 #include "semantic/class_table.h"
+#include "semantic/element_names.h"
+#include "semantic/imports.h"
 #include "semantic/passes.h"
 #include "semantic/type_records.h"
 #include "semantic/zip_reader.h"
@@ -14,9 +15,9 @@
 #include "support/global.h"
 #include "support/identifiers.h"
 #include "support/message_file.h"
-#include "support/names.h"
+#include "support/parser_context.h"
+#include "support/source_file.h"
 #include "syntax/compilation_unit.h"
-#include "syntax/parser_context.h"
 #include "syntax/scanner.h"
 #include "test_support.h"
 
@@ -34,7 +35,7 @@ class DeclarationsTest : public CompilerTest {
   }
 
   SourceFile* parse(const char* name, const char* text) {
-    auto* file = static_cast<SourceFile*>(arenaAlloc(&global.mainArena, sizeof(SourceFile)));
+    auto* file = arenaNew<SourceFile>(&global.mainArena);
     file->name = mainArenaCopy(name);
     file->content = mainArenaCopy(text);
     file->contentLength = static_cast<int32_t>(std::strlen(text));
@@ -147,7 +148,7 @@ TEST_F(DeclarationsTest, LocalAndAnonymousClassNumbers) {
   ClassDef* outer = cls("Outer", getPackage(nullptr, id("p")));
   ASSERT_NE(outer, nullptr);
   auto make = [&](ClassDef* around, uint16_t flags, const char* name, int32_t number) {
-    auto* c = static_cast<ClassDef*>(arenaAlloc(&global.mainArena, sizeof(ClassDef)));
+    auto* c = arenaNew<ClassDef>(&global.mainArena);
     c->flags = flags | CF_NESTED;
     c->name = name != nullptr ? id(name) : nullptr;
     c->outer = around;
@@ -194,9 +195,7 @@ TEST_F(DeclarationsTest, DuplicateClassesAcrossFiles) {
 
 // A class of java.lang made by hand, with methods of the given parameter classes.
 ClassDef* libraryClass(const char* name, Package* package) {
-  auto* c = static_cast<ClassDef*>(arenaAlloc(&global.mainArena, sizeof(ClassDef)));
-  c->kind = CLASS_KIND_CLASS;
-  c->name = c->binaryName = enterName(name, T_IDENTIFIER);
+  ClassDef* c = newClassDef(CLASS_KIND_CLASS, enterName(name, T_IDENTIFIER));
   addClassToPackage(package, c);
   return c;
 }
@@ -207,9 +206,7 @@ Member* method(ClassDef* owner, const char* name, int32_t kind, Type* parameterT
   m->kind = kind;
   m->owner = owner;
   if (parameterType != nullptr) {
-    auto* p = static_cast<Parameter*>(arenaAlloc(&global.mainArena, sizeof(Parameter)));
-    p->type = parameterType;
-    m->parameters = p;
+    m->parameters = newParameter(nullptr, parameterType, 0, 0, 0);
   }
   m->next = owner->members;
   owner->members = m;

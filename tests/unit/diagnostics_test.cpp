@@ -2,14 +2,35 @@
 #include <clocale>
 #include <cstring>
 #include <string>
+#include <vector>
 
-#include "driver/source_files.h"
 #include "support/diagnostics.h"
 #include "support/global.h"
 #include "support/message_file.h"
+#include "support/source_file.h"
 #include "test_support.h"
 
 namespace {
+
+struct SourceLineCase {
+  int32_t line;
+  int32_t column;
+  std::string source;
+  std::string caret;
+};
+
+// Each case's line of the file as a diagnostic quotes it, and the caret line under its column.
+void expectSourceAndCaretLines(const SourceFile* file, const std::vector<SourceLineCase>& cases) {
+  for (const SourceLineCase& c : cases) {
+    char source[DIAGNOSTIC_BUFFER_SIZE];
+    char caret[DIAGNOSTIC_BUFFER_SIZE];
+    int32_t lineStart = -1;
+    ASSERT_TRUE(getSourceLine(source, sizeof source, file, c.line, &lineStart)) << c.line;
+    makeCaretLine(caret, sizeof caret, file, c.column, lineStart);
+    EXPECT_EQ(source, c.source) << c.line << ":" << c.column;
+    EXPECT_EQ(caret, c.caret) << c.line << ":" << c.column;
+  }
+}
 
 class DiagnosticsTest : public CompilerTest {
  protected:
@@ -115,12 +136,7 @@ TEST_F(DiagnosticsTest, CallbackTakesTheBareText) {
 }
 
 TEST_F(DiagnosticsTest, SourceAndCaretLines) {
-  struct Case {
-    int32_t line;
-    int32_t column;
-    std::string source;
-    std::string caret;
-  } cases[] = {
+  expectSourceAndCaretLines(&file, {
       {1, 0, "a", "^"},
       {2, 4, "\tabc x", "\t   ^"},
       {3, 2, "last", "  ^"},
@@ -128,16 +144,7 @@ TEST_F(DiagnosticsTest, SourceAndCaretLines) {
       {4, 1, "\\xe9t", "    ^"},
       {5, 2, "\\u0001a", "       ^"},
       {9, 3, "", "   ^"},
-  };
-  for (const Case& c : cases) {
-    char source[DIAGNOSTIC_BUFFER_SIZE];
-    char caret[DIAGNOSTIC_BUFFER_SIZE];
-    int32_t lineStart = -1;
-    ASSERT_TRUE(getSourceLine(source, sizeof source, &file, c.line, &lineStart));
-    makeCaretLine(caret, sizeof caret, &file, c.column, lineStart);
-    EXPECT_EQ(source, c.source) << c.line;
-    EXPECT_EQ(caret, c.caret) << c.line;
-  }
+  });
   char source[8];
   int32_t lineStart = 0;
   EXPECT_FALSE(getSourceLine(source, sizeof source, nullptr, 1, &lineStart));
@@ -151,27 +158,13 @@ TEST_F(DiagnosticsTest, SourceLineInTheHostEncoding) {
   SourceFile f = file;
   f.content = const_cast<char*>(utf8);
   f.contentLength = sizeof utf8 - 1;
-  struct Case {
-    int32_t line;
-    int32_t column;
-    std::string source;
-    std::string caret;
-  } cases[] = {
+  ASSERT_NE(std::setlocale(LC_ALL, "C.UTF-8"), nullptr);
+  expectSourceAndCaretLines(&f, {
       {1, 6, "caf\xc3\xa9 x", "     ^"},
       {1, 3, "caf\xc3\xa9 x", "   ^"},
       {2, 6, "\xe8\xa1\xa8\xe8\xa1\xa8y", "    ^"},
       {3, 2, "\\xe9\\xe8z", "        ^"},
-  };
-  ASSERT_NE(std::setlocale(LC_ALL, "C.UTF-8"), nullptr);
-  for (const Case& c : cases) {
-    char source[DIAGNOSTIC_BUFFER_SIZE];
-    char caret[DIAGNOSTIC_BUFFER_SIZE];
-    int32_t lineStart = -1;
-    ASSERT_TRUE(getSourceLine(source, sizeof source, &f, c.line, &lineStart));
-    makeCaretLine(caret, sizeof caret, &f, c.column, lineStart);
-    EXPECT_EQ(source, c.source) << c.line << ":" << c.column;
-    EXPECT_EQ(caret, c.caret) << c.line << ":" << c.column;
-  }
+  });
   std::setlocale(LC_ALL, "C");
 }
 

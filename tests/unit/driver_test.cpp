@@ -8,10 +8,10 @@
 
 #include "driver/compile_driver.h"
 #include "driver/search_paths.h"
-#include "driver/source_files.h"
 #include "platform/crash_signals.h"
 #include "support/arena.h"
 #include "support/global.h"
+#include "support/source_file.h"
 #include "test_support.h"
 
 namespace {

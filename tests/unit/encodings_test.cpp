@@ -7,6 +7,7 @@
 #include "support/encodings.h"
 #include "support/global.h"
 #include "support/identifiers.h"
+#include "support/locale_name.h"
 #include "support/message_file.h"
 #include "test_support.h"
 

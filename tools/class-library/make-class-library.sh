@@ -15,21 +15,18 @@ out=$1
 
 asm_dir=/usr/share/java
 asm_jars=("$asm_dir/asm.jar" "$asm_dir/asm-tree.jar")
-need_asm=false
-dpkg -s libasm-java >/dev/null 2>&1 || need_asm=true
-for jar in "${asm_jars[@]}"; do [ -f "$jar" ] || need_asm=true; done
+"$here/../require-packages.sh" make-class-library.sh libasm-java
+for jar in "${asm_jars[@]}"; do
+  if [ ! -f "$jar" ]; then
+    echo "make-class-library.sh: no $jar: run tools/install-packages.sh (as root), which installs libasm-java" >&2
+    exit 1
+  fi
+done
 
 jdk=${CLASS_LIBRARY_JDK:-/usr/lib/jvm/java-17-openjdk-amd64}
-need_jdk=false
-if [ ! -x "$jdk/bin/javac" ] && ! command -v javac >/dev/null 2>&1; then need_jdk=true; fi
-
-if $need_asm || $need_jdk; then
-  packages=()
-  $need_asm && packages+=(libasm-java)
-  $need_jdk && packages+=(openjdk-17-jdk-headless)
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq "${packages[@]}"
+if [ ! -x "$jdk/bin/javac" ] && ! command -v javac >/dev/null 2>&1; then
+  echo "make-class-library.sh: no javac: run tools/install-packages.sh (as root), which installs openjdk-17-jdk-headless" >&2
+  exit 1
 fi
 
 if [ -x "$jdk/bin/javac" ]; then

@@ -1,13 +1,12 @@
 // Text forms of types, classes, members, expressions, source files and tokens. They appear
 // verbatim in messages, so their shapes are fixed: no blanks between parameter types, "[]" per
 // dimension, "unnamed" for the unnamed package, "<null>" for a missing record.
-#include "support/names.h"
+#include "semantic/element_names.h"
 
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
-#include "driver/source_files.h"
 #include "semantic/class_names.h"
 #include "semantic/class_records.h"
 #include "semantic/class_table.h"
@@ -16,13 +15,23 @@
 #include "support/arena.h"
 #include "support/global.h"
 #include "support/identifiers.h"
-#include "syntax/parser_context.h"
+#include "support/parser_context.h"
+#include "support/source_file.h"
 #include "syntax/scanner.h"
 
 namespace {
 
 const char* finishString() {
   return nameBufferToNative(&global.tempArena);
+}
+
+// The text that `append` builds in the name buffer for the record, or "<null>" for none.
+template <class Record>
+const char* textOf(const Record* record, void (*append)(const Record*)) {
+  if (record == nullptr) return "<null>";
+  resetNameBuffer();
+  append(record);
+  return finishString();
 }
 
 void appendDecimal(int64_t n) {
@@ -53,10 +62,7 @@ void appendIdentifier(const Identifier* id) {
 }
 
 const char* identToString(const Identifier* id) {
-  if (id == nullptr) return "<null>";
-  resetNameBuffer();
-  appendIdentifier(id);
-  return finishString();
+  return textOf(id, appendIdentifier);
 }
 
 void appendType(const Type* type) {
@@ -93,10 +99,7 @@ void appendType(const Type* type) {
 }
 
 const char* typeToString(const Type* type) {
-  if (type == nullptr) return "<null>";
-  resetNameBuffer();
-  appendType(type);
-  return finishString();
+  return textOf(type, appendType);
 }
 
 void appendPackageName(const Package* package) {
@@ -136,19 +139,13 @@ void appendClassRef(const ClassRef* ref) {
 }
 
 const char* classToString(ClassDef* cls) {
-  if (cls == nullptr) return "<null>";
-  computeBinaryName(cls);
-  resetNameBuffer();
-  appendClassName(cls);
-  return finishString();
+  if (cls != nullptr) computeBinaryName(cls);
+  return textOf<ClassDef>(cls, appendClassName);
 }
 
 const char* classRefToString(ClassRef* ref) {
-  if (ref == nullptr) return "<null>";
-  if (ref->resolved != nullptr) computeBinaryName(ref->resolved);
-  resetNameBuffer();
-  appendClassRef(ref);
-  return finishString();
+  if (ref != nullptr && ref->resolved != nullptr) computeBinaryName(ref->resolved);
+  return textOf<ClassRef>(ref, appendClassRef);
 }
 
 const char* packageToString(const Package* package) {
@@ -207,10 +204,7 @@ void appendMember(const Member* m) {
 }
 
 const char* memberToString(const Member* member) {
-  if (member == nullptr) return "<null>";
-  resetNameBuffer();
-  appendMember(member);
-  return finishString();
+  return textOf(member, appendMember);
 }
 
 const char* methodToString(const Member* member) {
@@ -256,16 +250,10 @@ void appendExprTree(const ExprNode* node, int32_t indent) {
       if (node->string != nullptr) appendNameUtf16(stringValueChars(node->string), node->string->length);
       appendNameCString("\", ");
       break;
-    case O_ID:
-      appendIndent(indent);
-      if (node->member != nullptr)
-        appendMember(node->member);
-      else
-        appendIdentifier(node->name);
-      appendNameCString(", ");
-      break;
     case O_DOT:
       appendExprTree(node->left, indent);
+      [[fallthrough]];
+    case O_ID:
       appendIndent(indent);
       if (node->member != nullptr)
         appendMember(node->member);
@@ -310,10 +298,7 @@ void appendExprTree(const ExprNode* node, int32_t indent) {
 }
 
 const char* exprToString(const ExprNode* node) {
-  if (node == nullptr) return "<null>";
-  resetNameBuffer();
-  appendExprTree(node, 0);
-  return finishString();
+  return textOf<ExprNode>(node, [](const ExprNode* root) { appendExprTree(root, 0); });
 }
 
 const char* statementKindName(int32_t kind) {
@@ -327,31 +312,29 @@ const char* statementKindName(int32_t kind) {
 }
 
 const char* sourceFileToString(const SourceFile* file) {
-  if (file == nullptr) return "<null>";
-  resetNameBuffer();
-  appendNameCString("filename: ");
-  appendNameCString(file->name);
-  appendNameCString(", \tfileLength: ");
-  appendDecimal(file->contentLength);
-  appendNameCString("   package: ");
-  appendPackageName(file->package);
-  return finishString();
+  return textOf<SourceFile>(file, [](const SourceFile* f) {
+    appendNameCString("filename: ");
+    appendNameCString(f->name);
+    appendNameCString(", \tfileLength: ");
+    appendDecimal(f->contentLength);
+    appendNameCString("   package: ");
+    appendPackageName(f->package);
+  });
 }
 
 const char* tokenToString(const Token* token) {
-  if (token == nullptr) return "<null>";
-  resetNameBuffer();
-  appendNameCString("id: ");
-  if (token->kind != T_EOF) appendNameCString(tokenName(token->kind));
-  appendNameCString("  line: ");
-  appendDecimal(token->line);
-  appendNameCString("  column: ");
-  appendDecimal(token->column);
-  appendNameCString("  offset: ");
-  appendDecimal(token->start);
-  appendNameCString("  identifier: ");
-  appendIdentifier(token->identifier);
-  return finishString();
+  return textOf<Token>(token, [](const Token* t) {
+    appendNameCString("id: ");
+    if (t->kind != T_EOF) appendNameCString(tokenName(t->kind));
+    appendNameCString("  line: ");
+    appendDecimal(t->line);
+    appendNameCString("  column: ");
+    appendDecimal(t->column);
+    appendNameCString("  offset: ");
+    appendDecimal(t->start);
+    appendNameCString("  identifier: ");
+    appendIdentifier(t->identifier);
+  });
 }
 
 void dumpScope(const Scope* scope) {
@@ -371,4 +354,19 @@ void dumpScopes() {
     for (int32_t i = 0; i < level; i++) s = s->outer;
     dumpScope(s);
   }
+}
+
+const char* dumpGlobalContext() {
+  static char text[4096];
+  // The to-string results live in the temporary arena; copy them out one by one.
+  char file[1024];
+  char token[1024];
+  char enclosing[1024];
+  std::snprintf(file, sizeof file, "%s", sourceFileToString(global.current));
+  std::snprintf(token, sizeof token, "%s", tokenToString(currentToken()));
+  std::snprintf(enclosing, sizeof enclosing, "%s", classToString(global.ctx.enclosing));
+  std::snprintf(text, sizeof text,
+                "global.current = %s\ntoken = %s\nglobal.ctx.enclosing = %s\nglobal.ctx.currentMethod = %s\n",
+                file, token, enclosing, methodToString(global.ctx.currentMethod));
+  return text;
 }

@@ -1,6 +1,6 @@
 // Recording source files: each name once, each full path once, the whole file read into the main
-// arena. Also the scan-only mode, which runs the scanner over every file and nothing else.
-#include "driver/source_files.h"
+// arena.
+#include "support/source_file.h"
 
 #include <cstdio>
 #include <cstring>
@@ -9,9 +9,8 @@
 #include "support/diagnostics.h"
 #include "support/file_io.h"
 #include "support/global.h"
+#include "support/linked_lists.h"
 #include "support/multibyte_strings.h"
-#include "syntax/compilation_unit.h"
-#include "syntax/scanner.h"
 
 namespace {
 
@@ -37,13 +36,13 @@ char* readContent(FileHandle* file, int64_t* size) {
     *size = -1;
     return nullptr;
   }
-  char* content = static_cast<char*>(arenaAlloc(&global.mainArena, *size + 1));
+  char* content = arenaNewArray<char>(&global.mainArena, *size + 1);
   if (*size > 0 && readFile(content, 1, *size, file) != *size) *size = -1;
   return content;
 }
 
 char* copyText(const char* text, int32_t length) {
-  char* copy = static_cast<char*>(arenaAlloc(&global.mainArena, length + 1));
+  char* copy = arenaNewArray<char>(&global.mainArena, length + 1);
   std::memcpy(copy, text, length);
   return copy;
 }
@@ -100,7 +99,7 @@ SourceFile* addSourceFile(const char* name) {
     return nullptr;
   }
 
-  auto* file = static_cast<SourceFile*>(arenaAlloc(&global.mainArena, sizeof(SourceFile)));
+  auto* file = arenaNew<SourceFile>(&global.mainArena);
   file->name = copyText(name, nameLength);
   file->nameLength = nameLength;
   file->fullPath = copyText(path, pathLength);
@@ -108,71 +107,6 @@ SourceFile* addSourceFile(const char* name) {
   file->content = content;
   file->contentLength = static_cast<int32_t>(size);
   file->flags &= ~SOURCE_HAS_ERRORS;
-  if (global.sources == nullptr)
-    global.sources = file;
-  else
-    lastSource->next = file;
-  lastSource = file;
+  appendAtTail(&global.sources, &lastSource, file);
   return file;
-}
-
-void parseAllFiles() {
-  for (SourceFile* file = global.sources; file != nullptr; file = file->next) parseCompilationUnit(file);
-}
-
-// Whether a token can end an operand, so that a minus after it is a binary one.
-static bool endsOperand(int32_t kind) {
-  switch (kind) {
-    case T_IDENTIFIER:
-    case T_INTEGER:
-    case T_FLOATING:
-    case T_STRING:
-    case T_RPAREN:
-    case T_RBRACKET:
-    case T_INCREMENT:
-    case T_DECREMENT:
-    case T_THIS:
-    case T_SUPER:
-    case T_TRUE:
-    case T_FALSE:
-    case T_NULL:
-      return true;
-    default:
-      return false;
-  }
-}
-
-void scanOnlyFiles() {
-  for (SourceFile* file = global.sources; file != nullptr; file = file->next) {
-    setScanSource(file, 0, 1, 0);
-    int32_t previous = T_EOF;
-    int32_t kind;
-    do {
-      kind = scanToken();
-      // With no parser to say so, a minus where no operand ends is taken as a prefix minus, as the
-      // parser would, so that -2147483648 scans as it compiles.
-      if (kind == T_MINUS && !endsOperand(previous)) currentToken()->flags |= TOKEN_PREFIX;
-      if (global.echoTokens) echoToken(currentToken());
-      previous = kind;
-    } while (kind != T_EOF);
-  }
-}
-
-void echoToken(const Token* token) {
-  static int32_t outputLine = 1;
-  static int32_t outputPosition = 0;
-  const ScannerState* scanner = scannerState();
-  const char* text = scanner->text;
-  while (outputLine < token->line) {
-    std::putchar('\n');
-    outputLine++;
-    outputPosition = scanner->lineStart;
-  }
-  for (int32_t i = outputPosition; i < token->start; i++) std::putchar(text[i] == '\t' ? '\t' : ' ');
-  std::printf("%.*s", scanner->position - token->start, text + token->start);
-  outputPosition = scanner->position;
-  if (token->kind == T_EOF) {
-    outputLine = 1;
-    outputPosition = 0;
-  }
 }

@@ -1,6 +1,6 @@
-// The declaration parser: compilation units, class declarations and their member declarators.
-// Bodies, initializer blocks and field initializers are skipped with their positions kept, to be
-// parsed one at a time later.
+// Member declarators, types and names: field and method headers, formal parameters, types with
+// their brackets, qualified names, and the constants that field initializers give before
+// expressions are attributed.
 #pragma once
 
 #include <cstdint>
@@ -10,9 +10,7 @@ struct ClassRef;
 struct ExprNode;
 struct Identifier;
 struct Member;
-struct Package;
 struct Parameter;
-struct SourceFile;
 struct Type;
 
 // One pair of brackets of an array creation: its size expression, or null for [].
@@ -25,16 +23,6 @@ struct ArrayDimension {
 constexpr int32_t DECLARATION_FAILED = 0;
 constexpr int32_t DECLARATION_VARIABLES = 2;  // the current token should be ";"
 constexpr int32_t DECLARATION_METHOD = 3;
-
-ClassDef* parseClassDeclaration(SourceFile* file, Package* package, uint16_t classFlags, Identifier* name,
-                                ClassDef* outer, ClassRef* superclass, ExprNode* anonymousArguments,
-                                ClassRef* interfaces, bool needsOuterInstance);
-uint16_t parseModifiers(uint16_t initialBits);
-uint16_t parseClassModifiers(uint16_t initialFlags);
-void syntaxErrorSkip(const char* key);
-void skipInitializer(int32_t stopToken);
-void skipBalanced(int32_t closer);
-Member* makeDefaultConstructor(ClassDef* cls, ExprNode* anonymousArguments);
 
 // The current token is the first declarator's name.
 int32_t parseFieldDeclaration(ClassDef* cls, uint16_t modifiers, Type* type, bool isLocal);
@@ -58,5 +46,6 @@ void parseFieldConstant(Member* field);
 // The literal initializer at the current token, before the "," or ";" that ends it: the typed
 // constant, or null for any other initializer (*notConstant set when it is null).
 ExprNode* parseLiteralInitializer(bool* notConstant);
+// Keeps the constant of a final variable's attributed initializer as its value (state 1).
 void recordConstantValue(Member* variable, ExprNode* node);
 Type* arrayTypeOf(Type* type);

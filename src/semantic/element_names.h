@@ -37,4 +37,6 @@ const char* statementKindName(int32_t kind);
 const char* sourceFileToString(const SourceFile* file);
 const char* tokenToString(const Token* token);
 void dumpScopes();
+// The compiler state a failed assertion prints: the current file, token, class and method.
+const char* dumpGlobalContext();
 void dumpScope(const Scope* scope);

@@ -1,5 +1,5 @@
-// The parser and attribution context, and the scopes that declarations are entered into with
-// their local-slot allocator.
+// The parser and attribution context (global.ctx) and the scopes that declarations are entered
+// into: plain records that global embeds. The scopes' functions are in syntax/scopes.h.
 #pragma once
 
 #include <cstdint>
@@ -38,8 +38,3 @@ struct ParserContext {
   Member* currentMethod;
   uint32_t flags;
 };
-
-void pushScope(Scope* scope);
-void popScope(Scope* scope);
-void setScopeSlots(int32_t next, int32_t maximum);
-int32_t allocLocalSlots(int32_t count);

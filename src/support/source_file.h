@@ -1,12 +1,11 @@
 // The source files of a compile: each recorded once, its whole content in memory, in the order
-// recorded; and the two loops over them that the driver runs.
+// recorded (global.sources), and found again by the name given or by full path.
 #pragma once
 
 #include <cstdint>
 
 struct ImportRecord;
 struct Package;
-struct Token;
 
 struct SourceFile {
   SourceFile* next;
@@ -17,7 +16,7 @@ struct SourceFile {
   int32_t contentLength;
   char* content;  // followed by one zero byte
   ImportRecord* imports;
-  Package* package;
+  Package* package;  // rootPackage from the parse on, until a package declaration
   uint32_t flags;
   int32_t deprecationUsed;
 };
@@ -25,10 +24,10 @@ struct SourceFile {
 constexpr uint32_t SOURCE_HAS_ERRORS = 1u << 0;
 constexpr uint32_t SOURCE_PARSED = 1u << 1;
 
+// Records the file and reads it whole; null when its name or full path is recorded already, or
+// when it cannot be opened or read (reported). A name without a Java suffix stops the compile.
 SourceFile* addSourceFile(const char* name);
+// The recorded file of that name, else of that name's full path; null when there is none.
 SourceFile* findSourceFile(const char* name);
 SourceFile* findSourceByName(const char* name, int32_t length);
 SourceFile* findSourceByFullPath(const char* path, int32_t length);
-void parseAllFiles();
-void scanOnlyFiles();
-void echoToken(const Token* token);

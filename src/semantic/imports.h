@@ -1,0 +1,31 @@
+// Import declarations as the parser meets them, kept with their file to be resolved later, and the
+// check of a class name declared in a file against that file's imports.
+#pragma once
+
+#include <cstdint>
+
+struct ClassDef;
+struct Identifier;
+struct Package;
+struct SourceFile;
+
+struct ImportRecord {
+  ImportRecord* next;     // a file keeps its imports newest first
+  Package* package;       // never null: rootPackage for a class of the unnamed package
+  Identifier* className;  // null for an on-demand import
+  ClassDef* resolved;
+  int32_t line;
+  int32_t column;
+  SourceFile* file;
+  uint32_t flags;
+};
+
+constexpr uint32_t IMPORT_RESOLVED = 0x1;
+
+// Records an import of the file (newest first); a second single-type import of the same simple
+// name from another package is "dup.import".
+void addImport(Package* package, Identifier* className, SourceFile* file, int32_t line, int32_t column);
+// A class declared in the file may not have the name of a class it imports by single-type import
+// ("class.dups.import"), nor that of a sub-package of its own package that it imports on demand
+// ("class.dups.pkg.import").
+void checkImportConflicts(SourceFile* file, Identifier* className, int32_t line, int32_t column);

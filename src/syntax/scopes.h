@@ -1,0 +1,17 @@
+// Entering and leaving scopes, and the local-slot allocator: a scope starts at its outer scope's
+// next free slot, and the highest slot reached is carried out when an inner scope closes.
+#pragma once
+
+#include <cstdint>
+
+struct Scope;
+
+// The scope becomes global.ctx.scope, owned by the current class, inside the scope that was current.
+void pushScope(Scope* scope);
+// Leaves the scope for its outer one, which keeps the higher slot count when both are of one class.
+void popScope(Scope* scope);
+// The current scope's next free slot and highest slot count.
+void setScopeSlots(int32_t next, int32_t maximum);
+// Takes `count` local slots in the current scope, the first returned; reaching 65536 slots in a
+// method is reported ("exceeds.max.slots").
+int32_t allocLocalSlots(int32_t count);
