@@ -26,13 +26,18 @@ bool isSeparator(char c) {
 
 // Offset of the last separator in the first `length` bytes, or -1. Paths are searched character by
 // character so that a double-byte trail byte is never a separator.
+// The length of the character at p, at least 1: an ASCII byte is a character of its own in every
+// host codeset, so only a byte above it asks the locale.
+int32_t stepAt(const char* p) {
+  if (static_cast<unsigned char>(*p) < 0x80) return 1;
+  int32_t n = characterLength(p);
+  return n < 1 ? 1 : n;
+}
+
 int32_t lastSeparator(const char* path, int32_t length) {
   int32_t last = -1;
-  for (int32_t i = 0; i < length;) {
+  for (int32_t i = 0; i < length; i += stepAt(path + i))
     if (isSeparator(path[i])) last = i;
-    int32_t n = characterLength(path + i);
-    i += n < 1 ? 1 : n;
-  }
   return last;
 }
 
@@ -77,11 +82,8 @@ namespace {
 
 // Offset of the first separator at or after `from`, or `length`.
 int32_t nextSeparator(const char* path, int32_t from, int32_t length) {
-  for (int32_t i = from; i < length;) {
+  for (int32_t i = from; i < length; i += stepAt(path + i))
     if (isSeparator(path[i])) return i;
-    int32_t n = characterLength(path + i);
-    i += n < 1 ? 1 : n;
-  }
   return length;
 }
 
