@@ -127,6 +127,9 @@ struct PathEntryList {
 
 namespace {
 
+// What a compile without a path has.
+const PathEntryList noEntries{};
+
 PathEntryList*& entryListOf(Package* package, bool sourcePath) {
   return sourcePath ? package->sourceEntries : package->classEntries;
 }
@@ -184,8 +187,7 @@ void makeEntryList(PathEntryList* list, Package* package, const PathEntryList* o
 const PathEntryList* entriesHolding(Package* package, bool sourcePath) {
   char** entries = sourcePath ? global.sourcePathEntries : global.classPathEntries;
   ZipFile** archives = sourcePath ? global.sourcePathArchives : global.classPathArchives;
-  static const PathEntryList none{};
-  if (entries == nullptr) return &none;
+  if (entries == nullptr) return &noEntries;
   // The source path is the class path's own arrays unless "-sourcepath" was given.
   if (sourcePath && entries == global.classPathEntries) sourcePath = false;
   if (package == nullptr) package = &rootPackage;
