@@ -5,7 +5,7 @@
 set -euo pipefail
 packages=(
   # the build, the unit and command-line tests, the class library
-  cmake ninja-build g++ libgtest-dev zlib1g-dev openjdk-17-jdk-headless libasm-java locales
+  cmake ninja-build g++ libgtest-dev zlib1g-dev libdeflate-dev openjdk-17-jdk-headless libasm-java locales
   # the dumper's samples and the fuzz seeds (compiled by ecj)
   ecj
   # the corpus of real Java source (tools/make-corpus.sh): the generators and their examples

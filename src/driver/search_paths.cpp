@@ -37,9 +37,10 @@ ZipFile* openPathArchive(const char* path) {
   return zipOpen(path);
 }
 
-void appendPathEntry(char** names, ZipFile** archives, char* entry) {
-  int32_t i = 0;
-  while (names[i] != nullptr) i++;
+namespace {
+
+// The entry into slot i, the arrays ending after it.
+void putPathEntry(char** names, ZipFile** archives, int32_t i, char* entry) {
   names[i] = entry;
   archives[i] = nullptr;
   if (!isDirectory(entry)) {
@@ -50,8 +51,22 @@ void appendPathEntry(char** names, ZipFile** archives, char* entry) {
   archives[i + 1] = nullptr;
 }
 
+int32_t firstFreeSlot(char** names) {
+  int32_t i = 0;
+  while (names[i] != nullptr) i++;
+  return i;
+}
+
+}  // namespace
+
+void appendPathEntry(char** names, ZipFile** archives, char* entry) {
+  putPathEntry(names, archives, firstFreeSlot(names), entry);
+}
+
+// The end of the arrays is found once: a path of thousands of entries costs no walk per entry.
 void splitPathList(char** names, ZipFile** archives, char* list) {
   if (list == nullptr) return;
+  int32_t next = firstFreeSlot(names);
   for (char* p = list; *p != '\0';) {
     char* separator = nextSeparator(p);
     if (separator == p) {
@@ -59,7 +74,7 @@ void splitPathList(char** names, ZipFile** archives, char* list) {
       continue;
     }
     if (separator != nullptr) *separator = '\0';
-    appendPathEntry(names, archives, p);
+    putPathEntry(names, archives, next++, p);
     if (separator == nullptr) break;
     p = separator + 1;
   }

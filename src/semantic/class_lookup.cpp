@@ -109,28 +109,143 @@ bool sameIgnoringCase(const Identifier* a, const Identifier* b) {
   return true;
 }
 
+}  // namespace
+
+// The entries of a search path that may hold a package's classes, in path order: an archive with
+// members in the package's directory, a directory entry in which the package's directory exists.
+// A package's directory lies in its outer package's, so a package's list is made from its outer
+// package's: a class path of thousands of directories is probed once per package and entry that
+// still holds it, and a lookup walks only the entries that hold the package. A list stays good
+// while the compiler makes no directory (madeDirectoryCount) and the path is the same.
+struct PathEntryList {
+  char** entries;  // the path it was made for
+  uint32_t stamp;
+  int32_t count;
+  int32_t capacity;
+  int32_t* indices;
+};
+
+namespace {
+
+// What a compile without a path has.
+const PathEntryList noEntries{};
+
+PathEntryList*& entryListOf(Package* package, bool sourcePath) {
+  return sourcePath ? package->sourceEntries : package->classEntries;
+}
+
+bool isCurrent(const PathEntryList* list, char** entries, uint32_t stamp) {
+  return list != nullptr && list->entries == entries && list->stamp == stamp;
+}
+
+void keepEntry(PathEntryList* list, int32_t index) {
+  if (list->count == list->capacity) {
+    int32_t capacity = list->capacity > 0 ? list->capacity * 2 : 4;
+    auto* grown = arenaNewArray<int32_t>(&global.mainArena, capacity);
+    if (list->count > 0) std::memcpy(grown, list->indices, sizeof(int32_t) * list->count);
+    list->indices = grown;
+    list->capacity = capacity;
+  }
+  list->indices[list->count++] = index;
+}
+
+// The package's list from its outer package's (none for an unnamed package, whose entries are
+// the path's own): the archives that have the package's directory, and of the outer package's
+// directories those in which the package's directory exists, merged in path order.
+void makeEntryList(PathEntryList* list, Package* package, const PathEntryList* outer, char** entries,
+                   ZipFile** archives) {
+  list->count = 0;
+  bool unnamed = isUnnamedPackage(package);
+  const char* prefix = nullptr;
+  int32_t next = 0;
+  for (int32_t i = 0; entries[i] != nullptr; i++) {
+    if (archives[i] != nullptr) {
+      // A directory name longer than every member is not made (a package of a long dotted name).
+      if (!unnamed && package->nameLength > zipLongestName(archives[i])) continue;
+      if (prefix == nullptr) prefix = zipEntryPath(unnamed ? nullptr : package, nullptr, "");
+      if (zipHasPackage(archives[i], prefix)) keepEntry(list, i);
+      continue;
+    }
+    if (entries[i][0] == '\0') continue;
+    if (unnamed) {
+      keepEntry(list, i);
+      continue;
+    }
+    // Only a directory of the outer package's list can hold the package.
+    while (next < outer->count && outer->indices[next] < i) next++;
+    if (next == outer->count || outer->indices[next] != i) continue;
+    // Without the final separator: the path a made directory is known by.
+    std::string directory = entryFilePath(entries[i], package, nullptr, "");
+    if (!directory.empty() && directory.back() == '/') directory.pop_back();
+    if (isDirectory(directory.c_str())) keepEntry(list, i);
+  }
+}
+
+// The entries of the class path (or the source path) that may hold the package. The lists of its
+// outer packages are made first, from the outermost one that is not yet current inwards, with a
+// stack of their own.
+const PathEntryList* entriesHolding(Package* package, bool sourcePath) {
+  char** entries = sourcePath ? global.sourcePathEntries : global.classPathEntries;
+  ZipFile** archives = sourcePath ? global.sourcePathArchives : global.classPathArchives;
+  if (entries == nullptr) return &noEntries;
+  // The source path is the class path's own arrays unless "-sourcepath" was given.
+  if (sourcePath && entries == global.classPathEntries) sourcePath = false;
+  if (package == nullptr) package = &rootPackage;
+  uint32_t stamp = madeDirectoryCount();
+  std::vector<Package*> open;
+  for (Package* p = package; !isCurrent(entryListOf(p, sourcePath), entries, stamp); p = p->parent) {
+    open.push_back(p);
+    if (isUnnamedPackage(p)) break;
+  }
+  for (auto p = open.rbegin(); p != open.rend(); ++p) {
+    PathEntryList*& list = entryListOf(*p, sourcePath);
+    if (list == nullptr) list = arenaNew<PathEntryList>(&global.mainArena);
+    const PathEntryList* outer = isUnnamedPackage(*p) ? nullptr : entryListOf((*p)->parent, sourcePath);
+    makeEntryList(list, *p, outer, entries, archives);
+    list->entries = entries;
+    list->stamp = stamp;
+  }
+  return entryListOf(package, sourcePath);
+}
+
+// A file of the package's directory in a directory entry: the entry, a separator unless it ends in
+// one, and the file's path relative to the entry.
+const char* pathInEntry(std::string* text, const char* entry, const char* relative) {
+  text->assign(entry);
+  if (!text->empty() && !endsWithPathSeparator(entry)) *text += '/';
+  *text += relative;
+  return text->c_str();
+}
+
+// `member` is the class file's path inside an entry, made once for every entry looked in; a path
+// is kept only for a class file that is read.
 ClassDef* findClassFileInEntry(const char* entryName, ZipFile* archive, Package* package, Identifier* name,
-                               int32_t line, int32_t column) {
+                               const char* member, int32_t line, int32_t column) {
   const char* path = nullptr;
-  const char* member = nullptr;
   if (archive != nullptr) {
-    member = zipEntryPath(package, name, ".class");
     if (zipFindEntry(archive, member) == nullptr) return nullptr;
     path = member;
   } else {
     if (entryName == nullptr || entryName[0] == '\0') return nullptr;
-    path = entryFilePath(entryName, package, name, ".class");
+    std::string text;
     int64_t classTime = 0;
     // Only a regular file is read: a directory, FIFO or device of the name is passed over.
-    if (!isRegularFileCached(path, &classTime)) return nullptr;
+    if (!isRegularFileCached(pathInEntry(&text, entryName, member), &classTime)) return nullptr;
     // A newer source of the class on the source path wins over this class file.
-    for (int32_t i = 0; global.sourcePathEntries != nullptr && global.sourcePathEntries[i] != nullptr; i++) {
-      char* source = sourceFileInEntry(global.sourcePathEntries[i], global.sourcePathArchives[i], package, name);
-      if (source == nullptr) continue;
+    const PathEntryList* sources = entriesHolding(package, true);
+    const char* sourceMember = sources->count > 0 ? zipEntryPath(package, name, ".java") : nullptr;
+    std::string sourceText;
+    for (int32_t k = 0; k < sources->count; k++) {
+      int32_t i = sources->indices[k];
+      if (global.sourcePathArchives[i] != nullptr) continue;
+      const char* source = pathInEntry(&sourceText, global.sourcePathEntries[i], sourceMember);
+      if (!isRegularFileCached(source, nullptr)) continue;
       int64_t sourceTime = 0;
       if (isPathExistingCached(source, &sourceTime) && classTime < sourceTime) return nullptr;
       break;
     }
+    path = mainArenaCopy(text.c_str());
+    member = nullptr;
   }
   ClassDef* cls = newClassDef(CLASS_KIND_CLASS, name);
   cls->classFilePath = const_cast<char*>(path);
@@ -155,54 +270,6 @@ ClassDef* findClassFileInEntry(const char* entryName, ZipFile* archive, Package*
   return cls;
 }
 
-constexpr int32_t REMEMBERED_ENTRIES = 32;
-
-// Whether directory entry `index` of a path may hold the package: when the entry lacks one of its
-// outer packages it lacks the package too, so a long dotted name that leaves the path early costs
-// one probe per package, not one per component and lookup. The answers stay on the packages.
-bool directoryMayHold(const char* entry, int32_t index, Package* package, bool sourcePath) {
-  if (entry == nullptr || entry[0] == '\0' || package == nullptr || package->name == nullptr ||
-      index >= REMEMBERED_ENTRIES)
-    return true;
-  uint32_t bit = 1u << index;
-  uint32_t stamp = 1 + madeDirectoryCount();
-  auto holding = [&](Package* p) -> uint32_t& { return sourcePath ? p->sourceEntriesHolding : p->classEntriesHolding; };
-  auto missing = [&](Package* p) -> uint32_t& {
-    if (p->missingStamp != stamp) {
-      p->missingStamp = stamp;
-      p->classEntriesMissing = 0;
-      p->sourceEntriesMissing = 0;
-    }
-    return sourcePath ? p->sourceEntriesMissing : p->classEntriesMissing;
-  };
-  // The package and its outer packages up to the first whose answer is known.
-  std::vector<Package*> chain;
-  bool lacking = false;
-  for (Package* p = package; p != nullptr && p->name != nullptr; p = p->parent) {
-    if (holding(p) & bit) break;
-    chain.push_back(p);
-    if (missing(p) & bit) {
-      lacking = true;
-      break;
-    }
-  }
-  size_t inner = chain.size();
-  for (; !lacking && inner > 0; inner--) {
-    Package* p = chain[inner - 1];
-    // Without the final separator: the path a made directory is known by.
-    std::string directory = entryFilePath(entry, p, nullptr, "");
-    if (!directory.empty() && directory.back() == '/') directory.pop_back();
-    if (!isDirectory(directory.c_str())) {
-      lacking = true;
-      break;
-    }
-    holding(p) |= bit;
-  }
-  if (!lacking) return true;
-  for (size_t i = 0; i < inner; i++) missing(chain[i]) |= bit;
-  return false;
-}
-
 // A member name has at least a byte per character: a name longer than every member is not made.
 bool archiveMayHold(ZipFile* archive, Package* package, Identifier* name) {
   int64_t length = (package != nullptr ? package->nameLength : 0) + (name != nullptr ? name->length : 0);
@@ -210,28 +277,16 @@ bool archiveMayHold(ZipFile* archive, Package* package, Identifier* name) {
 }
 
 ClassDef* lookupAlongClassPath(Package* package, Identifier* name, int32_t line, int32_t column) {
-  for (int32_t i = 0; global.classPathEntries != nullptr && global.classPathEntries[i] != nullptr; i++) {
+  const PathEntryList* holding = entriesHolding(package, false);
+  const char* member = holding->count > 0 ? zipEntryPath(package, name, ".class") : nullptr;
+  for (int32_t k = 0; k < holding->count; k++) {
+    int32_t i = holding->indices[k];
     ZipFile* archive = global.classPathArchives[i];
-    if (archive == nullptr ? !directoryMayHold(global.classPathEntries[i], i, package, false)
-                           : !archiveMayHold(archive, package, name))
-      continue;
-    ClassDef* cls = findClassFileInEntry(global.classPathEntries[i], archive, package, name, line, column);
+    if (archive != nullptr && !archiveMayHold(archive, package, name)) continue;
+    ClassDef* cls = findClassFileInEntry(global.classPathEntries[i], archive, package, name, member, line, column);
     if (cls != nullptr) return cls;
   }
   return nullptr;
-}
-
-// Whether an entry of the path has the package: a directory entry its directory, an archive
-// (only when `archivePrefix` is given) members below that prefix.
-bool pathHoldsPackage(char** entries, ZipFile** archives, Package* package, const char* archivePrefix) {
-  for (int32_t i = 0; entries != nullptr && entries[i] != nullptr; i++) {
-    if (archives[i] != nullptr) {
-      if (archivePrefix != nullptr && zipHasPackage(archives[i], archivePrefix)) return true;
-    } else if (entries[i][0] != '\0' && isDirectory(entryFilePath(entries[i], package, nullptr, ""))) {
-      return true;
-    }
-  }
-  return false;
 }
 
 // A file parsed on demand: parsed and checked with the state of the interrupted work put aside.
@@ -308,28 +363,29 @@ char* makeDottedName(Package* package, Identifier* name) {
 // compile, and the directories of the source path (sources are never taken from archives).
 bool packageExists(Package* package) {
   if (package->inSources) return true;
-  if (pathHoldsPackage(global.classPathEntries, global.classPathArchives, package, zipEntryPath(package, nullptr, "")))
-    return true;
-  return global.sourcePathEntries != global.classPathEntries &&
-         pathHoldsPackage(global.sourcePathEntries, global.sourcePathArchives, package, nullptr);
+  if (entriesHolding(package, false)->count > 0) return true;
+  if (global.sourcePathEntries == global.classPathEntries) return false;
+  // Sources are never taken from archives.
+  const PathEntryList* sources = entriesHolding(package, true);
+  for (int32_t k = 0; k < sources->count; k++)
+    if (global.sourcePathArchives[sources->indices[k]] == nullptr) return true;
+  return false;
 }
 
 ClassDef* findClassFile(Package* package, Identifier* name, int32_t line, int32_t column) {
   return lookupAlongClassPath(package, name, line, column);
 }
 
-char* sourceFileInEntry(const char* entry, ZipFile* archive, Package* package, Identifier* name) {
-  if (archive != nullptr || entry == nullptr || entry[0] == '\0') return nullptr;
-  char* path = entryFilePath(entry, package, name, ".java");
-  return isRegularFileCached(path, nullptr) ? path : nullptr;
-}
-
 SourceFile* findAndParseSourceOnPath(Package* package, Identifier* name, int32_t, int32_t) {
-  for (int32_t i = 0; global.sourcePathEntries != nullptr && global.sourcePathEntries[i] != nullptr; i++) {
-    if (global.sourcePathArchives[i] == nullptr && !directoryMayHold(global.sourcePathEntries[i], i, package, true))
-      continue;
-    char* path = sourceFileInEntry(global.sourcePathEntries[i], global.sourcePathArchives[i], package, name);
-    if (path == nullptr) continue;
+  const PathEntryList* holding = entriesHolding(package, true);
+  const char* member = holding->count > 0 ? zipEntryPath(package, name, ".java") : nullptr;
+  std::string text;
+  for (int32_t k = 0; k < holding->count; k++) {
+    int32_t i = holding->indices[k];
+    const char* entry = global.sourcePathEntries[i];
+    if (global.sourcePathArchives[i] != nullptr || entry[0] == '\0') continue;
+    if (!isRegularFileCached(pathInEntry(&text, entry, member), nullptr)) continue;
+    char* path = mainArenaCopy(text.c_str());
     if (findSourceFile(path) != nullptr) return nullptr;
     return addSourceFile(path);
   }
@@ -473,7 +529,8 @@ void resolveClassRef(SourceFile* file, ClassDef* fromClass, ClassRef* ref) {
   }
   ClassDef* found = nullptr;
   if (file != nullptr) {
-    for (ImportRecord* import = file->imports; import != nullptr; import = import->next) {
+    // The newest import of the name first; the older ones of it are asked only when it failed.
+    for (ImportRecord* import = findSingleTypeImport(file, name); import != nullptr; import = import->next) {
       if (import->className != name) continue;
       if ((import->flags & IMPORT_RESOLVED) == 0) {
         SourceFile* current = global.current;

@@ -26,7 +26,6 @@ char* makeDottedName(Package* package, Identifier* name);
 
 bool packageExists(Package* package);
 ClassDef* findClassFile(Package* package, Identifier* name, int32_t line, int32_t column);
-char* sourceFileInEntry(const char* entry, ZipFile* archive, Package* package, Identifier* name);
 SourceFile* findAndParseSourceOnPath(Package* package, Identifier* name, int32_t line, int32_t column);
 void loadClassFile(ClassDef* cls, ZipFile* archive, const char* entry, int32_t line, int32_t column);
 // A class by package and simple name, loaded on demand; null when there is none or it cannot be

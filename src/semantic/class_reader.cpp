@@ -19,6 +19,7 @@
 #include "support/class_file_format.h"
 #include "support/diagnostics.h"
 #include "support/global.h"
+#include "support/hashing.h"
 #include "support/identifiers.h"
 #include "syntax/scanner.h"
 
@@ -127,6 +128,36 @@ Identifier* internUtf8(const uint8_t* bytes, int32_t length) {
   return lookupName(global.nameBuffer, global.nameLength, T_IDENTIFIER);
 }
 
+// Internal names already read, with the package and simple name each stands for: the classes of
+// a library name the same few hundred classes in thousands of descriptors, and each is split and
+// interned once. In the main arena, so resetClassReader forgets it with the class table.
+struct InternalName {
+  InternalName* next;
+  Package* package;
+  Identifier* name;
+  int32_t length;
+  // `length` bytes of the name follow.
+};
+
+struct InternalNameTable {
+  InternalName** buckets;
+  uint32_t size;  // a power of two; 0 before the first name
+  uint32_t count;
+};
+
+InternalNameTable internalNames;
+
+InternalName** internalNameBucket(const uint8_t* bytes, int32_t length) {
+  return &internalNames.buckets[hashBytes(bytes, length) & (internalNames.size - 1)];
+}
+
+void growInternalNames() {
+  growArenaBuckets(&global.mainArena, &internalNames.buckets, &internalNames.size, 1024u, &InternalName::next,
+                   [](const InternalName* entry) {
+                     return hashBytes(reinterpret_cast<const uint8_t*>(entry + 1), entry->length);
+                   });
+}
+
 Identifier* cpMemberName(uint32_t index) {
   const uint8_t* bytes;
   int32_t length;
@@ -155,6 +186,11 @@ bool cpUtf8Equals(uint32_t index, const char* text) {
 
 // An internal name (java/lang/String) as a reference: every segment before the last a package.
 ClassRef* classRefFromInternalName(const uint8_t* bytes, int32_t length) {
+  if (internalNames.size > 0) {
+    for (InternalName* entry = *internalNameBucket(bytes, length); entry != nullptr; entry = entry->next)
+      if (entry->length == length && std::memcmp(entry + 1, bytes, length) == 0)
+        return newClassRef(entry->package, entry->name, nullptr, 0, nullptr, 0, 0);
+  }
   Package* package = &rootPackage;
   int32_t segment = 0;
   for (int32_t i = 0; i < length; i++) {
@@ -163,6 +199,13 @@ ClassRef* classRefFromInternalName(const uint8_t* bytes, int32_t length) {
     segment = i + 1;
   }
   Identifier* name = internUtf8(bytes + segment, length - segment);
+  if (internalNames.count >= internalNames.size) growInternalNames();
+  auto* entry = arenaNewWithTail<InternalName>(&global.mainArena, length);
+  InternalName** bucket = internalNameBucket(bytes, length);
+  *entry = InternalName{*bucket, package, name, length};
+  std::memcpy(entry + 1, bytes, length);
+  *bucket = entry;
+  internalNames.count++;
   return newClassRef(package, name, nullptr, 0, nullptr, 0, 0);
 }
 
@@ -603,6 +646,10 @@ void resolveQueue(int32_t line, int32_t column) {
 }
 
 }  // namespace
+
+void resetClassReader() {
+  internalNames = InternalNameTable{};
+}
 
 bool readingClassFile() {
   return reader != nullptr || (queue != nullptr && queue->resolving);

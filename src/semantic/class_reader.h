@@ -41,6 +41,9 @@ enum : int32_t {
   CLASSFILE_STRING = 23,
 };
 
+// Forgets the internal names read so far, which point into the main arena; with the class table.
+void resetClassReader();
+
 // True while a class file is being read or its references resolved: names in class files are
 // binary names by right.
 bool readingClassFile();

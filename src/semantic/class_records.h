@@ -17,6 +17,8 @@ struct Scope;
 struct SourceFile;
 struct Type;
 
+struct PathEntryList;
+
 struct Package {
   Package* next;        // sibling in the parent's child list
   Identifier* name;     // last component only; null for the unnamed root
@@ -28,14 +30,10 @@ struct Package {
   uint8_t outputDirectoryFailed;
   char* nativeName;     // `name` in the host encoding, made at its first use in a path
   int64_t nameLength;   // characters of the dotted name with a separator after each component
-  // Which directory entries of the class path (bit i for entry i < 32) and of the source path hold
-  // this package's directory, and which do not; what is missing is known while `missingStamp` is
-  // 1 + madeDirectoryCount().
-  uint32_t classEntriesHolding;
-  uint32_t classEntriesMissing;
-  uint32_t sourceEntriesHolding;
-  uint32_t sourceEntriesMissing;
-  uint32_t missingStamp;
+  // The entries of the class path and of the source path that hold the package, made at its
+  // first lookup (class lookup's own record).
+  PathEntryList* classEntries;
+  PathEntryList* sourceEntries;
   uint8_t inSources;  // a source file of the compile declares it or one of its sub-packages
 };
 

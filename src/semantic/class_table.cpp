@@ -7,11 +7,14 @@
 #include <cstring>
 
 #include "semantic/class_lookup.h"
+#include "semantic/class_reader.h"
 #include "semantic/element_names.h"
+#include "semantic/imports.h"
 #include "semantic/type_records.h"
 #include "support/arena.h"
 #include "support/diagnostics.h"
 #include "support/global.h"
+#include "support/hashing.h"
 #include "support/identifiers.h"
 #include "support/linked_lists.h"
 #include "support/source_file.h"
@@ -69,22 +72,45 @@ struct ClassIndex {
 
 ClassIndex classIndex;
 
-uint64_t indexHash(const Package* package, const Identifier* name) {
-  uint64_t key = reinterpret_cast<uintptr_t>(package) * 0x9E3779B97F4A7C15ull ^ reinterpret_cast<uintptr_t>(name);
-  key ^= key >> 29;
-  key *= 0xBF58476D1CE4E5B9ull;
-  key ^= key >> 32;
-  return key;
+IndexEntry** indexBucket(const Package* package, const Identifier* name) {
+  return &classIndex.buckets[hashPointers(package, name) & (classIndex.size - 1)];
 }
 
-IndexEntry** indexBucket(const Package* package, const Identifier* name) {
-  return &classIndex.buckets[indexHash(package, name) & (classIndex.size - 1)];
+// Every package by its parent and name, beside the child lists, which keep their order for the
+// passes: a package of thousands of sub-packages is searched without a walk of its children.
+struct PackageEntry {
+  PackageEntry* next;
+  Package* package;
+};
+
+struct PackageIndex {
+  PackageEntry** buckets;
+  uint32_t size;  // a power of two; 0 before the first package
+  uint32_t count;
+};
+
+PackageIndex packageIndex;
+int64_t packageProbes;
+
+PackageEntry** packageBucket(const Package* parent, const Identifier* name) {
+  return &packageIndex.buckets[hashPointers(parent, name) & (packageIndex.size - 1)];
+}
+
+void indexPackage(Package* package) {
+  if (packageIndex.count >= packageIndex.size)
+    growArenaBuckets(&global.mainArena, &packageIndex.buckets, &packageIndex.size, 256, &PackageEntry::next,
+                     [](const PackageEntry* entry) { return hashPointers(entry->package->parent, entry->package->name); });
+  auto* entry = arenaNew<PackageEntry>(&global.mainArena);
+  PackageEntry** bucket = packageBucket(package->parent, package->name);
+  *entry = PackageEntry{*bucket, package};
+  *bucket = entry;
+  packageIndex.count++;
 }
 
 void indexClass(Package* package, ClassDef* cls) {
   if (classIndex.count >= classIndex.size)
     growArenaBuckets(&global.mainArena, &classIndex.buckets, &classIndex.size, 256, &IndexEntry::next,
-                     [](const IndexEntry* entry) { return indexHash(entry->package, entry->name); });
+                     [](const IndexEntry* entry) { return hashPointers(entry->package, entry->name); });
   auto* entry = arenaNew<IndexEntry>(&global.mainArena);
   IndexEntry** bucket = indexBucket(package, cls->binaryName);
   *entry = IndexEntry{*bucket, package, cls->binaryName, cls};
@@ -199,8 +225,12 @@ void markSourcePackage(Package* package) {
 
 Package* getPackage(Package* parent, Identifier* name) {
   if (parent == nullptr) parent = &rootPackage;
-  for (Package* p = parent->child; p != nullptr; p = p->next)
-    if (p->name == name) return p;
+  if (packageIndex.size > 0) {
+    for (PackageEntry* entry = *packageBucket(parent, name); entry != nullptr; entry = entry->next) {
+      packageProbes++;
+      if (entry->package->parent == parent && entry->package->name == name) return entry->package;
+    }
+  }
   auto* p = arenaNew<Package>(&global.mainArena);
   p->name = name;
   p->parent = parent;
@@ -208,7 +238,12 @@ Package* getPackage(Package* parent, Identifier* name) {
   p->nameLength = isUnnamedPackage(p) ? 0 : parent->nameLength + name->length + 1;
   p->next = parent->child;
   parent->child = p;
+  indexPackage(p);
   return p;
+}
+
+int64_t packageProbeCount() {
+  return packageProbes;
 }
 
 bool isUnnamedPackage(const Package* package) {
@@ -378,7 +413,10 @@ void initStringBufferMethods() {
 
 void resetClassTable() {
   rootPackage = Package{};
+  resetClassReader();
+  resetImportIndex();
   classIndex = ClassIndex{};
+  packageIndex = PackageIndex{};
   javaLangPackage = nullptr;
   javaIoPackage = nullptr;
   objectClass = nullptr;

@@ -40,7 +40,10 @@ struct RuntimeMembers {
 
 extern RuntimeMembers runtimeMembers;
 
+// The child package of that name, made when it is new; found through a table beside the lists.
 Package* getPackage(Package* parent, Identifier* name);
+// How many packages getPackage has compared, for tests that prove it does not walk.
+int64_t packageProbeCount();
 bool isUnnamedPackage(const Package* package);
 // A source file declares the package: it exists, and so do its outer packages.
 void markSourcePackage(Package* package);

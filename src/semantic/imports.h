@@ -25,6 +25,12 @@ constexpr uint32_t IMPORT_RESOLVED = 0x1;
 // Records an import of the file (newest first); a second single-type import of the same simple
 // name from another package is "dup.import".
 void addImport(Package* package, Identifier* className, SourceFile* file, int32_t line, int32_t column);
+// The newest single-type import of the class name in the file, from a table beside the lists.
+ImportRecord* findSingleTypeImport(const SourceFile* file, const Identifier* className);
+// How many imports the table has compared, for tests that prove a lookup does not walk.
+int64_t importProbeCount();
+// Forgets every file's imports, which point into the main arena; with the class table.
+void resetImportIndex();
 // A class declared in the file may not have the name of a class it imports by single-type import
 // ("class.dups.import"), nor that of a sub-package of its own package that it imports on demand
 // ("class.dups.pkg.import").

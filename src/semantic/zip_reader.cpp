@@ -4,7 +4,7 @@
 // no record can point outside the file.
 #include "semantic/zip_reader.h"
 
-#include <zlib.h>
+#include <libdeflate.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -15,7 +15,7 @@
 #include "support/diagnostics.h"
 #include "support/fatal_stops.h"
 #include "support/file_io.h"
-#include "support/sorted_names.h"
+#include "support/hashing.h"
 
 namespace {
 
@@ -27,8 +27,8 @@ constexpr int64_t CENTRAL_HEADER_SIZE = 46;
 constexpr int64_t LOCAL_HEADER_SIZE = 30;
 constexpr int64_t END_SEARCH_WINDOW = 0xFFFF;
 
-z_stream inflateStream;
-bool inflateReady;
+libdeflate_decompressor* inflater;
+int64_t probes;
 
 // Zip64 marks a field whose value stands in an extra record: such an archive is refused whole,
 // never indexed in part.
@@ -50,14 +50,26 @@ void refuse(const ZipFile* archive) {
   errorInFile(nullptr, 0, 0, "zip.error", archive->name);
 }
 
-int compareEntries(const void* a, const void* b) {
-  const auto* x = static_cast<const ZipEntry*>(a);
-  const auto* y = static_cast<const ZipEntry*>(b);
-  return compareSortedNames(x->name, x->nameLength, y->name, y->nameLength);
+// A table of at least twice as many slots as keys, so a probe sequence stays short.
+int32_t* newSlots(int32_t keys, uint32_t* mask) {
+  uint32_t size = 16;
+  while (size < 2u * static_cast<uint32_t>(keys)) size *= 2;
+  auto* slots = static_cast<int32_t*>(std::malloc(sizeof(int32_t) * size));
+  if (slots == nullptr) outOfMemory();
+  std::memset(slots, 0xFF, sizeof(int32_t) * size);
+  *mask = size - 1;
+  return slots;
 }
 
-const ZipEntry* findSorted(const ZipEntry* table, int32_t count, const char* key, int32_t length) {
-  return findSortedName(table, count, &ZipEntry::name, &ZipEntry::nameLength, key, length);
+// The slot of the first record of the table with that key, or the free slot where it would go.
+int32_t* findSlot(int32_t* slots, uint32_t mask, const ZipEntry* records, const char* key, int32_t length) {
+  for (uint32_t at = static_cast<uint32_t>(hashBytes(key, length)) & mask;; at = (at + 1) & mask) {
+    probes++;
+    int32_t index = slots[at];
+    if (index < 0) return &slots[at];
+    const ZipEntry& record = records[index];
+    if (record.nameLength == length && std::memcmp(record.name, key, length) == 0) return &slots[at];
+  }
 }
 
 int32_t prefixLength(const char* name, int32_t length) {
@@ -100,7 +112,10 @@ bool zipReadCentralDirectory(ZipFile* archive) {
   const unsigned char* directory = archive->data + directoryOffset;
   int64_t capacity = directorySize / CENTRAL_HEADER_SIZE;
   archive->entries = static_cast<ZipEntry*>(std::calloc(capacity > 0 ? capacity : 1, sizeof(ZipEntry)));
-  if (archive->entries == nullptr) outOfMemory();
+  // Every name with its zero byte fits in what the directory spends on names.
+  archive->names = static_cast<char*>(std::malloc(directorySize + 1));
+  if (archive->entries == nullptr || archive->names == nullptr) outOfMemory();
+  char* names = archive->names;
   for (int64_t at = 0; at < directorySize;) {
     if (at + CENTRAL_HEADER_SIZE > directorySize || u32(directory + at) != CENTRAL_SIGNATURE) return false;
     const unsigned char* header = directory + at;
@@ -116,65 +131,71 @@ bool zipReadCentralDirectory(ZipFile* archive) {
         entry.localHeaderOffset == ZIP64_MARK ||
         static_cast<int64_t>(entry.compressedSize) + entry.localHeaderOffset > directoryOffset)
       return false;
-    entry.name = static_cast<char*>(std::malloc(nameLength + 1));
-    if (entry.name == nullptr) outOfMemory();
-    std::memcpy(entry.name, header + CENTRAL_HEADER_SIZE, nameLength);
-    entry.name[nameLength] = '\0';
-    entry.nameLength = static_cast<int32_t>(std::strlen(entry.name));
+    entry.name = names;
+    std::memcpy(names, header + CENTRAL_HEADER_SIZE, nameLength);
+    names[nameLength] = '\0';
+    // A zero byte inside a stored name ends it, as it ends the name looked for.
+    entry.nameLength = static_cast<int32_t>(std::strlen(names));
+    names += nameLength + 1;
+    if (entry.nameLength > archive->longestName) archive->longestName = entry.nameLength;
     archive->entryCount++;
     at = next;
   }
   if (archive->entryCount % ENTRY_COUNT_MODULUS != count) return false;
-  std::qsort(archive->entries, archive->entryCount, sizeof(ZipEntry), compareEntries);
 
-  // Distinct directory prefixes: every name without a separator collapses into the empty one.
+  // One pass in directory order: a member's name goes into the member table, its directory
+  // prefix into the prefix table; every name without a separator has the empty prefix.
   int32_t entries = archive->entryCount;
-  auto* prefixes = static_cast<ZipEntry*>(std::malloc(sizeof(ZipEntry) * (entries > 0 ? entries : 1)));
-  if (prefixes == nullptr) outOfMemory();
-  for (int32_t i = 0; i < archive->entryCount; i++) {
-    prefixes[i] = archive->entries[i];
-    prefixes[i].nameLength = prefixLength(prefixes[i].name, prefixes[i].nameLength);
-  }
-  std::qsort(prefixes, archive->entryCount, sizeof(ZipEntry), compareEntries);
-  int32_t kept = 0;
-  for (int32_t i = 0; i < archive->entryCount; i++)
-    if (kept == 0 || compareEntries(&prefixes[kept - 1], &prefixes[i]) != 0) prefixes[kept++] = prefixes[i];
-  archive->packages = static_cast<ZipEntry*>(std::malloc(sizeof(ZipEntry) * (kept > 0 ? kept : 1)));
+  archive->entrySlots = newSlots(entries, &archive->entrySlotMask);
+  archive->packageSlots = newSlots(entries, &archive->packageSlotMask);
+  archive->packages = static_cast<ZipEntry*>(std::malloc(sizeof(ZipEntry) * (entries > 0 ? entries : 1)));
   if (archive->packages == nullptr) outOfMemory();
-  std::memcpy(archive->packages, prefixes, sizeof(ZipEntry) * kept);
-  archive->packageCount = kept;
-  std::free(prefixes);
+  const ZipEntry* lastPackage = nullptr;
+  for (int32_t i = 0; i < entries; i++) {
+    const ZipEntry& entry = archive->entries[i];
+    int32_t* slot = findSlot(archive->entrySlots, archive->entrySlotMask, archive->entries, entry.name, entry.nameLength);
+    if (*slot < 0) *slot = i;
+    int32_t prefix = prefixLength(entry.name, entry.nameLength);
+    // Members of one directory mostly come together: the prefix of the one before is no new one.
+    if (lastPackage != nullptr && lastPackage->nameLength == prefix && std::memcmp(lastPackage->name, entry.name, prefix) == 0)
+      continue;
+    slot = findSlot(archive->packageSlots, archive->packageSlotMask, archive->packages, entry.name, prefix);
+    if (*slot >= 0) {
+      lastPackage = &archive->packages[*slot];
+      continue;
+    }
+    *slot = archive->packageCount;
+    archive->packages[archive->packageCount] = entry;
+    archive->packages[archive->packageCount].nameLength = prefix;
+    lastPackage = &archive->packages[archive->packageCount];
+    archive->packageCount++;
+  }
   return true;
 }
 
 void freeArchive(ZipFile* archive) {
   unmapFile(archive->data, archive->length);
-  for (int32_t i = 0; i < archive->entryCount; i++) std::free(archive->entries[i].name);
   std::free(archive->entries);
+  std::free(archive->names);
+  std::free(archive->entrySlots);
+  std::free(archive->packageSlots);
   std::free(archive->packages);
   std::free(archive->name);
   std::free(archive);
 }
 
+// A whole member in one call: it must fill the buffer exactly and use up exactly its compressed
+// bytes.
 bool zipInflate(const unsigned char* input, uint32_t compressedSize, void* buffer, uint32_t size) {
-  if (!inflateReady) {
-    inflateStream = z_stream{};
-    if (inflateInit2(&inflateStream, -15) != Z_OK) return false;
-    inflateReady = true;
+  if (inflater == nullptr) {
+    inflater = libdeflate_alloc_decompressor();
+    if (inflater == nullptr) outOfMemory();
   }
-  // zlib never writes through next_in.
-  inflateStream.next_in = const_cast<Bytef*>(input);
-  inflateStream.avail_in = compressedSize;
-  inflateStream.next_out = static_cast<Bytef*>(buffer);
-  inflateStream.avail_out = size;
-  int result;
-  do {
-    result = inflate(&inflateStream, Z_PARTIAL_FLUSH);
-  } while (result == Z_OK && inflateStream.avail_in > 0);
-  bool ok = (result == Z_STREAM_END || (result == Z_OK && inflateStream.avail_in == 0)) &&
-            inflateStream.total_in == compressedSize && inflateStream.total_out == size;
-  inflateReset(&inflateStream);
-  return ok;
+  size_t used = 0;
+  size_t written = 0;
+  libdeflate_result result =
+      libdeflate_deflate_decompress_ex(inflater, input, compressedSize, buffer, size, &used, &written);
+  return result == LIBDEFLATE_SUCCESS && used == compressedSize && written == size;
 }
 
 }  // namespace
@@ -219,19 +240,19 @@ void zipClose(ZipFile* archive) {
 
 ZipEntry* zipFindEntry(ZipFile* archive, const char* name) {
   if (archive == nullptr || name == nullptr) return nullptr;
-  return const_cast<ZipEntry*>(
-      findSorted(archive->entries, archive->entryCount, name, static_cast<int32_t>(std::strlen(name))));
+  int32_t index = *findSlot(archive->entrySlots, archive->entrySlotMask, archive->entries, name,
+                            static_cast<int32_t>(std::strlen(name)));
+  return index >= 0 ? &archive->entries[index] : nullptr;
 }
 
 int32_t zipLongestName(ZipFile* archive) {
-  // The table is sorted by length first.
-  return archive == nullptr || archive->entryCount == 0 ? 0 : archive->entries[archive->entryCount - 1].nameLength;
+  return archive == nullptr ? 0 : archive->longestName;
 }
 
 bool zipHasPackage(ZipFile* archive, const char* prefix) {
   if (archive == nullptr || prefix == nullptr) return false;
-  return findSorted(archive->packages, archive->packageCount, prefix, static_cast<int32_t>(std::strlen(prefix))) !=
-         nullptr;
+  return *findSlot(archive->packageSlots, archive->packageSlotMask, archive->packages, prefix,
+                   static_cast<int32_t>(std::strlen(prefix))) >= 0;
 }
 
 uint32_t zipEntrySize(ZipFile* archive, ZipEntry* entry) {
@@ -264,6 +285,10 @@ bool zipReadEntry(ZipFile* archive, ZipEntry* entry, void* buffer, uint32_t size
 }
 
 void zipEndInflate() {
-  if (inflateReady) inflateEnd(&inflateStream);
-  inflateReady = false;
+  libdeflate_free_decompressor(inflater);
+  inflater = nullptr;
+}
+
+int64_t zipProbeCount() {
+  return probes;
 }

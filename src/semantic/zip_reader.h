@@ -1,5 +1,6 @@
-// Zip and jar archives on the class path: the central directory read into sorted tables of member
-// names and directory prefixes, and one member read, stored or deflated, into a buffer.
+// Zip and jar archives on the class path: the central directory read in one pass into a table of
+// members and one of directory prefixes, each found through a hash table, and one member read,
+// stored or deflated, into a buffer.
 #pragma once
 
 #include <cstdint>
@@ -19,21 +20,33 @@ struct ZipFile {
   // The whole file, mapped read-only: an open archive holds no descriptor.
   const unsigned char* data;
   int64_t length;
+  // In the order of the central directory; the names are one block, each ended by a zero byte.
   ZipEntry* entries;
   int32_t entryCount;
+  char* names;
   int64_t centralDirectoryOffset;
   int64_t endRecordOffset;
+  // The distinct directory prefixes, in the order their first members came.
   ZipEntry* packages;
   int32_t packageCount;
+  int32_t longestName;
+  // Open addressing over indices into `entries` and `packages` (-1 free); sizes are powers of two.
+  int32_t* entrySlots;
+  uint32_t entrySlotMask;
+  int32_t* packageSlots;
+  uint32_t packageSlotMask;
 };
 
 ZipFile* zipOpen(const char* path);
 void zipClose(ZipFile* archive);
+// The first member of that name in the central directory.
 ZipEntry* zipFindEntry(ZipFile* archive, const char* name);
 // The length of the longest member name: no longer name needs to be made to be looked for.
 int32_t zipLongestName(ZipFile* archive);
 bool zipHasPackage(ZipFile* archive, const char* prefix);
 uint32_t zipEntrySize(ZipFile* archive, ZipEntry* entry);
 bool zipReadEntry(ZipFile* archive, ZipEntry* entry, void* buffer, uint32_t size);
-// The inflate stream lasts for the process; this ends it (tests and the in-process release).
+// The inflater lasts for the process; this ends it (tests and the in-process release).
 void zipEndInflate();
+// How many table slots lookups have looked at, for tests that prove a lookup does not walk.
+int64_t zipProbeCount();

@@ -31,6 +31,7 @@ struct CompileStop {
 // the evaluator).
 [[noreturn]] void stopCompile(int32_t code);
 
+// The identifier table starts with this many buckets and doubles as names come.
 constexpr int32_t IDENTIFIER_BUCKETS = 1024;
 
 using MessageCallback = void (*)(const char* text);
@@ -59,8 +60,10 @@ struct Global {
   char* classFileBuffer;
   int32_t classFileSize;
 
-  // Identifier table.
-  Identifier* identifierTable[IDENTIFIER_BUCKETS];
+  // Identifier table: buckets in the main arena, a power of two of them; none before the first name.
+  Identifier** identifierTable;
+  uint32_t identifierBuckets;
+  uint32_t identifierCount;
   // Escaped texts already reported as unconvertible to the host encoding: an open hash set whose
   // capacity is a power of two, in the main arena.
   char** warnedTexts;

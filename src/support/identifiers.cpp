@@ -1,5 +1,6 @@
-// Interning. The hash reads three characters at most and a found name moves to the front of its
-// bucket, so names that recur close together are cheap to find again.
+// Interning. The hash mixes every character, so the names of generated code spread over the
+// buckets, and the table doubles as names come; a found name moves to the front of its bucket, so
+// names that recur close together are cheap to find again.
 #include "support/identifiers.h"
 
 #include <cstdlib>
@@ -8,6 +9,7 @@
 #include "support/arena.h"
 #include "support/encodings.h"
 #include "support/fatal_stops.h"
+#include "support/hashing.h"
 
 void growNameBuffer() {
   int32_t capacity = global.nameCapacity > 0 ? global.nameCapacity * 2 : 256;
@@ -20,19 +22,48 @@ void growNameBuffer() {
   global.nameCapacity = capacity;
 }
 
+namespace {
+
+// Room for `count` more characters, made at once.
+uint16_t* reserveName(int32_t count) {
+  while (global.nameCapacity - global.nameLength < count) growNameBuffer();
+  return global.nameBuffer + global.nameLength;
+}
+
+}  // namespace
+
 void appendNameUtf16(const uint16_t* characters, int32_t count) {
-  for (int32_t i = 0; i < count; i++) appendNameChar(characters[i]);
+  if (count <= 0) return;
+  std::memcpy(reserveName(count), characters, sizeof(uint16_t) * count);
+  global.nameLength += count;
+}
+
+void appendNameAscii(const char* bytes, int32_t count) {
+  if (count <= 0) return;
+  uint16_t* out = reserveName(count);
+  for (int32_t i = 0; i < count; i++) out[i] = static_cast<unsigned char>(bytes[i]);
+  global.nameLength += count;
 }
 
 int32_t appendNameCString(const char* text) {
-  int32_t n = 0;
-  for (; text[n] != '\0'; n++) appendNameChar(static_cast<uint16_t>(static_cast<int16_t>(static_cast<signed char>(text[n]))));
+  int32_t n = static_cast<int32_t>(std::strlen(text));
+  uint16_t* out = reserveName(n);
+  for (int32_t i = 0; i < n; i++) out[i] = static_cast<uint16_t>(static_cast<int16_t>(static_cast<signed char>(text[i])));
+  global.nameLength += n;
   return n;
 }
 
 void appendNameUtf8(const char* bytes, int32_t count) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes);
-  for (int32_t i = 0; i < count;) {
+  // Never more characters than bytes; the ASCII run that most names are goes straight in.
+  uint16_t* out = reserveName(count);
+  int32_t ascii = 0;
+  while (ascii < count && p[ascii] < 0x80) {
+    out[ascii] = p[ascii];
+    ascii++;
+  }
+  global.nameLength += ascii;
+  for (int32_t i = ascii; i < count;) {
     unsigned b0 = p[i];
     // A form cut off by the end of the input takes zero bits for its missing bytes.
     if (b0 >= 0xE0) {
@@ -55,6 +86,16 @@ char* nameBufferToNative(Arena* arena) {
   const auto* characters = reinterpret_cast<const char16_t*>(global.nameBuffer);
   int32_t size = 3 * global.nameLength + 1;
   auto* text = arenaNewArray<char>(arena, size);
+  // Names are nearly always ASCII, which every host codeset spells byte for byte; the backslash
+  // and the tilde are left to the conversion, as a few Japanese codesets give them other bytes.
+  int32_t ascii = 0;
+  while (ascii < global.nameLength && characters[ascii] < 0x80 && characters[ascii] != '\\' &&
+         characters[ascii] != '~')
+    ascii++;
+  if (ascii == global.nameLength) {
+    for (int32_t i = 0; i < ascii; i++) text[i] = static_cast<char>(characters[i]);
+    return text;
+  }
   int32_t length = 0;
   if (convertToNative(characters, global.nameLength, text, size, &length)) return text;
   // A name must never become empty (two classes would then share one file): it keeps its whole
@@ -76,16 +117,56 @@ int32_t compareNameChars(const uint16_t* a, const void* b, int32_t n, int32_t mo
   return 0;
 }
 
+namespace {
+
+int64_t nameProbes;
+
+uint32_t nameHash(const uint16_t* characters, int32_t length) {
+  return static_cast<uint32_t>(hashBytes(characters, sizeof(uint16_t) * (length > 0 ? length : 0)));
+}
+
+// Doubled when the names outnumber the buckets.
+void growIdentifierTable() {
+  growArenaBuckets(&global.mainArena, &global.identifierTable, &global.identifierBuckets,
+                   static_cast<uint32_t>(IDENTIFIER_BUCKETS), &Identifier::next,
+                   [](const Identifier* id) { return nameHash(identifierChars(id), id->length); });
+}
+
+// Most names are short: up to eight bytes (four characters) they are compared as two overlapping
+// words, longer ones by memcmp.
+bool sameCharacters(const uint16_t* a, const uint16_t* b, int32_t length) {
+  size_t bytes = sizeof(uint16_t) * length;
+  if (bytes > 8) return std::memcmp(a, b, bytes) == 0;
+  if (bytes == 0) return true;
+  if (bytes >= 4) {
+    uint32_t a0, b0, a1, b1;
+    std::memcpy(&a0, a, 4);
+    std::memcpy(&b0, b, 4);
+    std::memcpy(&a1, reinterpret_cast<const char*>(a) + bytes - 4, 4);
+    std::memcpy(&b1, reinterpret_cast<const char*>(b) + bytes - 4, 4);
+    return a0 == b0 && a1 == b1;
+  }
+  return a[0] == b[0];
+}
+
+}  // namespace
+
 int32_t nameBucket(const uint16_t* c, int32_t length) {
-  if (length <= 1) return length == 1 ? (c[0] & 0x3FF) : 0;
-  return (c[0] + 2 * c[length - 2] + 64 * length) % IDENTIFIER_BUCKETS;
+  if (global.identifierBuckets == 0) growIdentifierTable();
+  return static_cast<int32_t>(nameHash(c, length) & (global.identifierBuckets - 1));
+}
+
+int64_t nameProbeCount() {
+  return nameProbes;
 }
 
 Identifier* lookupName(const uint16_t* characters, int32_t length, int32_t kind) {
-  Identifier** bucket = &global.identifierTable[nameBucket(characters, length)];
+  if (global.identifierCount >= global.identifierBuckets) growIdentifierTable();
+  Identifier** bucket = &global.identifierTable[nameHash(characters, length) & (global.identifierBuckets - 1)];
   Identifier* previous = nullptr;
   for (Identifier* id = *bucket; id != nullptr; previous = id, id = id->next) {
-    if (id->length != length || compareNameChars(identifierChars(id), characters, length, 2) != 0) continue;
+    nameProbes++;
+    if (id->length != length || !sameCharacters(identifierChars(id), characters, length)) continue;
     if (previous != nullptr) {
       previous->next = id->next;
       id->next = *bucket;
@@ -99,6 +180,7 @@ Identifier* lookupName(const uint16_t* characters, int32_t length, int32_t kind)
   id->length = length;
   if (length > 0) std::memcpy(const_cast<uint16_t*>(identifierChars(id)), characters, sizeof(uint16_t) * length);
   *bucket = id;
+  global.identifierCount++;
   return id;
 }
 

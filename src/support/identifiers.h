@@ -31,6 +31,8 @@ inline void appendNameChar(uint16_t c) {
 }
 
 void appendNameUtf16(const uint16_t* characters, int32_t count);
+// ASCII bytes, each a character of its own value.
+void appendNameAscii(const char* bytes, int32_t count);
 int32_t appendNameCString(const char* text);
 void appendNameUtf8(const char* bytes, int32_t count);
 char* nameBufferToNative(Arena* arena);
@@ -38,5 +40,7 @@ char* nameBufferToNative(Arena* arena);
 int32_t compareNameChars(const uint16_t* a, const void* b, int32_t n, int32_t mode);
 Identifier* lookupName(const uint16_t* characters, int32_t length, int32_t kind);
 Identifier* enterName(const char* text, int32_t kind);
-// The bucket a name hashes to.
+// The bucket a name hashes to in the table as it stands.
 int32_t nameBucket(const uint16_t* characters, int32_t length);
+// How many records lookups have compared with a name, for tests that prove a lookup does not walk.
+int64_t nameProbeCount();

@@ -2,6 +2,7 @@
 // split at both "/" and "\". Nodes live in the main arena and are never removed singly.
 #include "support/path_cache.h"
 
+#include <dirent.h>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -25,13 +26,18 @@ bool isSeparator(char c) {
 
 // Offset of the last separator in the first `length` bytes, or -1. Paths are searched character by
 // character so that a double-byte trail byte is never a separator.
+// The length of the character at p, at least 1: an ASCII byte is a character of its own in every
+// host codeset, so only a byte above it asks the locale.
+int32_t stepAt(const char* p) {
+  if (static_cast<unsigned char>(*p) < 0x80) return 1;
+  int32_t n = characterLength(p);
+  return n < 1 ? 1 : n;
+}
+
 int32_t lastSeparator(const char* path, int32_t length) {
   int32_t last = -1;
-  for (int32_t i = 0; i < length;) {
+  for (int32_t i = 0; i < length; i += stepAt(path + i))
     if (isSeparator(path[i])) last = i;
-    int32_t n = characterLength(path + i);
-    i += n < 1 ? 1 : n;
-  }
   return last;
 }
 
@@ -76,11 +82,8 @@ namespace {
 
 // Offset of the first separator at or after `from`, or `length`.
 int32_t nextSeparator(const char* path, int32_t from, int32_t length) {
-  for (int32_t i = from; i < length;) {
+  for (int32_t i = from; i < length; i += stepAt(path + i))
     if (isSeparator(path[i])) return i;
-    int32_t n = characterLength(path + i);
-    i += n < 1 ? 1 : n;
-  }
   return length;
 }
 
@@ -221,6 +224,42 @@ bool isDirectory(const char* path) {
 
 namespace {
 
+// A directory asked about this many names it does not have is listed once: a class path of many
+// directories is probed for every class that none of them has, and a listing answers all those
+// probes without a stat each. Fewer misses cost less as stats than a listing would.
+constexpr uint32_t MISSES_BEFORE_LISTING = 16;
+
+int64_t listings;
+
+// Every entry of the directory gets a node that exists (its time and mode still to be taken by a
+// stat when asked for); false when the directory cannot be read, which leaves it unlisted.
+bool listDirectory(PathNode* directory, const char* path) {
+  char hostName[HOST_PATH_MAX];
+  if (!toHostPath(path, hostName, sizeof hostName)) return false;
+  DIR* stream = opendir(hostName);
+  if (stream == nullptr) return false;
+  listings++;
+  while (const dirent* entry = readdir(stream)) {
+    const char* name = entry->d_name;
+    if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
+    uint32_t n = static_cast<uint32_t>(std::strlen(name));
+    PathNode* child = findChild(directory, name, n);
+    if (child == nullptr) child = addChild(directory, name, n);
+    if (child->bits & PATH_UNDETERMINED) child->bits = (child->bits & ~PATH_UNDETERMINED) | PATH_EXISTS;
+  }
+  closedir(stream);
+  directory->bits |= PATH_LISTED;
+  return true;
+}
+
+// The node of the directory that holds `path` when that directory is known to be listed.
+PathNode* listedParent(const char* path, int32_t length) {
+  int32_t separator = lastSeparator(path, length);
+  if (separator <= 0) return nullptr;
+  PathNode* parent = findCachedPath(&root, path, separator);
+  return parent != nullptr && (parent->bits & PATH_LISTED) != 0 ? parent : nullptr;
+}
+
 // The node of a path that exists, or null. With `needStat` its node carries the mode and time of
 // a stat; otherwise a known answer is enough. A path whose parent is no directory is not statted.
 PathNode* existingPath(const char* path, bool needStat) {
@@ -228,14 +267,28 @@ PathNode* existingPath(const char* path, bool needStat) {
   bool settled;
   PathNode* node = cachedAnswer(path, &length, needStat, &settled);
   if (settled) return node;
+  if (node == nullptr && listedParent(path, length) != nullptr) return nullptr;
   char parent[HOST_PATH_MAX];
-  if (parentOf(path, parent, sizeof parent) && !isDirectory(parent)) {
+  bool hasParent = parentOf(path, parent, sizeof parent);
+  if (hasParent && !isDirectory(parent)) {
     cachePathResult(&root, node, path, length, nullptr, false);
     return nullptr;
   }
   struct stat status;
   bool exists;
-  node = statIntoCache(node, path, length, &status, &exists);
+  if (node != nullptr) {
+    node = statIntoCache(node, path, length, &status, &exists);
+    return exists ? node : nullptr;
+  }
+  exists = statPath(path, &status) == 0;
+  // A miss in a directory that has had many is answered by the directory's listing from now on,
+  // and leaves no node behind.
+  if (!exists && hasParent) {
+    PathNode* directory = findCachedPath(&root, path, lastSeparator(path, length));
+    if (directory != nullptr && ++directory->missingChildren >= MISSES_BEFORE_LISTING && listDirectory(directory, parent))
+      return nullptr;
+  }
+  node = cachePathResult(&root, nullptr, path, length, &status, exists);
   return exists ? node : nullptr;
 }
 
@@ -301,4 +354,8 @@ int64_t pathStatCount() {
 
 int64_t pathQueryCount() {
   return queries;
+}
+
+int64_t pathListCount() {
+  return listings;
 }

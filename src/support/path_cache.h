@@ -16,11 +16,14 @@ struct PathNode {
   PathNode* sameBucket;  // in the cache's table of nodes by parent and name
   int64_t modified;
   uint32_t mode;
+  uint32_t missingChildren;  // children asked about and not found, before the directory is listed
 };
 
 constexpr uint32_t PATH_NAME_LENGTH = 0x0fffffffu;
 constexpr uint32_t PATH_UNDETERMINED = 1u << 28;
 constexpr uint32_t PATH_EXISTS = 1u << 29;
+// A directory whose every entry has a node: a name that has none is not there, without a stat.
+constexpr uint32_t PATH_LISTED = 1u << 30;
 constexpr uint32_t PATH_STAT = 1u << 31;
 
 bool isDirectory(const char* path);
@@ -44,4 +47,6 @@ PathNode* cachePathResult(PathNode* root, PathNode* node, const char* path, int3
 void clearPathCache();
 // How many times statPath asked the host, and how many times a path was asked about, for tests.
 int64_t pathStatCount();
+// How many directories were listed.
+int64_t pathListCount();
 int64_t pathQueryCount();

@@ -1,5 +1,5 @@
 // Recording source files: each name once, each full path once, the whole file read into the main
-// arena.
+// arena; both are found through tables beside the list.
 #include "support/source_file.h"
 
 #include <cstdio>
@@ -9,6 +9,7 @@
 #include "support/diagnostics.h"
 #include "support/file_io.h"
 #include "support/global.h"
+#include "support/hashing.h"
 #include "support/linked_lists.h"
 #include "support/multibyte_strings.h"
 
@@ -16,6 +17,55 @@ namespace {
 
 // The last record, for appending; only meaningful while global.sources is not empty.
 SourceFile* lastSource;
+
+// The recorded files by name and by full path, beside the list, which keeps the order files were
+// recorded in; like `lastSource`, only meaningful while global.sources is not empty, so a compile
+// that starts a new list starts new tables.
+struct SourceEntry {
+  SourceEntry* next;
+  SourceFile* file;
+};
+
+struct SourceTable {
+  SourceEntry** buckets;
+  uint32_t size;  // a power of two
+  uint32_t count;
+  bool byPath;
+};
+
+SourceTable sourcesByName{nullptr, 0, 0, false};
+SourceTable sourcesByPath{nullptr, 0, 0, true};
+int64_t sourceProbes;
+
+uint64_t keyHash(const SourceTable& table, const SourceFile* file) {
+  return table.byPath ? hashBytes(file->fullPath, file->fullPathLength) : hashBytes(file->name, file->nameLength);
+}
+
+void addToSourceTable(SourceTable* table, SourceFile* file) {
+  if (table->count >= table->size) {
+    const SourceTable& keys = *table;
+    growArenaBuckets(&global.mainArena, &table->buckets, &table->size, 256, &SourceEntry::next,
+                     [&keys](const SourceEntry* entry) { return keyHash(keys, entry->file); });
+  }
+  auto* entry = arenaNew<SourceEntry>(&global.mainArena);
+  SourceEntry** bucket = &table->buckets[keyHash(*table, file) & (table->size - 1)];
+  *entry = SourceEntry{*bucket, file};
+  *bucket = entry;
+  table->count++;
+}
+
+SourceFile* findInSourceTable(const SourceTable& table, const char* key, int32_t length) {
+  if (global.sources == nullptr || table.size == 0) return nullptr;
+  for (SourceEntry* entry = table.buckets[hashBytes(key, length) & (table.size - 1)]; entry != nullptr;
+       entry = entry->next) {
+    sourceProbes++;
+    const SourceFile* file = entry->file;
+    int32_t entryLength = table.byPath ? file->fullPathLength : file->nameLength;
+    const char* entryKey = table.byPath ? file->fullPath : file->name;
+    if (entryLength == length && std::memcmp(entryKey, key, length) == 0) return entry->file;
+  }
+  return nullptr;
+}
 
 bool isJavaSuffix(const char* suffix) {
   // ".java" or ".jav", each of the letters in either case.
@@ -50,15 +100,15 @@ char* copyText(const char* text, int32_t length) {
 }  // namespace
 
 SourceFile* findSourceByName(const char* name, int32_t length) {
-  for (SourceFile* file = global.sources; file != nullptr; file = file->next)
-    if (file->nameLength == length && std::memcmp(file->name, name, length) == 0) return file;
-  return nullptr;
+  return findInSourceTable(sourcesByName, name, length);
 }
 
 SourceFile* findSourceByFullPath(const char* path, int32_t length) {
-  for (SourceFile* file = global.sources; file != nullptr; file = file->next)
-    if (file->fullPathLength == length && std::memcmp(file->fullPath, path, length) == 0) return file;
-  return nullptr;
+  return findInSourceTable(sourcesByPath, path, length);
+}
+
+int64_t sourceProbeCount() {
+  return sourceProbes;
 }
 
 SourceFile* findSourceFile(const char* name) {
@@ -107,6 +157,12 @@ SourceFile* addSourceFile(const char* name) {
   file->content = content;
   file->contentLength = static_cast<int32_t>(size);
   file->flags &= ~SOURCE_HAS_ERRORS;
+  if (global.sources == nullptr) {
+    sourcesByName = SourceTable{nullptr, 0, 0, false};
+    sourcesByPath = SourceTable{nullptr, 0, 0, true};
+  }
   appendAtTail(&global.sources, &lastSource, file);
+  addToSourceTable(&sourcesByName, file);
+  addToSourceTable(&sourcesByPath, file);
   return file;
 }

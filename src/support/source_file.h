@@ -31,3 +31,5 @@ SourceFile* addSourceFile(const char* name);
 SourceFile* findSourceFile(const char* name);
 SourceFile* findSourceByName(const char* name, int32_t length);
 SourceFile* findSourceByFullPath(const char* path, int32_t length);
+// How many recorded files the two lookups have compared, for tests that prove they do not walk.
+int64_t sourceProbeCount();

@@ -385,9 +385,17 @@ int32_t scanCharLiteral() {
 }
 
 int32_t scanStringLiteral() {
-  bool collect = theScanner.collectNames != 0;
+  ScannerState& s = theScanner;
+  bool collect = s.collectNames != 0;
   if (collect) resetNameBuffer();
   for (;;) {
+    // Characters that stand for themselves, a run at a time.
+    if (theInput.pendingCount == 0) {
+      int32_t end = byteRunEnd(s.position, BYTE_STRING);
+      if (collect) appendNameAscii(s.text + s.position, end - s.position);
+      if (end > s.position) theInput.lastCharBytes = 1;
+      s.position = end;
+    }
     int32_t c = readChar();
     if (c == '"') break;
     int32_t value = scanEscape(c);
@@ -412,6 +420,8 @@ void skipBlockComment() {
   int32_t line = s.line;
   int32_t column = s.position - s.lineStart - 2;
   for (bool first = true;; first = false) {
+    // The comment's text up to a byte that may end it or a line, in one run.
+    if (!first) skipByteRun(BYTE_COMMENT);
     int32_t c = readChar();
     if (c == END_OF_TEXT) {
       unreadChar();
@@ -440,6 +450,9 @@ void scanDocComment() {
   s.deprecatedSeen = 0;
   bool atLineStart = false;
   for (;;) {
+    // A run of bytes that are no tag, no white space and end nothing: the tag is not at a line's
+    // start after them.
+    if (skipByteRun(BYTE_DOC_PLAIN)) atLineStart = false;
     int32_t c = readChar();
     if (c == END_OF_TEXT) {
       unreadChar();
@@ -474,6 +487,7 @@ void skipLineComment() {
   int32_t line = s.line;
   int32_t column = s.position - s.lineStart - 2;
   for (;;) {
+    skipByteRun(BYTE_COMMENT);
     int32_t c = readChar();
     if (c == '\n' || c == '\r') {
       newLine(c == '\r');

@@ -25,6 +25,31 @@ ScannerInput theInput;
 
 namespace {
 
+constexpr ByteClassTable makeByteClasses() {
+  ByteClassTable table{};
+  uint8_t* classes = table.classes;
+  for (int c = 0; c < 0x80; c++) {
+    bool name = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '$';
+    bool blank = c == ' ' || c == '\t';
+    bool white = blank || c == '\f' || c == 0x0B || (c >= 0x1C && c <= 0x1F);
+    bool comment = c != '*' && c != '\n' && c != '\r' && c != '\\';
+    // The ASCII characters that are parts of names although no letters: the ignorable controls.
+    bool ignorable = c <= 0x08 || (c >= 0x0E && c <= 0x1B) || c == 0x7F;
+    bool endsName = !name && !ignorable && c != '\\';
+    bool inString = (c >= 0x20 && c < 0x7F && c != '"' && c != '\\') || c == '\t';
+    classes[c] = static_cast<uint8_t>((name ? BYTE_NAME : 0) | (blank ? BYTE_BLANK : 0) | (comment ? BYTE_COMMENT : 0) |
+                                      (comment && !white && c != '@' ? BYTE_DOC_PLAIN : 0) |
+                                      (endsName ? BYTE_ENDS_NAME : 0) | (inString ? BYTE_STRING : 0));
+  }
+  return table;
+}
+
+}  // namespace
+
+constexpr ByteClassTable byteClasses = makeByteClasses();
+
+namespace {
+
 // The "-i18napi" names, interned on first use in a compile; null-terminated.
 Identifier** i18nNames;
 bool i18nNamesMade;
@@ -244,15 +269,28 @@ void newLine(int32_t carriageReturn) {
 }
 
 int32_t scanIdentifier(int32_t first) {
-  bool collect = theScanner.collectNames != 0;
+  ScannerState& s = theScanner;
+  bool collect = s.collectNames != 0;
   resetNameBuffer();
-  int32_t c = first;
-  for (;;) {
-    if (collect) appendNameChar(static_cast<uint16_t>(c));
-    c = readChar();
-    if (c == END_OF_TEXT || !isJavaIdentifierPart(c)) break;
+  if (collect) appendNameChar(static_cast<uint16_t>(first));
+  // The ASCII run that nearly every name is, straight from the text; the character reader goes on
+  // from the first byte that may be anything else.
+  if (theInput.pendingCount == 0) {
+    int32_t end = byteRunEnd(s.position, BYTE_NAME);
+    if (collect) appendNameAscii(s.text + s.position, end - s.position);
+    s.position = end;
   }
-  unreadChar();
+  // Most names end at a byte that can be no part of one: nothing to read and put back.
+  bool ended = theInput.pendingCount == 0 && s.position < s.length &&
+               (byteClasses.classes[static_cast<unsigned char>(s.text[s.position])] & BYTE_ENDS_NAME) != 0;
+  if (!ended) {
+    for (;;) {
+      int32_t c = readChar();
+      if (c == END_OF_TEXT || !isJavaIdentifierPart(c)) break;
+      if (collect) appendNameChar(static_cast<uint16_t>(c));
+    }
+    unreadChar();
+  }
   if (!collect) return T_IDENTIFIER;
   Identifier* id = lookupName(global.nameBuffer, global.nameLength, T_IDENTIFIER);
   theToken.identifier = id;
@@ -338,6 +376,7 @@ int32_t scanToken() {
     return t.kind;
   }
   for (;;) {
+    skipByteRun(BYTE_BLANK);
     int32_t start = s.position;
     int32_t c = readChar();
     switch (c) {

@@ -10,6 +10,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,7 @@
 #include "semantic/class_table.h"
 #include "semantic/declaration_checks.h"
 #include "semantic/element_names.h"
+#include "semantic/imports.h"
 #include "semantic/passes.h"
 #include "semantic/type_records.h"
 #include "semantic/zip_reader.h"
@@ -832,6 +834,83 @@ TEST_F(ClassPathTest, ArchivePackageTable) {
   EXPECT_FALSE(zipHasPackage(archive, "a/"));
   EXPECT_EQ(zipFindEntry(archive, "a/b/E.class"), nullptr);
   zipClose(archive);
+}
+
+// A lookup that grows with the work is a table, not a walk: each kind of lookup counts the records
+// it compares, at 1,000 and at 10,000 records.
+struct LookupCost {
+  const char* name;
+  // Makes `n` records of the kind, finds each again, and gives what the counter counted meanwhile.
+  std::function<int64_t(int32_t)> probes;
+};
+
+TEST_F(ClassPathTest, LookupsThatGrowWithTheWorkDoNotWalk) {
+  auto nameOf = [](const char* stem, int32_t i) { return enterName((stem + std::to_string(i)).c_str(), T_IDENTIFIER); };
+  std::vector<LookupCost> cases = {
+      {"packages",
+       [&](int32_t n) {
+         Package* parent = package(("many" + std::to_string(n)).c_str());
+         int64_t before = packageProbeCount();
+         for (int32_t i = 0; i < n; i++) getPackage(parent, nameOf("p", i));
+         for (int32_t i = 0; i < n; i++) EXPECT_EQ(getPackage(parent, nameOf("p", i))->name, nameOf("p", i));
+         return packageProbeCount() - before;
+       }},
+      {"source files by name and by path",
+       [&](int32_t n) {
+         fs::path directory = root / ("sources" + std::to_string(n));
+         fs::create_directories(directory);
+         std::vector<std::string> names;
+         for (int32_t i = 0; i < n; i++) {
+           names.push_back((directory / ("S" + std::to_string(i) + ".java")).string());
+           std::ofstream(names.back()) << "class S" << i << " {}\n";
+         }
+         int64_t before = sourceProbeCount();
+         for (const std::string& name : names) EXPECT_NE(addSourceFile(name.c_str()), nullptr);
+         for (const std::string& name : names) EXPECT_NE(findSourceFile(name.c_str()), nullptr);
+         return sourceProbeCount() - before;
+       }},
+      {"archive members",
+       [&](int32_t n) {
+         std::vector<ZipMember> members;
+         for (int32_t i = 0; i < n; i++) members.push_back({"p/q/M" + std::to_string(i) + ".class", Bytes{}});
+         fs::path path = root / ("members" + std::to_string(n) + ".jar");
+         writeBytes(path, makeZip(members));
+         ZipFile* archive = zipOpen(path.c_str());
+         EXPECT_NE(archive, nullptr);
+         if (archive == nullptr) return int64_t{0};
+         int64_t before = zipProbeCount();
+         for (const ZipMember& m : members) EXPECT_NE(zipFindEntry(archive, m.name.c_str()), nullptr);
+         EXPECT_EQ(zipFindEntry(archive, "p/q/Missing.class"), nullptr);
+         int64_t probes = zipProbeCount() - before;
+         zipClose(archive);
+         return probes;
+       }},
+      {"identifiers",
+       [&](int32_t n) {
+         // Names that differ only at their end, as generated fields and tables have them.
+         int64_t before = nameProbeCount();
+         for (int32_t i = 0; i < n; i++) nameOf("f", i);
+         for (int32_t i = 0; i < n; i++) nameOf("f", i);
+         return nameProbeCount() - before;
+       }},
+      {"single-type imports",
+       [&](int32_t n) {
+         auto* file = arenaNew<SourceFile>(&global.mainArena);
+         Package* imported = package(("imported" + std::to_string(n)).c_str());
+         int64_t before = importProbeCount();
+         for (int32_t i = 0; i < n; i++) addImport(imported, nameOf("C", i), file, i + 1, 0);
+         for (int32_t i = 0; i < n; i++) EXPECT_EQ(findSingleTypeImport(file, nameOf("C", i))->line, i + 1);
+         return importProbeCount() - before;
+       }},
+  };
+  // A few probes per record at either size; a walk of a list would take thousands at 10,000.
+  for (const LookupCost& c : cases) {
+    for (int32_t n : {1000, 10000}) {
+      int64_t probes = c.probes(n);
+      EXPECT_GT(probes, 0) << c.name;
+      EXPECT_LE(probes, 4 * n) << c.name << ": " << probes << " probes for " << n;
+    }
+  }
 }
 
 }  // namespace

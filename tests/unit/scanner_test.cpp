@@ -63,6 +63,42 @@ TEST_F(ScannerTest, KeywordsAndNames) {
   EXPECT_STREQ(tokenName(104), "<unknown>");
 }
 
+// Names, blanks, strings and comments are read a run of bytes at a time: each run must end where
+// the character reader would have, at an escape, a byte of another class or the end of the text.
+TEST_F(ScannerTest, RunsOfBytesEndWhereTheirCharactersEnd) {
+  struct Case {
+    std::string text;
+    std::vector<std::string> tokens;  // names and strings by their text, others by their spelling
+  };
+  std::vector<Case> cases = {
+      {"ab\\u0063d e", {"abcd", "e"}},
+      {"ab\x01cd+x", {"ab\x01cd", "+", "x"}},
+      {"name", {"name"}},
+      {"a\xc3\xa9b", {"a\xc3\xa9b"}},
+      {std::string(40, ' ') + "\t\t x", {"x"}},
+      {"/* a comment longer than sixteen bytes \\u002a/ x", {"x"}},
+      {"/* comment with \xc3\xa9 and * and ** */ y", {"y"}},
+      {"// a line comment longer than sixteen bytes\n z", {"z"}},
+      {"// ends at an escaped line break \\u000a w", {"w"}},
+      {"\"a plain run of more than sixteen\\tcharacters\" v", {"a plain run of more than sixteen\tcharacters", "v"}},
+      {"\"caf\xc3\xa9 \\u0041\"", {"caf\xc3\xa9 A"}},
+  };
+  for (const Case& c : cases) {
+    setScanString(c.text.c_str());
+    std::vector<std::string> got;
+    for (int32_t kind = scanToken(); kind != T_EOF; kind = scanToken()) {
+      if (kind == T_IDENTIFIER) {
+        resetNameBuffer();
+        appendNameUtf16(identifierChars(currentToken()->identifier), currentToken()->identifier->length);
+      }
+      // A string's characters are in the name buffer, as the scanner left them.
+      got.push_back(kind == T_IDENTIFIER || kind == T_STRING ? nameBufferToNative(&global.tempArena) : tokenName(kind));
+    }
+    EXPECT_EQ(got, c.tokens) << c.text;
+  }
+  EXPECT_EQ(global.errorCount, 0);
+}
+
 TEST_F(ScannerTest, PositionsAndLineEnds) {
   setScanString("a\r\n\tbb\rc\n\r\rd");
   struct Expected {
