@@ -72,9 +72,9 @@ TEST_F(ScannerTest, RunsOfBytesEndWhereTheirCharactersEnd) {
   };
   std::vector<Case> cases = {
       {"ab\\u0063d e", {"abcd", "e"}},
-      {"ab\x01cd+x", {"ab\x01cd", "+", "x"}},
+      {"ab\x01" "cd+x", {"ab\x01" "cd", "+", "x"}},
       {"name", {"name"}},
-      {"a\xc3\xa9b", {"a\xc3\xa9b"}},
+      {"a\xc3\xa9" "b", {"a\xc3\xa9" "b"}},
       {std::string(40, ' ') + "\t\t x", {"x"}},
       {"/* a comment longer than sixteen bytes \\u002a/ x", {"x"}},
       {"/* comment with \xc3\xa9 and * and ** */ y", {"y"}},
