@@ -1,5 +1,6 @@
 // The token scanner: kinds, positions, escapes, values of literals, name collection and the
 // NOI18N marks.
+#include <clocale>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -83,6 +84,10 @@ TEST_F(ScannerTest, RunsOfBytesEndWhereTheirCharactersEnd) {
       {"\"a plain run of more than sixteen\\tcharacters\" v", {"a plain run of more than sixteen\tcharacters", "v"}},
       {"\"caf\xc3\xa9 \\u0041\"", {"caf\xc3\xa9 A"}},
   };
+  // The multibyte cases are UTF-8.
+  ASSERT_NE(std::setlocale(LC_ALL, "C.UTF-8"), nullptr);
+  int32_t savedCharBytes = global.maxCharBytes;
+  global.maxCharBytes = static_cast<int32_t>(MB_CUR_MAX);
   for (const Case& c : cases) {
     setScanString(c.text.c_str());
     std::vector<std::string> got;
@@ -96,6 +101,8 @@ TEST_F(ScannerTest, RunsOfBytesEndWhereTheirCharactersEnd) {
     }
     EXPECT_EQ(got, c.tokens) << c.text;
   }
+  global.maxCharBytes = savedCharBytes;
+  std::setlocale(LC_ALL, "C");
   EXPECT_EQ(global.errorCount, 0);
 }
 
