@@ -429,4 +429,408 @@ TEST_F(ExpressionNodesTest, OperatorsTypeAndConvertTheirOperands) {
   }
 }
 
+struct RelationCase {
+  const char* from;
+  const char* to;
+  bool widening;
+  bool castable;
+};
+
+TEST_F(ExpressionNodesTest, TypeRelationsFollowTheLanguageTables) {
+  declare(
+      "interface I { int m(); }\n"
+      "interface J { long m(); }\n"
+      "interface K { void m(int x); long other(); }\n"
+      "final class F {}\n"
+      "final class G implements I { public int m() { return 0; } }\n"
+      "class Sub extends java.util.Vector {}\n");
+  std::vector<std::pair<const char*, Type*>> named = {
+      {"boolean", &booleanType}, {"char", &charType},     {"byte", &byteType},
+      {"short", &shortType},     {"int", &intType},       {"long", &longType},
+      {"float", &floatType},     {"double", &doubleType}, {"Object", lang("Object")},
+      {"String", stringType},    {"Integer", lang("Integer")}, {"Runnable", lang("Runnable")},
+      {"Thread", lang("Thread")}, {"Cloneable", lang("Cloneable")}, {"Vector", util("Vector")},
+      {"List", util("List")},    {"I", declared("I")},    {"J", declared("J")},
+      {"K", declared("K")},      {"F", declared("F")},    {"G", declared("G")},
+      {"Sub", declared("Sub")},  {"int[]", array(&intType)}, {"long[]", array(&longType)},
+      {"Object[]", array(lang("Object"))}, {"String[]", array(stringType)},
+      {"Integer[][]", array(array(lang("Integer")))}, {"Object[][]", array(array(lang("Object")))},
+  };
+  named.push_back({"Serializable", newClassType(classTypeOf(serializableClass()), nullptr, 0, 0)});
+  auto type = [&](const char* name) -> Type* {
+    for (auto& n : named)
+      if (std::strcmp(n.first, name) == 0) return n.second;
+    ADD_FAILURE() << name;
+    return &errorType;
+  };
+  const RelationCase cases[] = {
+      {"int", "float", true, true},          {"long", "float", true, true},
+      {"char", "int", true, true},           {"char", "short", false, true},
+      {"byte", "char", false, true},         {"short", "long", true, true},
+      {"double", "float", false, true},      {"boolean", "int", false, false},
+      {"int", "boolean", false, false},      {"boolean", "boolean", true, true},
+      {"int", "Object", false, false},       {"Object", "int", false, false},
+      {"int[]", "Object", true, true},       {"int[]", "Cloneable", true, true},
+      {"int[]", "Serializable", true, true}, {"int[]", "Object[]", false, false},
+      {"int[]", "long[]", false, false},     {"String[]", "Object[]", true, true},
+      {"Object[]", "String[]", false, true}, {"Integer[][]", "Object[][]", true, true},
+      {"Object", "int[]", false, true},      {"String", "int[]", false, false},
+      {"String", "Object", true, true},      {"Object", "String", false, true},
+      {"Integer", "String", false, false},   {"Thread", "Runnable", true, true},
+      {"Runnable", "Thread", false, true},   {"Runnable", "Object", true, true},
+      {"Vector", "Runnable", false, true},   {"Runnable", "Vector", false, true},
+      {"String", "Runnable", false, false},  {"Runnable", "String", false, false},
+      {"Runnable", "Integer", false, false}, {"F", "I", false, false},
+      {"I", "F", false, false},              {"G", "I", true, true},
+      {"I", "G", false, true},               {"I", "J", false, false},
+      {"I", "K", false, true},               {"I", "I", true, true},
+      {"Sub", "Vector", true, true},         {"Vector", "Sub", false, true},
+      {"Sub", "List", true, true},           {"List", "Sub", false, true},
+      {"Sub", "Cloneable", true, true},      {"Sub", "Object", true, true},
+  };
+  for (const RelationCase& c : cases) {
+    const Type* from = type(c.from);
+    const Type* to = type(c.to);
+    EXPECT_EQ(isSameOrWidening(from, to), c.widening) << c.from << " to " << c.to;
+    EXPECT_EQ(isCastable(from, to), c.castable) << c.from << " to " << c.to;
+  }
+  EXPECT_TRUE(sameType(stringType, lang("String")));
+  EXPECT_TRUE(sameType(array(&intType), array(&intType)));
+  EXPECT_FALSE(sameType(array(&intType), array(&longType)));
+  EXPECT_FALSE(sameType(stringType, lang("Object")));
+  EXPECT_TRUE(isSubclassType(declared("Sub"), lang("Object")));
+  EXPECT_FALSE(isSubclassType(lang("Object"), declared("Sub")));
+  EXPECT_EQ(reported, "");
+}
+
+TEST_F(ExpressionNodesTest, NarrowingTable) {
+  Type* kinds[] = {&booleanType, &charType, &byteType, &shortType, &intType, &longType, &floatType, &doubleType};
+  // Rows: from; columns: to, in the order of `kinds`.
+  const char* table[] = {
+      "........",  // boolean
+      "..XX....",  // char
+      ".X......",  // byte
+      ".XX.....",  // short
+      ".XXX....",  // int
+      ".XXXX...",  // long
+      ".XXXXX..",  // float
+      ".XXXXXX.",  // double
+  };
+  for (int from = 0; from < 8; from++)
+    for (int to = 0; to < 8; to++)
+      EXPECT_EQ(isNarrowing(kinds[from], kinds[to]), table[from][to] == 'X')
+          << typeToString(kinds[from]) << " to " << typeToString(kinds[to]);
+}
+
+Member* method(const char* name, std::vector<Type*> parameters, uint16_t modifiers = 0) {
+  Parameter* first = nullptr;
+  Parameter** tail = &first;
+  for (Type* t : parameters) {
+    *tail = newParameter(enterName("p", T_IDENTIFIER), t, 0, 0, 0);
+    tail = &(*tail)->next;
+  }
+  return newMember(enterName(name, T_IDENTIFIER), 0, 0, modifiers, &voidType, 0, 0, 0, nullptr, first);
+}
+
+TEST_F(ExpressionNodesTest, MethodSelection) {
+  Type* object = lang("Object");
+  Member* objectString = method("m", {object, stringType});
+  Member* stringObject = method("m", {stringType, object});
+  Member* stringString = method("m", {stringType, stringType});
+  EXPECT_EQ(mostSpecific(stringObject, objectString), nullptr);
+  EXPECT_EQ(mostSpecific(stringString, objectString), stringString);
+  EXPECT_EQ(mostSpecific(objectString, stringString), stringString);
+  EXPECT_EQ(mostSpecific(stringString, stringObject), stringString);
+  Member* intLong = method("m", {&intType, &longType});
+  Member* longInt = method("m", {&longType, &intType});
+  EXPECT_EQ(mostSpecific(intLong, longInt), nullptr);
+  Member* ofInt = method("m", {&intType});
+  Member* ofBoolean = method("m", {&booleanType});
+  EXPECT_EQ(mostSpecific(ofInt, ofBoolean), nullptr);
+  // Equal parameters: the first found wins unless only the later one has a body.
+  Member* abstractOne = method("m", {&intType}, M_ABSTRACT);
+  Member* concrete = method("m", {&intType});
+  EXPECT_EQ(mostSpecific(concrete, abstractOne), concrete);
+  EXPECT_EQ(mostSpecific(abstractOne, concrete), concrete);
+  EXPECT_EQ(mostSpecific(ofInt, concrete), concrete);
+
+  EXPECT_TRUE(methodsMatch(concrete, abstractOne));
+  EXPECT_FALSE(methodsMatch(concrete, ofBoolean));
+  EXPECT_FALSE(methodsMatch(concrete, intLong));
+
+  ExprNode* twoStrings = bin(O_ARG, sc("a"), sc("b"));
+  EXPECT_TRUE(argumentsMatch(twoStrings, stringString->parameters));
+  EXPECT_TRUE(argumentsMatch(twoStrings, objectString->parameters));
+  EXPECT_FALSE(argumentsMatch(twoStrings, ofInt->parameters));
+  EXPECT_FALSE(argumentsMatch(sc("a"), stringString->parameters));
+  EXPECT_FALSE(argumentsMatch(bin(O_ARG, twoStrings, sc("c")), stringString->parameters));
+  ExprNode* nothing = makeKeywordExpression(O_NULL, nullptr, 1, 1);
+  EXPECT_TRUE(argumentsMatch(nothing, method("m", {stringType})->parameters));
+  EXPECT_TRUE(argumentsMatch(nothing, method("m", {array(&intType)})->parameters));
+  EXPECT_FALSE(argumentsMatch(nothing, ofInt->parameters));
+  EXPECT_TRUE(argumentsMatch(cc('a'), method("m", {&longType})->parameters));
+  EXPECT_FALSE(argumentsMatch(lc(1), ofInt->parameters));
+  EXPECT_TRUE(argumentsMatch(nullptr, method("m", {})->parameters));
+  EXPECT_FALSE(argumentsMatch(nullptr, ofInt->parameters));
+  // Synthetic parameters lead the list and take no argument.
+  Member* inner = method("m", {object, &intType});
+  inner->parameters->modifiers = M_SYNTHETIC;
+  EXPECT_TRUE(argumentsMatch(ic(1), inner->parameters));
+  EXPECT_FALSE(argumentsMatch(nullptr, inner->parameters));
+  // Right- and left-leaning lists alike.
+  Member* three = method("m", {&intType, stringType, &doubleType});
+  EXPECT_TRUE(argumentsMatch(bin(O_ARG, ic(1), bin(O_ARG, sc("s"), dc(1))), three->parameters));
+  EXPECT_TRUE(argumentsMatch(bin(O_ARG, bin(O_ARG, ic(1), sc("s")), fc(1)), three->parameters));
+  EXPECT_FALSE(argumentsMatch(bin(O_ARG, bin(O_ARG, sc("s"), ic(1)), fc(1)), three->parameters));
+}
+
+struct TypedCase {
+  const char* expression;
+  std::function<ExprNode*()> build;
+  int32_t op;
+  const char* type;  // the node type's text
+  const char* messages;
+};
+
+TEST_F(ExpressionNodesTest, ConditionalsSubscriptsCastsAndUnaryOperators) {
+  Type* object = lang("Object");
+  Type* runnable = lang("Runnable");
+  Type* vector = util("Vector");
+  Type* ints = array(&intType);
+  auto c = [] { return var(&booleanType); };
+  auto q = [](ExprNode* a, ExprNode* b, ExprNode* d) { return makeConditional(a, b, d, 1, 5); };
+  auto at = [](ExprNode* a, ExprNode* i) { return makeSubscript(a, i, 1, 5); };
+  const TypedCase cases[] = {
+      {"c ? (short) s : (byte) b", [=] { return q(c(), var(&shortType), var(&byteType)); }, O_QUES, "short", ""},
+      {"c ? (byte) b : (short) s", [=] { return q(c(), var(&byteType), var(&shortType)); }, O_QUES, "short", ""},
+      {"c ? 'a' : 0", [=] { return q(c(), cc('a'), ic(0)); }, O_QUES, "char", ""},
+      {"c ? 0 : b", [=] { return q(c(), ic(0), var(&byteType)); }, O_QUES, "byte", ""},
+      {"c ? 200 : b", [=] { return q(c(), ic(200), var(&byteType)); }, O_QUES, "int", ""},
+      {"c ? b : b", [=] { return q(c(), var(&byteType), var(&byteType)); }, O_QUES, "byte", ""},
+      {"c ? c1 : b", [=] { return q(c(), var(&charType), var(&byteType)); }, O_QUES, "int", ""},
+      {"c ? i : l", [=] { return q(c(), var(&intType), var(&longType)); }, O_QUES, "long", ""},
+      {"c ? 1 : 2.5f", [=] { return q(c(), ic(1), fc(2.5)); }, O_QUES, "float", ""},
+      {"c ? null : s", [=] { return q(c(), makeKeywordExpression(O_NULL, nullptr, 1, 1), var(stringType)); }, O_QUES,
+       "String", ""},
+      {"c ? s : null", [=] { return q(c(), var(stringType), makeKeywordExpression(O_NULL, nullptr, 1, 1)); }, O_QUES,
+       "String", ""},
+      {"c ? \"s\" : o", [=] { return q(c(), sc("s"), var(object)); }, O_QUES, "Object", ""},
+      {"c ? o : \"s\"", [=] { return q(c(), var(object), sc("s")); }, O_QUES, "Object", ""},
+      {"c ? a : o", [=] { return q(c(), var(ints), var(object)); }, O_QUES, "Object", ""},
+      {"c ? r : v", [=] { return q(c(), var(runnable), var(vector)); }, O_QUES, "<error>",
+       "incomp.type Runnable Vector"},
+      {"c ? 1 : true", [=] { return q(c(), ic(1), bc(true)); }, O_QUES, "<error>", "incomp.type int boolean"},
+      {"c ? null : 1", [=] { return q(c(), makeKeywordExpression(O_NULL, nullptr, 1, 1), ic(1)); }, O_QUES,
+       "<error>", "incomp.type Object int"},
+      {"c ? \"s\" : 1", [=] { return q(c(), sc("s"), ic(1)); }, O_QUES, "<error>", "incomp.type String int"},
+      {"i ? 1 : 2", [=] { return q(var(&intType), ic(1), ic(2)); }, O_QUES, "<error>", "disallowed.type int"},
+      {"c ? v : 1 (void)", [=] { return q(c(), var(&voidType), ic(1)); }, O_QUES, "<error>",
+       "disallowed.type void"},
+      {"a[1]", [=] { return at(var(ints), ic(1)); }, O_SUBSCRIPT, "int", ""},
+      {"a[b]", [=] { return at(var(ints), var(&byteType)); }, O_SUBSCRIPT, "int", ""},
+      {"a[1L]", [=] { return at(var(ints), lc(1)); }, O_SUBSCRIPT, "<error>", "disallowed.type long"},
+      {"a[1.5]", [=] { return at(var(ints), dc(1.5)); }, O_SUBSCRIPT, "<error>", "disallowed.type double"},
+      {"a[true]", [=] { return at(var(ints), bc(true)); }, O_SUBSCRIPT, "<error>", "incomp.type boolean int"},
+      {"i[0]", [=] { return at(var(&intType), ic(0)); }, O_SUBSCRIPT, "<error>", "disallowed.type int"},
+      {"(String) \"s\"", [] { return cast(stringType, sc("s")); }, O_CAST, "String", ""},
+      {"(int) 5", [] { return cast(&intType, ic(5)); }, O_CONST, "int", ""},
+      {"(int) i", [] { return cast(&intType, var(&intType)); }, O_ID, "int", ""},
+      {"(long) i", [] { return cast(&longType, var(&intType)); }, O_CAST, "long", ""},
+      {"(Object) a", [=] { return cast(object, var(ints)); }, O_CAST, "Object", ""},
+      {"(Runnable) o", [=] { return cast(runnable, var(object)); }, O_CAST, "Runnable", ""},
+      {"(String) null", [] { return cast(stringType, makeKeywordExpression(O_NULL, nullptr, 1, 1)); }, O_CAST,
+       "String", ""},
+      {"(String) 1", [] { return cast(stringType, ic(1)); }, O_CAST, "<error>", "incomp.type int String"},
+      {"(int) \"s\"", [] { return cast(&intType, sc("s")); }, O_CAST, "<error>", "incomp.type String int"},
+      {"(boolean) 1", [] { return cast(&booleanType, ic(1)); }, O_CAST, "<error>", "incomp.type int boolean"},
+      {"(int) v (void)", [] { return cast(&intType, var(&voidType)); }, O_CAST, "<error>", "incomp.type void int"},
+      {"(int) C (class name)", [] { return cast(&intType, var(&classNameType)); }, O_CAST, "<error>",
+       "improper.class.ref"},
+      {"b++", [] { return un(O_INA, var(&byteType)); }, O_INA, "byte", ""},
+      {"--d", [] { return un(O_DEB, var(&doubleType)); }, O_DEB, "double", ""},
+      {"z++", [] { return un(O_INA, var(&booleanType)); }, O_INA, "<error>", "disallowed.type boolean"},
+      {"s++", [] { return un(O_INB, var(stringType)); }, O_INB, "<error>", "disallowed.type String"},
+      {"!i", [] { return un(O_NOT, var(&intType)); }, O_NOT, "<error>", "disallowed.type int"},
+      {"!z", [] { return un(O_NOT, var(&booleanType)); }, O_NOT, "boolean", ""},
+      {"-\"s\"", [] { return un(O_NEG, sc("s")); }, O_NEG, "<error>", "disallowed.type String"},
+      {"-c", [] { return un(O_NEG, var(&charType)); }, O_NEG, "int", ""},
+      {"-l", [] { return un(O_NEG, var(&longType)); }, O_NEG, "long", ""},
+      {"~1.5", [] { return un(O_COMP, dc(1.5)); }, O_COMP, "<error>", "disallowed.type double"},
+      {"~b", [] { return un(O_COMP, var(&byteType)); }, O_COMP, "int", ""},
+      {"+z", [] { return un(O_UPLUS, var(&booleanType)); }, O_UPLUS, "<error>", "disallowed.type boolean"},
+  };
+  for (const TypedCase& t : cases) {
+    reported.clear();
+    ExprNode* node = t.build();
+    ASSERT_NE(node, nullptr) << t.expression;
+    EXPECT_EQ(reported, t.messages) << t.expression;
+    EXPECT_STREQ(typeToString(node->type), t.type) << t.expression;
+    if (node->type->kind != TK_ERROR) EXPECT_EQ(node->op, t.op) << t.expression;
+  }
+  // The index and the increment's variable are read as ints.
+  ExprNode* element = at(var(ints), var(&byteType));
+  EXPECT_EQ(element->right->op, O_CAST);
+  EXPECT_EQ(element->right->type->kind, TK_INT);
+  ExprNode* increment = un(O_INA, var(&byteType));
+  EXPECT_EQ(increment->left->op, O_CAST);
+  EXPECT_EQ(increment->left->type->kind, TK_INT);
+  // The branches of ?: are converted to the common type.
+  ExprNode* mixed = q(c(), var(&intType), var(&longType));
+  EXPECT_EQ(mixed->right->op, O_CAST);
+  EXPECT_EQ(mixed->right->type->kind, TK_LONG);
+}
+
+TEST_F(ExpressionNodesTest, OneFaultGivesOneDiagnostic) {
+  // An operand that already failed passes up through every constructor without a new message.
+  auto failed = [] {
+    ExprNode* node = var(&intType);
+    node->type = &errorType;
+    return node;
+  };
+  std::vector<std::function<ExprNode*()>> builds = {
+      [&] { return bin(O_ADD, failed(), sc("s")); },
+      [&] { return bin(O_ASG, var(&byteType), failed()); },
+      [&] { return bin(O_LAND, bin(O_ADD, failed(), ic(1)), var(&intType)); },
+      [&] { return un(O_NEG, failed()); },
+      [&] { return un(O_NOT, failed()); },
+      [&] { return cast(stringType, failed()); },
+      [&] { return cast(&intType, bin(O_MUL, failed(), ic(2))); },
+      [&] { return makeConditional(failed(), ic(1), sc("s"), 1, 5); },
+      [&] { return makeConditional(var(&booleanType), failed(), sc("s"), 1, 5); },
+      [&] { return makeConditional(var(&booleanType), ic(1), failed(), 1, 5); },
+      [&] { return makeSubscript(failed(), dc(1), 1, 5); },
+      [&] { return makeSubscript(var(&intType), failed(), 1, 5); },
+      [&] { return un(O_INA, failed()); },
+  };
+  for (size_t i = 0; i < builds.size(); i++) {
+    reported.clear();
+    ExprNode* node = builds[i]();
+    EXPECT_EQ(reported, "") << "case " << i;
+    EXPECT_EQ(node->type->kind, TK_ERROR) << "case " << i;
+  }
+  // One bad operand in a chain is reported once.
+  reported.clear();
+  ExprNode* chain = bin(O_ADD, bin(O_ADD, bin(O_ADD, ic(1), var(lang("Object"))), ic(2)), ic(3));
+  EXPECT_EQ(reported, "disallowed.type Object");
+  EXPECT_EQ(chain->type->kind, TK_ERROR);
+}
+
+Member* variable(Type* type, uint16_t modifiers = 0) {
+  Member* v = newVariable(modifiers, type, enterName("x", T_IDENTIFIER), true, 1, 1);
+  v->slot = 1;
+  return v;
+}
+
+ExprNode* initializer(std::vector<ExprNode*> elements) {
+  ExprNode* list = nullptr;
+  for (ExprNode* e : elements) list = list == nullptr ? e : makeBinaryExpression(O_ARG, list, e, 1, 3);
+  return makeUnaryExpression(O_AINIT, list, 1, 2);
+}
+
+TEST_F(ExpressionNodesTest, VariableAndArrayInitializers) {
+  reported.clear();
+  ExprNode* init = makeVariableInit(variable(array(&intType)), initializer({ic(1), dc(2.0), ic(3)}), 1, 1);
+  EXPECT_EQ(reported, "incomp.type.asg double int");
+  EXPECT_EQ(init->op, O_INIT);
+  EXPECT_STREQ(typeToString(init->type), "int[]");
+
+  reported.clear();
+  init = makeVariableInit(variable(&intType), initializer({ic(1)}), 1, 1);
+  EXPECT_EQ(reported, "not.array.type");
+  EXPECT_EQ(init->type->kind, TK_ERROR);
+
+  reported.clear();
+  init = makeVariableInit(variable(array(array(&intType))), initializer({initializer({ic(1)}), ic(2)}), 1, 1);
+  EXPECT_EQ(reported, "incomp.type.asg int int[]");
+
+  reported.clear();
+  init = makeVariableInit(variable(array(&intType)), initializer({initializer({ic(1)})}), 1, 1);
+  EXPECT_EQ(reported, "not.array.type");
+
+  reported.clear();
+  init = makeVariableInit(variable(array(&byteType)), initializer({ic(1), ic(200), cc('a')}), 1, 1);
+  EXPECT_EQ(reported, "incomp.type.asg int byte");
+
+  // Elements take the element type: the constants are converted in place, in source order.
+  reported.clear();
+  ExprNode* chars = initializer({ic(65), ic(66), ic(67)});
+  init = makeVariableInit(variable(array(&charType)), chars, 1, 1);
+  EXPECT_EQ(reported, "");
+  ExprNode* list = chars->left;
+  EXPECT_EQ(list->right->type->kind, TK_CHAR);
+  EXPECT_EQ(list->right->integerValue, 67);
+  EXPECT_EQ(list->left->left->type->kind, TK_CHAR);
+  EXPECT_EQ(list->left->left->integerValue, 65);
+
+  reported.clear();
+  init = makeVariableInit(variable(array(&intType)), initializer({}), 1, 1);
+  EXPECT_EQ(reported, "");
+  EXPECT_STREQ(typeToString(init->type), "int[]");
+
+  reported.clear();
+  init = makeVariableInit(variable(&longType), ic(5), 1, 1);
+  EXPECT_EQ(reported, "");
+  EXPECT_EQ(init->type->kind, TK_LONG);
+  EXPECT_EQ(init->right->op, O_CONST);
+  EXPECT_EQ(init->right->type->kind, TK_LONG);
+
+  reported.clear();
+  init = makeVariableInit(variable(&intType), lc(3), 1, 1);
+  EXPECT_EQ(reported, "incomp.type.asg long int");
+  EXPECT_EQ(init->type->kind, TK_ERROR);
+}
+
+TEST_F(ExpressionNodesTest, LiteralsKeywordsAndPredicates) {
+  ExprNode* hex = makeIntegerConstant(T_INT, 0xFFFFFFFFLL, 1, 1);
+  EXPECT_EQ(hex->integerValue, -1);
+  ExprNode* wide = makeIntegerConstant(T_INT, 0x100000005LL, 1, 1);
+  EXPECT_EQ(wide->integerValue, 5);
+  ExprNode* c = makeIntegerConstant(T_CHAR, -1, 1, 1);
+  EXPECT_EQ(c->integerValue, 65535);
+  ExprNode* b = ic(200);
+  b->type = &byteType;
+  normalizeIntConstant(b);
+  EXPECT_EQ(b->integerValue, -56);
+  reported.clear();
+  ExprNode* bad = makeIntegerConstant(T_DOUBLE, 1, 1, 1);
+  EXPECT_EQ(reported, "internal.tree.error unfinished 5");
+  EXPECT_EQ(bad->type->kind, TK_ERROR);
+  EXPECT_EQ(makeFloatingConstant(T_FLOAT, 0.1, 1, 1)->doubleValue, static_cast<double>(0.1f));
+
+  EXPECT_TRUE(isZeroConstant(bc(false)));
+  EXPECT_TRUE(isZeroConstant(lc(0)));
+  EXPECT_FALSE(isZeroConstant(dc(0)));
+  EXPECT_FALSE(isZeroConstant(makeKeywordExpression(O_NULL, nullptr, 1, 1)));
+  EXPECT_TRUE(isIntConstantValue(lc(-1), -1));
+  EXPECT_TRUE(isInfiniteConstant(bin(O_DIV, dc(1), dc(0))));
+  EXPECT_TRUE(fitsNarrowConstant(ic(127), &byteType));
+  EXPECT_FALSE(fitsNarrowConstant(ic(128), &byteType));
+  EXPECT_TRUE(fitsNarrowConstant(ic(65535), &charType));
+  EXPECT_FALSE(fitsNarrowConstant(ic(-1), &charType));
+  EXPECT_TRUE(fitsNarrowConstant(cc('a'), &byteType));
+  EXPECT_FALSE(fitsNarrowConstant(lc(1), &byteType));
+  EXPECT_FALSE(fitsNarrowConstant(ic(1), &intType));
+  EXPECT_TRUE(isAssignableValue(&shortType, ic(-32768)));
+  EXPECT_FALSE(isAssignableValue(&shortType, ic(32768)));
+
+  // Comparisons of floating operands carry how a NaN decides.
+  ExprNode* less = bin(O_LT, var(&floatType), var(&floatType));
+  EXPECT_EQ(less->literalKind & 1, 1);
+  ExprNode* greater = bin(O_GT, var(&floatType), var(&floatType));
+  EXPECT_EQ(greater->literalKind & 1, 0);
+
+  ClassDef* object = lang("Object")->classRef->resolved;
+  ExprNode* self = makeKeywordExpression(O_THIS, object, 3, 4);
+  EXPECT_TRUE(isClassType(self->type, object));
+  EXPECT_TRUE(isClassType(makeKeywordExpression(O_NULL, nullptr, 1, 1)->type, object));
+  reported.clear();
+  ExprNode* super = makeKeywordExpression(O_SUPER, object, 3, 4);
+  EXPECT_EQ(reported, "no.super java.lang.Object");
+  EXPECT_EQ(super->type->kind, TK_ERROR);
+  ClassDef* string = stringClass();
+  super = makeKeywordExpression(O_SUPER, string, 3, 4);
+  EXPECT_TRUE(isClassType(super->type, object));
+  EXPECT_FALSE(isClassType(super->type, string));
+}
+
 }  // namespace
