@@ -350,13 +350,15 @@ int32_t superCallArgumentCheck(ExprNode* node, void*) {
   return constructorCallArgumentCheck(node, true);
 }
 
+namespace {
+
 // A final field may be assigned only where it has no initializer and is still blank: an instance
 // field in a constructor of its class, a static field in its class's static initializer or static
-// field initializers.
-void checkFinalAssignment(Member* variable, int32_t line, int32_t column) {
+// field initializers. False after the report.
+bool finalAssignmentAllowed(Member* variable, int32_t line, int32_t column) {
   if (variable == nullptr || variable->kind != MK_VARIABLE || !isField(variable) ||
       (variable->modifiers & M_FINAL) == 0)
-    return;
+    return true;
   Member* method = global.ctx.currentMethod;
   ClassDef* current = global.ctx.enclosing;
   bool hasInitializer = (variable->variableFlags & VAR_HAS_INITIALIZER) != 0 || variable->bodyOffset != 0;
@@ -368,6 +370,13 @@ void checkFinalAssignment(Member* variable, int32_t line, int32_t column) {
       allowed = method != nullptr && (method->kind == MK_CONSTRUCTOR || method->kind == MK_INSTANCE_INITIALIZER);
   }
   if (!allowed) errorAt(line, column, "assign.to.final.field", identToString(variable->name));
+  return allowed;
+}
+
+}  // namespace
+
+void checkFinalAssignment(Member* variable, int32_t line, int32_t column) {
+  finalAssignmentAllowed(variable, line, column);
 }
 
 int32_t checkAssignmentTarget(ExprNode* lhs) {
@@ -377,8 +386,7 @@ int32_t checkAssignmentTarget(ExprNode* lhs) {
   switch (lhs->op) {
     case O_ID:
       if (lhs->member == nullptr) break;
-      checkFinalAssignment(lhs->member, line, column);
-      return 1;
+      return finalAssignmentAllowed(lhs->member, line, column) ? 1 : 0;
     case O_DOT: {
       Member* field = lhs->member;
       if (field == nullptr) break;
@@ -391,8 +399,7 @@ int32_t checkAssignmentTarget(ExprNode* lhs) {
         errorAt(line, column, "illegal.static.lhs", identToString(field->name), classToString(field->owner));
         return 0;
       }
-      checkFinalAssignment(field, line, column);
-      return 1;
+      return finalAssignmentAllowed(field, line, column) ? 1 : 0;
     }
     case O_SUBSCRIPT:
       return 1;
