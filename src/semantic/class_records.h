@@ -132,6 +132,8 @@ struct ClassDef {
   uint8_t state;
   AssignSets* staticUnassigned;
   uint32_t walkMark;  // the last supertype walk that visited the class
+  uint32_t lookupMark;   // the last name lookup that visited the class
+  Member* lookupResult;  // what that lookup found in the class and its supertypes
 };
 
 // An inner class: a class declared in another without static. It may declare no static members
@@ -219,4 +221,5 @@ struct Member {
   Scope* parameterScope;   // methods
   uint32_t fieldFlags;     // fields: FIELD_ bits
   ClassDef* declaredClass;  // MK_CLASS_DECLARATION: the class
+  Member* calledConstructor;  // constructors: the constructor of the class its this(...) calls
 };
