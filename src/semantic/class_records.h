@@ -10,8 +10,8 @@ struct ClassDef;
 struct ClassGenState;
 struct ClassRef;
 struct Identifier;
+struct JumpContext;
 struct Member;
-struct ParserContext;
 struct Scope;
 struct SourceFile;
 struct Type;
@@ -118,8 +118,8 @@ struct ClassDef {
   char* dottedName;
   Member* defaultConstructor;
   ClassDef* lastDependencyFrom;
-  Scope* bodyScope;
-  ParserContext* bodyContext;
+  Scope* bodyScope;          // the scope of class-level code (static initializers and field initializers)
+  JumpContext* bodyContext;  // the bottom jump context of class-level code
   ClassGenState* savedGenState;
   ClassRef* innerClasses;
   int32_t localClassCount;
@@ -153,8 +153,9 @@ constexpr uint32_t METHOD_DEFAULT_CONSTRUCTOR = 0x2;
 constexpr uint32_t METHOD_STORES_OUTER_STATE = 0x4;
 
 constexpr uint32_t FIELD_CAPTURE_STORED = 0x1;  // the store of a captured value was added to a constructor
-// Scanning the initializer as it was skipped gave diagnostics: it is not scanned again for its
-// constant.
+// The initializer gave diagnostics when it was skipped or first parsed (fields and initializer
+// blocks): it is not scanned again for a constant, and a later parse of it (in the class
+// initializer, in each constructor) is quiet.
 constexpr uint32_t FIELD_INITIALIZER_REPORTED = 0x2;
 
 // Constant state of a field.
