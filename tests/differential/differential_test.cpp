@@ -1,4 +1,4 @@
-// The differential check of the diagnostics: every small program of programs.cases is compiled by
+// The differential check against ecj: every small program of the case tables is compiled by
 // ecj -1.3 and by quorvelix, and both must give the same verdict: both accept it, or both reject it
 // at the same line, which is the first line quorvelix reports an error at and one of the lines ecj
 // reports errors at (ecj reports a fault such as a constructor cycle or a duplicate case at every
@@ -8,11 +8,18 @@
 // and compiles them all with ecj in one virtual machine (EcjBatch.java), leaving each verdict in
 // the program's directory; each case then compiles its program with quorvelix and compares.
 //
-// Case syntax:
+// A program that both accept and whose table names a class to run is then run twice on JDK 17
+// with -Xverify:all, compiled by ecj and compiled by quorvelix, and both runs must print the same
+// and end the same way; the run of quorvelix's classes goes through RunAndLoad.java, which then
+// loads and initializes every other class quorvelix wrote, so that each is verified.
+//
+// The cases are every *.cases table of this directory, in name order. Case syntax:
 //   === name                 starts a case
 //   file: path <<END         a source file of the program, its lines up to END
 //   ecj: accept | reject N...  what ecj says, every line it reports an error at (checked too, so
 //                            the table says what it tests)
+//   options: ...             quorvelix options before the files (ecj takes none of them)
+//   run: Class               the class whose main both runs start
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -42,32 +49,52 @@ struct SourceText {
 
 struct Program {
   std::string name;
+  std::string table;
   int line = 0;
   std::vector<SourceText> files;
   std::string expected;  // the table's "ecj:" line, empty when not given
+  std::string options;   // quorvelix's options
+  std::string run;       // the class to run, empty when the program is not run
 };
 
 void PrintTo(const Program& p, std::ostream* out) {
-  *out << "programs.cases:" << p.line << " " << p.name;
+  *out << p.table << ":" << p.line << " " << p.name;
 }
 
-std::vector<Program> readPrograms() {
-  std::vector<Program> programs;
-  std::ifstream in(DIFFERENTIAL_CASES);
-  if (!in) throw std::runtime_error(std::string("cannot read ") + DIFFERENTIAL_CASES);
+std::vector<std::string> caseTables() {
+  std::vector<std::string> tables;
+  for (const auto& entry : fs::directory_iterator(DIFFERENTIAL_CASES_DIR))
+    if (entry.path().extension() == ".cases") tables.push_back(entry.path().string());
+  std::sort(tables.begin(), tables.end());
+  return tables;
+}
+
+void readTable(const std::string& path, std::vector<Program>& programs) {
+  std::string table = fs::path(path).filename().string();
+  std::ifstream in(path);
+  if (!in) throw std::runtime_error("cannot read " + path);
   std::string line;
   int number = 0;
   while (std::getline(in, line)) {
     number++;
     if (line.empty() || line[0] == '#') continue;
     if (line.rfind("=== ", 0) == 0) {
-      programs.push_back(Program{line.substr(4), number, {}, ""});
+      programs.push_back(Program{line.substr(4), table, number, {}, "", "", ""});
       continue;
     }
-    if (programs.empty()) throw std::runtime_error("programs.cases:" + std::to_string(number) + ": text before the first case");
+    if (programs.empty() || programs.back().table != table)
+      throw std::runtime_error(table + ":" + std::to_string(number) + ": text before the first case");
     Program& p = programs.back();
     if (line.rfind("ecj: ", 0) == 0) {
       p.expected = line.substr(5);
+      continue;
+    }
+    if (line.rfind("options: ", 0) == 0) {
+      p.options = line.substr(9);
+      continue;
+    }
+    if (line.rfind("run: ", 0) == 0) {
+      p.run = line.substr(5);
       continue;
     }
     size_t heredoc = line.find(" <<");
@@ -83,12 +110,17 @@ std::vector<Program> readPrograms() {
         }
         content += text + "\n";
       }
-      if (!closed) throw std::runtime_error("programs.cases:" + std::to_string(number) + ": missing " + terminator);
+      if (!closed) throw std::runtime_error(table + ":" + std::to_string(number) + ": missing " + terminator);
       p.files.push_back({line.substr(6, heredoc - 6), content});
       continue;
     }
-    throw std::runtime_error("programs.cases:" + std::to_string(number) + ": cannot read: " + line);
+    throw std::runtime_error(table + ":" + std::to_string(number) + ": cannot read: " + line);
   }
+}
+
+std::vector<Program> readPrograms() {
+  std::vector<Program> programs;
+  for (const std::string& table : caseTables()) readTable(table, programs);
   return programs;
 }
 
@@ -154,6 +186,11 @@ int prepare() {
     std::cerr << "differential check: EcjBatch.java did not compile\n";
     return 1;
   }
+  fs::create_directories(work / "runner");
+  if (run("javac -nowarn -d " + shellQuoted((work / "runner").string()) + " " + shellQuoted(RUN_AND_LOAD_SOURCE)) != 0) {
+    std::cerr << "differential check: RunAndLoad.java did not compile\n";
+    return 1;
+  }
   return run("java -cp " + shellQuoted(std::string(JDT_JAR) + ":" + classes) + " EcjBatch " + shellQuoted(CLASS_LIBRARY) + " " +
              shellQuoted((work / "programs.list").string())) == 0
              ? 0
@@ -206,7 +243,7 @@ TEST_P(Differential, SameVerdictAsEcj) {
   const Program& program = GetParam();
   std::vector<Program> all = readPrograms();
   size_t index = 0;
-  while (index < all.size() && all[index].line != program.line) index++;
+  while (index < all.size() && (all[index].line != program.line || all[index].table != program.table)) index++;
   fs::path dir = programDirectory(index);
   fs::path verdictFile = dir / "ecj.verdict";
   ASSERT_TRUE(fs::exists(verdictFile)) << "no ecj verdict in " << dir << ": the differential_ecj test prepares them";
@@ -218,19 +255,41 @@ TEST_P(Differential, SameVerdictAsEcj) {
   fs::path out = dir / "qv-out";
   fs::remove_all(out);
   fs::create_directories(out);
-  std::string command = "cd " + shellQuoted((dir / "src").string()) + " && " + shellQuoted(QUORVELIX_PATH) + " -d " + shellQuoted(out.string());
+  std::string command = "cd " + shellQuoted((dir / "src").string()) + " && " + shellQuoted(QUORVELIX_PATH) + " " +
+                        program.options + " -d " + shellQuoted(out.string());
   for (const SourceText& file : program.files) command += " " + shellQuoted(file.path);
   command += " >" + shellQuoted((dir / "qv.out").string()) + " 2>" + shellQuoted((dir / "qv.err").string());
   int status = run(command);
   std::string errors = readFile(dir / "qv.err");
   Verdict ours = quorvelixVerdict(status, errors);
   EXPECT_TRUE(sameVerdict(ours, ecj)) << "quorvelix: " << ours.text() << ", ecj: " << ecj.text() << "\nquorvelix:\n" << errors << readFile(dir / "qv.out") << "ecj:\n" << readFile(dir / "ecj.out");
+  if (program.run.empty() || !ours.accepted || !ecj.accepted) return;
+
+  // Both runs verify every class they load; quorvelix's run loads all the others afterwards.
+  const std::string java = "java -Xverify:all -XX:TieredStopAtLevel=1 -XX:+UseSerialGC -Xss4m -cp ";
+  std::string ecjRun = java + shellQuoted((dir / "ecj-out").string()) + " " + shellQuoted(program.run) + " >" +
+                       shellQuoted((dir / "ecj.run").string()) + " 2>" + shellQuoted((dir / "ecj.run.err").string());
+  std::string ourRun = java + shellQuoted(out.string() + ":" + (fs::path(DIFFERENTIAL_WORK_DIR) / "runner").string()) +
+                       " RunAndLoad " + shellQuoted(program.run) + " >" + shellQuoted((dir / "qv.run").string()) + " 2>" +
+                       shellQuoted((dir / "qv.run.err").string());
+  int ecjStatus = run(ecjRun);
+  int ourStatus = run(ourRun);
+  std::string ecjOutput = readFile(dir / "ecj.run");
+  std::string ourOutput = readFile(dir / "qv.run");
+  EXPECT_EQ(ourOutput, ecjOutput) << "the runs print differently; quorvelix's run reported:\n" << readFile(dir / "qv.run.err")
+                                  << "ecj's run reported:\n" << readFile(dir / "ecj.run.err");
+  EXPECT_EQ(ourStatus, ecjStatus) << "the runs end differently; quorvelix's run reported:\n" << readFile(dir / "qv.run.err")
+                                  << "ecj's run reported:\n" << readFile(dir / "ecj.run.err");
+  EXPECT_EQ(readFile(dir / "qv.run.err").find("RunAndLoad: "), std::string::npos) << readFile(dir / "qv.run.err");
 }
 
 std::string caseName(const testing::TestParamInfo<Program>& info) {
   std::string name;
   for (char c : info.param.name) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
-  return "line" + std::to_string(info.param.line) + "_" + name.substr(0, 60);
+  std::string table = fs::path(info.param.table).stem().string();
+  for (char& c : table)
+    if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+  return table + "_line" + std::to_string(info.param.line) + "_" + name.substr(0, 60);
 }
 
 INSTANTIATE_TEST_SUITE_P(Programs, Differential, testing::ValuesIn(readPrograms()), caseName);
