@@ -378,9 +378,15 @@ int32_t emitCode(Scope* scope) {
   walkStatementFlow(nullptr, first, nullptr, &reach, true);
   walkHandlers(nullptr, &reach, true);
 
+  // Each finally subroutine keeps its return address in a slot of its own: a subroutine may call
+  // another (a return inside a finally block runs the finally blocks around it), and a slot the
+  // parser freed after one try may be taken again by the next.
+  for (TryClause* c = global.ctx.firstClause; c != nullptr; c = c->next)
+    if (c->kind == CLAUSE_FINALLY && c->variable != nullptr) c->variable->slot = static_cast<int16_t>(classGen.maxLocals++);
   int32_t count = classGen.maxLocals + classGen.blankFinalCount;
   if (count > 0) analyseDefiniteAssignment(count, constructorCallsThis(method));
 
+  beginStatementRegions();
   // The exception table follows the clause list: an inner try's clauses were finished, and so
   // listed, before the clauses of a try around it.
   for (TryClause* c = global.ctx.firstClause; c != nullptr; c = c->next) {
@@ -389,6 +395,7 @@ int32_t emitCode(Scope* scope) {
                            ? c->catchType->classRef->resolved
                            : nullptr;
     addExceptionRegion(c->startLabel, c->endLabel, c->first, caught);
+    registerStatementRegion(c->statement, classGen.code.lastRegion);
   }
 
   if (genStatements(first, nullptr)) {
@@ -400,6 +407,7 @@ int32_t emitCode(Scope* scope) {
     emitByte(OP_RETURN);
   }
   foldStackDepth();
+  finishStatementRegions();
   int32_t length = resolveJumps();
   if (global.traceLevel & TRACE_GENERAL) std::printf("emitCode(): Done with Method: %s\n", methodName(method));
   return length;

@@ -5,6 +5,7 @@
 #include "codegen/statement_code.h"
 
 #include <cstdio>
+#include <vector>
 
 #include "codegen/class_gen_state.h"
 #include "codegen/expression_code.h"
@@ -18,6 +19,7 @@
 #include "semantic/try_clauses.h"
 #include "semantic/type_records.h"
 #include "support/diagnostics.h"
+#include "support/arena.h"
 #include "support/global.h"
 #include "support/parser_context.h"
 
@@ -27,6 +29,64 @@ namespace {
 const TryClause* currentHandler;
 // The slots of a return value left on the stack while monitors are released before the return.
 int32_t returnValueSlots;
+
+struct StatementRegion {
+  StmtNode* statement;
+  ExceptionRegion* region;
+};
+
+// Registered regions, and the labels that resume regions cut at an exit, placed at the first
+// statement after the exit's last one.
+std::vector<StatementRegion> statementRegions;
+std::vector<StmtNode*> pendingResumes;
+
+bool isExitStep(const StmtNode* s) {
+  return s->kind == ST_CALL_FINALLY || s->kind == ST_MON_EXIT;
+}
+
+bool regionIsOpen(const ExceptionRegion* r) {
+  return r->start->codePiece != nullptr && r->end->codePiece == nullptr;
+}
+
+void cutRegion(size_t index, StmtNode* cut) {
+  ExceptionRegion* r = statementRegions[index].region;
+  MethodCode& code = classGen.code;
+  auto* rest = arenaNew<ExceptionRegion>(&global.genArena);
+  rest->start = newCodeLabel();
+  rest->end = r->end;
+  rest->handler = r->handler;
+  rest->catchClass = r->catchClass;
+  rest->next = r->next;
+  r->next = rest;
+  r->end = cut;
+  if (code.lastRegion == r) code.lastRegion = rest;
+  code.regionCount++;
+  statementRegions[index].region = rest;
+  pendingResumes.push_back(rest->start);
+}
+
+// At the first statement of a run of finally calls and monitor exits: the regions of the
+// statements the run leaves stop here and start again after the run's goto or return.
+void cutRegionsForExit(StmtNode* first) {
+  if (statementRegions.empty() || (first->previous != nullptr && isExitStep(first->previous))) return;
+  StmtNode* cut = nullptr;
+  const StmtNode* s = first;
+  for (; s != nullptr && isExitStep(s); s = s->next) {
+    for (size_t i = 0; i < statementRegions.size(); i++) {
+      if (statementRegions[i].statement != s->target || !regionIsOpen(statementRegions[i].region)) continue;
+      if (cut == nullptr) {
+        cut = newCodeLabel();
+        placeLabel(cut);
+      }
+      cutRegion(i, cut);
+    }
+  }
+}
+
+void placePendingResumes() {
+  for (StmtNode* label : pendingResumes) placeLabel(label);
+  pendingResumes.clear();
+}
 
 bool reachable(const StmtNode* s) {
   return (s->flags & STMT_REACHABLE) != 0;
@@ -304,6 +364,20 @@ void internalError(const StmtNode* s, const char* text) {
 
 }  // namespace
 
+void beginStatementRegions() {
+  statementRegions.clear();
+  pendingResumes.clear();
+}
+
+void finishStatementRegions() {
+  placePendingResumes();
+  statementRegions.clear();
+}
+
+void registerStatementRegion(StmtNode* statement, ExceptionRegion* region) {
+  statementRegions.push_back(StatementRegion{statement, region});
+}
+
 void raiseStackDepth(int32_t slots) {
   classGen.stackDepth += slots;
   if (classGen.stackDepth > classGen.maxStack) classGen.maxStack = classGen.stackDepth;
@@ -376,6 +450,12 @@ bool genStatements(StmtNode* first, StmtNode* last) {
     foldStackDepth();
     classGen.stackDepth = entryDepth;
     bool live = reachable(s);
+    // A cut lasts through the run of finally calls and monitor exits and its goto or return,
+    // whether or not that is reached (a finally that cannot complete leaves it unreachable).
+    if (!pendingResumes.empty() && !isExitStep(s) &&
+        !((s->kind == ST_GOTO || s->kind == ST_RETURN_FINISH) && s->previous != nullptr && isExitStep(s->previous)))
+      placePendingResumes();
+    if (live && isExitStep(s)) cutRegionsForExit(s);
     if (s->line != 0 && live) addLineNumber(s->line);
     if ((s->flags & STMT_NO_REPORT_FROM) != 0 && (s->flags & STMT_NO_REPORT) == 0) spreadNoReport(s);
     traceStatement(s);
