@@ -12,6 +12,7 @@
 #include "codegen/class_generation.h"
 #include "codegen/constant_pool.h"
 #include "codegen/descriptors.h"
+#include "codegen/definite_assignment.h"
 #include "codegen/flow_analysis.h"
 #include "codegen/method_code.h"
 #include "codegen/stack_depth.h"

@@ -11,6 +11,7 @@
 #include "codegen/class_gen_state.h"
 #include "codegen/constant_pool.h"
 #include "codegen/descriptors.h"
+#include "codegen/definite_assignment.h"
 #include "codegen/flow_analysis.h"
 #include "support/source_file.h"
 #include "semantic/class_lookup.h"

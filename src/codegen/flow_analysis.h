@@ -1,36 +1,48 @@
-// The code driver of one method: reachability and definite (un)assignment over its lowered
-// statement list, then its bytecode and the closing return, laid out by the method code.
-// Placeholder: emitCode emits only what keeps a body loadable (a constructor's call of its
-// superclass's no-argument constructor, then a return of the result type's zero value), and
-// leaves a result in which every variable is definitely assigned, so no blank final is reported.
-// The blank-final predicates and the assignment sets are complete.
+// The code driver of one method: reachability over its lowered statement list, then definite
+// assignment and unassignment (definite_assignment.h), then its bytecode (statement_code.h) and
+// the closing return, laid out by the method code. The walk of the statement graph that both
+// analyses and the report marking of statement generation share lives here.
 #pragma once
 
 #include <cstdint>
 
 struct Member;
 struct Scope;
+struct StmtNode;
+struct TryClause;
 
-// Three bit sets of `count` bits, most significant bit first in each byte: DA (definitely
-// assigned), DU (definitely unassigned), FA (a final variable may have been assigned). The
-// bytes follow the record in the same allocation of the generation arena.
-struct AssignSets {
-  int32_t count;
-  uint8_t* assigned;
-  uint8_t* unassigned;
-  uint8_t* finalAssigned;
+// What a walk does at each statement. visit (statement, predecessor or null) answers true to end
+// the branch. The two hooks are optional: afterFinallyCall runs when the walk goes on behind a
+// call of a finally block whose last statement `exit` completes; handlerEntry gives the
+// predecessor of a handler's first statement (by default the clause's ST_TRY or ST_MON_ENTER).
+struct FlowVisitor {
+  bool (*visit)(StmtNode* statement, StmtNode* predecessor);
+  void (*afterFinallyCall)(StmtNode* call, StmtNode* exit);
+  StmtNode* (*handlerEntry)(TryClause* clause);
 };
 
-// All three empty.
-AssignSets* newAssignSets(int32_t count);
-// False for an index outside the sets.
-bool isDefinitelyAssigned(const AssignSets* sets, int32_t index);
-bool isDefinitelyUnassigned(const AssignSets* sets, int32_t index);
+// Walks the statement graph from `first` (predecessor `from`) along successors, jumps, switch
+// labels, finally calls and the handlers of each try, stopping a path at dead ends, at `stop`,
+// or where the visitor says. In follow-mode constant conditions decide their branch and a
+// statement not reached yet does not lead on through its jump.
+void walkStatementFlow(StmtNode* from, StmtNode* first, StmtNode* stop, const FlowVisitor* visitor, bool followMode);
+// The handlers of `tryStatement` (null: those whose statement is no ST_TRY, as a synchronized
+// statement's), each walked from its clause statement, and what follows the handlers.
+void walkHandlers(StmtNode* tryStatement, const FlowVisitor* visitor, bool followMode);
+
+// A statement after which control never goes on to the next one.
+bool isDeadEndStatement(const StmtNode* statement);
+// A statement whose jump the walk in follow-mode does not take yet.
+bool skipsBranch(const StmtNode* statement);
+// The finally clause that an ST_CALL_FINALLY runs, or null when its try has no finally.
+TryClause* calledFinally(const StmtNode* callFinally);
+// The last statement of a finally clause that can complete it, stepping back over the ends of
+// scopes; null when there is none.
+StmtNode* finallyExit(const TryClause* finallyClause);
 
 // Generates the code of the current method (global.ctx.currentMethod; none for the class
 // initializer) from the statement list in global.ctx, `scope` being its outermost scope, and
-// returns the code length (resolveJumps). Variable i of the assignment sets is the local slot i,
-// or max_locals + the blank-final number of a tracked blank final field; the sets at the method's
+// returns the code length (resolveJumps). The definite-assignment sets at the method's normal
 // exits go to the class being generated (ClassDef::blankFinalResult).
 int32_t emitCode(Scope* scope);
 
@@ -39,4 +51,5 @@ bool isBlankFinalField(const Member* field);
 bool isBlankFinalInstanceField(const Member* field);
 bool isBlankFinalStaticField(const Member* field);
 // Whether the constructor's body begins by calling another constructor of its class, this(...).
+// Reads the constructor's parsed statement list (global.ctx).
 bool constructorCallsThis(const Member* constructor);

@@ -1,23 +1,475 @@
-// Binary operators. Placeholder: nodes are made with their operands, untyped and unfolded.
+// Binary operators and the two conversions every constructor uses. Each operator is checked
+// against its operand mask, its operands are brought to a common type, and constant operands are
+// folded at once with Java's results: integers wrap in 64 bits and are cut back to their type,
+// floating operations decide NaN, the infinities and the zeros before any host arithmetic, and a
+// float result is rounded once.
 #include "semantic/binary_operators.h"
 
+#include <charconv>
+#include <cmath>
+#include <cstring>
+
+#include "semantic/class_records.h"
+#include "semantic/class_table.h"
+#include "semantic/element_names.h"
 #include "semantic/expression_nodes.h"
+#include "semantic/java_arithmetic.h"
+#include "semantic/type_records.h"
+#include "semantic/type_relations.h"
+#include "semantic/unary_expressions.h"
+#include "support/arena.h"
+#include "support/diagnostics.h"
+#include "support/double_bits.h"
+#include "support/global.h"
+
+namespace {
+
+bool isReferenceKind(int32_t kind) {
+  return kind == TK_CLASS || kind == TK_ARRAY;
+}
+
+bool isNumericKind(int32_t kind) {
+  return kind >= TK_CHAR && kind <= TK_DOUBLE;
+}
+
+ExprNode* failPromotion(ExprNode* node, const Type* target, int32_t line, int32_t column) {
+  errorAt(line, column, "incomp.type", typeToString(node->type), typeToString(target));
+  node->type = &errorType;
+  return node;
+}
+
+bool isConstantOrNull(const ExprNode* node) {
+  return node->op == O_CONST || node->op == O_NULL;
+}
+
+int32_t mirroredComparison(int32_t op) {
+  switch (op) {
+    case O_LT: return O_GT;
+    case O_GT: return O_LT;
+    case O_LE: return O_GE;
+    case O_GE: return O_LE;
+    default: return op;
+  }
+}
+
+void swapOperands(ExprNode* node) {
+  ExprNode* left = node->left;
+  node->left = node->right;
+  node->right = left;
+}
+
+// The constant as Java's string conversion writes it, in the current arena.
+StringValue* constantAsString(const ExprNode* node) {
+  if (node->op == O_STRING) return node->string;
+  uint16_t units[32];
+  int32_t length = 0;
+  char text[32];
+  int32_t kind = node->type->kind;
+  if (node->op == O_DCONST) {
+    length = javaFloatingToString(node->doubleValue, kind == TK_FLOAT, text);
+  } else if (kind == TK_CHAR) {
+    units[length++] = static_cast<uint16_t>(node->integerValue);
+  } else if (kind == TK_BOOLEAN) {
+    const char* word = node->integerValue != 0 ? "true" : "false";
+    length = static_cast<int32_t>(std::strlen(word));
+    std::memcpy(text, word, length);
+  } else {
+    length = static_cast<int32_t>(std::to_chars(text, text + sizeof text, node->integerValue).ptr - text);
+  }
+  if (kind != TK_CHAR || node->op == O_DCONST)
+    for (int32_t i = 0; i < length; i++) units[i] = static_cast<uint8_t>(text[i]);
+  return newStringValue(global.currentArena, units, length);
+}
+
+bool isStringFoldable(const ExprNode* node) {
+  return node->op == O_STRING || node->op == O_CONST || node->op == O_DCONST;
+}
+
+// A string + of two constants is a constant: the left node takes the joined text.
+ExprNode* foldConcatenation(ExprNode* node, ExprNode* left, ExprNode* right) {
+  if (!isStringFoldable(left) || !isStringFoldable(right)) return node;
+  StringValue* joined = concatStringConstants(constantAsString(left), constantAsString(right));
+  left->op = O_STRING;
+  left->string = joined;
+  left->type = node->type;
+  left->literalKind = 0;
+  return left;
+}
+
+ExprNode* becomeBoolean(ExprNode* constant, bool value) {
+  constant->op = O_CONST;
+  constant->type = &booleanType;
+  constant->integerValue = value ? 1 : 0;
+  constant->literalKind = 0;
+  return constant;
+}
+
+// Integral folding of two O_CONST or O_NULL operands on 64-bit values; the result is written
+// into the left node, whose type is the promoted type, and cut back to its width.
+ExprNode* foldIntegral(ExprNode* node, ExprNode* left, ExprNode* right) {
+  int64_t x = left->integerValue;
+  int64_t y = right->integerValue;
+  uint64_t ux = static_cast<uint64_t>(x);
+  uint64_t uy = static_cast<uint64_t>(y);
+  bool isLong = left->type != nullptr && left->type->kind == TK_LONG;
+  int32_t count = static_cast<int32_t>(uy & (isLong ? 63 : 31));
+  int64_t result = 0;
+  switch (node->op) {
+    case O_EQ: return becomeBoolean(left, x == y);
+    case O_NE: return becomeBoolean(left, x != y);
+    case O_LT: return becomeBoolean(left, x < y);
+    case O_LE: return becomeBoolean(left, x <= y);
+    case O_GT: return becomeBoolean(left, x > y);
+    case O_GE: return becomeBoolean(left, x >= y);
+    case O_ADD: result = static_cast<int64_t>(ux + uy); break;
+    case O_SUB: result = static_cast<int64_t>(ux - uy); break;
+    case O_MUL: result = static_cast<int64_t>(ux * uy); break;
+    case O_DIV:
+    case O_REM:
+      // The divisor zero was reported with the operator; the division stays for run time.
+      if (y == 0) return node;
+      // MIN / -1 overflows the host's division: its quotient is the negation, wrapped.
+      if (y == -1)
+        result = node->op == O_DIV ? static_cast<int64_t>(0 - ux) : 0;
+      else
+        result = node->op == O_DIV ? x / y : x % y;
+      break;
+    case O_AND: result = x & y; break;
+    case O_OR: result = x | y; break;
+    case O_XOR: result = x ^ y; break;
+    case O_LSH:
+      if (uy > (isLong ? 63u : 31u)) errorAt(right->line, right->column, "num.ovfl");
+      result = static_cast<int64_t>(ux << count);
+      break;
+    case O_RSH: result = x >> count; break;
+    case O_RSSH:
+      result = isLong ? static_cast<int64_t>(ux >> count) : static_cast<int64_t>(static_cast<uint32_t>(ux) >> count);
+      break;
+    default: return node;
+  }
+  left->integerValue = result;
+  left->type = node->type;
+  normalizeIntConstant(left);
+  return left;
+}
+
+double nan() {
+  return specialDouble("nan");
+}
+
+// The infinity, or with `zero` the zero, whose sign is negative when exactly one of the
+// operands is.
+double signedResult(double x, double y, bool zero) {
+  bool negative = doubleIsNegative(x) != doubleIsNegative(y);
+  return specialDouble(zero ? (negative ? "-0" : "+0") : (negative ? "-inf" : "+inf"));
+}
+
+// The result of a floating operator on two operands that are not NaN.
+double floatingArithmetic(int32_t op, double x, double y) {
+  bool xInfinite = doubleIsInfinite(x);
+  bool yInfinite = doubleIsInfinite(y);
+  bool xZero = doubleIsZero(x);
+  bool yZero = doubleIsZero(y);
+  switch (op) {
+    case O_ADD:
+      if (xInfinite && yInfinite) return doubleIsNegative(x) == doubleIsNegative(y) ? x : nan();
+      if (xInfinite) return x;
+      if (yInfinite) return y;
+      return x + y;
+    case O_SUB:
+      if (xInfinite) return yInfinite && doubleIsNegative(x) == doubleIsNegative(y) ? nan() : x;
+      if (yInfinite) return -y;
+      return x - y;
+    case O_MUL:
+      if ((xInfinite && yZero) || (yInfinite && xZero)) return nan();
+      if (xInfinite || yInfinite) return signedResult(x, y, false);
+      return x * y;
+    case O_DIV:
+      if (xInfinite && yInfinite) return nan();
+      if (xInfinite) return signedResult(x, y, false);
+      if (yInfinite) return signedResult(x, y, true);
+      if (xZero && yZero) return nan();
+      if (xZero) return signedResult(x, y, true);
+      if (yZero) return signedResult(x, y, false);
+      return x / y;
+    default:  // O_REM
+      if (xInfinite || yZero) return nan();
+      if (yInfinite || xZero) return x;
+      return std::fmod(x, y);
+  }
+}
+
+ExprNode* foldFloating(ExprNode* node, ExprNode* left, ExprNode* right) {
+  double x = left->doubleValue;
+  double y = right->doubleValue;
+  bool unordered = doubleIsNaN(x) || doubleIsNaN(y);
+  switch (node->op) {
+    case O_EQ: return becomeBoolean(left, !unordered && x == y);
+    case O_NE: return becomeBoolean(left, unordered || x != y);
+    case O_LT: return becomeBoolean(left, !unordered && x < y);
+    case O_LE: return becomeBoolean(left, !unordered && x <= y);
+    case O_GT: return becomeBoolean(left, !unordered && x > y);
+    case O_GE: return becomeBoolean(left, !unordered && x >= y);
+    case O_ADD:
+    case O_SUB:
+    case O_MUL:
+    case O_DIV:
+    case O_REM: break;
+    default: return node;
+  }
+  double result = doubleIsNaN(x) ? x : doubleIsNaN(y) ? y : floatingArithmetic(node->op, x, y);
+  if (node->type->kind == TK_FLOAT) result = doubleToFloat(result);
+  left->doubleValue = result;
+  left->type = node->type;
+  return left;
+}
+
+// Step 6 of makeBinaryExpression: the operator node gives way to its folded value.
+ExprNode* foldBinary(ExprNode* node) {
+  ExprNode* left = node->left;
+  ExprNode* right = node->right;
+  if (node->op == O_SCONCAT) return foldConcatenation(node, left, right);
+  if (isConstantOrNull(left)) {
+    if (node->op == O_LAND) return left->integerValue != 0 ? foldEvaluatedOperand(right) : left;
+    if (node->op == O_LOR) return left->integerValue != 0 ? left : foldEvaluatedOperand(right);
+    if (isConstantOrNull(right)) return foldIntegral(node, left, right);
+    return node;
+  }
+  if (left->op == O_DCONST && right->op == O_DCONST) return foldFloating(node, left, right);
+  return node;
+}
+
+// Promotes both operands towards each other, the left first; false after a failure.
+bool promoteBoth(ExprNode* node, int32_t line, int32_t column) {
+  node->left = promoteOperand(node->left, node->right->type, line, column, false);
+  if (hasErrorType(node->left)) return false;
+  node->right = promoteOperand(node->right, node->left->type, line, column, false);
+  return !hasErrorType(node->right);
+}
+
+// The count of a shift: promoted, and cut to int when it is a long.
+bool promoteShiftCount(ExprNode* node, int32_t line, int32_t column) {
+  node->right = promoteOperand(node->right, &intType, line, column, false);
+  if (hasErrorType(node->right)) return false;
+  if (isNarrowing(node->right->type, &intType)) node->right = makeCast(&intType, node->right, line, column);
+  return !hasErrorType(node->right);
+}
+
+// Step 5 of makeBinaryExpression: the result type by operator, with the conversions each needs.
+// False when the node is to be returned as it stands (its type set, an error reported or not).
+bool typeBinary(ExprNode* node, Type* leftTypeBefore, int32_t line, int32_t column) {
+  ExprNode*& left = node->left;
+  ExprNode*& right = node->right;
+  switch (node->op) {
+    case O_ASG:
+      node->type = convertForAssignment(left->type, &right, line, column);
+      return true;
+    case O_EQ:
+    case O_NE:
+      node->type = &booleanType;
+      node->literalKind = 0;
+      if (left->op == O_NULL || isZeroConstant(left)) swapOperands(node);
+      return true;
+    case O_LT:
+    case O_LE:
+    case O_GT:
+    case O_GE:
+      node->type = &booleanType;
+      // A NaN makes < and <= false: the comparison takes NaN as greater.
+      node->literalKind = node->op == O_LT || node->op == O_LE ? 1 : 0;
+      if (isZeroConstant(left)) {
+        swapOperands(node);
+        node->op = mirroredComparison(node->op);
+      }
+      return true;
+    case O_LSH:
+    case O_RSH:
+    case O_RSSH:
+      left = promoteOperand(left, &intType, line, column, false);
+      if (hasErrorType(left)) return false;
+      if (!promoteShiftCount(node, line, column)) return false;
+      node->type = left->type;
+      return true;
+    case O_LSA:
+    case O_RSA:
+    case O_RSSA:
+      // The target is read as an int (or long) and the result narrowed back to its type; the
+      // code generator finds the conversion in the cast around the target.
+      left = promoteOperand(left, &intType, line, column, false);
+      if (hasErrorType(left)) return false;
+      if (!promoteShiftCount(node, line, column)) return false;
+      node->type = leftTypeBefore;
+      return true;
+    case O_DIV:
+    case O_REM:
+      if (isZeroConstant(right) && node->op == O_DIV) errorAt(right->line, right->column, "divide.by.zero");
+      if (isZeroConstant(right) && node->op == O_REM) errorAt(right->line, right->column, "rem.by.zero");
+      node->type = left->type;
+      return true;
+    case O_DVA:
+    case O_RMA:
+    case O_SBA:
+    case O_MUA:
+      node->type = leftTypeBefore;
+      return true;
+    case O_AND:
+    case O_OR:
+    case O_XOR:
+    case O_SUB:
+    case O_MUL:
+      node->type = left->type;
+      return true;
+    case O_LAND:
+    case O_LOR:
+      node->type = &booleanType;
+      return true;
+    case O_ANA:
+    case O_ORA:
+    case O_XRA:
+      if (isNarrowing(right->type, left->type)) right = makeCast(left->type, right, line, column);
+      if (hasErrorType(right)) return false;
+      node->type = convertForAssignment(left->type, &right, line, column)->kind == TK_ERROR ? &errorType : leftTypeBefore;
+      return true;
+    case O_ADD:
+      if (isStringOperand(left, right)) {
+        node->op = O_SCONCAT;
+        node->type = stringType;
+        return true;
+      }
+      if (!promoteBoth(node, line, column)) return false;
+      node->type = left->type;
+      return true;
+    case O_ADA:
+      if (isStringOperand(left, right)) {
+        // s += x joins into s: only a String variable can take the joined text.
+        if (!isClassType(left->type, stringClass())) {
+          errorAt(line, column, "incomp.type.asg", typeToString(stringType), typeToString(left->type));
+          node->type = &errorType;
+          return false;
+        }
+        node->op = O_SCONCATA;
+        node->type = stringType;
+        return true;
+      }
+      if (!promoteBoth(node, line, column)) return false;
+      node->type = leftTypeBefore;
+      return true;
+    default:
+      errorAt(line, column, "internal.tree.error", "unfinished 7");
+      node->type = &errorType;
+      return false;
+  }
+}
+
+}  // namespace
 
 ExprNode* makeBinaryExpression(int32_t op, ExprNode* left, ExprNode* right, int32_t line, int32_t column) {
   ExprNode* node = newExprNode(op, line, column);
+  if (global.evaluating != 0) {
+    if (isAssignmentOperator(op)) {
+      node->left = left;
+      node->right = right;
+      node->type = &errorType;
+      return node;
+    }
+    left = foldEvaluatedOperand(left);
+    if (op != O_LAND && op != O_LOR) right = foldEvaluatedOperand(right);
+  }
   node->left = left;
   node->right = right;
-  return node;
+  if (hasErrorType(left)) return left;
+  if (hasErrorType(right)) return right;
+  if (op == O_ARG || op == O_SEQ) {
+    node->type = &voidType;
+    return node;
+  }
+  if (left == nullptr || right == nullptr) {
+    errorAt(line, column, "internal.tree.error", "unfinished 7");
+    node->type = &errorType;
+    return node;
+  }
+  uint8_t mask = operandMask(op);
+  if (checkOperandType(mask, left, right, line, column) == 0 || checkOperandType(mask, right, left, line, column) == 0) {
+    node->type = &errorType;
+    return node;
+  }
+  Type* leftTypeBefore = left->type;
+  if ((mask & MASK_PROMOTE) != 0 && !promoteBoth(node, line, column)) return hasErrorType(node->left) ? node->left : node->right;
+  if (!typeBinary(node, leftTypeBefore, line, column)) {
+    if (hasErrorType(node->left)) return node->left;
+    if (hasErrorType(node->right)) return node->right;
+    return node;
+  }
+  if (hasErrorType(node)) return node;
+  return foldBinary(node);
 }
 
-ExprNode* promoteOperand(ExprNode* node, Type*, int32_t, int32_t, bool) {
-  return node;
+ExprNode* promoteOperand(ExprNode* node, Type* target, int32_t line, int32_t column, bool exact) {
+  if (node == nullptr || hasErrorType(node)) return node;
+  if (target == nullptr || target->kind == TK_ERROR) return node;
+  if (node->op == O_NULL) {
+    if (!isReferenceKind(target->kind)) return failPromotion(node, target, line, column);
+    node->type = target;
+    return node;
+  }
+  if (isErrorClassType(node->type) || isErrorClassType(target)) return node;
+  const Type* from = node->type;
+  if (from == nullptr) return failPromotion(node, target, line, column);
+  int32_t kind = from->kind;
+  switch (target->kind) {
+    case TK_CLASS:
+    case TK_ARRAY:
+      if (global.evaluating == 0 && !isCastable(from, target)) return failPromotion(node, target, line, column);
+      return node;
+    case TK_BOOLEAN:
+      return kind == TK_BOOLEAN ? node : failPromotion(node, target, line, column);
+    case TK_CHAR:
+    case TK_BYTE:
+    case TK_SHORT:
+    case TK_INT:
+    case TK_LONG:
+    case TK_FLOAT:
+    case TK_DOUBLE:
+      if (isReferenceKind(kind)) return global.evaluating != 0 ? node : failPromotion(node, target, line, column);
+      if (!isNumericKind(kind)) return failPromotion(node, target, line, column);
+      if (target->kind <= TK_INT) {
+        // Small types always become int, whatever small or int target is asked; wider types are
+        // never narrowed.
+        if (kind > TK_SHORT || (exact && kind == target->kind)) return node;
+        return makeCast(&intType, node, node->line, node->column);
+      }
+      if (target->kind <= kind) return node;
+      return makeCast(target, node, node->line, node->column);
+    default:
+      if (kind != target->kind) {
+        errorAt(line, column, "internal.tree.error", "unfinished 24");
+        node->type = &errorType;
+      }
+      return node;
+  }
 }
 
-Type* convertForAssignment(Type* target, ExprNode**, int32_t, int32_t) {
-  return target;
+// In order: the same type; null to a reference; a widening, or a constant that fits a narrower
+// char, byte or short (primitive targets get the conversion); anything else is refused.
+Type* convertForAssignment(Type* target, ExprNode** slot, int32_t line, int32_t column) {
+  ExprNode* node = *slot;
+  if (node == nullptr || target == nullptr || hasErrorType(node) || target->kind == TK_ERROR) return &errorType;
+  if (isErrorClassType(node->type) || isErrorClassType(target)) return target;
+  if (sameType(target, node->type)) return target;
+  if (isReferenceKind(target->kind) && node->op == O_NULL) return target;
+  if (isWidening(node->type, target) || fitsNarrowConstant(node, target)) {
+    if (!isReferenceKind(target->kind)) *slot = makeCast(target, node, line, column);
+    return target;
+  }
+  errorAt(line, column, "incomp.type.asg", typeToString(node->type), typeToString(target));
+  return &errorType;
 }
 
-StringValue* concatStringConstants(const StringValue*, const StringValue*) {
-  return nullptr;
+StringValue* concatStringConstants(const StringValue* a, const StringValue* b) {
+  auto* joined = arenaNewWithTail<StringValue>(global.currentArena, sizeof(uint16_t) * (a->length + b->length));
+  joined->length = a->length + b->length;
+  auto* units = const_cast<uint16_t*>(stringValueChars(joined));
+  if (a->length > 0) std::memcpy(units, stringValueChars(a), sizeof(uint16_t) * a->length);
+  if (b->length > 0) std::memcpy(units + a->length, stringValueChars(b), sizeof(uint16_t) * b->length);
+  return joined;
 }

@@ -33,6 +33,7 @@
 #include "support/source_file.h"
 #include "syntax/compilation_unit.h"
 #include "syntax/declarators.h"
+#include "syntax/method_bodies.h"
 #include "syntax/parser_state.h"
 #include "syntax/scanner.h"
 #include "syntax/scopes.h"
@@ -666,6 +667,13 @@ bool isResolvedType(Type* type) {
   return type->classRef != nullptr && type->classRef->resolved != nullptr;
 }
 
+bool namesMissingClass(Type* type) {
+  while (type != nullptr && type->kind == TK_ARRAY) type = type->element;
+  if (type == nullptr || type->kind != TK_CLASS) return false;
+  if (!isResolvedType(type)) return true;
+  return type->classRef->resolved->kind == CLASS_KIND_ERROR;
+}
+
 void resolveMemberTypes(ClassDef* cls, Member* m) {
   m->owner = cls;
   isResolvedType(m->type);
@@ -690,15 +698,15 @@ void declareMember(ClassDef* cls, Member* member) {
     member->slot = static_cast<int16_t>(allocLocalSlots(member->type != nullptr ? slotsForKind(member->type->kind) : 1));
 }
 
-// Only a field of primitive type or String with an initializer can be a constant; its initializer
-// decides, as far as it can be read before field initializers are attributed (parseFieldConstant).
+// Only a field of primitive type or String with an initializer can be a constant: its initializer
+// is parsed and attributed at its position, which decides its constant state and value.
 void evaluateFieldConstant(Member* field) {
   Type* type = field->type;
   bool candidate = type != nullptr && (isPrimitiveType(type) || (stringClass() != nullptr && isClassType(type, stringClass())));
   if (!candidate || field->bodyOffset == 0)
     field->constantState = CONSTANT_NONE;
   else
-    parseFieldConstant(field);
+    parseFieldConstant(field);  // until the initializers' expressions are attributed: then parseFieldInitializerFresh
 }
 
 void checkClassesOfFile(SourceFile* file) {

@@ -45,5 +45,8 @@ ClassDef* declareClass(ClassRef* ref);
 void declareMember(ClassDef* cls, Member* member);
 void resolveMemberTypes(ClassDef* cls, Member* member);
 bool isResolvedType(Type* type);
+// The type (or its element type) is a class that could not be found: an error class stands for
+// it, and it was reported where it was named.
+bool namesMissingClass(Type* type);
 void evaluateFieldConstant(Member* field);
 void checkClassesOfFile(SourceFile* file);

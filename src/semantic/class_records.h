@@ -11,8 +11,9 @@ struct ClassGenState;
 struct ClassRef;
 struct Identifier;
 struct LocalVariableEntry;
-struct Member;
+struct JumpContext;
 struct ParserContext;
+struct Member;
 struct Scope;
 struct SourceFile;
 struct Type;
@@ -117,8 +118,8 @@ struct ClassDef {
   char* dottedName;
   Member* defaultConstructor;
   ClassDef* lastDependencyFrom;
-  Scope* bodyScope;
-  ParserContext* bodyContext;
+  Scope* bodyScope;          // the scope of class-level code (static initializers and field initializers)
+  JumpContext* bodyContext;  // the bottom jump context of class-level code
   ClassGenState* savedGenState;
   ClassRef* innerClasses;
   int32_t localClassCount;
@@ -131,6 +132,8 @@ struct ClassDef {
   uint8_t state;
   AssignSets* blankFinalResult;  // definite assignment at the exits of the constructor or initializer generated
   uint32_t walkMark;  // the last supertype walk that visited the class
+  uint32_t lookupMark;   // the last name lookup that visited the class
+  Member* lookupResult;  // what that lookup found in the class and its supertypes
 };
 
 // An inner class: a class declared in another without static. It may declare no static members
@@ -150,8 +153,9 @@ constexpr uint32_t METHOD_DEFAULT_CONSTRUCTOR = 0x2;
 constexpr uint32_t METHOD_STORES_OUTER_STATE = 0x4;
 
 constexpr uint32_t FIELD_CAPTURE_STORED = 0x1;  // the store of a captured value was added to a constructor
-// Scanning the initializer as it was skipped gave diagnostics: it is not scanned again for its
-// constant.
+// The initializer gave diagnostics when it was skipped or first parsed (fields and initializer
+// blocks): it is not scanned again for a constant, and a later parse of it (in the class
+// initializer, in each constructor) is quiet.
 constexpr uint32_t FIELD_INITIALIZER_REPORTED = 0x2;
 
 // Constant state of a field.
@@ -221,4 +225,5 @@ struct Member {
   LocalVariableEntry* localEntry;  // variables: the open LocalVariableTable entry
   ParserContext* keptContext;      // methods of a local class: the context right after the body's parse
   int32_t blankFinalNumber;        // blank final fields: the index among those of the current method
+  Member* calledConstructor;  // constructors: the constructor of the class its this(...) calls
 };

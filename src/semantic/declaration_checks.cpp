@@ -10,6 +10,7 @@
 #include "semantic/class_names.h"
 #include "semantic/class_records.h"
 #include "semantic/element_names.h"
+#include "semantic/type_relations.h"
 #include "semantic/type_records.h"
 #include "support/arena.h"
 #include "support/diagnostics.h"
@@ -21,18 +22,14 @@ namespace {
 
 // Each walk over supertypes marks the classes it has seen, so shared interfaces are visited once
 // and a cycle among class files ends. The walks keep their own stack: a chain of thousands of
-// supertypes costs no recursion.
-uint32_t currentWalk;
-
+// supertypes costs no recursion. Their numbers are shared with the type relations' walks.
 struct WalkMarks {
   uint32_t walk;
-  explicit WalkMarks() : walk(++currentWalk) {}
+  explicit WalkMarks() : walk(beginSupertypeWalk()) {}
 };
 
 bool seen(ClassDef* cls, const WalkMarks& marks) {
-  if (cls->walkMark == marks.walk) return true;
-  cls->walkMark = marks.walk;
-  return false;
+  return supertypeWalkSaw(cls, marks.walk);
 }
 
 ClassDef* resolvedClass(ClassRef* ref) {

@@ -2,8 +2,6 @@
 // operators and the predicates on constant nodes that every constructor, the statement builder
 // and the code generator share. The parser builds every expression bottom-up through the typed
 // node constructors, so a tree is typed and folded as it is made.
-// Placeholder: the record and the codes are complete; the mask table and the predicates are
-// declared but answer as if no operand were constant or allowed.
 #pragma once
 
 #include <cstdint>
@@ -124,13 +122,37 @@ constexpr uint8_t MASK_ASSIGNMENT = 0x20;
 constexpr uint8_t MASK_STRING = 0x40;
 constexpr uint8_t MASK_PROMOTE = 0x80;
 
+// The masks of the other constructors' operands.
+constexpr uint8_t MASK_CONDITION = MASK_BOOLEAN;
+constexpr uint8_t MASK_CONDITIONAL_VALUE = 0x1f;
+constexpr uint8_t MASK_INCREMENT = 0x34;
+constexpr uint8_t MASK_SIGN = 0x14;
+constexpr uint8_t MASK_COMPLEMENT = MASK_INTEGRAL;
+
+// The mask of a binary operator from O_ASG to O_XRA; 0 for any other code.
 uint8_t operandMask(int32_t op);
-// 1 when the operand may stand beside `other` under the mask, else 0 after a diagnostic.
+// The assignment and the compound assignments.
+bool isAssignmentOperator(int32_t op);
+// 1 when the operand may stand beside `other` (null: none) under the mask, else 0 after a
+// diagnostic at (line, column).
 int32_t checkOperandType(uint8_t mask, ExprNode* operand, ExprNode* other, int32_t line, int32_t column);
 bool isStringOperand(const ExprNode* a, const ExprNode* b);
+// An operand that already produced its diagnostic.
+bool hasErrorType(const ExprNode* node);
 bool isIntConstantValue(const ExprNode* node, int32_t value);
 bool isZeroConstant(const ExprNode* node);
 bool isInfiniteConstant(const ExprNode* node);
+// An integral constant of type char, byte, short or int whose value the narrower char, byte or
+// short target holds: it may be assigned without a cast.
 bool fitsNarrowConstant(const ExprNode* node, const Type* type);
 bool isAssignableValue(const Type* type, const ExprNode* node);
 void normalizeIntConstant(ExprNode* node);
+
+// While the debugger evaluates an expression (global.evaluating), the constructors pass their
+// operands through the evaluator's folding of memory references, which rewrites variables,
+// fields, elements and array lengths into the constants read from the stopped frame. The
+// evaluator installs that folding; outside an evaluation, or with none installed, the node comes
+// back as it is.
+using MemoryReferenceFolder = ExprNode* (*)(ExprNode* node);
+void setMemoryReferenceFolder(MemoryReferenceFolder folder);
+ExprNode* foldEvaluatedOperand(ExprNode* node);

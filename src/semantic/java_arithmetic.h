@@ -12,6 +12,8 @@ int64_t doubleBitsAsLong(double value);
 double longBitsAsDouble(int64_t bits);
 double doubleFromWords(int32_t high, uint32_t low);
 double longToDouble(int64_t value);
+// Java l2f: the long rounded once to the nearest float, returned widened to a double.
+double longToFloat(int64_t value);
 int64_t doubleToLong(double value);
 int64_t floatToLong(double value);
 int32_t doubleToInt(double value);
@@ -23,6 +25,11 @@ void storeDoubleAsFloat(double value, float* destination);
 // 16 bits unsigned, byte, short and int sign-extended; long keeps all.
 int64_t normalizeIntegral(int32_t kind, int64_t value);
 double floatBitsToDouble(uint32_t bits);
+// Java's string conversion of a double (Double.toString), or with isFloat of a float value
+// (Float.toString): the shortest decimal that reads back as the value, written plain from 10^-3
+// to below 10^7 and as "d.dddEn" outside. The buffer holds at least 32 characters; the result is
+// the length written, without the terminating zero.
+int32_t javaFloatingToString(double value, bool isFloat, char* buffer);
 double specialDouble(const char* name);
 // The kept digits of an integer literal into *destination; reports overflow and bad digits at the
 // current token.

@@ -1,42 +1,462 @@
-// Method calls, instance creation and instanceof. Placeholder: nodes get the error type.
+// Method calls, instance creation and instanceof.
 #include "semantic/method_calls.h"
 
+#include "semantic/access_methods.h"
+#include "semantic/binary_operators.h"
+#include "semantic/class_lookup.h"
+#include "semantic/class_names.h"
+#include "semantic/class_records.h"
+#include "semantic/class_table.h"
+#include "semantic/declaration_checks.h"
+#include "semantic/element_names.h"
 #include "semantic/expression_nodes.h"
+#include "semantic/name_lookup.h"
+#include "semantic/name_resolution.h"
+#include "semantic/primary_expressions.h"
+#include "semantic/synthetic_members.h"
+#include "semantic/tree_walks.h"
+#include "semantic/try_clauses.h"
 #include "semantic/type_records.h"
+#include "semantic/type_relations.h"
+#include "semantic/unary_expressions.h"
+#include "support/arena.h"
+#include "support/diagnostics.h"
+#include "support/global.h"
+#include "support/parser_context.h"
+#include "syntax/declarators.h"
 
+namespace {
+
+bool isError(const ExprNode* node) {
+  return node != nullptr && node->type != nullptr && node->type->kind == TK_ERROR;
+}
+
+ExprNode* markError(ExprNode* node) {
+  node->type = &errorType;
+  return node;
+}
+
+ClassDef* usable(ClassDef* cls) {
+  return cls != nullptr && cls->kind != CLASS_KIND_ERROR ? cls : nullptr;
+}
+
+ClassDef* classOf(Type* type) {
+  if (type == nullptr || type->kind != TK_CLASS || type->classRef == nullptr) return nullptr;
+  if (type->classRef->resolved == nullptr) resolveRef(type->classRef);
+  return usable(type->classRef->resolved);
+}
+
+// The argument slots of a list in source order (the O_ARG tree read left before right), kept
+// in a stack of their own so that a list of any length costs no recursion.
+class ArgumentSlots {
+ public:
+  explicit ArgumentSlots(ExprNode** root) {
+    ExprNode** pending[64];
+    ExprNode*** stack = pending;
+    int32_t capacity = 64;
+    int32_t size = 0;
+    auto push = [&](ExprNode** slot) {
+      if (size == capacity) {
+        auto*** grown = new ExprNode**[static_cast<size_t>(capacity) * 2];
+        for (int32_t i = 0; i < size; i++) grown[i] = stack[i];
+        if (stack != pending) delete[] stack;
+        stack = grown;
+        capacity *= 2;
+      }
+      stack[size++] = slot;
+    };
+    if (*root != nullptr) push(root);
+    while (size > 0) {
+      ExprNode** slot = stack[--size];
+      ExprNode* node = *slot;
+      if (node != nullptr && node->op == O_ARG) {
+        push(&node->right);
+        push(&node->left);
+      } else if (node != nullptr) {
+        add(slot);
+      }
+    }
+    if (stack != pending) delete[] stack;
+  }
+  ArgumentSlots(const ArgumentSlots&) = delete;
+  ArgumentSlots& operator=(const ArgumentSlots&) = delete;
+  ~ArgumentSlots() {
+    if (slots_ != inline_) delete[] slots_;
+  }
+  int32_t count() const { return count_; }
+  ExprNode** operator[](int32_t i) const { return slots_[i]; }
+
+ private:
+  void add(ExprNode** slot) {
+    if (count_ == capacity_) {
+      auto*** grown = new ExprNode**[static_cast<size_t>(capacity_) * 2];
+      for (int32_t i = 0; i < count_; i++) grown[i] = slots_[i];
+      if (slots_ != inline_) delete[] slots_;
+      slots_ = grown;
+      capacity_ *= 2;
+    }
+    slots_[count_++] = slot;
+  }
+  ExprNode** inline_[16];
+  ExprNode*** slots_ = inline_;
+  int32_t count_ = 0;
+  int32_t capacity_ = 16;
+};
+
+bool anyArgumentError(ExprNode* arguments) {
+  if (arguments == nullptr) return false;
+  if (isError(arguments)) return true;
+  ExprNode* root = arguments;
+  ArgumentSlots slots(&root);
+  for (int32_t i = 0; i < slots.count(); i++)
+    if (isError(*slots[i])) return true;
+  return false;
+}
+
+Type* objectType(int32_t line, int32_t column) {
+  initJavaLang();
+  return objectClass != nullptr ? classTypeFor(objectClass, line, column) : nullptr;
+}
+
+bool isConstructor(const Member* m) {
+  return m != nullptr && m->kind == MK_CONSTRUCTOR;
+}
+
+// A this(...) call of `current` reaching `called`: the chain of this(...) calls from there comes
+// back to `current`.
+bool callsBack(Member* current, Member* called) {
+  int32_t steps = 0;
+  for (Member* m = called; m != nullptr && steps < 65536; m = m->calledConstructor, steps++)
+    if (m == current) return true;
+  return false;
+}
+
+ExprNode* copyNode(const ExprNode* node) {
+  ExprNode* copy = newExprNode(node->op, node->line, node->column);
+  *copy = *node;
+  return copy;
+}
+
+// The checks of an explicit superclass constructor call on the enclosing instance its superclass
+// needs: one must be given (outer.super(...)) or be reachable from the current class, and a given
+// one must be of the superclass's outer class. False after a report.
+bool checkSuperOuterInstance(ExprNode* q, ClassDef* current, int32_t line, int32_t column) {
+  ClassDef* superclass = superclassOf(current);
+  ExprNode* explicitOuter = q->left;
+  if (superclass == nullptr || superclass->outer == nullptr || superclass->outerThisField == nullptr) return true;
+  ClassDef* needed = superclass->outer;
+  if ((current->flags & CF_ANONYMOUS) == 0 && explicitOuter == nullptr && needed != current->outer) {
+    bool found = isSubclassOf(current, needed);
+    for (ClassDef* c = current->outer; c != nullptr && !found; c = c->outer) found = isSubclassOf(c, needed);
+    if (!found) {
+      errorAt(line, column, "super.missing.outer.instance");
+      if (q->line == 0)
+        errorAt(line, column, "constructor.missing.outer", classToString(needed), classToString(current));
+      return false;
+    }
+  }
+  if (q->line != 0 && explicitOuter != nullptr && !isSubclassType(explicitOuter->type, superclass->outerThisField->type)) {
+    errorAt(line, column, "disallowed.type", typeToString(explicitOuter->type));
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+// Steps, after the node is made:
+//  1. the qualifier: none is this; an error in it or the arguments is passed up;
+//  2. the class to search, by the qualifier: this(...) and super(...) with their placement rules
+//     and the checks of their arguments, the superclass for super, a class name (static methods
+//     only), else the class of the qualifier's type (an array's is Object's);
+//  3. the method, through the lookup and, for an interface, Object;
+//  4. its access, the static context, the this(...) cycle, the static-only rule;
+//  5. the implicit arguments, the access method, the enclosing instance of an outer method;
+//  6. its result type and the checked exceptions it throws.
 ExprNode* makeMethodCall(ExprNode* qualifier, Identifier* name, ExprNode* arguments, int32_t line, int32_t column) {
   ExprNode* node = newExprNode(O_CALL, line, column);
   node->left = qualifier;
   node->name = name;
   node->list = arguments;
-  node->type = &errorType;
+  if (global.evaluating) {
+    errorAt(line, column, "evalexpr.no.calls");
+    return markError(node);
+  }
+  ClassDef* current = global.ctx.enclosing;
+  Member* method = global.ctx.currentMethod;
+  ExprNode* callerQualifier = qualifier;
+  ExprNode* q = qualifier;
+  if (q == nullptr) {
+    if (current == nullptr) return markError(node);
+    q = makeKeywordExpression(O_THIS, current, line, column);
+    node->left = q;
+  }
+  if (isError(q)) return q;
+  if (arguments != nullptr && isError(arguments)) return arguments;
+  ClassDef* cls = nullptr;
+  bool staticOnly = false;
+  bool arrayClone = false;
+  switch (q->op) {
+    case O_THIS:
+      if (name == nullptr) {
+        if (method == nullptr || method->kind != MK_CONSTRUCTOR) {
+          errorAt(line, column, "this.not.constructor");
+          return markError(node);
+        }
+        if (global.ctx.statementCount != 1) {
+          errorAt(line, column, "this.not.first");
+          return markError(node);
+        }
+        walkExpression(arguments, thisCallArgumentCheck, nullptr, nullptr, nullptr);
+      }
+      cls = classOf(q->type);
+      if (cls == nullptr) cls = current;
+      break;
+    case O_SUPER: {
+      bool staticInit = method == nullptr ? (global.ctx.flags & CTX_STATIC) != 0 : method->kind == MK_STATIC_INITIALIZER;
+      if (staticInit) {
+        errorAt(line, column, "super.in.static.init");
+        return markError(node);
+      }
+      if (method != nullptr && method->kind == MK_INSTANCE_INITIALIZER) {
+        errorAt(line, column, "super.in.instance.block");
+        return markError(node);
+      }
+      if (method != nullptr && method->kind == MK_METHOD && (method->modifiers & M_STATIC) != 0) {
+        errorAt(line, column, "super.in.static");
+        return markError(node);
+      }
+      if (current == nullptr) return markError(node);
+      if (name == nullptr) {
+        if (method == nullptr || method->kind != MK_CONSTRUCTOR) {
+          errorAt(line, column, "super.not.constructor");
+          return markError(node);
+        }
+        if (global.ctx.statementCount != 1) {
+          errorAt(line, column, "super.not.first");
+          return markError(node);
+        }
+        if (!checkSuperOuterInstance(q, current, line, column)) return markError(node);
+        walkExpression(arguments, superCallArgumentCheck, nullptr, nullptr, nullptr);
+      }
+      if (current->superclass == nullptr) {
+        errorAt(line, column, "no.super", classToString(current));
+        return markError(node);
+      }
+      cls = name == nullptr ? usable(current->superclass->resolved) : classOf(q->type);
+      if (cls == nullptr) cls = usable(current->superclass->resolved);
+      if (cls == nullptr) return markError(node);
+      break;
+    }
+    case O_CLASSREF:
+      cls = q->classDef;
+      staticOnly = true;
+      break;
+    default:
+      if (q->type != nullptr && q->type->kind == TK_ARRAY) {
+        arrayClone = name == global.cloneName;
+        Type* object = objectType(q->line, q->column);
+        if (object == nullptr) return markError(node);
+        q = makeCast(object, q, q->line, q->column);
+        node->left = q;
+        if (isError(q)) return q;
+      }
+      if (q->type == nullptr || q->type->kind != TK_CLASS) {
+        errorAt(q->line, q->column, "not.class.type");
+        return markError(node);
+      }
+      cls = classOf(q->type);
+      if (cls == nullptr) return markError(node);
+      break;
+  }
+
+  ClassDef* outside = nullptr;
+  Member* chosen = lookupMethod(cls, name, callerQualifier != nullptr, arguments, &outside, line, column);
+  if (chosen == nullptr && cls->kind == CLASS_KIND_INTERFACE) {
+    initJavaLang();
+    chosen = lookupMethod(objectClass, name, true, arguments, nullptr, line, column);
+  }
+  if (chosen == nullptr) {
+    if (name == nullptr)
+      errorAt(line, column, "undef.constructor", classToString(cls), methodSignatureToString(cls->name, arguments));
+    else
+      errorAt(line, column, "undef.method", methodSignatureToString(name, arguments));
+    return markError(node);
+  }
+  if (!arrayClone && checkProtectedAccess(cls, chosen, q, line, column)) return markError(node);
+  bool isStaticMethod = (chosen->modifiers & M_STATIC) != 0;
+  if (!isStaticMethod && !isConstructor(chosen) && q->op == O_THIS) {
+    if (inStaticContext() || (outside != nullptr && !enclosingInstanceAvailable(outside))) {
+      errorAt(line, column, "instance.call.in.static", methodToString(chosen), classToString(chosen->owner));
+      return markError(node);
+    }
+  }
+  if (q->op == O_THIS && name == nullptr && isConstructor(method)) {
+    if (chosen == method || callsBack(method, chosen)) {
+      errorAt(line, column, "constructor.calls.itself", methodToString(method));
+      return markError(node);
+    }
+    method->calledConstructor = chosen;
+  }
+  if (staticOnly && !isStaticMethod) {
+    errorAt(line, column, "not.static.method", methodToString(chosen));
+    return markError(node);
+  }
+  if (isStaticMethod && (q->op == O_ID || q->op == O_THIS || q->op == O_SUPER)) {
+    if (callerQualifier != nullptr && callerQualifier->op == O_ID) node->savedQualifier = copyNode(callerQualifier);
+    makeClassRefNode(q, chosen->owner);
+    staticOnly = true;
+  }
+  ExprNode* outerInstance = q->op == O_SUPER ? q->left : nullptr;
+  node->list = innerConstructorArgs(outerInstance, q, arguments, chosen, line, column);
+  if (anyArgumentError(node->list)) return markError(node);
+  if ((chosen->modifiers & M_PRIVATE) != 0 && chosen->owner != current) addAccessor(chosen);
+  if (q->op == O_THIS && !staticOnly && outside != nullptr && current != nullptr && (current->flags & CF_NESTED) != 0 &&
+      current->outer != nullptr) {
+    captureOuterLocal(nullptr, current, line, column, nullptr);
+    setQualifiedThisType(q, classTypeFor(outside, line, column));
+  }
+  node->member = chosen;
+  node->type = isConstructor(chosen) || chosen->type == nullptr ? &voidType : chosen->type;
+  if (!arrayClone) checkThrowsCaught(name != nullptr ? name : cls->name, chosen->throwsList, line, column);
   return node;
 }
+
+// Steps, after the node is made: an error in the arguments, dimensions or outer instance is passed
+// up; a qualified creation needs a member class of the outer instance's class; the type must
+// resolve; a class gets its constructor, its implicit arguments and its checked exceptions; an
+// array its dimensions, given from the first on and converted to int; anything else cannot be
+// created.
 ExprNode* makeNewExpression(ExprNode* outer, Type* type, ExprNode* arguments, ArrayDimension* dimensions,
                             int32_t line, int32_t column) {
   ExprNode* node = newExprNode(O_NEW, line, column);
-  node->left = outer;
   node->operandType = type;
   node->list = arguments;
   node->dimensions = dimensions;
-  node->type = &errorType;
-  return node;
+  if (arguments != nullptr && isError(arguments)) return arguments;
+  for (ArrayDimension* d = dimensions; d != nullptr; d = d->next)
+    if (isError(d->size)) return d->size;
+  if (outer != nullptr && isError(outer)) return outer;
+  if (type == nullptr) return markError(node);
+  if (outer != nullptr) {
+    if (!checkQualifiedNewOuter(outer->type, type, line, column)) return markError(node);
+    outer->flags |= 1;
+  }
+  if (!isResolvedType(type)) return markError(node);
+  if (type->kind == TK_CLASS) {
+    ClassDef* cls = classOf(type);
+    if (cls == nullptr) return markError(node);
+    if ((cls->flags & CF_ABSTRACT) != 0 || cls->kind == CLASS_KIND_INTERFACE) {
+      errorAt(line, column, "cannot.new");
+      return markError(node);
+    }
+    Member* constructor = lookupMethod(cls, nullptr, outer != nullptr, arguments, nullptr, line, column);
+    if (constructor == nullptr) {
+      errorAt(line, column, "undef.constructor", classToString(cls), methodSignatureToString(cls->name, arguments));
+      return markError(node);
+    }
+    ClassDef* from = global.ctx.enclosing;
+    Package* here = from != nullptr && from->package != nullptr ? from->package : &rootPackage;
+    Package* there = cls->package != nullptr ? cls->package : &rootPackage;
+    if (here != there && (constructor->modifiers & M_PUBLIC) == 0) {
+      errorAt(line, column, "unreach.constructor", methodToString(constructor), classToString(cls));
+      return markError(node);
+    }
+    node->list = innerConstructorArgs(outer, nullptr, arguments, constructor, line, column);
+    if (anyArgumentError(node->list)) return markError(node);
+    node->member = constructor;
+    node->type = type;
+    checkThrowsCaught(cls->name, constructor->throwsList, line, column);
+    return node;
+  }
+  if (type->kind == TK_ARRAY) {
+    if (dimensions == nullptr || dimensions->size == nullptr) {
+      errorAt(line, column, "array.new.missing.bounds");
+      return markError(node);
+    }
+    bool empty = false;
+    for (ArrayDimension* d = dimensions; d != nullptr; d = d->next) {
+      if (d->size == nullptr) {
+        empty = true;
+        continue;
+      }
+      if (empty) {
+        errorAt(d->size->line, d->size->column, "omitted.bound");
+        markError(d->size);
+        break;
+      }
+      Type* converted = convertForAssignment(&intType, &d->size, d->size->line, d->size->column);
+      if (converted == nullptr || converted->kind == TK_ERROR) markError(d->size);
+    }
+    node->type = type;
+    return node;
+  }
+  errorAt(line, column, "cannot.new");
+  return markError(node);
 }
+
 ExprNode* makeInstanceOf(ExprNode* expression, Type* type, int32_t line, int32_t column) {
   if (expression == nullptr) return nullptr;
+  // While the debugger evaluates, the operand is first read from the virtual machine's frame and
+  // the answer folded; that belongs to the evaluator.
+  if (expression->type == nullptr || isError(expression)) return markError(expression);
   ExprNode* node = newExprNode(O_INSTANCEOF, line, column);
   node->operandType = type;
   node->right = expression;
+  if (type == nullptr || (type->kind != TK_CLASS && type->kind != TK_ARRAY)) {
+    errorAt(line, column, "disallowed.type", typeToString(type));
+    return markError(node);
+  }
+  if (expression->type->kind != TK_CLASS && expression->type->kind != TK_ARRAY) {
+    errorAt(line, column, "disallowed.type", typeToString(expression->type));
+    return markError(node);
+  }
+  if (!isResolvedType(type) || (type->kind == TK_CLASS && classOf(type) == nullptr)) return markError(node);
   node->type = &booleanType;
+  if (!global.evaluating && !isCastable(expression->type, type)) {
+    errorAt(line, column, "cant.instanceof", typeToString(type), typeToString(expression->type));
+    return markError(node);
+  }
+  if (global.evaluating && isSameOrWidening(expression->type, type)) return makeBooleanConstant(1);
   return node;
 }
-void checkThrowsCaught(Identifier*, ThrowsEntry*, int32_t, int32_t) {}
-int32_t checkQualifiedNewOuter(Type*, Type*, int32_t, int32_t) {
-  return 0;
+
+void checkThrowsCaught(Identifier* name, ThrowsEntry* throwsList, int32_t line, int32_t column) {
+  for (ThrowsEntry* entry = throwsList; entry != nullptr; entry = entry->next) {
+    ClassRef* ref = entry->classRef;
+    if (ref == nullptr) continue;
+    if (ref->resolved == nullptr) resolveRef(ref);
+    ClassDef* cls = usable(ref->resolved);
+    if (cls == nullptr) continue;
+    if (noteThrownException(cls, line, column) == 1)
+      errorAt(line, column, "throws.not.caught", classRefToString(ref), identToString(name));
+  }
 }
-ExprNode* convertArguments(Parameter*, ExprNode* arguments) {
-  return arguments;
+
+int32_t checkQualifiedNewOuter(Type* outerType, Type* createdType, int32_t, int32_t) {
+  if (outerType == nullptr || createdType == nullptr || outerType->kind != TK_CLASS || createdType->kind != TK_CLASS)
+    return 0;
+  if (!isResolvedType(outerType)) return 0;
+  ClassDef* outerClass = classOf(outerType);
+  if (outerClass == nullptr || createdType->classRef == nullptr) return 0;
+  ClassDef* foundIn = nullptr;
+  ClassDef* inner = findInnerClass(outerClass, createdType->classRef->name, &foundIn);
+  if (inner == nullptr) return 0;
+  checkClassAccess(global.ctx.enclosing, inner, createdType->classRef->line, createdType->classRef->column);
+  return 1;
 }
-ExprNode* convertArgument(Parameter*, ExprNode* argument) {
-  return argument;
+
+ExprNode* convertArgument(Parameter* parameter, ExprNode* argument) {
+  if (parameter == nullptr || argument == nullptr || parameter->type == nullptr || argument->type == nullptr ||
+      isError(argument) || argument->type->kind == parameter->type->kind)
+    return argument;
+  return makeCast(parameter->type, argument, argument->line, argument->column);
+}
+
+ExprNode* convertArguments(Parameter* parameters, ExprNode* arguments) {
+  ExprNode* root = arguments;
+  ArgumentSlots slots(&root);
+  Parameter* p = parameters;
+  for (int32_t i = 0; i < slots.count() && p != nullptr; i++, p = p->next) *slots[i] = convertArgument(p, *slots[i]);
+  return root;
 }

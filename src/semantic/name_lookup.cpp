@@ -1,25 +1,494 @@
-// Name lookup through scopes, supertypes and enclosing classes. Placeholder: nothing is found.
+// Name lookup through scopes, supertypes and enclosing classes. Supertype walks keep their own
+// stack, so a chain of thousands of classes costs no recursion, and mark each class they visit
+// with the walk's number, so an interface reached along several paths is searched once.
 #include "semantic/name_lookup.h"
 
-Member* findVariable(Scope*, ClassDef*, Identifier*, bool, ClassDef** foundOutside, int32_t, int32_t) {
-  if (foundOutside != nullptr) *foundOutside = nullptr;
+#include "semantic/access_methods.h"
+#include "semantic/class_names.h"
+#include "semantic/class_records.h"
+#include "semantic/class_table.h"
+#include "semantic/declaration_checks.h"
+#include "semantic/element_names.h"
+#include "semantic/expression_nodes.h"
+#include "semantic/type_records.h"
+#include "semantic/type_relations.h"
+#include "support/diagnostics.h"
+#include "support/global.h"
+#include "support/parser_context.h"
+
+namespace {
+
+// Numbers the supertype walks; a class whose mark is the walk's own was visited by it.
+uint32_t lastLookupWalk;
+
+uint32_t newLookupWalk() {
+  if (++lastLookupWalk == 0) lastLookupWalk = 1;
+  return lastLookupWalk;
+}
+
+// A stack that lives in the frame for the usual handful of entries and grows into the temporary
+// arena's neighbour, the C heap, only for long supertype chains.
+template <class T, int32_t Inline = 32>
+class WalkStack {
+ public:
+  WalkStack() = default;
+  WalkStack(const WalkStack&) = delete;
+  WalkStack& operator=(const WalkStack&) = delete;
+  ~WalkStack() {
+    if (items_ != inline_) delete[] items_;
+  }
+  bool empty() const { return size_ == 0; }
+  T& top() { return items_[size_ - 1]; }
+  void pop() { size_--; }
+  void push(const T& item) {
+    if (size_ == capacity_) {
+      T* grown = new T[static_cast<size_t>(capacity_) * 2];
+      for (int32_t i = 0; i < size_; i++) grown[i] = items_[i];
+      if (items_ != inline_) delete[] items_;
+      items_ = grown;
+      capacity_ *= 2;
+    }
+    items_[size_++] = item;
+  }
+
+ private:
+  T inline_[Inline];
+  T* items_ = inline_;
+  int32_t size_ = 0;
+  int32_t capacity_ = Inline;
+};
+
+ClassDef* usableClass(const ClassRef* ref) {
+  if (ref == nullptr || ref->resolved == nullptr || ref->resolved->kind == CLASS_KIND_ERROR) return nullptr;
+  return ref->resolved;
+}
+
+Package* packageOrRoot(const ClassDef* cls);
+
+bool isInterface(const ClassDef* cls) {
+  return cls->kind == CLASS_KIND_INTERFACE;
+}
+
+// Fields of an interface are static whether or not the source says so.
+bool isStaticField(const Member* field) {
+  return (field->modifiers & M_STATIC) != 0 || (field->owner != nullptr && isInterface(field->owner));
+}
+
+// Locals and parameters of a body: a variable with a local slot, or a parameter. A scope also
+// holds the fields of a class (no slot), which only the field lookup may answer.
+bool isLocalEntry(const Member* m) {
+  return m->kind == MK_PARAMETER || (m->kind == MK_VARIABLE && m->slot >= 0);
+}
+
+ClassDef* accessContext(ClassDef* fallback) {
+  return global.ctx.enclosing != nullptr ? global.ctx.enclosing : fallback;
+}
+
+struct FieldSearch {
+  Identifier* name;
+  bool staticOnly;
+  int32_t line;
+  int32_t column;
+  bool* staticReported;
+  uint32_t walk;
+};
+
+// The class's own field of the name that the current class may use, with the checks an answer
+// takes: the static context, the access method for a private field of another class of the nest,
+// the deprecation note.
+Member* ownField(ClassDef* cls, FieldSearch& search) {
+  ClassDef* from = accessContext(cls);
+  for (Member* m = cls->members; m != nullptr; m = m->next) {
+    if (m->kind != MK_VARIABLE || m->name != search.name || (m->modifiers & M_SYNTHETIC) != 0) continue;
+    if (!isAccessible(from, m)) continue;
+    if (search.staticOnly && !isStaticField(m)) {
+      errorAt(search.line, search.column, "illegal.static.reference", identToString(search.name), classToString(cls));
+      if (search.staticReported != nullptr) *search.staticReported = true;
+    }
+    if (cls != global.ctx.enclosing && (m->modifiers & M_PRIVATE) != 0) addAccessor(m);
+    checkDeprecatedUse(m, search.line, search.column);
+    return m;
+  }
   return nullptr;
 }
-Member* lookupVariable(ClassDef*, Identifier*, bool, bool, ClassDef** foundOutside, int32_t, int32_t) {
-  if (foundOutside != nullptr) *foundOutside = nullptr;
-  return nullptr;
+
+// One class of a field search in progress: its own fields were searched, then its superclass's
+// answer came back as `inherited`, and its interfaces are being searched in order.
+struct FieldFrame {
+  ClassDef* cls;
+  int32_t phase;
+  ClassRef* nextInterface;
+  Member* inherited;
+};
+
+constexpr int32_t FRAME_START = 0;
+constexpr int32_t FRAME_AFTER_SUPERCLASS = 1;
+constexpr int32_t FRAME_INTERFACES = 2;
+constexpr int32_t FRAME_AFTER_INTERFACE = 3;
+
+// The field a class has or inherits (no enclosing class): its own field; else what its superclass
+// has, joined with what each of its interfaces has, in order. Two different fields from the
+// superclass side and an interface are "reference.ambiguous": the interface's is the answer.
+Member* fieldInHierarchy(ClassDef* cls, FieldSearch& search) {
+  WalkStack<FieldFrame> stack;
+  cls->lookupMark = search.walk;
+  stack.push(FieldFrame{cls, FRAME_START, nullptr, nullptr});
+  Member* answer = nullptr;  // what the frame popped last found
+  auto finish = [&](Member* result) {
+    stack.top().cls->lookupResult = result;
+    answer = result;
+    stack.pop();
+  };
+  // Joins an interface's answer to what the frame has so far; true when that ends the frame.
+  auto join = [&](FieldFrame& frame, Member* r) {
+    if (r != nullptr && frame.inherited != nullptr && r != frame.inherited) {
+      errorAt(search.line, search.column, "reference.ambiguous", identToString(search.name),
+              identToString(r->owner->name), identToString(frame.inherited->owner->name));
+      finish(r);
+      return true;
+    }
+    if (r != nullptr) frame.inherited = r;
+    return false;
+  };
+  while (!stack.empty()) {
+    FieldFrame& frame = stack.top();
+    switch (frame.phase) {
+      case FRAME_START: {
+        if (Member* own = ownField(frame.cls, search)) {
+          finish(own);
+          continue;
+        }
+        frame.nextInterface = frame.cls->interfaces;
+        frame.phase = FRAME_INTERFACES;
+        ClassDef* superclass = isInterface(frame.cls) ? nullptr : usableClass(frame.cls->superclass);
+        if (superclass == nullptr) continue;
+        if (superclass->lookupMark == search.walk) {
+          frame.inherited = superclass->lookupResult;
+          continue;
+        }
+        superclass->lookupMark = search.walk;
+        superclass->lookupResult = nullptr;
+        frame.phase = FRAME_AFTER_SUPERCLASS;
+        stack.push(FieldFrame{superclass, FRAME_START, nullptr, nullptr});
+        continue;
+      }
+      case FRAME_AFTER_SUPERCLASS:
+        frame.inherited = answer;
+        frame.phase = FRAME_INTERFACES;
+        continue;
+      case FRAME_AFTER_INTERFACE:
+        frame.phase = FRAME_INTERFACES;
+        if (join(frame, answer)) continue;
+        continue;
+      default:
+        break;
+    }
+    // FRAME_INTERFACES: the next interface that resolved.
+    ClassDef* next = nullptr;
+    while (frame.nextInterface != nullptr && next == nullptr) {
+      next = usableClass(frame.nextInterface);
+      frame.nextInterface = frame.nextInterface->next;
+    }
+    if (next == nullptr) {
+      finish(frame.inherited);
+      continue;
+    }
+    if (next->lookupMark == search.walk) {
+      join(frame, next->lookupResult);
+      continue;
+    }
+    next->lookupMark = search.walk;
+    next->lookupResult = nullptr;
+    frame.phase = FRAME_AFTER_INTERFACE;
+    stack.push(FieldFrame{next, FRAME_START, nullptr, nullptr});
+  }
+  return answer;
 }
-Member* lookupMethod(ClassDef*, Identifier*, bool, ExprNode*, ClassDef** foundOutside, int32_t, int32_t) {
-  if (foundOutside != nullptr) *foundOutside = nullptr;
-  return nullptr;
+
+}  // namespace
+
+bool inStaticContext() {
+  Member* method = global.ctx.currentMethod;
+  return (global.ctx.flags & CTX_STATIC) != 0 ||
+         (method != nullptr && (method->kind == MK_STATIC_INITIALIZER ||
+                                (method->kind == MK_METHOD && (method->modifiers & M_STATIC) != 0)));
 }
-bool isAccessible(ClassDef*, const Member*) {
-  return true;
-}
-void checkDeprecatedUse(Member*, int32_t, int32_t) {}
-bool ownedByEnclosing(ClassDef*, const Member*, const Member*) {
-  return true;
-}
+
 bool isStaticContext(const Member* method) {
-  return method == nullptr;
+  return method == nullptr || method->kind == MK_STATIC_INITIALIZER ||
+         (method->kind == MK_METHOD && (method->modifiers & M_STATIC) != 0);
+}
+
+// In this order: the class's own fields and what it inherits; then, with searchOuter, each
+// enclosing class outward (its own fields and what it inherits), the first that has the name
+// giving the outer field. An inherited field beside an outer one is an ambiguity, an error when
+// the outer field is declared in the class or around it, else a warning; the inherited one is the
+// answer.
+Member* lookupVariable(ClassDef* cls, Identifier* name, bool staticOnly, bool searchOuter, ClassDef** foundOutside,
+                       int32_t line, int32_t column, bool* staticReported) {
+  if (foundOutside != nullptr) *foundOutside = nullptr;
+  if (cls == nullptr || name == nullptr) return nullptr;
+  FieldSearch search{name, staticOnly, line, column, staticReported, newLookupWalk()};
+  Member* inherited = fieldInHierarchy(cls, search);
+  if (!searchOuter) return inherited;
+  Member* fromOuter = nullptr;
+  ClassDef* outside = nullptr;
+  for (ClassDef* outer = cls->outer; outer != nullptr && fromOuter == nullptr; outer = outer->outer) {
+    search.walk = newLookupWalk();
+    fromOuter = fieldInHierarchy(outer, search);
+    if (fromOuter != nullptr) outside = outer;
+  }
+  if (fromOuter == nullptr) return inherited;
+  if (inherited == nullptr) {
+    if (foundOutside != nullptr) *foundOutside = outside;
+    return fromOuter;
+  }
+  const char* text = identToString(name);
+  if (!ownedByEnclosing(cls, inherited, fromOuter))
+    errorAt(line, column, "inner.variable.ambiguous", text, classToString(cls), classToString(outside));
+  else if (inherited != fromOuter)
+    warningAt(global.current, line, column, "warn.inner.variable.ambiguous", text, classToString(cls),
+              classToString(outside));
+  else if (!isStaticField(inherited))
+    warningAt(global.current, line, column, "warn.inner.variable.ambiguous.same", text, classToString(cls),
+              classToString(outside));
+  return inherited;
+}
+
+bool ownedByEnclosing(ClassDef* cls, const Member* inherited, const Member* fromOuter) {
+  if (fromOuter == inherited) return true;
+  for (ClassDef* c = cls; c != nullptr; c = c->outer)
+    if (fromOuter->owner == c) return false;
+  return true;
+}
+
+// Locals first: the open scopes from the innermost outward, the first local or parameter of the
+// name winning. Where the scopes pass from a local class's body into the method around it, the
+// class's own fields and what it inherits come before that method's locals, as they stand closer.
+// Then the fields of the current class, its supertypes and its enclosing classes.
+Member* findVariable(Scope* scope, ClassDef* cls, Identifier* name, bool searchOuter, ClassDef** foundOutside,
+                     int32_t line, int32_t column, bool* staticReported) {
+  if (foundOutside != nullptr) *foundOutside = nullptr;
+  bool staticContext = inStaticContext();
+  ClassDef* owner = scope != nullptr ? scope->owner : nullptr;
+  for (Scope* s = scope; s != nullptr; s = s->outer) {
+    if (s->owner != owner) {
+      if (owner != nullptr) {
+        Member* field = lookupVariable(owner, name, staticContext, false, nullptr, line, column, staticReported);
+        if (field != nullptr) {
+          if (foundOutside != nullptr && owner != global.ctx.enclosing) *foundOutside = owner;
+          return field;
+        }
+      }
+      owner = s->owner;
+    }
+    for (Member* m = s->first; m != nullptr; m = m->next) {
+      if (m->name != name || !isLocalEntry(m)) continue;
+      if (foundOutside != nullptr && s->owner != nullptr && s->owner != global.ctx.enclosing) *foundOutside = s->owner;
+      return m;
+    }
+  }
+  if (cls == nullptr) return nullptr;
+  return lookupVariable(cls, name, staticContext, searchOuter, foundOutside, line, column, staticReported);
+}
+
+namespace {
+
+Package* packageOrRoot(const ClassDef* cls) {
+  return cls->package != nullptr ? cls->package : &rootPackage;
+}
+
+bool reachesBySuperclass(ClassDef* from, const ClassDef* owner) {
+  for (ClassDef* c = from; c != nullptr; c = usableClass(c->superclass))
+    if (c == owner) return true;
+  return false;
+}
+
+}  // namespace
+
+// Private: the owner itself or another class of its outermost class. Protected: the owner's
+// package, or a subclass of the owner; the body of a class nested in such a subclass counts as
+// the subclass's. Package access: the owner's package. Public: everywhere.
+bool isAccessible(ClassDef* from, const Member* member) {
+  ClassDef* owner = member->owner;
+  if (from == nullptr || owner == nullptr || from == owner) return true;
+  bool classMember = member->kind == MK_VARIABLE || member->kind == MK_METHOD || member->kind == MK_CONSTRUCTOR;
+  uint16_t modifiers = member->modifiers;
+  if (classMember && (modifiers & M_PRIVATE) != 0) return sameOutermostClass(from, owner);
+  bool samePackage = packageOrRoot(from) == packageOrRoot(owner);
+  if (classMember && (modifiers & M_PROTECTED) != 0) {
+    if (samePackage) return true;
+    for (ClassDef* c = from; c != nullptr; c = c->outer)
+      if (reachesBySuperclass(c, owner)) return true;
+    return false;
+  }
+  if ((modifiers & M_PUBLIC) != 0 && classMember) return true;
+  return samePackage;
+}
+
+void checkDeprecatedUse(Member* member, int32_t line, int32_t column) {
+  if (member == nullptr || member->owner == nullptr) return;
+  bool kind = member->kind == MK_VARIABLE || member->kind == MK_METHOD || member->kind == MK_CONSTRUCTOR;
+  bool deprecated = (kind && (member->modifiers & M_DEPRECATED) != 0) || (member->owner->flags & CF_DEPRECATED) != 0;
+  if (!deprecated || global.current == nullptr || line <= 0 || member->owner->sourceFile != nullptr) return;
+  warnDeprecated(member->owner, member, nullptr, nullptr, line, column);
+}
+
+namespace {
+
+// The applicable candidates of a call that no other candidate found so far is more specific than,
+// in the order found; more than one left at the end is an ambiguity.
+class MaximalCandidates {
+ public:
+  void consider(Member* m) {
+    int32_t kept = 0;
+    bool dominated = false;
+    for (int32_t i = 0; i < count_; i++) {
+      Member* c = items_[i];
+      if (c == m) return;
+      Member* better = dominated ? nullptr : mostSpecific(m, c);
+      if (better == c) dominated = true;
+      // m more specific than c: c drops out.
+      if (better == m) continue;
+      items_[kept++] = c;
+    }
+    count_ = kept;
+    if (!dominated) items_.push(m, count_);
+  }
+  Member* single() const { return count_ == 1 ? items_[0] : nullptr; }
+  bool empty() const { return count_ == 0; }
+
+ private:
+  struct Items {
+    Member* inline_[8];
+    Member** data = inline_;
+    int32_t capacity = 8;
+    Items() = default;
+    Items(const Items&) = delete;
+    Items& operator=(const Items&) = delete;
+    ~Items() {
+      if (data != inline_) delete[] data;
+    }
+    Member*& operator[](int32_t i) { return data[i]; }
+    Member* operator[](int32_t i) const { return data[i]; }
+    void push(Member* m, int32_t& count) {
+      if (count == capacity) {
+        auto** grown = new Member*[static_cast<size_t>(capacity) * 2];
+        for (int32_t i = 0; i < count; i++) grown[i] = data[i];
+        if (data != inline_) delete[] data;
+        data = grown;
+        capacity *= 2;
+      }
+      data[count++] = m;
+    }
+  };
+  Items items_;
+  int32_t count_ = 0;
+};
+
+struct MethodSearch {
+  Identifier* name;  // null: constructors
+  ExprNode* arguments;
+  ClassDef* from;
+  Member* firstByName;
+  Member* best;  // without arguments
+  MaximalCandidates candidates;  // with arguments
+};
+
+bool hasNoParameters(Member* m) {
+  return skipSyntheticParameters(m->parameters) == nullptr;
+}
+
+// The class's own methods (or constructors) of the name that the current class may call. Without
+// arguments the first one without parameters is the answer of the class, replacing one found
+// further down only where `replace` says so; with arguments every applicable one is a candidate.
+void scanMembers(ClassDef* cls, MethodSearch& search, bool replace) {
+  int32_t wanted = search.name != nullptr ? MK_METHOD : MK_CONSTRUCTOR;
+  for (Member* m = cls->members; m != nullptr; m = m->next) {
+    if (m->kind != wanted || m->name != search.name || !isAccessible(search.from, m)) continue;
+    if (search.firstByName == nullptr) search.firstByName = m;
+    if (search.arguments == nullptr) {
+      if (!hasNoParameters(m)) continue;
+      if (replace || search.best == nullptr) search.best = m;
+      return;
+    }
+    if (argumentsMatch(search.arguments, m->parameters)) search.candidates.consider(m);
+  }
+}
+
+// Every interface the class's interface list reaches, depth first in declaration order, each
+// once.
+void scanSuperinterfaces(ClassDef* cls, MethodSearch& search, uint32_t walk) {
+  WalkStack<ClassRef*> stack;
+  WalkStack<ClassRef*> reversed;
+  auto pushInterfaces = [&](ClassDef* c) {
+    // Pushed last to first, so that they come off in declaration order.
+    for (ClassRef* r = c->interfaces; r != nullptr; r = r->next) reversed.push(r);
+    while (!reversed.empty()) {
+      stack.push(reversed.top());
+      reversed.pop();
+    }
+  };
+  pushInterfaces(cls);
+  while (!stack.empty()) {
+    ClassDef* i = usableClass(stack.top());
+    stack.pop();
+    if (i == nullptr || i->lookupMark == walk) continue;
+    i->lookupMark = walk;
+    scanMembers(i, search, false);
+    pushInterfaces(i);
+  }
+}
+
+Member* searchResult(MethodSearch& search) {
+  return search.arguments == nullptr ? search.best : search.candidates.single();
+}
+
+}  // namespace
+
+// The class, then its superclasses in turn (not for constructors and interfaces): each level's
+// own methods, then, for an interface or an abstract class, the interfaces it reaches. Without
+// arguments the lowest level that has a method without parameters decides; with arguments all
+// applicable methods of the whole search compete and the maximally specific ones are kept. Then,
+// for a nested class whose hierarchy has no method of the name, the enclosing classes outward.
+Member* lookupMethod(ClassDef* cls, Identifier* name, bool noOuterSearch, ExprNode* arguments,
+                     ClassDef** foundOutside, int32_t line, int32_t column) {
+  if (foundOutside != nullptr) *foundOutside = nullptr;
+  if (cls == nullptr) return nullptr;
+  MethodSearch search{name, arguments, accessContext(cls), nullptr, nullptr, {}};
+  uint32_t walk = newLookupWalk();
+  for (ClassDef* k = cls; k != nullptr;) {
+    if (k->lookupMark == walk) break;
+    k->lookupMark = walk;
+    scanMembers(k, search, true);
+    if (arguments == nullptr && search.best != nullptr && search.best->owner == k) break;
+    if (isInterface(k) || (k->flags & CF_ABSTRACT) != 0) scanSuperinterfaces(k, search, walk);
+    if (name == nullptr || isInterface(k)) break;
+    k = usableClass(k->superclass);
+  }
+  Member* best = searchResult(search);
+  if (search.firstByName != nullptr && search.firstByName->owner == cls) {
+    checkDeprecatedUse(best, line, column);
+    return best;
+  }
+  if (!noOuterSearch && name != nullptr && (cls->flags & CF_NESTED) != 0 && cls->outer != nullptr) {
+    if (search.firstByName != nullptr) {
+      ClassDef* from = accessContext(cls);
+      for (ClassDef* outer = cls->outer; outer != nullptr; outer = outer->outer) {
+        bool declared = false;
+        for (Member* m = outer->members; m != nullptr && !declared; m = m->next)
+          declared = m->kind == MK_METHOD && m->name == name && isAccessible(from, m);
+        if (!declared) continue;
+        errorAt(line, column, "inner.method.ambiguous", identToString(name), classToString(outer), classToString(cls));
+        break;
+      }
+    } else {
+      ClassDef* outside = nullptr;
+      best = lookupMethod(cls->outer, name, false, arguments, &outside, line, column);
+      if (foundOutside != nullptr) *foundOutside = outside != nullptr ? outside : cls->outer;
+      return best;
+    }
+  }
+  checkDeprecatedUse(best, line, column);
+  return best;
 }

@@ -2,7 +2,6 @@
 // then the fields or methods of the current class, its superclasses and interfaces, then the
 // enclosing classes outward, with the access rules, the ambiguity reports, the static-context
 // check, deprecation notes and access-method requests.
-// Placeholder: declared only; nothing is ever found.
 #pragma once
 
 #include <cstdint>
@@ -14,15 +13,23 @@ struct Member;
 struct Scope;
 
 // foundOutside: the enclosing class the name was found in, or null for the current class and
-// its supertypes.
+// its supertypes. staticReported, when given, is set when the use was reported as an instance
+// field named from a static context ("illegal.static.reference"), so the caller can keep the one
+// fault to its one diagnostic.
 Member* findVariable(Scope* scope, ClassDef* cls, Identifier* name, bool searchOuter, ClassDef** foundOutside,
-                     int32_t line, int32_t column);
+                     int32_t line, int32_t column, bool* staticReported = nullptr);
+// Fields only. The class's own fields, then its superclass chain with the interfaces of each level,
+// then (searchOuter) the enclosing classes outward.
 Member* lookupVariable(ClassDef* cls, Identifier* name, bool staticOnly, bool searchOuter, ClassDef** foundOutside,
-                       int32_t line, int32_t column);
-// name null: a constructor. arguments null: no arguments.
+                       int32_t line, int32_t column, bool* staticReported = nullptr);
+// name null: a constructor. arguments null: no arguments. Null when nothing applies, and when more
+// than one applicable candidate is left that no other one is more specific than (ambiguous).
 Member* lookupMethod(ClassDef* cls, Identifier* name, bool noOuterSearch, ExprNode* arguments,
                      ClassDef** foundOutside, int32_t line, int32_t column);
 bool isAccessible(ClassDef* from, const Member* member);
 void checkDeprecatedUse(Member* member, int32_t line, int32_t column);
 bool ownedByEnclosing(ClassDef* cls, const Member* inherited, const Member* fromOuter);
 bool isStaticContext(const Member* method);
+// The static context of the code being parsed: a static initializer or field initializer
+// (global.ctx.flags), or a static initializer block or static method as current method.
+bool inStaticContext();

@@ -1,52 +1,578 @@
-// Name and member resolution. Placeholder: names stay unresolved and get the error type.
+// Name and member resolution. A dotted name is read left to right with a stack of its own, so a
+// name of any length costs no recursion: its first part is a variable, a class or else a package,
+// each further part a class of that package, a member class, or a field.
 #include "semantic/name_resolution.h"
 
+#include "semantic/class_lookup.h"
+#include "semantic/class_names.h"
+#include "semantic/class_records.h"
+#include "semantic/class_table.h"
+#include "semantic/declaration_checks.h"
+#include "semantic/element_names.h"
 #include "semantic/expression_nodes.h"
+#include "semantic/java_arithmetic.h"
+#include "semantic/method_calls.h"
+#include "semantic/name_lookup.h"
+#include "semantic/synthetic_members.h"
+#include "semantic/tree_walks.h"
 #include "semantic/type_records.h"
+#include "semantic/type_relations.h"
+#include "support/arena.h"
+#include "support/diagnostics.h"
+#include "support/global.h"
+#include "support/parser_context.h"
+#include "syntax/method_bodies.h"
 
-ExprNode* resolveName(ExprNode* expression) {
-  if (expression != nullptr && (expression->op == O_ID || expression->op == O_DOT)) expression->type = &errorType;
-  return expression;
+namespace {
+
+// The O_DOT parts of a dotted name from the innermost (first) outward, and its first O_ID.
+class NameParts {
+ public:
+  explicit NameParts(ExprNode* name) {
+    for (ExprNode* e = name; e != nullptr && e->op == O_DOT; e = e->left) push(e);
+    ExprNode* first = count_ > 0 ? parts_[count_ - 1]->left : name;
+    first_ = first;
+  }
+  NameParts(const NameParts&) = delete;
+  NameParts& operator=(const NameParts&) = delete;
+  ~NameParts() {
+    if (parts_ != inline_) delete[] parts_;
+  }
+  ExprNode* first() const { return first_; }
+  int32_t count() const { return count_; }
+  // 0 is the part after the first name.
+  ExprNode* part(int32_t i) const { return parts_[count_ - 1 - i]; }
+
+ private:
+  void push(ExprNode* e) {
+    if (count_ == capacity_) {
+      auto** grown = new ExprNode*[static_cast<size_t>(capacity_) * 2];
+      for (int32_t i = 0; i < count_; i++) grown[i] = parts_[i];
+      if (parts_ != inline_) delete[] parts_;
+      parts_ = grown;
+      capacity_ *= 2;
+    }
+    parts_[count_++] = e;
+  }
+  ExprNode* inline_[16];
+  ExprNode** parts_ = inline_;
+  int32_t count_ = 0;
+  int32_t capacity_ = 16;
+  ExprNode* first_ = nullptr;
+};
+
+bool isError(const ExprNode* node) {
+  return node != nullptr && node->type != nullptr && node->type->kind == TK_ERROR;
 }
-Type* resolveTypeName(ExprNode*) {
-  return nullptr;
+
+ExprNode* markError(ExprNode* node) {
+  node->type = &errorType;
+  return node;
 }
-ClassRef* resolveQualifiedClass(ExprNode*) {
-  return nullptr;
+
+ClassDef* usable(ClassDef* cls) {
+  return cls != nullptr && cls->kind != CLASS_KIND_ERROR ? cls : nullptr;
 }
-Package* qualifiedPackageOf(ExprNode*) {
-  return nullptr;
+
+// The class of a class type whose reference resolved to a usable class; else null.
+ClassDef* classOfType(Type* type) {
+  if (type == nullptr || type->kind != TK_CLASS || type->classRef == nullptr) return nullptr;
+  if (type->classRef->resolved == nullptr) resolveRef(type->classRef);
+  return usable(type->classRef->resolved);
 }
-ExprNode* resolveSimpleName(ClassDef*, Scope*, ExprNode* expression, bool) {
-  return resolveName(expression);
+
+ClassRef* boundRef(ClassDef* cls, int32_t line, int32_t column) {
+  ClassRef* ref = newClassRefHere(cls->package, cls->name, global.ctx.enclosing, line, column);
+  ref->resolved = cls;
+  ref->flags = cls->flags;
+  return ref;
 }
-ExprNode* resolveDottedName(ExprNode* expression) {
-  return resolveName(expression);
+
+// A class named by a simple name from the current class, without a report when there is none:
+// the caller goes on to other meanings of the name.
+ClassDef* classNamed(Identifier* name, ClassDef* context) {
+  return resolveClassByName(name, context, 0, 0);
 }
-Package* packageOfName(ExprNode*) {
-  return nullptr;
+
+// The number of classes from the current class out to `outer`.
+int32_t levelOf(ClassDef* outer) {
+  int32_t level = 0;
+  for (ClassDef* c = global.ctx.enclosing; c != nullptr && c != outer; c = c->outer) level++;
+  return level;
 }
-ExprNode* resolveFieldAccess(ExprNode* expression) {
-  return resolveName(expression);
+
+ExprNode* bindVariable(ExprNode* node, Member* variable) {
+  variable->variableFlags |= VAR_REFERENCED;
+  node->member = variable;
+  node->type = variable->type;
+  return node;
 }
-ExprNode* resolveVariableUse(ExprNode* expression) {
-  return expression;
+
+// A name bound to the current class's copy of an outer local. In a constructor it reads the
+// parameter that fills the copy, which also serves before the superclass constructor has run
+// (in the arguments of super(...)), when no field of the object may be read yet.
+ExprNode* bindCopy(ExprNode* node, Member* copy) {
+  ensureCapturedAssigned(copy);
+  Parameter* filling = parameterFilling(constructorBeingParsed(), copy);
+  if (filling != nullptr && filling->variable != nullptr) {
+    copy->variableFlags |= VAR_REFERENCED;
+    return bindVariable(node, filling->variable);
+  }
+  return bindVariable(node, copy);
 }
-int32_t checkProtectedAccess(ClassDef*, Member*, ExprNode*, int32_t, int32_t) {
-  return 0;
+
+// Around the parse of another field's initializer in the middle of a body: that initializer sees
+// none of the body's locals, and builds no statements into the body's list.
+class ConstantParseScope {
+ public:
+  ConstantParseScope() : scope_(global.ctx.scope), jumps_(global.ctx.jumps) {
+    global.ctx.scope = nullptr;
+    global.ctx.jumps = nullptr;
+  }
+  ~ConstantParseScope() {
+    global.ctx.scope = scope_;
+    global.ctx.jumps = jumps_;
+  }
+  ConstantParseScope(const ConstantParseScope&) = delete;
+  ConstantParseScope& operator=(const ConstantParseScope&) = delete;
+
+ private:
+  Scope* scope_;
+  JumpContext* jumps_;
+};
+
+}  // namespace
+
+bool enclosingInstanceAvailable(ClassDef* outer) {
+  for (ClassDef* c = global.ctx.enclosing; c != nullptr && c != outer; c = c->outer)
+    if ((c->flags & CF_STATIC) != 0 || c->kind == CLASS_KIND_INTERFACE || c->outerThisField == nullptr) return false;
+  return true;
 }
+
+Type* classTypeFor(ClassDef* cls, int32_t line, int32_t column) {
+  return newClassType(boundRef(cls, line, column), cls->name, line, column);
+}
+
 ExprNode* makeClassRefNode(ExprNode* expression, ClassDef* cls) {
   expression->op = O_CLASSREF;
   expression->classDef = cls;
   expression->type = &classNameType;
   return expression;
 }
-bool isSyntheticMember(const Member*) {
-  return false;
+
+bool isSyntheticMember(const Member* member) {
+  return member != nullptr && member->kind >= MK_VARIABLE && member->kind <= MK_PARAMETER &&
+         (member->modifiers & M_SYNTHETIC) != 0;
 }
-ExprNode* innerConstructorArgs(ExprNode*, ExprNode*, ExprNode* arguments, Member*, int32_t, int32_t) {
-  return arguments;
+
+ExprNode* resolveName(ExprNode* expression) {
+  if (expression == nullptr || (expression->op != O_ID && expression->op != O_DOT) || global.evaluating)
+    return expression;
+  ExprNode* result = expression->op == O_ID
+                         ? resolveSimpleName(global.ctx.enclosing, global.ctx.scope, expression, true)
+                         : resolveDottedName(expression);
+  if (result != nullptr) return result;
+  ExprNode* first = expression;
+  while (first->op == O_DOT && first->left != nullptr) first = first->left;
+  errorAt(first->line, first->column, "undef.variable", identToString(expression->name));
+  return markError(expression);
 }
-ExprNode* buildImplicitArgs(ExprNode*, ExprNode*, ExprNode* arguments, Member*, int32_t, int32_t) {
-  return arguments;
+
+// Steps, for an O_ID not bound yet:
+//  1. a variable: a local, a field, or a local of a method around the current local class;
+//  2. else a class of that name, which the node becomes a reference to; else nothing;
+//  3. a variable is bound and typed, and a constant variable folded to its value;
+//  4. a local of a method around the current class is replaced by the current class's copy of it
+//     (a captured value), a field of an enclosing instance reached through the outer-instance
+//     fields; either records the class it was found in.
+ExprNode* resolveSimpleName(ClassDef* cls, Scope* scope, ExprNode* expression, bool searchOuter) {
+  if (expression == nullptr || expression->op != O_ID || expression->member != nullptr || expression->type != nullptr)
+    return expression;
+  int32_t line = expression->line;
+  int32_t column = expression->column;
+  ClassDef* outside = nullptr;
+  bool staticReported = false;
+  Member* variable =
+      findVariable(scope, cls, expression->name, searchOuter, &outside, line, column, &staticReported);
+  if (variable == nullptr) {
+    ClassDef* named = classNamed(expression->name, cls);
+    if (named == nullptr) return nullptr;
+    checkClassAccess(global.ctx.enclosing, named, line, column);
+    return makeClassRefNode(expression, named);
+  }
+  bindVariable(expression, variable);
+  if (staticReported) return markError(expression);
+  ExprNode* node = resolveVariableUse(expression);
+  if (node->op != O_ID || isError(node) || outside == nullptr) return node;
+  ClassDef* current = global.ctx.enclosing;
+  bool local = variable->kind == MK_PARAMETER || variable->slot >= 0;
+  if (current == nullptr || (current->flags & CF_NESTED) == 0 || (!local && (variable->modifiers & M_STATIC) != 0))
+    return node;
+  if (local) {
+    if (current->flags & CF_STATIC) {
+      errorAt(line, column, "static.class.cannot.access", identToString(variable->name));
+      return markError(node);
+    }
+    bindCopy(node, captureOuterLocal(variable, current, line, column, nullptr));
+  } else {
+    if (!enclosingInstanceAvailable(outside)) {
+      errorAt(line, column, "illegal.static.reference", identToString(variable->name), classToString(outside));
+      return markError(node);
+    }
+    captureOuterLocal(variable, current, line, column, nullptr);
+  }
+  node->classDef = outside;
+  node->level = levelOf(outside);
+  return node;
+}
+
+namespace {
+
+// What the name parts read so far denote: a value or class reference, a package, or, after a
+// report, nothing more to read.
+struct NameMeaning {
+  ExprNode* value;
+  Package* package;
+  bool failed;
+};
+
+// Reads the parts of a dotted name left to right, up to and including part `last`.
+NameMeaning readName(const NameParts& parts, int32_t last) {
+  NameMeaning meaning{nullptr, nullptr, false};
+  ExprNode* first = parts.first();
+  if (first == nullptr || first->op != O_ID) {
+    meaning.value = resolveName(first);
+  } else if (first->member != nullptr || first->type != nullptr) {
+    meaning.value = first;
+  } else {
+    meaning.value = resolveSimpleName(global.ctx.enclosing, global.ctx.scope, first, true);
+    if (meaning.value == nullptr) meaning.package = getPackage(&rootPackage, first->name);
+  }
+  for (int32_t i = 0; i <= last; i++) {
+    ExprNode* part = parts.part(i);
+    if (meaning.value != nullptr && isError(meaning.value)) {
+      meaning.failed = true;
+      return meaning;
+    }
+    if (meaning.package != nullptr) {
+      Package* package = meaning.package;
+      ClassDef* cls = loadClass(package, part->name, part->line, part->column);
+      if (cls != nullptr) {
+        meaning.package = nullptr;
+        meaning.value = resolveFieldAccess(makeClassRefNode(part, cls));
+      } else {
+        meaning.package = getPackage(package, part->name);
+      }
+      continue;
+    }
+    part->left = meaning.value;
+    if (meaning.value->op == O_CLASSREF) {
+      ClassDef* inner = findInnerClassUnique(meaning.value->classDef, part->name, part->line, part->column);
+      if (inner != nullptr) {
+        meaning.value = resolveFieldAccess(makeClassRefNode(part, inner));
+        continue;
+      }
+    }
+    meaning.value = resolveFieldAccess(part);
+  }
+  if (meaning.value != nullptr && isError(meaning.value)) meaning.failed = true;
+  return meaning;
+}
+
+}  // namespace
+
+ExprNode* resolveDottedName(ExprNode* expression) {
+  if (expression == nullptr || expression->op != O_DOT) return resolveName(expression);
+  NameParts parts(expression);
+  NameMeaning meaning = readName(parts, parts.count() - 1);
+  if (meaning.failed) return markError(expression);
+  return meaning.value;
+}
+
+Package* packageOfName(ExprNode* expression) {
+  if (expression == nullptr || (expression->op != O_ID && expression->op != O_DOT)) return nullptr;
+  NameParts parts(expression);
+  NameMeaning meaning = readName(parts, parts.count() - 1);
+  return meaning.package;
+}
+
+Package* qualifiedPackageOf(ExprNode* expression) {
+  if (expression == nullptr || (expression->op != O_ID && expression->op != O_DOT)) return nullptr;
+  NameParts parts(expression);
+  if (parts.first() == nullptr || parts.first()->op != O_ID) return nullptr;
+  Package* package = getPackage(&rootPackage, parts.first()->name);
+  for (int32_t i = 0; i < parts.count(); i++) package = getPackage(package, parts.part(i)->name);
+  return package;
+}
+
+ClassRef* resolveQualifiedClass(ExprNode* expression) {
+  if (expression == nullptr) return nullptr;
+  if (expression->op == O_CLASSREF) return boundRef(expression->classDef, expression->line, expression->column);
+  if (expression->op != O_ID && expression->op != O_DOT) return nullptr;
+  NameParts parts(expression);
+  ExprNode* first = parts.first();
+  if (first == nullptr) return nullptr;
+  ClassDef* cls = first->op == O_CLASSREF ? first->classDef
+                  : first->op == O_ID     ? classNamed(first->name, global.ctx.enclosing)
+                                          : nullptr;
+  if (cls == nullptr) return nullptr;
+  for (int32_t i = 0; i < parts.count(); i++) {
+    ExprNode* part = parts.part(i);
+    ClassDef* inner = findInnerClassUnique(cls, part->name, part->line, part->column);
+    if (inner == nullptr) return nullptr;
+    checkClassAccess(global.ctx.enclosing, inner, part->line, part->column);
+    cls = inner;
+  }
+  return boundRef(cls, expression->line, expression->column);
+}
+
+Type* resolveTypeName(ExprNode* expression) {
+  if (expression == nullptr) return nullptr;
+  if (expression->op == O_ID) return newClassType(nullptr, expression->name, expression->line, expression->column);
+  if (expression->op == O_CLASSREF) return classTypeFor(expression->classDef, expression->line, expression->column);
+  if (expression->op != O_DOT) return nullptr;
+  ClassRef* ref = resolveQualifiedClass(expression);
+  if (ref == nullptr)
+    ref = newClassRefHere(qualifiedPackageOf(expression->left), expression->name, global.ctx.enclosing,
+                          expression->line, expression->column);
+  return newClassType(ref, ref->name, expression->line, expression->column);
+}
+
+// Steps, for a selection q.name on a resolved qualifier:
+//  1. a class reference is checked for access and is the answer;
+//  2. length of an array is O_ALENGTH;
+//  3. the qualifier's class: a class name's (only static fields, access checked at the
+//     qualifier), else that of its class type (access checked at the selection);
+//  4. the field, its protected access, its type;
+//  5. a static field becomes an O_ID bound to it that keeps the qualifier; an instance field stays
+//     a selection bound to it; either is folded when it is a constant.
+ExprNode* resolveFieldAccess(ExprNode* expression) {
+  if (expression == nullptr) return nullptr;
+  ClassDef* from = global.ctx.enclosing;
+  if (expression->op == O_CLASSREF) {
+    checkClassAccess(from, expression->classDef, expression->line, expression->column);
+    return expression;
+  }
+  if (expression->op != O_DOT) return expression;
+  ExprNode* q = expression->left;
+  if (q == nullptr || isError(q)) return markError(expression);
+  int32_t line = expression->line;
+  int32_t column = expression->column;
+  if (q->type != nullptr && q->type->kind == TK_ARRAY && expression->name == global.lengthName) {
+    expression->op = O_ALENGTH;
+    expression->type = &intType;
+    return expression;
+  }
+  ClassDef* cls;
+  bool staticOnly = q->op == O_CLASSREF;
+  if (staticOnly) {
+    cls = q->classDef;
+    checkClassAccess(from, cls, q->line, q->column);
+  } else {
+    if (q->type == nullptr || q->type->kind != TK_CLASS) {
+      errorAt(q->line, q->column, "not.class.type");
+      return markError(expression);
+    }
+    cls = classOfType(q->type);
+    if (cls == nullptr) return markError(expression);
+    checkClassAccess(from, cls, line, column);
+  }
+  bool staticReported = false;
+  Member* field = lookupVariable(cls, expression->name, staticOnly, false, nullptr, line, column, &staticReported);
+  if (field == nullptr) {
+    errorAt(line, column, "undef.field", identToString(expression->name));
+    return markError(expression);
+  }
+  bindVariable(expression, field);
+  if (staticReported || checkProtectedAccess(cls, field, q, line, column)) return markError(expression);
+  if ((field->modifiers & M_STATIC) != 0) {
+    expression->op = O_ID;
+    return resolveVariableUse(expression);
+  }
+  // An instance field stays a selection unless it is a constant, which is folded.
+  if (q->op == O_CLASSREF) expression->left = makeThisSelectorForClass(q->classDef, q->line, q->column);
+  if ((field->modifiers & M_FINAL) != 0) return resolveVariableUse(expression);
+  return expression;
+}
+
+// A final variable whose constant is known becomes that constant, typed by its variable, which
+// the node keeps. A final field whose initializer is still to be read has it read now (the body
+// being parsed is set aside meanwhile); meeting that field again while its initializer is read is
+// "circular.init".
+ExprNode* resolveVariableUse(ExprNode* expression) {
+  if (expression == nullptr) return nullptr;
+  Member* v = expression->member;
+  if (v == nullptr) return expression;
+  v->variableFlags |= VAR_REFERENCED;
+  if (v->kind != MK_VARIABLE) return expression;
+  bool field = v->slot < 0;
+  if (v->constantState == CONSTANT_PARSING && field) {
+    errorAt(expression->line, expression->column, "circular.init");
+    return markError(expression);
+  }
+  if (field && v->constantState == CONSTANT_PENDING && (v->modifiers & M_FINAL) != 0 && v->bodyOffset != 0 &&
+      (v->fieldFlags & FIELD_INITIALIZER_REPORTED) == 0 && v->owner != nullptr && v->owner->sourceFile != nullptr) {
+    checkFieldInitForwardRefs(expression);
+    ConstantParseScope aside;
+    parseFieldInitializerNested(v);
+  }
+  if (v->constantState != CONSTANT_KEPT || v->constantValue == nullptr || (v->modifiers & M_FINAL) == 0 ||
+      v->type == nullptr)
+    return expression;
+  switch (v->type->kind) {
+    case TK_CLASS:
+      expression->op = O_STRING;
+      expression->string = static_cast<StringValue*>(v->constantValue);
+      break;
+    case TK_BOOLEAN:
+    case TK_BYTE:
+    case TK_SHORT:
+    case TK_INT:
+      expression->op = O_CONST;
+      expression->integerValue = *static_cast<const int32_t*>(v->constantValue);
+      break;
+    case TK_CHAR:
+      expression->op = O_CONST;
+      expression->integerValue = static_cast<uint16_t>(*static_cast<const int32_t*>(v->constantValue));
+      break;
+    case TK_LONG:
+      expression->op = O_CONST;
+      expression->integerValue = *static_cast<const int64_t*>(v->constantValue);
+      break;
+    case TK_FLOAT:
+      expression->op = O_DCONST;
+      expression->doubleValue = doubleToFloat(*static_cast<const double*>(v->constantValue));
+      break;
+    case TK_DOUBLE:
+      expression->op = O_DCONST;
+      expression->doubleValue = *static_cast<const double*>(v->constantValue);
+      break;
+    default:
+      errorAt(expression->line, expression->column, "internal.tree.error", "compile-time constant 1");
+      return markError(expression);
+  }
+  expression->type = v->type;
+  return expression;
+}
+
+// A protected member of a class of another package, reached through a qualifier whose class is
+// neither the member's class nor a subclass of it. An array's clone is public.
+int32_t checkProtectedAccess(ClassDef* qualifierClass, Member* member, ExprNode* qualifier, int32_t line,
+                             int32_t column) {
+  if (member == nullptr || (member->modifiers & M_PROTECTED) == 0 || member->owner == nullptr) return 0;
+  ClassDef* from = global.ctx.enclosing;
+  Package* owner = member->owner->package != nullptr ? member->owner->package : &rootPackage;
+  Package* here = from != nullptr && from->package != nullptr ? from->package : &rootPackage;
+  if (from == nullptr || owner == here) return 0;
+  if (qualifier == nullptr || qualifier->op == O_SUPER || qualifier->type == nullptr ||
+      qualifier->type->kind != TK_CLASS)
+    return 0;
+  if (qualifierClass != member->owner && qualifierClass != nullptr && isSubclassOf(qualifierClass, member->owner))
+    return 0;
+  errorAt(line, column, "protected.access", memberToString(member));
+  return 1;
+}
+
+namespace {
+
+ExprNode* joinArguments(ExprNode* list, ExprNode* argument) {
+  if (list == nullptr) return argument;
+  if (argument == nullptr) return list;
+  ExprNode* node = newExprNode(O_ARG, argument->line, argument->column);
+  node->left = list;
+  node->right = argument;
+  node->type = &voidType;
+  return node;
+}
+
+// The variable that a synthetic parameter carries the value of: the captured local of the field
+// it fills, followed through the superclass constructor parameters it was copied from.
+Member* capturedVariable(const Parameter* parameter) {
+  for (const Parameter* p = parameter; p != nullptr; p = p->origin) {
+    if (p->capturedField != nullptr) return p->capturedField->original;
+    if (p->origin == p) break;
+  }
+  return nullptr;
+}
+
+Parameter* syntheticParameterAt(Member* method, int32_t index) {
+  if (method == nullptr || method->kind != MK_CONSTRUCTOR) return nullptr;
+  Parameter* p = method->parameters;
+  for (int32_t i = 0; p != nullptr && (p->modifiers & M_SYNTHETIC) != 0; p = p->next, i++)
+    if (i == index) return p;
+  return nullptr;
+}
+
+}  // namespace
+
+ExprNode* localValue(Member* variable, int32_t line, int32_t column) {
+  ExprNode* node = newExprNode(O_ID, line, column);
+  node->name = variable->name;
+  ClassDef* current = global.ctx.enclosing;
+  // A local of the current method is named directly; one of a method around the current class
+  // is reached through the current class's copy.
+  for (Scope* s = global.ctx.scope; s != nullptr && s->owner == current; s = s->outer)
+    for (Member* m = s->first; m != nullptr; m = m->next)
+      if (m == variable) return bindVariable(node, variable);
+  if (current != nullptr && (current->flags & CF_NESTED) != 0 && (variable->slot >= 0 || variable->kind == MK_PARAMETER))
+    return bindCopy(node, captureOuterLocal(variable, current, line, column, nullptr));
+  return bindVariable(node, variable);
+}
+
+// One implicit argument per leading synthetic parameter of the constructor, in order:
+//  1. the explicit outer instance of q.new, for the first parameter of its class;
+//  2. in this(...) and super(...), the current constructor's own synthetic parameter at the same
+//     place and of the same type, passed on;
+//  3. for a captured value, the variable it copies;
+//  4. else the enclosing instance of the parameter's class ("inner.needs.this" in a static
+//     context).
+ExprNode* buildImplicitArgs(ExprNode* outer, ExprNode* qualifier, ExprNode* arguments, Member* constructor,
+                            int32_t line, int32_t column) {
+  ExprNode* implicit = nullptr;
+  bool outerUsed = outer == nullptr;
+  bool constructorCall =
+      qualifier != nullptr && (qualifier->op == O_THIS || qualifier->op == O_SUPER) && constructor != nullptr;
+  Member* current = global.ctx.currentMethod;
+  int32_t index = 0;
+  for (Parameter* p = constructor->parameters; p != nullptr && (p->modifiers & M_SYNTHETIC) != 0; p = p->next, index++) {
+    ExprNode* argument = nullptr;
+    if (!outerUsed && outer->type != nullptr && isSubclassType(outer->type, p->type)) {
+      argument = outer;
+      outerUsed = true;
+    }
+    if (argument == nullptr && constructorCall) {
+      Parameter* own = syntheticParameterAt(current, index);
+      if (own != nullptr && own->variable != nullptr && sameType(own->type, p->type)) {
+        argument = newExprNode(O_ID, line, column);
+        argument->name = own->name;
+        bindVariable(argument, own->variable);
+      }
+    }
+    if (argument == nullptr) {
+      if (Member* variable = capturedVariable(p)) argument = localValue(variable, line, column);
+    }
+    if (argument == nullptr) {
+      if (inStaticContext()) {
+        errorAt(line, column, "inner.needs.this", methodToString(constructor));
+        argument = markError(newExprNode(O_THIS, line, column));
+      } else {
+        ClassDef* cls = classOfType(p->type);
+        argument = cls != nullptr ? makeThisSelectorForClass(cls, line, column) : nullptr;
+        if (argument == nullptr) argument = markError(newExprNode(O_THIS, line, column));
+      }
+    }
+    implicit = joinArguments(implicit, argument);
+  }
+  return joinArguments(implicit, arguments);
+}
+
+ExprNode* innerConstructorArgs(ExprNode* outer, ExprNode* qualifier, ExprNode* arguments, Member* constructor,
+                               int32_t line, int32_t column) {
+  if (constructor == nullptr) return arguments;
+  ClassDef* cls = constructor->owner;
+  ExprNode* list = arguments;
+  if (constructor->kind == MK_CONSTRUCTOR && cls != nullptr && (cls->flags & CF_NESTED) != 0 &&
+      (cls->flags & CF_STATIC) == 0)
+    list = buildImplicitArgs(outer, qualifier, arguments, constructor, line, column);
+  return convertArguments(constructor->parameters, list);
 }

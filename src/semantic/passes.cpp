@@ -224,7 +224,7 @@ void checkClass(ClassDef* cls) {
 // An inner class may declare a static field only when it is a constant variable, which is
 // known once the field's constant is evaluated: a static final field found to hold none is
 // reported at its name here (other static members were reported by the parser). A field whose
-// initializer is still undecided (see parseFieldConstant) is not reported.
+// initializer reported errors of its own, or could not be read, is undecided and not reported.
 void evaluateClassFieldConstants(ClassDef* cls) {
   if (cls->sourceFile == nullptr || (cls->state & CLASS_CONSTANTS_EVALUATED)) return;
   cls->state |= CLASS_CONSTANTS_EVALUATED;
@@ -239,7 +239,7 @@ void evaluateClassFieldConstants(ClassDef* cls) {
         m->constantState = CONSTANT_NONE;
     }
     if (inner && (m->modifiers & (M_STATIC | M_FINAL)) == (M_STATIC | M_FINAL) && m->constantState == CONSTANT_NONE &&
-        namesUsableClasses(m->type))
+        (m->fieldFlags & FIELD_INITIALIZER_REPORTED) == 0 && namesUsableClasses(m->type))
       errorInFile(cls->sourceFile, m->line, m->column, "static.in.inner.class");
   }
   global.currentArena = saved;

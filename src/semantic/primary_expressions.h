@@ -1,6 +1,5 @@
 // The leaves of expressions: literals, names and selections before resolution, and the this,
 // null and super keywords.
-// Placeholder: nodes are made untyped (only int and boolean constants carry a type).
 #pragma once
 
 #include <cstdint>
@@ -10,7 +9,9 @@ struct ExprNode;
 struct Identifier;
 
 ExprNode* makeIdentifier(Identifier* name, int32_t line, int32_t column);
+// An O_DOT left unresolved: a dotted name resolved as a whole later, or a selection its maker binds.
 ExprNode* makeDot(ExprNode* qualifier, Identifier* name, int32_t line, int32_t column);
+// An O_DOT resolved at once (a.length on an array becomes O_ALENGTH); null for a null qualifier.
 ExprNode* makeFieldAccess(ExprNode* qualifier, Identifier* name, int32_t line, int32_t column);
 // literalKind is a token kind: T_CHAR, T_INT or T_LONG; T_FLOAT or T_DOUBLE.
 ExprNode* makeIntegerConstant(int32_t literalKind, int64_t value, int32_t line, int32_t column);

@@ -2,19 +2,19 @@
 // and gotos as the parser goes, with the jump contexts that give break, continue and return their
 // targets, the checks made on the way, and the constructor prologue (implicit super() and the
 // instance initializers).
-// Placeholder: the records and the calls are declared; the list is not built yet (every appender
-// does nothing and the checks answer as if there were no statement).
 #pragma once
 
 #include <cstdint>
 
 struct AssignSets;
 struct CaseEntry;
+struct CaseSet;
 struct ClassDef;
 struct CodePiece;
 struct ExprNode;
 struct Identifier;
 struct Member;
+struct Scope;
 struct ThrownEntry;
 struct TryClause;
 
@@ -104,6 +104,8 @@ struct JumpContext {
   StmtNode* statement;  // the label's start label, or the ST_SWITCH, ST_TRY or ST_MON_ENTER
   StmtNode* breakLabel;
   StmtNode* continueLabel;  // loops only
+  Scope* switchBody;        // a switch: the scope of its body, whose statements may be case labels
+  CaseSet* caseSet;         // a switch: its case values so far
 };
 
 // Lists and labels.
@@ -147,7 +149,19 @@ Member* unwindJumpContexts(JumpContext* target);
 // Switch labels.
 void addCaseLabel(ExprNode* value, int32_t line, int32_t column);
 void addDefaultLabel();
+// The switch's body is done: its cases in ascending order, and the break label as its default
+// target when it has no default label.
+void endSwitch(JumpContext* context);
 
 void beginScopesForLocals(ExprNode* expression);
+// The prologue of a body, run before its first statement is appended (and for an empty body):
+// records global.ctx.bodyLine and gives a constructor without an explicit constructor call its
+// implicit super() and the instance initializers.
 void beginMethodBody();
+// After the superclass constructor call of a constructor: the stores of its captured values and
+// outer instance into their synthetic fields, then the instance field initializers and instance
+// initializer blocks in declaration order.
 void emitInstanceInitializers(Member* method);
+// The stores field = parameter for the constructor's synthetic parameters whose fields this
+// constructor does not store yet.
+void assignCapturedFields(Member* constructor);

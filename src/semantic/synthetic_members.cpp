@@ -2,12 +2,20 @@
 // this$N, a local x as val$x) and, in every constructor, a synthetic parameter that fills it.
 #include "semantic/synthetic_members.h"
 
+#include <unordered_set>
+
 #include "semantic/class_records.h"
 #include "semantic/element_names.h"
+#include "semantic/expression_nodes.h"
+#include "semantic/statement_lists.h"
+#include "semantic/tree_walks.h"
+#include "semantic/try_clauses.h"
 #include "semantic/type_records.h"
 #include "support/arena.h"
 #include "support/diagnostics.h"
 #include "support/global.h"
+#include "support/parser_context.h"
+#include "syntax/method_bodies.h"
 
 namespace {
 
@@ -22,38 +30,133 @@ bool sameParameterType(const Type* a, const Type* b) {
   return true;
 }
 
-// Synthetic parameters lead the list: the outer instance first, then captured values.
-// Still lacks the new slot assignment when the constructor is the method being parsed.
-void addSyntheticParameter(Member* constructor, const Parameter& model, bool atFront) {
-  for (Parameter* p = constructor->parameters; p != nullptr; p = p->next) {
-    if ((p->modifiers & M_SYNTHETIC) != 0 && p->name == model.name && sameParameterType(p->type, model.type)) {
-      if (p->origin == nullptr) p->origin = model.origin;
-      return;
+int32_t slotWidth(const Type* type) {
+  return type != nullptr ? (type->kind == TK_LONG || type->kind == TK_DOUBLE ? 2 : 1) : 1;
+}
+
+// The slots `this` and the parameters take.
+int32_t parameterSlots(const Member* method) {
+  int32_t slots = (method->modifiers & M_STATIC) != 0 ? 0 : 1;
+  for (const Parameter* p = method->parameters; p != nullptr; p = p->next) slots += slotWidth(p->type);
+  return slots;
+}
+
+bool onScopeChain(const Scope* scope) {
+  for (Scope* s = global.ctx.scope; s != nullptr; s = s->outer)
+    if (s == scope) return true;
+  return false;
+}
+
+// The locals a body has declared so far, wherever they are recorded: the open scopes, and the
+// statements built (the list, the lists the open statements stand in, the clauses' own lists).
+class BodyLocals {
+ public:
+  explicit BodyLocals(Member* method) : method_(method) {}
+
+  void collect() {
+    for (Scope* s = global.ctx.scope; s != nullptr; s = s->outer) {
+      for (Member* m = s->first; m != nullptr; m = m->next) add(m);
+      if (s == method_->parameterScope) break;
+    }
+    list(global.ctx.firstStatement);
+    for (JumpContext* j = global.ctx.jumps; j != nullptr; j = j->outer)
+      if (j->statement != nullptr) list(j->statement);
+    for (TryClause* c = global.ctx.firstClause; c != nullptr; c = c->next) clause(c);
+  }
+
+  void shift(int32_t threshold, int32_t width) {
+    for (Member* m : locals_)
+      if (m->kind == MK_VARIABLE && m->slot >= threshold) m->slot = static_cast<int16_t>(m->slot + width);
+    for (Scope* s = global.ctx.scope; s != nullptr; s = s->outer) {
+      s->nextSlot += width;
+      s->maxSlots += width;
+      if (s == method_->parameterScope) break;
     }
   }
-  auto* parameter = arenaNew<Parameter>(&global.mainArena);
-  *parameter = model;
+
+ private:
+  void add(Member* m) {
+    if (m != nullptr && m->kind == MK_VARIABLE && m->slot >= 0) locals_.insert(m);
+  }
+
+  // The whole list a statement stands in.
+  void list(StmtNode* node) {
+    if (node == nullptr) return;
+    while (node->previous != nullptr) node = node->previous;
+    if (!lists_.insert(node).second) return;
+    for (StmtNode* s = node; s != nullptr; s = s->next) {
+      add(s->variable);
+      add(s->catchAllVariable);
+      expression(s->expression);
+      if ((s->kind == ST_CATCH || s->kind == ST_FINALLY || s->kind == ST_TRY) && s->clause != nullptr) clause(s->clause);
+    }
+  }
+
+  void clause(TryClause* c) {
+    if (!clauses_.insert(c).second) return;
+    add(c->variable);
+    list(c->first);
+  }
+
+  static int32_t visit(ExprNode* node, void* context) {
+    auto* self = static_cast<BodyLocals*>(context);
+    if (node->type != nullptr && node->type->kind == TK_ERROR) return -1;
+    if (node->op == O_ID || node->op == O_INIT) self->add(node->member);
+    return 0;
+  }
+
+  void expression(ExprNode* e) {
+    if (e != nullptr) walkExpression(e, visit, nullptr, nullptr, this);
+  }
+
+  Member* method_;
+  std::unordered_set<Member*> locals_;
+  std::unordered_set<StmtNode*> lists_;
+  std::unordered_set<TryClause*> clauses_;
+};
+
+bool isBeingParsed(Member* constructor) {
+  return constructor == global.ctx.currentMethod ||
+         (constructor->parameterScope != nullptr && onScopeChain(constructor->parameterScope));
+}
+
+void addToConstructors(ClassDef* cls, Member* field, bool atFront, Parameter* origin) {
+  for (Member* m = cls->members; m != nullptr; m = m->next) {
+    if (m->kind != MK_CONSTRUCTOR) continue;
+    Parameter* p = addSyntheticParameter(m, field->name, field->modifiers, field->type, field->line, field->column, atFront);
+    if (p->capturedField == nullptr) p->capturedField = field;
+    if (p->origin == nullptr) p->origin = origin;
+  }
+}
+
+}  // namespace
+
+Parameter* addSyntheticParameter(Member* constructor, Identifier* name, uint16_t modifiers, Type* type, int32_t line,
+                                 int32_t column, bool atFront) {
+  for (Parameter* p = constructor->parameters; p != nullptr; p = p->next)
+    if ((p->modifiers & M_SYNTHETIC) != 0 && p->name == name && sameParameterType(p->type, type)) return p;
+  bool parsing = isBeingParsed(constructor);
+  int32_t threshold = parsing ? parameterSlots(constructor) : 0;
+  Parameter* parameter = newParameter(name, type, static_cast<uint16_t>(modifiers | M_SYNTHETIC), line, column);
+  insertParameter(constructor, parameter, atFront);
+  if (parsing) {
+    // The parameters keep their order in the descriptor, so the new one takes slots that the
+    // body's locals may hold: they all lie above the parameters and move up together.
+    BodyLocals locals(constructor);
+    locals.collect();
+    locals.shift(threshold, slotWidth(type));
+    assignParameterSlots(constructor);
+  }
+  return parameter;
+}
+
+void insertParameter(Member* constructor, Parameter* parameter, bool atFront) {
   Parameter** at = &constructor->parameters;
   if (!atFront)
     while (*at != nullptr && ((*at)->modifiers & M_SYNTHETIC) != 0) at = &(*at)->next;
   parameter->next = *at;
   *at = parameter;
 }
-
-void addToConstructors(ClassDef* cls, Member* field, bool atFront, Parameter* origin) {
-  Parameter model{};
-  model.name = field->name;
-  model.line = field->line;
-  model.column = field->column;
-  model.type = field->type;
-  model.modifiers = field->modifiers;
-  model.capturedField = field;
-  model.origin = origin;
-  for (Member* m = cls->members; m != nullptr; m = m->next)
-    if (m->kind == MK_CONSTRUCTOR) addSyntheticParameter(m, model, atFront);
-}
-
-}  // namespace
 
 Member* captureOuterLocal(Member* variable, ClassDef* cls, int32_t line, int32_t column, Parameter* origin) {
   if (variable != nullptr && variable->slot >= 0 && (variable->modifiers & M_FINAL) == 0)
@@ -84,13 +187,11 @@ void copySuperSyntheticParameters(ClassDef* cls) {
   if (superConstructor == nullptr) return;
   for (Parameter* p = superConstructor->parameters; p != nullptr; p = p->next) {
     if ((p->modifiers & M_SYNTHETIC) == 0) continue;
-    Parameter model = *p;
-    model.next = nullptr;
-    model.variable = nullptr;
-    model.capturedField = nullptr;
-    model.origin = p;
-    for (Member* m = cls->members; m != nullptr; m = m->next)
-      if (m->kind == MK_CONSTRUCTOR) addSyntheticParameter(m, model, false);
+    for (Member* m = cls->members; m != nullptr; m = m->next) {
+      if (m->kind != MK_CONSTRUCTOR) continue;
+      Parameter* copy = addSyntheticParameter(m, p->name, p->modifiers, p->type, p->line, p->column, false);
+      if (copy->origin == nullptr) copy->origin = p;
+    }
   }
 }
 
@@ -115,4 +216,107 @@ void checkDollarName(ClassDef* cls, Member* newMembers) {
   Member** tail = &cls->members;
   while (*tail != nullptr) tail = &(*tail)->next;
   *tail = newMembers;
+}
+
+Member* constructorBeingParsed() {
+  ClassDef* cls = global.ctx.enclosing;
+  if (cls == nullptr) return nullptr;
+  Member* current = global.ctx.currentMethod;
+  if (current != nullptr && current->kind == MK_CONSTRUCTOR && current->owner == cls) return current;
+  for (Member* m = cls->members; m != nullptr; m = m->next)
+    if (m->kind == MK_CONSTRUCTOR && m->parameterScope != nullptr && onScopeChain(m->parameterScope)) return m;
+  return nullptr;
+}
+
+Parameter* parameterFilling(Member* constructor, const Member* field) {
+  if (constructor == nullptr || field == nullptr) return nullptr;
+  for (Parameter* p = constructor->parameters; p != nullptr && (p->modifiers & M_SYNTHETIC) != 0; p = p->next)
+    if (p->capturedField == field) return p;
+  return nullptr;
+}
+
+namespace {
+
+bool isConstructorCall(const StmtNode* s, int32_t qualifierOp) {
+  return s != nullptr && s->kind == ST_EXPR && s->expression != nullptr && s->expression->op == O_CALL &&
+         s->expression->name == nullptr && s->expression->left != nullptr && s->expression->left->op == qualifierOp;
+}
+
+// The head of the body's own list: while a clause is open, the list that the outermost open
+// statement stands in.
+StmtNode* bodyListHead(bool* current) {
+  *current = true;
+  StmtNode* head = global.ctx.firstStatement;
+  if ((global.ctx.flags & CTX_NESTED_CLAUSE) != 0) {
+    StmtNode* outermost = nullptr;
+    for (JumpContext* j = global.ctx.jumps; j != nullptr; j = j->outer)
+      if (j->statement != nullptr) outermost = j->statement;
+    if (outermost != nullptr) {
+      head = outermost;
+      while (head->previous != nullptr) head = head->previous;
+      *current = head == global.ctx.firstStatement;
+    }
+  }
+  return head;
+}
+
+}  // namespace
+
+// The assignments go right after the superclass constructor call that heads the body; a body
+// that starts with this(...) leaves them to the constructor it calls, and one whose explicit
+// constructor call is still being read gets them with that call's statement.
+void ensureCapturedAssigned(Member* field) {
+  if (field == nullptr || (field->fieldFlags & FIELD_CAPTURE_STORED) != 0) return;
+  Member* constructor = constructorBeingParsed();
+  if (constructor == nullptr || parameterFilling(constructor, field) == nullptr) return;
+  if (global.ctx.firstStatement == nullptr && (global.ctx.flags & CTX_NESTED_CLAUSE) == 0) {
+    if (constructor->methodFlags & METHOD_EXPLICIT_CONSTRUCTOR_CALL) return;
+    beginMethodBody();
+    if ((field->fieldFlags & FIELD_CAPTURE_STORED) != 0) return;
+  }
+  bool current = true;
+  StmtNode* head = bodyListHead(&current);
+  if (isConstructorCall(head, O_THIS)) return;
+  StmtNode* after = isConstructorCall(head, O_SUPER) ? head : nullptr;
+  // The head of a list saved in an open clause cannot move.
+  if (!current && after == nullptr) return;
+  ClassDef* cls = constructor->owner;
+  for (Parameter* p = constructor->parameters; p != nullptr && (p->modifiers & M_SYNTHETIC) != 0; p = p->next) {
+    Member* f = p->capturedField;
+    if (f == nullptr || p->variable == nullptr || (f->fieldFlags & FIELD_CAPTURE_STORED) != 0) continue;
+    f->fieldFlags |= FIELD_CAPTURE_STORED;
+    ExprNode* target = newExprNode(O_ID, cls->line, cls->column);
+    target->name = f->name;
+    target->member = f;
+    target->type = f->type;
+    ExprNode* value = newExprNode(O_ID, cls->line, cls->column);
+    value->name = p->name;
+    value->member = p->variable;
+    value->type = p->type;
+    ExprNode* store = newExprNode(O_ASG, cls->line, cls->column);
+    store->left = target;
+    store->right = value;
+    store->type = f->type;
+    StmtNode* node = newStatement(ST_EXPR, cls->line, cls->column);
+    node->expression = store;
+    if (head == nullptr) {
+      global.ctx.firstStatement = global.ctx.lastStatement = node;
+      head = after = node;
+      continue;
+    }
+    if (after == nullptr) {
+      node->next = head;
+      head->previous = node;
+      if (current) global.ctx.firstStatement = node;
+      head = node;
+      after = node;
+      continue;
+    }
+    node->previous = after;
+    node->next = after->next;
+    if (after->next != nullptr) after->next->previous = node;
+    else if (current) global.ctx.lastStatement = node;
+    after->next = node;
+    after = node;
+  }
 }

@@ -1,21 +1,38 @@
 // The synthetic state of nested classes: the outer-instance field, copies of captured locals,
-// the hidden constructor parameters that fill them, and their insertion into the member list.
-// Placeholder in part: a synthetic parameter added to the constructor being parsed gets no local
-// slot yet.
+// the hidden constructor parameters that fill them, their assignment in constructors, and their
+// insertion into the member list.
 #pragma once
 
 #include <cstdint>
 
 struct ClassDef;
+struct Identifier;
 struct Member;
 struct Parameter;
+struct Type;
 
 // The field of `cls` that stands for the outer local `variable` (null: the outer instance), made
 // on first use with a parameter in every constructor that fills it; a non-final local is
-// "local.class.must.use.finals".
+// "local.class.must.use.finals". A field of an enclosing instance needs the outer instance: that is
+// captured and the field itself returned.
 Member* captureOuterLocal(Member* variable, ClassDef* cls, int32_t line, int32_t column, Parameter* origin);
+// A synthetic parameter of the constructor (an existing one of that name and type is reused). When
+// the constructor's body is being parsed, its parameters are given their slots again and every local
+// it has declared so far moves up by the new parameter's width, so no two share a slot.
+Parameter* addSyntheticParameter(Member* constructor, Identifier* name, uint16_t modifiers, Type* type, int32_t line,
+                                 int32_t column, bool atFront);
+// At the head of the list, or right after the leading synthetic parameters.
+void insertParameter(Member* constructor, Parameter* parameter, bool atFront);
 // A class extending a nested class passes the superclass constructor's synthetic parameters on.
 void copySuperSyntheticParameters(ClassDef* cls);
 // Adds the members to the class (synthetic ones in front), reporting any whose name a member
 // already has ("using.dollar.name").
 void checkDollarName(ClassDef* cls, Member* newMembers);
+// Inside a constructor of the current class: the captured fields its parameters fill and that it
+// has not assigned yet are assigned now, right after its superclass constructor call, so that
+// every later statement and instance initializer reads them.
+void ensureCapturedAssigned(Member* field);
+// The constructor of the current class whose body is being parsed, or null.
+Member* constructorBeingParsed();
+// In the constructor being parsed, the parameter that fills the synthetic field, or null.
+Parameter* parameterFilling(Member* constructor, const Member* field);

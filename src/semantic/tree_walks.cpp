@@ -1,45 +1,628 @@
-// Tree-walk checks and the class-context selectors. Placeholder: walks visit nothing and the
-// selectors give the error type.
+// Tree-walk checks and the class-context selectors.
 #include "semantic/tree_walks.h"
 
+#include "semantic/class_lookup.h"
+#include "semantic/class_records.h"
+#include "semantic/class_table.h"
+#include "semantic/element_names.h"
 #include "semantic/expression_nodes.h"
+#include "semantic/method_calls.h"
+#include "semantic/name_lookup.h"
+#include "semantic/name_resolution.h"
+#include "semantic/primary_expressions.h"
+#include "semantic/statement_lists.h"
+#include "semantic/synthetic_members.h"
+#include "semantic/try_clauses.h"
 #include "semantic/type_records.h"
+#include "semantic/type_relations.h"
+#include "support/diagnostics.h"
+#include "support/global.h"
+#include "support/identifiers.h"
+#include "support/parser_context.h"
+#include "support/source_file.h"
+#include "syntax/declarators.h"
+#include "syntax/scanner.h"
 
-int32_t walkExpression(ExprNode*, WalkCallback, WalkCallback, WalkCallback, void*) {
+namespace {
+
+// Which operands an operator's node has, in walk order.
+struct Operands {
+  bool valid;
+  bool first;
+  bool second;
+  bool arguments;   // O_CALL: the argument list as one child
+  bool dimensions;  // O_NEW: each dimension's size
+  bool third;
+};
+
+Operands operandsOf(int32_t op) {
+  switch (op) {
+    case O_CONST:
+    case O_DCONST:
+    case O_STRING:
+    case O_ID:
+    case O_THIS:
+    case O_NULL:
+    case O_SUPER:
+    case O_CLASSREF:
+    case O_CLASS:
+      return {true, false, false, false, false, false};
+    case O_ARG:
+    case O_SEQ:
+    case O_SCONCATA:
+      return {true, true, true, false, false, false};
+    case O_QUES:
+      return {true, true, true, false, false, true};
+    case O_INIT:
+    case O_INSTANCEOF:
+      return {true, false, true, false, false, false};
+    case O_AINIT:
+    case O_DOT:
+    case O_ALENGTH:
+      return {true, true, false, false, false, false};
+    case O_CALL:
+      return {true, true, false, true, false, false};
+    case O_NEW:
+      return {true, false, true, false, true, false};
+    default:
+      break;
+  }
+  if (op >= O_ASG && op <= O_SCONCAT) return {true, true, true, false, false, false};
+  if (op >= O_NOT && op <= O_CAST) return {true, true, false, false, false, false};
+  return {false, false, false, false, false, false};
+}
+
+constexpr int32_t STAGE_BEFORE = 0;
+constexpr int32_t STAGE_FIRST = 1;
+constexpr int32_t STAGE_BETWEEN = 2;
+constexpr int32_t STAGE_SECOND = 3;
+constexpr int32_t STAGE_LIST = 4;
+constexpr int32_t STAGE_THIRD = 5;
+constexpr int32_t STAGE_AFTER = 6;
+
+struct WalkFrame {
+  ExprNode* node;
+  int32_t stage;
+  ArrayDimension* dimension;
+};
+
+class WalkFrames {
+ public:
+  WalkFrames() = default;
+  WalkFrames(const WalkFrames&) = delete;
+  WalkFrames& operator=(const WalkFrames&) = delete;
+  ~WalkFrames() {
+    if (items_ != inline_) delete[] items_;
+  }
+  bool empty() const { return size_ == 0; }
+  WalkFrame& top() { return items_[size_ - 1]; }
+  void pop() { size_--; }
+  void push(ExprNode* node) {
+    if (size_ == capacity_) {
+      auto* grown = new WalkFrame[static_cast<size_t>(capacity_) * 2];
+      for (int32_t i = 0; i < size_; i++) grown[i] = items_[i];
+      if (items_ != inline_) delete[] items_;
+      items_ = grown;
+      capacity_ *= 2;
+    }
+    items_[size_++] = WalkFrame{node, STAGE_BEFORE, nullptr};
+  }
+
+ private:
+  WalkFrame inline_[64];
+  WalkFrame* items_ = inline_;
+  int32_t size_ = 0;
+  int32_t capacity_ = 64;
+};
+
+bool isError(const ExprNode* node) {
+  return node != nullptr && node->type != nullptr && node->type->kind == TK_ERROR;
+}
+
+bool isField(const Member* v) {
+  return v != nullptr && v->kind == MK_VARIABLE && v->slot < 0;
+}
+
+bool isStatic(const Member* v) {
+  return (v->modifiers & M_STATIC) != 0;
+}
+
+// The variable a node reads, for the forward-reference checks: a name, or a constant folded from
+// one. A name reached through a qualifier (A.x) is no simple name and never a forward reference.
+Member* variableRead(const ExprNode* node) {
+  switch (node->op) {
+    case O_ID:
+    case O_CONST:
+    case O_DCONST:
+    case O_STRING:
+      return node->left == nullptr ? node->member : nullptr;
+    default:
+      return nullptr;
+  }
+}
+
+bool outsideMethodsOrStaticInit() {
+  Member* method = global.ctx.currentMethod;
+  return method == nullptr || method->kind == MK_STATIC_INITIALIZER;
+}
+
+}  // namespace
+
+int32_t walkExpression(ExprNode* tree, WalkCallback before, WalkCallback between, WalkCallback after,
+                       void* context) {
+  if (tree == nullptr) return 0;
+  WalkFrames frames;
+  frames.push(tree);
+  int32_t rootAnswer = 0;
+  while (!frames.empty()) {
+    WalkFrame& frame = frames.top();
+    ExprNode* n = frame.node;
+    Operands operands = operandsOf(n->op);
+    switch (frame.stage) {
+      case STAGE_BEFORE: {
+        int32_t r = before != nullptr ? before(n, context) : 0;
+        if (r > 0) return r;
+        if (r < 0) {
+          frames.pop();
+          continue;
+        }
+        if (!operands.valid) {
+          errorAt(n->line, n->column, "internal.tree.error", "unfinished 99");
+          if (n == tree) rootAnswer = -1;
+          frames.pop();
+          continue;
+        }
+        frame.stage = STAGE_FIRST;
+        continue;
+      }
+      case STAGE_FIRST:
+        frame.stage = STAGE_BETWEEN;
+        if (operands.first && n->left != nullptr) frames.push(n->left);
+        continue;
+      case STAGE_BETWEEN: {
+        int32_t r = between != nullptr ? between(n, context) : 0;
+        if (r > 0) return r;
+        if (r < 0) {
+          frames.pop();
+          continue;
+        }
+        frame.stage = STAGE_SECOND;
+        continue;
+      }
+      case STAGE_SECOND: {
+        frame.stage = STAGE_LIST;
+        ExprNode* second = operands.second ? (n->op == O_NEW ? n->list : n->right) : nullptr;
+        if (second != nullptr) frames.push(second);
+        continue;
+      }
+      case STAGE_LIST:
+        if (operands.arguments) {
+          frame.stage = STAGE_THIRD;
+          if (n->list != nullptr) frames.push(n->list);
+          continue;
+        }
+        if (operands.dimensions) {
+          ArrayDimension* d = frame.dimension == nullptr ? n->dimensions : frame.dimension->next;
+          while (d != nullptr && d->size == nullptr) d = d->next;
+          if (d != nullptr) {
+            frame.dimension = d;
+            frames.push(d->size);
+            continue;
+          }
+        }
+        frame.stage = STAGE_THIRD;
+        continue;
+      case STAGE_THIRD:
+        frame.stage = STAGE_AFTER;
+        if (operands.third && n->third != nullptr) frames.push(n->third);
+        continue;
+      default: {
+        int32_t r = after != nullptr ? after(n, context) : 0;
+        if (r > 0) return r;
+        frames.pop();
+        continue;
+      }
+    }
+  }
+  return rootAnswer;
+}
+
+bool isDeclaredAfter(int32_t line, int32_t column, const Member* variable) {
+  if ((variable->modifiers & M_SYNTHETIC) != 0 || line == 0 || variable->line == 0) return false;
+  return variable->line > line || (variable->line == line && variable->column > column);
+}
+
+void checkForwardRef(Member* field, Member* used, int32_t line, int32_t column) {
+  if (!isField(field) || !isField(used) || isStatic(field) != isStatic(used)) return;
+  if (used != field && (used->owner != field->owner || !isDeclaredAfter(field->line, field->column, used))) return;
+  errorAt(line, column, "forward.reference", identToString(used->name), classToString(used->owner));
+}
+
+int32_t forwardRefInInitializer(ExprNode* node, void* field) {
+  if (isError(node)) return -1;
+  if (Member* v = variableRead(node)) checkForwardRef(static_cast<Member*>(field), v, node->line, node->column);
   return 0;
 }
-int32_t staticContextCheck(ExprNode*, void*) {
+
+int32_t checkStaticForwardUse(Member* variable, int32_t line, int32_t column) {
+  if (variable == nullptr || variable->kind != MK_VARIABLE || !outsideMethodsOrStaticInit()) return 0;
+  if (!isDeclaredAfter(line, column, variable)) return 0;
+  ClassDef* current = global.ctx.enclosing;
+  if (variable->owner == current) {
+    errorAt(line, column, "forward.reference", identToString(variable->name), classToString(variable->owner));
+    return 1;
+  }
+  if (variable->owner != nullptr && current != nullptr && variable->owner->sourceFile == current->sourceFile &&
+      variable->owner->sourceFile == global.current)
+    warningAt(global.current, line, column, "warn.forward.reference", identToString(variable->name),
+              classToString(current));
   return 0;
 }
-void checkFieldInitForwardRefs(ExprNode*) {}
-int32_t checkAssignmentTarget(ExprNode*) {
-  return 1;
-}
-void checkFinalAssignment(Member*, int32_t, int32_t) {}
 
-static ExprNode* errorNode(int32_t op, int32_t line, int32_t column) {
-  ExprNode* node = newExprNode(op, line, column);
-  node->type = &errorType;
+namespace {
+
+int32_t countForwardUse(ExprNode* node, void* context) {
+  if (isError(node)) return -1;
+  Member* v = nullptr;
+  if (node->op == O_ID && node->left == nullptr)
+    v = node->member;
+  else if (node->op == O_DOT && node->left != nullptr && (node->left->op == O_CLASSREF || node->left->op == O_THIS))
+    v = node->member;
+  if (v != nullptr && context != nullptr) *static_cast<int32_t*>(context) += checkStaticForwardUse(v, node->line, node->column);
+  return 0;
+}
+
+}  // namespace
+
+int32_t forwardUseCheck(ExprNode* node, void* context) {
+  return countForwardUse(node, context);
+}
+
+int32_t checkFieldInitForwardRefs(ExprNode* expression) {
+  int32_t reported = 0;
+  walkExpression(expression, countForwardUse, nullptr, nullptr, &reported);
+  return reported;
+}
+
+int32_t staticContextCheck(ExprNode* node, void*) {
+  if (isError(node)) return -1;
+  switch (node->op) {
+    case O_ID:
+      if (node->left == nullptr && isField(node->member) && !isStatic(node->member))
+        errorAt(node->line, node->column, "static.var.conflict", identToString(node->member->name));
+      break;
+    case O_THIS:
+      errorAt(node->line, node->column, "static.this.conflict");
+      break;
+    case O_SUPER:
+      errorAt(node->line, node->column, "static.super.conflict");
+      break;
+    default:
+      break;
+  }
+  return 0;
+}
+
+namespace {
+
+// The uses of the object that an explicit constructor call may not make in its arguments: its
+// instance fields (not those of an enclosing instance, nor the copies of outer locals), this and
+// super.
+int32_t constructorCallArgumentCheck(ExprNode* node, bool superCall) {
+  if (isError(node)) return -1;
+  switch (node->op) {
+    case O_ID: {
+      Member* v = node->member;
+      if (node->left != nullptr || !isField(v) || isStatic(v) || (v->modifiers & M_SYNTHETIC) != 0 || node->level != 0)
+        break;
+      if (superCall)
+        errorAt(node->line, node->column, "super.var.conflict", identToString(v->name));
+      else
+        errorAt(node->line, node->column, "this.var.conflict", identToString(v->name));
+      break;
+    }
+    case O_THIS:
+      if ((node->flags & THIS_THROUGH_OUTER) != 0) break;
+      if (superCall)
+        errorAt(node->line, node->column, "super.this.conflict");
+      else
+        errorAt(node->line, node->column, "this.this.conflict");
+      break;
+    case O_SUPER:
+      if (superCall)
+        errorAt(node->line, node->column, "super.super.conflict");
+      else
+        errorAt(node->line, node->column, "this.super.conflict");
+      break;
+    default:
+      break;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int32_t thisCallArgumentCheck(ExprNode* node, void*) {
+  return constructorCallArgumentCheck(node, false);
+}
+
+int32_t superCallArgumentCheck(ExprNode* node, void*) {
+  return constructorCallArgumentCheck(node, true);
+}
+
+namespace {
+
+// A final field may be assigned only where it has no initializer and is still blank: an instance
+// field in a constructor of its class, a static field in its class's static initializer or static
+// field initializers. False after the report.
+bool finalAssignmentAllowed(Member* variable, int32_t line, int32_t column) {
+  if (variable == nullptr || variable->kind != MK_VARIABLE || !isField(variable) ||
+      (variable->modifiers & M_FINAL) == 0)
+    return true;
+  Member* method = global.ctx.currentMethod;
+  ClassDef* current = global.ctx.enclosing;
+  bool hasInitializer = (variable->variableFlags & VAR_HAS_INITIALIZER) != 0 || variable->bodyOffset != 0;
+  bool allowed = false;
+  if (!hasInitializer && current == variable->owner) {
+    if (isStatic(variable))
+      allowed = method == nullptr || method->kind == MK_STATIC_INITIALIZER;
+    else
+      allowed = method != nullptr && (method->kind == MK_CONSTRUCTOR || method->kind == MK_INSTANCE_INITIALIZER);
+  }
+  if (!allowed) errorAt(line, column, "assign.to.final.field", identToString(variable->name));
+  return allowed;
+}
+
+}  // namespace
+
+void checkFinalAssignment(Member* variable, int32_t line, int32_t column) {
+  finalAssignmentAllowed(variable, line, column);
+}
+
+int32_t checkAssignmentTarget(ExprNode* lhs) {
+  if (lhs == nullptr || isError(lhs)) return 0;
+  int32_t line = lhs->line;
+  int32_t column = lhs->column;
+  switch (lhs->op) {
+    case O_ID:
+      if (lhs->member == nullptr) break;
+      return finalAssignmentAllowed(lhs->member, line, column) ? 1 : 0;
+    case O_DOT: {
+      Member* field = lhs->member;
+      if (field == nullptr) break;
+      ExprNode* q = lhs->left;
+      if (q != nullptr && q->op == O_CLASSREF && !isStatic(field)) {
+        errorAt(line, column, "illegal.static.reference", identToString(field->name), classToString(field->owner));
+        return 0;
+      }
+      if (q != nullptr && q->op == O_THIS && !isStatic(field) && isStaticContext(global.ctx.currentMethod)) {
+        errorAt(line, column, "illegal.static.lhs", identToString(field->name), classToString(field->owner));
+        return 0;
+      }
+      return finalAssignmentAllowed(field, line, column) ? 1 : 0;
+    }
+    case O_SUBSCRIPT:
+      return 1;
+    case O_ALENGTH:
+      errorAt(line, column, "assign.to.array.length");
+      return 0;
+    case O_CONST:
+    case O_DCONST:
+    case O_STRING:
+      if (lhs->member != nullptr && lhs->member->name != nullptr) {
+        errorAt(line, column, "assign.to.final.field", identToString(lhs->member->name));
+        return 0;
+      }
+      break;
+    default:
+      break;
+  }
+  errorAt(line, column, "illegal.lhs");
+  return 0;
+}
+
+namespace {
+
+ClassDef* classOf(Type* type) {
+  if (type == nullptr || type->kind != TK_CLASS || type->classRef == nullptr) return nullptr;
+  if (type->classRef->resolved == nullptr) resolveRef(type->classRef);
+  ClassDef* cls = type->classRef->resolved;
+  return cls != nullptr && cls->kind != CLASS_KIND_ERROR ? cls : nullptr;
+}
+
+// A class named by an expression that may still be an unresolved name, without a report when it
+// names none.
+ClassDef* classNamedBy(ExprNode* e) {
+  if (e == nullptr) return nullptr;
+  if (e->op == O_CLASSREF) return e->classDef;
+  if ((e->op == O_ID || e->op == O_DOT) && e->type == nullptr && e->member == nullptr) {
+    ClassRef* ref = resolveQualifiedClass(e);
+    return ref != nullptr ? ref->resolved : nullptr;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+ExprNode* makeSuperSelector(Type* type, int32_t line, int32_t column) {
+  ClassDef* cls = classOf(type);
+  if (cls == nullptr) {
+    errorAt(line, column, "invalid.super.selector");
+    return nullptr;
+  }
+  return makeKeywordExpression(O_SUPER, cls, line, column);
+}
+
+ExprNode* makeSuperFromName(ExprNode* name, int32_t line, int32_t column) {
+  if (ClassDef* cls = classNamedBy(name)) return makeSuperSelector(classTypeFor(cls, line, column), line, column);
+  ExprNode* outer = resolveName(name);
+  if (outer == nullptr || isError(outer)) return nullptr;
+  ClassDef* current = global.ctx.enclosing;
+  if (current == nullptr) {
+    errorAt(line, column, "invalid.super.selector");
+    return nullptr;
+  }
+  // outer.super(...): the superclass constructor of the current class, with an explicit outer
+  // instance.
+  ExprNode* node = makeSuperSelector(classTypeFor(current, line, column), line, column);
+  if (node != nullptr) node->left = outer;
   return node;
 }
-ExprNode* makeClassLiteral(Type*, int32_t line, int32_t column) {
-  return errorNode(O_CLASS, line, column);
+
+void setQualifiedThisType(ExprNode* thisNode, Type* type) {
+  ClassDef* target = classOf(type);
+  ClassDef* current = classOf(thisNode->type);
+  if (target != nullptr) {
+    if (current != nullptr && isSubclassOf(current, target))
+      thisNode->flags &= ~THIS_THROUGH_OUTER;
+    else
+      thisNode->flags |= THIS_THROUGH_OUTER;
+  }
+  thisNode->type = type;
 }
-ExprNode* makeClassLiteralFromName(ExprNode*, int32_t line, int32_t column) {
-  return errorNode(O_CLASS, line, column);
+
+// T.this: the current object when its class is T or inherits from T; else the enclosing instance
+// of the innermost enclosing class that is T or inherits from T, reached through the outer-instance
+// fields, which every class on the way must have.
+ExprNode* makeThisSelector(Type* type, int32_t line, int32_t column) {
+  ClassDef* current = global.ctx.enclosing;
+  ClassDef* target = classOf(type);
+  if (type == nullptr || type->kind != TK_CLASS || target == nullptr || current == nullptr || inStaticContext()) {
+    errorAt(line, column, "invalid.this.selector");
+    return nullptr;
+  }
+  ExprNode* node = makeKeywordExpression(O_THIS, current, line, column);
+  if (isSubclassOf(current, target)) {
+    node->type = type;
+    return node;
+  }
+  for (ClassDef* c = current; c->outer != nullptr; c = c->outer) {
+    if ((c->flags & CF_STATIC) != 0 || c->kind == CLASS_KIND_INTERFACE || c->outerThisField == nullptr) break;
+    if (c->outer == target || isSubclassOf(c->outer, target)) {
+      captureOuterLocal(nullptr, current, line, column, nullptr);
+      setQualifiedThisType(node, type);
+      return node;
+    }
+  }
+  errorAt(line, column, "invalid.this.selector");
+  return nullptr;
 }
-ExprNode* makeSuperSelector(Type*, int32_t line, int32_t column) {
-  return errorNode(O_SUPER, line, column);
+
+ExprNode* makeThisFromName(ExprNode* name, int32_t line, int32_t column) {
+  ClassDef* cls = classNamedBy(name);
+  if (cls == nullptr) {
+    errorAt(line, column, "invalid.this.selector");
+    return nullptr;
+  }
+  return makeThisSelector(classTypeFor(cls, line, column), line, column);
 }
-ExprNode* makeSuperFromName(ExprNode*, int32_t line, int32_t column) {
-  return errorNode(O_SUPER, line, column);
+
+ExprNode* makeThisSelectorForClass(ClassDef* cls, int32_t line, int32_t column) {
+  return makeThisSelector(classTypeFor(cls, line, column), line, column);
 }
-ExprNode* makeThisSelector(Type*, int32_t line, int32_t column) {
-  return errorNode(O_THIS, line, column);
+
+namespace {
+
+// Pops the class literal's try context on every way out, a stop included.
+class TryContextScope {
+ public:
+  explicit TryContextScope(JumpContext* context) : context_(context) {}
+  ~TryContextScope() {
+    if (global.ctx.jumps == context_) popJumpContext();
+  }
+  TryContextScope(const TryContextScope&) = delete;
+  TryContextScope& operator=(const TryContextScope&) = delete;
+
+ private:
+  JumpContext* context_;
+};
+
+ExprNode* boundName(Member* variable, int32_t line, int32_t column) {
+  ExprNode* node = newExprNode(O_ID, line, column);
+  node->name = variable->name;
+  node->member = variable;
+  node->type = variable->type;
+  return node;
 }
-ExprNode* makeThisFromName(ExprNode*, int32_t line, int32_t column) {
-  return errorNode(O_THIS, line, column);
+
+Type* typeOfClass(ClassDef* cls, int32_t line, int32_t column) {
+  return cls != nullptr ? classTypeFor(cls, line, column) : &errorType;
 }
-ExprNode* makeThisSelectorForClass(ClassDef*, int32_t line, int32_t column) {
-  return errorNode(O_THIS, line, column);
+
+// x = T.class inside a try whose catch of ClassNotFoundException throws
+// new NoClassDefFoundError(e.getMessage()):
+//   L0; ST_TRY; x = T.class; L1; goto L2; catch over L0..L1; L2.
+ExprNode* lowerClassLiteral(ExprNode* literal, int32_t line, int32_t column) {
+  Member* x = declareLocal(literal->type);
+  StmtNode* start = newLabel();
+  appendStatement(start);
+  JumpContext context{};
+  beginTryContext(&context, line, column);
+  TryContextScope pop(&context);
+  StmtNode* tryStatement = context.statement;
+  ExprNode* store = newExprNode(O_ASG, line, column);
+  store->left = boundName(x, line, column);
+  store->right = literal;
+  store->type = literal->type;
+  StmtNode* load = newStatement(ST_EXPR, line, column);
+  load->expression = store;
+  appendStatement(load);
+  ClassDef* notFound = classNotFoundExceptionClass();
+  if (notFound != nullptr) noteThrownException(notFound, line, column);
+  StmtNode* end = newLabel();
+  appendStatement(end);
+  StmtNode* after = newLabel();
+  appendGotoStatement(after, 0, 0);
+  if (tryStatement != nullptr) tryStatement->flags |= STMT_TRY_BODY_DONE;
+  Member* caught = tryStatement != nullptr ? tryStatement->catchAllVariable : nullptr;
+  TryClause* clause = beginCatchClause(tryStatement, start, end, typeOfClass(notFound, line, column), caught, 0, 0);
+  if (clause != nullptr) {
+    clause->flags |= CLAUSE_CATCH_ALL;
+    if (caught != nullptr) {
+      ExprNode* v = boundName(caught, line, column);
+      v->type = typeOfClass(notFound, line, column);
+      ExprNode* message = makeMethodCall(v, enterName("getMessage", T_IDENTIFIER), nullptr, line, column);
+      ExprNode* error = makeNewExpression(nullptr, typeOfClass(noClassDefFoundErrorClass(), line, column), message,
+                                          nullptr, line, column);
+      checkThrowStatement(error, line, column);
+    }
+    endCatchClause(clause);
+    appendCatchStatement(clause);
+  }
+  appendStatement(after);
+  finishTryStatement(tryStatement, clause, clause, nullptr);
+  return boundName(x, line, column);
+}
+
+// A statement list is being built: a body, or the class initializer.
+bool statementListOpen() {
+  return global.ctx.jumps != nullptr && global.ctx.scope != nullptr;
+}
+
+}  // namespace
+
+ExprNode* makeClassLiteral(Type* type, int32_t line, int32_t column) {
+  ExprNode* literal = newExprNode(O_CLASS, line, column);
+  literal->operandType = type;
+  if (type == nullptr || !isResolvedType(type) || (type->kind == TK_CLASS && classOf(type) == nullptr)) {
+    literal->type = &errorType;
+    return literal;
+  }
+  ClassDef* classClassDef = classClass();
+  if (classClassDef == nullptr) {
+    literal->type = &errorType;
+    return literal;
+  }
+  literal->type = classTypeFor(classClassDef, line, column);
+  if (!statementListOpen() || global.evaluating) return literal;
+  return lowerClassLiteral(literal, line, column);
+}
+
+ExprNode* makeClassLiteralFromName(ExprNode* name, int32_t line, int32_t column) {
+  if (ClassDef* cls = classNamedBy(name)) return makeClassLiteral(classTypeFor(cls, line, column), line, column);
+  if (name == nullptr || !isError(name)) errorAt(line, column, "invalid.classliteral.lhs");
+  ExprNode* literal = newExprNode(O_CLASS, line, column);
+  literal->operandType = name != nullptr ? name->type : nullptr;
+  literal->type = &errorType;
+  return literal;
 }

@@ -2,7 +2,6 @@
 // context of static initializers, the arguments of this(...) and super(...), assignment targets
 // and final variables; and the expressions that need a class context of their own: class
 // literals and qualified this and super.
-// Placeholder: declared only; walks visit nothing and the selectors give the error type.
 #pragma once
 
 #include <cstdint>
@@ -15,18 +14,44 @@ struct Type;
 // A callback answers: positive stops the walk (its result), negative skips the subtree, 0 goes on.
 using WalkCallback = int32_t (*)(ExprNode* node, void* context);
 
+// Visits the node, then its operands in order: before the node, its first operand, between, its
+// second operand, the arguments (of O_CALL) or dimensions (of O_NEW), the third operand, after.
+// Any callback may be null. An operator outside the tree's vocabulary is "internal.tree.error" and
+// its subtree is skipped. The walk keeps its own stack: a tree of any depth costs no recursion.
 int32_t walkExpression(ExprNode* tree, WalkCallback before, WalkCallback between, WalkCallback after,
                        void* context);
+
+// Callbacks. Each skips a subtree that already carries the error type: its fault was reported.
+// context: the field whose initializer is walked.
+int32_t forwardRefInInitializer(ExprNode* node, void* field);
 int32_t staticContextCheck(ExprNode* node, void* context);
-void checkFieldInitForwardRefs(ExprNode* expression);
+int32_t thisCallArgumentCheck(ExprNode* node, void* context);
+int32_t superCallArgumentCheck(ExprNode* node, void* context);
+int32_t forwardUseCheck(ExprNode* node, void* context);
+void checkForwardRef(Member* field, Member* used, int32_t line, int32_t column);
+bool isDeclaredAfter(int32_t line, int32_t column, const Member* variable);
+// 1 when reported as an error.
+int32_t checkStaticForwardUse(Member* variable, int32_t line, int32_t column);
+
+// The number of errors reported.
+int32_t checkFieldInitForwardRefs(ExprNode* expression);
 // 1 when the expression may be assigned to (else reported).
 int32_t checkAssignmentTarget(ExprNode* target);
 void checkFinalAssignment(Member* variable, int32_t line, int32_t column);
 
+// Set in the flags of an O_THIS that names an enclosing instance the current class does not inherit
+// from, reached through the outer-instance fields.
+constexpr int32_t THIS_THROUGH_OUTER = 0x2;
+
+// A class literal is lowered where a statement list is being built (a try that loads the class),
+// and stands for the local it loads into; outside one (a field's constant being evaluated) it is
+// an O_CLASS of type Class, which is no constant.
 ExprNode* makeClassLiteral(Type* type, int32_t line, int32_t column);
 ExprNode* makeClassLiteralFromName(ExprNode* name, int32_t line, int32_t column);
+// Null after "invalid.super.selector" / "invalid.this.selector".
 ExprNode* makeSuperSelector(Type* type, int32_t line, int32_t column);
 ExprNode* makeSuperFromName(ExprNode* name, int32_t line, int32_t column);
 ExprNode* makeThisSelector(Type* type, int32_t line, int32_t column);
 ExprNode* makeThisFromName(ExprNode* name, int32_t line, int32_t column);
 ExprNode* makeThisSelectorForClass(ClassDef* cls, int32_t line, int32_t column);
+void setQualifiedThisType(ExprNode* thisNode, Type* type);

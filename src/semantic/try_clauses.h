@@ -1,8 +1,6 @@
 // The protected parts of a body: catch, finally and compiler-made catch-all clauses, each with a
 // statement list of its own, the exceptions each try body may throw, and the checked-exception
 // rules (caught, declared or reported).
-// Placeholder: the records and the calls are declared; no clause is made and every exception
-// counts as caught.
 #pragma once
 
 #include <cstdint>
@@ -23,6 +21,7 @@ constexpr int32_t CLAUSE_TRY_BODY = 4;
 constexpr uint32_t CLAUSE_CATCH_ALL = 0x1;        // made by the compiler; rethrows what it caught
 constexpr uint32_t CLAUSE_SAVED_NESTED = 0x2;     // the enclosing list's nested-clause bit
 constexpr uint32_t CLAUSE_LAST_CATCH = 0x4;       // the last catch clause of its statement
+constexpr uint32_t CLAUSE_UNREACHED = 0x8;        // reported as never reached; its class is checked no further
 
 // One catch, finally or catch-all clause, or a protected body made by the code generator; in
 // the temporary arena. While open, `first`/`last` hold the enclosing list; once closed, its own.
@@ -59,9 +58,21 @@ TryClause* beginTryBody();
 void endTryBody(TryClause* clause);
 void finishTryStatement(StmtNode* tryStatement, TryClause* first, TryClause* last, TryClause* finallyClause);
 
+// The class is the ancestor or extends it (through resolved superclasses).
+bool reachesClass(const ClassDef* cls, const ClassDef* ancestor);
 bool isCheckedException(ClassDef* cls);
 // 1 when the caller must report the exception as neither caught nor declared.
 int32_t noteThrownException(ClassDef* cls, int32_t line, int32_t column);
 void checkCatchClauses(StmtNode* tryStatement, TryClause* first, TryClause* last);
+// The innermost try whose body is still open; with a try given, the innermost one outside it.
+StmtNode* findOpenTry(StmtNode* tryStatement);
+void addThrown(StmtNode* tryStatement, ClassDef* cls, int32_t line, int32_t column);
 bool isDeclaredOrUnchecked(ThrowsEntry* throwsList, ClassDef* cls);
+// Error, RuntimeException and their superclasses (Throwable, Exception, Object): any body may
+// throw them, so a catch of them is never unreached.
 bool isAlwaysCatchable(ClassDef* cls);
+// Some exception of the list is the class, a subclass or a superclass of it.
+bool thrownListOverlaps(ThrownEntry* list, ClassDef* cls);
+// The first clause of first..last that catches the class (its class or a superclass); the scan
+// ends at a clause whose type is not a known class (a catch-all, or a class not found).
+TryClause* clausesCatch(ClassDef* cls, TryClause* first, TryClause* last);

@@ -1,48 +1,357 @@
-// Type relations. Placeholder: every relation answers false.
+// Type relations: the widening, cast and narrowing tables of the language, the superclass chain
+// and interface lists they walk, and the comparison of applicable methods. The walks keep their
+// own stack and marks, so no chain or interface graph, however long or shared, costs a recursion
+// per level or a visit per path.
 #include "semantic/type_relations.h"
 
-bool sameType(const Type* a, const Type* b) {
-  return a == b;
+#include <cstdio>
+#include <vector>
+
+#include "semantic/class_lookup.h"
+#include "semantic/class_records.h"
+#include "semantic/class_table.h"
+#include "semantic/element_names.h"
+#include "semantic/expression_nodes.h"
+#include "semantic/type_records.h"
+#include "support/global.h"
+
+namespace {
+
+uint32_t lastSupertypeWalk;
+
+bool isReferenceKind(int32_t kind) {
+  return kind == TK_CLASS || kind == TK_ARRAY;
 }
-bool isWidening(const Type*, const Type*) {
+
+bool isNumericKind(int32_t kind) {
+  return kind >= TK_CHAR && kind <= TK_DOUBLE;
+}
+
+ClassDef* resolvedRefClass(ClassRef* ref) {
+  if (ref == nullptr) return nullptr;
+  if (ref->resolved == nullptr) resolveRef(ref);
+  return ref->resolved;
+}
+
+ClassDef* classOfType(const Type* type) {
+  return type != nullptr && type->kind == TK_CLASS ? resolvedRefClass(type->classRef) : nullptr;
+}
+
+bool isInterface(const ClassDef* cls) {
+  return cls->kind == CLASS_KIND_INTERFACE;
+}
+
+bool isFinalClass(const ClassDef* cls) {
+  return (cls->flags & CF_FINAL) != 0;
+}
+
+// Steps up a superclass chain. A chain may run in a circle before the circularity check has seen
+// it: the walk remembers the class it reached at each power-of-two step and ends when it meets
+// that class again, so a circle ends within twice its length and no chain is cut short.
+class SuperclassChain {
+ public:
+  explicit SuperclassChain(ClassDef* start) : current_(start) {}
+  ClassDef* current() const { return current_; }
+  void advance() {
+    current_ = superclassOf(current_);
+    if (current_ == nullptr) return;
+    if (current_ == remembered_) {
+      current_ = nullptr;
+      return;
+    }
+    if (++steps_ == stretch_) {
+      remembered_ = current_;
+      stretch_ *= 2;
+      steps_ = 0;
+    }
+  }
+
+ private:
+  ClassDef* current_;
+  ClassDef* remembered_ = nullptr;
+  int64_t stretch_ = 1;
+  int64_t steps_ = 0;
+};
+
+// The interfaces reached from a list, depth first, each once per walk.
+class InterfaceSearch {
+ public:
+  InterfaceSearch() : walk_(beginSupertypeWalk()) {}
+  // True when some reference of the list, or an interface it extends, is `target`.
+  bool reaches(ClassRef* list, const ClassDef* target) {
+    pending_.clear();
+    pushList(list);
+    while (!pending_.empty()) {
+      ClassDef* cls = pending_.back();
+      pending_.pop_back();
+      if (cls == target) return true;
+      if (supertypeWalkSaw(cls, walk_)) continue;
+      pushList(cls->interfaces);
+    }
+    return false;
+  }
+
+ private:
+  void pushList(ClassRef* list) {
+    for (ClassRef* ref = list; ref != nullptr; ref = ref->next)
+      if (ClassDef* cls = resolvedRefClass(ref)) pending_.push_back(cls);
+  }
+  uint32_t walk_;
+  std::vector<ClassDef*> pending_;
+};
+
+// A class on the superclass chain of `cls` (itself included) lists an interface that is or
+// extends `target`.
+bool chainImplements(ClassDef* cls, const ClassDef* target) {
+  InterfaceSearch search;
+  for (SuperclassChain chain(cls); chain.current() != nullptr; chain.advance())
+    if (search.reaches(chain.current()->interfaces, target)) return true;
   return false;
 }
+
+bool isObjectCloneableOrSerializable(const ClassDef* cls) {
+  return cls != nullptr && (cls == objectClass || cls == cloneableClass() || cls == serializableClass());
+}
+
+bool classWidens(const Type* from, const Type* to) {
+  if (to->kind != TK_CLASS) return false;
+  ClassDef* target = classOfType(to);
+  if (target == nullptr) return false;
+  if (target == objectClass) return true;
+  ClassDef* source = classOfType(from);
+  if (source == nullptr) return false;
+  if (isInterface(source)) {
+    if (!isInterface(target)) return false;
+    if (source == target) return true;
+    InterfaceSearch search;
+    return search.reaches(source->interfaces, target);
+  }
+  if (!isInterface(target)) return isSubclassOf(source, target);
+  return chainImplements(source, target);
+}
+
+bool arrayWidens(const Type* from, const Type* to) {
+  if (to->kind == TK_CLASS) return isObjectCloneableOrSerializable(classOfType(to));
+  if (to->kind != TK_ARRAY) return false;
+  const Type* element = from->element;
+  const Type* target = to->element;
+  if (element == nullptr || target == nullptr) return false;
+  if (isReferenceKind(element->kind)) return isSameOrWidening(element, target);
+  return element->kind == target->kind && isPrimitiveType(element);
+}
+
+bool primitiveWidens(int32_t from, int32_t to) {
+  switch (from) {
+    case TK_BOOLEAN: return to == TK_BOOLEAN;
+    case TK_CHAR: return to == TK_CHAR || (to >= TK_INT && to <= TK_DOUBLE);
+    case TK_BYTE:
+    case TK_SHORT:
+    case TK_INT:
+    case TK_LONG:
+    case TK_FLOAT:
+    case TK_DOUBLE: return to >= from && to <= TK_DOUBLE;
+    default: return false;
+  }
+}
+
+bool classCastable(const Type* from, const Type* to) {
+  ClassDef* source = classOfType(from);
+  ClassDef* target = classOfType(to);
+  if (from->classRef == to->classRef || (source != nullptr && source == target)) return true;
+  if (target != nullptr && target == objectClass) return true;
+  if (source == nullptr || target == nullptr) return false;
+  if (isInterface(source)) {
+    if (!isInterface(target)) return !isFinalClass(target) || chainImplements(target, source);
+    return interfacesCompatible(source, target);
+  }
+  if (isInterface(target)) return !isFinalClass(source) || chainImplements(source, target);
+  return isSameOrWidening(to, from);
+}
+
+bool matchArguments(const ExprNode* argument, Parameter** list) {
+  // Argument lists lean either way; the left part is matched by recursion and the right part by
+  // the loop, so the parser's right-leaning lists cost no depth.
+  for (;;) {
+    if (argument == nullptr || *list == nullptr) return false;
+    if (argument->op != O_ARG) break;
+    if (!matchArguments(argument->left, list)) return false;
+    argument = argument->right;
+  }
+  Parameter* parameter = *list;
+  *list = parameter->next;
+  if (argument->op == O_NULL) return parameter->type != nullptr && isReferenceKind(parameter->type->kind);
+  return isSameOrWidening(argument->type, parameter->type);
+}
+
+}  // namespace
+
+uint32_t beginSupertypeWalk() {
+  return ++lastSupertypeWalk;
+}
+
+bool supertypeWalkSaw(ClassDef* cls, uint32_t walk) {
+  if (cls->walkMark == walk) return true;
+  cls->walkMark = walk;
+  return false;
+}
+
+bool sameType(const Type* a, const Type* b) {
+  for (;;) {
+    if (a == nullptr && b == nullptr) return true;
+    if (a == nullptr || b == nullptr) return false;
+    if (a == b) return true;
+    if (!isResolvedType(const_cast<Type*>(a)) || !isResolvedType(const_cast<Type*>(b))) return false;
+    if (a->kind == TK_ARRAY && b->kind == TK_ARRAY) {
+      a = a->element;
+      b = b->element;
+      continue;
+    }
+    if (a->kind == TK_CLASS && b->kind == TK_CLASS) return a->classRef->resolved == b->classRef->resolved;
+    return a->kind == b->kind;
+  }
+}
+
+bool isWidening(const Type* from, const Type* to) {
+  if (from == nullptr || to == nullptr) return false;
+  switch (from->kind) {
+    case TK_CLASS: return classWidens(from, to);
+    case TK_ARRAY: return arrayWidens(from, to);
+    default: return primitiveWidens(from->kind, to->kind);
+  }
+}
+
 bool isSameOrWidening(const Type* a, const Type* b) {
   return sameType(a, b) || isWidening(a, b);
 }
+
 bool isNotSameOrWidening(const Type* a, const Type* b) {
   return !isSameOrWidening(a, b);
 }
-bool isCastable(const Type*, const Type*) {
-  return false;
+
+bool isCastable(const Type* from, const Type* to) {
+  if (from == nullptr || to == nullptr) return false;
+  if (isSameOrWidening(from, to)) return true;
+  switch (from->kind) {
+    case TK_CLASS:
+      if (to->kind == TK_ARRAY) return classOfType(from) != nullptr && classOfType(from) == objectClass;
+      return to->kind == TK_CLASS && classCastable(from, to);
+    case TK_BOOLEAN: return to->kind == TK_BOOLEAN;
+    case TK_CHAR:
+    case TK_BYTE:
+    case TK_SHORT:
+    case TK_INT:
+    case TK_LONG:
+    case TK_FLOAT:
+    case TK_DOUBLE: return isNumericKind(to->kind);
+    case TK_ARRAY:
+      if (to->kind == TK_CLASS) return isObjectCloneableOrSerializable(classOfType(to));
+      if (to->kind != TK_ARRAY || from->element == nullptr || to->element == nullptr) return false;
+      if (isReferenceKind(from->element->kind)) return isCastable(from->element, to->element);
+      return from->element->kind == to->element->kind;
+    default: return false;
+  }
 }
-bool isNarrowing(const Type*, const Type*) {
-  return false;
+
+bool isNarrowing(const Type* from, const Type* to) {
+  if (from == nullptr || to == nullptr) return false;
+  if (isReferenceKind(from->kind)) return isCastable(from, to);
+  int32_t t = to->kind;
+  switch (from->kind) {
+    case TK_CHAR: return t == TK_BYTE || t == TK_SHORT;
+    case TK_BYTE: return t == TK_CHAR;
+    case TK_SHORT: return t == TK_BYTE || t == TK_CHAR;
+    case TK_INT: return t == TK_CHAR || t == TK_BYTE || t == TK_SHORT;
+    case TK_LONG: return t >= TK_CHAR && t <= TK_INT;
+    case TK_FLOAT: return t >= TK_CHAR && t <= TK_LONG;
+    case TK_DOUBLE: return t >= TK_CHAR && t <= TK_FLOAT;
+    default: return false;
+  }
 }
-ClassDef* superclassOf(ClassDef*) {
-  return nullptr;
+
+bool isErrorClassType(const Type* type) {
+  while (type != nullptr && type->kind == TK_ARRAY) type = type->element;
+  if (type == nullptr || type->kind != TK_CLASS || type->classRef == nullptr) return false;
+  const ClassDef* cls = type->classRef->resolved;
+  return cls != nullptr && cls->kind == CLASS_KIND_ERROR;
 }
+
+ClassDef* superclassOf(ClassDef* cls) {
+  return cls != nullptr ? resolvedRefClass(cls->superclass) : nullptr;
+}
+
 bool isSubclassOf(ClassDef* a, ClassDef* b) {
-  return a == b;
-}
-bool isSubclassType(const Type*, const Type*) {
+  for (SuperclassChain chain(a); chain.current() != nullptr; chain.advance())
+    if (chain.current() == b) return true;
   return false;
 }
-bool extendsInterface(ClassRef*, ClassDef*) {
-  return false;
+
+bool isSubclassType(const Type* a, const Type* b) {
+  if (a == nullptr || b == nullptr || a->kind != TK_CLASS || b->kind != TK_CLASS) return false;
+  ClassDef* sub = classOfType(a);
+  ClassDef* super = classOfType(b);
+  return sub != nullptr && super != nullptr && isSubclassOf(sub, super);
 }
-bool interfacesCompatible(ClassDef*, ClassDef*) {
-  return false;
+
+bool extendsInterface(ClassRef* interfaces, ClassDef* target) {
+  InterfaceSearch search;
+  return search.reaches(interfaces, target);
 }
-bool methodsMatch(const Member*, const Member*) {
-  return false;
+
+bool interfacesCompatible(ClassDef* i, ClassDef* j) {
+  if (i == nullptr || j == nullptr || !isInterface(i) || !isInterface(j)) return false;
+  for (Member* m = i->members; m != nullptr; m = m->next) {
+    if (m->kind != MK_METHOD) continue;
+    for (Member* n = j->members; n != nullptr; n = n->next)
+      if (n->kind == MK_METHOD && methodsMatch(m, n) && !sameType(m->type, n->type)) return false;
+  }
+  return true;
 }
-Member* mostSpecific(Member*, Member*) {
-  return nullptr;
+
+bool methodsMatch(const Member* m, const Member* n) {
+  bool trace = (global.traceLevel & TRACE_GENERAL) != 0;
+  if (trace) std::printf("methodsMatch() begin\n");
+  if (m->name != n->name) return false;
+  if (trace) std::printf("methodsMatch() on %s\n", identToString(m->name));
+  const Parameter* p = m->parameters;
+  const Parameter* q = n->parameters;
+  for (; p != nullptr && q != nullptr; p = p->next, q = q->next)
+    if (!sameType(p->type, q->type)) return false;
+  if (p != nullptr || q != nullptr) return false;
+  if (trace) std::printf("methodsMatch() match found for %s, returning %d\n", methodToString(m), 1);
+  return true;
 }
+
+// At each parameter where the two differ, the one whose type does not widen to the other's
+// cannot be the more specific; a method that is so at one place and not at another, or a pair of
+// types that widen neither way, leaves no answer. Equal lists prefer a method with a body.
+Member* mostSpecific(Member* m, Member* best) {
+  bool mLess = false;
+  bool bestLess = false;
+  Parameter* p = skipSyntheticParameters(m->parameters);
+  Parameter* q = skipSyntheticParameters(best->parameters);
+  for (; p != nullptr && q != nullptr; p = p->next, q = q->next) {
+    if (sameType(p->type, q->type)) continue;
+    bool mWidens = isWidening(p->type, q->type);
+    bool bestWidens = isWidening(q->type, p->type);
+    if (!mWidens && !bestWidens) return nullptr;
+    if (!mWidens) mLess = true;
+    if (!bestWidens) bestLess = true;
+    if (mLess && bestLess) return nullptr;
+  }
+  if (bestLess) return m;
+  if (mLess) return best;
+  bool mAbstract = (m->modifiers & M_ABSTRACT) != 0;
+  bool bestAbstract = (best->modifiers & M_ABSTRACT) != 0;
+  return !mAbstract && bestAbstract ? m : best;
+}
+
 Parameter* skipSyntheticParameters(Parameter* list) {
+  while (list != nullptr && (list->modifiers & M_SYNTHETIC) != 0) list = list->next;
   return list;
 }
-bool argumentsMatch(const ExprNode*, Parameter*) {
-  return false;
+
+bool argumentsMatch(const ExprNode* arguments, Parameter* parameters) {
+  Parameter* rest = skipSyntheticParameters(parameters);
+  if (arguments != nullptr && !matchArguments(arguments, &rest)) return false;
+  return skipSyntheticParameters(rest) == nullptr;
 }

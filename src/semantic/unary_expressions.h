@@ -1,6 +1,5 @@
 // Unary operators, casts, conditionals, subscripts and variable and array initializers: typed
 // and folded as they are made.
-// Placeholder: nodes are made with their operands, untyped and unfolded.
 #pragma once
 
 #include <cstdint>
@@ -19,10 +18,10 @@ ExprNode* makeVariableInit(Member* variable, ExprNode* initializer, int32_t line
 ExprNode* checkArrayInitializer(Type* elementType, ExprNode* initializer);
 ExprNode* checkInitializerElement(Type* elementType, ExprNode* element);
 
-// A numeric constant (O_CONST or O_DCONST) converted to a primitive target type and folded, as a
-// cast of it does: the node is rewritten and returned.
+// A numeric or boolean constant (O_CONST or O_DCONST) converted to a primitive target type and
+// folded, as a cast of it does: the node is rewritten and returned.
 ExprNode* castConstant(Type* target, ExprNode* constant);
-// The assignment conversion of a constant: the same type, a widening, or the narrowing of a char
-// or int constant that fits a byte, short or char target; folded by castConstant. Null when the
-// constant cannot be assigned so; the full assignment conversion reports that.
+// The assignment conversion of a constant to the type of a constant variable (a primitive type or
+// String), folded by castConstant; null when the constant cannot be assigned so. Reports nothing:
+// the full assignment conversion does that.
 ExprNode* convertConstantForAssignment(Type* target, ExprNode* constant);

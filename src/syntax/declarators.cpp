@@ -250,7 +250,12 @@ int32_t parseFieldDeclaration(ClassDef* cls, uint16_t modifiers, Type* type, boo
     if (!parseEmptyBrackets(&variableType)) return DECLARATION_FAILED;
     Member* variable = newVariable(modifiers, variableType, name, isLocal, line, column);
     variable->owner = cls;
-    if (isLocal) declareMember(cls, variable);
+    if (isLocal) {
+      declareMember(cls, variable);
+      // A local of a class that does not exist is reported once, where its type is named: its
+      // initializer is passed over and its uses, typed error, stay silent.
+      if (namesMissingClass(variable->type)) variable->type = &errorType;
+    }
     appendToScope(global.ctx.scope, variable);
     variable->constantState = CONSTANT_NONE;
     if (token().kind == T_ASSIGN) {
@@ -259,12 +264,16 @@ int32_t parseFieldDeclaration(ClassDef* cls, uint16_t modifiers, Type* type, boo
       int32_t assignColumn = token().column;
       int32_t reportsBefore = global.errorCount + global.warningCount;
       scanToken();
-      if (isLocal) {
+      if (isLocal && variable->type == &errorType) {
+        skipInitializer(T_COMMA);
+      } else if (isLocal) {
         ExprNode* initializer = parseVariableInitializer((modifiers & M_STATIC) != 0);
         if (initializer == nullptr) return DECLARATION_FAILED;
         ExprNode* init = makeVariableInit(variable, initializer, assignLine, assignColumn);
         recordConstantValue(variable, init);
-        appendExpressionStatement(MK_VARIABLE, init, line, column);
+        // Checked like an expression statement of the body it stands in.
+        const Member* body = global.ctx.currentMethod;
+        appendExpressionStatement(body != nullptr ? body->kind : 0, init, line, column);
       } else {
         variable->bodyOffset = token().start;
         variable->bodyLine = token().line;
@@ -288,8 +297,17 @@ int32_t parseFieldDeclaration(ClassDef* cls, uint16_t modifiers, Type* type, boo
   }
 }
 
-ExprNode* parseVariableInitializer(bool staticContext) {
+namespace {
+
+// An initializer, or an element of an array initializer (nested set: a failure is left to the
+// enclosing initializer to skip).
+ExprNode* parseInitializer(bool staticContext, bool nested) {
   if (token().kind == T_LBRACE) {
+    ParseNesting nesting;
+    if (nesting.tooDeep(token().line, token().column)) {
+      if (!nested) syntaxErrorSkip(nullptr);
+      return nullptr;
+    }
     int32_t line = token().line;
     int32_t column = token().column;
     ExprNode* elements = nullptr;
@@ -298,7 +316,7 @@ ExprNode* parseVariableInitializer(bool staticContext) {
       for (;;) {
         int32_t elementLine = token().line;
         int32_t elementColumn = token().column;
-        ExprNode* element = parseVariableInitializer(staticContext);
+        ExprNode* element = parseInitializer(staticContext, true);
         if (element == nullptr) {
           failed = true;
           break;
@@ -341,6 +359,12 @@ ExprNode* parseVariableInitializer(bool staticContext) {
     return nullptr;
   }
   return expression;
+}
+
+}  // namespace
+
+ExprNode* parseVariableInitializer(bool staticContext) {
+  return parseInitializer(staticContext, false);
 }
 
 namespace {
@@ -421,23 +445,32 @@ void parseFieldConstant(Member* field) {
   if (notConstant) field->constantState = CONSTANT_NONE;
 }
 
+// The constant of a variable of primitive or String type whose attributed initializer folded to
+// a constant of that type: a 32-bit value for boolean, char, byte, short and int, 64 bits for
+// long, a double for float and double, the text for String. An initializer that failed was
+// reported where it failed.
 void recordConstantValue(Member* variable, ExprNode* node) {
-  if (node == nullptr || node->op != O_INIT) {
-    if (node != nullptr) errorAt(node->line, node->column, "init.parse");
+  if (node == nullptr || node->type == &errorType) return;
+  if (node->op != O_INIT) {
+    errorAt(node->line, node->column, "init.parse");
     return;
   }
   ExprNode* value = node->right;
   if (value == nullptr) return;
-  if (value->type == nullptr) value->type = &errorType;
-  if (value->type->kind == TK_ERROR) {
+  if (value->type == nullptr) {
+    value->type = &errorType;
     errorAt(value->line, value->column, "init.parse");
     return;
   }
-  switch (value->type->kind) {
+  Type* type = variable->type;
+  if (value->type->kind == TK_ERROR || type == nullptr || type->kind != value->type->kind) return;
+  switch (type->kind) {
     case TK_ARRAY:
       return;
     case TK_CLASS:
-      if (value->op == O_STRING && value->string != nullptr)
+      // Only a String variable is a constant variable: an Object one keeps its own type.
+      if (value->op == O_STRING && value->string != nullptr && stringClass() != nullptr &&
+          isClassType(type, stringClass()))
         variable->constantValue =
             newStringValue(&global.mainArena, stringValueChars(value->string), value->string->length);
       break;
@@ -457,7 +490,8 @@ void recordConstantValue(Member* variable, ExprNode* node) {
       break;
     case TK_FLOAT:
     case TK_DOUBLE:
-      if (value->op == O_DCONST) variable->constantValue = arenaCopy(&global.mainArena, &value->doubleValue, sizeof value->doubleValue);
+      if (value->op == O_DCONST)
+        variable->constantValue = arenaCopy(&global.mainArena, &value->doubleValue, sizeof value->doubleValue);
       break;
     default:
       errorAt(value->line, value->column, "init.parse");

@@ -1,6 +1,6 @@
 // Member declarators, types and names: field and method headers, formal parameters, types with
-// their brackets, qualified names, and the constants that field initializers give before
-// expressions are attributed.
+// their brackets, qualified names, local variables with their initializers, and the constant
+// values that variables keep.
 #pragma once
 
 #include <cstdint>
@@ -46,6 +46,6 @@ void parseFieldConstant(Member* field);
 // The literal initializer at the current token, before the "," or ";" that ends it: the typed
 // constant, or null for any other initializer (*notConstant set when it is null).
 ExprNode* parseLiteralInitializer(bool* notConstant);
-// Keeps the constant of a final variable's attributed initializer as its value (state 1).
+// Keeps the constant of a variable's attributed initializer (an O_INIT) as its value (state 1).
 void recordConstantValue(Member* variable, ExprNode* node);
 Type* arrayTypeOf(Type* type);

@@ -1,29 +1,59 @@
 // The entries that parse the deferred parts of a class one at a time (method and constructor
 // bodies, initializer blocks, field initializers fresh or in the middle of another parse) and
 // build the bodies the source never had (compiler-made constructors, access methods), each
-// setting up and taking down the parser context and scopes in a fixed way.
-// Placeholder: declared only; nothing is parsed and every statement list stays empty.
+// setting up and taking down the parser context and scopes in a fixed way. A body's statement
+// list stays in global.ctx for the caller; its method scope (Member::parameterScope) keeps the
+// highest slot count in maxSlots, which is also the method's maxLocals.
 #pragma once
 
 #include <cstdint>
+
+#include "syntax/scanner.h"
+#include "syntax/scanner_input.h"
 
 struct ClassDef;
 struct ExprNode;
 struct Member;
 struct Scope;
+struct SourceFile;
 
+// The scanner's whole state, the current token and the current source file, saved on
+// construction and put back on destruction (a stop that unwinds through it included): around the
+// parse of another initializer in the middle of a body.
+struct ScanSnapshot {
+  ScannerState scanner;
+  Token token;
+  ScannerInput input;
+  SourceFile* current;
+  ScanSnapshot();
+  ~ScanSnapshot();
+  ScanSnapshot(const ScanSnapshot&) = delete;
+  ScanSnapshot& operator=(const ScanSnapshot&) = delete;
+};
+
+// Class-level code (static initializer blocks and static field initializers) goes into one list:
+// the class's initializer scope is pushed and the temporary arena made current; the caller
+// restores the arena.
 void beginClassParse(ClassDef* cls);
 void parseInitializerBlock(Member* initializer);
-// Non-zero when the block parsed.
+// An instance initializer block at its position; non-zero when the block parsed. Context and
+// scanner saving are the caller's.
 int32_t parseBlockAt(Member* initializer);
+// A field's initializer with an expression statement for it, in the current list.
 void parseFieldInitializer(Member* field);
+// Another field's initializer, in the middle of some other parse, only for its constant value;
+// the scanner, token, source file and context are put back afterwards.
 void parseFieldInitializerNested(Member* field);
+// The same from a fresh temporary arena and a cleared context: the field-constant pass.
 void parseFieldInitializerFresh(Member* field);
 ExprNode* parseEvalExpression();
 void parseMethodBody(Member* method);
 void beginMethodParse(Member* method);
 int32_t countParameterSlots(const Member* method);
+// Gives each parameter its variable (made once, reused when the body is built again) and its
+// slot in order; called again when a synthetic parameter joins the constructor being parsed.
 void assignParameterSlots(Member* method);
+// An ST_LEAVE_SCOPE for each named variable of the scope, in declaration order.
 void endScopeVariables(Scope* scope);
 void buildDefaultConstructorBody(Member* constructor, int32_t line, int32_t column);
 // kind: 0 call a method or constructor, 1 assign a field, 2 read a field.

@@ -15,3 +15,20 @@ void setScopeSlots(int32_t next, int32_t maximum);
 // Takes `count` local slots in the current scope, the first returned; reaching 65536 slots in a
 // method is reported ("exceeds.max.slots").
 int32_t allocLocalSlots(int32_t count);
+
+// A scope open for the life of a C++ block: popped on every way out, a stop that unwinds through
+// it included, unless closed before.
+class OpenScope {
+ public:
+  explicit OpenScope(Scope* scope) : scope_(scope) { pushScope(scope); }
+  ~OpenScope() { close(); }
+  OpenScope(const OpenScope&) = delete;
+  OpenScope& operator=(const OpenScope&) = delete;
+  void close() {
+    if (scope_ != nullptr) popScope(scope_);
+    scope_ = nullptr;
+  }
+
+ private:
+  Scope* scope_;
+};

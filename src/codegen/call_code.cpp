@@ -1,0 +1,516 @@
+// Calls, creation, concatenation, class literals and outer instances. The argument lists of
+// calls and the element lists of array initializers are left-nested O_ARG chains; initializers
+// are taken apart without recursion, since generated code has initializers of many thousands
+// of elements.
+#include "codegen/call_code.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "codegen/class_gen_state.h"
+#include "codegen/constant_pool.h"
+#include "codegen/descriptors.h"
+#include "codegen/expression_code.h"
+#include "codegen/method_code.h"
+#include "codegen/opcodes.h"
+#include "codegen/statement_code.h"
+#include "semantic/class_records.h"
+#include "semantic/class_table.h"
+#include "semantic/element_names.h"
+#include "semantic/expression_nodes.h"
+#include "semantic/type_records.h"
+#include "semantic/type_relations.h"
+#include "support/diagnostics.h"
+#include "support/global.h"
+#include "support/identifiers.h"
+#include "support/parser_context.h"
+#include "syntax/declarators.h"
+
+namespace {
+
+void adjust(int32_t delta) {
+  classGen.stackDepth += delta;
+  if (classGen.stackDepth < 0) classGen.stackDepth = 0;
+  foldStackDepth();
+}
+
+int32_t kindOf(const Type* type) {
+  return type != nullptr ? type->kind : TK_ERROR;
+}
+
+ClassDef* classOf(const Type* type) {
+  return type != nullptr && type->kind == TK_CLASS && type->classRef != nullptr ? type->classRef->resolved : nullptr;
+}
+
+bool usesAccessor(const Member* member) {
+  return member->accessMethod != nullptr && member->owner != classGen.cls;
+}
+
+int32_t parameterSlots(const Member* method) {
+  int32_t slots = 0;
+  for (const Parameter* p = method->parameters; p != nullptr; p = p->next) slots += slotSize(p->type);
+  return slots;
+}
+
+void invoke(uint8_t opcode, uint16_t reference) {
+  emitByte(opcode);
+  emitShort(reference);
+}
+
+void invokeMember(uint8_t opcode, Member* method) {
+  if (method == nullptr) return;
+  invoke(opcode, addMethodRef(method));
+}
+
+// The elements of a left-nested O_ARG chain, in source order.
+void listElements(ExprNode* list, std::vector<ExprNode*>* out) {
+  size_t mark = out->size();
+  ExprNode* node = list;
+  while (node != nullptr && node->op == O_ARG) {
+    if (node->right != nullptr) out->push_back(node->right);
+    node = node->left;
+  }
+  if (node != nullptr) out->push_back(node);
+  std::reverse(out->begin() + static_cast<std::ptrdiff_t>(mark), out->end());
+}
+
+uint8_t arrayStoreOpcode(int32_t kind) {
+  switch (kind) {
+    case TK_BOOLEAN:
+    case TK_BYTE:
+      return OP_BASTORE;
+    case TK_CHAR:
+      return OP_CASTORE;
+    case TK_SHORT:
+      return OP_SASTORE;
+    case TK_INT:
+      return OP_IASTORE;
+    case TK_LONG:
+      return OP_LASTORE;
+    case TK_FLOAT:
+      return OP_FASTORE;
+    case TK_DOUBLE:
+      return OP_DASTORE;
+    default:
+      return OP_AASTORE;
+  }
+}
+
+int32_t newarrayCode(int32_t kind) {
+  switch (kind) {
+    case TK_BOOLEAN:
+      return 4;
+    case TK_CHAR:
+      return 5;
+    case TK_FLOAT:
+      return 6;
+    case TK_DOUBLE:
+      return 7;
+    case TK_BYTE:
+      return 8;
+    case TK_SHORT:
+      return 9;
+    case TK_INT:
+      return 10;
+    case TK_LONG:
+      return 11;
+    default:
+      return 0;
+  }
+}
+
+// An array of `element`s whose length is on the stack.
+void genNewArrayOf(const Type* element, const ExprNode* at) {
+  switch (kindOf(element)) {
+    case TK_CLASS:
+      emitByte(OP_ANEWARRAY);
+      emitShort(addClass(classOf(element)));
+      return;
+    case TK_ARRAY:
+      emitByte(OP_ANEWARRAY);
+      emitShort(addArrayClass(element));
+      return;
+    default: {
+      int32_t code = newarrayCode(kindOf(element));
+      if (code == 0) {
+        codegenError(at, "no tree gen for new array");
+        return;
+      }
+      emitByte(OP_NEWARRAY);
+      emitByte(static_cast<uint32_t>(code));
+      return;
+    }
+  }
+}
+
+void genQualifier(ExprNode* qualifier, Member* method, const ExprNode* at) {
+  if (qualifier == nullptr || qualifier->op == O_CLASSREF)
+    genThisOf(method->owner, at);
+  else
+    genExpression(qualifier, true);
+}
+
+void popValue(const Type* type) {
+  int32_t size = slotSize(type);
+  if (size == 0) return;
+  emitByte(size == 2 ? OP_POP2 : OP_POP);
+  adjust(-size);
+}
+
+bool isStringType(const Type* type) {
+  return type != nullptr && type->kind == TK_CLASS && classOf(type) != nullptr && classOf(type) == stringClass();
+}
+
+void ensureRuntimeMembers() {
+  if (runtimeMembers.sbInitEmpty == nullptr) initStringBufferMethods();
+}
+
+// The operands of a concatenation chain (its left spine), in order.
+void concatOperands(ExprNode* e, std::vector<ExprNode*>* out) {
+  size_t mark = out->size();
+  ExprNode* node = e;
+  while (node != nullptr && node->op == O_SCONCAT) {
+    out->push_back(node->right);
+    node = node->left;
+  }
+  out->push_back(node);
+  std::reverse(out->begin() + static_cast<std::ptrdiff_t>(mark), out->end());
+}
+
+void appendOperand(ExprNode* operand) {
+  if (operand == nullptr) return;
+  if (operand->op == O_NULL) {
+    emitByte(OP_ACONST_NULL);
+    adjust(1);
+    genAppendValue(nullptr);
+    return;
+  }
+  genExpression(operand, true);
+  genAppendValue(operand->type);
+}
+
+}  // namespace
+
+void genNullCheck(const ExprNode* node) {
+  if (node == nullptr || kindOf(node->type) != TK_CLASS || runtimeMembers.objectGetClass == nullptr) return;
+  emitByte(OP_DUP);
+  adjust(1);
+  invokeMember(OP_INVOKEVIRTUAL, runtimeMembers.objectGetClass);
+  emitByte(OP_POP);
+  adjust(-1);
+}
+
+void genCall(ExprNode* e, bool wanted) {
+  Member* m = e->member;
+  if (m == nullptr) return;
+  int32_t d0 = classGen.stackDepth;
+  ExprNode* q = e->left;
+  bool isStatic = (m->modifiers & M_STATIC) != 0;
+  bool superCall = q != nullptr && q->op == O_SUPER;
+  ClassDef* owner = m->owner;
+  if (owner != nullptr && owner->kind == CLASS_KIND_INTERFACE && !superCall && !isStatic) {
+    genQualifier(q, m, e);
+    genExpression(e->list, true);
+    emitByte(OP_INVOKEINTERFACE);
+    emitShort(addInterfaceMethodRef(m));
+    emitByte(static_cast<uint32_t>(parameterSlots(m) + 1));
+    emitByte(0);
+  } else {
+    if (superCall && (m->modifiers & M_ABSTRACT) != 0) errorAt(e->line, exprColumn(e), "abs.meth.call", methodToString(m));
+    if (isStatic) {
+      if (q != nullptr && q->op != O_CLASSREF) genExpression(q, false);
+    } else {
+      genQualifier(q, m, e);
+    }
+    genExpression(e->list, true);
+    if (usesAccessor(m)) {
+      invokeMember(OP_INVOKESTATIC, m->accessMethod);
+    } else {
+      uint8_t opcode;
+      if (isStatic || (q != nullptr && q->op == O_CLASSREF))
+        opcode = OP_INVOKESTATIC;
+      else if (superCall)
+        opcode = OP_INVOKESPECIAL;
+      else if (m->kind == MK_METHOD && (m->modifiers & M_PRIVATE) == 0)
+        opcode = OP_INVOKEVIRTUAL;
+      else
+        opcode = OP_INVOKESPECIAL;
+      invokeMember(opcode, m);
+    }
+  }
+  foldStackDepth();
+  const Type* result = m->kind == MK_METHOD ? m->type : &voidType;
+  classGen.stackDepth = d0 + slotSize(result);
+  foldStackDepth();
+  if (wanted) {
+    if (e->flags & 1) genNullCheck(e);
+  } else {
+    popValue(result);
+  }
+}
+
+void genArrayInitializer(ExprNode* init, const Type* arrayType, bool wanted) {
+  const Type* type = init->type != nullptr && init->type->kind == TK_ARRAY ? init->type : arrayType;
+  if (type == nullptr || type->kind != TK_ARRAY) {
+    codegenError(init, "no tree gen for new array");
+    return;
+  }
+  const Type* element = type->element;
+  std::vector<ExprNode*> elements;
+  listElements(init->left, &elements);
+  int32_t d0 = classGen.stackDepth;
+  genIntConstant(static_cast<int32_t>(elements.size()));
+  genNewArrayOf(element, init);
+  uint8_t store = arrayStoreOpcode(kindOf(element));
+  for (size_t i = 0; i < elements.size(); i++) {
+    emitByte(OP_DUP);
+    adjust(1);
+    genIntConstant(static_cast<int32_t>(i));
+    ExprNode* value = elements[i];
+    if (value->op == O_AINIT)
+      genArrayInitializer(value, element, true);
+    else
+      genExpression(value, true);
+    emitByte(store);
+    classGen.stackDepth = d0 + 1;
+  }
+  if (!wanted) {
+    emitByte(OP_POP);
+    adjust(-1);
+  }
+}
+
+void genNew(ExprNode* e, bool wanted) {
+  const Type* type = e->type != nullptr && e->type->kind != TK_ERROR ? e->type : e->operandType;
+  int32_t d0 = classGen.stackDepth;
+  if (kindOf(type) == TK_CLASS) {
+    Member* constructor = e->member;
+    emitByte(OP_NEW);
+    emitShort(addClass(classOf(type)));
+    adjust(1);
+    if (wanted) {
+      emitByte(OP_DUP);
+      adjust(1);
+    }
+    genExpression(e->list, true);
+    if (constructor != nullptr && usesAccessor(constructor))
+      invokeMember(OP_INVOKESTATIC, constructor->accessMethod);
+    else
+      invokeMember(OP_INVOKESPECIAL, constructor);
+    foldStackDepth();
+    classGen.stackDepth = d0 + (wanted ? 1 : 0);
+    return;
+  }
+  if (kindOf(type) != TK_ARRAY) {
+    codegenError(e, "no tree gen for new array");
+    return;
+  }
+  if (e->list != nullptr && e->list->op == O_AINIT) {
+    genArrayInitializer(e->list, type, wanted);
+    return;
+  }
+  int32_t entries = 0;
+  int32_t given = 0;
+  for (ArrayDimension* d = e->dimensions; d != nullptr; d = d->next) {
+    entries++;
+    if (d->size != nullptr) {
+      genExpression(d->size, true);
+      given++;
+    }
+  }
+  if (entries > 1) {
+    if (given > 255) errorAt(e->line, exprColumn(e), "exceeded.max.dimensions");
+    emitByte(OP_MULTIANEWARRAY);
+    emitShort(addArrayClass(type));
+    emitByte(static_cast<uint32_t>(given & 0xFF));
+  } else {
+    genNewArrayOf(type->element, e);
+  }
+  foldStackDepth();
+  classGen.stackDepth = d0 + 1;
+  if (!wanted) {
+    emitByte(OP_POP);
+    adjust(-1);
+  }
+}
+
+void genNewStringBuffer() {
+  ensureRuntimeMembers();
+  emitByte(OP_NEW);
+  emitShort(addClass(stringBufferClass()));
+  emitByte(OP_DUP);
+  adjust(2);
+  invokeMember(OP_INVOKESPECIAL, runtimeMembers.sbInitEmpty);
+  adjust(-1);
+}
+
+void genAppendValue(const Type* type) {
+  ensureRuntimeMembers();
+  const RuntimeMembers& r = runtimeMembers;
+  Member* append;
+  switch (kindOf(type)) {
+    case TK_BOOLEAN:
+      append = r.sbAppendBoolean;
+      break;
+    case TK_CHAR:
+      append = r.sbAppendChar;
+      break;
+    case TK_BYTE:
+    case TK_SHORT:
+    case TK_INT:
+      append = r.sbAppendInt;
+      break;
+    case TK_LONG:
+      append = r.sbAppendLong;
+      break;
+    case TK_FLOAT:
+      append = r.sbAppendFloat;
+      break;
+    case TK_DOUBLE:
+      append = r.sbAppendDouble;
+      break;
+    case TK_ARRAY:
+      append = kindOf(type->element) == TK_CHAR ? r.sbAppendCharArray : r.sbAppendObject;
+      break;
+    case TK_CLASS:
+      append = isStringType(type) ? r.sbAppendString : r.sbAppendObject;
+      break;
+    default:
+      append = r.sbAppendObject;
+      break;
+  }
+  invokeMember(OP_INVOKEVIRTUAL, append);
+  adjust(-slotSize(type == nullptr ? &intType : type));
+}
+
+void genAppends(ExprNode* operands) {
+  std::vector<ExprNode*> list;
+  concatOperands(operands, &list);
+  for (ExprNode* operand : list) appendOperand(operand);
+}
+
+void genBufferToString() {
+  ensureRuntimeMembers();
+  invokeMember(OP_INVOKEVIRTUAL, runtimeMembers.sbToString);
+}
+
+void genStringConcat(ExprNode* e, bool wanted) {
+  ensureRuntimeMembers();
+  std::vector<ExprNode*> operands;
+  concatOperands(e, &operands);
+  int32_t d0 = classGen.stackDepth;
+  emitByte(OP_NEW);
+  emitShort(addClass(stringBufferClass()));
+  emitByte(OP_DUP);
+  adjust(2);
+  size_t start = 0;
+  ExprNode* first = operands.empty() ? nullptr : operands[0];
+  if (first != nullptr && first->op != O_NULL && isStringType(first->type)) {
+    genExpression(first, true);
+    // A String variable may hold null, which the buffer's constructor refuses.
+    if (first->op != O_STRING) invokeMember(OP_INVOKESTATIC, runtimeMembers.stringValueOfObject);
+    invokeMember(OP_INVOKESPECIAL, runtimeMembers.sbInitString);
+    start = 1;
+  } else {
+    invokeMember(OP_INVOKESPECIAL, runtimeMembers.sbInitEmpty);
+  }
+  classGen.stackDepth = d0 + 1;
+  for (size_t i = start; i < operands.size(); i++) {
+    appendOperand(operands[i]);
+    classGen.stackDepth = d0 + 1;
+  }
+  genBufferToString();
+  if (!wanted) {
+    emitByte(OP_POP);
+    adjust(-1);
+  }
+}
+
+void genClassLiteral(ExprNode* e, bool wanted) {
+  ensureRuntimeMembers();
+  const Type* type = e->operandType;
+  int32_t kind = kindOf(type);
+  if (kind == TK_CLASS || kind == TK_ARRAY) {
+    uint16_t text;
+    if (kind == TK_CLASS) {
+      text = addUtf8(dottedClassName(classOf(type)));
+    } else {
+      prepareDescriptorNames(type);
+      resetNameBuffer();
+      appendTypeDescriptor(type, '.');
+      text = addUtf8Chars(global.nameBuffer, global.nameLength, 2);
+    }
+    uint16_t index = addString(text);
+    if (index < 256) {
+      emitByte(OP_LDC);
+      emitByte(index);
+    } else {
+      emitByte(OP_LDC_W);
+      emitShort(index);
+    }
+    adjust(1);
+    invokeMember(OP_INVOKESTATIC, runtimeMembers.classForName);
+  } else {
+    Member* field = primitiveTypeField(kind);
+    if (field == nullptr) {
+      codegenError(e, "no tree gen");
+      return;
+    }
+    emitByte(OP_GETSTATIC);
+    emitShort(addFieldRef(field));
+    adjust(1);
+  }
+  if (!wanted) {
+    emitByte(OP_POP);
+    adjust(-1);
+  }
+}
+
+void genThisOf(ClassDef* cls, const ExprNode* at) {
+  ClassDef* current = classGen.cls;
+  auto receiver = [] {
+    emitByte(OP_ALOAD_0);
+    adjust(1);
+  };
+  if (cls == nullptr || current == nullptr || cls == current || isSubclassOf(current, cls)) {
+    receiver();
+    return;
+  }
+  ClassDef* found = nullptr;
+  for (ClassDef* e = current->outer; e != nullptr && found == nullptr; e = e->outer)
+    if (e == cls) found = e;
+  for (ClassDef* e = current->outer; e != nullptr && found == nullptr; e = e->outer)
+    if (isSubclassOf(e, cls)) found = e;
+  auto fail = [&] {
+    errorAt(at != nullptr ? at->line : 0, at != nullptr ? exprColumn(at) : 0, "invalid.this.selector");
+  };
+  if (found == nullptr || (current->flags & CF_STATIC) != 0 || current->outerThisField == nullptr) {
+    fail();
+    receiver();
+    return;
+  }
+  // Inside a constructor the outer instance is its synthetic parameter, which holds it before
+  // the field is assigned.
+  Member* method = global.ctx.currentMethod;
+  const Parameter* outerParameter = nullptr;
+  if (method != nullptr && method->kind == MK_CONSTRUCTOR && method->owner == current)
+    for (const Parameter* p = method->parameters; p != nullptr && outerParameter == nullptr; p = p->next)
+      if ((p->modifiers & M_SYNTHETIC) != 0 && p->capturedField == current->outerThisField && p->variable != nullptr &&
+          p->variable->slot >= 0)
+        outerParameter = p;
+  if (outerParameter != nullptr) {
+    genLoadLocal(outerParameter->variable);
+  } else {
+    receiver();
+    emitByte(OP_GETFIELD);
+    emitShort(addFieldRef(current->outerThisField));
+  }
+  for (ClassDef* step = current->outer; step != found; step = step->outer) {
+    if (step == nullptr || (step->flags & CF_STATIC) != 0 || step->outerThisField == nullptr) {
+      fail();
+      return;
+    }
+    emitByte(OP_GETFIELD);
+    emitShort(addFieldRef(step->outerThisField));
+  }
+}

@@ -1,0 +1,32 @@
+// Bytecode of the expressions that reach other classes: method calls (through access methods
+// where a private member of another class is used), instance and array creation with array
+// initializers, string concatenation through StringBuffer, class literals, and the outer
+// instances that `this` of an enclosing class and its fields are reached through.
+#pragma once
+
+#include <cstdint>
+
+struct ClassDef;
+struct ExprNode;
+struct Type;
+
+void genCall(ExprNode* call, bool wanted);
+void genNew(ExprNode* creation, bool wanted);
+// `arrayType` is the type of the array made, when the initializer node carries none.
+void genArrayInitializer(ExprNode* initializer, const Type* arrayType, bool wanted);
+void genStringConcat(ExprNode* concatenation, bool wanted);
+void genClassLiteral(ExprNode* literal, bool wanted);
+
+// The pieces of string concatenation that s += x shares: a new empty StringBuffer; appending a
+// value already on the stack, by its type; each operand of a concatenation (or the one value)
+// appended in turn; the buffer's String.
+void genNewStringBuffer();
+void genAppendValue(const Type* type);
+void genAppends(ExprNode* operands);
+void genBufferToString();
+
+// `this` of `cls`: aload_0 for the class being generated and its superclasses, else the chain of
+// outer instances; "invalid.this.selector" (at `at`) when there is none.
+void genThisOf(ClassDef* cls, const ExprNode* at);
+// The null check of an explicit outer instance: the value on the stack is dereferenced once.
+void genNullCheck(const ExprNode* node);

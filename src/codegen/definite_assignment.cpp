@@ -1,0 +1,535 @@
+// Definite assignment over the statement graph. Each statement's entry set is the join of what
+// reaches it; its exit set is its entry transformed by its expression. Conditions are followed
+// with a pair of sets (when true, when false) inside an expression; between statements one set
+// flows to every successor, the lowering having split && and || of conditions into jumps
+// already. Three places need more than the plain flow of sets: the entry of a handler (any point
+// of the protected range may throw), the statement after a finally call (what held before the
+// call, plus what the finally block assigns), and the loop check (a variable declared inside the
+// loop is a new variable on each pass).
+#include "codegen/definite_assignment.h"
+
+#include <cstring>
+
+#include "codegen/class_gen_state.h"
+#include "codegen/flow_analysis.h"
+#include "semantic/class_records.h"
+#include "semantic/element_names.h"
+#include "semantic/expression_nodes.h"
+#include "semantic/statement_lists.h"
+#include "semantic/try_clauses.h"
+#include "semantic/type_records.h"
+#include "support/arena.h"
+#include "support/diagnostics.h"
+#include "support/global.h"
+#include "support/parser_context.h"
+#include "syntax/declarators.h"
+
+namespace {
+
+struct AnalysisState {
+  int32_t count;
+  size_t bytes;
+  AssignSets* initial;
+  Member** variables;  // the variable last seen at each index, for messages
+};
+
+AnalysisState state;
+
+bool testBit(const uint8_t* bits, int32_t count, int32_t index) {
+  return index >= 0 && index < count && (bits[index / 8] & (0x80 >> (index % 8))) != 0;
+}
+
+void setBit(uint8_t* bits, int32_t index) {
+  bits[index / 8] |= static_cast<uint8_t>(0x80 >> (index % 8));
+}
+
+void clearBit(uint8_t* bits, int32_t index) {
+  bits[index / 8] &= static_cast<uint8_t>(~(0x80 >> (index % 8)));
+}
+
+void copySets(AssignSets* to, const AssignSets* from) {
+  std::memcpy(to->assigned, from->assigned, 3 * state.bytes);
+}
+
+AssignSets* copyOf(const AssignSets* from) {
+  AssignSets* sets = newAssignSets(state.count);
+  copySets(sets, from);
+  return sets;
+}
+
+void join(AssignSets* into, const AssignSets* other) {
+  for (size_t b = 0; b < state.bytes; b++) {
+    into->assigned[b] &= other->assigned[b];
+    into->unassigned[b] &= other->unassigned[b];
+    into->finalAssigned[b] |= other->finalAssigned[b];
+  }
+}
+
+// Whether joining `other` into `into` would change what equality compares (DA and DU).
+bool joinChanges(const AssignSets* into, const AssignSets* other) {
+  for (size_t b = 0; b < state.bytes; b++) {
+    if ((into->assigned[b] & other->assigned[b]) != into->assigned[b]) return true;
+    if ((into->unassigned[b] & other->unassigned[b]) != into->unassigned[b]) return true;
+  }
+  return false;
+}
+
+void markAssigned(AssignSets* sets, int32_t i) {
+  setBit(sets->assigned, i);
+  clearBit(sets->unassigned, i);
+}
+
+void markFinalAssigned(AssignSets* sets, int32_t i) {
+  markAssigned(sets, i);
+  setBit(sets->finalAssigned, i);
+}
+
+void forget(AssignSets* sets, int32_t i) {
+  clearBit(sets->assigned, i);
+  setBit(sets->unassigned, i);
+  clearBit(sets->finalAssigned, i);
+}
+
+int32_t columnOf(const ExprNode* e) {
+  return static_cast<int32_t>(static_cast<uint32_t>(e->column) << 2) >> 2;
+}
+
+const char* nameOf(const Member* v) {
+  return identToString(v != nullptr ? v->name : nullptr);
+}
+
+void joinIntoClassExit(const AssignSets* sets) {
+  ClassDef* cls = classGen.cls;
+  if (cls == nullptr || sets == nullptr) return;
+  if (cls->blankFinalResult == nullptr)
+    cls->blankFinalResult = copyOf(sets);
+  else
+    join(cls->blankFinalResult, sets);
+}
+
+// The index of a variable the analysis follows, noted for messages; -1 when none.
+int32_t trackedIndex(Member* v) {
+  if (v == nullptr || (v->kind != MK_VARIABLE && v->kind != MK_PARAMETER)) return -1;
+  int32_t i = blankFinalIndex(v);
+  if (i >= 0 && i < state.count) {
+    state.variables[i] = v;
+    return i;
+  }
+  return -1;
+}
+
+bool isFinal(const Member* v) {
+  return (v->modifiers & M_FINAL) != 0;
+}
+
+// `this` of the class being generated: a field selected from it is the field itself.
+bool isOwnThis(const ExprNode* e) {
+  return e != nullptr && e->op == O_THIS && e->type != nullptr && e->type->kind == TK_CLASS &&
+         e->type->classRef != nullptr && e->type->classRef->resolved == classGen.cls;
+}
+
+// The variable an assignment target names, when the analysis may follow it.
+Member* targetVariable(const ExprNode* target) {
+  if (target == nullptr) return nullptr;
+  if (target->op == O_ID) return target->member;
+  if (target->op == O_DOT && isOwnThis(target->left)) return target->member;
+  return nullptr;
+}
+
+void checkUse(Member* v, const ExprNode* node, AssignSets* sets) {
+  if (v == nullptr || v->kind != MK_VARIABLE || (v->variableFlags & VAR_CATCH_PARAMETER) != 0) return;
+  int32_t i = trackedIndex(v);
+  if (i < 0 || testBit(sets->assigned, state.count, i)) return;
+  errorAt(node->line, columnOf(node), "uninitialized.variable", nameOf(v));
+  // Once reported, the variable counts as assigned, so one fault gives one message.
+  if (isFinal(v))
+    markFinalAssigned(sets, i);
+  else
+    markAssigned(sets, i);
+}
+
+void assignFinal(Member* v, int32_t i, const ExprNode* node, AssignSets* sets) {
+  if (v->kind == MK_PARAMETER || (v->variableFlags & VAR_CATCH_PARAMETER) != 0) {
+    errorAt(node->line, columnOf(node), "assign.to.final.parameter", nameOf(v));
+  } else if ((v->variableFlags & VAR_ASSIGNED_BY_THIS_CALL) != 0 || !testBit(sets->unassigned, state.count, i)) {
+    errorAt(node->line, columnOf(node), "second.assign.to.final", nameOf(v));
+  }
+  markFinalAssigned(sets, i);
+}
+
+void assignTarget(const ExprNode* target, const ExprNode* node, AssignSets* sets) {
+  Member* v = targetVariable(target);
+  int32_t i = trackedIndex(v);
+  if (i < 0) return;
+  if (isFinal(v))
+    assignFinal(v, i, node, sets);
+  else
+    markAssigned(sets, i);
+}
+
+bool isCompoundOrIncrement(int32_t op) {
+  switch (op) {
+    case O_INA:
+    case O_DEA:
+    case O_INB:
+    case O_DEB:
+    case O_LSA:
+    case O_RSA:
+    case O_RSSA:
+    case O_DVA:
+    case O_RMA:
+    case O_ANA:
+    case O_SBA:
+    case O_ORA:
+    case O_ADA:
+    case O_MUA:
+    case O_XRA:
+    case O_SCONCATA:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The target of a compound assignment or increment, casts looked through.
+const ExprNode* compoundTarget(const ExprNode* e) {
+  const ExprNode* t = e->left;
+  while (t != nullptr && t->op == O_CAST) t = t->left;
+  return t;
+}
+
+void walkExpr(ExprNode* e, AssignSets* sets);
+void walkCondition(ExprNode* e, AssignSets* sets, AssignSets** whenTrue, AssignSets** whenFalse);
+
+void walkArguments(ExprNode* list, AssignSets* sets) {
+  walkExpr(list, sets);
+}
+
+void walkExpr(ExprNode* e, AssignSets* sets) {
+  if (e == nullptr) return;
+  switch (e->op) {
+    case O_CONST:
+    case O_DCONST:
+    case O_STRING:
+    case O_THIS:
+    case O_NULL:
+    case O_CLASSREF:
+    case O_CLASS:
+    case O_ERROR:
+    case O_LCONST:
+    case O_OBJECT:
+      return;
+    case O_ID:
+      // A static field reached through an expression keeps that expression.
+      walkExpr(e->left, sets);
+      checkUse(e->member, e, sets);
+      return;
+    case O_DOT:
+      walkExpr(e->left, sets);
+      // Only the simple name, or the field selected from this, is the variable itself: o.y in a
+      // copy constructor is another object's field.
+      if (isOwnThis(e->left)) checkUse(e->member, e, sets);
+      return;
+    case O_ASG: {
+      ExprNode* target = e->left;
+      if (target != nullptr && target->op == O_DOT)
+        walkExpr(target->left, sets);
+      else if (target != nullptr && target->op == O_ID)
+        walkExpr(target->left, sets);
+      else
+        walkExpr(target, sets);
+      walkExpr(e->right, sets);
+      assignTarget(target, e, sets);
+      return;
+    }
+    case O_INIT: {
+      walkExpr(e->right, sets);
+      Member* v = e->member;
+      if (v == nullptr || v->kind != MK_VARIABLE || (v->variableFlags & VAR_CATCH_PARAMETER) != 0) return;
+      int32_t i = trackedIndex(v);
+      if (i < 0) return;
+      if (isFinal(v))
+        markFinalAssigned(sets, i);
+      else
+        markAssigned(sets, i);
+      return;
+    }
+    case O_LAND:
+    case O_LOR:
+    case O_NOT: {
+      AssignSets* whenTrue;
+      AssignSets* whenFalse;
+      walkCondition(e, sets, &whenTrue, &whenFalse);
+      join(whenTrue, whenFalse);
+      copySets(sets, whenTrue);
+      return;
+    }
+    case O_QUES: {
+      AssignSets* whenTrue;
+      AssignSets* whenFalse;
+      walkCondition(e->left, sets, &whenTrue, &whenFalse);
+      walkExpr(e->right, whenTrue);
+      walkExpr(e->third, whenFalse);
+      join(whenTrue, whenFalse);
+      copySets(sets, whenTrue);
+      return;
+    }
+    case O_CALL:
+      walkExpr(e->savedQualifier, sets);
+      walkExpr(e->left, sets);
+      walkArguments(e->list, sets);
+      return;
+    case O_NEW:
+      walkExpr(e->left, sets);
+      walkArguments(e->list, sets);
+      for (ArrayDimension* d = e->dimensions; d != nullptr; d = d->next) walkExpr(d->size, sets);
+      return;
+    case O_INSTANCEOF:
+      walkExpr(e->right, sets);
+      return;
+    default:
+      break;
+  }
+  walkExpr(e->left, sets);
+  walkExpr(e->right, sets);
+  walkExpr(e->third, sets);
+  if (isCompoundOrIncrement(e->op)) {
+    // The target was read as a use; a final one is assigned a second time.
+    Member* v = targetVariable(compoundTarget(e));
+    int32_t i = trackedIndex(v);
+    if (i >= 0 && isFinal(v)) {
+      if (v->kind == MK_PARAMETER || (v->variableFlags & VAR_CATCH_PARAMETER) != 0)
+        errorAt(e->line, columnOf(e), "assign.to.final.parameter", nameOf(v));
+      else
+        errorAt(e->line, columnOf(e), "second.assign.to.final", nameOf(v));
+      markFinalAssigned(sets, i);
+    }
+  }
+}
+
+// The sets after `e` when it is true and when false, from `sets` before it (left unchanged).
+void walkCondition(ExprNode* e, AssignSets* sets, AssignSets** whenTrue, AssignSets** whenFalse) {
+  if (e != nullptr) {
+    switch (e->op) {
+      case O_NOT:
+        walkCondition(e->left, sets, whenFalse, whenTrue);
+        return;
+      case O_LAND: {
+        AssignSets* leftTrue;
+        AssignSets* leftFalse;
+        walkCondition(e->left, sets, &leftTrue, &leftFalse);
+        AssignSets* rightFalse;
+        walkCondition(e->right, leftTrue, whenTrue, &rightFalse);
+        join(leftFalse, rightFalse);
+        *whenFalse = leftFalse;
+        return;
+      }
+      case O_LOR: {
+        AssignSets* leftTrue;
+        AssignSets* leftFalse;
+        walkCondition(e->left, sets, &leftTrue, &leftFalse);
+        AssignSets* rightTrue;
+        walkCondition(e->right, leftFalse, &rightTrue, whenFalse);
+        join(leftTrue, rightTrue);
+        *whenTrue = leftTrue;
+        return;
+      }
+      case O_QUES:
+        if (e->type != nullptr && e->type->kind == TK_BOOLEAN) {
+          AssignSets* conditionTrue;
+          AssignSets* conditionFalse;
+          walkCondition(e->left, sets, &conditionTrue, &conditionFalse);
+          AssignSets* thenTrue;
+          AssignSets* thenFalse;
+          walkCondition(e->right, conditionTrue, &thenTrue, &thenFalse);
+          AssignSets* elseTrue;
+          AssignSets* elseFalse;
+          walkCondition(e->third, conditionFalse, &elseTrue, &elseFalse);
+          join(thenTrue, elseTrue);
+          join(thenFalse, elseFalse);
+          *whenTrue = thenTrue;
+          *whenFalse = thenFalse;
+          return;
+        }
+        break;
+      default:
+        break;
+    }
+  }
+  AssignSets* after = copyOf(sets);
+  walkExpr(e, after);
+  *whenTrue = after;
+  *whenFalse = copyOf(after);
+}
+
+bool hasExpression(int32_t kind) {
+  switch (kind) {
+    case ST_EXPR:
+    case ST_RETURN:
+    case ST_THROW:
+    case ST_IF_TRUE:
+    case ST_SWITCH:
+    case ST_MON_ENTER:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Whether a local of slot `slot` begins its life between the loop's start label and its end:
+// such a variable is a fresh one on every pass (a `continue` carries its assignment to the loop
+// end without passing the end of its scope).
+bool declaredInLoop(const StmtNode* label, const StmtNode* loopEnd, int32_t slot) {
+  for (const StmtNode* s = label; s != nullptr; s = s->next) {
+    if (s->kind == ST_LEAVE_SCOPE && s->variable != nullptr && s->variable->slot == slot) return true;
+    if (s == loopEnd) break;
+  }
+  return false;
+}
+
+void checkLoop(StmtNode* s) {
+  StmtNode* label = s->target;
+  if (label == nullptr) return;
+  StmtNode* loopEnd = label->loopLink;
+  if (loopEnd == nullptr || (label->flags & STMT_REACHABLE) == 0 || (loopEnd->flags & STMT_REACHABLE) == 0) return;
+  if (label->in == nullptr || loopEnd->out == nullptr) return;
+  for (int32_t i = state.count - 1; i >= 0; i--) {
+    if (!testBit(loopEnd->out->finalAssigned, state.count, i) || !testBit(label->in->unassigned, state.count, i))
+      continue;
+    if (i < classGen.maxLocals && declaredInLoop(label, loopEnd, i)) continue;
+    errorAt(label->line, label->column, "assignment.to.final.in.loop", nameOf(state.variables[i]));
+  }
+}
+
+bool isLoopJump(const StmtNode* s) {
+  if (s->kind == ST_GOTO) return s->loopTarget != 0;
+  if (s->kind == ST_IF_TRUE) return s->loopTarget != 0 && !skipsBranch(s);
+  return false;
+}
+
+bool visitStatement(StmtNode* s, StmtNode* predecessor) {
+  if ((s->flags & STMT_REACHABLE) == 0) return true;
+  if (isLoopJump(s)) checkLoop(s);
+
+  const AssignSets* incoming =
+      predecessor != nullptr && predecessor->out != nullptr ? predecessor->out : state.initial;
+  if (s->in == nullptr) {
+    s->in = copyOf(incoming);
+  } else {
+    if (s->kind != ST_LABEL && !joinChanges(s->in, incoming)) return true;
+    join(s->in, incoming);
+  }
+
+  if (s->out == nullptr) s->out = newAssignSets(state.count);
+  copySets(s->out, s->in);
+  if (s->kind == ST_LEAVE_SCOPE) {
+    Member* v = s->variable;
+    if (v != nullptr && v->slot >= 0 && v->slot < state.count) forget(s->out, v->slot);
+  } else if (hasExpression(s->kind)) {
+    walkExpr(s->expression, s->out);
+  }
+  if (s->kind == ST_RETURN_FINISH && global.ctx.currentMethod != nullptr) joinIntoClassExit(s->out);
+  return false;
+}
+
+// Behind a finally call: what held before the call, with what the finally block assigns.
+void afterFinallyCall(StmtNode* call, StmtNode* exit) {
+  if (call->in == nullptr || exit->out == nullptr) return;
+  if (call->out == nullptr) call->out = newAssignSets(state.count);
+  for (size_t b = 0; b < state.bytes; b++) {
+    call->out->assigned[b] = call->in->assigned[b] | exit->out->assigned[b];
+    call->out->unassigned[b] = call->in->unassigned[b] & exit->out->unassigned[b];
+    call->out->finalAssigned[b] = call->in->finalAssigned[b] | exit->out->finalAssigned[b];
+  }
+}
+
+// Folds in what may have been assigned anywhere between `first` and `last`, handlers of nested
+// statements included.
+void foldRange(AssignSets* entry, const StmtNode* first, const StmtNode* last) {
+  for (const StmtNode* s = first; s != nullptr; s = s->next) {
+    if (s->out != nullptr) {
+      for (size_t b = 0; b < state.bytes; b++) {
+        entry->unassigned[b] &= s->out->unassigned[b];
+        entry->finalAssigned[b] |= s->out->finalAssigned[b];
+      }
+    }
+    if ((s->kind == ST_CATCH || s->kind == ST_FINALLY) && s->clause != nullptr && s->clause != nullptr)
+      foldRange(entry, s->clause->first, s->clause->last);
+    if (s == last) break;
+  }
+}
+
+// A handler starts with what held before its statement, except that a final assigned anywhere in
+// the protected range may already be assigned.
+StmtNode* handlerEntry(TryClause* clause) {
+  StmtNode* statement = clause->statement;
+  if (statement == nullptr || statement->out == nullptr) return statement;
+  auto* entry = arenaNew<StmtNode>(&global.genArena);
+  entry->kind = ST_NULL;
+  entry->flags = STMT_REACHABLE;
+  entry->out = copyOf(statement->out);
+  foldRange(entry->out, clause->startLabel, clause->endLabel);
+  return entry;
+}
+
+}  // namespace
+
+AssignSets* newAssignSets(int32_t count) {
+  size_t bytes = static_cast<size_t>((count + 7) / 8);
+  auto* sets = arenaNewWithTail<AssignSets>(&global.genArena, 3 * bytes);
+  auto* bits = reinterpret_cast<uint8_t*>(sets + 1);
+  sets->count = count;
+  sets->assigned = bits;
+  sets->unassigned = bits + bytes;
+  sets->finalAssigned = bits + 2 * bytes;
+  return sets;
+}
+
+bool isDefinitelyAssigned(const AssignSets* sets, int32_t index) {
+  return sets != nullptr && testBit(sets->assigned, sets->count, index);
+}
+
+bool isDefinitelyUnassigned(const AssignSets* sets, int32_t index) {
+  return sets != nullptr && testBit(sets->unassigned, sets->count, index);
+}
+
+int32_t blankFinalIndex(const Member* v) {
+  if (v == nullptr) return -1;
+  if ((v->kind == MK_VARIABLE || v->kind == MK_PARAMETER) && v->slot >= 0)
+    return v->slot < classGen.maxLocals ? v->slot : -1;
+  if (v->kind != MK_VARIABLE || v->blankFinalNumber >= classGen.blankFinalCount) return -1;
+  bool inMethod = global.ctx.currentMethod != nullptr;
+  if (inMethod ? isBlankFinalInstanceField(v) : isBlankFinalStaticField(v))
+    return classGen.maxLocals + v->blankFinalNumber;
+  return -1;
+}
+
+void analyseDefiniteAssignment(int32_t count, bool preassigned) {
+  state.count = count;
+  state.bytes = static_cast<size_t>((count + 7) / 8);
+  state.variables = arenaNewArray<Member*>(&global.genArena, static_cast<size_t>(count));
+  state.initial = newAssignSets(count);
+  std::memset(state.initial->unassigned, 0xFF, state.bytes);
+  // A constructor that begins with this(...) finds every blank final assigned by the other one.
+  if (preassigned)
+    for (int32_t i = classGen.maxLocals; i < count; i++) markAssigned(state.initial, i);
+
+  static const FlowVisitor visitor{visitStatement, afterFinallyCall, handlerEntry};
+  StmtNode* first = global.ctx.firstStatement;
+  walkStatementFlow(nullptr, first, nullptr, &visitor, true);
+  walkHandlers(nullptr, &visitor, true);
+
+  // The end of the code is a normal exit when control falls out of it: a throw as the last
+  // statement has exit sets but is no exit.
+  StmtNode* last = global.ctx.lastStatement;
+  if (last != nullptr && last->out != nullptr && (last->flags & STMT_REACHABLE) != 0 && !isDeadEndStatement(last))
+    joinIntoClassExit(last->out);
+  else if (first == nullptr)
+    joinIntoClassExit(state.initial);
+  // Code that never completes normally assigns everything it must.
+  if (classGen.cls != nullptr && classGen.cls->blankFinalResult == nullptr) {
+    AssignSets* all = newAssignSets(count);
+    std::memset(all->assigned, 0xFF, state.bytes);
+    classGen.cls->blankFinalResult = all;
+  }
+}

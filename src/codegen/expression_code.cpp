@@ -1,0 +1,1220 @@
+// Expression code. Every instruction moves the counted stack depth by what it takes and leaves,
+// so the maximum seen is the code's own; each node ends with the depth it started at plus its
+// value's slots. Assignments keep Java's narrowing: whatever arithmetic a compound assignment or
+// increment does, a byte, short or char target gets its value cut back to its type.
+#include "codegen/expression_code.h"
+
+#include <cstring>
+
+#include "codegen/call_code.h"
+#include "codegen/class_gen_state.h"
+#include "codegen/constant_pool.h"
+#include "codegen/method_code.h"
+#include "codegen/opcodes.h"
+#include "codegen/statement_code.h"
+#include "semantic/class_records.h"
+#include "semantic/class_table.h"
+#include "semantic/expression_nodes.h"
+#include "semantic/statement_lists.h"
+#include "semantic/tree_walks.h"
+#include "semantic/type_records.h"
+#include "semantic/type_relations.h"
+#include "support/arena.h"
+#include "support/diagnostics.h"
+#include "support/global.h"
+
+namespace {
+
+void adjust(int32_t delta) {
+  classGen.stackDepth += delta;
+  if (classGen.stackDepth < 0) classGen.stackDepth = 0;
+  foldStackDepth();
+}
+
+bool isError(const ExprNode* e) {
+  return e == nullptr || e->type == &errorType || (e->type != nullptr && e->type->kind == TK_ERROR);
+}
+
+int32_t kindOf(const Type* type) {
+  return type != nullptr ? type->kind : TK_ERROR;
+}
+
+bool isIntLike(int32_t kind) {
+  return kind == TK_CHAR || kind == TK_BYTE || kind == TK_SHORT || kind == TK_INT || kind == TK_BOOLEAN;
+}
+
+bool isReference(int32_t kind) {
+  return kind == TK_CLASS || kind == TK_ARRAY;
+}
+
+bool isLocal(const Member* v) {
+  return v != nullptr && (v->kind == MK_VARIABLE || v->kind == MK_PARAMETER) && v->slot >= 0;
+}
+
+bool usesAccessor(const Member* field) {
+  return field->accessMethod != nullptr && field->owner != classGen.cls;
+}
+
+void emitLocalInstruction(uint8_t shortBase, uint8_t longOpcode, int32_t slot) {
+  if (slot < 4) {
+    emitByte(static_cast<uint32_t>(shortBase + slot));
+  } else if (slot > 255) {
+    emitByte(OP_WIDE);
+    emitByte(longOpcode);
+    emitShort(static_cast<uint32_t>(slot));
+  } else {
+    emitByte(longOpcode);
+    emitByte(static_cast<uint32_t>(slot));
+  }
+}
+
+void openLocalEntry(Member* v) {
+  if (global.localVariableTables && v->name != nullptr && v->localEntry == nullptr) addLocalVariable(v);
+}
+
+void emitLdc(uint16_t index) {
+  if (index < 256) {
+    emitByte(OP_LDC);
+    emitByte(index);
+  } else {
+    emitByte(OP_LDC_W);
+    emitShort(index);
+  }
+}
+
+void genConstant(const ExprNode* e) {
+  int32_t kind = kindOf(e->type);
+  if (e->op == O_CONST) {
+    if (kind == TK_LONG) {
+      if (e->integerValue == 0 || e->integerValue == 1) {
+        emitByte(e->integerValue == 0 ? OP_LCONST_0 : OP_LCONST_1);
+      } else {
+        emitByte(OP_LDC2_W);
+        emitShort(addLong(e->integerValue));
+      }
+      adjust(2);
+      return;
+    }
+    genIntConstant(static_cast<int32_t>(e->integerValue));
+    return;
+  }
+  double value = e->doubleValue;
+  uint64_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  if (kind == TK_FLOAT) {
+    // A NaN or an infinity compares unequal to 1.0 and 2.0; -0.0 has bits of its own.
+    if (bits == 0)
+      emitByte(OP_FCONST_0);
+    else if (value == 1.0)
+      emitByte(OP_FCONST_1);
+    else if (value == 2.0)
+      emitByte(OP_FCONST_2);
+    else
+      emitLdc(addFloat(value));
+    adjust(1);
+    return;
+  }
+  if (bits == 0) {
+    emitByte(OP_DCONST_0);
+  } else if (value == 1.0) {
+    emitByte(OP_DCONST_1);
+  } else {
+    emitByte(OP_LDC2_W);
+    emitShort(addDouble(value));
+  }
+  adjust(2);
+}
+
+uint8_t arrayLoadOpcode(int32_t kind) {
+  switch (kind) {
+    case TK_BOOLEAN:
+    case TK_BYTE:
+      return OP_BALOAD;
+    case TK_CHAR:
+      return OP_CALOAD;
+    case TK_SHORT:
+      return OP_SALOAD;
+    case TK_INT:
+      return OP_IALOAD;
+    case TK_LONG:
+      return OP_LALOAD;
+    case TK_FLOAT:
+      return OP_FALOAD;
+    case TK_DOUBLE:
+      return OP_DALOAD;
+    default:
+      return OP_AALOAD;
+  }
+}
+
+uint8_t arrayStoreOpcode(int32_t kind) {
+  switch (kind) {
+    case TK_BOOLEAN:
+    case TK_BYTE:
+      return OP_BASTORE;
+    case TK_CHAR:
+      return OP_CASTORE;
+    case TK_SHORT:
+      return OP_SASTORE;
+    case TK_INT:
+      return OP_IASTORE;
+    case TK_LONG:
+      return OP_LASTORE;
+    case TK_FLOAT:
+      return OP_FASTORE;
+    case TK_DOUBLE:
+      return OP_DASTORE;
+    default:
+      return OP_AASTORE;
+  }
+}
+
+// Field access with the object (for an instance field) on the stack.
+void genFieldLoad(Member* field) {
+  bool isStatic = (field->modifiers & M_STATIC) != 0;
+  int32_t size = slotSize(field->type);
+  if (usesAccessor(field)) {
+    emitByte(OP_INVOKESTATIC);
+    emitShort(addMethodRef(field->accessMethod));
+  } else {
+    emitByte(isStatic ? OP_GETSTATIC : OP_GETFIELD);
+    emitShort(addFieldRef(field));
+  }
+  adjust(size - (isStatic ? 0 : 1));
+}
+
+// The value (and for an instance field the object under it) on the stack.
+void genFieldStore(Member* field) {
+  bool isStatic = (field->modifiers & M_STATIC) != 0;
+  int32_t size = slotSize(field->type);
+  Member* setter = field->accessMethod != nullptr ? field->accessMethod->next : nullptr;
+  if (usesAccessor(field) && setter != nullptr) {
+    emitByte(OP_INVOKESTATIC);
+    emitShort(addMethodRef(setter));
+  } else {
+    emitByte(isStatic ? OP_PUTSTATIC : OP_PUTFIELD);
+    emitShort(addFieldRef(field));
+  }
+  adjust(-size - (isStatic ? 0 : 1));
+}
+
+// What an assignable expression is: a local, a static field, an instance field (object below),
+// or an array element (array and index below).
+enum TargetKind { TARGET_LOCAL, TARGET_STATIC, TARGET_FIELD, TARGET_ELEMENT, TARGET_NONE };
+
+TargetKind targetKind(const ExprNode* t) {
+  if (t == nullptr || t->member == nullptr) {
+    if (t != nullptr && t->op == O_SUBSCRIPT) return TARGET_ELEMENT;
+    return TARGET_NONE;
+  }
+  switch (t->op) {
+    case O_ID:
+      if (isLocal(t->member)) return TARGET_LOCAL;
+      return (t->member->modifiers & M_STATIC) != 0 ? TARGET_STATIC : TARGET_FIELD;
+    case O_DOT:
+      return (t->member->modifiers & M_STATIC) != 0 ? TARGET_STATIC : TARGET_FIELD;
+    default:
+      return t->op == O_SUBSCRIPT ? TARGET_ELEMENT : TARGET_NONE;
+  }
+}
+
+// Pushes what must stand below the value to store it; returns the number of words.
+int32_t genAddress(ExprNode* t, TargetKind kind) {
+  switch (kind) {
+    case TARGET_FIELD:
+      if (t->op == O_DOT)
+        genExpression(t->left, true);
+      else
+        genThisOf(t->member->owner, t);
+      return 1;
+    case TARGET_ELEMENT:
+      genExpression(t->left, true);
+      genExpression(t->right, true);
+      return 2;
+    case TARGET_STATIC:
+      // A qualifier of a static field is evaluated for what it does, its value dropped.
+      if (t->left != nullptr && t->left->op != O_CLASSREF && t->op == O_DOT) genExpression(t->left, false);
+      if (t->left != nullptr && t->op == O_ID && t->left->op != O_CLASSREF) genExpression(t->left, false);
+      return 0;
+    default:
+      return 0;
+  }
+}
+
+// Loads the target's value, its address words on the stack (they are consumed).
+void genTargetLoad(ExprNode* t, TargetKind kind) {
+  switch (kind) {
+    case TARGET_LOCAL:
+      genLoadLocal(t->member);
+      break;
+    case TARGET_STATIC:
+    case TARGET_FIELD:
+      genFieldLoad(t->member);
+      break;
+    case TARGET_ELEMENT:
+      emitByte(arrayLoadOpcode(kindOf(t->type)));
+      adjust(slotSize(t->type) - 2);
+      break;
+    default:
+      break;
+  }
+}
+
+void genTargetStore(ExprNode* t, TargetKind kind) {
+  switch (kind) {
+    case TARGET_LOCAL:
+      genStoreLocal(t->member);
+      break;
+    case TARGET_STATIC:
+    case TARGET_FIELD:
+      genFieldStore(t->member);
+      break;
+    case TARGET_ELEMENT:
+      emitByte(arrayStoreOpcode(kindOf(t->type)));
+      adjust(-slotSize(t->type) - 2);
+      break;
+    default:
+      break;
+  }
+}
+
+// Copies the value on top of the stack below `words` address words.
+void dupUnder(int32_t size, int32_t words) {
+  static const uint8_t single[] = {OP_DUP, OP_DUP_X1, OP_DUP_X2};
+  static const uint8_t twice[] = {OP_DUP2, OP_DUP2_X1, OP_DUP2_X2};
+  if (size <= 0) return;
+  if (words < 0) words = 0;
+  if (words > 2) words = 2;
+  emitByte(size == 2 ? twice[words] : single[words]);
+  adjust(size);
+}
+
+void dupAddress(int32_t words) {
+  if (words == 1) {
+    emitByte(OP_DUP);
+    adjust(1);
+  } else if (words == 2) {
+    emitByte(OP_DUP2);
+    adjust(2);
+  }
+}
+
+void genAssignment(ExprNode* e, bool wanted) {
+  ExprNode* target = e->left;
+  checkAssignmentTarget(target);
+  checkFieldInitForwardRefs(e->right);
+  TargetKind kind = targetKind(target);
+  if (kind == TARGET_NONE) {
+    codegenError(e, "no tree gen");
+    return;
+  }
+  int32_t words = genAddress(target, kind);
+  genExpression(e->right, true);
+  if (wanted) dupUnder(slotSize(target->type), words);
+  genTargetStore(target, kind);
+}
+
+void genVariableInit(ExprNode* e) {
+  Member* v = e->member;
+  ExprNode* value = e->right;
+  if (v == nullptr || isError(value)) return;
+  if (value->op == O_NULL && v->type != nullptr && isPrimitiveType(v->type)) {
+    errorAt(e->line, exprColumn(e), "null.primitive");
+    return;
+  }
+  bool field = !isLocal(v);
+  bool isStatic = (v->modifiers & M_STATIC) != 0;
+  if (field && !isStatic) genThisOf(v->owner, e);
+  if (value->op == O_AINIT)
+    genArrayInitializer(value, v->type, true);
+  else
+    genExpression(value, true);
+  if (field)
+    genFieldStore(v);
+  else
+    genStoreLocal(v);
+}
+
+bool isIncrement(int32_t op) {
+  return op == O_INA || op == O_DEA || op == O_INB || op == O_DEB;
+}
+
+bool isPostfix(int32_t op) {
+  return op == O_INA || op == O_DEA;
+}
+
+void emitIinc(int32_t slot, int32_t delta) {
+  if (slot > 255 || delta < -128 || delta > 127) {
+    emitByte(OP_WIDE);
+    emitByte(OP_IINC);
+    emitShort(static_cast<uint32_t>(slot));
+    emitShort(static_cast<uint32_t>(delta));
+  } else {
+    emitByte(OP_IINC);
+    emitByte(static_cast<uint32_t>(slot));
+    emitByte(static_cast<uint32_t>(delta));
+  }
+}
+
+// iinc fits an int local only: on a byte, short or char local it would skip the narrowing.
+bool genIinc(ExprNode* e, bool wanted) {
+  ExprNode* target = e->left;
+  if (target == nullptr || target->op != O_ID || !isLocal(target->member) || kindOf(target->member->type) != TK_INT)
+    return false;
+  int32_t delta;
+  if (isIncrement(e->op)) {
+    delta = e->op == O_INA || e->op == O_INB ? 1 : -1;
+  } else if (e->op == O_ADA || e->op == O_SBA) {
+    const ExprNode* r = e->right;
+    if (r == nullptr || r->op != O_CONST || kindOf(r->type) != TK_INT) return false;
+    int64_t v = r->integerValue;
+    if (v < -127 || v > 127) return false;
+    delta = static_cast<int32_t>(e->op == O_SBA ? -v : v);
+  } else {
+    return false;
+  }
+  checkAssignmentTarget(target);
+  Member* v = target->member;
+  openLocalEntry(v);
+  if (wanted && isPostfix(e->op)) genLoadLocal(v);
+  emitIinc(v->slot, delta);
+  if (wanted && !isPostfix(e->op)) genLoadLocal(v);
+  return true;
+}
+
+int32_t operatorOf(int32_t op) {
+  switch (op) {
+    case O_INA:
+    case O_INB:
+    case O_ADA:
+      return O_ADD;
+    case O_DEA:
+    case O_DEB:
+    case O_SBA:
+      return O_SUB;
+    case O_LSA:
+      return O_LSH;
+    case O_RSA:
+      return O_RSH;
+    case O_RSSA:
+      return O_RSSH;
+    case O_DVA:
+      return O_DIV;
+    case O_RMA:
+      return O_REM;
+    case O_ANA:
+      return O_AND;
+    case O_ORA:
+      return O_OR;
+    case O_MUA:
+      return O_MUL;
+    case O_XRA:
+      return O_XOR;
+    default:
+      return op;
+  }
+}
+
+bool isShift(int32_t op) {
+  return op == O_LSH || op == O_RSH || op == O_RSSH;
+}
+
+void genOne(int32_t kind) {
+  switch (kind) {
+    case TK_LONG:
+      emitByte(OP_LCONST_1);
+      adjust(2);
+      break;
+    case TK_FLOAT:
+      emitByte(OP_FCONST_1);
+      adjust(1);
+      break;
+    case TK_DOUBLE:
+      emitByte(OP_DCONST_1);
+      adjust(2);
+      break;
+    default:
+      emitByte(OP_ICONST_1);
+      adjust(1);
+      break;
+  }
+}
+
+// The right operand of a shift, a long count made int.
+void genShiftCount(ExprNode* count) {
+  genExpression(count, true);
+  if (kindOf(count->type) == TK_LONG) genCast(&intType, &longType, count->line, exprColumn(count));
+}
+
+void genCompoundAssignment(ExprNode* e, bool wanted) {
+  if (genIinc(e, wanted)) return;
+  ExprNode* target = e->left;
+  const Type* operationType = nullptr;
+  while (target != nullptr && target->op == O_CAST) {
+    if (operationType == nullptr) operationType = target->type;
+    target = target->left;
+  }
+  if (target == nullptr) return;
+  checkAssignmentTarget(target);
+  TargetKind kind = targetKind(target);
+  if (kind == TARGET_NONE) {
+    codegenError(e, "no tree gen");
+    return;
+  }
+  const Type* targetType = target->type;
+  int32_t words = genAddress(target, kind);
+  if (e->op == O_SCONCATA) {
+    if (words > 0) {
+      dupAddress(words);
+      genTargetLoad(target, kind);
+      genNewStringBuffer();
+      emitByte(OP_SWAP);
+    } else {
+      genNewStringBuffer();
+      genTargetLoad(target, kind);
+    }
+    genAppendValue(targetType);
+    genAppends(e->right);
+    genBufferToString();
+    if (wanted) dupUnder(1, words);
+    genTargetStore(target, kind);
+    return;
+  }
+  dupAddress(words);
+  genTargetLoad(target, kind);
+  int32_t size = slotSize(targetType);
+  if (wanted && isPostfix(e->op)) dupUnder(size, words);
+  if (operationType != nullptr) {
+    genCast(operationType, targetType, e->line, exprColumn(e));
+  } else {
+    operationType = isIncrement(e->op) ? targetType : e->type;
+    if (operationType == nullptr) operationType = targetType;
+  }
+  int32_t op = operatorOf(e->op);
+  int32_t operationKind = kindOf(operationType);
+  if (isIncrement(e->op))
+    genOne(operationKind);
+  else if (isShift(op))
+    genShiftCount(e->right);
+  else
+    genExpression(e->right, true);
+  genBinaryOp(op, operationKind, e->line, exprColumn(e));
+  if (operationType != targetType && kindOf(operationType) != kindOf(targetType))
+    genCast(targetType, operationType, e->line, exprColumn(e));
+  else if (kindOf(targetType) == TK_BYTE || kindOf(targetType) == TK_SHORT || kindOf(targetType) == TK_CHAR)
+    genCast(targetType, &intType, e->line, exprColumn(e));
+  if (wanted && !isPostfix(e->op)) dupUnder(size, words);
+  genTargetStore(target, kind);
+}
+
+// Boolean operators and comparisons used as values: the jumps, then 0 or 1.
+void genBooleanValue(ExprNode* e, bool wanted) {
+  int32_t d0 = classGen.stackDepth;
+  StmtNode* whenTrue = newCodeLabel();
+  StmtNode* end = newCodeLabel();
+  genJump(e, whenTrue, true);
+  classGen.stackDepth = d0;
+  if (wanted) genIntConstant(0);
+  emitGoto(end);
+  classGen.stackDepth = d0;
+  placeLabel(whenTrue);
+  if (wanted) genIntConstant(1);
+  placeLabel(end);
+}
+
+void genConditional(ExprNode* e, bool wanted) {
+  int32_t d0 = classGen.stackDepth;
+  StmtNode* whenTrue = newCodeLabel();
+  StmtNode* end = newCodeLabel();
+  genJump(e->left, whenTrue, true);
+  classGen.stackDepth = d0;
+  genExpression(e->third, wanted);
+  emitGoto(end);
+  classGen.stackDepth = d0;
+  placeLabel(whenTrue);
+  genExpression(e->right, wanted);
+  placeLabel(end);
+}
+
+bool isComparison(int32_t op) {
+  return op >= O_EQ && op <= O_GE;
+}
+
+int32_t invertedComparison(int32_t op) {
+  switch (op) {
+    case O_EQ:
+      return O_NE;
+    case O_NE:
+      return O_EQ;
+    case O_LT:
+      return O_GE;
+    case O_GE:
+      return O_LT;
+    case O_LE:
+      return O_GT;
+    default:
+      return O_LE;
+  }
+}
+
+int32_t zeroBranch(int32_t op) {
+  switch (op) {
+    case O_EQ:
+      return PIECE_IFEQ;
+    case O_NE:
+      return PIECE_IFNE;
+    case O_LT:
+      return PIECE_IFLT;
+    case O_LE:
+      return PIECE_IFLE;
+    case O_GT:
+      return PIECE_IFGT;
+    default:
+      return PIECE_IFGE;
+  }
+}
+
+int32_t intCompareBranch(int32_t op) {
+  switch (op) {
+    case O_EQ:
+      return PIECE_IF_ICMPEQ;
+    case O_NE:
+      return PIECE_IF_ICMPNE;
+    case O_LT:
+      return PIECE_IF_ICMPLT;
+    case O_LE:
+      return PIECE_IF_ICMPLE;
+    case O_GT:
+      return PIECE_IF_ICMPGT;
+    default:
+      return PIECE_IF_ICMPGE;
+  }
+}
+
+bool isIntZero(const ExprNode* e) {
+  return e != nullptr && e->op == O_CONST && kindOf(e->type) != TK_LONG && e->integerValue == 0 &&
+         isIntLike(kindOf(e->type));
+}
+
+// A comparison jumping when `op` holds. `nanGreater` (the NaN flag of the node, which stays with
+// the operator it was made for when the lowering inverts the node) picks fcmpg or dcmpg: a NaN
+// operand then makes `<` and `<=` false, and their inversions `>=` and `>` true, as Java wants.
+void genComparisonJump(ExprNode* e, int32_t op, StmtNode* label) {
+  ExprNode* left = e->left;
+  ExprNode* right = e->right;
+  if (right != nullptr && right->op == O_NULL && (op == O_EQ || op == O_NE)) {
+    genExpression(left, true);
+    emitBranch(op == O_EQ ? PIECE_IFNULL : PIECE_IFNONNULL, label);
+    adjust(-1);
+    return;
+  }
+  int32_t kind = kindOf(left != nullptr ? left->type : nullptr);
+  if (isIntZero(right) && isIntLike(kind)) {
+    genExpression(left, true);
+    emitBranch(zeroBranch(op), label);
+    adjust(-1);
+    return;
+  }
+  genExpression(left, true);
+  genExpression(right, true);
+  bool nanGreater = (e->literalKind & 1) != 0;
+  switch (kind) {
+    case TK_CLASS:
+    case TK_ARRAY:
+      emitBranch(op == O_EQ ? PIECE_IF_ACMPEQ : PIECE_IF_ACMPNE, label);
+      adjust(-2);
+      return;
+    case TK_BOOLEAN:
+    case TK_CHAR:
+    case TK_BYTE:
+    case TK_SHORT:
+    case TK_INT:
+      emitBranch(intCompareBranch(op), label);
+      adjust(-2);
+      return;
+    case TK_LONG:
+      emitByte(OP_LCMP);
+      adjust(-3);
+      break;
+    case TK_FLOAT:
+      emitByte(nanGreater ? OP_FCMPG : OP_FCMPL);
+      adjust(-1);
+      break;
+    case TK_DOUBLE:
+      emitByte(nanGreater ? OP_DCMPG : OP_DCMPL);
+      adjust(-3);
+      break;
+    default:
+      codegenError(e, "no compare gen: type");
+      return;
+  }
+  emitBranch(zeroBranch(op), label);
+  adjust(-1);
+}
+
+}  // namespace
+
+int32_t slotSize(const Type* type) {
+  if (type == nullptr) return 1;
+  switch (type->kind) {
+    case TK_ERROR:
+    case TK_VOID:
+      return 0;
+    case TK_LONG:
+    case TK_DOUBLE:
+      return 2;
+    default:
+      return 1;
+  }
+}
+
+StmtNode* newCodeLabel() {
+  auto* label = arenaNew<StmtNode>(&global.genArena);
+  label->kind = ST_LABEL;
+  return label;
+}
+
+int32_t exprColumn(const ExprNode* node) {
+  return static_cast<int32_t>(static_cast<uint32_t>(node->column) << 2) >> 2;
+}
+
+void codegenError(const ExprNode* node, const char* text) {
+  errorAt(node != nullptr ? node->line : 0, node != nullptr ? exprColumn(node) : 0, "internal.codegen.error", text);
+}
+
+void genIntConstant(int32_t value) {
+  if (value >= -1 && value <= 5) {
+    emitByte(static_cast<uint32_t>(OP_ICONST_0 + value));
+  } else if (value >= -127 && value <= 127) {
+    emitByte(OP_BIPUSH);
+    emitByte(static_cast<uint32_t>(value));
+  } else if (value >= -32767 && value <= 32767) {
+    emitByte(OP_SIPUSH);
+    emitShort(static_cast<uint32_t>(value));
+  } else {
+    emitLdc(addInteger(value));
+  }
+  adjust(1);
+}
+
+void genLoadLocal(Member* v) {
+  openLocalEntry(v);
+  switch (kindOf(v->type)) {
+    case TK_LONG:
+      emitLocalInstruction(OP_LLOAD_0, OP_LLOAD, v->slot);
+      break;
+    case TK_FLOAT:
+      emitLocalInstruction(OP_FLOAD_0, OP_FLOAD, v->slot);
+      break;
+    case TK_DOUBLE:
+      emitLocalInstruction(OP_DLOAD_0, OP_DLOAD, v->slot);
+      break;
+    case TK_CLASS:
+    case TK_ARRAY:
+      emitLocalInstruction(OP_ALOAD_0, OP_ALOAD, v->slot);
+      break;
+    default:
+      emitLocalInstruction(OP_ILOAD_0, OP_ILOAD, v->slot);
+      break;
+  }
+  adjust(slotSize(v->type));
+}
+
+void genStoreLocal(Member* v) {
+  openLocalEntry(v);
+  switch (kindOf(v->type)) {
+    case TK_LONG:
+      emitLocalInstruction(OP_LSTORE_0, OP_LSTORE, v->slot);
+      break;
+    case TK_FLOAT:
+      emitLocalInstruction(OP_FSTORE_0, OP_FSTORE, v->slot);
+      break;
+    case TK_DOUBLE:
+      emitLocalInstruction(OP_DSTORE_0, OP_DSTORE, v->slot);
+      break;
+    case TK_CLASS:
+    case TK_ARRAY:
+      emitLocalInstruction(OP_ASTORE_0, OP_ASTORE, v->slot);
+      break;
+    default:
+      emitLocalInstruction(OP_ISTORE_0, OP_ISTORE, v->slot);
+      break;
+  }
+  adjust(-slotSize(v->type));
+}
+
+void genBinaryOp(int32_t op, int32_t kind, int32_t line, int32_t column) {
+  // Forms: 0 int, 1 long, 2 float, 3 double.
+  int32_t form;
+  switch (kind) {
+    case TK_CHAR:
+    case TK_BYTE:
+    case TK_SHORT:
+    case TK_INT:
+      form = 0;
+      break;
+    case TK_BOOLEAN:
+      form = op == O_AND || op == O_OR || op == O_XOR ? 0 : -1;
+      break;
+    case TK_LONG:
+      form = 1;
+      break;
+    case TK_FLOAT:
+      form = 2;
+      break;
+    case TK_DOUBLE:
+      form = 3;
+      break;
+    default:
+      form = -1;
+      break;
+  }
+  int32_t size = form == 1 || form == 3 ? 2 : 1;
+  const char* wrong = nullptr;
+  uint8_t opcode = 0;
+  int32_t taken = size;  // what the instruction takes beyond leaving one value
+  switch (op) {
+    case O_ADD:
+      opcode = static_cast<uint8_t>(OP_IADD + form);
+      wrong = "wrong add type";
+      break;
+    case O_SUB:
+      opcode = static_cast<uint8_t>(OP_ISUB + form);
+      wrong = "wrong sub type";
+      break;
+    case O_MUL:
+      opcode = static_cast<uint8_t>(OP_IMUL + form);
+      wrong = "wrong mul type";
+      break;
+    case O_DIV:
+      opcode = static_cast<uint8_t>(OP_IDIV + form);
+      wrong = "wrong mul type";
+      break;
+    case O_REM:
+      opcode = static_cast<uint8_t>(OP_IREM + form);
+      wrong = "wrong mul type";
+      break;
+    case O_AND:
+      if (form > 1) form = -1;
+      opcode = static_cast<uint8_t>(OP_IAND + form);
+      wrong = "wrong and type";
+      break;
+    case O_OR:
+      if (form > 1) form = -1;
+      opcode = static_cast<uint8_t>(OP_IOR + form);
+      wrong = "wrong or type";
+      break;
+    case O_XOR:
+      if (form > 1) form = -1;
+      opcode = static_cast<uint8_t>(OP_IXOR + form);
+      wrong = "wrong xor type";
+      break;
+    case O_LSH:
+    case O_RSH:
+    case O_RSSH:
+      if (form > 1) form = -1;
+      opcode = static_cast<uint8_t>((op == O_LSH ? OP_ISHL : op == O_RSH ? OP_ISHR : OP_IUSHR) + form);
+      wrong = op == O_LSH ? "wrong left shift type" : op == O_RSH ? "wrong right shift type"
+                                                                    : "wrong unsigned right shift type";
+      taken = 1;  // the count is an int
+      break;
+    default:
+      errorAt(line, column, "internal.codegen.error", "wrong operator");
+      return;
+  }
+  if (form < 0) {
+    errorAt(line, column, "internal.codegen.error", wrong);
+    return;
+  }
+  emitByte(opcode);
+  adjust(-taken);
+}
+
+int32_t genCast(const Type* to, const Type* from, int32_t line, int32_t column) {
+  int32_t t = kindOf(to);
+  int32_t f = kindOf(from);
+  auto fail = [&](const char* text) {
+    errorAt(line, column, "internal.codegen.error", text);
+    return -1;
+  };
+  if (t == TK_CLASS || t == TK_ARRAY) {
+    if (isNotSameOrWidening(from, to)) {
+      emitByte(OP_CHECKCAST);
+      emitShort(t == TK_CLASS ? addClass(to->classRef != nullptr ? to->classRef->resolved : nullptr)
+                              : addArrayClass(to));
+    }
+    return 0;
+  }
+  if (t == f) return 0;
+  bool fromIntLike = f == TK_CHAR || f == TK_BYTE || f == TK_SHORT || f == TK_INT;
+  // To int first, then the narrowing of the small types.
+  auto toInt = [&]() {
+    switch (f) {
+      case TK_LONG:
+        emitByte(OP_L2I);
+        adjust(-1);
+        return true;
+      case TK_FLOAT:
+        emitByte(OP_F2I);
+        return true;
+      case TK_DOUBLE:
+        emitByte(OP_D2I);
+        adjust(-1);
+        return true;
+      default:
+        return fromIntLike;
+    }
+  };
+  switch (t) {
+    case TK_CHAR:
+    case TK_BYTE:
+    case TK_SHORT:
+      if (!toInt()) return fail("no cast gen: 2");
+      emitByte(t == TK_CHAR ? OP_I2C : t == TK_BYTE ? OP_I2B : OP_I2S);
+      return 0;
+    case TK_INT:
+      if (!toInt()) return fail("no cast gen: 6");
+      return 0;
+    case TK_LONG:
+      if (fromIntLike) {
+        emitByte(OP_I2L);
+        adjust(1);
+      } else if (f == TK_FLOAT) {
+        emitByte(OP_F2L);
+        adjust(1);
+      } else if (f == TK_DOUBLE) {
+        emitByte(OP_D2L);
+      } else {
+        return fail("no cast gen: 1");
+      }
+      return 0;
+    case TK_FLOAT:
+      if (fromIntLike) {
+        emitByte(OP_I2F);
+      } else if (f == TK_LONG) {
+        emitByte(OP_L2F);
+        adjust(-1);
+      } else if (f == TK_DOUBLE) {
+        emitByte(OP_D2F);
+        adjust(-1);
+      } else {
+        return fail("no cast gen: 4");
+      }
+      return 0;
+    case TK_DOUBLE:
+      if (fromIntLike) {
+        emitByte(OP_I2D);
+        adjust(1);
+      } else if (f == TK_LONG) {
+        emitByte(OP_L2D);
+      } else if (f == TK_FLOAT) {
+        emitByte(OP_F2D);
+        adjust(1);
+      } else {
+        return fail("no cast gen: 5");
+      }
+      return 0;
+    case TK_BOOLEAN:
+      return f == TK_BOOLEAN ? 0 : fail("no cast gen: 3");
+    default:
+      return fail("no cast gen: 3");
+  }
+}
+
+void genJump(ExprNode* e, StmtNode* label, bool sense) {
+  if (isError(e)) return;
+  switch (e->op) {
+    case O_CONST:
+      if ((e->integerValue != 0) == sense) emitGoto(label);
+      return;
+    case O_NOT:
+      genJump(e->left, label, !sense);
+      return;
+    case O_LAND:
+      if (sense) {
+        StmtNode* skip = newCodeLabel();
+        genJump(e->left, skip, false);
+        genJump(e->right, label, true);
+        placeLabel(skip);
+      } else {
+        genJump(e->left, label, false);
+        genJump(e->right, label, false);
+      }
+      return;
+    case O_LOR:
+      if (sense) {
+        genJump(e->left, label, true);
+        genJump(e->right, label, true);
+      } else {
+        StmtNode* skip = newCodeLabel();
+        genJump(e->left, skip, true);
+        genJump(e->right, label, false);
+        placeLabel(skip);
+      }
+      return;
+    default:
+      break;
+  }
+  if (isComparison(e->op)) {
+    genComparisonJump(e, sense ? e->op : invertedComparison(e->op), label);
+    return;
+  }
+  genExpression(e, true);
+  emitBranch(sense ? PIECE_IFNE : PIECE_IFEQ, label);
+  adjust(-1);
+}
+
+void genExpression(ExprNode* e, bool wanted) {
+  if (e == nullptr || isError(e)) return;
+  int32_t d0 = classGen.stackDepth;
+  bool leaves = wanted;  // the node's value is on the stack at the end
+  switch (e->op) {
+    case O_CONST:
+    case O_DCONST:
+      if (wanted) genConstant(e);
+      break;
+    case O_STRING:
+      if (wanted) {
+        emitLdc(addString(addUtf8Chars(stringValueChars(e->string), e->string->length, 2)));
+        adjust(1);
+      }
+      break;
+    case O_NULL:
+      if (wanted) {
+        emitByte(OP_ACONST_NULL);
+        adjust(1);
+      }
+      break;
+    case O_ID: {
+      Member* v = e->member;
+      if (v == nullptr) {
+        leaves = false;
+        break;
+      }
+      if (isLocal(v)) {
+        if (wanted) genLoadLocal(v);
+      } else if ((v->modifiers & M_STATIC) != 0) {
+        if (e->left != nullptr && e->left->op != O_CLASSREF) genExpression(e->left, false);
+        if (wanted) genFieldLoad(v);
+      } else if (wanted) {
+        genThisOf(v->owner, e);
+        genFieldLoad(v);
+      }
+      break;
+    }
+    case O_DOT: {
+      Member* field = e->member;
+      if (field == nullptr) {
+        leaves = false;
+        break;
+      }
+      if ((field->modifiers & M_STATIC) != 0) {
+        if (e->left != nullptr && e->left->op != O_CLASSREF) genExpression(e->left, false);
+        if (wanted) genFieldLoad(field);
+      } else {
+        genExpression(e->left, true);
+        if (wanted) {
+          genFieldLoad(field);
+        } else {
+          emitByte(OP_POP);
+          adjust(-1);
+        }
+      }
+      break;
+    }
+    case O_THIS:
+      if (wanted) {
+        ClassDef* cls = e->type != nullptr && e->type->kind == TK_CLASS && e->type->classRef != nullptr
+                            ? e->type->classRef->resolved
+                            : classGen.cls;
+        genThisOf(cls, e);
+      }
+      break;
+    case O_SUPER:
+      if (wanted) {
+        emitByte(OP_ALOAD_0);
+        adjust(1);
+      }
+      break;
+    case O_SUBSCRIPT:
+      genExpression(e->left, true);
+      genExpression(e->right, true);
+      if (wanted) {
+        emitByte(arrayLoadOpcode(kindOf(e->type)));
+        adjust(slotSize(e->type) - 2);
+      } else {
+        emitByte(OP_POP2);
+        adjust(-2);
+      }
+      break;
+    case O_ALENGTH:
+      genExpression(e->left, true);
+      emitByte(wanted ? OP_ARRAYLENGTH : OP_POP);
+      if (!wanted) adjust(-1);
+      break;
+    case O_ASG:
+      genAssignment(e, wanted);
+      break;
+    case O_INIT:
+      genVariableInit(e);
+      leaves = false;
+      break;
+    case O_INA:
+    case O_DEA:
+    case O_INB:
+    case O_DEB:
+    case O_LSA:
+    case O_RSA:
+    case O_RSSA:
+    case O_DVA:
+    case O_RMA:
+    case O_ANA:
+    case O_SBA:
+    case O_ORA:
+    case O_ADA:
+    case O_MUA:
+    case O_XRA:
+    case O_SCONCATA:
+      genCompoundAssignment(e, wanted);
+      break;
+    case O_LSH:
+    case O_RSH:
+    case O_RSSH:
+      genExpression(e->left, wanted);
+      if (wanted)
+        genShiftCount(e->right);
+      else
+        genExpression(e->right, false);
+      if (wanted) genBinaryOp(e->op, kindOf(e->type), e->line, exprColumn(e));
+      break;
+    case O_DIV:
+    case O_REM:
+    case O_AND:
+    case O_SUB:
+    case O_OR:
+    case O_ADD:
+    case O_MUL:
+    case O_XOR:
+      // Integer division by zero throws even when its value is dropped.
+      if (!wanted && (e->op == O_DIV || e->op == O_REM) &&
+          (isIntLike(kindOf(e->type)) || kindOf(e->type) == TK_LONG)) {
+        wanted = true;
+        leaves = false;
+      }
+      genExpression(e->left, wanted);
+      genExpression(e->right, wanted);
+      if (wanted) genBinaryOp(e->op, kindOf(e->type), e->line, exprColumn(e));
+      if (wanted && !leaves) {
+        emitByte(slotSize(e->type) == 2 ? OP_POP2 : OP_POP);
+        adjust(-slotSize(e->type));
+      }
+      break;
+    case O_NEG:
+      genExpression(e->left, wanted);
+      if (wanted) {
+        switch (kindOf(e->type)) {
+          case TK_LONG:
+            emitByte(OP_LNEG);
+            break;
+          case TK_FLOAT:
+            emitByte(OP_FNEG);
+            break;
+          case TK_DOUBLE:
+            emitByte(OP_DNEG);
+            break;
+          default:
+            emitByte(OP_INEG);
+            break;
+        }
+      }
+      break;
+    case O_UPLUS:
+      genExpression(e->left, wanted);
+      break;
+    case O_COMP:
+      genExpression(e->left, wanted);
+      if (wanted) {
+        if (kindOf(e->type) == TK_LONG) {
+          emitByte(OP_LDC2_W);
+          emitShort(addLong(-1));
+          adjust(2);
+          emitByte(OP_LXOR);
+          adjust(-2);
+        } else {
+          genIntConstant(-1);
+          emitByte(OP_IXOR);
+          adjust(-1);
+        }
+      }
+      break;
+    case O_NOT:
+    case O_EQ:
+    case O_NE:
+    case O_LT:
+    case O_LE:
+    case O_GT:
+    case O_GE:
+    case O_LAND:
+    case O_LOR:
+      genBooleanValue(e, wanted);
+      break;
+    case O_QUES:
+      genConditional(e, wanted);
+      break;
+    case O_SEQ:
+      genExpression(e->left, false);
+      genExpression(e->right, false);
+      leaves = false;
+      break;
+    case O_ARG:
+      genExpression(e->left, wanted);
+      genExpression(e->right, wanted);
+      leaves = false;
+      break;
+    case O_CLASSREF:
+      leaves = false;
+      break;
+    case O_INSTANCEOF: {
+      genExpression(e->right, true);
+      const Type* tested = e->operandType;
+      emitByte(OP_INSTANCEOF);
+      emitShort(kindOf(tested) == TK_ARRAY ? addArrayClass(tested)
+                                           : addClass(tested != nullptr && tested->classRef != nullptr
+                                                          ? tested->classRef->resolved
+                                                          : nullptr));
+      if (!wanted) {
+        emitByte(OP_POP);
+        adjust(-1);
+      }
+      break;
+    }
+    case O_CAST:
+      genExpression(e->left, wanted);
+      if (wanted && e->left != nullptr) {
+        if (e->flags & 1) genNullCheck(e);
+        if (e->left->op != O_NULL) genCast(e->type, e->left->type, e->line, exprColumn(e));
+      }
+      break;
+    case O_CALL:
+      genCall(e, wanted);
+      break;
+    case O_NEW:
+      genNew(e, wanted);
+      break;
+    case O_AINIT:
+      genArrayInitializer(e, e->type, wanted);
+      break;
+    case O_SCONCAT:
+      genStringConcat(e, wanted);
+      break;
+    case O_CLASS:
+      genClassLiteral(e, wanted);
+      break;
+    default:
+      codegenError(e, "no tree gen");
+      leaves = false;
+      break;
+  }
+  foldStackDepth();
+  classGen.stackDepth = d0 + (leaves ? slotSize(e->type) : 0);
+}
