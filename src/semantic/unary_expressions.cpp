@@ -66,7 +66,7 @@ bool balanceConditional(ExprNode** a, ExprNode** b, int32_t line, int32_t column
     *b = makeCast((*a)->type, *b, (*b)->line, (*b)->column);
     changed = b;
   }
-  if (changed != nullptr && hasErrorType(*changed)) {
+  if (changed != nullptr && isErrorOperand(*changed)) {
     *failed = *changed;
     return false;
   }
@@ -100,23 +100,23 @@ bool balanceConditional(ExprNode** a, ExprNode** b, int32_t line, int32_t column
     other = cast == a ? *b : *a;
     *cast = makeCast(other->type, *cast, (*cast)->line, (*cast)->column);
     *failed = *cast;
-    return !hasErrorType(*cast);
+    return !isErrorOperand(*cast);
   }
   if (!bNull) {
     *a = promoteOperand(*a, (*b)->type, line, column, true);
-    if (hasErrorType(*a)) {
+    if (isErrorOperand(*a)) {
       *failed = *a;
       return false;
     }
   }
   *b = promoteOperand(*b, (*a)->type, line, column, true);
-  if (hasErrorType(*b)) {
+  if (isErrorOperand(*b)) {
     *failed = *b;
     return false;
   }
   if (bNull) {
     *a = promoteOperand(*a, (*b)->type, line, column, true);
-    if (hasErrorType(*a)) {
+    if (isErrorOperand(*a)) {
       *failed = *a;
       return false;
     }
@@ -131,7 +131,7 @@ ExprNode* makeUnaryExpression(int32_t op, ExprNode* operand, int32_t line, int32
   ExprNode* node = newExprNode(op, line, column);
   node->left = operand;
   if (op == O_AINIT && operand == nullptr) return node;
-  if (hasErrorType(operand)) return operand;
+  if (isErrorOperand(operand)) return operand;
   if (operand == nullptr) {
     errorAt(line, column, "internal.tree.error", "unfinished 13");
     return withErrorType(node);
@@ -157,14 +157,14 @@ ExprNode* makeUnaryExpression(int32_t op, ExprNode* operand, int32_t line, int32
       // generator finds the conversion in the cast around the variable.
       node->type = operand->type;
       node->left = promoteOperand(operand, &intType, line, column, false);
-      return hasErrorType(node->left) ? node->left : node;
+      return isErrorOperand(node->left) ? node->left : node;
     case O_NEG:
     case O_COMP:
     case O_UPLUS: {
       uint8_t mask = op == O_COMP ? MASK_COMPLEMENT : MASK_SIGN;
       if (checkOperandType(mask, operand, nullptr, line, column) == 0) return withErrorType(node);
       operand = promoteOperand(operand, &intType, line, column, false);
-      if (hasErrorType(operand)) return operand;
+      if (isErrorOperand(operand)) return operand;
       node->left = operand;
       node->type = operand->type;
       if (operand->op == O_CONST) {
@@ -194,7 +194,7 @@ ExprNode* makeCast(Type* target, ExprNode* operand, int32_t line, int32_t column
   operand = foldEvaluatedOperand(operand);
   ExprNode* node = newExprNode(O_CAST, line, column);
   node->left = operand;
-  if (hasErrorType(operand)) return operand;
+  if (isErrorOperand(operand)) return operand;
   if (operand == nullptr || target == nullptr || target->kind == TK_ERROR) return withErrorType(node);
   if (!isResolvedType(target)) return withErrorType(node);
   const Type* from = operand->type;
@@ -259,9 +259,9 @@ ExprNode* makeConditional(ExprNode* condition, ExprNode* thenValue, ExprNode* el
   node->left = condition;
   node->right = thenValue;
   node->third = elseValue;
-  if (hasErrorType(condition)) return condition;
-  if (hasErrorType(thenValue)) return thenValue;
-  if (hasErrorType(elseValue)) return elseValue;
+  if (isErrorOperand(condition)) return condition;
+  if (isErrorOperand(thenValue)) return thenValue;
+  if (isErrorOperand(elseValue)) return elseValue;
   if (condition == nullptr || thenValue == nullptr || elseValue == nullptr) {
     errorAt(line, column, "internal.tree.error", "unfinished 13");
     return withErrorType(node);
@@ -287,33 +287,36 @@ ExprNode* makeSubscript(ExprNode* array, ExprNode* index, int32_t line, int32_t 
   ExprNode* node = newExprNode(O_SUBSCRIPT, line, column);
   node->left = array;
   node->right = index;
-  if (hasErrorType(array)) return array;
-  if (hasErrorType(index)) return index;
+  if (isErrorOperand(array)) return array;
+  if (isErrorOperand(index)) return index;
   if (array == nullptr || index == nullptr) {
     errorAt(line, column, "internal.tree.error", "unfinished 13");
     return withErrorType(node);
   }
   if (array->type == nullptr || array->type->kind != TK_ARRAY) return refuseOperand(node, array->type, line, column);
   index = promoteOperand(index, &intType, line, column, false);
-  if (hasErrorType(index)) return index;
+  if (isErrorOperand(index)) return index;
   node->right = index;
   if (index->type->kind != TK_INT) return refuseOperand(node, index->type, line, column);
   node->type = array->type->element;
   return node;
 }
 
-// In order: a field's (or static variable's) initializer is checked for uses of instance state
-// where only static state is allowed; an array initializer needs an array variable and checks its
-// elements; the value is converted to the variable's type.
+// In order: a field's (or static variable's) initializer is checked for references to fields
+// declared after it and, when static, for uses of instance state; an array initializer needs an
+// array variable and checks its elements; the value is converted to the variable's type.
 ExprNode* makeVariableInit(Member* variable, ExprNode* initializer, int32_t line, int32_t column) {
-  if (variable->kind == MK_VARIABLE && (variable->modifiers & M_STATIC) != 0)
-    walkExpression(initializer, staticContextCheck, nullptr, nullptr, nullptr);
+  bool isStatic = (variable->modifiers & M_STATIC) != 0;
+  if (variable->kind == MK_VARIABLE && (variable->slot < 0 || isStatic)) {
+    walkExpression(initializer, forwardRefInInitializer, nullptr, nullptr, variable);
+    if (isStatic) walkExpression(initializer, staticContextCheck, nullptr, nullptr, nullptr);
+  }
   ExprNode* node = newExprNode(O_INIT, line, column);
   node->member = variable;
   node->right = initializer;
   if (initializer == nullptr) return withErrorType(node);
   Type* type = variable->type;
-  if (initializer->op == O_AINIT && !hasErrorType(initializer)) {
+  if (initializer->op == O_AINIT && !isErrorOperand(initializer)) {
     if (type == nullptr || type->kind == TK_ERROR) return withErrorType(node);
     if (type->kind != TK_ARRAY) {
       errorAt(line, column, "not.array.type");
@@ -322,7 +325,7 @@ ExprNode* makeVariableInit(Member* variable, ExprNode* initializer, int32_t line
     checkArrayInitializer(type->element, initializer);
     initializer->type = type;
   }
-  if (hasErrorType(initializer)) return initializer;
+  if (isErrorOperand(initializer)) return initializer;
   node->type = convertForAssignment(type, &node->right, line, column);
   return node;
 }
@@ -347,7 +350,7 @@ ExprNode* checkArrayInitializer(Type* elementType, ExprNode* initializer) {
 }
 
 ExprNode* checkInitializerElement(Type* elementType, ExprNode* element) {
-  if (element == nullptr || hasErrorType(element)) return element;
+  if (element == nullptr || isErrorOperand(element)) return element;
   if (element->op != O_AINIT) {
     if (convertForAssignment(elementType, &element, element->line, element->column)->kind == TK_ERROR)
       element->type = &errorType;
