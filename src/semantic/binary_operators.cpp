@@ -242,17 +242,17 @@ ExprNode* foldBinary(ExprNode* node) {
 // Promotes both operands towards each other, the left first; false after a failure.
 bool promoteBoth(ExprNode* node, int32_t line, int32_t column) {
   node->left = promoteOperand(node->left, node->right->type, line, column, false);
-  if (isErrorOperand(node->left)) return false;
+  if (hasErrorType(node->left)) return false;
   node->right = promoteOperand(node->right, node->left->type, line, column, false);
-  return !isErrorOperand(node->right);
+  return !hasErrorType(node->right);
 }
 
 // The count of a shift: promoted, and cut to int when it is a long.
 bool promoteShiftCount(ExprNode* node, int32_t line, int32_t column) {
   node->right = promoteOperand(node->right, &intType, line, column, false);
-  if (isErrorOperand(node->right)) return false;
+  if (hasErrorType(node->right)) return false;
   if (isNarrowing(node->right->type, &intType)) node->right = makeCast(&intType, node->right, line, column);
-  return !isErrorOperand(node->right);
+  return !hasErrorType(node->right);
 }
 
 // Step 5 of makeBinaryExpression: the result type by operator, with the conversions each needs.
@@ -286,7 +286,7 @@ bool typeBinary(ExprNode* node, Type* leftTypeBefore, int32_t line, int32_t colu
     case O_RSH:
     case O_RSSH:
       left = promoteOperand(left, &intType, line, column, false);
-      if (isErrorOperand(left)) return false;
+      if (hasErrorType(left)) return false;
       if (!promoteShiftCount(node, line, column)) return false;
       node->type = left->type;
       return true;
@@ -296,7 +296,7 @@ bool typeBinary(ExprNode* node, Type* leftTypeBefore, int32_t line, int32_t colu
       // The target is read as an int (or long) and the result narrowed back to its type; the
       // code generator finds the conversion in the cast around the target.
       left = promoteOperand(left, &intType, line, column, false);
-      if (isErrorOperand(left)) return false;
+      if (hasErrorType(left)) return false;
       if (!promoteShiftCount(node, line, column)) return false;
       node->type = leftTypeBefore;
       return true;
@@ -327,7 +327,7 @@ bool typeBinary(ExprNode* node, Type* leftTypeBefore, int32_t line, int32_t colu
     case O_ORA:
     case O_XRA:
       if (isNarrowing(right->type, left->type)) right = makeCast(left->type, right, line, column);
-      if (isErrorOperand(right)) return false;
+      if (hasErrorType(right)) return false;
       node->type = convertForAssignment(left->type, &right, line, column)->kind == TK_ERROR ? &errorType : leftTypeBefore;
       return true;
     case O_ADD:
@@ -377,8 +377,8 @@ ExprNode* makeBinaryExpression(int32_t op, ExprNode* left, ExprNode* right, int3
   }
   node->left = left;
   node->right = right;
-  if (isErrorOperand(left)) return left;
-  if (isErrorOperand(right)) return right;
+  if (hasErrorType(left)) return left;
+  if (hasErrorType(right)) return right;
   if (op == O_ARG || op == O_SEQ) {
     node->type = &voidType;
     return node;
@@ -394,18 +394,18 @@ ExprNode* makeBinaryExpression(int32_t op, ExprNode* left, ExprNode* right, int3
     return node;
   }
   Type* leftTypeBefore = left->type;
-  if ((mask & MASK_PROMOTE) != 0 && !promoteBoth(node, line, column)) return isErrorOperand(node->left) ? node->left : node->right;
+  if ((mask & MASK_PROMOTE) != 0 && !promoteBoth(node, line, column)) return hasErrorType(node->left) ? node->left : node->right;
   if (!typeBinary(node, leftTypeBefore, line, column)) {
-    if (isErrorOperand(node->left)) return node->left;
-    if (isErrorOperand(node->right)) return node->right;
+    if (hasErrorType(node->left)) return node->left;
+    if (hasErrorType(node->right)) return node->right;
     return node;
   }
-  if (isErrorOperand(node)) return node;
+  if (hasErrorType(node)) return node;
   return foldBinary(node);
 }
 
 ExprNode* promoteOperand(ExprNode* node, Type* target, int32_t line, int32_t column, bool exact) {
-  if (node == nullptr || isErrorOperand(node)) return node;
+  if (node == nullptr || hasErrorType(node)) return node;
   if (target == nullptr || target->kind == TK_ERROR) return node;
   if (node->op == O_NULL) {
     if (!isReferenceKind(target->kind)) return failPromotion(node, target, line, column);
@@ -453,7 +453,7 @@ ExprNode* promoteOperand(ExprNode* node, Type* target, int32_t line, int32_t col
 // char, byte or short (primitive targets get the conversion); anything else is refused.
 Type* convertForAssignment(Type* target, ExprNode** slot, int32_t line, int32_t column) {
   ExprNode* node = *slot;
-  if (node == nullptr || target == nullptr || isErrorOperand(node) || target->kind == TK_ERROR) return &errorType;
+  if (node == nullptr || target == nullptr || hasErrorType(node) || target->kind == TK_ERROR) return &errorType;
   if (isErrorClassType(node->type) || isErrorClassType(target)) return target;
   if (sameType(target, node->type)) return target;
   if (isReferenceKind(target->kind) && node->op == O_NULL) return target;

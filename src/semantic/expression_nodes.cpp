@@ -130,7 +130,7 @@ bool isStringOperand(const ExprNode* a, const ExprNode* b) {
   return isStringType(x, string) || isStringType(y, string);
 }
 
-bool isErrorOperand(const ExprNode* node) {
+bool hasErrorType(const ExprNode* node) {
   return node != nullptr && node->type != nullptr && node->type->kind == TK_ERROR;
 }
 

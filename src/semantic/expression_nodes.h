@@ -138,7 +138,7 @@ bool isAssignmentOperator(int32_t op);
 int32_t checkOperandType(uint8_t mask, ExprNode* operand, ExprNode* other, int32_t line, int32_t column);
 bool isStringOperand(const ExprNode* a, const ExprNode* b);
 // An operand that already produced its diagnostic.
-bool isErrorOperand(const ExprNode* node);
+bool hasErrorType(const ExprNode* node);
 bool isIntConstantValue(const ExprNode* node, int32_t value);
 bool isZeroConstant(const ExprNode* node);
 bool isInfiniteConstant(const ExprNode* node);

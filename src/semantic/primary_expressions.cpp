@@ -40,7 +40,7 @@ ExprNode* makeFieldAccess(ExprNode* qualifier, Identifier* name, int32_t line, i
   if (qualifier == nullptr) return nullptr;
   // The evaluator resolves the selection against the stopped frame itself.
   if (global.evaluating != 0) return makeDot(foldEvaluatedOperand(qualifier), name, line, column);
-  if (isErrorOperand(qualifier)) return qualifier;
+  if (hasErrorType(qualifier)) return qualifier;
   return resolveFieldAccess(makeDot(qualifier, name, line, column));
 }
 

@@ -4,6 +4,8 @@
 // becomes a float in one rounding.
 #include "semantic/unary_expressions.h"
 
+#include <vector>
+
 #include "semantic/binary_operators.h"
 #include "semantic/class_lookup.h"
 #include "semantic/class_records.h"
@@ -66,7 +68,7 @@ bool balanceConditional(ExprNode** a, ExprNode** b, int32_t line, int32_t column
     *b = makeCast((*a)->type, *b, (*b)->line, (*b)->column);
     changed = b;
   }
-  if (changed != nullptr && isErrorOperand(*changed)) {
+  if (changed != nullptr && hasErrorType(*changed)) {
     *failed = *changed;
     return false;
   }
@@ -100,23 +102,23 @@ bool balanceConditional(ExprNode** a, ExprNode** b, int32_t line, int32_t column
     other = cast == a ? *b : *a;
     *cast = makeCast(other->type, *cast, (*cast)->line, (*cast)->column);
     *failed = *cast;
-    return !isErrorOperand(*cast);
+    return !hasErrorType(*cast);
   }
   if (!bNull) {
     *a = promoteOperand(*a, (*b)->type, line, column, true);
-    if (isErrorOperand(*a)) {
+    if (hasErrorType(*a)) {
       *failed = *a;
       return false;
     }
   }
   *b = promoteOperand(*b, (*a)->type, line, column, true);
-  if (isErrorOperand(*b)) {
+  if (hasErrorType(*b)) {
     *failed = *b;
     return false;
   }
   if (bNull) {
     *a = promoteOperand(*a, (*b)->type, line, column, true);
-    if (isErrorOperand(*a)) {
+    if (hasErrorType(*a)) {
       *failed = *a;
       return false;
     }
@@ -131,7 +133,7 @@ ExprNode* makeUnaryExpression(int32_t op, ExprNode* operand, int32_t line, int32
   ExprNode* node = newExprNode(op, line, column);
   node->left = operand;
   if (op == O_AINIT && operand == nullptr) return node;
-  if (isErrorOperand(operand)) return operand;
+  if (hasErrorType(operand)) return operand;
   if (operand == nullptr) {
     errorAt(line, column, "internal.tree.error", "unfinished 13");
     return withErrorType(node);
@@ -157,14 +159,14 @@ ExprNode* makeUnaryExpression(int32_t op, ExprNode* operand, int32_t line, int32
       // generator finds the conversion in the cast around the variable.
       node->type = operand->type;
       node->left = promoteOperand(operand, &intType, line, column, false);
-      return isErrorOperand(node->left) ? node->left : node;
+      return hasErrorType(node->left) ? node->left : node;
     case O_NEG:
     case O_COMP:
     case O_UPLUS: {
       uint8_t mask = op == O_COMP ? MASK_COMPLEMENT : MASK_SIGN;
       if (checkOperandType(mask, operand, nullptr, line, column) == 0) return withErrorType(node);
       operand = promoteOperand(operand, &intType, line, column, false);
-      if (isErrorOperand(operand)) return operand;
+      if (hasErrorType(operand)) return operand;
       node->left = operand;
       node->type = operand->type;
       if (operand->op == O_CONST) {
@@ -194,7 +196,7 @@ ExprNode* makeCast(Type* target, ExprNode* operand, int32_t line, int32_t column
   operand = foldEvaluatedOperand(operand);
   ExprNode* node = newExprNode(O_CAST, line, column);
   node->left = operand;
-  if (isErrorOperand(operand)) return operand;
+  if (hasErrorType(operand)) return operand;
   if (operand == nullptr || target == nullptr || target->kind == TK_ERROR) return withErrorType(node);
   if (!isResolvedType(target)) return withErrorType(node);
   const Type* from = operand->type;
@@ -259,9 +261,9 @@ ExprNode* makeConditional(ExprNode* condition, ExprNode* thenValue, ExprNode* el
   node->left = condition;
   node->right = thenValue;
   node->third = elseValue;
-  if (isErrorOperand(condition)) return condition;
-  if (isErrorOperand(thenValue)) return thenValue;
-  if (isErrorOperand(elseValue)) return elseValue;
+  if (hasErrorType(condition)) return condition;
+  if (hasErrorType(thenValue)) return thenValue;
+  if (hasErrorType(elseValue)) return elseValue;
   if (condition == nullptr || thenValue == nullptr || elseValue == nullptr) {
     errorAt(line, column, "internal.tree.error", "unfinished 13");
     return withErrorType(node);
@@ -287,15 +289,15 @@ ExprNode* makeSubscript(ExprNode* array, ExprNode* index, int32_t line, int32_t 
   ExprNode* node = newExprNode(O_SUBSCRIPT, line, column);
   node->left = array;
   node->right = index;
-  if (isErrorOperand(array)) return array;
-  if (isErrorOperand(index)) return index;
+  if (hasErrorType(array)) return array;
+  if (hasErrorType(index)) return index;
   if (array == nullptr || index == nullptr) {
     errorAt(line, column, "internal.tree.error", "unfinished 13");
     return withErrorType(node);
   }
   if (array->type == nullptr || array->type->kind != TK_ARRAY) return refuseOperand(node, array->type, line, column);
   index = promoteOperand(index, &intType, line, column, false);
-  if (isErrorOperand(index)) return index;
+  if (hasErrorType(index)) return index;
   node->right = index;
   if (index->type->kind != TK_INT) return refuseOperand(node, index->type, line, column);
   node->type = array->type->element;
@@ -316,7 +318,7 @@ ExprNode* makeVariableInit(Member* variable, ExprNode* initializer, int32_t line
   node->right = initializer;
   if (initializer == nullptr) return withErrorType(node);
   Type* type = variable->type;
-  if (initializer->op == O_AINIT && !isErrorOperand(initializer)) {
+  if (initializer->op == O_AINIT && !hasErrorType(initializer)) {
     if (type == nullptr || type->kind == TK_ERROR) return withErrorType(node);
     if (type->kind != TK_ARRAY) {
       errorAt(line, column, "not.array.type");
@@ -325,13 +327,15 @@ ExprNode* makeVariableInit(Member* variable, ExprNode* initializer, int32_t line
     checkArrayInitializer(type->element, initializer);
     initializer->type = type;
   }
-  if (isErrorOperand(initializer)) return initializer;
+  if (hasErrorType(initializer)) return initializer;
   node->type = convertForAssignment(type, &node->right, line, column);
   return node;
 }
 
 // The element list is an O_ARG chain that leans left: each link's right operand is a later
-// element and the innermost left operand the first, so the walk needs no recursion along it.
+// element and the innermost left operand the first. The links are gathered first so that the
+// elements are checked, and their faults reported, in source order, with no recursion along the
+// chain.
 ExprNode* checkArrayInitializer(Type* elementType, ExprNode* initializer) {
   ExprNode* list = initializer->left;
   if (list == nullptr) return initializer;
@@ -339,18 +343,17 @@ ExprNode* checkArrayInitializer(Type* elementType, ExprNode* initializer) {
     initializer->left = checkInitializerElement(elementType, list);
     return initializer;
   }
-  ExprNode* link = list;
-  for (;;) {
-    link->right = checkInitializerElement(elementType, link->right);
-    if (link->left == nullptr || link->left->op != O_ARG) break;
-    link = link->left;
-  }
-  if (link->left != nullptr) link->left = checkInitializerElement(elementType, link->left);
+  std::vector<ExprNode*> links;
+  for (ExprNode* link = list; link != nullptr && link->op == O_ARG; link = link->left) links.push_back(link);
+  ExprNode* innermost = links.back();
+  innermost->left = checkInitializerElement(elementType, innermost->left);
+  for (auto link = links.rbegin(); link != links.rend(); ++link)
+    (*link)->right = checkInitializerElement(elementType, (*link)->right);
   return initializer;
 }
 
 ExprNode* checkInitializerElement(Type* elementType, ExprNode* element) {
-  if (element == nullptr || isErrorOperand(element)) return element;
+  if (element == nullptr || hasErrorType(element)) return element;
   if (element->op != O_AINIT) {
     if (convertForAssignment(elementType, &element, element->line, element->column)->kind == TK_ERROR)
       element->type = &errorType;
