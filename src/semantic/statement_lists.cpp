@@ -38,7 +38,7 @@ struct CaseSet {
 
 namespace {
 
-bool hasErrorType(const ExprNode* node) {
+bool missingOrErrorType(const ExprNode* node) {
   return node == nullptr || node->type == &errorType;
 }
 
@@ -107,7 +107,7 @@ void appendJump(ExprNode* condition, StmtNode* label, bool whenTrue, int32_t lin
 
 // A condition that is not boolean is reported once and made the error type.
 bool checkCondition(ExprNode* condition, int32_t line, int32_t column) {
-  if (hasErrorType(condition) || condition->type == nullptr) return false;
+  if (missingOrErrorType(condition) || condition->type == nullptr) return false;
   if (condition->type->kind != TK_BOOLEAN) {
     errorAt(line, column, "incomp.type", typeToString(condition->type), "boolean");
     condition->type = &errorType;
@@ -270,7 +270,7 @@ void checkReturnStatement(ExprNode* value, int32_t line, int32_t column) {
   }
   Type* result = method->kind == MK_METHOD ? method->type : nullptr;
   if (value != nullptr) {
-    if (hasErrorType(value) || value->type == nullptr) return;
+    if (missingOrErrorType(value) || value->type == nullptr) return;
     if (result == nullptr || result->kind == TK_VOID) {
       errorAt(line, column, "return.value.disallowed");
       return;
@@ -323,7 +323,7 @@ void checkReturnStatement(ExprNode* value, int32_t line, int32_t column) {
 }
 
 void checkThrowStatement(ExprNode* value, int32_t line, int32_t column) {
-  if (hasErrorType(value) || value->type == nullptr) return;
+  if (missingOrErrorType(value) || value->type == nullptr) return;
   Type* type = value->type;
   // null is assignable to Throwable: throwing it throws a NullPointerException.
   if (value->op != O_NULL) {
@@ -343,7 +343,7 @@ void checkThrowStatement(ExprNode* value, int32_t line, int32_t column) {
 }
 
 void appendExpressionStatement(int32_t bodyKind, ExprNode* expression, int32_t line, int32_t column) {
-  if (hasErrorType(expression)) return;
+  if (missingOrErrorType(expression)) return;
   appendNew(ST_EXPR, line, column)->expression = expression;
   // An explicit super(...) is followed by what the implicit one brings.
   if (expression->op == O_CALL && expression->name == nullptr && expression->left != nullptr &&
@@ -438,7 +438,7 @@ void pushLoopContext(JumpContext* context) {
 }
 
 void beginSwitch(JumpContext* context, ExprNode* test, int32_t line, int32_t column) {
-  if (!hasErrorType(test) && test->type != nullptr) {
+  if (!missingOrErrorType(test) && test->type != nullptr) {
     int32_t kind = test->type->kind;
     if (kind != TK_CHAR && kind != TK_BYTE && kind != TK_SHORT && kind != TK_INT) {
       errorAt(test->line, test->column, "illegal.switch.test");
@@ -526,13 +526,13 @@ Member* unwindJumpContexts(JumpContext* target) {
 
 void addCaseLabel(ExprNode* value, int32_t line, int32_t column) {
   JumpContext* context = global.ctx.jumps;
-  if (hasErrorType(value) || value->type == nullptr) return;
+  if (missingOrErrorType(value) || value->type == nullptr) return;
   if (value->op != O_CONST) {
     errorAt(line, column, "const.needed");
     return;
   }
   StmtNode* node = context->statement;
-  Type* type = node->expression != nullptr && !hasErrorType(node->expression) && node->expression->type != nullptr
+  Type* type = node->expression != nullptr && !missingOrErrorType(node->expression) && node->expression->type != nullptr
                    ? node->expression->type
                    : &intType;
   int32_t kind = value->type->kind;
@@ -579,7 +579,7 @@ int32_t beginScopeOfAssigned(ExprNode* node, void*) {
 }  // namespace
 
 void beginScopesForLocals(ExprNode* expression) {
-  if (!hasErrorType(expression)) walkExpression(expression, beginScopeOfAssigned, nullptr, nullptr, nullptr);
+  if (!missingOrErrorType(expression)) walkExpression(expression, beginScopeOfAssigned, nullptr, nullptr, nullptr);
 }
 
 // The body's prologue. A constructor that calls no other constructor first gets super(), the call
