@@ -612,6 +612,12 @@ ExprNode* parseNewExpression(Type* type, ExprNode* outer) {
     }
     scanToken();
     if (anonymous == nullptr) return nullptr;
+    if (anonymous->kind == TK_ERROR) {
+      // Reported with the class (or its missing superclass): the creation is silent.
+      ExprNode* failed = newExprNode(O_NEW, line, column);
+      failed->type = &errorType;
+      return failed;
+    }
     created = anonymous;
   }
   return makeNewExpression(outer, created, arguments, nullptr, line, column);
