@@ -326,6 +326,36 @@ ClassRef* resolveQualifiedClass(ExprNode* expression) {
   return boundRef(cls, expression->line, expression->column);
 }
 
+ClassDef* classOfName(ExprNode* expression) {
+  if (expression == nullptr) return nullptr;
+  if (expression->op == O_CLASSREF) return expression->classDef;
+  if ((expression->op != O_ID && expression->op != O_DOT) || expression->type != nullptr ||
+      expression->member != nullptr)
+    return nullptr;
+  if (ClassRef* ref = resolveQualifiedClass(expression)) return ref->resolved;
+  // A class of a package: each part before it names a package, none a class.
+  NameParts parts(expression);
+  ExprNode* first = parts.first();
+  if (first == nullptr || first->op != O_ID || parts.count() == 0) return nullptr;
+  Package* package = getPackage(&rootPackage, first->name);
+  ClassDef* cls = nullptr;
+  for (int32_t i = 0; i < parts.count(); i++) {
+    ExprNode* part = parts.part(i);
+    if (cls != nullptr) {
+      cls = findInnerClassUnique(cls, part->name, part->line, part->column);
+      if (cls == nullptr) return nullptr;
+      checkClassAccess(global.ctx.enclosing, cls, part->line, part->column);
+      continue;
+    }
+    cls = loadClass(package, part->name, part->line, part->column);
+    if (cls != nullptr)
+      checkClassAccess(global.ctx.enclosing, cls, part->line, part->column);
+    else
+      package = getPackage(package, part->name);
+  }
+  return cls;
+}
+
 Type* resolveTypeName(ExprNode* expression) {
   if (expression == nullptr) return nullptr;
   if (expression->op == O_ID) return newClassType(nullptr, expression->name, expression->line, expression->column);
