@@ -13,6 +13,7 @@
 #include "semantic/class_table.h"
 #include "semantic/element_names.h"
 #include "semantic/type_records.h"
+#include "semantic/type_relations.h"
 #include "support/arena.h"
 #include "support/diagnostics.h"
 #include "support/global.h"
@@ -166,12 +167,21 @@ bool packageAccess(const ClassDef* from, const ClassDef* cls) {
   return classPackage == currentPackage && (from == nullptr || packageOrRoot(from) == classPackage);
 }
 
+// Code inside a subclass of the class that declares a protected member class, or inside a class
+// nested in such a subclass, may use the member class wherever the subclass's package is.
+bool inSubclassOf(const ClassDef* from, const ClassDef* declaring) {
+  if (declaring == nullptr) return false;
+  for (const ClassDef* c = from; c != nullptr; c = c->outer)
+    if (isSubclassOf(const_cast<ClassDef*>(c), const_cast<ClassDef*>(declaring))) return true;
+  return false;
+}
+
 }  // namespace
 
 bool isClassAccessible(const ClassDef* from, const ClassDef* cls) {
   if (cls == nullptr || cls == from) return true;
   if (cls->flags & CF_PRIVATE) return sameOutermostClass(from, cls);
-  if (cls->flags & CF_PROTECTED) return packageAccess(from, cls);
+  if (cls->flags & CF_PROTECTED) return packageAccess(from, cls) || inSubclassOf(from, cls->outer);
   return (cls->flags & CF_PUBLIC) != 0 || packageAccess(from, cls);
 }
 

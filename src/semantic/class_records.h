@@ -98,6 +98,7 @@ constexpr uint8_t CLASS_UNREADABLE = 0x8;  // kind 103: its class file was found
 constexpr uint8_t CLASS_CONSTANTS_EVALUATED = 0x10;
 constexpr uint8_t CLASS_SUPERTYPES_ACYCLIC = 0x20;  // class files: no supertype cycle through class files
 constexpr uint8_t CLASS_ON_SUPERTYPE_PATH = 0x40;  // on the path of the class reader's cycle search
+constexpr uint8_t CLASS_METHODS_INDEXED = 0x80;  // its methods are in the method index
 
 struct ClassDef {
   ClassDef* next;  // in its package's class list

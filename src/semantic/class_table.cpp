@@ -10,6 +10,7 @@
 #include "semantic/class_reader.h"
 #include "semantic/element_names.h"
 #include "semantic/imports.h"
+#include "semantic/method_index.h"
 #include "semantic/type_records.h"
 #include "support/arena.h"
 #include "support/diagnostics.h"
@@ -415,6 +416,7 @@ void resetClassTable() {
   rootPackage = Package{};
   resetClassReader();
   resetImportIndex();
+  resetMethodIndex();
   classIndex = ClassIndex{};
   packageIndex = PackageIndex{};
   javaLangPackage = nullptr;

@@ -1,8 +1,6 @@
-// Declaration checks: class headers, member declarations and overriding; and the lookups of inner
-// classes by name, the supertype circularity walk and the deprecation warnings that lookup and
-// the parser ask for.
-// Placeholder: checkClassDef and checkDuplicateLocal check nothing yet; the lookups, the
-// circularity walk and the deprecation warnings are complete.
+// Declaration checks: class headers, member declarations, overriding and hiding, the abstract
+// methods a class must implement, duplicate locals; and the lookups of inner classes by name, the
+// supertype circularity walk and the deprecation warnings that lookup and the parser ask for.
 #pragma once
 
 #include <cstdint>
@@ -11,7 +9,10 @@ struct ClassDef;
 struct Identifier;
 struct Member;
 
+// Once per class from source, after its supertypes and member types are resolved. An abstract
+// class gets the interface methods it leaves unimplemented as public abstract members.
 void checkClassDef(ClassDef* cls);
+// A cycle through superclasses, interfaces and (for a class) outer classes stops the compile.
 void checkCircularSuper(ClassDef* superClass, ClassDef* cls);
 ClassDef* resolveClassByName(Identifier* name, ClassDef* contextClass, int32_t line, int32_t column);
 ClassDef* findInnerClass(ClassDef* cls, Identifier* name, ClassDef** foundIn);
@@ -20,4 +21,5 @@ ClassDef* findMemberClass(ClassDef* cls, Identifier* name, ClassDef** foundIn);
 ClassDef* findInnerClassUnique(ClassDef* cls, Identifier* name, int32_t line, int32_t column);
 void warnDeprecated(ClassDef* cls, Member* member, ClassDef* overriderOwner, ClassDef* ownerClass, int32_t line,
                     int32_t column);
+// A local variable about to be declared in the current scope.
 void checkDuplicateLocal(Member* variable);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+struct ClassDef;
 struct ImportRecord;
 struct Package;
 
@@ -19,6 +20,7 @@ struct SourceFile {
   Package* package;  // rootPackage from the parse on, until a package declaration
   uint32_t flags;
   int32_t deprecationUsed;
+  ClassDef* publicClass;  // the first public top-level class the checks met in the file
 };
 
 constexpr uint32_t SOURCE_HAS_ERRORS = 1u << 0;

@@ -137,9 +137,10 @@ void parseMember(SourceFile* file, ClassDef* cls, bool* hasConstructor) {
   // An inner class may have no static members but constant fields: a static final member waits
   // until it turns out to be a field, and a field until its constant is evaluated
   // (evaluateClassFieldConstants).
-  bool staticInInner = isInnerClass(cls) && (modifiers & M_STATIC) != 0;
-  bool maybeConstant = staticInInner && (modifiers & M_FINAL) != 0 && kind != T_LBRACE && kind != T_CLASS &&
-                       kind != T_INTERFACE;
+  // A static member class is the nested-class check's to report ("static.class.nesting.error").
+  bool isClass = kind == T_CLASS || kind == T_INTERFACE;
+  bool staticInInner = isInnerClass(cls) && (modifiers & M_STATIC) != 0 && !isClass;
+  bool maybeConstant = staticInInner && (modifiers & M_FINAL) != 0 && kind != T_LBRACE;
   if (staticInInner && !maybeConstant) errorAt(memberLine, memberColumn, "static.in.inner.class");
   auto notAField = [&] {
     if (maybeConstant) errorAt(memberLine, memberColumn, "static.in.inner.class");
@@ -479,7 +480,12 @@ ClassDef* parseClassDeclaration(SourceFile* file, Package* package, uint16_t cla
     if (flags & CF_LOCAL) cls->classNumber = localClassNumber(cls, outer);
     cls->depth = outer->outer != nullptr ? outer->depth + 1 : 0;
     computeBinaryName(cls);
-    addClassToPackage(outer->package, cls);
+    // A second member class of the name is reported by the nested-class checks and dropped: it
+    // does not meet the first in the package as well.
+    if ((flags & CF_LOCAL) == 0 && isMemberClassNameTaken(outer, name))
+      cls->package = outer->package;
+    else
+      addClassToPackage(outer->package, cls);
   } else {
     computeBinaryName(cls);
     addClassToPackage(package, cls);

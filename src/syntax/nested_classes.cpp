@@ -29,6 +29,12 @@ uint16_t nestedClassAccessFlags(uint16_t modifiers, uint16_t flags) {
   return flags;
 }
 
+bool isMemberClassNameTaken(const ClassDef* outer, const Identifier* name) {
+  for (ClassRef* entry = outer->innerClasses; entry != nullptr; entry = entry->next)
+    if (entry->name == name && (entry->flags & CF_LOCAL) == 0) return true;
+  return false;
+}
+
 namespace {
 
 // False (after the report) when the class may not have its name here.
@@ -45,13 +51,9 @@ bool checkNestedClassName(ClassDef* cls, ClassDef* outer) {
         }
       }
     }
-  } else {
-    for (ClassRef* entry = outer->innerClasses; entry != nullptr; entry = entry->next) {
-      if (entry->name == name && (entry->flags & CF_LOCAL) == 0) {
-        errorAt(cls->line, cls->column, "nested.class.name.dup", identToString(name));
-        return false;
-      }
-    }
+  } else if (isMemberClassNameTaken(outer, name)) {
+    errorAt(cls->line, cls->column, "nested.class.name.dup", identToString(name));
+    return false;
   }
   for (ClassDef* around = outer; around != nullptr; around = around->outer) {
     if (around->name == name) {

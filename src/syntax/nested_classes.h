@@ -25,6 +25,8 @@ constexpr uint16_t NESTED_ANONYMOUS = CF_ANONYMOUS | CF_LOCAL | CF_PRIVATE | CF_
 
 // The ClassFlags that a nested class's modifiers give, ORed into `flags`.
 uint16_t nestedClassAccessFlags(uint16_t modifiers, uint16_t flags);
+// The outer class already has a member class of the name.
+bool isMemberClassNameTaken(const ClassDef* outer, const Identifier* name);
 // The current token is `class` or `interface` (for an anonymous class, its "{").
 Member* parseNestedClass(SourceFile* file, ClassDef* outer, uint16_t nestingFlags, uint16_t modifiers, Identifier* name,
                          ClassRef* superclass, ExprNode* anonymousArguments, ClassRef* interfaces, int32_t line,

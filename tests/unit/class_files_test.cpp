@@ -15,11 +15,13 @@
 #include <vector>
 
 #include "semantic/class_lookup.h"
+#include "semantic/class_names.h"
 #include "semantic/class_records.h"
 #include "semantic/class_table.h"
 #include "semantic/declaration_checks.h"
 #include "semantic/element_names.h"
 #include "semantic/imports.h"
+#include "semantic/method_index.h"
 #include "semantic/passes.h"
 #include "semantic/type_records.h"
 #include "semantic/zip_reader.h"
@@ -901,6 +903,30 @@ TEST_F(ClassPathTest, LookupsThatGrowWithTheWorkDoNotWalk) {
          for (int32_t i = 0; i < n; i++) addImport(imported, nameOf("C", i), file, i + 1, 0);
          for (int32_t i = 0; i < n; i++) EXPECT_EQ(findSingleTypeImport(file, nameOf("C", i))->line, i + 1);
          return importProbeCount() - before;
+       }},
+      {"methods by name, as the declaration checks compare them",
+       [&](int32_t n) {
+         // A class whose n methods each override one of its superclass's n.
+         Identifier* suffix = enterName(std::to_string(n).c_str(), T_IDENTIFIER);
+         ClassDef* base = newClassDef(CLASS_KIND_CLASS, joinNames("Base", suffix, nullptr, -1));
+         ClassDef* derived = newClassDef(CLASS_KIND_CLASS, joinNames("Derived", suffix, nullptr, -1));
+         derived->superclass = newClassRef(nullptr, base->name, base, 0, derived, 0, 0);
+         for (ClassDef* c : {base, derived}) {
+           auto* file = arenaNew<SourceFile>(&global.mainArena);
+           c->sourceFile = file;
+           Member** tail = &c->members;
+           for (int32_t i = 0; i < n; i++) {
+             Member* m = newMember(nameOf("m", i), i + 1, 0, 0, &voidType, 1, 0, 0, nullptr, nullptr);
+             m->owner = c;
+             *tail = m;
+             tail = &m->next;
+           }
+         }
+         int64_t before = methodIndexProbeCount();
+         int32_t errors = global.errorCount;
+         checkClassDef(derived);
+         EXPECT_EQ(global.errorCount, errors);
+         return methodIndexProbeCount() - before;
        }},
   };
   // A few probes per record at either size; a walk of a list would take thousands at 10,000.

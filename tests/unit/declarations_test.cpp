@@ -2,10 +2,12 @@
 // messages show.
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "semantic/class_names.h"
 #include "semantic/class_records.h"
 #include "semantic/class_table.h"
+#include "semantic/declaration_checks.h"
 #include "semantic/element_names.h"
 #include "semantic/imports.h"
 #include "semantic/passes.h"
@@ -345,6 +347,45 @@ TEST_F(DeclarationsTest, FieldConstantsComeFromAttributedInitializers) {
   }
   auto* text = static_cast<StringValue*>(member(k, "TEXT", MK_VARIABLE)->constantValue);
   EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(stringValueChars(text)), text->length), u"\u00e9t\u00e9");
+  zipClose(archives[0]);
+  global.classPathEntries = global.sourcePathEntries = nullptr;
+  global.classPathArchives = global.sourcePathArchives = nullptr;
+}
+
+// An abstract class takes a public abstract copy of each interface method that neither it nor a
+// superclass declares, at the end of its members, in the order of the interface walk (an interface
+// before its superinterfaces); its subclasses' checks pass the copies over and name the interface.
+TEST_F(DeclarationsTest, AnAbstractClassTakesTheInterfaceMethodsItLeavesOpen) {
+  char* entries[] = {mainArenaCopy(CLASS_LIBRARY), nullptr};
+  ZipFile* archives[] = {zipOpen(CLASS_LIBRARY), nullptr};
+  ASSERT_NE(archives[0], nullptr);
+  global.classPathEntries = global.sourcePathEntries = entries;
+  global.classPathArchives = global.sourcePathArchives = archives;
+  parse("A.java",
+        "interface I { void m(int x) throws java.io.IOException; int n(); }\n"
+        "interface J extends I { void k(); }\n"
+        "abstract class S { public abstract int n(); }\n"
+        "abstract class A extends S implements J, I { void own() {} }\n"
+        "class B extends A {}\n");
+  testing::internal::CaptureStderr();
+  initJavaIo();
+  resolveAllSupertypes();
+  checkAllClasses();
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "A.java:5: must.be.abstract\nclass B extends A {}\n      ^\n");
+  ClassDef* a = cls("A");
+  ASSERT_NE(a, nullptr);
+  std::vector<std::string> copies;
+  bool afterOwn = false;
+  for (Member* m = a->members; m != nullptr; m = m->next) {
+    if (m->name == id("own")) afterOwn = true;
+    if ((m->modifiers & M_COPIED_INTERFACE_METHOD) == 0) continue;
+    EXPECT_TRUE(afterOwn) << identToString(m->name);
+    EXPECT_EQ(m->owner, a);
+    EXPECT_EQ(m->modifiers & (M_PUBLIC | M_ABSTRACT), M_PUBLIC | M_ABSTRACT);
+    copies.push_back(memberToString(m));
+  }
+  EXPECT_EQ(copies, (std::vector<std::string>{"public abstract void k()",
+                                              "public abstract void m(int) throws java.io.IOException"}));
   zipClose(archives[0]);
   global.classPathEntries = global.sourcePathEntries = nullptr;
   global.classPathArchives = global.sourcePathArchives = nullptr;

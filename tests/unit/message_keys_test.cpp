@@ -20,7 +20,7 @@ namespace {
 // them are listed too; their own forwarding call passes a parameter named `key`.
 const std::map<std::string, size_t> reporters = {
     {"errorAt", 2}, {"errorInFile", 3}, {"fatalError", 3}, {"warningAt", 3}, {"messageAt", 3},
-    {"reportAtToken", 0}, {"reportLimit", 0},
+    {"reportAtToken", 0}, {"reportLimit", 0}, {"reportAt", 1},
 };
 
 struct Report {
