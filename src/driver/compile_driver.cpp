@@ -5,6 +5,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
+#include <new>
 
 #include "codegen/class_file_output.h"
 #include "codegen/class_generation.h"
@@ -184,6 +185,8 @@ int32_t internalTolvo(int count, char** arguments, char* messageDirectory, char*
     buildSearchPaths();
   } catch (const CompileStop&) {
     stop = STOP_FATAL;
+  } catch (const std::bad_alloc&) {
+    stop = STOP_OUT_OF_MEMORY;
   }
 
   if (stop == STOP_NONE) {
@@ -191,6 +194,9 @@ int32_t internalTolvo(int count, char** arguments, char* messageDirectory, char*
       compileSources(count, arguments);
     } catch (const CompileStop& s) {
       stop = s.code;
+    } catch (const std::bad_alloc&) {
+      // The walk stacks and tables that own their memory run out as the arenas do.
+      stop = STOP_OUT_OF_MEMORY;
     }
   }
 

@@ -16,6 +16,7 @@
 #include "semantic/type_relations.h"
 #include "support/arena.h"
 #include "support/diagnostics.h"
+#include "support/fatal_stops.h"
 #include "support/global.h"
 #include "support/identifiers.h"
 #include "support/multibyte_strings.h"
@@ -128,7 +129,7 @@ char* expectedSourceName(const ClassDef* cls) {
   const char* name = identToString(cls->name);
   size_t length = std::strlen(name);
   char* text = static_cast<char*>(std::malloc(length + 6));
-  if (text == nullptr) return nullptr;
+  if (text == nullptr) outOfMemory();
   std::memcpy(text, name, length);
   std::memcpy(text + length, ".java", 6);
   return text;

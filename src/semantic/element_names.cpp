@@ -274,7 +274,7 @@ void appendExprTree(const ExprNode* node, int32_t indent) {
       appendIndent(indent);
       appendMember(node->member);
       appendNameCString(", ");
-      appendExprTree(node->right, indent);
+      appendExprTree(node->list, indent);
       break;
     case O_INIT:
       appendExprTree(node->right, indent);
