@@ -126,6 +126,36 @@ bool balanceConditional(ExprNode** a, ExprNode** b, int32_t line, int32_t column
   return true;
 }
 
+// A numeric or boolean constant converted to a primitive target and folded, as Java converts:
+// integers are cut to the target's width, floating values narrowed with NaN and the ranges decided
+// first, and a long or double made a float in one rounding. The node is rewritten and returned.
+ExprNode* castConstant(Type* target, ExprNode* constant) {
+  int32_t kind = target->kind;
+  bool fromFloat = constant->type != nullptr && constant->type->kind == TK_FLOAT;
+  if (constant->op == O_CONST) {
+    if (kind == TK_FLOAT || kind == TK_DOUBLE) {
+      constant->op = O_DCONST;
+      constant->doubleValue =
+          kind == TK_FLOAT ? longToFloat(constant->integerValue) : longToDouble(constant->integerValue);
+    } else {
+      constant->integerValue = normalizeIntegral(kind, constant->integerValue);
+    }
+  } else if (constant->op == O_DCONST) {
+    double value = constant->doubleValue;
+    if (kind == TK_LONG) {
+      constant->op = O_CONST;
+      constant->integerValue = fromFloat ? floatToLong(value) : doubleToLong(value);
+    } else if (kind >= TK_CHAR && kind <= TK_INT) {
+      constant->op = O_CONST;
+      constant->integerValue = normalizeIntegral(kind, fromFloat ? floatToInt(value) : doubleToInt(value));
+    } else if (kind == TK_FLOAT) {
+      constant->doubleValue = doubleToFloat(value);
+    }
+  }
+  constant->type = target;
+  return constant;
+}
+
 }  // namespace
 
 ExprNode* makeUnaryExpression(int32_t op, ExprNode* operand, int32_t line, int32_t column) {
@@ -214,44 +244,6 @@ ExprNode* makeCast(Type* target, ExprNode* operand, int32_t line, int32_t column
   if (primitiveTarget && (operand->op == O_CONST || operand->op == O_DCONST)) return castConstant(target, operand);
   node->type = target;
   return node;
-}
-
-ExprNode* castConstant(Type* target, ExprNode* constant) {
-  int32_t kind = target->kind;
-  bool fromFloat = constant->type != nullptr && constant->type->kind == TK_FLOAT;
-  if (constant->op == O_CONST) {
-    if (kind == TK_FLOAT || kind == TK_DOUBLE) {
-      constant->op = O_DCONST;
-      constant->doubleValue =
-          kind == TK_FLOAT ? longToFloat(constant->integerValue) : longToDouble(constant->integerValue);
-    } else {
-      constant->integerValue = normalizeIntegral(kind, constant->integerValue);
-    }
-  } else if (constant->op == O_DCONST) {
-    double value = constant->doubleValue;
-    if (kind == TK_LONG) {
-      constant->op = O_CONST;
-      constant->integerValue = fromFloat ? floatToLong(value) : doubleToLong(value);
-    } else if (kind >= TK_CHAR && kind <= TK_INT) {
-      constant->op = O_CONST;
-      constant->integerValue = normalizeIntegral(kind, fromFloat ? floatToInt(value) : doubleToInt(value));
-    } else if (kind == TK_FLOAT) {
-      constant->doubleValue = doubleToFloat(value);
-    }
-  }
-  constant->type = target;
-  return constant;
-}
-
-ExprNode* convertConstantForAssignment(Type* target, ExprNode* constant) {
-  if (target == nullptr || constant == nullptr || constant->type == nullptr) return nullptr;
-  if (target->kind == TK_CLASS || constant->type->kind == TK_CLASS)
-    return target->kind == TK_CLASS && constant->op == O_STRING && isClassType(target, stringClass()) ? constant
-                                                                                                     : nullptr;
-  if (target->kind < TK_BOOLEAN || target->kind > TK_DOUBLE) return nullptr;
-  if (!sameType(target, constant->type) && !isWidening(constant->type, target) && !fitsNarrowConstant(constant, target))
-    return nullptr;
-  return castConstant(target, constant);
 }
 
 ExprNode* makeConditional(ExprNode* condition, ExprNode* thenValue, ExprNode* elseValue, int32_t line,
