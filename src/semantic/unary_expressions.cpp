@@ -4,6 +4,8 @@
 // becomes a float in one rounding.
 #include "semantic/unary_expressions.h"
 
+#include <vector>
+
 #include "semantic/binary_operators.h"
 #include "semantic/class_lookup.h"
 #include "semantic/class_records.h"
@@ -124,6 +126,36 @@ bool balanceConditional(ExprNode** a, ExprNode** b, int32_t line, int32_t column
   return true;
 }
 
+// A numeric or boolean constant converted to a primitive target and folded, as Java converts:
+// integers are cut to the target's width, floating values narrowed with NaN and the ranges decided
+// first, and a long or double made a float in one rounding. The node is rewritten and returned.
+ExprNode* castConstant(Type* target, ExprNode* constant) {
+  int32_t kind = target->kind;
+  bool fromFloat = constant->type != nullptr && constant->type->kind == TK_FLOAT;
+  if (constant->op == O_CONST) {
+    if (kind == TK_FLOAT || kind == TK_DOUBLE) {
+      constant->op = O_DCONST;
+      constant->doubleValue =
+          kind == TK_FLOAT ? longToFloat(constant->integerValue) : longToDouble(constant->integerValue);
+    } else {
+      constant->integerValue = normalizeIntegral(kind, constant->integerValue);
+    }
+  } else if (constant->op == O_DCONST) {
+    double value = constant->doubleValue;
+    if (kind == TK_LONG) {
+      constant->op = O_CONST;
+      constant->integerValue = fromFloat ? floatToLong(value) : doubleToLong(value);
+    } else if (kind >= TK_CHAR && kind <= TK_INT) {
+      constant->op = O_CONST;
+      constant->integerValue = normalizeIntegral(kind, fromFloat ? floatToInt(value) : doubleToInt(value));
+    } else if (kind == TK_FLOAT) {
+      constant->doubleValue = doubleToFloat(value);
+    }
+  }
+  constant->type = target;
+  return constant;
+}
+
 }  // namespace
 
 ExprNode* makeUnaryExpression(int32_t op, ExprNode* operand, int32_t line, int32_t column) {
@@ -214,44 +246,6 @@ ExprNode* makeCast(Type* target, ExprNode* operand, int32_t line, int32_t column
   return node;
 }
 
-ExprNode* castConstant(Type* target, ExprNode* constant) {
-  int32_t kind = target->kind;
-  bool fromFloat = constant->type != nullptr && constant->type->kind == TK_FLOAT;
-  if (constant->op == O_CONST) {
-    if (kind == TK_FLOAT || kind == TK_DOUBLE) {
-      constant->op = O_DCONST;
-      constant->doubleValue =
-          kind == TK_FLOAT ? longToFloat(constant->integerValue) : longToDouble(constant->integerValue);
-    } else {
-      constant->integerValue = normalizeIntegral(kind, constant->integerValue);
-    }
-  } else if (constant->op == O_DCONST) {
-    double value = constant->doubleValue;
-    if (kind == TK_LONG) {
-      constant->op = O_CONST;
-      constant->integerValue = fromFloat ? floatToLong(value) : doubleToLong(value);
-    } else if (kind >= TK_CHAR && kind <= TK_INT) {
-      constant->op = O_CONST;
-      constant->integerValue = normalizeIntegral(kind, fromFloat ? floatToInt(value) : doubleToInt(value));
-    } else if (kind == TK_FLOAT) {
-      constant->doubleValue = doubleToFloat(value);
-    }
-  }
-  constant->type = target;
-  return constant;
-}
-
-ExprNode* convertConstantForAssignment(Type* target, ExprNode* constant) {
-  if (target == nullptr || constant == nullptr || constant->type == nullptr) return nullptr;
-  if (target->kind == TK_CLASS || constant->type->kind == TK_CLASS)
-    return target->kind == TK_CLASS && constant->op == O_STRING && isClassType(target, stringClass()) ? constant
-                                                                                                     : nullptr;
-  if (target->kind < TK_BOOLEAN || target->kind > TK_DOUBLE) return nullptr;
-  if (!sameType(target, constant->type) && !isWidening(constant->type, target) && !fitsNarrowConstant(constant, target))
-    return nullptr;
-  return castConstant(target, constant);
-}
-
 ExprNode* makeConditional(ExprNode* condition, ExprNode* thenValue, ExprNode* elseValue, int32_t line,
                           int32_t column) {
   condition = foldEvaluatedOperand(condition);
@@ -302,15 +296,15 @@ ExprNode* makeSubscript(ExprNode* array, ExprNode* index, int32_t line, int32_t 
   return node;
 }
 
-// In order: a field's (or static variable's) initializer is checked for forward references to
-// fields and, when static, for uses of instance state where only static state is allowed; an array
-// initializer needs an array variable and checks its
-// elements; the value is converted to the variable's type.
+// In order: a field's (or static variable's) initializer is checked for references to fields
+// declared after it and, when static, for uses of instance state; an array initializer needs an
+// array variable and checks its elements; the value is converted to the variable's type.
 ExprNode* makeVariableInit(Member* variable, ExprNode* initializer, int32_t line, int32_t column) {
-  if (variable->kind == MK_VARIABLE && (variable->slot < 0 || (variable->modifiers & M_STATIC) != 0))
+  bool isStatic = (variable->modifiers & M_STATIC) != 0;
+  if (variable->kind == MK_VARIABLE && (variable->slot < 0 || isStatic)) {
     walkExpression(initializer, forwardRefInInitializer, nullptr, nullptr, variable);
-  if (variable->kind == MK_VARIABLE && (variable->modifiers & M_STATIC) != 0)
-    walkExpression(initializer, staticContextCheck, nullptr, nullptr, nullptr);
+    if (isStatic) walkExpression(initializer, staticContextCheck, nullptr, nullptr, nullptr);
+  }
   ExprNode* node = newExprNode(O_INIT, line, column);
   node->member = variable;
   node->right = initializer;
@@ -331,7 +325,9 @@ ExprNode* makeVariableInit(Member* variable, ExprNode* initializer, int32_t line
 }
 
 // The element list is an O_ARG chain that leans left: each link's right operand is a later
-// element and the innermost left operand the first, so the walk needs no recursion along it.
+// element and the innermost left operand the first. The links are gathered first so that the
+// elements are checked, and their faults reported, in source order, with no recursion along the
+// chain.
 ExprNode* checkArrayInitializer(Type* elementType, ExprNode* initializer) {
   ExprNode* list = initializer->left;
   if (list == nullptr) return initializer;
@@ -339,13 +335,12 @@ ExprNode* checkArrayInitializer(Type* elementType, ExprNode* initializer) {
     initializer->left = checkInitializerElement(elementType, list);
     return initializer;
   }
-  ExprNode* link = list;
-  for (;;) {
-    link->right = checkInitializerElement(elementType, link->right);
-    if (link->left == nullptr || link->left->op != O_ARG) break;
-    link = link->left;
-  }
-  if (link->left != nullptr) link->left = checkInitializerElement(elementType, link->left);
+  std::vector<ExprNode*> links;
+  for (ExprNode* link = list; link != nullptr && link->op == O_ARG; link = link->left) links.push_back(link);
+  ExprNode* innermost = links.back();
+  innermost->left = checkInitializerElement(elementType, innermost->left);
+  for (auto link = links.rbegin(); link != links.rend(); ++link)
+    (*link)->right = checkInitializerElement(elementType, (*link)->right);
   return initializer;
 }
 

@@ -833,4 +833,44 @@ TEST_F(ExpressionNodesTest, LiteralsKeywordsAndPredicates) {
   EXPECT_FALSE(isClassType(super->type, string));
 }
 
+int32_t foldedCount;
+
+// Stands for the evaluator: every variable reads as the int 7.
+ExprNode* readSeven(ExprNode* node) {
+  if (node->op != O_ID) return node;
+  foldedCount++;
+  return makeIntegerConstant(T_INT, 7, node->line, node->column);
+}
+
+TEST_F(ExpressionNodesTest, WhileEvaluatingOperandsAreReadFromTheFrame) {
+  setMemoryReferenceFolder(readSeven);
+  global.evaluating = 1;
+  foldedCount = 0;
+  ExprNode* sum = bin(O_ADD, var(&intType), bin(O_MUL, var(&intType), ic(2)));
+  EXPECT_EQ(sum->op, O_CONST);
+  EXPECT_EQ(sum->integerValue, 21);
+  EXPECT_EQ(foldedCount, 2);
+  // The right side of && is read only when it decides.
+  foldedCount = 0;
+  ExprNode* condition = bin(O_LAND, bc(false), var(&booleanType));
+  EXPECT_EQ(condition->op, O_CONST);
+  EXPECT_EQ(foldedCount, 0);
+  ExprNode* chosen = makeConditional(bc(true), var(&intType), ic(1), 1, 5);
+  EXPECT_EQ(chosen->op, O_CONST);
+  EXPECT_EQ(chosen->integerValue, 7);
+  EXPECT_EQ(cast(&longType, var(&intType))->type->kind, TK_LONG);
+  EXPECT_EQ(un(O_NEG, var(&intType))->integerValue, -7);
+  // Assignments change nothing in the frame: they are refused without a message.
+  reported.clear();
+  ExprNode* assignment = bin(O_ASG, var(&intType), ic(1));
+  EXPECT_EQ(assignment->type->kind, TK_ERROR);
+  EXPECT_EQ(reported, "");
+  global.evaluating = 0;
+  setMemoryReferenceFolder(nullptr);
+  // Outside an evaluation nothing is read.
+  foldedCount = 0;
+  EXPECT_EQ(bin(O_ADD, var(&intType), ic(1))->op, O_ADD);
+  EXPECT_EQ(foldedCount, 0);
+}
+
 }  // namespace
