@@ -485,11 +485,14 @@ ExprNode* resolveVariableUse(ExprNode* expression) {
   return expression;
 }
 
-// A protected member of a class of another package, reached through a qualifier whose class is
-// neither the member's class nor a subclass of it. An array's clone is public.
+// A protected instance member of a class of another package, reached through a qualifier whose
+// class is neither the member's class nor a subclass of it. A static one belongs to no object, so
+// any qualifier reaches it where it is accessible at all; an array's clone is public.
 int32_t checkProtectedAccess(ClassDef* qualifierClass, Member* member, ExprNode* qualifier, int32_t line,
                              int32_t column) {
-  if (member == nullptr || (member->modifiers & M_PROTECTED) == 0 || member->owner == nullptr) return 0;
+  if (member == nullptr || (member->modifiers & M_PROTECTED) == 0 || (member->modifiers & M_STATIC) != 0 ||
+      member->owner == nullptr)
+    return 0;
   ClassDef* from = global.ctx.enclosing;
   Package* owner = member->owner->package != nullptr ? member->owner->package : &rootPackage;
   Package* here = from != nullptr && from->package != nullptr ? from->package : &rootPackage;
