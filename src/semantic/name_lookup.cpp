@@ -14,6 +14,7 @@
 #include "semantic/type_relations.h"
 #include "support/arena.h"
 #include "support/diagnostics.h"
+#include "support/frame_stack.h"
 #include "support/global.h"
 #include "support/parser_context.h"
 
@@ -26,38 +27,6 @@ uint32_t newLookupWalk() {
   if (++lastLookupWalk == 0) lastLookupWalk = 1;
   return lastLookupWalk;
 }
-
-// A stack that lives in the frame for the usual handful of entries and grows into the temporary
-// arena's neighbour, the C heap, only for long supertype chains.
-template <class T, int32_t Inline = 32>
-class WalkStack {
- public:
-  WalkStack() = default;
-  WalkStack(const WalkStack&) = delete;
-  WalkStack& operator=(const WalkStack&) = delete;
-  ~WalkStack() {
-    if (items_ != inline_) delete[] items_;
-  }
-  bool empty() const { return size_ == 0; }
-  T& top() { return items_[size_ - 1]; }
-  void pop() { size_--; }
-  void push(const T& item) {
-    if (size_ == capacity_) {
-      T* grown = new T[static_cast<size_t>(capacity_) * 2];
-      for (int32_t i = 0; i < size_; i++) grown[i] = items_[i];
-      if (items_ != inline_) delete[] items_;
-      items_ = grown;
-      capacity_ *= 2;
-    }
-    items_[size_++] = item;
-  }
-
- private:
-  T inline_[Inline];
-  T* items_ = inline_;
-  int32_t size_ = 0;
-  int32_t capacity_ = Inline;
-};
 
 ClassDef* usableClass(const ClassRef* ref) {
   if (ref == nullptr || ref->resolved == nullptr || ref->resolved->kind == CLASS_KIND_ERROR) return nullptr;
@@ -241,7 +210,7 @@ constexpr int32_t FRAME_AFTER_INTERFACE = 3;
 // has, joined with what each of its interfaces has, in order. Two different fields from the
 // superclass side and an interface are "reference.ambiguous": the interface's is the answer.
 Member* fieldInHierarchy(ClassDef* cls, FieldSearch& search) {
-  WalkStack<FieldFrame> stack;
+  FrameStack<FieldFrame> stack;
   cls->lookupMark = search.walk;
   stack.push(FieldFrame{cls, FRAME_START, nullptr, nullptr});
   Member* answer = nullptr;  // what the frame popped last found
@@ -456,7 +425,7 @@ class MaximalCandidates {
   void consider(Member* m) {
     int32_t kept = 0;
     bool dominated = false;
-    for (int32_t i = 0; i < count_; i++) {
+    for (int32_t i = 0; i < items_.size(); i++) {
       Member* c = items_[i];
       if (c == m) return;
       Member* better = dominated ? nullptr : mostSpecific(m, c);
@@ -465,38 +434,13 @@ class MaximalCandidates {
       if (better == m) continue;
       items_[kept++] = c;
     }
-    count_ = kept;
-    if (!dominated) items_.push(m, count_);
+    items_.truncate(kept);
+    if (!dominated) items_.push(m);
   }
-  Member* single() const { return count_ == 1 ? items_[0] : nullptr; }
-  bool empty() const { return count_ == 0; }
+  Member* single() const { return items_.size() == 1 ? items_[0] : nullptr; }
 
  private:
-  struct Items {
-    Member* inline_[8];
-    Member** data = inline_;
-    int32_t capacity = 8;
-    Items() = default;
-    Items(const Items&) = delete;
-    Items& operator=(const Items&) = delete;
-    ~Items() {
-      if (data != inline_) delete[] data;
-    }
-    Member*& operator[](int32_t i) { return data[i]; }
-    Member* operator[](int32_t i) const { return data[i]; }
-    void push(Member* m, int32_t& count) {
-      if (count == capacity) {
-        auto** grown = new Member*[static_cast<size_t>(capacity) * 2];
-        for (int32_t i = 0; i < count; i++) grown[i] = data[i];
-        if (data != inline_) delete[] data;
-        data = grown;
-        capacity *= 2;
-      }
-      data[count++] = m;
-    }
-  };
-  Items items_;
-  int32_t count_ = 0;
+  FrameStack<Member*, 8> items_;
 };
 
 struct MethodSearch {
@@ -533,8 +477,8 @@ void scanMembers(ClassDef* cls, MethodSearch& search, bool replace) {
 // Every interface the class's interface list reaches, depth first in declaration order, each
 // once.
 void scanSuperinterfaces(ClassDef* cls, MethodSearch& search, uint32_t walk) {
-  WalkStack<ClassRef*> stack;
-  WalkStack<ClassRef*> reversed;
+  FrameStack<ClassRef*> stack;
+  FrameStack<ClassRef*> reversed;
   auto pushInterfaces = [&](ClassDef* c) {
     // Pushed last to first, so that they come off in declaration order.
     for (ClassRef* r = c->interfaces; r != nullptr; r = r->next) reversed.push(r);

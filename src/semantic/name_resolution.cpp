@@ -19,6 +19,7 @@
 #include "semantic/type_relations.h"
 #include "support/arena.h"
 #include "support/diagnostics.h"
+#include "support/frame_stack.h"
 #include "support/global.h"
 #include "support/parser_context.h"
 #include "syntax/method_bodies.h"
@@ -29,35 +30,17 @@ namespace {
 class NameParts {
  public:
   explicit NameParts(ExprNode* name) {
-    for (ExprNode* e = name; e != nullptr && e->op == O_DOT; e = e->left) push(e);
-    ExprNode* first = count_ > 0 ? parts_[count_ - 1]->left : name;
-    first_ = first;
-  }
-  NameParts(const NameParts&) = delete;
-  NameParts& operator=(const NameParts&) = delete;
-  ~NameParts() {
-    if (parts_ != inline_) delete[] parts_;
+    ExprNode* e = name;
+    for (; e != nullptr && e->op == O_DOT; e = e->left) parts_.push(e);
+    first_ = parts_.empty() ? name : parts_.top()->left;
   }
   ExprNode* first() const { return first_; }
-  int32_t count() const { return count_; }
+  int32_t count() const { return parts_.size(); }
   // 0 is the part after the first name.
-  ExprNode* part(int32_t i) const { return parts_[count_ - 1 - i]; }
+  ExprNode* part(int32_t i) const { return parts_[parts_.size() - 1 - i]; }
 
  private:
-  void push(ExprNode* e) {
-    if (count_ == capacity_) {
-      auto** grown = new ExprNode*[static_cast<size_t>(capacity_) * 2];
-      for (int32_t i = 0; i < count_; i++) grown[i] = parts_[i];
-      if (parts_ != inline_) delete[] parts_;
-      parts_ = grown;
-      capacity_ *= 2;
-    }
-    parts_[count_++] = e;
-  }
-  ExprNode* inline_[16];
-  ExprNode** parts_ = inline_;
-  int32_t count_ = 0;
-  int32_t capacity_ = 16;
+  FrameStack<ExprNode*, 16> parts_;
   ExprNode* first_ = nullptr;
 };
 
