@@ -369,8 +369,14 @@ ExprNode* makeNewExpression(ExprNode* outer, Type* type, ExprNode* arguments, Ar
 
 ExprNode* makeInstanceOf(ExprNode* expression, Type* type, int32_t line, int32_t column) {
   if (expression == nullptr) return nullptr;
-  // While the debugger evaluates, the operand is first read from the virtual machine's frame and
-  // the answer folded; that belongs to the evaluator.
+  // While the debugger evaluates, the operand is read from the stopped frame, and the classes
+  // compared are made sure to be known.
+  if (global.evaluating) {
+    expression = foldEvaluatedOperand(expression);
+    if (expression == nullptr) return nullptr;
+    if (expression->type != nullptr && expression->type->kind == TK_CLASS) declareClass(expression->type->classRef);
+    if (type != nullptr && type->kind == TK_CLASS) declareClass(type->classRef);
+  }
   if (expression->type == nullptr || isError(expression)) return markError(expression);
   ExprNode* node = newExprNode(O_INSTANCEOF, line, column);
   node->operandType = type;
