@@ -523,3 +523,26 @@ TEST_F(NamesTest, TheMemberIndexFollowsTheMemberList) {
 }
 
 }  // namespace
+
+namespace {
+
+// While the debugger evaluates, names are left to the evaluator, calls are refused and instanceof
+// folds to true when the value's type widens to the tested one.
+TEST_F(NamesTest, WhileEvaluating) {
+  declare("class A { int x; }\n");
+  enter("A");
+  global.evaluating = 1;
+  ExprNode* x = name("x");
+  EXPECT_EQ(resolveName(x), x);
+  EXPECT_EQ(x->member, nullptr);
+  EXPECT_EQ(makeMethodCall(nullptr, id("m"), nullptr, 3, 5)->type, &errorType);
+  ExprNode* yes = makeInstanceOf(typed(lang("String")), lang("Object"), 3, 5);
+  EXPECT_EQ(yes->op, O_CONST);
+  EXPECT_EQ(yes->integerValue, 1);
+  ExprNode* maybe = makeInstanceOf(typed(lang("Object")), lang("String"), 3, 5);
+  EXPECT_EQ(maybe->op, O_INSTANCEOF);
+  global.evaluating = 0;
+  EXPECT_EQ(reported, "evalexpr.no.calls");
+}
+
+}  // namespace
