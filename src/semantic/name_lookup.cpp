@@ -341,7 +341,8 @@ Member* lookupVariable(ClassDef* cls, Identifier* name, bool staticOnly, bool se
   if (cls == nullptr || name == nullptr) return nullptr;
   FieldSearch search{name, staticOnly, line, column, staticReported, newLookupWalk()};
   Member* inherited = fieldInHierarchy(cls, search);
-  if (!searchOuter) return inherited;
+  // The class's own field is the answer; only an inherited one may meet an enclosing one.
+  if (!searchOuter || (inherited != nullptr && inherited->owner == cls)) return inherited;
   Member* fromOuter = nullptr;
   ClassDef* outside = nullptr;
   for (ClassDef* outer = cls->outer; outer != nullptr && fromOuter == nullptr; outer = outer->outer) {
