@@ -24,14 +24,6 @@
 
 namespace {
 
-bool isReferenceKind(int32_t kind) {
-  return kind == TK_CLASS || kind == TK_ARRAY;
-}
-
-bool isNumericKind(int32_t kind) {
-  return kind >= TK_CHAR && kind <= TK_DOUBLE;
-}
-
 ExprNode* failPromotion(ExprNode* node, const Type* target, int32_t line, int32_t column) {
   errorAt(line, column, "incomp.type", typeToString(node->type), typeToString(target));
   node->type = &errorType;
