@@ -21,10 +21,6 @@
 
 namespace {
 
-bool isReferenceKind(int32_t kind) {
-  return kind == TK_CLASS || kind == TK_ARRAY;
-}
-
 bool isSmallKind(int32_t kind) {
   return kind == TK_BYTE || kind == TK_CHAR || kind == TK_SHORT;
 }
