@@ -469,4 +469,38 @@ TEST_F(StatementListsTest, NoLocalSharesASlotWithAParameterAddedDuringTheParse) 
   global.currentArena = &global.mainArena;
 }
 
+// Parameters take their slots in order after `this` (none for a static method), two for long
+// and double; more than 255 slots in all is reported, and the body is still parsed.
+TEST_F(StatementListsTest, ParametersTakeTheirSlotsInOrder) {
+  std::string manyLongs;
+  for (int i = 0; i < 127; i++) manyLongs += "long p" + std::to_string(i) + ", ";
+  std::string text = "class A {\n"
+                     "  static void s(long a, int b) { }\n"
+                     "  void i(long a, int b, double c, Object d) { }\n"
+                     "  void most(" + manyLongs.substr(0, manyLongs.size() - 2) + ") { }\n"
+                     "  static void staticMost(" + manyLongs + "int last) { }\n"
+                     "  void tooMany(" + manyLongs + "int last) { int x = undefined; }\n"
+                     "}\n";
+  ClassDef* a = declare(text.c_str());
+  ASSERT_NE(a, nullptr);
+  auto slots = [&](const char* name) {
+    lowered(a, name);
+    std::string text;
+    for (Member* m = a->members; m != nullptr; m = m->next)
+      if (m->name == enterName(name, T_IDENTIFIER))
+        for (Parameter* p = m->parameters; p != nullptr && text.size() < 40; p = p->next)
+          text += std::to_string(p->variable->slot) + " ";
+    return text;
+  };
+  EXPECT_EQ(slots("s"), "0 2 ");
+  EXPECT_EQ(slots("i"), "1 3 4 6 ");
+  EXPECT_EQ(slots("most").substr(0, 12), "1 3 5 7 9 11");
+  EXPECT_EQ(reported, "");
+  slots("staticMost");
+  EXPECT_EQ(reported, "");
+  slots("tooMany");
+  EXPECT_EQ(reported.substr(0, 31), "The parameters of void tooMany(");
+  EXPECT_NE(reported.find(",int) need more than 255 slots.; No variable named undefined is defined here."), std::string::npos);
+}
+
 }  // namespace
