@@ -21,10 +21,6 @@
 
 namespace {
 
-bool isReferenceKind(int32_t kind) {
-  return kind == TK_CLASS || kind == TK_ARRAY;
-}
-
 bool isSmallKind(int32_t kind) {
   return kind == TK_BYTE || kind == TK_CHAR || kind == TK_SHORT;
 }
@@ -310,7 +306,8 @@ ExprNode* makeVariableInit(Member* variable, ExprNode* initializer, int32_t line
   node->right = initializer;
   if (initializer == nullptr) return withErrorType(node);
   Type* type = variable->type;
-  if (initializer->op == O_AINIT && !hasErrorType(initializer)) {
+  // A bare {...} is still untyped; new T[] {...} has its array type and converts like any value.
+  if (initializer->op == O_AINIT && initializer->type == nullptr) {
     if (type == nullptr || type->kind == TK_ERROR) return withErrorType(node);
     if (type->kind != TK_ARRAY) {
       errorAt(line, column, "not.array.type");
@@ -346,7 +343,7 @@ ExprNode* checkArrayInitializer(Type* elementType, ExprNode* initializer) {
 
 ExprNode* checkInitializerElement(Type* elementType, ExprNode* element) {
   if (element == nullptr || hasErrorType(element)) return element;
-  if (element->op != O_AINIT) {
+  if (element->op != O_AINIT || element->type != nullptr) {
     if (convertForAssignment(elementType, &element, element->line, element->column)->kind == TK_ERROR)
       element->type = &errorType;
     return element;

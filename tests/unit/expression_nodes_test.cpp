@@ -320,6 +320,14 @@ TEST_F(ExpressionNodesTest, StringsOfConstantsJoinIntoOneConstant) {
     EXPECT_EQ(reported, "") << c.expression;
     EXPECT_EQ(text(node), c.text) << c.expression;
   }
+  // A long chain of constants grows one value: the memory it takes is in proportion to its length.
+  int32_t before = global.currentArena->taken;
+  ExprNode* chain = sc("0123456789");
+  for (int i = 1; i < 4000; i++) chain = bin(O_ADD, chain, i % 2 ? sc("0123456789") : ic(1234567890));
+  ASSERT_EQ(chain->op, O_STRING);
+  EXPECT_EQ(chain->string->length, 40000);
+  EXPECT_EQ(text(chain).substr(0, 30), "012345678901234567891234567890");
+  EXPECT_LT(global.currentArena->taken - before, 4 * 1024 * 1024);
   // A variable or null keeps the operation for run time.
   ExprNode* joined = bin(O_ADD, sc("a"), var(&intType));
   EXPECT_EQ(joined->op, O_SCONCAT);

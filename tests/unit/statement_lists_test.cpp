@@ -14,6 +14,7 @@
 #include "semantic/passes.h"
 #include "semantic/statement_lists.h"
 #include "semantic/try_clauses.h"
+#include "semantic/type_records.h"
 #include "semantic/zip_reader.h"
 #include "support/arena.h"
 #include "support/global.h"
@@ -24,6 +25,7 @@
 #include "syntax/compilation_unit.h"
 #include "syntax/method_bodies.h"
 #include "syntax/scanner.h"
+#include "syntax/scopes.h"
 #include "test_support.h"
 
 namespace {
@@ -366,6 +368,139 @@ TEST_F(StatementListsTest, EveryScopeAndJumpContextIsClosedOnEveryWayOut) {
   EXPECT_EQ(global.ctx.jumps, nullptr);
   EXPECT_EQ(global.currentArena, &global.mainArena);
   global.maxErrors = 0;
+}
+
+// A method of a member class of a local class sees the locals of the method that declares the
+// local class, as the local class's own methods do: its body is parsed inside their scopes.
+TEST_F(StatementListsTest, MemberClassesOfALocalClassSeeTheEnclosingMethodsLocals) {
+  ClassDef* a = declare(
+      "class A {\n"
+      "  void m() {\n"
+      "    final int k = 1;\n"
+      "    class L { class M { int f() { return k; } } int g() { return k; } }\n"
+      "  }\n"
+      "}\n");
+  ASSERT_NE(a, nullptr);
+  lowered(a, "m");
+  ASSERT_EQ(reported, "");
+  ClassDef* l = findClassInPackage(a->package, enterName("A$1$L", T_IDENTIFIER), 0, 0);
+  ClassDef* m = findClassInPackage(a->package, enterName("A$1$L$M", T_IDENTIFIER), 0, 0);
+  ASSERT_NE(l, nullptr);
+  ASSERT_NE(m, nullptr);
+  // The scopes of m as they stand where L is declared: k, a final local.
+  resetArena(&global.tempArena);
+  global.ctx = ParserContext{};
+  global.ctx.enclosing = a;
+  global.currentArena = &global.tempArena;
+  Scope method{};
+  pushScope(&method);
+  Member* k = newVariable(M_FINAL, &intType, enterName("k", T_IDENTIFIER), true, 3, 14);
+  k->owner = a;
+  appendToScope(&method, k);
+  k->slot = static_cast<int16_t>(allocLocalSlots(1));
+  for (ClassDef* c : {l, m}) {
+    Member* body = nullptr;
+    for (Member* x = c->members; x != nullptr; x = x->next)
+      if (x->kind == MK_METHOD) body = x;
+    ASSERT_NE(body, nullptr);
+    parseMethodBody(body);
+    EXPECT_EQ(reported, "") << identToString(c->name);
+    EXPECT_EQ(global.ctx.scope, &method);
+  }
+  popScope(&method);
+  global.currentArena = &global.mainArena;
+}
+
+// A constructor that gains a synthetic parameter while its body is parsed, in an instance
+// initializer it runs (and so after its own first local was declared), keeps every local in a
+// slot of its own, above all its parameters.
+TEST_F(StatementListsTest, NoLocalSharesASlotWithAParameterAddedDuringTheParse) {
+  ClassDef* a = declare(
+      "class A {\n"
+      "  void m() {\n"
+      "    final int k = 1;\n"
+      "    final long j = 2;\n"
+      "    class L { int f = k; { long g = j; } L(int p) { int x = p; long y = x; } }\n"
+      "  }\n"
+      "}\n");
+  ASSERT_NE(a, nullptr);
+  lowered(a, "m");
+  ASSERT_EQ(reported, "");
+  ClassDef* l = findClassInPackage(a->package, enterName("A$1$L", T_IDENTIFIER), 0, 0);
+  ASSERT_NE(l, nullptr);
+  // What the immediate compile of a local class does first.
+  forClassAndInner(l, nameAndResolveSupertypes);
+  resetArena(&global.tempArena);
+  global.ctx = ParserContext{};
+  global.ctx.enclosing = a;
+  global.currentArena = &global.tempArena;
+  Scope method{};
+  pushScope(&method);
+  for (const char* name : {"k", "j"}) {
+    Member* v = newVariable(M_FINAL, name[0] == 'k' ? &intType : &longType, enterName(name, T_IDENTIFIER), true, 3, 14);
+    v->owner = a;
+    appendToScope(&method, v);
+    v->slot = static_cast<int16_t>(allocLocalSlots(slotsForKind(v->type->kind)));
+  }
+  Member* constructor = nullptr;
+  for (Member* x = l->members; x != nullptr; x = x->next)
+    if (x->kind == MK_CONSTRUCTOR) constructor = x;
+  ASSERT_NE(constructor, nullptr);
+  parseMethodBody(constructor);
+  EXPECT_EQ(reported, "");
+  // Every variable the list names, with the slots it takes.
+  std::map<int, std::string> taken;
+  int parameters = 0;
+  for (Parameter* p = constructor->parameters; p != nullptr; p = p->next) {
+    ASSERT_NE(p->variable, nullptr);
+    for (int s = 0; s < slotsForKind(p->type->kind); s++)
+      EXPECT_TRUE(taken.emplace(p->variable->slot + s, identToString(p->name)).second) << identToString(p->name);
+    parameters++;
+  }
+  EXPECT_EQ(parameters, 4);  // this$0, val$k, val$j, p
+  for (const StmtNode* st = global.ctx.firstStatement; st != nullptr; st = st->next) {
+    if (st->kind != ST_LEAVE_SCOPE || st->variable->kind != MK_VARIABLE) continue;
+    const Member* v = st->variable;
+    for (int s = 0; s < slotsForKind(v->type->kind); s++)
+      EXPECT_TRUE(taken.emplace(v->slot + s, identToString(v->name)).second) << identToString(v->name);
+  }
+  EXPECT_EQ(taken.size(), 1u + 1 + 2 + 1 + 1 + 2 + 2u);  // and the locals x, y, g
+  popScope(&method);
+  global.currentArena = &global.mainArena;
+}
+
+// Parameters take their slots in order after `this` (none for a static method), two for long
+// and double; more than 255 slots in all is reported, and the body is still parsed.
+TEST_F(StatementListsTest, ParametersTakeTheirSlotsInOrder) {
+  std::string manyLongs;
+  for (int i = 0; i < 127; i++) manyLongs += "long p" + std::to_string(i) + ", ";
+  std::string text = "class A {\n"
+                     "  static void s(long a, int b) { }\n"
+                     "  void i(long a, int b, double c, Object d) { }\n"
+                     "  void most(" + manyLongs.substr(0, manyLongs.size() - 2) + ") { }\n"
+                     "  static void staticMost(" + manyLongs + "int last) { }\n"
+                     "  void tooMany(" + manyLongs + "int last) { int x = undefined; }\n"
+                     "}\n";
+  ClassDef* a = declare(text.c_str());
+  ASSERT_NE(a, nullptr);
+  auto slots = [&](const char* name) {
+    lowered(a, name);
+    std::string text;
+    for (Member* m = a->members; m != nullptr; m = m->next)
+      if (m->name == enterName(name, T_IDENTIFIER))
+        for (Parameter* p = m->parameters; p != nullptr && text.size() < 40; p = p->next)
+          text += std::to_string(p->variable->slot) + " ";
+    return text;
+  };
+  EXPECT_EQ(slots("s"), "0 2 ");
+  EXPECT_EQ(slots("i"), "1 3 4 6 ");
+  EXPECT_EQ(slots("most").substr(0, 12), "1 3 5 7 9 11");
+  EXPECT_EQ(reported, "");
+  slots("staticMost");
+  EXPECT_EQ(reported, "");
+  slots("tooMany");
+  EXPECT_EQ(reported.substr(0, 31), "The parameters of void tooMany(");
+  EXPECT_NE(reported.find(",int) need more than 255 slots.; No variable named undefined is defined here."), std::string::npos);
 }
 
 }  // namespace
