@@ -1,7 +1,7 @@
 // The tables of the instruction set: lengths and stack effects, one row per sixteen opcodes.
 #include "codegen/opcodes.h"
 
-const int8_t opcodeLengths[256] = {
+const int8_t instructionLengths[256] = {
      1,  1,  1,  1,  1,  1,  1,  1,  1,  1,  1,  1,  1,  1,  1,  1,  // 0-15
      2,  3,  2,  3,  3,  2,  2,  2,  2,  2,  1,  1,  1,  1,  1,  1,  // 16-31
      1,  1,  1,  1,  1,  1,  1,  1,  1,  1,  1,  1,  1,  1,  1,  1,  // 32-47

@@ -214,7 +214,7 @@ constexpr int32_t LAST_OPCODE = OP_JSR_W;
 
 // Length in bytes, the opcode included; 0 for an opcode whose length depends on its operands
 // (tableswitch, lookupswitch, wide) and for the numbers that are no instruction.
-extern const int8_t opcodeLengths[256];
+extern const int8_t instructionLengths[256];
 
 // Stack words taken and left by each instruction; -1 where the operands decide (field and invoke
 // instructions by their descriptor, multianewarray by its dimension count, wide by the

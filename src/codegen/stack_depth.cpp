@@ -125,7 +125,7 @@ class DepthWalk {
   void walk(int32_t pc, int32_t depth) {
     uint8_t op = code_[pc];
     if (op > LAST_OPCODE || op == 186) return;
-    Step step{opcodeLengths[op], opcodePops[op], opcodePushes[op]};
+    Step step{instructionLengths[op], opcodePops[op], opcodePushes[op]};
     switch (op) {
       case OP_TABLESWITCH:
       case OP_LOOKUPSWITCH:

@@ -21,6 +21,7 @@
 #include "semantic/unary_expressions.h"
 #include "support/arena.h"
 #include "support/diagnostics.h"
+#include "support/frame_stack.h"
 #include "support/global.h"
 #include "support/parser_context.h"
 #include "syntax/declarators.h"
@@ -46,61 +47,30 @@ ClassDef* classOf(Type* type) {
   return usable(type->classRef->resolved);
 }
 
-// The argument slots of a list in source order (the O_ARG tree read left before right), kept
-// in a stack of their own so that a list of any length costs no recursion.
+// The argument slots of a list in source order (the O_ARG tree read left before right), found
+// with a stack of their own so that a list of any length costs no recursion.
 class ArgumentSlots {
  public:
   explicit ArgumentSlots(ExprNode** root) {
-    ExprNode** pending[64];
-    ExprNode*** stack = pending;
-    int32_t capacity = 64;
-    int32_t size = 0;
-    auto push = [&](ExprNode** slot) {
-      if (size == capacity) {
-        auto*** grown = new ExprNode**[static_cast<size_t>(capacity) * 2];
-        for (int32_t i = 0; i < size; i++) grown[i] = stack[i];
-        if (stack != pending) delete[] stack;
-        stack = grown;
-        capacity *= 2;
-      }
-      stack[size++] = slot;
-    };
-    if (*root != nullptr) push(root);
-    while (size > 0) {
-      ExprNode** slot = stack[--size];
+    FrameStack<ExprNode**, 64> pending;
+    if (*root != nullptr) pending.push(root);
+    while (!pending.empty()) {
+      ExprNode** slot = pending.top();
+      pending.pop();
       ExprNode* node = *slot;
       if (node != nullptr && node->op == O_ARG) {
-        push(&node->right);
-        push(&node->left);
+        pending.push(&node->right);
+        pending.push(&node->left);
       } else if (node != nullptr) {
-        add(slot);
+        slots_.push(slot);
       }
     }
-    if (stack != pending) delete[] stack;
   }
-  ArgumentSlots(const ArgumentSlots&) = delete;
-  ArgumentSlots& operator=(const ArgumentSlots&) = delete;
-  ~ArgumentSlots() {
-    if (slots_ != inline_) delete[] slots_;
-  }
-  int32_t count() const { return count_; }
+  int32_t count() const { return slots_.size(); }
   ExprNode** operator[](int32_t i) const { return slots_[i]; }
 
  private:
-  void add(ExprNode** slot) {
-    if (count_ == capacity_) {
-      auto*** grown = new ExprNode**[static_cast<size_t>(capacity_) * 2];
-      for (int32_t i = 0; i < count_; i++) grown[i] = slots_[i];
-      if (slots_ != inline_) delete[] slots_;
-      slots_ = grown;
-      capacity_ *= 2;
-    }
-    slots_[count_++] = slot;
-  }
-  ExprNode** inline_[16];
-  ExprNode*** slots_ = inline_;
-  int32_t count_ = 0;
-  int32_t capacity_ = 16;
+  FrameStack<ExprNode**, 16> slots_;
 };
 
 bool anyArgumentError(ExprNode* arguments) {
@@ -399,8 +369,14 @@ ExprNode* makeNewExpression(ExprNode* outer, Type* type, ExprNode* arguments, Ar
 
 ExprNode* makeInstanceOf(ExprNode* expression, Type* type, int32_t line, int32_t column) {
   if (expression == nullptr) return nullptr;
-  // While the debugger evaluates, the operand is first read from the virtual machine's frame and
-  // the answer folded; that belongs to the evaluator.
+  // While the debugger evaluates, the operand is read from the stopped frame, and the classes
+  // compared are made sure to be known.
+  if (global.evaluating) {
+    expression = foldEvaluatedOperand(expression);
+    if (expression == nullptr) return nullptr;
+    if (expression->type != nullptr && expression->type->kind == TK_CLASS) declareClass(expression->type->classRef);
+    if (type != nullptr && type->kind == TK_CLASS) declareClass(type->classRef);
+  }
   if (expression->type == nullptr || isError(expression)) return markError(expression);
   ExprNode* node = newExprNode(O_INSTANCEOF, line, column);
   node->operandType = type;

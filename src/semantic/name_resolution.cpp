@@ -19,6 +19,7 @@
 #include "semantic/type_relations.h"
 #include "support/arena.h"
 #include "support/diagnostics.h"
+#include "support/frame_stack.h"
 #include "support/global.h"
 #include "support/parser_context.h"
 #include "syntax/method_bodies.h"
@@ -29,35 +30,17 @@ namespace {
 class NameParts {
  public:
   explicit NameParts(ExprNode* name) {
-    for (ExprNode* e = name; e != nullptr && e->op == O_DOT; e = e->left) push(e);
-    ExprNode* first = count_ > 0 ? parts_[count_ - 1]->left : name;
-    first_ = first;
-  }
-  NameParts(const NameParts&) = delete;
-  NameParts& operator=(const NameParts&) = delete;
-  ~NameParts() {
-    if (parts_ != inline_) delete[] parts_;
+    ExprNode* e = name;
+    for (; e != nullptr && e->op == O_DOT; e = e->left) parts_.push(e);
+    first_ = parts_.empty() ? name : parts_.top()->left;
   }
   ExprNode* first() const { return first_; }
-  int32_t count() const { return count_; }
+  int32_t count() const { return parts_.size(); }
   // 0 is the part after the first name.
-  ExprNode* part(int32_t i) const { return parts_[count_ - 1 - i]; }
+  ExprNode* part(int32_t i) const { return parts_[parts_.size() - 1 - i]; }
 
  private:
-  void push(ExprNode* e) {
-    if (count_ == capacity_) {
-      auto** grown = new ExprNode*[static_cast<size_t>(capacity_) * 2];
-      for (int32_t i = 0; i < count_; i++) grown[i] = parts_[i];
-      if (parts_ != inline_) delete[] parts_;
-      parts_ = grown;
-      capacity_ *= 2;
-    }
-    parts_[count_++] = e;
-  }
-  ExprNode* inline_[16];
-  ExprNode** parts_ = inline_;
-  int32_t count_ = 0;
-  int32_t capacity_ = 16;
+  FrameStack<ExprNode*, 16> parts_;
   ExprNode* first_ = nullptr;
 };
 
@@ -427,8 +410,8 @@ ExprNode* resolveFieldAccess(ExprNode* expression) {
 
 // A final variable whose constant is known becomes that constant, typed by its variable, which
 // the node keeps. A final field whose initializer is still to be read has it read now (the body
-// being parsed is set aside meanwhile); meeting that field again while its initializer is read is
-// "circular.init".
+// being parsed is set aside meanwhile); naming that field by its simple name while its initializer
+// is read is "circular.init".
 ExprNode* resolveVariableUse(ExprNode* expression) {
   if (expression == nullptr) return nullptr;
   Member* v = expression->member;
@@ -437,12 +420,16 @@ ExprNode* resolveVariableUse(ExprNode* expression) {
   if (v->kind != MK_VARIABLE) return expression;
   bool field = v->slot < 0;
   if (v->constantState == CONSTANT_PARSING && field) {
+    // A field named in its own initializer is an error; a cycle of constants through qualified
+    // names, within a class or across classes, is only no constant (the classes' initialization
+    // gives the values at run time).
+    if (expression->left != nullptr || v->owner != global.ctx.enclosing) return expression;
     errorAt(expression->line, expression->column, "circular.init");
     return markError(expression);
   }
   if (field && v->constantState == CONSTANT_PENDING && (v->modifiers & M_FINAL) != 0 && v->bodyOffset != 0 &&
       (v->fieldFlags & FIELD_INITIALIZER_REPORTED) == 0 && v->owner != nullptr && v->owner->sourceFile != nullptr) {
-    checkFieldInitForwardRefs(expression);
+    if (checkFieldInitForwardRefs(expression) > 0) return markError(expression);
     ConstantParseScope aside;
     parseFieldInitializerNested(v);
   }
@@ -485,11 +472,14 @@ ExprNode* resolveVariableUse(ExprNode* expression) {
   return expression;
 }
 
-// A protected member of a class of another package, reached through a qualifier whose class is
-// neither the member's class nor a subclass of it. An array's clone is public.
+// A protected instance member of a class of another package, reached through a qualifier whose
+// class is neither the member's class nor a subclass of it. A static one belongs to no object, so
+// any qualifier reaches it where it is accessible at all; an array's clone is public.
 int32_t checkProtectedAccess(ClassDef* qualifierClass, Member* member, ExprNode* qualifier, int32_t line,
                              int32_t column) {
-  if (member == nullptr || (member->modifiers & M_PROTECTED) == 0 || member->owner == nullptr) return 0;
+  if (member == nullptr || (member->modifiers & M_PROTECTED) == 0 || (member->modifiers & M_STATIC) != 0 ||
+      member->owner == nullptr)
+    return 0;
   ClassDef* from = global.ctx.enclosing;
   Package* owner = member->owner->package != nullptr ? member->owner->package : &rootPackage;
   Package* here = from != nullptr && from->package != nullptr ? from->package : &rootPackage;

@@ -321,20 +321,17 @@ void checkReturnStatement(ExprNode* value, int32_t line, int32_t column) {
 void checkThrowStatement(ExprNode* value, int32_t line, int32_t column) {
   if (value == nullptr || hasErrorType(value) || value->type == nullptr) return;
   Type* type = value->type;
-  // null is assignable to Throwable: throwing it throws a NullPointerException.
-  if (value->op != O_NULL) {
-    if (namesMissingClass(type)) {
-      value->type = &errorType;
-      return;
-    }
-    ClassDef* cls = type->kind == TK_CLASS ? type->classRef->resolved : nullptr;
-    ClassDef* throwable = throwableClass();
-    if (cls == nullptr || throwable == nullptr || !reachesClass(cls, throwable)) {
-      errorAt(line, column, "throw.type", typeToString(type));
-      return;
-    }
-    if (noteThrownException(cls, line, column) == 1) errorAt(line, column, "throw.not.caught", typeToString(type));
+  if (namesMissingClass(type)) {
+    value->type = &errorType;
+    return;
   }
+  ClassDef* cls = type->kind == TK_CLASS ? type->classRef->resolved : nullptr;
+  ClassDef* throwable = throwableClass();
+  if (cls == nullptr || throwable == nullptr || !reachesClass(cls, throwable)) {
+    errorAt(line, column, "throw.type", typeToString(type));
+    return;
+  }
+  if (noteThrownException(cls, line, column) == 1) errorAt(line, column, "throw.not.caught", typeToString(type));
   appendNew(ST_THROW, line, column)->expression = value;
 }
 
@@ -528,16 +525,17 @@ void addCaseLabel(ExprNode* value, int32_t line, int32_t column) {
     return;
   }
   StmtNode* node = context->statement;
-  Type* type = node->expression != nullptr && !hasErrorType(node->expression) && node->expression->type != nullptr
-                   ? node->expression->type
-                   : &intType;
+  // After a test that failed, its cases are checked as constants of an int switch, and their
+  // conversion is not reported again.
+  bool testFailed = node->expression == nullptr || hasErrorType(node->expression) || node->expression->type == nullptr;
+  Type* type = testFailed ? &intType : node->expression->type;
   int32_t kind = value->type->kind;
   if (kind == TK_CHAR || kind == TK_BYTE || kind == TK_SHORT || kind == TK_INT) {
     if (!fitsSwitchType(value->integerValue, type->kind)) {
       errorAt(line, column, "out.of.range.case", int64ToString(value->integerValue), typeToString(type));
       return;
     }
-  } else if (convertForAssignment(type, &value, line, column) == &errorType) {
+  } else if (testFailed || convertForAssignment(type, &value, line, column) == &errorType) {
     return;
   }
   int32_t caseValue = static_cast<int32_t>(value->integerValue);

@@ -5,6 +5,7 @@
 #include <unordered_set>
 
 #include "semantic/class_records.h"
+#include "semantic/class_table.h"
 #include "semantic/element_names.h"
 #include "semantic/expression_nodes.h"
 #include "semantic/statement_lists.h"
@@ -115,6 +116,29 @@ class BodyLocals {
   std::unordered_set<TryClause*> clauses_;
 };
 
+// A local's type lives as long as the body that declares it; the field and parameters that copy
+// the local live as long as their class, so they take a type of the main arena.
+Type* lastingType(Type* type) {
+  if (type == nullptr || fixedType(type->kind) == type) return type;
+  int32_t dimensions = 0;
+  Type* element = type;
+  for (; element != nullptr && element->kind == TK_ARRAY; element = element->element) dimensions++;
+  Type* copy = element;
+  if (element != nullptr && element->kind == TK_CLASS) {
+    copy = arenaNew<Type>(&global.mainArena);
+    *copy = *element;
+    if (ClassRef* ref = element->classRef)
+      copy->classRef = newClassRef(ref->package, ref->name, ref->resolved, ref->flags, ref->context, ref->line, ref->column);
+  }
+  for (int32_t i = 0; i < dimensions; i++) {
+    auto* array = arenaNew<Type>(&global.mainArena);
+    array->kind = TK_ARRAY;
+    array->element = copy;
+    copy = array;
+  }
+  return copy;
+}
+
 bool isBeingParsed(Member* constructor) {
   return constructor == global.ctx.currentMethod ||
          (constructor->parameterScope != nullptr && onScopeChain(constructor->parameterScope));
@@ -170,6 +194,7 @@ Member* captureOuterLocal(Member* variable, ClassDef* cls, int32_t line, int32_t
     if (variable != nullptr && (m->modifiers & M_SYNTHETIC) != 0 && m->kind == MK_VARIABLE && m->original == variable)
       return m;
   Member* field = makeOuterThisField(variable, cls, line, column);
+  if (variable != nullptr) field->type = lastingType(field->type);
   if (variable != nullptr && variable->slot >= 0)
     makeCapturedCopies(cls, field);
   else

@@ -16,6 +16,7 @@
 #include "semantic/type_records.h"
 #include "semantic/type_relations.h"
 #include "support/diagnostics.h"
+#include "support/frame_stack.h"
 #include "support/global.h"
 #include "support/identifiers.h"
 #include "support/parser_context.h"
@@ -86,35 +87,6 @@ struct WalkFrame {
   ArrayDimension* dimension;
 };
 
-class WalkFrames {
- public:
-  WalkFrames() = default;
-  WalkFrames(const WalkFrames&) = delete;
-  WalkFrames& operator=(const WalkFrames&) = delete;
-  ~WalkFrames() {
-    if (items_ != inline_) delete[] items_;
-  }
-  bool empty() const { return size_ == 0; }
-  WalkFrame& top() { return items_[size_ - 1]; }
-  void pop() { size_--; }
-  void push(ExprNode* node) {
-    if (size_ == capacity_) {
-      auto* grown = new WalkFrame[static_cast<size_t>(capacity_) * 2];
-      for (int32_t i = 0; i < size_; i++) grown[i] = items_[i];
-      if (items_ != inline_) delete[] items_;
-      items_ = grown;
-      capacity_ *= 2;
-    }
-    items_[size_++] = WalkFrame{node, STAGE_BEFORE, nullptr};
-  }
-
- private:
-  WalkFrame inline_[64];
-  WalkFrame* items_ = inline_;
-  int32_t size_ = 0;
-  int32_t capacity_ = 64;
-};
-
 bool isError(const ExprNode* node) {
   return node != nullptr && node->type != nullptr && node->type->kind == TK_ERROR;
 }
@@ -151,8 +123,8 @@ bool outsideMethodsOrStaticInit() {
 int32_t walkExpression(ExprNode* tree, WalkCallback before, WalkCallback between, WalkCallback after,
                        void* context) {
   if (tree == nullptr) return 0;
-  WalkFrames frames;
-  frames.push(tree);
+  FrameStack<WalkFrame, 64> frames;
+  frames.push(WalkFrame{tree, STAGE_BEFORE, nullptr});
   int32_t rootAnswer = 0;
   while (!frames.empty()) {
     WalkFrame& frame = frames.top();
@@ -177,7 +149,7 @@ int32_t walkExpression(ExprNode* tree, WalkCallback before, WalkCallback between
       }
       case STAGE_FIRST:
         frame.stage = STAGE_BETWEEN;
-        if (operands.first && n->left != nullptr) frames.push(n->left);
+        if (operands.first && n->left != nullptr) frames.push(WalkFrame{n->left, STAGE_BEFORE, nullptr});
         continue;
       case STAGE_BETWEEN: {
         int32_t r = between != nullptr ? between(n, context) : 0;
@@ -192,13 +164,13 @@ int32_t walkExpression(ExprNode* tree, WalkCallback before, WalkCallback between
       case STAGE_SECOND: {
         frame.stage = STAGE_LIST;
         ExprNode* second = operands.second ? (n->op == O_NEW ? n->list : n->right) : nullptr;
-        if (second != nullptr) frames.push(second);
+        if (second != nullptr) frames.push(WalkFrame{second, STAGE_BEFORE, nullptr});
         continue;
       }
       case STAGE_LIST:
         if (operands.arguments) {
           frame.stage = STAGE_THIRD;
-          if (n->list != nullptr) frames.push(n->list);
+          if (n->list != nullptr) frames.push(WalkFrame{n->list, STAGE_BEFORE, nullptr});
           continue;
         }
         if (operands.dimensions) {
@@ -206,7 +178,7 @@ int32_t walkExpression(ExprNode* tree, WalkCallback before, WalkCallback between
           while (d != nullptr && d->size == nullptr) d = d->next;
           if (d != nullptr) {
             frame.dimension = d;
-            frames.push(d->size);
+            frames.push(WalkFrame{d->size, STAGE_BEFORE, nullptr});
             continue;
           }
         }
@@ -214,7 +186,7 @@ int32_t walkExpression(ExprNode* tree, WalkCallback before, WalkCallback between
         continue;
       case STAGE_THIRD:
         frame.stage = STAGE_AFTER;
-        if (operands.third && n->third != nullptr) frames.push(n->third);
+        if (operands.third && n->third != nullptr) frames.push(WalkFrame{n->third, STAGE_BEFORE, nullptr});
         continue;
       default: {
         int32_t r = after != nullptr ? after(n, context) : 0;
@@ -261,14 +233,23 @@ int32_t checkStaticForwardUse(Member* variable, int32_t line, int32_t column) {
 
 namespace {
 
+// A simple name of a later field of the current class is a forward reference; a qualified one
+// (C.x, this.x) is not, but one of a later field of another class of the file is warned about.
 int32_t countForwardUse(ExprNode* node, void* context) {
   if (isError(node)) return -1;
   Member* v = nullptr;
-  if (node->op == O_ID && node->left == nullptr)
+  bool qualified = false;
+  if (node->op == O_ID) {
     v = node->member;
-  else if (node->op == O_DOT && node->left != nullptr && (node->left->op == O_CLASSREF || node->left->op == O_THIS))
+    qualified = node->left != nullptr;
+    if (qualified && node->left->op != O_CLASSREF) v = nullptr;
+  } else if (node->op == O_DOT && node->left != nullptr && (node->left->op == O_CLASSREF || node->left->op == O_THIS)) {
     v = node->member;
-  if (v != nullptr && context != nullptr) *static_cast<int32_t*>(context) += checkStaticForwardUse(v, node->line, node->column);
+    qualified = true;
+  }
+  if (v == nullptr || (qualified && v->owner == global.ctx.enclosing)) return 0;
+  int32_t reported = checkStaticForwardUse(v, node->line, node->column);
+  if (context != nullptr) *static_cast<int32_t*>(context) += reported;
   return 0;
 }
 

@@ -180,11 +180,6 @@ ExprNode* appendArgument(ExprNode* list, ExprNode* argument, int32_t line, int32
   return list == nullptr ? argument : makeBinaryExpression(O_ARG, list, argument, line, column);
 }
 
-// The part of a body after its statements: the parameters' scopes end, and the scopes close.
-void endBody(Scope* methodScope) {
-  endScopeVariables(methodScope);
-}
-
 // Re-scans at a kept position in the class's file; the first token is read.
 int32_t rescan(ClassDef* cls, int32_t offset, int32_t line, int32_t column) {
   setScanSource(cls->sourceFile, offset, line, column);
@@ -322,7 +317,7 @@ void parseMethodBody(Member* method) {
   } else if (parseBlock(method->kind) && global.ctx.firstStatement == nullptr) {
     beginMethodBody();
   }
-  endBody(methodScope);
+  endScopeVariables(methodScope);
 }
 
 void beginMethodParse(Member* method) {
@@ -432,7 +427,7 @@ void buildDefaultConstructorBody(Member* constructor, int32_t line, int32_t colu
   } else {
     beginMethodBody();
   }
-  endBody(methodScope);
+  endScopeVariables(methodScope);
 }
 
 // An access method's body reads or writes the private field, or calls the private method, of the
@@ -485,5 +480,5 @@ void buildAccessorMethodBody(Member* accessMethod, Member* target, int32_t kind)
       checkReturnStatement(field, line, column);
     }
   }
-  endBody(methodScope);
+  endScopeVariables(methodScope);
 }
