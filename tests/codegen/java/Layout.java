@@ -1,5 +1,5 @@
-// The layout of a small class: pool order, members, attributes and the debug tables. Its bodies
-// compile to the same instructions whatever the statement generator does with them.
+// The layout of a small class: pool order, members, attributes and the debug tables, with the
+// constructor of an inner class that stores its outer instance.
 public class Layout implements Cloneable {
   static final int ANSWER = 42;
   static final String NAME = "layout";
