@@ -649,7 +649,7 @@ void evaluateFieldConstant(Member* field) {
   if (!candidate || field->bodyOffset == 0)
     field->constantState = CONSTANT_NONE;
   else
-    parseFieldConstant(field);  // until the initializers' expressions are attributed: then parseFieldInitializerFresh
+    parseFieldInitializerFresh(field);
 }
 
 void checkClassesOfFile(SourceFile* file) {

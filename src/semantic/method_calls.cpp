@@ -337,7 +337,7 @@ ExprNode* makeNewExpression(ExprNode* outer, Type* type, ExprNode* arguments, Ar
   for (ArrayDimension* d = dimensions; d != nullptr; d = d->next)
     if (isError(d->size)) return d->size;
   if (outer != nullptr && isError(outer)) return outer;
-  if (type == nullptr) return markError(node);
+  if (type == nullptr || type->kind == TK_ERROR) return markError(node);
   if (outer != nullptr) {
     if (!checkQualifiedNewOuter(outer->type, type, line, column)) return markError(node);
     outer->flags |= 1;

@@ -38,10 +38,6 @@ struct CaseSet {
 
 namespace {
 
-bool missingOrError(const ExprNode* node) {
-  return node == nullptr || node->type == &errorType;
-}
-
 bool isComparison(int32_t op) {
   return op >= O_EQ && op <= O_GE;
 }
@@ -107,7 +103,7 @@ void appendJump(ExprNode* condition, StmtNode* label, bool whenTrue, int32_t lin
 
 // A condition that is not boolean is reported once and made the error type.
 bool checkCondition(ExprNode* condition, int32_t line, int32_t column) {
-  if (missingOrError(condition) || condition->type == nullptr) return false;
+  if (condition == nullptr || hasErrorType(condition) || condition->type == nullptr) return false;
   if (condition->type->kind != TK_BOOLEAN) {
     errorAt(line, column, "incomp.type", typeToString(condition->type), "boolean");
     condition->type = &errorType;
@@ -323,27 +319,24 @@ void checkReturnStatement(ExprNode* value, int32_t line, int32_t column) {
 }
 
 void checkThrowStatement(ExprNode* value, int32_t line, int32_t column) {
-  if (missingOrError(value) || value->type == nullptr) return;
+  if (value == nullptr || hasErrorType(value) || value->type == nullptr) return;
   Type* type = value->type;
-  // null is assignable to Throwable: throwing it throws a NullPointerException.
-  if (value->op != O_NULL) {
-    if (namesMissingClass(type)) {
-      value->type = &errorType;
-      return;
-    }
-    ClassDef* cls = type->kind == TK_CLASS ? type->classRef->resolved : nullptr;
-    ClassDef* throwable = throwableClass();
-    if (cls == nullptr || throwable == nullptr || !reachesClass(cls, throwable)) {
-      errorAt(line, column, "throw.type", typeToString(type));
-      return;
-    }
-    if (noteThrownException(cls, line, column) == 1) errorAt(line, column, "throw.not.caught", typeToString(type));
+  if (namesMissingClass(type)) {
+    value->type = &errorType;
+    return;
   }
+  ClassDef* cls = type->kind == TK_CLASS ? type->classRef->resolved : nullptr;
+  ClassDef* throwable = throwableClass();
+  if (cls == nullptr || throwable == nullptr || !reachesClass(cls, throwable)) {
+    errorAt(line, column, "throw.type", typeToString(type));
+    return;
+  }
+  if (noteThrownException(cls, line, column) == 1) errorAt(line, column, "throw.not.caught", typeToString(type));
   appendNew(ST_THROW, line, column)->expression = value;
 }
 
 void appendExpressionStatement(int32_t bodyKind, ExprNode* expression, int32_t line, int32_t column) {
-  if (missingOrError(expression)) return;
+  if (expression == nullptr || hasErrorType(expression)) return;
   appendNew(ST_EXPR, line, column)->expression = expression;
   // An explicit super(...) is followed by what the implicit one brings.
   if (expression->op == O_CALL && expression->name == nullptr && expression->left != nullptr &&
@@ -438,7 +431,7 @@ void pushLoopContext(JumpContext* context) {
 }
 
 void beginSwitch(JumpContext* context, ExprNode* test, int32_t line, int32_t column) {
-  if (!missingOrError(test) && test->type != nullptr) {
+  if (test != nullptr && !hasErrorType(test) && test->type != nullptr) {
     int32_t kind = test->type->kind;
     if (kind != TK_CHAR && kind != TK_BYTE && kind != TK_SHORT && kind != TK_INT) {
       errorAt(test->line, test->column, "illegal.switch.test");
@@ -526,22 +519,23 @@ Member* unwindJumpContexts(JumpContext* target) {
 
 void addCaseLabel(ExprNode* value, int32_t line, int32_t column) {
   JumpContext* context = global.ctx.jumps;
-  if (missingOrError(value) || value->type == nullptr) return;
+  if (value == nullptr || hasErrorType(value) || value->type == nullptr) return;
   if (value->op != O_CONST) {
     errorAt(line, column, "const.needed");
     return;
   }
   StmtNode* node = context->statement;
-  Type* type = node->expression != nullptr && !missingOrError(node->expression) && node->expression->type != nullptr
-                   ? node->expression->type
-                   : &intType;
+  // After a test that failed, its cases are checked as constants of an int switch, and their
+  // conversion is not reported again.
+  bool testFailed = node->expression == nullptr || hasErrorType(node->expression) || node->expression->type == nullptr;
+  Type* type = testFailed ? &intType : node->expression->type;
   int32_t kind = value->type->kind;
   if (kind == TK_CHAR || kind == TK_BYTE || kind == TK_SHORT || kind == TK_INT) {
     if (!fitsSwitchType(value->integerValue, type->kind)) {
       errorAt(line, column, "out.of.range.case", int64ToString(value->integerValue), typeToString(type));
       return;
     }
-  } else if (convertForAssignment(type, &value, line, column) == &errorType) {
+  } else if (testFailed || convertForAssignment(type, &value, line, column) == &errorType) {
     return;
   }
   int32_t caseValue = static_cast<int32_t>(value->integerValue);
@@ -579,7 +573,8 @@ int32_t beginScopeOfAssigned(ExprNode* node, void*) {
 }  // namespace
 
 void beginScopesForLocals(ExprNode* expression) {
-  if (!missingOrError(expression)) walkExpression(expression, beginScopeOfAssigned, nullptr, nullptr, nullptr);
+  if (expression != nullptr && !hasErrorType(expression))
+    walkExpression(expression, beginScopeOfAssigned, nullptr, nullptr, nullptr);
 }
 
 // The body's prologue. A constructor that calls no other constructor first gets super(), the call
@@ -625,7 +620,8 @@ void assignCapturedFields(Member* constructor) {
 
 // The instance field initializers and initializer blocks run in each constructor, but they see
 // the class, never the constructor's parameters or locals: they are parsed in a scope of their own
-// that stands on the class scope and takes its slots after the constructor's.
+// on the constructor's method scope, whose parameters are hidden meanwhile, and take their slots
+// after the constructor's.
 void emitInstanceInitializers(Member* method) {
   ClassDef* cls = global.ctx.enclosing;
   if (method == nullptr || cls == nullptr) return;
@@ -636,24 +632,28 @@ void emitInstanceInitializers(Member* method) {
   Scope* current = global.ctx.scope;
   Scope initializers{};
   initializers.owner = cls;
-  initializers.outer = method->parameterScope != nullptr ? method->parameterScope->outer : cls->scope;
+  initializers.outer = method->parameterScope != nullptr ? method->parameterScope : cls->scope;
   if (current != nullptr) {
     initializers.nextSlot = current->nextSlot;
     initializers.maxSlots = current->maxSlots > current->nextSlot ? current->maxSlots : current->nextSlot;
   }
   int32_t statementCount = global.ctx.statementCount;
-  for (Member* m = cls->members; m != nullptr; m = m->next) {
-    bool field = m->kind == MK_VARIABLE && (m->modifiers & M_STATIC) == 0 && m->bodyOffset != 0;
-    bool block = m->kind == MK_INSTANCE_INITIALIZER && m->bodyOffset != 0;
-    if (!field && !block) continue;
-    ScanSnapshot snapshot;
-    global.ctx.scope = &initializers;
-    if (field)
-      parseFieldInitializer(m);
-    else
-      parseBlockAt(m);
-    global.ctx.scope = current;
+  {
+    HiddenParameters hidden(method);
+    for (Member* m = cls->members; m != nullptr; m = m->next) {
+      bool field = m->kind == MK_VARIABLE && (m->modifiers & M_STATIC) == 0 && m->bodyOffset != 0;
+      bool block = m->kind == MK_INSTANCE_INITIALIZER && m->bodyOffset != 0;
+      if (!field && !block) continue;
+      ScanSnapshot snapshot;
+      global.ctx.scope = &initializers;
+      if (field)
+        parseFieldInitializer(m);
+      else
+        parseBlockAt(m);
+      global.ctx.scope = current;
+    }
   }
+  global.ctx.scope = current;
   global.ctx.statementCount = statementCount;
   if (current != nullptr && current->maxSlots < initializers.maxSlots) current->maxSlots = initializers.maxSlots;
 }

@@ -16,12 +16,27 @@
 
 namespace {
 
-// The class a catch clause names, when it is a known class.
-ClassDef* catchClass(const TryClause* clause) {
+// What a clause catches: a known Throwable class; nothing, for a type that is no Throwable
+// ("catch.type" was reported); or anything, as far as is known, for a catch-all or a class that
+// was not found.
+enum class Catches { CLASS, NOTHING, UNKNOWN };
+
+Catches catchesOf(const TryClause* clause, ClassDef** cls) {
+  *cls = nullptr;
   Type* type = clause->catchType;
-  if (type == nullptr || type->kind != TK_CLASS || type->classRef == nullptr) return nullptr;
-  ClassDef* cls = type->classRef->resolved;
-  return cls != nullptr && cls->kind != CLASS_KIND_ERROR ? cls : nullptr;
+  if (type == nullptr) return Catches::UNKNOWN;
+  if (type->kind != TK_CLASS || type->classRef == nullptr || type->classRef->resolved == nullptr)
+    return type->kind == TK_ERROR ? Catches::UNKNOWN : Catches::NOTHING;
+  ClassDef* resolved = type->classRef->resolved;
+  if (resolved->kind == CLASS_KIND_ERROR) return Catches::UNKNOWN;
+  if (!reachesClass(resolved, throwableClass())) return Catches::NOTHING;
+  *cls = resolved;
+  return Catches::CLASS;
+}
+
+ClassDef* catchClass(const TryClause* clause) {
+  ClassDef* cls;
+  return catchesOf(clause, &cls) == Catches::CLASS ? cls : nullptr;
 }
 
 // Opens a clause: the enclosing list is kept in it and statements go to a fresh list.
@@ -225,9 +240,10 @@ bool thrownListOverlaps(ThrownEntry* list, ClassDef* cls) {
 
 TryClause* clausesCatch(ClassDef* cls, TryClause* first, TryClause* last) {
   for (TryClause* clause = first; clause != nullptr; clause = clause == last ? nullptr : clause->next) {
-    ClassDef* caught = catchClass(clause);
-    if (caught == nullptr) return nullptr;
-    if (reachesClass(cls, caught)) return clause;
+    ClassDef* caught;
+    Catches catches = catchesOf(clause, &caught);
+    if (catches == Catches::UNKNOWN) return nullptr;
+    if (catches == Catches::CLASS && reachesClass(cls, caught)) return clause;
   }
   return nullptr;
 }

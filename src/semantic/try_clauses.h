@@ -74,5 +74,6 @@ bool isAlwaysCatchable(ClassDef* cls);
 // Some exception of the list is the class, a subclass or a superclass of it.
 bool thrownListOverlaps(ThrownEntry* list, ClassDef* cls);
 // The first clause of first..last that catches the class (its class or a superclass); the scan
-// ends at a clause whose type is not a known class (a catch-all, or a class not found).
+// ends at a catch-all or a clause whose class was not found, and passes over one whose type is
+// no Throwable.
 TryClause* clausesCatch(ClassDef* cls, TryClause* first, TryClause* last);

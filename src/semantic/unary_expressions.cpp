@@ -302,10 +302,13 @@ ExprNode* makeSubscript(ExprNode* array, ExprNode* index, int32_t line, int32_t 
   return node;
 }
 
-// In order: a field's (or static variable's) initializer is checked for uses of instance state
-// where only static state is allowed; an array initializer needs an array variable and checks its
+// In order: a field's (or static variable's) initializer is checked for forward references to
+// fields and, when static, for uses of instance state where only static state is allowed; an array
+// initializer needs an array variable and checks its
 // elements; the value is converted to the variable's type.
 ExprNode* makeVariableInit(Member* variable, ExprNode* initializer, int32_t line, int32_t column) {
+  if (variable->kind == MK_VARIABLE && (variable->slot < 0 || (variable->modifiers & M_STATIC) != 0))
+    walkExpression(initializer, forwardRefInInitializer, nullptr, nullptr, variable);
   if (variable->kind == MK_VARIABLE && (variable->modifiers & M_STATIC) != 0)
     walkExpression(initializer, staticContextCheck, nullptr, nullptr, nullptr);
   ExprNode* node = newExprNode(O_INIT, line, column);

@@ -37,15 +37,6 @@ Type* parseType(Type* base, ArrayDimension** dimensions, bool sizeRequired);
 // the name is pushed back.
 ClassRef* parseQualifiedName(Identifier* first, int32_t line, int32_t column);
 ExprNode* parseVariableInitializer(bool staticContext);
-// The constant of a final field whose type may hold one, as far as the parser can tell before
-// expressions are attributed: its initializer is scanned again where it stands (scanner, file and
-// context put back afterwards), and a literal, signed or in parentheses, is kept as its value
-// (state 1); null, which is no constant, gives state 2. Any other initializer is left pending
-// (state 0) for the attribution of field initializers to decide.
-void parseFieldConstant(Member* field);
-// The literal initializer at the current token, before the "," or ";" that ends it: the typed
-// constant, or null for any other initializer (*notConstant set when it is null).
-ExprNode* parseLiteralInitializer(bool* notConstant);
 // Keeps the constant of a variable's attributed initializer (an O_INIT) as its value (state 1).
 void recordConstantValue(Member* variable, ExprNode* node);
 Type* arrayTypeOf(Type* type);

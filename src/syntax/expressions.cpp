@@ -581,7 +581,11 @@ ExprNode* parseNewExpression(Type* type, ExprNode* outer) {
       initializer->type = created;
       return initializer;
     }
-    if (dimensions == nullptr || dimensions->size == nullptr) {
+    // With no size at all it is no creation; a size after an empty first pair is the
+    // constructor's to report ("array.new.missing.bounds").
+    bool sized = false;
+    for (ArrayDimension* d = dimensions; d != nullptr; d = d->next) sized = sized || d->size != nullptr;
+    if (!sized) {
       syntaxErrorSkip("array.initializer");
       return nullptr;
     }
@@ -612,6 +616,12 @@ ExprNode* parseNewExpression(Type* type, ExprNode* outer) {
     }
     scanToken();
     if (anonymous == nullptr) return nullptr;
+    if (anonymous->kind == TK_ERROR) {
+      // Reported with the class (or its missing superclass): the creation is silent.
+      ExprNode* failed = newExprNode(O_NEW, line, column);
+      failed->type = &errorType;
+      return failed;
+    }
     created = anonymous;
   }
   return makeNewExpression(outer, created, arguments, nullptr, line, column);

@@ -254,10 +254,10 @@ void parseFieldInitializer(Member* field) {
 }
 
 // The initializer is parsed in a context of its own, whatever the interrupted parse was doing: a
-// static field's is a static context, any other field's an instance context with the field as
-// the member being parsed (so super and this mean what they do in its initializer); no statement
-// list is open. Its O_INIT and constant are made while its own file is current, so what they
-// report points into that file.
+// static field's is a static context, any other field's an instance context (so this and super
+// mean what they do in its initializer); no method is current and no statement list is open. Its
+// O_INIT and constant are made while its own file is current, so what they report points into
+// that file.
 void parseFieldInitializerNested(Member* field) {
   ClassDef* owner = field->owner;
   if (owner == nullptr || owner->sourceFile == nullptr || field->bodyOffset == 0 ||
@@ -274,7 +274,6 @@ void parseFieldInitializerNested(Member* field) {
   bool isStatic = (field->modifiers & M_STATIC) != 0;
   global.ctx = ParserContext{};
   global.ctx.enclosing = owner;
-  global.ctx.currentMethod = isStatic ? nullptr : field;
   global.ctx.flags = isStatic ? CTX_STATIC : 0;
   global.current = owner->sourceFile;
   int32_t before = reportCount();
@@ -351,13 +350,37 @@ int32_t countParameterSlots(const Member* method) {
   return slots;
 }
 
-// The method scope holds the parameters only, so its list is made anew from the parameter list.
-void assignParameterSlots(Member* method) {
+namespace {
+
+// The method scope holds the parameters only, so its list is made anew from the parameter list;
+// a scope whose parameters are hidden (it has no owner meanwhile) is left empty.
+void listParameters(Member* method) {
   Scope* scope = method->parameterScope;
-  if (scope != nullptr) {
-    scope->first = nullptr;
-    scope->last = nullptr;
-  }
+  if (scope == nullptr || scope->owner == nullptr) return;
+  scope->first = nullptr;
+  scope->last = nullptr;
+  for (Parameter* p = method->parameters; p != nullptr; p = p->next)
+    if (p->variable != nullptr) appendToScope(scope, p->variable);
+}
+
+}  // namespace
+
+HiddenParameters::HiddenParameters(Member* method) : method_(method) {
+  Scope* scope = method->parameterScope;
+  if (scope == nullptr) return;
+  scope->first = nullptr;
+  scope->last = nullptr;
+  scope->owner = nullptr;
+}
+
+HiddenParameters::~HiddenParameters() {
+  Scope* scope = method_->parameterScope;
+  if (scope == nullptr) return;
+  scope->owner = method_->owner;
+  listParameters(method_);
+}
+
+void assignParameterSlots(Member* method) {
   int32_t slot = (method->modifiers & M_STATIC) != 0 ? 0 : 1;
   for (Parameter* p = method->parameters; p != nullptr; p = p->next) {
     Member* variable = p->variable;
@@ -372,10 +395,10 @@ void assignParameterSlots(Member* method) {
       variable->constantState = CONSTANT_NONE;
       p->variable = variable;
     }
-    if (scope != nullptr) appendToScope(scope, variable);
     variable->slot = static_cast<int16_t>(slot);
     slot += slotWidth(p->type);
   }
+  listParameters(method);
 }
 
 void endScopeVariables(Scope* scope) {

@@ -53,6 +53,19 @@ int32_t countParameterSlots(const Member* method);
 // Gives each parameter its variable (made once, reused when the body is built again) and its
 // slot in order; called again when a synthetic parameter joins the constructor being parsed.
 void assignParameterSlots(Member* method);
+// While it lives, the method's parameters are out of its method scope (the instance initializers
+// parsed in a constructor must not see them); they are listed there again afterwards, synthetic
+// ones added meanwhile included.
+class HiddenParameters {
+ public:
+  explicit HiddenParameters(Member* method);
+  ~HiddenParameters();
+  HiddenParameters(const HiddenParameters&) = delete;
+  HiddenParameters& operator=(const HiddenParameters&) = delete;
+
+ private:
+  Member* method_;
+};
 // An ST_LEAVE_SCOPE for each named variable of the scope, in declaration order.
 void endScopeVariables(Scope* scope);
 void buildDefaultConstructorBody(Member* constructor, int32_t line, int32_t column);

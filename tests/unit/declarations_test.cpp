@@ -265,7 +265,10 @@ struct FieldConstant {
   double value;  // the kept value, as a double; for a String its length
 };
 
-TEST_F(DeclarationsTest, FieldConstantsAreReadFromLiteralInitializers) {
+// The field-constant pass attributes every final field initializer of a primitive or String type:
+// literals and constant expressions are kept (long ones too), initializers that do not fold or do
+// not convert are no constants, and each fault is reported once where it stands.
+TEST_F(DeclarationsTest, FieldConstantsComeFromAttributedInitializers) {
   char* entries[] = {mainArenaCopy(CLASS_LIBRARY), nullptr};
   ZipFile* archives[] = {zipOpen(CLASS_LIBRARY), nullptr};
   ASSERT_NE(archives[0], nullptr);
@@ -281,12 +284,28 @@ TEST_F(DeclarationsTest, FieldConstantsAreReadFromLiteralInitializers) {
         "  static final byte WIDE = 300; static final int SUM = I + 1, CAST = (int) 1.5, NEG = -true;\n"
         "  static final float NARROW = 1.5; static final String NUMBER = 1; static final int TEXTUAL = \"x\";\n"
         "  static int VARIABLE = 1; static final Object OBJECT = \"o\"; static final int BLANK;\n"
+        "  static final long BIG = 1L << 40, LC = L * 3 + BIG; final String SUPER = super.toString();\n"
         "}\n");
   testing::internal::CaptureStderr();
   initJavaIo();
   resolveAllSupertypes();
   evaluateAllFieldConstants();
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "K.java:7: incomp.type.asg\n"
+            "  static final byte WIDE = 300; static final int SUM = I + 1, CAST = (int) 1.5, NEG = -true;\n"
+            "                           ^\n"
+            "K.java:7: disallowed.type\n"
+            "  static final byte WIDE = 300; static final int SUM = I + 1, CAST = (int) 1.5, NEG = -true;\n"
+            "                                                                                      ^\n"
+            "K.java:8: incomp.type.asg\n"
+            "  static final float NARROW = 1.5; static final String NUMBER = 1; static final int TEXTUAL = \"x\";\n"
+            "                              ^\n"
+            "K.java:8: incomp.type.asg\n"
+            "  static final float NARROW = 1.5; static final String NUMBER = 1; static final int TEXTUAL = \"x\";\n"
+            "                                                                ^\n"
+            "K.java:8: incomp.type.asg\n"
+            "  static final float NARROW = 1.5; static final String NUMBER = 1; static final int TEXTUAL = \"x\";\n"
+            "                                                                                              ^\n");
   ClassDef* k = cls("K");
   ASSERT_NE(k, nullptr);
   const FieldConstant cases[] = {
@@ -299,11 +318,12 @@ TEST_F(DeclarationsTest, FieldConstantsAreReadFromLiteralInitializers) {
       {"G", CONSTANT_KEPT, -1.5},      {"D", CONSTANT_KEPT, 97},
       {"E", CONSTANT_KEPT, 1000},      {"T", CONSTANT_KEPT, 1},
       {"TEXT", CONSTANT_KEPT, 3},      {"NOTHING", CONSTANT_NONE, 0},
-      // Not assignable, or no literal: left for the attribution of initializers.
-      {"WIDE", CONSTANT_PENDING, 0},   {"SUM", CONSTANT_PENDING, 0},
-      {"CAST", CONSTANT_PENDING, 0},   {"NEG", CONSTANT_PENDING, 0},
-      {"NARROW", CONSTANT_PENDING, 0}, {"NUMBER", CONSTANT_PENDING, 0},
-      {"TEXTUAL", CONSTANT_PENDING, 0},
+      {"SUM", CONSTANT_KEPT, 8},       {"CAST", CONSTANT_KEPT, 1},
+      {"BIG", CONSTANT_KEPT, 1099511627776.0}, {"LC", CONSTANT_KEPT, 1099511627791.0},
+      // Not assignable, or not a constant.
+      {"WIDE", CONSTANT_NONE, 0},      {"NEG", CONSTANT_NONE, 0},
+      {"NARROW", CONSTANT_NONE, 0},    {"NUMBER", CONSTANT_NONE, 0},
+      {"TEXTUAL", CONSTANT_NONE, 0},   {"SUPER", CONSTANT_NONE, 0},
       {"VARIABLE", CONSTANT_NONE, 0},  {"OBJECT", CONSTANT_NONE, 0},
       {"BLANK", CONSTANT_NONE, 0},
   };

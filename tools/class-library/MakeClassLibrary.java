@@ -2,6 +2,9 @@
 // java.base, java.datatransfer, java.xml and java.desktop, rewritten as a version 45.3 class file
 // that holds only what a Java 1.1 compiler needs (non-private members, no code, only the attributes
 // such a compiler knows). The set is closed under the class names it uses; the zip is reproducible.
+// Given jars after the zip's name, it writes their classes instead, in the same form, closed under
+// their names together with those of the JDK's modules (the run-time libraries that generated
+// parsers call, for the corpus test).
 
 import java.io.BufferedOutputStream;
 import java.io.IOException;
@@ -16,6 +19,7 @@ import java.nio.file.Paths;
 import java.nio.file.StandardCopyOption;
 import java.time.LocalDateTime;
 import java.util.ArrayList;
+import java.util.Arrays;
 import java.util.HashMap;
 import java.util.HashSet;
 import java.util.Iterator;
@@ -60,21 +64,41 @@ public final class MakeClassLibrary {
   static final LocalDateTime ENTRY_TIME = LocalDateTime.of(2000, 1, 1, 0, 0, 0);
 
   public static void main(String[] args) throws Exception {
-    if (args.length != 1) {
-      System.err.println("usage: java MakeClassLibrary OUT.zip");
+    if (args.length < 1) {
+      System.err.println("usage: java MakeClassLibrary OUT.zip [JAR...]");
       System.exit(2);
     }
     Map<String, ClassNode> all = readModules();
+    Map<String, ClassNode> written = all;
+    if (args.length > 1) {
+      written = readJars(Arrays.asList(args).subList(1, args.length));
+      Map<String, ClassNode> both = new TreeMap<>(all);
+      both.putAll(written);
+      all = both;
+    }
     Map<String, InnerClassNode> selfEntries = selfEntries(all);
-    Set<String> local = localAndAnonymous(all, selfEntries);
+    Set<String> local = localAndAnonymous(written, selfEntries);
 
     TreeMap<String, ClassNode> kept = new TreeMap<>();
-    for (ClassNode node : all.values()) {
+    for (ClassNode node : written.values()) {
       if (!local.contains(node.name)) kept.put(node.name, node);
     }
     for (ClassNode node : kept.values()) strip(node, all);
+    // javac's access constructors take an anonymous class as their extra parameter; no source can
+    // call them.
+    for (ClassNode node : kept.values()) {
+      node.methods.removeIf(m -> (m.access & Opcodes.ACC_SYNTHETIC) != 0
+          && Arrays.stream(Type.getArgumentTypes(m.desc)).anyMatch(
+              t -> t.getSort() == Type.OBJECT && local.contains(t.getInternalName())));
+    }
 
     for (ClassNode node : kept.values()) rebuildInnerClasses(node, kept, selfEntries);
+    // A jar's classes may name those of the JDK, which the class library holds.
+    if (written != all) {
+      for (Map.Entry<String, ClassNode> jdk : all.entrySet()) {
+        if (!written.containsKey(jdk.getKey())) known.add(jdk.getKey());
+      }
+    }
 
     // The set must be closed. With the JDK 17 modules read here it is, once private members, code and
     // the InnerClasses entries only code needed are gone: the only class of another module any of
@@ -126,6 +150,26 @@ public final class MakeClassLibrary {
     for (ClassNode node : nodes) {
       if (byName.put(node.name, node) != null) {
         throw new IOException("class " + node.name + " twice");
+      }
+    }
+    return byName;
+  }
+
+  // Every class of the jars, read as the modules are.
+  static Map<String, ClassNode> readJars(List<String> jars) throws IOException {
+    TreeMap<String, ClassNode> byName = new TreeMap<>();
+    for (String jar : jars) {
+      try (java.util.zip.ZipFile zip = new java.util.zip.ZipFile(jar)) {
+        for (java.util.Enumeration<? extends ZipEntry> e = zip.entries(); e.hasMoreElements();) {
+          ZipEntry entry = e.nextElement();
+          String name = entry.getName();
+          if (!name.endsWith(".class") || name.endsWith("module-info.class") || name.startsWith("META-INF/")) continue;
+          ClassNode node = new ClassNode();
+          new ClassReader(zip.getInputStream(entry).readAllBytes())
+              .accept(node, ClassReader.SKIP_CODE | ClassReader.SKIP_DEBUG | ClassReader.SKIP_FRAMES);
+          // The first jar that has a class gives it, as on a class path.
+          byName.putIfAbsent(node.name, node);
+        }
       }
     }
     return byName;
@@ -362,11 +406,15 @@ public final class MakeClassLibrary {
     if (type.getSort() == Type.OBJECT) names.add(type.getInternalName());
   }
 
+  // Classes outside the written set that it may name.
+  static final Set<String> known = new HashSet<>();
+
   static List<String> missingReferences(Map<String, ClassNode> kept) {
     List<String> missing = new ArrayList<>();
     for (ClassNode node : kept.values()) {
       for (String name : namesIn(node, true)) {
-        if (!kept.containsKey(name)) missing.add(node.name + " -> " + name + whereUsed(node, name));
+        if (!kept.containsKey(name) && !known.contains(name))
+          missing.add(node.name + " -> " + name + whereUsed(node, name));
       }
     }
     return missing;
