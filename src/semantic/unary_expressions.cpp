@@ -4,6 +4,8 @@
 // becomes a float in one rounding.
 #include "semantic/unary_expressions.h"
 
+#include <vector>
+
 #include "semantic/binary_operators.h"
 #include "semantic/class_lookup.h"
 #include "semantic/class_records.h"
@@ -302,15 +304,15 @@ ExprNode* makeSubscript(ExprNode* array, ExprNode* index, int32_t line, int32_t 
   return node;
 }
 
-// In order: a field's (or static variable's) initializer is checked for forward references to
-// fields and, when static, for uses of instance state where only static state is allowed; an array
-// initializer needs an array variable and checks its
-// elements; the value is converted to the variable's type.
+// In order: a field's (or static variable's) initializer is checked for references to fields
+// declared after it and, when static, for uses of instance state; an array initializer needs an
+// array variable and checks its elements; the value is converted to the variable's type.
 ExprNode* makeVariableInit(Member* variable, ExprNode* initializer, int32_t line, int32_t column) {
-  if (variable->kind == MK_VARIABLE && (variable->slot < 0 || (variable->modifiers & M_STATIC) != 0))
+  bool isStatic = (variable->modifiers & M_STATIC) != 0;
+  if (variable->kind == MK_VARIABLE && (variable->slot < 0 || isStatic)) {
     walkExpression(initializer, forwardRefInInitializer, nullptr, nullptr, variable);
-  if (variable->kind == MK_VARIABLE && (variable->modifiers & M_STATIC) != 0)
-    walkExpression(initializer, staticContextCheck, nullptr, nullptr, nullptr);
+    if (isStatic) walkExpression(initializer, staticContextCheck, nullptr, nullptr, nullptr);
+  }
   ExprNode* node = newExprNode(O_INIT, line, column);
   node->member = variable;
   node->right = initializer;
@@ -331,7 +333,9 @@ ExprNode* makeVariableInit(Member* variable, ExprNode* initializer, int32_t line
 }
 
 // The element list is an O_ARG chain that leans left: each link's right operand is a later
-// element and the innermost left operand the first, so the walk needs no recursion along it.
+// element and the innermost left operand the first. The links are gathered first so that the
+// elements are checked, and their faults reported, in source order, with no recursion along the
+// chain.
 ExprNode* checkArrayInitializer(Type* elementType, ExprNode* initializer) {
   ExprNode* list = initializer->left;
   if (list == nullptr) return initializer;
@@ -339,13 +343,12 @@ ExprNode* checkArrayInitializer(Type* elementType, ExprNode* initializer) {
     initializer->left = checkInitializerElement(elementType, list);
     return initializer;
   }
-  ExprNode* link = list;
-  for (;;) {
-    link->right = checkInitializerElement(elementType, link->right);
-    if (link->left == nullptr || link->left->op != O_ARG) break;
-    link = link->left;
-  }
-  if (link->left != nullptr) link->left = checkInitializerElement(elementType, link->left);
+  std::vector<ExprNode*> links;
+  for (ExprNode* link = list; link != nullptr && link->op == O_ARG; link = link->left) links.push_back(link);
+  ExprNode* innermost = links.back();
+  innermost->left = checkInitializerElement(elementType, innermost->left);
+  for (auto link = links.rbegin(); link != links.rend(); ++link)
+    (*link)->right = checkInitializerElement(elementType, (*link)->right);
   return initializer;
 }
 
