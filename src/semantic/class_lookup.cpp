@@ -490,6 +490,8 @@ void resolveClassRef(SourceFile* file, ClassDef* fromClass, ClassRef* ref) {
     }
     found = lookupClass(file->package, name, line, column);
     if (found != nullptr) {
+      // Always accessible, but one declared in a file named otherwise is warned about.
+      if (usable(found) != nullptr) checkClassAccess(fromClass, found, line, column);
       ref->resolved = found;
       return;
     }

@@ -153,10 +153,30 @@ bool isInMatchingSourceFile(const ClassDef* cls) {
   return same;
 }
 
+namespace {
+
+Package* packageOrRoot(const ClassDef* cls) {
+  return cls->package != nullptr ? cls->package : &rootPackage;
+}
+
+// Package access: the class's package is the current one, and the using class (if any) is in it.
+bool packageAccess(const ClassDef* from, const ClassDef* cls) {
+  Package* classPackage = packageOrRoot(cls);
+  Package* currentPackage = global.current != nullptr ? global.current->package : &rootPackage;
+  return classPackage == currentPackage && (from == nullptr || packageOrRoot(from) == classPackage);
+}
+
+}  // namespace
+
+bool isClassAccessible(const ClassDef* from, const ClassDef* cls) {
+  if (cls == nullptr || cls == from) return true;
+  if (cls->flags & CF_PRIVATE) return sameOutermostClass(from, cls);
+  if (cls->flags & CF_PROTECTED) return packageAccess(from, cls);
+  return (cls->flags & CF_PUBLIC) != 0 || packageAccess(from, cls);
+}
+
 void checkClassAccess(ClassDef* from, ClassDef* cls, int32_t line, int32_t column) {
   if (cls == nullptr || cls == from || line <= 0) return;
-  Package* classPackage = cls->package != nullptr ? cls->package : &rootPackage;
-  Package* currentPackage = global.current != nullptr ? global.current->package : &rootPackage;
   if ((cls->flags & (CF_PUBLIC | CF_NESTED)) == 0 && cls->sourceFile != nullptr && cls->sourceFile != global.current &&
       !isInMatchingSourceFile(cls)) {
     char* name = expectedSourceName(cls);
@@ -165,19 +185,13 @@ void checkClassAccess(ClassDef* from, ClassDef* cls, int32_t line, int32_t colum
     warningAt(global.current, line, column, "warn.class.used.outside.source", classToString(cls),
               cls->sourceFile->name, expected.c_str());
   }
-  auto samePackageUse = [&] {
-    return classPackage == currentPackage && (from == nullptr || (from->package != nullptr ? from->package : &rootPackage) == classPackage);
-  };
-  if (cls->flags & CF_PRIVATE) {
-    if (!sameOutermostClass(from, cls)) errorAt(line, column, "cannot.access.private.class", classToString(cls));
-    return;
-  }
-  if (cls->flags & CF_PROTECTED) {
-    if (!samePackageUse()) errorAt(line, column, "cannot.access.protected.class", classToString(cls));
-    return;
-  }
-  if (cls->flags & CF_PUBLIC) return;
-  if (!samePackageUse()) errorAt(line, column, "cannot.access.class", classToString(cls));
+  if (isClassAccessible(from, cls)) return;
+  if (cls->flags & CF_PRIVATE)
+    errorAt(line, column, "cannot.access.private.class", classToString(cls));
+  else if (cls->flags & CF_PROTECTED)
+    errorAt(line, column, "cannot.access.protected.class", classToString(cls));
+  else
+    errorAt(line, column, "cannot.access.class", classToString(cls));
 }
 
 ClassDef* loadMemberClass(ClassDef* outer, ClassRef* entry) {

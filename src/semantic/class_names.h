@@ -8,7 +8,11 @@ struct ClassDef;
 struct ClassRef;
 struct Identifier;
 
+// Reports a use at the position, inside class `from` (null: outside any class), of a class that may
+// not be used there; a class used outside the file its name asks for is warned about.
 void checkClassAccess(ClassDef* from, ClassDef* cls, int32_t line, int32_t column);
+// The same rules without a report.
+bool isClassAccessible(const ClassDef* from, const ClassDef* cls);
 bool sameOutermostClass(const ClassDef* a, const ClassDef* b);
 void addInnerClass(ClassDef* outer, ClassDef* inner, Identifier* name, uint16_t flags, int32_t line, int32_t column);
 void computeBinaryName(ClassDef* cls);

@@ -346,6 +346,8 @@ ExprNode* makeNewExpression(ExprNode* outer, Type* type, ExprNode* arguments, Ar
   if (type->kind == TK_CLASS) {
     ClassDef* cls = classOf(type);
     if (cls == nullptr) return markError(node);
+    // A class that may not be used here was reported where its name was resolved.
+    if (!isClassAccessible(global.ctx.enclosing, cls)) return markError(node);
     if ((cls->flags & CF_ABSTRACT) != 0 || cls->kind == CLASS_KIND_INTERFACE) {
       errorAt(line, column, "cannot.new");
       return markError(node);

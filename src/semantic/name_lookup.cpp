@@ -273,7 +273,8 @@ Member* findVariable(Scope* scope, ClassDef* cls, Identifier* name, bool searchO
   ClassDef* owner = scope != nullptr ? scope->owner : nullptr;
   for (Scope* s = scope; s != nullptr; s = s->outer) {
     if (s->owner != owner) {
-      if (owner != nullptr) {
+      // Only a local class has the locals of a method around it.
+      if (owner != nullptr && (owner->flags & CF_LOCAL) != 0) {
         Member* field = lookupVariable(owner, name, staticContext, false, nullptr, line, column, staticReported);
         if (field != nullptr) {
           if (foundOutside != nullptr && owner != global.ctx.enclosing) *foundOutside = owner;

@@ -326,6 +326,36 @@ ClassRef* resolveQualifiedClass(ExprNode* expression) {
   return boundRef(cls, expression->line, expression->column);
 }
 
+ClassDef* classOfName(ExprNode* expression) {
+  if (expression == nullptr) return nullptr;
+  if (expression->op == O_CLASSREF) return expression->classDef;
+  if ((expression->op != O_ID && expression->op != O_DOT) || expression->type != nullptr ||
+      expression->member != nullptr)
+    return nullptr;
+  if (ClassRef* ref = resolveQualifiedClass(expression)) return ref->resolved;
+  // A class of a package: each part before it names a package, none a class.
+  NameParts parts(expression);
+  ExprNode* first = parts.first();
+  if (first == nullptr || first->op != O_ID || parts.count() == 0) return nullptr;
+  Package* package = getPackage(&rootPackage, first->name);
+  ClassDef* cls = nullptr;
+  for (int32_t i = 0; i < parts.count(); i++) {
+    ExprNode* part = parts.part(i);
+    if (cls != nullptr) {
+      cls = findInnerClassUnique(cls, part->name, part->line, part->column);
+      if (cls == nullptr) return nullptr;
+      checkClassAccess(global.ctx.enclosing, cls, part->line, part->column);
+      continue;
+    }
+    cls = loadClass(package, part->name, part->line, part->column);
+    if (cls != nullptr)
+      checkClassAccess(global.ctx.enclosing, cls, part->line, part->column);
+    else
+      package = getPackage(package, part->name);
+  }
+  return cls;
+}
+
 Type* resolveTypeName(ExprNode* expression) {
   if (expression == nullptr) return nullptr;
   if (expression->op == O_ID) return newClassType(nullptr, expression->name, expression->line, expression->column);
@@ -455,11 +485,14 @@ ExprNode* resolveVariableUse(ExprNode* expression) {
   return expression;
 }
 
-// A protected member of a class of another package, reached through a qualifier whose class is
-// neither the member's class nor a subclass of it. An array's clone is public.
+// A protected instance member of a class of another package, reached through a qualifier whose
+// class is neither the member's class nor a subclass of it. A static one belongs to no object, so
+// any qualifier reaches it where it is accessible at all; an array's clone is public.
 int32_t checkProtectedAccess(ClassDef* qualifierClass, Member* member, ExprNode* qualifier, int32_t line,
                              int32_t column) {
-  if (member == nullptr || (member->modifiers & M_PROTECTED) == 0 || member->owner == nullptr) return 0;
+  if (member == nullptr || (member->modifiers & M_PROTECTED) == 0 || (member->modifiers & M_STATIC) != 0 ||
+      member->owner == nullptr)
+    return 0;
   ClassDef* from = global.ctx.enclosing;
   Package* owner = member->owner->package != nullptr ? member->owner->package : &rootPackage;
   Package* here = from != nullptr && from->package != nullptr ? from->package : &rootPackage;

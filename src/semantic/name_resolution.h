@@ -25,6 +25,9 @@ struct Identifier;
 // the qualifier kept as its left operand.
 ExprNode* resolveName(ExprNode* expression);
 Type* resolveTypeName(ExprNode* expression);
+// The class a name not yet resolved denotes (a class, a member class of one, or a class of a
+// package), without a report when it denotes none.
+ClassDef* classOfName(ExprNode* expression);
 ClassRef* resolveQualifiedClass(ExprNode* expression);
 Package* qualifiedPackageOf(ExprNode* expression);
 ExprNode* resolveSimpleName(ClassDef* cls, Scope* scope, ExprNode* expression, bool searchOuter);

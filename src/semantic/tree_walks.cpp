@@ -430,16 +430,8 @@ ClassDef* classOf(Type* type) {
   return cls != nullptr && cls->kind != CLASS_KIND_ERROR ? cls : nullptr;
 }
 
-// A class named by an expression that may still be an unresolved name, without a report when it
-// names none.
 ClassDef* classNamedBy(ExprNode* e) {
-  if (e == nullptr) return nullptr;
-  if (e->op == O_CLASSREF) return e->classDef;
-  if ((e->op == O_ID || e->op == O_DOT) && e->type == nullptr && e->member == nullptr) {
-    ClassRef* ref = resolveQualifiedClass(e);
-    return ref != nullptr ? ref->resolved : nullptr;
-  }
-  return nullptr;
+  return classOfName(e);
 }
 
 }  // namespace
