@@ -266,7 +266,7 @@ void checkReturnStatement(ExprNode* value, int32_t line, int32_t column) {
   }
   Type* result = method->kind == MK_METHOD ? method->type : nullptr;
   if (value != nullptr) {
-    if (missingOrError(value) || value->type == nullptr) return;
+    if (hasErrorType(value) || value->type == nullptr) return;
     if (result == nullptr || result->kind == TK_VOID) {
       errorAt(line, column, "return.value.disallowed");
       return;
