@@ -10,6 +10,7 @@
 
 #include <cstring>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "codegen/class_gen_state.h"
@@ -38,6 +39,11 @@ struct AnalysisState {
 AnalysisState state;
 // The slots of the locals declared inside each loop, by the loop's head label.
 std::unordered_map<const StmtNode*, std::vector<int16_t>> loopLocals;
+// The uses already reported: a statement is walked again when what reaches it changes.
+std::unordered_set<const ExprNode*> reportedUses;
+// The variables reported as assigned in a loop: their assignment in the loop's next pass is the
+// same fault.
+std::unordered_set<int32_t> loopReported;
 
 bool testBit(const uint8_t* bits, int32_t count, int32_t index) {
   return index >= 0 && index < count && (bits[index / 8] & (0x80 >> (index % 8))) != 0;
@@ -144,18 +150,17 @@ void checkUse(Member* v, const ExprNode* node, AssignSets* sets) {
   if (v == nullptr || v->kind != MK_VARIABLE || (v->variableFlags & VAR_CATCH_PARAMETER) != 0) return;
   int32_t i = trackedIndex(v);
   if (i < 0 || testBit(sets->assigned, state.count, i)) return;
-  errorAt(node->line, columnOf(node), "uninitialized.variable", nameOf(v));
-  // Once reported, the variable counts as assigned, so one fault gives one message.
-  if (isFinal(v))
-    markFinalAssigned(sets, i);
-  else
-    markAssigned(sets, i);
+  if (reportedUses.insert(node).second) errorAt(node->line, columnOf(node), "uninitialized.variable", nameOf(v));
+  // Once reported, the variable counts as assigned, so one fault gives one message; it stays
+  // unassigned for its first real assignment, which is then no second one.
+  setBit(sets->assigned, i);
 }
 
 void assignFinal(Member* v, int32_t i, const ExprNode* node, AssignSets* sets) {
   if (v->kind == MK_PARAMETER || (v->variableFlags & VAR_CATCH_PARAMETER) != 0) {
     errorAt(node->line, columnOf(node), "assign.to.final.parameter", nameOf(v));
-  } else if ((v->variableFlags & VAR_ASSIGNED_BY_THIS_CALL) != 0 || !testBit(sets->unassigned, state.count, i)) {
+  } else if (((v->variableFlags & VAR_ASSIGNED_BY_THIS_CALL) != 0 || !testBit(sets->unassigned, state.count, i)) &&
+             loopReported.count(i) == 0) {
     errorAt(node->line, columnOf(node), "second.assign.to.final", nameOf(v));
   }
   markFinalAssigned(sets, i);
@@ -401,6 +406,7 @@ void checkLoop(StmtNode* s) {
     if (!testBit(loopEnd->out->finalAssigned, state.count, i) || !testBit(label->in->unassigned, state.count, i))
       continue;
     if (i < classGen.maxLocals && declaredInLoop(label, loopEnd, i)) continue;
+    if (!loopReported.insert(i).second) continue;
     errorAt(label->line, label->column, "assignment.to.final.in.loop", nameOf(state.variables[i]));
   }
 }
@@ -553,6 +559,8 @@ void analyseDefiniteAssignment(int32_t count, bool preassigned) {
   state.variables = arenaNewArray<Member*>(&global.genArena, static_cast<size_t>(count));
   state.initial = newAssignSets(count);
   loopLocals.clear();
+  reportedUses.clear();
+  loopReported.clear();
   std::memset(state.initial->unassigned, 0xFF, state.bytes);
   // A constructor that begins with this(...) finds every blank final assigned by the other one.
   if (preassigned)
