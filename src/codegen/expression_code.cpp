@@ -1166,10 +1166,11 @@ void genExpression(ExprNode* e, bool wanted) {
       leaves = false;
       break;
     case O_ARG:
+      // An argument list leaves every argument it holds: the depth stays where the last one put it.
       genExpression(e->left, wanted);
       genExpression(e->right, wanted);
-      leaves = false;
-      break;
+      foldStackDepth();
+      return;
     case O_CLASSREF:
       leaves = false;
       break;

@@ -129,13 +129,17 @@ TEST(CorpusClasses, EveryUnitCompilesAndEveryClassVerifiesOnTheVirtualMachine) {
     std::replace(name.begin(), name.end(), '/', '_');
     fs::path out = work / "classes" / name;
     fs::create_directories(out);
-    std::string command = "cd " + shellQuoted(unit.string()) + " && " + shellQuoted(QUORVELIX_PATH) + " -nowarn -classpath " +
+    std::string command = "cd " + shellQuoted(unit.string()) + " && " + shellQuoted(QUORVELIX_PATH) + " -=1 -nowarn -classpath " +
                           shellQuoted(runtime) + " -sourcepath " + shellQuoted(unitSourcePath(unit)) +
                           " -d " + shellQuoted(out.string());
     for (const std::string& s : sources) command += " " + shellQuoted(s);
     command += " >" + shellQuoted((work / (name + ".out")).string()) + " 2>&1";
     files += sources.size();
     EXPECT_EQ(run(command), 0) << unit << ":\n" << readFile(work / (name + ".out"));
+    // The trace of -=1 names each method whose counted stack depth fell short of its code's.
+    std::string printed = readFile(work / (name + ".out"));
+    size_t shortfall = printed.find("max_stack short");
+    EXPECT_EQ(shortfall, std::string::npos) << unit << ": " << printed.substr(shortfall == std::string::npos ? 0 : shortfall, 300);
     outputs.push_back(out.string());
   }
   std::cout << "compiled " << files << " files in " << units.size() - passedOver << " units; " << passedOver
