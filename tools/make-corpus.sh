@@ -14,7 +14,7 @@ OUTDIR=$1
 
 # --- packages --------------------------------------------------------------------------
 "$(dirname "$0")/require-packages.sh" make-corpus.sh default-jre-headless ecj junit libantlr-java \
-  antlr-doc javacc4 javacc4-doc jflex cup byacc-j jlex
+  antlr-doc javacc4 javacc4-doc jflex cup byacc-j jlex openjdk-17-jdk-headless libasm-java
 
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
@@ -142,11 +142,12 @@ unset JAVA_TOOL_OPTIONS
 
 # --- filter and copy out ---------------------------------------------------------------
 # In each unit, a file is dropped when it has a byte other than printable ASCII, tab, CR
-# or FF, or uses assert, enum or @ outside comments and literals; it still goes to ecj as
-# context for the files that need it. ecj (-1.3 -nowarn -proc:none -d none, called through
-# its batch API so that one JVM serves all units) checks the unit's files together, again
-# and again without those it rejects, until it accepts all that is left. The kept files
-# are copied, in order of unit and path, skipping any whose content is already there.
+# or FF, or uses assert, enum or @ outside comments and literals. ecj (-1.3 -nowarn
+# -proc:none -d none, called through its batch API so that one JVM serves all units) checks
+# the unit's other files together, again and again without those it rejects, until it
+# accepts all that is left, which so compile on their own. The kept files are copied, in
+# order of unit and path, skipping any whose content is already there; units.txt lists each
+# unit's files by where they are in OUTDIR.
 JDT=/usr/share/java/eclipse-jdt-core.jar
 mkdir -p "$WORK/filter"
 cat > "$WORK/filter/Filter.java" <<'EOF'
@@ -190,25 +191,39 @@ public class Filter {
         for (Future<?> job : jobs) job.get();
         pool.shutdown();
 
-        Set<String> seen = new HashSet<String>();
+        Map<String, String> seen = new HashMap<String, String>();
         long files = 0, lines = 0, dups = 0;
-        for (Unit u : units)
+        StringBuilder unitList = new StringBuilder();
+        for (Unit u : units) {
+            StringBuilder paths = new StringBuilder();
             for (String f : u.kept) {
                 byte[] b = Files.readAllBytes(new File(u.dir, f).toPath());
-                if (!seen.add(new String(b, "ISO-8859-1"))) { dups++; continue; }
-                File dest = new File(out, u.name + "/" + f);
-                dest.getParentFile().mkdirs();
-                Files.write(dest.toPath(), b);
-                files++;
-                for (byte c : b) if (c == '\n') lines++;
+                String content = new String(b, "ISO-8859-1");
+                String path = seen.get(content);
+                if (path != null) {
+                    dups++;
+                } else {
+                    path = u.name + "/" + f;
+                    seen.put(content, path);
+                    File dest = new File(out, path);
+                    dest.getParentFile().mkdirs();
+                    Files.write(dest.toPath(), b);
+                    files++;
+                    for (byte c : b) if (c == '\n') lines++;
+                }
+                paths.append(' ').append(path);
             }
+            if (paths.length() > 0) unitList.append(u.name).append('\t').append(paths.substring(1)).append('\n');
+        }
+        // Each unit's files, copies kept elsewhere named where they are: the units compile whole.
+        Files.write(new File(out, "units.txt").toPath(), unitList.toString().getBytes("US-ASCII"));
         // Why files were dropped, counting each content once and not when a copy was kept.
         Map<String, String> why = new HashMap<String, String>();
         for (Unit u : units)
             for (Map.Entry<String, String> e : u.dropped.entrySet()) {
                 String s = new String(Files.readAllBytes(new File(u.dir, e.getKey()).toPath()),
                                       "ISO-8859-1");
-                if (!seen.contains(s) && !why.containsKey(s)) why.put(s, e.getValue());
+                if (!seen.containsKey(s) && !why.containsKey(s)) why.put(s, e.getValue());
             }
         Map<String, Integer> count = new TreeMap<String, Integer>();
         for (String r : why.values()) count.put(r, count.containsKey(r) ? count.get(r) + 1 : 1);
@@ -257,7 +272,7 @@ public class Filter {
         List<String> all = new ArrayList<String>();
         list(u.dir, "", all);
         Collections.sort(all);
-        List<String> files = new ArrayList<String>(), ctx = new ArrayList<String>();
+        List<String> files = new ArrayList<String>();
         for (String f : all) {
             byte[] b = Files.readAllBytes(new File(u.dir, f).toPath());
             String reason = null;
@@ -269,14 +284,15 @@ public class Filter {
             if (reason == null && BANNED.matcher(code(new String(b, "ISO-8859-1"))).find())
                 reason = "assert, enum or annotations";
             if (reason == null) files.add(f);
-            else { ctx.add(f); u.dropped.put(f, reason); }
+            else u.dropped.put(f, reason);
         }
         String prefix = u.dir.getPath() + File.separator;
+        // The kept files must compile on their own, without those dropped: the corpus test
+        // compiles each unit whole.
         while (!files.isEmpty()) {
             List<String> cmd = new ArrayList<String>(Arrays.asList("-1.3", "-nowarn",
                 "-proc:none", "-d", "none", "-encoding", "UTF-8", "-classpath", cp));
             for (String f : files) cmd.add(prefix + f);
-            for (String f : ctx) cmd.add(prefix + f);
             StringWriter text = new StringWriter();
             PrintWriter w = new PrintWriter(text);
             if (BatchCompiler.compile(cmd.toArray(new String[0]), w, w, null)) break;
@@ -293,7 +309,6 @@ public class Filter {
                 if (none || bad.contains(f)) u.dropped.put(f, "rejected by ecj");
                 else keep.add(f);
             files = keep;
-            ctx.removeAll(bad);
         }
         u.kept.addAll(files);
     }
@@ -303,3 +318,12 @@ ecj -8 -nowarn -proc:none -d "$WORK/filter" -classpath "$JDT" "$WORK/filter/Filt
 mkdir -p "$OUTDIR"
 find "$OUTDIR" -mindepth 1 -delete
 java -Xss16m -cp "$WORK/filter:$JDT" Filter "$CP" "$GEN" "$OUTDIR" "${units[@]}"
+
+# --- the run-time libraries, as the compiler reads them ------------------------------------
+# The generated parsers call the antlr, cup and junit jars, whose class files are of a later
+# version than the compiler reads: it compiles the corpus against version-45 views of them,
+# made as the kit's class library is (tools/class-library/MakeClassLibrary.java).
+ASM=/usr/share/java/asm.jar:/usr/share/java/asm-tree.jar
+mkdir -p "$WORK/mcl" "$OUTDIR/lib"
+javac -nowarn -encoding UTF-8 -cp "$ASM" -d "$WORK/mcl" "$(dirname "$0")/class-library/MakeClassLibrary.java"
+java -cp "$ASM:$WORK/mcl" MakeClassLibrary "$OUTDIR/lib/runtime.zip" ${CP//:/ }

@@ -24,14 +24,6 @@
 
 namespace {
 
-bool isReferenceKind(int32_t kind) {
-  return kind == TK_CLASS || kind == TK_ARRAY;
-}
-
-bool isNumericKind(int32_t kind) {
-  return kind >= TK_CHAR && kind <= TK_DOUBLE;
-}
-
 ExprNode* failPromotion(ExprNode* node, const Type* target, int32_t line, int32_t column) {
   errorAt(line, column, "incomp.type", typeToString(node->type), typeToString(target));
   node->type = &errorType;
@@ -58,17 +50,17 @@ void swapOperands(ExprNode* node) {
   node->right = left;
 }
 
-// The constant as Java's string conversion writes it, in the current arena.
-StringValue* constantAsString(const ExprNode* node) {
-  if (node->op == O_STRING) return node->string;
-  uint16_t units[32];
-  int32_t length = 0;
-  char text[32];
+// Writes the constant as Java's string conversion does: at most 32 units.
+int32_t constantText(const ExprNode* node, uint16_t* units) {
   int32_t kind = node->type->kind;
+  if (node->op == O_CONST && kind == TK_CHAR) {
+    units[0] = static_cast<uint16_t>(node->integerValue);
+    return 1;
+  }
+  char text[32];
+  int32_t length = 0;
   if (node->op == O_DCONST) {
     length = javaFloatingToString(node->doubleValue, kind == TK_FLOAT, text);
-  } else if (kind == TK_CHAR) {
-    units[length++] = static_cast<uint16_t>(node->integerValue);
   } else if (kind == TK_BOOLEAN) {
     const char* word = node->integerValue != 0 ? "true" : "false";
     length = static_cast<int32_t>(std::strlen(word));
@@ -76,19 +68,50 @@ StringValue* constantAsString(const ExprNode* node) {
   } else {
     length = static_cast<int32_t>(std::to_chars(text, text + sizeof text, node->integerValue).ptr - text);
   }
-  if (kind != TK_CHAR || node->op == O_DCONST)
-    for (int32_t i = 0; i < length; i++) units[i] = static_cast<uint8_t>(text[i]);
-  return newStringValue(global.currentArena, units, length);
+  for (int32_t i = 0; i < length; i++) units[i] = static_cast<uint8_t>(text[i]);
+  return length;
 }
 
 bool isStringFoldable(const ExprNode* node) {
   return node->op == O_STRING || node->op == O_CONST || node->op == O_DCONST;
 }
 
-// A string + of two constants is a constant: the left node takes the joined text.
+// A string + of two constants is a constant: the left node takes the joined text. A value that
+// folding made has room to grow, doubled each time it runs out, so a chain of n constants costs
+// time and memory in proportion to its length, not to its square.
 ExprNode* foldConcatenation(ExprNode* node, ExprNode* left, ExprNode* right) {
   if (!isStringFoldable(left) || !isStringFoldable(right)) return node;
-  StringValue* joined = concatStringConstants(constantAsString(left), constantAsString(right));
+  uint16_t scratch[32];
+  const uint16_t* leftUnits = scratch;
+  int32_t leftLength = 0;
+  if (left->op == O_STRING) {
+    leftUnits = stringValueChars(left->string);
+    leftLength = left->string->length;
+  } else {
+    leftLength = constantText(left, scratch);
+  }
+  uint16_t rightScratch[32];
+  const uint16_t* rightUnits = rightScratch;
+  int32_t rightLength = 0;
+  if (right->op == O_STRING) {
+    rightUnits = stringValueChars(right->string);
+    rightLength = right->string->length;
+  } else {
+    rightLength = constantText(right, rightScratch);
+  }
+  int64_t needed = static_cast<int64_t>(leftLength) + rightLength;
+  if (needed > INT32_MAX) return node;
+  StringValue* joined = left->op == O_STRING ? left->string : nullptr;
+  if (joined == nullptr || left->stringCapacity < needed) {
+    int64_t capacity = needed < 16 ? 16 : needed * 2;
+    if (capacity > INT32_MAX) capacity = needed;
+    joined = arenaNewWithTail<StringValue>(global.currentArena, sizeof(uint16_t) * capacity);
+    if (leftLength > 0) std::memcpy(const_cast<uint16_t*>(stringValueChars(joined)), leftUnits, sizeof(uint16_t) * leftLength);
+    left->stringCapacity = static_cast<int32_t>(capacity);
+  }
+  auto* units = const_cast<uint16_t*>(stringValueChars(joined));
+  if (rightLength > 0) std::memmove(units + leftLength, rightUnits, sizeof(uint16_t) * rightLength);
+  joined->length = static_cast<int32_t>(needed);
   left->op = O_STRING;
   left->string = joined;
   left->type = node->type;
@@ -463,13 +486,4 @@ Type* convertForAssignment(Type* target, ExprNode** slot, int32_t line, int32_t 
   }
   errorAt(line, column, "incomp.type.asg", typeToString(node->type), typeToString(target));
   return &errorType;
-}
-
-StringValue* concatStringConstants(const StringValue* a, const StringValue* b) {
-  auto* joined = arenaNewWithTail<StringValue>(global.currentArena, sizeof(uint16_t) * (a->length + b->length));
-  joined->length = a->length + b->length;
-  auto* units = const_cast<uint16_t*>(stringValueChars(joined));
-  if (a->length > 0) std::memcpy(units, stringValueChars(a), sizeof(uint16_t) * a->length);
-  if (b->length > 0) std::memcpy(units + a->length, stringValueChars(b), sizeof(uint16_t) * b->length);
-  return joined;
 }

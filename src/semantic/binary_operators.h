@@ -5,7 +5,6 @@
 #include <cstdint>
 
 struct ExprNode;
-struct StringValue;
 struct Type;
 
 // op is O_ASG..O_XRA, O_ARG or O_SEQ. Returns the node, a folded constant, or an operand that
@@ -17,4 +16,3 @@ ExprNode* makeBinaryExpression(int32_t op, ExprNode* left, ExprNode* right, int3
 ExprNode* promoteOperand(ExprNode* node, Type* target, int32_t line, int32_t column, bool exact);
 // The target type, or the error type after a diagnostic; may replace *slot by a conversion.
 Type* convertForAssignment(Type* target, ExprNode** slot, int32_t line, int32_t column);
-StringValue* concatStringConstants(const StringValue* a, const StringValue* b);

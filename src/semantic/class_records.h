@@ -11,6 +11,7 @@ struct ClassGenState;
 struct ClassRef;
 struct Identifier;
 struct LocalVariableEntry;
+struct MemberIndex;
 struct JumpContext;
 struct ParserContext;
 struct Member;
@@ -136,6 +137,7 @@ struct ClassDef {
   uint32_t walkMark;  // the last supertype walk that visited the class
   uint32_t lookupMark;   // the last name lookup that visited the class
   Member* lookupResult;  // what that lookup found in the class and its supertypes
+  MemberIndex* memberIndex;  // the members by name, made by name lookup when first needed
 };
 
 // An inner class: a class declared in another without static. It may declare no static members

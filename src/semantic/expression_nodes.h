@@ -105,6 +105,9 @@ struct ExprNode {
   ClassDef* classDef;    // O_CLASSREF
   int32_t literalKind;   // a literal's token kind; a comparison's NaN flag in bit 0
   int32_t level;         // O_ID naming an outer local: the class level it was found at
+  // An O_STRING that folding joined: the units its own value has room for, so that a long chain
+  // of constants joined by + grows it in place; 0 for a value that may be shared.
+  int32_t stringCapacity;
 };
 
 const char* exprOpName(int32_t op);

@@ -147,6 +147,8 @@ int32_t decimalDigits(Floating magnitude, char* digits, int32_t* exponent) {
 }  // namespace
 
 int32_t javaFloatingToString(double value, bool isFloat, char* buffer) {
+  // A float's value is taken through d2f, so that even a double beyond the float range converts.
+  if (isFloat) value = doubleToFloat(value);
   const char* fixed = nullptr;
   if (std::isnan(value))
     fixed = "NaN";

@@ -12,6 +12,7 @@
 #include "semantic/expression_nodes.h"
 #include "semantic/type_records.h"
 #include "semantic/type_relations.h"
+#include "support/arena.h"
 #include "support/diagnostics.h"
 #include "support/global.h"
 #include "support/parser_context.h"
@@ -80,6 +81,115 @@ bool isLocalEntry(const Member* m) {
   return m->kind == MK_PARAMETER || (m->kind == MK_VARIABLE && m->slot >= 0);
 }
 
+// The members of a class grouped by name, in member order within each name, so that a lookup
+// costs a probe however many members the class has. It stands for the member list as it was when
+// made: members are only ever added at the head or the tail, so a list whose head or tail moved
+// has changed, and the index is made again. A class of few members keeps only that record and
+// is walked.
+constexpr int32_t INDEXED_MEMBERS = 24;
+
+struct IndexSlot {
+  Identifier* name;
+  int32_t start;
+  int32_t count;
+  bool used;
+};
+
+}  // namespace
+
+struct MemberIndex {
+  Member* first;
+  Member* last;
+  uint32_t mask;  // slots - 1; 0 when the class is walked
+  IndexSlot* slots;
+  Member** members;
+};
+
+namespace {
+
+uint32_t slotOf(const Identifier* name, uint32_t mask) {
+  auto bits = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(name));
+  bits ^= bits >> 17;
+  bits *= 0x9E3779B97F4A7C15ull;
+  return static_cast<uint32_t>(bits >> 32) & mask;
+}
+
+IndexSlot* findSlot(const MemberIndex* index, const Identifier* name) {
+  for (uint32_t i = slotOf(name, index->mask);; i = (i + 1) & index->mask) {
+    IndexSlot* slot = &index->slots[i];
+    if (!slot->used || slot->name == name) return slot;
+  }
+}
+
+MemberIndex* memberIndex(ClassDef* cls) {
+  MemberIndex* index = cls->memberIndex;
+  if (index != nullptr && index->first == cls->members && (index->last == nullptr || index->last->next == nullptr))
+    return index;
+  if (index == nullptr) index = arenaNew<MemberIndex>(&global.mainArena);
+  cls->memberIndex = index;
+  int32_t count = 0;
+  Member* last = nullptr;
+  for (Member* m = cls->members; m != nullptr; m = m->next, count++) last = m;
+  index->first = cls->members;
+  index->last = last;
+  index->mask = 0;
+  if (count < INDEXED_MEMBERS) return index;
+  uint32_t slots = 64;
+  while (slots < static_cast<uint32_t>(count) * 2) slots *= 2;
+  index->mask = slots - 1;
+  index->slots = arenaNewArray<IndexSlot>(&global.mainArena, slots);
+  index->members = arenaNewArray<Member*>(&global.mainArena, static_cast<size_t>(count));
+  for (Member* m = cls->members; m != nullptr; m = m->next) {
+    IndexSlot* slot = findSlot(index, m->name);
+    slot->used = true;
+    slot->name = m->name;
+    slot->count++;
+  }
+  int32_t start = 0;
+  for (uint32_t i = 0; i < slots; i++) {
+    if (!index->slots[i].used) continue;
+    index->slots[i].start = start;
+    start += index->slots[i].count;
+    index->slots[i].count = 0;
+  }
+  for (Member* m = cls->members; m != nullptr; m = m->next) {
+    IndexSlot* slot = findSlot(index, m->name);
+    index->members[slot->start + slot->count++] = m;
+  }
+  return index;
+}
+
+// The members of a class that have the name, in member order.
+class MembersNamed {
+ public:
+  MembersNamed(ClassDef* cls, const Identifier* name) : name_(name) {
+    MemberIndex* index = memberIndex(cls);
+    if (index->mask == 0) {
+      walk_ = cls->members;
+      return;
+    }
+    IndexSlot* slot = findSlot(index, name);
+    if (!slot->used) return;
+    at_ = index->members + slot->start;
+    end_ = at_ + slot->count;
+  }
+  Member* next() {
+    if (at_ != nullptr) return at_ < end_ ? *at_++ : nullptr;
+    while (walk_ != nullptr) {
+      Member* m = walk_;
+      walk_ = walk_->next;
+      if (m->name == name_) return m;
+    }
+    return nullptr;
+  }
+
+ private:
+  const Identifier* name_;
+  Member* walk_ = nullptr;
+  Member** at_ = nullptr;
+  Member** end_ = nullptr;
+};
+
 ClassDef* accessContext(ClassDef* fallback) {
   return global.ctx.enclosing != nullptr ? global.ctx.enclosing : fallback;
 }
@@ -98,8 +208,9 @@ struct FieldSearch {
 // the deprecation note.
 Member* ownField(ClassDef* cls, FieldSearch& search) {
   ClassDef* from = accessContext(cls);
-  for (Member* m = cls->members; m != nullptr; m = m->next) {
-    if (m->kind != MK_VARIABLE || m->name != search.name || (m->modifiers & M_SYNTHETIC) != 0) continue;
+  MembersNamed named(cls, search.name);
+  for (Member* m = named.next(); m != nullptr; m = named.next()) {
+    if (m->kind != MK_VARIABLE || (m->modifiers & M_SYNTHETIC) != 0) continue;
     if (!isAccessible(from, m)) continue;
     if (search.staticOnly && !isStaticField(m)) {
       errorAt(search.line, search.column, "illegal.static.reference", identToString(search.name), classToString(cls));
@@ -230,7 +341,8 @@ Member* lookupVariable(ClassDef* cls, Identifier* name, bool staticOnly, bool se
   if (cls == nullptr || name == nullptr) return nullptr;
   FieldSearch search{name, staticOnly, line, column, staticReported, newLookupWalk()};
   Member* inherited = fieldInHierarchy(cls, search);
-  if (!searchOuter) return inherited;
+  // The class's own field is the answer; only an inherited one may meet an enclosing one.
+  if (!searchOuter || (inherited != nullptr && inherited->owner == cls)) return inherited;
   Member* fromOuter = nullptr;
   ClassDef* outside = nullptr;
   for (ClassDef* outer = cls->outer; outer != nullptr && fromOuter == nullptr; outer = outer->outer) {
@@ -405,8 +517,9 @@ bool hasNoParameters(Member* m) {
 // further down only where `replace` says so; with arguments every applicable one is a candidate.
 void scanMembers(ClassDef* cls, MethodSearch& search, bool replace) {
   int32_t wanted = search.name != nullptr ? MK_METHOD : MK_CONSTRUCTOR;
-  for (Member* m = cls->members; m != nullptr; m = m->next) {
-    if (m->kind != wanted || m->name != search.name || !isAccessible(search.from, m)) continue;
+  MembersNamed named(cls, search.name);
+  for (Member* m = named.next(); m != nullptr; m = named.next()) {
+    if (m->kind != wanted || !isAccessible(search.from, m)) continue;
     if (search.firstByName == nullptr) search.firstByName = m;
     if (search.arguments == nullptr) {
       if (!hasNoParameters(m)) continue;
@@ -477,8 +590,9 @@ Member* lookupMethod(ClassDef* cls, Identifier* name, bool noOuterSearch, ExprNo
       ClassDef* from = accessContext(cls);
       for (ClassDef* outer = cls->outer; outer != nullptr; outer = outer->outer) {
         bool declared = false;
-        for (Member* m = outer->members; m != nullptr && !declared; m = m->next)
-          declared = m->kind == MK_METHOD && m->name == name && isAccessible(from, m);
+        MembersNamed named(outer, name);
+        for (Member* m = named.next(); m != nullptr && !declared; m = named.next())
+          declared = m->kind == MK_METHOD && isAccessible(from, m);
         if (!declared) continue;
         errorAt(line, column, "inner.method.ambiguous", identToString(name), classToString(outer), classToString(cls));
         break;

@@ -427,8 +427,8 @@ ExprNode* resolveFieldAccess(ExprNode* expression) {
 
 // A final variable whose constant is known becomes that constant, typed by its variable, which
 // the node keeps. A final field whose initializer is still to be read has it read now (the body
-// being parsed is set aside meanwhile); meeting that field again while its initializer is read is
-// "circular.init".
+// being parsed is set aside meanwhile); naming that field by its simple name while its initializer
+// is read is "circular.init".
 ExprNode* resolveVariableUse(ExprNode* expression) {
   if (expression == nullptr) return nullptr;
   Member* v = expression->member;
@@ -437,12 +437,16 @@ ExprNode* resolveVariableUse(ExprNode* expression) {
   if (v->kind != MK_VARIABLE) return expression;
   bool field = v->slot < 0;
   if (v->constantState == CONSTANT_PARSING && field) {
+    // A field named in its own initializer is an error; a cycle of constants through qualified
+    // names, within a class or across classes, is only no constant (the classes' initialization
+    // gives the values at run time).
+    if (expression->left != nullptr || v->owner != global.ctx.enclosing) return expression;
     errorAt(expression->line, expression->column, "circular.init");
     return markError(expression);
   }
   if (field && v->constantState == CONSTANT_PENDING && (v->modifiers & M_FINAL) != 0 && v->bodyOffset != 0 &&
       (v->fieldFlags & FIELD_INITIALIZER_REPORTED) == 0 && v->owner != nullptr && v->owner->sourceFile != nullptr) {
-    checkFieldInitForwardRefs(expression);
+    if (checkFieldInitForwardRefs(expression) > 0) return markError(expression);
     ConstantParseScope aside;
     parseFieldInitializerNested(v);
   }

@@ -19,14 +19,6 @@ namespace {
 
 uint32_t lastSupertypeWalk;
 
-bool isReferenceKind(int32_t kind) {
-  return kind == TK_CLASS || kind == TK_ARRAY;
-}
-
-bool isNumericKind(int32_t kind) {
-  return kind >= TK_CHAR && kind <= TK_DOUBLE;
-}
-
 ClassDef* resolvedRefClass(ClassRef* ref) {
   if (ref == nullptr) return nullptr;
   if (ref->resolved == nullptr) resolveRef(ref);

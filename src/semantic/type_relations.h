@@ -6,12 +6,17 @@
 
 #include <cstdint>
 
-struct ClassDef;
-struct ClassRef;
+#include "semantic/type_records.h"
+
 struct ExprNode;
-struct Member;
-struct Parameter;
-struct Type;
+
+// The kinds of class and array types, and of the seven numeric types.
+inline bool isReferenceKind(int32_t kind) {
+  return kind == TK_CLASS || kind == TK_ARRAY;
+}
+inline bool isNumericKind(int32_t kind) {
+  return kind >= TK_CHAR && kind <= TK_DOUBLE;
+}
 
 bool sameType(const Type* a, const Type* b);
 bool isWidening(const Type* from, const Type* to);

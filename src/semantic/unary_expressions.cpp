@@ -21,10 +21,6 @@
 
 namespace {
 
-bool isReferenceKind(int32_t kind) {
-  return kind == TK_CLASS || kind == TK_ARRAY;
-}
-
 bool isSmallKind(int32_t kind) {
   return kind == TK_BYTE || kind == TK_CHAR || kind == TK_SHORT;
 }
@@ -126,6 +122,36 @@ bool balanceConditional(ExprNode** a, ExprNode** b, int32_t line, int32_t column
   return true;
 }
 
+// A numeric or boolean constant converted to a primitive target and folded, as Java converts:
+// integers are cut to the target's width, floating values narrowed with NaN and the ranges decided
+// first, and a long or double made a float in one rounding. The node is rewritten and returned.
+ExprNode* castConstant(Type* target, ExprNode* constant) {
+  int32_t kind = target->kind;
+  bool fromFloat = constant->type != nullptr && constant->type->kind == TK_FLOAT;
+  if (constant->op == O_CONST) {
+    if (kind == TK_FLOAT || kind == TK_DOUBLE) {
+      constant->op = O_DCONST;
+      constant->doubleValue =
+          kind == TK_FLOAT ? longToFloat(constant->integerValue) : longToDouble(constant->integerValue);
+    } else {
+      constant->integerValue = normalizeIntegral(kind, constant->integerValue);
+    }
+  } else if (constant->op == O_DCONST) {
+    double value = constant->doubleValue;
+    if (kind == TK_LONG) {
+      constant->op = O_CONST;
+      constant->integerValue = fromFloat ? floatToLong(value) : doubleToLong(value);
+    } else if (kind >= TK_CHAR && kind <= TK_INT) {
+      constant->op = O_CONST;
+      constant->integerValue = normalizeIntegral(kind, fromFloat ? floatToInt(value) : doubleToInt(value));
+    } else if (kind == TK_FLOAT) {
+      constant->doubleValue = doubleToFloat(value);
+    }
+  }
+  constant->type = target;
+  return constant;
+}
+
 }  // namespace
 
 ExprNode* makeUnaryExpression(int32_t op, ExprNode* operand, int32_t line, int32_t column) {
@@ -216,44 +242,6 @@ ExprNode* makeCast(Type* target, ExprNode* operand, int32_t line, int32_t column
   return node;
 }
 
-ExprNode* castConstant(Type* target, ExprNode* constant) {
-  int32_t kind = target->kind;
-  bool fromFloat = constant->type != nullptr && constant->type->kind == TK_FLOAT;
-  if (constant->op == O_CONST) {
-    if (kind == TK_FLOAT || kind == TK_DOUBLE) {
-      constant->op = O_DCONST;
-      constant->doubleValue =
-          kind == TK_FLOAT ? longToFloat(constant->integerValue) : longToDouble(constant->integerValue);
-    } else {
-      constant->integerValue = normalizeIntegral(kind, constant->integerValue);
-    }
-  } else if (constant->op == O_DCONST) {
-    double value = constant->doubleValue;
-    if (kind == TK_LONG) {
-      constant->op = O_CONST;
-      constant->integerValue = fromFloat ? floatToLong(value) : doubleToLong(value);
-    } else if (kind >= TK_CHAR && kind <= TK_INT) {
-      constant->op = O_CONST;
-      constant->integerValue = normalizeIntegral(kind, fromFloat ? floatToInt(value) : doubleToInt(value));
-    } else if (kind == TK_FLOAT) {
-      constant->doubleValue = doubleToFloat(value);
-    }
-  }
-  constant->type = target;
-  return constant;
-}
-
-ExprNode* convertConstantForAssignment(Type* target, ExprNode* constant) {
-  if (target == nullptr || constant == nullptr || constant->type == nullptr) return nullptr;
-  if (target->kind == TK_CLASS || constant->type->kind == TK_CLASS)
-    return target->kind == TK_CLASS && constant->op == O_STRING && isClassType(target, stringClass()) ? constant
-                                                                                                     : nullptr;
-  if (target->kind < TK_BOOLEAN || target->kind > TK_DOUBLE) return nullptr;
-  if (!sameType(target, constant->type) && !isWidening(constant->type, target) && !fitsNarrowConstant(constant, target))
-    return nullptr;
-  return castConstant(target, constant);
-}
-
 ExprNode* makeConditional(ExprNode* condition, ExprNode* thenValue, ExprNode* elseValue, int32_t line,
                           int32_t column) {
   condition = foldEvaluatedOperand(condition);
@@ -318,7 +306,8 @@ ExprNode* makeVariableInit(Member* variable, ExprNode* initializer, int32_t line
   node->right = initializer;
   if (initializer == nullptr) return withErrorType(node);
   Type* type = variable->type;
-  if (initializer->op == O_AINIT && !hasErrorType(initializer)) {
+  // A bare {...} is still untyped; new T[] {...} has its array type and converts like any value.
+  if (initializer->op == O_AINIT && initializer->type == nullptr) {
     if (type == nullptr || type->kind == TK_ERROR) return withErrorType(node);
     if (type->kind != TK_ARRAY) {
       errorAt(line, column, "not.array.type");
@@ -354,7 +343,7 @@ ExprNode* checkArrayInitializer(Type* elementType, ExprNode* initializer) {
 
 ExprNode* checkInitializerElement(Type* elementType, ExprNode* element) {
   if (element == nullptr || hasErrorType(element)) return element;
-  if (element->op != O_AINIT) {
+  if (element->op != O_AINIT || element->type != nullptr) {
     if (convertForAssignment(elementType, &element, element->line, element->column)->kind == TK_ERROR)
       element->type = &errorType;
     return element;

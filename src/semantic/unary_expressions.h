@@ -17,11 +17,3 @@ ExprNode* makeSubscript(ExprNode* array, ExprNode* index, int32_t line, int32_t 
 ExprNode* makeVariableInit(Member* variable, ExprNode* initializer, int32_t line, int32_t column);
 ExprNode* checkArrayInitializer(Type* elementType, ExprNode* initializer);
 ExprNode* checkInitializerElement(Type* elementType, ExprNode* element);
-
-// A numeric or boolean constant (O_CONST or O_DCONST) converted to a primitive target type and
-// folded, as a cast of it does: the node is rewritten and returned.
-ExprNode* castConstant(Type* target, ExprNode* constant);
-// The assignment conversion of a constant to the type of a constant variable (a primitive type or
-// String), folded by castConstant; null when the constant cannot be assigned so. Reports nothing:
-// the full assignment conversion does that.
-ExprNode* convertConstantForAssignment(Type* target, ExprNode* constant);

@@ -320,6 +320,14 @@ TEST_F(ExpressionNodesTest, StringsOfConstantsJoinIntoOneConstant) {
     EXPECT_EQ(reported, "") << c.expression;
     EXPECT_EQ(text(node), c.text) << c.expression;
   }
+  // A long chain of constants grows one value: the memory it takes is in proportion to its length.
+  int32_t before = global.currentArena->taken;
+  ExprNode* chain = sc("0123456789");
+  for (int i = 1; i < 4000; i++) chain = bin(O_ADD, chain, i % 2 ? sc("0123456789") : ic(1234567890));
+  ASSERT_EQ(chain->op, O_STRING);
+  EXPECT_EQ(chain->string->length, 40000);
+  EXPECT_EQ(text(chain).substr(0, 30), "012345678901234567891234567890");
+  EXPECT_LT(global.currentArena->taken - before, 4 * 1024 * 1024);
   // A variable or null keeps the operation for run time.
   ExprNode* joined = bin(O_ADD, sc("a"), var(&intType));
   EXPECT_EQ(joined->op, O_SCONCAT);
@@ -831,6 +839,46 @@ TEST_F(ExpressionNodesTest, LiteralsKeywordsAndPredicates) {
   super = makeKeywordExpression(O_SUPER, string, 3, 4);
   EXPECT_TRUE(isClassType(super->type, object));
   EXPECT_FALSE(isClassType(super->type, string));
+}
+
+int32_t foldedCount;
+
+// Stands for the evaluator: every variable reads as the int 7.
+ExprNode* readSeven(ExprNode* node) {
+  if (node->op != O_ID) return node;
+  foldedCount++;
+  return makeIntegerConstant(T_INT, 7, node->line, node->column);
+}
+
+TEST_F(ExpressionNodesTest, WhileEvaluatingOperandsAreReadFromTheFrame) {
+  setMemoryReferenceFolder(readSeven);
+  global.evaluating = 1;
+  foldedCount = 0;
+  ExprNode* sum = bin(O_ADD, var(&intType), bin(O_MUL, var(&intType), ic(2)));
+  EXPECT_EQ(sum->op, O_CONST);
+  EXPECT_EQ(sum->integerValue, 21);
+  EXPECT_EQ(foldedCount, 2);
+  // The right side of && is read only when it decides.
+  foldedCount = 0;
+  ExprNode* condition = bin(O_LAND, bc(false), var(&booleanType));
+  EXPECT_EQ(condition->op, O_CONST);
+  EXPECT_EQ(foldedCount, 0);
+  ExprNode* chosen = makeConditional(bc(true), var(&intType), ic(1), 1, 5);
+  EXPECT_EQ(chosen->op, O_CONST);
+  EXPECT_EQ(chosen->integerValue, 7);
+  EXPECT_EQ(cast(&longType, var(&intType))->type->kind, TK_LONG);
+  EXPECT_EQ(un(O_NEG, var(&intType))->integerValue, -7);
+  // Assignments change nothing in the frame: they are refused without a message.
+  reported.clear();
+  ExprNode* assignment = bin(O_ASG, var(&intType), ic(1));
+  EXPECT_EQ(assignment->type->kind, TK_ERROR);
+  EXPECT_EQ(reported, "");
+  global.evaluating = 0;
+  setMemoryReferenceFolder(nullptr);
+  // Outside an evaluation nothing is read.
+  foldedCount = 0;
+  EXPECT_EQ(bin(O_ADD, var(&intType), ic(1))->op, O_ADD);
+  EXPECT_EQ(foldedCount, 0);
 }
 
 }  // namespace

@@ -120,4 +120,85 @@ TEST(JavaArithmetic, FloatBitsAndSpecials) {
   EXPECT_EQ(bits(specialDouble("?")), bits(0.0));
 }
 
+TEST(JavaArithmetic, FloatRangeEdgesAreDecidedBeforeConverting) {
+  // The largest float, the doubles between it and the midpoint to 2^128 (which round down to it),
+  // and the midpoint itself (which rounds to even: the infinity).
+  const double largest = 0x1.fffffep+127;
+  EXPECT_EQ(doubleToFloat(0x1.fffffefp+127), largest);
+  EXPECT_EQ(doubleToFloat(-0x1.ffffffp+127 + 0x1p+75), -largest);
+  EXPECT_EQ(doubleToFloat(0x1.ffffffp+127), std::numeric_limits<double>::infinity());
+  EXPECT_EQ(doubleToFloat(-0x1.ffffffp+127), -std::numeric_limits<double>::infinity());
+  EXPECT_EQ(doubleToFloat(1e300), std::numeric_limits<double>::infinity());
+}
+
+TEST(JavaArithmetic, LongToFloatRoundsOnce) {
+  struct Case {
+    int64_t value;
+    uint32_t bits;
+  } cases[] = {
+      {9007199791611905LL, 0x5A000001},  // through a double it would round twice, to 0x5A000000
+      {-9007199791611905LL, 0xDA000001},
+      {16777217, 0x4B800000},            // a tie, to even
+      {16777219, 0x4B800002},            // a tie, to even (upwards)
+      {INT64_MAX, 0x5F000000},
+      {INT64_MIN, 0xDF000000},
+      {0, 0x00000000},
+      {-1, 0xBF800000},
+      {0x7FFFFFC000000001LL, 0x5F000000},  // the bits shifted out decide: above the midpoint below 2^63
+      {0x7FFFFFC000000000LL, 0x5F000000},  // the midpoint, to even
+      {0x7FFFFFBFFFFFFFFFLL, 0x5EFFFFFF},  // below it
+      {-0x7FFFFFC000000001LL, 0xDF000000},
+  };
+  for (const Case& c : cases) {
+    float f = static_cast<float>(longToFloat(c.value));
+    uint32_t b;
+    std::memcpy(&b, &f, sizeof b);
+    EXPECT_EQ(b, c.bits) << c.value;
+  }
+}
+
+TEST(JavaArithmetic, FloatingStringConversion) {
+  struct Case {
+    double value;
+    bool isFloat;
+    const char* text;
+  } cases[] = {
+      {1.0, false, "1.0"},
+      {-1.5, false, "-1.5"},
+      {0.0, false, "0.0"},
+      {-0.0, false, "-0.0"},
+      {100.0, false, "100.0"},
+      {1234567.0, false, "1234567.0"},
+      {9999999.0, false, "9999999.0"},
+      {1e7, false, "1.0E7"},
+      {12345678.9, false, "1.23456789E7"},
+      {0.001, false, "0.001"},
+      {0.00123, false, "0.00123"},
+      {9.99e-4, false, "9.99E-4"},
+      {1e-10, false, "1.0E-10"},
+      {1e21, false, "1.0E21"},
+      {0.1 + 0.2, false, "0.30000000000000004"},
+      {4.9e-324, false, "4.9E-324"},
+      {1.7976931348623157e308, false, "1.7976931348623157E308"},
+      {2e-323, false, "2.0E-323"},
+      {std::numeric_limits<double>::infinity(), false, "Infinity"},
+      {-std::numeric_limits<double>::infinity(), false, "-Infinity"},
+      {std::numeric_limits<double>::quiet_NaN(), false, "NaN"},
+      {static_cast<double>(0.1f), true, "0.1"},
+      {static_cast<double>(0.1f), false, "0.10000000149011612"},
+      {static_cast<double>(1.0f / 3.0f), true, "0.33333334"},
+      {static_cast<double>(16777216.0f), true, "1.6777216E7"},
+      {static_cast<double>(3.4028235e38f), true, "3.4028235E38"},
+      {1.401298464324817e-45, true, "1.4E-45"},
+      {1e39, true, "Infinity"},
+      {-0.0, true, "-0.0"},
+  };
+  for (const Case& c : cases) {
+    char text[32];
+    int32_t length = javaFloatingToString(c.value, c.isFloat, text);
+    EXPECT_EQ(std::string(text, length), c.text) << c.value;
+    EXPECT_EQ(text[length], '\0');
+  }
+}
+
 }  // namespace

@@ -32,6 +32,7 @@
 #include "support/source_file.h"
 #include "syntax/compilation_unit.h"
 #include "syntax/declarators.h"
+#include "syntax/method_bodies.h"
 #include "syntax/scanner.h"
 #include "syntax/scopes.h"
 #include "test_support.h"
@@ -467,6 +468,7 @@ TEST_F(NamesTest, ASyntheticParameterAddedDuringTheBodyMovesTheLocalsUp) {
   pushScope(methodScope);
   setScopeSlots(0, 0);
   allocLocalSlots(2);
+  assignParameterSlots(constructor);
   Scope block{};
   pushScope(&block);
   Member* b = newMemberOfKind(&global.tempArena, MK_VARIABLE);
@@ -476,12 +478,48 @@ TEST_F(NamesTest, ASyntheticParameterAddedDuringTheBodyMovesTheLocalsUp) {
   appendToScope(&block, b);
   EXPECT_EQ(b->slot, 2);
   addSyntheticParameter(constructor, id("val$x"), M_SYNTHETIC | M_FINAL | M_PRIVATE, &longType, 0, 0, false);
+  // this 0, val$x 1 and 2, a 3, b 4.
+  std::vector<int> slots;
+  for (Parameter* p = constructor->parameters; p != nullptr; p = p->next) {
+    ASSERT_NE(p->variable, nullptr);
+    slots.push_back(p->variable->slot);
+  }
+  EXPECT_EQ(slots, (std::vector<int>{1, 3}));
   EXPECT_EQ(b->slot, 4);
   EXPECT_EQ(block.nextSlot, 5);
   popScope(&block);
   EXPECT_EQ(methodScope->nextSlot, 4);
   popScope(methodScope);
   global.currentArena = &global.mainArena;
+}
+
+}  // namespace
+
+namespace {
+
+// A class of many members is searched through its index by name, which follows members added
+// at the head or the tail of the list after it was made.
+TEST_F(NamesTest, TheMemberIndexFollowsTheMemberList) {
+  std::string text = "class Many {\n";
+  for (int i = 0; i < 60; i++) text += "  int f" + std::to_string(i) + ";\n";
+  text += "  void m(int i) {}\n  void m(String s) {}\n}\n";
+  declare(text.c_str());
+  ClassDef* cls = enter("Many");
+  EXPECT_EQ(lookupVariable(cls, id("f42"), false, false, nullptr, 3, 5), member(cls, "f42", MK_VARIABLE));
+  EXPECT_EQ(parameterText(lookupMethod(cls, id("m"), true, sc("s"), nullptr, 3, 5)), "Many(String)");
+  EXPECT_EQ(lookupVariable(cls, id("added"), false, false, nullptr, 3, 5), nullptr);
+  Member* head = newVariable(0, &intType, id("added"), false, 1, 1);
+  head->owner = cls;
+  head->next = cls->members;
+  cls->members = head;
+  EXPECT_EQ(lookupVariable(cls, id("added"), false, false, nullptr, 3, 5), head);
+  Member* tail = newVariable(0, &intType, id("appended"), false, 1, 1);
+  tail->owner = cls;
+  Member* last = cls->members;
+  while (last->next != nullptr) last = last->next;
+  last->next = tail;
+  EXPECT_EQ(lookupVariable(cls, id("appended"), false, false, nullptr, 3, 5), tail);
+  EXPECT_EQ(lookupVariable(cls, id("f0"), false, false, nullptr, 3, 5), member(cls, "f0", MK_VARIABLE));
 }
 
 }  // namespace
