@@ -261,14 +261,23 @@ int32_t checkStaticForwardUse(Member* variable, int32_t line, int32_t column) {
 
 namespace {
 
+// A simple name of a later field of the current class is a forward reference; a qualified one
+// (C.x, this.x) is not, but one of a later field of another class of the file is warned about.
 int32_t countForwardUse(ExprNode* node, void* context) {
   if (isError(node)) return -1;
   Member* v = nullptr;
-  if (node->op == O_ID && node->left == nullptr)
+  bool qualified = false;
+  if (node->op == O_ID) {
     v = node->member;
-  else if (node->op == O_DOT && node->left != nullptr && (node->left->op == O_CLASSREF || node->left->op == O_THIS))
+    qualified = node->left != nullptr;
+    if (qualified && node->left->op != O_CLASSREF) v = nullptr;
+  } else if (node->op == O_DOT && node->left != nullptr && (node->left->op == O_CLASSREF || node->left->op == O_THIS)) {
     v = node->member;
-  if (v != nullptr && context != nullptr) *static_cast<int32_t*>(context) += checkStaticForwardUse(v, node->line, node->column);
+    qualified = true;
+  }
+  if (v == nullptr || (qualified && v->owner == global.ctx.enclosing)) return 0;
+  int32_t reported = checkStaticForwardUse(v, node->line, node->column);
+  if (context != nullptr) *static_cast<int32_t*>(context) += reported;
   return 0;
 }
 
