@@ -139,4 +139,19 @@ TEST(JumpRelaxation, AMethodPastTheCodeLimitIsAnErrorAndNoFileIsWritten) {
   EXPECT_FALSE(fs::exists(dir + "/Huge.cltmp"));
 }
 
+// Flow analysis keeps its pending work on a heap stack: a method of tens of thousands of branches
+// (each if walks its target before the code after it) is analysed to its end, then refused for its
+// size.
+TEST(JumpRelaxation, AMethodOfManyBranchesIsAnalysedToItsEnd) {
+  std::string body;
+  for (int i = 0; i < 30000; i++) body += "if (c > " + std::to_string(i % 100) + ") x++; else x--;\n";
+  std::string source = "class Branches {\n  static int many(int c) { int x = 0;\n" + body + "    return x; }\n}\n";
+  std::string dir = freshDirectory("branches");
+  writeFile(dir + "/Branches.java", source);
+  ProcessResult compiled = runProgram({QUORVELIX_PATH, "-d", ".", "Branches.java"}, dir);
+  EXPECT_EQ(compiled.status, 1);
+  EXPECT_NE(compiled.err.find("is longer than 65535 bytes"), std::string::npos) << compiled.err;
+  EXPECT_FALSE(fs::exists(dir + "/Branches.class"));
+}
+
 }  // namespace
