@@ -191,10 +191,14 @@ TEST_F(JniCompileTest, AnErrorReturnsItsCountWritesNothingAndTheNextCompileStart
   EXPECT_EQ(filesBelow(work / "good").size(), 1u);
 }
 
+// Many arguments, with a null before, between and after each.
 TEST_F(JniCompileTest, NullArgumentsAreSkipped) {
   writeSource("Good.java", "class Good { int f() { return 1; } }\n");
   makeDirectories({"out"});
-  Outcome in = jvm({"nulls", "-d", "out", "Good.java"});
+  std::vector<std::string> arguments = {"nulls"};
+  for (int i = 0; i < 40; i++) arguments.push_back("-nowarn");
+  for (const char* argument : {"-d", "out", "Good.java"}) arguments.push_back(argument);
+  Outcome in = jvm(arguments);
   EXPECT_EQ(in.status, 0) << in.err;
   EXPECT_EQ(in.out, "result 0\n");
   EXPECT_EQ(in.err, "");
