@@ -1,6 +1,6 @@
-// The access methods (access$N) through which classes of one outermost class reach each other's
-// private members, generated into the owner's class file after its other methods.
-// Placeholder: no access method is made yet (attribution requests none), so nothing is written.
+// The access methods (access$N) and access constructors through which classes of one outermost
+// class reach each other's private members, generated into the owner's class file after its
+// other methods.
 #pragma once
 
 struct Member;

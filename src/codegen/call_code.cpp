@@ -62,6 +62,14 @@ void invokeMember(uint8_t opcode, Member* method) {
   invoke(opcode, addMethodRef(method));
 }
 
+// A private constructor reached from another class of its nest: its access constructor, with null
+// for the tag parameter that tells the two apart.
+void invokeAccessConstructor(Member* accessConstructor) {
+  emitByte(OP_ACONST_NULL);
+  adjust(1);
+  invokeMember(OP_INVOKESPECIAL, accessConstructor);
+}
+
 // The elements of a left-nested O_ARG chain, in source order.
 void listElements(ExprNode* list, std::vector<ExprNode*>* out) {
   size_t mark = out->size();
@@ -223,7 +231,9 @@ void genCall(ExprNode* e, bool wanted) {
       genQualifier(q, m, e);
     }
     genExpression(e->list, true);
-    if (usesAccessor(m)) {
+    if (usesAccessor(m) && m->kind == MK_CONSTRUCTOR) {
+      invokeAccessConstructor(m->accessMethod);
+    } else if (usesAccessor(m)) {
       invokeMember(OP_INVOKESTATIC, m->accessMethod);
     } else {
       uint8_t opcode;
@@ -294,7 +304,7 @@ void genNew(ExprNode* e, bool wanted) {
     }
     genExpression(e->list, true);
     if (constructor != nullptr && usesAccessor(constructor))
-      invokeMember(OP_INVOKESTATIC, constructor->accessMethod);
+      invokeAccessConstructor(constructor->accessMethod);
     else
       invokeMember(OP_INVOKESPECIAL, constructor);
     foldStackDepth();

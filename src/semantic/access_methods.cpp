@@ -1,7 +1,126 @@
-// Access methods. Placeholder: no access method is made.
+// Access methods: made once per private member on the first use from another class of its
+// outermost class, in the main arena, outside the owner's member list (the member links them).
 #include "semantic/access_methods.h"
 
-void addAccessor(Member*) {}
-Member* makeAccessorMethod(Member*, int32_t, int32_t) {
-  return nullptr;
+#include <cstdio>
+
+#include "semantic/class_names.h"
+#include "semantic/class_records.h"
+#include "semantic/class_table.h"
+#include "semantic/element_names.h"
+#include "semantic/type_records.h"
+#include "support/arena.h"
+#include "support/global.h"
+#include "support/identifiers.h"
+#include "support/parser_context.h"
+
+namespace {
+
+Type* ownerType(ClassDef* owner, int32_t line, int32_t column) {
+  ClassRef* ref = newClassRef(owner->package, owner->name, owner, 0, owner, line, column);
+  return newClassType(ref, owner->name, line, column);
+}
+
+Parameter* copyParameter(const Parameter* p) {
+  return newParameter(p->name, p->type, p->modifiers, p->line, p->column);
+}
+
+ClassDef* outermostClass(ClassDef* cls) {
+  while (cls->outer != nullptr) cls = cls->outer;
+  return cls;
+}
+
+}  // namespace
+
+ClassDef* accessTagClass(ClassDef* cls) {
+  ClassDef* outermost = outermostClass(cls);
+  if (outermost->accessTag != nullptr) return outermost->accessTag;
+  // Outer$0: anonymous and local classes are numbered from 1 and no member class is named by a
+  // number, so no class of the source takes the name.
+  ClassDef* tag = newClassDef(CLASS_KIND_CLASS, joinNames(nullptr, outermost->binaryName, nullptr, 0));
+  tag->binaryName = tag->name;
+  tag->flags = CF_FINAL;
+  tag->line = outermost->line;
+  tag->column = outermost->column;
+  tag->endLine = outermost->line;
+  tag->sourceFile = outermost->sourceFile;
+  tag->superclass = objectClassRef;
+  tag->state = CLASS_SUPERTYPES_RESOLVED | CLASS_CHECKED | CLASS_CONSTANTS_EVALUATED;
+  addClassToPackage(outermost->package, tag);
+  outermost->accessTag = tag;
+  return tag;
+}
+
+Member* makeAccessorMethod(Member* member, int32_t number, int32_t kind) {
+  ClassDef* owner = member->owner;
+  bool isStatic = (member->modifiers & M_STATIC) != 0;
+  Member* method = newMember(accessorName(number), member->line, member->column, M_STATIC | M_SYNTHETIC, nullptr, 1,
+                             member->line, member->column, nullptr, nullptr);
+  method->owner = owner;
+  Parameter** tail = &method->parameters;
+  auto append = [&](Parameter* p) {
+    *tail = p;
+    tail = &p->next;
+  };
+  if (!isStatic) append(newParameter(nullptr, ownerType(owner, member->line, member->column), M_SYNTHETIC, member->line,
+                                     member->column));
+  switch (kind) {
+    case ACCESSOR_GETTER:
+      method->type = member->type;
+      break;
+    case ACCESSOR_SETTER:
+      append(newParameter(nullptr, member->type, M_SYNTHETIC, member->line, member->column));
+      method->type = &voidType;
+      break;
+    default:
+      for (const Parameter* p = member->parameters; p != nullptr; p = p->next) append(copyParameter(p));
+      method->type = member->kind == MK_CONSTRUCTOR || member->type == nullptr ? &voidType : member->type;
+      method->throwsList = member->throwsList;
+      break;
+  }
+  return method;
+}
+
+Member* makeAccessConstructor(Member* constructor) {
+  ClassDef* owner = constructor->owner;
+  Member* made = newMember(nullptr, constructor->line, constructor->column, M_SYNTHETIC, nullptr, 1, constructor->line,
+                           constructor->column, constructor->throwsList, nullptr);
+  made->kind = MK_CONSTRUCTOR;
+  made->owner = owner;
+  Parameter** tail = &made->parameters;
+  for (const Parameter* p = constructor->parameters; p != nullptr; p = p->next) {
+    *tail = copyParameter(p);
+    tail = &(*tail)->next;
+  }
+  ClassDef* tag = accessTagClass(owner);
+  *tail = newParameter(nullptr, ownerType(tag, constructor->line, constructor->column), M_SYNTHETIC, constructor->line,
+                       constructor->column);
+  return made;
+}
+
+// Steps: the trace line; the owner becomes the current class and the main arena current (the
+// records outlive the body being attributed); a field gets its getter and, unless final, its
+// setter, numbered on; a method its call method; a constructor its access constructor, which
+// takes no number; the class and arena go back.
+void addAccessor(Member* member) {
+  if (member == nullptr || member->accessMethod != nullptr || member->owner == nullptr) return;
+  if (member->kind != MK_VARIABLE && member->kind != MK_METHOD && member->kind != MK_CONSTRUCTOR) return;
+  if (global.traceLevel & TRACE_GENERAL) std::printf("Adding accessor to %s\n", memberToString(member));
+  ClassDef* owner = member->owner;
+  ClassDef* savedEnclosing = global.ctx.enclosing;
+  Arena* savedArena = global.currentArena;
+  global.ctx.enclosing = owner;
+  global.currentArena = &global.mainArena;
+  if (member->kind == MK_VARIABLE) {
+    int32_t number = owner->accessMethodCount++;
+    Member* getter = makeAccessorMethod(member, number, ACCESSOR_GETTER);
+    if ((member->modifiers & M_FINAL) == 0) getter->next = makeAccessorMethod(member, owner->accessMethodCount++, ACCESSOR_SETTER);
+    member->accessMethod = getter;
+  } else if (member->kind == MK_METHOD) {
+    member->accessMethod = makeAccessorMethod(member, owner->accessMethodCount++, ACCESSOR_CALL);
+  } else {
+    member->accessMethod = makeAccessConstructor(member);
+  }
+  global.ctx.enclosing = savedEnclosing;
+  global.currentArena = savedArena;
 }

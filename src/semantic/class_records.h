@@ -127,6 +127,7 @@ struct ClassDef {
   int32_t localClassCount;
   int32_t anonymousClassCount;
   int32_t accessMethodCount;
+  ClassDef* accessTag;  // outermost classes: the class that types the extra parameter of access constructors
   ClassDef* outer;
   int32_t depth;
   int32_t classNumber;

@@ -309,7 +309,13 @@ ExprNode* makeNewExpression(ExprNode* outer, Type* type, ExprNode* arguments, Ar
   if (outer != nullptr && isError(outer)) return outer;
   if (type == nullptr || type->kind == TK_ERROR) return markError(node);
   if (outer != nullptr) {
-    if (!checkQualifiedNewOuter(outer->type, type, line, column)) return markError(node);
+    // o.new S() {...} names S, the anonymous class's superclass, as a member of o's class.
+    Type* named = type;
+    ClassDef* created = type->kind == TK_CLASS ? classOf(type) : nullptr;
+    if (created != nullptr && (created->flags & CF_ANONYMOUS) != 0 && created->superclass != nullptr &&
+        created->superclass->resolved != nullptr)
+      named = classTypeFor(created->superclass->resolved, line, column);
+    if (!checkQualifiedNewOuter(outer->type, named, line, column)) return markError(node);
     outer->flags |= 1;
   }
   if (!isResolvedType(type)) return markError(node);
@@ -336,6 +342,7 @@ ExprNode* makeNewExpression(ExprNode* outer, Type* type, ExprNode* arguments, Ar
     }
     node->list = innerConstructorArgs(outer, nullptr, arguments, constructor, line, column);
     if (anyArgumentError(node->list)) return markError(node);
+    if ((constructor->modifiers & M_PRIVATE) != 0 && constructor->owner != from) addAccessor(constructor);
     node->member = constructor;
     node->type = type;
     checkThrowsCaught(cls->name, constructor->throwsList, line, column);

@@ -448,11 +448,25 @@ void buildAccessorMethodBody(Member* accessMethod, Member* target, int32_t kind)
   int32_t column = target->column;
   Parameter* rest = accessMethod->parameters;
   ExprNode* object = nullptr;
-  if ((target->modifiers & M_STATIC) == 0 && rest != nullptr) {
+  if ((target->modifiers & M_STATIC) == 0 && target->kind != MK_CONSTRUCTOR && rest != nullptr) {
     object = boundIdentifier(rest->variable, rest->type, line, column);
     rest = rest->next;
   }
-  if (kind == 0) {
+  if (target->kind == MK_CONSTRUCTOR) {
+    // this(...) with every parameter but the last, the tag class's, bound to the constructor
+    // itself: its synthetic parameters are passed as they stand, not made again.
+    ExprNode* arguments = nullptr;
+    for (Parameter* p = accessMethod->parameters; p != nullptr && p->next != nullptr; p = p->next)
+      arguments = appendArgument(arguments, boundIdentifier(p->variable, p->type, line, column), line, column);
+    ExprNode* call = newExprNode(O_CALL, line, column);
+    call->left = makeKeywordExpression(O_THIS, cls, line, column);
+    call->list = arguments;
+    call->member = target;
+    call->type = &voidType;
+    accessMethod->calledConstructor = target;
+    appendExpressionStatement(MK_CONSTRUCTOR, call, line, column);
+    checkReturnStatement(nullptr, line, column);
+  } else if (kind == 0) {
     ExprNode* arguments = nullptr;
     for (Parameter* p = rest; p != nullptr; p = p->next)
       arguments = appendArgument(arguments, boundIdentifier(p->variable, p->type, line, column), line, column);
