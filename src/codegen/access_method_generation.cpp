@@ -11,11 +11,21 @@
 #include "support/parser_context.h"
 #include "syntax/method_bodies.h"
 
-void genAccessorMethods(Member* member) {
+Member* accessMethodFor(Member* member) {
+  if (member == nullptr) return nullptr;
+  if (member->accessMethod != nullptr && member->owner != classGen.cls) return member->accessMethod;
+  if (ClassDef* host = protectedAccessHost(classGen.cls, member)) return findHostedAccessor(host, member, false);
+  return nullptr;
+}
+
+namespace {
+
+// A getter, with its setter linked behind it, or a call method.
+void genAccessors(Member* first, Member* member) {
   ParserContext saved = global.ctx;
-  for (Member* method = member->accessMethod; method != nullptr; method = method->next) {
+  for (Member* method = first; method != nullptr; method = method->next) {
     int32_t kind = ACCESSOR_CALL;
-    if (member->kind == MK_VARIABLE) kind = method == member->accessMethod ? ACCESSOR_GETTER : ACCESSOR_SETTER;
+    if (member->kind == MK_VARIABLE) kind = method == first ? ACCESSOR_GETTER : ACCESSOR_SETTER;
     resetArena(&global.tempArena);
     buildAccessorMethodBody(method, member, kind);
     classGen.methodHasCode = 1;
@@ -25,4 +35,14 @@ void genAccessorMethods(Member* member) {
     genMethod(method);
   }
   global.ctx = saved;
+}
+
+}  // namespace
+
+void genAccessorMethods(Member* member) {
+  genAccessors(member->accessMethod, member);
+}
+
+void genHostedAccessors(ClassDef* host) {
+  forEachHostedAccessor(host, genAccessors);
 }

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "codegen/access_method_generation.h"
 #include "codegen/class_gen_state.h"
 #include "codegen/constant_pool.h"
 #include "codegen/descriptors.h"
@@ -14,6 +15,7 @@
 #include "codegen/method_code.h"
 #include "codegen/opcodes.h"
 #include "codegen/statement_code.h"
+#include "semantic/access_methods.h"
 #include "semantic/class_records.h"
 #include "semantic/class_table.h"
 #include "semantic/element_names.h"
@@ -40,10 +42,6 @@ int32_t kindOf(const Type* type) {
 
 ClassDef* classOf(const Type* type) {
   return type != nullptr && type->kind == TK_CLASS && type->classRef != nullptr ? type->classRef->resolved : nullptr;
-}
-
-bool usesAccessor(const Member* member) {
-  return member->accessMethod != nullptr && member->owner != classGen.cls;
 }
 
 int32_t parameterSlots(const Member* method) {
@@ -231,10 +229,13 @@ void genCall(ExprNode* e, bool wanted) {
       genQualifier(q, m, e);
     }
     genExpression(e->list, true);
-    if (usesAccessor(m) && m->kind == MK_CONSTRUCTOR) {
-      invokeAccessConstructor(m->accessMethod);
-    } else if (usesAccessor(m)) {
-      invokeMember(OP_INVOKESTATIC, m->accessMethod);
+    Member* accessor = superCall && !isStatic && q->classDef != nullptr && q->classDef != classGen.cls
+                           ? findHostedAccessor(q->classDef, m, true)
+                           : accessMethodFor(m);
+    if (accessor != nullptr && m->kind == MK_CONSTRUCTOR) {
+      invokeAccessConstructor(accessor);
+    } else if (accessor != nullptr) {
+      invokeMember(OP_INVOKESTATIC, accessor);
     } else {
       uint8_t opcode;
       if (isStatic || (q != nullptr && q->op == O_CLASSREF))
@@ -303,8 +304,8 @@ void genNew(ExprNode* e, bool wanted) {
       adjust(1);
     }
     genExpression(e->list, true);
-    if (constructor != nullptr && usesAccessor(constructor))
-      invokeAccessConstructor(constructor->accessMethod);
+    if (Member* accessor = accessMethodFor(constructor))
+      invokeAccessConstructor(accessor);
     else
       invokeMember(OP_INVOKESPECIAL, constructor);
     foldStackDepth();

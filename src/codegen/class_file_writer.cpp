@@ -288,7 +288,12 @@ bool classNeedsClinit(ClassDef* cls) {
 }
 
 void genField(Member* field) {
-  putShort(memberAccessFlags(field->modifiers), body());
+  // The outer-instance and captured-value fields are read by the classes nested further in
+  // (this$0 of an inner class by the classes inside it), which the virtual machine allows only
+  // for a field that is not private.
+  uint16_t flags = memberAccessFlags(field->modifiers);
+  if (field->modifiers & M_SYNTHETIC) flags &= static_cast<uint16_t>(~ACC_PRIVATE);
+  putShort(flags, body());
   putShort(addIdentifierUtf8(field->name), body());
   putShort(fieldDescriptor(field->type), body());
   bool constant = keepsConstant(field);
@@ -447,6 +452,7 @@ void writeClassFile(ClassDef* cls) {
   global.ctx.enclosing = cls;
   for (Member* m = cls->members; m != nullptr; m = m->next)
     if (m->accessMethod != nullptr) genAccessorMethods(m);
+  genHostedAccessors(cls);
   global.ctx.enclosing = enclosing;
   if (classGen.methodCount > MAX_CLASS_COUNT) errorInFile(source, 0, 0, "exceeded.max.method.count", classToString(cls));
   patchShort(static_cast<uint32_t>(classGen.methodCount), classGen.methodsCountPosition);

@@ -1,5 +1,7 @@
 // Access methods: made once per private member on the first use from another class of its
-// outermost class, in the main arena, outside the owner's member list (the member links them).
+// outermost class, in the main arena, outside the owner's member list (the member links them);
+// and those an enclosing class holds for the classes inside it (protected members of another
+// package, calls through Outer.super), kept in a table of that class.
 #include "semantic/access_methods.h"
 
 #include <cstdio>
@@ -9,6 +11,7 @@
 #include "semantic/class_table.h"
 #include "semantic/element_names.h"
 #include "semantic/type_records.h"
+#include "semantic/type_relations.h"
 #include "support/arena.h"
 #include "support/global.h"
 #include "support/identifiers.h"
@@ -52,7 +55,10 @@ ClassDef* accessTagClass(ClassDef* cls) {
 }
 
 Member* makeAccessorMethod(Member* member, int32_t number, int32_t kind) {
-  ClassDef* owner = member->owner;
+  return makeHostedAccessor(member->owner, member, number, kind);
+}
+
+Member* makeHostedAccessor(ClassDef* owner, Member* member, int32_t number, int32_t kind) {
   bool isStatic = (member->modifiers & M_STATIC) != 0;
   Member* method = newMember(accessorName(number), member->line, member->column, M_STATIC | M_SYNTHETIC, nullptr, 1,
                              member->line, member->column, nullptr, nullptr);
@@ -123,4 +129,111 @@ void addAccessor(Member* member) {
   }
   global.ctx.enclosing = savedEnclosing;
   global.currentArena = savedArena;
+}
+
+namespace {
+
+struct ForeignEntry {
+  ForeignEntry* chain;   // in its bucket
+  ForeignEntry* next;    // in the order made, which is the order written
+  Member* target;
+  bool superCall;
+  Member* method;
+};
+
+Package* packageOf(const ClassDef* cls) {
+  return cls->package != nullptr ? cls->package : &rootPackage;
+}
+
+uint32_t targetHash(const Member* target, bool superCall) {
+  auto bits = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(target)) * 0x9E3779B97F4A7C15ull;
+  return static_cast<uint32_t>(bits >> 32) ^ (superCall ? 1u : 0u);
+}
+
+}  // namespace
+
+struct ForeignAccessTable {
+  ForeignEntry** buckets;
+  uint32_t size;
+  uint32_t count;
+  ForeignEntry* first;
+  ForeignEntry* last;
+};
+
+namespace {
+
+ForeignEntry* findEntry(const ClassDef* host, const Member* target, bool superCall) {
+  ForeignAccessTable* table = host->foreignAccessors;
+  if (table == nullptr) return nullptr;
+  for (ForeignEntry* e = table->buckets[targetHash(target, superCall) & (table->size - 1)]; e != nullptr; e = e->chain)
+    if (e->target == target && e->superCall == superCall) return e;
+  return nullptr;
+}
+
+}  // namespace
+
+ClassDef* protectedAccessHost(ClassDef* from, const Member* member) {
+  if (from == nullptr || member == nullptr || member->owner == nullptr) return nullptr;
+  if ((member->modifiers & M_PROTECTED) == 0 || (member->kind != MK_VARIABLE && member->kind != MK_METHOD)) return nullptr;
+  ClassDef* owner = member->owner;
+  if (packageOf(from) == packageOf(owner) || isSubclassOf(from, owner)) return nullptr;
+  for (ClassDef* c = from->outer; c != nullptr; c = c->outer)
+    if (isSubclassOf(c, owner)) return c;
+  return nullptr;
+}
+
+Member* hostedAccessor(ClassDef* host, Member* target, bool superCall) {
+  if (host == nullptr || target == nullptr) return nullptr;
+  if (ForeignEntry* found = findEntry(host, target, superCall)) return found->method;
+  if (global.traceLevel & TRACE_GENERAL) std::printf("Adding accessor to %s\n", memberToString(target));
+  ClassDef* savedEnclosing = global.ctx.enclosing;
+  Arena* savedArena = global.currentArena;
+  global.ctx.enclosing = host;
+  global.currentArena = &global.mainArena;
+  ForeignAccessTable* table = host->foreignAccessors;
+  if (table == nullptr) {
+    table = arenaNew<ForeignAccessTable>(&global.mainArena);
+    table->size = 8;
+    table->buckets = arenaNewArray<ForeignEntry*>(&global.mainArena, table->size);
+    host->foreignAccessors = table;
+  }
+  if (table->count + 1 > table->size)
+    growArenaBuckets(&global.mainArena, &table->buckets, &table->size, 8, &ForeignEntry::chain,
+                     [](const ForeignEntry* e) { return targetHash(e->target, e->superCall); });
+  auto* entry = arenaNew<ForeignEntry>(&global.mainArena);
+  entry->target = target;
+  entry->superCall = superCall;
+  if (target->kind == MK_VARIABLE) {
+    Member* getter = makeHostedAccessor(host, target, host->accessMethodCount++, ACCESSOR_GETTER);
+    if ((target->modifiers & M_FINAL) == 0)
+      getter->next = makeHostedAccessor(host, target, host->accessMethodCount++, ACCESSOR_SETTER);
+    entry->method = getter;
+  } else {
+    entry->method = makeHostedAccessor(host, target, host->accessMethodCount++, ACCESSOR_CALL);
+    if (superCall) entry->method->methodFlags |= METHOD_SUPER_ACCESS;
+  }
+  for (Member* m = entry->method; m != nullptr; m = m->next) m->original = target;
+  ForeignEntry** bucket = &table->buckets[targetHash(target, superCall) & (table->size - 1)];
+  entry->chain = *bucket;
+  *bucket = entry;
+  table->count++;
+  if (table->last != nullptr)
+    table->last->next = entry;
+  else
+    table->first = entry;
+  table->last = entry;
+  global.ctx.enclosing = savedEnclosing;
+  global.currentArena = savedArena;
+  return entry->method;
+}
+
+Member* findHostedAccessor(const ClassDef* host, const Member* target, bool superCall) {
+  if (host == nullptr) return nullptr;
+  ForeignEntry* found = findEntry(host, target, superCall);
+  return found != nullptr ? found->method : nullptr;
+}
+
+void forEachHostedAccessor(const ClassDef* host, void (*visit)(Member* accessor, Member* target)) {
+  if (host->foreignAccessors == nullptr) return;
+  for (ForeignEntry* e = host->foreignAccessors->first; e != nullptr; e = e->next) visit(e->method, e->target);
 }

@@ -20,6 +20,8 @@ constexpr int32_t ACCESSOR_GETTER = 2;
 void addAccessor(Member* member);
 // One access method access$<number>: static and synthetic, owned by the member's class.
 Member* makeAccessorMethod(Member* member, int32_t number, int32_t kind);
+// The same, owned by `host`, whose type its object parameter takes.
+Member* makeHostedAccessor(ClassDef* host, Member* member, int32_t number, int32_t kind);
 // The synthetic constructor through which other classes of the nest reach a private constructor:
 // the same parameters, then one of the nest's tag class, to which callers pass null. A plain
 // invokespecial of a private constructor from another class fails on the virtual machine.
@@ -28,3 +30,18 @@ Member* makeAccessConstructor(Member* constructor);
 // class that only types the extra parameter of access constructors; it is entered in the package
 // and written like a class from source.
 ClassDef* accessTagClass(ClassDef* cls);
+
+// A protected member of a class of another package, used from a class that does not inherit from
+// that class but sits inside one that does: the virtual machine lets only subclasses (and the
+// package) reach it, so the innermost enclosing subclass is the host of an access method. Null
+// when the member is reached directly.
+ClassDef* protectedAccessHost(ClassDef* from, const Member* member);
+// The access method `host` holds for a member of another class, made (numbered on with the host's
+// own) on the first request: a field's getter with its setter behind it, a method's call method;
+// with superCall, a call method that calls the member non-virtually, for Outer.super.m() in a
+// class inside Outer.
+Member* hostedAccessor(ClassDef* host, Member* target, bool superCall);
+// The one made before, or null.
+Member* findHostedAccessor(const ClassDef* host, const Member* target, bool superCall);
+// Each access method the host holds for another class's member, in the order made.
+void forEachHostedAccessor(const ClassDef* host, void (*visit)(Member* accessor, Member* target));

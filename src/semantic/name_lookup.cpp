@@ -170,6 +170,7 @@ struct FieldSearch {
   int32_t column;
   bool* staticReported;
   uint32_t walk;
+  ClassDef* start;  // the class searched: a private field of its supertypes is no member of it
 };
 
 // The class's own field of the name that the current class may use, with the checks an answer
@@ -180,12 +181,14 @@ Member* ownField(ClassDef* cls, FieldSearch& search) {
   MembersNamed named(cls, search.name);
   for (Member* m = named.next(); m != nullptr; m = named.next()) {
     if (m->kind != MK_VARIABLE || (m->modifiers & M_SYNTHETIC) != 0) continue;
+    if ((m->modifiers & M_PRIVATE) != 0 && cls != search.start) continue;
     if (!isAccessible(from, m)) continue;
     if (search.staticOnly && !isStaticField(m)) {
       errorAt(search.line, search.column, "illegal.static.reference", identToString(search.name), classToString(cls));
       if (search.staticReported != nullptr) *search.staticReported = true;
     }
     if (cls != global.ctx.enclosing && (m->modifiers & M_PRIVATE) != 0) addAccessor(m);
+    if (ClassDef* host = protectedAccessHost(global.ctx.enclosing, m)) hostedAccessor(host, m, false);
     checkDeprecatedUse(m, search.line, search.column);
     return m;
   }
@@ -210,6 +213,7 @@ constexpr int32_t FRAME_AFTER_INTERFACE = 3;
 // has, joined with what each of its interfaces has, in order. Two different fields from the
 // superclass side and an interface are "reference.ambiguous": the interface's is the answer.
 Member* fieldInHierarchy(ClassDef* cls, FieldSearch& search) {
+  search.start = cls;
   FrameStack<FieldFrame> stack;
   cls->lookupMark = search.walk;
   stack.push(FieldFrame{cls, FRAME_START, nullptr, nullptr});
@@ -308,7 +312,7 @@ Member* lookupVariable(ClassDef* cls, Identifier* name, bool staticOnly, bool se
                        int32_t line, int32_t column, bool* staticReported) {
   if (foundOutside != nullptr) *foundOutside = nullptr;
   if (cls == nullptr || name == nullptr) return nullptr;
-  FieldSearch search{name, staticOnly, line, column, staticReported, newLookupWalk()};
+  FieldSearch search{name, staticOnly, line, column, staticReported, newLookupWalk(), cls};
   Member* inherited = fieldInHierarchy(cls, search);
   // The class's own field is the answer; only an inherited one may meet an enclosing one.
   if (!searchOuter || (inherited != nullptr && inherited->owner == cls)) return inherited;
@@ -450,6 +454,7 @@ struct MethodSearch {
   Member* firstByName;
   Member* best;  // without arguments
   MaximalCandidates candidates;  // with arguments
+  ClassDef* start;  // the class searched: a private method of its superclasses is no member of it
 };
 
 bool hasNoParameters(Member* m) {
@@ -464,6 +469,7 @@ void scanMembers(ClassDef* cls, MethodSearch& search, bool replace) {
   MembersNamed named(cls, search.name);
   for (Member* m = named.next(); m != nullptr; m = named.next()) {
     if (m->kind != wanted || !isAccessible(search.from, m)) continue;
+    if ((m->modifiers & M_PRIVATE) != 0 && cls != search.start) continue;
     if (search.firstByName == nullptr) search.firstByName = m;
     if (search.arguments == nullptr) {
       if (!hasNoParameters(m)) continue;
@@ -513,7 +519,7 @@ Member* lookupMethod(ClassDef* cls, Identifier* name, bool noOuterSearch, ExprNo
                      ClassDef** foundOutside, int32_t line, int32_t column) {
   if (foundOutside != nullptr) *foundOutside = nullptr;
   if (cls == nullptr) return nullptr;
-  MethodSearch search{name, arguments, accessContext(cls), nullptr, nullptr, {}};
+  MethodSearch search{name, arguments, accessContext(cls), nullptr, nullptr, {}, cls};
   uint32_t walk = newLookupWalk();
   for (ClassDef* k = cls; k != nullptr;) {
     if (k->lookupMark == walk) break;
