@@ -283,13 +283,14 @@ ExprNode* makeMethodCall(ExprNode* qualifier, Identifier* name, ExprNode* argume
   node->list = innerConstructorArgs(outerInstance, q, arguments, chosen, line, column);
   if (anyArgumentError(node->list)) return markError(node);
   if ((chosen->modifiers & M_PRIVATE) != 0 && chosen->owner != current) addAccessor(chosen);
-  if (ClassDef* host = protectedAccessHost(current, chosen)) hostedAccessor(host, chosen, false);
   // Outer.super.m() inside a class within Outer: invokespecial may name only the calling class's
   // own superclass, so Outer makes the call for it.
   if (q->op == O_SUPER && name != nullptr && !isStaticMethod && q->classDef != nullptr && current != nullptr &&
       q->classDef != current) {
     captureOuterLocal(nullptr, current, line, column, nullptr);
     hostedAccessor(q->classDef, chosen, true);
+  } else if (ClassDef* host = protectedAccessHost(current, chosen)) {
+    hostedAccessor(host, chosen, false);
   }
   if (q->op == O_THIS && !staticOnly && outside != nullptr && current != nullptr && (current->flags & CF_NESTED) != 0 &&
       current->outer != nullptr) {
