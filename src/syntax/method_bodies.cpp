@@ -336,7 +336,7 @@ void beginMethodParse(Member* method) {
   global.ctx.bodyLine = 0;
   global.ctx.firstClause = nullptr;
   global.ctx.lastClause = nullptr;
-  global.ctx.flags &= ~(CTX_NESTED_CLAUSE | CTX_STATIC);
+  global.ctx.flags &= ~(CTX_NESTED_CLAUSE | CTX_STATIC | CTX_CONSTRUCTOR_CALL_ARGUMENTS);
 }
 
 int32_t countParameterSlots(const Member* method) {

@@ -86,8 +86,8 @@ Member* parseNestedClass(SourceFile* file, ClassDef* outer, uint16_t nestingFlag
   }
   uint16_t flags = nestingFlags | CF_NESTED;
   Member* method = global.ctx.currentMethod;
-  bool needsOuterInstance = (global.ctx.flags & CTX_STATIC) == 0 && outer != nullptr && (nestingFlags & CF_STATIC) == 0 &&
-                            (method == nullptr || (method->modifiers & M_STATIC) == 0);
+  bool needsOuterInstance = (global.ctx.flags & (CTX_STATIC | CTX_CONSTRUCTOR_CALL_ARGUMENTS)) == 0 && outer != nullptr &&
+                            (nestingFlags & CF_STATIC) == 0 && (method == nullptr || (method->modifiers & M_STATIC) == 0);
   flags = nestedClassAccessFlags(modifiers, flags);
   ClassDef* cls = parseClassDeclaration(file, outer->package, flags, name, outer, superclass, anonymousArguments,
                                         interfaces, needsOuterInstance);
