@@ -377,7 +377,8 @@ void writeCodeAttributeBody(const Member* method, int32_t length) {
   BufferPosition countAt = bufferWritePosition(body());
   putShort(0, body());
   int32_t attributes = 0;
-  if (classGen.code.lineCount > MAX_CLASS_COUNT)
+  // Code too long for its method has more than one line a byte only as part of that error.
+  if (classGen.code.lineCount > MAX_CLASS_COUNT && length <= MAX_CODE_LENGTH)
     warningAt(classSource(), 0, 0, "warn.exceeded.max.lines", methodName(method));
   writeLineNumberTable(length, &attributes);
   writeLocalVariableTable(length, &attributes);

@@ -483,8 +483,9 @@ ClassDef* parseClassDeclaration(SourceFile* file, Package* package, uint16_t cla
     if (superclass != nullptr && superclass->resolved == nullptr && superclass->package == nullptr) {
       ClassDef* found = findInnerClassUnique(outer, superclass->name, superclass->line, superclass->column);
       if (found != nullptr) {
-        checkClassAccess(cls, found, superclass->line, superclass->column);
+        // Resolved first: the access check of a protected class walks this class's superclasses.
         superclass->resolved = found;
+        checkClassAccess(cls, found, superclass->line, superclass->column);
       }
     }
     if (superclass != nullptr && superclass->resolved != nullptr &&

@@ -243,6 +243,9 @@ ExprNode* parseParenthesisedOrCast(int32_t line, int32_t column) {
     }
   }
   if (type != nullptr) {
+    // A cast's operand may be another cast: a level of its own.
+    ParseNesting nesting;
+    if (nesting.tooDeep(token().line, token().column)) return skipTooDeep();
     ExprNode* operand = parseUnaryExpression();
     if (operand == nullptr) return nullptr;
     return makeCast(type, operand, line, column);
