@@ -40,6 +40,7 @@ struct Reader {
   int32_t poolCount;
   int32_t line;
   int32_t column;
+  Member** memberTail;  // where the next member of the class read goes
 };
 
 Reader* reader;
@@ -122,7 +123,21 @@ bool utf8Entry(uint32_t index, const uint8_t** bytes, int32_t* length) {
   return true;
 }
 
+bool allAscii(const uint8_t* bytes, int32_t length) {
+  int32_t i = 0;
+  for (; i + 8 <= length; i += 8) {
+    uint64_t word;
+    std::memcpy(&word, bytes + i, 8);
+    if (word & 0x8080808080808080ull) return false;
+  }
+  for (; i < length; i++)
+    if (bytes[i] & 0x80) return false;
+  return true;
+}
+
+// Nearly every name of a class file is ASCII, which is interned where it stands in the pool.
 Identifier* internUtf8(const uint8_t* bytes, int32_t length) {
+  if (allAscii(bytes, length)) return lookupAsciiName(reinterpret_cast<const char*>(bytes), length, T_IDENTIFIER);
   resetNameBuffer();
   appendNameUtf8(reinterpret_cast<const char*>(bytes), length);
   return lookupName(global.nameBuffer, global.nameLength, T_IDENTIFIER);
@@ -304,10 +319,14 @@ Type* parseMethodDescriptor(Member* method, uint32_t index) {
   return result != nullptr && length == 0 ? result : nullptr;
 }
 
+// The end of the list is kept by the reader: a class of thousands of members is read in linear time.
 void appendMember(ClassDef* cls, Member* m) {
-  Member** tail = &cls->members;
-  while (*tail != nullptr) tail = &(*tail)->next;
-  *tail = m;
+  if (reader->memberTail == nullptr) {
+    reader->memberTail = &cls->members;
+    while (*reader->memberTail != nullptr) reader->memberTail = &(*reader->memberTail)->next;
+  }
+  *reader->memberTail = m;
+  reader->memberTail = &m->next;
 }
 
 // Whether a reference names this very class: its package and its binary name both.
@@ -697,7 +716,7 @@ int32_t loadClassFromBuffer(const char* path, ClassDef* cls, const uint8_t* byte
     }
   } release{outermost};
   growScratchBuffer(512);
-  Reader state{bytes, bytes, bytes + (length > 0 ? length : 0), length, {}, 0, line, column};
+  Reader state{bytes, bytes, bytes + (length > 0 ? length : 0), length, {}, 0, line, column, nullptr};
   Reader* previous = reader;
   reader = &state;
   int32_t result;

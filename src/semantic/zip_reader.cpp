@@ -72,10 +72,14 @@ int32_t* findSlot(int32_t* slots, uint32_t mask, const ZipEntry* records, const 
   }
 }
 
+// Up to and including the last "/" or backslash: the last slash through the library's word-wide
+// search, then a backslash looked for only in the tail after it.
 int32_t prefixLength(const char* name, int32_t length) {
-  for (int32_t i = length - 1; i >= 0; i--)
-    if (name[i] == '/' || name[i] == '\\') return i + 1;
-  return 0;
+  const char* slash = static_cast<const char*>(memrchr(name, '/', length));
+  const char* tail = slash != nullptr ? slash + 1 : name;
+  const char* backslash = static_cast<const char*>(memrchr(tail, '\\', name + length - tail));
+  const char* last = backslash != nullptr ? backslash : slash;
+  return last != nullptr ? static_cast<int32_t>(last - name) + 1 : 0;
 }
 
 // The end record lies within the last 65535 bytes, its comment reaching exactly to the end.

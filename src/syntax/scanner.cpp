@@ -272,17 +272,33 @@ int32_t scanIdentifier(int32_t first) {
   ScannerState& s = theScanner;
   bool collect = s.collectNames != 0;
   resetNameBuffer();
-  if (collect) appendNameChar(static_cast<uint16_t>(first));
   // The ASCII run that nearly every name is, straight from the text; the character reader goes on
-  // from the first byte that may be anything else.
+  // from the first byte that may be anything else. A name that starts with a byte of the text and
+  // ends at a byte that can be no part of one, or at the end, is interned where it stands.
+  bool ended = false;
   if (theInput.pendingCount == 0) {
+    bool fromText = theInput.lastCharBytes == 1 && first < 0x80;
+    int32_t start = fromText ? s.position - 1 : s.position;
     int32_t end = byteRunEnd(s.position, BYTE_NAME);
-    if (collect) appendNameAscii(s.text + s.position, end - s.position);
     s.position = end;
+    ended = end >= s.length || (byteClasses.classes[static_cast<unsigned char>(s.text[end])] & BYTE_ENDS_NAME) != 0;
+    if (fromText && ended) {
+      if (!collect) return T_IDENTIFIER;
+      Identifier* id = lookupAsciiName(s.text + start, end - start, T_IDENTIFIER);
+      theToken.identifier = id;
+      if (global.noI18n && global.i18nApi != nullptr) markI18nCall(id);
+      return id->kind;
+    }
+    if (collect) {
+      if (!fromText) appendNameChar(static_cast<uint16_t>(first));
+      appendNameAscii(s.text + start, end - start);
+    }
+    // At the end of the text the reader below meets it at once.
+    ended = ended && end < s.length;
+  } else if (collect) {
+    appendNameChar(static_cast<uint16_t>(first));
   }
   // Most names end at a byte that can be no part of one: nothing to read and put back.
-  bool ended = theInput.pendingCount == 0 && s.position < s.length &&
-               (byteClasses.classes[static_cast<unsigned char>(s.text[s.position])] & BYTE_ENDS_NAME) != 0;
   if (!ended) {
     for (;;) {
       int32_t c = readChar();
@@ -376,7 +392,34 @@ int32_t scanToken() {
     return t.kind;
   }
   for (;;) {
-    skipByteRun(BYTE_BLANK);
+    // White space between tokens straight from the text: blanks, and line breaks that stand there
+    // as CR and LF bytes (newLine's rule); anything else, escaped breaks too, goes to the switch.
+    if (theInput.pendingCount == 0) {
+      const char* text = s.text;
+      int32_t p = s.position;
+      int32_t n = s.length;
+      while (p < n) {
+        char b = text[p];
+        if (b == ' ' || b == '\t') {
+          p++;
+        } else if (b == '\n') {
+          s.line++;
+          s.lineStart = ++p;
+          p = byteRunEnd(p, BYTE_BLANK);
+        } else if (b == '\r') {
+          s.line++;
+          if (++p < n && text[p] == '\n') p++;
+          s.lineStart = p;
+          p = byteRunEnd(p, BYTE_BLANK);
+        } else {
+          break;
+        }
+      }
+      if (p != s.position) {
+        s.position = p;
+        theInput.lastCharBytes = 1;
+      }
+    }
     int32_t start = s.position;
     int32_t c = readChar();
     switch (c) {
