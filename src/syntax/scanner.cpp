@@ -3,6 +3,7 @@
 // ends none).
 #include "syntax/scanner.h"
 
+#include <array>
 #include <cstdio>
 #include <cstring>
 
@@ -37,9 +38,11 @@ constexpr ByteClassTable makeByteClasses() {
     bool ignorable = c <= 0x08 || (c >= 0x0E && c <= 0x1B) || c == 0x7F;
     bool endsName = !name && !ignorable && c != '\\';
     bool inString = (c >= 0x20 && c < 0x7F && c != '"' && c != '\\') || c == '\t';
+    bool lineSpace = blank || c == '\n' || c == '\r';
     classes[c] = static_cast<uint8_t>((name ? BYTE_NAME : 0) | (blank ? BYTE_BLANK : 0) | (comment ? BYTE_COMMENT : 0) |
                                       (comment && !white && c != '@' ? BYTE_DOC_PLAIN : 0) |
-                                      (endsName ? BYTE_ENDS_NAME : 0) | (inString ? BYTE_STRING : 0));
+                                      (endsName ? BYTE_ENDS_NAME : 0) | (inString ? BYTE_STRING : 0) |
+                                      (lineSpace ? BYTE_WHITE_SPACE : 0));
   }
   return table;
 }
@@ -384,6 +387,87 @@ void setNameCollection(int32_t collect) {
   theScanner.collectNames = collect;
 }
 
+namespace {
+
+// White space between tokens straight from the text: blanks, and line breaks that stand there as
+// CR and LF bytes (newLine's rule); anything else, escaped breaks too, is left to the reader.
+void skipWhiteSpaceRun(int32_t p);
+
+// Between most tokens stands one blank or nothing, seen here; longer runs and line breaks take
+// the loop.
+inline void skipPlainWhiteSpace() {
+  ScannerState& s = theScanner;
+  if (theInput.pendingCount != 0) return;
+  int32_t p = s.position;
+  if (p < s.length && s.text[p] == ' ') p++;
+  if (p < s.length && (byteClasses.classes[static_cast<unsigned char>(s.text[p])] & BYTE_WHITE_SPACE) != 0) {
+    skipWhiteSpaceRun(p);
+    return;
+  }
+  if (p != s.position) {
+    s.position = p;
+    theInput.lastCharBytes = 1;
+  }
+}
+
+void skipWhiteSpaceRun(int32_t p) {
+  ScannerState& s = theScanner;
+  const char* text = s.text;
+  int32_t n = s.length;
+  while (p < n) {
+    char b = text[p];
+    if (b == ' ' || b == '\t') {
+      p++;
+    } else if (b == '\n') {
+      s.line++;
+      s.lineStart = ++p;
+      p = byteRunEnd(p, BYTE_BLANK);
+    } else if (b == '\r') {
+      s.line++;
+      if (++p < n && text[p] == '\n') p++;
+      s.lineStart = p;
+      p = byteRunEnd(p, BYTE_BLANK);
+    } else {
+      break;
+    }
+  }
+  if (p != s.position) {
+    s.position = p;
+    theInput.lastCharBytes = 1;
+  }
+}
+
+// The tokens of one byte that no longer one begins with, and names: what the full scan below
+// makes of them, made straight from the text.
+constexpr std::array<uint8_t, 128> makeSingleByteTokens() {
+  std::array<uint8_t, 128> kinds{};
+  kinds['~'] = T_TILDE;
+  kinds['?'] = T_QUESTION;
+  kinds[','] = T_COMMA;
+  kinds[':'] = T_COLON;
+  kinds[';'] = T_SEMICOLON;
+  kinds['{'] = T_LBRACE;
+  kinds['}'] = T_RBRACE;
+  kinds['['] = T_LBRACKET;
+  kinds[']'] = T_RBRACKET;
+  kinds['('] = T_LPAREN;
+  kinds[')'] = T_RPAREN;
+  return kinds;
+}
+
+constexpr std::array<uint8_t, 128> singleByteTokens = makeSingleByteTokens();
+
+bool startsAsciiName(unsigned char b) {
+  return static_cast<unsigned>((b | 0x20) - 'a') < 26 || b == '_' || b == '$';
+}
+
+int32_t scanTokenSlow();
+
+}  // namespace
+
+// The common tokens first, with nothing pending and the bytes plain: a name that ends at a byte no
+// name goes on with, and the one-byte separators. Everything else, and every case with a
+// backslash, a byte of a multibyte character or the end of the text, takes the full scan.
 int32_t scanToken() {
   ScannerState& s = theScanner;
   Token& t = theToken;
@@ -391,35 +475,46 @@ int32_t scanToken() {
     s.pushedBack = 0;
     return t.kind;
   }
-  for (;;) {
-    // White space between tokens straight from the text: blanks, and line breaks that stand there
-    // as CR and LF bytes (newLine's rule); anything else, escaped breaks too, goes to the switch.
-    if (theInput.pendingCount == 0) {
-      const char* text = s.text;
-      int32_t p = s.position;
-      int32_t n = s.length;
-      while (p < n) {
-        char b = text[p];
-        if (b == ' ' || b == '\t') {
-          p++;
-        } else if (b == '\n') {
-          s.line++;
-          s.lineStart = ++p;
-          p = byteRunEnd(p, BYTE_BLANK);
-        } else if (b == '\r') {
-          s.line++;
-          if (++p < n && text[p] == '\n') p++;
-          s.lineStart = p;
-          p = byteRunEnd(p, BYTE_BLANK);
-        } else {
-          break;
-        }
-      }
-      if (p != s.position) {
-        s.position = p;
+  skipPlainWhiteSpace();
+  int32_t p = s.position;
+  if (theInput.pendingCount == 0 && p < s.length) {
+    const char* text = s.text;
+    auto b = static_cast<unsigned char>(text[p]);
+    if (startsAsciiName(b) && s.collectNames) {
+      int32_t end = p + 1;
+      while (end < s.length && (byteClasses.classes[static_cast<unsigned char>(text[end])] & BYTE_NAME) != 0) end++;
+      if (end == s.length || (byteClasses.classes[static_cast<unsigned char>(text[end])] & BYTE_ENDS_NAME) != 0) {
+        t.line = s.line;
+        t.column = p - s.lineStart;
+        t.start = p;
+        s.position = end;
         theInput.lastCharBytes = 1;
+        Identifier* id = lookupAsciiName(text + p, end - p, T_IDENTIFIER);
+        t.identifier = id;
+        if (global.noI18n && global.i18nApi != nullptr) markI18nCall(id);
+        return finish(id->kind);
       }
+    } else if (b < 0x80 && singleByteTokens[b] != 0 && (!global.noI18n || (b != '(' && b != ')'))) {
+      t.line = s.line;
+      t.column = p - s.lineStart;
+      t.start = p;
+      s.position = p + 1;
+      theInput.lastCharBytes = 1;
+      if (b == '(') s.parenthesisDepth++;
+      if (b == ')') s.parenthesisDepth--;
+      return finish(singleByteTokens[b]);
     }
+  }
+  return scanTokenSlow();
+}
+
+namespace {
+
+int32_t scanTokenSlow() {
+  ScannerState& s = theScanner;
+  Token& t = theToken;
+  for (;;) {
+    skipPlainWhiteSpace();
     int32_t start = s.position;
     int32_t c = readChar();
     switch (c) {
@@ -525,6 +620,8 @@ int32_t scanToken() {
     return finish(T_ERROR);
   }
 }
+
+}  // namespace
 
 namespace {
 
