@@ -1,6 +1,6 @@
 // Zip and jar archives on the class path: the central directory read in one pass into a table of
-// members and one of directory prefixes, each found through a hash table, and one member read,
-// stored or deflated, into a buffer.
+// members and one of directory prefixes, each found through a hash table (members of a sorted
+// directory by binary search), and one member read, stored or deflated, into a buffer.
 #pragma once
 
 #include <cstdint>
@@ -30,6 +30,9 @@ struct ZipFile {
   ZipEntry* packages;
   int32_t packageCount;
   int32_t longestName;
+  // A directory in the order of its names (as the kit's library is written) is searched by
+  // halves and needs no member table.
+  bool sorted;
   // Open addressing over indices into `entries` and `packages` (-1 free); sizes are powers of two.
   int32_t* entrySlots;
   uint32_t entrySlotMask;
