@@ -53,6 +53,14 @@ struct BlockPool {
 BlockPool pool;
 
 #if defined(__SANITIZE_ADDRESS__)
+#define ARENA_HEAP_BLOCKS 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ARENA_HEAP_BLOCKS 1
+#endif
+#endif
+
+#if defined(ARENA_HEAP_BLOCKS)
 char* takeBlock() {
   return static_cast<char*>(std::calloc(1, ARENA_BLOCK_SIZE));
 }
