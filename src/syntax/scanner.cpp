@@ -457,6 +457,23 @@ constexpr std::array<uint8_t, 128> makeSingleByteTokens() {
 
 constexpr std::array<uint8_t, 128> singleByteTokens = makeSingleByteTokens();
 
+// A byte after the digits of a decimal that the full scan would go on with: a digit, a point, an
+// exponent, a suffix, or what may be an escape or a multibyte character.
+bool continuesDecimal(unsigned char b) {
+  switch (b) {
+    case '.': case 'e': case 'E': case 'd': case 'D': case 'f': case 'F': case 'l': case 'L': case '\\':
+      return true;
+    default:
+      return b >= 0x80 || isAsciiDigit(b);
+  }
+}
+
+// After a point: no digit (which would make a number), nor what may be an escape or a multibyte
+// character.
+bool plainNonDigit(unsigned char b) {
+  return b < 0x80 && b != '\\' && !isAsciiDigit(b);
+}
+
 bool startsAsciiName(unsigned char b) {
   return static_cast<unsigned>((b | 0x20) - 'a') < 26 || b == '_' || b == '$';
 }
@@ -466,8 +483,9 @@ int32_t scanTokenSlow();
 }  // namespace
 
 // The common tokens first, with nothing pending and the bytes plain: a name that ends at a byte no
-// name goes on with, and the one-byte separators. Everything else, and every case with a
-// backslash, a byte of a multibyte character or the end of the text, takes the full scan.
+// name goes on with, a short decimal int, a point before no digit, and the one-byte separators.
+// Everything else, and every case with a backslash, a byte of a multibyte character or the end of
+// the text after it, takes the full scan.
 int32_t scanToken() {
   ScannerState& s = theScanner;
   Token& t = theToken;
@@ -494,6 +512,30 @@ int32_t scanToken() {
         if (global.noI18n && global.i18nApi != nullptr) markI18nCall(id);
         return finish(id->kind);
       }
+    } else if (b >= '1' && b <= '9' && s.collectNames) {
+      // A decimal int of up to nine digits, which no overflow check can refuse, ended by a byte
+      // that neither continues a number nor may be an escape.
+      int32_t end = p + 1;
+      int32_t value = b - '0';
+      while (end < s.length && end - p < 10 && isAsciiDigit(text[end])) value = value * 10 + (text[end++] - '0');
+      if (end < s.length && end - p < 10 && !continuesDecimal(static_cast<unsigned char>(text[end]))) {
+        t.line = s.line;
+        t.column = p - s.lineStart;
+        t.start = p;
+        s.position = end;
+        theInput.lastCharBytes = 1;
+        resetNameBuffer();
+        t.integerValue = value;
+        t.literalType = T_INT;
+        return finish(T_INTEGER);
+      }
+    } else if (b == '.' && p + 1 < s.length && plainNonDigit(static_cast<unsigned char>(text[p + 1]))) {
+      t.line = s.line;
+      t.column = p - s.lineStart;
+      t.start = p;
+      s.position = p + 1;
+      theInput.lastCharBytes = 1;
+      return finish(T_DOT);
     } else if (b < 0x80 && singleByteTokens[b] != 0 && (!global.noI18n || (b != '(' && b != ')'))) {
       t.line = s.line;
       t.column = p - s.lineStart;
