@@ -32,8 +32,9 @@ void initArena(Arena* arena) {
 
 namespace {
 
-// Blocks of the standard size are carved from slabs mapped from the system, which are zero when
-// first touched: a block taken fresh needs no clearing, only one given back and taken again does.
+// Blocks of the standard size are carved from slabs mapped from the system, zero and with all
+// their pages made in one call rather than a fault each: a block taken fresh needs no clearing,
+// only one given back and taken again does.
 // The pool serves every arena of the process and gives its slabs back once no arena holds a block
 // of them (the end of an in-process compile). Under the address sanitizer each block is a heap
 // block of its own, so that a run past its end is caught and what it points to is seen.
@@ -85,7 +86,7 @@ char* takeBlock() {
       pool.slabs = grown;
       pool.slabCapacity = capacity;
     }
-    void* slab = mmap(nullptr, SLAB_SIZE, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    void* slab = mmap(nullptr, SLAB_SIZE, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
     if (slab == MAP_FAILED) return nullptr;
     pool.slabs[pool.slabCount++] = slab;
     pool.fresh = static_cast<char*>(slab);

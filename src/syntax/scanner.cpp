@@ -516,9 +516,10 @@ int32_t scanToken() {
       // A decimal int of up to nine digits, which no overflow check can refuse, ended by a byte
       // that neither continues a number nor may be an escape.
       int32_t end = p + 1;
-      int32_t value = b - '0';
-      while (end < s.length && end - p < 10 && isAsciiDigit(text[end])) value = value * 10 + (text[end++] - '0');
-      if (end < s.length && end - p < 10 && !continuesDecimal(static_cast<unsigned char>(text[end]))) {
+      int64_t value = b - '0';
+      while (end < s.length && end - p < 9 && isAsciiDigit(text[end])) value = value * 10 + (text[end++] - '0');
+      // A tenth digit continues the number, and the full scan takes it.
+      if (end < s.length && !continuesDecimal(static_cast<unsigned char>(text[end]))) {
         t.line = s.line;
         t.column = p - s.lineStart;
         t.start = p;
