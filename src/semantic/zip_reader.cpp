@@ -141,10 +141,7 @@ bool zipReadCentralDirectory(ZipFile* archive) {
   const unsigned char* directory = archive->data + directoryOffset;
   int64_t capacity = directorySize / CENTRAL_HEADER_SIZE;
   archive->entries = static_cast<ZipEntry*>(std::calloc(capacity > 0 ? capacity : 1, sizeof(ZipEntry)));
-  // Every name with its zero byte fits in what the directory spends on names.
-  archive->names = static_cast<char*>(std::malloc(directorySize + 1));
-  if (archive->entries == nullptr || archive->names == nullptr) outOfMemory();
-  char* names = archive->names;
+  if (archive->entries == nullptr) outOfMemory();
   for (int64_t at = 0; at < directorySize;) {
     if (at + CENTRAL_HEADER_SIZE > directorySize || u32(directory + at) != CENTRAL_SIGNATURE) return false;
     const unsigned char* header = directory + at;
@@ -160,12 +157,11 @@ bool zipReadCentralDirectory(ZipFile* archive) {
         entry.localHeaderOffset == ZIP64_MARK ||
         static_cast<int64_t>(entry.compressedSize) + entry.localHeaderOffset > directoryOffset)
       return false;
-    entry.name = names;
-    std::memcpy(names, header + CENTRAL_HEADER_SIZE, nameLength);
-    names[nameLength] = '\0';
-    // A zero byte inside a stored name ends it, as it ends the name looked for.
-    entry.nameLength = static_cast<int32_t>(std::strlen(names));
-    names += nameLength + 1;
+    // The name stays where it stands in the mapping; a zero byte inside it ends it, as it ends the
+    // name looked for.
+    entry.name = reinterpret_cast<const char*>(header + CENTRAL_HEADER_SIZE);
+    const void* zero = std::memchr(entry.name, 0, nameLength);
+    entry.nameLength = static_cast<int32_t>(zero != nullptr ? static_cast<const char*>(zero) - entry.name : nameLength);
     if (entry.nameLength > archive->longestName) archive->longestName = entry.nameLength;
     archive->entryCount++;
     at = next;
@@ -211,7 +207,6 @@ bool zipReadCentralDirectory(ZipFile* archive) {
 void freeArchive(ZipFile* archive) {
   unmapFile(archive->data, archive->length);
   std::free(archive->entries);
-  std::free(archive->names);
   std::free(archive->entrySlots);
   std::free(archive->packageSlots);
   std::free(archive->packages);

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 struct ZipEntry {
-  char* name;        // as stored, "/" separated
+  const char* name;    // as stored, "/" separated, in the archive's mapping: not ended by a zero
   int32_t nameLength;  // in the package table: the prefix length
   uint32_t uncompressedSize;
   uint32_t compressedSize;
@@ -20,10 +20,9 @@ struct ZipFile {
   // The whole file, mapped read-only: an open archive holds no descriptor.
   const unsigned char* data;
   int64_t length;
-  // In the order of the central directory; the names are one block, each ended by a zero byte.
+  // In the order of the central directory.
   ZipEntry* entries;
   int32_t entryCount;
-  char* names;
   int64_t centralDirectoryOffset;
   int64_t endRecordOffset;
   // The distinct directory prefixes, in the order their first members came.

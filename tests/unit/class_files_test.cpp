@@ -875,10 +875,11 @@ TEST_F(ClassPathTest, SortedArchiveDirectoryIsSearchedByHalves) {
     ZipEntry* expected = zipFindEntry(outOfOrder, key.c_str());
     ASSERT_EQ(found != nullptr, expected != nullptr) << key;
     if (found == nullptr) continue;
-    EXPECT_EQ(std::string(found->name), key);
+    EXPECT_EQ(std::string(found->name, found->nameLength), key);
     // Each the first of its name in its own directory.
-    for (const ZipEntry* e = inOrder->entries; e < found; e++) EXPECT_NE(std::string(e->name), key);
-    for (const ZipEntry* e = outOfOrder->entries; e < expected; e++) EXPECT_NE(std::string(e->name), key);
+    for (const ZipEntry* e = inOrder->entries; e < found; e++) EXPECT_NE(std::string(e->name, e->nameLength), key);
+    for (const ZipEntry* e = outOfOrder->entries; e < expected; e++)
+      EXPECT_NE(std::string(e->name, e->nameLength), key);
   }
   EXPECT_EQ(zipFindEntry(inOrder, "a/b/C.class") - inOrder->entries, 3);
   EXPECT_TRUE(zipHasPackage(inOrder, "a/b/"));
