@@ -437,8 +437,8 @@ void skipWhiteSpaceRun(int32_t p) {
   }
 }
 
-// The tokens of one byte that no longer one begins with, and names: what the full scan below
-// makes of them, made straight from the text.
+// The tokens of one byte that begin no longer token: what the full scan below makes of them,
+// made straight from the text.
 constexpr std::array<uint8_t, 128> makeSingleByteTokens() {
   std::array<uint8_t, 128> kinds{};
   kinds['~'] = T_TILDE;
@@ -480,6 +480,15 @@ bool startsAsciiName(unsigned char b) {
 
 int32_t scanTokenSlow();
 
+// A token of the bytes from `start` to `end`, taken in place, as the full scan leaves its state.
+void takeInPlace(int32_t start, int32_t end) {
+  theToken.line = theScanner.line;
+  theToken.column = start - theScanner.lineStart;
+  theToken.start = start;
+  theScanner.position = end;
+  theInput.lastCharBytes = 1;
+}
+
 }  // namespace
 
 // The common tokens first, with nothing pending and the bytes plain: a name that ends at a byte no
@@ -502,11 +511,7 @@ int32_t scanToken() {
       int32_t end = p + 1;
       while (end < s.length && (byteClasses.classes[static_cast<unsigned char>(text[end])] & BYTE_NAME) != 0) end++;
       if (end == s.length || (byteClasses.classes[static_cast<unsigned char>(text[end])] & BYTE_ENDS_NAME) != 0) {
-        t.line = s.line;
-        t.column = p - s.lineStart;
-        t.start = p;
-        s.position = end;
-        theInput.lastCharBytes = 1;
+        takeInPlace(p, end);
         Identifier* id = lookupAsciiName(text + p, end - p, T_IDENTIFIER);
         t.identifier = id;
         if (global.noI18n && global.i18nApi != nullptr) markI18nCall(id);
@@ -520,29 +525,17 @@ int32_t scanToken() {
       while (end < s.length && end - p < 9 && isAsciiDigit(text[end])) value = value * 10 + (text[end++] - '0');
       // A tenth digit continues the number, and the full scan takes it.
       if (end < s.length && !continuesDecimal(static_cast<unsigned char>(text[end]))) {
-        t.line = s.line;
-        t.column = p - s.lineStart;
-        t.start = p;
-        s.position = end;
-        theInput.lastCharBytes = 1;
+        takeInPlace(p, end);
         resetNameBuffer();
         t.integerValue = value;
         t.literalType = T_INT;
         return finish(T_INTEGER);
       }
     } else if (b == '.' && p + 1 < s.length && plainNonDigit(static_cast<unsigned char>(text[p + 1]))) {
-      t.line = s.line;
-      t.column = p - s.lineStart;
-      t.start = p;
-      s.position = p + 1;
-      theInput.lastCharBytes = 1;
+      takeInPlace(p, p + 1);
       return finish(T_DOT);
     } else if (b < 0x80 && singleByteTokens[b] != 0 && (!global.noI18n || (b != '(' && b != ')'))) {
-      t.line = s.line;
-      t.column = p - s.lineStart;
-      t.start = p;
-      s.position = p + 1;
-      theInput.lastCharBytes = 1;
+      takeInPlace(p, p + 1);
       if (b == '(') s.parenthesisDepth++;
       if (b == ')') s.parenthesisDepth--;
       return finish(singleByteTokens[b]);
@@ -663,10 +656,6 @@ int32_t scanTokenSlow() {
     return finish(T_ERROR);
   }
 }
-
-}  // namespace
-
-namespace {
 
 const char* const operatorSpellings[] = {
     ".",   "~",  "=",  "==", "<",  "<=", "<<", "<<=", ">",  ">=", ">>", ">>=", ">>>", ">>>=", "/",  "/=",
