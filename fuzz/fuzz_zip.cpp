@@ -3,6 +3,7 @@
 #include "fuzz_support.h"
 
 #include <cstdlib>
+#include <string>
 
 #include "semantic/class_reader.h"
 #include "semantic/zip_reader.h"
@@ -18,7 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   try {
     if (ZipFile* archive = zipOpen(path.c_str())) {
       for (int32_t i = 0; i < archive->entryCount; i++) {
-        ZipEntry* entry = zipFindEntry(archive, archive->entries[i].name);
+        std::string name(archive->entries[i].name, archive->entries[i].nameLength);
+        ZipEntry* entry = zipFindEntry(archive, name.c_str());
         uint32_t entrySize = zipEntrySize(archive, entry);
         if (entrySize > MAX_CLASS_FILE_SIZE) continue;
         void* buffer = std::malloc(entrySize > 0 ? entrySize : 1);

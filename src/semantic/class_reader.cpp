@@ -40,6 +40,8 @@ struct Reader {
   int32_t poolCount;
   int32_t line;
   int32_t column;
+  Member** memberTail;  // where the next member of the class read goes
+  ClassDef* cls;        // the class read
 };
 
 Reader* reader;
@@ -122,7 +124,21 @@ bool utf8Entry(uint32_t index, const uint8_t** bytes, int32_t* length) {
   return true;
 }
 
+bool allAscii(const uint8_t* bytes, int32_t length) {
+  int32_t i = 0;
+  for (; i + 8 <= length; i += 8) {
+    uint64_t word;
+    std::memcpy(&word, bytes + i, 8);
+    if (word & 0x8080808080808080ull) return false;
+  }
+  for (; i < length; i++)
+    if (bytes[i] & 0x80) return false;
+  return true;
+}
+
+// Nearly every name of a class file is ASCII, which is interned where it stands in the pool.
 Identifier* internUtf8(const uint8_t* bytes, int32_t length) {
+  if (allAscii(bytes, length)) return lookupAsciiName(reinterpret_cast<const char*>(bytes), length, T_IDENTIFIER);
   resetNameBuffer();
   appendNameUtf8(reinterpret_cast<const char*>(bytes), length);
   return lookupName(global.nameBuffer, global.nameLength, T_IDENTIFIER);
@@ -239,6 +255,19 @@ void queueReference(ClassRef* ref, ClassDef* memberClass = nullptr, Identifier* 
   queue->references.push_back({ref, reader->line, reader->column, memberClass, memberName, memberFlags});
 }
 
+// A class that the queue would resolve without a word: one read from a class file before this
+// read, and read whole. The class table keeps it where it is, and no read still to come can make it
+// an error class, so the reference takes it now and stays out of the queue. Any other is queued.
+void queueUnlessKnown(ClassRef* ref) {
+  ClassDef* known = findClassInPackage(ref->package, ref->name, 0, 0);
+  if (known != nullptr && known != reader->cls && known->sourceFile == nullptr &&
+      (known->kind == CLASS_KIND_CLASS || known->kind == CLASS_KIND_INTERFACE)) {
+    ref->resolved = known;
+    return;
+  }
+  queueReference(ref);
+}
+
 // A field type from a descriptor; `bytes` and `*length` advance past it. Null on failure.
 Type* parseFieldType(const uint8_t** bytes, int32_t* length) {
   int32_t dimensions = 0;
@@ -271,7 +300,7 @@ Type* parseFieldType(const uint8_t** bytes, int32_t* length) {
       *length -= nameLength + 1;
       ref->line = reader->line;
       ref->column = reader->column;
-      queueReference(ref);
+      queueUnlessKnown(ref);
       type = newClassType(ref, ref->name, 0, 0);
       break;
     }
@@ -304,10 +333,14 @@ Type* parseMethodDescriptor(Member* method, uint32_t index) {
   return result != nullptr && length == 0 ? result : nullptr;
 }
 
+// The end of the list is kept by the reader: a class of thousands of members is read in linear time.
 void appendMember(ClassDef* cls, Member* m) {
-  Member** tail = &cls->members;
-  while (*tail != nullptr) tail = &(*tail)->next;
-  *tail = m;
+  if (reader->memberTail == nullptr) {
+    reader->memberTail = &cls->members;
+    while (*reader->memberTail != nullptr) reader->memberTail = &(*reader->memberTail)->next;
+  }
+  *reader->memberTail = m;
+  reader->memberTail = &m->next;
 }
 
 // Whether a reference names this very class: its package and its binary name both.
@@ -462,7 +495,7 @@ void readMethod(ClassDef* cls) {
       for (uint32_t t = 0; t < thrown; t++) {
         ClassRef* ref = cpClassEntry(readU2());
         if (ref == nullptr) throw Failure{CLASSFILE_EXCEPTION_CLASS};
-        queueReference(ref);
+        queueUnlessKnown(ref);
         ThrowsEntry* entry = newThrowsEntry(ref, 0, 0);
         *tail = entry;
         tail = &entry->next;
@@ -697,7 +730,7 @@ int32_t loadClassFromBuffer(const char* path, ClassDef* cls, const uint8_t* byte
     }
   } release{outermost};
   growScratchBuffer(512);
-  Reader state{bytes, bytes, bytes + (length > 0 ? length : 0), length, {}, 0, line, column};
+  Reader state{bytes, bytes, bytes + (length > 0 ? length : 0), length, {}, 0, line, column, nullptr, cls};
   Reader* previous = reader;
   reader = &state;
   int32_t result;

@@ -72,10 +72,39 @@ int32_t* findSlot(int32_t* slots, uint32_t mask, const ZipEntry* records, const 
   }
 }
 
+// Up to and including the last "/" or backslash: the last slash through the library's word-wide
+// search, then a backslash looked for only in the tail after it.
+// Names in the order of their bytes, unsigned, a name before every longer one it begins.
+int compareNames(const ZipEntry& entry, const char* key, int32_t length) {
+  int32_t common = entry.nameLength < length ? entry.nameLength : length;
+  int order = std::memcmp(entry.name, key, common);
+  if (order != 0) return order;
+  return entry.nameLength < length ? -1 : entry.nameLength > length ? 1 : 0;
+}
+
+// The first member of the name in a sorted directory: the first of equal names is the first in
+// the directory.
+ZipEntry* searchSorted(ZipFile* archive, const char* key, int32_t length) {
+  int32_t low = 0;
+  int32_t high = archive->entryCount;
+  while (low < high) {
+    probes++;
+    int32_t middle = low + (high - low) / 2;
+    if (compareNames(archive->entries[middle], key, length) < 0)
+      low = middle + 1;
+    else
+      high = middle;
+  }
+  return low < archive->entryCount && compareNames(archive->entries[low], key, length) == 0 ? &archive->entries[low]
+                                                                                            : nullptr;
+}
+
 int32_t prefixLength(const char* name, int32_t length) {
-  for (int32_t i = length - 1; i >= 0; i--)
-    if (name[i] == '/' || name[i] == '\\') return i + 1;
-  return 0;
+  const char* slash = static_cast<const char*>(memrchr(name, '/', length));
+  const char* tail = slash != nullptr ? slash + 1 : name;
+  const char* backslash = static_cast<const char*>(memrchr(tail, '\\', name + length - tail));
+  const char* last = backslash != nullptr ? backslash : slash;
+  return last != nullptr ? static_cast<int32_t>(last - name) + 1 : 0;
 }
 
 // The end record lies within the last 65535 bytes, its comment reaching exactly to the end.
@@ -112,10 +141,7 @@ bool zipReadCentralDirectory(ZipFile* archive) {
   const unsigned char* directory = archive->data + directoryOffset;
   int64_t capacity = directorySize / CENTRAL_HEADER_SIZE;
   archive->entries = static_cast<ZipEntry*>(std::calloc(capacity > 0 ? capacity : 1, sizeof(ZipEntry)));
-  // Every name with its zero byte fits in what the directory spends on names.
-  archive->names = static_cast<char*>(std::malloc(directorySize + 1));
-  if (archive->entries == nullptr || archive->names == nullptr) outOfMemory();
-  char* names = archive->names;
+  if (archive->entries == nullptr) outOfMemory();
   for (int64_t at = 0; at < directorySize;) {
     if (at + CENTRAL_HEADER_SIZE > directorySize || u32(directory + at) != CENTRAL_SIGNATURE) return false;
     const unsigned char* header = directory + at;
@@ -131,35 +157,40 @@ bool zipReadCentralDirectory(ZipFile* archive) {
         entry.localHeaderOffset == ZIP64_MARK ||
         static_cast<int64_t>(entry.compressedSize) + entry.localHeaderOffset > directoryOffset)
       return false;
-    entry.name = names;
-    std::memcpy(names, header + CENTRAL_HEADER_SIZE, nameLength);
-    names[nameLength] = '\0';
-    // A zero byte inside a stored name ends it, as it ends the name looked for.
-    entry.nameLength = static_cast<int32_t>(std::strlen(names));
-    names += nameLength + 1;
+    // The name stays where it stands in the mapping; a zero byte inside it ends it, as it ends the
+    // name looked for.
+    entry.name = reinterpret_cast<const char*>(header + CENTRAL_HEADER_SIZE);
+    const void* zero = std::memchr(entry.name, 0, nameLength);
+    entry.nameLength = static_cast<int32_t>(zero != nullptr ? static_cast<const char*>(zero) - entry.name : nameLength);
     if (entry.nameLength > archive->longestName) archive->longestName = entry.nameLength;
     archive->entryCount++;
     at = next;
   }
   if (archive->entryCount % ENTRY_COUNT_MODULUS != count) return false;
 
-  // One pass in directory order: a member's name goes into the member table, its directory
-  // prefix into the prefix table; every name without a separator has the empty prefix.
+  // One pass in directory order: a member's name goes into the member table, unless the directory
+  // is sorted already, its directory prefix into the prefix table; every name without a
+  // separator has the empty prefix.
   int32_t entries = archive->entryCount;
-  archive->entrySlots = newSlots(entries, &archive->entrySlotMask);
+  archive->sorted = true;
+  for (int32_t i = 1; i < entries && archive->sorted; i++)
+    archive->sorted = compareNames(archive->entries[i - 1], archive->entries[i].name, archive->entries[i].nameLength) <= 0;
+  if (!archive->sorted) archive->entrySlots = newSlots(entries, &archive->entrySlotMask);
   archive->packageSlots = newSlots(entries, &archive->packageSlotMask);
   archive->packages = static_cast<ZipEntry*>(std::malloc(sizeof(ZipEntry) * (entries > 0 ? entries : 1)));
   if (archive->packages == nullptr) outOfMemory();
   const ZipEntry* lastPackage = nullptr;
   for (int32_t i = 0; i < entries; i++) {
     const ZipEntry& entry = archive->entries[i];
-    int32_t* slot = findSlot(archive->entrySlots, archive->entrySlotMask, archive->entries, entry.name, entry.nameLength);
-    if (*slot < 0) *slot = i;
+    if (!archive->sorted) {
+      int32_t* member = findSlot(archive->entrySlots, archive->entrySlotMask, archive->entries, entry.name, entry.nameLength);
+      if (*member < 0) *member = i;
+    }
     int32_t prefix = prefixLength(entry.name, entry.nameLength);
     // Members of one directory mostly come together: the prefix of the one before is no new one.
     if (lastPackage != nullptr && lastPackage->nameLength == prefix && std::memcmp(lastPackage->name, entry.name, prefix) == 0)
       continue;
-    slot = findSlot(archive->packageSlots, archive->packageSlotMask, archive->packages, entry.name, prefix);
+    int32_t* slot = findSlot(archive->packageSlots, archive->packageSlotMask, archive->packages, entry.name, prefix);
     if (*slot >= 0) {
       lastPackage = &archive->packages[*slot];
       continue;
@@ -176,7 +207,6 @@ bool zipReadCentralDirectory(ZipFile* archive) {
 void freeArchive(ZipFile* archive) {
   unmapFile(archive->data, archive->length);
   std::free(archive->entries);
-  std::free(archive->names);
   std::free(archive->entrySlots);
   std::free(archive->packageSlots);
   std::free(archive->packages);
@@ -240,6 +270,7 @@ void zipClose(ZipFile* archive) {
 
 ZipEntry* zipFindEntry(ZipFile* archive, const char* name) {
   if (archive == nullptr || name == nullptr) return nullptr;
+  if (archive->sorted) return searchSorted(archive, name, static_cast<int32_t>(std::strlen(name)));
   int32_t index = *findSlot(archive->entrySlots, archive->entrySlotMask, archive->entries, name,
                             static_cast<int32_t>(std::strlen(name)));
   return index >= 0 ? &archive->entries[index] : nullptr;

@@ -1,12 +1,12 @@
 // Zip and jar archives on the class path: the central directory read in one pass into a table of
-// members and one of directory prefixes, each found through a hash table, and one member read,
-// stored or deflated, into a buffer.
+// members and one of directory prefixes, each found through a hash table (members of a sorted
+// directory by binary search), and one member read, stored or deflated, into a buffer.
 #pragma once
 
 #include <cstdint>
 
 struct ZipEntry {
-  char* name;        // as stored, "/" separated
+  const char* name;    // as stored, "/" separated, in the archive's mapping: not ended by a zero
   int32_t nameLength;  // in the package table: the prefix length
   uint32_t uncompressedSize;
   uint32_t compressedSize;
@@ -20,16 +20,18 @@ struct ZipFile {
   // The whole file, mapped read-only: an open archive holds no descriptor.
   const unsigned char* data;
   int64_t length;
-  // In the order of the central directory; the names are one block, each ended by a zero byte.
+  // In the order of the central directory.
   ZipEntry* entries;
   int32_t entryCount;
-  char* names;
   int64_t centralDirectoryOffset;
   int64_t endRecordOffset;
   // The distinct directory prefixes, in the order their first members came.
   ZipEntry* packages;
   int32_t packageCount;
   int32_t longestName;
+  // A directory in the order of its names (as the kit's library is written) is searched by
+  // halves and needs no member table.
+  bool sorted;
   // Open addressing over indices into `entries` and `packages` (-1 free); sizes are powers of two.
   int32_t* entrySlots;
   uint32_t entrySlotMask;

@@ -9,6 +9,7 @@ struct ZipFile;
 
 struct Arena {
   void* retired;   // most recently retired block; each block's first word links the one before
+  void* retiredLarge;  // the blocks of single large requests, linked alike
   char* block;     // current block
   int32_t free;    // bytes still free at the end of the current block
   int32_t taken;   // bytes of all blocks held, headers included

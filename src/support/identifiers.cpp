@@ -121,15 +121,57 @@ namespace {
 
 int64_t nameProbes;
 
+// Four ASCII bytes as the four UTF-16 units they stand for, in memory order (little-endian).
+uint64_t widenAscii4(const unsigned char* p) {
+  uint32_t bytes;
+  std::memcpy(&bytes, p, 4);
+  uint64_t x = bytes;
+  x = (x | x << 16) & 0x0000FFFF0000FFFFull;
+  return (x | x << 8) & 0x00FF00FF00FF00FFull;
+}
+
+uint64_t widenAscii2(const unsigned char* p) {
+  uint64_t x = static_cast<uint64_t>(p[0]) | static_cast<uint64_t>(p[1]) << 8;
+  return (x | x << 8) & 0x00FF00FFull;
+}
+
+// The low bytes of four UTF-16 units, as four bytes.
+uint64_t narrow4(const uint16_t* characters) {
+  uint64_t x;
+  std::memcpy(&x, characters, 8);
+  x &= 0x00FF00FF00FF00FFull;
+  x = (x | x >> 8) & 0x0000FFFF0000FFFFull;
+  return (x | x >> 16) & 0xFFFFFFFFull;
+}
+
+// An ASCII name hashes as its bytes, so the scanner and the class reader look names up where they
+// stand in their text (lookupAsciiName). Any other name hashes as its UTF-16 units: it can equal
+// no ASCII name.
 uint32_t nameHash(const uint16_t* characters, int32_t length) {
-  return static_cast<uint32_t>(hashBytes(characters, sizeof(uint16_t) * (length > 0 ? length : 0)));
+  if (length <= 0) return static_cast<uint32_t>(hashBytes(characters, 0));
+  uint16_t high = 0;
+  for (int32_t i = 0; i < length; i++) high |= characters[i];
+  if (high >= 0x80) return static_cast<uint32_t>(hashBytes(characters, sizeof(uint16_t) * length));
+  // The bytes of the name, narrowed four at a time into a buffer on the stack.
+  unsigned char narrow[256];
+  unsigned char* bytes = length <= static_cast<int32_t>(sizeof narrow) ? narrow : static_cast<unsigned char*>(std::malloc(length));
+  if (bytes == nullptr) outOfMemory();
+  int32_t i = 0;
+  for (; i + 4 <= length; i += 4) {
+    uint32_t word = static_cast<uint32_t>(narrow4(characters + i));
+    std::memcpy(bytes + i, &word, 4);
+  }
+  for (; i < length; i++) bytes[i] = static_cast<unsigned char>(characters[i]);
+  auto hash = static_cast<uint32_t>(hashBytes(bytes, length));
+  if (bytes != narrow) std::free(bytes);
+  return hash;
 }
 
 // Doubled when the names outnumber the buckets.
 void growIdentifierTable() {
   growArenaBuckets(&global.mainArena, &global.identifierTable, &global.identifierBuckets,
                    static_cast<uint32_t>(IDENTIFIER_BUCKETS), &Identifier::next,
-                   [](const Identifier* id) { return nameHash(identifierChars(id), id->length); });
+                   [](const Identifier* id) { return id->hash; });
 }
 
 // Most names are short: up to eight bytes (four characters) they are compared as two overlapping
@@ -162,11 +204,12 @@ int64_t nameProbeCount() {
 
 Identifier* lookupName(const uint16_t* characters, int32_t length, int32_t kind) {
   if (global.identifierCount >= global.identifierBuckets) growIdentifierTable();
-  Identifier** bucket = &global.identifierTable[nameHash(characters, length) & (global.identifierBuckets - 1)];
+  uint32_t hash = nameHash(characters, length);
+  Identifier** bucket = &global.identifierTable[hash & (global.identifierBuckets - 1)];
   Identifier* previous = nullptr;
   for (Identifier* id = *bucket; id != nullptr; previous = id, id = id->next) {
     nameProbes++;
-    if (id->length != length || !sameCharacters(identifierChars(id), characters, length)) continue;
+    if (id->hash != hash || id->length != length || !sameCharacters(identifierChars(id), characters, length)) continue;
     if (previous != nullptr) {
       previous->next = id->next;
       id->next = *bucket;
@@ -178,7 +221,62 @@ Identifier* lookupName(const uint16_t* characters, int32_t length, int32_t kind)
   id->next = *bucket;
   id->kind = kind;
   id->length = length;
+  id->hash = hash;
   if (length > 0) std::memcpy(const_cast<uint16_t*>(identifierChars(id)), characters, sizeof(uint16_t) * length);
+  *bucket = id;
+  global.identifierCount++;
+  return id;
+}
+
+namespace {
+
+// Four characters at a time, the last four overlapping those before; a shorter name by two
+// overlapping pairs.
+bool sameAsAscii(const uint16_t* characters, const unsigned char* bytes, int32_t length) {
+  auto pair = [](const uint16_t* at) {
+    uint32_t word;
+    std::memcpy(&word, at, 4);
+    return static_cast<uint64_t>(word);
+  };
+  if (length >= 4) {
+    uint64_t word;
+    for (int32_t i = 0; i + 4 < length; i += 4) {
+      std::memcpy(&word, characters + i, 8);
+      if (word != widenAscii4(bytes + i)) return false;
+    }
+    std::memcpy(&word, characters + length - 4, 8);
+    return word == widenAscii4(bytes + length - 4);
+  }
+  if (length >= 2) return pair(characters) == widenAscii2(bytes) && pair(characters + length - 2) == widenAscii2(bytes + length - 2);
+  return length == 0 || characters[0] == bytes[0];
+}
+
+}  // namespace
+
+// The same table walk as lookupName, so both find, count and move to the front alike.
+Identifier* lookupAsciiName(const char* text, int32_t length, int32_t kind) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text);
+  if (global.identifierCount >= global.identifierBuckets) growIdentifierTable();
+  uint32_t hash = static_cast<uint32_t>(hashBytes(bytes, length > 0 ? length : 0));
+  Identifier** bucket = &global.identifierTable[hash & (global.identifierBuckets - 1)];
+  Identifier* previous = nullptr;
+  for (Identifier* id = *bucket; id != nullptr; previous = id, id = id->next) {
+    nameProbes++;
+    if (id->hash != hash || id->length != length || !sameAsAscii(identifierChars(id), bytes, length)) continue;
+    if (previous != nullptr) {
+      previous->next = id->next;
+      id->next = *bucket;
+      *bucket = id;
+    }
+    return id;
+  }
+  auto* id = arenaNewWithTail<Identifier>(&global.mainArena, sizeof(uint16_t) * length);
+  id->next = *bucket;
+  id->kind = kind;
+  id->length = length;
+  id->hash = hash;
+  auto* characters = const_cast<uint16_t*>(identifierChars(id));
+  for (int32_t i = 0; i < length; i++) characters[i] = bytes[i];
   *bucket = id;
   global.identifierCount++;
   return id;

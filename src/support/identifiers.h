@@ -12,6 +12,7 @@ struct Identifier {
   Identifier* next;  // next record of the same bucket
   int32_t kind;      // 1 for a name, the keyword's token kind for a keyword
   int32_t length;
+  uint32_t hash;     // kept, so the table grows without hashing its names again
   // `length` UTF-16 characters follow the record.
 };
 
@@ -39,6 +40,8 @@ char* nameBufferToNative(Arena* arena);
 // Mode 2: b holds 16-bit characters; any other mode: b holds bytes, compared unsigned.
 int32_t compareNameChars(const uint16_t* a, const void* b, int32_t n, int32_t mode);
 Identifier* lookupName(const uint16_t* characters, int32_t length, int32_t kind);
+// As lookupName for the characters of `length` ASCII bytes (each below 0x80), read in place.
+Identifier* lookupAsciiName(const char* bytes, int32_t length, int32_t kind);
 Identifier* enterName(const char* text, int32_t kind);
 // The bucket a name hashes to in the table as it stands.
 int32_t nameBucket(const uint16_t* characters, int32_t length);

@@ -3,6 +3,7 @@
 // ends none).
 #include "syntax/scanner.h"
 
+#include <array>
 #include <cstdio>
 #include <cstring>
 
@@ -37,9 +38,11 @@ constexpr ByteClassTable makeByteClasses() {
     bool ignorable = c <= 0x08 || (c >= 0x0E && c <= 0x1B) || c == 0x7F;
     bool endsName = !name && !ignorable && c != '\\';
     bool inString = (c >= 0x20 && c < 0x7F && c != '"' && c != '\\') || c == '\t';
+    bool lineSpace = blank || c == '\n' || c == '\r';
     classes[c] = static_cast<uint8_t>((name ? BYTE_NAME : 0) | (blank ? BYTE_BLANK : 0) | (comment ? BYTE_COMMENT : 0) |
                                       (comment && !white && c != '@' ? BYTE_DOC_PLAIN : 0) |
-                                      (endsName ? BYTE_ENDS_NAME : 0) | (inString ? BYTE_STRING : 0));
+                                      (endsName ? BYTE_ENDS_NAME : 0) | (inString ? BYTE_STRING : 0) |
+                                      (lineSpace ? BYTE_WHITE_SPACE : 0));
   }
   return table;
 }
@@ -272,17 +275,33 @@ int32_t scanIdentifier(int32_t first) {
   ScannerState& s = theScanner;
   bool collect = s.collectNames != 0;
   resetNameBuffer();
-  if (collect) appendNameChar(static_cast<uint16_t>(first));
   // The ASCII run that nearly every name is, straight from the text; the character reader goes on
-  // from the first byte that may be anything else.
+  // from the first byte that may be anything else. A name that starts with a byte of the text and
+  // ends at a byte that can be no part of one, or at the end, is interned where it stands.
+  bool ended = false;
   if (theInput.pendingCount == 0) {
+    bool fromText = theInput.lastCharBytes == 1 && first < 0x80;
+    int32_t start = fromText ? s.position - 1 : s.position;
     int32_t end = byteRunEnd(s.position, BYTE_NAME);
-    if (collect) appendNameAscii(s.text + s.position, end - s.position);
     s.position = end;
+    ended = end >= s.length || (byteClasses.classes[static_cast<unsigned char>(s.text[end])] & BYTE_ENDS_NAME) != 0;
+    if (fromText && ended) {
+      if (!collect) return T_IDENTIFIER;
+      Identifier* id = lookupAsciiName(s.text + start, end - start, T_IDENTIFIER);
+      theToken.identifier = id;
+      if (global.noI18n && global.i18nApi != nullptr) markI18nCall(id);
+      return id->kind;
+    }
+    if (collect) {
+      if (!fromText) appendNameChar(static_cast<uint16_t>(first));
+      appendNameAscii(s.text + start, end - start);
+    }
+    // At the end of the text the reader below meets it at once.
+    ended = ended && end < s.length;
+  } else if (collect) {
+    appendNameChar(static_cast<uint16_t>(first));
   }
   // Most names end at a byte that can be no part of one: nothing to read and put back.
-  bool ended = theInput.pendingCount == 0 && s.position < s.length &&
-               (byteClasses.classes[static_cast<unsigned char>(s.text[s.position])] & BYTE_ENDS_NAME) != 0;
   if (!ended) {
     for (;;) {
       int32_t c = readChar();
@@ -368,6 +387,114 @@ void setNameCollection(int32_t collect) {
   theScanner.collectNames = collect;
 }
 
+namespace {
+
+// White space between tokens straight from the text: blanks, and line breaks that stand there as
+// CR and LF bytes (newLine's rule); anything else, escaped breaks too, is left to the reader.
+void skipWhiteSpaceRun(int32_t p);
+
+// Between most tokens stands one blank or nothing, seen here; longer runs and line breaks take
+// the loop.
+inline void skipPlainWhiteSpace() {
+  ScannerState& s = theScanner;
+  if (theInput.pendingCount != 0) return;
+  int32_t p = s.position;
+  if (p < s.length && s.text[p] == ' ') p++;
+  if (p < s.length && (byteClasses.classes[static_cast<unsigned char>(s.text[p])] & BYTE_WHITE_SPACE) != 0) {
+    skipWhiteSpaceRun(p);
+    return;
+  }
+  if (p != s.position) {
+    s.position = p;
+    theInput.lastCharBytes = 1;
+  }
+}
+
+void skipWhiteSpaceRun(int32_t p) {
+  ScannerState& s = theScanner;
+  const char* text = s.text;
+  int32_t n = s.length;
+  while (p < n) {
+    char b = text[p];
+    if (b == ' ' || b == '\t') {
+      p++;
+    } else if (b == '\n') {
+      s.line++;
+      s.lineStart = ++p;
+      p = byteRunEnd(p, BYTE_BLANK);
+    } else if (b == '\r') {
+      s.line++;
+      if (++p < n && text[p] == '\n') p++;
+      s.lineStart = p;
+      p = byteRunEnd(p, BYTE_BLANK);
+    } else {
+      break;
+    }
+  }
+  if (p != s.position) {
+    s.position = p;
+    theInput.lastCharBytes = 1;
+  }
+}
+
+// The tokens of one byte that begin no longer token: what the full scan below makes of them,
+// made straight from the text.
+constexpr std::array<uint8_t, 128> makeSingleByteTokens() {
+  std::array<uint8_t, 128> kinds{};
+  kinds['~'] = T_TILDE;
+  kinds['?'] = T_QUESTION;
+  kinds[','] = T_COMMA;
+  kinds[':'] = T_COLON;
+  kinds[';'] = T_SEMICOLON;
+  kinds['{'] = T_LBRACE;
+  kinds['}'] = T_RBRACE;
+  kinds['['] = T_LBRACKET;
+  kinds[']'] = T_RBRACKET;
+  kinds['('] = T_LPAREN;
+  kinds[')'] = T_RPAREN;
+  return kinds;
+}
+
+constexpr std::array<uint8_t, 128> singleByteTokens = makeSingleByteTokens();
+
+// A byte after the digits of a decimal that the full scan would go on with: a digit, a point, an
+// exponent, a suffix, or what may be an escape or a multibyte character.
+bool continuesDecimal(unsigned char b) {
+  switch (b) {
+    case '.': case 'e': case 'E': case 'd': case 'D': case 'f': case 'F': case 'l': case 'L': case '\\':
+      return true;
+    default:
+      return b >= 0x80 || isAsciiDigit(b);
+  }
+}
+
+// After a point: no digit (which would make a number), nor what may be an escape or a multibyte
+// character.
+bool plainNonDigit(unsigned char b) {
+  return b < 0x80 && b != '\\' && !isAsciiDigit(b);
+}
+
+bool startsAsciiName(unsigned char b) {
+  return static_cast<unsigned>((b | 0x20) - 'a') < 26 || b == '_' || b == '$';
+}
+
+int32_t scanTokenSlow();
+
+// A token of the bytes from `start` to `end`, taken in place, as the full scan leaves its state.
+void takeInPlace(int32_t start, int32_t end) {
+  theToken.line = theScanner.line;
+  theToken.column = start - theScanner.lineStart;
+  theToken.start = start;
+  theScanner.position = end;
+  theInput.lastCharBytes = 1;
+}
+
+}  // namespace
+
+// The common tokens first, with nothing pending and the bytes plain: a name that ends at a byte no
+// name goes on with, a short decimal int, a point before no digit, and the one-byte separators.
+// Everything else, and every case with a backslash, a byte of a multibyte character or the end of
+// the text after it, takes the full scan.
 int32_t scanToken() {
   ScannerState& s = theScanner;
   Token& t = theToken;
@@ -375,8 +502,55 @@ int32_t scanToken() {
     s.pushedBack = 0;
     return t.kind;
   }
+  skipPlainWhiteSpace();
+  int32_t p = s.position;
+  if (theInput.pendingCount == 0 && p < s.length) {
+    const char* text = s.text;
+    auto b = static_cast<unsigned char>(text[p]);
+    if (startsAsciiName(b) && s.collectNames) {
+      int32_t end = p + 1;
+      while (end < s.length && (byteClasses.classes[static_cast<unsigned char>(text[end])] & BYTE_NAME) != 0) end++;
+      if (end == s.length || (byteClasses.classes[static_cast<unsigned char>(text[end])] & BYTE_ENDS_NAME) != 0) {
+        takeInPlace(p, end);
+        Identifier* id = lookupAsciiName(text + p, end - p, T_IDENTIFIER);
+        t.identifier = id;
+        if (global.noI18n && global.i18nApi != nullptr) markI18nCall(id);
+        return finish(id->kind);
+      }
+    } else if (b >= '1' && b <= '9' && s.collectNames) {
+      // A decimal int of up to nine digits, which no overflow check can refuse, ended by a byte
+      // that neither continues a number nor may be an escape.
+      int32_t end = p + 1;
+      int64_t value = b - '0';
+      while (end < s.length && end - p < 9 && isAsciiDigit(text[end])) value = value * 10 + (text[end++] - '0');
+      // A tenth digit continues the number, and the full scan takes it.
+      if (end < s.length && !continuesDecimal(static_cast<unsigned char>(text[end]))) {
+        takeInPlace(p, end);
+        resetNameBuffer();
+        t.integerValue = value;
+        t.literalType = T_INT;
+        return finish(T_INTEGER);
+      }
+    } else if (b == '.' && p + 1 < s.length && plainNonDigit(static_cast<unsigned char>(text[p + 1]))) {
+      takeInPlace(p, p + 1);
+      return finish(T_DOT);
+    } else if (b < 0x80 && singleByteTokens[b] != 0 && (!global.noI18n || (b != '(' && b != ')'))) {
+      takeInPlace(p, p + 1);
+      if (b == '(') s.parenthesisDepth++;
+      if (b == ')') s.parenthesisDepth--;
+      return finish(singleByteTokens[b]);
+    }
+  }
+  return scanTokenSlow();
+}
+
+namespace {
+
+int32_t scanTokenSlow() {
+  ScannerState& s = theScanner;
+  Token& t = theToken;
   for (;;) {
-    skipByteRun(BYTE_BLANK);
+    skipPlainWhiteSpace();
     int32_t start = s.position;
     int32_t c = readChar();
     switch (c) {
@@ -482,8 +656,6 @@ int32_t scanToken() {
     return finish(T_ERROR);
   }
 }
-
-namespace {
 
 const char* const operatorSpellings[] = {
     ".",   "~",  "=",  "==", "<",  "<=", "<<", "<<=", ">",  ">=", ">>", ">>=", ">>>", ">>>=", "/",  "/=",

@@ -48,6 +48,7 @@ enum : uint8_t {
   BYTE_DOC_PLAIN = 8,   // as BYTE_COMMENT, nor "@" nor white space: a doc comment's tag looks at these
   BYTE_ENDS_NAME = 16,  // can be no part of a name: white space, an operator, a separator, a quote
   BYTE_STRING = 32,     // stands for itself in a string literal: not a quote, CR or LF
+  BYTE_WHITE_SPACE = 64,  // a blank, a tab, CR or LF: white space the scanner skips in place
 };
 
 struct ByteClassTable {

@@ -5,6 +5,7 @@
 #include <utime.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <ctime>
@@ -836,6 +837,56 @@ TEST_F(ClassPathTest, ArchivePackageTable) {
   EXPECT_FALSE(zipHasPackage(archive, "a/"));
   EXPECT_EQ(zipFindEntry(archive, "a/b/E.class"), nullptr);
   zipClose(archive);
+}
+
+// A directory written in the order of its names is searched by halves, with no member table: it
+// finds what the same members in another order find (the first of two of one name, no name that
+// only begins another), in at most one probe more than the halvings of the directory.
+TEST_F(ClassPathTest, SortedArchiveDirectoryIsSearchedByHalves) {
+  std::vector<std::string> names = {"A.class", "a/B.class", "a/b", "a/b/C.class", "a/b/C.class", "a/b/Cx.class",
+                                    "a/bc/D.class", "z/\xff.class"};
+  for (int32_t i = 0; i < 1000; i++) {
+    char name[32];
+    std::snprintf(name, sizeof name, "m/n/M%05d.class", i);
+    names.push_back(name);
+  }
+  std::sort(names.begin(), names.end());
+  std::vector<ZipMember> sorted;
+  for (size_t i = 0; i < names.size(); i++) sorted.push_back({names[i], Bytes(i % 7, static_cast<uint8_t>(i))});
+  std::vector<ZipMember> shuffled(sorted.rbegin(), sorted.rend());
+  writeBytes(root / "sorted.jar", makeZip(sorted));
+  writeBytes(root / "shuffled.jar", makeZip(shuffled));
+  ZipFile* inOrder = zipOpen((root / "sorted.jar").c_str());
+  ZipFile* outOfOrder = zipOpen((root / "shuffled.jar").c_str());
+  ASSERT_NE(inOrder, nullptr);
+  ASSERT_NE(outOfOrder, nullptr);
+  EXPECT_TRUE(inOrder->sorted);
+  EXPECT_FALSE(outOfOrder->sorted);
+  EXPECT_EQ(inOrder->entrySlots, nullptr);
+  int32_t halvings = 0;
+  while ((1 << halvings) < inOrder->entryCount) halvings++;
+  std::vector<std::string> keys = names;
+  for (const char* missing : {"", "a", "a/", "a/b/", "a/b/C", "a/b/C.clas", "a/b/C.classx", "0", "zz", "m/n/M01000.class"})
+    keys.push_back(missing);
+  for (const std::string& key : keys) {
+    int64_t before = zipProbeCount();
+    ZipEntry* found = zipFindEntry(inOrder, key.c_str());
+    EXPECT_LE(zipProbeCount() - before, halvings + 1) << key;
+    ZipEntry* expected = zipFindEntry(outOfOrder, key.c_str());
+    ASSERT_EQ(found != nullptr, expected != nullptr) << key;
+    if (found == nullptr) continue;
+    EXPECT_EQ(std::string(found->name, found->nameLength), key);
+    // Each the first of its name in its own directory.
+    for (const ZipEntry* e = inOrder->entries; e < found; e++) EXPECT_NE(std::string(e->name, e->nameLength), key);
+    for (const ZipEntry* e = outOfOrder->entries; e < expected; e++)
+      EXPECT_NE(std::string(e->name, e->nameLength), key);
+  }
+  EXPECT_EQ(zipFindEntry(inOrder, "a/b/C.class") - inOrder->entries, 3);
+  EXPECT_TRUE(zipHasPackage(inOrder, "a/b/"));
+  EXPECT_TRUE(zipHasPackage(inOrder, ""));
+  EXPECT_FALSE(zipHasPackage(inOrder, "m/"));
+  zipClose(inOrder);
+  zipClose(outOfOrder);
 }
 
 // A lookup that grows with the work is a table, not a walk: each kind of lookup counts the records

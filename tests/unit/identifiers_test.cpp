@@ -34,6 +34,35 @@ TEST_F(IdentifiersTest, InternsEachSpellingOnce) {
   EXPECT_EQ(intern(u"")->length, 0);
 }
 
+// A name interned from ASCII bytes in place is the record of its UTF-16 spelling, at every length
+// around the word sizes and either way in; a name with another character is never an ASCII one.
+TEST_F(IdentifiersTest, AsciiBytesInternAsTheirCharacters) {
+  std::string text = "abcdefghijklmnopqrstuvwxyz0123456789_$ABCDEFGHIJKL";
+  for (size_t length = 0; length <= 40; length++) {
+    for (size_t offset = 0; offset < 3; offset++) {
+      std::string bytes = text.substr(offset, length);
+      std::u16string characters(bytes.begin(), bytes.end());
+      if (offset == 0) {
+        Identifier* entered = lookupAsciiName(bytes.data(), static_cast<int32_t>(length), 1);
+        ASSERT_EQ(intern(characters), entered) << bytes;
+      } else {
+        Identifier* entered = intern(characters);
+        ASSERT_EQ(lookupAsciiName(bytes.data(), static_cast<int32_t>(length), 58), entered) << bytes;
+        EXPECT_EQ(entered->kind, 1);
+      }
+      if (length > 0) {
+        std::u16string other = characters;
+        other[length - 1] = u'\u0161';
+        EXPECT_NE(intern(other), intern(characters)) << bytes;
+      }
+    }
+  }
+  // Names that differ only in their last or first character stay apart.
+  EXPECT_NE(lookupAsciiName("counter1", 8, 1), lookupAsciiName("counter2", 8, 1));
+  EXPECT_NE(lookupAsciiName("xcounter", 8, 1), lookupAsciiName("ycounter", 8, 1));
+  EXPECT_EQ(lookupAsciiName("\x7f", 1, 1), intern(u"\u007f"));
+}
+
 // The table doubles as names come and keeps every name findable; the buckets stay short, for the
 // names of generated code (f0 ... f99999) too.
 TEST_F(IdentifiersTest, TheTableGrowsAndSpreadsGeneratedNames) {

@@ -173,6 +173,57 @@ TEST_F(ScannerTest, LiteralValues) {
   EXPECT_EQ(global.errorCount, 0);
 }
 
+// Names, short decimals, points and separators are taken straight from the text when their bytes
+// are plain; where an escape, a multibyte character or the end may continue or follow them, the
+// full scan decides, and both give the same tokens, values and positions.
+TEST_F(ScannerTest, TokensTakenInPlaceEndWhereTheFullScanEndsThem) {
+  struct Case {
+    const char* text;
+    // Each token at its line and column: a name by its text, an int by its value (L when long),
+    // anything else by its spelling.
+    std::vector<std::string> tokens;
+  } cases[] = {
+      {"x", {"x@0:0"}},
+      {"ab\\u0063d+e", {"abcd@0:0", "+@0:9", "e@0:10"}},
+      {"12\\u0033;", {"123@0:0", ";@0:8"}},
+      {"123456789)", {"123456789@0:0", ")@0:9"}},
+      {"1234567890 ", {"1234567890@0:0"}},
+      {"9999999999L 2147483647;", {"9999999999L@0:0", "2147483647@0:12", ";@0:22"}},
+      {"7L 7l 7", {"7L@0:0", "7L@0:3", "7@0:6"}},
+      {"42abc", {"42@0:0", "abc@0:2"}},
+      {"3.x 5e1 1d 2f", {"<floating>@0:0", "x@0:2", "<floating>@0:4", "<floating>@0:8", "<floating>@0:11"}},
+      {"a.b.\\u0030 x.5 y.", {"a@0:0", ".@0:1", "b@0:2", "<floating>@0:3", "x@0:11", "<floating>@0:12", "y@0:15", ".@0:16"}},
+      {"f(g[0],{1});", {"f@0:0", "(@0:1", "g@0:2", "[@0:3", "0@0:4", "]@0:5", ",@0:6", "{@0:7", "1@0:8", "}@0:9", ")@0:10", ";@0:11"}},
+      {"a \t\r\n  b\n\n\t c", {"a@0:0", "b@1:2", "c@3:2"}},
+      {"q\xc3\xa9 r", {"q\xc3\xa9@0:0", "r@0:4"}},
+  };
+  ASSERT_NE(std::setlocale(LC_ALL, "C.UTF-8"), nullptr);
+  int32_t savedCharBytes = global.maxCharBytes;
+  global.maxCharBytes = static_cast<int32_t>(MB_CUR_MAX);
+  for (const Case& c : cases) {
+    setScanString(c.text);
+    std::vector<std::string> got;
+    for (int32_t kind = scanToken(); kind != T_EOF; kind = scanToken()) {
+      const Token* t = currentToken();
+      std::string text;
+      if (kind == T_IDENTIFIER) {
+        resetNameBuffer();
+        appendNameUtf16(identifierChars(t->identifier), t->identifier->length);
+        text = nameBufferToNative(&global.tempArena);
+      } else if (kind == T_INTEGER) {
+        text = std::to_string(t->integerValue) + (t->literalType == T_LONG ? "L" : "");
+      } else {
+        text = tokenName(kind);
+      }
+      got.push_back(text + "@" + std::to_string(t->line) + ":" + std::to_string(t->column));
+    }
+    EXPECT_EQ(got, c.tokens) << c.text;
+  }
+  global.maxCharBytes = savedCharBytes;
+  std::setlocale(LC_ALL, "C");
+  EXPECT_EQ(global.errorCount, 0);
+}
+
 TEST_F(ScannerTest, StringLiteralKeepsDecodedCharacters) {
   setScanString("\"a\\tb\\u0041\\101\\0\"");
   ASSERT_EQ(scanToken(), T_STRING);
