@@ -6,6 +6,7 @@
 #include "semantic/class_records.h"
 #include "support/arena.h"
 #include "support/global.h"
+#include "support/identifiers.h"
 
 struct MemberIndexNode {
   MemberIndexNode* next;
@@ -38,9 +39,9 @@ struct MemberIndex {
 
 namespace {
 
+// From the name's own hash, not its address: the layout of memory must not change the probes.
 uint32_t slotOf(const Identifier* name, uint32_t mask) {
-  auto bits = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(name));
-  bits ^= bits >> 17;
+  uint64_t bits = name->hash;
   bits *= 0x9E3779B97F4A7C15ull;
   return static_cast<uint32_t>(bits >> 32) & mask;
 }
