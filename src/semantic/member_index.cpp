@@ -41,7 +41,7 @@ namespace {
 
 // From the name's own hash, not its address: the layout of memory must not change the probes.
 uint32_t slotOf(const Identifier* name, uint32_t mask) {
-  uint64_t bits = name->hash;
+  uint64_t bits = name != nullptr ? name->hash : 0;  // constructors have no name
   bits *= 0x9E3779B97F4A7C15ull;
   return static_cast<uint32_t>(bits >> 32) & mask;
 }
