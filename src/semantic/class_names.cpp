@@ -170,10 +170,31 @@ bool packageAccess(const ClassDef* from, const ClassDef* cls) {
 
 // Code inside a subclass of the class that declares a protected member class, or inside a class
 // nested in such a subclass, may use the member class wherever the subclass's package is.
+// Only superclasses resolved already are followed: the check runs while supertypes are being
+// resolved, and resolving one more from here would check its access in turn, without end on a
+// cycle. A cycle among the resolved ones is left by the second pointer meeting the first.
+const ClassDef* resolvedSuperclass(const ClassDef* cls) {
+  return cls != nullptr && cls->superclass != nullptr ? cls->superclass->resolved : nullptr;
+}
+
+bool reachesBySuperclasses(const ClassDef* cls, const ClassDef* declaring) {
+  const ClassDef* slow = cls;
+  for (const ClassDef* fast = cls; fast != nullptr;) {
+    if (fast == declaring) return true;
+    fast = resolvedSuperclass(fast);
+    if (fast == declaring) return true;
+    if (fast == nullptr) return false;
+    fast = resolvedSuperclass(fast);
+    slow = resolvedSuperclass(slow);
+    if (fast == slow) return false;
+  }
+  return false;
+}
+
 bool inSubclassOf(const ClassDef* from, const ClassDef* declaring) {
   if (declaring == nullptr) return false;
   for (const ClassDef* c = from; c != nullptr; c = c->outer)
-    if (isSubclassOf(const_cast<ClassDef*>(c), const_cast<ClassDef*>(declaring))) return true;
+    if (reachesBySuperclasses(c, declaring)) return true;
   return false;
 }
 
