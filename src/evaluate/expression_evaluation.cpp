@@ -35,9 +35,6 @@ uint16_t evalSignature;
 char captureBuffer[CAPTURE_BUFFER_SIZE];
 // Set by the first evaluation: from then on each one releases the one before.
 bool evaluationStarted;
-// The arenas and work buffers of an evaluation are held (kept outside global, which a release
-// zeroes): only held memory is released.
-bool memoryHeld;
 // The evaluation's message table and arenas are usable: from its set-up to evaluationDone.
 bool messagesAtHand;
 
@@ -83,7 +80,6 @@ void emptySearchPaths() {
 // table; the evaluation mode with the capture; the parse; the final folding of the tree.
 EvalResultKind parseAndFold(const char* expression, const char* messageDirectory, const char* localeDirectory) {
   initMemory();
-  memoryHeld = true;
   messagesAtHand = true;
   global.messageDirectory = heapCopy(messageDirectory);
   global.localeDirectory = heapCopy(localeDirectory);
@@ -140,12 +136,7 @@ void releaseEvaluation() {
   clearCurrentFrame();
   if (evaluationView() != nullptr) evaluationView()->releaseObjects();
   messagesAtHand = false;
-  if (memoryHeld) {
-    releaseMemory();
-    memoryHeld = false;
-  } else {
-    std::memset(static_cast<void*>(&global), 0, sizeof global);
-  }
+  releaseMemory();
 }
 
 // Steps: release the previous evaluation; the crash trap, so that a fault fails the evaluation
@@ -182,12 +173,10 @@ void evaluationDone() {
   clearCurrentFrame();
   if (evaluationView() != nullptr) evaluationView()->releaseObjects();
   messagesAtHand = false;
-  if (memoryHeld) {
-    // The message table's texts lie in the main arena.
-    forgetMessageTable();
-    resetArena(&global.mainArena);
-    resetArena(&global.tempArena);
-  }
+  // The message table's texts lie in the main arena. An arena never opened is left as it is.
+  forgetMessageTable();
+  resetArena(&global.mainArena);
+  resetArena(&global.tempArena);
 }
 
 const ExprNode* evaluationResult() {

@@ -133,7 +133,12 @@ static char* heapBuffer(size_t size) {
   return buffer;
 }
 
+// Kept outside global, which a release zeroes: a second release, or one before any compile or
+// evaluation, finds nothing held and only clears global.
+static bool memoryHeld;
+
 void initMemory() {
+  memoryHeld = true;
   initArena(&global.mainArena);
   initArena(&global.tempArena);
   initArena(&global.genArena);
@@ -166,19 +171,22 @@ static void closePathArchives(char** entries, ZipFile** archives) {
 }
 
 void releaseMemory() {
-  bool separateSourcePath = global.sourcePathEntries != global.classPathEntries;
-  closePathArchives(global.classPathEntries, global.classPathArchives);
-  if (separateSourcePath) closePathArchives(global.sourcePathEntries, global.sourcePathArchives);
-  std::free(global.messageDirectory);
-  std::free(global.localeDirectory);
-  std::free(global.nameBuffer);
-  std::free(global.scratchBuffer);
-  std::free(global.charBuffer);
-  std::free(global.classFileBuffer);
+  if (memoryHeld) {
+    memoryHeld = false;
+    bool separateSourcePath = global.sourcePathEntries != global.classPathEntries;
+    closePathArchives(global.classPathEntries, global.classPathArchives);
+    if (separateSourcePath) closePathArchives(global.sourcePathEntries, global.sourcePathArchives);
+    std::free(global.messageDirectory);
+    std::free(global.localeDirectory);
+    std::free(global.nameBuffer);
+    std::free(global.scratchBuffer);
+    std::free(global.charBuffer);
+    std::free(global.classFileBuffer);
+    releaseArena(&global.mainArena);
+    releaseArena(&global.tempArena);
+    releaseArena(&global.genArena);
+  }
   clearPathCache();
   forgetMessageTable();
-  releaseArena(&global.mainArena);
-  releaseArena(&global.tempArena);
-  releaseArena(&global.genArena);
   std::memset(static_cast<void*>(&global), 0, sizeof global);
 }

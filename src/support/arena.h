@@ -90,8 +90,9 @@ void growScratchBuffer(int32_t n);
 void growCharBuffer(int32_t n);
 void growClassFileBuffer(int32_t n);
 
-// Opens the arenas and work buffers of a compile; releaseMemory gives them back, closes the
-// archives on the search paths and zeroes global.
+// Opens the arenas and work buffers of a compile; releaseMemory gives back what is held (nothing
+// after a release, or before the first opening), closes the archives on the search paths and
+// zeroes global.
 void initMemory();
 void releaseMemory();
 // How releaseMemory closes an archive: the zip reader installs it with the first archive it

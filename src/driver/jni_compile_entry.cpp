@@ -1,0 +1,67 @@
+// The in-process compile entry. Each call is a whole compile from a zero state, whatever ran before
+// it in the process (another compile, an evaluation), and gives back everything it took.
+#include "driver/jni_compile_entry.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "driver/compile_driver.h"
+#include "evaluate/expression_evaluation.h"
+#include "evaluate/jni_environment.h"
+#include "support/arena.h"
+#include "support/fatal_stops.h"
+#include "support/global.h"
+#include "support/locale_name.h"
+#include "support/message_file.h"
+
+// The Java strings of the argument array as heap strings, null elements left out; the array has
+// one spare slot. Null when memory ran out.
+static char** copyArguments(jobjectArray arguments, int* count) {
+  jsize length = jniGetArrayLength(arguments);
+  char** copy = static_cast<char**>(std::calloc(static_cast<size_t>(length) + 1, sizeof(char*)));
+  if (copy == nullptr) return nullptr;
+  int kept = 0;
+  for (jsize i = 0; i < length; i++) {
+    jobject element = jniGetObjectArrayElement(arguments, i);
+    if (element == nullptr) continue;
+    copy[kept++] = javaStringToNative(static_cast<jstring>(element));
+    // A long argument list must not fill the call's table of local references.
+    jniDeleteLocalRef(element);
+  }
+  *count = kept;
+  return copy;
+}
+
+extern "C" JNIEXPORT jint JNICALL Java_com_kel_trov_quorvelix_ExpressionEvaluation_tolvoMain(
+    JNIEnv* env, jclass, jstring messageDirectory, jstring localeDirectory, jstring classPath,
+    jobjectArray arguments) {
+  setCurrentJNIEnv(env);
+  // Whatever an earlier compile or evaluation left is given back (an evaluation's result and
+  // its references too), and global starts from zero.
+  releaseEvaluation();
+  global.localeName = getLocaleName();
+  global.maxCharBytes = static_cast<int32_t>(MB_CUR_MAX);
+  int32_t result = 0;
+  try {
+    // The conversions below may warn about characters the locale cannot hold; the warning needs
+    // the arenas and the message location.
+    initMemory();
+    // Held in global from here on, so that a release frees them whatever happens next.
+    global.messageDirectory = javaStringToNative(messageDirectory);
+    global.localeDirectory = javaStringToNative(localeDirectory);
+    setMessageLocation(global.messageDirectory, global.localeDirectory);
+    int count = 0;
+    char** copy = copyArguments(arguments, &count);
+    if (copy == nullptr) outOfMemory();
+    char* path = javaStringToNative(classPath);
+    result = internalTolvo(count, copy, global.messageDirectory, global.localeDirectory, nullptr, nullptr, path,
+                           nullptr, 1);
+  } catch (const CompileStop&) {
+    // Out of memory before the compile began: a failed compile, never a success.
+    std::fputs("quorvelix: out.of.memory\n", stderr);
+    releaseMemory();
+    result = 1;
+  }
+  clearCurrentJNIEnv();
+  return result;
+}

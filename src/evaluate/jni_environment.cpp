@@ -1,0 +1,88 @@
+// The JNI environment of the entry in progress and the JNI operations the library uses. Entries
+// are serialised by the IDE, so one saved environment serves them all.
+#include "evaluate/jni_environment.h"
+
+#include <cstdlib>
+
+#include "support/encodings.h"
+
+static JNIEnv* savedEnv;
+
+void setCurrentJNIEnv(JNIEnv* env) {
+  savedEnv = env;
+}
+
+void clearCurrentJNIEnv() {
+  savedEnv = nullptr;
+}
+
+JNIEnv* currentJNIEnv() {
+  return savedEnv;
+}
+
+// An out-of-memory error thrown by the virtual machine must not stay pending into the next call.
+static bool exceptionCleared() {
+  if (!savedEnv->ExceptionCheck()) return false;
+  savedEnv->ExceptionClear();
+  return true;
+}
+
+jsize jniGetStringLength(jstring string) {
+  if (string == nullptr) return 0;
+  return savedEnv->GetStringLength(string);
+}
+
+const jchar* jniGetStringChars(jstring string) {
+  if (string == nullptr) return nullptr;
+  const jchar* characters = savedEnv->GetStringChars(string, nullptr);
+  if (exceptionCleared()) return nullptr;
+  return characters;
+}
+
+void jniReleaseStringChars(jstring string, const jchar* characters) {
+  if (string != nullptr && characters != nullptr) savedEnv->ReleaseStringChars(string, characters);
+}
+
+jstring jniNewString(const jchar* characters, jsize count) {
+  if (count < 0) count = 0;
+  jstring string = savedEnv->NewString(characters, count);
+  if (exceptionCleared()) return nullptr;
+  return string;
+}
+
+jsize jniGetArrayLength(jarray array) {
+  if (array == nullptr) return 0;
+  return savedEnv->GetArrayLength(array);
+}
+
+jobject jniGetObjectArrayElement(jobjectArray array, jsize index) {
+  if (array == nullptr) return nullptr;
+  jobject element = savedEnv->GetObjectArrayElement(array, index);
+  if (exceptionCleared()) return nullptr;
+  return element;
+}
+
+void jniDeleteLocalRef(jobject reference) {
+  if (reference != nullptr) savedEnv->DeleteLocalRef(reference);
+}
+
+char* javaStringToNative(jstring string) {
+  jsize length = jniGetStringLength(string);
+  if (length <= 0) return nullptr;
+  const jchar* characters = jniGetStringChars(string);
+  if (characters == nullptr) return nullptr;
+  // Three bytes per 16-bit unit and the terminator; a string too long for that is not converted.
+  int32_t size = length <= (INT32_MAX - 1) / 3 ? 3 * length + 1 : 0;
+  char* buffer = size > 0 ? static_cast<char*>(std::malloc(size)) : nullptr;
+  if (buffer != nullptr) {
+    int32_t k = unicodeToNative(reinterpret_cast<const char16_t*>(characters), length, buffer, size);
+    if (k < 1) {
+      std::free(buffer);
+      buffer = nullptr;
+    } else {
+      buffer[k] = '\0';
+    }
+  }
+  jniReleaseStringChars(string, characters);
+  return buffer;
+}

@@ -1,0 +1,27 @@
+// The JNI environment of the entry in progress and the few JNI operations the library uses, each
+// through that environment. Every operation that the virtual machine may answer with an exception
+// clears it, so that no later JNI call runs with one pending.
+#pragma once
+
+#include <jni.h>
+
+#include <cstdint>
+
+void setCurrentJNIEnv(JNIEnv* env);
+void clearCurrentJNIEnv();
+JNIEnv* currentJNIEnv();
+
+jsize jniGetStringLength(jstring string);
+// The characters of the string, or null when the virtual machine cannot give them.
+const jchar* jniGetStringChars(jstring string);
+void jniReleaseStringChars(jstring string, const jchar* characters);
+// A new Java string, or null when the virtual machine cannot make it; a negative count is none.
+jstring jniNewString(const jchar* characters, jsize count);
+jsize jniGetArrayLength(jarray array);
+// A local reference to the element, or null (a null element, or an index the array does not have).
+jobject jniGetObjectArrayElement(jobjectArray array, jsize index);
+void jniDeleteLocalRef(jobject reference);
+
+// A new heap string in the host's multibyte encoding; null for a null or empty string, one whose
+// characters are not available, or one that converts to nothing. The caller frees it.
+char* javaStringToNative(jstring string);
