@@ -20,7 +20,6 @@
 #include "support/arena.h"
 #include "support/diagnostics.h"
 #include "support/encodings.h"
-#include "support/fatal_stops.h"
 #include "support/global.h"
 #include "support/locale_name.h"
 #include "support/message_file.h"
@@ -54,15 +53,6 @@ void restoreHandlers() {
   for (int i = 0; i < 3; i++) sigaction(CRASH_SIGNALS[i], &previousHandlers[i], nullptr);
 }
 
-char* heapCopy(const char* text) {
-  if (text == nullptr) return nullptr;
-  size_t size = std::strlen(text) + 1;
-  char* copy = static_cast<char*>(std::malloc(size));
-  if (copy == nullptr) outOfMemory();
-  std::memcpy(copy, text, size);
-  return copy;
-}
-
 // No archive and no directory: names resolve against the frame, and the classes that the
 // frame's signatures name are declared in the class table as they come.
 void emptySearchPaths() {
@@ -78,16 +68,17 @@ void emptySearchPaths() {
 
 // Steps 7 to 11: memory, messages and encodings; the scanner on the text and an empty class
 // table; the evaluation mode with the capture; the parse; the final folding of the tree.
-EvalResultKind parseAndFold(const char* expression, const char* messageDirectory, const char* localeDirectory) {
+EvalResultKind parseAndFold(const char* expression, DirectoryConverter convert, const void* messageDirectory,
+                            const void* localeDirectory) {
   initMemory();
   messagesAtHand = true;
-  global.messageDirectory = heapCopy(messageDirectory);
-  global.localeDirectory = heapCopy(localeDirectory);
-  setMessageLocation(global.messageDirectory, global.localeDirectory);
   global.defaultEncoding = nullptr;
   global.sourceEncoding = nullptr;
   ExprNode* node = nullptr;
   try {
+    global.messageDirectory = convert(messageDirectory);
+    global.localeDirectory = convert(localeDirectory);
+    setMessageLocation(global.messageDirectory, global.localeDirectory);
     setEncodings(nullptr, nullptr);
     setScanString(expression);
     resetClassTable();
@@ -141,8 +132,8 @@ void releaseEvaluation() {
 
 // Steps: release the previous evaluation; the crash trap, so that a fault fails the evaluation
 // and the process goes on; the frame and the text; parse and fold; the handlers put back.
-EvalResultKind evaluateExpression(VmView* view, int32_t depth, const char* expression, const char* messageDirectory,
-                                  const char* localeDirectory) {
+EvalResultKind evaluateExpression(VmView* view, int32_t depth, const char* expression, DirectoryConverter convert,
+                                  const void* messageDirectory, const void* localeDirectory) {
   if (evaluationStarted) releaseEvaluation();
   evaluationStarted = true;
   global.maxCharBytes = static_cast<int32_t>(MB_CUR_MAX);
@@ -160,7 +151,7 @@ EvalResultKind evaluateExpression(VmView* view, int32_t depth, const char* expre
   EvalResultKind kind = EVAL_FAILURE;
   if (setCurrentFrame(depth) && expression != nullptr && expression[0] != '\0') {
     if (global.traceLevel & TRACE_GENERAL) std::printf("jEval() of: %s\n", expression);
-    kind = parseAndFold(expression, messageDirectory, localeDirectory);
+    kind = parseAndFold(expression, convert, messageDirectory, localeDirectory);
   }
   restoreHandlers();
   return kind;

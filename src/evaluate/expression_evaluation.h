@@ -25,11 +25,16 @@ enum EvalResultKind : int32_t {
 constexpr int32_t CAPTURE_BUFFER_SIZE = 256;
 constexpr int32_t ERROR_TEXT_UNITS = 256;
 
+// Turns a directory argument of the caller (null: none) into a heap string of the host's
+// encoding, or null. It runs once the evaluation's memory is open, so that what the conversion
+// warns about can be reported.
+using DirectoryConverter = char* (*)(const void* directory);
+
 // Releases what the previous evaluation holds, then evaluates the expression (ASCII, Unicode
 // escapes for other characters; null or empty is a failure with no message) in the frame at
-// `depth` of the view's thread. The directories (may be null) are copied.
-EvalResultKind evaluateExpression(VmView* view, int32_t depth, const char* expression, const char* messageDirectory,
-                                  const char* localeDirectory);
+// `depth` of the view's thread, with the messages of the two directories.
+EvalResultKind evaluateExpression(VmView* view, int32_t depth, const char* expression, DirectoryConverter convert,
+                                  const void* messageDirectory, const void* localeDirectory);
 // Ends the evaluation: the signature letter is kept, the result, its references and the memory
 // that held it are gone.
 void evaluationDone();

@@ -39,6 +39,10 @@ std::string utf8(const std::u16string& text) {
   return out;
 }
 
+char* copyDirectory(const void* directory) {
+  return directory != nullptr ? strdup(static_cast<const char*>(directory)) : nullptr;
+}
+
 std::string errorText() {
   char16_t units[ERROR_TEXT_UNITS];
   int32_t count = evaluationErrorText(units);
@@ -99,7 +103,7 @@ class EvaluationTest : public testing::Test {
   }
 
   EvalResultKind evaluate(const char* expression, int32_t depth = 0) {
-    return evaluateExpression(&vm, depth, expression, messageDirectory.c_str(), nullptr);
+    return evaluateExpression(&vm, depth, expression, copyDirectory, messageDirectory.c_str(), nullptr);
   }
 
   void removeThis() {
