@@ -144,7 +144,8 @@ int32_t internalTolvo(int count, char** arguments, char* messageDirectory, char*
   global.maxCharBytes = static_cast<int32_t>(MB_CUR_MAX);
   global.abortOnFatal = 1;
   if (sigsetjmp(global.fatalTrap, 1) != 0) std::abort();
-  installCrashHandlers(onFatalSignal);
+  // In-process the entry has armed handlers of its own, which leave the host's signals to the host.
+  if (inProcess == 0) installCrashHandlers(onFatalSignal);
   global.messageDirectory = messageDirectory;
   global.localeDirectory = localeDirectory;
   setMessageLocation(messageDirectory, localeDirectory);

@@ -8,6 +8,8 @@
 #include "driver/compile_driver.h"
 #include "evaluate/expression_evaluation.h"
 #include "evaluate/jni_environment.h"
+#include "platform/crash_signals.h"
+#include "platform/thread_locale.h"
 #include "support/arena.h"
 #include "support/fatal_stops.h"
 #include "support/global.h"
@@ -35,10 +37,15 @@ static char** copyArguments(jobjectArray arguments, int* count) {
 extern "C" JNIEXPORT jint JNICALL Java_com_kel_trov_quorvelix_ExpressionEvaluation_tolvoMain(
     JNIEnv* env, jclass, jstring messageDirectory, jstring localeDirectory, jstring classPath,
     jobjectArray arguments) {
+  ThreadLocaleScope locale;
   setCurrentJNIEnv(env);
   // Whatever an earlier compile or evaluation left is given back (an evaluation's result and
   // its references too), and global starts from zero.
   releaseEvaluation();
+  // A crash in the compiler ends the process, as in the console program; the virtual machine's
+  // own signals on its other threads, and in its own code, stay its own.
+  global.abortOnFatal = 1;
+  ArmedCrashHandlers crashHandlers(onFatalSignal);
   global.localeName = getLocaleName();
   global.maxCharBytes = static_cast<int32_t>(MB_CUR_MAX);
   int32_t result = 0;

@@ -7,6 +7,7 @@
 #include "evaluate/expression_evaluation.h"
 #include "evaluate/jni_environment.h"
 #include "evaluate/jvmti_view.h"
+#include "platform/thread_locale.h"
 #include "semantic/expression_nodes.h"
 #include "support/encodings.h"
 
@@ -47,6 +48,8 @@ JNIEXPORT jint JNICALL Java_com_kel_trov_quorvelix_ExpressionEvaluation_jEvaluat
                                                                                   jint frame, jint, jstring expression,
                                                                                   jstring messageDirectory,
                                                                                   jstring localeDirectory) {
+  // The user's locale for the messages and the conversions, on this thread only.
+  ThreadLocaleScope locale;
   setCurrentJNIEnv(env);
   machine.setThread(static_cast<jthread>(thread));
   char* text = javaStringToEscapedAscii(expression);
@@ -63,6 +66,7 @@ JNIEXPORT void JNICALL Java_com_kel_trov_quorvelix_ExpressionEvaluation_jEvaluat
 }
 
 JNIEXPORT jstring JNICALL Java_com_kel_trov_quorvelix_ExpressionEvaluation_jErrorString(JNIEnv* env, jclass) {
+  ThreadLocaleScope locale;
   setCurrentJNIEnv(env);
   char16_t units[ERROR_TEXT_UNITS];
   int32_t count = evaluationErrorText(units);

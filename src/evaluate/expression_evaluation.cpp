@@ -3,8 +3,6 @@
 // before.
 #include "evaluate/expression_evaluation.h"
 
-#include <signal.h>
-
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -37,20 +35,9 @@ bool evaluationStarted;
 // The evaluation's message table and arenas are usable: from its set-up to evaluationDone.
 bool messagesAtHand;
 
-constexpr int CRASH_SIGNALS[] = {SIGSEGV, SIGFPE, SIGILL};
-struct sigaction previousHandlers[3];
-
 void onEvaluationCrash(int) {
   writeToStandardError("quorvelix: Internal compiler error, SEGV, ILL, or FPE\n");
   siglongjmp(global.fatalTrap, 1);
-}
-
-void saveHandlers() {
-  for (int i = 0; i < 3; i++) sigaction(CRASH_SIGNALS[i], nullptr, &previousHandlers[i]);
-}
-
-void restoreHandlers() {
-  for (int i = 0; i < 3; i++) sigaction(CRASH_SIGNALS[i], &previousHandlers[i], nullptr);
 }
 
 // No archive and no directory: names resolve against the frame, and the classes that the
@@ -130,8 +117,8 @@ void releaseEvaluation() {
   releaseMemory();
 }
 
-// Steps: release the previous evaluation; the crash trap, so that a fault fails the evaluation
-// and the process goes on; the frame and the text; parse and fold; the handlers put back.
+// Steps: release the previous evaluation; the crash trap; the frame and the text; parse and
+// fold; the handlers put back as the scope ends.
 EvalResultKind evaluateExpression(VmView* view, int32_t depth, const char* expression, DirectoryConverter convert,
                                   const void* messageDirectory, const void* localeDirectory) {
   if (evaluationStarted) releaseEvaluation();
@@ -139,22 +126,17 @@ EvalResultKind evaluateExpression(VmView* view, int32_t depth, const char* expre
   global.maxCharBytes = static_cast<int32_t>(MB_CUR_MAX);
   global.localeName = getLocaleName();
   setEvaluationView(view);
+  // A crash of the evaluator on this thread fails the evaluation, and the process goes on.
   global.abortOnFatal = 0;
-  saveHandlers();
+  ArmedCrashHandlers handlers(onEvaluationCrash);
   if (sigsetjmp(global.fatalTrap, 1) != 0) {
     global.evaluating = 0;
     evalResult = nullptr;
-    restoreHandlers();
     return EVAL_FAILURE;
   }
-  installCrashHandlers(onEvaluationCrash);
-  EvalResultKind kind = EVAL_FAILURE;
-  if (setCurrentFrame(depth) && expression != nullptr && expression[0] != '\0') {
-    if (global.traceLevel & TRACE_GENERAL) std::printf("jEval() of: %s\n", expression);
-    kind = parseAndFold(expression, convert, messageDirectory, localeDirectory);
-  }
-  restoreHandlers();
-  return kind;
+  if (!setCurrentFrame(depth) || expression == nullptr || expression[0] == '\0') return EVAL_FAILURE;
+  if (global.traceLevel & TRACE_GENERAL) std::printf("jEval() of: %s\n", expression);
+  return parseAndFold(expression, convert, messageDirectory, localeDirectory);
 }
 
 void evaluationDone() {

@@ -5,6 +5,7 @@
 #include <clocale>
 #include <cstring>
 
+#include "platform/thread_locale.h"
 #include "support/diagnostics.h"
 #include "support/encodings.h"
 #include "support/global.h"
@@ -156,18 +157,29 @@ const char* javaLocaleName(const char* runtimeName) {
   return result;
 }
 
+// The runtime name of the locale in force: the thread's own when an entry of the shared library
+// set one, else the process's.
+static const char* runtimeLocaleName() {
+  const char* name = threadLocaleName();
+  return name != nullptr ? name : std::setlocale(LC_CTYPE, nullptr);
+}
+
 const char* getLocaleName() {
-  std::setlocale(LC_ALL, "");
-  const char* runtimeName = std::setlocale(LC_CTYPE, nullptr);
-  // Decimal points must parse the same in every locale; the character classes stay the user's.
-  std::setlocale(LC_NUMERIC, "C");
+  // Inside a host process the entry has put the thread into the user's locale; the process's
+  // locale belongs to the host's other threads.
+  if (threadLocaleName() == nullptr) {
+    std::setlocale(LC_ALL, "");
+    // Decimal points must parse the same in every locale; the character classes stay the user's.
+    std::setlocale(LC_NUMERIC, "C");
+  }
+  const char* runtimeName = runtimeLocaleName();
   return runtimeName != nullptr ? javaLocaleName(runtimeName) : "en_US";
 }
 
 const char* defaultEncoding() {
   const char* name = global.localeName;
   if (name == nullptr) {
-    const char* runtimeName = std::setlocale(LC_CTYPE, nullptr);
+    const char* runtimeName = runtimeLocaleName();
     warningAt(nullptr, 0, 0, "cannot.get.locale", runtimeName != nullptr ? runtimeName : "<nil>");
     return "8859_1";
   }

@@ -106,6 +106,26 @@ TEST_F(ArenaTest, ReleasingTwiceDoesNothingMore) {
   initMemory();
 }
 
+// What an entry finds after a release, or before anything was opened: global may hold what an
+// earlier call left in it (an error count, a callback, pointers into released memory), and a
+// release then frees nothing and only clears it.
+TEST_F(ArenaTest, AReleaseWithNothingHeldOnlyClearsGlobal) {
+  releaseMemory();
+  static char notHeld[8];
+  global.scratchBuffer = notHeld;
+  global.messageDirectory = notHeld;
+  global.mainArena.block = notHeld;
+  global.errorCount = 3;
+  global.messageCallback = [](const char*) {};
+  releaseMemory();
+  EXPECT_EQ(global.scratchBuffer, nullptr);
+  EXPECT_EQ(global.mainArena.block, nullptr);
+  EXPECT_EQ(global.errorCount, 0);
+  EXPECT_EQ(global.messageCallback, nullptr);
+  initMemory();
+  EXPECT_NE(global.scratchBuffer, nullptr);
+}
+
 TEST_F(ArenaTest, WorkBuffersGrow) {
   EXPECT_EQ(global.scratchSize, 512);
   growScratchBuffer(511);

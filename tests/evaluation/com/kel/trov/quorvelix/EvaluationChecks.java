@@ -1,4 +1,4 @@
-import com.kel.trov.quorvelix.ExpressionEvaluation;
+package com.kel.trov.quorvelix;
 
 import java.io.File;
 import java.util.ArrayList;
@@ -9,7 +9,7 @@ import java.util.List;
 // fields; expressions read through the getters as an IDE reads them; call sequences around
 // jEvaluateDone and an in-process compile. Prints "N passed, M failed"; exits 1 on a failure.
 // Arguments: the library, the message directory, a scratch directory.
-public class EvaluationCheck {
+public class EvaluationChecks {
     static class Point {
         int px = 3;
         double py = 2.5;

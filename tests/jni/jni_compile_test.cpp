@@ -1,0 +1,264 @@
+// The shared library in a real virtual machine: in-process compiles through tolvoMain, run by
+// tests/jni/com/kel/trov/quorvelix/CompileChecks.java in a child JVM per case (the process ends of
+// usage and bad options end it), judged against the console program on the same arguments.
+// Every JVM runs with -Xcheck:jni; with the virtual machine's signal-chaining library preloaded its
+// signal check has nothing to report either, so any warning at all is a fault.
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Outcome {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+std::string readFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::string shellQuoted(const std::string& text) {
+  std::string q = "'";
+  for (char c : text) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return q + "'";
+}
+
+std::string joined(const std::vector<std::string>& words) {
+  std::string line;
+  for (const std::string& word : words) line += " " + shellQuoted(word);
+  return line;
+}
+
+// How the virtual machine is started: the signal-chaining library preloaded (the configuration in
+// which -Xcheck:jni has nothing to say), or the crash handlers really installed over the JVM's.
+enum JvmSignals { CHAINED, INSTALLED };
+
+class JniCompileTest : public testing::Test {
+ protected:
+  fs::path work;
+
+  void SetUp() override {
+#ifdef JNI_TESTS_UNAVAILABLE
+    GTEST_SKIP() << JNI_TESTS_UNAVAILABLE;
+#endif
+    work = fs::path(JNI_WORK_DIR) / testing::UnitTest::GetInstance()->current_test_info()->name();
+    fs::remove_all(work);
+    fs::create_directories(work);
+  }
+
+  Outcome run(const std::string& command) {
+    fs::path out = work / "stdout.txt";
+    fs::path err = work / "stderr.txt";
+    int status = std::system((command + " >" + shellQuoted(out.string()) + " 2>" + shellQuoted(err.string())).c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), readFile(out), readFile(err)};
+  }
+
+  // One child JVM running CompileChecks in the case directory; extra libraries to preload and
+  // variables to set go before the command.
+  Outcome jvm(const std::vector<std::string>& arguments, JvmSignals signals = CHAINED, const std::string& preload = "",
+              const std::string& variables = "") {
+    std::string libraries = (signals == CHAINED ? std::string(JSIG_LIBRARY) : "") + " " + preload;
+    std::string command = "cd " + shellQuoted(work.string()) + " && env LC_ALL=C LD_PRELOAD=" + shellQuoted(libraries) + " " +
+                          variables + " " + shellQuoted(JAVA) + (signals == CHAINED ? " -Xcheck:jni" : "") +
+                          // A heap resident from the start, so that resident memory measures the compiler.
+                          " -Xmx64m -Xms64m -XX:+AlwaysPreTouch -agentpath:" + shellQuoted(LIBRARY) + " -cp " +
+                          shellQuoted(CHECK_CLASSES) + " com.kel.trov.quorvelix.CompileChecks" +
+                          joined({LIBRARY, std::string(STAGE_DIR) + "/lib/", CLASS_LIBRARY}) + joined(arguments);
+    return run(command);
+  }
+
+  Outcome console(const std::vector<std::string>& arguments) {
+    return run("cd " + shellQuoted(work.string()) + " && env LC_ALL=C " + shellQuoted(QUORVELIX) + joined(arguments));
+  }
+
+  void writeSource(const std::string& name, const std::string& text) {
+    fs::create_directories((work / name).parent_path());
+    std::ofstream(work / name) << text;
+  }
+
+  void makeDirectories(std::initializer_list<const char*> names) {
+    for (const char* name : names) fs::create_directories(work / name);
+  }
+};
+
+// Every file below the directory, by relative path, with its bytes.
+std::map<std::string, std::string> filesBelow(const fs::path& root) {
+  std::map<std::string, std::string> files;
+  if (!fs::exists(root)) return files;
+  for (const auto& entry : fs::recursive_directory_iterator(root))
+    if (entry.is_regular_file()) files[fs::relative(entry.path(), root).string()] = readFile(entry.path());
+  return files;
+}
+
+std::vector<std::string> warningLines(const std::string& err) {
+  std::vector<std::string> lines;
+  std::istringstream in(err);
+  for (std::string line; std::getline(in, line);)
+    if (line.find("WARNING") != std::string::npos || line.find("Warning") != std::string::npos) lines.push_back(line);
+  return lines;
+}
+
+const char* const PROGRAM =
+    "package p;\n"
+    "public class Shapes {\n"
+    "  interface Area { double area(); }\n"
+    "  static class Square implements Area {\n"
+    "    private final double side;\n"
+    "    Square(double side) { this.side = side; }\n"
+    "    public double area() { return side * side; }\n"
+    "  }\n"
+    "  static double of(Area a) { return a.area(); }\n"
+    "  public static void main(String[] args) {\n"
+    "    Area a = new Square(args.length + 2);\n"
+    "    StringBuffer text = new StringBuffer();\n"
+    "    for (int i = 0; i < 3; i++) text.append(i).append(',');\n"
+    "    System.out.println(\"areas \" + a.area() + \" \" + of(new Area() { public double area() { return 1.5; } }) + text);\n"
+    "  }\n"
+    "}\n";
+
+TEST(JniLibrary, ExportsExactlyTheEntries) {
+  std::string command = std::string("nm -D --defined-only ") + shellQuoted(LIBRARY);
+  FILE* pipe = popen(command.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  std::set<std::string> names;
+  char line[1024];
+  while (std::fgets(line, sizeof line, pipe) != nullptr) {
+    std::istringstream fields(line);
+    std::string address, kind, name;
+    fields >> address >> kind >> name;
+    if (name.empty()) name = kind;  // an undefined-address line has two fields
+    names.insert(name);
+  }
+  ASSERT_EQ(pclose(pipe), 0);
+  const std::string prefix = "Java_com_kel_trov_quorvelix_ExpressionEvaluation_";
+  std::set<std::string> expected = {"Agent_OnLoad", "JNI_OnLoad"};
+  for (const char* entry : {"tolvoMain", "jEvaluate", "jEvaluateDone", "jErrorString", "jObjectValue", "jLongValue",
+                            "jDoubleValue", "jCharacterValue", "jBooleanValue", "evaluateSignature"})
+    expected.insert(prefix + entry);
+  EXPECT_EQ(names, expected);
+}
+
+TEST_F(JniCompileTest, TwoCompilesWriteTheConsoleProgramsClassFiles) {
+  writeSource("src/p/Shapes.java", PROGRAM);
+  makeDirectories({"first", "second", "console"});
+  Outcome in = jvm({"sequence", "-d", "first", "src/p/Shapes.java", "--", "-d", "second", "src/p/Shapes.java"});
+  EXPECT_EQ(in.status, 0) << in.err;
+  EXPECT_EQ(in.out, "result 0\nresult 0\n");
+  EXPECT_EQ(warningLines(in.err), std::vector<std::string>{});
+  EXPECT_EQ(in.err, "");
+  Outcome out = console({"-d", "console", "src/p/Shapes.java"});
+  ASSERT_EQ(out.status, 0) << out.err;
+  std::map<std::string, std::string> expected = filesBelow(work / "console");
+  ASSERT_GE(expected.size(), 3u);  // Shapes and its two member classes at least
+  EXPECT_EQ(filesBelow(work / "first"), expected);
+  EXPECT_EQ(filesBelow(work / "second"), expected);
+}
+
+TEST_F(JniCompileTest, AnErrorReturnsItsCountWritesNothingAndTheNextCompileStartsAfresh) {
+  writeSource("Bad.java", "class Bad { int f() { return missing + \"\".nothing(); } void g() { undefined(); } }\n");
+  writeSource("Good.java", "class Good { int f() { return 1; } }\n");
+  makeDirectories({"bad", "good", "console"});
+  Outcome in = jvm({"sequence", "-d", "bad", "Bad.java", "--", "-d", "good", "Good.java"});
+  Outcome out = console({"-d", "console", "Bad.java"});
+  EXPECT_EQ(out.status, 1);
+  EXPECT_EQ(in.status, 0) << in.err;
+  EXPECT_EQ(in.out, "result 3\nresult 0\n");
+  // The diagnostics and the summary are the console program's, and nothing else is printed.
+  EXPECT_EQ(in.err, out.err);
+  EXPECT_NE(out.err.find("3 errors"), std::string::npos) << out.err;
+  EXPECT_TRUE(filesBelow(work / "bad").empty());
+  EXPECT_EQ(filesBelow(work / "good").size(), 1u);
+}
+
+TEST_F(JniCompileTest, NullArgumentsAreSkipped) {
+  writeSource("Good.java", "class Good { int f() { return 1; } }\n");
+  makeDirectories({"out"});
+  Outcome in = jvm({"nulls", "-d", "out", "Good.java"});
+  EXPECT_EQ(in.status, 0) << in.err;
+  EXPECT_EQ(in.out, "result 0\n");
+  EXPECT_EQ(in.err, "");
+  EXPECT_EQ(filesBelow(work / "out").size(), 1u);
+}
+
+// The driver's ends of the process: the JVM exits with status 1 and the console program's text.
+TEST_F(JniCompileTest, UsageAndBadOptionsEndTheVirtualMachine) {
+  writeSource("Good.java", "class Good {}\n");
+  writeSource("plain-file", "not a directory\n");
+  struct EndCase {
+    std::vector<std::string> jvmArguments;
+    std::vector<std::string> consoleArguments;
+  } cases[] = {
+      {{"empty"}, {}},
+      {{"null-array"}, {}},
+      {{"only-nulls"}, {}},
+      {{"compile", "-nowarn"}, {"-nowarn"}},
+      {{"compile", "-zork", "Good.java"}, {"-zork", "Good.java"}},
+      {{"compile", "-d", "plain-file", "Good.java"}, {"-d", "plain-file", "Good.java"}},
+  };
+  for (const EndCase& c : cases) {
+    SCOPED_TRACE(c.jvmArguments[0] + (c.consoleArguments.empty() ? "" : " " + c.consoleArguments[0]));
+    Outcome out = console(c.consoleArguments);
+    Outcome in = jvm(c.jvmArguments);
+    EXPECT_EQ(out.status, 1);
+    EXPECT_EQ(in.status, 1);
+    EXPECT_EQ(in.out, "");
+    EXPECT_EQ(in.err, out.err);
+    EXPECT_NE(out.err, "");
+  }
+}
+
+TEST_F(JniCompileTest, NoMemoryForTheArgumentsIsAFailedCompile) {
+  Outcome in = jvm({"long-array", "100003"}, CHAINED, FAILING_CALLOC, "QV_FAIL_CALLOC_COUNT=100004");
+  EXPECT_EQ(in.status, 0) << in.err;
+  EXPECT_EQ(in.out, "result 1\n");
+  EXPECT_EQ(in.err, "quorvelix: out.of.memory\n");
+}
+
+TEST_F(JniCompileTest, AThousandCompilesKeepResidentMemoryFlat) {
+  writeSource("src/p/Shapes.java", PROGRAM);
+  makeDirectories({"out"});
+  Outcome in = jvm({"repeat", "1000", "-d", "out", "src/p/Shapes.java"});
+  ASSERT_EQ(in.status, 0) << in.err;
+  EXPECT_EQ(in.err, "");
+  long growth = 0, compiles = 0;
+  ASSERT_EQ(std::sscanf(in.out.c_str(), "failed 0\nresident growth %ld KB over %ld compiles", &growth, &compiles), 2)
+      << in.out;
+  std::printf("resident memory grew by %ld KB over %ld compiles\n", growth, compiles);
+  RecordProperty("resident_growth_kb", std::to_string(growth));
+  // A compile that kept even 8 KB would add 7 MB over these compiles.
+  EXPECT_LT(growth, 4096);
+}
+
+// Garbage collections, and null pointers and divisions by zero in compiled Java code, reach the
+// virtual machine as SIGSEGV and SIGFPE on its other threads while the compiles run; the JVM must
+// get every one of them back.
+TEST_F(JniCompileTest, TheVirtualMachinesOwnSignalsReachItDuringCompiles) {
+  writeSource("src/p/Shapes.java", PROGRAM);
+  makeDirectories({"out"});
+  for (JvmSignals signals : {INSTALLED, CHAINED}) {
+    SCOPED_TRACE(signals == INSTALLED ? "handlers installed" : "handlers chained");
+    Outcome in = jvm({"busy", "60", "-d", "out", "src/p/Shapes.java"}, signals);
+    EXPECT_EQ(in.status, 0) << in.err;
+    EXPECT_EQ(in.out, "failed 0\ncaught true true\n");
+    EXPECT_EQ(in.err, "");
+  }
+}
+
+}  // namespace
