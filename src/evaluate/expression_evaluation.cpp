@@ -146,10 +146,9 @@ void evaluationDone() {
   clearCurrentFrame();
   if (evaluationView() != nullptr) evaluationView()->releaseObjects();
   messagesAtHand = false;
-  // The message table's texts lie in the main arena. An arena never opened is left as it is.
-  forgetMessageTable();
-  resetArena(&global.mainArena);
-  resetArena(&global.tempArena);
+  // Released whole, not only reset: the search paths, the identifier and message tables and the
+  // class table all point into the arenas, and nothing may reach them after the result is gone.
+  releaseMemory();
 }
 
 const ExprNode* evaluationResult() {
