@@ -28,6 +28,21 @@ void deallocate(jvmtiEnv* jvmti, void* memory) {
   if (memory != nullptr) jvmti->Deallocate(static_cast<unsigned char*>(memory));
 }
 
+// The frames of a thread that runs change under the reads: only a suspended thread, or the
+// calling one, has a frame to evaluate in.
+bool stoppedOrCalling(jvmtiEnv* jvmti, jthread thread) {
+  if (thread == nullptr) return true;
+  jint state = 0;
+  if (jvmti->GetThreadState(thread, &state) == JVMTI_ERROR_NONE && (state & JVMTI_THREAD_STATE_SUSPENDED) != 0)
+    return true;
+  JNIEnv* env = environment();
+  jthread calling = nullptr;
+  if (env == nullptr || jvmti->GetCurrentThread(&calling) != JVMTI_ERROR_NONE) return false;
+  bool same = env->IsSameObject(thread, calling);
+  env->DeleteLocalRef(calling);
+  return same;
+}
+
 jobject reference(VmObject object) {
   return reinterpret_cast<jobject>(object);
 }
@@ -71,7 +86,7 @@ bool JvmtiView::selectFrame(int32_t frameDepth) {
   location = -1;
   maxLocals = -1;
   jvmtiEnv* jvmti = attachedJvmti();
-  if (jvmti == nullptr || frameDepth < 0) return false;
+  if (jvmti == nullptr || frameDepth < 0 || !stoppedOrCalling(jvmti, thread)) return false;
   depth = frameDepth;
   if (jvmti->GetFrameLocation(thread, depth, &method, &location) != JVMTI_ERROR_NONE) return false;
   haveFrame = true;

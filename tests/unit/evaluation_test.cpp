@@ -219,6 +219,8 @@ TEST_F(EvaluationTest, ErrorTexts) {
       {"late", "<Local variable late exists in this method but is not in scope at the current point.>"},
       {"obj.nofield", "<No field named nofield can be found.>"},
       {"i.x", "<The expression before the dot does not have a class type.>"},
+      // Attribution refuses a subscript of what is no array before the frame is read.
+      {"i[0]", "<An operand of type int is not allowed here.>"},
       {"arr[5]", "<The debugger cannot read this element: the array index is out of bounds.>"},
       {"arr[-1]", "<The debugger cannot read this element: the array index is out of bounds.>"},
       {"arr[i]", "<The debugger cannot read this element: the array index is out of bounds.>"},

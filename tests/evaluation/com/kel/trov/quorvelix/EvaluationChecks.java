@@ -230,7 +230,10 @@ public class EvaluationChecks {
                 && ExpressionEvaluation.jLongValue() == 10, "k * 2");
         check("own frame object", ExpressionEvaluation.jEvaluate(self, 1, 0, "label", messages, null) == 1
                 && ExpressionEvaluation.jObjectValue() == label, "label");
-        ExpressionEvaluation.jEvaluateDone();
+        // Through value(), frame 1 is the static helper evaluate(): a static method's frame has no
+        // this, and a name no local has is not found at all.
+        value(self, 1, "nosuch", 0, "<The debugger found no variable named nosuch in the current frame.>", ' ');
+        value(self, 1, "this", 0, "<The debugger found no variable named this in the current frame.>", ' ');
         sinkAll(k, label);
     }
 
@@ -309,8 +312,12 @@ public class EvaluationChecks {
             sequences(worker, depth, args[2]);
         }
         ownFrame();
-        Holder.done = true;
         worker.resume();
+        // A thread that runs has no frame to read.
+        check("running thread", evaluate(worker, depth, "i") == 0, "kind");
+        check("running thread text", "INTERNAL ERROR".equals(ExpressionEvaluation.jErrorString()), "text");
+        ExpressionEvaluation.jEvaluateDone();
+        Holder.done = true;
         worker.join();
         for (String f : failures) System.out.println("FAILED " + f);
         System.out.println(passed + " passed, " + failed + " failed");
