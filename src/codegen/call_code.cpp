@@ -370,7 +370,9 @@ void genAppendValue(const Type* type) {
       append = r.sbAppendDouble;
       break;
     case TK_ARRAY:
-      append = kindOf(type->element) == TK_CHAR ? r.sbAppendCharArray : r.sbAppendObject;
+      // Java converts every array, char[] too, by its toString: append(char[]) would add the
+      // characters instead.
+      append = r.sbAppendObject;
       break;
     case TK_CLASS:
       append = isStringType(type) ? r.sbAppendString : r.sbAppendObject;

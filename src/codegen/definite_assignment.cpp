@@ -9,6 +9,9 @@
 #include "codegen/definite_assignment.h"
 
 #include <cstring>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
 
 #include "codegen/class_gen_state.h"
 #include "codegen/flow_analysis.h"
@@ -34,6 +37,13 @@ struct AnalysisState {
 };
 
 AnalysisState state;
+// The slots of the locals declared inside each loop, by the loop's head label.
+std::unordered_map<const StmtNode*, std::vector<int16_t>> loopLocals;
+// The uses already reported: a statement is walked again when what reaches it changes.
+std::unordered_set<const ExprNode*> reportedUses;
+// The variables reported as assigned in a loop: their assignment in the loop's next pass is the
+// same fault.
+std::unordered_set<int32_t> loopReported;
 
 bool testBit(const uint8_t* bits, int32_t count, int32_t index) {
   return index >= 0 && index < count && (bits[index / 8] & (0x80 >> (index % 8))) != 0;
@@ -140,18 +150,17 @@ void checkUse(Member* v, const ExprNode* node, AssignSets* sets) {
   if (v == nullptr || v->kind != MK_VARIABLE || (v->variableFlags & VAR_CATCH_PARAMETER) != 0) return;
   int32_t i = trackedIndex(v);
   if (i < 0 || testBit(sets->assigned, state.count, i)) return;
-  errorAt(node->line, columnOf(node), "uninitialized.variable", nameOf(v));
-  // Once reported, the variable counts as assigned, so one fault gives one message.
-  if (isFinal(v))
-    markFinalAssigned(sets, i);
-  else
-    markAssigned(sets, i);
+  if (reportedUses.insert(node).second) errorAt(node->line, columnOf(node), "uninitialized.variable", nameOf(v));
+  // Once reported, the variable counts as assigned, so one fault gives one message; it stays
+  // unassigned for its first real assignment, which is then no second one.
+  setBit(sets->assigned, i);
 }
 
 void assignFinal(Member* v, int32_t i, const ExprNode* node, AssignSets* sets) {
   if (v->kind == MK_PARAMETER || (v->variableFlags & VAR_CATCH_PARAMETER) != 0) {
     errorAt(node->line, columnOf(node), "assign.to.final.parameter", nameOf(v));
-  } else if ((v->variableFlags & VAR_ASSIGNED_BY_THIS_CALL) != 0 || !testBit(sets->unassigned, state.count, i)) {
+  } else if (((v->variableFlags & VAR_ASSIGNED_BY_THIS_CALL) != 0 || !testBit(sets->unassigned, state.count, i)) &&
+             loopReported.count(i) == 0) {
     errorAt(node->line, columnOf(node), "second.assign.to.final", nameOf(v));
   }
   markFinalAssigned(sets, i);
@@ -397,6 +406,7 @@ void checkLoop(StmtNode* s) {
     if (!testBit(loopEnd->out->finalAssigned, state.count, i) || !testBit(label->in->unassigned, state.count, i))
       continue;
     if (i < classGen.maxLocals && declaredInLoop(label, loopEnd, i)) continue;
+    if (!loopReported.insert(i).second) continue;
     errorAt(label->line, label->column, "assignment.to.final.in.loop", nameOf(state.variables[i]));
   }
 }
@@ -407,18 +417,57 @@ bool isLoopJump(const StmtNode* s) {
   return false;
 }
 
+// A local leaves its scope at its ST_LEAVE_SCOPE; a jump that passes over that statement takes
+// the variable out of scope too. Only forward jumps are searched: the backward ones are loops,
+// whose heads take their own locals out (forgetLoopLocals).
+const AssignSets* forgetPassedScopes(const StmtNode* jump, const StmtNode* target, const AssignSets* incoming) {
+  if (jump->kind != ST_GOTO || jump->loopTarget != 0 || target != jump->target) return incoming;
+  bool passed = false;
+  const StmtNode* s = jump->next;
+  for (; s != nullptr && s != target; s = s->next)
+    if (s->kind == ST_LEAVE_SCOPE) passed = true;
+  // Not found ahead: no local was passed over.
+  if (!passed || s == nullptr) return incoming;
+  AssignSets* result = copyOf(incoming);
+  for (s = jump->next; s != target; s = s->next) {
+    if (s->kind != ST_LEAVE_SCOPE || s->variable == nullptr) continue;
+    int32_t slot = s->variable->slot;
+    if (slot >= 0 && slot < classGen.maxLocals) forget(result, slot);
+  }
+  return result;
+}
+
+// At a loop's head the locals declared in the loop do not exist yet, whatever a continue carried
+// back from the last pass.
+void forgetLoopLocals(StmtNode* head) {
+  auto found = loopLocals.find(head);
+  if (found == loopLocals.end()) {
+    std::vector<int16_t> slots;
+    for (const StmtNode* s = head; s != nullptr; s = s->next) {
+      if (s->kind == ST_LEAVE_SCOPE && s->variable != nullptr && s->variable->slot >= 0 &&
+          s->variable->slot < classGen.maxLocals)
+        slots.push_back(s->variable->slot);
+      if (s == head->loopLink) break;
+    }
+    found = loopLocals.emplace(head, std::move(slots)).first;
+  }
+  for (int16_t slot : found->second) forget(head->in, slot);
+}
+
 bool visitStatement(StmtNode* s, StmtNode* predecessor) {
   if ((s->flags & STMT_REACHABLE) == 0) return true;
   if (isLoopJump(s)) checkLoop(s);
 
   const AssignSets* incoming =
       predecessor != nullptr && predecessor->out != nullptr ? predecessor->out : state.initial;
+  if (predecessor != nullptr && incoming != state.initial) incoming = forgetPassedScopes(predecessor, s, incoming);
   if (s->in == nullptr) {
     s->in = copyOf(incoming);
   } else {
     if (s->kind != ST_LABEL && !joinChanges(s->in, incoming)) return true;
     join(s->in, incoming);
   }
+  if (s->kind == ST_LABEL && s->loopLink != nullptr) forgetLoopLocals(s);
 
   if (s->out == nullptr) s->out = newAssignSets(state.count);
   copySets(s->out, s->in);
@@ -509,6 +558,9 @@ void analyseDefiniteAssignment(int32_t count, bool preassigned) {
   state.bytes = static_cast<size_t>((count + 7) / 8);
   state.variables = arenaNewArray<Member*>(&global.genArena, static_cast<size_t>(count));
   state.initial = newAssignSets(count);
+  loopLocals.clear();
+  reportedUses.clear();
+  loopReported.clear();
   std::memset(state.initial->unassigned, 0xFF, state.bytes);
   // A constructor that begins with this(...) finds every blank final assigned by the other one.
   if (preassigned)

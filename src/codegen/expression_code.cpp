@@ -301,7 +301,7 @@ void dupAddress(int32_t words) {
 
 void genAssignment(ExprNode* e, bool wanted) {
   ExprNode* target = e->left;
-  checkAssignmentTarget(target);
+  if (checkAssignmentTarget(target) == 0) return;
   checkFieldInitForwardRefs(e->right);
   TargetKind kind = targetKind(target);
   if (kind == TARGET_NONE) {
@@ -373,7 +373,7 @@ bool genIinc(ExprNode* e, bool wanted) {
   } else {
     return false;
   }
-  checkAssignmentTarget(target);
+  if (checkAssignmentTarget(target) == 0) return true;
   Member* v = target->member;
   openLocalEntry(v);
   if (wanted && isPostfix(e->op)) genLoadLocal(v);
@@ -454,8 +454,7 @@ void genCompoundAssignment(ExprNode* e, bool wanted) {
     if (operationType == nullptr) operationType = target->type;
     target = target->left;
   }
-  if (target == nullptr) return;
-  checkAssignmentTarget(target);
+  if (target == nullptr || checkAssignmentTarget(target) == 0) return;
   TargetKind kind = targetKind(target);
   if (kind == TARGET_NONE) {
     codegenError(e, "no tree gen");
@@ -1167,10 +1166,11 @@ void genExpression(ExprNode* e, bool wanted) {
       leaves = false;
       break;
     case O_ARG:
+      // An argument list leaves every argument it holds: the depth stays where the last one put it.
       genExpression(e->left, wanted);
       genExpression(e->right, wanted);
-      leaves = false;
-      break;
+      foldStackDepth();
+      return;
     case O_CLASSREF:
       leaves = false;
       break;

@@ -322,3 +322,14 @@ TEST(ClassFiles, AFullFileSystemNeverReplacesAGoodClassFile) {
 }
 
 }  // namespace
+
+// The README's main command compiles the sample into the build directory and runs it there.
+TEST(Readme, TheSampleCompilesAndRunsAsTheMainCommandSays) {
+  std::string readme = readFile(CODEGEN_SOURCES "/../../README.md");
+  EXPECT_NE(readme.find("build/stage/bin/x86/quorvelix -d build samples/Hello.java && java -cp build Hello"), std::string::npos);
+  std::string out = freshDirectory("readme");
+  compileInto(out, CODEGEN_SOURCES "/../../samples/Hello.java");
+  ProcessResult run = runProgram({JAVA_PATH, "-Xverify:all", "-cp", out, "Hello"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "Hello from quorvelix\n");
+}
