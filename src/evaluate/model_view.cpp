@@ -93,7 +93,7 @@ int32_t ModelView::localSlotCount() {
 }
 
 bool ModelView::readLocal(int32_t slot, int32_t, VmValue* value) {
-  if (slot < 0 || static_cast<size_t>(slot) >= slots.size()) return false;
+  if (refuseLocalReads || slot < 0 || static_cast<size_t>(slot) >= slots.size()) return false;
   *value = slots[slot];
   return true;
 }
@@ -130,7 +130,7 @@ int32_t ModelView::arrayLength(VmObject array) {
 // packed width.
 bool ModelView::readElement(VmObject array, int32_t index, int32_t kind, VmValue* value) {
   ModelObject* o = object(array);
-  if (o == nullptr || index < 0 || static_cast<size_t>(index) >= o->elements.size()) return false;
+  if (refuseElementReads || o == nullptr || index < 0 || static_cast<size_t>(index) >= o->elements.size()) return false;
   *value = o->elements[index];
   switch (kind) {
     case TK_BOOLEAN:

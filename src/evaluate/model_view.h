@@ -54,6 +54,10 @@ class ModelView : public VmView {
   std::vector<VmValue> slots;
   std::vector<ModelClass> classes;
   std::vector<ModelObject> objects;
+  // The machine refuses every read of a local slot (as of a slot of another type), or of an
+  // array element.
+  bool refuseLocalReads = false;
+  bool refuseElementReads = false;
   // Handles released by releaseObjects so far: a test sees that the references were let go.
   int32_t releases = 0;
 

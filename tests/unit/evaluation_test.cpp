@@ -308,6 +308,8 @@ TEST_F(EvaluationTest, InternalErrorsFromTheMachine) {
       {"unknown field type", "obj.px", [&](ModelView& m) { pointField(m, "px").signature = "V"; }},
       {"unhand(obj)==0", "obj.px", [&](ModelView& m) { m.object(point)->noData = true; }},
       {"v==0", "obj.px", [&](ModelView& m) { pointField(m, "px").noPlace = true; }},
+      {"cannot read local slot", "i", [](ModelView& m) { m.refuseLocalReads = true; }},
+      {"cannot read array element", "arr[1]", [](ModelView& m) { m.refuseElementReads = true; }},
   };
   for (const InternalCase& c : cases) {
     SCOPED_TRACE(std::string(c.detail) + " / " + c.expression);
