@@ -1,6 +1,8 @@
-// Source bytes through the scanner, the declaration parser, the class environment and, when the
-// declarations pass, the parse and attribution of every body: one compile of a single source file
-// into a scratch directory, its java.lang a small one parsed from source.
+// Source bytes through the whole compile of a single source file: the scanner, the declaration
+// parser, the class environment, the parse and attribution of every body and, when those pass,
+// flow analysis, bytecode and the class-file writer. Its java.lang is a small one parsed from
+// source; the class files go to a scratch directory on a memory file system, emptied after every
+// input so that no input sees another's classes and the disk never fills.
 // With FUZZ_SOURCE_MODE=evaluate in the environment the bytes are instead a debugger expression
 // (as the IDE hands it over: ASCII, every other byte a Unicode escape) evaluated against a fixed
 // frame of the model machine, its result read through every getter.
@@ -8,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "evaluate/expression_evaluation.h"
 #include "evaluate/model_view.h"
@@ -112,9 +115,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
   const std::string& dir = fuzzDirectory();
+  const std::string out = dir + "/out";
   writeInput(dir + "/A.java", data, size);
-  std::filesystem::create_directories(dir + "/out");
-  compileInProcess({"-d", dir + "/out", "-nomessage", "-J-Dtolvo.pipe.output=true", "-bootclasspath", dir + "/classes",
+  std::filesystem::create_directories(out);
+  compileInProcess({"-d", out, "-nomessage", "-J-Dtolvo.pipe.output=true", "-bootclasspath", dir + "/classes",
                     "-classpath", dir + "/classes", "-sourcepath", FUZZ_MINILIB, dir + "/A.java"});
+  std::error_code ignored;
+  std::filesystem::remove_all(out, ignored);
   return 0;
 }

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <system_error>
 
 #include "driver/compile_driver.h"
 #include "support/arena.h"
@@ -15,10 +16,15 @@
 #include "support/global.h"
 
 const std::string& fuzzDirectory() {
-  static std::string directory = [] {
+  // Never destroyed, so that the exit handler that removes the directory can still read it.
+  static const std::string& directory = *[] {
     std::string base = std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : "/tmp";
-    std::string path = base + "/quorvelix-fuzz-" + std::to_string(getpid());
-    std::filesystem::create_directories(path + "/classes");
+    auto* path = new std::string(base + "/quorvelix-fuzz-" + std::to_string(getpid()));
+    std::filesystem::create_directories(*path + "/classes");
+    std::atexit([] {
+      std::error_code ignored;
+      std::filesystem::remove_all(fuzzDirectory(), ignored);
+    });
     return path;
   }();
   return directory;

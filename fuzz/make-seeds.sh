@@ -15,7 +15,8 @@ mkdir -p "$out/source" "$out/class_file" "$out/zip"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# Sources: every Java file of the tree, and the file blocks of the command-line case tables.
+# Sources: every Java file of the tree, and the file blocks of the command-line and differential
+# case tables (the latter small whole programs that reach code generation).
 n=0
 while IFS= read -r -d '' f; do
   n=$((n + 1))
@@ -25,7 +26,7 @@ awk -v dir="$out/source" '
   /^file: .*\.java <<END$/ { n++; name = sprintf("%s/case%04d.java", dir, n); copying = 1; next }
   copying && /^END$/ { copying = 0; close(name); next }
   copying { print > name }
-' "$top"/tests/cli/*.cases
+' "$top"/tests/cli/*.cases "$top"/tests/differential/*.cases
 
 # Class files: the sources that compile on their own, at level 1.3 (version 45.3).
 mkdir -p "$work/classes"

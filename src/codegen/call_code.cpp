@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "codegen/access_method_generation.h"
 #include "codegen/class_gen_state.h"
 #include "codegen/constant_pool.h"
 #include "codegen/descriptors.h"
@@ -14,6 +15,7 @@
 #include "codegen/method_code.h"
 #include "codegen/opcodes.h"
 #include "codegen/statement_code.h"
+#include "semantic/access_methods.h"
 #include "semantic/class_records.h"
 #include "semantic/class_table.h"
 #include "semantic/element_names.h"
@@ -42,10 +44,6 @@ ClassDef* classOf(const Type* type) {
   return type != nullptr && type->kind == TK_CLASS && type->classRef != nullptr ? type->classRef->resolved : nullptr;
 }
 
-bool usesAccessor(const Member* member) {
-  return member->accessMethod != nullptr && member->owner != classGen.cls;
-}
-
 int32_t parameterSlots(const Member* method) {
   int32_t slots = 0;
   for (const Parameter* p = method->parameters; p != nullptr; p = p->next) slots += slotSize(p->type);
@@ -60,6 +58,14 @@ void invoke(uint8_t opcode, uint16_t reference) {
 void invokeMember(uint8_t opcode, Member* method) {
   if (method == nullptr) return;
   invoke(opcode, addMethodRef(method));
+}
+
+// A private constructor reached from another class of its nest: its access constructor, with null
+// for the tag parameter that tells the two apart.
+void invokeAccessConstructor(Member* accessConstructor) {
+  emitByte(OP_ACONST_NULL);
+  adjust(1);
+  invokeMember(OP_INVOKESPECIAL, accessConstructor);
 }
 
 // The elements of a left-nested O_ARG chain, in source order.
@@ -223,8 +229,13 @@ void genCall(ExprNode* e, bool wanted) {
       genQualifier(q, m, e);
     }
     genExpression(e->list, true);
-    if (usesAccessor(m)) {
-      invokeMember(OP_INVOKESTATIC, m->accessMethod);
+    Member* accessor = superCall && !isStatic && q->classDef != nullptr && q->classDef != classGen.cls
+                           ? findHostedAccessor(q->classDef, m, true)
+                           : accessMethodFor(m);
+    if (accessor != nullptr && m->kind == MK_CONSTRUCTOR) {
+      invokeAccessConstructor(accessor);
+    } else if (accessor != nullptr) {
+      invokeMember(OP_INVOKESTATIC, accessor);
     } else {
       uint8_t opcode;
       if (isStatic || (q != nullptr && q->op == O_CLASSREF))
@@ -293,8 +304,8 @@ void genNew(ExprNode* e, bool wanted) {
       adjust(1);
     }
     genExpression(e->list, true);
-    if (constructor != nullptr && usesAccessor(constructor))
-      invokeMember(OP_INVOKESTATIC, constructor->accessMethod);
+    if (Member* accessor = accessMethodFor(constructor))
+      invokeAccessConstructor(accessor);
     else
       invokeMember(OP_INVOKESPECIAL, constructor);
     foldStackDepth();

@@ -377,7 +377,8 @@ void writeCodeAttributeBody(const Member* method, int32_t length) {
   BufferPosition countAt = bufferWritePosition(body());
   putShort(0, body());
   int32_t attributes = 0;
-  if (classGen.code.lineCount > MAX_CLASS_COUNT)
+  // Code too long for its method has more than one line a byte only as part of that error.
+  if (classGen.code.lineCount > MAX_CLASS_COUNT && length <= MAX_CODE_LENGTH)
     warningAt(classSource(), 0, 0, "warn.exceeded.max.lines", methodName(method));
   writeLineNumberTable(length, &attributes);
   writeLocalVariableTable(length, &attributes);
@@ -453,13 +454,13 @@ void writeClassFile(ClassDef* cls) {
   if ((cls->state & CLASS_WRITTEN) || cls->classFilePath == nullptr || cls->savedGenState == nullptr) return;
   restoreClassGenState(cls);
 
-  if (cls->accessMethodCount > 0) {
-    ClassDef* enclosing = global.ctx.enclosing;
-    global.ctx.enclosing = cls;
-    for (Member* m = cls->members; m != nullptr; m = m->next)
-      if (m->accessMethod != nullptr) genAccessorMethods(m);
-    global.ctx.enclosing = enclosing;
-  }
+  // Access constructors take no number, so the count alone does not say whether there are any.
+  ClassDef* enclosing = global.ctx.enclosing;
+  global.ctx.enclosing = cls;
+  for (Member* m = cls->members; m != nullptr; m = m->next)
+    if (m->accessMethod != nullptr) genAccessorMethods(m);
+  genHostedAccessors(cls);
+  global.ctx.enclosing = enclosing;
   if (classGen.methodCount > MAX_CLASS_COUNT) errorInFile(source, 0, 0, "exceeded.max.method.count", classToString(cls));
   patchShort(static_cast<uint32_t>(classGen.methodCount), classGen.methodsCountPosition);
 

@@ -231,6 +231,16 @@ void generateClass(ClassDef* cls) {
   if (!sourceHasErrors(cls)) writeClassFile(root);
 }
 
+void generateLocalClass(ClassDef* cls) {
+  if (sourceHasErrors(cls) || (cls->state & CLASS_WRITTEN)) return;
+  // The class whose method declares it is in the middle of its own generation.
+  struct KeepInterrupted {
+    ClassGenState saved = classGen;
+    ~KeepInterrupted() { classGen = saved; }
+  } keep;
+  genClass(cls);
+}
+
 void generateAllClasses() {
   forAllPackages(&rootPackage, generateIfOutermost);
 }

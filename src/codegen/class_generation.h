@@ -13,6 +13,11 @@ void generateAllClasses();
 // outermost class of its own), in a generation arena and a ClassGenState of its own, so a class
 // met while another is generated leaves that one's state as it was.
 void generateClass(ClassDef* cls);
+// A local or anonymous class where its declaration ends: its body buffer is built in the generation
+// arena of the class being generated around it and kept with the class, which is written with
+// that outermost class (before it, as a class of its inner-class list), so that the rest of the
+// enclosing body may still give it access methods.
+void generateLocalClass(ClassDef* cls);
 // Builds the body buffer of one class, its member classes first, and keeps the state in the class.
 void genClass(ClassDef* cls);
 // A class whose source file has an error, or that has no source file, is neither generated nor

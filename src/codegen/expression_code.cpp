@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "codegen/access_method_generation.h"
 #include "codegen/call_code.h"
 #include "codegen/class_gen_state.h"
 #include "codegen/constant_pool.h"
@@ -49,10 +50,6 @@ bool isReference(int32_t kind) {
 
 bool isLocal(const Member* v) {
   return v != nullptr && (v->kind == MK_VARIABLE || v->kind == MK_PARAMETER) && v->slot >= 0;
-}
-
-bool usesAccessor(const Member* field) {
-  return field->accessMethod != nullptr && field->owner != classGen.cls;
 }
 
 void emitLocalInstruction(uint8_t shortBase, uint8_t longOpcode, int32_t slot) {
@@ -173,9 +170,9 @@ uint8_t arrayStoreOpcode(int32_t kind) {
 void genFieldLoad(Member* field) {
   bool isStatic = (field->modifiers & M_STATIC) != 0;
   int32_t size = slotSize(field->type);
-  if (usesAccessor(field)) {
+  if (Member* getter = accessMethodFor(field)) {
     emitByte(OP_INVOKESTATIC);
-    emitShort(addMethodRef(field->accessMethod));
+    emitShort(addMethodRef(getter));
   } else {
     emitByte(isStatic ? OP_GETSTATIC : OP_GETFIELD);
     emitShort(addFieldRef(field));
@@ -187,8 +184,9 @@ void genFieldLoad(Member* field) {
 void genFieldStore(Member* field) {
   bool isStatic = (field->modifiers & M_STATIC) != 0;
   int32_t size = slotSize(field->type);
-  Member* setter = field->accessMethod != nullptr ? field->accessMethod->next : nullptr;
-  if (usesAccessor(field) && setter != nullptr) {
+  Member* getter = accessMethodFor(field);
+  Member* setter = getter != nullptr ? getter->next : nullptr;
+  if (setter != nullptr) {
     emitByte(OP_INVOKESTATIC);
     emitShort(addMethodRef(setter));
   } else {
@@ -1030,7 +1028,10 @@ void genExpression(ExprNode* e, bool wanted) {
       }
       break;
     case O_SUPER:
-      if (wanted) {
+      // Outer.super inside a class within Outer stands for Outer's instance.
+      if (wanted && e->classDef != nullptr && e->classDef != classGen.cls) {
+        genThisOf(e->classDef, e);
+      } else if (wanted) {
         emitByte(OP_ALOAD_0);
         adjust(1);
       }

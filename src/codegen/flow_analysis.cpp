@@ -11,6 +11,7 @@
 
 #include "codegen/class_gen_state.h"
 #include "codegen/definite_assignment.h"
+#include "codegen/expression_depth.h"
 #include "codegen/method_code.h"
 #include "codegen/opcodes.h"
 #include "codegen/statement_code.h"
@@ -374,6 +375,8 @@ int32_t emitCode(Scope* scope) {
   if (global.traceLevel & TRACE_GENERAL) std::printf("emitCode(): Begin on Method: %s\n", methodName(method));
 
   StmtNode* first = global.ctx.firstStatement;
+  // The walks below recurse into expressions; a tree too deep for them is only reported.
+  if (hasTooDeepExpression(first, global.ctx.firstClause)) return resolveJumps();
   static const FlowVisitor reach{markReachable, nullptr, nullptr};
   walkStatementFlow(nullptr, first, nullptr, &reach, true);
   walkHandlers(nullptr, &reach, true);

@@ -24,6 +24,7 @@
 #include "support/message_file.h"
 #include "support/path_cache.h"
 #include "support/source_file.h"
+#include "syntax/nested_classes.h"
 #include "syntax/scanner.h"
 
 void freeArgv(int count, char** arguments) {
@@ -157,6 +158,7 @@ int32_t internalTolvo(int count, char** arguments, char* messageDirectory, char*
     setEncodings(nullptr, nullptr);
     initScanner();
     resetClassTable();
+    setLocalClassGenerator(generateLocalClass);
     global.currentArena = &global.mainArena;
     global.maxErrors = 20;
     global.maxMessages = 50;

@@ -302,12 +302,6 @@ void parseOnDemand(SourceFile* file) {
   checkClassesOfFile(file);
 }
 
-ClassDef* innerClassOf(ClassDef* outer, Identifier* name, ClassDef* fromClass, int32_t line, int32_t column) {
-  ClassDef* inner = findInnerClassUnique(outer, name, line, column);
-  if (inner != nullptr) checkClassAccess(fromClass, inner, line, column);
-  return inner;
-}
-
 void mergeFlags(ClassRef* ref, ClassDef* cls) {
   ref->flags |= cls->flags;
   cls->flags = ref->flags;
@@ -491,7 +485,9 @@ ClassDef* loadClass(Package* package, Identifier* name, int32_t line, int32_t co
 //     classes; two different classes found so are "ambig.class";
 //  6. java.lang, where a different class of the name beside one from step 5 is "ambig.class".
 // Nothing found is "undef.class". Reports are given only for a mention with a line; a reported
-// failure leaves an error class as the resolution, so that the name is reported once.
+// failure leaves an error class as the resolution, so that the name is reported once. The
+// resolution is set before the access check, which for a protected member class walks the
+// superclasses of `fromClass`, and so perhaps this very reference.
 void resolveClassRef(SourceFile* file, ClassDef* fromClass, ClassRef* ref) {
   if (ref == nullptr) return;
   if (ref->resolved != nullptr) {
@@ -505,13 +501,12 @@ void resolveClassRef(SourceFile* file, ClassDef* fromClass, ClassRef* ref) {
   Identifier* name = ref->name;
   if (ref->package != nullptr) {
     ClassDef* cls = findClassInScope(ref->package, name, fromClass, line, column);
+    if (cls != nullptr) ref->resolved = cls;
     if (usable(cls) != nullptr) {
       mergeFlags(ref, cls);
       checkClassAccess(fromClass, cls, line, column);
     }
-    if (cls != nullptr) {
-      ref->resolved = cls;
-    } else if (report) {
+    if (cls == nullptr && report) {
       errorAt(line, column, "undef.class", classRefToString(ref));
       ref->resolved = newErrorClass(name);
     }
@@ -522,9 +517,10 @@ void resolveClassRef(SourceFile* file, ClassDef* fromClass, ClassRef* ref) {
     return;
   }
   if (fromClass != nullptr) {
-    if (ClassDef* inner = innerClassOf(fromClass, name, fromClass, line, column)) {
+    if (ClassDef* inner = findInnerClassUnique(fromClass, name, line, column)) {
       mergeFlags(ref, inner);
       ref->resolved = inner;
+      checkClassAccess(fromClass, inner, line, column);
       return;
     }
   }
@@ -548,8 +544,8 @@ void resolveClassRef(SourceFile* file, ClassDef* fromClass, ClassRef* ref) {
     found = lookupClass(file->package, name, line, column);
     if (found != nullptr) {
       // Always accessible, but one declared in a file named otherwise is warned about.
-      if (usable(found) != nullptr) checkClassAccess(fromClass, found, line, column);
       ref->resolved = found;
+      if (usable(found) != nullptr) checkClassAccess(fromClass, found, line, column);
       return;
     }
     for (ImportRecord* import = file->imports; import != nullptr; import = import->next) {
@@ -577,8 +573,8 @@ void resolveClassRef(SourceFile* file, ClassDef* fromClass, ClassRef* ref) {
     if (found == nullptr) found = lang;
   }
   if (found != nullptr) {
-    if (usable(found) != nullptr) checkClassAccess(fromClass, found, line, column);
     ref->resolved = found;
+    if (usable(found) != nullptr) checkClassAccess(fromClass, found, line, column);
     return;
   }
   if (report) {

@@ -9,6 +9,7 @@ struct AssignSets;
 struct ClassDef;
 struct ClassGenState;
 struct ClassRef;
+struct ForeignAccessTable;
 struct Identifier;
 struct LocalVariableEntry;
 struct MemberIndex;
@@ -99,7 +100,6 @@ constexpr uint8_t CLASS_UNREADABLE = 0x8;  // kind 103: its class file was found
 constexpr uint8_t CLASS_CONSTANTS_EVALUATED = 0x10;
 constexpr uint8_t CLASS_SUPERTYPES_ACYCLIC = 0x20;  // class files: no supertype cycle through class files
 constexpr uint8_t CLASS_ON_SUPERTYPE_PATH = 0x40;  // on the path of the class reader's cycle search
-constexpr uint8_t CLASS_METHODS_INDEXED = 0x80;  // its methods are in the method index
 
 struct ClassDef {
   ClassDef* next;  // in its package's class list
@@ -127,6 +127,8 @@ struct ClassDef {
   int32_t localClassCount;
   int32_t anonymousClassCount;
   int32_t accessMethodCount;
+  ForeignAccessTable* foreignAccessors;  // access methods it holds for members of other classes
+  ClassDef* accessTag;  // outermost classes: the class that types the extra parameter of access constructors
   ClassDef* outer;
   int32_t depth;
   int32_t classNumber;
@@ -136,7 +138,7 @@ struct ClassDef {
   uint32_t walkMark;  // the last supertype walk that visited the class
   uint32_t lookupMark;   // the last name lookup that visited the class
   Member* lookupResult;  // what that lookup found in the class and its supertypes
-  MemberIndex* memberIndex;  // the members by name, made by name lookup when first needed
+  MemberIndex* memberIndex;  // the members by name (semantic/member_index.h), made at the first lookup
 };
 
 // An inner class: a class declared in another without static. It may declare no static members
@@ -154,6 +156,7 @@ constexpr uint32_t VAR_ASSIGNED_BY_THIS_CALL = 0x8;
 constexpr uint32_t METHOD_EXPLICIT_CONSTRUCTOR_CALL = 0x1;
 constexpr uint32_t METHOD_DEFAULT_CONSTRUCTOR = 0x2;
 constexpr uint32_t METHOD_STORES_OUTER_STATE = 0x4;
+constexpr uint32_t METHOD_SUPER_ACCESS = 0x8;  // an access method that calls its member through super
 
 constexpr uint32_t FIELD_CAPTURE_STORED = 0x1;  // the store of a captured value was added to a constructor
 // The initializer gave diagnostics when it was skipped or first parsed (fields and initializer
@@ -220,6 +223,10 @@ struct Member {
   void* constantValue;  // int32_t, int64_t, double or StringValue, by the variable's type
   uint32_t methodFlags;  // METHOD_ bits
   Member* original;  // a copied field's source; the variable a captured-value field stands for
+  // Captured-value fields: where the variable was declared, which finds it again in a body parsed
+  // once more (its first parse's variable is gone with that parse's arena).
+  int32_t originalLine;
+  int32_t originalColumn;
   int32_t parameterSlots;  // methods: local slots the parameters take
   Scope* parameterScope;   // methods
   uint32_t fieldFlags;     // fields: FIELD_ bits

@@ -10,7 +10,6 @@
 #include "semantic/class_reader.h"
 #include "semantic/element_names.h"
 #include "semantic/imports.h"
-#include "semantic/method_index.h"
 #include "semantic/type_records.h"
 #include "support/arena.h"
 #include "support/diagnostics.h"
@@ -416,7 +415,6 @@ void resetClassTable() {
   rootPackage = Package{};
   resetClassReader();
   resetImportIndex();
-  resetMethodIndex();
   classIndex = ClassIndex{};
   packageIndex = PackageIndex{};
   javaLangPackage = nullptr;

@@ -11,6 +11,7 @@
 #include <set>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -19,7 +20,7 @@
 #include "semantic/class_records.h"
 #include "semantic/class_table.h"
 #include "semantic/element_names.h"
-#include "semantic/method_index.h"
+#include "semantic/member_index.h"
 #include "semantic/try_clauses.h"
 #include "semantic/type_records.h"
 #include "semantic/type_relations.h"
@@ -115,15 +116,17 @@ void reportAt(const ReportSite& site, const char* key, Texts... texts) {
   errorInFile(site.file, site.line, site.column, key, texts...);
 }
 
+bool isMethodKind(const Member* m) {
+  return m->kind == MK_METHOD || m->kind == MK_CONSTRUCTOR;
+}
+
 // The first method of `cls`, in member order, that methodsMatch `m`, among those that `accept`.
 template <class Accept>
 Member* firstMatching(ClassDef* cls, const Member* m, Accept accept) {
-  MethodIndexEntry* best = nullptr;
-  for (MethodIndexEntry* e = firstMethodNamed(cls, m->name); e != nullptr; e = nextMethodNamed(e)) {
-    if (e->method == m || !accept(e) || !methodsMatch(m, e->method)) continue;
-    if (best == nullptr || e->order < best->order) best = e;
-  }
-  return best != nullptr ? best->method : nullptr;
+  MembersNamed named(cls, m->name);
+  for (Member* n = named.next(); n != nullptr; n = named.next())
+    if (n != m && isMethodKind(n) && accept(n) && methodsMatch(m, n)) return n;
+  return nullptr;
 }
 
 // The state of one checkClassDef: the class, its proper supertypes each once (its interfaces
@@ -236,8 +239,8 @@ bool meetsOverride(const ClassDef* x, const Member* n) {
 // m against every supertype of the class being checked, each once however many paths reach it.
 void checkOverride(ClassCheck* check, Member* m, bool fromMemberCheck) {
   for (ClassDef* x : check->ancestors) {
-    for (MethodIndexEntry* e = firstMethodNamed(x, m->name); e != nullptr; e = nextMethodNamed(e)) {
-      Member* n = e->method;
+    MembersNamed named(x, m->name);
+    for (Member* n = named.next(); n != nullptr; n = named.next()) {
       if (n == m || !meetsOverride(x, n) || !methodsMatch(m, n)) continue;
       if (!fromMemberCheck) {
         // Two inherited methods are compared once, whichever of them is taken first.
@@ -268,19 +271,11 @@ void dropConflictingAccess(Member* m) {
 // m against the methods (constructors against the constructors) declared before it. The result
 // types are compared by what they mean: two int[] or String results are one type.
 void checkDuplicateMethod(ClassDef* q, Member* m) {
-  int32_t order = -1;
-  std::vector<MethodIndexEntry*> sameName;
-  for (MethodIndexEntry* e = firstMethodNamed(q, m->name); e != nullptr; e = nextMethodNamed(e)) {
-    if (e->method == m) order = e->order;
-    if (e->method != m && e->method->kind == m->kind) sameName.push_back(e);
-  }
-  MethodIndexEntry* earliest = nullptr;
-  for (MethodIndexEntry* e : sameName) {
-    if (e->order >= order || !methodsMatch(m, e->method)) continue;
-    if (earliest == nullptr || e->order < earliest->order) earliest = e;
-  }
-  if (earliest == nullptr) return;
-  Member* earlier = earliest->method;
+  Member* earlier = nullptr;
+  MembersNamed named(q, m->name);
+  for (Member* n = named.next(); n != nullptr && n != m && earlier == nullptr; n = named.next())
+    if (n->kind == m->kind && methodsMatch(m, n)) earlier = n;
+  if (earlier == nullptr) return;
   ReportSite site{q->sourceFile, m->line, m->column};
   if (!sameType(m->type, earlier->type)) {
     const char* mText = memberToString(m);
@@ -457,8 +452,8 @@ void filterAbstractList(ClassCheck* check, AbstractList* list) {
         kept.push_back(entry);
         continue;
       }
-      Member* found = firstMatching(k, entry.method, [](const MethodIndexEntry* e) {
-        return e->method->kind == MK_METHOD && (e->method->modifiers & (M_PRIVATE | M_ABSTRACT)) == 0;
+      Member* found = firstMatching(k, entry.method, [](const Member* n) {
+        return n->kind == MK_METHOD && (n->modifiers & (M_PRIVATE | M_ABSTRACT)) == 0;
       });
       if (found == nullptr) {
         kept.push_back(entry);
@@ -510,7 +505,7 @@ void checkAbstractMethods(ClassCheck* check) {
 bool declaresMatchingMethod(ClassDef* cls, const Member* method) {
   WalkMarks marks;
   for (ClassDef* c = cls; c != nullptr && !seen(c, marks); c = superclassStep(c))
-    if (firstMatching(c, method, [](const MethodIndexEntry* e) { return e->method->kind == MK_METHOD; }) != nullptr)
+    if (firstMatching(c, method, [](const Member* n) { return n->kind == MK_METHOD; }) != nullptr)
       return true;
   return false;
 }
@@ -522,8 +517,7 @@ void addMissingInterfaceMethods(ClassDef* q) {
   if ((q->flags & CF_ABSTRACT) == 0 || isInterface(q)) return;
   if (traceOn()) std::printf("Checking abstract class %s for missing interface methods\n", classToString(q));
   Member* tail = nullptr;
-  int32_t order = 0;
-  for (Member* m = q->members; m != nullptr; m = m->next, order++) tail = m;
+  for (Member* m = q->members; m != nullptr; m = m->next) tail = m;
   WalkMarks marks;
   std::vector<ClassDef*> stack;
   auto pushInterfaces = [&stack](ClassRef* list) {
@@ -550,7 +544,6 @@ void addMissingInterfaceMethods(ClassDef* q) {
       if (q->scope != nullptr && q->scope->last == tail) q->scope->last = copy;
       tail = copy;
       resolveMemberTypes(q, copy);
-      indexAppendedMethod(q, copy, order++);
       if (traceOn()) std::printf("Adding method %s to abstract class\n", identToString(copy->name));
     }
     pushInterfaces(i->interfaces);
@@ -736,11 +729,64 @@ void warnDeprecated(ClassDef* cls, Member* member, ClassDef* overriderOwner, Cla
 }
 
 
+namespace {
+
+// The names of the locals and parameters in the open scopes that the duplicate check searches,
+// for the scope they were gathered in: while declarations go on in one scope only its new
+// members are added, so a block of many locals is checked in time linear in their number. A
+// scope opened or closed gathers them again.
+struct LocalNames {
+  bool valid;
+  Scope* scope;
+  Member* first;
+  Member* last;  // the current scope's last member already added
+  ClassDef* cls;
+  std::unordered_set<const Identifier*> names;
+};
+
+LocalNames localNames;
+
+bool searchedScope(const Scope* scope, const ClassDef* cls) {
+  return scope->owner == cls && (cls == nullptr || scope != cls->scope);
+}
+
+void addLocalNames(const Member* from) {
+  for (const Member* m = from; m != nullptr; m = m->next)
+    if (m->kind == MK_VARIABLE || m->kind == MK_PARAMETER) localNames.names.insert(m->name);
+}
+
+// Whether a local or parameter of the name may be in the searched scopes.
+bool mayHaveLocalNamed(const Identifier* name) {
+  Scope* scope = global.ctx.scope;
+  ClassDef* cls = global.ctx.enclosing;
+  LocalNames& cache = localNames;
+  if (!cache.valid || cache.scope != scope || cache.cls != cls || scope == nullptr || cache.first != scope->first) {
+    cache.names.clear();
+    cache.valid = true;
+    cache.scope = scope;
+    cache.cls = cls;
+    cache.first = scope != nullptr ? scope->first : nullptr;
+    cache.last = scope != nullptr ? scope->last : nullptr;
+    for (Scope* s = scope; s != nullptr && searchedScope(s, cls); s = s->outer) addLocalNames(s->first);
+  } else if (scope->last != cache.last) {
+    addLocalNames(cache.last != nullptr ? cache.last->next : scope->first);
+    cache.last = scope->last;
+  }
+  return cache.names.count(name) != 0;
+}
+
+}  // namespace
+
+void forgetLocalNames() {
+  localNames.valid = false;
+}
+
 // The innermost scope and the enclosing ones of the same class, the method's parameters among
 // them. The class's own scope, which holds its fields, ends the search, and so does a scope of
 // another class: a local class's method may reuse the names of the method around it.
 void checkDuplicateLocal(Member* variable) {
   if (variable == nullptr || variable->name == nullptr) return;
+  if (!mayHaveLocalNamed(variable->name)) return;
   ClassDef* cls = global.ctx.enclosing;
   for (Scope* scope = global.ctx.scope; scope != nullptr; scope = scope->outer) {
     if (scope->owner != cls || (cls != nullptr && scope == cls->scope)) break;

@@ -253,7 +253,9 @@ ExprNode* makeMethodCall(ExprNode* qualifier, Identifier* name, ExprNode* argume
       errorAt(line, column, "undef.method", methodSignatureToString(name, arguments));
     return markError(node);
   }
-  if (!arrayClone && checkProtectedAccess(cls, chosen, q, line, column)) return markError(node);
+  // An unqualified call found in an enclosing class is made on that class's instance.
+  ClassDef* reachedThrough = outside != nullptr ? outside : cls;
+  if (!arrayClone && checkProtectedAccess(reachedThrough, chosen, q, line, column)) return markError(node);
   bool isStaticMethod = (chosen->modifiers & M_STATIC) != 0;
   if (!isStaticMethod && !isConstructor(chosen) && q->op == O_THIS) {
     if (inStaticContext() || (outside != nullptr && !enclosingInstanceAvailable(outside))) {
@@ -281,6 +283,15 @@ ExprNode* makeMethodCall(ExprNode* qualifier, Identifier* name, ExprNode* argume
   node->list = innerConstructorArgs(outerInstance, q, arguments, chosen, line, column);
   if (anyArgumentError(node->list)) return markError(node);
   if ((chosen->modifiers & M_PRIVATE) != 0 && chosen->owner != current) addAccessor(chosen);
+  // Outer.super.m() inside a class within Outer: invokespecial may name only the calling class's
+  // own superclass, so Outer makes the call for it.
+  if (q->op == O_SUPER && name != nullptr && !isStaticMethod && q->classDef != nullptr && current != nullptr &&
+      q->classDef != current) {
+    captureOuterLocal(nullptr, current, line, column, nullptr);
+    hostedAccessor(q->classDef, chosen, true);
+  } else if (ClassDef* host = protectedAccessHost(current, chosen)) {
+    hostedAccessor(host, chosen, false);
+  }
   if (q->op == O_THIS && !staticOnly && outside != nullptr && current != nullptr && (current->flags & CF_NESTED) != 0 &&
       current->outer != nullptr) {
     captureOuterLocal(nullptr, current, line, column, nullptr);
@@ -309,7 +320,13 @@ ExprNode* makeNewExpression(ExprNode* outer, Type* type, ExprNode* arguments, Ar
   if (outer != nullptr && isError(outer)) return outer;
   if (type == nullptr || type->kind == TK_ERROR) return markError(node);
   if (outer != nullptr) {
-    if (!checkQualifiedNewOuter(outer->type, type, line, column)) return markError(node);
+    // o.new S() {...} names S, the anonymous class's superclass, as a member of o's class.
+    Type* named = type;
+    ClassDef* created = type->kind == TK_CLASS ? classOf(type) : nullptr;
+    if (created != nullptr && (created->flags & CF_ANONYMOUS) != 0 && created->superclass != nullptr &&
+        created->superclass->resolved != nullptr)
+      named = classTypeFor(created->superclass->resolved, line, column);
+    if (!checkQualifiedNewOuter(outer->type, named, line, column)) return markError(node);
     outer->flags |= 1;
   }
   if (!isResolvedType(type)) return markError(node);
@@ -336,6 +353,7 @@ ExprNode* makeNewExpression(ExprNode* outer, Type* type, ExprNode* arguments, Ar
     }
     node->list = innerConstructorArgs(outer, nullptr, arguments, constructor, line, column);
     if (anyArgumentError(node->list)) return markError(node);
+    if ((constructor->modifiers & M_PRIVATE) != 0 && constructor->owner != from) addAccessor(constructor);
     node->member = constructor;
     node->type = type;
     checkThrowsCaught(cls->name, constructor->throwsList, line, column);

@@ -10,6 +10,7 @@
 #include "semantic/declaration_checks.h"
 #include "semantic/element_names.h"
 #include "semantic/expression_nodes.h"
+#include "semantic/member_index.h"
 #include "semantic/type_records.h"
 #include "semantic/type_relations.h"
 #include "support/arena.h"
@@ -50,115 +51,6 @@ bool isLocalEntry(const Member* m) {
   return m->kind == MK_PARAMETER || (m->kind == MK_VARIABLE && m->slot >= 0);
 }
 
-// The members of a class grouped by name, in member order within each name, so that a lookup
-// costs a probe however many members the class has. It stands for the member list as it was when
-// made: members are only ever added at the head or the tail, so a list whose head or tail moved
-// has changed, and the index is made again. A class of few members keeps only that record and
-// is walked.
-constexpr int32_t INDEXED_MEMBERS = 24;
-
-struct IndexSlot {
-  Identifier* name;
-  int32_t start;
-  int32_t count;
-  bool used;
-};
-
-}  // namespace
-
-struct MemberIndex {
-  Member* first;
-  Member* last;
-  uint32_t mask;  // slots - 1; 0 when the class is walked
-  IndexSlot* slots;
-  Member** members;
-};
-
-namespace {
-
-uint32_t slotOf(const Identifier* name, uint32_t mask) {
-  auto bits = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(name));
-  bits ^= bits >> 17;
-  bits *= 0x9E3779B97F4A7C15ull;
-  return static_cast<uint32_t>(bits >> 32) & mask;
-}
-
-IndexSlot* findSlot(const MemberIndex* index, const Identifier* name) {
-  for (uint32_t i = slotOf(name, index->mask);; i = (i + 1) & index->mask) {
-    IndexSlot* slot = &index->slots[i];
-    if (!slot->used || slot->name == name) return slot;
-  }
-}
-
-MemberIndex* memberIndex(ClassDef* cls) {
-  MemberIndex* index = cls->memberIndex;
-  if (index != nullptr && index->first == cls->members && (index->last == nullptr || index->last->next == nullptr))
-    return index;
-  if (index == nullptr) index = arenaNew<MemberIndex>(&global.mainArena);
-  cls->memberIndex = index;
-  int32_t count = 0;
-  Member* last = nullptr;
-  for (Member* m = cls->members; m != nullptr; m = m->next, count++) last = m;
-  index->first = cls->members;
-  index->last = last;
-  index->mask = 0;
-  if (count < INDEXED_MEMBERS) return index;
-  uint32_t slots = 64;
-  while (slots < static_cast<uint32_t>(count) * 2) slots *= 2;
-  index->mask = slots - 1;
-  index->slots = arenaNewArray<IndexSlot>(&global.mainArena, slots);
-  index->members = arenaNewArray<Member*>(&global.mainArena, static_cast<size_t>(count));
-  for (Member* m = cls->members; m != nullptr; m = m->next) {
-    IndexSlot* slot = findSlot(index, m->name);
-    slot->used = true;
-    slot->name = m->name;
-    slot->count++;
-  }
-  int32_t start = 0;
-  for (uint32_t i = 0; i < slots; i++) {
-    if (!index->slots[i].used) continue;
-    index->slots[i].start = start;
-    start += index->slots[i].count;
-    index->slots[i].count = 0;
-  }
-  for (Member* m = cls->members; m != nullptr; m = m->next) {
-    IndexSlot* slot = findSlot(index, m->name);
-    index->members[slot->start + slot->count++] = m;
-  }
-  return index;
-}
-
-// The members of a class that have the name, in member order.
-class MembersNamed {
- public:
-  MembersNamed(ClassDef* cls, const Identifier* name) : name_(name) {
-    MemberIndex* index = memberIndex(cls);
-    if (index->mask == 0) {
-      walk_ = cls->members;
-      return;
-    }
-    IndexSlot* slot = findSlot(index, name);
-    if (!slot->used) return;
-    at_ = index->members + slot->start;
-    end_ = at_ + slot->count;
-  }
-  Member* next() {
-    if (at_ != nullptr) return at_ < end_ ? *at_++ : nullptr;
-    while (walk_ != nullptr) {
-      Member* m = walk_;
-      walk_ = walk_->next;
-      if (m->name == name_) return m;
-    }
-    return nullptr;
-  }
-
- private:
-  const Identifier* name_;
-  Member* walk_ = nullptr;
-  Member** at_ = nullptr;
-  Member** end_ = nullptr;
-};
-
 ClassDef* accessContext(ClassDef* fallback) {
   return global.ctx.enclosing != nullptr ? global.ctx.enclosing : fallback;
 }
@@ -170,6 +62,7 @@ struct FieldSearch {
   int32_t column;
   bool* staticReported;
   uint32_t walk;
+  ClassDef* start;  // the class searched: a private field of its supertypes is no member of it
 };
 
 // The class's own field of the name that the current class may use, with the checks an answer
@@ -180,12 +73,14 @@ Member* ownField(ClassDef* cls, FieldSearch& search) {
   MembersNamed named(cls, search.name);
   for (Member* m = named.next(); m != nullptr; m = named.next()) {
     if (m->kind != MK_VARIABLE || (m->modifiers & M_SYNTHETIC) != 0) continue;
+    if ((m->modifiers & M_PRIVATE) != 0 && cls != search.start) continue;
     if (!isAccessible(from, m)) continue;
     if (search.staticOnly && !isStaticField(m)) {
       errorAt(search.line, search.column, "illegal.static.reference", identToString(search.name), classToString(cls));
       if (search.staticReported != nullptr) *search.staticReported = true;
     }
     if (cls != global.ctx.enclosing && (m->modifiers & M_PRIVATE) != 0) addAccessor(m);
+    if (ClassDef* host = protectedAccessHost(global.ctx.enclosing, m)) hostedAccessor(host, m, false);
     checkDeprecatedUse(m, search.line, search.column);
     return m;
   }
@@ -210,6 +105,7 @@ constexpr int32_t FRAME_AFTER_INTERFACE = 3;
 // has, joined with what each of its interfaces has, in order. Two different fields from the
 // superclass side and an interface are "reference.ambiguous": the interface's is the answer.
 Member* fieldInHierarchy(ClassDef* cls, FieldSearch& search) {
+  search.start = cls;
   FrameStack<FieldFrame> stack;
   cls->lookupMark = search.walk;
   stack.push(FieldFrame{cls, FRAME_START, nullptr, nullptr});
@@ -308,7 +204,7 @@ Member* lookupVariable(ClassDef* cls, Identifier* name, bool staticOnly, bool se
                        int32_t line, int32_t column, bool* staticReported) {
   if (foundOutside != nullptr) *foundOutside = nullptr;
   if (cls == nullptr || name == nullptr) return nullptr;
-  FieldSearch search{name, staticOnly, line, column, staticReported, newLookupWalk()};
+  FieldSearch search{name, staticOnly, line, column, staticReported, newLookupWalk(), cls};
   Member* inherited = fieldInHierarchy(cls, search);
   // The class's own field is the answer; only an inherited one may meet an enclosing one.
   if (!searchOuter || (inherited != nullptr && inherited->owner == cls)) return inherited;
@@ -450,6 +346,7 @@ struct MethodSearch {
   Member* firstByName;
   Member* best;  // without arguments
   MaximalCandidates candidates;  // with arguments
+  ClassDef* start;  // the class searched: a private method of its superclasses is no member of it
 };
 
 bool hasNoParameters(Member* m) {
@@ -464,6 +361,7 @@ void scanMembers(ClassDef* cls, MethodSearch& search, bool replace) {
   MembersNamed named(cls, search.name);
   for (Member* m = named.next(); m != nullptr; m = named.next()) {
     if (m->kind != wanted || !isAccessible(search.from, m)) continue;
+    if ((m->modifiers & M_PRIVATE) != 0 && cls != search.start) continue;
     if (search.firstByName == nullptr) search.firstByName = m;
     if (search.arguments == nullptr) {
       if (!hasNoParameters(m)) continue;
@@ -513,7 +411,7 @@ Member* lookupMethod(ClassDef* cls, Identifier* name, bool noOuterSearch, ExprNo
                      ClassDef** foundOutside, int32_t line, int32_t column) {
   if (foundOutside != nullptr) *foundOutside = nullptr;
   if (cls == nullptr) return nullptr;
-  MethodSearch search{name, arguments, accessContext(cls), nullptr, nullptr, {}};
+  MethodSearch search{name, arguments, accessContext(cls), nullptr, nullptr, {}, cls};
   uint32_t walk = newLookupWalk();
   for (ClassDef* k = cls; k != nullptr;) {
     if (k->lookupMark == walk) break;

@@ -508,11 +508,26 @@ ExprNode* joinArguments(ExprNode* list, ExprNode* argument) {
 // The variable that a synthetic parameter carries the value of: the captured local of the field
 // it fills, followed through the superclass constructor parameters it was copied from.
 Member* capturedVariable(const Parameter* parameter) {
-  for (const Parameter* p = parameter; p != nullptr; p = p->origin) {
-    if (p->capturedField != nullptr) return p->capturedField->original;
+  const Member* field = nullptr;
+  for (const Parameter* p = parameter; p != nullptr && field == nullptr; p = p->origin) {
+    field = p->capturedField;
     if (p->origin == p) break;
   }
-  return nullptr;
+  if (field == nullptr || field->original == nullptr) return nullptr;
+  // The variable is in scope wherever its class is created. A body parsed again (an initializer in
+  // each constructor) reuses the class its first parse made, whose variable went with that parse:
+  // the variable of this parse is the one declared at the same place. Pointers are only compared
+  // until one is known to be live.
+  Member* original = field->original;
+  for (Scope* s = global.ctx.scope; s != nullptr; s = s->outer)
+    for (Member* m = s->first; m != nullptr; m = m->next)
+      if (m == original) return original;
+  for (Scope* s = global.ctx.scope; s != nullptr; s = s->outer)
+    for (Member* m = s->first; m != nullptr; m = m->next)
+      if ((m->kind == MK_PARAMETER || (m->kind == MK_VARIABLE && m->slot >= 0)) && m->line == field->originalLine &&
+          m->column == field->originalColumn)
+        return m;
+  return original;
 }
 
 Parameter* syntheticParameterAt(Member* method, int32_t index) {

@@ -116,6 +116,8 @@ class BodyLocals {
   std::unordered_set<TryClause*> clauses_;
 };
 
+}  // namespace
+
 // A local's type lives as long as the body that declares it; the field and parameters that copy
 // the local live as long as their class, so they take a type of the main arena.
 Type* lastingType(Type* type) {
@@ -138,6 +140,8 @@ Type* lastingType(Type* type) {
   }
   return copy;
 }
+
+namespace {
 
 bool isBeingParsed(Member* constructor) {
   return constructor == global.ctx.currentMethod ||

@@ -32,6 +32,8 @@ void checkDollarName(ClassDef* cls, Member* newMembers);
 // has not assigned yet are assigned now, right after its superclass constructor call, so that
 // every later statement and instance initializer reads them.
 void ensureCapturedAssigned(Member* field);
+// A copy of the type in the main arena, for a record that outlives the body the type was made in.
+Type* lastingType(Type* type);
 // The constructor of the current class whose body is being parsed, or null.
 Member* constructorBeingParsed();
 // In the constructor being parsed, the parameter that fills the synthetic field, or null.

@@ -423,7 +423,10 @@ ExprNode* makeSuperSelector(Type* type, int32_t line, int32_t column) {
     errorAt(line, column, "invalid.super.selector");
     return nullptr;
   }
-  return makeKeywordExpression(O_SUPER, cls, line, column);
+  ExprNode* node = makeKeywordExpression(O_SUPER, cls, line, column);
+  // The class whose superclass is meant: the current one, or for Outer.super an enclosing one.
+  node->classDef = cls;
+  return node;
 }
 
 ExprNode* makeSuperFromName(ExprNode* name, int32_t line, int32_t column) {

@@ -241,6 +241,10 @@ Member* makeOuterThisField(Member* member, ClassDef* cls, int32_t line, int32_t 
   field->constantState = CONSTANT_NONE;
   field->constantValue = nullptr;
   field->original = member;
+  if (member != nullptr) {
+    field->originalLine = member->line;
+    field->originalColumn = member->column;
+  }
   field->next = nullptr;
   field->variableFlags &= ~(VAR_HAS_INITIALIZER | VAR_CATCH_PARAMETER);
   return field;

@@ -126,6 +126,7 @@ struct Global {
 
   ParserContext ctx;
   int32_t parseNesting;  // levels of nested classes, blocks and expressions being parsed
+  uint8_t parseNestingReported;  // "nesting.too.deep" given for the level now passed over
   int32_t classReaderState;
 };
 

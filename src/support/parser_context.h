@@ -24,6 +24,9 @@ struct Scope {
 // Bits of ParserContext::flags.
 constexpr uint32_t CTX_NESTED_CLAUSE = 1;  // statements go to a nested clause list
 constexpr uint32_t CTX_STATIC = 2;         // no current instance: this and super are plain names
+// The arguments of this(...) or super(...): the object is not made yet, so a class declared there
+// has no outer instance.
+constexpr uint32_t CTX_CONSTRUCTOR_CALL_ARGUMENTS = 4;
 
 struct ParserContext {
   ClassDef* enclosing;

@@ -7,6 +7,7 @@
 struct ClassDef;
 struct ImportRecord;
 struct Package;
+struct LocalClassTable;
 
 struct SourceFile {
   SourceFile* next;
@@ -21,6 +22,9 @@ struct SourceFile {
   uint32_t flags;
   int32_t deprecationUsed;
   ClassDef* publicClass;  // the first public top-level class the checks met in the file
+  // The local and anonymous classes declared in the file's bodies, by their position: a body
+  // parsed again (an instance initializer in each constructor) finds the class it made.
+  LocalClassTable* localClasses;
 };
 
 constexpr uint32_t SOURCE_HAS_ERRORS = 1u << 0;

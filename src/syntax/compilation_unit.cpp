@@ -12,6 +12,7 @@
 #include "semantic/element_names.h"
 #include "semantic/expression_nodes.h"
 #include "semantic/imports.h"
+#include "semantic/name_lookup.h"
 #include "semantic/synthetic_members.h"
 #include "semantic/type_records.h"
 #include "support/arena.h"
@@ -354,6 +355,16 @@ Member* makeDefaultConstructor(ClassDef* cls, ExprNode* anonymousArguments) {
   cls->defaultConstructor = constructor;
   if (cls->flags & CF_ANONYMOUS) {
     constructor->modifiers |= M_SYNTHETIC;
+    // The superclass constructor that the creation's arguments select gives the parameters their
+    // types (an argument's own type may be null's, or live only as long as the body) and the
+    // constructor its thrown types, which its call to it passes on.
+    ClassDef* superclass = cls->superclass != nullptr ? cls->superclass->resolved : nullptr;
+    Member* chosen = nullptr;
+    if (superclass != nullptr && superclass->kind == CLASS_KIND_CLASS)
+      chosen = lookupMethod(superclass, nullptr, true, anonymousArguments, nullptr, cls->line, cls->column);
+    if (chosen != nullptr) constructor->throwsList = chosen->throwsList;
+    Parameter* typed = chosen != nullptr ? chosen->parameters : nullptr;
+    while (typed != nullptr && (typed->modifiers & M_SYNTHETIC) != 0) typed = typed->next;
     // One parameter per argument of the instance creation, left to right.
     std::vector<ExprNode*> arguments;
     for (ExprNode* list = anonymousArguments; list != nullptr;) {
@@ -369,8 +380,10 @@ Member* makeDefaultConstructor(ClassDef* cls, ExprNode* anonymousArguments) {
     int32_t number = 1;
     for (auto it = arguments.rbegin(); it != arguments.rend(); ++it) {
       ExprNode* argument = *it;
-      Parameter* parameter = newParameter(joinNames(nullptr, nullptr, "p", number++), argument->type,
-                                          M_PRIVATE | M_FINAL, argument->line, argument->column);
+      Type* type = typed != nullptr ? typed->type : lastingType(argument->type);
+      if (typed != nullptr) typed = typed->next;
+      Parameter* parameter = newParameter(joinNames(nullptr, nullptr, "p", number++), type, M_PRIVATE | M_FINAL,
+                                          argument->line, argument->column);
       *tail = parameter;
       tail = &parameter->next;
     }
@@ -470,8 +483,9 @@ ClassDef* parseClassDeclaration(SourceFile* file, Package* package, uint16_t cla
     if (superclass != nullptr && superclass->resolved == nullptr && superclass->package == nullptr) {
       ClassDef* found = findInnerClassUnique(outer, superclass->name, superclass->line, superclass->column);
       if (found != nullptr) {
-        checkClassAccess(cls, found, superclass->line, superclass->column);
+        // Resolved first: the access check of a protected class walks this class's superclasses.
         superclass->resolved = found;
+        checkClassAccess(cls, found, superclass->line, superclass->column);
       }
     }
     if (superclass != nullptr && superclass->resolved != nullptr &&
@@ -480,6 +494,9 @@ ClassDef* parseClassDeclaration(SourceFile* file, Package* package, uint16_t cla
     if (flags & CF_LOCAL) cls->classNumber = localClassNumber(cls, outer);
     cls->depth = outer->outer != nullptr ? outer->depth + 1 : 0;
     computeBinaryName(cls);
+    // An anonymous class has one name, in messages and files alike: its binary name, whose
+    // number may come from a class further out than the one its first name was made from.
+    if (flags & CF_ANONYMOUS) cls->name = cls->binaryName;
     // A second member class of the name is reported by the nested-class checks and dropped: it
     // does not meet the first in the package as well.
     if ((flags & CF_LOCAL) == 0 && isMemberClassNameTaken(outer, name))

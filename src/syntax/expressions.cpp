@@ -143,6 +143,16 @@ void markExplicitConstructorCall() {
   if (global.ctx.currentMethod != nullptr) global.ctx.currentMethod->methodFlags |= METHOD_EXPLICIT_CONSTRUCTOR_CALL;
 }
 
+// The arguments of this(...) or super(...), read with the flag that keeps the classes declared in
+// them from taking the object under construction as their outer instance.
+ExprNode* parseConstructorCallArguments(ExprNode* node, int32_t line, int32_t column) {
+  uint32_t flags = global.ctx.flags;
+  global.ctx.flags |= CTX_CONSTRUCTOR_CALL_ARGUMENTS;
+  ExprNode* call = parseArguments(node, nullptr, line, column);
+  global.ctx.flags = (global.ctx.flags & ~CTX_CONSTRUCTOR_CALL_ARGUMENTS) | (flags & CTX_CONSTRUCTOR_CALL_ARGUMENTS);
+  return call;
+}
+
 // A class type bound to the class already.
 Type* resolvedClassType(ClassDef* cls, int32_t line, int32_t column) {
   ClassRef* ref = newClassRefIn(global.currentArena, cls->package, cls->name, cls, 0, global.ctx.enclosing, line, column);
@@ -178,7 +188,7 @@ ExprNode* parseTypeSelector(Type* type, int32_t line, int32_t column) {
       ExprNode* node = makeSuperSelector(type, line, column);
       if (scanToken() == T_LPAREN && node != nullptr) {
         markExplicitConstructorCall();
-        return parseArguments(node, nullptr, line, column);
+        return parseConstructorCallArguments(node, line, column);
       }
       if (node == nullptr) syntaxErrorSkip(nullptr);
       return node;
@@ -233,6 +243,9 @@ ExprNode* parseParenthesisedOrCast(int32_t line, int32_t column) {
     }
   }
   if (type != nullptr) {
+    // A cast's operand may be another cast: a level of its own.
+    ParseNesting nesting;
+    if (nesting.tooDeep(token().line, token().column)) return skipTooDeep();
     ExprNode* operand = parseUnaryExpression();
     if (operand == nullptr) return nullptr;
     return makeCast(type, operand, line, column);
@@ -424,7 +437,7 @@ ExprNode* parseSelector(ExprNode* expression, int32_t nameMode) {
         }
         if (scanToken() == T_LPAREN) {
           markExplicitConstructorCall();
-          return parseArguments(superNode, nullptr, expression->line, expression->column);
+          return parseConstructorCallArguments(superNode, expression->line, expression->column);
         }
         return superNode;
       }
@@ -493,7 +506,7 @@ ExprNode* parsePrimary() {
       node = makeKeywordExpression(O_THIS, global.ctx.enclosing, line, column);
       if (scanToken() == T_LPAREN) {
         markExplicitConstructorCall();
-        return parseArguments(node, nullptr, line, column);
+        return parseConstructorCallArguments(node, line, column);
       }
       return node;
     case T_SUPER:
@@ -505,7 +518,7 @@ ExprNode* parsePrimary() {
       }
       if (scanToken() == T_LPAREN) {
         markExplicitConstructorCall();
-        return parseArguments(node, nullptr, line, column);
+        return parseConstructorCallArguments(node, line, column);
       }
       if (token().kind != T_DOT) {
         reportHere("improper.super");

@@ -336,7 +336,7 @@ void beginMethodParse(Member* method) {
   global.ctx.bodyLine = 0;
   global.ctx.firstClause = nullptr;
   global.ctx.lastClause = nullptr;
-  global.ctx.flags &= ~(CTX_NESTED_CLAUSE | CTX_STATIC);
+  global.ctx.flags &= ~(CTX_NESTED_CLAUSE | CTX_STATIC | CTX_CONSTRUCTOR_CALL_ARGUMENTS);
 }
 
 int32_t countParameterSlots(const Member* method) {
@@ -433,7 +433,7 @@ void buildDefaultConstructorBody(Member* constructor, int32_t line, int32_t colu
 // An access method's body reads or writes the private field, or calls the private method, of the
 // object it takes first (none for a static member), with the rest of its parameters.
 void buildAccessorMethodBody(Member* accessMethod, Member* target, int32_t kind) {
-  ClassDef* cls = target->owner;
+  ClassDef* cls = accessMethod->owner;
   BodyFrame frame(cls, false);
   OpenScope classScope(cls->scope);
   setScopeSlots(0, 0);
@@ -448,15 +448,43 @@ void buildAccessorMethodBody(Member* accessMethod, Member* target, int32_t kind)
   int32_t column = target->column;
   Parameter* rest = accessMethod->parameters;
   ExprNode* object = nullptr;
-  if ((target->modifiers & M_STATIC) == 0 && rest != nullptr) {
+  if ((target->modifiers & M_STATIC) == 0 && target->kind != MK_CONSTRUCTOR && rest != nullptr) {
     object = boundIdentifier(rest->variable, rest->type, line, column);
     rest = rest->next;
   }
-  if (kind == 0) {
+  if (target->kind == MK_CONSTRUCTOR) {
+    // this(...) with every parameter but the last, the tag class's, bound to the constructor
+    // itself: its synthetic parameters are passed as they stand, not made again.
+    ExprNode* arguments = nullptr;
+    for (Parameter* p = accessMethod->parameters; p != nullptr && p->next != nullptr; p = p->next)
+      arguments = appendArgument(arguments, boundIdentifier(p->variable, p->type, line, column), line, column);
+    ExprNode* call = newExprNode(O_CALL, line, column);
+    call->left = makeKeywordExpression(O_THIS, cls, line, column);
+    call->list = arguments;
+    call->member = target;
+    call->type = &voidType;
+    accessMethod->calledConstructor = target;
+    appendExpressionStatement(MK_CONSTRUCTOR, call, line, column);
+    checkReturnStatement(nullptr, line, column);
+  } else if (kind == 0) {
     ExprNode* arguments = nullptr;
     for (Parameter* p = rest; p != nullptr; p = p->next)
       arguments = appendArgument(arguments, boundIdentifier(p->variable, p->type, line, column), line, column);
-    ExprNode* call = makeMethodCall(object, target->name, arguments, line, column);
+    ExprNode* call;
+    if (accessMethod->methodFlags & METHOD_SUPER_ACCESS) {
+      // The object is the host's own instance, its first parameter (slot 0): the call is the
+      // host's super call, bound as it stands, not looked up again.
+      ExprNode* superNode = makeKeywordExpression(O_SUPER, cls, line, column);
+      superNode->classDef = cls;
+      call = newExprNode(O_CALL, line, column);
+      call->left = superNode;
+      call->name = target->name;
+      call->list = arguments;
+      call->member = target;
+      call->type = target->type != nullptr ? target->type : &voidType;
+    } else {
+      call = makeMethodCall(object, target->name, arguments, line, column);
+    }
     if (accessMethod->type == nullptr || accessMethod->type->kind == TK_VOID) {
       appendExpressionStatement(MK_METHOD, call, line, column);
       checkReturnStatement(nullptr, line, column);

@@ -1,8 +1,7 @@
 // Nested classes go through the same class-declaration parser as top-level ones; this fixes their
 // flags, checks their names against the classes around them and records them in the outer class.
-// Still lacks the immediate compile of local classes and the anonymous class of an instance
-// creation, which wait for body parsing: compileLocalClass does nothing and parseAnonymousClass
-// gives the error type.
+// Local and anonymous classes are compiled where their declaration ends, in the middle of the
+// enclosing body, with the parse of that body put aside and taken up again afterwards.
 #include "syntax/nested_classes.h"
 
 #include "semantic/class_names.h"
@@ -14,8 +13,13 @@
 #include "support/global.h"
 #include "support/parser_context.h"
 #include "support/source_file.h"
+#include "semantic/class_lookup.h"
+#include "semantic/class_table.h"
+#include "semantic/passes.h"
 #include "syntax/compilation_unit.h"
+#include "syntax/method_bodies.h"
 #include "syntax/parser_state.h"
+#include "syntax/scanner.h"
 
 uint16_t nestedClassAccessFlags(uint16_t modifiers, uint16_t flags) {
   static const struct {
@@ -82,8 +86,8 @@ Member* parseNestedClass(SourceFile* file, ClassDef* outer, uint16_t nestingFlag
   }
   uint16_t flags = nestingFlags | CF_NESTED;
   Member* method = global.ctx.currentMethod;
-  bool needsOuterInstance = (global.ctx.flags & CTX_STATIC) == 0 && outer != nullptr && (nestingFlags & CF_STATIC) == 0 &&
-                            (method == nullptr || (method->modifiers & M_STATIC) == 0);
+  bool needsOuterInstance = (global.ctx.flags & (CTX_STATIC | CTX_CONSTRUCTOR_CALL_ARGUMENTS)) == 0 && outer != nullptr &&
+                            (nestingFlags & CF_STATIC) == 0 && (method == nullptr || (method->modifiers & M_STATIC) == 0);
   flags = nestedClassAccessFlags(modifiers, flags);
   ClassDef* cls = parseClassDeclaration(file, outer->package, flags, name, outer, superclass, anonymousArguments,
                                         interfaces, needsOuterInstance);
@@ -102,8 +106,93 @@ Member* parseNestedClass(SourceFile* file, ClassDef* outer, uint16_t nestingFlag
   return declaration;
 }
 
+namespace {
+
+ClassPass localClassGenerator;
+
+// The local classes of one file by the offset of their first token. An entry is made once per
+// class and never removed, so the table only grows; it is kept at most half full.
+struct LocalClassEntry {
+  int32_t offset;  // 0: free (a class never starts a file's first byte inside a body)
+  Member* declaration;
+};
+
+}  // namespace
+
+struct LocalClassTable {
+  uint32_t mask;
+  uint32_t count;
+  LocalClassEntry* entries;
+};
+
+namespace {
+
+uint32_t offsetSlot(int32_t offset, uint32_t mask) {
+  uint64_t bits = static_cast<uint32_t>(offset) * 0x9E3779B97F4A7C15ull;
+  return static_cast<uint32_t>(bits >> 32) & mask;
+}
+
+LocalClassEntry* findLocalClassEntry(LocalClassTable* table, int32_t offset) {
+  for (uint32_t i = offsetSlot(offset, table->mask);; i = (i + 1) & table->mask) {
+    LocalClassEntry* entry = &table->entries[i];
+    if (entry->offset == 0 || entry->offset == offset) return entry;
+  }
+}
+
+Member* knownLocalClass(SourceFile* file, int32_t offset) {
+  if (file == nullptr || file->localClasses == nullptr || offset <= 0) return nullptr;
+  return findLocalClassEntry(file->localClasses, offset)->declaration;
+}
+
+void recordLocalClass(SourceFile* file, int32_t offset, Member* declaration) {
+  if (file == nullptr || offset <= 0) return;
+  LocalClassTable* table = file->localClasses;
+  if (table == nullptr) {
+    table = arenaNew<LocalClassTable>(&global.mainArena);
+    table->mask = 15;
+    table->entries = arenaNewArray<LocalClassEntry>(&global.mainArena, 16);
+    file->localClasses = table;
+  }
+  if ((table->count + 1) * 2 > table->mask + 1) {
+    LocalClassEntry* old = table->entries;
+    uint32_t oldSize = table->mask + 1;
+    table->mask = oldSize * 2 - 1;
+    table->entries = arenaNewArray<LocalClassEntry>(&global.mainArena, oldSize * 2);
+    for (uint32_t i = 0; i < oldSize; i++)
+      if (old[i].offset != 0) *findLocalClassEntry(table, old[i].offset) = old[i];
+  }
+  LocalClassEntry* entry = findLocalClassEntry(table, offset);
+  if (entry->offset == 0) table->count++;
+  entry->offset = offset;
+  entry->declaration = declaration;
+}
+
+// A class made by an earlier parse of the same body: its text is passed over to its closing brace,
+// which becomes the current token, as after a parse of it.
+void skipKnownClass() {
+  while (token().kind != T_LBRACE && token().kind != T_EOF) scanToken();
+  if (token().kind == T_LBRACE) skipBalanced(T_RBRACE);
+}
+
+}  // namespace
+
+void setLocalClassGenerator(ClassPass generator) {
+  localClassGenerator = generator;
+}
+
 ClassDef* parseLocalClass(uint16_t nestingFlags, Identifier* name, uint16_t modifiers, ClassRef* superclass,
                           ExprNode* anonymousArguments, ClassRef* interfaces, int32_t line, int32_t column) {
+  // A body parsed once more (an instance initializer or field initializer in each constructor)
+  // meets the classes that its first parse compiled: they are used again, not made twice.
+  int32_t offset = token().start;
+  if (Member* known = knownLocalClass(global.current, offset)) {
+    skipKnownClass();
+    Member* declaration = newMemberOfKind(&global.mainArena, MK_CLASS_DECLARATION);
+    *declaration = *known;
+    declaration->next = nullptr;
+    if (global.ctx.scope != nullptr) appendToScope(global.ctx.scope, declaration);
+    return declaration->declaredClass;
+  }
   // A local class and its members outlive the body being parsed.
   Arena* saved = global.currentArena;
   global.currentArena = &global.mainArena;
@@ -111,13 +200,78 @@ ClassDef* parseLocalClass(uint16_t nestingFlags, Identifier* name, uint16_t modi
                                          anonymousArguments, interfaces, line, column);
   global.currentArena = saved;
   if (declaration == nullptr) return nullptr;
+  Member* known = newMemberOfKind(&global.mainArena, MK_CLASS_DECLARATION);
+  *known = *declaration;
+  recordLocalClass(global.current, offset, known);
   if (global.ctx.scope != nullptr) appendToScope(global.ctx.scope, declaration);
   compileLocalClass(declaration->declaredClass);
   return declaration->declaredClass;
 }
 
-void compileLocalClass(ClassDef*) {}
+// The interrupted parse keeps its scopes in global.ctx, which stays as it is: the class's methods
+// see the enclosing method's locals through it. Its temporary arena holds the enclosing body's
+// nodes, so the class's bodies get one of their own; the generation arena is the enclosing
+// class's, since the class is written with it (writeClassFile of the outermost class), once every
+// use of the class's members in the rest of the body has asked for its access methods.
+void compileLocalClass(ClassDef* cls) {
+  if (cls == nullptr) return;
+  ScanSnapshot scan;
+  struct Aside {
+    ParserContext ctx = global.ctx;
+    Arena tempArena = global.tempArena;
+    Arena* currentArena = global.currentArena;
+    Aside() {
+      initArena(&global.tempArena);
+      global.currentArena = &global.mainArena;
+    }
+    ~Aside() {
+      releaseArena(&global.tempArena);
+      global.tempArena = tempArena;
+      global.currentArena = currentArena;
+      global.ctx = ctx;
+    }
+    Aside(const Aside&) = delete;
+    Aside& operator=(const Aside&) = delete;
+  } aside;
+  forClassAndInner(cls, nameAndResolveSupertypes);
+  forClassAndInner(cls, checkClass);
+  if (localClassGenerator != nullptr && !global.evaluating) localClassGenerator(cls);
+}
 
-Type* parseAnonymousClass(Type*, ExprNode*, int32_t, int32_t) {
-  return &errorType;
+// Steps: the type must name a class or interface (else "no.anon.superclass.name", and the body is
+// still read, for its own faults); the class takes its enclosing class's next anonymous name; an
+// interface becomes its one interface, with the default superclass; the body is parsed and
+// compiled as a local class; the creation gets a type bound to the new class.
+Type* parseAnonymousClass(Type* type, ExprNode* arguments, int32_t line, int32_t column) {
+  ClassDef* enclosing = global.ctx.enclosing;
+  if (enclosing == nullptr) return &errorType;
+  // A type that failed was reported where it was named: the body is passed over by the caller.
+  if (type != nullptr && type->kind == TK_ERROR) return &errorType;
+  ClassDef* named = nullptr;
+  bool refused = false;
+  if (type == nullptr || type->kind != TK_CLASS || type->classRef == nullptr) {
+    errorAt(line, column, "no.anon.superclass.name");
+    refused = true;
+  } else {
+    ClassRef* ref = type->classRef;
+    if (ref->resolved == nullptr) resolveRef(ref);
+    named = ref->resolved;
+    if (named == nullptr || named->kind == CLASS_KIND_ERROR) return &errorType;
+  }
+  ClassRef* superclass = nullptr;
+  ClassRef* interfaces = nullptr;
+  if (named != nullptr) {
+    ClassRef* ref = newClassRef(type->classRef->package, type->classRef->name, named, 0, enclosing, line, column);
+    resolveRef(ref);
+    if (named->kind == CLASS_KIND_INTERFACE)
+      interfaces = ref;
+    else
+      superclass = ref;
+  }
+  Identifier* name = anonymousClassName(enclosing, enclosing->anonymousClassCount + 1);
+  ClassDef* cls = parseLocalClass(NESTED_ANONYMOUS, name, 0, superclass, arguments, interfaces, line, column);
+  if (cls == nullptr) return nullptr;
+  if (refused) return &errorType;
+  ClassRef* ref = newClassRefIn(global.currentArena, cls->package, cls->name, cls, 0, enclosing, line, column);
+  return newClassType(ref, cls->name, line, column);
 }

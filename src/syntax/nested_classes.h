@@ -1,12 +1,11 @@
 // Classes declared inside other classes: member classes, and local and anonymous classes, which
-// are to be compiled completely where their declaration ends.
-// Placeholder: a local class is parsed and entered but not compiled (compileLocalClass does
-// nothing), and parseAnonymousClass parses nothing and gives the error type.
+// are compiled completely where their declaration ends.
 #pragma once
 
 #include <cstdint>
 
 #include "semantic/class_records.h"
+#include "semantic/passes.h"
 
 struct ClassDef;
 struct ClassRef;
@@ -31,8 +30,16 @@ bool isMemberClassNameTaken(const ClassDef* outer, const Identifier* name);
 Member* parseNestedClass(SourceFile* file, ClassDef* outer, uint16_t nestingFlags, uint16_t modifiers, Identifier* name,
                          ClassRef* superclass, ExprNode* anonymousArguments, ClassRef* interfaces, int32_t line,
                          int32_t column);
-// A local class at the current token of a body: entered into the current scope and compiled.
+// A local class at the current token of a body: entered into the current scope and compiled. A
+// body parsed again meets the class its first parse made, which is entered again and not remade.
+// On return the class's closing brace is the current token.
 ClassDef* parseLocalClass(uint16_t nestingFlags, Identifier* name, uint16_t modifiers, ClassRef* superclass,
                           ExprNode* anonymousArguments, ClassRef* interfaces, int32_t line, int32_t column);
+// The immediate compile: binary names and supertypes, declaration checks, then the code through
+// the generator that code generation registers (none: the class is checked only). The class file
+// is written with the outermost class around it, before that class's own.
 void compileLocalClass(ClassDef* cls);
+void setLocalClassGenerator(ClassPass generator);
+// The class of `new T(arguments) {` at the "{": the Type bound to it, the error type (after a
+// report, or for a type that failed already, whose body the caller passes over) or null.
 Type* parseAnonymousClass(Type* type, ExprNode* arguments, int32_t line, int32_t column);

@@ -38,10 +38,15 @@ ParseNesting::ParseNesting() {
 
 ParseNesting::~ParseNesting() {
   global.parseNesting--;
+  // Back out of the level that held the skipped construct: a later one is a fault of its own.
+  if (global.parseNesting < MAX_PARSE_NESTING) global.parseNestingReported = 0;
 }
 
+// Reported once for the construct skipped: what follows it at the same level (the finally part
+// of a skipped try, the rest of the block) is skipped without a report of its own.
 bool ParseNesting::tooDeep(int32_t line, int32_t column) const {
   if (global.parseNesting <= MAX_PARSE_NESTING) return false;
-  errorAt(line, column, "nesting.too.deep", intToString(MAX_PARSE_NESTING));
+  if (!global.parseNestingReported) errorAt(line, column, "nesting.too.deep", intToString(MAX_PARSE_NESTING));
+  global.parseNestingReported = 1;
   return true;
 }

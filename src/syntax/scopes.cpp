@@ -2,6 +2,7 @@
 // class bodies, which push scopes of their own, never disturb the method around them.
 #include "syntax/scopes.h"
 
+#include "semantic/declaration_checks.h"
 #include "support/diagnostics.h"
 #include "support/global.h"
 #include "support/parser_context.h"
@@ -19,11 +20,13 @@ void pushScope(Scope* scope) {
     scope->maxSlots = outer->maxSlots > outer->nextSlot ? outer->maxSlots : outer->nextSlot;
   }
   global.ctx.scope = scope;
+  forgetLocalNames();
 }
 
 void popScope(Scope* scope) {
   Scope* outer = scope->outer;
   global.ctx.scope = outer;
+  forgetLocalNames();
   if (outer != nullptr && outer->owner == scope->owner && outer->maxSlots < scope->maxSlots)
     outer->maxSlots = scope->maxSlots;
 }
@@ -39,6 +42,8 @@ int32_t allocLocalSlots(int32_t count) {
   int32_t first = scope->nextSlot;
   scope->nextSlot += count;
   if (scope->nextSlot > scope->maxSlots) scope->maxSlots = scope->nextSlot;
-  if (scope->maxSlots >= MAX_LOCAL_SLOTS) errorAt(currentToken()->line, currentToken()->column, "exceeds.max.slots");
+  // Reported where the slots first run out; the locals after it are the same fault.
+  if (first < MAX_LOCAL_SLOTS && scope->nextSlot >= MAX_LOCAL_SLOTS)
+    errorAt(currentToken()->line, currentToken()->column, "exceeds.max.slots");
   return first;
 }

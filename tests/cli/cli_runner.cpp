@@ -9,6 +9,8 @@
 //   kit: bare | messages     run a copy of the compiler in {work}/kit/bin/x86 (with the default
 //                            message file in {work}/kit/lib when "messages")
 //   program: quorvelix       the program to run (a name below the stage's bin/x86)
+//   then: gorblet a b        a further program run after it, in the same place, whose output
+//                            follows the first's; it must exit with 0 (a case may have several)
 //   argv0: text              argv[0] as the program sees it (default: its path)
 //   cwd: dir                 directory to run in, below {work}
 //   dir: path                an empty directory below {work}
@@ -71,6 +73,7 @@ struct CliCase {
   std::vector<std::string> env;
   std::string kit;
   std::string program = "quorvelix";
+  std::vector<std::vector<std::string>> thens;  // program, then its arguments
   std::string argv0;
   std::string cwd;
   std::vector<std::string> dirs;
@@ -199,6 +202,8 @@ std::vector<CliCase> readTable(const fs::path& path) {
       c.kit = value;
     else if (key == "program")
       c.program = value;
+    else if (key == "then")
+      c.thens.push_back(splitArguments(value, where()));
     else if (key == "argv0")
       c.argv0 = value;
     else if (key == "cwd")
@@ -392,6 +397,16 @@ TEST_P(CliTest, Runs) {
   for (const std::string& k : c.kept) keptContent[k] = readFileText(work / expand(k));
   fs::path cwd = c.cwd.empty() ? work : work / expand(c.cwd);
   Outcome outcome = run(program, argv, env, cwd, scratch, c.openFiles, c.fileSize);
+  for (const std::vector<std::string>& then : c.thens) {
+    if (then.empty()) continue;
+    std::string next = stage + "/bin/x86/" + then[0];
+    std::vector<std::string> nextArgv{next};
+    for (size_t i = 1; i < then.size(); i++) nextArgv.push_back(expand(then[i]));
+    Outcome more = run(next, nextArgv, env, cwd, scratch, c.openFiles, c.fileSize);
+    EXPECT_EQ(more.status, 0) << then[0] << " failed:\n" << more.err;
+    outcome.out += more.out;
+    outcome.err += more.err;
+  }
   for (const auto& [path, content] : keptContent)
     EXPECT_EQ(readFileText(work / expand(path)), content) << path << " changed";
   for (const std::string& p : c.present) EXPECT_TRUE(fs::exists(work / expand(p))) << p << " is missing";

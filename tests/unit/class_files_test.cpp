@@ -21,7 +21,7 @@
 #include "semantic/declaration_checks.h"
 #include "semantic/element_names.h"
 #include "semantic/imports.h"
-#include "semantic/method_index.h"
+#include "semantic/member_index.h"
 #include "semantic/passes.h"
 #include "semantic/type_records.h"
 #include "semantic/zip_reader.h"
@@ -922,11 +922,11 @@ TEST_F(ClassPathTest, LookupsThatGrowWithTheWorkDoNotWalk) {
              tail = &m->next;
            }
          }
-         int64_t before = methodIndexProbeCount();
+         int64_t before = memberIndexProbeCount();
          int32_t errors = global.errorCount;
          checkClassDef(derived);
          EXPECT_EQ(global.errorCount, errors);
-         return methodIndexProbeCount() - before;
+         return memberIndexProbeCount() - before;
        }},
   };
   // A few probes per record at either size; a walk of a list would take thousands at 10,000.
