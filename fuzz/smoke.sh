@@ -12,14 +12,16 @@ cmake --build "$build"
 export ASAN_OPTIONS=quarantine_size_mb=16:detect_leaks=1
 mkdir -p "$build/findings"
 run() {
-  local target=$1 seeds=$2 runs=$3 status=0
-  echo "== $target: seeds and $runs inputs"
+  local target=$1 seeds=$2 runs=$3 label=${4:-$1} status=0
+  echo "== $label: seeds and $runs inputs"
   "$build/fuzz/$target" -dict="$here/java.dict" -timeout=1 -rss_limit_mb=2048 -max_len=65536 -runs="$runs" \
-    -artifact_prefix="$build/findings/$target-" "$seeds" >"$build/findings/$target.log" 2>&1 || status=$?
-  grep -E '^(#[0-9]+ +DONE|Done|==[0-9]+==|SUMMARY|INFO: a leak)' "$build/findings/$target.log" || true
-  if [ "$status" -ne 0 ]; then tail -n 40 "$build/findings/$target.log"; return "$status"; fi
+    -artifact_prefix="$build/findings/$label-" "$seeds" >"$build/findings/$label.log" 2>&1 || status=$?
+  grep -E '^(#[0-9]+ +DONE|Done|==[0-9]+==|SUMMARY|INFO: a leak)' "$build/findings/$label.log" || true
+  if [ "$status" -ne 0 ]; then tail -n 40 "$build/findings/$label.log"; return "$status"; fi
 }
 run fuzz_source "$build/seeds/source" 20000
+# The source seeds read as debugger expressions: the evaluator's mode of the same target.
+FUZZ_SOURCE_MODE=evaluate run fuzz_source "$build/seeds/source" 5000 fuzz_source_evaluate
 run fuzz_class_file "$build/seeds/class_file" 20000
 run fuzz_zip "$build/seeds/zip" 100000
 run fuzz_dumper "$build/seeds/class_file" 10000

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "driver/compile_driver.h"
+#include "evaluate/expression_evaluation.h"
 #include "evaluate/jni_environment.h"
 #include "platform/crash_signals.h"
 #include "platform/thread_locale.h"
@@ -38,8 +39,9 @@ extern "C" JNIEXPORT jint JNICALL Java_com_kel_trov_quorvelix_ExpressionEvaluati
     jobjectArray arguments) {
   ThreadLocaleScope locale;
   setCurrentJNIEnv(env);
-  // Whatever an earlier compile or evaluation left is given back, and global starts from zero.
-  releaseMemory();
+  // Whatever an earlier compile or evaluation left is given back (an evaluation's result and
+  // its references too), and global starts from zero.
+  releaseEvaluation();
   // A crash in the compiler ends the process, as in the console program; the virtual machine's
   // own signals on its other threads, and in its own code, stay its own.
   global.abortOnFatal = 1;

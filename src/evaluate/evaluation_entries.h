@@ -1,6 +1,6 @@
 // The debugger's evaluation entries of com.kel.trov.quorvelix.ExpressionEvaluation, exported by
-// the shared library. Placeholder: every entry answers as if there were no result; the evaluator
-// against the virtual machine's frame is still to come.
+// the shared library: jEvaluate, then the getter of the kind it returned or jErrorString, then
+// jEvaluateDone, after which evaluateSignature gives the result's type letter.
 #pragma once
 
 #include <jni.h>

@@ -396,7 +396,12 @@ ExprNode* makeBinaryExpression(int32_t op, ExprNode* left, ExprNode* right, int3
       return node;
     }
     left = foldEvaluatedOperand(left);
-    if (op != O_LAND && op != O_LOR) right = foldEvaluatedOperand(right);
+    // The right operand of && and || is read only when the left one leaves the result open:
+    // false && x and true || x are decided whatever x names.
+    bool decided = (op == O_LAND || op == O_LOR) && left != nullptr && left->op == O_CONST &&
+                   left->type == &booleanType && (left->integerValue != 0) == (op == O_LOR);
+    if (decided) return hasErrorType(right) ? right : left;
+    right = foldEvaluatedOperand(right);
   }
   node->left = left;
   node->right = right;

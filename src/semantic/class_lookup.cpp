@@ -647,6 +647,10 @@ ClassDef* findClassInScope(Package* package, Identifier* name, ClassDef* fromCla
 
 ClassDef* declareClass(ClassRef* ref) {
   initStringType();
+  return enterClassStub(ref);
+}
+
+ClassDef* enterClassStub(ClassRef* ref) {
   Package* package = ref->package != nullptr ? ref->package : &rootPackage;
   ClassDef* cls = findClassInPackage(package, ref->name, 0, 0);
   if (cls == nullptr) {

@@ -40,6 +40,9 @@ void resolveOrError(ClassRef* ref, int32_t line, int32_t column);
 ClassDef* findClassInScope(Package* package, Identifier* name, ClassDef* fromClass, int32_t line, int32_t column);
 ClassDef* newErrorClass(Identifier* name);
 ClassDef* declareClass(ClassRef* ref);
+// The reference's class from the class table, else entered there as a bare class record, with
+// nothing loaded: the classes a debugger evaluation names come from the stopped frame, not a path.
+ClassDef* enterClassStub(ClassRef* ref);
 
 // A local variable or catch parameter: its types resolved, and a local slot unless static.
 void declareMember(ClassDef* cls, Member* member);

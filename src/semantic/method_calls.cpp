@@ -385,6 +385,26 @@ ExprNode* makeNewExpression(ExprNode* outer, Type* type, ExprNode* arguments, Ar
   return markError(node);
 }
 
+namespace {
+
+// The class an instanceof tests while evaluating: a simple name is a class the frame's
+// signatures declared in the unnamed package, else one of java.lang, else declared in the
+// unnamed package.
+void declareTestedClass(ClassRef* ref) {
+  if (ref == nullptr || ref->resolved != nullptr) return;
+  if (ref->package == nullptr) {
+    ClassDef* found = findClassInPackage(&rootPackage, ref->name, 0, 0);
+    if (found == nullptr && javaLangPackage != nullptr) found = findClassInPackage(javaLangPackage, ref->name, 0, 0);
+    if (found != nullptr) {
+      ref->resolved = found;
+      return;
+    }
+  }
+  declareClass(ref);
+}
+
+}  // namespace
+
 ExprNode* makeInstanceOf(ExprNode* expression, Type* type, int32_t line, int32_t column) {
   if (expression == nullptr) return nullptr;
   // While the debugger evaluates, the operand is read from the stopped frame, and the classes
@@ -393,7 +413,7 @@ ExprNode* makeInstanceOf(ExprNode* expression, Type* type, int32_t line, int32_t
     expression = foldEvaluatedOperand(expression);
     if (expression == nullptr) return nullptr;
     if (expression->type != nullptr && expression->type->kind == TK_CLASS) declareClass(expression->type->classRef);
-    if (type != nullptr && type->kind == TK_CLASS) declareClass(type->classRef);
+    if (type != nullptr && type->kind == TK_CLASS) declareTestedClass(type->classRef);
   }
   if (expression->type == nullptr || isError(expression)) return markError(expression);
   ExprNode* node = newExprNode(O_INSTANCEOF, line, column);
@@ -413,6 +433,10 @@ ExprNode* makeInstanceOf(ExprNode* expression, Type* type, int32_t line, int32_t
     errorAt(line, column, "cant.instanceof", typeToString(type), typeToString(expression->type));
     return markError(node);
   }
+  // A null read from the frame is an instance of nothing, whatever its declared type.
+  if (global.evaluating && expression->op == O_NULL) return makeBooleanConstant(0);
+  // Every other value is an Object, whatever the frame declared of its class.
+  if (global.evaluating && type->kind == TK_CLASS && classOf(type) == objectClass) return makeBooleanConstant(1);
   if (global.evaluating && isSameOrWidening(expression->type, type)) return makeBooleanConstant(1);
   return node;
 }

@@ -18,6 +18,7 @@
 #include "semantic/type_relations.h"
 #include "support/diagnostics.h"
 #include "support/double_bits.h"
+#include "support/global.h"
 
 namespace {
 
@@ -245,6 +246,16 @@ ExprNode* makeCast(Type* target, ExprNode* operand, int32_t line, int32_t column
 ExprNode* makeConditional(ExprNode* condition, ExprNode* thenValue, ExprNode* elseValue, int32_t line,
                           int32_t column) {
   condition = foldEvaluatedOperand(condition);
+  // While evaluating, only the branch that a constant condition chooses is read from the frame;
+  // the other one, unread, still balances the type when it has one of its own (a literal).
+  if (global.evaluating != 0 && condition != nullptr && condition->op == O_CONST && thenValue != nullptr &&
+      elseValue != nullptr) {
+    bool thenChosen = condition->integerValue != 0;
+    ExprNode*& chosen = thenChosen ? thenValue : elseValue;
+    chosen = foldEvaluatedOperand(chosen);
+    const ExprNode* other = thenChosen ? elseValue : thenValue;
+    if (other->type == nullptr && !hasErrorType(condition) && !hasErrorType(chosen)) return chosen;
+  }
   ExprNode* node = newExprNode(O_QUES, line, column);
   node->left = condition;
   node->right = thenValue;
