@@ -80,27 +80,6 @@ void listElements(ExprNode* list, std::vector<ExprNode*>* out) {
   std::reverse(out->begin() + static_cast<std::ptrdiff_t>(mark), out->end());
 }
 
-uint8_t arrayStoreOpcode(int32_t kind) {
-  switch (kind) {
-    case TK_BOOLEAN:
-    case TK_BYTE:
-      return OP_BASTORE;
-    case TK_CHAR:
-      return OP_CASTORE;
-    case TK_SHORT:
-      return OP_SASTORE;
-    case TK_INT:
-      return OP_IASTORE;
-    case TK_LONG:
-      return OP_LASTORE;
-    case TK_FLOAT:
-      return OP_FASTORE;
-    case TK_DOUBLE:
-      return OP_DASTORE;
-    default:
-      return OP_AASTORE;
-  }
-}
 
 int32_t newarrayCode(int32_t kind) {
   switch (kind) {

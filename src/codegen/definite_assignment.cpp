@@ -176,29 +176,6 @@ void assignTarget(const ExprNode* target, const ExprNode* node, AssignSets* sets
     markAssigned(sets, i);
 }
 
-bool isCompoundOrIncrement(int32_t op) {
-  switch (op) {
-    case O_INA:
-    case O_DEA:
-    case O_INB:
-    case O_DEB:
-    case O_LSA:
-    case O_RSA:
-    case O_RSSA:
-    case O_DVA:
-    case O_RMA:
-    case O_ANA:
-    case O_SBA:
-    case O_ORA:
-    case O_ADA:
-    case O_MUA:
-    case O_XRA:
-    case O_SCONCATA:
-      return true;
-    default:
-      return false;
-  }
-}
 
 // The target of a compound assignment or increment, casts looked through.
 const ExprNode* compoundTarget(const ExprNode* e) {

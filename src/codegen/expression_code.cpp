@@ -44,10 +44,6 @@ bool isIntLike(int32_t kind) {
   return kind == TK_CHAR || kind == TK_BYTE || kind == TK_SHORT || kind == TK_INT || kind == TK_BOOLEAN;
 }
 
-bool isReference(int32_t kind) {
-  return kind == TK_CLASS || kind == TK_ARRAY;
-}
-
 bool isLocal(const Member* v) {
   return v != nullptr && (v->kind == MK_VARIABLE || v->kind == MK_PARAMETER) && v->slot >= 0;
 }
@@ -122,49 +118,7 @@ void genConstant(const ExprNode* e) {
   adjust(2);
 }
 
-uint8_t arrayLoadOpcode(int32_t kind) {
-  switch (kind) {
-    case TK_BOOLEAN:
-    case TK_BYTE:
-      return OP_BALOAD;
-    case TK_CHAR:
-      return OP_CALOAD;
-    case TK_SHORT:
-      return OP_SALOAD;
-    case TK_INT:
-      return OP_IALOAD;
-    case TK_LONG:
-      return OP_LALOAD;
-    case TK_FLOAT:
-      return OP_FALOAD;
-    case TK_DOUBLE:
-      return OP_DALOAD;
-    default:
-      return OP_AALOAD;
-  }
-}
 
-uint8_t arrayStoreOpcode(int32_t kind) {
-  switch (kind) {
-    case TK_BOOLEAN:
-    case TK_BYTE:
-      return OP_BASTORE;
-    case TK_CHAR:
-      return OP_CASTORE;
-    case TK_SHORT:
-      return OP_SASTORE;
-    case TK_INT:
-      return OP_IASTORE;
-    case TK_LONG:
-      return OP_LASTORE;
-    case TK_FLOAT:
-      return OP_FASTORE;
-    case TK_DOUBLE:
-      return OP_DASTORE;
-    default:
-      return OP_AASTORE;
-  }
-}
 
 // Field access with the object (for an instance field) on the stack.
 void genFieldLoad(Member* field) {

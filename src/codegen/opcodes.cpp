@@ -1,5 +1,8 @@
-// The tables of the instruction set: lengths and stack effects, one row per sixteen opcodes.
+// The tables of the instruction set (lengths and stack effects, one row per sixteen opcodes) and the
+// array access opcodes by element kind.
 #include "codegen/opcodes.h"
+
+#include "semantic/type_records.h"
 
 const int8_t instructionLengths[256] = {
      1,  1,  1,  1,  1,  1,  1,  1,  1,  1,  1,  1,  1,  1,  1,  1,  // 0-15
@@ -57,3 +60,47 @@ const int8_t opcodePushes[256] = {
     -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,  // 224-239
     -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1,  // 240-255
 };
+
+uint8_t arrayLoadOpcode(int32_t kind) {
+  switch (kind) {
+    case TK_BOOLEAN:
+    case TK_BYTE:
+      return OP_BALOAD;
+    case TK_CHAR:
+      return OP_CALOAD;
+    case TK_SHORT:
+      return OP_SALOAD;
+    case TK_INT:
+      return OP_IALOAD;
+    case TK_LONG:
+      return OP_LALOAD;
+    case TK_FLOAT:
+      return OP_FALOAD;
+    case TK_DOUBLE:
+      return OP_DALOAD;
+    default:
+      return OP_AALOAD;
+  }
+}
+
+uint8_t arrayStoreOpcode(int32_t kind) {
+  switch (kind) {
+    case TK_BOOLEAN:
+    case TK_BYTE:
+      return OP_BASTORE;
+    case TK_CHAR:
+      return OP_CASTORE;
+    case TK_SHORT:
+      return OP_SASTORE;
+    case TK_INT:
+      return OP_IASTORE;
+    case TK_LONG:
+      return OP_LASTORE;
+    case TK_FLOAT:
+      return OP_FASTORE;
+    case TK_DOUBLE:
+      return OP_DASTORE;
+    default:
+      return OP_AASTORE;
+  }
+}

@@ -221,3 +221,8 @@ extern const int8_t instructionLengths[256];
 // instruction it widens). Numbers that are no instruction have -1 in both.
 extern const int8_t opcodePops[256];
 extern const int8_t opcodePushes[256];
+
+// The array load and store instructions for an element of the type kind (TK_*): boolean shares
+// byte's, every reference type aaload and aastore.
+uint8_t arrayLoadOpcode(int32_t kind);
+uint8_t arrayStoreOpcode(int32_t kind);

@@ -260,17 +260,8 @@ Type* typeFromSignature(const char* text) {
   const char* element = text + dimensions;
   Type* type;
   switch (*element) {
-    case 'B': type = &byteType; break;
-    case 'C': type = &charType; break;
-    case 'D': type = &doubleType; break;
-    case 'F': type = &floatType; break;
-    case 'I': type = &intType; break;
-    case 'J': type = &longType; break;
-    case 'S': type = &shortType; break;
-    case 'V': type = &voidType; break;
-    case 'Z': type = &booleanType; break;
     case 'L': type = classTypeFromSignature(element + 1); break;
-    default: type = nullptr; break;
+    default: type = descriptorLetterType(*element); break;
   }
   if (type == nullptr || (dimensions > 0 && type->kind == TK_VOID)) return nullptr;
   for (int32_t i = 0; i < dimensions; i++) type = newArrayType(type);

@@ -282,15 +282,6 @@ Type* parseFieldType(const uint8_t** bytes, int32_t* length) {
   (*bytes)++;
   (*length)--;
   switch (c) {
-    case 'B': type = &byteType; break;
-    case 'C': type = &charType; break;
-    case 'D': type = &doubleType; break;
-    case 'F': type = &floatType; break;
-    case 'I': type = &intType; break;
-    case 'J': type = &longType; break;
-    case 'S': type = &shortType; break;
-    case 'V': type = &voidType; break;
-    case 'Z': type = &booleanType; break;
     case 'L': {
       const uint8_t* semicolon = static_cast<const uint8_t*>(std::memchr(*bytes, ';', *length));
       if (semicolon == nullptr) return nullptr;
@@ -305,7 +296,8 @@ Type* parseFieldType(const uint8_t** bytes, int32_t* length) {
       break;
     }
     default:
-      return nullptr;
+      type = descriptorLetterType(c);
+      if (type == nullptr) return nullptr;
   }
   for (int32_t i = 0; i < dimensions; i++) type = newArrayType(type);
   return type;

@@ -71,6 +71,30 @@ bool isAssignmentOperator(int32_t op) {
   return (operandMask(op) & MASK_ASSIGNMENT) != 0;
 }
 
+bool isCompoundOrIncrement(int32_t op) {
+  switch (op) {
+    case O_INA:
+    case O_DEA:
+    case O_INB:
+    case O_DEB:
+    case O_LSA:
+    case O_RSA:
+    case O_RSSA:
+    case O_DVA:
+    case O_RMA:
+    case O_ANA:
+    case O_SBA:
+    case O_ORA:
+    case O_ADA:
+    case O_MUA:
+    case O_XRA:
+    case O_SCONCATA:
+      return true;
+    default:
+      return false;
+  }
+}
+
 // In order: a string operation admits both operands; a void operand on either side, and an
 // operand not yet typed, are refused; then the operand's kind must have its bit in the mask.
 int32_t checkOperandType(uint8_t mask, ExprNode* operand, ExprNode* other, int32_t line, int32_t column) {

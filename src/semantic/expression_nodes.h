@@ -136,6 +136,9 @@ constexpr uint8_t MASK_COMPLEMENT = MASK_INTEGRAL;
 uint8_t operandMask(int32_t op);
 // The assignment and the compound assignments.
 bool isAssignmentOperator(int32_t op);
+// The compound assignments (string += too) and the four increments and decrements: the operators
+// that read their target before they write it.
+bool isCompoundOrIncrement(int32_t op);
 // 1 when the operand may stand beside `other` (null: none) under the mask, else 0 after a
 // diagnostic at (line, column).
 int32_t checkOperandType(uint8_t mask, ExprNode* operand, ExprNode* other, int32_t line, int32_t column);

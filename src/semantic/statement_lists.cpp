@@ -347,30 +347,8 @@ void appendExpressionStatement(int32_t bodyKind, ExprNode* expression, int32_t l
 
 bool isStatementExpression(const ExprNode* expression) {
   if (expression == nullptr || expression->parenthesised) return false;
-  switch (expression->op) {
-    case O_CALL:
-    case O_NEW:
-    case O_INA:
-    case O_DEA:
-    case O_INB:
-    case O_DEB:
-    case O_ASG:
-    case O_LSA:
-    case O_RSA:
-    case O_RSSA:
-    case O_DVA:
-    case O_RMA:
-    case O_ANA:
-    case O_SBA:
-    case O_ORA:
-    case O_ADA:
-    case O_MUA:
-    case O_XRA:
-    case O_SCONCATA:
-      return true;
-    default:
-      return false;
-  }
+  int32_t op = expression->op;
+  return op == O_CALL || op == O_NEW || op == O_ASG || isCompoundOrIncrement(op);
 }
 
 // Conditions.

@@ -37,6 +37,21 @@ StringValue* newStringValue(Arena* arena, const uint16_t* units, int32_t length)
   return value;
 }
 
+Type* descriptorLetterType(char letter) {
+  switch (letter) {
+    case 'B': return &byteType;
+    case 'C': return &charType;
+    case 'D': return &doubleType;
+    case 'F': return &floatType;
+    case 'I': return &intType;
+    case 'J': return &longType;
+    case 'S': return &shortType;
+    case 'V': return &voidType;
+    case 'Z': return &booleanType;
+    default: return nullptr;
+  }
+}
+
 Type* fixedType(int32_t kind) {
   static Type* const fixed[] = {&errorType, nullptr,     &voidType,  &booleanType, &charType,     &byteType,
                                 &shortType, &intType,    &longType,  &floatType,   &doubleType,   nullptr,

@@ -61,6 +61,8 @@ extern Type classNameType;
 StringValue* newStringValue(Arena* arena, const uint16_t* units, int32_t length);
 
 Type* fixedType(int32_t kind);
+// The primitive or void type of a descriptor letter (B C D F I J S V Z); null for any other.
+Type* descriptorLetterType(char letter);
 bool isPrimitiveType(const Type* type);
 int32_t slotsForKind(int32_t kind);
 
