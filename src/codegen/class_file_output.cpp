@@ -26,6 +26,7 @@ struct TempFile {
 
 // Newest first; lives for the whole run, outside the arenas.
 TempFile* tempFiles = nullptr;
+ClassFileSink classFileSink = nullptr;
 
 // The output path with its ".class" replaced by ".cltmp", in a heap block.
 char* temporaryName(const char* path) {
@@ -74,7 +75,10 @@ void deleteListedFiles() {
   }
 }
 
+void setClassFileSink(ClassFileSink sink) { classFileSink = sink; }
+
 bool outputClassFile(ClassDef* cls, const uint8_t* bytes, int32_t size) {
+  if (classFileSink != nullptr) return !sourceHasErrors(cls) && classFileSink(cls, bytes, size);
   const char* path = cls->classFilePath;
   char* temporary = temporaryName(path);
   FileHandle* file = openFile(temporary, "wb");

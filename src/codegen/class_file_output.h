@@ -15,6 +15,12 @@ struct ClassDef;
 // source file). True when the class file is in place.
 bool outputClassFile(ClassDef* cls, const uint8_t* bytes, int32_t size);
 
+// Where finished class files go in place of the disk, for a compile that keeps them in memory:
+// the sink gets each class's bytes once its source file has no error, and no file, directory or
+// temporary file is made. True from the sink: the class counts as written. Null: the disk again.
+using ClassFileSink = bool (*)(ClassDef* cls, const uint8_t* bytes, int32_t size);
+void setClassFileSink(ClassFileSink sink);
+
 // With -xdepend or -qeb: "CLASS:<source file>,<first line>,<last line>,<dotted name>".
 void writeClassLine(ClassDef* cls);
 

@@ -5,10 +5,16 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
 
+#include "codegen/class_file_output.h"
 #include "driver/compile_driver.h"
 #include "driver/search_paths.h"
 #include "platform/crash_signals.h"
+#include "semantic/class_records.h"
+#include "semantic/element_names.h"
 #include "support/arena.h"
 #include "support/global.h"
 #include "support/source_file.h"
@@ -123,6 +129,62 @@ TEST(InProcessCompile, TwoRunsGiveTheSameResult) {
   }
   EXPECT_EQ(result[0], "quorvelix: open missing.java\n1 error\n");
   EXPECT_EQ(result[1], result[0]);
+}
+
+// The class files a sink receives, by binary name.
+std::map<std::string, std::string> sunk;
+
+bool keepClassFile(ClassDef* cls, const uint8_t* bytes, int32_t size) {
+  sunk[cls->binaryName != nullptr ? identToString(cls->binaryName) : "?"] =
+      std::string(reinterpret_cast<const char*>(bytes), size);
+  return true;
+}
+
+std::map<std::string, std::string> classFilesIn(const std::filesystem::path& directory) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(directory)) {
+    if (!entry.is_regular_file()) continue;
+    std::ifstream in(entry.path(), std::ios::binary);
+    files[entry.path().filename().string()] = std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  return files;
+}
+
+TEST(InProcessCompile, ASinkGetsTheBytesTheDiskWouldAndNoFileIsMade) {
+  auto root = std::filesystem::path(UNIT_WORK_DIR) / "InProcessSink";
+  std::filesystem::remove_all(root);
+  writeTextFile(root / "A.java",
+                "package p; class A { int x = 1; class B { int y() { return x; } }\n"
+                "  Object z() { return new Object() {}; } }\n");
+  writeTextFile(root / "Bad.java", "class Bad { int f() { return; } }\nclass Other {}\n");
+  std::string messages = std::string(SOURCE_TREE) + "/lib/";
+  auto compile = [&](const std::filesystem::path& out, ClassFileSink sink) {
+    std::filesystem::create_directories(out);
+    setClassFileSink(sink);
+    global.localeName = "C";
+    initMemory();
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    int32_t errors = internalTolvo(4, heapArguments({"-d", out.c_str(), (root / "A.java").c_str(), (root / "Bad.java").c_str()}),
+                                   strdup(messages.c_str()), nullptr, strdup(CLASS_LIBRARY), nullptr, strdup("."),
+                                   nullptr, 1);
+    std::string printed = testing::internal::GetCapturedStdout() + testing::internal::GetCapturedStderr();
+    setClassFileSink(nullptr);
+    global.errorCount = 0;
+    EXPECT_EQ(errors, 1) << printed;
+  };
+  compile(root / "disk", nullptr);
+  compile(root / "memory", keepClassFile);
+
+  std::map<std::string, std::string> disk = classFilesIn(root / "disk");
+  ASSERT_EQ(disk.size(), 3u);
+  EXPECT_TRUE(std::filesystem::is_empty(root / "memory"));
+  // Nothing of the file with the error, on the disk or in the sink.
+  ASSERT_EQ(sunk.size(), 3u);
+  for (const char* name : {"A", "A$B", "A$1"}) {
+    ASSERT_EQ(sunk.count(name), 1u) << name;
+    EXPECT_EQ(sunk[name], disk[std::string(name) + ".class"]) << name;
+  }
 }
 
 TEST(InProcessCompile, ScannerStateOfOneCompileIsNotUsedByTheNext) {
