@@ -202,14 +202,18 @@ int64_t nameProbeCount() {
   return nameProbes;
 }
 
-Identifier* lookupName(const uint16_t* characters, int32_t length, int32_t kind) {
+namespace {
+
+// The table walk of both lookups: the first entry with the hash and length whose characters
+// `same` accepts is moved to the front of its bucket; else `fill` writes the characters of a new one.
+template <typename Same, typename Fill>
+Identifier* lookupHashed(uint32_t hash, int32_t length, int32_t kind, Same same, Fill fill) {
   if (global.identifierCount >= global.identifierBuckets) growIdentifierTable();
-  uint32_t hash = nameHash(characters, length);
   Identifier** bucket = &global.identifierTable[hash & (global.identifierBuckets - 1)];
   Identifier* previous = nullptr;
   for (Identifier* id = *bucket; id != nullptr; previous = id, id = id->next) {
     nameProbes++;
-    if (id->hash != hash || id->length != length || !sameCharacters(identifierChars(id), characters, length)) continue;
+    if (id->hash != hash || id->length != length || !same(identifierChars(id))) continue;
     if (previous != nullptr) {
       previous->next = id->next;
       id->next = *bucket;
@@ -222,10 +226,21 @@ Identifier* lookupName(const uint16_t* characters, int32_t length, int32_t kind)
   id->kind = kind;
   id->length = length;
   id->hash = hash;
-  if (length > 0) std::memcpy(const_cast<uint16_t*>(identifierChars(id)), characters, sizeof(uint16_t) * length);
+  fill(const_cast<uint16_t*>(identifierChars(id)));
   *bucket = id;
   global.identifierCount++;
   return id;
+}
+
+}  // namespace
+
+Identifier* lookupName(const uint16_t* characters, int32_t length, int32_t kind) {
+  return lookupHashed(
+      nameHash(characters, length), length, kind,
+      [&](const uint16_t* stored) { return sameCharacters(stored, characters, length); },
+      [&](uint16_t* stored) {
+        if (length > 0) std::memcpy(stored, characters, sizeof(uint16_t) * length);
+      });
 }
 
 namespace {
@@ -253,33 +268,14 @@ bool sameAsAscii(const uint16_t* characters, const unsigned char* bytes, int32_t
 
 }  // namespace
 
-// The same table walk as lookupName, so both find, count and move to the front alike.
 Identifier* lookupAsciiName(const char* text, int32_t length, int32_t kind) {
   const auto* bytes = reinterpret_cast<const unsigned char*>(text);
-  if (global.identifierCount >= global.identifierBuckets) growIdentifierTable();
-  uint32_t hash = static_cast<uint32_t>(hashBytes(bytes, length > 0 ? length : 0));
-  Identifier** bucket = &global.identifierTable[hash & (global.identifierBuckets - 1)];
-  Identifier* previous = nullptr;
-  for (Identifier* id = *bucket; id != nullptr; previous = id, id = id->next) {
-    nameProbes++;
-    if (id->hash != hash || id->length != length || !sameAsAscii(identifierChars(id), bytes, length)) continue;
-    if (previous != nullptr) {
-      previous->next = id->next;
-      id->next = *bucket;
-      *bucket = id;
-    }
-    return id;
-  }
-  auto* id = arenaNewWithTail<Identifier>(&global.mainArena, sizeof(uint16_t) * length);
-  id->next = *bucket;
-  id->kind = kind;
-  id->length = length;
-  id->hash = hash;
-  auto* characters = const_cast<uint16_t*>(identifierChars(id));
-  for (int32_t i = 0; i < length; i++) characters[i] = bytes[i];
-  *bucket = id;
-  global.identifierCount++;
-  return id;
+  return lookupHashed(
+      static_cast<uint32_t>(hashBytes(bytes, length > 0 ? length : 0)), length, kind,
+      [&](const uint16_t* stored) { return sameAsAscii(stored, bytes, length); },
+      [&](uint16_t* stored) {
+        for (int32_t i = 0; i < length; i++) stored[i] = bytes[i];
+      });
 }
 
 Identifier* enterName(const char* text, int32_t kind) {

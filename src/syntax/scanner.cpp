@@ -271,6 +271,22 @@ void newLine(int32_t carriageReturn) {
   s.lineStart = s.position;
 }
 
+namespace {
+
+// A name's token: its identifier, marked when it is an i18n call; its kind a keyword's or T_IDENTIFIER.
+int32_t nameToken(Identifier* id) {
+  theToken.identifier = id;
+  if (global.noI18n && global.i18nApi != nullptr) markI18nCall(id);
+  return id->kind;
+}
+
+// The plain ASCII name that stands in the text from `start` to `end`.
+int32_t internInPlace(int32_t start, int32_t end) {
+  return nameToken(lookupAsciiName(theScanner.text + start, end - start, T_IDENTIFIER));
+}
+
+}  // namespace
+
 int32_t scanIdentifier(int32_t first) {
   ScannerState& s = theScanner;
   bool collect = s.collectNames != 0;
@@ -286,11 +302,7 @@ int32_t scanIdentifier(int32_t first) {
     s.position = end;
     ended = end >= s.length || (byteClasses.classes[static_cast<unsigned char>(s.text[end])] & BYTE_ENDS_NAME) != 0;
     if (fromText && ended) {
-      if (!collect) return T_IDENTIFIER;
-      Identifier* id = lookupAsciiName(s.text + start, end - start, T_IDENTIFIER);
-      theToken.identifier = id;
-      if (global.noI18n && global.i18nApi != nullptr) markI18nCall(id);
-      return id->kind;
+      return collect ? internInPlace(start, end) : T_IDENTIFIER;
     }
     if (collect) {
       if (!fromText) appendNameChar(static_cast<uint16_t>(first));
@@ -311,10 +323,7 @@ int32_t scanIdentifier(int32_t first) {
     unreadChar();
   }
   if (!collect) return T_IDENTIFIER;
-  Identifier* id = lookupName(global.nameBuffer, global.nameLength, T_IDENTIFIER);
-  theToken.identifier = id;
-  if (global.noI18n && global.i18nApi != nullptr) markI18nCall(id);
-  return id->kind;
+  return nameToken(lookupName(global.nameBuffer, global.nameLength, T_IDENTIFIER));
 }
 
 namespace {
@@ -508,14 +517,10 @@ int32_t scanToken() {
     const char* text = s.text;
     auto b = static_cast<unsigned char>(text[p]);
     if (startsAsciiName(b) && s.collectNames) {
-      int32_t end = p + 1;
-      while (end < s.length && (byteClasses.classes[static_cast<unsigned char>(text[end])] & BYTE_NAME) != 0) end++;
+      int32_t end = byteRunEnd(p + 1, BYTE_NAME);
       if (end == s.length || (byteClasses.classes[static_cast<unsigned char>(text[end])] & BYTE_ENDS_NAME) != 0) {
         takeInPlace(p, end);
-        Identifier* id = lookupAsciiName(text + p, end - p, T_IDENTIFIER);
-        t.identifier = id;
-        if (global.noI18n && global.i18nApi != nullptr) markI18nCall(id);
-        return finish(id->kind);
+        return finish(internInPlace(p, end));
       }
     } else if (b >= '1' && b <= '9' && s.collectNames) {
       // A decimal int of up to nine digits, which no overflow check can refuse, ended by a byte
