@@ -123,6 +123,13 @@ struct Global {
   int32_t deprecatedUses;
   const char* defaultEncoding;
   const char* sourceEncoding;
+  // The host's name of the encoding that source files are converted from to UTF-8 when read; null
+  // when they are decoded in the locale's own codeset.
+  const char* sourceConversion;
+  uint8_t noSourceFileAttribute;  // "-g:none", or a "-g:" list without "source"
+  uint8_t warningsAsErrors;       // "-Werror"
+  uint8_t warningsFailed;         // "-Werror" has failed the compile
+  int32_t optionWarnings;         // warnings the options gave, which "-Werror" leaves alone
 
   ParserContext ctx;
   int32_t parseNesting;  // levels of nested classes, blocks and expressions being parsed

@@ -151,6 +151,7 @@ struct ScannerState {
   int32_t noI18nDepth;
   uint8_t noI18nPending;
   int32_t exemptParenthesisDepth;
+  uint8_t utf8Text;  // the text is UTF-8 whatever the locale (a source converted from its encoding)
 };
 
 extern Token theToken;
