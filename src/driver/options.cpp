@@ -22,6 +22,7 @@ const char* const usageKeys[] = {
     "usage.uncomment", "usage.scanonly",        "usage.noi18n",      "usage.i18napi",
     "usage.argfile",   "usage.cp",              "usage.gnone",       "usage.glist",
     "usage.source",    "usage.target",          "usage.Werror",      "usage.X",
+    "usage.processors",
 };
 const int32_t usageKeyCount = sizeof usageKeys / sizeof usageKeys[0];
 
@@ -70,6 +71,7 @@ enum OptionAction {
   OPT_TARGET_RELEASE,
   OPT_WARNINGS_AS_ERRORS,
   OPT_EXTRA,
+  OPT_GENERATED_SOURCES,
 };
 
 struct Option {
@@ -120,6 +122,11 @@ const Option options[] = {
     {"-target", 0, OPT_TARGET_RELEASE},
     {"-Werror", 0, OPT_WARNINGS_AS_ERRORS},
     {"-X", 2, OPT_EXTRA},
+    // What the peers do with annotation processors, which this compiler does not run: nothing is
+    // generated, and sources found on the paths are compiled.
+    {"-s", 0, OPT_GENERATED_SOURCES},
+    {"-proc:none", 0, OPT_IGNORED},
+    {"-implicit:class", 0, OPT_IGNORED},
 };
 
 // The "-X" options whose value is the next argument; every other one carries its value in itself.
@@ -187,6 +194,7 @@ bool needsValue(OptionAction action) {
     case OPT_I18N_API:
     case OPT_SOURCE_RELEASE:
     case OPT_TARGET_RELEASE:
+    case OPT_GENERATED_SOURCES:
       return true;
     default:
       return false;
@@ -296,13 +304,10 @@ int32_t parseOptions(int count, char** arguments) {
         global.lineNumbers = debugInfo.lines;
         global.noSourceFileAttribute = !debugInfo.source;
         break;
-      case OPT_SOURCE_RELEASE:
-        if (!isSupportedSource(value)) errorInFile(nullptr, 0, 0, "source.release", value);
-        break;
-      case OPT_TARGET_RELEASE:
-        if (!isSupportedTarget(value)) errorInFile(nullptr, 0, 0, "target.release", value);
-        break;
+      case OPT_SOURCE_RELEASE: global.sourceRelease = mainArenaCopy(value); break;
+      case OPT_TARGET_RELEASE: global.targetRelease = mainArenaCopy(value); break;
       case OPT_WARNINGS_AS_ERRORS: global.warningsAsErrors = 1; break;
+      case OPT_GENERATED_SOURCES: break;
       case OPT_EXTRA:
         // The one "-X" option with a behaviour of its own here: the error limit.
         if (stringsEqual(argument, "-Xmaxerrs"))
@@ -313,6 +318,12 @@ int32_t parseOptions(int count, char** arguments) {
     }
     std::free(consumed);
   }
+  // As for the peers, the last -source and -target count: a build tool may put its own defaults
+  // before the user's values.
+  if (global.sourceRelease != nullptr && !isSupportedSource(global.sourceRelease))
+    errorInFile(nullptr, 0, 0, "source.release", global.sourceRelease);
+  if (global.targetRelease != nullptr && !isSupportedTarget(global.targetRelease))
+    errorInFile(nullptr, 0, 0, "target.release", global.targetRelease);
   if (help) printUsage();
   return sources;
 }

@@ -128,6 +128,8 @@ struct Global {
   const char* sourceConversion;
   uint8_t noSourceFileAttribute;  // "-g:none", or a "-g:" list without "source"
   uint8_t warningsAsErrors;       // "-Werror"
+  const char* sourceRelease;      // the last "-source" and "-target", checked once all options are read
+  const char* targetRelease;
   uint8_t warningsFailed;         // "-Werror" has failed the compile
   int32_t optionWarnings;         // warnings the options gave, which "-Werror" leaves alone
 

@@ -205,6 +205,27 @@ TEST_F(JniCompileTest, NullArgumentsAreSkipped) {
   EXPECT_EQ(filesBelow(work / "out").size(), 1u);
 }
 
+// An argument file with the options a build tool passes, a source in an encoding that is not the
+// locale's: the class files are the console program's, the string in its characters.
+TEST_F(JniCompileTest, ArgumentFilesAndBuildToolOptionsAsInTheConsoleProgram) {
+  writeSource("src/p/Shapes.java", PROGRAM);
+  writeSource("src/q/Text.java", "package q;\npublic class Text { public static final String S = \"caf\xe9\"; }\n");
+  makeDirectories({"in", "console"});
+  const char* options = "-encoding ISO-8859-1 -g:none -source 1.3 -target 1.1 -Xlint\n"
+                        "'src/p/Shapes.java' \"src/q/Text.java\"\n";
+  writeSource("in.list", std::string("-d in ") + options);
+  writeSource("console.list", std::string("-d console ") + options);
+  Outcome in = jvm({"compile", "@in.list"});
+  Outcome out = console({"@console.list"});
+  EXPECT_EQ(out.status, 0) << out.err;
+  EXPECT_EQ(in.status, 0) << in.err;
+  EXPECT_EQ(in.out, "result 0\n");
+  EXPECT_EQ(in.err, out.err);
+  std::map<std::string, std::string> expected = filesBelow(work / "console");
+  EXPECT_EQ(filesBelow(work / "in"), expected);
+  EXPECT_NE(expected["q/Text.class"].find("caf\xc3\xa9"), std::string::npos);
+}
+
 // The driver's ends of the process: the JVM exits with status 1 and the console program's text.
 TEST_F(JniCompileTest, UsageAndBadOptionsEndTheVirtualMachine) {
   writeSource("Good.java", "class Good {}\n");
@@ -219,6 +240,7 @@ TEST_F(JniCompileTest, UsageAndBadOptionsEndTheVirtualMachine) {
       {{"compile", "-nowarn"}, {"-nowarn"}},
       {{"compile", "-zork", "Good.java"}, {"-zork", "Good.java"}},
       {{"compile", "-d", "plain-file", "Good.java"}, {"-d", "plain-file", "Good.java"}},
+      {{"compile", "Good.java", "@missing-list"}, {"Good.java", "@missing-list"}},
   };
   for (const EndCase& c : cases) {
     SCOPED_TRACE(c.jvmArguments[0] + (c.consoleArguments.empty() ? "" : " " + c.consoleArguments[0]));
