@@ -146,6 +146,12 @@ struct DebugInfo {
   bool vars;
 };
 
+void setDebugInfo(const DebugInfo& info) {
+  global.localVariableTables = info.vars;
+  global.lineNumbers = info.lines;
+  global.noSourceFileAttribute = !info.source;
+}
+
 bool parseDebugList(const char* list, DebugInfo* info) {
   *info = DebugInfo{false, false, false};
   for (const char* p = list;; p++) {
@@ -262,11 +268,7 @@ int32_t parseOptions(int count, char** arguments) {
         break;
       case OPT_DEPENDENCIES: global.dependencyOutput = 1; break;
       case OPT_DEPRECATION: global.deprecation = 1; break;
-      case OPT_DEBUG_TABLES:
-        global.localVariableTables = 1;
-        global.lineNumbers = 1;
-        global.noSourceFileAttribute = 0;
-        break;
+      case OPT_DEBUG_TABLES: setDebugInfo(DebugInfo{true, true, true}); break;
       case OPT_NO_DEBUG_TABLES:
         global.localVariableTables = 0;
         global.lineNumbers = 0;
@@ -294,16 +296,8 @@ int32_t parseOptions(int count, char** arguments) {
       case OPT_SCAN_ONLY: global.scanOnly = 1; break;
       case OPT_NO_I18N: global.noI18n = 1; break;
       case OPT_I18N_API: global.i18nApi = mainArenaCopy(value); break;
-      case OPT_NO_DEBUG_INFO:
-        global.localVariableTables = 0;
-        global.lineNumbers = 0;
-        global.noSourceFileAttribute = 1;
-        break;
-      case OPT_DEBUG_LIST:
-        global.localVariableTables = debugInfo.vars;
-        global.lineNumbers = debugInfo.lines;
-        global.noSourceFileAttribute = !debugInfo.source;
-        break;
+      case OPT_NO_DEBUG_INFO: setDebugInfo(DebugInfo{false, false, false}); break;
+      case OPT_DEBUG_LIST: setDebugInfo(debugInfo); break;
       case OPT_SOURCE_RELEASE: global.sourceRelease = mainArenaCopy(value); break;
       case OPT_TARGET_RELEASE: global.targetRelease = mainArenaCopy(value); break;
       case OPT_WARNINGS_AS_ERRORS: global.warningsAsErrors = 1; break;

@@ -1,6 +1,7 @@
 // Conversions between UTF-16 and the host's multibyte text. Characters decode one at a time with
 // mbrtowc under the locale's codeset; the plain C locale reads bytes as ISO-8859-1; characters
-// beyond the 16-bit range become surrogate pairs, made and joined here.
+// beyond the 16-bit range become surrogate pairs, made and joined here. Sources in an encoding
+// other than the locale's are converted to UTF-8 with the host's converter (iconv) when read.
 #include "support/encodings.h"
 
 #include <iconv.h>
@@ -39,6 +40,48 @@ Codeset codeset() {
 }
 
 ScanPositionHook scanPositionHook;
+
+// A code point as one UTF-16 unit, or as a surrogate pair beyond the 16-bit range.
+void setUtf16Units(uint32_t value, char16_t units[2], int32_t* unitCount) {
+  if (value >= 0x10000) {
+    value -= 0x10000;
+    units[0] = static_cast<char16_t>(0xD800 + (value >> 10));
+    units[1] = static_cast<char16_t>(0xDC00 + (value & 0x3FF));
+    *unitCount = 2;
+  } else {
+    units[0] = static_cast<char16_t>(value);
+    *unitCount = 1;
+  }
+}
+
+// The code point of the UTF-8 character at p in `value`; returns the bytes it takes, 0 at a NUL
+// byte, -1 for a sequence that is not UTF-8 (overlong forms and surrogates included).
+int32_t utf8CodePoint(const char* p, int32_t available, uint32_t* value) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(p);
+  if (available < 1 || bytes[0] == 0) return 0;
+  uint32_t lead = bytes[0];
+  int32_t length;
+  uint32_t least;  // the smallest value of that length: a longer form is invalid
+  if (lead < 0x80) {
+    *value = lead;
+    return 1;
+  } else if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2, *value = lead & 0x1F, least = 0x80;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3, *value = lead & 0x0F, least = 0x800;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4, *value = lead & 0x07, least = 0x10000;
+  } else {
+    return -1;
+  }
+  if (available < length) return -1;
+  for (int32_t i = 1; i < length; i++) {
+    if ((bytes[i] & 0xC0) != 0x80) return -1;
+    *value = (*value << 6) | (bytes[i] & 0x3F);
+  }
+  if (*value < least || *value > 0x10FFFF || (*value >= 0xD800 && *value <= 0xDFFF)) return -1;
+  return length;
+}
 
 ScanPosition scanPosition(const SourceFile* file) {
   return scanPositionHook != nullptr ? scanPositionHook(file) : ScanPosition{0, false};
@@ -119,14 +162,7 @@ int32_t decodeNativeCharacter(const char* p, int32_t available, char16_t units[2
   if (n == static_cast<size_t>(-1) || n == static_cast<size_t>(-2)) return -1;
   uint32_t value = static_cast<uint32_t>(wide);
   if (value > 0x10FFFF) return -1;
-  if (value >= 0x10000) {
-    value -= 0x10000;
-    units[0] = static_cast<char16_t>(0xD800 + (value >> 10));
-    units[1] = static_cast<char16_t>(0xDC00 + (value & 0x3FF));
-    *unitCount = 2;
-  } else {
-    units[0] = static_cast<char16_t>(value);
-  }
+  setUtf16Units(value, units, unitCount);
   return static_cast<int32_t>(n);
 }
 
@@ -146,12 +182,9 @@ int32_t printableNativeCharacter(const char* p, int32_t available, int32_t* colu
 }
 
 int32_t printableUtf8Character(const char* p, int32_t available, char* bytes, int32_t* length, int32_t* columns) {
-  char16_t units[2];
-  int32_t unitCount = 0;
-  int32_t taken = decodeUtf8Character(p, available, units, &unitCount);
+  uint32_t value = 0;
+  int32_t taken = utf8CodePoint(p, available, &value);
   if (taken <= 0) return 0;
-  uint32_t value = units[0];
-  if (unitCount == 2) value = 0x10000 + ((value - 0xD800) << 10) + (units[1] - 0xDC00);
   wchar_t wide = static_cast<wchar_t>(value);
   if (!std::iswprint(wide)) return 0;
   std::mbstate_t state{};
@@ -214,6 +247,11 @@ char* convertWith(iconv_t converter, const char* text, int32_t length, char inva
     if (errno == EINVAL) break;  // an incomplete character at the end
     in++;
     inLeft--;
+  }
+  // A text that grew past what a length can hold is as much memory as there is.
+  if (out != nullptr && used > INT32_MAX - 16) {
+    std::free(out);
+    out = nullptr;
   }
   if (out == nullptr) return nullptr;
   out[used] = '\0';
@@ -359,7 +397,7 @@ char* convertSourceToUtf8(const char* text, int32_t length, const char* encoding
     }
   } else if (asciiReading(converter) == ASCII_ROMAN) {
     std::string converted = convertKeepingAscii(text, length, encoding);
-    out = static_cast<char*>(std::malloc(converted.size() + 1));
+    out = converted.size() <= INT32_MAX - 16 ? static_cast<char*>(std::malloc(converted.size() + 1)) : nullptr;
     if (out != nullptr) {
       std::memcpy(out, converted.c_str(), converted.size() + 1);
       *convertedLength = static_cast<int32_t>(converted.size());
@@ -376,41 +414,11 @@ char* convertSourceToUtf8(const char* text, int32_t length, const char* encoding
 }
 
 int32_t decodeUtf8Character(const char* p, int32_t available, char16_t units[2], int32_t* unitCount) {
-  const auto* bytes = reinterpret_cast<const unsigned char*>(p);
+  uint32_t value = 0;
   *unitCount = 1;
-  if (available < 1 || bytes[0] == 0) return 0;
-  uint32_t lead = bytes[0];
-  if (lead < 0x80) {
-    units[0] = static_cast<char16_t>(lead);
-    return 1;
-  }
-  int32_t length;
-  uint32_t value;
-  uint32_t least;  // the smallest value of that length: a longer form is invalid
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2, value = lead & 0x1F, least = 0x80;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3, value = lead & 0x0F, least = 0x800;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4, value = lead & 0x07, least = 0x10000;
-  } else {
-    return -1;
-  }
-  if (available < length) return -1;
-  for (int32_t i = 1; i < length; i++) {
-    if ((bytes[i] & 0xC0) != 0x80) return -1;
-    value = (value << 6) | (bytes[i] & 0x3F);
-  }
-  if (value < least || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return -1;
-  if (value >= 0x10000) {
-    value -= 0x10000;
-    units[0] = static_cast<char16_t>(0xD800 + (value >> 10));
-    units[1] = static_cast<char16_t>(0xDC00 + (value & 0x3FF));
-    *unitCount = 2;
-  } else {
-    units[0] = static_cast<char16_t>(value);
-  }
-  return length;
+  int32_t taken = utf8CodePoint(p, available, &value);
+  if (taken > 0) setUtf16Units(value, units, unitCount);
+  return taken;
 }
 
 int32_t unicodeToEscapedAscii(const char16_t* source, int32_t n, char* destination, int32_t size) {

@@ -46,28 +46,19 @@ Outcome run(const std::string& command) {
   return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
 }
 
-// The text of every word class: German words, a dash and the euro sign, all beyond ASCII.
+// The text of every word class, beyond ASCII: German words, a dash and the euro sign, as the
+// characters Main adds up and as the source's UTF-8 bytes.
+const std::u16string WORD_CHARACTERS = u"Gr\u00fc\u00dfe \u2013 \u20ac Nr. ";
+const std::string WORD_UTF8 = "Gr\xc3\xbc\xc3\x9f" "e \xe2\x80\x93 \xe2\x82\xac Nr. ";
+
 std::u16string wordText(int n) {
-  std::u16string number;
-  for (char c : std::to_string(n)) number += static_cast<char16_t>(c);
-  return u"Gr\u00fc\u00dfe Nr. " + number + u" \u2013 \u20ac";
+  std::u16string text = WORD_CHARACTERS;
+  for (char c : std::to_string(n)) text += static_cast<char16_t>(c);
+  return text;
 }
 
-std::string utf8(const std::u16string& text) {
-  std::string out;
-  for (char16_t c : text) {
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return out;
+std::string wordUtf8(int n) {
+  return WORD_UTF8 + std::to_string(n);
 }
 
 void writeFile(const fs::path& path, const std::string& text) {
@@ -109,10 +100,11 @@ Project generate(const fs::path& root) {
   }
   for (int n = 0; n < WORDS; n++) {
     std::string name = "Word" + std::to_string(n);
-    std::string size = n == 0 ? utf8(u"\n  public static int gr\u00f6\u00dfe() {\n    return 7;\n  }\n") : "";
-    add(src / "text" / (name + ".java"), utf8(u"package app.text;\n\n// W\u00f6rter f\u00fcr den Test\n") +
-                                             "public class " + name + " {\n  public static final String TEXT = \"" +
-                                             utf8(wordText(n)) + "\";\n" + size + "}\n");
+    // A name beyond ASCII, and a comment.
+    std::string size = n == 0 ? "\n  public static int gr\xc3\xb6\xc3\x9f" "e() {\n    return 7;\n  }\n" : "";
+    add(src / "text" / (name + ".java"), "package app.text;\n\n// W\xc3\xb6rter f\xc3\xbcr den Test\npublic class " + name +
+                                             " {\n  public static final String TEXT = \"" + wordUtf8(n) + "\";\n" +
+                                             size + "}\n");
   }
 
   std::vector<std::string> main = {"package app;", "", "import app.calc.*;", "import app.shapes.*;",
@@ -133,7 +125,7 @@ Project generate(const fs::path& root) {
   main.push_back("    for (int i = 0; i < words.length; i++)");
   main.push_back("      for (int j = 0; j < words[i].length(); j++) characters += words[i].charAt(j);");
   main.push_back("    System.out.println(\"characters \" + characters);");
-  main.push_back(utf8(u"    System.out.println(\"size \" + Word0.gr\u00f6\u00dfe());"));
+  main.push_back("    System.out.println(\"size \" + Word0.gr\xc3\xb6\xc3\x9f" "e());");
   main.push_back("    StringBuffer codes = new StringBuffer(\"codes\");");
   main.push_back("    for (int j = 0; j < Word7.TEXT.length(); j++)");
   main.push_back("      codes.append(' ').append(Integer.toHexString(Word7.TEXT.charAt(j)));");
@@ -243,7 +235,7 @@ TEST(MavenBuildTest, TheCompilerPluginInForkModeBuildsAProjectThatRuns) {
             "package app;\n\nimport app.text.Words;\n\npublic class Main {\n  public static void main(String[] args) {\n"
             "    System.out.println(Words.TEXT.length() + \" \" + (int) Words.TEXT.charAt(2));\n  }\n}\n");
   writeFile(root / "src/main/java/app/text/Words.java",
-            "package app.text;\n\npublic class Words {\n  public static final String TEXT = \"" + utf8(wordText(1)) +
+            "package app.text;\n\npublic class Words {\n  public static final String TEXT = \"" + wordUtf8(1) +
                 "\";\n}\n");
   writeFile(root / "pom.xml", R"(<project xmlns="http://maven.apache.org/POM/4.0.0">
   <modelVersion>4.0.0</modelVersion>
