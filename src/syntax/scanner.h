@@ -119,6 +119,7 @@ constexpr int32_t LAST_KEYWORD = T_WIDEFP;
 
 // The end of the text: outside the 16-bit range, so no character is mistaken for it.
 constexpr int32_t END_OF_TEXT = 0x77777777;
+constexpr int32_t CONTROL_Z = 0x1A;
 
 // Token flag: the parser took this operator as a prefix operator.
 constexpr int32_t TOKEN_PREFIX = 1;
