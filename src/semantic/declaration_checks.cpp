@@ -17,6 +17,7 @@
 
 #include "semantic/class_lookup.h"
 #include "semantic/class_names.h"
+#include "semantic/class_reader.h"
 #include "semantic/class_records.h"
 #include "semantic/class_table.h"
 #include "semantic/element_names.h"
@@ -678,7 +679,19 @@ ClassDef* findInnerClass(ClassDef* cls, Identifier* name, ClassDef** foundIn) {
   return findMemberClass(cls, name, foundIn);
 }
 
+namespace {
+ClassDef* findInnerClassOnce(ClassDef* cls, Identifier* name, int32_t line, int32_t column);
+}  // namespace
+
 ClassDef* findInnerClassUnique(ClassDef* cls, Identifier* name, int32_t line, int32_t column) {
+  ClassDef* found = findInnerClassOnce(cls, name, line, column);
+  if (found != nullptr && line > 0) noteDeprecatedClassUse(found, line, column);
+  return found;
+}
+
+namespace {
+
+ClassDef* findInnerClassOnce(ClassDef* cls, Identifier* name, int32_t line, int32_t column) {
   if (cls == nullptr || name == nullptr) return nullptr;
   ClassDef* foundIn = nullptr;
   ClassDef* found = findInnerClass(cls, name, &foundIn);
@@ -707,25 +720,43 @@ ClassDef* findInnerClassUnique(ClassDef* cls, Identifier* name, int32_t line, in
   return found;
 }
 
+}  // namespace
+
+// A deprecated class or member declared within the outermost class being compiled is its own
+// business: only a use from elsewhere counts. Without a class (imports) the file stands for it.
+bool usedFromAnotherClass(const ClassDef* user, const ClassDef* declaring) {
+  if (user == nullptr) return declaring->sourceFile != global.current;
+  return !sameOutermostClass(user, declaring);
+}
+
+void noteDeprecatedClassUse(ClassDef* cls, int32_t line, int32_t column) {
+  // A class file's own mentions are no use by the source being compiled. Mentions in declarations,
+  // outside a body, are noted where the reference is resolved for its class.
+  if ((cls->flags & CF_DEPRECATED) == 0 || line < 1 || global.current == nullptr || readingClassFile() ||
+      global.ctx.enclosing == nullptr || !usedFromAnotherClass(global.ctx.enclosing, cls))
+    return;
+  warnDeprecated(cls, nullptr, nullptr, nullptr, line, column);
+}
+
 void warnDeprecated(ClassDef* cls, Member* member, ClassDef* overriderOwner, ClassDef* ownerClass, int32_t line,
                     int32_t column) {
   global.deprecatedUses++;
   if (global.current != nullptr) global.current->deprecationUsed++;
   if (!global.deprecation) return;
   if (member == nullptr) {
-    warningAt(global.current, line, column, "warn.class.deprecated", classToString(cls));
+    deprecationWarningAt(global.current, line, column, "warn.class.deprecated", classToString(cls));
     return;
   }
   const char* owner = classToString(ownerClass != nullptr ? ownerClass : member->owner);
   if (member->kind == MK_VARIABLE)
-    warningAt(global.current, line, column, "warn.field.deprecated", identToString(member->name), owner);
+    deprecationWarningAt(global.current, line, column, "warn.field.deprecated", identToString(member->name), owner);
   else if (member->kind == MK_CONSTRUCTOR)
-    warningAt(global.current, line, column, "warn.constructor.deprecated", memberToString(member), owner);
+    deprecationWarningAt(global.current, line, column, "warn.constructor.deprecated", memberToString(member), owner);
   else if (overriderOwner != nullptr)
-    warningAt(global.current, line, column, "warn.method.override.deprecated", memberToString(member), owner,
+    deprecationWarningAt(global.current, line, column, "warn.method.override.deprecated", memberToString(member), owner,
               classToString(overriderOwner));
   else
-    warningAt(global.current, line, column, "warn.method.deprecated", memberToString(member), owner);
+    deprecationWarningAt(global.current, line, column, "warn.method.deprecated", memberToString(member), owner);
 }
 
 

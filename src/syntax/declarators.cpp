@@ -184,11 +184,6 @@ int32_t parseFormalParameters(Parameter** list) {
 
 Member* parseMethodDeclaration(Identifier* name, int32_t line, int32_t column, uint16_t modifiers, Type* resultType) {
   bool isMethod = resultType != nullptr;
-  ScannerState* scanner = scannerState();
-  if (scanner->deprecatedSeen) {
-    scanner->deprecatedSeen = 0;
-    modifiers |= M_DEPRECATED;
-  }
   if (modifiers & M_VOLATILE) errorAt(token().line, token().column, "volatile.method", identToString(name));
   if (modifiers & M_TRANSIENT) errorAt(token().line, token().column, "transient.method", identToString(name));
   Parameter* parameters = nullptr;

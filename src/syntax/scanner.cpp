@@ -140,6 +140,8 @@ void markI18nCall(Identifier* id) {
 int32_t finish(int32_t kind) {
   theToken.kind = kind;
   theToken.flags = 0;
+  theScanner.deprecatedSeen = theScanner.docDeprecated;
+  theScanner.docDeprecated = 0;
   return kind;
 }
 
@@ -383,6 +385,8 @@ void setScanSource(SourceFile* file, int32_t offset, int32_t line, int32_t colum
   s.parenthesisDepth = 0;
   s.noI18nPending = 0;
   s.noI18nDepth = 0;
+  s.deprecatedSeen = 0;
+  s.docDeprecated = 0;
   s.exemptParenthesisDepth = 0;
   s.collectNames = 1;
   dropPendingUnits();

@@ -147,7 +147,10 @@ struct ScannerState {
   int32_t lineStart;
   int32_t pushedBack;
   int32_t collectNames;
+  // A deprecated tag in a doc comment before the current token; docDeprecated holds one seen
+  // since the last token, which the next token takes.
   int32_t deprecatedSeen;
+  int32_t docDeprecated;
   int32_t parenthesisDepth;
   int32_t noI18nDepth;
   uint8_t noI18nPending;

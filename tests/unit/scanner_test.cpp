@@ -243,12 +243,14 @@ TEST_F(ScannerTest, PrefixMinusAllowsTheSmallestValues) {
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "quorvelix: site 15: numeric.long.ovfl\n");
 }
 
-TEST_F(ScannerTest, DeprecatedTagOnlyAfterTheFirstLine) {
+TEST_F(ScannerTest, DeprecatedTagAtTheStartOfAnyLineMarksTheNextTokenOnly) {
   struct Case {
     const char* text;
     int32_t deprecated;
   } cases[] = {
-      {"/** @deprecated */ x", 0},
+      {"/** @deprecated */ x", 1},
+      {"/**@deprecated*/ x", 1},
+      {"/** @deprecated */ // a line comment\n /* and a block */ x", 1},
       {"/**\n * @deprecated\n */ x", 1},
       {"/**\n   @deprecated reason\n */ x", 1},
       {"/**\n * see @deprecated\n */ x", 0},
@@ -259,6 +261,8 @@ TEST_F(ScannerTest, DeprecatedTagOnlyAfterTheFirstLine) {
     setScanString(c.text);
     EXPECT_EQ(scanToken(), T_IDENTIFIER) << c.text;
     EXPECT_EQ(scannerState()->deprecatedSeen, c.deprecated) << c.text;
+    scanToken();
+    EXPECT_EQ(scannerState()->deprecatedSeen, 0) << c.text;
   }
 }
 
