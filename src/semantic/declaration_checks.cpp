@@ -304,7 +304,10 @@ void checkMethodModifiers(ClassDef* q, Member* m) {
     if (bits & M_PRIVATE) reportAt(site, "private.abstract.method");
     if (bits & M_NATIVE) reportAt(site, "native.abstract.method");
     if (bits & M_SYNCHRONIZED) reportAt(site, "sync.abstract.method");
+    if (bits & M_STRICTFP) reportAt(site, "strictfp.abstract.method");
   }
+  // strictfp rules how a body computes: a native method has none of its own.
+  if ((bits & M_NATIVE) && (bits & M_STRICTFP)) reportAt(site, "strictfp.native.method");
   if (m->name == nullptr || (bits & M_COPIED_INTERFACE_METHOD) != 0) return;
   bool hasBody = m->bodyOffset != 0;
   bool needsNone = (bits & (M_ABSTRACT | M_NATIVE)) != 0;
@@ -356,7 +359,8 @@ void checkMemberDef(MemberCheck* state, Member* m) {
   checkThrowsTypes(q, m);
 }
 
-constexpr uint16_t ILLEGAL_INTERFACE_METHOD = M_PRIVATE | M_PROTECTED | M_NATIVE | M_STATIC | M_FINAL | M_SYNCHRONIZED;
+constexpr uint16_t ILLEGAL_INTERFACE_METHOD =
+    M_PRIVATE | M_PROTECTED | M_NATIVE | M_STATIC | M_FINAL | M_SYNCHRONIZED | M_STRICTFP;
 constexpr uint16_t ILLEGAL_INTERFACE_FIELD = M_PRIVATE | M_PROTECTED;
 
 // Modifiers that no interface member may carry are reported and dropped, before the member checks

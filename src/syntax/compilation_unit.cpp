@@ -88,7 +88,7 @@ void parseConstructor(ClassDef* cls, uint16_t modifiers, int32_t line, int32_t c
   static const struct {
     uint16_t bit;
     const char* word;
-  } bad[] = {{M_NATIVE, "native"},     {M_STATIC, "static"},       {M_FINAL, "final"},       {M_SYNCHRONIZED, "synchronized"},
+  } bad[] = {{M_NATIVE, "native"},     {M_STATIC, "static"},       {M_FINAL, "final"},       {M_SYNCHRONIZED, "synchronized"}, {M_STRICTFP, "strictfp"},
              {M_ABSTRACT, "abstract"}, {M_TRANSIENT, "transient"}, {M_VOLATILE, "volatile"}};
   for (const auto& b : bad)
     if (modifiers & b.bit) errorAt(token().line, token().column, "constructor.bad.mod", b.word);

@@ -572,7 +572,10 @@ void parseStatement(int32_t kind, bool declarationAllowed) {
 }
 
 int32_t parseLocalVariableDeclaration(ClassDef* cls, uint16_t modifiers, Type* type, int32_t line, int32_t column) {
-  if (modifiers & ~M_FINAL) errorAt(line, column, "illegal.local.modifier");
+  if (modifiers & ~M_FINAL) {
+    errorAt(line, column, "illegal.local.modifier");
+    modifiers &= M_FINAL;
+  }
   type = parseType(type, nullptr, false);
   if (type == nullptr) return 0;
   if (parseFieldDeclaration(cls, modifiers, type, true) == DECLARATION_FAILED) return 0;
