@@ -11,6 +11,7 @@
 
 #include "evaluate/frame_evaluation.h"
 #include "platform/crash_signals.h"
+#include "platform/thread_stack.h"
 #include "semantic/class_records.h"
 #include "semantic/class_table.h"
 #include "semantic/expression_nodes.h"
@@ -30,10 +31,17 @@ namespace {
 ExprNode* evalResult;
 uint16_t evalSignature;
 char captureBuffer[CAPTURE_BUFFER_SIZE];
-// Set by the first evaluation: from then on each one releases the one before.
-bool evaluationStarted;
 // The evaluation's message table and arenas are usable: from its set-up to evaluationDone.
 bool messagesAtHand;
+
+// The stack an evaluation keeps free below its deepest level of nesting: room for the work done
+// between two levels (a diagnostic with its message file read) and for the guard pages a
+// virtual machine keeps at the end of its threads' stacks. The sanitizers' frames are larger.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr size_t EVALUATION_STACK_RESERVE = 192 * 1024;
+#else
+constexpr size_t EVALUATION_STACK_RESERVE = 64 * 1024;
+#endif
 
 void onEvaluationCrash(int) {
   writeToStandardError("quorvelix: Internal compiler error, SEGV, ILL, or FPE\n");
@@ -117,12 +125,14 @@ void releaseEvaluation() {
   releaseMemory();
 }
 
-// Steps: release the previous evaluation; the crash trap; the frame and the text; parse and
-// fold; the handlers put back as the scope ends.
+// Steps: release whatever the process ran before (an evaluation, a compile, or nothing); the
+// crash trap; the frame and the text; parse and fold; the handlers put back as the scope ends.
 EvalResultKind evaluateExpression(VmView* view, int32_t depth, const char* expression, DirectoryConverter convert,
                                   const void* messageDirectory, const void* localeDirectory) {
-  if (evaluationStarted) releaseEvaluation();
-  evaluationStarted = true;
+  releaseEvaluation();
+  // It runs on the caller's thread (the thread interface reads the frames only from there), whose
+  // stack may be far smaller than the console program's: the parse stops before it runs out.
+  global.stackFloor = callingThreadStackFloor(EVALUATION_STACK_RESERVE);
   global.maxCharBytes = static_cast<int32_t>(MB_CUR_MAX);
   global.localeName = getLocaleName();
   setEvaluationView(view);
@@ -131,6 +141,7 @@ EvalResultKind evaluateExpression(VmView* view, int32_t depth, const char* expre
   ArmedCrashHandlers handlers(onEvaluationCrash);
   if (sigsetjmp(global.fatalTrap, 1) != 0) {
     global.evaluating = 0;
+    setMemoryReferenceFolder(nullptr);
     evalResult = nullptr;
     return EVAL_FAILURE;
   }

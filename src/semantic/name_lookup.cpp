@@ -29,6 +29,14 @@ uint32_t newLookupWalk() {
   return lastLookupWalk;
 }
 
+}  // namespace
+
+void resetLookupWalks() {
+  lastLookupWalk = 0;
+}
+
+namespace {
+
 ClassDef* usableClass(const ClassRef* ref) {
   if (ref == nullptr || ref->resolved == nullptr || ref->resolved->kind == CLASS_KIND_ERROR) return nullptr;
   return ref->resolved;

@@ -51,9 +51,13 @@ const char* stepOver(const char* p) {
   return p + (n < 1 ? 1 : n);
 }
 
-// Opens directory + file name; the path is built in `path`, which has room for both.
+// Opens directory + file name, with a "/" between them when the directory has none at its end (an
+// IDE may name it either way; no trail byte of a double-byte character is a "/"); the path is
+// built in `path`, which has room for all three.
 FileHandle* openMessageFile(char* path, const char* directory) {
   std::strcpy(path, directory);
+  size_t length = std::strlen(path);
+  if (length > 0 && path[length - 1] != '/') std::strcat(path, "/");
   std::strcat(path, MESSAGE_FILE_NAME);
   return openFile(path, "rb");
 }
