@@ -59,6 +59,7 @@ void becomeValue(ExprNode* node, Type* type, const VmValue& value) {
   node->list = nullptr;
   node->member = nullptr;
   node->literalKind = 0;
+  node->flags |= EXPR_FRAME_VALUE;
   node->type = type;
   node->integerValue = 0;
   node->doubleValue = 0.0;
