@@ -30,18 +30,11 @@ namespace {
 
 ExprNode* evalResult;
 uint16_t evalSignature;
+// The type letter of an evaluation that failed with no result, for evaluationDone to keep.
+uint16_t failedSignature = ' ';
 char captureBuffer[CAPTURE_BUFFER_SIZE];
 // The evaluation's message table and arenas are usable: from its set-up to evaluationDone.
 bool messagesAtHand;
-
-// The stack an evaluation keeps free below its deepest level of nesting: room for the work done
-// between two levels (a diagnostic with its message file read) and for the guard pages a
-// virtual machine keeps at the end of its threads' stacks. The sanitizers' frames are larger.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr size_t EVALUATION_STACK_RESERVE = 192 * 1024;
-#else
-constexpr size_t EVALUATION_STACK_RESERVE = 64 * 1024;
-#endif
 
 void onEvaluationCrash(int) {
   writeToStandardError("quorvelix: Internal compiler error, SEGV, ILL, or FPE\n");
@@ -59,6 +52,34 @@ void emptySearchPaths() {
   global.classPath = nullptr;
   global.sourcePath = nullptr;
   global.extDirs = nullptr;
+}
+
+void ignoreMessage(const char*) {}
+
+// The type of an expression that could not be evaluated, from a second parse in which the reads
+// that failed for their values alone (an element out of bounds or of a null array) leave their
+// nodes of their static types: a blank when it has none even so (an unknown name, a call, a syntax
+// error). Nothing of that parse is reported; the message captured stays the first parse's.
+uint16_t failedExpressionType(const char* expression) {
+  ExprNode* node = nullptr;
+  global.messageCallback = ignoreMessage;
+  setTypesOnly(true);
+  try {
+    setScanString(expression);
+    global.evaluating = 1;
+    setMemoryReferenceFolder(foldMemoryReference);
+    node = parseEvalExpression();
+    if (node != nullptr && !hasErrorType(node)) node = foldMemoryReference(node);
+  } catch (const CompileStop&) {
+    node = nullptr;
+  } catch (const std::bad_alloc&) {
+    node = nullptr;
+  }
+  global.evaluating = 0;
+  setMemoryReferenceFolder(nullptr);
+  setTypesOnly(false);
+  global.messageCallback = captureMessage;
+  return node != nullptr && !hasErrorType(node) ? signatureLetterOf(node) : ' ';
 }
 
 // Steps 7 to 11: memory, messages and encodings; the scanner on the text and an empty class
@@ -98,7 +119,14 @@ EvalResultKind parseAndFold(const char* expression, DirectoryConverter convert, 
   }
   global.evaluating = 0;
   setMemoryReferenceFolder(nullptr);
-  if (global.errorCount != 0 || node == nullptr || hasErrorType(node)) return EVAL_FAILURE;
+  if (global.errorCount != 0 || node == nullptr || hasErrorType(node)) {
+    // A tree that kept its type has it already; a syntax error leaves nothing to type.
+    if (node != nullptr && !hasErrorType(node))
+      failedSignature = signatureLetterOf(node);
+    else if (node != nullptr)
+      failedSignature = failedExpressionType(expression);
+    return EVAL_FAILURE;
+  }
   try {
     node = foldMemoryReference(node);
   } catch (const CompileStop&) {
@@ -106,7 +134,10 @@ EvalResultKind parseAndFold(const char* expression, DirectoryConverter convert, 
   } catch (const std::bad_alloc&) {
     return EVAL_FAILURE;
   }
-  if (node == nullptr || hasErrorType(node)) return EVAL_FAILURE;
+  if (node == nullptr || hasErrorType(node)) {
+    failedSignature = failedExpressionType(expression);
+    return EVAL_FAILURE;
+  }
   evalResult = node;
   if (global.traceLevel & TRACE_GENERAL) std::printf("jEval() got result back\n");
   return resultKindOf(node);
@@ -116,6 +147,7 @@ EvalResultKind parseAndFold(const char* expression, DirectoryConverter convert, 
 
 void releaseEvaluation() {
   evalResult = nullptr;
+  failedSignature = ' ';
   // A message of the evaluation before is no message of the next, which may fail before it
   // could say anything.
   captureBuffer[0] = '\0';
@@ -142,6 +174,7 @@ EvalResultKind evaluateExpression(VmView* view, int32_t depth, const char* expre
   if (sigsetjmp(global.fatalTrap, 1) != 0) {
     global.evaluating = 0;
     setMemoryReferenceFolder(nullptr);
+    setTypesOnly(false);
     evalResult = nullptr;
     return EVAL_FAILURE;
   }
@@ -151,7 +184,8 @@ EvalResultKind evaluateExpression(VmView* view, int32_t depth, const char* expre
 }
 
 void evaluationDone() {
-  evalSignature = signatureLetterOf(evalResult);
+  evalSignature = evalResult != nullptr ? signatureLetterOf(evalResult) : failedSignature;
+  failedSignature = ' ';
   evalResult = nullptr;
   captureBuffer[0] = '\0';
   clearCurrentFrame();
@@ -275,8 +309,14 @@ int32_t evaluationErrorText(char16_t* units) {
   uint8_t noWarnings = global.noWarnings;
   global.noWarnings = 1;
   int32_t count = 0;
+  int32_t length = static_cast<int32_t>(std::strlen(captureBuffer));
+  // The text is in the message file's own encoding where the locale could not take it.
+  const char* encoding = messagesAtHand ? messageTextEncoding() : nullptr;
   try {
-    count = nativeToUnicode(captureBuffer, static_cast<int32_t>(std::strlen(captureBuffer)), units, ERROR_TEXT_UNITS);
+    if (encoding != nullptr)
+      count = encodedToUnicode(captureBuffer, length, encoding, units, ERROR_TEXT_UNITS);
+    else
+      count = nativeToUnicode(captureBuffer, length, units, ERROR_TEXT_UNITS);
   } catch (const CompileStop&) {
     count = 0;
   } catch (const std::bad_alloc&) {

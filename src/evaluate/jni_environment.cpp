@@ -31,14 +31,6 @@ JniEntry::~JniEntry() {
   savedEnv = nullptr;
 }
 
-void setCurrentJNIEnv(JNIEnv* env) {
-  savedEnv = env;
-}
-
-void clearCurrentJNIEnv() {
-  savedEnv = nullptr;
-}
-
 JNIEnv* currentJNIEnv() {
   return savedEnv;
 }

@@ -29,8 +29,7 @@ class JniEntry {
   ThreadLocaleScope locale;
 };
 
-void setCurrentJNIEnv(JNIEnv* env);
-void clearCurrentJNIEnv();
+// The environment of the entry in progress; null between entries.
 JNIEnv* currentJNIEnv();
 
 jsize jniGetStringLength(jstring string);

@@ -334,8 +334,11 @@ bool typeBinary(ExprNode* node, Type* leftTypeBefore, int32_t line, int32_t colu
       return true;
     case O_DIV:
     case O_REM:
-      if (isZeroConstant(right) && node->op == O_DIV) errorAt(right->line, right->column, "divide.by.zero");
-      if (isZeroConstant(right) && node->op == O_REM) errorAt(right->line, right->column, "rem.by.zero");
+      // A zero read from the frame is no constant: the division stays, as one that would throw.
+      if (isZeroConstant(right) && !isFrameValue(right) && node->op == O_DIV)
+        errorAt(right->line, right->column, "divide.by.zero");
+      if (isZeroConstant(right) && !isFrameValue(right) && node->op == O_REM)
+        errorAt(right->line, right->column, "rem.by.zero");
       node->type = left->type;
       return true;
     case O_DVA:
