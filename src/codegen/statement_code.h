@@ -20,10 +20,10 @@ void genConditionalJump(StmtNode* statement);
 void genGoto(StmtNode* statement);
 
 // The exception regions of the current method by the statement (ST_TRY or ST_MON_ENTER) whose
-// clause made them, registered before the statements are generated; beginning them also clears
-// what the statement code of an earlier method kept. Code that leaves such a
+// clause made them, registered before the statements are generated. Code that leaves such a
 // statement through a finally call or a monitor exit is cut out of the statement's open regions:
 // past that code the locals a finally block writes may stand where a handler expects others.
+// Beginning them also clears what the statement code of an earlier method left behind.
 void beginStatementRegions();
 void registerStatementRegion(StmtNode* statement, ExceptionRegion* region);
 // At the end of the method: resumes still pending are placed there.

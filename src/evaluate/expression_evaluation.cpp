@@ -162,8 +162,8 @@ void releaseEvaluation() {
 EvalResultKind evaluateExpression(VmView* view, int32_t depth, const char* expression, DirectoryConverter convert,
                                   const void* messageDirectory, const void* localeDirectory) {
   releaseEvaluation();
-  // It runs on the caller's thread (the thread interface reads the frames only from there), whose
-  // stack may be far smaller than the console program's: the parse stops before it runs out.
+  // It runs on the caller's thread, whose JNI environment reads the frame and whose stack may be
+  // far smaller than the console program's: the parse stops before that stack runs out.
   global.stackFloor = callingThreadStackFloor(EVALUATION_STACK_RESERVE);
   global.maxCharBytes = static_cast<int32_t>(MB_CUR_MAX);
   global.localeName = getLocaleName();

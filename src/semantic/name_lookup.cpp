@@ -29,14 +29,6 @@ uint32_t newLookupWalk() {
   return lastLookupWalk;
 }
 
-}  // namespace
-
-void resetLookupWalks() {
-  lastLookupWalk = 0;
-}
-
-namespace {
-
 ClassDef* usableClass(const ClassRef* ref) {
   if (ref == nullptr || ref->resolved == nullptr || ref->resolved->kind == CLASS_KIND_ERROR) return nullptr;
   return ref->resolved;
@@ -190,6 +182,10 @@ Member* fieldInHierarchy(ClassDef* cls, FieldSearch& search) {
 }
 
 }  // namespace
+
+void resetLookupWalks() {
+  lastLookupWalk = 0;
+}
 
 bool inStaticContext() {
   Member* method = global.ctx.currentMethod;
