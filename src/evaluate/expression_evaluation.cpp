@@ -54,22 +54,15 @@ void emptySearchPaths() {
   global.extDirs = nullptr;
 }
 
-void ignoreMessage(const char*) {}
-
-// The type of an expression that could not be evaluated, from a second parse in which the reads
-// that failed for their values alone (an element out of bounds or of a null array) leave their
-// nodes of their static types: a blank when it has none even so (an unknown name, a call, a syntax
-// error). Nothing of that parse is reported; the message captured stays the first parse's.
-uint16_t failedExpressionType(const char* expression) {
+// The expression parsed in the frame's scope, its memory references read as the node
+// constructors meet them; null after a syntax error or a stop (out of memory).
+ExprNode* parseInFrame(const char* expression) {
   ExprNode* node = nullptr;
-  global.messageCallback = ignoreMessage;
-  setTypesOnly(true);
+  global.evaluating = 1;
+  setMemoryReferenceFolder(foldMemoryReference);
   try {
     setScanString(expression);
-    global.evaluating = 1;
-    setMemoryReferenceFolder(foldMemoryReference);
     node = parseEvalExpression();
-    if (node != nullptr && !hasErrorType(node)) node = foldMemoryReference(node);
   } catch (const CompileStop&) {
     node = nullptr;
   } catch (const std::bad_alloc&) {
@@ -77,6 +70,31 @@ uint16_t failedExpressionType(const char* expression) {
   }
   global.evaluating = 0;
   setMemoryReferenceFolder(nullptr);
+  return node;
+}
+
+// The node folded once more, as a whole; null after a stop.
+ExprNode* foldWhole(ExprNode* node) {
+  try {
+    return foldMemoryReference(node);
+  } catch (const CompileStop&) {
+    return nullptr;
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+
+void ignoreMessage(const char*) {}
+
+// The type of an expression that could not be evaluated, from a second parse in which the reads
+// that failed for their values alone (an element out of bounds or of a null array) leave their
+// nodes of their static types: a blank when it has none even so (an unknown name, a call, a syntax
+// error). Nothing of that parse is reported; the message captured stays the first parse's.
+uint16_t failedExpressionType(const char* expression) {
+  global.messageCallback = ignoreMessage;
+  setTypesOnly(true);
+  ExprNode* node = parseInFrame(expression);
+  if (node != nullptr && !hasErrorType(node)) node = foldWhole(node);
   setTypesOnly(false);
   global.messageCallback = captureMessage;
   return node != nullptr && !hasErrorType(node) ? signatureLetterOf(node) : ' ';
@@ -90,13 +108,12 @@ EvalResultKind parseAndFold(const char* expression, DirectoryConverter convert, 
   messagesAtHand = true;
   global.defaultEncoding = nullptr;
   global.sourceEncoding = nullptr;
-  ExprNode* node = nullptr;
+  bool ready = false;
   try {
     global.messageDirectory = convert(messageDirectory);
     global.localeDirectory = convert(localeDirectory);
     setMessageLocation(global.messageDirectory, global.localeDirectory);
     setEncodings(nullptr, nullptr);
-    setScanString(expression);
     resetClassTable();
     global.currentArena = &global.mainArena;
     emptySearchPaths();
@@ -107,18 +124,13 @@ EvalResultKind parseAndFold(const char* expression, DirectoryConverter convert, 
     initStringType();
     global.maxErrors = 0;
     global.maxMessages = 0;
-    global.evaluating = 1;
     global.messageCallback = captureMessage;
     captureBuffer[0] = '\0';
-    setMemoryReferenceFolder(foldMemoryReference);
-    node = parseEvalExpression();
+    ready = true;
   } catch (const CompileStop&) {
-    node = nullptr;
   } catch (const std::bad_alloc&) {
-    node = nullptr;
   }
-  global.evaluating = 0;
-  setMemoryReferenceFolder(nullptr);
+  ExprNode* node = ready ? parseInFrame(expression) : nullptr;
   if (global.errorCount != 0 || node == nullptr || hasErrorType(node)) {
     // A tree that kept its type has it already; a syntax error leaves nothing to type.
     if (node != nullptr && !hasErrorType(node))
@@ -127,13 +139,7 @@ EvalResultKind parseAndFold(const char* expression, DirectoryConverter convert, 
       failedSignature = failedExpressionType(expression);
     return EVAL_FAILURE;
   }
-  try {
-    node = foldMemoryReference(node);
-  } catch (const CompileStop&) {
-    return EVAL_FAILURE;
-  } catch (const std::bad_alloc&) {
-    return EVAL_FAILURE;
-  }
+  node = foldWhole(node);
   if (node == nullptr || hasErrorType(node)) {
     failedSignature = failedExpressionType(expression);
     return EVAL_FAILURE;
