@@ -169,6 +169,7 @@ int32_t internalTolvo(int count, char** arguments, char* messageDirectory, char*
     setEncodings(nullptr, nullptr);
     initScanner();
     resetClassTable();
+    resetCodeGeneration();
     setLocalClassGenerator(generateLocalClass);
     global.currentArena = &global.mainArena;
     global.maxErrors = 20;
@@ -243,7 +244,8 @@ int32_t internalTolvo(int count, char** arguments, char* messageDirectory, char*
 
   int32_t errors = global.errorCount;
   resetEncodings();
+  // In-process everything goes, the error count too: what runs next in the process (a compile,
+  // an evaluation) starts from zero.
   if (inProcess == 1) releaseMemory();
-  global.errorCount = errors;
   return errors;
 }

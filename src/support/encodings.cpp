@@ -573,6 +573,41 @@ int32_t nativeToUnicode(const char* source, int32_t n, char16_t* destination, in
   return count;
 }
 
+int32_t encodedToUnicode(const char* source, int32_t n, const char* encoding, char16_t* destination,
+                         int32_t capacity) {
+#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+  iconv_t converter = iconv_open("UTF-16LE", encoding);
+#else
+  iconv_t converter = iconv_open("UTF-16BE", encoding);
+#endif
+  if (converter == reinterpret_cast<iconv_t>(-1)) return nativeToUnicode(source, n, destination, capacity);
+  int32_t count = 0;
+  char* in = const_cast<char*>(source);
+  size_t inLeft = n > 0 ? static_cast<size_t>(n) : 0;
+  while (inLeft > 0 && count < capacity) {
+    char* out = reinterpret_cast<char*>(destination + count);
+    size_t outLeft = sizeof(char16_t) * static_cast<size_t>(capacity - count);
+    size_t converted = iconv(converter, &in, &inLeft, &out, &outLeft);
+    count = static_cast<int32_t>((out - reinterpret_cast<char*>(destination)) / sizeof(char16_t));
+    if (converted != static_cast<size_t>(-1) || errno == E2BIG) break;
+    // Not a character of the encoding: one as the host reads it.
+    char16_t units[2];
+    int32_t unitCount = 1;
+    int32_t taken = decodeNativeCharacter(in, static_cast<int32_t>(inLeft), units, &unitCount);
+    if (taken <= 0) {
+      units[0] = static_cast<unsigned char>(*in);
+      unitCount = 1;
+      taken = 1;
+    }
+    if (count + unitCount > capacity) break;
+    for (int32_t u = 0; u < unitCount; u++) destination[count++] = units[u];
+    in += taken;
+    inLeft -= static_cast<size_t>(taken);
+  }
+  iconv_close(converter);
+  return count;
+}
+
 int32_t sourceToUnicode(const char* source, int32_t n, char16_t* destination, int32_t capacity) {
   return nativeToUnicode(source, n, destination, capacity);
 }

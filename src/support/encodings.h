@@ -75,6 +75,12 @@ int32_t unicodeToNative(const char16_t* source, int32_t n, char* destination, in
 void warnUnconvertibleOnce(const char* escaped);
 int32_t unicodeToEscapedAscii(const char16_t* source, int32_t n, char* destination, int32_t size);
 int32_t nativeToUnicode(const char* source, int32_t n, char16_t* destination, int32_t capacity);
+// Text in the named encoding as UTF-16 (at most `capacity` units; the count is returned): a
+// message file's texts that the locale's codeset could not take. A sequence that is no character
+// of the encoding is read as the host reads it, as the arguments put into a message were made; an
+// encoding the runtime does not know reads as the host's throughout. Nothing is reported.
+int32_t encodedToUnicode(const char* source, int32_t n, const char* encoding, char16_t* destination,
+                         int32_t capacity);
 int32_t sourceToUnicode(const char* source, int32_t n, char16_t* destination, int32_t capacity);
 int32_t escapeNonPrintable(const char* source, int32_t n, char* destination, int32_t size);
 int32_t utf8ToUnicode(const char* source, int32_t n, char16_t* destination, int32_t capacity);

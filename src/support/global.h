@@ -137,6 +137,10 @@ struct Global {
   ParserContext ctx;
   int32_t parseNesting;  // levels of nested classes, blocks and expressions being parsed
   uint8_t parseNestingReported;  // "nesting.too.deep" given for the level now passed over
+  // Where the parse must stop on the calling thread's stack, 0 for no such point (a thread with a
+  // stack of the console program's size), and the levels it allowed once it was reached.
+  uintptr_t stackFloor;
+  int32_t parseNestingLimit;
   int32_t classReaderState;
 };
 

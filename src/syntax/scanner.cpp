@@ -361,8 +361,9 @@ void reportHere(const char* key) {
 void initScanner() {
   installPositionHooks();
   initKeywords();
-  dropPendingUnits();
-  theInput.boundaryText = nullptr;
+  theToken = Token{};
+  theScanner = ScannerState{};
+  theInput = ScannerInput{};
   i18nNames = nullptr;
   i18nNamesMade = false;
 }

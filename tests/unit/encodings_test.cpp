@@ -212,6 +212,23 @@ TEST_F(EncodingsTest, NativeTextDecodesUnderTheLocale) {
   EXPECT_EQ(std::u16string(out, 5), u"a\\xff");
 }
 
+// A message text kept in its file's encoding under a locale that could not take it, with an
+// argument the host made: each read as what it is, and nothing reported.
+TEST_F(EncodingsTest, TextInItsOwnEncodingDecodesWhateverTheLocale) {
+  char16_t out[16];
+  testing::internal::CaptureStderr();
+  const char text[] = "au\xc3\x9f" "er \xe4";  // UTF-8 "außer ", then "ä" as the C locale's byte
+  EXPECT_EQ(encodedToUnicode(text, 8, "UTF-8", out, 16), 7);
+  EXPECT_EQ(std::u16string(out, 7), u"au\u00dfer \u00e4");
+  EXPECT_EQ(encodedToUnicode("\xe9t\xe9", 3, "ISO-8859-1", out, 16), 3);
+  EXPECT_EQ(std::u16string(out, 3), u"\u00e9t\u00e9");
+  // Cut at the capacity; an encoding the runtime does not know reads as the host's.
+  EXPECT_EQ(encodedToUnicode("abcdef", 6, "UTF-8", out, 4), 4);
+  EXPECT_EQ(encodedToUnicode("a\xe9", 2, "no-such-encoding", out, 16), 2);
+  EXPECT_EQ(out[1], 0xE9);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
 TEST_F(EncodingsTest, UnicodeToNativeEscapesWhatHasNoForm) {
   char out[32];
   const char16_t text[] = {u'a', 0xE9, 0xD83D, 0xDE00};
