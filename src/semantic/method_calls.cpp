@@ -243,8 +243,11 @@ ExprNode* makeMethodCall(ExprNode* qualifier, Identifier* name, ExprNode* argume
   ClassDef* outside = nullptr;
   Member* chosen = lookupMethod(cls, name, callerQualifier != nullptr, arguments, &outside, line, column);
   if (chosen == nullptr && cls->kind == CLASS_KIND_INTERFACE) {
+    // An interface type has the public methods of Object, not its protected clone() and
+    // finalize().
     initJavaLang();
     chosen = lookupMethod(objectClass, name, true, arguments, nullptr, line, column);
+    if (chosen != nullptr && (chosen->modifiers & M_PUBLIC) == 0) chosen = nullptr;
   }
   if (chosen == nullptr) {
     if (name == nullptr)
@@ -289,8 +292,8 @@ ExprNode* makeMethodCall(ExprNode* qualifier, Identifier* name, ExprNode* argume
       q->classDef != current) {
     captureOuterLocal(nullptr, current, line, column, nullptr);
     hostedAccessor(q->classDef, chosen, true);
-  } else if (ClassDef* host = protectedAccessHost(current, chosen)) {
-    hostedAccessor(host, chosen, false);
+  } else if (!arrayClone) {
+    requestProtectedAccessor(chosen, q->op == O_SUPER ? nullptr : reachedThrough);
   }
   if (q->op == O_THIS && !staticOnly && outside != nullptr && current != nullptr && (current->flags & CF_NESTED) != 0 &&
       current->outer != nullptr) {
@@ -448,8 +451,8 @@ void checkThrowsCaught(Identifier* name, ThrowsEntry* throwsList, int32_t line, 
     if (ref->resolved == nullptr) resolveRef(ref);
     ClassDef* cls = usable(ref->resolved);
     if (cls == nullptr) continue;
-    if (noteThrownException(cls, line, column) == 1)
-      errorAt(line, column, "throws.not.caught", classRefToString(ref), identToString(name));
+    ThrownReport report{THROWN_BY_CALL, ref, name};
+    noteThrownException(cls, line, column, &report);
   }
 }
 

@@ -80,7 +80,6 @@ Member* ownField(ClassDef* cls, FieldSearch& search) {
       if (search.staticReported != nullptr) *search.staticReported = true;
     }
     if (cls != global.ctx.enclosing && (m->modifiers & M_PRIVATE) != 0) addAccessor(m);
-    if (ClassDef* host = protectedAccessHost(global.ctx.enclosing, m)) hostedAccessor(host, m, false);
     checkDeprecatedUse(m, search.line, search.column);
     return m;
   }
@@ -302,6 +301,14 @@ bool isAccessible(ClassDef* from, const Member* member) {
   }
   if ((modifiers & M_PUBLIC) != 0 && classMember) return true;
   return samePackage;
+}
+
+ClassDef* protectedAccessClass(ClassDef* from, const Member* member, ClassDef* through) {
+  ClassDef* owner = member->owner;
+  bool instance = (member->modifiers & M_STATIC) == 0;
+  for (ClassDef* c = from; c != nullptr; c = c->outer)
+    if (isSubclassOf(c, owner) && (!instance || through == nullptr || isSubclassOf(through, c))) return c;
+  return nullptr;
 }
 
 void checkDeprecatedUse(Member* member, int32_t line, int32_t column) {
