@@ -410,7 +410,7 @@ Member* searchResult(MethodSearch& search) {
 }  // namespace
 
 // The class, then its superclasses in turn (not for constructors and interfaces): each level's
-// own methods, then, for an interface or an abstract class, the interfaces it reaches. Without
+// own methods, then the interfaces it reaches. Without
 // arguments the lowest level that has a method without parameters decides; with arguments all
 // applicable methods of the whole search compete and the maximally specific ones are kept. Then,
 // for a nested class whose hierarchy has no method of the name, the enclosing classes outward.
@@ -425,8 +425,11 @@ Member* lookupMethod(ClassDef* cls, Identifier* name, bool noOuterSearch, ExprNo
     k->lookupMark = walk;
     scanMembers(k, search, true);
     if (arguments == nullptr && search.best != nullptr && search.best->owner == k) break;
-    if (isInterface(k) || (k->flags & CF_ABSTRACT) != 0) scanSuperinterfaces(k, search, walk);
-    if (name == nullptr || isInterface(k)) break;
+    if (name == nullptr) break;
+    // A class inherits from every superinterface, abstract or not: an interface method with a
+    // body (a library's) may be the only one of its signature.
+    scanSuperinterfaces(k, search, walk);
+    if (isInterface(k)) break;
     k = usableClass(k->superclass);
   }
   Member* best = searchResult(search);
