@@ -369,6 +369,9 @@ void scanMembers(ClassDef* cls, MethodSearch& search, bool replace) {
   for (Member* m = named.next(); m != nullptr; m = named.next()) {
     if (m->kind != wanted || !isAccessible(search.from, m)) continue;
     if ((m->modifiers & M_PRIVATE) != 0 && cls != search.start) continue;
+    // A static method of an interface (a class file of a later version) is no member of the
+    // interfaces and classes below it.
+    if ((m->modifiers & M_STATIC) != 0 && isInterface(cls) && cls != search.start) continue;
     if (search.firstByName == nullptr) search.firstByName = m;
     if (search.arguments == nullptr) {
       if (!hasNoParameters(m)) continue;
