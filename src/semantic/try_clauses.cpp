@@ -311,7 +311,10 @@ namespace {
 // parts of trys inside the range, each found once.
 class CompletionWalk {
  public:
-  CompletionWalk(StmtNode* first, StmtNode* last) : last_(last) { addList(first, last); }
+  CompletionWalk(StmtNode* first, StmtNode* last, TryClause* clausesBefore)
+      : last_(last), clausesBefore_(clausesBefore) {
+    addList(first, last);
+  }
 
   bool canComplete(StmtNode* first) {
     if (first == nullptr) return true;
@@ -342,14 +345,16 @@ class CompletionWalk {
     if (clause == nullptr || clause->kind != CLAUSE_FINALLY) return true;
     auto known = finallies_.find(clause);
     if (known != finallies_.end()) return known->second;
-    CompletionWalk nested(clause->first, clause->last);
+    CompletionWalk nested(clause->first, clause->last, clausesBefore_);
     bool completes = nested.canComplete(clause->first);
     finallies_[clause] = completes;
     return completes;
   }
 
+  // The clauses of the trys inside the range follow those listed before it was parsed.
   void enterHandlers(StmtNode* tryStatement) {
-    for (TryClause* c = global.ctx.firstClause; c != nullptr; c = c->next) {
+    TryClause* from = clausesBefore_ != nullptr ? clausesBefore_->next : global.ctx.firstClause;
+    for (TryClause* c = from; c != nullptr; c = c->next) {
       if (c->statement != tryStatement || c->kind != CLAUSE_CATCH || c->first == nullptr) continue;
       addList(c->first, c->last);
       if ((c->flags & CLAUSE_CATCH_ALL) == 0) handlerEnds_[c->last] = c->continueLabel;
@@ -398,6 +403,7 @@ class CompletionWalk {
   }
 
   StmtNode* last_;
+  TryClause* clausesBefore_;
   std::vector<StmtNode*> pending_;
   std::unordered_set<const StmtNode*> inside_;
   std::unordered_set<const StmtNode*> visited_;
@@ -407,8 +413,8 @@ class CompletionWalk {
 
 }  // namespace
 
-bool statementsCanComplete(StmtNode* first, StmtNode* last) {
+bool statementsCanComplete(StmtNode* first, StmtNode* last, TryClause* clausesBefore) {
   if (first == nullptr) return true;
-  CompletionWalk walk(first, last);
+  CompletionWalk walk(first, last, clausesBefore);
   return walk.canComplete(first);
 }

@@ -79,8 +79,9 @@ void finishTryStatement(StmtNode* tryStatement, TryClause* first, TryClause* las
                         bool finallyCompletes = true);
 // Whether control can fall out of the end of the statements first..last (a finally part), as the
 // language judges it: a loop condition that is a constant decides, an if's does not, and a jump
-// out of them or a finally call that cannot complete ends the path.
-bool statementsCanComplete(StmtNode* first, StmtNode* last);
+// out of them or a finally call that cannot complete ends the path. clausesBefore: the last
+// clause of the method's list before the statements were parsed (null: none).
+bool statementsCanComplete(StmtNode* first, StmtNode* last, TryClause* clausesBefore);
 
 // The class is the ancestor or extends it (through resolved superclasses).
 bool reachesClass(const ClassDef* cls, const ClassDef* ancestor);

@@ -779,11 +779,12 @@ void parseTryStatement(int32_t kind, StmtNode* startLabel, StmtNode* endLabel) {
   if (token().kind == T_FINALLY) {
     Position at = here();
     if (!expectNext(T_LBRACE, "finally.missing.lc")) return;
+    TryClause* clausesBefore = global.ctx.lastClause;
     if (trivialBody && !callsOwnFinally) {
       StmtNode* before = global.ctx.lastStatement;
       parseBlockIn(kind, nullptr);
       StmtNode* inlined = before != nullptr ? before->next : global.ctx.firstStatement;
-      bool completes = inlined == nullptr || statementsCanComplete(inlined, global.ctx.lastStatement);
+      bool completes = inlined == nullptr || statementsCanComplete(inlined, global.ctx.lastStatement, clausesBefore);
       appendStatement(exitLabel);
       finishTryStatement(tryStatement, first, last, nullptr, completes);
       return;
@@ -804,7 +805,7 @@ void parseTryStatement(int32_t kind, StmtNode* startLabel, StmtNode* endLabel) {
     open.close();
     endFinallyClause(finallyClause);
     appendFinallyStatement(finallyClause);
-    finallyCompletes = statementsCanComplete(finallyClause->first, finallyClause->last);
+    finallyCompletes = statementsCanComplete(finallyClause->first, finallyClause->last, clausesBefore);
   } else {
     if (!anyCatch) reportHere("try.missing.catch");
     pushBackToken();
