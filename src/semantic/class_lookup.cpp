@@ -496,6 +496,17 @@ void resolveClassRef(SourceFile* file, ClassDef* fromClass, ClassRef* ref) {
     computeBinaryName(ref->resolved);
     return;
   }
+  // A class's references are resolved, checked and reported in its own file, whichever file is
+  // being worked on when one is first needed (a supertype met through a subclass elsewhere).
+  struct CurrentFile {
+    SourceFile* saved = global.current;
+    explicit CurrentFile(SourceFile* file) {
+      if (file != nullptr) global.current = file;
+    }
+    ~CurrentFile() { global.current = saved; }
+    CurrentFile(const CurrentFile&) = delete;
+    CurrentFile& operator=(const CurrentFile&) = delete;
+  } current(fromClass != nullptr ? fromClass->sourceFile : nullptr);
   findClassOfRef(file, fromClass, ref);
   // In a body the lookups noted a deprecated class already; a declaration's mention is noted here.
   ClassDef* cls = usable(ref->resolved);
@@ -508,17 +519,6 @@ namespace {
 
 void findClassOfRef(SourceFile* file, ClassDef* fromClass, ClassRef* ref) {
   if (fromClass != nullptr) file = fromClass->sourceFile;
-  // A class's references are resolved, checked and reported in its own file, whichever file is
-  // being worked on when one is first needed (a supertype met through a subclass elsewhere).
-  struct CurrentFile {
-    SourceFile* saved = global.current;
-    explicit CurrentFile(SourceFile* file) {
-      if (file != nullptr) global.current = file;
-    }
-    ~CurrentFile() { global.current = saved; }
-    CurrentFile(const CurrentFile&) = delete;
-    CurrentFile& operator=(const CurrentFile&) = delete;
-  } current(file);
   int32_t line = ref->line;
   int32_t column = ref->column;
   bool report = reportsAt(line);
