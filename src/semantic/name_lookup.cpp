@@ -182,6 +182,10 @@ Member* fieldInHierarchy(ClassDef* cls, FieldSearch& search) {
 
 }  // namespace
 
+void resetLookupWalks() {
+  lastLookupWalk = 0;
+}
+
 bool inStaticContext() {
   Member* method = global.ctx.currentMethod;
   return (global.ctx.flags & CTX_STATIC) != 0 ||

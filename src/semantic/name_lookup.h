@@ -32,6 +32,9 @@ bool isAccessible(ClassDef* from, const Member* member);
 // class and, for an instance member reached through an object of class `through` (null: `this`
 // or super, any), of which `through` is a subclass. Null when none is.
 ClassDef* protectedAccessClass(ClassDef* from, const Member* member, ClassDef* through);
+// The walks through supertypes number the classes they visit (ClassDef::lookupMark); with the
+// class table emptied the numbers start again.
+void resetLookupWalks();
 void checkDeprecatedUse(Member* member, int32_t line, int32_t column);
 bool ownedByEnclosing(ClassDef* cls, const Member* inherited, const Member* fromOuter);
 bool isStaticContext(const Member* method);
