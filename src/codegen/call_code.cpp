@@ -232,11 +232,7 @@ void genCall(ExprNode* e, bool wanted) {
   const Type* result = m->kind == MK_METHOD ? m->type : &voidType;
   classGen.stackDepth = d0 + slotSize(result);
   foldStackDepth();
-  if (wanted) {
-    if (e->flags & 1) genNullCheck(e);
-  } else {
-    popValue(result);
-  }
+  if (!wanted) popValue(result);
 }
 
 void genArrayInitializer(ExprNode* init, const Type* arrayType, bool wanted) {

@@ -1145,10 +1145,7 @@ void genExpression(ExprNode* e, bool wanted) {
     }
     case O_CAST:
       genExpression(e->left, wanted);
-      if (wanted && e->left != nullptr) {
-        if (e->flags & 1) genNullCheck(e);
-        if (e->left->op != O_NULL) genCast(e->type, e->left->type, e->line, exprColumn(e));
-      }
+      if (wanted && e->left != nullptr && e->left->op != O_NULL) genCast(e->type, e->left->type, e->line, exprColumn(e));
       break;
     case O_CALL:
       genCall(e, wanted);
@@ -1170,6 +1167,8 @@ void genExpression(ExprNode* e, bool wanted) {
       leaves = false;
       break;
   }
+  // this and a new object are never null.
+  if (leaves && (e->flags & EXPR_EXPLICIT_OUTER) != 0 && e->op != O_THIS && e->op != O_NEW) genNullCheck(e);
   foldStackDepth();
   classGen.stackDepth = d0 + (leaves ? slotSize(e->type) : 0);
 }

@@ -327,7 +327,7 @@ ExprNode* makeNewExpression(ExprNode* outer, Type* type, ExprNode* arguments, Ar
         created->superclass->resolved != nullptr)
       named = classTypeFor(created->superclass->resolved, line, column);
     if (!checkQualifiedNewOuter(outer->type, named, line, column)) return markError(node);
-    outer->flags |= 1;
+    outer->flags |= EXPR_EXPLICIT_OUTER;
   }
   if (!isResolvedType(type)) return markError(node);
   if (type->kind == TK_CLASS) {

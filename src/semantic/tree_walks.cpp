@@ -441,7 +441,10 @@ ExprNode* makeSuperFromName(ExprNode* name, int32_t line, int32_t column) {
   // outer.super(...): the superclass constructor of the current class, with an explicit outer
   // instance.
   ExprNode* node = makeSuperSelector(classTypeFor(current, line, column), line, column);
-  if (node != nullptr) node->left = outer;
+  if (node != nullptr) {
+    outer->flags |= EXPR_EXPLICIT_OUTER;
+    node->left = outer;
+  }
   return node;
 }
 

@@ -317,6 +317,8 @@ void parseMethodBody(Member* method) {
   } else if (parseBlock(method->kind) && global.ctx.firstStatement == nullptr) {
     beginMethodBody();
   }
+  global.ctx.endLine = token().line;
+  global.ctx.endColumn = token().column;
   endScopeVariables(methodScope);
 }
 
@@ -334,6 +336,9 @@ void beginMethodParse(Member* method) {
   global.ctx.lastStatement = nullptr;
   global.ctx.statementCount = 0;
   global.ctx.bodyLine = 0;
+  // A body made here rather than parsed ends where the scanner stands.
+  global.ctx.endLine = token().line;
+  global.ctx.endColumn = token().column;
   global.ctx.firstClause = nullptr;
   global.ctx.lastClause = nullptr;
   global.ctx.flags &= ~(CTX_NESTED_CLAUSE | CTX_STATIC | CTX_CONSTRUCTOR_CALL_ARGUMENTS);
