@@ -454,27 +454,23 @@ void genClassLiteral(ExprNode* e, bool wanted) {
   }
 }
 
-void genThisOf(ClassDef* cls, const ExprNode* at) {
+namespace {
+
+void genReceiver() {
+  emitByte(OP_ALOAD_0);
+  adjust(1);
+}
+
+// The instance of `found`, a class around the class being generated, through the outer-instance
+// fields of every class on the way.
+void genOuterChain(ClassDef* found, const ExprNode* at) {
   ClassDef* current = classGen.cls;
-  auto receiver = [] {
-    emitByte(OP_ALOAD_0);
-    adjust(1);
-  };
-  if (cls == nullptr || current == nullptr || cls == current || isSubclassOf(current, cls)) {
-    receiver();
-    return;
-  }
-  ClassDef* found = nullptr;
-  for (ClassDef* e = current->outer; e != nullptr && found == nullptr; e = e->outer)
-    if (e == cls) found = e;
-  for (ClassDef* e = current->outer; e != nullptr && found == nullptr; e = e->outer)
-    if (isSubclassOf(e, cls)) found = e;
   auto fail = [&] {
     errorAt(at != nullptr ? at->line : 0, at != nullptr ? exprColumn(at) : 0, "invalid.this.selector");
   };
   if (found == nullptr || (current->flags & CF_STATIC) != 0 || current->outerThisField == nullptr) {
     fail();
-    receiver();
+    genReceiver();
     return;
   }
   // Inside a constructor the outer instance is its synthetic parameter, which holds it before
@@ -489,7 +485,7 @@ void genThisOf(ClassDef* cls, const ExprNode* at) {
   if (outerParameter != nullptr) {
     genLoadLocal(outerParameter->variable);
   } else {
-    receiver();
+    genReceiver();
     emitByte(OP_GETFIELD);
     emitShort(addFieldRef(current->outerThisField));
   }
@@ -501,4 +497,33 @@ void genThisOf(ClassDef* cls, const ExprNode* at) {
     emitByte(OP_GETFIELD);
     emitShort(addFieldRef(step->outerThisField));
   }
+}
+
+}  // namespace
+
+void genThisOf(ClassDef* cls, const ExprNode* at) {
+  ClassDef* current = classGen.cls;
+  if (cls == nullptr || current == nullptr || cls == current || isSubclassOf(current, cls)) {
+    genReceiver();
+    return;
+  }
+  ClassDef* found = nullptr;
+  for (ClassDef* e = current->outer; e != nullptr && found == nullptr; e = e->outer)
+    if (e == cls || isSubclassOf(e, cls)) found = e;
+  genOuterChain(found, at);
+}
+
+void genEnclosingInstance(ClassDef* cls, const ExprNode* at) {
+  ClassDef* current = classGen.cls;
+  if (cls == nullptr || current == nullptr || cls == current) {
+    genReceiver();
+    return;
+  }
+  for (ClassDef* e = current->outer; e != nullptr; e = e->outer) {
+    if (e == cls) {
+      genOuterChain(e, at);
+      return;
+    }
+  }
+  genThisOf(cls, at);
 }

@@ -150,6 +150,15 @@ void genFieldStore(Member* field) {
   adjust(-size - (isStatic ? 0 : 1));
 }
 
+// The object of an instance field named by its simple name: the enclosing instance it was found
+// in, else the object that has the field's class's members.
+void genFieldObject(const ExprNode* e) {
+  if (e->classDef != nullptr)
+    genEnclosingInstance(e->classDef, e);
+  else
+    genThisOf(e->member->owner, e);
+}
+
 // What an assignable expression is: a local, a static field, an instance field (object below),
 // or an array element (array and index below).
 enum TargetKind { TARGET_LOCAL, TARGET_STATIC, TARGET_FIELD, TARGET_ELEMENT, TARGET_NONE };
@@ -177,7 +186,7 @@ int32_t genAddress(ExprNode* t, TargetKind kind) {
       if (t->op == O_DOT)
         genExpression(t->left, true);
       else
-        genThisOf(t->member->owner, t);
+        genFieldObject(t);
       return 1;
     case TARGET_ELEMENT:
       genExpression(t->left, true);
@@ -948,7 +957,7 @@ void genExpression(ExprNode* e, bool wanted) {
         if (e->left != nullptr && e->left->op != O_CLASSREF) genExpression(e->left, false);
         if (wanted) genFieldLoad(v);
       } else if (wanted) {
-        genThisOf(v->owner, e);
+        genFieldObject(e);
         genFieldLoad(v);
       }
       break;
@@ -978,13 +987,16 @@ void genExpression(ExprNode* e, bool wanted) {
         ClassDef* cls = e->type != nullptr && e->type->kind == TK_CLASS && e->type->classRef != nullptr
                             ? e->type->classRef->resolved
                             : classGen.cls;
-        genThisOf(cls, e);
+        if (e->flags & THIS_THROUGH_OUTER)
+          genEnclosingInstance(cls, e);
+        else
+          genThisOf(cls, e);
       }
       break;
     case O_SUPER:
       // Outer.super inside a class within Outer stands for Outer's instance.
       if (wanted && e->classDef != nullptr && e->classDef != classGen.cls) {
-        genThisOf(e->classDef, e);
+        genEnclosingInstance(e->classDef, e);
       } else if (wanted) {
         emitByte(OP_ALOAD_0);
         adjust(1);

@@ -203,8 +203,9 @@ ExprNode* resolveSimpleName(ClassDef* cls, Scope* scope, ExprNode* expression, b
       return markError(node);
     }
     captureOuterLocal(variable, current, line, column, nullptr);
+    // The field is read from the instance of the class it was found in.
+    node->classDef = outside;
   }
-  node->classDef = outside;
   node->level = levelOf(outside);
   return node;
 }
