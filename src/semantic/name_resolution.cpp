@@ -531,6 +531,14 @@ Member* capturedVariable(const Parameter* parameter) {
   return original;
 }
 
+// The constructor's synthetic parameter copied from `parameter` of the superclass constructor.
+Parameter* passedOnParameter(Member* method, const Parameter* parameter) {
+  if (method == nullptr || method->kind != MK_CONSTRUCTOR) return nullptr;
+  for (Parameter* p = method->parameters; p != nullptr && (p->modifiers & M_SYNTHETIC) != 0; p = p->next)
+    if (p->origin == parameter) return p;
+  return nullptr;
+}
+
 Parameter* syntheticParameterAt(Member* method, int32_t index) {
   if (method == nullptr || method->kind != MK_CONSTRUCTOR) return nullptr;
   Parameter* p = method->parameters;
@@ -565,6 +573,7 @@ ExprNode* localValue(Member* variable, int32_t line, int32_t column) {
 ExprNode* buildImplicitArgs(ExprNode* outer, ExprNode* qualifier, ExprNode* arguments, Member* constructor,
                             int32_t line, int32_t column) {
   ExprNode* implicit = nullptr;
+  Parameter* outerParameter = outer != nullptr ? explicitOuterParameter(constructor) : nullptr;
   bool outerUsed = outer == nullptr;
   bool constructorCall =
       qualifier != nullptr && (qualifier->op == O_THIS || qualifier->op == O_SUPER) && constructor != nullptr;
@@ -572,12 +581,13 @@ ExprNode* buildImplicitArgs(ExprNode* outer, ExprNode* qualifier, ExprNode* argu
   int32_t index = 0;
   for (Parameter* p = constructor->parameters; p != nullptr && (p->modifiers & M_SYNTHETIC) != 0; p = p->next, index++) {
     ExprNode* argument = nullptr;
-    if (!outerUsed && outer->type != nullptr && isSubclassType(outer->type, p->type)) {
+    if (!outerUsed && outer->type != nullptr && (outerParameter != nullptr ? p == outerParameter : isSubclassType(outer->type, p->type))) {
       argument = outer;
       outerUsed = true;
     }
     if (argument == nullptr && constructorCall) {
-      Parameter* own = syntheticParameterAt(current, index);
+      Parameter* own = passedOnParameter(current, p);
+      if (own == nullptr) own = syntheticParameterAt(current, index);
       if (own != nullptr && own->variable != nullptr && sameType(own->type, p->type)) {
         argument = newExprNode(O_ID, line, column);
         argument->name = own->name;

@@ -224,6 +224,52 @@ void copySuperSyntheticParameters(ClassDef* cls) {
   }
 }
 
+namespace {
+
+// The superclass constructor's parameter that fills its outer-instance field.
+Parameter* superOuterParameter(ClassDef* cls) {
+  ClassDef* superclass = cls->superclass != nullptr ? cls->superclass->resolved : nullptr;
+  if (superclass == nullptr || superclass->outerThisField == nullptr) return nullptr;
+  for (Member* m = superclass->members; m != nullptr; m = m->next) {
+    if (m->kind != MK_CONSTRUCTOR) continue;
+    for (Parameter* p = m->parameters; p != nullptr && (p->modifiers & M_SYNTHETIC) != 0; p = p->next)
+      if (p->capturedField == superclass->outerThisField) return p;
+    return nullptr;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+void separateSuperOuterParameter(ClassDef* cls) {
+  Parameter* superOuter = superOuterParameter(cls);
+  if (superOuter == nullptr || cls->outerThisField == nullptr) return;
+  for (Member* m = cls->members; m != nullptr; m = m->next) {
+    if (m->kind != MK_CONSTRUCTOR) continue;
+    for (Parameter* p = m->parameters; p != nullptr && (p->modifiers & M_SYNTHETIC) != 0; p = p->next) {
+      if (p->origin != superOuter || p->capturedField != cls->outerThisField) continue;
+      p->origin = nullptr;
+      Parameter* own = newParameter(superOuter->name, superOuter->type, superOuter->modifiers, superOuter->line,
+                                    superOuter->column);
+      own->origin = superOuter;
+      insertParameter(m, own, false);
+      break;
+    }
+  }
+}
+
+Parameter* explicitOuterParameter(Member* constructor) {
+  ClassDef* cls = constructor->owner;
+  if (cls == nullptr) return nullptr;
+  Parameter* superOuter = (cls->flags & CF_ANONYMOUS) != 0 ? superOuterParameter(cls) : nullptr;
+  for (Parameter* p = constructor->parameters; p != nullptr && (p->modifiers & M_SYNTHETIC) != 0; p = p->next) {
+    if (superOuter != nullptr ? p->origin == superOuter
+                              : p->capturedField != nullptr && p->capturedField == cls->outerThisField)
+      return p;
+  }
+  return nullptr;
+}
+
 void checkDollarName(ClassDef* cls, Member* newMembers) {
   for (Member* old = cls->members; old != nullptr; old = old->next) {
     for (Member* added = newMembers; added != nullptr; added = added->next) {

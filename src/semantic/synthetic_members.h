@@ -25,6 +25,13 @@ Parameter* addSyntheticParameter(Member* constructor, Identifier* name, uint16_t
 void insertParameter(Member* constructor, Parameter* parameter, bool atFront);
 // A class extending a nested class passes the superclass constructor's synthetic parameters on.
 void copySuperSyntheticParameters(ClassDef* cls);
+// The anonymous class of o.new S() {...}: the parameter that takes S's outer instance (o) is its
+// own, apart from the class's own outer instance, even where both are of one class.
+void separateSuperOuterParameter(ClassDef* cls);
+// The constructor's synthetic parameter that takes an outer instance given explicitly (o.new C(),
+// o.super()): for an anonymous class the one its superclass's outer instance is passed on from,
+// else the one that fills the class's outer-instance field.
+Parameter* explicitOuterParameter(Member* constructor);
 // Adds the members to the class (synthetic ones in front), reporting any whose name a member
 // already has ("using.dollar.name").
 void checkDollarName(ClassDef* cls, Member* newMembers);

@@ -16,6 +16,7 @@
 #include "semantic/class_lookup.h"
 #include "semantic/class_table.h"
 #include "semantic/passes.h"
+#include "semantic/synthetic_members.h"
 #include "syntax/compilation_unit.h"
 #include "syntax/method_bodies.h"
 #include "syntax/parser_state.h"
@@ -181,7 +182,8 @@ void setLocalClassGenerator(ClassPass generator) {
 }
 
 ClassDef* parseLocalClass(uint16_t nestingFlags, Identifier* name, uint16_t modifiers, ClassRef* superclass,
-                          ExprNode* anonymousArguments, ClassRef* interfaces, int32_t line, int32_t column) {
+                          ExprNode* anonymousArguments, ClassRef* interfaces, int32_t line, int32_t column,
+                          bool explicitOuter) {
   // A body parsed once more (an instance initializer or field initializer in each constructor)
   // meets the classes that its first parse compiled: they are used again, not made twice.
   int32_t offset = token().start;
@@ -200,6 +202,7 @@ ClassDef* parseLocalClass(uint16_t nestingFlags, Identifier* name, uint16_t modi
                                          anonymousArguments, interfaces, line, column);
   global.currentArena = saved;
   if (declaration == nullptr) return nullptr;
+  if (explicitOuter) separateSuperOuterParameter(declaration->declaredClass);
   Member* known = newMemberOfKind(&global.mainArena, MK_CLASS_DECLARATION);
   *known = *declaration;
   recordLocalClass(global.current, offset, known);
@@ -242,7 +245,7 @@ void compileLocalClass(ClassDef* cls) {
 // still read, for its own faults); the class takes its enclosing class's next anonymous name; an
 // interface becomes its one interface, with the default superclass; the body is parsed and
 // compiled as a local class; the creation gets a type bound to the new class.
-Type* parseAnonymousClass(Type* type, ExprNode* arguments, int32_t line, int32_t column) {
+Type* parseAnonymousClass(Type* type, ExprNode* arguments, bool explicitOuter, int32_t line, int32_t column) {
   ClassDef* enclosing = global.ctx.enclosing;
   if (enclosing == nullptr) return &errorType;
   // A type that failed was reported where it was named: the body is passed over by the caller.
@@ -269,7 +272,8 @@ Type* parseAnonymousClass(Type* type, ExprNode* arguments, int32_t line, int32_t
       superclass = ref;
   }
   Identifier* name = anonymousClassName(enclosing, enclosing->anonymousClassCount + 1);
-  ClassDef* cls = parseLocalClass(NESTED_ANONYMOUS, name, 0, superclass, arguments, interfaces, line, column);
+  ClassDef* cls =
+      parseLocalClass(NESTED_ANONYMOUS, name, 0, superclass, arguments, interfaces, line, column, explicitOuter);
   if (cls == nullptr) return nullptr;
   if (refused) return &errorType;
   ClassRef* ref = newClassRefIn(global.currentArena, cls->package, cls->name, cls, 0, enclosing, line, column);
