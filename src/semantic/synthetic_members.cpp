@@ -148,10 +148,10 @@ bool isBeingParsed(Member* constructor) {
          (constructor->parameterScope != nullptr && onScopeChain(constructor->parameterScope));
 }
 
-void addToConstructors(ClassDef* cls, Member* field, bool atFront, Parameter* origin) {
+void addToConstructors(ClassDef* cls, Member* field, SyntheticPlace place, Parameter* origin) {
   for (Member* m = cls->members; m != nullptr; m = m->next) {
     if (m->kind != MK_CONSTRUCTOR) continue;
-    Parameter* p = addSyntheticParameter(m, field->name, field->modifiers, field->type, field->line, field->column, atFront);
+    Parameter* p = addSyntheticParameter(m, field->name, field->modifiers, field->type, field->line, field->column, place);
     if (p->capturedField == nullptr) p->capturedField = field;
     if (p->origin == nullptr) p->origin = origin;
   }
@@ -160,13 +160,13 @@ void addToConstructors(ClassDef* cls, Member* field, bool atFront, Parameter* or
 }  // namespace
 
 Parameter* addSyntheticParameter(Member* constructor, Identifier* name, uint16_t modifiers, Type* type, int32_t line,
-                                 int32_t column, bool atFront) {
+                                 int32_t column, SyntheticPlace place) {
   for (Parameter* p = constructor->parameters; p != nullptr; p = p->next)
     if ((p->modifiers & M_SYNTHETIC) != 0 && p->name == name && sameParameterType(p->type, type)) return p;
   bool parsing = isBeingParsed(constructor);
   int32_t threshold = parsing ? parameterSlots(constructor) : 0;
   Parameter* parameter = newParameter(name, type, static_cast<uint16_t>(modifiers | M_SYNTHETIC), line, column);
-  insertParameter(constructor, parameter, atFront);
+  insertParameter(constructor, parameter, place);
   if (parsing) {
     // The parameters keep their order in the descriptor, so the new one takes slots that the
     // body's locals may hold: they all lie above the parameters and move up together.
@@ -178,10 +178,12 @@ Parameter* addSyntheticParameter(Member* constructor, Identifier* name, uint16_t
   return parameter;
 }
 
-void insertParameter(Member* constructor, Parameter* parameter, bool atFront) {
+void insertParameter(Member* constructor, Parameter* parameter, SyntheticPlace place) {
   Parameter** at = &constructor->parameters;
-  if (!atFront)
+  if (place == SYNTHETIC_AFTER_LEADING)
     while (*at != nullptr && ((*at)->modifiers & M_SYNTHETIC) != 0) at = &(*at)->next;
+  else if (place == SYNTHETIC_LAST)
+    while (*at != nullptr) at = &(*at)->next;
   parameter->next = *at;
   *at = parameter;
 }
@@ -203,7 +205,10 @@ Member* captureOuterLocal(Member* variable, ClassDef* cls, int32_t line, int32_t
     makeCapturedCopies(cls, field);
   else
     checkDollarName(cls, field);
-  addToConstructors(cls, field, variable == nullptr, origin);
+  SyntheticPlace place = variable == nullptr                                        ? SYNTHETIC_FIRST
+                         : (cls->flags & CF_ANONYMOUS) != 0 && variable->slot >= 0 ? SYNTHETIC_LAST
+                                                                                   : SYNTHETIC_AFTER_LEADING;
+  addToConstructors(cls, field, place, origin);
   return field;
 }
 
@@ -218,7 +223,8 @@ void copySuperSyntheticParameters(ClassDef* cls) {
     if ((p->modifiers & M_SYNTHETIC) == 0) continue;
     for (Member* m = cls->members; m != nullptr; m = m->next) {
       if (m->kind != MK_CONSTRUCTOR) continue;
-      Parameter* copy = addSyntheticParameter(m, p->name, p->modifiers, p->type, p->line, p->column, false);
+      Parameter* copy =
+          addSyntheticParameter(m, p->name, p->modifiers, p->type, p->line, p->column, SYNTHETIC_AFTER_LEADING);
       if (copy->origin == nullptr) copy->origin = p;
     }
   }
@@ -252,7 +258,7 @@ void separateSuperOuterParameter(ClassDef* cls) {
       Parameter* own = newParameter(superOuter->name, superOuter->type, superOuter->modifiers, superOuter->line,
                                     superOuter->column);
       own->origin = superOuter;
-      insertParameter(m, own, false);
+      insertParameter(m, own, SYNTHETIC_AFTER_LEADING);
       break;
     }
   }
@@ -305,8 +311,8 @@ Member* constructorBeingParsed() {
 
 Parameter* parameterFilling(Member* constructor, const Member* field) {
   if (constructor == nullptr || field == nullptr) return nullptr;
-  for (Parameter* p = constructor->parameters; p != nullptr && (p->modifiers & M_SYNTHETIC) != 0; p = p->next)
-    if (p->capturedField == field) return p;
+  for (Parameter* p = constructor->parameters; p != nullptr; p = p->next)
+    if ((p->modifiers & M_SYNTHETIC) != 0 && p->capturedField == field) return p;
   return nullptr;
 }
 
@@ -356,9 +362,11 @@ void ensureCapturedAssigned(Member* field) {
   // The head of a list saved in an open clause cannot move.
   if (!current && after == nullptr) return;
   ClassDef* cls = constructor->owner;
-  for (Parameter* p = constructor->parameters; p != nullptr && (p->modifiers & M_SYNTHETIC) != 0; p = p->next) {
+  for (Parameter* p = constructor->parameters; p != nullptr; p = p->next) {
     Member* f = p->capturedField;
-    if (f == nullptr || p->variable == nullptr || (f->fieldFlags & FIELD_CAPTURE_STORED) != 0) continue;
+    if ((p->modifiers & M_SYNTHETIC) == 0 || f == nullptr || p->variable == nullptr ||
+        (f->fieldFlags & FIELD_CAPTURE_STORED) != 0)
+      continue;
     f->fieldFlags |= FIELD_CAPTURE_STORED;
     ExprNode* target = newExprNode(O_ID, cls->line, cls->column);
     target->name = f->name;

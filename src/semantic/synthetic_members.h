@@ -16,13 +16,16 @@ struct Type;
 // "local.class.must.use.finals". A field of an enclosing instance needs the outer instance: that is
 // captured and the field itself returned.
 Member* captureOuterLocal(Member* variable, ClassDef* cls, int32_t line, int32_t column, Parameter* origin);
+// Where a synthetic parameter goes: at the head of the list (an outer instance), after the
+// leading synthetic ones, or after every other (a captured value of an anonymous class, passed
+// after the creation's arguments are evaluated, which may assign it).
+enum SyntheticPlace : int32_t { SYNTHETIC_FIRST, SYNTHETIC_AFTER_LEADING, SYNTHETIC_LAST };
 // A synthetic parameter of the constructor (an existing one of that name and type is reused). When
 // the constructor's body is being parsed, its parameters are given their slots again and every local
 // it has declared so far moves up by the new parameter's width, so no two share a slot.
 Parameter* addSyntheticParameter(Member* constructor, Identifier* name, uint16_t modifiers, Type* type, int32_t line,
-                                 int32_t column, bool atFront);
-// At the head of the list, or right after the leading synthetic parameters.
-void insertParameter(Member* constructor, Parameter* parameter, bool atFront);
+                                 int32_t column, SyntheticPlace place);
+void insertParameter(Member* constructor, Parameter* parameter, SyntheticPlace place);
 // A class extending a nested class passes the superclass constructor's synthetic parameters on.
 void copySuperSyntheticParameters(ClassDef* cls);
 // The anonymous class of o.new S() {...}: the parameter that takes S's outer instance (o) is its
