@@ -573,6 +573,7 @@ ExprNode* localValue(Member* variable, int32_t line, int32_t column) {
 //     context).
 ExprNode* buildImplicitArgs(ExprNode* outer, ExprNode* qualifier, ExprNode* arguments, Member* constructor,
                             int32_t line, int32_t column) {
+  noteCapturesUsed(constructor->owner);
   ExprNode* leading = nullptr;
   ExprNode* trailing = nullptr;
   Parameter* outerParameter = outer != nullptr ? explicitOuterParameter(constructor) : nullptr;

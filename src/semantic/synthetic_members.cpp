@@ -2,8 +2,11 @@
 // this$N, a local x as val$x) and, in every constructor, a synthetic parameter that fills it.
 #include "semantic/synthetic_members.h"
 
+#include <algorithm>
 #include <unordered_set>
 
+#include "semantic/access_methods.h"
+#include "semantic/class_names.h"
 #include "semantic/class_records.h"
 #include "semantic/class_table.h"
 #include "semantic/element_names.h"
@@ -15,6 +18,7 @@
 #include "support/arena.h"
 #include "support/diagnostics.h"
 #include "support/global.h"
+#include "support/identifiers.h"
 #include "support/parser_context.h"
 #include "syntax/method_bodies.h"
 
@@ -143,6 +147,30 @@ Type* lastingType(Type* type) {
 
 namespace {
 
+void noteCaptureAdded(ClassDef* cls) {
+  if (cls != nullptr && (cls->state & CLASS_CAPTURES_USED) != 0) global.lateCaptures++;
+}
+
+// val$x, or val$x$N where val$x was taken.
+bool namedAfter(const Identifier* field, const Identifier* variable) {
+  const Identifier* base = joinNames("val", const_cast<Identifier*>(variable), nullptr, -1);
+  if (field == base) return true;
+  if (field->length <= base->length || identifierChars(field)[base->length] != '$') return false;
+  return std::equal(identifierChars(base), identifierChars(base) + base->length, identifierChars(field));
+}
+
+// The field copies `variable`: the same variable, or, in a body parsed again, the one of that name
+// declared at the same place (the field follows it to the live one).
+bool copiesVariable(Member* field, Member* variable) {
+  if (field->kind != MK_VARIABLE || (field->modifiers & M_SYNTHETIC) == 0 || field->original == nullptr) return false;
+  if (field->original == variable) return true;
+  if (variable->line <= 0 || field->originalLine != variable->line || field->originalColumn != variable->column ||
+      variable->name == nullptr || !namedAfter(field->name, variable->name))
+    return false;
+  field->original = variable;
+  return true;
+}
+
 bool isBeingParsed(Member* constructor) {
   return constructor == global.ctx.currentMethod ||
          (constructor->parameterScope != nullptr && onScopeChain(constructor->parameterScope));
@@ -167,6 +195,9 @@ Parameter* addSyntheticParameter(Member* constructor, Identifier* name, uint16_t
   int32_t threshold = parsing ? parameterSlots(constructor) : 0;
   Parameter* parameter = newParameter(name, type, static_cast<uint16_t>(modifiers | M_SYNTHETIC), line, column);
   insertParameter(constructor, parameter, place);
+  noteCaptureAdded(constructor->owner);
+  // An access constructor takes the same parameters and one more.
+  if (constructor->accessMethod != nullptr) refreshAccessConstructor(constructor);
   if (parsing) {
     // The parameters keep their order in the descriptor, so the new one takes slots that the
     // body's locals may hold: they all lie above the parameters and move up together.
@@ -196,9 +227,10 @@ Member* captureOuterLocal(Member* variable, ClassDef* cls, int32_t line, int32_t
     return variable;
   }
   if (variable == nullptr && cls->outerThisField != nullptr) return cls->outerThisField;
-  for (Member* m = cls->members; m != nullptr; m = m->next)
-    if (variable != nullptr && (m->modifiers & M_SYNTHETIC) != 0 && m->kind == MK_VARIABLE && m->original == variable)
-      return m;
+  if (variable != nullptr)
+    for (Member* m = cls->members; m != nullptr; m = m->next)
+      if (copiesVariable(m, variable)) return m;
+  noteCaptureAdded(cls);
   Member* field = makeOuterThisField(variable, cls, line, column);
   if (variable != nullptr) field->type = lastingType(field->type);
   if (variable != nullptr && variable->slot >= 0)
@@ -212,6 +244,20 @@ Member* captureOuterLocal(Member* variable, ClassDef* cls, int32_t line, int32_t
   return field;
 }
 
+void noteCapturesUsed(ClassDef* cls) {
+  if (cls != nullptr) cls->state |= CLASS_CAPTURES_USED;
+}
+
+namespace {
+
+bool passedOn(const Member* constructor, const Parameter* parameter) {
+  for (const Parameter* p = constructor->parameters; p != nullptr; p = p->next)
+    if (p->origin == parameter) return true;
+  return false;
+}
+
+}  // namespace
+
 void copySuperSyntheticParameters(ClassDef* cls) {
   ClassRef* superclass = cls->superclass;
   if (superclass == nullptr || superclass->resolved == nullptr || (superclass->resolved->flags & CF_NESTED) == 0) return;
@@ -219,10 +265,11 @@ void copySuperSyntheticParameters(ClassDef* cls) {
   for (Member* m = superclass->resolved->members; m != nullptr && superConstructor == nullptr; m = m->next)
     if (m->kind == MK_CONSTRUCTOR) superConstructor = m;
   if (superConstructor == nullptr) return;
+  noteCapturesUsed(superclass->resolved);
   for (Parameter* p = superConstructor->parameters; p != nullptr; p = p->next) {
     if ((p->modifiers & M_SYNTHETIC) == 0) continue;
     for (Member* m = cls->members; m != nullptr; m = m->next) {
-      if (m->kind != MK_CONSTRUCTOR) continue;
+      if (m->kind != MK_CONSTRUCTOR || passedOn(m, p)) continue;
       Parameter* copy =
           addSyntheticParameter(m, p->name, p->modifiers, p->type, p->line, p->column, SYNTHETIC_AFTER_LEADING);
       if (copy->origin == nullptr) copy->origin = p;

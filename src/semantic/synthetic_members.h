@@ -26,7 +26,11 @@ enum SyntheticPlace : int32_t { SYNTHETIC_FIRST, SYNTHETIC_AFTER_LEADING, SYNTHE
 Parameter* addSyntheticParameter(Member* constructor, Identifier* name, uint16_t modifiers, Type* type, int32_t line,
                                  int32_t column, SyntheticPlace place);
 void insertParameter(Member* constructor, Parameter* parameter, SyntheticPlace place);
-// A class extending a nested class passes the superclass constructor's synthetic parameters on.
+// The class's synthetic members are used as they stand (by a creation, a superclass constructor
+// call, its class file): a captured value it takes afterwards is counted in global.lateCaptures.
+void noteCapturesUsed(ClassDef* cls);
+// A class extending a nested class passes the superclass constructor's synthetic parameters on
+// (each once: a parameter passed on already is kept).
 void copySuperSyntheticParameters(ClassDef* cls);
 // The anonymous class of o.new S() {...}: the parameter that takes S's outer instance (o) is its
 // own, apart from the class's own outer instance, even where both are of one class.

@@ -324,6 +324,8 @@ void parseMethodBody(Member* method) {
 
 void beginMethodParse(Member* method) {
   ClassDef* cls = method->owner;
+  // A constructor parsed again (its class generated again) finds its constructor call anew.
+  if (method->kind == MK_CONSTRUCTOR) method->methodFlags &= ~METHOD_EXPLICIT_CONSTRUCTOR_CALL;
   if (cls != nullptr && (cls->flags & CF_NESTED) != 0 && method->kind == MK_CONSTRUCTOR)
     for (Member* m = cls->members; m != nullptr; m = m->next)
       if (m->kind == MK_VARIABLE && (m->modifiers & M_SYNTHETIC) != 0) m->fieldFlags &= ~FIELD_CAPTURE_STORED;

@@ -41,6 +41,9 @@ ClassDef* parseLocalClass(uint16_t nestingFlags, Identifier* name, uint16_t modi
 // the generator that code generation registers (none: the class is checked only). The class file
 // is written with the outermost class around it, before that class's own.
 void compileLocalClass(ClassDef* cls);
+// A local class met again in a body parsed again while the class around it is generated once
+// more: generated again where it stands, its declaration as the first parse made it.
+void regenerateLocalClass(ClassDef* cls);
 void setLocalClassGenerator(ClassPass generator);
 // The class of `new T(arguments) {` at the "{": the Type bound to it, the error type (after a
 // report, or for a type that failed already, whose body the caller passes over) or null.
