@@ -116,15 +116,7 @@ bool checkSuperOuterInstance(ExprNode* q, ClassDef* current, int32_t line, int32
   if (superclass == nullptr || superclass->outer == nullptr || superclass->outerThisField == nullptr) return true;
   ClassDef* needed = superclass->outer;
   if ((current->flags & CF_ANONYMOUS) == 0 && explicitOuter == nullptr) {
-    // The object under construction is no enclosing instance: one of a class around the current
-    // one must be at hand, through outer instances all the way (none in a static class, nor in a
-    // local class of a static context).
-    bool found = false;
-    for (ClassDef* c = current; c->outer != nullptr && !found; c = c->outer) {
-      if ((c->flags & CF_STATIC) != 0 || c->kind == CLASS_KIND_INTERFACE || c->outerThisField == nullptr) break;
-      found = c->outer == needed || isSubclassOf(c->outer, needed);
-    }
-    if (!found) {
+    if (!outerInstanceAround(current, needed)) {
       errorAt(line, column, "super.missing.outer.instance");
       if (q->line == 0)
         errorAt(line, column, "constructor.missing.outer", classToString(needed), classToString(current));

@@ -15,6 +15,7 @@
 #include "semantic/tree_walks.h"
 #include "semantic/try_clauses.h"
 #include "semantic/type_records.h"
+#include "semantic/type_relations.h"
 #include "support/arena.h"
 #include "support/diagnostics.h"
 #include "support/global.h"
@@ -244,6 +245,14 @@ Member* captureOuterLocal(Member* variable, ClassDef* cls, int32_t line, int32_t
   return field;
 }
 
+bool outerInstanceAround(ClassDef* cls, ClassDef* needed) {
+  for (ClassDef* c = cls; c->outer != nullptr; c = c->outer) {
+    if ((c->flags & CF_STATIC) != 0 || c->kind == CLASS_KIND_INTERFACE || c->outerThisField == nullptr) return false;
+    if (c->outer == needed || isSubclassOf(c->outer, needed)) return true;
+  }
+  return false;
+}
+
 void noteCapturesUsed(ClassDef* cls) {
   if (cls != nullptr) cls->state |= CLASS_CAPTURES_USED;
 }
@@ -266,8 +275,13 @@ void copySuperSyntheticParameters(ClassDef* cls) {
     if (m->kind == MK_CONSTRUCTOR) superConstructor = m;
   if (superConstructor == nullptr) return;
   noteCapturesUsed(superclass->resolved);
+  // A class that has no enclosing instance for its superclass (a static class, a class of a
+  // static context) gets one only from o.super(...): its creations have none to pass on.
+  ClassDef* superOuter = superclass->resolved->outer;
+  bool outerPassedOn = (cls->flags & CF_ANONYMOUS) != 0 || superOuter == nullptr || outerInstanceAround(cls, superOuter);
   for (Parameter* p = superConstructor->parameters; p != nullptr; p = p->next) {
     if ((p->modifiers & M_SYNTHETIC) == 0) continue;
+    if (!outerPassedOn && p->capturedField != nullptr && p->capturedField == superclass->resolved->outerThisField) continue;
     for (Member* m = cls->members; m != nullptr; m = m->next) {
       if (m->kind != MK_CONSTRUCTOR || passedOn(m, p)) continue;
       Parameter* copy =
@@ -397,11 +411,10 @@ void ensureCapturedAssigned(Member* field) {
   if (field == nullptr || (field->fieldFlags & FIELD_CAPTURE_STORED) != 0) return;
   Member* constructor = constructorBeingParsed();
   if (constructor == nullptr || parameterFilling(constructor, field) == nullptr) return;
-  if (global.ctx.firstStatement == nullptr && (global.ctx.flags & CTX_NESTED_CLAUSE) == 0) {
-    if (constructor->methodFlags & METHOD_EXPLICIT_CONSTRUCTOR_CALL) return;
-    beginMethodBody();
-    if ((field->fieldFlags & FIELD_CAPTURE_STORED) != 0) return;
-  }
+  // Nothing of the body is built yet: its prologue, the implicit super() or the explicit
+  // constructor call being read (which may still turn out to be o.super(...) with o this very
+  // value), stores every captured value that has a parameter by then.
+  if (global.ctx.firstStatement == nullptr && (global.ctx.flags & CTX_NESTED_CLAUSE) == 0) return;
   bool current = true;
   StmtNode* head = bodyListHead(&current);
   if (isConstructorCall(head, O_THIS)) return;

@@ -26,6 +26,10 @@ enum SyntheticPlace : int32_t { SYNTHETIC_FIRST, SYNTHETIC_AFTER_LEADING, SYNTHE
 Parameter* addSyntheticParameter(Member* constructor, Identifier* name, uint16_t modifiers, Type* type, int32_t line,
                                  int32_t column, SyntheticPlace place);
 void insertParameter(Member* constructor, Parameter* parameter, SyntheticPlace place);
+// An enclosing instance of `needed` (or of a subclass of it) around `cls`, reached through outer
+// instances from the class itself: what an implicit superclass constructor call of `cls` passes
+// when its superclass is an inner member of `needed`. Never the object under construction.
+bool outerInstanceAround(ClassDef* cls, ClassDef* needed);
 // The class's synthetic members are used as they stand (by a creation, a superclass constructor
 // call, its class file): a captured value it takes afterwards is counted in global.lateCaptures.
 void noteCapturesUsed(ClassDef* cls);
