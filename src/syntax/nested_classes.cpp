@@ -249,7 +249,8 @@ void generateSettled(ClassDef* cls) {
       std::optional<Regeneration> again;
       if (generation > 0) again.emplace(cls);
       forgetCapturesUsed(cls);
-      if (generation > 0 && cls->superclass != nullptr) copySuperSyntheticParameters(cls);
+      // A superclass around it may have taken more since they were copied.
+      if (cls->superclass != nullptr && (generation > 0 || global.regenerating > 0)) copySuperSyntheticParameters(cls);
       localClassGenerator(cls);
       cls->generatedRound = global.generationRound;
     }
