@@ -177,7 +177,9 @@ void appendOperand(ExprNode* operand) {
 }  // namespace
 
 void genNullCheck(const ExprNode* node) {
-  if (node == nullptr || kindOf(node->type) != TK_CLASS || runtimeMembers.objectGetClass == nullptr) return;
+  if (node == nullptr || kindOf(node->type) != TK_CLASS) return;
+  ensureRuntimeMembers();
+  if (runtimeMembers.objectGetClass == nullptr) return;
   emitByte(OP_DUP);
   adjust(1);
   invokeMember(OP_INVOKEVIRTUAL, runtimeMembers.objectGetClass);
