@@ -705,7 +705,8 @@ ClassDef* findInnerClassOnce(ClassDef* cls, Identifier* name, int32_t line, int3
   ClassDef* foundIn = nullptr;
   ClassDef* found = findInnerClass(cls, name, &foundIn);
   if (found != nullptr && foundIn == cls) return found;
-  // Missing, or inherited: an enclosing class's own member class of the name may stand closer.
+  // Missing: the enclosing classes' member classes outward. Inherited: it is the answer, and an
+  // enclosing class's own member class of the name is warned about.
   ClassDef* outer = nullptr;
   ClassDef* outerFoundIn = nullptr;
   for (ClassDef* around = cls->outer; around != nullptr; around = around->outer) {
@@ -724,8 +725,8 @@ ClassDef* findInnerClassOnce(ClassDef* cls, Identifier* name, int32_t line, int3
   }
   if (found == nullptr) return outer;
   if (outer != nullptr && outer != found && line > 0)
-    errorAt(line, column, "inner.classname.ambiguous", identToString(name), classToString(cls),
-            classToString(outerFoundIn));
+    warningAt(global.current, line, column, "warn.inner.classname.ambiguous", identToString(name), classToString(cls),
+              classToString(outerFoundIn));
   return found;
 }
 

@@ -320,8 +320,12 @@ ExprNode* makeMethodCall(ExprNode* qualifier, Identifier* name, ExprNode* argume
     if (chosen != nullptr && (chosen->modifiers & M_PUBLIC) == 0) chosen = nullptr;
   }
   if (chosen == nullptr) {
+    ClassDef* hidden = callerQualifier == nullptr ? methodHidingEnclosing(cls, name) : nullptr;
     if (name == nullptr)
       errorAt(line, column, "undef.constructor", classToString(cls), methodSignatureToString(cls->name, arguments));
+    else if (hidden != nullptr)
+      errorAt(line, column, "inner.method.hidden", methodSignatureToString(name, arguments), classToString(cls),
+              classToString(hidden));
     else
       errorAt(line, column, "undef.method", methodSignatureToString(name, arguments));
     return markError(node);

@@ -200,9 +200,9 @@ bool isStaticContext(const Member* method) {
 
 // In this order: the class's own fields and what it inherits; then, with searchOuter, each
 // enclosing class outward (its own fields and what it inherits), the first that has the name
-// giving the outer field. An inherited field beside an outer one is an ambiguity, an error when
-// the outer field is declared in the class or around it, else a warning; the inherited one is the
-// answer.
+// giving the outer field. A field the class has, its own or inherited, hides the enclosing
+// classes' fields of the name (JLS 6.3.1): beside an outer one the inherited field is the answer,
+// with a warning, since a reader may take the name for the enclosing class's.
 Member* lookupVariable(ClassDef* cls, Identifier* name, bool staticOnly, bool searchOuter, ClassDef** foundOutside,
                        int32_t line, int32_t column, bool* staticReported) {
   if (foundOutside != nullptr) *foundOutside = nullptr;
@@ -224,22 +224,13 @@ Member* lookupVariable(ClassDef* cls, Identifier* name, bool staticOnly, bool se
     return fromOuter;
   }
   const char* text = identToString(name);
-  if (!ownedByEnclosing(cls, inherited, fromOuter))
-    errorAt(line, column, "inner.variable.ambiguous", text, classToString(cls), classToString(outside));
-  else if (inherited != fromOuter)
+  if (inherited != fromOuter)
     warningAt(global.current, line, column, "warn.inner.variable.ambiguous", text, classToString(cls),
               classToString(outside));
   else if (!isStaticField(inherited))
     warningAt(global.current, line, column, "warn.inner.variable.ambiguous.same", text, classToString(cls),
               classToString(outside));
   return inherited;
-}
-
-bool ownedByEnclosing(ClassDef* cls, const Member* inherited, const Member* fromOuter) {
-  if (fromOuter == inherited) return true;
-  for (ClassDef* c = cls; c != nullptr; c = c->outer)
-    if (fromOuter->owner == c) return false;
-  return true;
 }
 
 // Locals first: the open scopes from the innermost outward, the first local or parameter of the
@@ -416,53 +407,76 @@ Member* searchResult(MethodSearch& search) {
 
 }  // namespace
 
+namespace {
+
 // The class, then its superclasses in turn (not for constructors and interfaces): each level's
-// own methods, then the interfaces it reaches. Without
-// arguments the lowest level that has a method without parameters decides; with arguments all
-// applicable methods of the whole search compete and the maximally specific ones are kept. Then,
-// for a nested class whose hierarchy has no method of the name, the enclosing classes outward.
-Member* lookupMethod(ClassDef* cls, Identifier* name, bool noOuterSearch, ExprNode* arguments,
-                     ClassDef** foundOutside, int32_t line, int32_t column) {
-  if (foundOutside != nullptr) *foundOutside = nullptr;
-  if (cls == nullptr) return nullptr;
-  MethodSearch search{name, arguments, accessContext(cls), nullptr, nullptr, {}, cls};
+// own methods, then the interfaces it reaches. Without arguments the lowest level that has a method
+// without parameters decides; with arguments all applicable methods of the whole search compete.
+void searchHierarchy(ClassDef* cls, MethodSearch& search) {
   uint32_t walk = newLookupWalk();
   for (ClassDef* k = cls; k != nullptr;) {
     if (k->lookupMark == walk) break;
     k->lookupMark = walk;
     scanMembers(k, search, true);
-    if (arguments == nullptr && search.best != nullptr && search.best->owner == k) break;
-    if (name == nullptr) break;
+    if (search.arguments == nullptr && search.best != nullptr && search.best->owner == k) break;
+    if (search.name == nullptr) break;
     // A class inherits from every superinterface, abstract or not: an interface method with a
     // body (a library's) may be the only one of its signature.
     scanSuperinterfaces(k, search, walk);
     if (isInterface(k)) break;
     k = usableClass(k->superclass);
   }
+}
+
+// The innermost enclosing class that declares a method of the name the current class may call,
+// unless the nested class inherits that class's methods itself.
+ClassDef* enclosingDeclaring(ClassDef* cls, Identifier* name) {
+  ClassDef* from = accessContext(cls);
+  for (ClassDef* outer = cls->outer; outer != nullptr; outer = outer->outer) {
+    MembersNamed named(outer, name);
+    for (Member* m = named.next(); m != nullptr; m = named.next())
+      if (m->kind == MK_METHOD && isAccessible(from, m)) return isSubclassOf(cls, outer) ? nullptr : outer;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+// The class and its supertypes (searchHierarchy). A nested class that has no method of the name
+// searches the enclosing classes outward; one that has, its own or inherited, keeps to them
+// (JLS 15.12.1), with a warning where an enclosing class declares methods of the name too.
+Member* lookupMethod(ClassDef* cls, Identifier* name, bool noOuterSearch, ExprNode* arguments,
+                     ClassDef** foundOutside, int32_t line, int32_t column) {
+  if (foundOutside != nullptr) *foundOutside = nullptr;
+  if (cls == nullptr) return nullptr;
+  MethodSearch search{name, arguments, accessContext(cls), nullptr, nullptr, {}, cls};
+  searchHierarchy(cls, search);
   Member* best = searchResult(search);
   if (search.firstByName != nullptr && search.firstByName->owner == cls) {
     checkDeprecatedUse(best, line, column);
     return best;
   }
   if (!noOuterSearch && name != nullptr && (cls->flags & CF_NESTED) != 0 && cls->outer != nullptr) {
-    if (search.firstByName != nullptr) {
-      ClassDef* from = accessContext(cls);
-      for (ClassDef* outer = cls->outer; outer != nullptr; outer = outer->outer) {
-        bool declared = false;
-        MembersNamed named(outer, name);
-        for (Member* m = named.next(); m != nullptr && !declared; m = named.next())
-          declared = m->kind == MK_METHOD && isAccessible(from, m);
-        if (!declared) continue;
-        errorAt(line, column, "inner.method.ambiguous", identToString(name), classToString(outer), classToString(cls));
-        break;
-      }
-    } else {
+    if (search.firstByName == nullptr) {
       ClassDef* outside = nullptr;
       best = lookupMethod(cls->outer, name, false, arguments, &outside, line, column);
       if (foundOutside != nullptr) *foundOutside = outside != nullptr ? outside : cls->outer;
       return best;
     }
+    // Where nothing inherited applies, the caller reports the hiding (methodHidingEnclosing).
+    ClassDef* outer = best != nullptr ? enclosingDeclaring(cls, name) : nullptr;
+    if (outer != nullptr)
+      warningAt(global.current, line, column, "warn.inner.method.ambiguous", identToString(name), classToString(cls),
+                classToString(outer));
   }
   checkDeprecatedUse(best, line, column);
   return best;
+}
+
+ClassDef* methodHidingEnclosing(ClassDef* cls, Identifier* name) {
+  if (cls == nullptr || name == nullptr || (cls->flags & CF_NESTED) == 0 || cls->outer == nullptr) return nullptr;
+  MethodSearch search{name, nullptr, accessContext(cls), nullptr, nullptr, {}, cls};
+  searchHierarchy(cls, search);
+  if (search.firstByName == nullptr || search.firstByName->owner == cls) return nullptr;
+  return enclosingDeclaring(cls, name);
 }

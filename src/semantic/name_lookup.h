@@ -26,6 +26,10 @@ Member* lookupVariable(ClassDef* cls, Identifier* name, bool staticOnly, bool se
 // than one applicable candidate is left that no other one is more specific than (ambiguous).
 Member* lookupMethod(ClassDef* cls, Identifier* name, bool noOuterSearch, ExprNode* arguments,
                      ClassDef** foundOutside, int32_t line, int32_t column);
+// For a nested class whose methods of the name, all inherited, hide those that an enclosing class
+// declares: that enclosing class (a call that none of the inherited ones takes is no call of the
+// enclosing class's). Null otherwise.
+ClassDef* methodHidingEnclosing(ClassDef* cls, Identifier* name);
 bool isAccessible(ClassDef* from, const Member* member);
 // The class whose body gives code of `from` its access to a protected member of a class of
 // another package: `from` or the innermost class around it that is a subclass of the member's
@@ -36,7 +40,6 @@ ClassDef* protectedAccessClass(ClassDef* from, const Member* member, ClassDef* t
 // class table emptied the numbers start again.
 void resetLookupWalks();
 void checkDeprecatedUse(Member* member, int32_t line, int32_t column);
-bool ownedByEnclosing(ClassDef* cls, const Member* inherited, const Member* fromOuter);
 bool isStaticContext(const Member* method);
 // The static context of the code being parsed: a static initializer or field initializer
 // (global.ctx.flags), or a static initializer block or static method as current method.

@@ -243,12 +243,12 @@ TEST_F(NamesTest, FieldLookupThroughSupertypesAndEnclosingClasses) {
   EXPECT_EQ(reported, "reference.ambiguous a I S2");
   reported.clear();
 
-  // Inherited beside declared in the enclosing class: an error, the inherited field is used.
+  // Inherited beside declared in the enclosing class: the inherited field hides it, with a warning.
   ClassDef* in = enter("O$In");
   ClassDef* outside = nullptr;
   EXPECT_EQ(lookupVariable(in, id("x"), false, true, &outside, 3, 5), member(enter("S"), "x", MK_VARIABLE));
   EXPECT_EQ(outside, nullptr);
-  EXPECT_EQ(reported, "inner.variable.ambiguous x O$In O");
+  EXPECT_EQ(reported, "warn.inner.variable.ambiguous x O$In O");
   reported.clear();
   // Only in the enclosing class: found there.
   ClassDef* other = enter("O$Other");
