@@ -495,6 +495,7 @@ ExprNode* makeThisSelector(Type* type, int32_t line, int32_t column) {
 }
 
 ExprNode* makeThisFromName(ExprNode* name, int32_t line, int32_t column) {
+  if (isError(name)) return name;
   ClassDef* cls = classNamedBy(name);
   if (cls == nullptr) {
     errorAt(line, column, "invalid.this.selector");

@@ -213,6 +213,22 @@ int32_t countElements(const ExprNode* list) {
   return count;
 }
 
+// A name inside parentheses is an expression name (JLS 15.8.5): one that denotes a class is no
+// value, whatever follows it ((Object).class, (Outer).this and (Sub).super.x are no primaries).
+// Such a name is reported at its first part and stands as an error node.
+ExprNode* parenthesisedName(ExprNode* name) {
+  ExprNode* first = name;
+  while (first->op == O_DOT && first->left != nullptr) first = first->left;
+  int32_t line = first->line;
+  int32_t column = first->column;
+  ExprNode* resolved = resolveName(name);
+  if (resolved->op != O_CLASSREF) return resolved;
+  errorAt(line, column, "paren.class.name", classToString(resolved->classDef));
+  ExprNode* failed = newExprNode(O_ERROR, line, column);
+  failed->type = &errorType;
+  return failed;
+}
+
 // "(" has been read; the current token is the first inside the parentheses.
 ExprNode* parseParenthesisedOrCast(int32_t line, int32_t column) {
   Type* type = nullptr;
@@ -235,10 +251,10 @@ ExprNode* parseParenthesisedOrCast(int32_t line, int32_t column) {
         }
       } else {
         // A name in parentheses is the name itself, not marked as parenthesised.
-        return resolveName(expression);
+        return parenthesisedName(expression);
       }
     } else {
-      expression = resolveName(expression);
+      expression = parenthesisedName(expression);
       classified = CLASSIFY_EXPRESSION;
     }
   }
