@@ -112,10 +112,15 @@ ExprNode* copyNode(const ExprNode* node) {
 
 // The checks of an explicit superclass constructor call on the enclosing instance its superclass
 // needs: one must be given (outer.super(...)) or be reachable from the current class, and a given
-// one must be of the superclass's outer class. False after a report.
+// one must be of the superclass's outer class; a superclass that takes none takes no qualifier
+// either. False after a report.
 bool checkSuperOuterInstance(ExprNode* q, ClassDef* current, int32_t line, int32_t column) {
   ClassDef* superclass = superclassOf(current);
   ExprNode* explicitOuter = q->left;
+  if (q->line != 0 && explicitOuter != nullptr && superclass != nullptr && !takesEnclosingInstance(superclass)) {
+    errorAt(explicitOuter->line, explicitOuter->column, "outer.qualifier.not.inner", classToString(superclass));
+    return false;
+  }
   if (superclass == nullptr || superclass->outer == nullptr || superclass->outerThisField == nullptr) return true;
   ClassDef* needed = superclass->outer;
   if ((current->flags & CF_ANONYMOUS) == 0 && explicitOuter == nullptr) {
@@ -127,7 +132,8 @@ bool checkSuperOuterInstance(ExprNode* q, ClassDef* current, int32_t line, int32
     }
   }
   if (q->line != 0 && explicitOuter != nullptr && !isSubclassType(explicitOuter->type, superclass->outerThisField->type)) {
-    errorAt(line, column, "disallowed.type", typeToString(explicitOuter->type));
+    errorAt(explicitOuter->line, explicitOuter->column, "outer.qualifier.type", typeToString(explicitOuter->type),
+            typeToString(superclass->outerThisField->type));
     return false;
   }
   return true;

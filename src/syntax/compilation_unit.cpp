@@ -349,9 +349,11 @@ uint16_t parseClassModifiers(uint16_t initialFlags) {
   }
 }
 
+// The default constructor has the access of a public or protected class (JLS 8.8.7), package
+// access otherwise.
 Member* makeDefaultConstructor(ClassDef* cls, ExprNode* anonymousArguments) {
-  Member* constructor = newMember(nullptr, cls->line, cls->column, (cls->flags & CF_PUBLIC) ? M_PUBLIC : 0, nullptr, 1,
-                                  0, 0, nullptr, nullptr);
+  uint16_t access = (cls->flags & CF_PUBLIC) ? M_PUBLIC : (cls->flags & CF_PROTECTED) ? M_PROTECTED : 0;
+  Member* constructor = newMember(nullptr, cls->line, cls->column, access, nullptr, 1, 0, 0, nullptr, nullptr);
   constructor->kind = MK_CONSTRUCTOR;
   constructor->methodFlags |= METHOD_DEFAULT_CONSTRUCTOR;
   constructor->owner = cls;

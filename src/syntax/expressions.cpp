@@ -583,10 +583,17 @@ ExprNode* parseNewExpression(Type* type, ExprNode* outer) {
     created = &errorType;
     if (!outerFailed) {
       ClassDef* inner = findInnerClass(outerType->classRef->resolved, name, nullptr);
-      if (inner == nullptr)
+      if (inner == nullptr) {
         errorAt(line, column, "undef.class", identToString(name));
-      else
+      } else {
         created = resolvedClassType(inner, line, column);
+        // A static member class, or an interface an anonymous class would implement, takes no
+        // enclosing instance: reported, the creation goes on without the qualifier.
+        if ((inner->flags & CF_STATIC) != 0 || inner->kind == CLASS_KIND_INTERFACE) {
+          errorAt(line, column, "outer.qualifier.not.inner", classToString(inner));
+          outer = nullptr;
+        }
+      }
     }
     scanToken();
   } else {

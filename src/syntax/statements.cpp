@@ -404,6 +404,9 @@ void parseModifiedStatement(int32_t kind, bool declarationAllowed, uint16_t init
     return;
   }
   if (token().kind == T_CLASS) {
+    // A class declaration is a block statement only: not the body of an if, a loop or a label.
+    // Reported, it is still read as a local class.
+    if (!declarationAllowed) errorAt(token().line, token().column, "not.expecting.declaration");
     constexpr uint16_t access = M_PUBLIC | M_PRIVATE | M_PROTECTED | M_STATIC;
     if (modifiers & access) {
       errorAt(at.line, at.column, "local.class.access");
