@@ -45,4 +45,7 @@ struct ParserContext {
   TryClause* lastClause;
   Member* currentMethod;
   uint32_t flags;
+  // The field initializer or initializer block being parsed (an instance one inside the
+  // constructor that runs it), whose rules its checked exceptions follow; null in a method body.
+  Member* initializer;
 };

@@ -78,10 +78,25 @@ int32_t reportCount() {
   return global.errorCount + global.warningCount;
 }
 
+// The initializer being parsed, for as long as a C++ block runs.
+class CurrentInitializer {
+ public:
+  explicit CurrentInitializer(Member* initializer) : saved_(global.ctx.initializer) {
+    global.ctx.initializer = initializer;
+  }
+  ~CurrentInitializer() { global.ctx.initializer = saved_; }
+  CurrentInitializer(const CurrentInitializer&) = delete;
+  CurrentInitializer& operator=(const CurrentInitializer&) = delete;
+
+ private:
+  Member* saved_;
+};
+
 // A member's initializer that reported anything when it was parsed is marked, so that every later
 // parse of it is quiet.
 template <class Parse>
 auto parseReportingOnce(Member* member, Parse parse) {
+  CurrentInitializer current(member);
   bool quiet = (member->fieldFlags & FIELD_INITIALIZER_REPORTED) != 0;
   QuietReparse silence(quiet);
   int32_t before = reportCount();
@@ -202,6 +217,7 @@ void beginClassParse(ClassDef* cls) {
   global.ctx.lastClause = nullptr;
   global.ctx.flags = 0;
   global.ctx.currentMethod = nullptr;
+  global.ctx.initializer = nullptr;
   global.ctx.scope = nullptr;
   pushScope(cls->bodyScope);
 }
@@ -213,6 +229,7 @@ void parseInitializerBlock(Member* initializer) {
   global.ctx.enclosing = cls;
   global.ctx.currentMethod = initializer;
   {
+    CurrentInitializer current(initializer);
     PartFile file(cls);
     if (rescan(cls, initializer->bodyOffset, initializer->line, initializer->column) != T_LBRACE) {
       reportHere("syntax.error");
@@ -269,6 +286,7 @@ void parseFieldInitializerNested(Member* field) {
   global.ctx = ParserContext{};
   global.ctx.enclosing = owner;
   global.ctx.flags = isStatic ? CTX_STATIC : 0;
+  global.ctx.initializer = field;
   global.current = owner->sourceFile;
   int32_t before = reportCount();
   field->constantState = CONSTANT_PARSING;
@@ -342,6 +360,7 @@ void beginMethodParse(Member* method) {
   global.ctx.endColumn = token().column;
   global.ctx.firstClause = nullptr;
   global.ctx.lastClause = nullptr;
+  global.ctx.initializer = nullptr;
   global.ctx.flags &= ~(CTX_NESTED_CLAUSE | CTX_STATIC | CTX_CONSTRUCTOR_CALL_ARGUMENTS);
 }
 
