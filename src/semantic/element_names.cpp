@@ -13,8 +13,11 @@
 #include "semantic/expression_nodes.h"
 #include "semantic/type_records.h"
 #include "support/arena.h"
+#include "support/diagnostics.h"
+#include "support/encodings.h"
 #include "support/global.h"
 #include "support/identifiers.h"
+#include "support/message_file.h"
 #include "support/parser_context.h"
 #include "support/source_file.h"
 #include "syntax/scanner.h"
@@ -55,6 +58,71 @@ void appendArgumentTypes(const ExprNode* node) {
   appendType(node->type);
 }
 
+void appendQualifiedBinaryName(const ClassDef* cls) {
+  appendQualifiedName(cls->package, cls->binaryName != nullptr ? cls->binaryName : cls->name);
+}
+
+// Host text of the message file (a literal part of a message) into the name buffer.
+void appendNativeText(const char* p, int32_t n) {
+  while (n > 0) {
+    char16_t units[2];
+    int32_t count = 0;
+    int32_t taken = decodeNativeCharacter(p, n, units, &count);
+    if (taken <= 0) {
+      // Not expected of a message text the host read: the byte stands for itself.
+      appendNameChar(static_cast<unsigned char>(*p));
+      taken = 1;
+      count = 0;
+    }
+    for (int32_t i = 0; i < count; i++) appendNameChar(units[i]);
+    p += taken;
+    n -= taken;
+  }
+}
+
+// An anonymous class of a source as its users say it, in the words of the message file's
+// "anonymous.class.name": the class it extends or the interface it implements (%1), the
+// innermost class around it that has a name (%2) and its line (%3). False where there are no such
+// words: no message file, or texts kept in an encoding the name buffer's text would not return to;
+// the binary name stands then.
+bool appendAnonymousClass(const ClassDef* cls) {
+  if ((cls->flags & CF_ANONYMOUS) == 0 || cls->sourceFile == nullptr || cls->line <= 0) return false;
+  if (messageTextEncoding() != nullptr) return false;
+  const MessageEntry* entry = lookupMessage("anonymous.class.name");
+  if (entry == nullptr || entry->text == nullptr || entry->text[0] == '\0') return false;
+  const ClassDef* around = cls->outer;
+  while (around != nullptr && (around->flags & CF_ANONYMOUS) != 0 && around->outer != nullptr) around = around->outer;
+  const ClassRef* extended = cls->interfaces != nullptr ? cls->interfaces : cls->superclass;
+  const char* literal = entry->text;
+  const char* p = entry->text;
+  while (*p != '\0') {
+    if (!isChar(p, '%') || p[1] == '\0') {
+      p++;
+      continue;
+    }
+    appendNativeText(literal, static_cast<int32_t>(p - literal));
+    switch (p[1]) {
+      case '1':
+        if (extended != nullptr) appendIdentifier(extended->resolved != nullptr ? extended->resolved->name : extended->name);
+        break;
+      case '2':
+        if (around != nullptr) appendClassName(around);
+        break;
+      case '3':
+        appendDecimal(cls->line);
+        break;
+      default:
+        // "%" before any other character stands for that character, as in messages.
+        appendNativeText(p + 1, 1);
+        break;
+    }
+    p += 2;
+    literal = p;
+  }
+  appendNativeText(literal, static_cast<int32_t>(p - literal));
+  return true;
+}
+
 }  // namespace
 
 void appendIdentifier(const Identifier* id) {
@@ -78,6 +146,7 @@ void appendType(const Type* type) {
       return;
     case TK_CLASS: {
       const ClassRef* ref = type->classRef;
+      if (ref != nullptr && ref->resolved != nullptr && appendAnonymousClass(ref->resolved)) return;
       const Identifier* name = ref == nullptr ? nullptr : ref->resolved != nullptr ? ref->resolved->name : ref->name;
       if (ref != nullptr && ref->resolved == nullptr) appendNameChar('~');
       if (name == nullptr)
@@ -124,7 +193,8 @@ void appendClassName(const ClassDef* cls) {
     appendNameCString("<null>");
     return;
   }
-  appendQualifiedName(cls->package, cls->binaryName != nullptr ? cls->binaryName : cls->name);
+  if (appendAnonymousClass(cls)) return;
+  appendQualifiedBinaryName(cls);
 }
 
 void appendClassRef(const ClassRef* ref) {
@@ -141,6 +211,11 @@ void appendClassRef(const ClassRef* ref) {
 const char* classToString(ClassDef* cls) {
   if (cls != nullptr) computeBinaryName(cls);
   return textOf<ClassDef>(cls, appendClassName);
+}
+
+const char* binaryClassToString(ClassDef* cls) {
+  if (cls != nullptr) computeBinaryName(cls);
+  return textOf<ClassDef>(cls, appendQualifiedBinaryName);
 }
 
 const char* classRefToString(ClassRef* ref) {

@@ -24,7 +24,11 @@ const char* memberToString(const Member* member);
 const char* methodToString(const Member* member);
 void appendMember(const Member* member);
 const char* methodSignatureToString(const Identifier* name, const ExprNode* arguments);
+// A class by its qualified binary name; an anonymous class of a source as its users say it, in
+// the message file's words ("anonymous.class.name"), where there are such words.
 const char* classToString(ClassDef* cls);
+// The qualified binary name whatever the class, as its file is named (-verbose).
+const char* binaryClassToString(ClassDef* cls);
 const char* classRefToString(ClassRef* ref);
 const char* packageToString(const Package* package);
 void appendClassRef(const ClassRef* ref);

@@ -209,7 +209,7 @@ void nameAndResolveSupertypes(ClassDef* cls) {
 void checkClass(ClassDef* cls) {
   if (cls->sourceFile == nullptr || (cls->state & CLASS_CHECKED)) return;
   cls->state |= CLASS_CHECKED;
-  if (global.verbose) messageAt(nullptr, 0, 0, "verbose.checking", classToString(cls));
+  if (global.verbose) messageAt(nullptr, 0, 0, "verbose.checking", binaryClassToString(cls));
   SourceFile* savedFile = global.current;
   ClassDef* savedClass = global.ctx.enclosing;
   global.current = cls->sourceFile;
