@@ -310,6 +310,8 @@ int32_t constructorCallArgumentCheck(ExprNode* node, bool superCall) {
         errorAt(node->line, node->column, "this.this.conflict");
       break;
     case O_SUPER:
+      // Outer.super is the enclosing instance, made before this object.
+      if (node->classDef != nullptr && node->classDef != global.ctx.enclosing) break;
       if (superCall)
         errorAt(node->line, node->column, "super.super.conflict");
       else
@@ -417,11 +419,26 @@ ClassDef* classNamedBy(ExprNode* e) {
 
 }  // namespace
 
+// T.super names the current object as an instance of T's superclass: T is the current class or one
+// around it whose instance is at hand (JLS 15.11.2), never merely a superclass.
 ExprNode* makeSuperSelector(Type* type, int32_t line, int32_t column) {
   ClassDef* cls = classOf(type);
   if (cls == nullptr) {
     errorAt(line, column, "invalid.super.selector");
     return nullptr;
+  }
+  ClassDef* current = global.ctx.enclosing;
+  if (current != nullptr && cls != current) {
+    ClassDef* around = current->outer;
+    while (around != nullptr && around != cls) around = around->outer;
+    if (around == nullptr) {
+      errorAt(line, column, "qualified.super.not.enclosing", classToString(cls));
+      return nullptr;
+    }
+    if (!enclosingInstanceAvailable(cls)) {
+      errorAt(line, column, "qualified.super.no.instance", classToString(cls));
+      return nullptr;
+    }
   }
   ExprNode* node = makeKeywordExpression(O_SUPER, cls, line, column);
   // The class whose superclass is meant: the current one, or for Outer.super an enclosing one.
