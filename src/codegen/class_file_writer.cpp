@@ -480,8 +480,6 @@ void writeClassFile(ClassDef* cls) {
   int32_t size = CLASS_HEADER_SIZE;
   copyBuffer(&classGen.pool.buffer, bytes, &size);
   copyBuffer(&classGen.body, bytes, &size);
-  if (!outputClassFile(cls, bytes, size)) return;
-  if (global.traceLevel & TRACE_GENERAL) std::printf("file %s written\n", cls->classFilePath);
-  writeClassLine(cls);
+  keepClassFile(cls, bytes, size);
   cls->state |= CLASS_WRITTEN;
 }

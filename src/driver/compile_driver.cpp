@@ -146,7 +146,10 @@ int32_t internalTolvo(int count, char** arguments, char* messageDirectory, char*
   global.abortOnFatal = 1;
   if (sigsetjmp(global.fatalTrap, 1) != 0) std::abort();
   // In-process the entry has armed handlers of its own, which leave the host's signals to the host.
-  if (inProcess == 0) installCrashHandlers(onFatalSignal);
+  if (inProcess == 0) {
+    installCrashHandlers(onFatalSignal);
+    removeTemporariesOnInterrupt();
+  }
   global.messageDirectory = messageDirectory;
   global.localeDirectory = localeDirectory;
   setMessageLocation(messageDirectory, localeDirectory);
@@ -214,6 +217,7 @@ int32_t internalTolvo(int count, char** arguments, char* messageDirectory, char*
   }
   try {
     deleteListedFiles();
+    dropKeptClassFiles();
     printSummaries();
     if (global.traceLevel == TRACE_DUMP_MESSAGES) dumpAllMessages();
   } catch (const CompileStop&) {

@@ -100,6 +100,7 @@ constexpr uint8_t CLASS_UNREADABLE = 0x8;  // kind 103: its class file was found
 constexpr uint8_t CLASS_CONSTANTS_EVALUATED = 0x10;
 constexpr uint8_t CLASS_SUPERTYPES_ACYCLIC = 0x20;  // class files: no supertype cycle through class files
 constexpr uint8_t CLASS_ON_SUPERTYPE_PATH = 0x40;  // on the path of the class reader's cycle search
+constexpr uint8_t CLASS_GENERATION_RAN = 0x80;  // a top-level class from source: generateClass ran for it
 
 struct ClassDef {
   ClassDef* next;  // in its package's class list
@@ -113,6 +114,7 @@ struct ClassDef {
   ClassRef* superclass;
   ClassRef* interfaces;  // linked through ClassRef::next
   SourceFile* sourceFile;  // null for a class read from a class file
+  ClassDef* nextInSource;  // a top-level class: the next of its source file (SourceFile::firstClass)
   Package* package;
   Member* members;  // declaration order
   Scope* scope;

@@ -285,6 +285,15 @@ void addClassToPackage(Package* package, ClassDef* cls) {
   }
 }
 
+void addClassToSource(SourceFile* file, ClassDef* cls) {
+  if (file->firstClass == nullptr)
+    file->firstClass = cls;
+  else
+    file->lastClass->nextInSource = cls;
+  file->lastClass = cls;
+  file->classesToGenerate++;
+}
+
 void addClassAtPackageHead(Package* package, ClassDef* cls) {
   cls->package = package;
   cls->next = package->firstClass;

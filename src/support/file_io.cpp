@@ -81,6 +81,25 @@ FileHandle* openFile(const char* name, const char* mode) {
   return handle;
 }
 
+FileHandle* createNewFile(const char* name, bool* exists) {
+  *exists = false;
+  char hostName[HOST_PATH_MAX];
+  if (!toHostPath(name, hostName, sizeof hostName)) return nullptr;
+  int descriptor = open(hostName, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0664);
+  if (descriptor < 0) {
+    *exists = errno == EEXIST;
+    return nullptr;
+  }
+  auto* handle = static_cast<FileHandle*>(std::calloc(1, sizeof(FileHandle)));
+  if (handle == nullptr) {
+    close(descriptor);
+    unlink(hostName);
+    return nullptr;
+  }
+  handle->descriptor = descriptor;
+  return handle;
+}
+
 int32_t closeFile(FileHandle* handle) {
   int descriptor = handle->descriptor;
   std::free(handle);

@@ -8,6 +8,7 @@ struct ClassDef;
 struct ImportRecord;
 struct Package;
 struct LocalClassTable;
+struct KeptClassFile;
 
 struct SourceFile {
   SourceFile* next;
@@ -25,6 +26,14 @@ struct SourceFile {
   // The local and anonymous classes declared in the file's bodies, by their position: a body
   // parsed again (an instance initializer in each constructor) finds the class it made.
   LocalClassTable* localClasses;
+  // The file's top-level classes in declaration order (linked through ClassDef::nextInSource),
+  // with the count whose generation has not run yet; the class files generated so far are kept
+  // until that count is 0 and written then, all of them or, when the file has errors, none.
+  ClassDef* firstClass;
+  ClassDef* lastClass;
+  int32_t classesToGenerate;
+  KeptClassFile* keptFirst;
+  KeptClassFile* keptLast;
 };
 
 constexpr uint32_t SOURCE_HAS_ERRORS = 1u << 0;
