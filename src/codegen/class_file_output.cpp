@@ -19,6 +19,7 @@
 #include "platform/interrupt_signals.h"
 #include "semantic/class_lookup.h"
 #include "semantic/class_records.h"
+#include "support/arena.h"
 #include "support/diagnostics.h"
 #include "support/fatal_stops.h"
 #include "support/file_io.h"
@@ -77,7 +78,7 @@ char* temporaryName(const char* path) {
   size_t nameStart = separator != nullptr ? separator - path + 1 : 0;
   size_t room = MAX_FILE_NAME - 1 - RANDOM_CHARACTERS - (sizeof TEMPORARY_SUFFIX - 1);
   if (stem > nameStart + room) stem = nameStart + room;
-  char* name = static_cast<char*>(std::malloc(stem + 1 + RANDOM_CHARACTERS + sizeof TEMPORARY_SUFFIX));
+  char* name = static_cast<char*>(heapAllocate(stem + 1 + RANDOM_CHARACTERS + sizeof TEMPORARY_SUFFIX));
   if (name == nullptr) outOfMemory();
   std::memcpy(name, path, stem);
   char* at = name + stem;
@@ -91,8 +92,8 @@ char* temporaryName(const char* path) {
 TempFile* newTempFile(char* name) {
   char hostName[HOST_PATH_MAX];
   if (!toHostPath(name, hostName, sizeof hostName)) hostName[0] = '\0';
-  auto* node = static_cast<TempFile*>(std::malloc(sizeof(TempFile)));
-  char* hostCopy = static_cast<char*>(std::malloc(std::strlen(hostName) + 1));
+  auto* node = static_cast<TempFile*>(heapAllocate(sizeof(TempFile)));
+  char* hostCopy = static_cast<char*>(heapAllocate(std::strlen(hostName) + 1));
   if (node == nullptr || hostCopy == nullptr) {
     std::free(node);
     std::free(hostCopy);
@@ -204,7 +205,7 @@ void announceWritten(ClassDef* cls) {
 
 void keepClassFile(ClassDef* cls, const uint8_t* bytes, int32_t size) {
   SourceFile* file = cls->sourceFile;
-  auto* k = static_cast<KeptClassFile*>(std::malloc(sizeof(KeptClassFile) + size));
+  auto* k = static_cast<KeptClassFile*>(heapAllocate(sizeof(KeptClassFile) + size));
   if (k == nullptr) outOfMemory();
   k->next = nullptr;
   k->cls = cls;

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
+#include <new>
 
 #include "driver/compile_driver.h"
 #include "platform/host_path.h"
@@ -28,7 +29,7 @@ bool fileExists(const char* path) {
 }
 
 void* checkedMalloc(size_t size) {
-  void* block = std::malloc(size);
+  void* block = heapAllocate(size);
   if (block == nullptr) outOfMemory();
   return block;
 }
@@ -100,6 +101,13 @@ static char* programDirectoryOf(char* programName) {
   return concatenate({"."});
 }
 
+[[noreturn]] static void startupOutOfMemory() {
+  useDefaultMessages();
+  messageAt(nullptr, 0, 0, "out.of.memory");
+  messageAt(nullptr, 0, 0, "error.count", "1");
+  std::exit(1);
+}
+
 int consoleMain(int argc, char** argv) {
   std::free(std::malloc(512000));
   try {
@@ -125,9 +133,11 @@ int consoleMain(int argc, char** argv) {
                   classPath, nullptr, 0);
     freeMemory(home);
   } catch (const CompileStop&) {
-    // Only start-up itself gets here: the driver catches every stop of the compile.
-    std::fputs("quorvelix: out.of.memory\n", stderr);
-    std::exit(1);
+    // Only start-up itself runs out of memory here: the driver catches every stop of the compile.
+    // The message files may not be known yet, and there is no memory to read them.
+    startupOutOfMemory();
+  } catch (const std::bad_alloc&) {
+    startupOutOfMemory();
   }
   std::exit(global.errorCount != 0 ? 1 : 0);
 }

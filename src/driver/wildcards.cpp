@@ -8,11 +8,12 @@
 
 #include "driver/compile_driver.h"
 #include "platform/wildcard_match.h"
+#include "support/arena.h"
 #include "support/fatal_stops.h"
 #include "support/multibyte_strings.h"
 
 void* xrealloc(void* block, size_t size) {
-  void* grown = std::realloc(block, size);
+  void* grown = heapReallocate(block, size);
   if (grown == nullptr) outOfMemory();
   return grown;
 }
@@ -26,7 +27,7 @@ struct ArgumentList {
 
 void append(ArgumentList* list, const char* text, size_t length) {
   list->slots = static_cast<char**>(xrealloc(list->slots, sizeof(char*) * (list->count + 2)));
-  char* copy = static_cast<char*>(std::malloc(length + 1));
+  char* copy = static_cast<char*>(heapAllocate(length + 1));
   if (copy == nullptr) outOfMemory();
   std::memcpy(copy, text, length);
   copy[length] = '\0';

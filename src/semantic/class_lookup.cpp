@@ -395,7 +395,7 @@ void loadClassFile(ClassDef* cls, ZipFile* archive, const char* entry, int32_t l
     ZipEntry* member = zipFindEntry(archive, entry);
     size = zipEntrySize(archive, member);
     if (member != nullptr && size <= MAX_CLASS_FILE_SIZE) {
-      bytes = static_cast<uint8_t*>(std::malloc(size > 0 ? size : 1));
+      bytes = static_cast<uint8_t*>(heapAllocate(size > 0 ? size : 1));
       if (bytes == nullptr) outOfMemory();
       if (!zipReadEntry(archive, member, bytes, static_cast<uint32_t>(size))) {
         std::free(bytes);
@@ -405,7 +405,7 @@ void loadClassFile(ClassDef* cls, ZipFile* archive, const char* entry, int32_t l
   } else if (FileHandle* file = openFile(path, "rb")) {
     size = seekFile(file, 0, SEEK_END);
     if (size >= 1 && size <= MAX_CLASS_FILE_SIZE && seekFile(file, 0, SEEK_SET) == 0) {
-      bytes = static_cast<uint8_t*>(std::malloc(size));
+      bytes = static_cast<uint8_t*>(heapAllocate(size));
       if (bytes == nullptr) outOfMemory();
       if (readFile(bytes, 1, size, file) != size) {
         std::free(bytes);

@@ -128,7 +128,7 @@ bool sameOutermostClass(const ClassDef* a, const ClassDef* b) {
 char* expectedSourceName(const ClassDef* cls) {
   const char* name = identToString(cls->name);
   size_t length = std::strlen(name);
-  char* text = static_cast<char*>(std::malloc(length + 6));
+  char* text = static_cast<char*>(heapAllocate(length + 6));
   if (text == nullptr) outOfMemory();
   std::memcpy(text, name, length);
   std::memcpy(text + length, ".java", 6);

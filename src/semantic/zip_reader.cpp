@@ -54,7 +54,7 @@ void refuse(const ZipFile* archive) {
 int32_t* newSlots(int32_t keys, uint32_t* mask) {
   uint32_t size = 16;
   while (size < 2u * static_cast<uint32_t>(keys)) size *= 2;
-  auto* slots = static_cast<int32_t*>(std::malloc(sizeof(int32_t) * size));
+  auto* slots = static_cast<int32_t*>(heapAllocate(sizeof(int32_t) * size));
   if (slots == nullptr) outOfMemory();
   std::memset(slots, 0xFF, sizeof(int32_t) * size);
   *mask = size - 1;
@@ -140,7 +140,7 @@ bool zipReadCentralDirectory(ZipFile* archive) {
 
   const unsigned char* directory = archive->data + directoryOffset;
   int64_t capacity = directorySize / CENTRAL_HEADER_SIZE;
-  archive->entries = static_cast<ZipEntry*>(std::calloc(capacity > 0 ? capacity : 1, sizeof(ZipEntry)));
+  archive->entries = static_cast<ZipEntry*>(heapAllocateZeroed(capacity > 0 ? capacity : 1, sizeof(ZipEntry)));
   if (archive->entries == nullptr) outOfMemory();
   for (int64_t at = 0; at < directorySize;) {
     if (at + CENTRAL_HEADER_SIZE > directorySize || u32(directory + at) != CENTRAL_SIGNATURE) return false;
@@ -177,7 +177,7 @@ bool zipReadCentralDirectory(ZipFile* archive) {
     archive->sorted = compareNames(archive->entries[i - 1], archive->entries[i].name, archive->entries[i].nameLength) <= 0;
   if (!archive->sorted) archive->entrySlots = newSlots(entries, &archive->entrySlotMask);
   archive->packageSlots = newSlots(entries, &archive->packageSlotMask);
-  archive->packages = static_cast<ZipEntry*>(std::malloc(sizeof(ZipEntry) * (entries > 0 ? entries : 1)));
+  archive->packages = static_cast<ZipEntry*>(heapAllocate(sizeof(ZipEntry) * (entries > 0 ? entries : 1)));
   if (archive->packages == nullptr) outOfMemory();
   const ZipEntry* lastPackage = nullptr;
   for (int32_t i = 0; i < entries; i++) {
@@ -235,12 +235,12 @@ bool zipInflate(const unsigned char* input, uint32_t compressedSize, void* buffe
 ZipFile* zipOpen(const char* path) {
   FileHandle* file = openFile(path, "rb");
   if (file == nullptr) return nullptr;
-  auto* archive = static_cast<ZipFile*>(std::calloc(1, sizeof(ZipFile)));
+  auto* archive = static_cast<ZipFile*>(heapAllocateZeroed(1, sizeof(ZipFile)));
   if (archive == nullptr) {
     closeFile(file);
     outOfMemory();
   }
-  archive->name = static_cast<char*>(std::malloc(std::strlen(path) + 1));
+  archive->name = static_cast<char*>(heapAllocate(std::strlen(path) + 1));
   if (archive->name == nullptr) {
     closeFile(file);
     freeArchive(archive);

@@ -12,6 +12,8 @@
 #include <cstring>
 
 #include "platform/host_path.h"
+#include "support/arena.h"
+#include "support/fatal_stops.h"
 #include "support/multibyte_strings.h"
 
 static bool isSeparator(char c) {
@@ -72,10 +74,11 @@ FileHandle* openFile(const char* name, const char* mode) {
     close(descriptor);
     return nullptr;
   }
-  auto* handle = static_cast<FileHandle*>(std::calloc(1, sizeof(FileHandle)));
+  auto* handle = static_cast<FileHandle*>(heapAllocateZeroed(1, sizeof(FileHandle)));
   if (handle == nullptr) {
+    // No memory is no fault of the file: the compile stops as out of memory.
     close(descriptor);
-    return nullptr;
+    outOfMemory();
   }
   handle->descriptor = descriptor;
   return handle;
@@ -90,11 +93,11 @@ FileHandle* createNewFile(const char* name, bool* exists) {
     *exists = errno == EEXIST;
     return nullptr;
   }
-  auto* handle = static_cast<FileHandle*>(std::calloc(1, sizeof(FileHandle)));
+  auto* handle = static_cast<FileHandle*>(heapAllocateZeroed(1, sizeof(FileHandle)));
   if (handle == nullptr) {
     close(descriptor);
     unlink(hostName);
-    return nullptr;
+    outOfMemory();
   }
   handle->descriptor = descriptor;
   return handle;

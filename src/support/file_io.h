@@ -1,5 +1,5 @@
 // Thin wrappers over the host's low-level file calls, and the lexical full-path resolution.
-// Failures are reported by return value only.
+// Failures are reported by return value only; no memory for a handle stops the compile.
 #pragma once
 
 #include <cstdint>
