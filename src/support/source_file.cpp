@@ -119,7 +119,12 @@ SourceFile* findSourceFile(const char* name) {
 }
 
 SourceFile* addSourceFile(const char* name) {
-  if (name == nullptr || name[0] == '\0') return nullptr;
+  if (name == nullptr) return nullptr;
+  // An empty argument (a script's unset variable) is a source that cannot be opened, not none.
+  if (name[0] == '\0') {
+    errorAt(0, 0, "source.name.empty");
+    return nullptr;
+  }
   int32_t nameLength = static_cast<int32_t>(std::strlen(name));
   if (findSourceByName(name, nameLength) != nullptr) return nullptr;
   const char* resolved = fullPath(name);
