@@ -388,7 +388,13 @@ SourceFile* findAndParseSourceOnPath(Package* package, Identifier* name, int32_t
 }
 
 void loadClassFile(ClassDef* cls, ZipFile* archive, const char* entry, int32_t line, int32_t column) {
+  // Messages name an archive's member with its archive: a.jar(p/C.class).
+  std::string shown;
   const char* path = cls->classFilePath;
+  if (archive != nullptr) {
+    shown.append(archive->name).append("(").append(entry != nullptr ? entry : "").append(")");
+    path = shown.c_str();
+  }
   uint8_t* bytes = nullptr;
   int64_t size = 0;
   if (archive != nullptr) {

@@ -293,6 +293,13 @@ class ClassPathTest : public CompilerTest {
     CompilerTest::SetUp();
     initMessageTable(16);
     const char* texts[][2] = {{"bad.class.file", "bad %1"},          {"wrong.class.version", "version %1 %2"},
+                              {"bad.class.file.magic", "magic %1"},  {"bad.class.file.truncated", "truncated %1"},
+                              {"bad.class.file.pool", "pool %1"},    {"bad.class.file.name", "name %1"},
+                              {"bad.class.file.class.flags", "class flags %1"},
+                              {"bad.class.file.method.flags", "method flags %1"},
+                              {"bad.class.file.supertype", "supertype %1"},
+                              {"bad.class.file.field", "field %1"},  {"bad.class.file.method", "method %1"},
+                              {"bad.class.file.constant", "constant %1"},
                               {"zip.error", "zip %1"},               {"cant.read.classfile", "unreadable %1"},
                               {"undef.class", "undef %1"},           {"wrong.class.name", "name %1 %2 %3"},
                               {"cant.make.dir", "cannot make %1"},   {"class.not.in.source", "not in %1 %2 %3"},
@@ -493,60 +500,60 @@ TEST_F(ClassPathTest, MalformedClassFiles) {
   {
     Bytes bytes = markedClass("p/C", "x");
     bytes.resize(bytes.size() / 2);
-    cases.push_back({"truncated", bytes, "quorvelix: site 1: bad {path}\n"});
+    cases.push_back({"truncated", bytes, "quorvelix: truncated {path}\n"});
   }
-  cases.push_back({"ten bytes", Bytes{0xCA, 0xFE, 0xBA, 0xBE, 0, 3, 0, 45, 0, 9}, "quorvelix: site 1: bad {path}\n"});
-  cases.push_back({"bad magic", Bytes{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, "quorvelix: site 1: bad {path}\n"});
+  cases.push_back({"ten bytes", Bytes{0xCA, 0xFE, 0xBA, 0xBE, 0, 3, 0, 45, 0, 9}, "quorvelix: truncated {path}\n"});
+  cases.push_back({"bad magic", Bytes{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, "quorvelix: magic {path}\n"});
   for (uint8_t tag : {2, 15}) {
     ClassFileBuilder b("p/C");
     b.rawEntry({tag, 0, 0, 0, 0});
-    cases.push_back({tag == 2 ? "tag 2" : "tag 15", b.build(), "quorvelix: site 3: bad {path}\n"});
+    cases.push_back({tag == 2 ? "tag 2" : "tag 15", b.build(), "quorvelix: pool {path}\n"});
   }
   {
     ClassFileBuilder b("p/C");
     b.flags = 0x4021;
-    cases.push_back({"class flag 0x4000", b.build(), "quorvelix: site 4: bad {path}\n"});
+    cases.push_back({"class flag 0x4000", b.build(), "quorvelix: class flags {path}\n"});
   }
   {
     ClassFileBuilder b("p/C");
     b.method(0x0041, "m", "()V");
-    cases.push_back({"method flag 0x40", b.build(), "quorvelix: site 8: bad {path}\n"});
+    cases.push_back({"method flag 0x40", b.build(), "quorvelix: method flags {path}\n"});
   }
   {
     ClassFileBuilder b("p/C");
     b.field(0x0001, "deep", std::string(300, '[') + "I");
-    cases.push_back({"300 array dimensions", b.build(), "quorvelix: site 11: bad {path}\n"});
+    cases.push_back({"300 array dimensions", b.build(), "quorvelix: field {path}\n"});
   }
   {
     ClassFileBuilder b("p/C");
     b.thisClass = b.utf8("not a class entry");
-    cases.push_back({"this_class not a class", b.build(), "quorvelix: site 14: bad {path}\n"});
+    cases.push_back({"this_class not a class", b.build(), "quorvelix: name {path}\n"});
   }
   {
     ClassFileBuilder b("p/C");
     b.thisClass = 0;
-    cases.push_back({"this_class 0", b.build(), "quorvelix: site 14: bad {path}\n"});
+    cases.push_back({"this_class 0", b.build(), "quorvelix: name {path}\n"});
   }
   {
     Bytes zeros{0xCA, 0xFE, 0xBA, 0xBE, 0, 3, 0, 45};
     zeros.resize(zeros.size() + 16, 0);
-    cases.push_back({"all zeros after the header", zeros, "quorvelix: site 14: bad {path}\n"});
+    cases.push_back({"all zeros after the header", zeros, "quorvelix: name {path}\n"});
   }
   {
     ClassFileBuilder b("p/C");
     b.method(0x0001, "m", "(I");
-    cases.push_back({"method descriptor cut off", b.build(), "quorvelix: site 12: bad {path}\n"});
+    cases.push_back({"method descriptor cut off", b.build(), "quorvelix: method {path}\n"});
   }
   {
     ClassFileBuilder b("p/C");
     b.superClass = 999;
-    cases.push_back({"superclass index out of the pool", b.build(), "quorvelix: site 5: bad {path}\n"});
+    cases.push_back({"superclass index out of the pool", b.build(), "quorvelix: supertype {path}\n"});
   }
   {
     ClassFileBuilder b("p/C");
     Bytes attribute = b.constantValue(b.integer(5));
     b.field(0x0019, "S", "Ljava/lang/String;", attribute, 1);
-    cases.push_back({"an int constant for a String field", b.build(), "quorvelix: site 23: bad {path}\n"});
+    cases.push_back({"an int constant for a String field", b.build(), "quorvelix: constant {path}\n"});
   }
   for (const MalformedClass& c : cases) {
     SetUp();
@@ -567,6 +574,17 @@ TEST_F(ClassPathTest, MalformedClassFiles) {
     TearDown();
   }
   SetUp();
+}
+
+// A damaged member of an archive is named with its archive.
+TEST_F(ClassPathTest, DamagedArchiveMemberIsNamedWithItsArchive) {
+  Bytes bytes = markedClass("p/C", "x");
+  bytes.resize(bytes.size() / 2);
+  writeBytes(root / "a.jar", makeZip({{"p/C.class", bytes}}));
+  useClassPath({(root / "a.jar").string()});
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(load("p", "C"), nullptr);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "quorvelix: truncated " + (root / "a.jar").string() + "(p/C.class)\n");
 }
 
 TEST_F(ClassPathTest, WhatIsReadFromAGoodClassFile) {
