@@ -399,8 +399,9 @@ void loadClassFile(ClassDef* cls, ZipFile* archive, const char* entry, int32_t l
   int64_t size = 0;
   if (archive != nullptr) {
     ZipEntry* member = zipFindEntry(archive, entry);
-    size = zipEntrySize(archive, member);
-    if (member != nullptr && size <= MAX_CLASS_FILE_SIZE) {
+    uint64_t memberSize = zipEntrySize(archive, member);
+    if (member != nullptr && memberSize <= MAX_CLASS_FILE_SIZE) {
+      size = static_cast<int64_t>(memberSize);
       bytes = static_cast<uint8_t*>(heapAllocate(size > 0 ? size : 1));
       if (bytes == nullptr) outOfMemory();
       if (!zipReadEntry(archive, member, bytes, static_cast<uint32_t>(size))) {

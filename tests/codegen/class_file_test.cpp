@@ -251,6 +251,36 @@ TEST(ClassFiles, APoolNearItsLimitIsWrittenAndLoads) {
   EXPECT_NE(run.out.find("  static final f0 = 0\n"), std::string::npos);
 }
 
+// Chains that generated code makes long (operators, && and ||, fields and calls selected in turn)
+// are no nesting: each compiles to code the verifier takes and that computes what Java says, far
+// past the length at which ecj's own stack runs out.
+TEST(ClassFiles, LongChainsCompileAndRunOnTheVirtualMachine) {
+  std::string out = freshDirectory("long-chains");
+  std::string source = "class Chains {\n  Chains next;\n  int value = 7;\n";
+  source += "  static int sum(int x) {\n    return x\n";
+  for (int i = 0; i < 9000; i++) source += "      + x * 3 - 1\n";
+  source += "      ;\n  }\n  static boolean all(int x) {\n    return x >= 0\n";
+  for (int i = 0; i < 5000; i++) source += "      && x != " + std::to_string(i) + "0001\n";
+  source += "      ;\n  }\n  static boolean any(int x) {\n    return x == -1\n";
+  for (int i = 0; i < 5000; i++) source += "      || x == " + std::to_string(i) + "0002\n";
+  source += "      ;\n  }\n  static int fields(Chains c) {\n    return c\n";
+  for (int i = 0; i < 5000; i++) source += "      .next\n";
+  source += "      .value;\n  }\n  static String calls() {\n    return new StringBuffer()\n";
+  for (int i = 0; i < 3000; i++) source += "      .append(" + std::to_string(i % 10) + ")\n";
+  source += "      .toString();\n  }\n";
+  source += "  public static void main(String[] args) {\n    Chains c = new Chains();\n    c.next = c;\n"
+            "    String s = calls();\n    int digits = 0;\n"
+            "    for (int i = 0; i < s.length(); i++) digits += s.charAt(i) - '0';\n"
+            "    System.out.println(sum(2) + \" \" + all(5) + \" \" + all(20001) + \" \" + any(30002) + \" \" + any(5) + \" \"\n"
+            "        + fields(c) + \" \" + s.length() + \" \" + digits);\n"
+            "  }\n}\n";
+  writeFile(out + "/Chains.java", source);
+  compileInto(out, out + "/Chains.java");
+  ProcessResult run = runProgram({JAVA_PATH, "-Xverify:all", "-cp", out, "Chains"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "45002 true false true false 7 3000 13500\n");
+}
+
 TEST(ClassFiles, SourceFileIsTheNameAfterTheLastSeparatorOfEitherKind) {
   std::string out = freshDirectory("separators");
   fs::create_directories(out + "/d/sub");

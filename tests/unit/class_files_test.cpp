@@ -170,6 +170,10 @@ struct ZipMember {
   int32_t method = -1;  // forced method; -1 for what `deflate` says
   int64_t compressedSize = -1;  // forced size in the central header
   int64_t uncompressedSize = -1;  // forced size in the central header
+  // The central header marks both sizes and the offset 0xFFFFFFFF and gives them in a zip64 extra
+  // field (after a field of another kind); with zip64Short the extra field is cut short.
+  bool zip64Extra = false;
+  bool zip64Short = false;
 };
 
 struct ZipOptions {
@@ -223,16 +227,33 @@ Bytes makeZip(const std::vector<ZipMember>& members, const ZipOptions& options =
     le16(directory, method);
     le32(directory, 0);
     le32(directory, crc);
-    le32(directory, m.compressedSize >= 0 ? static_cast<uint32_t>(m.compressedSize) : static_cast<uint32_t>(stored.size()));
-    le32(directory, static_cast<uint32_t>(m.uncompressedSize >= 0 ? m.uncompressedSize : m.data.size()));
+    uint32_t compressedSize = m.compressedSize >= 0 ? static_cast<uint32_t>(m.compressedSize) : static_cast<uint32_t>(stored.size());
+    uint32_t uncompressedSize = static_cast<uint32_t>(m.uncompressedSize >= 0 ? m.uncompressedSize : m.data.size());
+    Bytes extra;
+    if (m.zip64Extra) {
+      le16(extra, 0x5455);  // a time stamp field first
+      le16(extra, 5);
+      extra.insert(extra.end(), {1, 0, 0, 0, 0});
+      le16(extra, 0x0001);
+      uint32_t values[] = {uncompressedSize, compressedSize, offset};
+      int given = m.zip64Short ? 2 : 3;
+      le16(extra, 8 * given);
+      for (int i = 0; i < given; i++) {
+        le32(extra, values[i]);
+        le32(extra, 0);
+      }
+    }
+    le32(directory, m.zip64Extra ? 0xFFFFFFFF : compressedSize);
+    le32(directory, m.zip64Extra ? 0xFFFFFFFF : uncompressedSize);
     le16(directory, static_cast<uint32_t>(m.name.size()));
-    le16(directory, 0);
+    le16(directory, static_cast<uint32_t>(extra.size()));
     le16(directory, 0);
     le16(directory, 0);
     le16(directory, 0);
     le32(directory, 0);
-    le32(directory, offset);
+    le32(directory, m.zip64Extra ? 0xFFFFFFFF : offset);
     directory.insert(directory.end(), m.name.begin(), m.name.end());
+    directory.insert(directory.end(), extra.begin(), extra.end());
   }
   uint32_t directoryOffset = static_cast<uint32_t>(file.size() - options.prefix.size());
   file.insert(file.end(), directory.begin(), directory.end());
@@ -798,6 +819,17 @@ TEST_F(ClassPathTest, Archives) {
   countShort.countDelta = -1;
   ZipOptions zip64;
   zip64.zip64 = true;
+  ZipOptions zip64CountShort = zip64;
+  zip64CountShort.countDelta = -1;
+  ZipMember zip64Member{"p/C.class", good, true};
+  zip64Member.zip64Extra = true;
+  ZipMember zip64Cut = zip64Member;
+  zip64Cut.zip64Short = true;
+  std::vector<ZipMember> manyZip64 = many;
+  manyZip64.back() = zip64Member;
+  Bytes locatorAstray = makeZip({{"p/C.class", good}}, zip64);
+  // The locator's offset of the zip64 end record, one byte off.
+  locatorAstray[locatorAstray.size() - 22 - 20 + 8]++;
   ZipMember zip64Size{"p/C.class", good};
   zip64Size.uncompressedSize = 0xFFFFFFFF;
   std::vector<MalformedArchive> cases = {
@@ -812,8 +844,14 @@ TEST_F(ClassPathTest, Archives) {
       {"method 12", makeZip({method12}), true, false},
       {"70,001 members with a wrapped count", makeZip(many), true, true},
       {"a count short of the directory", makeZip({{"a/A.class", good}, {"p/C.class", good}}, countShort), false, false},
-      {"zip64 end records", makeZip({{"p/C.class", good}}, zip64), false, false},
-      {"a zip64 size mark", makeZip({zip64Size}), false, false},
+      {"zip64 end records", makeZip({{"p/C.class", good}}, zip64), true, true},
+      {"70,001 members with zip64 end records and a zip64 member", makeZip(manyZip64, zip64), true, true},
+      {"a zip64 count short of the directory", makeZip({{"a/A.class", good}, {"p/C.class", good}}, zip64CountShort),
+       false, false},
+      {"a zip64 locator that points astray", locatorAstray, false, false},
+      {"sizes and offset in a zip64 extra field", makeZip({zip64Member}), true, true},
+      {"a zip64 extra field cut short", makeZip({zip64Cut}), false, false},
+      {"a zip64 size mark without its extra field", makeZip({zip64Size}), false, false},
       {"empty file", Bytes{}, false, false},
       {"not a zip", Bytes(100, 'x'), false, false},
   };
