@@ -31,6 +31,7 @@ struct TempFile {
   char* name;      // as the compiler spells it
   char* hostName;  // as the interrupt cleanup hands it to unlink
   TempFile* next;
+  TempFile* previous;  // so that a file is taken off in one step, however many a source file has
 };
 
 struct KeptClassFile {
@@ -101,7 +102,7 @@ TempFile* newTempFile(char* name) {
     outOfMemory();
   }
   std::strcpy(hostCopy, hostName);
-  *node = TempFile{name, hostCopy, nullptr};
+  *node = TempFile{name, hostCopy, nullptr, nullptr};
   return node;
 }
 
@@ -114,11 +115,13 @@ void freeTempFile(TempFile* node) {
 // Takes the node off the list; the caller frees it.
 void unlist(TempFile* node) {
   HeldInterrupts held;
-  for (TempFile** link = &tempFiles; *link != nullptr; link = &(*link)->next) {
-    if (*link != node) continue;
-    *link = node->next;
-    return;
-  }
+  if (node->previous != nullptr)
+    node->previous->next = node->next;
+  else
+    tempFiles = node->next;
+  if (node->next != nullptr) node->next->previous = node->previous;
+  node->next = nullptr;
+  node->previous = nullptr;
 }
 
 // Creates a temporary file of a fresh name beside `path` and lists it, in one step as far as the
@@ -133,6 +136,7 @@ FileHandle* createTemporary(const char* path, TempFile** listed) {
       file = createNewFile(node->name, &exists);
       if (file != nullptr) {
         node->next = tempFiles;
+        if (tempFiles != nullptr) tempFiles->previous = node;
         tempFiles = node;
       }
     }

@@ -79,10 +79,15 @@ bool isJavaSuffix(const char* suffix) {
   return true;
 }
 
-// The file's bytes and a zero byte in the main arena; -1 in *size when it cannot be read whole.
+// The file's bytes and a zero byte in the main arena; -1 in *size when it cannot be read whole, -2
+// when it is larger than MAX_SOURCE_SIZE.
 char* readContent(FileHandle* file, int64_t* size) {
   *size = seekFile(file, 0, SEEK_END);
-  if (*size < 0 || seekFile(file, 0, SEEK_SET) != 0 || *size > INT32_MAX - 16) {
+  if (*size > MAX_SOURCE_SIZE) {
+    *size = -2;
+    return nullptr;
+  }
+  if (*size < 0 || seekFile(file, 0, SEEK_SET) != 0) {
     *size = -1;
     return nullptr;
   }
@@ -149,6 +154,12 @@ SourceFile* addSourceFile(const char* name) {
   int64_t size = 0;
   char* content = readContent(handle, &size);
   closeFile(handle);
+  if (size == -2) {
+    char limit[24];
+    std::snprintf(limit, sizeof limit, "%lld", static_cast<long long>(MAX_SOURCE_SIZE));
+    errorAt(0, 0, "source.too.large", name, limit);
+    return nullptr;
+  }
   if (size < 0) {
     errorAt(0, 0, "cannot.read.source", name);
     return nullptr;

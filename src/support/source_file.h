@@ -36,11 +36,16 @@ struct SourceFile {
   KeptClassFile* keptLast;
 };
 
+// The largest source file read. Its whole text stays in memory for the compile, and what is made
+// from it is several times its size, so a larger one could not be compiled in any memory a
+// machine has to give; it is refused before a byte of it is read.
+constexpr int64_t MAX_SOURCE_SIZE = 256 << 20;
+
 constexpr uint32_t SOURCE_HAS_ERRORS = 1u << 0;
 constexpr uint32_t SOURCE_PARSED = 1u << 1;
 
 // Records the file and reads it whole; null when its name or full path is recorded already, or
-// when it cannot be opened or read (reported). A name without a Java suffix stops the compile.
+// when it cannot be opened or read or is larger than MAX_SOURCE_SIZE (reported). A name without a Java suffix stops the compile.
 SourceFile* addSourceFile(const char* name);
 // The recorded file of that name, else of that name's full path; null when there is none.
 SourceFile* findSourceFile(const char* name);

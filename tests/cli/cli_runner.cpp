@@ -21,6 +21,8 @@
 //                            longer write fails with EFBIG, as on a full disk)
 //   file: path <<END         a file below {work}, its lines up to END ({noeol} at the very end:
 //                            without the last line break)
+//   size: path n             that file (or a new one) made n bytes long without writing the rest,
+//                            which reads as zeros
 //   stdout <<END / stderr <<END   the expected output, lines up to END
 //   stderr-has <<END         lines that standard error holds in this order, among others
 //   status: n                the expected exit status (default 0)
@@ -88,6 +90,7 @@ struct CliCase {
   std::vector<std::string> absent;
   std::vector<std::string> noneNamed;
   std::vector<StagedFile> files;
+  std::vector<std::pair<std::string, long>> sizes;  // path, length
   std::string expectedOut;
   std::string expectedErr;
   std::string expectedErrLines;  // lines that stderr holds in this order, among others
@@ -201,7 +204,11 @@ std::vector<CliCase> readTable(const fs::path& path) {
       c.openFiles = std::stoi(value);
     else if (key == "file-size")
       c.fileSize = std::stol(value);
-    else if (key == "kept")
+    else if (key == "size") {
+      size_t blank = value.rfind(' ');
+      if (blank == std::string::npos) throw std::runtime_error(where() + ": size needs a path and a length");
+      c.sizes.emplace_back(value.substr(0, blank), std::stol(value.substr(blank + 1)));
+    } else if (key == "kept")
       c.kept.push_back(value);
     else if (key == "present")
       c.present.push_back(value);
@@ -352,6 +359,13 @@ TEST_P(CliTest, Runs) {
     // A block that ends in {noeol} makes a file without a final line break.
     if (content.size() >= 8 && content.compare(content.size() - 8, 8, "{noeol}\n") == 0) content.resize(content.size() - 8);
     std::ofstream(path, std::ios::binary) << content;
+  }
+
+  for (const auto& [file, length] : c.sizes) {
+    fs::path path = work / expand(file);
+    fs::create_directories(path.parent_path());
+    if (!fs::exists(path)) std::ofstream(path, std::ios::binary);
+    fs::resize_file(path, static_cast<uintmax_t>(length));
   }
 
   std::vector<std::string> argv{c.argv0.empty() ? program : expand(c.argv0)};
