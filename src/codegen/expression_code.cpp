@@ -460,11 +460,17 @@ void genCompoundAssignment(ExprNode* e, bool wanted) {
 }
 
 // Boolean operators and comparisons used as values: the jumps, then 0 or 1.
-void genBooleanValue(ExprNode* e, bool wanted) {
-  int32_t d0 = classGen.stackDepth;
+void genComparisonJump(ExprNode* e, int32_t op, StmtNode* label, bool leftDone);
+
+// The value of a condition, 0 or 1, from jumps. d0 is the depth the code starts at; with leftDone
+// the condition is a comparison whose left operand's code is there already.
+void genBooleanValue(ExprNode* e, bool wanted, int32_t d0, bool leftDone) {
   StmtNode* whenTrue = newCodeLabel();
   StmtNode* end = newCodeLabel();
-  genJump(e, whenTrue, true);
+  if (leftDone)
+    genComparisonJump(e, e->op, whenTrue, true);
+  else
+    genJump(e, whenTrue, true);
   classGen.stackDepth = d0;
   if (wanted) genIntConstant(0);
   emitGoto(end);
@@ -551,23 +557,22 @@ bool isIntZero(const ExprNode* e) {
 // A comparison jumping when `op` holds. `nanGreater` (the NaN flag of the node, which stays with
 // the operator it was made for when the lowering inverts the node) picks fcmpg or dcmpg: a NaN
 // operand then makes `<` and `<=` false, and their inversions `>=` and `>` true, as Java wants.
-void genComparisonJump(ExprNode* e, int32_t op, StmtNode* label) {
+// Every form begins with the left operand's code: with leftDone it is there already.
+void genComparisonJump(ExprNode* e, int32_t op, StmtNode* label, bool leftDone) {
   ExprNode* left = e->left;
   ExprNode* right = e->right;
+  if (!leftDone) genExpression(left, true);
   if (right != nullptr && right->op == O_NULL && (op == O_EQ || op == O_NE)) {
-    genExpression(left, true);
     emitBranch(op == O_EQ ? PIECE_IFNULL : PIECE_IFNONNULL, label);
     adjust(-1);
     return;
   }
   int32_t kind = kindOf(left != nullptr ? left->type : nullptr);
   if (isIntZero(right) && isIntLike(kind)) {
-    genExpression(left, true);
     emitBranch(zeroBranch(op), label);
     adjust(-1);
     return;
   }
-  genExpression(left, true);
   genExpression(right, true);
   bool nanGreater = (e->literalKind & 1) != 0;
   switch (kind) {
@@ -921,7 +926,7 @@ void genJumpOn(ExprNode* e, StmtNode* label, bool sense) {
       break;
   }
   if (isComparison(e->op)) {
-    genComparisonJump(e, sense ? e->op : invertedComparison(e->op), label);
+    genComparisonJump(e, sense ? e->op : invertedComparison(e->op), label, false);
     return;
   }
   genExpression(e, true);
@@ -960,7 +965,19 @@ bool generatesLeftFirst(const ExprNode* e, bool wanted, bool* leftWanted) {
       return true;
     case O_SUBSCRIPT:
     case O_ALENGTH:
+    case O_EQ:
+    case O_NE:
+    case O_LT:
+    case O_LE:
+    case O_GT:
+    case O_GE:
+      // A comparison's value comes from jumps that begin with its left operand's code.
       *leftWanted = true;
+      return true;
+    case O_ID:
+      // A static field selected from an expression: the expression's code, its value dropped.
+      if (e->member == nullptr || (e->member->modifiers & M_STATIC) == 0 || e->left->op == O_CLASSREF) return false;
+      *leftWanted = false;
       return true;
     case O_DOT:
       if (e->member == nullptr) return false;
@@ -1037,7 +1054,7 @@ void genNode(ExprNode* e, bool wanted, int32_t d0, bool leftDone) {
       if (isLocal(v)) {
         if (wanted) genLoadLocal(v);
       } else if ((v->modifiers & M_STATIC) != 0) {
-        if (e->left != nullptr && e->left->op != O_CLASSREF) genExpression(e->left, false);
+        if (!leftDone && e->left != nullptr && e->left->op != O_CLASSREF) genExpression(e->left, false);
         if (wanted) genFieldLoad(v);
       } else if (wanted) {
         genThisOf(v->owner, e);
@@ -1202,7 +1219,7 @@ void genNode(ExprNode* e, bool wanted, int32_t d0, bool leftDone) {
     case O_GE:
     case O_LAND:
     case O_LOR:
-      genBooleanValue(e, wanted);
+      genBooleanValue(e, wanted, d0, leftDone);
       break;
     case O_QUES:
       genConditional(e, wanted);

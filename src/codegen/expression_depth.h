@@ -3,8 +3,8 @@
 // a loop (isLeftChainOperator: a + b + c, a.b().c(), the elements of an initializer) adds none,
 // however long, and every other operand adds one. The parser bounds the nesting it reads by
 // recursion far below MAX_EXPRESSION_DEPTH, so only a tree that slips past it (a chain of
-// comparisons, a == b == c ...) meets the limit; it is reported before the walks run, so no input
-// exhausts their stack.
+// qualified creations, a.new B().new C() ...) meets the limit; it is reported before the walks
+// run, so no input exhausts their stack.
 #pragma once
 
 #include <cstdint>

@@ -79,8 +79,15 @@ bool isLeftChainOperator(int32_t op) {
     case O_CALL:
     case O_SUBSCRIPT:
     case O_ALENGTH:
+    case O_ID:
     case O_LAND:
     case O_LOR:
+    case O_EQ:
+    case O_NE:
+    case O_LT:
+    case O_LE:
+    case O_GT:
+    case O_GE:
     case O_SCONCAT:
     case O_DIV:
     case O_REM:

@@ -251,12 +251,18 @@ TEST(ClassFiles, APoolNearItsLimitIsWrittenAndLoads) {
   EXPECT_NE(run.out.find("  static final f0 = 0\n"), std::string::npos);
 }
 
-// Chains that generated code makes long (operators, && and ||, fields and calls selected in turn)
-// are no nesting: each compiles to code the verifier takes and that computes what Java says, far
-// past the length at which ecj's own stack runs out.
+// Chains that generated code makes long (operators, comparisons, && and ||, fields and calls
+// selected in turn) are no nesting: each compiles to code the verifier takes and that computes
+// what Java says, far past the length at which ecj's own stack runs out.
 TEST(ClassFiles, LongChainsCompileAndRunOnTheVirtualMachine) {
   std::string out = freshDirectory("long-chains");
-  std::string source = "class Chains {\n  Chains next;\n  int value = 7;\n";
+  std::string source = "class Chains {\n  Chains next;\n  int value = 7;\n  static Chains first = new Chains();\n"
+                       "  static int counted = 5;\n";
+  source += "  static boolean equal(boolean b, boolean c) {\n    return b\n";
+  for (int i = 0; i < 3001; i++) source += "      == c\n";
+  source += "      ;\n  }\n  static int statics() {\n    return first\n";
+  for (int i = 0; i < 3000; i++) source += "      .first\n";
+  source += "      .counted;\n  }\n";
   source += "  static int sum(int x) {\n    return x\n";
   for (int i = 0; i < 9000; i++) source += "      + x * 3 - 1\n";
   source += "      ;\n  }\n  static boolean all(int x) {\n    return x >= 0\n";
@@ -272,13 +278,14 @@ TEST(ClassFiles, LongChainsCompileAndRunOnTheVirtualMachine) {
             "    String s = calls();\n    int digits = 0;\n"
             "    for (int i = 0; i < s.length(); i++) digits += s.charAt(i) - '0';\n"
             "    System.out.println(sum(2) + \" \" + all(5) + \" \" + all(20001) + \" \" + any(30002) + \" \" + any(5) + \" \"\n"
-            "        + fields(c) + \" \" + s.length() + \" \" + digits);\n"
+            "        + fields(c) + \" \" + s.length() + \" \" + digits + \" \" + equal(true, true) + \" \" + equal(true, false)\n"
+            "        + \" \" + equal(false, false) + \" \" + statics());\n"
             "  }\n}\n";
   writeFile(out + "/Chains.java", source);
   compileInto(out, out + "/Chains.java");
   ProcessResult run = runProgram({JAVA_PATH, "-Xverify:all", "-cp", out, "Chains"});
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.out, "45002 true false true false 7 3000 13500\n");
+  EXPECT_EQ(run.out, "45002 true false true false 7 3000 13500 true false true 5\n");
 }
 
 TEST(ClassFiles, SourceFileIsTheNameAfterTheLastSeparatorOfEitherKind) {
