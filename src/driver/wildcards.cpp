@@ -40,6 +40,14 @@ void append(ArgumentList* list, const char* text, size_t length) {
 void expandWildcards(int* count, char*** arguments) {
   ArgumentList list{static_cast<char**>(xrealloc(nullptr, sizeof(char*) * (*count + 32))), 0};
   list.slots[0] = nullptr;
+  // Out of memory part of the way: the new list goes with the stop, the old one stays the caller's.
+  struct Partial {
+    ArgumentList* list;
+    bool done = false;
+    ~Partial() {
+      if (!done) freeArgv(list->count, list->slots);
+    }
+  } partial{&list};
   for (int i = 0; i < *count; i++) {
     const char* argument = (*arguments)[i];
     if (argument == nullptr) continue;  // an empty string from the in-process caller
@@ -60,6 +68,7 @@ void expandWildcards(int* count, char*** arguments) {
       append(&list, name.c_str(), name.size());
     }
   }
+  partial.done = true;
   freeArgv(*count, *arguments);
   *count = list.count;
   *arguments = list.slots;

@@ -126,6 +126,7 @@ struct ClassDef {
   JumpContext* bodyContext;  // the bottom jump context of class-level code
   ClassGenState* savedGenState;
   ClassRef* innerClasses;
+  ClassRef* lastInnerClass;  // the tail of innerClasses, which addInnerClass alone appends to
   int32_t localClassCount;
   int32_t anonymousClassCount;
   int32_t accessMethodCount;

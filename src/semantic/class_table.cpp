@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "semantic/class_lookup.h"
+#include "semantic/class_names.h"
 #include "semantic/class_reader.h"
 #include "semantic/element_names.h"
 #include "semantic/imports.h"
@@ -424,6 +425,7 @@ void resetClassTable() {
   rootPackage = Package{};
   resetClassReader();
   resetImportIndex();
+  resetInnerClassIndex();
   classIndex = ClassIndex{};
   packageIndex = PackageIndex{};
   javaLangPackage = nullptr;

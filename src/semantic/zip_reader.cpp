@@ -328,7 +328,15 @@ ZipFile* zipOpen(const char* path) {
     if (archive->data != nullptr) archive->length = length;
   }
   closeFile(file);
-  if (archive->data == nullptr || !zipReadCentralDirectory(archive)) {
+  bool read = false;
+  try {
+    read = archive->data != nullptr && zipReadCentralDirectory(archive);
+  } catch (...) {
+    // Out of memory for the tables: the archive goes with the stop.
+    freeArchive(archive);
+    throw;
+  }
+  if (!read) {
     // Freed before the report, which may end the compile.
     std::string name = archive->name;
     freeArchive(archive);
