@@ -131,7 +131,7 @@ FileHandle* createTemporary(const char* path, TempFile** listed) {
     TempFile* node = newTempFile(temporaryName(path));
     bool exists = false;
     FileHandle* file;
-    {
+    try {
       HeldInterrupts held;
       file = createNewFile(node->name, &exists);
       if (file != nullptr) {
@@ -139,6 +139,10 @@ FileHandle* createTemporary(const char* path, TempFile** listed) {
         if (tempFiles != nullptr) tempFiles->previous = node;
         tempFiles = node;
       }
+    } catch (...) {
+      // No memory for the file's handle: the file is gone again, and so is its name.
+      freeTempFile(node);
+      throw;
     }
     if (file != nullptr) {
       *listed = node;

@@ -166,9 +166,11 @@ void* arenaAlloc(Arena* arena, size_t n) {
       arena->taken += rounded + ARENA_HEADER_SIZE;
       return large + ARENA_HEADER_SIZE;
     }
-    linkBlock(arena->block, arena->retired);
-    arena->retired = arena->block;
+    // The new block first: when there is none, the arena stays as it was for its release.
+    char* previous = arena->block;
     newArenaBlock(arena);
+    linkBlock(previous, arena->retired);
+    arena->retired = previous;
   }
   void* piece = arena->block + (ARENA_BLOCK_SIZE - arena->free);
   arena->free -= rounded;
