@@ -250,6 +250,11 @@ void generateLocalClass(ClassDef* cls) {
   genClass(cls);
 }
 
+void resetCodeGeneration() {
+  classGen = ClassGenState{};
+  resetTraceNumbers();
+}
+
 // The walk of the packages, then the classes it passed over: those of a source file found on the
 // source path while a body was generated, in a package the walk had already left.
 void generateAllClasses() {

@@ -151,7 +151,8 @@ int consoleMain(int argc, char** argv) {
     // The kit warning below must find its text.
     setMessageLocation(made.messageDirectory, made.localeDirectory);
     made.home = findZpkHome(made.programDirectory, "../../../ZPK12/");
-    const char* classPathValue = std::getenv("CLASSPATH");
+    // An empty CLASSPATH is no class path: the driver takes ".", as for one that is not set.
+    const char* classPathValue = environmentValue("CLASSPATH");
     made.classPath = classPathValue != nullptr ? concatenate({classPathValue}) : nullptr;
     const char separator[] = {HOST_PATH_LIST_SEPARATOR, '\0'};
     const char* home = made.home;
