@@ -193,11 +193,9 @@ void walkArguments(ExprNode* list, AssignSets* sets) {
   walkExpr(list, sets);
 }
 
-// True when walkNode takes the left operand first: names and selectors, calls without a kept
-// qualifier, creations, and every operator but the assignment, the initialization, the conditions,
-// ?: and instanceof. The leaves take nothing.
-bool walksLeftFirst(const ExprNode* e) {
-  switch (e->op) {
+// The nodes whose operands, if any, the walk does not follow.
+bool isLeafNode(int32_t op) {
+  switch (op) {
     case O_CONST:
     case O_DCONST:
     case O_STRING:
@@ -208,6 +206,18 @@ bool walksLeftFirst(const ExprNode* e) {
     case O_ERROR:
     case O_LCONST:
     case O_OBJECT:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// True when walkNode takes the left operand first: names and selectors, calls without a kept
+// qualifier, creations, and every operator but the assignment, the initialization, the conditions,
+// ?: and instanceof.
+bool walksLeftFirst(const ExprNode* e) {
+  if (isLeafNode(e->op)) return false;
+  switch (e->op) {
     case O_ASG:
     case O_INIT:
     case O_LAND:
@@ -242,19 +252,8 @@ void walkExpr(ExprNode* e, AssignSets* sets) {
 
 // One node; with leftDone its left operand is walked already.
 void walkNode(ExprNode* e, AssignSets* sets, bool leftDone) {
-  if (e == nullptr) return;
+  if (e == nullptr || isLeafNode(e->op)) return;
   switch (e->op) {
-    case O_CONST:
-    case O_DCONST:
-    case O_STRING:
-    case O_THIS:
-    case O_NULL:
-    case O_CLASSREF:
-    case O_CLASS:
-    case O_ERROR:
-    case O_LCONST:
-    case O_OBJECT:
-      return;
     case O_ID:
       // A static field reached through an expression keeps that expression.
       if (!leftDone) walkExpr(e->left, sets);

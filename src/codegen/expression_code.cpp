@@ -941,37 +941,28 @@ namespace {
 // True when the code of `e` begins with the code of its left operand, generated with the value
 // wanted or not as *leftWanted says: the links of a chain that genExpression follows by a loop.
 bool generatesLeftFirst(const ExprNode* e, bool wanted, bool* leftWanted) {
-  if (e->left == nullptr || isError(e->left)) return false;
+  if (e->left == nullptr || isError(e->left) || !isLeftChainOperator(e->op)) return false;
+  if (isComparison(e->op)) {
+    // A comparison's value comes from jumps that begin with its left operand's code.
+    *leftWanted = true;
+    return true;
+  }
   switch (e->op) {
+    case O_LAND:
+    case O_LOR:
+    case O_SCONCAT:
+      // Their own code follows their chains: genJump, genStringConcat.
+      return false;
     case O_DIV:
     case O_REM:
       // Integer division by zero throws even when its value is dropped.
       *leftWanted = wanted || isIntLike(kindOf(e->type)) || kindOf(e->type) == TK_LONG;
-      return true;
-    case O_AND:
-    case O_SUB:
-    case O_OR:
-    case O_ADD:
-    case O_MUL:
-    case O_XOR:
-    case O_LSH:
-    case O_RSH:
-    case O_RSSH:
-    case O_ARG:
-      *leftWanted = wanted;
       return true;
     case O_SEQ:
       *leftWanted = false;
       return true;
     case O_SUBSCRIPT:
     case O_ALENGTH:
-    case O_EQ:
-    case O_NE:
-    case O_LT:
-    case O_LE:
-    case O_GT:
-    case O_GE:
-      // A comparison's value comes from jumps that begin with its left operand's code.
       *leftWanted = true;
       return true;
     case O_ID:
@@ -990,7 +981,9 @@ bool generatesLeftFirst(const ExprNode* e, bool wanted, bool* leftWanted) {
     case O_CALL:
       return callGeneratesQualifierFirst(e, leftWanted);
     default:
-      return false;
+      // The arithmetic, bitwise and shift operators and the links of a list.
+      *leftWanted = wanted;
+      return true;
   }
 }
 

@@ -72,6 +72,7 @@ bool isAssignmentOperator(int32_t op) {
 }
 
 bool isLeftChainOperator(int32_t op) {
+  if (op >= O_EQ && op <= O_GE) return true;  // the comparisons
   switch (op) {
     case O_ARG:
     case O_SEQ:
@@ -82,12 +83,6 @@ bool isLeftChainOperator(int32_t op) {
     case O_ID:
     case O_LAND:
     case O_LOR:
-    case O_EQ:
-    case O_NE:
-    case O_LT:
-    case O_LE:
-    case O_GT:
-    case O_GE:
     case O_SCONCAT:
     case O_DIV:
     case O_REM:
