@@ -176,5 +176,11 @@ int consoleMain(int argc, char** argv) {
   } catch (const std::bad_alloc&) {
     startupOutOfMemory();
   }
+  // Lines of the compile that standard output did not take (dependency lines, the banner, on a
+  // full disk or a closed descriptor) make it fail, as a class file that could not be written does.
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    messageAt(nullptr, 0, 0, "output.write.failed");
+    std::exit(1);
+  }
   std::exit(global.errorCount != 0 ? 1 : 0);
 }

@@ -1,7 +1,7 @@
 // Whole console compiles that meet a fault of the host: memory that runs out at each point in turn
-// (through the allocation limit _QV_ALLOCATIONS), and an interruption while class files are
-// written. Neither may end with success or a bare message key, and neither may leave a temporary
-// or a partial class file behind.
+// (through the allocation limit _QV_ALLOCATIONS), a standard output that takes nothing, and an
+// interruption while class files are written. None may end with success or a bare message key,
+// or leave a temporary or a partial class file behind.
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -30,11 +30,14 @@ namespace fs = std::filesystem;
 
 const std::string compiler = std::string(STAGE_DIR) + "/bin/x86/quorvelix";
 
-// Starts the compiler on the sources of `directory` with the extra environment; its standard
-// error goes to `errors` (or nowhere), its standard output nowhere.
+// Starts the compiler on the sources of `directory` with the extra environment and options; its
+// standard error goes to `errors`, its standard output to `output` (both nowhere unless given).
 pid_t startCompile(const fs::path& directory, const fs::path& out, const std::vector<std::string>& sources,
-                   const std::vector<std::string>& extraEnvironment = {}, const fs::path& errors = "/dev/null") {
-  std::vector<std::string> words{compiler, "-d", out.string()};
+                   const std::vector<std::string>& extraEnvironment = {}, const fs::path& errors = "/dev/null",
+                   const std::vector<std::string>& options = {}, const fs::path& output = "/dev/null") {
+  std::vector<std::string> words{compiler};
+  words.insert(words.end(), options.begin(), options.end());
+  words.insert(words.end(), {"-d", out.string()});
   for (const std::string& s : sources) words.push_back((directory / s).string());
   std::vector<char*> argv;
   for (std::string& w : words) argv.push_back(w.data());
@@ -47,7 +50,7 @@ pid_t startCompile(const fs::path& directory, const fs::path& out, const std::ve
   envp.push_back(nullptr);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output.c_str(), O_WRONLY, 0);
   posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   pid_t pid = -1;
   EXPECT_EQ(posix_spawn(&pid, compiler.c_str(), &actions, nullptr, argv.data(), envp.data()), 0);
@@ -119,6 +122,18 @@ TEST(OutOfMemory, EveryPointOfACompileEndsWithTheNoteInWordsAndStatus1) {
     for (const auto& entry : fs::directory_iterator(root / "out"))
       EXPECT_FALSE(isTemporary(entry.path().filename().string())) << entry.path();
   }
+}
+
+// Dependency lines that standard output does not take (a full disk) make the compile fail.
+TEST(LostOutput, AStandardOutputThatTakesNothingIsAFailure) {
+  fs::path root = fs::path(UNIT_WORK_DIR) / "LostOutput";
+  fs::remove_all(root);
+  writeTextFile(root / "A.java", "class A {}\n");
+  fs::create_directories(root / "out");
+  pid_t pid = startCompile(root, root / "out", {"A.java"}, {"LC_ALL=C"}, root / "errors.txt", {"-xdepend"}, "/dev/full");
+  int status = waitFor(pid);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+  EXPECT_EQ(contentOf(root / "errors.txt"), "Standard output could not be written completely; lines the compile printed are lost.\n");
 }
 
 class InterruptedCompile : public testing::TestWithParam<int> {};
