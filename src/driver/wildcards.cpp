@@ -28,17 +28,14 @@ void appendArgument(ArgumentList* list, const char* text, size_t length) {
   list->slots[list->count] = nullptr;
 }
 
+UnfinishedArguments::~UnfinishedArguments() {
+  if (list_ != nullptr) freeArgv(list_->count, list_->slots);
+}
+
 void expandWildcards(int* count, char*** arguments) {
   ArgumentList list{static_cast<char**>(xrealloc(nullptr, sizeof(char*) * (*count + 32))), 0};
   list.slots[0] = nullptr;
-  // Out of memory part of the way: the new list goes with the stop, the old one stays the caller's.
-  struct Partial {
-    ArgumentList* list;
-    bool done = false;
-    ~Partial() {
-      if (!done) freeArgv(list->count, list->slots);
-    }
-  } partial{&list};
+  UnfinishedArguments unfinished(&list);
   for (int i = 0; i < *count; i++) {
     const char* argument = (*arguments)[i];
     if (argument == nullptr) continue;  // an empty string from the in-process caller
@@ -59,7 +56,7 @@ void expandWildcards(int* count, char*** arguments) {
       appendArgument(&list, name.c_str(), name.size());
     }
   }
-  partial.done = true;
+  unfinished.handedOn();
   freeArgv(*count, *arguments);
   *count = list.count;
   *arguments = list.slots;
