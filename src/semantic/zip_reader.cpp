@@ -6,6 +6,7 @@
 
 #include <libdeflate.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -323,11 +324,18 @@ ZipFile* zipOpen(const char* path) {
   std::strcpy(archive->name, path);
   setArchiveCloser(zipClose);
   int64_t length = seekFile(file, 0, SEEK_END);
+  bool noMemory = false;
   if (length >= END_RECORD_SIZE) {
     archive->data = mapFile(file, length);
     if (archive->data != nullptr) archive->length = length;
+    // No address space left to map it is out of memory, not an archive that cannot be read.
+    noMemory = archive->data == nullptr && errno == ENOMEM;
   }
   closeFile(file);
+  if (noMemory) {
+    freeArchive(archive);
+    outOfMemory();
+  }
   bool read = false;
   try {
     read = archive->data != nullptr && zipReadCentralDirectory(archive);
