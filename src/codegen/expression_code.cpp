@@ -121,11 +121,12 @@ void genConstant(const ExprNode* e) {
 
 
 
-// Field access with the object (for an instance field) on the stack.
-void genFieldLoad(Member* field) {
+// Field access with the object (for an instance field) on the stack, reached through
+// `qualifier` (null: this or an enclosing instance, or a static field).
+void genFieldLoad(Member* field, const ExprNode* qualifier) {
   bool isStatic = (field->modifiers & M_STATIC) != 0;
   int32_t size = slotSize(field->type);
-  if (Member* getter = accessMethodFor(field)) {
+  if (Member* getter = accessMethodFor(field, qualifier)) {
     emitByte(OP_INVOKESTATIC);
     emitShort(addMethodRef(getter));
   } else {
@@ -136,10 +137,10 @@ void genFieldLoad(Member* field) {
 }
 
 // The value (and for an instance field the object under it) on the stack.
-void genFieldStore(Member* field) {
+void genFieldStore(Member* field, const ExprNode* qualifier) {
   bool isStatic = (field->modifiers & M_STATIC) != 0;
   int32_t size = slotSize(field->type);
-  Member* getter = accessMethodFor(field);
+  Member* getter = accessMethodFor(field, qualifier);
   Member* setter = getter != nullptr ? getter->next : nullptr;
   if (setter != nullptr) {
     emitByte(OP_INVOKESTATIC);
@@ -149,6 +150,15 @@ void genFieldStore(Member* field) {
     emitShort(addFieldRef(field));
   }
   adjust(-size - (isStatic ? 0 : 1));
+}
+
+// The object of an instance field named by its simple name: the enclosing instance it was found
+// in, else the object that has the field's class's members.
+void genFieldObject(const ExprNode* e) {
+  if (e->classDef != nullptr)
+    genEnclosingInstance(e->classDef, e);
+  else
+    genThisOf(e->member->owner, e);
 }
 
 // What an assignable expression is: a local, a static field, an instance field (object below),
@@ -178,7 +188,7 @@ int32_t genAddress(ExprNode* t, TargetKind kind) {
       if (t->op == O_DOT)
         genExpression(t->left, true);
       else
-        genThisOf(t->member->owner, t);
+        genFieldObject(t);
       return 1;
     case TARGET_ELEMENT:
       genExpression(t->left, true);
@@ -202,7 +212,7 @@ void genTargetLoad(ExprNode* t, TargetKind kind) {
       break;
     case TARGET_STATIC:
     case TARGET_FIELD:
-      genFieldLoad(t->member);
+      genFieldLoad(t->member, t->op == O_DOT ? t->left : nullptr);
       break;
     case TARGET_ELEMENT:
       emitByte(arrayLoadOpcode(kindOf(t->type)));
@@ -220,7 +230,7 @@ void genTargetStore(ExprNode* t, TargetKind kind) {
       break;
     case TARGET_STATIC:
     case TARGET_FIELD:
-      genFieldStore(t->member);
+      genFieldStore(t->member, t->op == O_DOT ? t->left : nullptr);
       break;
     case TARGET_ELEMENT:
       emitByte(arrayStoreOpcode(kindOf(t->type)));
@@ -283,7 +293,7 @@ void genVariableInit(ExprNode* e) {
   else
     genExpression(value, true);
   if (field)
-    genFieldStore(v);
+    genFieldStore(v, nullptr);
   else
     genStoreLocal(v);
 }
@@ -1048,10 +1058,10 @@ void genNode(ExprNode* e, bool wanted, int32_t d0, bool leftDone) {
         if (wanted) genLoadLocal(v);
       } else if ((v->modifiers & M_STATIC) != 0) {
         if (!leftDone && e->left != nullptr && e->left->op != O_CLASSREF) genExpression(e->left, false);
-        if (wanted) genFieldLoad(v);
+        if (wanted) genFieldLoad(v, nullptr);
       } else if (wanted) {
-        genThisOf(v->owner, e);
-        genFieldLoad(v);
+        genFieldObject(e);
+        genFieldLoad(v, nullptr);
       }
       break;
     }
@@ -1063,11 +1073,11 @@ void genNode(ExprNode* e, bool wanted, int32_t d0, bool leftDone) {
       }
       if ((field->modifiers & M_STATIC) != 0) {
         if (!leftDone && e->left != nullptr && e->left->op != O_CLASSREF) genExpression(e->left, false);
-        if (wanted) genFieldLoad(field);
+        if (wanted) genFieldLoad(field, nullptr);
       } else {
         if (!leftDone) genExpression(e->left, true);
         if (wanted) {
-          genFieldLoad(field);
+          genFieldLoad(field, e->left);
         } else {
           emitByte(OP_POP);
           adjust(-1);
@@ -1080,13 +1090,16 @@ void genNode(ExprNode* e, bool wanted, int32_t d0, bool leftDone) {
         ClassDef* cls = e->type != nullptr && e->type->kind == TK_CLASS && e->type->classRef != nullptr
                             ? e->type->classRef->resolved
                             : classGen.cls;
-        genThisOf(cls, e);
+        if (e->flags & THIS_THROUGH_OUTER)
+          genEnclosingInstance(cls, e);
+        else
+          genThisOf(cls, e);
       }
       break;
     case O_SUPER:
       // Outer.super inside a class within Outer stands for Outer's instance.
       if (wanted && e->classDef != nullptr && e->classDef != classGen.cls) {
-        genThisOf(e->classDef, e);
+        genEnclosingInstance(e->classDef, e);
       } else if (wanted) {
         emitByte(OP_ALOAD_0);
         adjust(1);
@@ -1247,10 +1260,7 @@ void genNode(ExprNode* e, bool wanted, int32_t d0, bool leftDone) {
     }
     case O_CAST:
       genExpression(e->left, wanted);
-      if (wanted && e->left != nullptr) {
-        if (e->flags & 1) genNullCheck(e);
-        if (e->left->op != O_NULL) genCast(e->type, e->left->type, e->line, exprColumn(e));
-      }
+      if (wanted && e->left != nullptr && e->left->op != O_NULL) genCast(e->type, e->left->type, e->line, exprColumn(e));
       break;
     case O_CALL:
       genCall(e, wanted, d0, leftDone);
@@ -1272,6 +1282,8 @@ void genNode(ExprNode* e, bool wanted, int32_t d0, bool leftDone) {
       leaves = false;
       break;
   }
+  // this and a new object are never null.
+  if (leaves && (e->flags & EXPR_EXPLICIT_OUTER) != 0 && e->op != O_THIS && e->op != O_NEW) genNullCheck(e);
   foldStackDepth();
   classGen.stackDepth = d0 + (leaves ? slotSize(e->type) : 0);
 }
