@@ -150,6 +150,27 @@ void genFieldStore(Member* field) {
   adjust(-size - (isStatic ? 0 : 1));
 }
 
+void popSlots(int32_t size) {
+  if (size <= 0) return;
+  emitByte(size == 2 ? OP_POP2 : OP_POP);
+  adjust(-size);
+}
+
+// A field folded to its constant value still has the qualifier it was selected through, which is
+// evaluated for what it does (m().K calls m, t.k throws when t is null); a type name is nothing.
+void genConstantQualifier(ExprNode* e) {
+  ExprNode* q = e->left;
+  Member* field = e->member;
+  if (q == nullptr || q->op == O_CLASSREF || field == nullptr || field->kind != MK_VARIABLE || isLocal(field)) return;
+  if ((field->modifiers & M_STATIC) != 0) {
+    genExpression(q, false);
+    return;
+  }
+  genExpression(q, true);
+  genNullCheck(q);
+  popSlots(1);
+}
+
 // What an assignable expression is: a local, a static field, an instance field (object below),
 // or an array element (array and index below).
 enum TargetKind { TARGET_LOCAL, TARGET_STATIC, TARGET_FIELD, TARGET_ELEMENT, TARGET_NONE };
@@ -922,9 +943,11 @@ void genExpression(ExprNode* e, bool wanted) {
   switch (e->op) {
     case O_CONST:
     case O_DCONST:
+      genConstantQualifier(e);
       if (wanted) genConstant(e);
       break;
     case O_STRING:
+      genConstantQualifier(e);
       if (wanted) {
         emitLdc(addString(addUtf8Chars(stringValueChars(e->string), e->string->length, 2)));
         adjust(1);
@@ -963,13 +986,10 @@ void genExpression(ExprNode* e, bool wanted) {
         if (e->left != nullptr && e->left->op != O_CLASSREF) genExpression(e->left, false);
         if (wanted) genFieldLoad(field);
       } else {
+        // Dropped or not, the field is read: a null object throws.
         genExpression(e->left, true);
-        if (wanted) {
-          genFieldLoad(field);
-        } else {
-          emitByte(OP_POP);
-          adjust(-1);
-        }
+        genFieldLoad(field);
+        if (!wanted) popSlots(slotSize(field->type));
       }
       break;
     }
@@ -991,20 +1011,17 @@ void genExpression(ExprNode* e, bool wanted) {
       }
       break;
     case O_SUBSCRIPT:
+      // Dropped or not, the element is loaded: a null array or a bad index throws.
       genExpression(e->left, true);
       genExpression(e->right, true);
-      if (wanted) {
-        emitByte(arrayLoadOpcode(kindOf(e->type)));
-        adjust(slotSize(e->type) - 2);
-      } else {
-        emitByte(OP_POP2);
-        adjust(-2);
-      }
+      emitByte(arrayLoadOpcode(kindOf(e->type)));
+      adjust(slotSize(e->type) - 2);
+      if (!wanted) popSlots(slotSize(e->type));
       break;
     case O_ALENGTH:
       genExpression(e->left, true);
-      emitByte(wanted ? OP_ARRAYLENGTH : OP_POP);
-      if (!wanted) adjust(-1);
+      emitByte(OP_ARRAYLENGTH);
+      if (!wanted) popSlots(1);
       break;
     case O_ASG:
       genAssignment(e, wanted);
@@ -1144,11 +1161,18 @@ void genExpression(ExprNode* e, bool wanted) {
       break;
     }
     case O_CAST:
+      // A reference cast checks its operand even when the value is dropped: ((T) o).sm() throws
+      // ClassCastException for an o of another class.
+      if (!wanted && e->left != nullptr && e->left->op != O_NULL && (kindOf(e->type) == TK_CLASS || kindOf(e->type) == TK_ARRAY)) {
+        wanted = true;
+        leaves = false;
+      }
       genExpression(e->left, wanted);
       if (wanted && e->left != nullptr) {
         if (e->flags & 1) genNullCheck(e);
         if (e->left->op != O_NULL) genCast(e->type, e->left->type, e->line, exprColumn(e));
       }
+      if (wanted && !leaves) popSlots(slotSize(e->type));
       break;
     case O_CALL:
       genCall(e, wanted);
