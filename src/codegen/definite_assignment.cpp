@@ -435,8 +435,10 @@ bool visitStatement(StmtNode* s, StmtNode* predecessor) {
   if ((s->flags & STMT_REACHABLE) == 0) return true;
   if (isLoopJump(s)) checkLoop(s);
 
-  const AssignSets* incoming =
-      predecessor != nullptr && predecessor->out != nullptr ? predecessor->out : state.initial;
+  // A predecessor the walk has not been through yet brings nothing: the continuation of a handler
+  // that a walk still suspended inside it will reach is walked again when that walk is done.
+  if (predecessor != nullptr && predecessor->out == nullptr) return true;
+  const AssignSets* incoming = predecessor != nullptr ? predecessor->out : state.initial;
   if (predecessor != nullptr && incoming != state.initial) incoming = forgetPassedScopes(predecessor, s, incoming);
   if (s->in == nullptr) {
     s->in = copyOf(incoming);
