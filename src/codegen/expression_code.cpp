@@ -157,11 +157,13 @@ void popSlots(int32_t size) {
 }
 
 // A field folded to its constant value still has the qualifier it was selected through, which is
-// evaluated for what it does (m().K calls m, t.k throws when t is null); a type name is nothing.
+// evaluated for what it does (m().K calls m, t.k throws when t is null); a type name, this and an
+// enclosing instance do nothing.
 void genConstantQualifier(ExprNode* e) {
   ExprNode* q = e->left;
   Member* field = e->member;
-  if (q == nullptr || q->op == O_CLASSREF || field == nullptr || field->kind != MK_VARIABLE || isLocal(field)) return;
+  if (q == nullptr || q->op == O_CLASSREF || q->op == O_THIS || q->op == O_SUPER) return;
+  if (field == nullptr || field->kind != MK_VARIABLE || isLocal(field)) return;
   if ((field->modifiers & M_STATIC) != 0) {
     genExpression(q, false);
     return;
@@ -1163,7 +1165,8 @@ void genExpression(ExprNode* e, bool wanted) {
     case O_CAST:
       // A reference cast checks its operand even when the value is dropped: ((T) o).sm() throws
       // ClassCastException for an o of another class.
-      if (!wanted && e->left != nullptr && e->left->op != O_NULL && (kindOf(e->type) == TK_CLASS || kindOf(e->type) == TK_ARRAY)) {
+      if (!wanted && e->left != nullptr && e->left->op != O_NULL &&
+          (kindOf(e->type) == TK_CLASS || kindOf(e->type) == TK_ARRAY)) {
         wanted = true;
         leaves = false;
       }

@@ -227,6 +227,8 @@ public final class RandomPrograms {
     // Per open try body: whether an E0 may come out of it (so that catch (E0 e) is allowed).
     final List<boolean[]> checkedSites = new ArrayList<>();
     int statementBudget;
+    // In the static initializer: no return.
+    boolean inInitializer;
     int tryDepth;
     int loopDepth;
     // String variables read in the expression being made: one at most, so that no loop doubles a
@@ -280,6 +282,8 @@ public final class RandomPrograms {
       out.append("  int bf = " + intLiteral() + ";\n");
       out.append("  int vm(int a) { bf -= a; return super.vm(a) * 3 + bf; }\n");
       out.append("  static int sm(int a) { bs += 2; return a - 1; }\n");
+      out.append("  Sub() { }\n");
+      out.append("  Sub(int a) { bf = a; bl += a; }\n");
       out.append("}\n\n");
       out.append("public class Main {\n");
       indent = 1;
@@ -301,7 +305,8 @@ public final class RandomPrograms {
       line("static boolean nc(boolean b) { return b; }");
       line("static float nf(float f) { return f; }");
       line("static double nd(double d) { return d; }");
-      int count = finallyProfile ? 3 + pick(3) : 3 + pick(4);
+      generateStaticInitializer();
+      int count = finallyProfile ? 2 + pick(3) : 3 + pick(4);
       for (int i = 0; i < count; i++) {
         boolean isStatic = chance(0.6);
         String result = chance(0.2) ? "void" : pick(VALUE_TYPES);
@@ -315,6 +320,30 @@ public final class RandomPrograms {
       indent = 0;
       line("}");
       return out.toString();
+    }
+
+    // A static initializer of statements, all inside a try that catches everything, since an
+    // initializer may not complete abruptly.
+    void generateStaticInitializer() {
+      method = new MethodSig("<clinit>", true, "void", new String[0]);
+      methodIndex = 0;
+      locals.clear();
+      jumps.clear();
+      checkedSites.clear();
+      inInitializer = true;
+      statementBudget = 6 + pick(6);
+      line("static {");
+      indent++;
+      line("try {");
+      indent++;
+      block(2, 4);
+      indent--;
+      line("} catch (Throwable t) {");
+      line("  p(\"clinit threw \" + t.getClass().getName());");
+      line("}");
+      indent--;
+      line("}");
+      inInitializer = false;
     }
 
     void generateMain() {
@@ -368,7 +397,7 @@ public final class RandomPrograms {
       checkedSites.clear();
       tryDepth = 0;
       loopDepth = 0;
-      statementBudget = finallyProfile ? 40 + pick(30) : 25 + pick(40);
+      statementBudget = finallyProfile ? 20 + pick(20) : 25 + pick(40);
       StringBuilder head = new StringBuilder(method.isStatic ? "static " : "").append(method.result).append(' ')
           .append(method.name).append('(');
       for (int k = 0; k < method.parameters.length; k++) {
@@ -464,6 +493,7 @@ public final class RandomPrograms {
         String array = fresh("v");
         String element = pick(PRIMITIVES);
         line(element + "[] " + array + " = new " + element + "[" + (chance(0.85) ? String.valueOf(pick(5)) : "(" + expression("int", 1) + ") & 7") + "];");
+        locals.add(new Var(array, element + "[]", true));
       }
       return true;
     }
@@ -483,7 +513,7 @@ public final class RandomPrograms {
           return increment(pick(NUMERIC));
         }
         default:
-          return chance(0.5) ? "bo.vm(" + expression("int", 2) + ")" : "new Sub()";
+          return chance(0.5) ? "bo.vm(" + expression("int", 2) + ")" : chance(0.5) ? "new Sub()" : "bo = new Sub(" + expression("int", 2) + ")";
       }
     }
 
@@ -698,7 +728,7 @@ public final class RandomPrograms {
     // return or throw, alone or under an if.
     boolean leaveMethod(boolean maybeConditional) {
       String s;
-      if (chance(0.65)) {
+      if (chance(0.65) && !inInitializer) {
         s = method.result.equals("void") ? "return;" : "return " + returned() + ";";
       } else if (chance(0.5)) {
         s = "throw new U0();";
@@ -719,6 +749,7 @@ public final class RandomPrograms {
     }
 
     boolean tryStatement(int depth) {
+      statementBudget -= 2;
       int[] breaksBefore = jumpCounts(true);
       int[] continuesBefore = jumpCounts(false);
       tryDepth++;
@@ -731,7 +762,7 @@ public final class RandomPrograms {
       List<String> catches = new ArrayList<>();
       for (String c : CATCH_TYPES) {
         if (c.equals("E0") && !throwsChecked) continue;
-        if (chance(finallyProfile ? 0.2 : 0.25)) catches.add(c);
+        if (chance(finallyProfile ? 0.15 : 0.25)) catches.add(c);
       }
       boolean hasFinally = catches.isEmpty() || chance(finallyProfile ? 0.8 : 0.5);
       boolean anyCatchCompletes = false;
@@ -805,8 +836,8 @@ public final class RandomPrograms {
       if (finallyProfile) {
         int n = 1 + pick(3);
         for (int k = 0; k < n; k++) declaration();
-        if (tryDepth < 3 && chance(0.75)) completes = tryStatement(depth);
-        if (completes && loopDepth < 2 && tryDepth < 3 && chance(0.25)) completes = finallyLoop(depth);
+        if (tryDepth < 3 && statementBudget > 0 && chance(0.7)) completes = tryStatement(depth);
+        if (completes && loopDepth < 2 && tryDepth < 3 && statementBudget > 0 && chance(0.25)) completes = finallyLoop(depth);
         if (completes && chance(0.3)) {
           line("p(\"" + fresh("v") + " \" + " + printed(pick(VALUE_TYPES), 2) + ");");
         }
@@ -977,7 +1008,22 @@ public final class RandomPrograms {
 
     static final String[] PRIMITIVES_NUMERIC_OR_CHAR = {"byte", "short", "char", "int", "long", "float", "double"};
 
+    // An int constant that fits t, for a conditional whose other operand is of type t (its type
+    // is then t).
+    String fittingInt(String t) {
+      switch (t) {
+        case "byte": return pick(new String[] {"0", "1", "(-1)", "127", "(-128)"});
+        case "short": return pick(new String[] {"0", "(-1)", "32767", "(-32768)", "255"});
+        default: return pick(new String[] {"0", "65", "97", "65535"});
+      }
+    }
+
     String narrowExpr(String t, int depth) {
+      if (chance(0.08)) {
+        String c = expr("boolean", depth - 1);
+        return chance(0.5) ? "(" + c + " ? " + expr(t, depth - 1) + " : " + fittingInt(t) + ")"
+                           : "(" + c + " ? " + fittingInt(t) + " : " + expr(t, depth - 1) + ")";
+      }
       switch (pick(7)) {
         case 0: case 1:
           return "((" + t + ") " + expr(pick(NUMERIC), depth - 1) + ")";
@@ -1069,7 +1115,19 @@ public final class RandomPrograms {
       }
     }
 
+    // A local array's element of type t, or null when there is no such array.
+    String localElement(String t) {
+      List<Var> arrays = new ArrayList<>();
+      for (Var v : locals)
+        if (v.type.equals(t + "[]")) arrays.add(v);
+      return arrays.isEmpty() ? null : pick(arrays).name + "[" + index() + "]";
+    }
+
     String leaf(String t) {
+      if (chance(0.1)) {
+        String element = localElement(t);
+        if (element != null) return element;
+      }
       List<Var> candidates = new ArrayList<>();
       for (Var v : locals)
         if (v.type.equals(t)) candidates.add(v);
@@ -1115,6 +1173,10 @@ public final class RandomPrograms {
       String l = letter(t);
       int choice = pick(12);
       if (choice < 4 && !candidates.isEmpty()) return pick(candidates).name;
+      if (choice == 4) {
+        String element = localElement(t);
+        if (element != null) return element;
+      }
       switch (choice % 8) {
         case 0: return "s" + l + pick(2);
         case 1: return "a" + l + "[" + index() + "]";
