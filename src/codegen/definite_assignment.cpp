@@ -362,12 +362,16 @@ bool hasExpression(int32_t kind) {
   }
 }
 
-// Whether a local of slot `slot` begins its life between the loop's start label and its end:
-// such a variable is a fresh one on every pass (a `continue` carries its assignment to the loop
-// end without passing the end of its scope).
+// Whether a local of slot `slot` begins its life between the loop's start label and its end, the
+// catch and finally blocks there included (their statements are lists of their own): such a
+// variable is a fresh one on every pass (a `continue` carries its assignment to the loop end
+// without passing the end of its scope).
 bool declaredInLoop(const StmtNode* label, const StmtNode* loopEnd, int32_t slot) {
   for (const StmtNode* s = label; s != nullptr; s = s->next) {
     if (s->kind == ST_LEAVE_SCOPE && s->variable != nullptr && s->variable->slot == slot) return true;
+    if ((s->kind == ST_CATCH || s->kind == ST_FINALLY) && s->clause != nullptr && s->clause->first != nullptr &&
+        declaredInLoop(s->clause->first, s->clause->last, slot))
+      return true;
     if (s == loopEnd) break;
   }
   return false;

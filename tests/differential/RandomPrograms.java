@@ -408,6 +408,13 @@ public final class RandomPrograms {
       head.append(") throws Exception {");
       line(head.toString());
       indent++;
+      // Now and then enough locals first that the method's own take slots above 255 (the wide
+      // forms of loads, stores, iinc and ret).
+      if (chance(0.1)) {
+        StringBuilder pad = new StringBuilder("long");
+        for (int k = 0; k < 130; k++) pad.append(k == 0 ? " " : ", ").append("pad").append(k).append(" = ").append(k);
+        line(pad + ";");
+      }
       boolean completes = finallyProfile ? tryStatement(3) && block(2, 3) : block(3, 6);
       if (completes && !method.result.equals("void")) line("return " + returned() + ";");
       indent--;
@@ -977,8 +984,15 @@ public final class RandomPrograms {
         }
         case 6: case 7:
           return "((" + t + ") " + expr(pick(PRIMITIVES_NUMERIC_OR_CHAR), depth - 1) + ")";
-        case 8:
-          return "(" + expr("boolean", depth - 1) + " ? " + expr(t, depth - 1) + " : " + expr(t, depth - 1) + ")";
+        case 8: {
+          if (chance(0.5))
+            return "(" + expr("boolean", depth - 1) + " ? " + expr(t, depth - 1) + " : " + expr(t, depth - 1) + ")";
+          // Operands of two types: the conditional converts each to their promoted type.
+          String[] wide = {"int", "long", "float", "double"};
+          String a = pick(wide);
+          String b = pick(wide);
+          return as(t, promoted(a, b), "(" + expr("boolean", depth - 1) + " ? " + expr(a, depth - 1) + " : " + expr(b, depth - 1) + ")");
+        }
         case 9:
           return "(" + (chance(0.4) ? lvalue(t) + " = " + expr(t, depth - 1) : chance(0.5) ? compound(t, depth - 1) : increment(t)) + ")";
         case 10: {
@@ -1063,7 +1077,9 @@ public final class RandomPrograms {
         case 7:
           return "(" + (chance(0.5) ? lvalue("boolean") + " = " + expr("boolean", depth - 1) : compound("boolean", depth - 1)) + ")";
         case 8:
-          return pick(new String[] {"(bo instanceof Sub)", "(ob instanceof String)", "(mnull instanceof Main)", "((Object) " + expr("String", depth - 1) + " instanceof String)"});
+          return pick(new String[] {"(bo instanceof Sub)", "(ob instanceof String)", "(mnull instanceof Main)",
+              "((Object) " + expr("String", depth - 1) + " instanceof String)", "((Object) a" + letter(pick(PRIMITIVES)) + " instanceof int[])",
+              "(((Object) (" + expr("boolean", depth - 1) + " ? (Object) ai : al)) instanceof long[])"});
         case 9: {
           String call = call("boolean", depth - 1);
           if (call != null) return call;
