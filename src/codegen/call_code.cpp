@@ -135,13 +135,6 @@ void genQualifier(ExprNode* qualifier, Member* method, const ExprNode* at) {
     genExpression(qualifier, true);
 }
 
-void popValue(const Type* type) {
-  int32_t size = slotSize(type);
-  if (size == 0) return;
-  emitByte(size == 2 ? OP_POP2 : OP_POP);
-  adjust(-size);
-}
-
 bool isStringType(const Type* type) {
   return type != nullptr && type->kind == TK_CLASS && classOf(type) != nullptr && classOf(type) == stringClass();
 }
@@ -235,7 +228,7 @@ void genCall(ExprNode* e, bool wanted) {
   if (wanted) {
     if (e->flags & 1) genNullCheck(e);
   } else {
-    popValue(result);
+    genPop(slotSize(result));
   }
 }
 

@@ -150,12 +150,6 @@ void genFieldStore(Member* field) {
   adjust(-size - (isStatic ? 0 : 1));
 }
 
-void popSlots(int32_t size) {
-  if (size <= 0) return;
-  emitByte(size == 2 ? OP_POP2 : OP_POP);
-  adjust(-size);
-}
-
 // A field folded to its constant value still has the qualifier it was selected through, which is
 // evaluated for what it does (m().K calls m, t.k throws when t is null); a type name, this and an
 // enclosing instance do nothing.
@@ -170,7 +164,7 @@ void genConstantQualifier(ExprNode* e) {
   }
   genExpression(q, true);
   genNullCheck(q);
-  popSlots(1);
+  genPop(1);
 }
 
 // What an assignable expression is: a local, a static field, an instance field (object below),
@@ -671,6 +665,12 @@ void genIntConstant(int32_t value) {
   adjust(1);
 }
 
+void genPop(int32_t slots) {
+  if (slots <= 0) return;
+  emitByte(slots == 2 ? OP_POP2 : OP_POP);
+  adjust(-slots);
+}
+
 void genLoadLocal(Member* v) {
   openLocalEntry(v);
   switch (kindOf(v->type)) {
@@ -991,7 +991,7 @@ void genExpression(ExprNode* e, bool wanted) {
         // Dropped or not, the field is read: a null object throws.
         genExpression(e->left, true);
         genFieldLoad(field);
-        if (!wanted) popSlots(slotSize(field->type));
+        if (!wanted) genPop(slotSize(field->type));
       }
       break;
     }
@@ -1018,12 +1018,12 @@ void genExpression(ExprNode* e, bool wanted) {
       genExpression(e->right, true);
       emitByte(arrayLoadOpcode(kindOf(e->type)));
       adjust(slotSize(e->type) - 2);
-      if (!wanted) popSlots(slotSize(e->type));
+      if (!wanted) genPop(slotSize(e->type));
       break;
     case O_ALENGTH:
       genExpression(e->left, true);
       emitByte(OP_ARRAYLENGTH);
-      if (!wanted) popSlots(1);
+      if (!wanted) genPop(1);
       break;
     case O_ASG:
       genAssignment(e, wanted);
@@ -1077,10 +1077,7 @@ void genExpression(ExprNode* e, bool wanted) {
       genExpression(e->left, wanted);
       genExpression(e->right, wanted);
       if (wanted) genBinaryOp(e->op, kindOf(e->type), e->line, exprColumn(e));
-      if (wanted && !leaves) {
-        emitByte(slotSize(e->type) == 2 ? OP_POP2 : OP_POP);
-        adjust(-slotSize(e->type));
-      }
+      if (wanted && !leaves) genPop(slotSize(e->type));
       break;
     case O_NEG:
       genExpression(e->left, wanted);
@@ -1175,7 +1172,7 @@ void genExpression(ExprNode* e, bool wanted) {
         if (e->flags & 1) genNullCheck(e);
         if (e->left->op != O_NULL) genCast(e->type, e->left->type, e->line, exprColumn(e));
       }
-      if (wanted && !leaves) popSlots(slotSize(e->type));
+      if (wanted && !leaves) genPop(slotSize(e->type));
       break;
     case O_CALL:
       genCall(e, wanted);

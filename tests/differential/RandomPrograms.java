@@ -297,6 +297,8 @@ public final class RandomPrograms {
       line("static Main mo = new Main();");
       line("static Main mnull;");
       line("static Base bo = new Sub();");
+      line("static final int[][] aii = { { 1, 2 }, { 3, 4, 5, 6 }, { }, null };");
+      line("static final Base[] abo = { new Base(), new Sub(), null, bo };");
       line("static Object ob = \"ob\";");
       line("static final Object lock = new Object();");
       line("static void p(String s) { System.out.println(s); }");
@@ -848,6 +850,8 @@ public final class RandomPrograms {
         if (completes && chance(0.3)) {
           line("p(\"" + fresh("v") + " \" + " + printed(pick(VALUE_TYPES), 2) + ");");
         }
+        // Now and then a statement of any kind: a switch, a synchronized statement, a loop.
+        if (completes && statementBudget > 0 && chance(0.25)) completes = statement(Math.max(1, depth - 1));
         if (completes && chance(0.45)) completes = chance(0.6) ? leaveMethod(true) : jumpOut(true);
       } else {
         completes = statements(depth - 1, 3);
@@ -1006,7 +1010,8 @@ public final class RandomPrograms {
               case 0: return "a" + letter(pick(VALUE_TYPES)) + ".length";
               case 1: return "(" + expr("String", depth - 1) + ").length()";
               case 2: return "Math.max(" + expr("int", depth - 1) + ", " + expr("int", depth - 1) + ")";
-              default: return "bo.vm(" + expr("int", depth - 1) + ")";
+              default:
+                return chance(0.5) ? "bo.vm(" + expr("int", depth - 1) + ")" : "abo[" + index() + "].vm(" + expr("int", depth - 1) + ")";
             }
           }
           if (t.equals("double")) return "Math.abs(" + expr("double", depth - 1) + ")";
@@ -1200,7 +1205,11 @@ public final class RandomPrograms {
         case 3: return "Main.s" + l + "1";
         case 4: return instance ? "f" + l + "0" : "mine().f" + l + "0";
         case 5: return chance(0.4) ? staticThroughQualifier(t) : "a" + l + "[" + index() + "]";
-        case 6: return t.equals("int") ? pick(new String[] {"bo.bf", "((Sub) bo).bf", "Base.bs", "bo.bs"}) : "s" + l + "1";
+        case 6:
+          if (t.equals("int"))
+            return pick(new String[] {"bo.bf", "((Sub) bo).bf", "Base.bs", "bo.bs", "aii[" + index() + "][" + index() + "]",
+                "abo[" + index() + "].bf"});
+          return t.equals("long") ? "abo[" + index() + "].bl" : "s" + l + "1";
         default: return t.equals("long") ? "bo.bl" : "s" + l + "0";
       }
     }
@@ -1274,7 +1283,7 @@ public final class RandomPrograms {
         case "long": return longLiteral();
         case "float": return pick(new String[] {"0.0f", "-0.0f", "1.0f", "2.5f", "-1.5f", "3.4028235E38f", "1.4E-45f", "Float.NaN", "Float.POSITIVE_INFINITY", "Float.NEGATIVE_INFINITY", "1e10f", "0.1f", "16777217f"});
         case "double": return pick(new String[] {"0.0", "-0.0", "1.0", "0.5", "-2.25", "1.7976931348623157E308", "4.9E-324", "Double.NaN", "Double.POSITIVE_INFINITY", "Double.NEGATIVE_INFINITY", "1e-10", "0.1", "9007199254740993.0", "2147483648.0", "-9.3e18"});
-        default: return pick(new String[] {"\"\"", "\"a\"", "\"xyz\"", "\"\\u00e9t\\u00e9\"", "\"-1\"", "\"tab\\t\""});
+        default: return pick(new String[] {"\"\"", "\"a\"", "\"xyz\"", "\"\\u00e9t\\u00e9\"", "\"-1\"", "\"tab\\t\"", "(String) null"});
       }
     }
 
