@@ -2,11 +2,13 @@
 // -Xverify:all, their outputs compared program by program.
 //
 //   check --seed S --count N --work DIR --quorvelix PATH --library ZIP [--profile P] [--keep-going]
+//         [--avoid-constant-edges] [--jobs J]
 //       generates N programs (program i from seed S and i, so one program is made again alone with
 //       --first i --count 1), compiles each with both compilers, runs both sets in a child virtual
 //       machine each, and reports every difference: a program one compiler refuses, a run that
-//       prints or ends otherwise. Exit status 0 when there is none.
-//   generate --seed S --count N --out DIR [--first K] [--profile P]
+//       prints or ends otherwise. Exit status 0 when there is none. A program whose classes from
+//       ecj fail verification (ecj's finally subroutines, now and then) is not compared.
+//   generate --seed S --count N --out DIR [--first K] [--profile P] [--avoid-constant-edges]
 //       only writes the programs (DIR/p<i>/Main.java).
 //   run p0 p1 ...
 //       the runner of the child virtual machine: each program's main, then every class of its
@@ -19,7 +21,10 @@
 // catch and finally blocks alike, with returns, breaks, continues and throws from every level and
 // locals of every type in each block). Every program is valid Java 1.1: its statements are
 // reachable, its locals are assigned where declared, its loops are bounded and it prints only
-// values, never an object's identity.
+// values, never an object's identity. Two places where ecj's classes compute otherwise than the
+// language (and javac) are left out: + on a floating -0.0 and c ? true : true as a condition.
+// --avoid-constant-edges leaves out constant conditions, constant zero divisors, constant shift
+// counts out of range, folded floating values turned into strings and final locals.
 
 import java.io.ByteArrayOutputStream;
 import java.io.File;
@@ -65,8 +70,8 @@ public final class RandomPrograms {
 
   static void usage() {
     System.err.println("usage: RandomPrograms check --seed S --count N --work DIR --quorvelix PATH --library ZIP"
-        + " [--first K] [--profile general|finally] [--keep-going] [--jobs J]\n"
-        + "       RandomPrograms generate --seed S --count N --out DIR [--first K] [--profile P]\n"
+        + " [--first K] [--profile general|finally] [--keep-going] [--avoid-constant-edges] [--jobs J]\n"
+        + "       RandomPrograms generate --seed S --count N --out DIR [--first K] [--profile P] [--avoid-constant-edges]\n"
         + "       RandomPrograms run p0 p1 ...");
     System.exit(2);
   }
@@ -177,10 +182,6 @@ public final class RandomPrograms {
     return t.equals("byte") || t.equals("short") || t.equals("char") || t.equals("int") || t.equals("long");
   }
 
-  static boolean isNumeric(String t) {
-    return isIntegral(t) || t.equals("float") || t.equals("double");
-  }
-
   static String promoted(String t) {
     return t.equals("byte") || t.equals("short") || t.equals("char") ? "int" : t;
   }
@@ -212,7 +213,8 @@ public final class RandomPrograms {
     final String pkg;
     final boolean finallyProfile;
     // Steers clear of what a constant expression may bring: if and while conditions, integral
-    // divisors and shift counts are never constants that are zero or out of range.
+    // divisors and shift counts are never constants that are zero or out of range, floating
+    // values join strings through a call, and no local is final.
     final boolean avoidConstantEdges;
     final StringBuilder out = new StringBuilder();
     int indent;
@@ -273,7 +275,9 @@ public final class RandomPrograms {
       out.append("package ").append(pkg).append(";\n\n");
       out.append("class E0 extends Exception { int code; E0(int c) { code = c; } }\n");
       out.append("class U0 extends RuntimeException { }\n");
-      out.append("class Base {\n");
+      out.append("interface I { int im(int a); }\n");
+      out.append("class Base implements I {\n");
+      out.append("  public int im(int a) { return a * 7 + bf; }\n");
       out.append("  int bf = " + intLiteral() + "; long bl = " + longLiteral() + "; static int bs = " + intLiteral() + ";\n");
       out.append("  int vm(int a) { bf += a; return a ^ bf; }\n");
       out.append("  static int sm(int a) { bs++; return a + 1; }\n");
@@ -308,6 +312,7 @@ public final class RandomPrograms {
       line("static float nf(float f) { return f; }");
       line("static double nd(double d) { return d; }");
       generateStaticInitializer();
+      generateConstructor();
       int count = finallyProfile ? 2 + pick(3) : 3 + pick(4);
       for (int i = 0; i < count; i++) {
         boolean isStatic = chance(0.6);
@@ -346,6 +351,28 @@ public final class RandomPrograms {
       indent--;
       line("}");
       inInitializer = false;
+    }
+
+    // The constructor, which the static initializer runs for mo: its statements inside a try that
+    // catches everything, so that the class always initializes.
+    void generateConstructor() {
+      method = new MethodSig("<init>", false, "void", new String[0]);
+      methodIndex = 0;
+      locals.clear();
+      jumps.clear();
+      checkedSites.clear();
+      statementBudget = 4 + pick(6);
+      line("Main() {");
+      indent++;
+      line("try {");
+      indent++;
+      block(2, 3);
+      indent--;
+      line("} catch (Throwable t) {");
+      line("  p(\"init threw \" + t.getClass().getName());");
+      line("}");
+      indent--;
+      line("}");
     }
 
     void generateMain() {
@@ -1011,7 +1038,11 @@ public final class RandomPrograms {
               case 1: return "(" + expr("String", depth - 1) + ").length()";
               case 2: return "Math.max(" + expr("int", depth - 1) + ", " + expr("int", depth - 1) + ")";
               default:
-                return chance(0.5) ? "bo.vm(" + expr("int", depth - 1) + ")" : "abo[" + index() + "].vm(" + expr("int", depth - 1) + ")";
+                switch (pick(3)) {
+                  case 0: return "bo.vm(" + expr("int", depth - 1) + ")";
+                  case 1: return "abo[" + index() + "].vm(" + expr("int", depth - 1) + ")";
+                  default: return "((I) abo[" + index() + "]).im(" + expr("int", depth - 1) + ")";
+                }
             }
           }
           if (t.equals("double")) return "Math.abs(" + expr("double", depth - 1) + ")";
@@ -1077,8 +1108,17 @@ public final class RandomPrograms {
         }
         case 5:
           return "(!" + expr("boolean", depth - 1) + ")";
-        case 6:
-          return "(" + expr("boolean", depth - 1) + " ? " + expr("boolean", depth - 1) + " : " + expr("boolean", depth - 1) + ")";
+        case 6: {
+          // ecj drops the condition of c ? true : true where the conditional is itself a
+          // condition ((x & (a[9] ? true : true)) ? p : q does not throw; javac and the language
+          // evaluate it): one of the two values is a variable.
+          List<String> variables = new ArrayList<>(Arrays.asList("sz0", "sz1", "mo.fz0"));
+          for (Var v : locals)
+            if (v.type.equals("boolean")) variables.add(v.name);
+          String a = expr("boolean", depth - 1);
+          String b = pick(variables);
+          return "(" + expr("boolean", depth - 1) + " ? " + (chance(0.5) ? a + " : " + b : b + " : " + a) + ")";
+        }
         case 7:
           return "(" + (chance(0.5) ? lvalue("boolean") + " = " + expr("boolean", depth - 1) : compound("boolean", depth - 1)) + ")";
         case 8:
