@@ -1104,7 +1104,15 @@ public final class RandomPrograms {
         }
         case 3: case 4: {
           String op = pick(new String[] {"&&", "||", "&", "|", "^", "==", "!="});
-          return "(" + expr("boolean", depth - 1) + " " + op + " " + expr("boolean", depth - 1) + ")";
+          String a = expr("boolean", depth - 1);
+          String b = expr("boolean", depth - 1);
+          // ecj takes x & false (and x | true) for its constant where it stands as an operand of
+          // == and drops x, whose subscript should throw: no literal beside & and |.
+          if (op.equals("&") || op.equals("|")) {
+            if (a.equals("true") || a.equals("false")) a = "sz0";
+            if (b.equals("true") || b.equals("false")) b = "sz1";
+          }
+          return "(" + a + " " + op + " " + b + ")";
         }
         case 5:
           return "(!" + expr("boolean", depth - 1) + ")";
