@@ -14,7 +14,6 @@
 #include "semantic/type_records.h"
 #include "support/arena.h"
 #include "support/diagnostics.h"
-#include "support/encodings.h"
 #include "support/frame_stack.h"
 #include "support/global.h"
 #include "support/identifiers.h"
@@ -70,24 +69,6 @@ void appendQualifiedBinaryName(const ClassDef* cls) {
   appendQualifiedName(cls->package, cls->binaryName != nullptr ? cls->binaryName : cls->name);
 }
 
-// Host text of the message file (a literal part of a message) into the name buffer.
-void appendNativeText(const char* p, int32_t n) {
-  while (n > 0) {
-    char16_t units[2];
-    int32_t count = 0;
-    int32_t taken = decodeNativeCharacter(p, n, units, &count);
-    if (taken <= 0) {
-      // Not expected of a message text the host read: the byte stands for itself.
-      appendNameChar(static_cast<unsigned char>(*p));
-      taken = 1;
-      count = 0;
-    }
-    for (int32_t i = 0; i < count; i++) appendNameChar(units[i]);
-    p += taken;
-    n -= taken;
-  }
-}
-
 // An anonymous class of a source as its users say it, in the words of the message file's
 // "anonymous.class.name": the class it extends or the interface it implements (%1), the
 // innermost class around it that has a name (%2) and its line (%3). False where there are no such
@@ -108,7 +89,7 @@ bool appendAnonymousClass(const ClassDef* cls) {
       p++;
       continue;
     }
-    appendNativeText(literal, static_cast<int32_t>(p - literal));
+    appendNameNative(literal, static_cast<int32_t>(p - literal));
     switch (p[1]) {
       case '1':
         if (extended != nullptr) appendIdentifier(extended->resolved != nullptr ? extended->resolved->name : extended->name);
@@ -121,13 +102,13 @@ bool appendAnonymousClass(const ClassDef* cls) {
         break;
       default:
         // "%" before any other character stands for that character, as in messages.
-        appendNativeText(p + 1, 1);
+        appendNameNative(p + 1, 1);
         break;
     }
     p += 2;
     literal = p;
   }
-  appendNativeText(literal, static_cast<int32_t>(p - literal));
+  appendNameNative(literal, static_cast<int32_t>(p - literal));
   return true;
 }
 

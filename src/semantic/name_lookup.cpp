@@ -405,10 +405,6 @@ Member* searchResult(MethodSearch& search) {
   return search.arguments == nullptr ? search.best : search.candidates.single();
 }
 
-}  // namespace
-
-namespace {
-
 // The class, then its superclasses in turn (not for constructors and interfaces): each level's
 // own methods, then the interfaces it reaches. Without arguments the lowest level that has a method
 // without parameters decides; with arguments all applicable methods of the whole search compete.
