@@ -117,9 +117,20 @@ ExprNode* copyNode(const ExprNode* node) {
 bool checkSuperOuterInstance(ExprNode* q, ClassDef* current, int32_t line, int32_t column) {
   ClassDef* superclass = superclassOf(current);
   ExprNode* explicitOuter = q->left;
-  if (q->line != 0 && explicitOuter != nullptr && superclass != nullptr && !takesEnclosingInstance(superclass)) {
-    errorAt(explicitOuter->line, explicitOuter->column, "outer.qualifier.not.inner", classToString(superclass));
-    return false;
+  if (q->line != 0 && explicitOuter != nullptr && superclass != nullptr) {
+    if (!takesEnclosingInstance(superclass)) {
+      errorAt(explicitOuter->line, explicitOuter->column, "outer.qualifier.not.inner", classToString(superclass));
+      return false;
+    }
+    // A class file's inner class has no outer-instance field here: its outer class is the type.
+    Type* outerType = superclass->outerThisField != nullptr ? superclass->outerThisField->type
+                      : superclass->outer != nullptr    ? classTypeFor(superclass->outer, line, column)
+                                                        : nullptr;
+    if (outerType != nullptr && !isSubclassType(explicitOuter->type, outerType)) {
+      errorAt(explicitOuter->line, explicitOuter->column, "outer.qualifier.type", typeToString(explicitOuter->type),
+              typeToString(outerType));
+      return false;
+    }
   }
   if (superclass == nullptr || superclass->outer == nullptr || superclass->outerThisField == nullptr) return true;
   ClassDef* needed = superclass->outer;
@@ -130,11 +141,6 @@ bool checkSuperOuterInstance(ExprNode* q, ClassDef* current, int32_t line, int32
         errorAt(line, column, "constructor.missing.outer", classToString(needed), classToString(current));
       return false;
     }
-  }
-  if (q->line != 0 && explicitOuter != nullptr && !isSubclassType(explicitOuter->type, superclass->outerThisField->type)) {
-    errorAt(explicitOuter->line, explicitOuter->column, "outer.qualifier.type", typeToString(explicitOuter->type),
-            typeToString(superclass->outerThisField->type));
-    return false;
   }
   return true;
 }
