@@ -44,15 +44,24 @@ void appendIndent(int32_t indent) {
   for (int32_t i = 0; i < indent; i++) appendNameChar(' ');
 }
 
+// The null literal has a type of its own, which no name denotes: it is written null. A null read
+// from the frame by the debugger keeps the type it was declared with.
+void appendExpressionType(const ExprNode* node) {
+  if (isNullLiteral(node))
+    appendNameCString("null");
+  else
+    appendType(node->type);
+}
+
 void appendArgumentTypes(const ExprNode* node) {
   if (node == nullptr) return;
   if (node->op == O_ARG) {
     appendArgumentTypes(node->left);
     appendNameChar(',');
-    if (node->right != nullptr) appendType(node->right->type);
+    if (node->right != nullptr) appendExpressionType(node->right);
     return;
   }
-  appendType(node->type);
+  appendExpressionType(node);
 }
 
 }  // namespace
@@ -100,6 +109,10 @@ void appendType(const Type* type) {
 
 const char* typeToString(const Type* type) {
   return textOf(type, appendType);
+}
+
+const char* expressionTypeToString(const ExprNode* node) {
+  return textOf(node, appendExpressionType);
 }
 
 void appendPackageName(const Package* package) {
@@ -209,6 +222,43 @@ const char* memberToString(const Member* member) {
 
 const char* methodToString(const Member* member) {
   return memberToString(member);
+}
+
+// The name of a field; a method's or constructor's name and the types of the parameters written
+// in the source (not those the compiler adds), as a call would name them.
+void appendMemberSignature(const Member* m) {
+  if (m->name != nullptr)
+    appendIdentifier(m->name);
+  else if (m->owner != nullptr)
+    appendIdentifier(m->owner->name);
+  if (m->kind != MK_METHOD && m->kind != MK_CONSTRUCTOR) return;
+  appendNameChar('(');
+  bool first = true;
+  for (const Parameter* p = m->parameters; p != nullptr; p = p->next) {
+    if (p->modifiers & M_SYNTHETIC) continue;
+    if (!first) appendNameChar(',');
+    appendType(p->type);
+    first = false;
+  }
+  appendNameChar(')');
+}
+
+const char* memberSignatureToString(const Member* member) {
+  return textOf(member, appendMemberSignature);
+}
+
+const char* candidatesToString(Member* const* candidates, int32_t count) {
+  resetNameBuffer();
+  for (int32_t i = 0; i < count; i++) {
+    const Member* m = candidates[i];
+    if (i > 0) appendNameCString(", ");
+    if (m->kind == MK_METHOD && m->owner != nullptr) {
+      appendClassName(m->owner);
+      appendNameChar('.');
+    }
+    appendMemberSignature(m);
+  }
+  return finishString();
 }
 
 const char* methodSignatureToString(const Identifier* name, const ExprNode* arguments) {
