@@ -162,9 +162,11 @@ bool isSyntheticMember(const Member* member) {
 
 // A name that denotes nothing is "undef.variable" at its first part; when that part is a field
 // of the current class's supertypes or enclosing classes that cannot be used here, that field
-// is reported instead.
+// is reported instead. A name already typed was resolved (or reported) before: the parser may
+// hand back a name whose call failed, and its fault is not reported twice.
 ExprNode* resolveName(ExprNode* expression) {
-  if (expression == nullptr || (expression->op != O_ID && expression->op != O_DOT) || global.evaluating)
+  if (expression == nullptr || (expression->op != O_ID && expression->op != O_DOT) || global.evaluating ||
+      expression->type != nullptr)
     return expression;
   Member* notMember = nullptr;
   ExprNode* result = expression->op == O_ID
@@ -276,7 +278,7 @@ NameMeaning readName(const NameParts& parts, int32_t last) {
     }
     part->left = meaning.value;
     if (meaning.value->op == O_CLASSREF) {
-      ClassDef* inner = findInnerClassUnique(meaning.value->classDef, part->name, part->line, part->column);
+      ClassDef* inner = findInnerClassUnique(meaning.value->classDef, part->name, part->line, part->column, global.ctx.enclosing);
       if (inner != nullptr) {
         meaning.value = resolveFieldAccess(makeClassRefNode(part, inner));
         continue;
@@ -332,7 +334,7 @@ ClassRef* resolveQualifiedClass(ExprNode* expression) {
   if (cls == nullptr) return nullptr;
   for (int32_t i = 0; i < parts.count(); i++) {
     ExprNode* part = parts.part(i);
-    ClassDef* inner = findInnerClassUnique(cls, part->name, part->line, part->column);
+    ClassDef* inner = findInnerClassUnique(cls, part->name, part->line, part->column, global.ctx.enclosing);
     if (inner == nullptr) return nullptr;
     checkClassAccess(global.ctx.enclosing, inner, part->line, part->column);
     cls = inner;
@@ -356,7 +358,7 @@ ClassDef* classOfName(ExprNode* expression) {
   for (int32_t i = 0; i < parts.count(); i++) {
     ExprNode* part = parts.part(i);
     if (cls != nullptr) {
-      cls = findInnerClassUnique(cls, part->name, part->line, part->column);
+      cls = findInnerClassUnique(cls, part->name, part->line, part->column, global.ctx.enclosing);
       if (cls == nullptr) return nullptr;
       checkClassAccess(global.ctx.enclosing, cls, part->line, part->column);
       continue;
