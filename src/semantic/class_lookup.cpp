@@ -483,7 +483,7 @@ void findClassOfRef(SourceFile* file, ClassDef* fromClass, ClassRef* ref);
 //  3. a single-type import of the name (resolved on first need; a failed one's placeholder stands,
 //     so its uses stay silent);
 //  4. a class of the file's own package;
-//  5. the on-demand imports: the member classes of an imported class, else the imported package's
+//  5. the on-demand imports: the member classes an imported class declares, else the imported package's
 //     classes; two different classes found so that fromClass may use are "ambig.class";
 //  6. java.lang, where a different class of the name beside one from step 5 is "ambig.class".
 // Nothing found is "undef.class". Reports are given only for a mention with a line; a reported
@@ -577,10 +577,14 @@ void findClassOfRef(SourceFile* file, ClassDef* fromClass, ClassRef* ref) {
     }
     for (ImportRecord* import = file->imports; import != nullptr; import = import->next) {
       if (import->className != nullptr) continue;
-      // Access is checked once, for the class chosen.
-      ClassDef* candidate = usable(import->resolved) != nullptr
-                                ? findInnerClassUnique(import->resolved, name, line, column, fromClass)
-                                : lookupClass(import->package, name, line, column);
+      // Access is checked once, for the class chosen. A class's import on demand imports the
+      // member classes it declares, not those it inherits.
+      ClassDef* candidate = nullptr;
+      if (usable(import->resolved) == nullptr) {
+        candidate = lookupClass(import->package, name, line, column);
+      } else if ((candidate = findDeclaredMemberClass(import->resolved, name)) != nullptr) {
+        noteDeprecatedClassUse(candidate, line, column);
+      }
       if (candidate == nullptr || candidate == found) continue;
       if (usable(candidate) != nullptr && !isClassAccessible(fromClass, candidate)) {
         if (unusable == nullptr) unusable = candidate;

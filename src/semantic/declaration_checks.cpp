@@ -694,6 +694,12 @@ ClassDef* findLocalClass(ClassDef* cls, Identifier* name, ClassDef** foundIn) {
   return nullptr;
 }
 
+ClassDef* findDeclaredMemberClass(ClassDef* cls, Identifier* name) {
+  for (ClassRef* entry = cls->innerClasses; entry != nullptr; entry = entry->next)
+    if (entry->name == name && (entry->flags & CF_LOCAL) == 0) return entryClass(cls, entry);
+  return nullptr;
+}
+
 namespace {
 
 // The member classes of one name that a search met: the first that the searching class may use,
@@ -726,9 +732,7 @@ void searchMemberClasses(ClassDef* cls, Identifier* name, const ClassDef* from, 
     ClassDef* holder = stack.back();
     stack.pop_back();
     if (holder == nullptr || seen(holder, marks)) continue;
-    ClassDef* inner = nullptr;
-    for (ClassRef* entry = holder->innerClasses; entry != nullptr && inner == nullptr; entry = entry->next)
-      if (entry->name == name && (entry->flags & CF_LOCAL) == 0) inner = entryClass(holder, entry);
+    ClassDef* inner = findDeclaredMemberClass(holder, name);
     if (inner == nullptr) {
       pushSupertypes(&stack, holder);
       continue;

@@ -18,6 +18,8 @@ ClassDef* resolveClassByName(Identifier* name, ClassDef* contextClass, int32_t l
 // A local class of the name in scope, else findMemberClass as the current class sees it.
 ClassDef* findInnerClass(ClassDef* cls, Identifier* name, ClassDef** foundIn);
 ClassDef* findLocalClass(ClassDef* cls, Identifier* name, ClassDef** foundIn);
+// The member class of the name that the class itself declares (not one it inherits).
+ClassDef* findDeclaredMemberClass(ClassDef* cls, Identifier* name);
 // The member class of the name that `cls` declares or inherits, as class `from` (null: code outside
 // any class) sees it: a private member class of a supertype, or one that `from` may not use, is not
 // inherited (but hides those of its supertypes); one of those is the answer only when there is no
