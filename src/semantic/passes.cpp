@@ -224,7 +224,7 @@ void checkClass(ClassDef* cls) {
   global.ctx.enclosing = cls;
   checkClassDef(cls);
   computeBinaryName(cls);
-  checkImportConflicts(cls->sourceFile, cls->binaryName, cls->line, cls->column);
+  checkImportConflicts(cls->sourceFile, cls, cls->line, cls->column);
   global.ctx.enclosing = savedClass;
   global.current = savedFile;
 }
