@@ -246,6 +246,19 @@ void resetCodeGeneration() {
   resetTraceNumbers();
 }
 
+// A class that only a body names may have its source file found on the source path and parsed
+// while the bodies are generated, after the walk has passed its package: the walk is made again
+// until a round adds no source file (each class is generated once; the others are passed over).
 void generateAllClasses() {
-  forAllPackages(&rootPackage, generateIfOutermost);
+  auto lastSource = [] {
+    SourceFile* last = nullptr;
+    for (SourceFile* file = global.sources; file != nullptr; file = file->next) last = file;
+    return last;
+  };
+  for (SourceFile* last = lastSource();;) {
+    forAllPackages(&rootPackage, generateIfOutermost);
+    SourceFile* now = lastSource();
+    if (now == last) return;
+    last = now;
+  }
 }
