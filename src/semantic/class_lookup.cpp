@@ -483,8 +483,8 @@ void findClassOfRef(SourceFile* file, ClassDef* fromClass, ClassRef* ref);
 //  3. a single-type import of the name (resolved on first need; a failed one's placeholder stands,
 //     so its uses stay silent);
 //  4. a class of the file's own package;
-//  5. the on-demand imports: the member classes an imported class declares, else the imported package's
-//     classes; two different classes found so that fromClass may use are "ambig.class";
+//  5. the on-demand imports: the member classes an imported class declares, else the imported
+//     package's classes; two different classes found so that fromClass may use are "ambig.class";
 //  6. java.lang, where a different class of the name beside one from step 5 is "ambig.class".
 // Nothing found is "undef.class". Reports are given only for a mention with a line; a reported
 // failure leaves an error class as the resolution, so that the name is reported once. The

@@ -468,10 +468,10 @@ bool reachesType(ClassDef* target, ClassDef* cls) {
 }
 
 // Removes the entries that K implements, first for K the class itself, then up its superclass
-// chain (an abstract method with package access only by a method of its package). A concrete method that implements an interface's method which K itself does not reach
-// meets that method here for the first time, so its static bit, throws list, result type and
-// access are checked here; every other pair was checked as overriding by the class that holds
-// both.
+// chain (an abstract method with package access only by a method of its package). A concrete
+// method that implements an interface's method which K itself does not reach meets that method
+// here for the first time, so its static bit, throws list, result type and access are checked
+// here, each fault once; every other pair was checked as overriding by the class that holds both.
 void filterAbstractList(ClassCheck* check, AbstractList* list) {
   ClassDef* q = check->cls;
   std::unordered_map<const Member*, OverrideFaults> faultsOf;

@@ -101,11 +101,11 @@ int32_t checkOperandType(uint8_t mask, ExprNode* operand, ExprNode* other, int32
   if ((mask & MASK_STRING) != 0 && isStringOperand(operand, other)) return 1;
   const Type* type = operand->type;
   if (type != nullptr && type->kind == TK_VOID) {
-    errorAt(line, column, "disallowed.type", expressionTypeToString(operand));
+    errorAt(line, column, "disallowed.type", typeToString(type));
     return 0;
   }
   if (other != nullptr && other->type != nullptr && other->type->kind == TK_VOID) {
-    errorAt(line, column, "disallowed.type", expressionTypeToString(other));
+    errorAt(line, column, "disallowed.type", typeToString(other->type));
     return 0;
   }
   if (type == nullptr) {

@@ -182,6 +182,12 @@ ExprNode* resolveName(ExprNode* expression) {
   return markError(expression);
 }
 
+ExprNode* resolveSimpleName(ClassDef* cls, Scope* scope, ExprNode* expression, bool searchOuter) {
+  return findSimpleName(cls, scope, expression, searchOuter, nullptr);
+}
+
+namespace {
+
 // Steps, for an O_ID not bound yet:
 //  1. a variable: a local, a field, or a local of a method around the current local class;
 //  2. else a class of that name, which the node becomes a reference to; else nothing;
@@ -189,12 +195,6 @@ ExprNode* resolveName(ExprNode* expression) {
 //  4. a local of a method around the current class is replaced by the current class's copy of it
 //     (a captured value), a field of an enclosing instance reached through the outer-instance
 //     fields; either records the class it was found in.
-ExprNode* resolveSimpleName(ClassDef* cls, Scope* scope, ExprNode* expression, bool searchOuter) {
-  return findSimpleName(cls, scope, expression, searchOuter, nullptr);
-}
-
-namespace {
-
 ExprNode* findSimpleName(ClassDef* cls, Scope* scope, ExprNode* expression, bool searchOuter, Member** notMember) {
   if (expression == nullptr || expression->op != O_ID || expression->member != nullptr || expression->type != nullptr)
     return expression;
