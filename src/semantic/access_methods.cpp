@@ -51,6 +51,7 @@ ClassDef* accessTagClass(ClassDef* cls) {
   tag->superclass = objectClassRef;
   tag->state = CLASS_SUPERTYPES_RESOLVED | CLASS_CHECKED | CLASS_CONSTANTS_EVALUATED;
   addClassToPackage(outermost->package, tag);
+  addClassToSource(tag->sourceFile, tag);
   outermost->accessTag = tag;
   return tag;
 }
@@ -103,6 +104,13 @@ Member* makeAccessConstructor(Member* constructor) {
   *tail = newParameter(nullptr, ownerType(tag, constructor->line, constructor->column), M_SYNTHETIC, constructor->line,
                        constructor->column);
   return made;
+}
+
+void refreshAccessConstructor(Member* constructor) {
+  Arena* saved = global.currentArena;
+  global.currentArena = &global.mainArena;
+  constructor->accessMethod = makeAccessConstructor(constructor);
+  global.currentArena = saved;
 }
 
 // Steps: the trace line; the owner becomes the current class and the main arena current (the

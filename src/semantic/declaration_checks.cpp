@@ -28,6 +28,7 @@
 #include "support/arena.h"
 #include "support/diagnostics.h"
 #include "support/global.h"
+#include "support/identifiers.h"
 #include "support/parser_context.h"
 #include "support/source_file.h"
 
@@ -695,9 +696,8 @@ ClassDef* findLocalClass(ClassDef* cls, Identifier* name, ClassDef** foundIn) {
 }
 
 ClassDef* findDeclaredMemberClass(ClassDef* cls, Identifier* name) {
-  for (ClassRef* entry = cls->innerClasses; entry != nullptr; entry = entry->next)
-    if (entry->name == name && (entry->flags & CF_LOCAL) == 0) return entryClass(cls, entry);
-  return nullptr;
+  ClassRef* entry = findMemberClassEntry(cls, name);
+  return entry != nullptr ? entryClass(cls, entry) : nullptr;
 }
 
 namespace {
@@ -724,8 +724,11 @@ bool isUsableMemberClass(const ClassDef* inner, const ClassDef* holder, const Cl
 // superclass before the interfaces in order. A class that declares one hides those of the name
 // in its own supertypes, whether or not `from` may use it, so the walk does not go above it. Only
 // supertypes already resolved are searched: a supertype being resolved may itself name an
-// inherited member class. Each class is visited once, however many paths reach it.
+// inherited member class. Each class is visited once, however many paths reach it. A name that no
+// class has a member class of needs no walk: the names of a class's many interfaces are looked up
+// while the interfaces before them are resolved.
 void searchMemberClasses(ClassDef* cls, Identifier* name, const ClassDef* from, MemberClassSearch* out) {
+  if (name == nullptr || (name->marks & IDENTIFIER_NAMES_MEMBER_CLASS) == 0) return;
   WalkMarks marks;
   std::vector<ClassDef*> stack{cls};
   while (!stack.empty()) {

@@ -13,6 +13,7 @@
 #include "semantic/expression_nodes.h"
 #include "semantic/type_records.h"
 #include "support/arena.h"
+#include "support/frame_stack.h"
 #include "support/global.h"
 #include "support/identifiers.h"
 #include "support/parser_context.h"
@@ -53,15 +54,22 @@ void appendExpressionType(const ExprNode* node) {
     appendType(node->type);
 }
 
+// The list leans left, O_ARG(O_ARG(a, b), c): its links are taken down to the first argument,
+// then each later argument follows, so a list of any length costs no recursion.
 void appendArgumentTypes(const ExprNode* node) {
   if (node == nullptr) return;
-  if (node->op == O_ARG) {
-    appendArgumentTypes(node->left);
-    appendNameChar(',');
-    if (node->right != nullptr) appendExpressionType(node->right);
-    return;
+  FrameStack<const ExprNode*, 16> links;
+  for (; node->op == O_ARG; node = node->left) {
+    links.push(node);
+    if (node->left == nullptr) break;
   }
-  appendExpressionType(node);
+  if (node->op != O_ARG) appendExpressionType(node);
+  while (!links.empty()) {
+    const ExprNode* link = links.top();
+    links.pop();
+    appendNameChar(',');
+    if (link->right != nullptr) appendExpressionType(link->right);
+  }
 }
 
 }  // namespace

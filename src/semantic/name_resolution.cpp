@@ -3,6 +3,8 @@
 // each further part a class of that package, a member class, or a field.
 #include "semantic/name_resolution.h"
 
+#include <string>
+
 #include "semantic/access_methods.h"
 #include "semantic/class_lookup.h"
 #include "semantic/class_names.h"
@@ -160,26 +162,55 @@ bool isSyntheticMember(const Member* member) {
          (member->modifiers & M_SYNTHETIC) != 0;
 }
 
-// A name that denotes nothing is "undef.variable" at its first part; when that part is a field
-// of the current class's supertypes or enclosing classes that cannot be used here, that field
-// is reported instead. A name already typed was resolved (or reported) before: the parser may
-// hand back a name whose call failed, and its fault is not reported twice.
+// A name that denotes nothing is reported by reportUnresolvedName, unless its first part is a field
+// of the current class's supertypes or enclosing classes that cannot be used here: that field is
+// reported, saying why. A name already reported (a failed qualifier that a call handed back) is
+// not reported again.
 ExprNode* resolveName(ExprNode* expression) {
   if (expression == nullptr || (expression->op != O_ID && expression->op != O_DOT) || global.evaluating ||
-      expression->type != nullptr)
+      isError(expression))
     return expression;
   Member* notMember = nullptr;
   ExprNode* result = expression->op == O_ID
                          ? findSimpleName(global.ctx.enclosing, global.ctx.scope, expression, true, &notMember)
                          : resolveDotted(expression, &notMember);
   if (result != nullptr) return result;
-  ExprNode* first = expression;
-  while (first->op == O_DOT && first->left != nullptr) first = first->left;
-  if (notMember != nullptr)
-    reportNotMember(notMember, first->line, first->column);
-  else
-    errorAt(first->line, first->column, "undef.variable", identToString(expression->name));
+  if (notMember != nullptr) {
+    NameParts parts(expression);
+    reportNotMember(notMember, parts.first()->line, parts.first()->column);
+  } else {
+    reportUnresolvedName(expression);
+  }
   return markError(expression);
+}
+
+// A name that is no variable, class or field: the class that the longest run of parts from the
+// start naming an existing package leads to and does not hold; when no such run is there, its
+// last part as a variable. Either at the name's first part.
+void reportUnresolvedName(ExprNode* expression) {
+  NameParts parts(expression);
+  ExprNode* first = parts.first();
+  Package* existing = nullptr;
+  int32_t missing = 0;
+  if (first != nullptr && first->op == O_ID) {
+    Package* package = getPackage(&rootPackage, first->name);
+    if (packageExists(package)) existing = package;
+    for (int32_t i = 0; i < parts.count() - 1; i++) {
+      package = getPackage(package, parts.part(i)->name);
+      if (!packageExists(package)) continue;
+      existing = package;
+      missing = i + 1;
+    }
+  }
+  if (existing == nullptr || parts.count() == 0) {
+    ExprNode* at = first != nullptr ? first : expression;
+    errorAt(at->line, at->column, "undef.variable", identToString(expression->name));
+    return;
+  }
+  std::string name = packageToString(existing);
+  name += '.';
+  name += identToString(parts.part(missing)->name);
+  errorAt(first->line, first->column, "undef.class", name.c_str());
 }
 
 ExprNode* resolveSimpleName(ClassDef* cls, Scope* scope, ExprNode* expression, bool searchOuter) {
@@ -231,8 +262,9 @@ ExprNode* findSimpleName(ClassDef* cls, Scope* scope, ExprNode* expression, bool
       return markError(node);
     }
     captureOuterLocal(variable, current, line, column, nullptr);
+    // The field is read from the instance of the class it was found in.
+    node->classDef = outside;
   }
-  node->classDef = outside;
   node->level = levelOf(outside);
   return node;
 }
@@ -578,6 +610,14 @@ Member* capturedVariable(const Parameter* parameter) {
   return original;
 }
 
+// The constructor's synthetic parameter copied from `parameter` of the superclass constructor.
+Parameter* passedOnParameter(Member* method, const Parameter* parameter) {
+  if (method == nullptr || method->kind != MK_CONSTRUCTOR) return nullptr;
+  for (Parameter* p = method->parameters; p != nullptr && (p->modifiers & M_SYNTHETIC) != 0; p = p->next)
+    if (p->origin == parameter) return p;
+  return nullptr;
+}
+
 Parameter* syntheticParameterAt(Member* method, int32_t index) {
   if (method == nullptr || method->kind != MK_CONSTRUCTOR) return nullptr;
   Parameter* p = method->parameters;
@@ -602,29 +642,40 @@ ExprNode* localValue(Member* variable, int32_t line, int32_t column) {
   return bindVariable(node, variable);
 }
 
-// One implicit argument per leading synthetic parameter of the constructor, in order:
-//  1. the explicit outer instance of q.new, for the first parameter of its class;
-//  2. in this(...) and super(...), the current constructor's own synthetic parameter at the same
-//     place and of the same type, passed on;
+// One implicit argument per synthetic parameter of the constructor, in order, those after the
+// declared parameters (captured values of an anonymous class) after the arguments:
+//  1. the explicit outer instance of q.new, for the parameter that takes it;
+//  2. in this(...) and super(...), the current constructor's own synthetic parameter passed on
+//     from this one, else the one at the same place and of the same type;
 //  3. for a captured value, the variable it copies;
 //  4. else the enclosing instance of the parameter's class ("inner.needs.this" in a static
 //     context).
 ExprNode* buildImplicitArgs(ExprNode* outer, ExprNode* qualifier, ExprNode* arguments, Member* constructor,
                             int32_t line, int32_t column) {
-  ExprNode* implicit = nullptr;
+  noteCapturesUsed(constructor->owner);
+  ExprNode* leading = nullptr;
+  ExprNode* trailing = nullptr;
+  Parameter* outerParameter = outer != nullptr ? explicitOuterParameter(constructor) : nullptr;
   bool outerUsed = outer == nullptr;
   bool constructorCall =
       qualifier != nullptr && (qualifier->op == O_THIS || qualifier->op == O_SUPER) && constructor != nullptr;
   Member* current = global.ctx.currentMethod;
   int32_t index = 0;
-  for (Parameter* p = constructor->parameters; p != nullptr && (p->modifiers & M_SYNTHETIC) != 0; p = p->next, index++) {
+  bool declaredSeen = false;
+  for (Parameter* p = constructor->parameters; p != nullptr; p = p->next) {
+    if ((p->modifiers & M_SYNTHETIC) == 0) {
+      declaredSeen = true;
+      continue;
+    }
     ExprNode* argument = nullptr;
-    if (!outerUsed && outer->type != nullptr && isSubclassType(outer->type, p->type)) {
+    if (!outerUsed && outer->type != nullptr &&
+        (outerParameter != nullptr ? p == outerParameter : isSubclassType(outer->type, p->type))) {
       argument = outer;
       outerUsed = true;
     }
     if (argument == nullptr && constructorCall) {
-      Parameter* own = syntheticParameterAt(current, index);
+      Parameter* own = passedOnParameter(current, p);
+      if (own == nullptr && !declaredSeen) own = syntheticParameterAt(current, index);
       if (own != nullptr && own->variable != nullptr && sameType(own->type, p->type)) {
         argument = newExprNode(O_ID, line, column);
         argument->name = own->name;
@@ -644,9 +695,13 @@ ExprNode* buildImplicitArgs(ExprNode* outer, ExprNode* qualifier, ExprNode* argu
         if (argument == nullptr) argument = markError(newExprNode(O_THIS, line, column));
       }
     }
-    implicit = joinArguments(implicit, argument);
+    if (declaredSeen)
+      trailing = joinArguments(trailing, argument);
+    else
+      leading = joinArguments(leading, argument);
+    index++;
   }
-  return joinArguments(implicit, arguments);
+  return joinArguments(joinArguments(leading, arguments), trailing);
 }
 
 ExprNode* innerConstructorArgs(ExprNode* outer, ExprNode* qualifier, ExprNode* arguments, Member* constructor,

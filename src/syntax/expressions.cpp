@@ -219,7 +219,12 @@ ExprNode* parseParenthesisedOrCast(int32_t line, int32_t column) {
   ExprNode* expression = nullptr;
   int32_t classified = parseParenthesisOrCast(&type, &expression);
   if (classified == CLASSIFY_FAILED) return nullptr;
-  if (classified == CLASSIFY_TYPE) {
+  if (classified == CLASSIFY_TYPE && token().kind == T_DOT) {
+    // (int.class), (String[].class): a type followed by a selector is a primary, not a cast.
+    expression = parseTypeSelector(type, line, column);
+    if (expression == nullptr) return nullptr;
+    type = nullptr;
+  } else if (classified == CLASSIFY_TYPE) {
     if (token().kind != T_RPAREN) {
       syntaxErrorSkip("cast.syntax");
       return nullptr;
@@ -448,6 +453,13 @@ ExprNode* parseSelector(ExprNode* expression, int32_t nameMode) {
           markExplicitConstructorCall();
           return parseConstructorCallArguments(superNode, expression->line, expression->column);
         }
+        // An object before super serves only outer.super(...); a member through super takes a
+        // class name (null.super.m(), x.super.f and super.super.m() are no expressions).
+        if (superNode->left != nullptr) {
+          errorAt(line, column, "invalid.super.selector");
+          syntaxErrorSkip(nullptr);
+          return nullptr;
+        }
         return superNode;
       }
       case T_THIS: {
@@ -636,7 +648,7 @@ ExprNode* parseNewExpression(Type* type, ExprNode* outer) {
   if (scanToken() == T_LBRACE) {
     int32_t bodyLine = token().line;
     int32_t bodyColumn = token().column;
-    Type* anonymous = parseAnonymousClass(created, arguments, bodyLine, bodyColumn);
+    Type* anonymous = parseAnonymousClass(created, arguments, outer != nullptr, bodyLine, bodyColumn);
     // An anonymous class that was not parsed leaves its body to be passed over whole.
     if (token().kind == T_LBRACE && token().line == bodyLine && token().column == bodyColumn) skipBalanced(T_RBRACE);
     if (token().kind != T_RBRACE) {
