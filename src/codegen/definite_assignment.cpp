@@ -8,6 +8,7 @@
 // loop is a new variable on each pass).
 #include "codegen/definite_assignment.h"
 
+#include <algorithm>
 #include <cstring>
 #include <unordered_map>
 #include <unordered_set>
@@ -39,8 +40,9 @@ struct AnalysisState {
 AnalysisState state;
 // The slots of the locals declared inside each loop, by the loop's head label.
 std::unordered_map<const StmtNode*, std::vector<int16_t>> loopLocals;
-// The uses already reported: a statement is walked again when what reaches it changes.
-std::unordered_set<const ExprNode*> reportedUses;
+// The uses and assignments already reported: a statement is walked again when what reaches it
+// changes, and a finally block once from each of its calls.
+std::unordered_set<const ExprNode*> reportedNodes;
 // The variables reported as assigned in a loop: their assignment in the loop's next pass is the
 // same fault.
 std::unordered_set<int32_t> loopReported;
@@ -146,11 +148,15 @@ Member* targetVariable(const ExprNode* target) {
   return nullptr;
 }
 
+void reportOnce(const ExprNode* node, const char* key, const Member* v) {
+  if (reportedNodes.insert(node).second) errorAt(node->line, columnOf(node), key, nameOf(v));
+}
+
 void checkUse(Member* v, const ExprNode* node, AssignSets* sets) {
   if (v == nullptr || v->kind != MK_VARIABLE || (v->variableFlags & VAR_CATCH_PARAMETER) != 0) return;
   int32_t i = trackedIndex(v);
   if (i < 0 || testBit(sets->assigned, state.count, i)) return;
-  if (reportedUses.insert(node).second) errorAt(node->line, columnOf(node), "uninitialized.variable", nameOf(v));
+  reportOnce(node, "uninitialized.variable", v);
   // Once reported, the variable counts as assigned, so one fault gives one message; it stays
   // unassigned for its first real assignment, which is then no second one.
   setBit(sets->assigned, i);
@@ -158,10 +164,10 @@ void checkUse(Member* v, const ExprNode* node, AssignSets* sets) {
 
 void assignFinal(Member* v, int32_t i, const ExprNode* node, AssignSets* sets) {
   if (v->kind == MK_PARAMETER || (v->variableFlags & VAR_CATCH_PARAMETER) != 0) {
-    errorAt(node->line, columnOf(node), "assign.to.final.parameter", nameOf(v));
+    reportOnce(node, "assign.to.final.parameter", v);
   } else if (((v->variableFlags & VAR_ASSIGNED_BY_THIS_CALL) != 0 || !testBit(sets->unassigned, state.count, i)) &&
              loopReported.count(i) == 0) {
-    errorAt(node->line, columnOf(node), "second.assign.to.final", nameOf(v));
+    reportOnce(node, "second.assign.to.final", v);
   }
   markFinalAssigned(sets, i);
 }
@@ -285,9 +291,9 @@ void walkExpr(ExprNode* e, AssignSets* sets) {
     int32_t i = trackedIndex(v);
     if (i >= 0 && isFinal(v)) {
       if (v->kind == MK_PARAMETER || (v->variableFlags & VAR_CATCH_PARAMETER) != 0)
-        errorAt(e->line, columnOf(e), "assign.to.final.parameter", nameOf(v));
+        reportOnce(e, "assign.to.final.parameter", v);
       else
-        errorAt(e->line, columnOf(e), "second.assign.to.final", nameOf(v));
+        reportOnce(e, "second.assign.to.final", v);
       markFinalAssigned(sets, i);
     }
   }
@@ -435,9 +441,10 @@ bool visitStatement(StmtNode* s, StmtNode* predecessor) {
   if ((s->flags & STMT_REACHABLE) == 0) return true;
   if (isLoopJump(s)) checkLoop(s);
 
-  const AssignSets* incoming =
-      predecessor != nullptr && predecessor->out != nullptr ? predecessor->out : state.initial;
-  if (predecessor != nullptr && incoming != state.initial) incoming = forgetPassedScopes(predecessor, s, incoming);
+  // A predecessor that nothing has reached yet passes nothing on: its own visit passes its sets
+  // on later. Taking the initial sets for it would lose every assignment made before it.
+  if (predecessor != nullptr && predecessor->out == nullptr) return true;
+  const AssignSets* incoming = predecessor != nullptr ? forgetPassedScopes(predecessor, s, predecessor->out) : state.initial;
   if (s->in == nullptr) {
     s->in = copyOf(incoming);
   } else {
@@ -469,18 +476,35 @@ void afterFinallyCall(StmtNode* call, StmtNode* exit) {
   }
 }
 
+void foldState(AssignSets* entry, const AssignSets* sets) {
+  if (sets == nullptr) return;
+  for (size_t b = 0; b < state.bytes; b++) {
+    entry->unassigned[b] &= sets->unassigned[b];
+    entry->finalAssigned[b] |= sets->finalAssigned[b];
+  }
+}
+
 // Folds in what may have been assigned anywhere between `first` and `last`, handlers of nested
-// statements included.
-void foldRange(AssignSets* entry, const StmtNode* first, const StmtNode* last) {
+// statements included. A jump out of the range has left it when it calls the finally block of
+// the range's own try or of a try that does not start inside the range: from that call to the
+// jump's goto or return, the states are those after the finally block, which the range's
+// handlers never see.
+void foldRange(AssignSets* entry, const StmtNode* first, const StmtNode* last, const StmtNode* owner,
+               std::vector<const StmtNode*>* opened) {
+  bool leaving = false;
   for (const StmtNode* s = first; s != nullptr; s = s->next) {
-    if (s->out != nullptr) {
-      for (size_t b = 0; b < state.bytes; b++) {
-        entry->unassigned[b] &= s->out->unassigned[b];
-        entry->finalAssigned[b] |= s->out->finalAssigned[b];
-      }
+    if (leaving) {
+      leaving = s->kind == ST_CALL_FINALLY || s->kind == ST_MON_EXIT;
+    } else if (s->kind == ST_CALL_FINALLY &&
+               (s->target == owner || std::find(opened->begin(), opened->end(), s->target) == opened->end())) {
+      foldState(entry, s->in);
+      leaving = true;
+    } else {
+      if (s->kind == ST_TRY && s != owner) opened->push_back(s);
+      foldState(entry, s->out);
+      if ((s->kind == ST_CATCH || s->kind == ST_FINALLY) && s->clause != nullptr)
+        foldRange(entry, s->clause->first, s->clause->last, owner, opened);
     }
-    if ((s->kind == ST_CATCH || s->kind == ST_FINALLY) && s->clause != nullptr && s->clause != nullptr)
-      foldRange(entry, s->clause->first, s->clause->last);
     if (s == last) break;
   }
 }
@@ -494,7 +518,8 @@ StmtNode* handlerEntry(TryClause* clause) {
   entry->kind = ST_NULL;
   entry->flags = STMT_REACHABLE;
   entry->out = copyOf(statement->out);
-  foldRange(entry->out, clause->startLabel, clause->endLabel);
+  std::vector<const StmtNode*> opened;
+  foldRange(entry->out, clause->startLabel, clause->endLabel, statement, &opened);
   return entry;
 }
 
@@ -536,7 +561,7 @@ void analyseDefiniteAssignment(int32_t count, bool preassigned) {
   state.variables = arenaNewArray<Member*>(&global.genArena, static_cast<size_t>(count));
   state.initial = newAssignSets(count);
   loopLocals.clear();
-  reportedUses.clear();
+  reportedNodes.clear();
   loopReported.clear();
   std::memset(state.initial->unassigned, 0xFF, state.bytes);
   // A constructor that begins with this(...) finds every blank final assigned by the other one.
