@@ -20,6 +20,7 @@
 #include "semantic/element_names.h"
 #include "semantic/expression_nodes.h"
 #include "semantic/statement_lists.h"
+#include "semantic/tree_walks.h"
 #include "semantic/try_clauses.h"
 #include "semantic/type_records.h"
 #include "support/arena.h"
@@ -134,17 +135,12 @@ bool isFinal(const Member* v) {
   return (v->modifiers & M_FINAL) != 0;
 }
 
-// `this` of the class being generated: a field selected from it is the field itself.
-bool isOwnThis(const ExprNode* e) {
-  return e != nullptr && e->op == O_THIS && e->type != nullptr && e->type->kind == TK_CLASS &&
-         e->type->classRef != nullptr && e->type->classRef->resolved == classGen.cls;
-}
-
-// The variable an assignment target names, when the analysis may follow it.
+// The variable an assignment target names, when the analysis may follow it: its simple name, or
+// the field selected from the bare this.
 Member* targetVariable(const ExprNode* target) {
   if (target == nullptr) return nullptr;
-  if (target->op == O_ID) return target->member;
-  if (target->op == O_DOT && isOwnThis(target->left)) return target->member;
+  if (target->op == O_ID && target->left == nullptr) return target->member;
+  if (target->op == O_DOT && isBareThis(target->left)) return target->member;
   return nullptr;
 }
 
@@ -212,15 +208,10 @@ void walkExpr(ExprNode* e, AssignSets* sets) {
     case O_OBJECT:
       return;
     case O_ID:
-      // A static field reached through an expression keeps that expression.
+      // A static field reached through an expression keeps that expression. Only the simple name
+      // reads a blank final at this language level: T.S, this.f and o.f are no uses.
       walkExpr(e->left, sets);
-      checkUse(e->member, e, sets);
-      return;
-    case O_DOT:
-      walkExpr(e->left, sets);
-      // Only the simple name, or the field selected from this, is the variable itself: o.y in a
-      // copy constructor is another object's field.
-      if (isOwnThis(e->left)) checkUse(e->member, e, sets);
+      if (e->left == nullptr) checkUse(e->member, e, sets);
       return;
     case O_ASG: {
       ExprNode* target = e->left;

@@ -333,10 +333,12 @@ int32_t superCallArgumentCheck(ExprNode* node, void*) {
 
 namespace {
 
-// A final field may be assigned only where it has no initializer and is still blank: an instance
-// field in a constructor of its class, a static field in its class's static initializer or static
-// field initializers. False after the report.
-bool finalAssignmentAllowed(Member* variable, int32_t line, int32_t column) {
+// A final field may be assigned only where it has no initializer and is still blank, and only
+// through its simple name (or this.name): an instance field in a constructor of its class, a
+// static field in its class's static initializer or static field initializers. Another object's
+// field (o.f), a qualified or cast this, and a static field through its class (T.S) are never
+// assignable. False after the report.
+bool finalAssignmentAllowed(Member* variable, bool simpleName, int32_t line, int32_t column) {
   if (variable == nullptr || variable->kind != MK_VARIABLE || !isField(variable) ||
       (variable->modifiers & M_FINAL) == 0)
     return true;
@@ -344,7 +346,7 @@ bool finalAssignmentAllowed(Member* variable, int32_t line, int32_t column) {
   ClassDef* current = global.ctx.enclosing;
   bool hasInitializer = (variable->variableFlags & VAR_HAS_INITIALIZER) != 0 || variable->bodyOffset != 0;
   bool allowed = false;
-  if (!hasInitializer && current == variable->owner) {
+  if (!hasInitializer && simpleName && current == variable->owner) {
     if (isStatic(variable))
       allowed = method == nullptr || method->kind == MK_STATIC_INITIALIZER;
     else
@@ -357,7 +359,11 @@ bool finalAssignmentAllowed(Member* variable, int32_t line, int32_t column) {
 }  // namespace
 
 void checkFinalAssignment(Member* variable, int32_t line, int32_t column) {
-  finalAssignmentAllowed(variable, line, column);
+  finalAssignmentAllowed(variable, true, line, column);
+}
+
+bool isBareThis(const ExprNode* node) {
+  return node != nullptr && node->op == O_THIS && node->parenthesised == 0 && (node->flags & THIS_QUALIFIED) == 0;
 }
 
 int32_t checkAssignmentTarget(ExprNode* lhs) {
@@ -367,7 +373,7 @@ int32_t checkAssignmentTarget(ExprNode* lhs) {
   switch (lhs->op) {
     case O_ID:
       if (lhs->member == nullptr) break;
-      return finalAssignmentAllowed(lhs->member, line, column) ? 1 : 0;
+      return finalAssignmentAllowed(lhs->member, lhs->left == nullptr, line, column) ? 1 : 0;
     case O_DOT: {
       Member* field = lhs->member;
       if (field == nullptr) break;
@@ -380,7 +386,7 @@ int32_t checkAssignmentTarget(ExprNode* lhs) {
         errorAt(line, column, "illegal.static.lhs", identToString(field->name), classToString(field->owner));
         return 0;
       }
-      return finalAssignmentAllowed(field, line, column) ? 1 : 0;
+      return finalAssignmentAllowed(field, isBareThis(q), line, column) ? 1 : 0;
     }
     case O_SUBSCRIPT:
       return 1;
@@ -468,6 +474,7 @@ ExprNode* makeThisSelector(Type* type, int32_t line, int32_t column) {
     return nullptr;
   }
   ExprNode* node = makeKeywordExpression(O_THIS, current, line, column);
+  node->flags |= THIS_QUALIFIED;
   if (isSubclassOf(current, target)) {
     node->type = type;
     return node;

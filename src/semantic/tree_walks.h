@@ -42,6 +42,12 @@ void checkFinalAssignment(Member* variable, int32_t line, int32_t column);
 // Set in the flags of an O_THIS that names an enclosing instance the current class does not inherit
 // from, reached through the outer-instance fields.
 constexpr int32_t THIS_THROUGH_OUTER = 0x2;
+// Set in the flags of an O_THIS written with a class name (T.this).
+constexpr int32_t THIS_QUALIFIED = 0x100;
+
+// `this` as the bare keyword: not T.this, not in parentheses. Only a field selected from it, or
+// its simple name, assigns a blank final.
+bool isBareThis(const ExprNode* node);
 
 // A class literal is lowered where a statement list is being built (a try that loads the class),
 // and stands for the local it loads into; outside one (a field's constant being evaluated) it is
