@@ -14,6 +14,7 @@
 #include "semantic/element_names.h"
 #include "semantic/expression_nodes.h"
 #include "semantic/java_arithmetic.h"
+#include "semantic/tree_walks.h"
 #include "semantic/type_records.h"
 #include "semantic/type_relations.h"
 #include "semantic/unary_expressions.h"
@@ -405,6 +406,7 @@ ExprNode* makeBinaryExpression(int32_t op, ExprNode* left, ExprNode* right, int3
   }
   node->left = left;
   node->right = right;
+  if (op == O_ASG) noteAssignmentTarget(left);
   if (hasErrorType(left)) return left;
   if (hasErrorType(right)) return right;
   if (op == O_ARG || op == O_SEQ) {

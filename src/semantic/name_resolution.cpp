@@ -186,6 +186,7 @@ ExprNode* resolveSimpleName(ClassDef* cls, Scope* scope, ExprNode* expression, b
   bindVariable(expression, variable);
   if (staticReported) return markError(expression);
   ExprNode* node = resolveVariableUse(expression);
+  if (outside == nullptr) noteForwardUse(node);
   if (node->op != O_ID || isError(node) || outside == nullptr) return node;
   ClassDef* current = global.ctx.enclosing;
   bool local = variable->kind == MK_PARAMETER || variable->slot >= 0;
@@ -429,7 +430,7 @@ ExprNode* resolveVariableUse(ExprNode* expression) {
   }
   if (field && v->constantState == CONSTANT_PENDING && (v->modifiers & M_FINAL) != 0 && v->bodyOffset != 0 &&
       (v->fieldFlags & FIELD_INITIALIZER_REPORTED) == 0 && v->owner != nullptr && v->owner->sourceFile != nullptr) {
-    if (checkFieldInitForwardRefs(expression) > 0) return markError(expression);
+    checkFieldInitForwardRefs(expression);
     ConstantParseScope aside;
     parseFieldInitializerNested(v);
   }

@@ -303,15 +303,12 @@ ExprNode* makeSubscript(ExprNode* array, ExprNode* index, int32_t line, int32_t 
   return node;
 }
 
-// In order: a field's (or static variable's) initializer is checked for references to fields
-// declared after it and, when static, for uses of instance state; an array initializer needs an
-// array variable and checks its elements; the value is converted to the variable's type.
+// In order: a static variable's initializer is checked for uses of instance state; an array
+// initializer needs an array variable and checks its elements; the value is converted to the
+// variable's type.
 ExprNode* makeVariableInit(Member* variable, ExprNode* initializer, int32_t line, int32_t column) {
   bool isStatic = (variable->modifiers & M_STATIC) != 0;
-  if (variable->kind == MK_VARIABLE && (variable->slot < 0 || isStatic)) {
-    walkExpression(initializer, forwardRefInInitializer, nullptr, nullptr, variable);
-    if (isStatic) walkExpression(initializer, staticContextCheck, nullptr, nullptr, nullptr);
-  }
+  if (variable->kind == MK_VARIABLE && isStatic) walkExpression(initializer, staticContextCheck, nullptr, nullptr, nullptr);
   ExprNode* node = newExprNode(O_INIT, line, column);
   node->member = variable;
   node->right = initializer;

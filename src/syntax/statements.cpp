@@ -12,6 +12,7 @@
 #include "semantic/expression_nodes.h"
 #include "semantic/name_resolution.h"
 #include "semantic/statement_lists.h"
+#include "semantic/tree_walks.h"
 #include "semantic/try_clauses.h"
 #include "semantic/type_records.h"
 #include "support/arena.h"
@@ -89,6 +90,9 @@ int32_t parseBlockIn(int32_t kind, JumpContext* switchContext) {
     if (next == T_RBRACE) break;
     global.ctx.statementCount++;
     parseStatement(kind, true);
+    if (global.ctx.forwardUses != nullptr && global.ctx.initializerPart != nullptr &&
+        global.ctx.initializerPart->owner == global.ctx.enclosing)
+      reportForwardUses();
   }
   endScopeVariables(&scope);
   return 1;
