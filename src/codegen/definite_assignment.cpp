@@ -186,6 +186,14 @@ const ExprNode* compoundTarget(const ExprNode* e) {
   return t;
 }
 
+// The sets where control never arrives: everything definitely assigned and unassigned, nothing
+// assigned on the way.
+void makeVacuous(AssignSets* sets) {
+  std::memset(sets->assigned, 0xFF, state.bytes);
+  std::memset(sets->unassigned, 0xFF, state.bytes);
+  std::memset(sets->finalAssigned, 0, state.bytes);
+}
+
 void walkExpr(ExprNode* e, AssignSets* sets);
 void walkCondition(ExprNode* e, AssignSets* sets, AssignSets** whenTrue, AssignSets** whenFalse);
 
@@ -343,6 +351,9 @@ void walkCondition(ExprNode* e, AssignSets* sets, AssignSets** whenTrue, AssignS
   walkExpr(e, after);
   *whenTrue = after;
   *whenFalse = copyOf(after);
+  // A constant condition never takes its other way: every variable is assigned there, vacuously
+  // (false && x, true ? 1 : y).
+  if (e != nullptr && e->op == O_CONST) makeVacuous(e->integerValue != 0 ? *whenFalse : *whenTrue);
 }
 
 bool hasExpression(int32_t kind) {

@@ -946,7 +946,11 @@ void genExpression(ExprNode* e, bool wanted) {
         if (wanted) genLoadLocal(v);
       } else if ((v->modifiers & M_STATIC) != 0) {
         if (e->left != nullptr && e->left->op != O_CLASSREF) genExpression(e->left, false);
-        if (wanted) genFieldLoad(v);
+        // A constant read through an expression is pushed, not loaded.
+        if (wanted && e->right != nullptr)
+          genExpression(e->right, true);
+        else if (wanted)
+          genFieldLoad(v);
       } else if (wanted) {
         genThisOf(v->owner, e);
         genFieldLoad(v);
@@ -962,6 +966,17 @@ void genExpression(ExprNode* e, bool wanted) {
       if ((field->modifiers & M_STATIC) != 0) {
         if (e->left != nullptr && e->left->op != O_CLASSREF) genExpression(e->left, false);
         if (wanted) genFieldLoad(field);
+      } else if (e->right != nullptr) {
+        // A constant read through an object: the object is evaluated and checked for null (this
+        // needs neither), and the constant pushed.
+        ExprNode* object = e->left;
+        if (object != nullptr && object->op != O_THIS && object->op != O_SUPER) {
+          genExpression(object, true);
+          genNullCheck(object);
+          emitByte(OP_POP);
+          adjust(-1);
+        }
+        if (wanted) genExpression(e->right, true);
       } else {
         genExpression(e->left, true);
         if (wanted) {

@@ -352,6 +352,28 @@ Type* resolveTypeName(ExprNode* expression) {
   return newClassType(ref, ref->name, expression->line, expression->column);
 }
 
+namespace {
+
+// A final field read through an object or an expression (t.k, this.k, t.S) is no constant
+// expression: the node stays a field read. Its constant, when the field has one, goes into
+// `right`, which the code generator pushes after evaluating the qualifier (an object checked for
+// null), as the peers do.
+ExprNode* keepConstantValue(ExprNode* expression) {
+  Member* field = expression->member;
+  if (field == nullptr || (field->modifiers & M_FINAL) == 0) return expression;
+  // The copy keeps the qualifier while it is folded, so that it counts as a qualified name.
+  ExprNode* value = newExprNode(expression->op, expression->line, expression->column);
+  *value = *expression;
+  value = resolveVariableUse(value);
+  if (isConstantValue(value)) {
+    value->left = nullptr;
+    expression->right = value;
+  }
+  return expression;
+}
+
+}  // namespace
+
 // Steps, for a selection q.name on a resolved qualifier:
 //  1. a class reference is checked for access and is the answer;
 //  2. length of an array is O_ALENGTH;
@@ -401,12 +423,15 @@ ExprNode* resolveFieldAccess(ExprNode* expression) {
   if (staticReported || checkProtectedAccess(cls, field, q, line, column)) return markError(expression);
   if ((field->modifiers & M_STATIC) != 0) {
     expression->op = O_ID;
-    return resolveVariableUse(expression);
+    return q->op == O_CLASSREF ? resolveVariableUse(expression) : keepConstantValue(expression);
   }
-  // An instance field stays a selection unless it is a constant, which is folded.
-  if (q->op == O_CLASSREF) expression->left = makeThisSelectorForClass(q->classDef, q->line, q->column);
-  if ((field->modifiers & M_FINAL) != 0) return resolveVariableUse(expression);
-  return expression;
+  // An instance field stays a selection; through its class name a constant is folded.
+  if (q->op == O_CLASSREF) {
+    expression->left = makeThisSelectorForClass(q->classDef, q->line, q->column);
+    if ((field->modifiers & M_FINAL) != 0) return resolveVariableUse(expression);
+    return expression;
+  }
+  return keepConstantValue(expression);
 }
 
 // A final variable whose constant is known becomes that constant, typed by its variable, which

@@ -275,7 +275,10 @@ ExprNode* makeConditional(ExprNode* condition, ExprNode* thenValue, ExprNode* el
     ExprNode* failed = nullptr;
     if (!balanceConditional(&thenValue, &elseValue, line, column, &failed)) return failed;
   }
-  if (condition->op == O_CONST) return foldEvaluatedOperand(condition->integerValue != 0 ? thenValue : elseValue);
+  // c ? a : b is a constant only when all three are; true ? 1 : i stays for run time (the
+  // debugger's operands are all values already).
+  if (condition->op == O_CONST && (global.evaluating != 0 || (isConstantValue(thenValue) && isConstantValue(elseValue))))
+    return foldEvaluatedOperand(condition->integerValue != 0 ? thenValue : elseValue);
   node->right = thenValue;
   node->third = elseValue;
   node->type = thenValue->type;
