@@ -572,8 +572,8 @@ void analyseDefiniteAssignment(int32_t count, bool preassigned) {
 
   static const FlowVisitor visitor{visitStatement, afterFinallyCall, handlerEntry};
   StmtNode* first = global.ctx.firstStatement;
-  walkStatementFlow(nullptr, first, nullptr, &visitor, true);
-  walkHandlers(nullptr, &visitor, true);
+  walkStatementFlow(nullptr, first, nullptr, &visitor, FOLLOW_CONSTANTS);
+  walkHandlers(nullptr, &visitor, FOLLOW_CONSTANTS);
 
   // The end of the code is a normal exit when control falls out of it: a throw as the last
   // statement has exit sets but is no exit.

@@ -89,7 +89,8 @@ bool clauseRethrows(const TryClause* clause) {
 
 class FlowWalk {
  public:
-  FlowWalk(StmtNode* stop, const FlowVisitor* visitor, bool follow) : stop_(stop), visitor_(visitor), follow_(follow) {}
+  FlowWalk(StmtNode* stop, const FlowVisitor* visitor, FollowMode mode)
+      : stop_(stop), visitor_(visitor), mode_(mode), follow_(mode != FOLLOW_NONE) {}
 
   void push(const Pending& p) { work_.push_back(p); }
 
@@ -191,12 +192,12 @@ class FlowWalk {
           return;
         case ST_IF_TRUE:
           if (s->target == nullptr) break;
-          if (follow_ && isNonZeroIntConstant(s->expression)) {
+          if (follow_ && alwaysJumps(s)) {
             work_.push_back(Pending{PENDING_FINISH, s, nullptr, nullptr, level, "Does not fallthru"});
             walkNested(s, s->target, level);
             return;
           }
-          if (follow_ && skipsBranch(s)) break;
+          if (follow_ && skips(s)) break;
           work_.push_back(Pending{PENDING_RESUME, s, nullptr, nullptr, level, nullptr});
           walkNested(s, s->target, level);
           return;
@@ -256,8 +257,21 @@ class FlowWalk {
     walkNested(last, clause->continueLabel, level);
   }
 
+  // Whether the mode lets the ST_IF_TRUE's constant condition decide.
+  bool constantDecides(const StmtNode* s) const {
+    return mode_ == FOLLOW_CONSTANTS || (s->flags & STMT_LOOP_CONSTANT) != 0;
+  }
+
+  bool alwaysJumps(const StmtNode* s) const { return isNonZeroIntConstant(s->expression) && constantDecides(s); }
+
+  bool skips(const StmtNode* s) const {
+    if (s->kind == ST_IF_TRUE && isZeroIntConstant(s->expression) && !constantDecides(s)) return !reachable(s);
+    return skipsBranch(s);
+  }
+
   StmtNode* stop_;
   const FlowVisitor* visitor_;
+  FollowMode mode_;
   bool follow_;
   std::vector<Pending> work_;
 };
@@ -266,6 +280,20 @@ bool markReachable(StmtNode* s, StmtNode*) {
   if (s == nullptr || reachable(s)) return true;
   s->flags |= STMT_REACHABLE;
   return false;
+}
+
+// Moves the reachability of the walk just made to STMT_LANGUAGE_REACHABLE, in the method's list
+// and in every clause's, and clears it for the next walk.
+void keepListReachability(StmtNode* first, StmtNode* last) {
+  for (StmtNode* s = first; s != nullptr; s = s->next) {
+    if (reachable(s)) s->flags = (s->flags & ~STMT_REACHABLE) | STMT_LANGUAGE_REACHABLE;
+    if (s == last) break;
+  }
+}
+
+void keepLanguageReachability() {
+  keepListReachability(global.ctx.firstStatement, nullptr);
+  for (TryClause* c = global.ctx.firstClause; c != nullptr; c = c->next) keepListReachability(c->first, c->last);
 }
 
 // The first statement of a constructor's own code, past the labels that mark positions.
@@ -277,15 +305,15 @@ const StmtNode* firstCodeStatement() {
 
 }  // namespace
 
-void walkStatementFlow(StmtNode* from, StmtNode* first, StmtNode* stop, const FlowVisitor* visitor, bool followMode) {
+void walkStatementFlow(StmtNode* from, StmtNode* first, StmtNode* stop, const FlowVisitor* visitor, FollowMode mode) {
   if (first == nullptr) return;
-  FlowWalk walk(stop, visitor, followMode);
+  FlowWalk walk(stop, visitor, mode);
   walk.push(Pending{PENDING_WALK, first, from, nullptr, 1, nullptr});
   walk.run();
 }
 
-void walkHandlers(StmtNode* tryStatement, const FlowVisitor* visitor, bool followMode) {
-  FlowWalk walk(nullptr, visitor, followMode);
+void walkHandlers(StmtNode* tryStatement, const FlowVisitor* visitor, FollowMode mode) {
+  FlowWalk walk(nullptr, visitor, mode);
   walk.pushHandlers(tryStatement, 0);
   walk.run();
 }
@@ -378,8 +406,16 @@ int32_t emitCode(Scope* scope) {
   // The walks below recurse into expressions; a tree too deep for them is only reported.
   if (hasTooDeepExpression(first, global.ctx.firstClause)) return resolveJumps();
   static const FlowVisitor reach{markReachable, nullptr, nullptr};
-  walkStatementFlow(nullptr, first, nullptr, &reach, true);
-  walkHandlers(nullptr, &reach, true);
+  // First reachability as the language reads it, which decides the reports of unreachable code
+  // and of a missing return (if (true) return; and while (x > 5 || true) end nothing); then the
+  // code that can run, which alone is generated and whose definite assignment is checked.
+  walkStatementFlow(nullptr, first, nullptr, &reach, FOLLOW_LOOP_CONSTANTS);
+  walkHandlers(nullptr, &reach, FOLLOW_LOOP_CONSTANTS);
+  StmtNode* last = global.ctx.lastStatement;
+  bool endReachable = last == nullptr || (reachable(last) && !isDeadEndStatement(last));
+  keepLanguageReachability();
+  walkStatementFlow(nullptr, first, nullptr, &reach, FOLLOW_CONSTANTS);
+  walkHandlers(nullptr, &reach, FOLLOW_CONSTANTS);
 
   // Each finally subroutine keeps its return address in a slot of its own: a subroutine may call
   // another (a return inside a finally block runs the finally blocks around it), and a slot the
@@ -401,11 +437,12 @@ int32_t emitCode(Scope* scope) {
     registerStatementRegion(c->statement, classGen.code.lastRegion);
   }
 
-  if (genStatements(first, nullptr)) {
-    bool valueMissing = method != nullptr && method->kind == MK_METHOD && method->type != nullptr &&
-                        method->type->kind != TK_VOID && method->type->kind != TK_ERROR;
-    Token* end = currentToken();
-    if (valueMissing) errorAt(end->line, end->column, "return.value.missing", methodToString(method));
+  bool falls = genStatements(first, nullptr);
+  Token* end = currentToken();
+  bool valueMissing = method != nullptr && method->kind == MK_METHOD && method->type != nullptr &&
+                      method->type->kind != TK_VOID && method->type->kind != TK_ERROR;
+  if (valueMissing && endReachable) errorAt(end->line, end->column, "return.value.missing", methodToString(method));
+  if (falls) {
     if (method != nullptr && (method->methodFlags & METHOD_DEFAULT_CONSTRUCTOR) == 0) addLineNumber(end->line);
     emitByte(OP_RETURN);
   }

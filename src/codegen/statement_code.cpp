@@ -117,7 +117,7 @@ void spreadNoReport(StmtNode* s) {
   static const FlowVisitor visitor{markNoReport, nullptr, nullptr};
   const StmtNode* saved = spreadStart;
   spreadStart = s;
-  walkStatementFlow(nullptr, s, nullptr, &visitor, false);
+  walkStatementFlow(nullptr, s, nullptr, &visitor, FOLLOW_NONE);
   spreadStart = saved;
 }
 
@@ -144,8 +144,10 @@ bool isReportedKind(const StmtNode* s) {
   }
 }
 
+// Code the language counts as reachable is never reported, though it cannot run (the branch of
+// if (false), what follows while (x > 5 || true)) and no code is generated for it.
 void reportUnreachable(StmtNode* s) {
-  if (reachable(s) || (s->flags & STMT_NO_REPORT) != 0 || s->line == 0 || !isReportedKind(s)) return;
+  if ((s->flags & (STMT_LANGUAGE_REACHABLE | STMT_NO_REPORT)) != 0 || s->line == 0 || !isReportedKind(s)) return;
   int32_t column = s->column;
   if (s->flags & STMT_WARN_ONLY) {
     warningAt(global.current, s->line, column, "warn.not.reached");

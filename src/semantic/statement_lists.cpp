@@ -361,6 +361,13 @@ void appendJumpIfTrue(ExprNode* condition, StmtNode* label, int32_t line, int32_
   if (checkCondition(condition, line, column)) appendJump(condition, label, true, line, column);
 }
 
+void appendLoopTest(ExprNode* condition, StmtNode* start, int32_t line, int32_t column) {
+  appendJumpIfTrue(condition, start, line, column);
+  StmtNode* test = global.ctx.lastStatement;
+  if (condition->op == O_CONST && test != nullptr && test->kind == ST_IF_TRUE && test->expression == condition)
+    test->flags |= STMT_LOOP_CONSTANT;
+}
+
 void appendIfTrue(ExprNode* condition, StmtNode* label, int32_t line, int32_t column) {
   StmtNode* node = appendNew(ST_IF_TRUE, line, column);
   node->expression = condition;

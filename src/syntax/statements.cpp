@@ -198,7 +198,7 @@ void parseWhileStatement(int32_t kind, Position at) {
   appendStatement(loop->continueLabel);
   linkLoopStart(start, loop->continueLabel);
   appendStatement(conditionLabel);
-  appendJumpIfTrue(condition, start, condition->line, condition->column);
+  appendLoopTest(condition, start, condition->line, condition->column);
   if (condition->op != O_CONST) markLoopTail(tail);
   appendStatement(loop->breakLabel);
 }
@@ -220,7 +220,7 @@ void parseDoStatement(int32_t kind, Position at) {
   appendStatement(tail);
   appendStatement(loop->continueLabel);
   linkLoopStart(start, loop->continueLabel);
-  appendJumpIfTrue(condition, start, condition->line, condition->column);
+  appendLoopTest(condition, start, condition->line, condition->column);
   markLoopTail(tail);
   appendStatement(loop->breakLabel);
   expectNext(T_SEMICOLON, "do.missing.sm");
@@ -659,7 +659,7 @@ void parseForStatement(int32_t kind, JumpContext* loop) {
     if (condition->op != O_CONST) markLoopTail(tail);
     appendStatement(conditionLabel);
     linkLoopStart(start, loop->continueLabel);
-    appendJumpIfTrue(condition, start, conditionAt.line, conditionAt.column);
+    appendLoopTest(condition, start, conditionAt.line, conditionAt.column);
   } else {
     appendStatement(start);
     scanToken();
