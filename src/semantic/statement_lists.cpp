@@ -70,14 +70,28 @@ Terms chainTerms(ExprNode* chain) {
 }
 
 // A conditional jump to the label when the condition is `whenTrue`: ! flips the sense, && and ||
-// become jumps on their terms, a comparison is inverted in place (its NaN flag kept, so a NaN
-// operand still takes the same branch), any other false test is wrapped in !.
+// become jumps on their terms, c ? a : b jumps as a where c holds and as b elsewhere (so that
+// what each way assigns, or a constant c, follows its own way), a comparison is inverted in place
+// (its NaN flag kept, so a NaN operand still takes the same branch), any other false test is
+// wrapped in !.
 void appendJump(ExprNode* condition, StmtNode* label, bool whenTrue, int32_t line, int32_t column) {
   while (condition->op == O_NOT && condition->left != nullptr) {
     condition = condition->left;
     whenTrue = !whenTrue;
   }
   int32_t op = condition->op;
+  if (op == O_QUES && condition->left != nullptr && condition->right != nullptr && condition->third != nullptr) {
+    StmtNode* otherwise = newLabel();
+    StmtNode* end = newLabel();
+    // The branches' jumps carry no position: the condition is reported once, at its test.
+    appendJump(condition->left, otherwise, false, line, column);
+    appendJump(condition->right, label, whenTrue, 0, 0);
+    appendGotoStatement(end, 0, 0);
+    appendStatement(otherwise);
+    appendJump(condition->third, label, whenTrue, 0, 0);
+    appendStatement(end);
+    return;
+  }
   if (op == O_LAND || op == O_LOR) {
     Terms terms = chainTerms(condition);
     // Jump-if-false of a && b, and jump-if-true of a || b: each term jumps to the label.

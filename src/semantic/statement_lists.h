@@ -47,7 +47,6 @@ constexpr int32_t STMT_KIND_COUNT = 21;
 // StmtNode flags. Flow analysis adds STMT_REACHABLE and the trace number in bits 5-24.
 constexpr uint32_t STMT_REACHABLE = 0x1;
 constexpr uint32_t STMT_NO_REPORT = 0x2;       // never reported as unreachable (a loop-body end label)
-constexpr uint32_t STMT_NO_REPORT_FROM = 0x4;  // neither it nor what flow reaches from it is reported
 constexpr uint32_t STMT_TRY_BODY_DONE = 0x8;   // an ST_TRY whose body is finished
 constexpr uint32_t STMT_WARN_ONLY = 0x10;      // unreachable code here is only a warning
 // An ST_IF_TRUE that tests a loop's condition which is a constant expression: the only constant

@@ -138,17 +138,9 @@ void parseIfStatement(int32_t kind) {
     if (condition == nullptr) return closeChain();
     if (!expectCurrent(T_RPAREN, "if.missing.rp")) return closeChain();
     StmtNode* elseLabel = newLabel();
-    StmtNode* beforeCondition = global.ctx.lastStatement;
     appendJumpIfFalse(condition, elseLabel, token().line, token().column);
-    StmtNode* lastOfCondition = global.ctx.lastStatement;
     scanToken();
     parseStatement(kind, false);
-    StmtNode* firstOfThen = firstAfter(lastOfCondition);
-    StmtNode* markEnd = firstOfThen != nullptr ? firstOfThen : lastOfCondition;
-    for (StmtNode* s = firstAfter(beforeCondition); s != nullptr; s = s->next) {
-      s->flags |= STMT_NO_REPORT_FROM;
-      if (s == markEnd) break;
-    }
     if (scanToken() != T_ELSE) {
       pushBackToken();
       appendStatement(elseLabel);
@@ -157,7 +149,6 @@ void parseIfStatement(int32_t kind) {
     StmtNode* endLabel = newLabel();
     appendGotoStatement(endLabel, 0, 0);
     appendStatement(elseLabel);
-    elseLabel->flags |= STMT_NO_REPORT_FROM;
     endLabels.push_back(endLabel);
     if (scanToken() == T_IF) continue;
     parseStatement(kind, false);
@@ -268,7 +259,6 @@ void parseBreakStatement(Position at) {
     } else {
       unwindJumpContexts(target);
       appendGotoStatement(target->breakLabel, at.line, at.column);
-      target->breakLabel->flags |= STMT_NO_REPORT_FROM;
     }
     scanToken();
   } else {
@@ -656,7 +646,9 @@ void parseForStatement(int32_t kind, JumpContext* loop) {
     appendStatement(tail);
     appendStatement(loop->continueLabel);
     if (update != nullptr) appendExpressionStatement(kind, update, updateAt.line, updateAt.column);
-    if (condition->op != O_CONST) markLoopTail(tail);
+    // An update that the body never reaches is no statement of the language: only a warning,
+    // unless the condition is constant false, when it stands for the unreachable body.
+    if (!isIntConstantValue(condition, 0)) markLoopTail(tail);
     appendStatement(conditionLabel);
     linkLoopStart(start, loop->continueLabel);
     appendLoopTest(condition, start, conditionAt.line, conditionAt.column);
