@@ -125,7 +125,7 @@ static void printSummaries() {
       messageAt(nullptr, 0, 0, "deprecations.count", intToString(files));
     global.warningCount += global.deprecatedUses;
   }
-  if (global.warningCount != 0 && !global.noWarnings) {
+  if (global.warningCount != 0 && (!global.noWarnings || global.deprecationAfterNoWarn)) {
     if (global.warningCount > 1)
       messageAt(nullptr, 0, 0, "warnings.count", intToString(global.warningCount));
     else

@@ -185,7 +185,10 @@ int32_t parseOptions(int count, char** arguments) {
         setEncodings(global.defaultEncoding, global.sourceEncoding);
         break;
       case OPT_DEPENDENCIES: global.dependencyOutput = 1; break;
-      case OPT_DEPRECATION: global.deprecation = 1; break;
+      case OPT_DEPRECATION:
+        global.deprecation = 1;
+        global.deprecationAfterNoWarn = 1;
+        break;
       case OPT_DEBUG_TABLES:
         global.localVariableTables = 1;
         global.lineNumbers = 1;
@@ -197,7 +200,10 @@ int32_t parseOptions(int count, char** arguments) {
       case OPT_TRACE_ONE: global.traceLevel = 1; break;
       case OPT_TRACE: global.traceLevel = std::atoi(argument + 2); break;
       case OPT_NO_MESSAGES: global.noMessages = 1; break;
-      case OPT_NO_WARNINGS: global.noWarnings = 1; break;
+      case OPT_NO_WARNINGS:
+        global.noWarnings = 1;
+        global.deprecationAfterNoWarn = 0;
+        break;
       case OPT_IGNORED: break;
       case OPT_NO_WRITE: global.noWrite = 1; break;
       case OPT_VERBOSE: global.verbose = 1; break;

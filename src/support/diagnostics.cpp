@@ -45,15 +45,27 @@ void fatalErrorArgs(SourceFile* file, int32_t line, int32_t column, const char* 
   stopCompile(STOP_FATAL);
 }
 
-void warningAtArgs(SourceFile* file, int32_t line, int32_t column, const char* key,
-                   const MessageArguments& args) {
-  if (global.noWarnings) return;
+namespace {
+
+void printWarning(SourceFile* file, int32_t line, int32_t column, const char* key, const MessageArguments& args) {
   printMessage(file, line, column, key, args);
   global.warningCount++;
   // Warnings alone never stop a compile.
   if (global.maxMessages != 0 && global.errorCount > 0 &&
       global.errorCount + global.warningCount >= global.maxMessages)
     stopCompile(STOP_MESSAGE_LIMIT);
+}
+
+}  // namespace
+
+void warningAtArgs(SourceFile* file, int32_t line, int32_t column, const char* key,
+                   const MessageArguments& args) {
+  if (!global.noWarnings) printWarning(file, line, column, key, args);
+}
+
+void deprecationWarningAtArgs(SourceFile* file, int32_t line, int32_t column, const char* key,
+                              const MessageArguments& args) {
+  if (!global.noWarnings || global.deprecationAfterNoWarn) printWarning(file, line, column, key, args);
 }
 
 void messageAtArgs(SourceFile* file, int32_t line, int32_t column, const char* key,

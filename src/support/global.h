@@ -112,6 +112,7 @@ struct Global {
   // Further option flags.
   uint8_t optimize;
   uint8_t deprecation;
+  uint8_t deprecationAfterNoWarn;  // -deprecation came after -nowarn: its warnings still print
   uint8_t noWrite;
   uint8_t printVersion;
   uint8_t sourcePathAttribute;

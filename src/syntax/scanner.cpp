@@ -140,6 +140,8 @@ void markI18nCall(Identifier* id) {
 int32_t finish(int32_t kind) {
   theToken.kind = kind;
   theToken.flags = 0;
+  theScanner.deprecatedSeen = theScanner.docDeprecated;
+  theScanner.docDeprecated = 0;
   return kind;
 }
 
@@ -318,7 +320,8 @@ int32_t scanIdentifier(int32_t first) {
     for (;;) {
       int32_t c = readChar();
       if (c == END_OF_TEXT || !isJavaIdentifierPart(c)) break;
-      if (collect) appendNameChar(static_cast<uint16_t>(c));
+      // Ignorable characters stand in a name but are no part of it.
+      if (collect && !isIdentifierIgnorable(c)) appendNameChar(static_cast<uint16_t>(c));
     }
     unreadChar();
   }
@@ -382,6 +385,8 @@ void setScanSource(SourceFile* file, int32_t offset, int32_t line, int32_t colum
   s.parenthesisDepth = 0;
   s.noI18nPending = 0;
   s.noI18nDepth = 0;
+  s.deprecatedSeen = 0;
+  s.docDeprecated = 0;
   s.exemptParenthesisDepth = 0;
   s.collectNames = 1;
   dropPendingUnits();
@@ -656,7 +661,10 @@ int32_t scanTokenSlow() {
     if (isAsciiDigit(c)) return finish(scanNumber(c));
     if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '$' || c == '_') return finish(scanIdentifier(c));
     if (isJavaIdentifierStart(c)) return finish(scanIdentifier(c));
-    if (isWhitespace(c)) continue;
+    // The language's white space is only blanks, tabs, form feeds and line breaks; a Ctrl-Z is
+    // dropped as the very last character of a file.
+    if (c == '\f') continue;
+    if (c == CONTROL_Z && theInput.pendingCount == 0 && s.position >= s.length) continue;
     errorAt(s.line, s.position - s.lineStart, "unknown.char", printableChar(static_cast<uint16_t>(c)), intToString(c));
     return finish(T_ERROR);
   }

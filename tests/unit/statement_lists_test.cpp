@@ -217,7 +217,7 @@ TEST_F(StatementListsTest, LoopsAndConditionsLowerToLabelsAndJumps) {
       "  void doLoop() { do x++; while (x < 3); }\n"
       "  void forLoop() { for (int i = 0; i < 3; i++) x++; }\n"
       "  void forEver() { for (;;) x++; }\n"
-      "  void labels() { a: b: while (c) continue a; }\n"
+      "  void labels() { a: b: while (c) continue b; }\n"
       "  void ifElse() { if (c) x = 1; else x = 2; }\n"
       "  void notLess() { if (!(x < y)) x = 1; }\n"
       "  void andOr() { if (x < 1 && y < 1 || c) x = 1; }\n"
