@@ -1,11 +1,13 @@
 // Definite assignment over the statement graph. Each statement's entry set is the join of what
 // reaches it; its exit set is its entry transformed by its expression. Conditions are followed
 // with a pair of sets (when true, when false) inside an expression; between statements one set
-// flows to every successor, the lowering having split && and || of conditions into jumps
-// already. Three places need more than the plain flow of sets: the entry of a handler (any point
-// of the protected range may throw), the statement after a finally call (what held before the
-// call, plus what the finally block assigns), and the loop check (a variable declared inside the
-// loop is a new variable on each pass).
+// flows to every successor, the lowering having split &&, || and ?: of conditions into jumps
+// already. The walk covers all the language reaches: the way a constant condition never takes
+// carries the vacuous sets (everything assigned and unassigned) into code that never runs, where
+// a local declared begins unassigned all the same. Three places need more than the plain flow of
+// sets: the entry of a handler (any point of the protected range may throw), the statement after
+// a finally call (what held before the call, plus what the finally block assigns), and the loop
+// check (a variable declared inside the loop is a new variable on each pass).
 #include "codegen/definite_assignment.h"
 
 #include <algorithm>
@@ -35,6 +37,8 @@ struct AnalysisState {
   int32_t count;
   size_t bytes;
   AssignSets* initial;
+  AssignSets* vacuous;  // what flows where control never goes
+  bool neverRuns;       // the statement walked is code that never runs
   Member** variables;  // the variable last seen at each index, for messages
 };
 
@@ -92,9 +96,11 @@ void markAssigned(AssignSets* sets, int32_t i) {
   clearBit(sets->unassigned, i);
 }
 
+// An assignment in code that never runs assigns nothing at run time: a loop around it is no
+// second assignment.
 void markFinalAssigned(AssignSets* sets, int32_t i) {
   markAssigned(sets, i);
-  setBit(sets->finalAssigned, i);
+  if (!state.neverRuns) setBit(sets->finalAssigned, i);
 }
 
 void forget(AssignSets* sets, int32_t i) {
@@ -109,6 +115,16 @@ int32_t columnOf(const ExprNode* e) {
 
 const char* nameOf(const Member* v) {
   return identToString(v != nullptr ? v->name : nullptr);
+}
+
+// The analysis covers all the language reaches, code that never runs included: there the sets
+// are the vacuous ones, but a local declared in it begins unassigned all the same.
+bool isAnalysed(const StmtNode* s) {
+  return (s->flags & (STMT_REACHABLE | STMT_LANGUAGE_REACHABLE)) != 0;
+}
+
+bool isFalseConstant(const ExprNode* e) {
+  return e != nullptr && e->op == O_CONST && e->integerValue == 0;
 }
 
 void joinIntoClassExit(const AssignSets* sets) {
@@ -385,7 +401,7 @@ void checkLoop(StmtNode* s) {
   StmtNode* label = s->target;
   if (label == nullptr) return;
   StmtNode* loopEnd = label->loopLink;
-  if (loopEnd == nullptr || (label->flags & STMT_REACHABLE) == 0 || (loopEnd->flags & STMT_REACHABLE) == 0) return;
+  if (loopEnd == nullptr || !isAnalysed(label) || !isAnalysed(loopEnd)) return;
   if (label->in == nullptr || loopEnd->out == nullptr) return;
   for (int32_t i = state.count - 1; i >= 0; i--) {
     if (!testBit(loopEnd->out->finalAssigned, state.count, i) || !testBit(label->in->unassigned, state.count, i))
@@ -396,10 +412,21 @@ void checkLoop(StmtNode* s) {
   }
 }
 
+// A jump back to a loop's start; one whose condition is constant false never goes back.
 bool isLoopJump(const StmtNode* s) {
   if (s->kind == ST_GOTO) return s->loopTarget != 0;
-  if (s->kind == ST_IF_TRUE) return s->loopTarget != 0 && !skipsBranch(s);
+  if (s->kind == ST_IF_TRUE) return s->loopTarget != 0 && !isFalseConstant(s->expression);
   return false;
+}
+
+// The way from an ST_IF_TRUE that its constant condition never takes: only the vacuous sets
+// flow along it into code the language reaches but that never runs. A way that both the jump
+// and the fall-through take is taken.
+bool isNeverTaken(const StmtNode* from, const StmtNode* to) {
+  if (from->kind != ST_IF_TRUE || from->expression == nullptr || from->expression->op != O_CONST) return false;
+  bool jump = to == from->target;
+  if (jump == (to == from->next)) return false;
+  return jump == (from->expression->integerValue == 0);
 }
 
 // A local leaves its scope at its ST_LEAVE_SCOPE; a jump that passes over that statement takes
@@ -440,13 +467,15 @@ void forgetLoopLocals(StmtNode* head) {
 }
 
 bool visitStatement(StmtNode* s, StmtNode* predecessor) {
-  if ((s->flags & STMT_REACHABLE) == 0) return true;
+  if (!isAnalysed(s)) return true;
   if (isLoopJump(s)) checkLoop(s);
 
   // A predecessor that nothing has reached yet passes nothing on: its own visit passes its sets
   // on later. Taking the initial sets for it would lose every assignment made before it.
   if (predecessor != nullptr && predecessor->out == nullptr) return true;
-  const AssignSets* incoming = predecessor != nullptr ? forgetPassedScopes(predecessor, s, predecessor->out) : state.initial;
+  const AssignSets* incoming = predecessor == nullptr            ? state.initial
+                               : isNeverTaken(predecessor, s) ? state.vacuous
+                                                              : forgetPassedScopes(predecessor, s, predecessor->out);
   if (s->in == nullptr) {
     s->in = copyOf(incoming);
   } else {
@@ -457,7 +486,9 @@ bool visitStatement(StmtNode* s, StmtNode* predecessor) {
 
   if (s->out == nullptr) s->out = newAssignSets(state.count);
   copySets(s->out, s->in);
-  if (s->kind == ST_LEAVE_SCOPE) {
+  state.neverRuns = (s->flags & STMT_REACHABLE) == 0;
+  // A local leaves its scope, or begins it without a value (in code that never runs as well).
+  if (s->kind == ST_LEAVE_SCOPE || s->kind == ST_DECLARATION) {
     Member* v = s->variable;
     if (v != nullptr && v->slot >= 0 && v->slot < state.count) forget(s->out, v->slot);
   } else if (hasExpression(s->kind)) {
@@ -562,6 +593,8 @@ void analyseDefiniteAssignment(int32_t count, bool preassigned) {
   state.bytes = static_cast<size_t>((count + 7) / 8);
   state.variables = arenaNewArray<Member*>(&global.genArena, static_cast<size_t>(count));
   state.initial = newAssignSets(count);
+  state.vacuous = newAssignSets(count);
+  makeVacuous(state.vacuous);
   loopLocals.clear();
   reportedNodes.clear();
   loopReported.clear();
@@ -572,8 +605,8 @@ void analyseDefiniteAssignment(int32_t count, bool preassigned) {
 
   static const FlowVisitor visitor{visitStatement, afterFinallyCall, handlerEntry};
   StmtNode* first = global.ctx.firstStatement;
-  walkStatementFlow(nullptr, first, nullptr, &visitor, FOLLOW_CONSTANTS);
-  walkHandlers(nullptr, &visitor, FOLLOW_CONSTANTS);
+  walkStatementFlow(nullptr, first, nullptr, &visitor, FOLLOW_LOOP_CONSTANTS);
+  walkHandlers(nullptr, &visitor, FOLLOW_LOOP_CONSTANTS);
 
   // The end of the code is a normal exit when control falls out of it: a throw as the last
   // statement has exit sets but is no exit.

@@ -87,10 +87,35 @@ bool clauseRethrows(const TryClause* clause) {
          (clause->statement != nullptr && clause->statement->kind == ST_MON_ENTER);
 }
 
+// A dead end, the finally blocks' exits judged by the reachability marks `reached`.
+bool isDeadEnd(const StmtNode* s, uint32_t reached) {
+  switch (s->kind) {
+    case ST_THROW:
+    case ST_GOTO:
+    case ST_SWITCH:
+    case ST_RETURN_FINISH:
+      return true;
+    case ST_CALL_FINALLY: {
+      TryClause* finallyClause = calledFinally(s);
+      if (finallyClause == nullptr) return false;
+      const StmtNode* exit = finallyExit(finallyClause);
+      return exit == nullptr || isDeadEnd(exit, reached) || (exit->flags & reached) == 0;
+    }
+    default:
+      return false;
+  }
+}
+
+// A walk reads the reachability that its mode stands for: a walk by the language's rules, after
+// the first, the language's marks as well as the running code's.
 class FlowWalk {
  public:
   FlowWalk(StmtNode* stop, const FlowVisitor* visitor, FollowMode mode)
-      : stop_(stop), visitor_(visitor), mode_(mode), follow_(mode != FOLLOW_NONE) {}
+      : stop_(stop),
+        visitor_(visitor),
+        mode_(mode),
+        follow_(mode != FOLLOW_NONE),
+        reached_(mode == FOLLOW_LOOP_CONSTANTS ? STMT_REACHABLE | STMT_LANGUAGE_REACHABLE : STMT_REACHABLE) {}
 
   void push(const Pending& p) { work_.push_back(p); }
 
@@ -132,7 +157,7 @@ class FlowWalk {
       if (c->kind != CLAUSE_CATCH || c->first == nullptr || c->statement == nullptr) continue;
       if (tryStatement != nullptr ? c->statement != tryStatement : c->statement->kind == ST_TRY) continue;
       // A synchronized statement that is never reached has no handler to reach either.
-      if (tryStatement == nullptr && follow_ && !reachable(c->statement)) continue;
+      if (tryStatement == nullptr && follow_ && !seen(c->statement)) continue;
       work_.push_back(Pending{PENDING_HANDLER, nullptr, nullptr, c, level, nullptr});
     }
     std::reverse(work_.begin() + static_cast<std::ptrdiff_t>(mark), work_.end());
@@ -159,7 +184,7 @@ class FlowWalk {
 
   // Step 3 of a statement: whether the walk goes on to its successor.
   bool stepOn(StmtNode* s, StmtNode** from, int32_t level) {
-    if (isDeadEndStatement(s)) {
+    if (isDeadEnd(s, reached_)) {
       finish(level, "Dead end statement");
       return false;
     }
@@ -233,7 +258,7 @@ class FlowWalk {
   void afterFinally(StmtNode* call, int32_t level) {
     StmtNode* from = nullptr;
     StmtNode* exit = finallyExit(calledFinally(call));
-    if (exit != nullptr && !isDeadEndStatement(exit) && (!follow_ || reachable(exit))) {
+    if (exit != nullptr && !isDeadEnd(exit, reached_) && (!follow_ || seen(exit))) {
       if (visitor_->afterFinallyCall != nullptr) {
         visitor_->afterFinallyCall(call, exit);
         from = call;
@@ -253,7 +278,7 @@ class FlowWalk {
   void afterHandler(TryClause* clause, int32_t level) {
     StmtNode* last = clause->last;
     if (clauseRethrows(clause) || last == nullptr || clause->continueLabel == nullptr) return;
-    if (isDeadEndStatement(last) || (follow_ && !reachable(last))) return;
+    if (isDeadEnd(last, reached_) || (follow_ && !seen(last))) return;
     walkNested(last, clause->continueLabel, level);
   }
 
@@ -264,15 +289,19 @@ class FlowWalk {
 
   bool alwaysJumps(const StmtNode* s) const { return isNonZeroIntConstant(s->expression) && constantDecides(s); }
 
+  // The ST_IF_TRUE's jump is not taken: a constant false that decides, or not reached yet.
   bool skips(const StmtNode* s) const {
-    if (s->kind == ST_IF_TRUE && isZeroIntConstant(s->expression) && !constantDecides(s)) return !reachable(s);
-    return skipsBranch(s);
+    if (isZeroIntConstant(s->expression) && constantDecides(s)) return true;
+    return !seen(s);
   }
+
+  bool seen(const StmtNode* s) const { return (s->flags & reached_) != 0; }
 
   StmtNode* stop_;
   const FlowVisitor* visitor_;
   FollowMode mode_;
   bool follow_;
+  uint32_t reached_;
   std::vector<Pending> work_;
 };
 
@@ -333,21 +362,7 @@ StmtNode* finallyExit(const TryClause* finallyClause) {
 }
 
 bool isDeadEndStatement(const StmtNode* s) {
-  switch (s->kind) {
-    case ST_THROW:
-    case ST_GOTO:
-    case ST_SWITCH:
-    case ST_RETURN_FINISH:
-      return true;
-    case ST_CALL_FINALLY: {
-      TryClause* finallyClause = calledFinally(s);
-      if (finallyClause == nullptr) return false;
-      const StmtNode* exit = finallyExit(finallyClause);
-      return exit == nullptr || isDeadEndStatement(exit) || !reachable(exit);
-    }
-    default:
-      return false;
-  }
+  return isDeadEnd(s, STMT_REACHABLE);
 }
 
 bool skipsBranch(const StmtNode* s) {
@@ -407,8 +422,8 @@ int32_t emitCode(Scope* scope) {
   if (hasTooDeepExpression(first, global.ctx.firstClause)) return resolveJumps();
   static const FlowVisitor reach{markReachable, nullptr, nullptr};
   // First reachability as the language reads it, which decides the reports of unreachable code
-  // and of a missing return (if (true) return; and while (x > 5 || true) end nothing); then the
-  // code that can run, which alone is generated and whose definite assignment is checked.
+  // and of a missing return (if (true) return; and while (x > 5 || true) end nothing) and which
+  // definite assignment covers; then the code that can run, which alone is generated.
   walkStatementFlow(nullptr, first, nullptr, &reach, FOLLOW_LOOP_CONSTANTS);
   walkHandlers(nullptr, &reach, FOLLOW_LOOP_CONSTANTS);
   StmtNode* last = global.ctx.lastStatement;

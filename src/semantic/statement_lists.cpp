@@ -253,6 +253,10 @@ void appendDeclarationStatement(int32_t line, int32_t column) {
   appendNew(ST_DECLARATION, line, column);
 }
 
+void appendLocalDeclaration(Member* variable) {
+  appendNew(ST_DECLARATION, 0, 0)->variable = variable;
+}
+
 void appendPositionLabel(int32_t line, int32_t column) {
   appendNew(ST_LABEL, line, column);
 }

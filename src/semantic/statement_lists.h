@@ -126,6 +126,9 @@ void appendCallFinally(StmtNode* tryStatement);
 void appendLeaveScope(Member* variable);
 void appendNullStatement(int32_t line, int32_t column);
 void appendDeclarationStatement(int32_t line, int32_t column);
+// Where a local's scope begins, before its initializer: an ST_DECLARATION without a position
+// that names it, from which definite assignment takes it as unassigned.
+void appendLocalDeclaration(Member* variable);
 void appendPositionLabel(int32_t line, int32_t column);
 void linkLoopStart(StmtNode* startLabel, StmtNode* link);
 void markLoopTail(StmtNode* label);

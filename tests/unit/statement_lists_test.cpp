@@ -170,6 +170,9 @@ class StatementListsTest : public CompilerTest {
         case ST_CALL_FINALLY:
           text += " of" + ref(s->target);
           break;
+        case ST_DECLARATION:
+          if (s->variable != nullptr) text += " " + variable(s->variable);
+          break;
         case ST_LEAVE_SCOPE:
         case ST_BEGIN_SCOPE:
         case ST_ENTER_CATCH:
@@ -238,9 +241,9 @@ TEST_F(StatementListsTest, LoopsAndConditionsLowerToLabelsAndJumps) {
        "#0 LABEL; #1 LABEL link#4; #2 EXPR INA; #3 LABEL f12; #4 LABEL f10; "
        "#5 IF_TRUE f10 LT ->#1; #6 LABEL"},
       {"forLoop",
-       "#0 LABEL; #1 EXPR INIT; #2 DECLARATION; #3 GOTO ->#9; #4 LABEL link#7; "
-       "#5 EXPR INA; #6 LABEL f12; #7 LABEL f10; #8 EXPR f10 INA; #9 LABEL; "
-       "#10 IF_TRUE LT ->#4; #11 LABEL; #12 LEAVE_SCOPE i"},
+       "#0 LABEL; #1 DECLARATION i; #2 EXPR INIT; #3 DECLARATION; #4 GOTO ->#10; #5 LABEL link#8; "
+       "#6 EXPR INA; #7 LABEL f12; #8 LABEL f10; #9 EXPR f10 INA; #10 LABEL; "
+       "#11 IF_TRUE LT ->#5; #12 LABEL; #13 LEAVE_SCOPE i"},
       {"forEver",
        "#0 LABEL; #1 LABEL link#4; #2 EXPR INA; #3 LABEL f12; #4 LABEL f10; #5 GOTO ->#1; "
        "#6 LABEL"},
@@ -261,9 +264,9 @@ TEST_F(StatementListsTest, LoopsAndConditionsLowerToLabelsAndJumps) {
        "#5 LABEL; #6 IF_TRUE NE ->#9; #7 EXPR ASG; #8 GOTO ->#11; #9 LABEL; "
        "#10 EXPR ASG; #11 LABEL; #12 LABEL"},
       {"assignedInCondition",
-       "#0 DECLARATION; #1 LABEL; #2 GOTO ->#8; #3 LABEL link#7; #4 BEGIN_SCOPE i; "
-       "#5 EXPR DEA; #6 LABEL f12; #7 LABEL f10; #8 LABEL f10; #9 IF_TRUE f10 GT ->#3; "
-       "#10 LABEL; #11 LEAVE_SCOPE i"},
+       "#0 DECLARATION i; #1 DECLARATION; #2 LABEL; #3 GOTO ->#9; #4 LABEL link#8; #5 BEGIN_SCOPE i; "
+       "#6 EXPR DEA; #7 LABEL f12; #8 LABEL f10; #9 LABEL f10; #10 IF_TRUE f10 GT ->#4; "
+       "#11 LABEL; #12 LEAVE_SCOPE i"},
       // Only a loop's test of a constant expression is marked as deciding reachability.
       {"whileFalse",
        "#0 LABEL; #1 GOTO ->#6; #2 LABEL link#5; #3 EXPR INA; #4 LABEL; #5 LABEL; #6 LABEL; "
