@@ -210,7 +210,7 @@ void genCall(ExprNode* e, bool wanted) {
     genExpression(e->list, true);
     Member* accessor = superCall && !isStatic && q->classDef != nullptr && q->classDef != classGen.cls
                            ? findHostedAccessor(q->classDef, m, true)
-                           : accessMethodFor(m);
+                           : accessMethodFor(m, q);
     if (accessor != nullptr && m->kind == MK_CONSTRUCTOR) {
       invokeAccessConstructor(accessor);
     } else if (accessor != nullptr) {
@@ -283,7 +283,7 @@ void genNew(ExprNode* e, bool wanted) {
       adjust(1);
     }
     genExpression(e->list, true);
-    if (Member* accessor = accessMethodFor(constructor))
+    if (Member* accessor = accessMethodFor(constructor, nullptr))
       invokeAccessConstructor(accessor);
     else
       invokeMember(OP_INVOKESPECIAL, constructor);

@@ -120,11 +120,12 @@ void genConstant(const ExprNode* e) {
 
 
 
-// Field access with the object (for an instance field) on the stack.
-void genFieldLoad(Member* field) {
+// Field access with the object (for an instance field) on the stack, reached through
+// `qualifier` (null: this or an enclosing instance, or a static field).
+void genFieldLoad(Member* field, const ExprNode* qualifier) {
   bool isStatic = (field->modifiers & M_STATIC) != 0;
   int32_t size = slotSize(field->type);
-  if (Member* getter = accessMethodFor(field)) {
+  if (Member* getter = accessMethodFor(field, qualifier)) {
     emitByte(OP_INVOKESTATIC);
     emitShort(addMethodRef(getter));
   } else {
@@ -135,10 +136,10 @@ void genFieldLoad(Member* field) {
 }
 
 // The value (and for an instance field the object under it) on the stack.
-void genFieldStore(Member* field) {
+void genFieldStore(Member* field, const ExprNode* qualifier) {
   bool isStatic = (field->modifiers & M_STATIC) != 0;
   int32_t size = slotSize(field->type);
-  Member* getter = accessMethodFor(field);
+  Member* getter = accessMethodFor(field, qualifier);
   Member* setter = getter != nullptr ? getter->next : nullptr;
   if (setter != nullptr) {
     emitByte(OP_INVOKESTATIC);
@@ -201,7 +202,7 @@ void genTargetLoad(ExprNode* t, TargetKind kind) {
       break;
     case TARGET_STATIC:
     case TARGET_FIELD:
-      genFieldLoad(t->member);
+      genFieldLoad(t->member, t->op == O_DOT ? t->left : nullptr);
       break;
     case TARGET_ELEMENT:
       emitByte(arrayLoadOpcode(kindOf(t->type)));
@@ -219,7 +220,7 @@ void genTargetStore(ExprNode* t, TargetKind kind) {
       break;
     case TARGET_STATIC:
     case TARGET_FIELD:
-      genFieldStore(t->member);
+      genFieldStore(t->member, t->op == O_DOT ? t->left : nullptr);
       break;
     case TARGET_ELEMENT:
       emitByte(arrayStoreOpcode(kindOf(t->type)));
@@ -282,7 +283,7 @@ void genVariableInit(ExprNode* e) {
   else
     genExpression(value, true);
   if (field)
-    genFieldStore(v);
+    genFieldStore(v, nullptr);
   else
     genStoreLocal(v);
 }
@@ -950,10 +951,10 @@ void genExpression(ExprNode* e, bool wanted) {
         if (wanted && e->right != nullptr)
           genExpression(e->right, true);
         else if (wanted)
-          genFieldLoad(v);
+          genFieldLoad(v, nullptr);
       } else if (wanted) {
         genThisOf(v->owner, e);
-        genFieldLoad(v);
+        genFieldLoad(v, nullptr);
       }
       break;
     }
@@ -965,7 +966,7 @@ void genExpression(ExprNode* e, bool wanted) {
       }
       if ((field->modifiers & M_STATIC) != 0) {
         if (e->left != nullptr && e->left->op != O_CLASSREF) genExpression(e->left, false);
-        if (wanted) genFieldLoad(field);
+        if (wanted) genFieldLoad(field, nullptr);
       } else if (e->right != nullptr) {
         // A constant read through an object: the object is evaluated and checked for null (this
         // needs neither), and the constant pushed.
@@ -980,7 +981,7 @@ void genExpression(ExprNode* e, bool wanted) {
       } else {
         genExpression(e->left, true);
         if (wanted) {
-          genFieldLoad(field);
+          genFieldLoad(field, e->left);
         } else {
           emitByte(OP_POP);
           adjust(-1);

@@ -334,6 +334,10 @@ const StmtNode* firstCodeStatement() {
 
 }  // namespace
 
+void resetTraceNumbers() {
+  traceCounter = 0;
+}
+
 void walkStatementFlow(StmtNode* from, StmtNode* first, StmtNode* stop, const FlowVisitor* visitor, FollowMode mode) {
   if (first == nullptr) return;
   FlowWalk walk(stop, visitor, mode);

@@ -10,6 +10,7 @@
 #include "semantic/class_records.h"
 #include "semantic/class_table.h"
 #include "semantic/element_names.h"
+#include "semantic/name_lookup.h"
 #include "semantic/type_records.h"
 #include "semantic/type_relations.h"
 #include "support/arena.h"
@@ -172,14 +173,12 @@ ForeignEntry* findEntry(const ClassDef* host, const Member* target, bool superCa
 
 }  // namespace
 
-ClassDef* protectedAccessHost(ClassDef* from, const Member* member) {
+ClassDef* protectedAccessHost(ClassDef* from, const Member* member, ClassDef* through) {
   if (from == nullptr || member == nullptr || member->owner == nullptr) return nullptr;
   if ((member->modifiers & M_PROTECTED) == 0 || (member->kind != MK_VARIABLE && member->kind != MK_METHOD)) return nullptr;
-  ClassDef* owner = member->owner;
-  if (packageOf(from) == packageOf(owner) || isSubclassOf(from, owner)) return nullptr;
-  for (ClassDef* c = from->outer; c != nullptr; c = c->outer)
-    if (isSubclassOf(c, owner)) return c;
-  return nullptr;
+  if (packageOf(from) == packageOf(member->owner)) return nullptr;
+  ClassDef* host = protectedAccessClass(from, member, through);
+  return host != from ? host : nullptr;
 }
 
 Member* hostedAccessor(ClassDef* host, Member* target, bool superCall) {

@@ -31,11 +31,12 @@ Member* makeAccessConstructor(Member* constructor);
 // and written like a class from source.
 ClassDef* accessTagClass(ClassDef* cls);
 
-// A protected member of a class of another package, used from a class that does not inherit from
-// that class but sits inside one that does: the virtual machine lets only subclasses (and the
-// package) reach it, so the innermost enclosing subclass is the host of an access method. Null
-// when the member is reached directly.
-ClassDef* protectedAccessHost(ClassDef* from, const Member* member);
+// A protected member of a class of another package, used from a class whose access to it comes
+// from a class around it (one that inherits it and that the object reached through, `through`,
+// is an instance of; null for any): the virtual machine lets only such a subclass (and the
+// package) reach it, so that class is the host of an access method. Null when the member is
+// reached directly.
+ClassDef* protectedAccessHost(ClassDef* from, const Member* member, ClassDef* through);
 // The access method `host` holds for a member of another class, made (numbered on with the host's
 // own) on the first request: a field's getter with its setter behind it, a method's call method;
 // with superCall, a call method that calls the member non-virtually, for Outer.super.m() in a

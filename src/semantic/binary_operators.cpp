@@ -55,6 +55,10 @@ void swapOperands(ExprNode* node) {
 
 // Writes the constant as Java's string conversion does: at most 32 units.
 int32_t constantText(const ExprNode* node, uint16_t* units) {
+  if (node->op == O_NULL) {
+    for (int32_t i = 0; i < 4; i++) units[i] = static_cast<uint16_t>("null"[i]);
+    return 4;
+  }
   int32_t kind = node->type->kind;
   if (node->op == O_CONST && kind == TK_CHAR) {
     units[0] = static_cast<uint16_t>(node->integerValue);
@@ -75,11 +79,17 @@ int32_t constantText(const ExprNode* node, uint16_t* units) {
   return length;
 }
 
+// A null is no constant of the language, so a compile leaves its conversion to run time; an
+// evaluation has its value, and the conversion calls nothing.
+bool isStringFoldable(const ExprNode* node) {
+  return isConstantValue(node) || (node->op == O_NULL && global.evaluating != 0);
+}
+
 // A string + of two constants is a constant: the left node takes the joined text. A value that
 // folding made has room to grow, doubled each time it runs out, so a chain of n constants costs
 // time and memory in proportion to its length, not to its square.
 ExprNode* foldConcatenation(ExprNode* node, ExprNode* left, ExprNode* right) {
-  if (!isConstantValue(left) || !isConstantValue(right)) return node;
+  if (!isStringFoldable(left) || !isStringFoldable(right)) return node;
   uint16_t scratch[32];
   const uint16_t* leftUnits = scratch;
   int32_t leftLength = 0;
@@ -259,7 +269,8 @@ ExprNode* foldBinary(ExprNode* node) {
   ExprNode* left = node->left;
   ExprNode* right = node->right;
   if (node->op == O_SCONCAT) return foldConcatenation(node, left, right);
-  if ((node->op == O_EQ || node->op == O_NE) && left->op == O_STRING && right->op == O_STRING)
+  if ((node->op == O_EQ || node->op == O_NE) && left->op == O_STRING && right->op == O_STRING &&
+      !isFrameValue(left) && !isFrameValue(right))
     return foldStringComparison(node, left, right);
   if (isIntegralOperand(left)) {
     if (node->op == O_LAND || node->op == O_LOR) {
@@ -353,7 +364,8 @@ bool typeBinary(ExprNode* node, Type* leftTypeBefore, int32_t line, int32_t colu
       return true;
     case O_DIV:
     case O_REM:
-      if (isZeroConstant(right)) warnDivisionByZero(node->op, right);
+      // A zero read from the frame is no constant: the division stays, as one that would throw.
+      if (isZeroConstant(right) && !isFrameValue(right)) warnDivisionByZero(node->op, right);
       node->type = left->type;
       return true;
     case O_DVA:
@@ -457,7 +469,7 @@ ExprNode* makeBinaryExpression(int32_t op, ExprNode* left, ExprNode* right, int3
     return node;
   }
   if (hasErrorType(node)) return node;
-  return foldBinary(node);
+  return markFrameValue(foldBinary(node), left->flags | right->flags);
 }
 
 ExprNode* promoteOperand(ExprNode* node, Type* target, int32_t line, int32_t column, bool exact) {

@@ -161,11 +161,13 @@ Package* packageOrRoot(const ClassDef* cls) {
   return cls->package != nullptr ? cls->package : &rootPackage;
 }
 
-// Package access: the class's package is the current one, and the using class (if any) is in it.
+// Package access: the class is in the package of the using class, or, for a use outside any
+// class, of the current file. A class's own references may be resolved while another file is
+// current (a supertype met through a subclass in another package): its package is the one that
+// counts.
 bool packageAccess(const ClassDef* from, const ClassDef* cls) {
-  Package* classPackage = packageOrRoot(cls);
-  Package* currentPackage = global.current != nullptr ? global.current->package : &rootPackage;
-  return classPackage == currentPackage && (from == nullptr || packageOrRoot(from) == classPackage);
+  Package* user = from != nullptr ? packageOrRoot(from) : global.current != nullptr ? global.current->package : nullptr;
+  return packageOrRoot(cls) == (user != nullptr ? user : &rootPackage);
 }
 
 // Code inside a subclass of the class that declares a protected member class, or inside a class

@@ -18,6 +18,7 @@ struct ParserContext;
 struct Member;
 struct Scope;
 struct SourceFile;
+struct ThrownEntry;
 struct Type;
 
 struct PathEntryList;
@@ -128,6 +129,7 @@ struct ClassDef {
   int32_t anonymousClassCount;
   int32_t accessMethodCount;
   ForeignAccessTable* foreignAccessors;  // access methods it holds for members of other classes
+  ThrownEntry* initializerThrown;  // anonymous classes: what its initializers throw, for each creation
   ClassDef* accessTag;  // outermost classes: the class that types the extra parameter of access constructors
   ClassDef* outer;
   int32_t depth;

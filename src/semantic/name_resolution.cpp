@@ -3,6 +3,7 @@
 // each further part a class of that package, a member class, or a field.
 #include "semantic/name_resolution.h"
 
+#include "semantic/access_methods.h"
 #include "semantic/class_lookup.h"
 #include "semantic/class_names.h"
 #include "semantic/class_records.h"
@@ -185,6 +186,7 @@ ExprNode* resolveSimpleName(ClassDef* cls, Scope* scope, ExprNode* expression, b
   }
   bindVariable(expression, variable);
   if (staticReported) return markError(expression);
+  if (variable->kind == MK_VARIABLE && variable->slot < 0) requestProtectedAccessor(variable, nullptr);
   ExprNode* node = resolveVariableUse(expression);
   if (outside == nullptr) noteForwardUse(node);
   if (node->op != O_ID || isError(node) || outside == nullptr) return node;
@@ -421,6 +423,7 @@ ExprNode* resolveFieldAccess(ExprNode* expression) {
   }
   bindVariable(expression, field);
   if (staticReported || checkProtectedAccess(cls, field, q, line, column)) return markError(expression);
+  requestProtectedAccessor(field, staticOnly || q->op == O_SUPER ? nullptr : cls);
   if ((field->modifiers & M_STATIC) != 0) {
     expression->op = O_ID;
     return q->op == O_CLASSREF ? resolveVariableUse(expression) : keepConstantValue(expression);
@@ -498,9 +501,10 @@ ExprNode* resolveVariableUse(ExprNode* expression) {
   return expression;
 }
 
-// A protected instance member of a class of another package, reached through a qualifier whose
-// class is neither the member's class nor a subclass of it. A static one belongs to no object, so
-// any qualifier reaches it where it is accessible at all; an array's clone is public.
+// A protected instance member of a class of another package is reached only through an object
+// of a class whose body (or a body nested in it) the code is in, or of a subclass of that class:
+// through this, super, or a qualifier of such a class. A static one belongs to no object, so any
+// qualifier reaches it where it is accessible at all; an array's clone is public.
 int32_t checkProtectedAccess(ClassDef* qualifierClass, Member* member, ExprNode* qualifier, int32_t line,
                              int32_t column) {
   if (member == nullptr || (member->modifiers & M_PROTECTED) == 0 || (member->modifiers & M_STATIC) != 0 ||
@@ -511,12 +515,15 @@ int32_t checkProtectedAccess(ClassDef* qualifierClass, Member* member, ExprNode*
   Package* here = from != nullptr && from->package != nullptr ? from->package : &rootPackage;
   if (from == nullptr || owner == here) return 0;
   if (qualifier == nullptr || qualifier->op == O_SUPER || qualifier->type == nullptr ||
-      qualifier->type->kind != TK_CLASS)
+      qualifier->type->kind != TK_CLASS || qualifierClass == nullptr)
     return 0;
-  if (qualifierClass != member->owner && qualifierClass != nullptr && isSubclassOf(qualifierClass, member->owner))
-    return 0;
+  if (protectedAccessClass(from, member, qualifierClass) != nullptr) return 0;
   errorAt(line, column, "protected.access", memberToString(member));
   return 1;
+}
+
+void requestProtectedAccessor(Member* member, ClassDef* through) {
+  if (ClassDef* host = protectedAccessHost(global.ctx.enclosing, member, through)) hostedAccessor(host, member, false);
 }
 
 namespace {

@@ -561,7 +561,7 @@ ExprNode* lowerClassLiteral(ExprNode* literal, int32_t line, int32_t column) {
   load->expression = store;
   appendStatement(load);
   ClassDef* notFound = classNotFoundExceptionClass();
-  if (notFound != nullptr) noteThrownException(notFound, line, column);
+  if (notFound != nullptr) noteThrownException(notFound, line, column, nullptr);
   StmtNode* end = newLabel();
   appendStatement(end);
   StmtNode* after = newLabel();

@@ -482,6 +482,8 @@ ClassDef* parseClassDeclaration(SourceFile* file, Package* package, uint16_t cla
 
   bool takeSuperParameters = false;
   if (flags & CF_NESTED) {
+    // In its outer class's package from the start: the access check below asks for it.
+    cls->package = outer->package;
     // Only a simple name may be a member class of the outer class: q.S is the class of package q.
     if (superclass != nullptr && superclass->resolved == nullptr && superclass->package == nullptr) {
       ClassDef* found = findInnerClassUnique(outer, superclass->name, superclass->line, superclass->column);

@@ -16,6 +16,7 @@
 #include "semantic/class_lookup.h"
 #include "semantic/class_table.h"
 #include "semantic/passes.h"
+#include "semantic/try_clauses.h"
 #include "syntax/compilation_unit.h"
 #include "syntax/method_bodies.h"
 #include "syntax/parser_state.h"
@@ -271,6 +272,7 @@ Type* parseAnonymousClass(Type* type, ExprNode* arguments, int32_t line, int32_t
   Identifier* name = anonymousClassName(enclosing, enclosing->anonymousClassCount + 1);
   ClassDef* cls = parseLocalClass(NESTED_ANONYMOUS, name, 0, superclass, arguments, interfaces, line, column);
   if (cls == nullptr) return nullptr;
+  noteInitializerExceptions(cls);
   if (refused) return &errorType;
   ClassRef* ref = newClassRefIn(global.currentArena, cls->package, cls->name, cls, 0, enclosing, line, column);
   return newClassType(ref, cls->name, line, column);

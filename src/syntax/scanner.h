@@ -155,6 +155,7 @@ struct ScannerState {
   int32_t noI18nDepth;
   uint8_t noI18nPending;
   int32_t exemptParenthesisDepth;
+  uint8_t utf8Text;  // the text is UTF-8 whatever the locale (a source converted from its encoding)
 };
 
 extern Token theToken;
@@ -176,6 +177,8 @@ inline ScannerState* scannerState() {
   return &theScanner;
 }
 
+// The keywords entered, and the token, the scanner's place and its pending input back to their
+// zero state: every compile and evaluation begins with it.
 void initScanner();
 void setScanString(const char* text);
 void setScanSource(SourceFile* file, int32_t offset, int32_t line, int32_t column);
