@@ -151,6 +151,15 @@ void genFieldStore(Member* field, const ExprNode* qualifier) {
   adjust(-size - (isStatic ? 0 : 1));
 }
 
+// The object of an instance field named by its simple name: the enclosing instance it was found
+// in, else the object that has the field's class's members.
+void genFieldObject(const ExprNode* e) {
+  if (e->classDef != nullptr)
+    genEnclosingInstance(e->classDef, e);
+  else
+    genThisOf(e->member->owner, e);
+}
+
 // What an assignable expression is: a local, a static field, an instance field (object below),
 // or an array element (array and index below).
 enum TargetKind { TARGET_LOCAL, TARGET_STATIC, TARGET_FIELD, TARGET_ELEMENT, TARGET_NONE };
@@ -178,7 +187,7 @@ int32_t genAddress(ExprNode* t, TargetKind kind) {
       if (t->op == O_DOT)
         genExpression(t->left, true);
       else
-        genThisOf(t->member->owner, t);
+        genFieldObject(t);
       return 1;
     case TARGET_ELEMENT:
       genExpression(t->left, true);
@@ -953,7 +962,7 @@ void genExpression(ExprNode* e, bool wanted) {
         else if (wanted)
           genFieldLoad(v, nullptr);
       } else if (wanted) {
-        genThisOf(v->owner, e);
+        genFieldObject(e);
         genFieldLoad(v, nullptr);
       }
       break;
@@ -994,13 +1003,16 @@ void genExpression(ExprNode* e, bool wanted) {
         ClassDef* cls = e->type != nullptr && e->type->kind == TK_CLASS && e->type->classRef != nullptr
                             ? e->type->classRef->resolved
                             : classGen.cls;
-        genThisOf(cls, e);
+        if (e->flags & THIS_THROUGH_OUTER)
+          genEnclosingInstance(cls, e);
+        else
+          genThisOf(cls, e);
       }
       break;
     case O_SUPER:
       // Outer.super inside a class within Outer stands for Outer's instance.
       if (wanted && e->classDef != nullptr && e->classDef != classGen.cls) {
-        genThisOf(e->classDef, e);
+        genEnclosingInstance(e->classDef, e);
       } else if (wanted) {
         emitByte(OP_ALOAD_0);
         adjust(1);
@@ -1161,10 +1173,7 @@ void genExpression(ExprNode* e, bool wanted) {
     }
     case O_CAST:
       genExpression(e->left, wanted);
-      if (wanted && e->left != nullptr) {
-        if (e->flags & 1) genNullCheck(e);
-        if (e->left->op != O_NULL) genCast(e->type, e->left->type, e->line, exprColumn(e));
-      }
+      if (wanted && e->left != nullptr && e->left->op != O_NULL) genCast(e->type, e->left->type, e->line, exprColumn(e));
       break;
     case O_CALL:
       genCall(e, wanted);
@@ -1186,6 +1195,8 @@ void genExpression(ExprNode* e, bool wanted) {
       leaves = false;
       break;
   }
+  // this and a new object are never null.
+  if (leaves && (e->flags & EXPR_EXPLICIT_OUTER) != 0 && e->op != O_THIS && e->op != O_NEW) genNullCheck(e);
   foldStackDepth();
   classGen.stackDepth = d0 + (leaves ? slotSize(e->type) : 0);
 }

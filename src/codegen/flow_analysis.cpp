@@ -24,7 +24,6 @@
 #include "support/diagnostics.h"
 #include "support/global.h"
 #include "support/parser_context.h"
-#include "syntax/scanner.h"
 
 namespace {
 
@@ -457,12 +456,12 @@ int32_t emitCode(Scope* scope) {
   }
 
   bool falls = genStatements(first, nullptr);
-  Token* end = currentToken();
   bool valueMissing = method != nullptr && method->kind == MK_METHOD && method->type != nullptr &&
                       method->type->kind != TK_VOID && method->type->kind != TK_ERROR;
-  if (valueMissing && endReachable) errorAt(end->line, end->column, "return.value.missing", methodToString(method));
+  if (valueMissing && endReachable)
+    errorAt(global.ctx.endLine, global.ctx.endColumn, "return.value.missing", methodToString(method));
   if (falls) {
-    if (method != nullptr && (method->methodFlags & METHOD_DEFAULT_CONSTRUCTOR) == 0) addLineNumber(end->line);
+    if (method != nullptr && (method->methodFlags & METHOD_DEFAULT_CONSTRUCTOR) == 0) addLineNumber(global.ctx.endLine);
     emitByte(OP_RETURN);
   }
   foldStackDepth();

@@ -105,6 +105,13 @@ Member* makeAccessConstructor(Member* constructor) {
   return made;
 }
 
+void refreshAccessConstructor(Member* constructor) {
+  Arena* saved = global.currentArena;
+  global.currentArena = &global.mainArena;
+  constructor->accessMethod = makeAccessConstructor(constructor);
+  global.currentArena = saved;
+}
+
 // Steps: the trace line; the owner becomes the current class and the main arena current (the
 // records outlive the body being attributed); a field gets its getter and, unless final, its
 // setter, numbered on; a method its call method; a constructor its access constructor, which

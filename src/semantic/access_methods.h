@@ -26,6 +26,8 @@ Member* makeHostedAccessor(ClassDef* host, Member* member, int32_t number, int32
 // the same parameters, then one of the nest's tag class, to which callers pass null. A plain
 // invokespecial of a private constructor from another class fails on the virtual machine.
 Member* makeAccessConstructor(Member* constructor);
+// A constructor that took another synthetic parameter gets its access constructor made again.
+void refreshAccessConstructor(Member* constructor);
 // The tag class of the outermost class around `cls` (Outer$0), made on first need: an empty final
 // class that only types the extra parameter of access constructors; it is entered in the package
 // and written like a class from source.

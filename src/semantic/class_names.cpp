@@ -97,6 +97,33 @@ void computeBinaryName(ClassDef* cls) {
     cls->binaryName = makeBinaryName(outer->binaryName, cls->name, -1);
 }
 
+namespace {
+
+bool hasChosenName(const ClassDef* cls) {
+  for (const ClassDef* c = cls; c != nullptr && c->outer != nullptr; c = c->outer)
+    if (c->flags & (CF_LOCAL | CF_ANONYMOUS)) return true;
+  return false;
+}
+
+bool nameTakenInSources(Package* package, Identifier* name, const ClassDef* cls) {
+  ClassDef* earlier = findClassInPackage(package, name, 0, 0);
+  return earlier != nullptr && earlier != cls && earlier->sourceFile != nullptr;
+}
+
+}  // namespace
+
+void makeBinaryNameUnique(ClassDef* cls) {
+  ClassDef* outer = cls->outer;
+  if (outer == nullptr || cls->binaryName == nullptr || !hasChosenName(cls)) return;
+  Package* package = outer->package;
+  if (!nameTakenInSources(package, cls->binaryName, cls)) return;
+  Identifier* name = (cls->flags & CF_ANONYMOUS) ? nullptr : cls->name;
+  Identifier* candidate = cls->binaryName;
+  for (int32_t k = 1; nameTakenInSources(package, candidate, cls); k++)
+    candidate = makeBinaryName(outer->binaryName, name, k);
+  cls->binaryName = candidate;
+}
+
 Identifier* anonymousClassName(ClassDef* cls, int32_t number) {
   computeBinaryName(cls);
   return makeBinaryName(cls->binaryName, nullptr, number);

@@ -118,10 +118,8 @@ bool checkSuperOuterInstance(ExprNode* q, ClassDef* current, int32_t line, int32
   ExprNode* explicitOuter = q->left;
   if (superclass == nullptr || superclass->outer == nullptr || superclass->outerThisField == nullptr) return true;
   ClassDef* needed = superclass->outer;
-  if ((current->flags & CF_ANONYMOUS) == 0 && explicitOuter == nullptr && needed != current->outer) {
-    bool found = isSubclassOf(current, needed);
-    for (ClassDef* c = current->outer; c != nullptr && !found; c = c->outer) found = isSubclassOf(c, needed);
-    if (!found) {
+  if ((current->flags & CF_ANONYMOUS) == 0 && explicitOuter == nullptr) {
+    if (!outerInstanceAround(current, needed)) {
       errorAt(line, column, "super.missing.outer.instance");
       if (q->line == 0)
         errorAt(line, column, "constructor.missing.outer", classToString(needed), classToString(current));
@@ -403,7 +401,7 @@ ExprNode* makeNewExpression(ExprNode* outer, Type* type, ExprNode* arguments, Ar
         created->superclass->resolved != nullptr)
       named = classTypeFor(created->superclass->resolved, line, column);
     if (!checkQualifiedNewOuter(outer->type, named, line, column)) return markError(node);
-    outer->flags |= 1;
+    outer->flags |= EXPR_EXPLICIT_OUTER;
   }
   if (!isResolvedType(type)) return markError(node);
   if (type->kind == TK_CLASS) {

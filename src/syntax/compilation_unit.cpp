@@ -499,6 +499,7 @@ ClassDef* parseClassDeclaration(SourceFile* file, Package* package, uint16_t cla
     if (flags & CF_LOCAL) cls->classNumber = localClassNumber(cls, outer);
     cls->depth = outer->outer != nullptr ? outer->depth + 1 : 0;
     computeBinaryName(cls);
+    makeBinaryNameUnique(cls);
     // An anonymous class has one name, in messages and files alike: its binary name, whose
     // number may come from a class further out than the one its first name was made from.
     if (flags & CF_ANONYMOUS) cls->name = cls->binaryName;

@@ -65,16 +65,6 @@ bool expectCurrent(int32_t kind, const char* key) {
   return false;
 }
 
-// A body whose first statement is a condition: the prologue goes first, so that the statements
-// marked as the condition's are the condition's only.
-void runPrologueFirst() {
-  if (global.ctx.firstStatement == nullptr && (global.ctx.flags & CTX_NESTED_CLAUSE) == 0) beginMethodBody();
-}
-
-StmtNode* firstAfter(StmtNode* last) {
-  return last != nullptr ? last->next : global.ctx.firstStatement;
-}
-
 // The scope of a block, with every named local's end appended when it closes normally.
 int32_t parseBlockIn(int32_t kind, JumpContext* switchContext) {
   Scope scope{};
@@ -123,9 +113,8 @@ void parseLabelledStatement(int32_t kind, ExprNode* name, Position at) {
 }
 
 // if, with an else-if chain read in one loop: the chain is one level of nesting however long it
-// is. Each if: position label; jump-if-false to its else label; the then-part (its first
-// statement and the condition's marked as never reported unreachable); then the else label, or a
-// goto to the end label past the else part.
+// is. Each if: position label; jump-if-false to its else label; the then-part; then the else
+// label, or a goto to the end label past the else part.
 void parseIfStatement(int32_t kind) {
   std::vector<StmtNode*> endLabels;
   auto closeChain = [&] {
@@ -133,7 +122,6 @@ void parseIfStatement(int32_t kind) {
   };
   for (;;) {
     if (!expectNext(T_LPAREN, "if.missing.lp")) return closeChain();
-    runPrologueFirst();
     appendPositionLabel(token().line, token().column);
     scanToken();
     ExprNode* condition = parseExpression(PARSE_EXPRESSION);
