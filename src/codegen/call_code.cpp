@@ -187,16 +187,24 @@ void genNullCheck(const ExprNode* node) {
   adjust(-1);
 }
 
-void genCall(ExprNode* e, bool wanted) {
+bool callGeneratesQualifierFirst(const ExprNode* e, bool* qualifierWanted) {
+  const Member* m = e->member;
+  const ExprNode* q = e->left;
+  // A call through super may report before any code; its qualifier is no chain anyway.
+  if (m == nullptr || q == nullptr || q->op == O_CLASSREF || q->op == O_SUPER) return false;
+  *qualifierWanted = (m->modifiers & M_STATIC) == 0;
+  return true;
+}
+
+void genCall(ExprNode* e, bool wanted, int32_t d0, bool qualifierDone) {
   Member* m = e->member;
   if (m == nullptr) return;
-  int32_t d0 = classGen.stackDepth;
   ExprNode* q = e->left;
   bool isStatic = (m->modifiers & M_STATIC) != 0;
   bool superCall = q != nullptr && q->op == O_SUPER;
   ClassDef* owner = m->owner;
   if (owner != nullptr && owner->kind == CLASS_KIND_INTERFACE && !superCall && !isStatic) {
-    genQualifier(q, m, e);
+    if (!qualifierDone) genQualifier(q, m, e);
     genExpression(e->list, true);
     emitByte(OP_INVOKEINTERFACE);
     emitShort(addInterfaceMethodRef(m));
@@ -204,9 +212,9 @@ void genCall(ExprNode* e, bool wanted) {
     emitByte(0);
   } else {
     if (superCall && (m->modifiers & M_ABSTRACT) != 0) errorAt(e->line, exprColumn(e), "abs.meth.call", methodToString(m));
-    if (isStatic) {
+    if (!qualifierDone && isStatic) {
       if (q != nullptr && q->op != O_CLASSREF) genExpression(q, false);
-    } else {
+    } else if (!qualifierDone) {
       genQualifier(q, m, e);
     }
     genExpression(e->list, true);

@@ -388,14 +388,21 @@ SourceFile* findAndParseSourceOnPath(Package* package, Identifier* name, int32_t
 }
 
 void loadClassFile(ClassDef* cls, ZipFile* archive, const char* entry, int32_t line, int32_t column) {
+  // Messages name an archive's member with its archive: a.jar(p/C.class).
+  std::string shown;
   const char* path = cls->classFilePath;
+  if (archive != nullptr) {
+    shown.append(archive->name).append("(").append(entry != nullptr ? entry : "").append(")");
+    path = shown.c_str();
+  }
   uint8_t* bytes = nullptr;
   int64_t size = 0;
   if (archive != nullptr) {
     ZipEntry* member = zipFindEntry(archive, entry);
-    size = zipEntrySize(archive, member);
-    if (member != nullptr && size <= MAX_CLASS_FILE_SIZE) {
-      bytes = static_cast<uint8_t*>(std::malloc(size > 0 ? size : 1));
+    uint64_t memberSize = zipEntrySize(archive, member);
+    if (member != nullptr && memberSize <= MAX_CLASS_FILE_SIZE) {
+      size = static_cast<int64_t>(memberSize);
+      bytes = static_cast<uint8_t*>(heapAllocate(size > 0 ? size : 1));
       if (bytes == nullptr) outOfMemory();
       if (!zipReadEntry(archive, member, bytes, static_cast<uint32_t>(size))) {
         std::free(bytes);
@@ -405,7 +412,7 @@ void loadClassFile(ClassDef* cls, ZipFile* archive, const char* entry, int32_t l
   } else if (FileHandle* file = openFile(path, "rb")) {
     size = seekFile(file, 0, SEEK_END);
     if (size >= 1 && size <= MAX_CLASS_FILE_SIZE && seekFile(file, 0, SEEK_SET) == 0) {
-      bytes = static_cast<uint8_t*>(std::malloc(size));
+      bytes = static_cast<uint8_t*>(heapAllocate(size));
       if (bytes == nullptr) outOfMemory();
       if (readFile(bytes, 1, size, file) != size) {
         std::free(bytes);
