@@ -135,13 +135,6 @@ void genQualifier(ExprNode* qualifier, Member* method, const ExprNode* at) {
     genExpression(qualifier, true);
 }
 
-void popValue(const Type* type) {
-  int32_t size = slotSize(type);
-  if (size == 0) return;
-  emitByte(size == 2 ? OP_POP2 : OP_POP);
-  adjust(-size);
-}
-
 bool isStringType(const Type* type) {
   return type != nullptr && type->kind == TK_CLASS && classOf(type) != nullptr && classOf(type) == stringClass();
 }
@@ -242,7 +235,7 @@ void genCall(ExprNode* e, bool wanted, int32_t d0, bool qualifierDone) {
   const Type* result = m->kind == MK_METHOD ? m->type : &voidType;
   classGen.stackDepth = d0 + slotSize(result);
   foldStackDepth();
-  if (!wanted) popValue(result);
+  if (!wanted) genPop(slotSize(result));
 }
 
 void genArrayInitializer(ExprNode* init, const Type* arrayType, bool wanted) {

@@ -432,12 +432,16 @@ bool hasExpression(int32_t kind) {
   }
 }
 
-// Whether a local of slot `slot` begins its life between the loop's start label and its end:
-// such a variable is a fresh one on every pass (a `continue` carries its assignment to the loop
-// end without passing the end of its scope).
+// Whether a local of slot `slot` begins its life between the loop's start label and its end, the
+// catch and finally blocks there included (their statements are lists of their own): such a
+// variable is a fresh one on every pass (a `continue` carries its assignment to the loop end
+// without passing the end of its scope).
 bool declaredInLoop(const StmtNode* label, const StmtNode* loopEnd, int32_t slot) {
   for (const StmtNode* s = label; s != nullptr; s = s->next) {
     if (s->kind == ST_LEAVE_SCOPE && s->variable != nullptr && s->variable->slot == slot) return true;
+    if ((s->kind == ST_CATCH || s->kind == ST_FINALLY) && s->clause != nullptr && s->clause->first != nullptr &&
+        declaredInLoop(s->clause->first, s->clause->last, slot))
+      return true;
     if (s == loopEnd) break;
   }
   return false;
@@ -516,8 +520,8 @@ bool visitStatement(StmtNode* s, StmtNode* predecessor) {
   if (!isAnalysed(s)) return true;
   if (isLoopJump(s)) checkLoop(s);
 
-  // A predecessor that nothing has reached yet passes nothing on: its own visit passes its sets
-  // on later. Taking the initial sets for it would lose every assignment made before it.
+  // A predecessor the walk has not been through yet brings nothing: the continuation of a handler
+  // that a walk still suspended inside it will reach is walked again when that walk is done.
   if (predecessor != nullptr && predecessor->out == nullptr) return true;
   const AssignSets* incoming = predecessor == nullptr            ? state.initial
                                : isNeverTaken(predecessor, s) ? state.vacuous

@@ -152,6 +152,23 @@ void genFieldStore(Member* field, const ExprNode* qualifier) {
   adjust(-size - (isStatic ? 0 : 1));
 }
 
+// A field folded to its constant value still has the qualifier it was selected through, which is
+// evaluated for what it does (m().K calls m, t.k throws when t is null); a type name, this and an
+// enclosing instance do nothing.
+void genConstantQualifier(ExprNode* e) {
+  ExprNode* q = e->left;
+  Member* field = e->member;
+  if (q == nullptr || q->op == O_CLASSREF || q->op == O_THIS || q->op == O_SUPER) return;
+  if (field == nullptr || field->kind != MK_VARIABLE || isLocal(field)) return;
+  if ((field->modifiers & M_STATIC) != 0) {
+    genExpression(q, false);
+    return;
+  }
+  genExpression(q, true);
+  genNullCheck(q);
+  genPop(1);
+}
+
 // The object of an instance field named by its simple name: the enclosing instance it was found
 // in, else the object that has the field's class's members.
 void genFieldObject(const ExprNode* e) {
@@ -664,6 +681,12 @@ void genIntConstant(int32_t value) {
   adjust(1);
 }
 
+void genPop(int32_t slots) {
+  if (slots <= 0) return;
+  emitByte(slots == 2 ? OP_POP2 : OP_POP);
+  adjust(-slots);
+}
+
 void genLoadLocal(Member* v) {
   openLocalEntry(v);
   switch (kindOf(v->type)) {
@@ -1036,9 +1059,11 @@ void genNode(ExprNode* e, bool wanted, int32_t d0, bool leftDone) {
   switch (e->op) {
     case O_CONST:
     case O_DCONST:
+      genConstantQualifier(e);
       if (wanted) genConstant(e);
       break;
     case O_STRING:
+      genConstantQualifier(e);
       if (wanted) {
         emitLdc(addString(addUtf8Chars(stringValueChars(e->string), e->string->length, 2)));
         adjust(1);
@@ -1092,13 +1117,10 @@ void genNode(ExprNode* e, bool wanted, int32_t d0, bool leftDone) {
         }
         if (wanted) genExpression(e->right, true);
       } else {
+        // Dropped or not, the field is read: a null object throws.
         if (!leftDone) genExpression(e->left, true);
-        if (wanted) {
-          genFieldLoad(field, e->left);
-        } else {
-          emitByte(OP_POP);
-          adjust(-1);
-        }
+        genFieldLoad(field, e->left);
+        if (!wanted) genPop(slotSize(field->type));
       }
       break;
     }
@@ -1123,20 +1145,17 @@ void genNode(ExprNode* e, bool wanted, int32_t d0, bool leftDone) {
       }
       break;
     case O_SUBSCRIPT:
+      // Dropped or not, the element is loaded: a null array or a bad index throws.
       if (!leftDone) genExpression(e->left, true);
       genExpression(e->right, true);
-      if (wanted) {
-        emitByte(arrayLoadOpcode(kindOf(e->type)));
-        adjust(slotSize(e->type) - 2);
-      } else {
-        emitByte(OP_POP2);
-        adjust(-2);
-      }
+      emitByte(arrayLoadOpcode(kindOf(e->type)));
+      adjust(slotSize(e->type) - 2);
+      if (!wanted) genPop(slotSize(e->type));
       break;
     case O_ALENGTH:
       if (!leftDone) genExpression(e->left, true);
-      emitByte(wanted ? OP_ARRAYLENGTH : OP_POP);
-      if (!wanted) adjust(-1);
+      emitByte(OP_ARRAYLENGTH);
+      if (!wanted) genPop(1);
       break;
     case O_ASG:
       genAssignment(e, wanted);
@@ -1190,10 +1209,7 @@ void genNode(ExprNode* e, bool wanted, int32_t d0, bool leftDone) {
       if (!leftDone) genExpression(e->left, wanted);
       genExpression(e->right, wanted);
       if (wanted) genBinaryOp(e->op, kindOf(e->type), e->line, exprColumn(e));
-      if (wanted && !leaves) {
-        emitByte(slotSize(e->type) == 2 ? OP_POP2 : OP_POP);
-        adjust(-slotSize(e->type));
-      }
+      if (wanted && !leaves) genPop(slotSize(e->type));
       break;
     case O_NEG:
       genExpression(e->left, wanted);
@@ -1276,8 +1292,17 @@ void genNode(ExprNode* e, bool wanted, int32_t d0, bool leftDone) {
       break;
     }
     case O_CAST:
+      // A reference cast checks its operand even when the value is dropped: ((T) o).sm() throws
+      // ClassCastException for an o of another class.
+      if (!wanted && e->left != nullptr && e->left->op != O_NULL &&
+          (kindOf(e->type) == TK_CLASS || kindOf(e->type) == TK_ARRAY)) {
+        wanted = true;
+        leaves = false;
+      }
       genExpression(e->left, wanted);
-      if (wanted && e->left != nullptr && e->left->op != O_NULL) genCast(e->type, e->left->type, e->line, exprColumn(e));
+      if (wanted && e->left != nullptr && e->left->op != O_NULL)
+        genCast(e->type, e->left->type, e->line, exprColumn(e));
+      if (wanted && !leaves) genPop(slotSize(e->type));
       break;
     case O_CALL:
       genCall(e, wanted, d0, leftDone);

@@ -270,11 +270,12 @@ void genCallFinally(StmtNode* s) {
 }
 
 // When the finally block that a jump calls cannot complete, the rest of the jump is unreachable,
-// and that is only worth a warning: the jump itself was reached. So whether or not its code runs.
+// and that is only worth a warning: the jump itself was reached, whether or not its code runs.
+// The warning falls on the goto or return after the run of finally calls and monitor exits.
 void markJumpAfterFinallyCall(StmtNode* s) {
   if ((s->flags & STMT_LANGUAGE_REACHABLE) == 0) return;
   StmtNode* t = s->next;
-  while (t != nullptr && t->kind == ST_CALL_FINALLY) t = t->next;
+  while (t != nullptr && isExitStep(t)) t = t->next;
   if (t != nullptr && (t->kind == ST_GOTO || t->kind == ST_RETURN_FINISH)) t->flags |= STMT_WARN_ONLY;
 }
 
