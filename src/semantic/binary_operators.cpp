@@ -26,7 +26,7 @@
 namespace {
 
 ExprNode* failPromotion(ExprNode* node, const Type* target, int32_t line, int32_t column) {
-  errorAt(line, column, "incomp.type", typeToString(node->type), typeToString(target));
+  errorAt(line, column, "incomp.type", expressionTypeToString(node), typeToString(target));
   node->type = &errorType;
   return node;
 }
@@ -529,6 +529,6 @@ Type* convertForAssignment(Type* target, ExprNode** slot, int32_t line, int32_t 
     if (!isReferenceKind(target->kind)) *slot = makeCast(target, node, line, column);
     return target;
   }
-  errorAt(line, column, "incomp.type.asg", typeToString(node->type), typeToString(target));
+  errorAt(line, column, "incomp.type.asg", expressionTypeToString(node), typeToString(target));
   return &errorType;
 }

@@ -45,6 +45,15 @@ void appendIndent(int32_t indent) {
   for (int32_t i = 0; i < indent; i++) appendNameChar(' ');
 }
 
+// The null literal has a type of its own, which no name denotes: it is written null. A null read
+// from the frame by the debugger keeps the type it was declared with.
+void appendExpressionType(const ExprNode* node) {
+  if (isNullLiteral(node))
+    appendNameCString("null");
+  else
+    appendType(node->type);
+}
+
 // The list leans left, O_ARG(O_ARG(a, b), c): its links are taken down to the first argument,
 // then each later argument follows, so a list of any length costs no recursion.
 void appendArgumentTypes(const ExprNode* node) {
@@ -54,12 +63,12 @@ void appendArgumentTypes(const ExprNode* node) {
     links.push(node);
     if (node->left == nullptr) break;
   }
-  if (node->op != O_ARG) appendType(node->type);
+  if (node->op != O_ARG) appendExpressionType(node);
   while (!links.empty()) {
     const ExprNode* link = links.top();
     links.pop();
     appendNameChar(',');
-    if (link->right != nullptr) appendType(link->right->type);
+    if (link->right != nullptr) appendExpressionType(link->right);
   }
 }
 
@@ -108,6 +117,10 @@ void appendType(const Type* type) {
 
 const char* typeToString(const Type* type) {
   return textOf(type, appendType);
+}
+
+const char* expressionTypeToString(const ExprNode* node) {
+  return textOf(node, appendExpressionType);
 }
 
 void appendPackageName(const Package* package) {
@@ -217,6 +230,43 @@ const char* memberToString(const Member* member) {
 
 const char* methodToString(const Member* member) {
   return memberToString(member);
+}
+
+// The name of a field; a method's or constructor's name and the types of the parameters written
+// in the source (not those the compiler adds), as a call would name them.
+void appendMemberSignature(const Member* m) {
+  if (m->name != nullptr)
+    appendIdentifier(m->name);
+  else if (m->owner != nullptr)
+    appendIdentifier(m->owner->name);
+  if (m->kind != MK_METHOD && m->kind != MK_CONSTRUCTOR) return;
+  appendNameChar('(');
+  bool first = true;
+  for (const Parameter* p = m->parameters; p != nullptr; p = p->next) {
+    if (p->modifiers & M_SYNTHETIC) continue;
+    if (!first) appendNameChar(',');
+    appendType(p->type);
+    first = false;
+  }
+  appendNameChar(')');
+}
+
+const char* memberSignatureToString(const Member* member) {
+  return textOf(member, appendMemberSignature);
+}
+
+const char* candidatesToString(Member* const* candidates, int32_t count) {
+  resetNameBuffer();
+  for (int32_t i = 0; i < count; i++) {
+    const Member* m = candidates[i];
+    if (i > 0) appendNameCString(", ");
+    if (m->kind == MK_METHOD && m->owner != nullptr) {
+      appendClassName(m->owner);
+      appendNameChar('.');
+    }
+    appendMemberSignature(m);
+  }
+  return finishString();
 }
 
 const char* methodSignatureToString(const Identifier* name, const ExprNode* arguments) {

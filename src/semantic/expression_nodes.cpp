@@ -161,7 +161,7 @@ int32_t checkOperandType(uint8_t mask, ExprNode* operand, ExprNode* other, int32
     default: break;
   }
   if ((mask & needed) != 0) return 1;
-  errorAt(line, column, "disallowed.type", typeToString(type));
+  errorAt(line, column, "disallowed.type", expressionTypeToString(operand));
   return 0;
 }
 

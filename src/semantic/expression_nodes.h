@@ -183,6 +183,11 @@ constexpr int32_t EXPR_FRAME_VALUE = 0x4;
 inline bool isFrameValue(const ExprNode* node) {
   return node != nullptr && (node->flags & EXPR_FRAME_VALUE) != 0;
 }
+// The literal null, whose type has no members; not a null that the debugger read from the frame,
+// which has the type it was declared with.
+inline bool isNullLiteral(const ExprNode* node) {
+  return node != nullptr && node->op == O_NULL && !isFrameValue(node);
+}
 // A folded result keeps the mark of any operand it came from.
 inline ExprNode* markFrameValue(ExprNode* result, int32_t operandFlags) {
   if (result != nullptr) result->flags |= operandFlags & EXPR_FRAME_VALUE;

@@ -195,6 +195,23 @@ std::vector<ThrowsEntry*> thrownByAll(ClassDef* cls, Member* chosen) {
   return thrown;
 }
 
+// A call for which the lookup in `cls` chose nothing: ambiguous, or of a method (constructor) that
+// exists but cannot be used here, or of none that matches.
+void reportNoMethod(ClassDef* cls, Identifier* name, ExprNode* arguments, const MethodMiss& miss, int32_t line,
+                    int32_t column) {
+  const char* call = methodSignatureToString(name != nullptr ? name : cls->name, arguments);
+  if (miss.ambiguous != nullptr && name == nullptr)
+    errorAt(line, column, "ambig.constructor", call, miss.ambiguous);
+  else if (miss.ambiguous != nullptr)
+    errorAt(line, column, "ambig.method", call, miss.ambiguous);
+  else if (miss.notMember != nullptr)
+    reportNotMember(miss.notMember, line, column);
+  else if (name == nullptr)
+    errorAt(line, column, "undef.constructor", classToString(cls), call);
+  else
+    errorAt(line, column, "undef.method", call);
+}
+
 void checkThrown(Identifier* name, ThrowsEntry* entry, int32_t line, int32_t column) {
   ClassDef* cls = throwsClass(entry);
   if (cls == nullptr) return;
@@ -293,6 +310,13 @@ ExprNode* makeMethodCall(ExprNode* qualifier, Identifier* name, ExprNode* argume
       staticOnly = true;
       break;
     default:
+      if (isNullLiteral(q)) {
+        errorAt(line, column, "null.member");
+        return markError(node);
+      }
+      // A member of a value's type is used only where the type may be named: an array's where
+      // its element class may.
+      if (!checkReachedClassAccess(current, elementClassOf(q->type), line, column)) return markError(node);
       if (q->type != nullptr && q->type->kind == TK_ARRAY) {
         arrayClone = name == global.cloneName;
         Type* object = objectType(q->line, q->column);
@@ -311,7 +335,8 @@ ExprNode* makeMethodCall(ExprNode* qualifier, Identifier* name, ExprNode* argume
   }
 
   ClassDef* outside = nullptr;
-  Member* chosen = lookupMethod(cls, name, callerQualifier != nullptr, arguments, &outside, line, column);
+  MethodMiss miss;
+  Member* chosen = lookupMethod(cls, name, callerQualifier != nullptr, arguments, &outside, line, column, &miss);
   if (chosen == nullptr && cls->kind == CLASS_KIND_INTERFACE) {
     // An interface type has the public methods of Object, not its protected clone() and
     // finalize().
@@ -320,10 +345,7 @@ ExprNode* makeMethodCall(ExprNode* qualifier, Identifier* name, ExprNode* argume
     if (chosen != nullptr && (chosen->modifiers & M_PUBLIC) == 0) chosen = nullptr;
   }
   if (chosen == nullptr) {
-    if (name == nullptr)
-      errorAt(line, column, "undef.constructor", classToString(cls), methodSignatureToString(cls->name, arguments));
-    else
-      errorAt(line, column, "undef.method", methodSignatureToString(name, arguments));
+    reportNoMethod(cls, name, arguments, miss, line, column);
     return markError(node);
   }
   // An unqualified call found in an enclosing class is made on that class's instance.
@@ -413,9 +435,10 @@ ExprNode* makeNewExpression(ExprNode* outer, Type* type, ExprNode* arguments, Ar
       errorAt(line, column, "cannot.new");
       return markError(node);
     }
-    Member* constructor = lookupMethod(cls, nullptr, outer != nullptr, arguments, nullptr, line, column);
+    MethodMiss miss;
+    Member* constructor = lookupMethod(cls, nullptr, outer != nullptr, arguments, nullptr, line, column, &miss);
     if (constructor == nullptr) {
-      errorAt(line, column, "undef.constructor", classToString(cls), methodSignatureToString(cls->name, arguments));
+      reportNoMethod(cls, nullptr, arguments, miss, line, column);
       return markError(node);
     }
     ClassDef* from = global.ctx.enclosing;
@@ -498,13 +521,13 @@ ExprNode* makeInstanceOf(ExprNode* expression, Type* type, int32_t line, int32_t
     return markError(node);
   }
   if (expression->type->kind != TK_CLASS && expression->type->kind != TK_ARRAY) {
-    errorAt(line, column, "disallowed.type", typeToString(expression->type));
+    errorAt(line, column, "disallowed.type", expressionTypeToString(expression));
     return markError(node);
   }
   if (!isResolvedType(type) || (type->kind == TK_CLASS && classOf(type) == nullptr)) return markError(node);
   node->type = &booleanType;
   if (!global.evaluating && !isCastable(expression->type, type)) {
-    errorAt(line, column, "cant.instanceof", typeToString(type), typeToString(expression->type));
+    errorAt(line, column, "cant.instanceof", typeToString(type), expressionTypeToString(expression));
     return markError(node);
   }
   // A null read from the frame is an instance of nothing, whatever its declared type.

@@ -119,7 +119,7 @@ void appendJump(ExprNode* condition, StmtNode* label, bool whenTrue, int32_t lin
 bool checkCondition(ExprNode* condition, int32_t line, int32_t column) {
   if (condition == nullptr || hasErrorType(condition) || condition->type == nullptr) return false;
   if (condition->type->kind != TK_BOOLEAN) {
-    errorAt(line, column, "incomp.type", typeToString(condition->type), "boolean");
+    errorAt(line, column, "incomp.type", expressionTypeToString(condition), "boolean");
     condition->type = &errorType;
     return false;
   }
@@ -296,7 +296,7 @@ void checkReturnStatement(ExprNode* value, int32_t line, int32_t column) {
     }
     if ((result->kind == TK_CLASS || result->kind == TK_ARRAY) && value->op == O_NULL) value->type = result;
     if (!sameType(value->type, result) && !isWidening(value->type, result) && !fitsNarrowConstant(value, result)) {
-      const char* from = typeToString(value->type);
+      const char* from = expressionTypeToString(value);
       const char* to = typeToString(result);
       if (isCastable(value->type, result))
         errorAt(line, column, "return.type.cast.needed", from, to);

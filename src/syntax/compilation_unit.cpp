@@ -486,7 +486,7 @@ ClassDef* parseClassDeclaration(SourceFile* file, Package* package, uint16_t cla
     cls->package = outer->package;
     // Only a simple name may be a member class of the outer class: q.S is the class of package q.
     if (superclass != nullptr && superclass->resolved == nullptr && superclass->package == nullptr) {
-      ClassDef* found = findInnerClassUnique(outer, superclass->name, superclass->line, superclass->column);
+      ClassDef* found = findInnerClassUnique(outer, superclass->name, superclass->line, superclass->column, cls);
       if (found != nullptr) {
         // Resolved first: the access check of a protected class walks this class's superclasses.
         superclass->resolved = found;

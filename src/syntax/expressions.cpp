@@ -282,7 +282,16 @@ ExprNode* parseNamePrimary(Identifier* name, int32_t line, int32_t column) {
   return parseTypeSelector(type, line, column);
 }
 
-// `this` or `super` where no instance exists is read as a plain name, which resolution reports.
+// `this` or `super` where no instance exists is reported at the keyword and read on as a value
+// that failed, so that what follows it (a field, a call) is read without a further report. Only
+// their calls this(...) and super(...) go on to the checks of explicit constructor calls.
+ExprNode* reportNoInstance(ExprNode* keyword, const char* key) {
+  errorAt(keyword->line, keyword->column, key);
+  keyword->type = &errorType;
+  return keyword;
+}
+
+// The debugger reads `this` in a static frame as a name, which it finds no variable for.
 ExprNode* keywordAsName(int32_t line, int32_t column) {
   Identifier* name = token().identifier;
   token().kind = T_IDENTIFIER;
@@ -513,16 +522,21 @@ ExprNode* parsePrimary() {
       return node;
     case T_NEW:
       return parseNewExpression(nullptr, nullptr);
-    case T_THIS:
-      if (inStaticContext()) return keywordAsName(line, column);
+    case T_THIS: {
+      if (global.evaluating != 0 && inStaticContext()) return keywordAsName(line, column);
+      bool noInstance = inStaticContext();
       node = makeKeywordExpression(O_THIS, global.ctx.enclosing, line, column);
       if (scanToken() == T_LPAREN) {
         markExplicitConstructorCall();
         return parseConstructorCallArguments(node, line, column);
       }
+      if (noInstance) reportNoInstance(node, "static.this.conflict");
       return node;
-    case T_SUPER:
-      if (inStaticContext() || global.ctx.enclosing == nullptr) return keywordAsName(line, column);
+    }
+    case T_SUPER: {
+      if ((global.evaluating != 0 && inStaticContext()) || global.ctx.enclosing == nullptr)
+        return keywordAsName(line, column);
+      bool noInstance = inStaticContext();
       node = makeSuperSelector(resolvedClassType(global.ctx.enclosing, line, column), line, column);
       if (node == nullptr) {
         syntaxErrorSkip(nullptr);
@@ -532,11 +546,13 @@ ExprNode* parsePrimary() {
         markExplicitConstructorCall();
         return parseConstructorCallArguments(node, line, column);
       }
+      if (noInstance) return reportNoInstance(node, "static.super.conflict");
       if (token().kind != T_DOT) {
         reportHere("improper.super");
         node->type = &errorType;
       }
       return node;
+    }
     case T_LPAREN:
       scanToken();
       return parseParenthesisedOrCast(token().line, token().column);

@@ -639,7 +639,7 @@ TEST_F(ExpressionNodesTest, ConditionalsSubscriptsCastsAndUnaryOperators) {
        "incomp.type Runnable Vector"},
       {"c ? 1 : true", [=] { return q(c(), ic(1), bc(true)); }, O_QUES, "<error>", "incomp.type int boolean"},
       {"c ? null : 1", [=] { return q(c(), makeKeywordExpression(O_NULL, nullptr, 1, 1), ic(1)); }, O_QUES,
-       "<error>", "incomp.type Object int"},
+       "<error>", "incomp.type null int"},
       {"c ? \"s\" : 1", [=] { return q(c(), sc("s"), ic(1)); }, O_QUES, "<error>", "incomp.type String int"},
       {"i ? 1 : 2", [=] { return q(var(&intType), ic(1), ic(2)); }, O_QUES, "<error>", "disallowed.type int"},
       {"c ? v : 1 (void)", [=] { return q(c(), var(&voidType), ic(1)); }, O_QUES, "<error>",

@@ -209,11 +209,11 @@ TEST_F(NamesTest, OverloadsKeepTheMaximallySpecificCandidates) {
   }
   // Without arguments the lowest class that declares the method decides.
   EXPECT_EQ(lookupMethod(enter("Q"), id("g"), true, nullptr, nullptr, 3, 5)->owner, enter("Q"));
-  // A true ambiguity is reported by the call as no method matching.
+  // A true ambiguity is reported by the call with its candidates.
   enter("D");
   ExprNode* call = makeMethodCall(nullptr, id("m"), args(sc("a"), sc("b")), 3, 5);
   EXPECT_EQ(call->type, &errorType);
-  EXPECT_EQ(reported, "undef.method m(String,String)");
+  EXPECT_EQ(reported, "ambig.method m(String,String) D.m(Object,String), D.m(String,Object)");
 }
 
 TEST_F(NamesTest, FieldLookupThroughSupertypesAndEnclosingClasses) {
