@@ -194,6 +194,10 @@ bool isIntConstantValue(const ExprNode* node, int32_t value) {
   return node->integerValue == static_cast<int64_t>(value);
 }
 
+bool isConstantValue(const ExprNode* node) {
+  return node != nullptr && (node->op == O_CONST || node->op == O_DCONST || node->op == O_STRING);
+}
+
 bool isZeroConstant(const ExprNode* node) {
   return isIntConstantValue(node, 0);
 }

@@ -156,6 +156,8 @@ int32_t checkOperandType(uint8_t mask, ExprNode* operand, ExprNode* other, int32
 bool isStringOperand(const ExprNode* a, const ExprNode* b);
 // An operand that already produced its diagnostic.
 bool hasErrorType(const ExprNode* node);
+// The value of a constant expression: an O_CONST, O_DCONST or O_STRING.
+bool isConstantValue(const ExprNode* node);
 bool isIntConstantValue(const ExprNode* node, int32_t value);
 bool isZeroConstant(const ExprNode* node);
 bool isInfiniteConstant(const ExprNode* node);

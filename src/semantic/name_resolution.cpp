@@ -245,6 +245,7 @@ ExprNode* findSimpleName(ClassDef* cls, Scope* scope, ExprNode* expression, bool
   if (staticReported) return markError(expression);
   if (variable->kind == MK_VARIABLE && variable->slot < 0) requestProtectedAccessor(variable, nullptr);
   ExprNode* node = resolveVariableUse(expression);
+  if (outside == nullptr) noteForwardUse(node);
   if (node->op != O_ID || isError(node) || outside == nullptr) return node;
   ClassDef* current = global.ctx.enclosing;
   bool local = variable->kind == MK_PARAMETER || variable->slot >= 0;
@@ -416,6 +417,28 @@ Type* resolveTypeName(ExprNode* expression) {
   return newClassType(ref, ref->name, expression->line, expression->column);
 }
 
+namespace {
+
+// A final field read through an object or an expression (t.k, this.k, t.S) is no constant
+// expression: the node stays a field read. Its constant, when the field has one, goes into
+// `right`, which the code generator pushes after evaluating the qualifier (an object checked for
+// null), as the peers do.
+ExprNode* keepConstantValue(ExprNode* expression) {
+  Member* field = expression->member;
+  if (field == nullptr || (field->modifiers & M_FINAL) == 0) return expression;
+  // The copy keeps the qualifier while it is folded, so that it counts as a qualified name.
+  ExprNode* value = newExprNode(expression->op, expression->line, expression->column);
+  *value = *expression;
+  value = resolveVariableUse(value);
+  if (isConstantValue(value)) {
+    value->left = nullptr;
+    expression->right = value;
+  }
+  return expression;
+}
+
+}  // namespace
+
 // Steps, for a selection q.name on a resolved qualifier:
 //  1. a class reference is checked for access and is the answer;
 //  2. length of an array is O_ALENGTH;
@@ -476,12 +499,15 @@ ExprNode* resolveFieldAccess(ExprNode* expression) {
   requestProtectedAccessor(field, staticOnly || q->op == O_SUPER ? nullptr : cls);
   if ((field->modifiers & M_STATIC) != 0) {
     expression->op = O_ID;
-    return resolveVariableUse(expression);
+    return q->op == O_CLASSREF ? resolveVariableUse(expression) : keepConstantValue(expression);
   }
-  // An instance field stays a selection unless it is a constant, which is folded.
-  if (q->op == O_CLASSREF) expression->left = makeThisSelectorForClass(q->classDef, q->line, q->column);
-  if ((field->modifiers & M_FINAL) != 0) return resolveVariableUse(expression);
-  return expression;
+  // An instance field stays a selection; through its class name a constant is folded.
+  if (q->op == O_CLASSREF) {
+    expression->left = makeThisSelectorForClass(q->classDef, q->line, q->column);
+    if ((field->modifiers & M_FINAL) != 0) return resolveVariableUse(expression);
+    return expression;
+  }
+  return keepConstantValue(expression);
 }
 
 // A final variable whose constant is known becomes that constant, typed by its variable, which
@@ -505,7 +531,7 @@ ExprNode* resolveVariableUse(ExprNode* expression) {
   }
   if (field && v->constantState == CONSTANT_PENDING && (v->modifiers & M_FINAL) != 0 && v->bodyOffset != 0 &&
       (v->fieldFlags & FIELD_INITIALIZER_REPORTED) == 0 && v->owner != nullptr && v->owner->sourceFile != nullptr) {
-    if (checkFieldInitForwardRefs(expression) > 0) return markError(expression);
+    checkFieldInitForwardRefs(expression);
     ConstantParseScope aside;
     parseFieldInitializerNested(v);
   }

@@ -288,8 +288,11 @@ ExprNode* makeConditional(ExprNode* condition, ExprNode* thenValue, ExprNode* el
     ExprNode* failed = nullptr;
     if (!balanceConditional(&thenValue, &elseValue, line, column, &failed)) return failed;
   }
-  if (condition->op == O_CONST) {
-    // Not a constant expression when any of its three operands was read.
+  // c ? a : b is a constant only when all three are; true ? 1 : i stays for run time. The
+  // debugger's operands are values, which it folds; the result is no constant expression when any
+  // of the three was read from the frame.
+  if (condition->op == O_CONST &&
+      (global.evaluating != 0 || (isConstantValue(thenValue) && isConstantValue(elseValue)))) {
     int32_t operandFlags = condition->flags | thenValue->flags | elseValue->flags;
     return markFrameValue(foldEvaluatedOperand(condition->integerValue != 0 ? thenValue : elseValue), operandFlags);
   }
@@ -320,15 +323,12 @@ ExprNode* makeSubscript(ExprNode* array, ExprNode* index, int32_t line, int32_t 
   return node;
 }
 
-// In order: a field's (or static variable's) initializer is checked for references to fields
-// declared after it and, when static, for uses of instance state; an array initializer needs an
-// array variable and checks its elements; the value is converted to the variable's type.
+// In order: a static variable's initializer is checked for uses of instance state; an array
+// initializer needs an array variable and checks its elements; the value is converted to the
+// variable's type.
 ExprNode* makeVariableInit(Member* variable, ExprNode* initializer, int32_t line, int32_t column) {
   bool isStatic = (variable->modifiers & M_STATIC) != 0;
-  if (variable->kind == MK_VARIABLE && (variable->slot < 0 || isStatic)) {
-    walkExpression(initializer, forwardRefInInitializer, nullptr, nullptr, variable);
-    if (isStatic) walkExpression(initializer, staticContextCheck, nullptr, nullptr, nullptr);
-  }
+  if (variable->kind == MK_VARIABLE && isStatic) walkExpression(initializer, staticContextCheck, nullptr, nullptr, nullptr);
   ExprNode* node = newExprNode(O_INIT, line, column);
   node->member = variable;
   node->right = initializer;

@@ -435,13 +435,22 @@ TEST_F(NamesTest, WalksAndAssignmentTargets) {
   ClassDef* cls = enter("A");
   Member* a = member(cls, "a", MK_VARIABLE);
   Member* c = member(cls, "c", MK_VARIABLE);
-  ExprNode* b = resolveName(name("b", 11));
-  walkExpression(b, forwardRefInInitializer, nullptr, nullptr, a);
+  // The b of a's initializer (line 1, column 18), declared after it.
+  global.ctx.initializerPart = a;
+  resolveName(makeIdentifier(id("b"), 1, 18));
+  reportForwardUses();
   EXPECT_EQ(reported, "forward.reference b A");
   reported.clear();
-  // A static field's initializer may name a later instance field without a forward reference.
-  walkExpression(b, forwardRefInInitializer, nullptr, nullptr, c);
+  // The target of a simple assignment is no read.
+  makeBinaryExpression(O_ASG, resolveName(makeIdentifier(id("b"), 1, 18)), ic(3), 1, 20);
+  reportForwardUses();
   EXPECT_EQ(reported, "");
+  // A static field's initializer may name a later instance field without a forward reference.
+  global.ctx.initializerPart = c;
+  resolveName(makeIdentifier(id("b"), 1, 18));
+  reportForwardUses();
+  EXPECT_EQ(reported, "");
+  global.ctx.initializerPart = nullptr;
 
   ExprNode* length = resolveName(dotted({"arr", "length"}));
   EXPECT_EQ(checkAssignmentTarget(length), 0);
