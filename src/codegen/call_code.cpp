@@ -135,13 +135,6 @@ void genQualifier(ExprNode* qualifier, Member* method, const ExprNode* at) {
     genExpression(qualifier, true);
 }
 
-void popValue(const Type* type) {
-  int32_t size = slotSize(type);
-  if (size == 0) return;
-  emitByte(size == 2 ? OP_POP2 : OP_POP);
-  adjust(-size);
-}
-
 bool isStringType(const Type* type) {
   return type != nullptr && type->kind == TK_CLASS && classOf(type) != nullptr && classOf(type) == stringClass();
 }
@@ -177,7 +170,9 @@ void appendOperand(ExprNode* operand) {
 }  // namespace
 
 void genNullCheck(const ExprNode* node) {
-  if (node == nullptr || kindOf(node->type) != TK_CLASS || runtimeMembers.objectGetClass == nullptr) return;
+  if (node == nullptr || kindOf(node->type) != TK_CLASS) return;
+  ensureRuntimeMembers();
+  if (runtimeMembers.objectGetClass == nullptr) return;
   emitByte(OP_DUP);
   adjust(1);
   invokeMember(OP_INVOKEVIRTUAL, runtimeMembers.objectGetClass);
@@ -185,16 +180,24 @@ void genNullCheck(const ExprNode* node) {
   adjust(-1);
 }
 
-void genCall(ExprNode* e, bool wanted) {
+bool callGeneratesQualifierFirst(const ExprNode* e, bool* qualifierWanted) {
+  const Member* m = e->member;
+  const ExprNode* q = e->left;
+  // A call through super may report before any code; its qualifier is no chain anyway.
+  if (m == nullptr || q == nullptr || q->op == O_CLASSREF || q->op == O_SUPER) return false;
+  *qualifierWanted = (m->modifiers & M_STATIC) == 0;
+  return true;
+}
+
+void genCall(ExprNode* e, bool wanted, int32_t d0, bool qualifierDone) {
   Member* m = e->member;
   if (m == nullptr) return;
-  int32_t d0 = classGen.stackDepth;
   ExprNode* q = e->left;
   bool isStatic = (m->modifiers & M_STATIC) != 0;
   bool superCall = q != nullptr && q->op == O_SUPER;
   ClassDef* owner = m->owner;
   if (owner != nullptr && owner->kind == CLASS_KIND_INTERFACE && !superCall && !isStatic) {
-    genQualifier(q, m, e);
+    if (!qualifierDone) genQualifier(q, m, e);
     genExpression(e->list, true);
     emitByte(OP_INVOKEINTERFACE);
     emitShort(addInterfaceMethodRef(m));
@@ -202,15 +205,15 @@ void genCall(ExprNode* e, bool wanted) {
     emitByte(0);
   } else {
     if (superCall && (m->modifiers & M_ABSTRACT) != 0) errorAt(e->line, exprColumn(e), "abs.meth.call", methodToString(m));
-    if (isStatic) {
+    if (!qualifierDone && isStatic) {
       if (q != nullptr && q->op != O_CLASSREF) genExpression(q, false);
-    } else {
+    } else if (!qualifierDone) {
       genQualifier(q, m, e);
     }
     genExpression(e->list, true);
     Member* accessor = superCall && !isStatic && q->classDef != nullptr && q->classDef != classGen.cls
                            ? findHostedAccessor(q->classDef, m, true)
-                           : accessMethodFor(m);
+                           : accessMethodFor(m, q);
     if (accessor != nullptr && m->kind == MK_CONSTRUCTOR) {
       invokeAccessConstructor(accessor);
     } else if (accessor != nullptr) {
@@ -232,11 +235,7 @@ void genCall(ExprNode* e, bool wanted) {
   const Type* result = m->kind == MK_METHOD ? m->type : &voidType;
   classGen.stackDepth = d0 + slotSize(result);
   foldStackDepth();
-  if (wanted) {
-    if (e->flags & 1) genNullCheck(e);
-  } else {
-    popValue(result);
-  }
+  if (!wanted) genPop(slotSize(result));
 }
 
 void genArrayInitializer(ExprNode* init, const Type* arrayType, bool wanted) {
@@ -283,7 +282,7 @@ void genNew(ExprNode* e, bool wanted) {
       adjust(1);
     }
     genExpression(e->list, true);
-    if (Member* accessor = accessMethodFor(constructor))
+    if (Member* accessor = accessMethodFor(constructor, nullptr))
       invokeAccessConstructor(accessor);
     else
       invokeMember(OP_INVOKESPECIAL, constructor);
@@ -458,27 +457,23 @@ void genClassLiteral(ExprNode* e, bool wanted) {
   }
 }
 
-void genThisOf(ClassDef* cls, const ExprNode* at) {
+namespace {
+
+void genReceiver() {
+  emitByte(OP_ALOAD_0);
+  adjust(1);
+}
+
+// The instance of `found`, a class around the class being generated, through the outer-instance
+// fields of every class on the way.
+void genOuterChain(ClassDef* found, const ExprNode* at) {
   ClassDef* current = classGen.cls;
-  auto receiver = [] {
-    emitByte(OP_ALOAD_0);
-    adjust(1);
-  };
-  if (cls == nullptr || current == nullptr || cls == current || isSubclassOf(current, cls)) {
-    receiver();
-    return;
-  }
-  ClassDef* found = nullptr;
-  for (ClassDef* e = current->outer; e != nullptr && found == nullptr; e = e->outer)
-    if (e == cls) found = e;
-  for (ClassDef* e = current->outer; e != nullptr && found == nullptr; e = e->outer)
-    if (isSubclassOf(e, cls)) found = e;
   auto fail = [&] {
     errorAt(at != nullptr ? at->line : 0, at != nullptr ? exprColumn(at) : 0, "invalid.this.selector");
   };
   if (found == nullptr || (current->flags & CF_STATIC) != 0 || current->outerThisField == nullptr) {
     fail();
-    receiver();
+    genReceiver();
     return;
   }
   // Inside a constructor the outer instance is its synthetic parameter, which holds it before
@@ -493,7 +488,7 @@ void genThisOf(ClassDef* cls, const ExprNode* at) {
   if (outerParameter != nullptr) {
     genLoadLocal(outerParameter->variable);
   } else {
-    receiver();
+    genReceiver();
     emitByte(OP_GETFIELD);
     emitShort(addFieldRef(current->outerThisField));
   }
@@ -505,4 +500,33 @@ void genThisOf(ClassDef* cls, const ExprNode* at) {
     emitByte(OP_GETFIELD);
     emitShort(addFieldRef(step->outerThisField));
   }
+}
+
+}  // namespace
+
+void genThisOf(ClassDef* cls, const ExprNode* at) {
+  ClassDef* current = classGen.cls;
+  if (cls == nullptr || current == nullptr || cls == current || isSubclassOf(current, cls)) {
+    genReceiver();
+    return;
+  }
+  ClassDef* found = nullptr;
+  for (ClassDef* e = current->outer; e != nullptr && found == nullptr; e = e->outer)
+    if (e == cls || isSubclassOf(e, cls)) found = e;
+  genOuterChain(found, at);
+}
+
+void genEnclosingInstance(ClassDef* cls, const ExprNode* at) {
+  ClassDef* current = classGen.cls;
+  if (cls == nullptr || current == nullptr || cls == current) {
+    genReceiver();
+    return;
+  }
+  for (ClassDef* e = current->outer; e != nullptr; e = e->outer) {
+    if (e == cls) {
+      genOuterChain(e, at);
+      return;
+    }
+  }
+  genThisOf(cls, at);
 }

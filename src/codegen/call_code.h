@@ -10,7 +10,12 @@ struct ClassDef;
 struct ExprNode;
 struct Type;
 
-void genCall(ExprNode* call, bool wanted);
+// A method call; d0 is the stack depth the call's code starts at, and with qualifierDone the code
+// of its qualifier is there already (genExpression follows a chain a.b().c() by a loop).
+void genCall(ExprNode* call, bool wanted, int32_t d0, bool qualifierDone);
+// True when the call's code begins with its qualifier's, generated with the value wanted or not
+// as *qualifierWanted says.
+bool callGeneratesQualifierFirst(const ExprNode* call, bool* qualifierWanted);
 void genNew(ExprNode* creation, bool wanted);
 // `arrayType` is the type of the array made, when the initializer node carries none.
 void genArrayInitializer(ExprNode* initializer, const Type* arrayType, bool wanted);
@@ -25,8 +30,12 @@ void genAppendValue(const Type* type);
 void genAppends(ExprNode* operands);
 void genBufferToString();
 
-// `this` of `cls`: aload_0 for the class being generated and its superclasses, else the chain of
-// outer instances; "invalid.this.selector" (at `at`) when there is none.
+// The object that has the members of `cls`: aload_0 when the class being generated is `cls` or
+// inherits from it, else the innermost enclosing instance whose class is or inherits from `cls`,
+// through the chain of outer instances; "invalid.this.selector" (at `at`) when there is none.
 void genThisOf(ClassDef* cls, const ExprNode* at);
+// The instance of exactly `cls`, the class being generated or one around it (C.this), whatever
+// their superclasses.
+void genEnclosingInstance(ClassDef* cls, const ExprNode* at);
 // The null check of an explicit outer instance: the value on the stack is dereferenced once.
 void genNullCheck(const ExprNode* node);

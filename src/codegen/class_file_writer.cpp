@@ -22,7 +22,6 @@
 #include "semantic/type_records.h"
 #include "support/arena.h"
 #include "support/diagnostics.h"
-#include "support/encodings.h"
 #include "support/global.h"
 #include "support/identifiers.h"
 #include "support/multibyte_strings.h"
@@ -67,20 +66,7 @@ void emptyAttribute(uint16_t* cached, const char* name) {
 // decode stands for itself.
 uint16_t addHostTextUtf8(const char* text) {
   resetNameBuffer();
-  int32_t available = static_cast<int32_t>(std::strlen(text));
-  for (const char* p = text; available > 0;) {
-    char16_t units[2];
-    int32_t count = 0;
-    int32_t used = decodeNativeCharacter(p, available, units, &count);
-    if (used <= 0) {
-      appendNameChar(static_cast<unsigned char>(*p));
-      used = 1;
-    } else {
-      for (int32_t i = 0; i < count; i++) appendNameChar(units[i]);
-    }
-    p += used;
-    available -= used;
-  }
+  appendNameNative(text, static_cast<int32_t>(std::strlen(text)));
   return addUtf8Chars(global.nameBuffer, global.nameLength, 2);
 }
 
@@ -353,8 +339,11 @@ void genCodeAttribute(Member* method, Scope* scope) {
 void writeCodeAttributeBody(const Member* method, int32_t length) {
   if (classGen.stackDepth > classGen.maxStack) classGen.maxStack = classGen.stackDepth;
   // The counted depth misses what the machine pushes itself (a handler's exception, a return
-  // address) and some dup forms: the code's own depth is the floor.
-  int32_t reached = codeStackDepth(laidOutCode(), length, classGen.code.firstRegion);
+  // address) and some dup forms: the code's own depth is the floor. Once the constant pool has
+  // passed its limit the code's indexes no longer name their entries (the class is refused for
+  // its pool, or its code, anyway), and the count stands alone.
+  int32_t reached =
+      classGen.pool.count <= MAX_POOL_COUNT ? codeStackDepth(laidOutCode(), length, classGen.code.firstRegion) : 0;
   if (reached > classGen.maxStack) {
     // The tests compile their programs with this trace on: a count that falls short is a fault of
     // statement or expression generation, even though the file comes out right.
@@ -482,8 +471,6 @@ void writeClassFile(ClassDef* cls) {
   int32_t size = CLASS_HEADER_SIZE;
   copyBuffer(&classGen.pool.buffer, bytes, &size);
   copyBuffer(&classGen.body, bytes, &size);
-  if (!outputClassFile(cls, bytes, size)) return;
-  if (global.traceLevel & TRACE_GENERAL) std::printf("file %s written\n", cls->classFilePath);
-  writeClassLine(cls);
+  keepClassFile(cls, bytes, size);
   cls->state |= CLASS_WRITTEN;
 }

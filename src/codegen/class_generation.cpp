@@ -1,12 +1,13 @@
 // Class generation. genClass follows a fixed order: member classes; header and interfaces; for a
-// local or anonymous class every body parsed before any is generated (so the outer locals it
-// captures are known to its constructors); fields; methods and constructors in member order,
+// local or anonymous class, or a class inside one, every body parsed before any is generated (so
+// the outer locals it captures are known to its constructors); fields; methods and constructors in member order,
 // each body parsed just before its code is made; the class initializer; the blank final statics
 // it leaves unassigned reported.
 #include "codegen/class_generation.h"
 
 #include <cstdio>
 
+#include "codegen/class_file_output.h"
 #include "codegen/class_file_writer.h"
 #include "codegen/class_gen_state.h"
 #include "codegen/constant_pool.h"
@@ -19,6 +20,7 @@
 #include "semantic/class_table.h"
 #include "semantic/passes.h"
 #include "semantic/statement_lists.h"
+#include "semantic/synthetic_members.h"
 #include "semantic/type_records.h"
 #include "support/arena.h"
 #include "support/diagnostics.h"
@@ -32,6 +34,14 @@ namespace {
 // A local or anonymous class is generated where its declaration ends, as a root of its own.
 bool isLocalOrAnonymous(const ClassDef* cls) {
   return (cls->flags & (CF_LOCAL | CF_ANONYMOUS)) != 0;
+}
+
+// A local or anonymous class, or a class inside one: its bodies may capture locals of the method
+// around it, each one a parameter of its constructors.
+bool mayCaptureLocals(const ClassDef* cls) {
+  for (const ClassDef* c = cls; c != nullptr; c = c->outer)
+    if (isLocalOrAnonymous(c)) return true;
+  return false;
 }
 
 // The generation arena and ClassGenState of an outermost class: fresh while it is generated, the
@@ -208,7 +218,9 @@ void genClass(ClassDef* cls) {
   ParserContext saved = global.ctx;
   beginClassGenState(cls);
   writeHeader(cls);
-  if (isLocalOrAnonymous(cls)) parseLocalClassBodies(cls);
+  if (mayCaptureLocals(cls)) parseLocalClassBodies(cls);
+  // From here on the class file has its fields and constructors as they stand.
+  noteCapturesUsed(cls);
   writeFields(cls);
 
   bool clinit = classNeedsClinit(cls);
@@ -223,12 +235,20 @@ void genClass(ClassDef* cls) {
 }
 
 void generateClass(ClassDef* cls) {
-  if (sourceHasErrors(cls) || (cls->state & CLASS_WRITTEN)) return;
   ClassDef* root = cls;
   while (root->outer != nullptr && !isLocalOrAnonymous(root)) root = root->outer;
-  GenerationFrame frame;
-  genClass(root);
-  if (!sourceHasErrors(cls)) writeClassFile(root);
+  if (!sourceHasErrors(cls) && (cls->state & CLASS_WRITTEN) == 0) {
+    GenerationFrame frame;
+    genClass(root);
+    if (!sourceHasErrors(cls)) writeClassFile(root);
+  }
+  // The source file's class files are written once the last of its top-level classes is done,
+  // and dropped as soon as it has an error.
+  SourceFile* file = root->sourceFile;
+  if (root->outer != nullptr || file == nullptr || (root->state & CLASS_GENERATION_RAN) != 0) return;
+  root->state |= CLASS_GENERATION_RAN;
+  file->classesToGenerate--;
+  if (file->classesToGenerate == 0 || sourceHasErrors(root)) writeSourceClassFiles(file);
 }
 
 void generateLocalClass(ClassDef* cls) {
@@ -246,6 +266,11 @@ void resetCodeGeneration() {
   resetTraceNumbers();
 }
 
+// The walk of the packages, then the classes it passed over: those of a source file found on the
+// source path while a body was generated, in a package the walk had already left.
 void generateAllClasses() {
   forAllPackages(&rootPackage, generateIfOutermost);
+  for (SourceFile* file = global.sources; file != nullptr; file = file->next)
+    for (ClassDef* cls = file->firstClass; cls != nullptr; cls = cls->nextInSource)
+      if ((cls->state & CLASS_GENERATION_RAN) == 0) forClassAndInner(cls, generateIfOutermost);
 }

@@ -388,14 +388,21 @@ SourceFile* findAndParseSourceOnPath(Package* package, Identifier* name, int32_t
 }
 
 void loadClassFile(ClassDef* cls, ZipFile* archive, const char* entry, int32_t line, int32_t column) {
+  // Messages name an archive's member with its archive: a.jar(p/C.class).
+  std::string shown;
   const char* path = cls->classFilePath;
+  if (archive != nullptr) {
+    shown.append(archive->name).append("(").append(entry != nullptr ? entry : "").append(")");
+    path = shown.c_str();
+  }
   uint8_t* bytes = nullptr;
   int64_t size = 0;
   if (archive != nullptr) {
     ZipEntry* member = zipFindEntry(archive, entry);
-    size = zipEntrySize(archive, member);
-    if (member != nullptr && size <= MAX_CLASS_FILE_SIZE) {
-      bytes = static_cast<uint8_t*>(std::malloc(size > 0 ? size : 1));
+    uint64_t memberSize = zipEntrySize(archive, member);
+    if (member != nullptr && memberSize <= MAX_CLASS_FILE_SIZE) {
+      size = static_cast<int64_t>(memberSize);
+      bytes = static_cast<uint8_t*>(heapAllocate(size > 0 ? size : 1));
       if (bytes == nullptr) outOfMemory();
       if (!zipReadEntry(archive, member, bytes, static_cast<uint32_t>(size))) {
         std::free(bytes);
@@ -405,7 +412,7 @@ void loadClassFile(ClassDef* cls, ZipFile* archive, const char* entry, int32_t l
   } else if (FileHandle* file = openFile(path, "rb")) {
     size = seekFile(file, 0, SEEK_END);
     if (size >= 1 && size <= MAX_CLASS_FILE_SIZE && seekFile(file, 0, SEEK_SET) == 0) {
-      bytes = static_cast<uint8_t*>(std::malloc(size));
+      bytes = static_cast<uint8_t*>(heapAllocate(size));
       if (bytes == nullptr) outOfMemory();
       if (readFile(bytes, 1, size, file) != size) {
         std::free(bytes);
@@ -483,8 +490,8 @@ void findClassOfRef(SourceFile* file, ClassDef* fromClass, ClassRef* ref);
 //  3. a single-type import of the name (resolved on first need; a failed one's placeholder stands,
 //     so its uses stay silent);
 //  4. a class of the file's own package;
-//  5. the on-demand imports: the member classes of an imported class, else the imported package's
-//     classes; two different classes found so are "ambig.class";
+//  5. the on-demand imports: the member classes an imported class declares, else the imported
+//     package's classes; two different classes found so that fromClass may use are "ambig.class";
 //  6. java.lang, where a different class of the name beside one from step 5 is "ambig.class".
 // Nothing found is "undef.class". Reports are given only for a mention with a line; a reported
 // failure leaves an error class as the resolution, so that the name is reported once. The
@@ -496,6 +503,17 @@ void resolveClassRef(SourceFile* file, ClassDef* fromClass, ClassRef* ref) {
     computeBinaryName(ref->resolved);
     return;
   }
+  // A class's references are resolved, checked and reported in its own file, whichever file is
+  // being worked on when one is first needed (a supertype met through a subclass elsewhere).
+  struct CurrentFile {
+    SourceFile* saved = global.current;
+    explicit CurrentFile(SourceFile* file) {
+      if (file != nullptr) global.current = file;
+    }
+    ~CurrentFile() { global.current = saved; }
+    CurrentFile(const CurrentFile&) = delete;
+    CurrentFile& operator=(const CurrentFile&) = delete;
+  } current(fromClass != nullptr ? fromClass->sourceFile : nullptr);
   findClassOfRef(file, fromClass, ref);
   // In a body the lookups noted a deprecated class already; a declaration's mention is noted here.
   ClassDef* cls = usable(ref->resolved);
@@ -530,7 +548,7 @@ void findClassOfRef(SourceFile* file, ClassDef* fromClass, ClassRef* ref) {
     return;
   }
   if (fromClass != nullptr) {
-    if (ClassDef* inner = findInnerClassUnique(fromClass, name, line, column)) {
+    if (ClassDef* inner = findInnerClassUnique(fromClass, name, line, column, fromClass)) {
       mergeFlags(ref, inner);
       ref->resolved = inner;
       checkClassAccess(fromClass, inner, line, column);
@@ -538,15 +556,18 @@ void findClassOfRef(SourceFile* file, ClassDef* fromClass, ClassRef* ref) {
     }
   }
   ClassDef* found = nullptr;
+  // An on-demand import imports only the classes the file may use: one it may not use is no rival
+  // of another, and is the answer (its access reported) only when there is none.
+  ClassDef* unusable = nullptr;
   if (file != nullptr) {
     // The newest import of the name first; the older ones of it are asked only when it failed.
     for (ImportRecord* import = findSingleTypeImport(file, name); import != nullptr; import = import->next) {
       if (import->className != name) continue;
       if ((import->flags & IMPORT_RESOLVED) == 0) {
-        SourceFile* current = global.current;
+        SourceFile* importing = global.current;
         global.current = import->file;
         resolveImport(import);
-        global.current = current;
+        global.current = importing;
       }
       // A failed import was reported there; its placeholder keeps later uses silent.
       if (import->resolved != nullptr) {
@@ -563,11 +584,19 @@ void findClassOfRef(SourceFile* file, ClassDef* fromClass, ClassRef* ref) {
     }
     for (ImportRecord* import = file->imports; import != nullptr; import = import->next) {
       if (import->className != nullptr) continue;
-      // Access is checked once, for the class chosen.
-      ClassDef* candidate = usable(import->resolved) != nullptr
-                                ? findInnerClassUnique(import->resolved, name, line, column)
-                                : lookupClass(import->package, name, line, column);
+      // Access is checked once, for the class chosen. A class's import on demand imports the
+      // member classes it declares, not those it inherits.
+      ClassDef* candidate = nullptr;
+      if (usable(import->resolved) == nullptr) {
+        candidate = lookupClass(import->package, name, line, column);
+      } else if ((candidate = findDeclaredMemberClass(import->resolved, name)) != nullptr) {
+        noteDeprecatedClassUse(candidate, line, column);
+      }
       if (candidate == nullptr || candidate == found) continue;
+      if (usable(candidate) != nullptr && !isClassAccessible(fromClass, candidate)) {
+        if (unusable == nullptr) unusable = candidate;
+        continue;
+      }
       if (found != nullptr) {
         if (report) errorAt(line, column, "ambig.class", classRefToString(ref));
         ref->resolved = newErrorClass(name);
@@ -585,6 +614,7 @@ void findClassOfRef(SourceFile* file, ClassDef* fromClass, ClassRef* ref) {
     }
     if (found == nullptr) found = lang;
   }
+  if (found == nullptr) found = unusable;
   if (found != nullptr) {
     ref->resolved = found;
     if (usable(found) != nullptr) checkClassAccess(fromClass, found, line, column);
@@ -645,7 +675,7 @@ ClassDef* findClassInScope(Package* package, Identifier* name, ClassDef* fromCla
   }
   for (auto level = open.rbegin(); level != open.rend(); ++level) {
     ClassDef* outer = found;
-    ClassDef* inner = usable(outer) != nullptr ? findInnerClassUnique(outer, level->name, line, column) : nullptr;
+    ClassDef* inner = usable(outer) != nullptr ? findInnerClassUnique(outer, level->name, line, column, fromClass) : nullptr;
     ClassDef* member = lookupClass(level->package, level->name, line, column);
     if (inner == nullptr) {
       // A class whose file cannot be used stands, silently, for the members looked for in it.

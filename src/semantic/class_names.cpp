@@ -18,6 +18,7 @@
 #include "support/diagnostics.h"
 #include "support/fatal_stops.h"
 #include "support/global.h"
+#include "support/hashing.h"
 #include "support/identifiers.h"
 #include "support/multibyte_strings.h"
 #include "support/source_file.h"
@@ -97,24 +98,108 @@ void computeBinaryName(ClassDef* cls) {
     cls->binaryName = makeBinaryName(outer->binaryName, cls->name, -1);
 }
 
+namespace {
+
+bool hasChosenName(const ClassDef* cls) {
+  for (const ClassDef* c = cls; c != nullptr && c->outer != nullptr; c = c->outer)
+    if (c->flags & (CF_LOCAL | CF_ANONYMOUS)) return true;
+  return false;
+}
+
+bool nameTakenInSources(Package* package, Identifier* name, const ClassDef* cls) {
+  ClassDef* earlier = findClassInPackage(package, name, 0, 0);
+  return earlier != nullptr && earlier != cls && earlier->sourceFile != nullptr;
+}
+
+}  // namespace
+
+void makeBinaryNameUnique(ClassDef* cls) {
+  ClassDef* outer = cls->outer;
+  if (outer == nullptr || cls->binaryName == nullptr || !hasChosenName(cls)) return;
+  Package* package = outer->package;
+  if (!nameTakenInSources(package, cls->binaryName, cls)) return;
+  Identifier* name = (cls->flags & CF_ANONYMOUS) ? nullptr : cls->name;
+  Identifier* candidate = cls->binaryName;
+  for (int32_t k = 1; nameTakenInSources(package, candidate, cls); k++)
+    candidate = makeBinaryName(outer->binaryName, name, k);
+  cls->binaryName = candidate;
+}
+
 Identifier* anonymousClassName(ClassDef* cls, int32_t number) {
   computeBinaryName(cls);
   return makeBinaryName(cls->binaryName, nullptr, number);
 }
 
+namespace {
+
+// The member-class entries of every class by (outer class, name), beside the lists, which keep
+// their order for the InnerClasses attribute and the passes.
+struct InnerClassIndexEntry {
+  InnerClassIndexEntry* next;
+  const ClassDef* outer;
+  const Identifier* name;
+  ClassRef* entry;
+};
+
+struct InnerClassIndex {
+  InnerClassIndexEntry** buckets;
+  uint32_t size;  // a power of two; 0 before the first entry
+  uint32_t count;
+};
+
+InnerClassIndex innerClassIndex;
+
+uint64_t innerClassHash(const InnerClassIndexEntry* e) {
+  return hashPointers(e->outer, e->name);
+}
+
+void indexMemberClass(const ClassDef* outer, const Identifier* name, ClassRef* entry) {
+  if (innerClassIndex.count >= innerClassIndex.size)
+    growArenaBuckets(&global.mainArena, &innerClassIndex.buckets, &innerClassIndex.size, 256,
+                     &InnerClassIndexEntry::next, innerClassHash);
+  auto* e = arenaNew<InnerClassIndexEntry>(&global.mainArena);
+  InnerClassIndexEntry** bucket = &innerClassIndex.buckets[hashPointers(outer, name) & (innerClassIndex.size - 1)];
+  *e = InnerClassIndexEntry{*bucket, outer, name, entry};
+  *bucket = e;
+  innerClassIndex.count++;
+}
+
+}  // namespace
+
+ClassRef* findMemberClassEntry(const ClassDef* outer, const Identifier* name) {
+  if (innerClassIndex.size == 0 || outer == nullptr || name == nullptr) return nullptr;
+  for (InnerClassIndexEntry* e = innerClassIndex.buckets[hashPointers(outer, name) & (innerClassIndex.size - 1)];
+       e != nullptr; e = e->next)
+    if (e->outer == outer && e->name == name) return e->entry;
+  return nullptr;
+}
+
+void resetInnerClassIndex() {
+  innerClassIndex = InnerClassIndex{};
+}
+
+// A member class named again (a class file's InnerClasses entry, then the class itself) is the
+// entry already there; a local class always gets one of its own.
 void addInnerClass(ClassDef* outer, ClassDef* inner, Identifier* name, uint16_t flags, int32_t line, int32_t column) {
+  if (name != nullptr) name->marks |= IDENTIFIER_NAMES_MEMBER_CLASS;
   if (inner != nullptr) {
     inner->flags |= flags;
     flags = inner->flags;
   }
-  ClassRef** tail = &outer->innerClasses;
-  for (ClassRef* entry = outer->innerClasses; entry != nullptr; entry = entry->next) {
-    tail = &entry->next;
-    if (entry->name != name || (entry->flags & CF_LOCAL) != 0 || (flags & CF_LOCAL) != 0) continue;
-    if (entry->resolved == nullptr) entry->resolved = inner;
-    return;
+  bool local = (flags & CF_LOCAL) != 0;
+  if (!local) {
+    if (ClassRef* entry = findMemberClassEntry(outer, name)) {
+      if (entry->resolved == nullptr) entry->resolved = inner;
+      return;
+    }
   }
-  *tail = newClassRef(outer->package, name, inner, flags, outer, line, column);
+  ClassRef* entry = newClassRef(outer->package, name, inner, flags, outer, line, column);
+  if (outer->lastInnerClass == nullptr)
+    outer->innerClasses = entry;
+  else
+    outer->lastInnerClass->next = entry;
+  outer->lastInnerClass = entry;
+  if (!local) indexMemberClass(outer, name, entry);
 }
 
 bool sameOutermostClass(const ClassDef* a, const ClassDef* b) {
@@ -128,7 +213,7 @@ bool sameOutermostClass(const ClassDef* a, const ClassDef* b) {
 char* expectedSourceName(const ClassDef* cls) {
   const char* name = identToString(cls->name);
   size_t length = std::strlen(name);
-  char* text = static_cast<char*>(std::malloc(length + 6));
+  char* text = static_cast<char*>(heapAllocate(length + 6));
   if (text == nullptr) outOfMemory();
   std::memcpy(text, name, length);
   std::memcpy(text + length, ".java", 6);
@@ -161,11 +246,13 @@ Package* packageOrRoot(const ClassDef* cls) {
   return cls->package != nullptr ? cls->package : &rootPackage;
 }
 
-// Package access: the class's package is the current one, and the using class (if any) is in it.
+// Package access: the class is in the package of the using class, or, for a use outside any
+// class, of the current file. A class's own references may be resolved while another file is
+// current (a supertype met through a subclass in another package): its package is the one that
+// counts.
 bool packageAccess(const ClassDef* from, const ClassDef* cls) {
-  Package* classPackage = packageOrRoot(cls);
-  Package* currentPackage = global.current != nullptr ? global.current->package : &rootPackage;
-  return classPackage == currentPackage && (from == nullptr || packageOrRoot(from) == classPackage);
+  Package* user = from != nullptr ? packageOrRoot(from) : global.current != nullptr ? global.current->package : nullptr;
+  return packageOrRoot(cls) == (user != nullptr ? user : &rootPackage);
 }
 
 // Code inside a subclass of the class that declares a protected member class, or inside a class
@@ -198,6 +285,15 @@ bool inSubclassOf(const ClassDef* from, const ClassDef* declaring) {
   return false;
 }
 
+void reportClassAccess(ClassDef* cls, int32_t line, int32_t column) {
+  if (cls->flags & CF_PRIVATE)
+    errorAt(line, column, "cannot.access.private.class", classToString(cls));
+  else if (cls->flags & CF_PROTECTED)
+    errorAt(line, column, "cannot.access.protected.class", classToString(cls));
+  else
+    errorAt(line, column, "cannot.access.class", classToString(cls));
+}
+
 }  // namespace
 
 bool isClassAccessible(const ClassDef* from, const ClassDef* cls) {
@@ -217,13 +313,13 @@ void checkClassAccess(ClassDef* from, ClassDef* cls, int32_t line, int32_t colum
     warningAt(global.current, line, column, "warn.class.used.outside.source", classToString(cls),
               cls->sourceFile->name, expected.c_str());
   }
-  if (isClassAccessible(from, cls)) return;
-  if (cls->flags & CF_PRIVATE)
-    errorAt(line, column, "cannot.access.private.class", classToString(cls));
-  else if (cls->flags & CF_PROTECTED)
-    errorAt(line, column, "cannot.access.protected.class", classToString(cls));
-  else
-    errorAt(line, column, "cannot.access.class", classToString(cls));
+  if (!isClassAccessible(from, cls)) reportClassAccess(cls, line, column);
+}
+
+bool checkReachedClassAccess(ClassDef* from, ClassDef* cls, int32_t line, int32_t column) {
+  if (cls == nullptr || line <= 0 || isClassAccessible(from, cls)) return true;
+  reportClassAccess(cls, line, column);
+  return false;
 }
 
 ClassDef* loadMemberClass(ClassDef* outer, ClassRef* entry) {

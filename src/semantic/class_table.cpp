@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "semantic/class_lookup.h"
+#include "semantic/class_names.h"
 #include "semantic/class_reader.h"
 #include "semantic/declaration_checks.h"
 #include "semantic/element_names.h"
@@ -268,6 +269,13 @@ ClassDef* findClassInPackage(Package* package, Identifier* name, int32_t line, i
 void addClassToPackage(Package* package, ClassDef* cls) {
   if (package == nullptr) package = &rootPackage;
   ClassDef* earlier = findClassInPackage(package, cls->binaryName, 0, 0);
+  // The mark a lookup left for a name it found no class of gives way to a class declared later, in
+  // a source file parsed on demand whose name is another class's: the lookup was reported already.
+  if (earlier != nullptr && earlier->kind == CLASS_KIND_ERROR && (earlier->state & CLASS_UNREADABLE) == 0 &&
+      earlier->sourceFile == nullptr && cls->kind != CLASS_KIND_ERROR) {
+    removeClassFromPackage(package, earlier);
+    earlier = nullptr;
+  }
   if (earlier == nullptr) {
     cls->package = package;
     appendAtTail(&package->firstClass, &package->lastClass, cls);
@@ -286,6 +294,15 @@ void addClassToPackage(Package* package, ClassDef* cls) {
   } else {
     errorAt(currentToken()->line, currentToken()->column, "dup.class.name", name, earlier->classFilePath, "?");
   }
+}
+
+void addClassToSource(SourceFile* file, ClassDef* cls) {
+  if (file->firstClass == nullptr)
+    file->firstClass = cls;
+  else
+    file->lastClass->nextInSource = cls;
+  file->lastClass = cls;
+  file->classesToGenerate++;
 }
 
 void addClassAtPackageHead(Package* package, ClassDef* cls) {
@@ -418,6 +435,7 @@ void resetClassTable() {
   rootPackage = Package{};
   resetClassReader();
   resetImportIndex();
+  resetInnerClassIndex();
   classIndex = ClassIndex{};
   packageIndex = PackageIndex{};
   javaLangPackage = nullptr;

@@ -83,6 +83,10 @@ enum ExprOp : int32_t {
 
 constexpr int32_t EXPR_OP_COUNT = 65;
 
+// A bit of ExprNode::flags: the node is an outer instance given explicitly (o.new C(), o.super()),
+// whose value is checked for null as soon as it is made, before any argument.
+constexpr int32_t EXPR_EXPLICIT_OUTER = 0x1;
+
 struct ExprNode {
   int32_t op;
   int32_t line;
@@ -136,6 +140,13 @@ constexpr uint8_t MASK_COMPLEMENT = MASK_INTEGRAL;
 uint8_t operandMask(int32_t op);
 // The assignment and the compound assignments.
 bool isAssignmentOperator(int32_t op);
+// The operators whose left operand every walk of a finished tree reaches by a loop, not by
+// recursion (definite assignment, code generation, the depth check): the arithmetic, bitwise,
+// shift and comparison operators, string concatenation, && and ||, the links of a list (a, b, c
+// leans left) and the selectors (a.b().c[0].length, a static field of an expression). A chain
+// through these left operands is no nesting, however long generated code makes it; every other
+// operand is a level.
+bool isLeftChainOperator(int32_t op);
 // The compound assignments (string += too) and the four increments and decrements: the operators
 // that read their target before they write it.
 bool isCompoundOrIncrement(int32_t op);
@@ -145,6 +156,8 @@ int32_t checkOperandType(uint8_t mask, ExprNode* operand, ExprNode* other, int32
 bool isStringOperand(const ExprNode* a, const ExprNode* b);
 // An operand that already produced its diagnostic.
 bool hasErrorType(const ExprNode* node);
+// The value of a constant expression: an O_CONST, O_DCONST or O_STRING.
+bool isConstantValue(const ExprNode* node);
 bool isIntConstantValue(const ExprNode* node, int32_t value);
 bool isZeroConstant(const ExprNode* node);
 bool isInfiniteConstant(const ExprNode* node);
@@ -169,6 +182,11 @@ ExprNode* foldEvaluatedOperand(ExprNode* node);
 constexpr int32_t EXPR_FRAME_VALUE = 0x4;
 inline bool isFrameValue(const ExprNode* node) {
   return node != nullptr && (node->flags & EXPR_FRAME_VALUE) != 0;
+}
+// The literal null, whose type has no members; not a null that the debugger read from the frame,
+// which has the type it was declared with.
+inline bool isNullLiteral(const ExprNode* node) {
+  return node != nullptr && node->op == O_NULL && !isFrameValue(node);
 }
 // A folded result keeps the mark of any operand it came from.
 inline ExprNode* markFrameValue(ExprNode* result, int32_t operandFlags) {

@@ -3,6 +3,9 @@
 // each further part a class of that package, a member class, or a field.
 #include "semantic/name_resolution.h"
 
+#include <string>
+
+#include "semantic/access_methods.h"
 #include "semantic/class_lookup.h"
 #include "semantic/class_names.h"
 #include "semantic/class_records.h"
@@ -124,7 +127,18 @@ class ConstantParseScope {
   JumpContext* jumps_;
 };
 
+// A simple name as resolveSimpleName reads it, telling in *notMember (when given and nothing is
+// found) a field of the name that was met but cannot be used here.
+ExprNode* findSimpleName(ClassDef* cls, Scope* scope, ExprNode* expression, bool searchOuter, Member** notMember);
+// A dotted name as resolveDottedName reads it, with *notMember as above for its first part.
+ExprNode* resolveDotted(ExprNode* expression, Member** notMember);
+
 }  // namespace
+
+ClassDef* elementClassOf(Type* type) {
+  while (type != nullptr && type->kind == TK_ARRAY) type = type->element;
+  return classOfType(type);
+}
 
 bool enclosingInstanceAvailable(ClassDef* outer) {
   for (ClassDef* c = global.ctx.enclosing; c != nullptr && c != outer; c = c->outer)
@@ -148,18 +162,62 @@ bool isSyntheticMember(const Member* member) {
          (member->modifiers & M_SYNTHETIC) != 0;
 }
 
+// A name that denotes nothing is reported by reportUnresolvedName, unless its first part is a field
+// of the current class's supertypes or enclosing classes that cannot be used here: that field is
+// reported, saying why. A name already reported (a failed qualifier that a call handed back) is
+// not reported again.
 ExprNode* resolveName(ExprNode* expression) {
-  if (expression == nullptr || (expression->op != O_ID && expression->op != O_DOT) || global.evaluating)
+  if (expression == nullptr || (expression->op != O_ID && expression->op != O_DOT) || global.evaluating ||
+      isError(expression))
     return expression;
+  Member* notMember = nullptr;
   ExprNode* result = expression->op == O_ID
-                         ? resolveSimpleName(global.ctx.enclosing, global.ctx.scope, expression, true)
-                         : resolveDottedName(expression);
+                         ? findSimpleName(global.ctx.enclosing, global.ctx.scope, expression, true, &notMember)
+                         : resolveDotted(expression, &notMember);
   if (result != nullptr) return result;
-  ExprNode* first = expression;
-  while (first->op == O_DOT && first->left != nullptr) first = first->left;
-  errorAt(first->line, first->column, "undef.variable", identToString(expression->name));
+  if (notMember != nullptr) {
+    NameParts parts(expression);
+    reportNotMember(notMember, parts.first()->line, parts.first()->column);
+  } else {
+    reportUnresolvedName(expression);
+  }
   return markError(expression);
 }
+
+// A name that is no variable, class or field: the class that the longest run of parts from the
+// start naming an existing package leads to and does not hold; when no such run is there, its
+// last part as a variable. Either at the name's first part.
+void reportUnresolvedName(ExprNode* expression) {
+  NameParts parts(expression);
+  ExprNode* first = parts.first();
+  Package* existing = nullptr;
+  int32_t missing = 0;
+  if (first != nullptr && first->op == O_ID) {
+    Package* package = getPackage(&rootPackage, first->name);
+    if (packageExists(package)) existing = package;
+    for (int32_t i = 0; i < parts.count() - 1; i++) {
+      package = getPackage(package, parts.part(i)->name);
+      if (!packageExists(package)) continue;
+      existing = package;
+      missing = i + 1;
+    }
+  }
+  if (existing == nullptr || parts.count() == 0) {
+    ExprNode* at = first != nullptr ? first : expression;
+    errorAt(at->line, at->column, "undef.variable", identToString(expression->name));
+    return;
+  }
+  std::string name = packageToString(existing);
+  name += '.';
+  name += identToString(parts.part(missing)->name);
+  errorAt(first->line, first->column, "undef.class", name.c_str());
+}
+
+ExprNode* resolveSimpleName(ClassDef* cls, Scope* scope, ExprNode* expression, bool searchOuter) {
+  return findSimpleName(cls, scope, expression, searchOuter, nullptr);
+}
+
+namespace {
 
 // Steps, for an O_ID not bound yet:
 //  1. a variable: a local, a field, or a local of a method around the current local class;
@@ -168,7 +226,7 @@ ExprNode* resolveName(ExprNode* expression) {
 //  4. a local of a method around the current class is replaced by the current class's copy of it
 //     (a captured value), a field of an enclosing instance reached through the outer-instance
 //     fields; either records the class it was found in.
-ExprNode* resolveSimpleName(ClassDef* cls, Scope* scope, ExprNode* expression, bool searchOuter) {
+ExprNode* findSimpleName(ClassDef* cls, Scope* scope, ExprNode* expression, bool searchOuter, Member** notMember) {
   if (expression == nullptr || expression->op != O_ID || expression->member != nullptr || expression->type != nullptr)
     return expression;
   int32_t line = expression->line;
@@ -176,7 +234,7 @@ ExprNode* resolveSimpleName(ClassDef* cls, Scope* scope, ExprNode* expression, b
   ClassDef* outside = nullptr;
   bool staticReported = false;
   Member* variable =
-      findVariable(scope, cls, expression->name, searchOuter, &outside, line, column, &staticReported);
+      findVariable(scope, cls, expression->name, searchOuter, &outside, line, column, &staticReported, notMember);
   if (variable == nullptr) {
     ClassDef* named = classNamed(expression->name, cls);
     if (named == nullptr) return nullptr;
@@ -185,7 +243,9 @@ ExprNode* resolveSimpleName(ClassDef* cls, Scope* scope, ExprNode* expression, b
   }
   bindVariable(expression, variable);
   if (staticReported) return markError(expression);
+  if (variable->kind == MK_VARIABLE && variable->slot < 0) requestProtectedAccessor(variable, nullptr);
   ExprNode* node = resolveVariableUse(expression);
+  if (outside == nullptr) noteForwardUse(node);
   if (node->op != O_ID || isError(node) || outside == nullptr) return node;
   ClassDef* current = global.ctx.enclosing;
   bool local = variable->kind == MK_PARAMETER || variable->slot >= 0;
@@ -203,32 +263,33 @@ ExprNode* resolveSimpleName(ClassDef* cls, Scope* scope, ExprNode* expression, b
       return markError(node);
     }
     captureOuterLocal(variable, current, line, column, nullptr);
+    // The field is read from the instance of the class it was found in.
+    node->classDef = outside;
   }
-  node->classDef = outside;
   node->level = levelOf(outside);
   return node;
 }
 
-namespace {
-
 // What the name parts read so far denote: a value or class reference, a package, or, after a
-// report, nothing more to read.
+// report, nothing more to read. A first part taken for a package may have been a field that
+// is no member here (notMember).
 struct NameMeaning {
   ExprNode* value;
   Package* package;
   bool failed;
+  Member* notMember;
 };
 
 // Reads the parts of a dotted name left to right, up to and including part `last`.
 NameMeaning readName(const NameParts& parts, int32_t last) {
-  NameMeaning meaning{nullptr, nullptr, false};
+  NameMeaning meaning{nullptr, nullptr, false, nullptr};
   ExprNode* first = parts.first();
   if (first == nullptr || first->op != O_ID) {
     meaning.value = resolveName(first);
   } else if (first->member != nullptr || first->type != nullptr) {
     meaning.value = first;
   } else {
-    meaning.value = resolveSimpleName(global.ctx.enclosing, global.ctx.scope, first, true);
+    meaning.value = findSimpleName(global.ctx.enclosing, global.ctx.scope, first, true, &meaning.notMember);
     if (meaning.value == nullptr) meaning.package = getPackage(&rootPackage, first->name);
   }
   for (int32_t i = 0; i <= last; i++) {
@@ -250,7 +311,7 @@ NameMeaning readName(const NameParts& parts, int32_t last) {
     }
     part->left = meaning.value;
     if (meaning.value->op == O_CLASSREF) {
-      ClassDef* inner = findInnerClassUnique(meaning.value->classDef, part->name, part->line, part->column);
+      ClassDef* inner = findInnerClassUnique(meaning.value->classDef, part->name, part->line, part->column, global.ctx.enclosing);
       if (inner != nullptr) {
         meaning.value = resolveFieldAccess(makeClassRefNode(part, inner));
         continue;
@@ -262,14 +323,19 @@ NameMeaning readName(const NameParts& parts, int32_t last) {
   return meaning;
 }
 
+ExprNode* resolveDotted(ExprNode* expression, Member** notMember) {
+  NameParts parts(expression);
+  NameMeaning meaning = readName(parts, parts.count() - 1);
+  if (meaning.failed) return markError(expression);
+  if (meaning.value == nullptr && notMember != nullptr) *notMember = meaning.notMember;
+  return meaning.value;
+}
+
 }  // namespace
 
 ExprNode* resolveDottedName(ExprNode* expression) {
   if (expression == nullptr || expression->op != O_DOT) return resolveName(expression);
-  NameParts parts(expression);
-  NameMeaning meaning = readName(parts, parts.count() - 1);
-  if (meaning.failed) return markError(expression);
-  return meaning.value;
+  return resolveDotted(expression, nullptr);
 }
 
 Package* packageOfName(ExprNode* expression) {
@@ -301,7 +367,7 @@ ClassRef* resolveQualifiedClass(ExprNode* expression) {
   if (cls == nullptr) return nullptr;
   for (int32_t i = 0; i < parts.count(); i++) {
     ExprNode* part = parts.part(i);
-    ClassDef* inner = findInnerClassUnique(cls, part->name, part->line, part->column);
+    ClassDef* inner = findInnerClassUnique(cls, part->name, part->line, part->column, global.ctx.enclosing);
     if (inner == nullptr) return nullptr;
     checkClassAccess(global.ctx.enclosing, inner, part->line, part->column);
     cls = inner;
@@ -325,7 +391,7 @@ ClassDef* classOfName(ExprNode* expression) {
   for (int32_t i = 0; i < parts.count(); i++) {
     ExprNode* part = parts.part(i);
     if (cls != nullptr) {
-      cls = findInnerClassUnique(cls, part->name, part->line, part->column);
+      cls = findInnerClassUnique(cls, part->name, part->line, part->column, global.ctx.enclosing);
       if (cls == nullptr) return nullptr;
       checkClassAccess(global.ctx.enclosing, cls, part->line, part->column);
       continue;
@@ -351,6 +417,28 @@ Type* resolveTypeName(ExprNode* expression) {
   return newClassType(ref, ref->name, expression->line, expression->column);
 }
 
+namespace {
+
+// A final field read through an object or an expression (t.k, this.k, t.S) is no constant
+// expression: the node stays a field read. Its constant, when the field has one, goes into
+// `right`, which the code generator pushes after evaluating the qualifier (an object checked for
+// null), as the peers do.
+ExprNode* keepConstantValue(ExprNode* expression) {
+  Member* field = expression->member;
+  if (field == nullptr || (field->modifiers & M_FINAL) == 0) return expression;
+  // The copy keeps the qualifier while it is folded, so that it counts as a qualified name.
+  ExprNode* value = newExprNode(expression->op, expression->line, expression->column);
+  *value = *expression;
+  value = resolveVariableUse(value);
+  if (isConstantValue(value)) {
+    value->left = nullptr;
+    expression->right = value;
+  }
+  return expression;
+}
+
+}  // namespace
+
 // Steps, for a selection q.name on a resolved qualifier:
 //  1. a class reference is checked for access and is the answer;
 //  2. length of an array is O_ALENGTH;
@@ -371,7 +459,12 @@ ExprNode* resolveFieldAccess(ExprNode* expression) {
   if (q == nullptr || isError(q)) return markError(expression);
   int32_t line = expression->line;
   int32_t column = expression->column;
+  if (isNullLiteral(q)) {
+    errorAt(line, column, "null.member");
+    return markError(expression);
+  }
   if (q->type != nullptr && q->type->kind == TK_ARRAY && expression->name == global.lengthName) {
+    if (!checkReachedClassAccess(from, elementClassOf(q->type), line, column)) return markError(expression);
     expression->op = O_ALENGTH;
     expression->type = &intType;
     return expression;
@@ -388,24 +481,33 @@ ExprNode* resolveFieldAccess(ExprNode* expression) {
     }
     cls = classOfType(q->type);
     if (cls == nullptr) return markError(expression);
-    checkClassAccess(from, cls, line, column);
+    if (!checkReachedClassAccess(from, cls, line, column)) return markError(expression);
   }
   bool staticReported = false;
-  Member* field = lookupVariable(cls, expression->name, staticOnly, false, nullptr, line, column, &staticReported);
+  Member* notMember = nullptr;
+  Member* field =
+      lookupVariable(cls, expression->name, staticOnly, false, nullptr, line, column, &staticReported, &notMember);
   if (field == nullptr) {
-    errorAt(line, column, "undef.field", identToString(expression->name));
+    if (notMember != nullptr)
+      reportNotMember(notMember, line, column);
+    else
+      errorAt(line, column, "undef.field", identToString(expression->name));
     return markError(expression);
   }
   bindVariable(expression, field);
   if (staticReported || checkProtectedAccess(cls, field, q, line, column)) return markError(expression);
+  requestProtectedAccessor(field, staticOnly || q->op == O_SUPER ? nullptr : cls);
   if ((field->modifiers & M_STATIC) != 0) {
     expression->op = O_ID;
-    return resolveVariableUse(expression);
+    return q->op == O_CLASSREF ? resolveVariableUse(expression) : keepConstantValue(expression);
   }
-  // An instance field stays a selection unless it is a constant, which is folded.
-  if (q->op == O_CLASSREF) expression->left = makeThisSelectorForClass(q->classDef, q->line, q->column);
-  if ((field->modifiers & M_FINAL) != 0) return resolveVariableUse(expression);
-  return expression;
+  // An instance field stays a selection; through its class name a constant is folded.
+  if (q->op == O_CLASSREF) {
+    expression->left = makeThisSelectorForClass(q->classDef, q->line, q->column);
+    if ((field->modifiers & M_FINAL) != 0) return resolveVariableUse(expression);
+    return expression;
+  }
+  return keepConstantValue(expression);
 }
 
 // A final variable whose constant is known becomes that constant, typed by its variable, which
@@ -429,7 +531,7 @@ ExprNode* resolveVariableUse(ExprNode* expression) {
   }
   if (field && v->constantState == CONSTANT_PENDING && (v->modifiers & M_FINAL) != 0 && v->bodyOffset != 0 &&
       (v->fieldFlags & FIELD_INITIALIZER_REPORTED) == 0 && v->owner != nullptr && v->owner->sourceFile != nullptr) {
-    if (checkFieldInitForwardRefs(expression) > 0) return markError(expression);
+    checkFieldInitForwardRefs(expression);
     ConstantParseScope aside;
     parseFieldInitializerNested(v);
   }
@@ -472,9 +574,10 @@ ExprNode* resolveVariableUse(ExprNode* expression) {
   return expression;
 }
 
-// A protected instance member of a class of another package, reached through a qualifier whose
-// class is neither the member's class nor a subclass of it. A static one belongs to no object, so
-// any qualifier reaches it where it is accessible at all; an array's clone is public.
+// A protected instance member of a class of another package is reached only through an object
+// of a class whose body (or a body nested in it) the code is in, or of a subclass of that class:
+// through this, super, or a qualifier of such a class. A static one belongs to no object, so any
+// qualifier reaches it where it is accessible at all; an array's clone is public.
 int32_t checkProtectedAccess(ClassDef* qualifierClass, Member* member, ExprNode* qualifier, int32_t line,
                              int32_t column) {
   if (member == nullptr || (member->modifiers & M_PROTECTED) == 0 || (member->modifiers & M_STATIC) != 0 ||
@@ -485,12 +588,15 @@ int32_t checkProtectedAccess(ClassDef* qualifierClass, Member* member, ExprNode*
   Package* here = from != nullptr && from->package != nullptr ? from->package : &rootPackage;
   if (from == nullptr || owner == here) return 0;
   if (qualifier == nullptr || qualifier->op == O_SUPER || qualifier->type == nullptr ||
-      qualifier->type->kind != TK_CLASS)
+      qualifier->type->kind != TK_CLASS || qualifierClass == nullptr)
     return 0;
-  if (qualifierClass != member->owner && qualifierClass != nullptr && isSubclassOf(qualifierClass, member->owner))
-    return 0;
+  if (protectedAccessClass(from, member, qualifierClass) != nullptr) return 0;
   errorAt(line, column, "protected.access", memberToString(member));
   return 1;
+}
+
+void requestProtectedAccessor(Member* member, ClassDef* through) {
+  if (ClassDef* host = protectedAccessHost(global.ctx.enclosing, member, through)) hostedAccessor(host, member, false);
 }
 
 namespace {
@@ -530,6 +636,14 @@ Member* capturedVariable(const Parameter* parameter) {
   return original;
 }
 
+// The constructor's synthetic parameter copied from `parameter` of the superclass constructor.
+Parameter* passedOnParameter(Member* method, const Parameter* parameter) {
+  if (method == nullptr || method->kind != MK_CONSTRUCTOR) return nullptr;
+  for (Parameter* p = method->parameters; p != nullptr && (p->modifiers & M_SYNTHETIC) != 0; p = p->next)
+    if (p->origin == parameter) return p;
+  return nullptr;
+}
+
 Parameter* syntheticParameterAt(Member* method, int32_t index) {
   if (method == nullptr || method->kind != MK_CONSTRUCTOR) return nullptr;
   Parameter* p = method->parameters;
@@ -554,29 +668,40 @@ ExprNode* localValue(Member* variable, int32_t line, int32_t column) {
   return bindVariable(node, variable);
 }
 
-// One implicit argument per leading synthetic parameter of the constructor, in order:
-//  1. the explicit outer instance of q.new, for the first parameter of its class;
-//  2. in this(...) and super(...), the current constructor's own synthetic parameter at the same
-//     place and of the same type, passed on;
+// One implicit argument per synthetic parameter of the constructor, in order, those after the
+// declared parameters (captured values of an anonymous class) after the arguments:
+//  1. the explicit outer instance of q.new, for the parameter that takes it;
+//  2. in this(...) and super(...), the current constructor's own synthetic parameter passed on
+//     from this one, else the one at the same place and of the same type;
 //  3. for a captured value, the variable it copies;
 //  4. else the enclosing instance of the parameter's class ("inner.needs.this" in a static
 //     context).
 ExprNode* buildImplicitArgs(ExprNode* outer, ExprNode* qualifier, ExprNode* arguments, Member* constructor,
                             int32_t line, int32_t column) {
-  ExprNode* implicit = nullptr;
+  noteCapturesUsed(constructor->owner);
+  ExprNode* leading = nullptr;
+  ExprNode* trailing = nullptr;
+  Parameter* outerParameter = outer != nullptr ? explicitOuterParameter(constructor) : nullptr;
   bool outerUsed = outer == nullptr;
   bool constructorCall =
       qualifier != nullptr && (qualifier->op == O_THIS || qualifier->op == O_SUPER) && constructor != nullptr;
   Member* current = global.ctx.currentMethod;
   int32_t index = 0;
-  for (Parameter* p = constructor->parameters; p != nullptr && (p->modifiers & M_SYNTHETIC) != 0; p = p->next, index++) {
+  bool declaredSeen = false;
+  for (Parameter* p = constructor->parameters; p != nullptr; p = p->next) {
+    if ((p->modifiers & M_SYNTHETIC) == 0) {
+      declaredSeen = true;
+      continue;
+    }
     ExprNode* argument = nullptr;
-    if (!outerUsed && outer->type != nullptr && isSubclassType(outer->type, p->type)) {
+    if (!outerUsed && outer->type != nullptr &&
+        (outerParameter != nullptr ? p == outerParameter : isSubclassType(outer->type, p->type))) {
       argument = outer;
       outerUsed = true;
     }
     if (argument == nullptr && constructorCall) {
-      Parameter* own = syntheticParameterAt(current, index);
+      Parameter* own = passedOnParameter(current, p);
+      if (own == nullptr && !declaredSeen) own = syntheticParameterAt(current, index);
       if (own != nullptr && own->variable != nullptr && sameType(own->type, p->type)) {
         argument = newExprNode(O_ID, line, column);
         argument->name = own->name;
@@ -596,9 +721,13 @@ ExprNode* buildImplicitArgs(ExprNode* outer, ExprNode* qualifier, ExprNode* argu
         if (argument == nullptr) argument = markError(newExprNode(O_THIS, line, column));
       }
     }
-    implicit = joinArguments(implicit, argument);
+    if (declaredSeen)
+      trailing = joinArguments(trailing, argument);
+    else
+      leading = joinArguments(leading, argument);
+    index++;
   }
-  return joinArguments(implicit, arguments);
+  return joinArguments(joinArguments(leading, arguments), trailing);
 }
 
 ExprNode* innerConstructorArgs(ExprNode* outer, ExprNode* qualifier, ExprNode* arguments, Member* constructor,

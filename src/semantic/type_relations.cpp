@@ -12,7 +12,9 @@
 #include "semantic/class_table.h"
 #include "semantic/element_names.h"
 #include "semantic/expression_nodes.h"
+#include "semantic/member_index.h"
 #include "semantic/type_records.h"
+#include "support/frame_stack.h"
 #include "support/global.h"
 
 namespace {
@@ -160,19 +162,31 @@ bool classCastable(const Type* from, const Type* to) {
   return isSameOrWidening(to, from);
 }
 
-bool matchArguments(const ExprNode* argument, Parameter** list) {
-  // Argument lists lean either way; the left part is matched by recursion and the right part by
-  // the loop, so the parser's right-leaning lists cost no depth.
-  for (;;) {
-    if (argument == nullptr || *list == nullptr) return false;
-    if (argument->op != O_ARG) break;
-    if (!matchArguments(argument->left, list)) return false;
-    argument = argument->right;
-  }
+bool matchArgument(const ExprNode* argument, Parameter** list) {
+  if (argument == nullptr || *list == nullptr) return false;
   Parameter* parameter = *list;
   *list = parameter->next;
   if (argument->op == O_NULL) return parameter->type != nullptr && isReferenceKind(parameter->type->kind);
   return isSameOrWidening(argument->type, parameter->type);
+}
+
+// The arguments in source order against the parameters from *list on. An O_ARG tree is read left
+// before right with a stack of its own, so a list of any length, leaning either way, costs no depth.
+bool matchArguments(const ExprNode* argument, Parameter** list) {
+  FrameStack<const ExprNode*, 16> pending;
+  pending.push(argument);
+  while (!pending.empty()) {
+    const ExprNode* node = pending.top();
+    pending.pop();
+    if (node == nullptr || *list == nullptr) return false;
+    if (node->op == O_ARG) {
+      pending.push(node->right);
+      pending.push(node->left);
+    } else if (!matchArgument(node, list)) {
+      return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace
@@ -231,7 +245,8 @@ bool isCastable(const Type* from, const Type* to) {
   if (isSameOrWidening(from, to)) return true;
   switch (from->kind) {
     case TK_CLASS:
-      if (to->kind == TK_ARRAY) return classOfType(from) != nullptr && classOfType(from) == objectClass;
+      // Every array is an Object, Cloneable and Serializable, and nothing else of a class type.
+      if (to->kind == TK_ARRAY) return isObjectCloneableOrSerializable(classOfType(from));
       return to->kind == TK_CLASS && classCastable(from, to);
     case TK_BOOLEAN: return to->kind == TK_BOOLEAN;
     case TK_CHAR:
@@ -295,13 +310,31 @@ bool extendsInterface(ClassRef* interfaces, ClassDef* target) {
   return search.reaches(interfaces, target);
 }
 
+// Each interface counts with the methods it inherits: the interfaces that i and j reach are
+// compared pairwise, each pair's methods of one name.
 bool interfacesCompatible(ClassDef* i, ClassDef* j) {
   if (i == nullptr || j == nullptr || !isInterface(i) || !isInterface(j)) return false;
-  for (Member* m = i->members; m != nullptr; m = m->next) {
-    if (m->kind != MK_METHOD) continue;
-    for (Member* n = j->members; n != nullptr; n = n->next)
-      if (n->kind == MK_METHOD && methodsMatch(m, n) && !sameType(m->type, n->type)) return false;
-  }
+  auto closure = [](ClassDef* start, std::vector<ClassDef*>& out) {
+    uint32_t walk = beginSupertypeWalk();
+    out.push_back(start);
+    supertypeWalkSaw(start, walk);
+    for (size_t k = 0; k < out.size(); k++)
+      for (ClassRef* ref = out[k]->interfaces; ref != nullptr; ref = ref->next)
+        if (ClassDef* cls = resolvedRefClass(ref); cls != nullptr && !supertypeWalkSaw(cls, walk)) out.push_back(cls);
+  };
+  std::vector<ClassDef*> fromI;
+  std::vector<ClassDef*> fromJ;
+  closure(i, fromI);
+  closure(j, fromJ);
+  for (ClassDef* a : fromI)
+    for (Member* m = a->members; m != nullptr; m = m->next) {
+      if (m->kind != MK_METHOD) continue;
+      for (ClassDef* b : fromJ) {
+        MembersNamed named(b, m->name);
+        for (Member* n = named.next(); n != nullptr; n = named.next())
+          if (n->kind == MK_METHOD && methodsMatch(m, n) && !sameType(m->type, n->type)) return false;
+      }
+    }
   return true;
 }
 

@@ -6,6 +6,7 @@
 
 #include <libdeflate.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -30,11 +31,16 @@ constexpr int64_t END_SEARCH_WINDOW = 0xFFFF;
 libdeflate_decompressor* inflater;
 int64_t probes;
 
-// Zip64 marks a field whose value stands in an extra record: such an archive is refused whole,
-// never indexed in part.
+// Zip64: a locator right before the end record points to the zip64 end record, which holds the
+// count, size and offset of the central directory in 64 bits; a field of a header that reads
+// ZIP64_MARK (0xFFFF for a disk number) has its value in the zip64 extra field of the header.
+constexpr uint32_t ZIP64_END_SIGNATURE = 0x06064b50;
 constexpr uint32_t ZIP64_LOCATOR_SIGNATURE = 0x07064b50;
+constexpr int64_t ZIP64_END_RECORD_SIZE = 56;
 constexpr int64_t ZIP64_LOCATOR_SIZE = 20;
 constexpr uint32_t ZIP64_MARK = 0xFFFFFFFF;
+constexpr uint32_t ZIP64_SHORT_MARK = 0xFFFF;
+constexpr uint32_t ZIP64_EXTRA_ID = 0x0001;
 // A 16-bit entry count wraps past 65535 in archives written without zip64 records.
 constexpr int64_t ENTRY_COUNT_MODULUS = 0x10000;
 
@@ -46,6 +52,10 @@ uint32_t u32(const unsigned char* p) {
   return u16(p) | u16(p + 2) << 16;
 }
 
+uint64_t u64(const unsigned char* p) {
+  return u32(p) | static_cast<uint64_t>(u32(p + 4)) << 32;
+}
+
 void refuse(const ZipFile* archive) {
   errorInFile(nullptr, 0, 0, "zip.error", archive->name);
 }
@@ -54,7 +64,7 @@ void refuse(const ZipFile* archive) {
 int32_t* newSlots(int32_t keys, uint32_t* mask) {
   uint32_t size = 16;
   while (size < 2u * static_cast<uint32_t>(keys)) size *= 2;
-  auto* slots = static_cast<int32_t*>(std::malloc(sizeof(int32_t) * size));
+  auto* slots = static_cast<int32_t*>(heapAllocate(sizeof(int32_t) * size));
   if (slots == nullptr) outOfMemory();
   std::memset(slots, 0xFF, sizeof(int32_t) * size);
   *mask = size - 1;
@@ -122,40 +132,103 @@ bool zipFindEnd(ZipFile* archive) {
   return false;
 }
 
-// Reads every header the central directory's size covers: its 16-bit count only has to agree
-// modulo 65536, so an archive of more members than that is read whole.
+// Where the central directory lies and how many members it holds. Without zip64 records: from the
+// end record, whose 16-bit count only has to agree modulo 65536 (an archive of more members than
+// that is read whole). With them: from the zip64 end record that the locator names, which must lie
+// right after the directory, as the plain end record must otherwise. Nothing may stand between the
+// directory and the record after it, nothing before the archive, and no archive spans disks.
+struct Directory {
+  int64_t offset;
+  int64_t size;
+  uint64_t count;
+  bool exactCount;
+};
+
+bool findDirectory(const ZipFile* archive, Directory* directory) {
+  const unsigned char* end = archive->data + archive->endRecordOffset;
+  int64_t recordAfter = archive->endRecordOffset;
+  if (archive->endRecordOffset >= ZIP64_LOCATOR_SIZE && u32(end - ZIP64_LOCATOR_SIZE) == ZIP64_LOCATOR_SIGNATURE) {
+    const unsigned char* locator = end - ZIP64_LOCATOR_SIZE;
+    uint64_t recordOffset = u64(locator + 8);
+    if (u32(locator + 4) != 0 || u32(locator + 16) > 1) return false;
+    if (archive->endRecordOffset < ZIP64_LOCATOR_SIZE + ZIP64_END_RECORD_SIZE ||
+        recordOffset > static_cast<uint64_t>(archive->endRecordOffset - ZIP64_LOCATOR_SIZE - ZIP64_END_RECORD_SIZE))
+      return false;
+    const unsigned char* record = archive->data + recordOffset;
+    if (u32(record) != ZIP64_END_SIGNATURE || u64(record + 4) < ZIP64_END_RECORD_SIZE - 12 ||
+        u64(record + 4) > static_cast<uint64_t>(archive->endRecordOffset - ZIP64_LOCATOR_SIZE) - recordOffset - 12 ||
+        u32(record + 16) != 0 || u32(record + 20) != 0 || u64(record + 24) != u64(record + 32))
+      return false;
+    uint64_t size = u64(record + 40);
+    uint64_t offset = u64(record + 48);
+    if (size > recordOffset || offset != recordOffset - size) return false;
+    *directory = Directory{static_cast<int64_t>(offset), static_cast<int64_t>(size), u64(record + 32), true};
+    return true;
+  }
+  int64_t size = u32(end + 12);
+  int64_t offset = u32(end + 16);
+  if (offset + size != recordAfter || u16(end + 8) != u16(end + 10)) return false;
+  *directory = Directory{offset, size, u16(end + 10), false};
+  return true;
+}
+
+// The values of a central header that read as zip64 marks, from its zip64 extra field: the sizes
+// and the offset in that order, each present only when marked.
+bool readZip64Extra(const unsigned char* extra, int64_t extraLength, bool diskMarked, ZipEntry* entry) {
+  bool uncompressed = entry->uncompressedSize == ZIP64_MARK;
+  bool compressed = entry->compressedSize == ZIP64_MARK;
+  bool offset = entry->localHeaderOffset == ZIP64_MARK;
+  if (!uncompressed && !compressed && !offset && !diskMarked) return true;
+  for (int64_t at = 0; at + 4 <= extraLength;) {
+    int64_t length = u16(extra + at + 2);
+    if (at + 4 + length > extraLength) return false;
+    if (u16(extra + at) != ZIP64_EXTRA_ID) {
+      at += 4 + length;
+      continue;
+    }
+    const unsigned char* value = extra + at + 4;
+    int64_t needed = 8 * (uncompressed + compressed + offset) + (diskMarked ? 4 : 0);
+    if (length < needed) return false;
+    if (uncompressed) entry->uncompressedSize = u64(value), value += 8;
+    if (compressed) entry->compressedSize = u64(value), value += 8;
+    if (offset) entry->localHeaderOffset = u64(value), value += 8;
+    return !diskMarked || u32(value) == 0;
+  }
+  return false;
+}
+
+// Reads every header the central directory's size covers.
 bool zipReadCentralDirectory(ZipFile* archive) {
   if (!zipFindEnd(archive)) return false;
-  const unsigned char* end = archive->data + archive->endRecordOffset;
-  if (archive->endRecordOffset >= ZIP64_LOCATOR_SIZE &&
-      u32(end - ZIP64_LOCATOR_SIZE) == ZIP64_LOCATOR_SIGNATURE)
-    return false;
-  int64_t directorySize = u32(end + 12);
-  int64_t directoryOffset = u32(end + 16);
-  // Nothing between the central directory and the end record, nothing before the archive.
-  if (directoryOffset + directorySize != archive->endRecordOffset) return false;
-  int64_t count = u16(end + 10);
-  if (count * CENTRAL_HEADER_SIZE > directorySize || u16(end + 8) != count) return false;
+  Directory found;
+  if (!findDirectory(archive, &found)) return false;
+  int64_t directorySize = found.size;
+  int64_t directoryOffset = found.offset;
+  int64_t capacity = directorySize / CENTRAL_HEADER_SIZE;
+  if (found.count > static_cast<uint64_t>(capacity) || capacity > INT32_MAX) return false;
   archive->centralDirectoryOffset = directoryOffset;
 
   const unsigned char* directory = archive->data + directoryOffset;
-  int64_t capacity = directorySize / CENTRAL_HEADER_SIZE;
-  archive->entries = static_cast<ZipEntry*>(std::calloc(capacity > 0 ? capacity : 1, sizeof(ZipEntry)));
+  archive->entries = static_cast<ZipEntry*>(heapAllocateZeroed(capacity > 0 ? capacity : 1, sizeof(ZipEntry)));
   if (archive->entries == nullptr) outOfMemory();
   for (int64_t at = 0; at < directorySize;) {
     if (at + CENTRAL_HEADER_SIZE > directorySize || u32(directory + at) != CENTRAL_SIGNATURE) return false;
     const unsigned char* header = directory + at;
     int64_t nameLength = u16(header + 28);
-    int64_t next = at + CENTRAL_HEADER_SIZE + nameLength + u16(header + 30) + u16(header + 32);
+    int64_t extraLength = u16(header + 30);
+    int64_t next = at + CENTRAL_HEADER_SIZE + nameLength + extraLength + u16(header + 32);
+    if (next > directorySize) return false;
     ZipEntry& entry = archive->entries[archive->entryCount];
     entry.method = u16(header + 10);
     entry.dosTime = u32(header + 12);
     entry.compressedSize = u32(header + 20);
     entry.uncompressedSize = u32(header + 24);
     entry.localHeaderOffset = u32(header + 42);
-    if (next > directorySize || entry.compressedSize == ZIP64_MARK || entry.uncompressedSize == ZIP64_MARK ||
-        entry.localHeaderOffset == ZIP64_MARK ||
-        static_cast<int64_t>(entry.compressedSize) + entry.localHeaderOffset > directoryOffset)
+    bool diskMarked = u16(header + 34) == ZIP64_SHORT_MARK;
+    if (!diskMarked && u16(header + 34) != 0) return false;
+    if (!readZip64Extra(header + CENTRAL_HEADER_SIZE + nameLength, extraLength, diskMarked, &entry)) return false;
+    if (entry.localHeaderOffset > static_cast<uint64_t>(directoryOffset) ||
+        entry.compressedSize > static_cast<uint64_t>(directoryOffset) - entry.localHeaderOffset)
       return false;
     // The name stays where it stands in the mapping; a zero byte inside it ends it, as it ends the
     // name looked for.
@@ -166,7 +239,9 @@ bool zipReadCentralDirectory(ZipFile* archive) {
     archive->entryCount++;
     at = next;
   }
-  if (archive->entryCount % ENTRY_COUNT_MODULUS != count) return false;
+  if (found.exactCount ? static_cast<uint64_t>(archive->entryCount) != found.count
+                       : static_cast<uint64_t>(archive->entryCount % ENTRY_COUNT_MODULUS) != found.count)
+    return false;
 
   // One pass in directory order: a member's name goes into the member table, unless the directory
   // is sorted already, its directory prefix into the prefix table; every name without a
@@ -177,7 +252,7 @@ bool zipReadCentralDirectory(ZipFile* archive) {
     archive->sorted = compareNames(archive->entries[i - 1], archive->entries[i].name, archive->entries[i].nameLength) <= 0;
   if (!archive->sorted) archive->entrySlots = newSlots(entries, &archive->entrySlotMask);
   archive->packageSlots = newSlots(entries, &archive->packageSlotMask);
-  archive->packages = static_cast<ZipEntry*>(std::malloc(sizeof(ZipEntry) * (entries > 0 ? entries : 1)));
+  archive->packages = static_cast<ZipEntry*>(heapAllocate(sizeof(ZipEntry) * (entries > 0 ? entries : 1)));
   if (archive->packages == nullptr) outOfMemory();
   const ZipEntry* lastPackage = nullptr;
   for (int32_t i = 0; i < entries; i++) {
@@ -216,7 +291,7 @@ void freeArchive(ZipFile* archive) {
 
 // A whole member in one call: it must fill the buffer exactly and use up exactly its compressed
 // bytes.
-bool zipInflate(const unsigned char* input, uint32_t compressedSize, void* buffer, uint32_t size) {
+bool zipInflate(const unsigned char* input, uint64_t compressedSize, void* buffer, uint32_t size) {
   if (inflater == nullptr) {
     inflater = libdeflate_alloc_decompressor();
     if (inflater == nullptr) outOfMemory();
@@ -235,12 +310,12 @@ bool zipInflate(const unsigned char* input, uint32_t compressedSize, void* buffe
 ZipFile* zipOpen(const char* path) {
   FileHandle* file = openFile(path, "rb");
   if (file == nullptr) return nullptr;
-  auto* archive = static_cast<ZipFile*>(std::calloc(1, sizeof(ZipFile)));
+  auto* archive = static_cast<ZipFile*>(heapAllocateZeroed(1, sizeof(ZipFile)));
   if (archive == nullptr) {
     closeFile(file);
     outOfMemory();
   }
-  archive->name = static_cast<char*>(std::malloc(std::strlen(path) + 1));
+  archive->name = static_cast<char*>(heapAllocate(std::strlen(path) + 1));
   if (archive->name == nullptr) {
     closeFile(file);
     freeArchive(archive);
@@ -249,12 +324,27 @@ ZipFile* zipOpen(const char* path) {
   std::strcpy(archive->name, path);
   setArchiveCloser(zipClose);
   int64_t length = seekFile(file, 0, SEEK_END);
+  bool noMemory = false;
   if (length >= END_RECORD_SIZE) {
     archive->data = mapFile(file, length);
     if (archive->data != nullptr) archive->length = length;
+    // No address space left to map it is out of memory, not an archive that cannot be read.
+    noMemory = archive->data == nullptr && errno == ENOMEM;
   }
   closeFile(file);
-  if (archive->data == nullptr || !zipReadCentralDirectory(archive)) {
+  if (noMemory) {
+    freeArchive(archive);
+    outOfMemory();
+  }
+  bool read = false;
+  try {
+    read = archive->data != nullptr && zipReadCentralDirectory(archive);
+  } catch (...) {
+    // Out of memory for the tables: the archive goes with the stop.
+    freeArchive(archive);
+    throw;
+  }
+  if (!read) {
     // Freed before the report, which may end the compile.
     std::string name = archive->name;
     freeArchive(archive);
@@ -286,21 +376,23 @@ bool zipHasPackage(ZipFile* archive, const char* prefix) {
                    static_cast<int32_t>(std::strlen(prefix))) >= 0;
 }
 
-uint32_t zipEntrySize(ZipFile* archive, ZipEntry* entry) {
+uint64_t zipEntrySize(ZipFile* archive, ZipEntry* entry) {
   return archive == nullptr || entry == nullptr ? 0 : entry->uncompressedSize;
 }
 
 bool zipReadEntry(ZipFile* archive, ZipEntry* entry, void* buffer, uint32_t size) {
   if (archive == nullptr || entry == nullptr || entry->uncompressedSize != size) return false;
   const unsigned char* local = archive->data + entry->localHeaderOffset;
-  // The central directory bounded the header's offset by its own; the header must fit before it.
-  bool ok = entry->localHeaderOffset + LOCAL_HEADER_SIZE <= archive->centralDirectoryOffset &&
-            u32(local) == LOCAL_SIGNATURE && (u16(local + 6) & 1) == 0;
-  int64_t dataStart = 0;
+  // The central directory bounded the header's offset and the member's compressed size by its
+  // own offset; the header and the data must fit before it. A zip64 local header's sizes stand in
+  // its extra field: the central header's are the ones used.
+  uint64_t directoryOffset = static_cast<uint64_t>(archive->centralDirectoryOffset);
+  bool ok = entry->localHeaderOffset + LOCAL_HEADER_SIZE <= directoryOffset && u32(local) == LOCAL_SIGNATURE &&
+            (u16(local + 6) & 1) == 0;
+  uint64_t dataStart = 0;
   if (ok) {
-    dataStart = static_cast<int64_t>(entry->localHeaderOffset) + LOCAL_HEADER_SIZE + u16(local + 26) +
-                u16(local + 28);
-    ok = dataStart + entry->compressedSize <= archive->centralDirectoryOffset;
+    dataStart = entry->localHeaderOffset + LOCAL_HEADER_SIZE + u16(local + 26) + u16(local + 28);
+    ok = dataStart <= directoryOffset && entry->compressedSize <= directoryOffset - dataStart;
   }
   // A stored member's two sizes agree, so its data stays inside the checked range.
   if (ok && entry->method == 0) {

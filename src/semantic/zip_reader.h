@@ -1,6 +1,7 @@
-// Zip and jar archives on the class path: the central directory read in one pass into a table of
-// members and one of directory prefixes, each found through a hash table (members of a sorted
-// directory by binary search), and one member read, stored or deflated, into a buffer.
+// Zip and jar archives on the class path, zip64 archives among them (more than 65,535 members, or
+// members and offsets past 4 GB): the central directory read in one pass into a table of members
+// and one of directory prefixes, each found through a hash table (members of a sorted directory
+// by binary search), and one member read, stored or deflated, into a buffer.
 #pragma once
 
 #include <cstdint>
@@ -8,11 +9,12 @@
 struct ZipEntry {
   const char* name;    // as stored, "/" separated, in the archive's mapping: not ended by a zero
   int32_t nameLength;  // in the package table: the prefix length
-  uint32_t uncompressedSize;
-  uint32_t compressedSize;
-  uint32_t method;   // 0 stored, 8 deflated
+  uint32_t method;     // 0 stored, 8 deflated
   uint32_t dosTime;
-  uint32_t localHeaderOffset;
+  // From the central header, or from its zip64 extra field where the header marks them so.
+  uint64_t uncompressedSize;
+  uint64_t compressedSize;
+  uint64_t localHeaderOffset;
 };
 
 struct ZipFile {
@@ -46,7 +48,7 @@ ZipEntry* zipFindEntry(ZipFile* archive, const char* name);
 // The length of the longest member name: no longer name needs to be made to be looked for.
 int32_t zipLongestName(ZipFile* archive);
 bool zipHasPackage(ZipFile* archive, const char* prefix);
-uint32_t zipEntrySize(ZipFile* archive, ZipEntry* entry);
+uint64_t zipEntrySize(ZipFile* archive, ZipEntry* entry);
 bool zipReadEntry(ZipFile* archive, ZipEntry* entry, void* buffer, uint32_t size);
 // The inflater lasts for the process; this ends it (tests and the in-process release).
 void zipEndInflate();

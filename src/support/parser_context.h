@@ -5,6 +5,7 @@
 #include <cstdint>
 
 struct ClassDef;
+struct ForwardUse;
 struct JumpContext;
 struct Member;
 struct StmtNode;
@@ -35,9 +36,21 @@ struct ParserContext {
   StmtNode* lastStatement;
   int32_t statementCount;
   int32_t bodyLine;
+  // The body's closing brace: the place of its end, where falling off it is reported and its last
+  // return is put. Kept with the body, since the scanner has moved on before a local class's
+  // bodies are generated.
+  int32_t endLine;
+  int32_t endColumn;
   JumpContext* jumps;
   TryClause* firstClause;
   TryClause* lastClause;
   Member* currentMethod;
   uint32_t flags;
+  // The field initializer or initializer block being parsed (an instance one inside the
+  // constructor that runs it), whose rules its checked exceptions follow; null in a method body.
+  Member* initializer;
+  // The field initializer or initializer block being parsed, and the names in it that read a
+  // field declared after it, kept until it is known that they are no assignment's target.
+  Member* initializerPart;
+  ForwardUse* forwardUses;
 };
