@@ -251,7 +251,7 @@ Package* parsePackage() {
 }  // namespace
 
 void syntaxErrorSkip(const char* key) {
-  if (key != nullptr) errorAt(token().line, token().column, key);
+  if (key != nullptr && !afterLexicalError()) errorAt(token().line, token().column, key);
   if (token().kind == T_RBRACE) {
     pushBackToken();
     return;
