@@ -223,8 +223,14 @@ void parseImport(SourceFile* file) {
     package = getPackage(package, name);
     kind = scanToken();
     if (kind == T_STAR) {
-      addImport(package, nullptr, file, token().line, token().column);
-      if (scanToken() != T_SEMICOLON) syntaxErrorSkip("import.no.sm");
+      // An import that is not well formed is not looked up.
+      int32_t starLine = token().line;
+      int32_t starColumn = token().column;
+      if (scanToken() != T_SEMICOLON) {
+        syntaxErrorSkip("import.no.sm");
+        return;
+      }
+      addImport(package, nullptr, file, starLine, starColumn);
       return;
     }
   }

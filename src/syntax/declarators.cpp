@@ -30,6 +30,22 @@
 
 namespace {
 
+// Skips a field's array initializer from its "{" to the "}" that closes it. A ";" at the
+// initializer's own level (not in an anonymous class body inside it) ends the skip there: the
+// initializer was left open and the declaration ends, so the fields after it are read as such.
+void skipFieldArrayInitializer() {
+  ScannerState* scanner = scannerState();
+  int32_t collect = scanner->collectNames;
+  setNameCollection(0);
+  for (int32_t depth = 1; depth > 0;) {
+    int32_t kind = scanToken();
+    if (kind == T_EOF || (kind == T_SEMICOLON && depth == 1)) break;
+    if (kind == T_LBRACE) depth++;
+    if (kind == T_RBRACE) depth--;
+  }
+  setNameCollection(collect);
+}
+
 Type* primitiveTypeOf(int32_t kind) {
   switch (kind) {
     case T_BOOLEAN: return &booleanType;
@@ -298,11 +314,12 @@ int32_t parseFieldDeclaration(ClassDef* cls, uint16_t modifiers, Type* type, boo
         variable->bodyColumn = token().column;
         variable->constantState = CONSTANT_PENDING;
         if (token().kind == T_LBRACE) {
-          skipInitializer(T_RBRACE);
+          skipFieldArrayInitializer();
           if (token().kind != T_RBRACE) reportHere("static.initializer.missing.rc");
           if (variableType->kind != TK_ARRAY)
             errorAt(variable->bodyLine, variable->bodyColumn, "unexpected.array.init");
-          scanToken();
+          // A ";" that ended an unclosed initializer ends the declaration.
+          if (token().kind == T_RBRACE) scanToken();
         } else {
           skipInitializer(T_COMMA);
         }
