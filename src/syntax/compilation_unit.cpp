@@ -4,6 +4,7 @@
 #include "syntax/compilation_unit.h"
 
 #include <iterator>
+#include <string>
 #include <vector>
 
 #include "semantic/class_names.h"
@@ -371,9 +372,15 @@ uint16_t parseClassModifiers(uint16_t initialFlags) {
     flags |= word->bit;
     scanToken();
   }
-  if (token().kind == T_CLASS || token().kind == T_INTERFACE)
-    for (int32_t i = 0; i < misplacedCount; i++)
-      errorAt(misplaced[i].line, misplaced[i].column, "top.class.modifier", tokenName(misplaced[i].kind));
+  // One error names them all, at the first: "private static class" is one fault.
+  if ((token().kind == T_CLASS || token().kind == T_INTERFACE) && misplacedCount == 1) {
+    errorAt(misplaced[0].line, misplaced[0].column, "top.class.modifier", tokenName(misplaced[0].kind));
+  } else if ((token().kind == T_CLASS || token().kind == T_INTERFACE) && misplacedCount > 1) {
+    std::string leading = tokenName(misplaced[0].kind);
+    for (int32_t i = 1; i + 1 < misplacedCount; i++) leading = leading + ", " + tokenName(misplaced[i].kind);
+    errorAt(misplaced[0].line, misplaced[0].column, "top.class.modifiers", leading.c_str(),
+            tokenName(misplaced[misplacedCount - 1].kind));
+  }
   return flags;
 }
 
