@@ -562,8 +562,9 @@ ClassDef* parseClassDeclaration(SourceFile* file, Package* package, uint16_t cla
     int32_t next = scanToken();
     if (next == T_RBRACE) break;
     if (next == T_EOF) {
-      // A class body cut off by the end of the file.
-      errorAt(token().line, token().column, "class.body.missing.rc", identToString(cls->name));
+      // A class body cut off by the end of the file (not by a comment or literal left open, which
+      // has said so).
+      if (!afterLexicalError()) errorAt(token().line, token().column, "class.body.missing.rc", identToString(cls->name));
       break;
     }
     parseMember(file, cls, &hasConstructor);

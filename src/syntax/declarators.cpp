@@ -245,7 +245,7 @@ Member* parseMethodDeclaration(Identifier* name, int32_t line, int32_t column, u
     bodyLine = token().line;
     bodyColumn = token().column;
     skipInitializer(T_RBRACE);
-    if (token().kind != T_RBRACE) reportHere("method.body.missing.rc");
+    if (token().kind != T_RBRACE && !afterLexicalError()) reportHere("method.body.missing.rc");
   } else if (!(isMethod && token().kind == T_SEMICOLON)) {
     syntaxErrorSkip(isMethod ? "method.body.expected" : "constructor.body.expected");
     return nullptr;

@@ -433,6 +433,7 @@ void skipBlockComment() {
     if (c == END_OF_TEXT) {
       unreadChar();
       errorAt(line, column, "comment.not.terminated");
+      markLexicalError();
       return;
     }
     if (c == '\n') {
@@ -464,6 +465,7 @@ void scanDocComment() {
     if (c == END_OF_TEXT) {
       unreadChar();
       errorAt(line, column, "comment.not.terminated");
+      markLexicalError();
       return;
     }
     if (c == '\n' || c == '\r') {

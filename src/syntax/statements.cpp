@@ -73,7 +73,7 @@ int32_t parseBlockIn(int32_t kind, JumpContext* switchContext) {
   for (;;) {
     int32_t next = scanToken();
     if (next == T_EOF) {
-      reportHere("no.block.close");
+      if (!afterLexicalError()) reportHere("no.block.close");
       endScopeVariables(&scope);
       return 0;
     }
