@@ -281,7 +281,14 @@ int32_t parseFieldDeclaration(ClassDef* cls, uint16_t modifiers, Type* type, boo
       variableType = &errorType;
     }
     if (!parseEmptyBrackets(&variableType)) return DECLARATION_FAILED;
-    Member* variable = newVariable(modifiers, variableType, name, isLocal, line, column);
+    // A local's name followed by a token that no declarator takes (`assert x > 0;`, `assert` being a
+    // name at this language level) makes the statement a syntax error, reported alone: its type is
+    // not looked up and its name is not checked against the others (it is entered nameless, then
+    // named), but it is in scope, typed error, so that its uses stay silent.
+    bool malformed = isLocal && token().kind != T_ASSIGN && token().kind != T_COMMA && token().kind != T_SEMICOLON;
+    Member* variable =
+        newVariable(modifiers, malformed ? &errorType : variableType, malformed ? nullptr : name, isLocal, line, column);
+    variable->name = name;
     variable->owner = cls;
     if (isLocal) {
       declareMember(cls, variable);
@@ -290,6 +297,10 @@ int32_t parseFieldDeclaration(ClassDef* cls, uint16_t modifiers, Type* type, boo
       if (namesMissingClass(variable->type)) variable->type = &errorType;
     }
     appendToScope(global.ctx.scope, variable);
+    if (malformed) {
+      syntaxErrorSkip("missing.sm");
+      return DECLARATION_FAILED;
+    }
     variable->constantState = CONSTANT_NONE;
     if (isLocal) appendLocalDeclaration(variable);
     if (token().kind == T_ASSIGN) {
