@@ -281,11 +281,13 @@ int32_t parseFieldDeclaration(ClassDef* cls, uint16_t modifiers, Type* type, boo
       variableType = &errorType;
     }
     if (!parseEmptyBrackets(&variableType)) return DECLARATION_FAILED;
-    // A local's name followed by a token that no declarator takes (`assert x > 0;`, `assert` being a
-    // name at this language level) makes the statement a syntax error, reported alone: its type is
-    // not looked up and its name is not checked against the others (it is entered nameless, then
-    // named), but it is in scope, typed error, so that its uses stay silent.
-    bool malformed = isLocal && token().kind != T_ASSIGN && token().kind != T_COMMA && token().kind != T_SEMICOLON;
+    // A local's name followed on its line by a token that no declarator takes (`assert x > 0;`,
+    // `assert` being a name at this language level) makes the statement a syntax error, reported
+    // alone: its type is not looked up and its name is not checked against the others (it is
+    // entered nameless, then named), but it is in scope, typed error, so that its uses stay silent.
+    // A token on a later line is a missing ";", which the statement reports.
+    bool malformed = isLocal && token().line == line && token().kind != T_ASSIGN && token().kind != T_COMMA &&
+                     token().kind != T_SEMICOLON;
     Member* variable =
         newVariable(modifiers, malformed ? &errorType : variableType, malformed ? nullptr : name, isLocal, line, column);
     variable->name = name;
