@@ -225,7 +225,7 @@ void benchClassLibrary(const char* library) {
   initJavaLang();
   double objectTime = seconds(std::chrono::steady_clock::now() - start);
   std::vector<std::string> names;
-  for (int32_t i = 0; i < archive->entryCount; i++) names.emplace_back(archive->entries[i].name, archive->entries[i].nameLength);
+  for (int32_t i = 0; i < archive->entryCount; i++) names.emplace_back(zipEntryName(archive, &archive->entries[i]), archive->entries[i].nameLength);
   int32_t classes = 0;
   start = std::chrono::steady_clock::now();
   for (const std::string& member : names) {

@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   try {
     if (ZipFile* archive = zipOpen(path.c_str())) {
       for (int32_t i = 0; i < archive->entryCount; i++) {
-        std::string name(archive->entries[i].name, archive->entries[i].nameLength);
+        std::string name(zipEntryName(archive, &archive->entries[i]), archive->entries[i].nameLength);
         ZipEntry* entry = zipFindEntry(archive, name.c_str());
         uint32_t entrySize = zipEntrySize(archive, entry);
         if (entrySize > MAX_CLASS_FILE_SIZE) continue;

@@ -389,27 +389,25 @@ SourceFile* findAndParseSourceOnPath(Package* package, Identifier* name, int32_t
 
 void loadClassFile(ClassDef* cls, ZipFile* archive, const char* entry, int32_t line, int32_t column) {
   const char* path = cls->classFilePath;
-  uint8_t* bytes = nullptr;
+  // A stored member is read where it lies in the archive's mapping; anything else into a buffer of
+  // its own.
+  const uint8_t* bytes = nullptr;
+  uint8_t* buffer = nullptr;
   int64_t size = 0;
   if (archive != nullptr) {
     ZipEntry* member = zipFindEntry(archive, entry);
     size = zipEntrySize(archive, member);
-    if (member != nullptr && size <= MAX_CLASS_FILE_SIZE) {
-      bytes = static_cast<uint8_t*>(std::malloc(size > 0 ? size : 1));
-      if (bytes == nullptr) outOfMemory();
-      if (!zipReadEntry(archive, member, bytes, static_cast<uint32_t>(size))) {
-        std::free(bytes);
-        bytes = nullptr;
-      }
-    }
+    if (member != nullptr && size <= MAX_CLASS_FILE_SIZE) bytes = zipEntryBytes(archive, member, &buffer);
   } else if (FileHandle* file = openFile(path, "rb")) {
-    size = seekFile(file, 0, SEEK_END);
-    if (size >= 1 && size <= MAX_CLASS_FILE_SIZE && seekFile(file, 0, SEEK_SET) == 0) {
-      bytes = static_cast<uint8_t*>(std::malloc(size));
-      if (bytes == nullptr) outOfMemory();
-      if (readFile(bytes, 1, size, file) != size) {
-        std::free(bytes);
-        bytes = nullptr;
+    size = file->length;
+    if (size >= 1 && size <= MAX_CLASS_FILE_SIZE) {
+      buffer = static_cast<uint8_t*>(std::malloc(size));
+      if (buffer == nullptr) outOfMemory();
+      if (readFile(buffer, 1, size, file) == size) {
+        bytes = buffer;
+      } else {
+        std::free(buffer);
+        buffer = nullptr;
       }
     }
     closeFile(file);
@@ -420,7 +418,7 @@ void loadClassFile(ClassDef* cls, ZipFile* archive, const char* entry, int32_t l
     return;
   }
   // A stop raised while the class is read (the error limit) must not leak the bytes.
-  std::unique_ptr<uint8_t, decltype(&std::free)> owned(bytes, &std::free);
+  std::unique_ptr<uint8_t, decltype(&std::free)> owned(buffer, &std::free);
   Arena* saved = global.currentArena;
   global.currentArena = &global.mainArena;
   loadClassFromBuffer(path, cls, bytes, static_cast<int32_t>(size), line, column);
