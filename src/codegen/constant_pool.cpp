@@ -15,7 +15,7 @@
 #include "support/identifiers.h"
 #include "semantic/element_names.h"
 
-constexpr uint32_t FIRST_BUCKETS = 256;
+constexpr uint32_t FIRST_BUCKETS = 64;
 
 static ConstantPool& pool() {
   return classGen.pool;
@@ -117,15 +117,18 @@ static int32_t numberEntry(int32_t slots, const ConstantEntry* constant, const U
   int32_t index = p.count + 1;
   p.count += slots;
   if (index > MAX_POOL_COUNT + 1) return index;
-  if (index >= p.slotCapacity) {
+  // Room for the entry's every slot; only slots handed out are written, and only those are read.
+  if (index + slots > p.slotCapacity) {
+    // The last index a wide entry may take is one past MAX_POOL_COUNT + 1.
     int32_t capacity = p.slotCapacity == 0 ? 1024 : p.slotCapacity * 2;
-    if (capacity > MAX_POOL_COUNT + 2) capacity = MAX_POOL_COUNT + 2;
-    auto* grown = arenaNewArray<PoolSlot>(&global.genArena, static_cast<size_t>(capacity));
+    if (capacity > MAX_POOL_COUNT + 3) capacity = MAX_POOL_COUNT + 3;
+    auto* grown = static_cast<PoolSlot*>(arenaAllocUncleared(&global.genArena, sizeof(PoolSlot) * capacity));
     if (p.slotCapacity > 0) std::memcpy(static_cast<void*>(grown), p.slots, sizeof(PoolSlot) * p.slotCapacity);
     p.slots = grown;
     p.slotCapacity = capacity;
   }
   p.slots[index] = PoolSlot{constant, utf8};
+  for (int32_t i = 1; i < slots; i++) p.slots[index + i] = PoolSlot{nullptr, nullptr};
   return index;
 }
 

@@ -8,8 +8,11 @@
 
 static_assert(sizeof(OutputChunk) <= OUTPUT_CHUNK_SIZE + 8, "a chunk is its link and its payload");
 
+// Its payload is written before it is read, so only the link is cleared.
 static OutputChunk* newChunk() {
-  return arenaNew<OutputChunk>(&global.genArena);
+  auto* chunk = static_cast<OutputChunk*>(arenaAllocUncleared(&global.genArena, sizeof(OutputChunk)));
+  chunk->next = nullptr;
+  return chunk;
 }
 
 void newOutputBuffer(OutputBuffer* buffer) {
