@@ -69,7 +69,7 @@ if [ -n "$programs" ]; then
   mapfile -t files < <(cd "$programs" && find . -name '*.java' | sort)
   for side in old new; do
     compile "$side" programs "$programs" "${files[@]}"
-    compile "$side" programs-g "$programs" -g "${files[@]}"
+    compile "$side" programs-g "$programs" -g -xdepend "${files[@]}"
   done
 fi
 

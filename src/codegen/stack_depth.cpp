@@ -29,13 +29,15 @@ int32_t readS4(const uint8_t* at) {
   return static_cast<int32_t>((static_cast<uint32_t>(at[0]) << 24) | (at[1] << 16) | (at[2] << 8) | at[3]);
 }
 
-int32_t typeSlots(uint16_t letter) {
+int32_t typeSlots(uint8_t letter) {
   return letter == 'J' || letter == 'D' ? 2 : letter == 'V' ? 0 : 1;
 }
 
-// The slots of a method descriptor's parameters and of its result.
+// The slots of a method descriptor's parameters and of its result. The descriptor's modified
+// UTF-8 spells its punctuation and letters in ASCII; a byte of a longer character is never one of
+// them.
 bool methodSlots(const Utf8Entry* descriptor, int32_t* arguments, int32_t* result) {
-  const uint16_t* c = utf8EntryChars(descriptor);
+  const uint8_t* c = utf8EntryBytes(descriptor);
   int32_t n = descriptor->length;
   int32_t i = 0;
   if (n == 0 || c[i++] != '(') return false;
@@ -76,7 +78,7 @@ void memberStep(uint8_t op, int32_t index, Step* step) {
     return;
   }
   if (op <= OP_PUTFIELD) {
-    int32_t size = utf8EntryChars(descriptor)[0] == '[' ? 1 : typeSlots(utf8EntryChars(descriptor)[0]);
+    int32_t size = utf8EntryBytes(descriptor)[0] == '[' ? 1 : typeSlots(utf8EntryBytes(descriptor)[0]);
     bool instance = op == OP_GETFIELD || op == OP_PUTFIELD;
     bool load = op == OP_GETSTATIC || op == OP_GETFIELD;
     step->pops = (instance ? 1 : 0) + (load ? 0 : size);

@@ -62,9 +62,7 @@ class PoolTest : public CompilerTest {
   std::string utf8At(uint16_t index) {
     const Utf8Entry* entry = poolSlot(index).utf8;
     if (entry == nullptr) return "<not a Utf8>";
-    std::string text;
-    for (int32_t i = 0; i < entry->length; i++) text += static_cast<char>(utf8EntryChars(entry)[i]);
-    return text;
+    return std::string(reinterpret_cast<const char*>(utf8EntryBytes(entry)), entry->length);
   }
 };
 
