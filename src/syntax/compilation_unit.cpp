@@ -275,9 +275,12 @@ void syntaxErrorSkip(const char* key) {
 }
 
 void skipBalanced(int32_t closer) {
-  // Nested groups are kept on a stack of their closers, so deep nesting costs no recursion.
+  // Nested groups are kept on a stack of their closers, so deep nesting costs no recursion. The
+  // text is taken straight from its bytes as far as it can be (skipGroupsInPlace), token by token
+  // from where it cannot.
   std::vector<int32_t> closers{closer};
   while (!closers.empty()) {
+    if (skipGroupsInPlace(&closers)) return;
     int32_t kind = scanToken();
     if (kind == T_EOF) return;
     if (kind == closers.back()) {

@@ -662,6 +662,219 @@ int32_t scanTokenSlow() {
   }
 }
 
+// The bytes of operators, which the skip below takes as runs: none begins a comment, a literal or
+// a group, and no operator goes on past a byte outside this set.
+constexpr std::array<bool, 128> makeOperatorBytes() {
+  std::array<bool, 128> bytes{};
+  for (char c : {'=', '!', '+', '-', '*', '%', '^', '&', '|', '<', '>', '~', '?', ',', ':', ';'})
+    bytes[static_cast<unsigned char>(c)] = true;
+  return bytes;
+}
+
+constexpr std::array<bool, 128> operatorBytes = makeOperatorBytes();
+
+// A byte after a token that the token's scan may read on into: a backslash (a Unicode escape may
+// continue the token) or a byte of a multibyte character.
+bool mayContinueToken(const char* text, int32_t at, int32_t length) {
+  if (at >= length) return false;
+  auto b = static_cast<unsigned char>(text[at]);
+  return b == '\\' || b >= 0x80;
+}
+
+// The end of a number that starts at `p` (a digit, or a point before one), as scanNumber takes it;
+// -1 for one that it would report or that goes on past plain bytes.
+int32_t plainNumberEnd(const char* text, int32_t p, int32_t length) {
+  auto at = [&](int32_t i) { return i < length ? static_cast<unsigned char>(text[i]) : 0; };
+  bool floating = false;
+  if (at(p) == '0' && (at(p + 1) | 0x20) == 'x') {
+    p += 2;
+    if (!isHexDigit(at(p))) return -1;
+    while (isHexDigit(at(p))) p++;
+    if (at(p) == '.') return -1;
+  } else {
+    for (;; p++) {
+      if (at(p) == '.') {
+        floating = true;
+      } else if (!isAsciiDigit(at(p))) {
+        break;
+      }
+    }
+    int32_t c = at(p) | 0x20;
+    if (c == 'e' || c == 'd' || c == 'f') floating = true;
+    if (floating) {
+      if (c == 'e') {
+        p++;
+        if (at(p) == '+' || at(p) == '-') p++;
+        if (!isAsciiDigit(at(p))) return -1;
+        while (isAsciiDigit(at(p))) p++;
+        c = at(p) | 0x20;
+      }
+      if (c == 'f' || c == 'd') p++;
+      return mayContinueToken(text, p, length) ? -1 : p;
+    }
+  }
+  if ((at(p) | 0x20) == 'l') p++;
+  return mayContinueToken(text, p, length) ? -1 : p;
+}
+
+// The end of a string or character literal whose quote is at `p`, when every character between the
+// quotes stands for itself or is a plain escape; -1 otherwise (a line break, a Unicode escape, an
+// octal escape past its digits is fine, anything odd is the literal scan's to report).
+int32_t plainLiteralEnd(const char* text, int32_t p, int32_t length) {
+  char quote = text[p];
+  int32_t characters = 0;
+  for (int32_t i = p + 1; i < length; characters++) {
+    auto b = static_cast<unsigned char>(text[i]);
+    if (b == static_cast<unsigned char>(quote)) {
+      // A character literal holds exactly one character.
+      return quote == '"' || characters == 1 ? i + 1 : -1;
+    }
+    if (b == '\\') {
+      if (i + 1 >= length) return -1;
+      auto e = static_cast<unsigned char>(text[i + 1]);
+      if (e == 'b' || e == 't' || e == 'n' || e == 'f' || e == 'r' || e == '"' || e == '\'' || e == '\\') {
+        i += 2;
+      } else if (e >= '0' && e <= '7') {
+        int32_t digits = e <= '3' ? 3 : 2;
+        i += 2;
+        for (int32_t d = 1; d < digits && i < length && text[i] >= '0' && text[i] <= '7'; d++) i++;
+      } else {
+        return -1;
+      }
+      continue;
+    }
+    if ((byteClasses.classes[b] & BYTE_STRING) == 0 && b != '"' && b != '\'') return -1;
+    i++;
+  }
+  return -1;
+}
+
+}  // namespace
+
+bool skipGroupsInPlace(std::vector<int32_t>* closers) {
+  ScannerState& s = theScanner;
+  if (s.pushedBack || theInput.pendingCount != 0 || s.collectNames || global.noI18n) return false;
+  const char* text = s.text;
+  int32_t length = s.length;
+  int32_t p = s.position;
+  int32_t line = s.line;
+  int32_t lineStart = s.lineStart;
+  int32_t parentheses = 0;
+  // Leaves the scanner at `at`, the start of a token (or of white space before one).
+  auto stop = [&](int32_t at) {
+    s.position = at;
+    s.line = line;
+    s.lineStart = lineStart;
+    s.parenthesisDepth += parentheses;
+    theInput.lastCharBytes = 1;
+    return false;
+  };
+  while (p < length) {
+    auto b = static_cast<unsigned char>(text[p]);
+    if (b == ' ' || b == '\t') {
+      p++;
+    } else if (b == '\n' || b == '\r') {
+      p += b == '\r' && p + 1 < length && text[p + 1] == '\n' ? 2 : 1;
+      line++;
+      lineStart = p;
+    } else if (b < 0x80 && (byteClasses.classes[b] & BYTE_NAME) != 0 && !isAsciiDigit(b)) {
+      int32_t end = byteRunEnd(p + 1, BYTE_NAME);
+      if (end < length && (byteClasses.classes[static_cast<unsigned char>(text[end])] & BYTE_ENDS_NAME) == 0)
+        return stop(p);
+      p = end;
+    } else if (isAsciiDigit(b) || (b == '.' && p + 1 < length && isAsciiDigit(text[p + 1]))) {
+      int32_t end = plainNumberEnd(text, p, length);
+      if (end < 0) return stop(p);
+      p = end;
+    } else if (b == '.') {
+      if (mayContinueToken(text, p + 1, length)) return stop(p);
+      p++;
+    } else if (b == '"' || b == '\'') {
+      int32_t end = plainLiteralEnd(text, p, length);
+      if (end < 0) return stop(p);
+      p = end;
+    } else if (b == '/') {
+      if (p + 1 >= length) return stop(p);
+      char next = text[p + 1];
+      if (next == '/') {
+        int32_t end = p + 2;
+        while (end < length) {
+          auto c = static_cast<unsigned char>(text[end]);
+          if (c == '\n' || c == '\r' || c == '\\' || c >= 0x80) break;
+          end++;
+        }
+        // A backslash may be an escaped line break, and the end of the text a warning.
+        if (end >= length || (text[end] != '\n' && text[end] != '\r')) return stop(p);
+        p = end;
+      } else if (next == '*') {
+        // "/**/" is an empty comment; any other "/**" a doc comment, whose scan notes its tags.
+        if (p + 2 < length && text[p + 2] == '*' && !(p + 3 < length && text[p + 3] == '/')) return stop(p);
+        int32_t end = p + 2;
+        int32_t endLine = line;
+        int32_t endLineStart = lineStart;
+        for (;;) {
+          while (end < length && (byteClasses.classes[static_cast<unsigned char>(text[end])] & BYTE_COMMENT) != 0) end++;
+          if (end >= length) return stop(p);
+          char c = text[end];
+          if (c == '*') {
+            end++;
+            if (end < length && text[end] == '/') {
+              end++;
+              break;
+            }
+          } else if (c == '\n' || c == '\r') {
+            end += c == '\r' && end + 1 < length && text[end + 1] == '\n' ? 2 : 1;
+            endLine++;
+            endLineStart = end;
+          } else {
+            return stop(p);
+          }
+        }
+        line = endLine;
+        lineStart = endLineStart;
+        p = end;
+      } else {
+        if (mayContinueToken(text, p + 1, length)) return stop(p);
+        p++;
+      }
+    } else if (b < 0x80 && operatorBytes[b]) {
+      int32_t end = p + 1;
+      while (end < length && static_cast<unsigned char>(text[end]) < 0x80 && operatorBytes[static_cast<unsigned char>(text[end])])
+        end++;
+      if (mayContinueToken(text, end, length)) return stop(p);
+      p = end;
+    } else if (b == '{' || b == '(' || b == '[') {
+      closers->push_back(b == '{' ? T_RBRACE : b == '(' ? T_RPAREN : T_RBRACKET);
+      if (b == '(') parentheses++;
+      p++;
+    } else if (b == '}' || b == ')' || b == ']') {
+      int32_t kind = b == '}' ? T_RBRACE : b == ')' ? T_RPAREN : T_RBRACKET;
+      // A brace closes the parentheses and brackets open inside its braces too; one that finds no
+      // braces open is the token scan's to put back.
+      if (kind == T_RBRACE) {
+        while (closers->back() != T_RBRACE && closers->size() > 1) closers->pop_back();
+        if (closers->back() != T_RBRACE) return stop(p);
+      }
+      if (b == ')') parentheses--;
+      if (closers->back() == kind) {
+        closers->pop_back();
+        if (closers->empty()) {
+          stop(p + 1);
+          takeInPlace(p, p + 1);
+          finish(kind);
+          return true;
+        }
+      }
+      p++;
+    } else {
+      return stop(p);
+    }
+  }
+  return stop(p);
+}
+
+namespace {
+
 const char* const operatorSpellings[] = {
     ".",   "~",  "=",  "==", "<",  "<=", "<<", "<<=", ">",  ">=", ">>", ">>=", ">>>", ">>>=", "/",  "/=",
     "%",   "%=", "&",  "&&", "&=", "-",  "-=", "!=",  "|",  "|=", "||", "+",   "+=",  "*",    "*=", "^",
