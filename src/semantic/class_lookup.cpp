@@ -47,6 +47,8 @@ void appendNative(std::string* text, const Identifier* name) {
   *text += nameBufferToNative(&global.tempArena);
 }
 
+void forgetEntryLists(Package* package);
+
 // Appends the package's components, outermost first, each followed by the separator; false after
 // a directory that could not be made.
 bool appendPackage(std::string* text, Package* package, bool makeDirs, char separator) {
@@ -64,10 +66,14 @@ bool appendPackage(std::string* text, Package* package, bool makeDirs, char sepa
     if (makeDirs) {
       if (p->outputDirectoryFailed) return false;
       if (!p->outputDirectoryMade) {
-        if (!isDirectory(text->c_str()) && !makeDirectoryCached(text->c_str())) {
-          errorInFile(global.current, 0, 0, "cant.make.dir", text->c_str());
-          p->outputDirectoryFailed = 1;
-          return false;
+        if (!isDirectory(text->c_str())) {
+          if (!makeDirectoryCached(text->c_str())) {
+            errorInFile(global.current, 0, 0, "cant.make.dir", text->c_str());
+            p->outputDirectoryFailed = 1;
+            return false;
+          }
+          // The output directory may be on the paths: the package's entries are looked for again.
+          forgetEntryLists(p);
         }
         p->outputDirectoryMade = 1;
       }
@@ -117,13 +123,16 @@ bool sameIgnoringCase(const Identifier* a, const Identifier* b) {
 // A package's directory lies in its outer package's, so a package's list is made from its outer
 // package's: a class path of thousands of directories is probed once per package and entry that
 // still holds it, and a lookup walks only the entries that hold the package. A list stays good
-// while the compiler makes no directory (madeDirectoryCount) and the path is the same.
+// while the path is the same, and until the compiler makes the package's directory in the output
+// directory (which may be on the paths too).
 struct PathEntryList {
-  char** entries;  // the path it was made for
-  uint32_t stamp;
+  char** entries;  // the path it was made for; null when it is to be made again
   int32_t count;
   int32_t capacity;
   int32_t* indices;
+  // For a directory entry, the node of the package's directory in it, whose listing answers which
+  // files it has; null for an archive.
+  PathNode** directories;
 };
 
 namespace {
@@ -135,18 +144,29 @@ PathEntryList*& entryListOf(Package* package, bool sourcePath) {
   return sourcePath ? package->sourceEntries : package->classEntries;
 }
 
-bool isCurrent(const PathEntryList* list, char** entries, uint32_t stamp) {
-  return list != nullptr && list->entries == entries && list->stamp == stamp;
+bool isCurrent(const PathEntryList* list, char** entries) {
+  return list != nullptr && list->entries == entries;
 }
 
-void keepEntry(PathEntryList* list, int32_t index) {
+void forgetEntryLists(Package* package) {
+  for (PathEntryList* list : {package->classEntries, package->sourceEntries})
+    if (list != nullptr) list->entries = nullptr;
+}
+
+void keepEntry(PathEntryList* list, int32_t index, PathNode* directory) {
   if (list->count == list->capacity) {
     int32_t capacity = list->capacity > 0 ? list->capacity * 2 : 4;
     auto* grown = arenaNewArray<int32_t>(&global.mainArena, capacity);
-    if (list->count > 0) std::memcpy(grown, list->indices, sizeof(int32_t) * list->count);
+    auto* grownDirectories = arenaNewArray<PathNode*>(&global.mainArena, capacity);
+    if (list->count > 0) {
+      std::memcpy(grown, list->indices, sizeof(int32_t) * list->count);
+      std::memcpy(grownDirectories, list->directories, sizeof(PathNode*) * list->count);
+    }
     list->indices = grown;
+    list->directories = grownDirectories;
     list->capacity = capacity;
   }
+  list->directories[list->count] = directory;
   list->indices[list->count++] = index;
 }
 
@@ -164,12 +184,12 @@ void makeEntryList(PathEntryList* list, Package* package, const PathEntryList* o
       // A directory name longer than every member is not made (a package of a long dotted name).
       if (!unnamed && package->nameLength > zipLongestName(archives[i])) continue;
       if (prefix == nullptr) prefix = zipEntryPath(unnamed ? nullptr : package, nullptr, "");
-      if (zipHasPackage(archives[i], prefix)) keepEntry(list, i);
+      if (zipHasPackage(archives[i], prefix)) keepEntry(list, i, nullptr);
       continue;
     }
     if (entries[i][0] == '\0') continue;
     if (unnamed) {
-      keepEntry(list, i);
+      keepEntry(list, i, directoryNode(entries[i]));
       continue;
     }
     // Only a directory of the outer package's list can hold the package.
@@ -178,7 +198,7 @@ void makeEntryList(PathEntryList* list, Package* package, const PathEntryList* o
     // Without the final separator: the path a made directory is known by.
     std::string directory = entryFilePath(entries[i], package, nullptr, "");
     if (!directory.empty() && directory.back() == '/') directory.pop_back();
-    if (isDirectory(directory.c_str())) keepEntry(list, i);
+    if (PathNode* node = directoryNode(directory.c_str())) keepEntry(list, i, node);
   }
 }
 
@@ -192,9 +212,8 @@ const PathEntryList* entriesHolding(Package* package, bool sourcePath) {
   // The source path is the class path's own arrays unless "-sourcepath" was given.
   if (sourcePath && entries == global.classPathEntries) sourcePath = false;
   if (package == nullptr) package = &rootPackage;
-  uint32_t stamp = madeDirectoryCount();
   std::vector<Package*> open;
-  for (Package* p = package; !isCurrent(entryListOf(p, sourcePath), entries, stamp); p = p->parent) {
+  for (Package* p = package; !isCurrent(entryListOf(p, sourcePath), entries); p = p->parent) {
     open.push_back(p);
     if (isUnnamedPackage(p)) break;
   }
@@ -204,9 +223,16 @@ const PathEntryList* entriesHolding(Package* package, bool sourcePath) {
     const PathEntryList* outer = isUnnamedPackage(*p) ? nullptr : entryListOf((*p)->parent, sourcePath);
     makeEntryList(list, *p, outer, entries, archives);
     list->entries = entries;
-    list->stamp = stamp;
   }
   return entryListOf(package, sourcePath);
+}
+
+// Whether the package's directory may hold the file that `member` (its path in the entry) names:
+// the directory's listing answers for its last component.
+bool directoryMayHold(PathNode* directory, const char* member) {
+  const char* leaf = std::strrchr(member, '/');
+  leaf = leaf != nullptr ? leaf + 1 : member;
+  return directoryMayHold(directory, leaf, static_cast<int32_t>(std::strlen(leaf)));
 }
 
 // A file of the package's directory in a directory entry: the entry, a separator unless it ends in
@@ -220,14 +246,15 @@ const char* pathInEntry(std::string* text, const char* entry, const char* relati
 
 // `member` is the class file's path inside an entry, made once for every entry looked in; a path
 // is kept only for a class file that is read.
-ClassDef* findClassFileInEntry(const char* entryName, ZipFile* archive, Package* package, Identifier* name,
-                               const char* member, int32_t line, int32_t column) {
+ClassDef* findClassFileInEntry(const char* entryName, ZipFile* archive, PathNode* directory, Package* package,
+                               Identifier* name, const char* member, int32_t line, int32_t column) {
   const char* path = nullptr;
   if (archive != nullptr) {
     if (zipFindEntry(archive, member) == nullptr) return nullptr;
     path = member;
   } else {
     if (entryName == nullptr || entryName[0] == '\0') return nullptr;
+    if (directory != nullptr && !directoryMayHold(directory, member)) return nullptr;
     std::string text;
     int64_t classTime = 0;
     // Only a regular file is read: a directory, FIFO or device of the name is passed over.
@@ -239,6 +266,7 @@ ClassDef* findClassFileInEntry(const char* entryName, ZipFile* archive, Package*
     for (int32_t k = 0; k < sources->count; k++) {
       int32_t i = sources->indices[k];
       if (global.sourcePathArchives[i] != nullptr) continue;
+      if (sources->directories[k] != nullptr && !directoryMayHold(sources->directories[k], sourceMember)) continue;
       const char* source = pathInEntry(&sourceText, global.sourcePathEntries[i], sourceMember);
       if (!isRegularFileCached(source, nullptr)) continue;
       int64_t sourceTime = 0;
@@ -284,7 +312,8 @@ ClassDef* lookupAlongClassPath(Package* package, Identifier* name, int32_t line,
     int32_t i = holding->indices[k];
     ZipFile* archive = global.classPathArchives[i];
     if (archive != nullptr && !archiveMayHold(archive, package, name)) continue;
-    ClassDef* cls = findClassFileInEntry(global.classPathEntries[i], archive, package, name, member, line, column);
+    ClassDef* cls = findClassFileInEntry(global.classPathEntries[i], archive, holding->directories[k], package, name,
+                                         member, line, column);
     if (cls != nullptr) return cls;
   }
   return nullptr;
@@ -379,6 +408,7 @@ SourceFile* findAndParseSourceOnPath(Package* package, Identifier* name, int32_t
     int32_t i = holding->indices[k];
     const char* entry = global.sourcePathEntries[i];
     if (global.sourcePathArchives[i] != nullptr || entry[0] == '\0') continue;
+    if (holding->directories[k] != nullptr && !directoryMayHold(holding->directories[k], member)) continue;
     if (!isRegularFileCached(pathInEntry(&text, entry, member), nullptr)) continue;
     char* path = mainArenaCopy(text.c_str());
     if (findSourceFile(path) != nullptr) return nullptr;

@@ -772,7 +772,7 @@ bool skipGroupsInPlace(std::vector<int32_t>* closers) {
   while (p < length) {
     auto b = static_cast<unsigned char>(text[p]);
     if (b == ' ' || b == '\t') {
-      p++;
+      p = byteRunEnd(p + 1, BYTE_BLANK);
     } else if (b == '\n' || b == '\r') {
       p += b == '\r' && p + 1 < length && text[p + 1] == '\n' ? 2 : 1;
       line++;

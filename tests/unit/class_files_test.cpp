@@ -717,8 +717,12 @@ TEST_F(ClassPathTest, ALongDottedNameOffThePathIsProbedOncePerPackage) {
   int64_t before = pathQueryCount();
   EXPECT_EQ(findNestedClass(deep, enterName("C", T_IDENTIFIER), 0, 0), nullptr);
   EXPECT_LT(pathQueryCount() - before, 100);
-  // Once the compiler has made a directory, a package found missing is looked for again.
-  ASSERT_TRUE(makeDirectoryCached((root / "classes/q/x").string().c_str()));
+  // Once the compiler has made the package's directory in the output directory, which is on the
+  // class path, the package found missing is looked for again.
+  global.outputDirectory = mainArenaCopy((root / "classes").c_str());
+  ClassDef* written = newClassDef(CLASS_KIND_CLASS, enterName("W", T_IDENTIFIER));
+  written->package = qx;
+  ASSERT_NE(classFilePath(written, true), nullptr);
   writeBytes(root / "classes/q/x/D.class", markedClass("q/x/D", "made"));
   ClassDef* made = loadClass(qx, enterName("D", T_IDENTIFIER), 0, 0);
   ASSERT_NE(made, nullptr);
