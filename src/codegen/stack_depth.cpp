@@ -110,10 +110,9 @@ class DepthWalk {
   }
 
   int32_t run() {
-    // Each offset is walked again only when a larger depth reaches it; the budget ends the walk
-    // of code whose depths never settle.
-    int64_t budget = 16 * static_cast<int64_t>(length_) + 1024;
-    while (!work_.empty() && budget-- > 0) {
+    // Each offset is walked again only when a larger depth reaches it; the budget (a step per
+    // instruction walked) ends the walk of code whose depths never settle.
+    while (!work_.empty() && budget_-- > 0) {
       int32_t pc = work_.back();
       work_.pop_back();
       walk(pc, depthAt_[pc]);
@@ -124,28 +123,39 @@ class DepthWalk {
  private:
   bool has(int32_t pc, int32_t bytes) const { return pc >= 0 && bytes >= 0 && pc + bytes <= length_; }
 
+  // Straight on from `pc` while the next instruction is reached at a larger depth than before:
+  // the walk a work list would make, taking the next instruction last pushed and first popped,
+  // without the list.
   void walk(int32_t pc, int32_t depth) {
+    while (step(&pc, &depth) && budget_-- > 0) {
+    }
+  }
+
+  // One instruction; true with `pc` and `depth` moved on to the next one when that is to be walked.
+  bool step(int32_t* at, int32_t* depthAt) {
+    int32_t pc = *at;
+    int32_t depth = *depthAt;
     uint8_t op = code_[pc];
-    if (op > LAST_OPCODE || op == 186) return;
+    if (op > LAST_OPCODE || op == 186) return false;
     Step step{instructionLengths[op], opcodePops[op], opcodePushes[op]};
     switch (op) {
       case OP_TABLESWITCH:
       case OP_LOOKUPSWITCH:
         switchTargets(pc, depth - 1 < 0 ? 0 : depth - 1, op == OP_TABLESWITCH);
-        return;
+        return false;
       case OP_WIDE: {
-        if (!has(pc, 2)) return;
+        if (!has(pc, 2)) return false;
         uint8_t widened = code_[pc + 1];
         if (widened == OP_IINC) {
           step = Step{6, 0, 0};
         } else if (widened == OP_RET) {
-          return;
+          return false;
         } else if (widened >= OP_ILOAD && widened <= OP_ALOAD) {
           step = Step{4, 0, opcodePushes[widened]};
         } else if (widened >= OP_ISTORE && widened <= OP_ASTORE) {
           step = Step{4, opcodePops[widened], 0};
         } else {
-          return;
+          return false;
         }
         break;
       }
@@ -157,17 +167,17 @@ class DepthWalk {
       case OP_INVOKESPECIAL:
       case OP_INVOKESTATIC:
       case OP_INVOKEINTERFACE:
-        if (!has(pc, step.length)) return;
+        if (!has(pc, step.length)) return false;
         memberStep(op, (code_[pc + 1] << 8) | code_[pc + 2], &step);
         break;
       case OP_MULTIANEWARRAY:
-        if (!has(pc, step.length)) return;
+        if (!has(pc, step.length)) return false;
         step.pops = code_[pc + 3];
         break;
       default:
         break;
     }
-    if (!has(pc, step.length)) return;
+    if (!has(pc, step.length)) return false;
     int32_t after = depth - step.pops;
     if (after < 0) after = 0;
     after += step.pushes;
@@ -176,18 +186,16 @@ class DepthWalk {
     switch (op) {
       case OP_GOTO:
         reach(pc + readS2(code_ + pc + 1), after);
-        return;
+        return false;
       case OP_GOTO_W:
         reach(pc + readS4(code_ + pc + 1), after);
-        return;
+        return false;
       case OP_JSR:
         reach(pc + readS2(code_ + pc + 1), after);
-        reach(next, depth);
-        return;
+        return goOn(at, depthAt, next, depth);
       case OP_JSR_W:
         reach(pc + readS4(code_ + pc + 1), after);
-        reach(next, depth);
-        return;
+        return goOn(at, depthAt, next, depth);
       case OP_RET:
       case OP_IRETURN:
       case OP_LRETURN:
@@ -196,13 +204,25 @@ class DepthWalk {
       case OP_ARETURN:
       case OP_RETURN:
       case OP_ATHROW:
-        return;
+        return false;
       default:
         break;
     }
     if ((op >= OP_IFEQ && op <= OP_IF_ACMPNE) || op == OP_IFNULL || op == OP_IFNONNULL)
       reach(pc + readS2(code_ + pc + 1), after);
-    reach(next, after);
+    return goOn(at, depthAt, next, after);
+  }
+
+  // What reach does for the next instruction, which is then walked at once instead of listed.
+  bool goOn(int32_t* at, int32_t* depthAt, int32_t next, int32_t depth) {
+    if (next < 0 || next >= length_) return false;
+    if (depth > DEPTH_CAP) depth = DEPTH_CAP;
+    if (depth > maximum_) maximum_ = depth;
+    if (depthAt_[next] >= depth) return false;
+    depthAt_[next] = depth;
+    *at = next;
+    *depthAt = depth;
+    return true;
   }
 
   void switchTargets(int32_t pc, int32_t after, bool table) {
@@ -227,6 +247,7 @@ class DepthWalk {
   std::vector<int32_t> depthAt_;
   std::vector<int32_t> work_;
   int32_t maximum_ = 0;
+  int64_t budget_ = 16 * static_cast<int64_t>(length_) + 1024;
 };
 
 }  // namespace
