@@ -4,11 +4,14 @@
 // subroutine leaves it. Code that no path reaches, or bytes that are no instruction, end a path.
 #include "codegen/stack_depth.h"
 
-#include <vector>
+#include <algorithm>
 
 #include "codegen/constant_pool.h"
 #include "codegen/method_code.h"
 #include "codegen/opcodes.h"
+#include "support/arena.h"
+#include "support/frame_stack.h"
+#include "support/global.h"
 
 namespace {
 
@@ -98,7 +101,13 @@ void memberStep(uint8_t op, int32_t index, Step* step) {
 
 class DepthWalk {
  public:
-  DepthWalk(const uint8_t* code, int32_t length) : code_(code), length_(length), depthAt_(length, -1) {}
+  // The depths live in the generation arena, which the class's generation empties.
+  DepthWalk(const uint8_t* code, int32_t length)
+      : code_(code),
+        length_(length),
+        depthAt_(static_cast<int32_t*>(arenaAllocUncleared(&global.genArena, sizeof(int32_t) * length))) {
+    std::fill(depthAt_, depthAt_ + length, -1);
+  }
 
   void reach(int32_t pc, int32_t depth) {
     if (pc < 0 || pc >= length_) return;
@@ -106,15 +115,15 @@ class DepthWalk {
     if (depth > maximum_) maximum_ = depth;
     if (depthAt_[pc] >= depth) return;
     depthAt_[pc] = depth;
-    work_.push_back(pc);
+    work_.push(pc);
   }
 
   int32_t run() {
     // Each offset is walked again only when a larger depth reaches it; the budget (a step per
     // instruction walked) ends the walk of code whose depths never settle.
     while (!work_.empty() && budget_-- > 0) {
-      int32_t pc = work_.back();
-      work_.pop_back();
+      int32_t pc = work_.top();
+      work_.pop();
       walk(pc, depthAt_[pc]);
     }
     return maximum_;
@@ -244,8 +253,8 @@ class DepthWalk {
 
   const uint8_t* code_;
   int32_t length_;
-  std::vector<int32_t> depthAt_;
-  std::vector<int32_t> work_;
+  int32_t* depthAt_;
+  FrameStack<int32_t, 64> work_;
   int32_t maximum_ = 0;
   int64_t budget_ = 16 * static_cast<int64_t>(length_) + 1024;
 };

@@ -26,6 +26,7 @@
 #include "semantic/type_relations.h"
 #include "support/arena.h"
 #include "support/diagnostics.h"
+#include "support/frame_stack.h"
 #include "support/global.h"
 #include "support/parser_context.h"
 #include "support/source_file.h"
@@ -64,11 +65,13 @@ ClassDef* entryClass(ClassDef* holder, ClassRef* entry) {
 
 // The supertypes of `cls` to visit after it, pushed so that they come off the stack in the order
 // superclass, then each interface: the order of a depth-first search.
-void pushSupertypes(std::vector<ClassDef*>* stack, ClassDef* cls) {
-  size_t first = stack->size();
-  for (ClassRef* i = cls->interfaces; i != nullptr; i = i->next) stack->push_back(i->resolved);
-  std::reverse(stack->begin() + first, stack->end());
-  stack->push_back(resolvedClass(cls->superclass));
+using ClassStack = FrameStack<ClassDef*, 16>;
+
+void pushSupertypes(ClassStack* stack, ClassDef* cls) {
+  int32_t first = stack->size();
+  for (ClassRef* i = cls->interfaces; i != nullptr; i = i->next) stack->push(i->resolved);
+  for (int32_t low = first, high = stack->size() - 1; low < high; low++, high--) std::swap((*stack)[low], (*stack)[high]);
+  stack->push(resolvedClass(cls->superclass));
 }
 
 bool traceOn() {
@@ -620,15 +623,16 @@ void checkClassDef(ClassDef* cls) {
 // outer class; meeting cls there is the cycle. Marks end the walk however long the chain is.
 void checkCircularSuper(ClassDef* superClass, ClassDef* cls) {
   WalkMarks marks;
-  std::vector<ClassDef*> stack{superClass};
+  ClassStack stack;
+  stack.push(superClass);
   while (!stack.empty()) {
-    ClassDef* x = stack.back();
-    stack.pop_back();
+    ClassDef* x = stack.top();
+    stack.pop();
     if (x == nullptr) continue;
     if (x == cls) fatalError(cls->sourceFile, cls->line, cls->column, "circular.super", classToString(cls));
     if (seen(x, marks)) continue;
     pushSupertypes(&stack, x);
-    if (x->kind == CLASS_KIND_CLASS && x->outer != nullptr) stack.push_back(x->outer);
+    if (x->kind == CLASS_KIND_CLASS && x->outer != nullptr) stack.push(x->outer);
   }
 }
 
@@ -656,10 +660,11 @@ ClassDef* findLocalClass(ClassDef* cls, Identifier* name, ClassDef** foundIn) {
 // name an inherited member class.
 ClassDef* findMemberClass(ClassDef* cls, Identifier* name, ClassDef** foundIn) {
   WalkMarks marks;
-  std::vector<ClassDef*> stack{cls};
+  ClassStack stack;
+  stack.push(cls);
   while (!stack.empty()) {
-    ClassDef* holder = stack.back();
-    stack.pop_back();
+    ClassDef* holder = stack.top();
+    stack.pop();
     if (holder == nullptr || seen(holder, marks)) continue;
     for (ClassRef* entry = holder->innerClasses; entry != nullptr; entry = entry->next) {
       if (entry->name != name || (entry->flags & CF_LOCAL) != 0) continue;

@@ -751,7 +751,7 @@ int32_t plainLiteralEnd(const char* text, int32_t p, int32_t length) {
 
 }  // namespace
 
-bool skipGroupsInPlace(std::vector<int32_t>* closers) {
+bool skipGroupsInPlace(CloserStack* closers) {
   ScannerState& s = theScanner;
   if (s.pushedBack || theInput.pendingCount != 0 || s.collectNames || global.noI18n) return false;
   const char* text = s.text;
@@ -844,7 +844,7 @@ bool skipGroupsInPlace(std::vector<int32_t>* closers) {
       if (mayContinueToken(text, end, length)) return stop(p);
       p = end;
     } else if (b == '{' || b == '(' || b == '[') {
-      closers->push_back(b == '{' ? T_RBRACE : b == '(' ? T_RPAREN : T_RBRACKET);
+      closers->push(b == '{' ? T_RBRACE : b == '(' ? T_RPAREN : T_RBRACKET);
       if (b == '(') parentheses++;
       p++;
     } else if (b == '}' || b == ')' || b == ']') {
@@ -852,12 +852,12 @@ bool skipGroupsInPlace(std::vector<int32_t>* closers) {
       // A brace closes the parentheses and brackets open inside its braces too; one that finds no
       // braces open is the token scan's to put back.
       if (kind == T_RBRACE) {
-        while (closers->back() != T_RBRACE && closers->size() > 1) closers->pop_back();
-        if (closers->back() != T_RBRACE) return stop(p);
+        while (closers->top() != T_RBRACE && closers->size() > 1) closers->pop();
+        if (closers->top() != T_RBRACE) return stop(p);
       }
       if (b == ')') parentheses--;
-      if (closers->back() == kind) {
-        closers->pop_back();
+      if (closers->top() == kind) {
+        closers->pop();
         if (closers->empty()) {
           stop(p + 1);
           takeInPlace(p, p + 1);

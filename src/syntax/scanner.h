@@ -3,7 +3,8 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
+
+#include "support/frame_stack.h"
 
 struct Identifier;
 struct SourceFile;
@@ -187,7 +188,8 @@ void setNameCollection(int32_t collect);
 // anything that would be reported, the end of the text) with the scanner at that token's start,
 // for scanToken to go on. True when the last group closed: its closer is then the current token,
 // as scanToken would have left it. Only for a scan that collects no names, outside -noi18n.
-bool skipGroupsInPlace(std::vector<int32_t>* closers);
+using CloserStack = FrameStack<int32_t, 64>;
+bool skipGroupsInPlace(CloserStack* closers);
 
 int32_t nextUnicode();
 void unreadChar();
