@@ -500,10 +500,82 @@ void takeInPlace(int32_t start, int32_t end) {
 
 }  // namespace
 
+namespace {
+
+// An operator's token from its bytes at `p`, the first of them one of = ! + - * % ^ & | < > /;
+// the length taken goes to *length. 0 when the scan must read on as characters: a byte it looks
+// at may be an escape or a multibyte character, or "/" begins a comment.
+int32_t operatorInPlace(const char* text, int32_t p, int32_t length, int32_t* taken) {
+  // The byte at `at` as the character reader would give it, 0 at the end; -1 when it may be more.
+  auto byteAt = [&](int32_t at) -> int32_t {
+    if (at >= length) return 0;
+    auto b = static_cast<unsigned char>(text[at]);
+    return b < 0x80 && b != '\\' ? b : -1;
+  };
+  int32_t c = static_cast<unsigned char>(text[p]);
+  int32_t n = byteAt(p + 1);
+  if (n < 0) return 0;
+  *taken = 1;
+  auto pair = [&](int32_t single, int32_t doubled, int32_t longer, int32_t assigned) {
+    if (doubled != 0 && n == c) {
+      *taken = 2;
+      return longer;
+    }
+    if (assigned != 0 && n == '=') {
+      *taken = 2;
+      return assigned;
+    }
+    return single;
+  };
+  switch (c) {
+    case '=': return pair(T_ASSIGN, '=', T_EQ, 0);
+    case '!': return pair(T_NOT, 0, 0, T_NE);
+    case '+': return pair(T_PLUS, '+', T_INCREMENT, T_PLUS_ASSIGN);
+    case '-': return pair(T_MINUS, '-', T_DECREMENT, T_MINUS_ASSIGN);
+    case '*': return pair(T_STAR, 0, 0, T_STAR_ASSIGN);
+    case '%': return pair(T_REM, 0, 0, T_REM_ASSIGN);
+    case '^': return pair(T_XOR, 0, 0, T_XOR_ASSIGN);
+    case '&': return pair(T_AND, '&', T_ANDAND, T_AND_ASSIGN);
+    case '|': return pair(T_OR, '|', T_OROR, T_OR_ASSIGN);
+    case '/':
+      if (n == '/' || n == '*') return 0;
+      return pair(T_DIV, 0, 0, T_DIV_ASSIGN);
+    case '<': {
+      if (n != '<') return pair(T_LT, 0, 0, T_LE);
+      int32_t third = byteAt(p + 2);
+      if (third < 0) return 0;
+      *taken = third == '=' ? 3 : 2;
+      return third == '=' ? T_SHL_ASSIGN : T_SHL;
+    }
+    case '>': {
+      if (n != '>') return pair(T_GT, 0, 0, T_GE);
+      int32_t third = byteAt(p + 2);
+      if (third < 0) return 0;
+      if (third == '=') {
+        *taken = 3;
+        return T_SHR_ASSIGN;
+      }
+      if (third != '>') {
+        *taken = 2;
+        return T_SHR;
+      }
+      int32_t fourth = byteAt(p + 3);
+      if (fourth < 0) return 0;
+      *taken = fourth == '=' ? 4 : 3;
+      return fourth == '=' ? T_USHR_ASSIGN : T_USHR;
+    }
+    default:
+      return 0;
+  }
+}
+
+}  // namespace
+
 // The common tokens first, with nothing pending and the bytes plain: a name that ends at a byte no
-// name goes on with, a short decimal int, a point before no digit, and the one-byte separators.
-// Everything else, and every case with a backslash, a byte of a multibyte character or the end of
-// the text after it, takes the full scan.
+// name goes on with, a short decimal int, a point before no digit, the one-byte separators and the
+// operators. Everything else, and every case with a backslash, a byte of a multibyte character or
+// the end of the text after it, takes the full scan. The scanner's place is kept in locals here and
+// stored once: the stores of a token would otherwise make every access read it again.
 int32_t scanToken() {
   ScannerState& s = theScanner;
   Token& t = theToken;
@@ -511,42 +583,76 @@ int32_t scanToken() {
     s.pushedBack = 0;
     return t.kind;
   }
-  skipPlainWhiteSpace();
+  if (theInput.pendingCount != 0) return scanTokenSlow();
+  const char* text = s.text;
+  const int32_t length = s.length;
   int32_t p = s.position;
-  if (theInput.pendingCount == 0 && p < s.length) {
-    const char* text = s.text;
-    auto b = static_cast<unsigned char>(text[p]);
-    if (startsAsciiName(b) && s.collectNames) {
-      int32_t end = byteRunEnd(p + 1, BYTE_NAME);
-      if (end == s.length || (byteClasses.classes[static_cast<unsigned char>(text[end])] & BYTE_ENDS_NAME) != 0) {
-        takeInPlace(p, end);
-        return finish(internInPlace(p, end));
+  // White space straight from the text: blanks, and line breaks that stand there as CR and LF
+  // bytes (newLine's rule); anything else, escaped breaks too, is left to the full scan.
+  if (p < length && (byteClasses.classes[static_cast<unsigned char>(text[p])] & BYTE_WHITE_SPACE) != 0) {
+    int32_t line = s.line;
+    int32_t lineStart = s.lineStart;
+    while (p < length) {
+      char b = text[p];
+      if (b == ' ' || b == '\t') {
+        p = byteRunEnd(p + 1, BYTE_BLANK);
+      } else if (b == '\n') {
+        line++;
+        lineStart = ++p;
+      } else if (b == '\r') {
+        line++;
+        if (++p < length && text[p] == '\n') p++;
+        lineStart = p;
+      } else {
+        break;
       }
-    } else if (b >= '1' && b <= '9' && s.collectNames) {
-      // A decimal int of up to nine digits, which no overflow check can refuse, ended by a byte
-      // that neither continues a number nor may be an escape.
-      int32_t end = p + 1;
-      int64_t value = b - '0';
-      while (end < s.length && end - p < 9 && isAsciiDigit(text[end])) value = value * 10 + (text[end++] - '0');
-      // A tenth digit continues the number, and the full scan takes it.
-      if (end < s.length && !continuesDecimal(static_cast<unsigned char>(text[end]))) {
-        takeInPlace(p, end);
-        resetNameBuffer();
-        t.integerValue = value;
-        t.literalType = T_INT;
-        return finish(T_INTEGER);
-      }
-    } else if (b == '.' && p + 1 < s.length && plainNonDigit(static_cast<unsigned char>(text[p + 1]))) {
-      takeInPlace(p, p + 1);
-      return finish(T_DOT);
-    } else if (b < 0x80 && singleByteTokens[b] != 0 && (!global.noI18n || (b != '(' && b != ')'))) {
-      takeInPlace(p, p + 1);
-      if (b == '(') s.parenthesisDepth++;
-      if (b == ')') s.parenthesisDepth--;
-      return finish(singleByteTokens[b]);
     }
+    s.position = p;
+    s.line = line;
+    s.lineStart = lineStart;
+    theInput.lastCharBytes = 1;
   }
-  return scanTokenSlow();
+  if (p >= length) return scanTokenSlow();
+  auto b = static_cast<unsigned char>(text[p]);
+  int32_t end = p + 1;
+  int32_t kind;
+  if (startsAsciiName(b)) {
+    end = byteRunEnd(p + 1, BYTE_NAME);
+    if (end < length && (byteClasses.classes[static_cast<unsigned char>(text[end])] & BYTE_ENDS_NAME) == 0)
+      return scanTokenSlow();
+    takeInPlace(p, end);
+    // A scan that collects no names makes no keywords either.
+    return finish(s.collectNames ? internInPlace(p, end) : T_IDENTIFIER);
+  }
+  if (b >= '1' && b <= '9' && s.collectNames) {
+    // A decimal int of up to nine digits, which no overflow check can refuse, ended by a byte
+    // that neither continues a number nor may be an escape.
+    int64_t value = b - '0';
+    while (end < length && end - p < 9 && isAsciiDigit(text[end])) value = value * 10 + (text[end++] - '0');
+    // A tenth digit continues the number, and the full scan takes it.
+    if (end >= length || continuesDecimal(static_cast<unsigned char>(text[end]))) return scanTokenSlow();
+    takeInPlace(p, end);
+    resetNameBuffer();
+    t.integerValue = value;
+    t.literalType = T_INT;
+    return finish(T_INTEGER);
+  }
+  if (b == '.') {
+    if (p + 1 >= length || !plainNonDigit(static_cast<unsigned char>(text[p + 1]))) return scanTokenSlow();
+    kind = T_DOT;
+  } else if (b < 0x80 && singleByteTokens[b] != 0) {
+    if (global.noI18n && (b == '(' || b == ')')) return scanTokenSlow();
+    if (b == '(') s.parenthesisDepth++;
+    if (b == ')') s.parenthesisDepth--;
+    kind = singleByteTokens[b];
+  } else {
+    int32_t taken = 0;
+    kind = operatorInPlace(text, p, length, &taken);
+    if (kind == 0) return scanTokenSlow();
+    end = p + taken;
+  }
+  takeInPlace(p, end);
+  return finish(kind);
 }
 
 namespace {

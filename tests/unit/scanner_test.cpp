@@ -1,6 +1,7 @@
 // The token scanner: kinds, positions, escapes, values of literals, name collection and the
 // NOI18N marks.
 #include <clocale>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -276,6 +277,38 @@ TEST_F(ScannerTest, NoI18nMarksExemptLiterals) {
   }
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "quorvelix: site 2: warned\nquorvelix: site 50: warned too\nquorvelix: site 115: last\n");
+}
+
+// Short decimals are converted by one exact operation; every literal, short or not, must come out
+// as the library's correctly rounded conversion gives it, for double and float alike.
+TEST_F(ScannerTest, FloatingLiteralsRoundAsTheLibraryRounds) {
+  std::vector<std::string> texts = {"0.0", "0e5", "1.5", ".5", "12.75", "1.5e-3", "9007199254740992.0",
+                                    "9007199254740993.0", "1e22", "1e23", "1e-22", "1e-23", "0.1", "3.0e10",
+                                    "16777216.0", "16777217.0", "123456789012345678.0", "0.000000001",
+                                    "4.9e-324", "1.7976931348623157e308", "2.2250738585072014E-308"};
+  uint64_t state = 42;
+  auto next = [&](uint64_t bound) {
+    state = state * 6364136223846793005ull + 1442695040888963407ull;
+    return (state >> 33) % bound;
+  };
+  for (int i = 0; i < 3000; i++) {
+    std::string text = std::to_string(next(100000000000ull) >> next(36));
+    if (next(2) == 0) text += "." + std::to_string(next(1000000));
+    if (next(3) == 0) text += (next(2) == 0 ? "e-" : "e") + std::to_string(next(30));
+    if (text.find_first_of(".e") == std::string::npos) text += ".0";
+    texts.push_back(text);
+  }
+  for (const std::string& text : texts) {
+    for (bool isFloat : {false, true}) {
+      std::string literal = text + (isFloat ? "f" : "");
+      setScanString(literal.c_str());
+      ASSERT_EQ(scanToken(), T_FLOATING) << literal;
+      double expected = isFloat ? static_cast<double>(std::strtof(text.c_str(), nullptr)) : std::strtod(text.c_str(), nullptr);
+      // 4.9e-324 and its like are the underflow rule's, which gives the smallest subnormal too.
+      if (expected == 0.0 && text != "0.0" && text != "0e5") continue;
+      EXPECT_EQ(doubleBitsAsLong(currentToken()->floatingValue), doubleBitsAsLong(expected)) << literal;
+    }
+  }
 }
 
 // The declaration pass skips a body straight from its bytes as far as it can: wherever it stops,
