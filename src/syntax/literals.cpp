@@ -503,9 +503,20 @@ void scanDocComment() {
   s.deprecatedSeen = 0;
   bool atLineStart = false;
   for (;;) {
-    // A run of bytes that are no tag, no white space and end nothing: the tag is not at a line's
-    // start after them.
-    if (skipByteRun(BYTE_DOC_PLAIN)) atLineStart = false;
+    // A run of blanks and of bytes that are no tag, no white space and end nothing: the tag is not
+    // at a line's start after such a byte, and stays there after blanks alone.
+    if (theInput.pendingCount == 0) {
+      const auto* text = reinterpret_cast<const unsigned char*>(s.text);
+      int32_t p = s.position;
+      uint8_t seen = 0;
+      for (uint8_t c; p < s.length && ((c = byteClasses.classes[text[p]]) & (BYTE_DOC_PLAIN | BYTE_BLANK)) != 0; p++)
+        seen |= c;
+      if (p != s.position) {
+        s.position = p;
+        theInput.lastCharBytes = 1;
+        if (seen & BYTE_DOC_PLAIN) atLineStart = false;
+      }
+    }
     int32_t c = readChar();
     if (c == END_OF_TEXT) {
       unreadChar();
