@@ -306,7 +306,7 @@ bool zipUseIndex(ZipFile* archive) {
       std::memcmp(header.magic, INDEX_MAGIC, sizeof INDEX_MAGIC) == 0 && header.archiveLength == archive->length &&
       header.archiveModified == archive->modified && endRecordMatches() && header.entryCount >= 0 &&
       header.packageCount >= 0 && isPowerOfTwo(header.packageSlotCount) &&
-      (header.sorted ? header.entrySlotCount == 0 : isPowerOfTwo(header.entrySlotCount)) &&
+      (isPowerOfTwo(header.entrySlotCount) || (header.sorted && header.entrySlotCount == 0)) &&
       static_cast<int64_t>(sizeof header) + entryBytes + packageBytes +
               4 * (static_cast<int64_t>(header.entrySlotCount) + header.packageSlotCount) ==
           length;
@@ -329,8 +329,8 @@ bool zipUseIndex(ZipFile* archive) {
   at += entryBytes;
   archive->packages = reinterpret_cast<ZipEntry*>(at);
   at += packageBytes;
-  archive->entrySlots = header.sorted ? nullptr : reinterpret_cast<int32_t*>(at);
-  archive->entrySlotMask = header.sorted ? 0 : header.entrySlotCount - 1;
+  archive->entrySlots = header.entrySlotCount > 0 ? reinterpret_cast<int32_t*>(at) : nullptr;
+  archive->entrySlotMask = header.entrySlotCount > 0 ? header.entrySlotCount - 1 : 0;
   at += 4 * static_cast<int64_t>(header.entrySlotCount);
   archive->packageSlots = reinterpret_cast<int32_t*>(at);
   archive->packageSlotMask = header.packageSlotCount - 1;
@@ -411,6 +411,19 @@ void zipClose(ZipFile* archive) {
 
 bool zipWriteIndex(ZipFile* archive) {
   if (archive == nullptr) return false;
+  // An index gives every archive a member table, a sorted one too: a lookup is then one probe or
+  // two, not the halvings of the directory.
+  int32_t* entrySlots = archive->entrySlots;
+  uint32_t entrySlotMask = archive->entrySlotMask;
+  if (entrySlots == nullptr) {
+    entrySlots = newSlots(archive->entryCount, &entrySlotMask);
+    for (int32_t i = 0; i < archive->entryCount; i++) {
+      const ZipEntry& entry = archive->entries[i];
+      int32_t* slot = findSlot(archive, entrySlots, entrySlotMask, archive->entries, zipEntryName(archive, &entry),
+                               entry.nameLength);
+      if (*slot < 0) *slot = i;
+    }
+  }
   IndexHeader header{};
   std::memcpy(header.magic, INDEX_MAGIC, sizeof INDEX_MAGIC);
   header.archiveLength = archive->length;
@@ -421,17 +434,21 @@ bool zipWriteIndex(ZipFile* archive) {
   header.packageCount = archive->packageCount;
   header.longestName = archive->longestName;
   header.sorted = archive->sorted ? 1 : 0;
-  header.entrySlotCount = archive->sorted ? 0 : archive->entrySlotMask + 1;
+  header.entrySlotCount = entrySlotMask + 1;
   header.packageSlotCount = archive->packageSlotMask + 1;
   std::string path = indexPath(archive->name);
   std::string temporary = path + ".tmp";
   FileHandle* file = openFile(temporary.c_str(), "wb");
-  if (file == nullptr) return false;
+  if (file == nullptr) {
+    if (entrySlots != archive->entrySlots) std::free(entrySlots);
+    return false;
+  }
   auto write = [&](const void* data, int64_t bytes) { return bytes == 0 || writeFile(data, 1, bytes, file) == bytes; };
   bool ok = write(&header, sizeof header) && write(archive->entries, sizeof(ZipEntry) * int64_t{archive->entryCount}) &&
             write(archive->packages, sizeof(ZipEntry) * int64_t{archive->packageCount}) &&
-            write(archive->entrySlots, 4 * int64_t{header.entrySlotCount}) &&
+            write(entrySlots, 4 * int64_t{header.entrySlotCount}) &&
             write(archive->packageSlots, 4 * int64_t{header.packageSlotCount});
+  if (entrySlots != archive->entrySlots) std::free(entrySlots);
   ok = closeFile(file) == 0 && ok;
   if (ok) ok = renameFile(temporary.c_str(), path.c_str()) == 0;
   if (!ok) removeFile(temporary.c_str());
@@ -445,7 +462,7 @@ const char* zipEntryName(const ZipFile* archive, const ZipEntry* entry) {
 ZipEntry* zipFindEntry(ZipFile* archive, const char* name) {
   if (archive == nullptr || name == nullptr) return nullptr;
   auto length = static_cast<int32_t>(std::strlen(name));
-  if (archive->sorted) return searchSorted(archive, name, length);
+  if (archive->entrySlots == nullptr) return archive->sorted ? searchSorted(archive, name, length) : nullptr;
   int32_t index = findRecord(archive, archive->entrySlots, archive->entrySlotMask, archive->entries,
                              archive->entryCount, name, length);
   return index >= 0 ? &archive->entries[index] : nullptr;
