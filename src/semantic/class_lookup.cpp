@@ -365,8 +365,45 @@ char* makePath(const char* directory, const char* sourceFileName, Package* packa
   return arenaString(text);
 }
 
+namespace {
+
+// Characters that every host codeset spells as the same bytes, which a name's conversion passes
+// through as they stand.
+bool isPlainName(const Identifier* name) {
+  const uint16_t* c = identifierChars(name);
+  for (int32_t i = 0; i < name->length; i++)
+    if (c[i] >= 0x80 || c[i] == '\\' || c[i] == '~') return false;
+  return true;
+}
+
+}  // namespace
+
+// A member's path is made for every class looked for in an archive: names of plain characters are
+// copied straight into it, from its end back; any other takes makePath's conversion.
 char* zipEntryPath(Package* package, Identifier* name, const char* extension) {
-  return makePath(nullptr, nullptr, package, name, false, '/', false, extension);
+  size_t extensionLength = name != nullptr && extension != nullptr ? std::strlen(extension) : 0;
+  size_t length = (name != nullptr ? name->length : 0) + extensionLength;
+  bool plain = name == nullptr || isPlainName(name);
+  for (const Package* p = package; plain && !isUnnamedPackage(p); p = p->parent) {
+    plain = isPlainName(p->name);
+    length += p->name->length + 1;
+  }
+  if (!plain) return makePath(nullptr, nullptr, package, name, false, '/', false, extension);
+  auto* path = static_cast<char*>(arenaAllocUncleared(&global.mainArena, length + 1));
+  char* end = path + length;
+  *end = '\0';
+  if (name != nullptr) {
+    end -= extensionLength;
+    std::memcpy(end, extension, extensionLength);
+    end -= name->length;
+    for (int32_t i = 0; i < name->length; i++) end[i] = static_cast<char>(identifierChars(name)[i]);
+  }
+  for (const Package* p = package; !isUnnamedPackage(p); p = p->parent) {
+    *--end = '/';
+    end -= p->name->length;
+    for (int32_t i = 0; i < p->name->length; i++) end[i] = static_cast<char>(identifierChars(p->name)[i]);
+  }
+  return path;
 }
 
 char* entryFilePath(const char* directory, Package* package, Identifier* name, const char* extension) {
