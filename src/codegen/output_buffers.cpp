@@ -31,18 +31,6 @@ void addOutputChunk(OutputBuffer* buffer) {
   buffer->chunkCount++;
 }
 
-void putShort(uint32_t value, OutputBuffer* buffer) {
-  putByte(value >> 8, buffer);
-  putByte(value, buffer);
-}
-
-void putInt(uint32_t value, OutputBuffer* buffer) {
-  putByte(value >> 24, buffer);
-  putByte(value >> 16, buffer);
-  putByte(value >> 8, buffer);
-  putByte(value, buffer);
-}
-
 void putBytes(const uint8_t* bytes, int32_t count, OutputBuffer* buffer) {
   while (count > 0) {
     if (buffer->free == 0) addOutputChunk(buffer);
