@@ -12,6 +12,9 @@ packages=(
   default-jre-headless junit libantlr-java antlr-doc javacc4 javacc4-doc jflex cup byacc-j jlex
   # the fuzz targets (fuzz/smoke.sh)
   clang libclang-rt-14-dev
+  # generated projects built by Ant's <javac> task and Maven's compiler plugin (tests/build_tools);
+  # junit5 holds a parent descriptor that the plugin's dependencies name
+  ant maven libmaven-compiler-plugin-java junit5
 )
 missing=()
 for p in "${packages[@]}"; do

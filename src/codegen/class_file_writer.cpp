@@ -209,11 +209,13 @@ void writeClassAttributes(ClassDef* cls) {
   int32_t count = 0;
 
   const char* sourceName = cls->sourceFile != nullptr ? cls->sourceFile->name : "";
-  const char* last = lastPathSeparator(sourceName);
-  putShort(addUtf8("SourceFile"), body());
-  putInt(2, body());
-  putShort(addHostTextUtf8(last != nullptr ? last + 1 : sourceName), body());
-  count++;
+  if (!global.noSourceFileAttribute) {
+    const char* last = lastPathSeparator(sourceName);
+    putShort(addUtf8("SourceFile"), body());
+    putInt(2, body());
+    putShort(addHostTextUtf8(last != nullptr ? last + 1 : sourceName), body());
+    count++;
+  }
 
   if (cls->innerClasses != nullptr || cls->outer != nullptr) {
     writeInnerClasses(cls);

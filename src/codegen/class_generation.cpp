@@ -241,6 +241,11 @@ void generateLocalClass(ClassDef* cls) {
   genClass(cls);
 }
 
+void resetCodeGeneration() {
+  classGen = ClassGenState{};
+  resetTraceNumbers();
+}
+
 void generateAllClasses() {
   forAllPackages(&rootPackage, generateIfOutermost);
 }

@@ -7,6 +7,8 @@
 struct ClassDef;
 struct Member;
 
+// What code generation keeps between classes, as at process start: a compile begins with it.
+void resetCodeGeneration();
 // The driver's last pass: generateClass for every outermost class from source.
 void generateAllClasses();
 // Generates and writes the outermost class around `cls` (a local or anonymous class is an

@@ -277,6 +277,10 @@ const StmtNode* firstCodeStatement() {
 
 }  // namespace
 
+void resetTraceNumbers() {
+  traceCounter = 0;
+}
+
 void walkStatementFlow(StmtNode* from, StmtNode* first, StmtNode* stop, const FlowVisitor* visitor, bool followMode) {
   if (first == nullptr) return;
   FlowWalk walk(stop, visitor, followMode);

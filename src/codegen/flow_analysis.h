@@ -30,6 +30,8 @@ void walkStatementFlow(StmtNode* from, StmtNode* first, StmtNode* stop, const Fl
 // statement's), each walked from its clause statement, and what follows the handlers.
 void walkHandlers(StmtNode* tryStatement, const FlowVisitor* visitor, bool followMode);
 
+// The trace numbers that flow traces give statements start again from 1.
+void resetTraceNumbers();
 // A statement after which control never goes on to the next one.
 bool isDeadEndStatement(const StmtNode* statement);
 // A statement whose jump the walk in follow-mode does not take yet.

@@ -367,6 +367,10 @@ void internalError(const StmtNode* s, const char* text) {
 void beginStatementRegions() {
   statementRegions.clear();
   pendingResumes.clear();
+  // A stop that unwound through the last method's code skipped the restores of these.
+  currentHandler = nullptr;
+  returnValueSlots = 0;
+  spreadStart = nullptr;
 }
 
 void finishStatementRegions() {

@@ -23,6 +23,7 @@ void genGoto(StmtNode* statement);
 // clause made them, registered before the statements are generated. Code that leaves such a
 // statement through a finally call or a monitor exit is cut out of the statement's open regions:
 // past that code the locals a finally block writes may stand where a handler expects others.
+// Beginning them also clears what the statement code of an earlier method left behind.
 void beginStatementRegions();
 void registerStatementRegion(StmtNode* statement, ExceptionRegion* region);
 // At the end of the method: resumes still pending are placed there.

@@ -9,6 +9,7 @@
 
 #include "codegen/class_file_output.h"
 #include "codegen/class_generation.h"
+#include "driver/argument_files.h"
 #include "driver/options.h"
 #include "driver/search_paths.h"
 #include "driver/source_passes.h"
@@ -79,6 +80,15 @@ static void printArguments(int count, char** arguments) {
     std::printf("args[%d] = \"%s\"\n", i, arguments[i] != nullptr ? arguments[i] : "nil");
 }
 
+// With "-Werror" the warnings of the sources fail the compile: reported before the generation pass,
+// no class file is written; warnings that come while bodies are generated keep their source's
+// classes from being written (diagnostics) and fail the compile at the end.
+static void failOnWarnings() {
+  if (!global.warningsAsErrors || global.warningsFailed || global.warningCount <= global.optionWarnings) return;
+  global.warningsFailed = 1;
+  errorInFile(nullptr, 0, 0, "warnings.as.errors");
+}
+
 static void runPasses() {
   parseAllFiles();
   initJavaIo();
@@ -91,6 +101,7 @@ static void runPasses() {
   resolveImports();
   resolveAllSupertypes();
   evaluateAllFieldConstants();
+  failOnWarnings();
   if (global.errorCount == 0 && !global.noWrite) {
     resolveImports();
     resolveAllSupertypes();
@@ -125,7 +136,7 @@ static void printSummaries() {
       messageAt(nullptr, 0, 0, "deprecations.count", intToString(files));
     global.warningCount += global.deprecatedUses;
   }
-  if (global.warningCount != 0 && !global.noWarnings) {
+  if (global.warningCount != 0 && (!global.noWarnings || global.deprecationAfterNoWarn)) {
     if (global.warningCount > 1)
       messageAt(nullptr, 0, 0, "warnings.count", intToString(global.warningCount));
     else
@@ -158,19 +169,24 @@ int32_t internalTolvo(int count, char** arguments, char* messageDirectory, char*
     setEncodings(nullptr, nullptr);
     initScanner();
     resetClassTable();
+    resetCodeGeneration();
     setLocalClassGenerator(generateLocalClass);
     global.currentArena = &global.mainArena;
     global.maxErrors = 20;
     global.maxMessages = 50;
+    // An argument file that cannot be read leaves nothing sound to compile, as a bad option does.
+    if (!expandArgumentFiles(&count, &arguments)) std::exit(1);
     expandWildcards(&count, &arguments);
     int32_t sources = parseOptions(count, arguments);
+    global.optionWarnings = global.warningCount;
     if (arguments != nullptr && global.traceLevel == TRACE_ARGUMENTS) printArguments(count, arguments);
     if (global.printVersion) {
       std::printf("quorvelix: %s %s (quorvelix %s)\n", "Hollowmere 3.0", "", "3.0dev");
       std::fflush(stdout);
     }
+    // A bad option has been reported in one line: the usage text is for a call with no sources.
     if (sources <= 0) {
-      if (!global.printVersion) printUsage();
+      if (sources == 0 && !global.printVersion) printUsage();
       std::exit(1);
     }
     if (global.outputDirectory != nullptr && !isDirectory(global.outputDirectory)) {
@@ -195,6 +211,7 @@ int32_t internalTolvo(int count, char** arguments, char* messageDirectory, char*
   if (stop == STOP_NONE) {
     try {
       compileSources(count, arguments);
+      failOnWarnings();
     } catch (const CompileStop& s) {
       stop = s.code;
     } catch (const std::bad_alloc&) {
@@ -227,7 +244,8 @@ int32_t internalTolvo(int count, char** arguments, char* messageDirectory, char*
 
   int32_t errors = global.errorCount;
   resetEncodings();
+  // In-process everything goes, the error count too: what runs next in the process (a compile,
+  // an evaluation) starts from zero.
   if (inProcess == 1) releaseMemory();
-  global.errorCount = errors;
   return errors;
 }

@@ -10,6 +10,7 @@
 #include "evaluate/jni_environment.h"
 #include "platform/crash_signals.h"
 #include "platform/thread_locale.h"
+#include "platform/thread_stack.h"
 #include "support/arena.h"
 #include "support/fatal_stops.h"
 #include "support/global.h"
@@ -34,41 +35,68 @@ static char** copyArguments(jobjectArray arguments, int* count) {
   return copy;
 }
 
+namespace {
+
+struct CompileCall {
+  int count;
+  char** arguments;
+  char* classPath;
+  int32_t errors;
+};
+
+// The compile on its own thread: the user's locale and the crash handlers are that thread's too.
+void runCompile(void* argument) {
+  auto* call = static_cast<CompileCall*>(argument);
+  ThreadLocaleScope locale;
+  ArmedCrashHandlers crashHandlers(onFatalSignal);
+  call->errors = internalTolvo(call->count, call->arguments, global.messageDirectory, global.localeDirectory, nullptr,
+                               nullptr, call->classPath, nullptr, 1);
+}
+
+// Out of memory before the compile began: a failed compile, never a success.
+int32_t failedForMemory(CompileCall* call) {
+  freeArgv(call->count, call->arguments);
+  std::free(call->classPath);
+  std::fputs("quorvelix: out.of.memory\n", stderr);
+  releaseMemory();
+  return 1;
+}
+
+}  // namespace
+
+// Steps: everything an earlier call left given back; the arguments converted on the calling
+// thread, the only one that may use its JNI environment; the compile on a thread of its own with
+// the console program's stack, since a thread of the virtual machine may have a stack of 256 KB
+// and a compile nests as deeply as the console program lets it.
 extern "C" JNIEXPORT jint JNICALL Java_com_kel_trov_quorvelix_ExpressionEvaluation_tolvoMain(
     JNIEnv* env, jclass, jstring messageDirectory, jstring localeDirectory, jstring classPath,
     jobjectArray arguments) {
-  ThreadLocaleScope locale;
-  setCurrentJNIEnv(env);
-  // Whatever an earlier compile or evaluation left is given back (an evaluation's result and
-  // its references too), and global starts from zero.
+  JniEntry entry(env);
+  // An evaluation's result and its references go too, and global starts from zero.
   releaseEvaluation();
-  // A crash in the compiler ends the process, as in the console program; the virtual machine's
-  // own signals on its other threads, and in its own code, stay its own.
-  global.abortOnFatal = 1;
-  ArmedCrashHandlers crashHandlers(onFatalSignal);
-  global.localeName = getLocaleName();
-  global.maxCharBytes = static_cast<int32_t>(MB_CUR_MAX);
-  int32_t result = 0;
-  try {
-    // The conversions below may warn about characters the locale cannot hold; the warning needs
-    // the arenas and the message location.
-    initMemory();
-    // Held in global from here on, so that a release frees them whatever happens next.
-    global.messageDirectory = javaStringToNative(messageDirectory);
-    global.localeDirectory = javaStringToNative(localeDirectory);
-    setMessageLocation(global.messageDirectory, global.localeDirectory);
-    int count = 0;
-    char** copy = copyArguments(arguments, &count);
-    if (copy == nullptr) outOfMemory();
-    char* path = javaStringToNative(classPath);
-    result = internalTolvo(count, copy, global.messageDirectory, global.localeDirectory, nullptr, nullptr, path,
-                           nullptr, 1);
-  } catch (const CompileStop&) {
-    // Out of memory before the compile began: a failed compile, never a success.
-    std::fputs("quorvelix: out.of.memory\n", stderr);
-    releaseMemory();
-    result = 1;
+  CompileCall call{};
+  {
+    // A crash in the compiler ends the process, as in the console program; the virtual machine's
+    // own signals on its other threads, and in its own code, stay its own.
+    global.abortOnFatal = 1;
+    ArmedCrashHandlers crashHandlers(onFatalSignal);
+    global.localeName = getLocaleName();
+    global.maxCharBytes = static_cast<int32_t>(MB_CUR_MAX);
+    try {
+      // The conversions below may warn about characters the locale cannot hold; the warning needs
+      // the arenas and the message location.
+      initMemory();
+      // Held in global from here on, so that a release frees them whatever happens next.
+      global.messageDirectory = javaStringToNative(messageDirectory);
+      global.localeDirectory = javaStringToNative(localeDirectory);
+      setMessageLocation(global.messageDirectory, global.localeDirectory);
+      call.arguments = copyArguments(arguments, &call.count);
+      if (call.arguments == nullptr) outOfMemory();
+      call.classPath = javaStringToNative(classPath);
+    } catch (const CompileStop&) {
+      return failedForMemory(&call);
+    }
   }
-  clearCurrentJNIEnv();
-  return result;
+  if (!runOnOwnStack(runCompile, &call, consoleStackSize())) return failedForMemory(&call);
+  return call.errors;
 }

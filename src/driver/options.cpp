@@ -20,6 +20,9 @@ const char* const usageKeys[] = {
     "usage.V",         "usage.depend",          "usage.verbose",     "usage.debug",
     "usage.J",         "usage.njc",             "usage.gnodebug",    "usage.Ointerclass",
     "usage.uncomment", "usage.scanonly",        "usage.noi18n",      "usage.i18napi",
+    "usage.argfile",   "usage.cp",              "usage.gnone",       "usage.glist",
+    "usage.source",    "usage.target",          "usage.Werror",      "usage.X",
+    "usage.processors",
 };
 const int32_t usageKeyCount = sizeof usageKeys / sizeof usageKeys[0];
 
@@ -62,6 +65,13 @@ enum OptionAction {
   OPT_SCAN_ONLY,
   OPT_NO_I18N,
   OPT_I18N_API,
+  OPT_NO_DEBUG_INFO,
+  OPT_DEBUG_LIST,
+  OPT_SOURCE_RELEASE,
+  OPT_TARGET_RELEASE,
+  OPT_WARNINGS_AS_ERRORS,
+  OPT_EXTRA,
+  OPT_GENERATED_SOURCES,
 };
 
 struct Option {
@@ -104,7 +114,72 @@ const Option options[] = {
     {"-scanonly", 0, OPT_SCAN_ONLY},
     {"-noi18n", 0, OPT_NO_I18N},
     {"-i18napi", 0, OPT_I18N_API},
+    // The spellings of the peers' compilers that build tools pass.
+    {"-cp", 0, OPT_CLASSPATH},
+    {"-g:none", 0, OPT_NO_DEBUG_INFO},
+    {"-g:", 3, OPT_DEBUG_LIST},
+    {"-source", 0, OPT_SOURCE_RELEASE},
+    {"-target", 0, OPT_TARGET_RELEASE},
+    {"-Werror", 0, OPT_WARNINGS_AS_ERRORS},
+    {"-X", 2, OPT_EXTRA},
+    // What the peers do with annotation processors, which this compiler does not run: nothing is
+    // generated, and sources found on the paths are compiled.
+    {"-s", 0, OPT_GENERATED_SOURCES},
+    {"-proc:none", 0, OPT_IGNORED},
+    {"-implicit:class", 0, OPT_IGNORED},
 };
+
+// The "-X" options whose value is the next argument; every other one carries its value in itself.
+const char* const extraOptionsWithValue[] = {"-Xmaxerrs", "-Xmaxwarns", "-Xstdout"};
+
+bool isExtraOptionWithValue(const char* argument) {
+  for (const char* option : extraOptionsWithValue)
+    if (stringsEqual(argument, option)) return true;
+  return false;
+}
+
+// The debugging information a "-g:" list names: "source", "lines" and "vars", separated by
+// commas, in any order; false for an empty list or any other word.
+struct DebugInfo {
+  bool source;
+  bool lines;
+  bool vars;
+};
+
+void setDebugInfo(const DebugInfo& info) {
+  global.localVariableTables = info.vars;
+  global.lineNumbers = info.lines;
+  global.noSourceFileAttribute = !info.source;
+}
+
+bool parseDebugList(const char* list, DebugInfo* info) {
+  *info = DebugInfo{false, false, false};
+  for (const char* p = list;; p++) {
+    const char* end = std::strchr(p, ',');
+    size_t length = end != nullptr ? static_cast<size_t>(end - p) : std::strlen(p);
+    auto is = [&](const char* word) { return length == std::strlen(word) && std::strncmp(p, word, length) == 0; };
+    if (is("source"))
+      info->source = true;
+    else if (is("lines"))
+      info->lines = true;
+    else if (is("vars"))
+      info->vars = true;
+    else
+      return false;
+    if (end == nullptr) return true;
+    p = end;
+  }
+}
+
+// The language levels the compiler reads (the Java 1.1 language with inner classes) and the one
+// class-file version it writes.
+bool isSupportedSource(const char* release) {
+  return stringsEqual(release, "1.1") || stringsEqual(release, "1.2") || stringsEqual(release, "1.3");
+}
+
+bool isSupportedTarget(const char* release) {
+  return stringsEqual(release, "1.1");
+}
 
 const Option* findOption(const char* argument) {
   for (const Option& option : options) {
@@ -123,6 +198,9 @@ bool needsValue(OptionAction action) {
     case OPT_BOOTCLASSPATH:
     case OPT_EXTDIRS:
     case OPT_I18N_API:
+    case OPT_SOURCE_RELEASE:
+    case OPT_TARGET_RELEASE:
+    case OPT_GENERATED_SOURCES:
       return true;
     default:
       return false;
@@ -148,7 +226,10 @@ int32_t parseOptions(int count, char** arguments) {
       continue;
     }
     const Option* option = findOption(argument);
-    // An option the compile cannot go on with: reported, then the driver prints the usage and exits.
+    DebugInfo debugInfo{};
+    if (option != nullptr && option->action == OPT_DEBUG_LIST && !parseDebugList(argument + 3, &debugInfo))
+      option = nullptr;
+    // An option the compile cannot go on with: reported, then the driver exits.
     if (option == nullptr) {
       try {
         fatalError(nullptr, 0, 0, "bad.option", argument);
@@ -157,7 +238,8 @@ int32_t parseOptions(int count, char** arguments) {
       return -1;
     }
     const char* value = nullptr;
-    bool takesNext = needsValue(option->action) || (option->action == OPT_ENCODING && argument[9] == '\0');
+    bool takesNext = needsValue(option->action) || (option->action == OPT_ENCODING && argument[9] == '\0') ||
+                     (option->action == OPT_EXTRA && isExtraOptionWithValue(argument));
     char* consumed = nullptr;
     if (takesNext) {
       if (i + 1 >= count || arguments[i + 1] == nullptr) {
@@ -185,11 +267,11 @@ int32_t parseOptions(int count, char** arguments) {
         setEncodings(global.defaultEncoding, global.sourceEncoding);
         break;
       case OPT_DEPENDENCIES: global.dependencyOutput = 1; break;
-      case OPT_DEPRECATION: global.deprecation = 1; break;
-      case OPT_DEBUG_TABLES:
-        global.localVariableTables = 1;
-        global.lineNumbers = 1;
+      case OPT_DEPRECATION:
+        global.deprecation = 1;
+        global.deprecationAfterNoWarn = 1;
         break;
+      case OPT_DEBUG_TABLES: setDebugInfo(DebugInfo{true, true, true}); break;
       case OPT_NO_DEBUG_TABLES:
         global.localVariableTables = 0;
         global.lineNumbers = 0;
@@ -197,7 +279,10 @@ int32_t parseOptions(int count, char** arguments) {
       case OPT_TRACE_ONE: global.traceLevel = 1; break;
       case OPT_TRACE: global.traceLevel = std::atoi(argument + 2); break;
       case OPT_NO_MESSAGES: global.noMessages = 1; break;
-      case OPT_NO_WARNINGS: global.noWarnings = 1; break;
+      case OPT_NO_WARNINGS:
+        global.noWarnings = 1;
+        global.deprecationAfterNoWarn = 0;
+        break;
       case OPT_IGNORED: break;
       case OPT_NO_WRITE: global.noWrite = 1; break;
       case OPT_VERBOSE: global.verbose = 1; break;
@@ -217,9 +302,28 @@ int32_t parseOptions(int count, char** arguments) {
       case OPT_SCAN_ONLY: global.scanOnly = 1; break;
       case OPT_NO_I18N: global.noI18n = 1; break;
       case OPT_I18N_API: global.i18nApi = mainArenaCopy(value); break;
+      case OPT_NO_DEBUG_INFO: setDebugInfo(DebugInfo{false, false, false}); break;
+      case OPT_DEBUG_LIST: setDebugInfo(debugInfo); break;
+      case OPT_SOURCE_RELEASE: global.sourceRelease = mainArenaCopy(value); break;
+      case OPT_TARGET_RELEASE: global.targetRelease = mainArenaCopy(value); break;
+      case OPT_WARNINGS_AS_ERRORS: global.warningsAsErrors = 1; break;
+      case OPT_GENERATED_SOURCES: break;
+      case OPT_EXTRA:
+        // The one "-X" option with a behaviour of its own here: the error limit.
+        if (stringsEqual(argument, "-Xmaxerrs"))
+          global.maxErrors = std::atoi(value);
+        else
+          warningAt(nullptr, 0, 0, "warn.unimplemented.option", argument);
+        break;
     }
     std::free(consumed);
   }
+  // As for the peers, the last -source and -target count: a build tool may put its own defaults
+  // before the user's values.
+  if (global.sourceRelease != nullptr && !isSupportedSource(global.sourceRelease))
+    errorInFile(nullptr, 0, 0, "source.release", global.sourceRelease);
+  if (global.targetRelease != nullptr && !isSupportedTarget(global.targetRelease))
+    errorInFile(nullptr, 0, 0, "target.release", global.targetRelease);
   if (help) printUsage();
   return sources;
 }

@@ -35,9 +35,16 @@ static bool endsOperand(int32_t kind) {
   }
 }
 
+// Where the echo of the tokens stands in the file being echoed: set at its beginning, since a
+// stop may have ended the last one anywhere.
+static int32_t echoLine;
+static int32_t echoPosition;
+
 void scanOnlyFiles() {
   for (SourceFile* file = global.sources; file != nullptr; file = file->next) {
     setScanSource(file, 0, 1, 0);
+    echoLine = 1;
+    echoPosition = 0;
     int32_t previous = T_EOF;
     int32_t kind;
     do {
@@ -52,20 +59,14 @@ void scanOnlyFiles() {
 }
 
 void echoToken(const Token* token) {
-  static int32_t outputLine = 1;
-  static int32_t outputPosition = 0;
   const ScannerState* scanner = scannerState();
   const char* text = scanner->text;
-  while (outputLine < token->line) {
+  while (echoLine < token->line) {
     std::putchar('\n');
-    outputLine++;
-    outputPosition = scanner->lineStart;
+    echoLine++;
+    echoPosition = scanner->lineStart;
   }
-  for (int32_t i = outputPosition; i < token->start; i++) std::putchar(text[i] == '\t' ? '\t' : ' ');
+  for (int32_t i = echoPosition; i < token->start; i++) std::putchar(text[i] == '\t' ? '\t' : ' ');
   std::printf("%.*s", scanner->position - token->start, text + token->start);
-  outputPosition = scanner->position;
-  if (token->kind == T_EOF) {
-    outputLine = 1;
-    outputPosition = 0;
-  }
+  echoPosition = scanner->position;
 }

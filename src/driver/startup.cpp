@@ -114,7 +114,8 @@ int consoleMain(int argc, char** argv) {
     setMessageLocation(messageDirectory, localeDirectory);
     char* home = findZpkHome(programDirectory, "../../../ZPK12/");
     freeMemory(programDirectory);
-    const char* classPathValue = std::getenv("CLASSPATH");
+    // An empty CLASSPATH is no class path: the driver takes ".", as for one that is not set.
+    const char* classPathValue = environmentValue("CLASSPATH");
     char* classPath = classPathValue != nullptr ? concatenate({classPathValue}) : nullptr;
     const char separator[] = {HOST_PATH_LIST_SEPARATOR, '\0'};
     char* bootClassPath = concatenate({home, "classes", separator, home, "lib/classes.zip", separator, home,

@@ -17,14 +17,7 @@ void* xrealloc(void* block, size_t size) {
   return grown;
 }
 
-namespace {
-
-struct ArgumentList {
-  char** slots;
-  int count;
-};
-
-void append(ArgumentList* list, const char* text, size_t length) {
+void appendArgument(ArgumentList* list, const char* text, size_t length) {
   list->slots = static_cast<char**>(xrealloc(list->slots, sizeof(char*) * (list->count + 2)));
   char* copy = static_cast<char*>(std::malloc(length + 1));
   if (copy == nullptr) outOfMemory();
@@ -34,8 +27,6 @@ void append(ArgumentList* list, const char* text, size_t length) {
   list->slots[list->count] = nullptr;
 }
 
-}  // namespace
-
 void expandWildcards(int* count, char*** arguments) {
   ArgumentList list{static_cast<char**>(xrealloc(nullptr, sizeof(char*) * (*count + 32))), 0};
   list.slots[0] = nullptr;
@@ -44,19 +35,19 @@ void expandWildcards(int* count, char*** arguments) {
     if (argument == nullptr) continue;  // an empty string from the in-process caller
     size_t length = std::strlen(argument);
     if (argument[0] == '-' || length > 260 || !hasWildcard(argument)) {
-      append(&list, argument, length);
+      appendArgument(&list, argument, length);
       continue;
     }
     const char* separator = lastPathSeparator(argument);
     std::string prefix(argument, separator != nullptr ? separator + 1 - argument : 0);
     std::vector<std::string> matches = findMatchingFiles(argument);
     if (matches.empty()) {
-      append(&list, argument, length);
+      appendArgument(&list, argument, length);
       continue;
     }
     for (const std::string& match : matches) {
       std::string name = prefix + match;
-      append(&list, name.c_str(), name.size());
+      appendArgument(&list, name.c_str(), name.size());
     }
   }
   freeArgv(*count, *arguments);

@@ -1,5 +1,5 @@
-// The debugger's evaluation entries: each keeps its JNI environment for the duration of the call
-// and hands the work to expression_evaluation over the running machine's view.
+// The debugger's evaluation entries: each runs as a JniEntry and hands the work to
+// expression_evaluation over the running machine's view.
 #include "evaluate/evaluation_entries.h"
 
 #include <cstdlib>
@@ -7,7 +7,6 @@
 #include "evaluate/expression_evaluation.h"
 #include "evaluate/jni_environment.h"
 #include "evaluate/jvmti_view.h"
-#include "platform/thread_locale.h"
 #include "semantic/expression_nodes.h"
 #include "support/encodings.h"
 
@@ -48,77 +47,59 @@ JNIEXPORT jint JNICALL Java_com_kel_trov_quorvelix_ExpressionEvaluation_jEvaluat
                                                                                   jint frame, jint, jstring expression,
                                                                                   jstring messageDirectory,
                                                                                   jstring localeDirectory) {
-  // The user's locale for the messages and the conversions, on this thread only.
-  ThreadLocaleScope locale;
-  setCurrentJNIEnv(env);
+  JniEntry entry(env);
   machine.setThread(static_cast<jthread>(thread));
   char* text = javaStringToEscapedAscii(expression);
   EvalResultKind kind = evaluateExpression(&machine, frame, text, convertDirectory, messageDirectory, localeDirectory);
   std::free(text);
-  clearCurrentJNIEnv();
   return kind;
 }
 
 JNIEXPORT void JNICALL Java_com_kel_trov_quorvelix_ExpressionEvaluation_jEvaluateDone(JNIEnv* env, jclass) {
-  setCurrentJNIEnv(env);
+  JniEntry entry(env);
   evaluationDone();
-  clearCurrentJNIEnv();
 }
 
 JNIEXPORT jstring JNICALL Java_com_kel_trov_quorvelix_ExpressionEvaluation_jErrorString(JNIEnv* env, jclass) {
-  ThreadLocaleScope locale;
-  setCurrentJNIEnv(env);
+  JniEntry entry(env);
   char16_t units[ERROR_TEXT_UNITS];
   int32_t count = evaluationErrorText(units);
-  jstring result = jniNewString(reinterpret_cast<const jchar*>(units), count);
-  clearCurrentJNIEnv();
-  return result;
+  return jniNewString(reinterpret_cast<const jchar*>(units), count);
 }
 
 JNIEXPORT jobject JNICALL Java_com_kel_trov_quorvelix_ExpressionEvaluation_jObjectValue(JNIEnv* env, jclass) {
-  setCurrentJNIEnv(env);
+  JniEntry entry(env);
   const ExprNode* result = evaluationResult();
   // A string result is a new string of this call; an object read from the frame a new local
   // reference to it.
   VmObject value = evaluationObjectValue();
   jobject object = reinterpret_cast<jobject>(value);
   if (object != nullptr && result->op == O_OBJECT) object = env->NewLocalRef(object);
-  clearCurrentJNIEnv();
   return object;
 }
 
 JNIEXPORT jlong JNICALL Java_com_kel_trov_quorvelix_ExpressionEvaluation_jLongValue(JNIEnv* env, jclass) {
-  setCurrentJNIEnv(env);
-  jlong value = evaluationLongValue();
-  clearCurrentJNIEnv();
-  return value;
+  JniEntry entry(env);
+  return evaluationLongValue();
 }
 
 JNIEXPORT jdouble JNICALL Java_com_kel_trov_quorvelix_ExpressionEvaluation_jDoubleValue(JNIEnv* env, jclass) {
-  setCurrentJNIEnv(env);
-  jdouble value = evaluationDoubleValue();
-  clearCurrentJNIEnv();
-  return value;
+  JniEntry entry(env);
+  return evaluationDoubleValue();
 }
 
 JNIEXPORT jchar JNICALL Java_com_kel_trov_quorvelix_ExpressionEvaluation_jCharacterValue(JNIEnv* env, jclass) {
-  setCurrentJNIEnv(env);
-  jchar value = evaluationCharacterValue();
-  clearCurrentJNIEnv();
-  return value;
+  JniEntry entry(env);
+  return evaluationCharacterValue();
 }
 
 JNIEXPORT jboolean JNICALL Java_com_kel_trov_quorvelix_ExpressionEvaluation_jBooleanValue(JNIEnv* env, jclass) {
-  setCurrentJNIEnv(env);
-  jboolean value = evaluationBooleanValue();
-  clearCurrentJNIEnv();
-  return value;
+  JniEntry entry(env);
+  return evaluationBooleanValue();
 }
 
 JNIEXPORT jchar JNICALL Java_com_kel_trov_quorvelix_ExpressionEvaluation_evaluateSignature(JNIEnv* env, jclass) {
-  setCurrentJNIEnv(env);
-  jchar value = evaluationSignature();
-  clearCurrentJNIEnv();
-  return value;
+  JniEntry entry(env);
+  return evaluationSignature();
 }
 }

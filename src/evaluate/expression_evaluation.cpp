@@ -11,6 +11,7 @@
 
 #include "evaluate/frame_evaluation.h"
 #include "platform/crash_signals.h"
+#include "platform/thread_stack.h"
 #include "semantic/class_records.h"
 #include "semantic/class_table.h"
 #include "semantic/expression_nodes.h"
@@ -29,9 +30,9 @@ namespace {
 
 ExprNode* evalResult;
 uint16_t evalSignature;
+// The type letter of an evaluation that failed with no result, for evaluationDone to keep.
+uint16_t failedSignature = ' ';
 char captureBuffer[CAPTURE_BUFFER_SIZE];
-// Set by the first evaluation: from then on each one releases the one before.
-bool evaluationStarted;
 // The evaluation's message table and arenas are usable: from its set-up to evaluationDone.
 bool messagesAtHand;
 
@@ -53,6 +54,52 @@ void emptySearchPaths() {
   global.extDirs = nullptr;
 }
 
+// The expression parsed in the frame's scope, its memory references read as the node
+// constructors meet them; null after a syntax error or a stop (out of memory).
+ExprNode* parseInFrame(const char* expression) {
+  ExprNode* node = nullptr;
+  global.evaluating = 1;
+  setMemoryReferenceFolder(foldMemoryReference);
+  try {
+    setScanString(expression);
+    node = parseEvalExpression();
+  } catch (const CompileStop&) {
+    node = nullptr;
+  } catch (const std::bad_alloc&) {
+    node = nullptr;
+  }
+  global.evaluating = 0;
+  setMemoryReferenceFolder(nullptr);
+  return node;
+}
+
+// The node folded once more, as a whole; null after a stop.
+ExprNode* foldWhole(ExprNode* node) {
+  try {
+    return foldMemoryReference(node);
+  } catch (const CompileStop&) {
+    return nullptr;
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+
+void ignoreMessage(const char*) {}
+
+// The type of an expression that could not be evaluated, from a second parse in which the reads
+// that failed for their values alone (an element out of bounds or of a null array) leave their
+// nodes of their static types: a blank when it has none even so (an unknown name, a call, a syntax
+// error). Nothing of that parse is reported; the message captured stays the first parse's.
+uint16_t failedExpressionType(const char* expression) {
+  global.messageCallback = ignoreMessage;
+  setTypesOnly(true);
+  ExprNode* node = parseInFrame(expression);
+  if (node != nullptr && !hasErrorType(node)) node = foldWhole(node);
+  setTypesOnly(false);
+  global.messageCallback = captureMessage;
+  return node != nullptr && !hasErrorType(node) ? signatureLetterOf(node) : ' ';
+}
+
 // Steps 7 to 11: memory, messages and encodings; the scanner on the text and an empty class
 // table; the evaluation mode with the capture; the parse; the final folding of the tree.
 EvalResultKind parseAndFold(const char* expression, DirectoryConverter convert, const void* messageDirectory,
@@ -61,13 +108,12 @@ EvalResultKind parseAndFold(const char* expression, DirectoryConverter convert, 
   messagesAtHand = true;
   global.defaultEncoding = nullptr;
   global.sourceEncoding = nullptr;
-  ExprNode* node = nullptr;
+  bool ready = false;
   try {
     global.messageDirectory = convert(messageDirectory);
     global.localeDirectory = convert(localeDirectory);
     setMessageLocation(global.messageDirectory, global.localeDirectory);
     setEncodings(nullptr, nullptr);
-    setScanString(expression);
     resetClassTable();
     global.currentArena = &global.mainArena;
     emptySearchPaths();
@@ -78,27 +124,26 @@ EvalResultKind parseAndFold(const char* expression, DirectoryConverter convert, 
     initStringType();
     global.maxErrors = 0;
     global.maxMessages = 0;
-    global.evaluating = 1;
     global.messageCallback = captureMessage;
     captureBuffer[0] = '\0';
-    setMemoryReferenceFolder(foldMemoryReference);
-    node = parseEvalExpression();
+    ready = true;
   } catch (const CompileStop&) {
-    node = nullptr;
   } catch (const std::bad_alloc&) {
-    node = nullptr;
   }
-  global.evaluating = 0;
-  setMemoryReferenceFolder(nullptr);
-  if (global.errorCount != 0 || node == nullptr || hasErrorType(node)) return EVAL_FAILURE;
-  try {
-    node = foldMemoryReference(node);
-  } catch (const CompileStop&) {
-    return EVAL_FAILURE;
-  } catch (const std::bad_alloc&) {
+  ExprNode* node = ready ? parseInFrame(expression) : nullptr;
+  if (global.errorCount != 0 || node == nullptr || hasErrorType(node)) {
+    // A tree that kept its type has it already; a syntax error leaves nothing to type.
+    if (node != nullptr && !hasErrorType(node))
+      failedSignature = signatureLetterOf(node);
+    else if (node != nullptr)
+      failedSignature = failedExpressionType(expression);
     return EVAL_FAILURE;
   }
-  if (node == nullptr || hasErrorType(node)) return EVAL_FAILURE;
+  node = foldWhole(node);
+  if (node == nullptr || hasErrorType(node)) {
+    failedSignature = failedExpressionType(expression);
+    return EVAL_FAILURE;
+  }
   evalResult = node;
   if (global.traceLevel & TRACE_GENERAL) std::printf("jEval() got result back\n");
   return resultKindOf(node);
@@ -108,6 +153,7 @@ EvalResultKind parseAndFold(const char* expression, DirectoryConverter convert, 
 
 void releaseEvaluation() {
   evalResult = nullptr;
+  failedSignature = ' ';
   // A message of the evaluation before is no message of the next, which may fail before it
   // could say anything.
   captureBuffer[0] = '\0';
@@ -117,12 +163,14 @@ void releaseEvaluation() {
   releaseMemory();
 }
 
-// Steps: release the previous evaluation; the crash trap; the frame and the text; parse and
-// fold; the handlers put back as the scope ends.
+// Steps: release whatever the process ran before (an evaluation, a compile, or nothing); the
+// crash trap; the frame and the text; parse and fold; the handlers put back as the scope ends.
 EvalResultKind evaluateExpression(VmView* view, int32_t depth, const char* expression, DirectoryConverter convert,
                                   const void* messageDirectory, const void* localeDirectory) {
-  if (evaluationStarted) releaseEvaluation();
-  evaluationStarted = true;
+  releaseEvaluation();
+  // It runs on the caller's thread, whose JNI environment reads the frame and whose stack may be
+  // far smaller than the console program's: the parse stops before that stack runs out.
+  global.stackFloor = callingThreadStackFloor(EVALUATION_STACK_RESERVE);
   global.maxCharBytes = static_cast<int32_t>(MB_CUR_MAX);
   global.localeName = getLocaleName();
   setEvaluationView(view);
@@ -131,6 +179,8 @@ EvalResultKind evaluateExpression(VmView* view, int32_t depth, const char* expre
   ArmedCrashHandlers handlers(onEvaluationCrash);
   if (sigsetjmp(global.fatalTrap, 1) != 0) {
     global.evaluating = 0;
+    setMemoryReferenceFolder(nullptr);
+    setTypesOnly(false);
     evalResult = nullptr;
     return EVAL_FAILURE;
   }
@@ -140,7 +190,8 @@ EvalResultKind evaluateExpression(VmView* view, int32_t depth, const char* expre
 }
 
 void evaluationDone() {
-  evalSignature = signatureLetterOf(evalResult);
+  evalSignature = evalResult != nullptr ? signatureLetterOf(evalResult) : failedSignature;
+  failedSignature = ' ';
   evalResult = nullptr;
   captureBuffer[0] = '\0';
   clearCurrentFrame();
@@ -264,8 +315,14 @@ int32_t evaluationErrorText(char16_t* units) {
   uint8_t noWarnings = global.noWarnings;
   global.noWarnings = 1;
   int32_t count = 0;
+  int32_t length = static_cast<int32_t>(std::strlen(captureBuffer));
+  // The text is in the message file's own encoding where the locale could not take it.
+  const char* encoding = messagesAtHand ? messageTextEncoding() : nullptr;
   try {
-    count = nativeToUnicode(captureBuffer, static_cast<int32_t>(std::strlen(captureBuffer)), units, ERROR_TEXT_UNITS);
+    if (encoding != nullptr)
+      count = encodedToUnicode(captureBuffer, length, encoding, units, ERROR_TEXT_UNITS);
+    else
+      count = nativeToUnicode(captureBuffer, length, units, ERROR_TEXT_UNITS);
   } catch (const CompileStop&) {
     count = 0;
   } catch (const std::bad_alloc&) {

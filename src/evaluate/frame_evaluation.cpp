@@ -19,6 +19,7 @@ namespace {
 
 VmView* view;
 bool haveFrame;
+bool typesOnly;
 
 void report(ExprNode* node, const char* key) {
   errorInFile(nullptr, 0, 0, key);
@@ -59,6 +60,7 @@ void becomeValue(ExprNode* node, Type* type, const VmValue& value) {
   node->list = nullptr;
   node->member = nullptr;
   node->literalKind = 0;
+  node->flags |= EXPR_FRAME_VALUE;
   node->type = type;
   node->integerValue = 0;
   node->doubleValue = 0.0;
@@ -195,6 +197,10 @@ void foldSelection(ExprNode* node) {
     return;
   }
   bool arrayType = left->type != nullptr && left->type->kind == TK_ARRAY;
+  if (typesOnly && arrayType && left->op != O_OBJECT && nameMatches(node->name, "length")) {
+    node->type = &intType;
+    return;
+  }
   if (arrayType && left->op == O_NULL && nameMatches(node->name, "length")) {
     report(node, "evalexpr.null.array");
     return;
@@ -214,6 +220,10 @@ void foldSelection(ExprNode* node) {
 }
 
 }  // namespace
+
+void setTypesOnly(bool on) {
+  typesOnly = on;
+}
 
 void setEvaluationView(VmView* machine) {
   view = machine;
@@ -401,6 +411,8 @@ int32_t accessMember(ExprNode* node) {
   }
   ExprNode* array = node->left;
   ExprNode* index = node->right;
+  // Only the type is asked: the element type that attribution gave the node stands, unread.
+  if (typesOnly && isValueKind(node->type->kind)) return 0;
   bool nullArray = array->op == O_NULL && array->type != nullptr && array->type->kind == TK_ARRAY;
   if (array->op != O_OBJECT && !nullArray) {
     report(node, "not.array.type");

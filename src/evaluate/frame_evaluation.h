@@ -24,6 +24,10 @@ void clearCurrentFrame();
 // Rewrites a node that names memory; returns the same node. What fails gets the error type
 // after one diagnostic.
 ExprNode* foldMemoryReference(ExprNode* node);
+// While set, a read that fails for its value alone (an element out of bounds or of a null array,
+// at an index not read, the length of a null array) leaves its node unread, of its static type,
+// with nothing reported: a parse that asks only for the expression's type.
+void setTypesOnly(bool typesOnly);
 void loadLocalVariable(const VmLocalEntry* entry, ExprNode* node);
 // 1 when the object's class declares a field of that name and it was loaded; 0 when it declares
 // none (nothing reported); -1 after an internal error, the node then of the error type.

@@ -1,18 +1,33 @@
 // The JNI environment of the entry in progress and the JNI operations the library uses. Entries
-// are serialised by the IDE, so one saved environment serves them all.
+// take turns, so one saved environment serves them all.
 #include "evaluate/jni_environment.h"
 
+#include <cstdio>
 #include <cstdlib>
+#include <mutex>
 
 #include "support/encodings.h"
 
 static JNIEnv* savedEnv;
+// Held by the entry in progress. No entry calls another, and none calls back into Java code that
+// could, so a thread never waits for itself.
+static std::mutex entryTurn;
 
-void setCurrentJNIEnv(JNIEnv* env) {
+JniEntry::Turn::Turn() {
+  entryTurn.lock();
+}
+
+JniEntry::Turn::~Turn() {
+  entryTurn.unlock();
+}
+
+JniEntry::JniEntry(JNIEnv* env) {
   savedEnv = env;
 }
 
-void clearCurrentJNIEnv() {
+JniEntry::~JniEntry() {
+  std::fflush(stdout);
+  std::fflush(stderr);
   savedEnv = nullptr;
 }
 

@@ -52,6 +52,10 @@ void swapOperands(ExprNode* node) {
 
 // Writes the constant as Java's string conversion does: at most 32 units.
 int32_t constantText(const ExprNode* node, uint16_t* units) {
+  if (node->op == O_NULL) {
+    for (int32_t i = 0; i < 4; i++) units[i] = static_cast<uint16_t>("null"[i]);
+    return 4;
+  }
   int32_t kind = node->type->kind;
   if (node->op == O_CONST && kind == TK_CHAR) {
     units[0] = static_cast<uint16_t>(node->integerValue);
@@ -72,8 +76,11 @@ int32_t constantText(const ExprNode* node, uint16_t* units) {
   return length;
 }
 
+// A null is no constant of the language, so a compile leaves its conversion to run time; an
+// evaluation has its value, and the conversion calls nothing.
 bool isStringFoldable(const ExprNode* node) {
-  return node->op == O_STRING || node->op == O_CONST || node->op == O_DCONST;
+  return node->op == O_STRING || node->op == O_CONST || node->op == O_DCONST ||
+         (node->op == O_NULL && global.evaluating != 0);
 }
 
 // A string + of two constants is a constant: the left node takes the joined text. A value that
@@ -161,7 +168,9 @@ ExprNode* foldIntegral(ExprNode* node, ExprNode* left, ExprNode* right) {
     case O_OR: result = x | y; break;
     case O_XOR: result = x ^ y; break;
     case O_LSH:
-      if (uy > (isLong ? 63u : 31u)) errorAt(right->line, right->column, "num.ovfl");
+      // A count read from the frame, or a value shifted by one, is masked as at run time.
+      if (uy > (isLong ? 63u : 31u) && !isFrameValue(left) && !isFrameValue(right))
+        errorAt(right->line, right->column, "num.ovfl");
       result = static_cast<int64_t>(ux << count);
       break;
     case O_RSH: result = x >> count; break;
@@ -325,8 +334,11 @@ bool typeBinary(ExprNode* node, Type* leftTypeBefore, int32_t line, int32_t colu
       return true;
     case O_DIV:
     case O_REM:
-      if (isZeroConstant(right) && node->op == O_DIV) errorAt(right->line, right->column, "divide.by.zero");
-      if (isZeroConstant(right) && node->op == O_REM) errorAt(right->line, right->column, "rem.by.zero");
+      // A zero read from the frame is no constant: the division stays, as one that would throw.
+      if (isZeroConstant(right) && !isFrameValue(right) && node->op == O_DIV)
+        errorAt(right->line, right->column, "divide.by.zero");
+      if (isZeroConstant(right) && !isFrameValue(right) && node->op == O_REM)
+        errorAt(right->line, right->column, "rem.by.zero");
       node->type = left->type;
       return true;
     case O_DVA:
@@ -429,7 +441,7 @@ ExprNode* makeBinaryExpression(int32_t op, ExprNode* left, ExprNode* right, int3
     return node;
   }
   if (hasErrorType(node)) return node;
-  return foldBinary(node);
+  return markFrameValue(foldBinary(node), left->flags | right->flags);
 }
 
 ExprNode* promoteOperand(ExprNode* node, Type* target, int32_t line, int32_t column, bool exact) {

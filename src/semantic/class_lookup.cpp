@@ -526,15 +526,17 @@ ClassDef* lookupClass(Package* package, Identifier* name, int32_t line, int32_t 
   // Source names a member class Outer.Inner; its binary name Outer$Inner is reported but found.
   if (line > 0 && cls->name != cls->binaryName && !readingClassFile())
     errorAt(line, column, "using.dollar.class", classToString(cls));
-  // A class file's own use of a deprecated class is no use by the source being compiled.
-  if ((cls->flags & CF_DEPRECATED) && line >= 1 && global.current != nullptr && !readingClassFile())
-    warnDeprecated(cls, nullptr, nullptr, nullptr, line, column);
+  noteDeprecatedClassUse(cls, line, column);
   return cls;
 }
 
 ClassDef* loadClass(Package* package, Identifier* name, int32_t line, int32_t column) {
   return usable(lookupClass(package, name, line, column));
 }
+
+namespace {
+void findClassOfRef(SourceFile* file, ClassDef* fromClass, ClassRef* ref);
+}  // namespace
 
 // Resolves a mention of a class from fromClass's body (its source file standing for `file`), once.
 // A qualified name is looked up as findClassInScope says (the package's class, else a member class
@@ -559,6 +561,17 @@ void resolveClassRef(SourceFile* file, ClassDef* fromClass, ClassRef* ref) {
     computeBinaryName(ref->resolved);
     return;
   }
+  findClassOfRef(file, fromClass, ref);
+  // In a body the lookups noted a deprecated class already; a declaration's mention is noted here.
+  ClassDef* cls = usable(ref->resolved);
+  if (cls != nullptr && (cls->flags & CF_DEPRECATED) && global.ctx.enclosing == nullptr && reportsAt(ref->line) &&
+      global.current != nullptr && !readingClassFile() && usedFromAnotherClass(fromClass, cls))
+    warnDeprecated(cls, nullptr, nullptr, nullptr, ref->line, ref->column);
+}
+
+namespace {
+
+void findClassOfRef(SourceFile* file, ClassDef* fromClass, ClassRef* ref) {
   if (fromClass != nullptr) file = fromClass->sourceFile;
   int32_t line = ref->line;
   int32_t column = ref->column;
@@ -647,6 +660,8 @@ void resolveClassRef(SourceFile* file, ClassDef* fromClass, ClassRef* ref) {
     ref->resolved = newErrorClass(name);
   }
 }
+
+}  // namespace
 
 void resolveRef(ClassRef* ref) {
   if (ref == nullptr) return;

@@ -8,9 +8,12 @@
 
 #include "semantic/class_lookup.h"
 #include "semantic/class_reader.h"
+#include "semantic/declaration_checks.h"
 #include "semantic/element_names.h"
 #include "semantic/imports.h"
+#include "semantic/name_lookup.h"
 #include "semantic/type_records.h"
+#include "semantic/type_relations.h"
 #include "support/arena.h"
 #include "support/diagnostics.h"
 #include "support/global.h"
@@ -425,4 +428,9 @@ void resetClassTable() {
   runtimeMembers = RuntimeMembers{};
   for (ClassDef*& cls : knownClasses) cls = nullptr;
   for (Member*& field : typeFields) field = nullptr;
+  // What is kept beside the classes and scopes forgotten here: the walks' numbers, and the names
+  // of the last scope searched for a duplicate local (a new scope may come at the old one's address).
+  resetLookupWalks();
+  resetSupertypeWalks();
+  forgetLocalNames();
 }

@@ -82,4 +82,6 @@ ClassDef* cloneableClass();
 ClassDef* serializableClass();
 
 void initStringBufferMethods();
+// Empties the class table (packages, classes, the indexes, the well-known classes, members and
+// TYPE fields) and what lookups keep beside it: every compile and evaluation begins with it.
 void resetClassTable();

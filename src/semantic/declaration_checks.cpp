@@ -17,6 +17,7 @@
 
 #include "semantic/class_lookup.h"
 #include "semantic/class_names.h"
+#include "semantic/class_reader.h"
 #include "semantic/class_records.h"
 #include "semantic/class_table.h"
 #include "semantic/element_names.h"
@@ -306,7 +307,10 @@ void checkMethodModifiers(ClassDef* q, Member* m) {
     if (bits & M_PRIVATE) reportAt(site, "private.abstract.method");
     if (bits & M_NATIVE) reportAt(site, "native.abstract.method");
     if (bits & M_SYNCHRONIZED) reportAt(site, "sync.abstract.method");
+    if (bits & M_STRICTFP) reportAt(site, "strictfp.abstract.method");
   }
+  // strictfp rules how a body computes: a native method has none of its own.
+  if ((bits & M_NATIVE) && (bits & M_STRICTFP)) reportAt(site, "strictfp.native.method");
   if (m->name == nullptr || (bits & M_COPIED_INTERFACE_METHOD) != 0) return;
   bool hasBody = m->bodyOffset != 0;
   bool needsNone = (bits & (M_ABSTRACT | M_NATIVE)) != 0;
@@ -358,7 +362,8 @@ void checkMemberDef(MemberCheck* state, Member* m) {
   checkThrowsTypes(q, m);
 }
 
-constexpr uint16_t ILLEGAL_INTERFACE_METHOD = M_PRIVATE | M_PROTECTED | M_NATIVE | M_STATIC | M_FINAL | M_SYNCHRONIZED;
+constexpr uint16_t ILLEGAL_INTERFACE_METHOD =
+    M_PRIVATE | M_PROTECTED | M_NATIVE | M_STATIC | M_FINAL | M_SYNCHRONIZED | M_STRICTFP;
 constexpr uint16_t ILLEGAL_INTERFACE_FIELD = M_PRIVATE | M_PROTECTED;
 
 // Modifiers that no interface member may carry are reported and dropped, before the member checks
@@ -683,7 +688,19 @@ ClassDef* findInnerClass(ClassDef* cls, Identifier* name, ClassDef** foundIn) {
   return findMemberClass(cls, name, foundIn);
 }
 
+namespace {
+ClassDef* findInnerClassOnce(ClassDef* cls, Identifier* name, int32_t line, int32_t column);
+}  // namespace
+
 ClassDef* findInnerClassUnique(ClassDef* cls, Identifier* name, int32_t line, int32_t column) {
+  ClassDef* found = findInnerClassOnce(cls, name, line, column);
+  if (found != nullptr && line > 0) noteDeprecatedClassUse(found, line, column);
+  return found;
+}
+
+namespace {
+
+ClassDef* findInnerClassOnce(ClassDef* cls, Identifier* name, int32_t line, int32_t column) {
   if (cls == nullptr || name == nullptr) return nullptr;
   ClassDef* foundIn = nullptr;
   ClassDef* found = findInnerClass(cls, name, &foundIn);
@@ -712,25 +729,43 @@ ClassDef* findInnerClassUnique(ClassDef* cls, Identifier* name, int32_t line, in
   return found;
 }
 
+}  // namespace
+
+// A deprecated class or member declared within the outermost class being compiled is its own
+// business: only a use from elsewhere counts. Without a class (imports) the file stands for it.
+bool usedFromAnotherClass(const ClassDef* user, const ClassDef* declaring) {
+  if (user == nullptr) return declaring->sourceFile != global.current;
+  return !sameOutermostClass(user, declaring);
+}
+
+void noteDeprecatedClassUse(ClassDef* cls, int32_t line, int32_t column) {
+  // A class file's own mentions are no use by the source being compiled. Mentions in declarations,
+  // outside a body, are noted where the reference is resolved for its class.
+  if ((cls->flags & CF_DEPRECATED) == 0 || line < 1 || global.current == nullptr || readingClassFile() ||
+      global.ctx.enclosing == nullptr || !usedFromAnotherClass(global.ctx.enclosing, cls))
+    return;
+  warnDeprecated(cls, nullptr, nullptr, nullptr, line, column);
+}
+
 void warnDeprecated(ClassDef* cls, Member* member, ClassDef* overriderOwner, ClassDef* ownerClass, int32_t line,
                     int32_t column) {
   global.deprecatedUses++;
   if (global.current != nullptr) global.current->deprecationUsed++;
   if (!global.deprecation) return;
   if (member == nullptr) {
-    warningAt(global.current, line, column, "warn.class.deprecated", classToString(cls));
+    deprecationWarningAt(global.current, line, column, "warn.class.deprecated", classToString(cls));
     return;
   }
   const char* owner = classToString(ownerClass != nullptr ? ownerClass : member->owner);
   if (member->kind == MK_VARIABLE)
-    warningAt(global.current, line, column, "warn.field.deprecated", identToString(member->name), owner);
+    deprecationWarningAt(global.current, line, column, "warn.field.deprecated", identToString(member->name), owner);
   else if (member->kind == MK_CONSTRUCTOR)
-    warningAt(global.current, line, column, "warn.constructor.deprecated", memberToString(member), owner);
+    deprecationWarningAt(global.current, line, column, "warn.constructor.deprecated", memberToString(member), owner);
   else if (overriderOwner != nullptr)
-    warningAt(global.current, line, column, "warn.method.override.deprecated", memberToString(member), owner,
+    deprecationWarningAt(global.current, line, column, "warn.method.override.deprecated", memberToString(member), owner,
               classToString(overriderOwner));
   else
-    warningAt(global.current, line, column, "warn.method.deprecated", memberToString(member), owner);
+    deprecationWarningAt(global.current, line, column, "warn.method.deprecated", memberToString(member), owner);
 }
 
 

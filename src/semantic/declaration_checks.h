@@ -19,6 +19,11 @@ ClassDef* findInnerClass(ClassDef* cls, Identifier* name, ClassDef** foundIn);
 ClassDef* findLocalClass(ClassDef* cls, Identifier* name, ClassDef** foundIn);
 ClassDef* findMemberClass(ClassDef* cls, Identifier* name, ClassDef** foundIn);
 ClassDef* findInnerClassUnique(ClassDef* cls, Identifier* name, int32_t line, int32_t column);
+// Whether a use from `user` (null: the current file) of what `declaring` declares comes from
+// outside its outermost class.
+bool usedFromAnotherClass(const ClassDef* user, const ClassDef* declaring);
+// The warning for a mention of a deprecated class from a body of another class.
+void noteDeprecatedClassUse(ClassDef* cls, int32_t line, int32_t column);
 void warnDeprecated(ClassDef* cls, Member* member, ClassDef* overriderOwner, ClassDef* ownerClass, int32_t line,
                     int32_t column);
 // A local variable about to be declared in the current scope.

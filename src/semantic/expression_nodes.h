@@ -162,3 +162,16 @@ void normalizeIntConstant(ExprNode* node);
 using MemoryReferenceFolder = ExprNode* (*)(ExprNode* node);
 void setMemoryReferenceFolder(MemoryReferenceFolder folder);
 ExprNode* foldEvaluatedOperand(ExprNode* node);
+
+// ExprNode::flags of a constant that an evaluation read from the frame, or folded from one: a value
+// of the program, never a constant expression of the language (an int variable beside a char in
+// ?: promotes the char, as an int constant that fits would not).
+constexpr int32_t EXPR_FRAME_VALUE = 0x4;
+inline bool isFrameValue(const ExprNode* node) {
+  return node != nullptr && (node->flags & EXPR_FRAME_VALUE) != 0;
+}
+// A folded result keeps the mark of any operand it came from.
+inline ExprNode* markFrameValue(ExprNode* result, int32_t operandFlags) {
+  if (result != nullptr) result->flags |= operandFlags & EXPR_FRAME_VALUE;
+  return result;
+}

@@ -183,6 +183,10 @@ Member* fieldInHierarchy(ClassDef* cls, FieldSearch& search) {
 
 }  // namespace
 
+void resetLookupWalks() {
+  lastLookupWalk = 0;
+}
+
 bool inStaticContext() {
   Member* method = global.ctx.currentMethod;
   return (global.ctx.flags & CTX_STATIC) != 0 ||
@@ -308,7 +312,7 @@ void checkDeprecatedUse(Member* member, int32_t line, int32_t column) {
   if (member == nullptr || member->owner == nullptr) return;
   bool kind = member->kind == MK_VARIABLE || member->kind == MK_METHOD || member->kind == MK_CONSTRUCTOR;
   bool deprecated = (kind && (member->modifiers & M_DEPRECATED) != 0) || (member->owner->flags & CF_DEPRECATED) != 0;
-  if (!deprecated || global.current == nullptr || line <= 0 || member->owner->sourceFile != nullptr) return;
+  if (!deprecated || global.current == nullptr || line <= 0 || !usedFromAnotherClass(global.ctx.enclosing, member->owner)) return;
   warnDeprecated(member->owner, member, nullptr, nullptr, line, column);
 }
 

@@ -27,6 +27,9 @@ Member* lookupVariable(ClassDef* cls, Identifier* name, bool staticOnly, bool se
 Member* lookupMethod(ClassDef* cls, Identifier* name, bool noOuterSearch, ExprNode* arguments,
                      ClassDef** foundOutside, int32_t line, int32_t column);
 bool isAccessible(ClassDef* from, const Member* member);
+// The walks through supertypes number the classes they visit (ClassDef::lookupMark); with the
+// class table emptied the numbers start again.
+void resetLookupWalks();
 void checkDeprecatedUse(Member* member, int32_t line, int32_t column);
 bool ownedByEnclosing(ClassDef* cls, const Member* inherited, const Member* fromOuter);
 bool isStaticContext(const Member* method);

@@ -392,20 +392,17 @@ void pushLabelContext(JumpContext* context, Identifier* name) {
   global.ctx.jumps = context;
 }
 
-// The labels written right before the loop (a: b: while ...) name it: their start labels end the
-// list, in the order of their contexts.
+// Only the label written right before the loop names it (in a: b: while ..., b does; a labels
+// a labelled statement, which is no loop).
 void pushLoopContext(JumpContext* context) {
   *context = JumpContext{};
   context->outer = global.ctx.jumps;
   context->breakLabel = newLabel();
   context->continueLabel = newLabel();
   global.ctx.jumps = context;
-  StmtNode* last = global.ctx.lastStatement;
-  for (JumpContext* label = context->outer; label != nullptr && label->label != nullptr && last != nullptr;
-       label = label->outer, last = last->previous) {
-    if (label->statement != last) break;
+  JumpContext* label = context->outer;
+  if (label != nullptr && label->labelsLoop && label->loop == nullptr && label->statement == global.ctx.lastStatement)
     label->loop = context;
-  }
 }
 
 void beginSwitch(JumpContext* context, ExprNode* test, int32_t line, int32_t column) {

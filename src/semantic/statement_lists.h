@@ -106,6 +106,7 @@ struct JumpContext {
   StmtNode* continueLabel;  // loops only
   Scope* switchBody;        // a switch: the scope of its body, whose statements may be case labels
   CaseSet* caseSet;         // a switch: its case values so far
+  bool labelsLoop;          // a label context whose statement is a while, do or for statement
 };
 
 // Lists and labels.

@@ -170,6 +170,7 @@ Member* newVariable(uint16_t modifiers, Type* type, Identifier* name, bool inCur
   if (modifiers & M_NATIVE) errorAt(line, column, "var.native", text);
   if (modifiers & M_SYNCHRONIZED) errorAt(line, column, "var.synchronized", text);
   if (modifiers & M_ABSTRACT) errorAt(line, column, "var.abstract", text);
+  if (modifiers & M_STRICTFP) errorAt(line, column, "var.strictfp", text);
   ClassDef* enclosing = global.ctx.enclosing;
   if (enclosing != nullptr && enclosing->kind == CLASS_KIND_INTERFACE && (modifiers & M_TRANSIENT)) {
     if (modifiers & M_STATIC) errorAt(line, column, "var.static.transient");

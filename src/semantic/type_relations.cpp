@@ -178,7 +178,13 @@ bool matchArguments(const ExprNode* argument, Parameter** list) {
 }  // namespace
 
 uint32_t beginSupertypeWalk() {
-  return ++lastSupertypeWalk;
+  // 0 is the mark of a class no walk has visited yet.
+  if (++lastSupertypeWalk == 0) lastSupertypeWalk = 1;
+  return lastSupertypeWalk;
+}
+
+void resetSupertypeWalks() {
+  lastSupertypeWalk = 0;
 }
 
 bool supertypeWalkSaw(ClassDef* cls, uint32_t walk) {

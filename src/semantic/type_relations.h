@@ -40,6 +40,8 @@ bool interfacesCompatible(ClassDef* i, ClassDef* j);
 uint32_t beginSupertypeWalk();
 // True when the walk has reached the class before; marks it reached.
 bool supertypeWalkSaw(ClassDef* cls, uint32_t walk);
+// The numbers start again: with the class table emptied no class carries a mark.
+void resetSupertypeWalks();
 
 bool methodsMatch(const Member* m, const Member* n);
 // m, best, or null when neither is more specific.

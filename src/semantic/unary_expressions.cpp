@@ -26,8 +26,9 @@ bool isSmallKind(int32_t kind) {
   return kind == TK_BYTE || kind == TK_CHAR || kind == TK_SHORT;
 }
 
+// An int constant expression of the language: no value an evaluation read.
 bool isIntConstant(const ExprNode* node) {
-  return node->op == O_CONST && node->type->kind == TK_INT;
+  return node->op == O_CONST && node->type->kind == TK_INT && !isFrameValue(node);
 }
 
 ExprNode* withErrorType(ExprNode* node) {
@@ -70,8 +71,9 @@ bool balanceConditional(ExprNode** a, ExprNode** b, int32_t line, int32_t column
     return false;
   }
   if (sameType((*a)->type, (*b)->type)) return true;
-  bool aNull = (*a)->op == O_NULL;
-  bool bNull = (*b)->op == O_NULL;
+  // The null literal; a null read from the frame has the type it was declared with.
+  bool aNull = (*a)->op == O_NULL && !isFrameValue(*a);
+  bool bNull = (*b)->op == O_NULL && !isFrameValue(*b);
   bool aReference = isReferenceKind((*a)->type->kind);
   bool bReference = isReferenceKind((*b)->type->kind);
   // The operand cast to the other's type, if one is.
@@ -239,6 +241,14 @@ ExprNode* makeCast(Type* target, ExprNode* operand, int32_t line, int32_t column
   bool primitiveTarget = target->kind >= TK_BOOLEAN && target->kind <= TK_DOUBLE;
   if (primitiveTarget && target->kind == from->kind) return operand;
   if (primitiveTarget && (operand->op == O_CONST || operand->op == O_DCONST)) return castConstant(target, operand);
+  // A reference read from the frame keeps its value through a cast that needs no check: null to
+  // any reference type, an object to a type its declared type widens to. Any other cast would need
+  // the machine's classes and stays a cast, which no evaluation folds.
+  if (global.evaluating != 0 && !primitiveTarget &&
+      (operand->op == O_NULL || (operand->op == O_OBJECT && isSameOrWidening(from, target)))) {
+    operand->type = target;
+    return operand;
+  }
   node->type = target;
   return node;
 }
@@ -246,15 +256,17 @@ ExprNode* makeCast(Type* target, ExprNode* operand, int32_t line, int32_t column
 ExprNode* makeConditional(ExprNode* condition, ExprNode* thenValue, ExprNode* elseValue, int32_t line,
                           int32_t column) {
   condition = foldEvaluatedOperand(condition);
-  // While evaluating, only the branch that a constant condition chooses is read from the frame;
-  // the other one, unread, still balances the type when it has one of its own (a literal).
+  // While evaluating, the branch that a constant condition chooses is read from the frame. The
+  // other one is never run, but its type takes part in the conditional's: a name, `this` or a
+  // field, which has no type before it is read, is read for it (a read changes nothing); anything
+  // else (an element, an operation) has its type already and stays unread.
   if (global.evaluating != 0 && condition != nullptr && condition->op == O_CONST && thenValue != nullptr &&
       elseValue != nullptr) {
     bool thenChosen = condition->integerValue != 0;
     ExprNode*& chosen = thenChosen ? thenValue : elseValue;
     chosen = foldEvaluatedOperand(chosen);
-    const ExprNode* other = thenChosen ? elseValue : thenValue;
-    if (other->type == nullptr && !hasErrorType(condition) && !hasErrorType(chosen)) return chosen;
+    ExprNode*& other = thenChosen ? elseValue : thenValue;
+    if (other->type == nullptr && !hasErrorType(condition) && !hasErrorType(chosen)) other = foldEvaluatedOperand(other);
   }
   ExprNode* node = newExprNode(O_QUES, line, column);
   node->left = condition;
@@ -275,7 +287,11 @@ ExprNode* makeConditional(ExprNode* condition, ExprNode* thenValue, ExprNode* el
     ExprNode* failed = nullptr;
     if (!balanceConditional(&thenValue, &elseValue, line, column, &failed)) return failed;
   }
-  if (condition->op == O_CONST) return foldEvaluatedOperand(condition->integerValue != 0 ? thenValue : elseValue);
+  if (condition->op == O_CONST) {
+    // Not a constant expression when any of its three operands was read.
+    int32_t operandFlags = condition->flags | thenValue->flags | elseValue->flags;
+    return markFrameValue(foldEvaluatedOperand(condition->integerValue != 0 ? thenValue : elseValue), operandFlags);
+  }
   node->right = thenValue;
   node->third = elseValue;
   node->type = thenValue->type;

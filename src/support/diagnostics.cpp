@@ -3,6 +3,7 @@
 #include "support/diagnostics.h"
 
 #include <cctype>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 
@@ -45,15 +46,29 @@ void fatalErrorArgs(SourceFile* file, int32_t line, int32_t column, const char* 
   stopCompile(STOP_FATAL);
 }
 
-void warningAtArgs(SourceFile* file, int32_t line, int32_t column, const char* key,
-                   const MessageArguments& args) {
-  if (global.noWarnings) return;
+namespace {
+
+void printWarning(SourceFile* file, int32_t line, int32_t column, const char* key, const MessageArguments& args) {
   printMessage(file, line, column, key, args);
   global.warningCount++;
+  // Under "-Werror" no class file is written for a source that warned, as for one with an error.
+  if (global.warningsAsErrors && file != nullptr) file->flags |= SOURCE_HAS_ERRORS;
   // Warnings alone never stop a compile.
   if (global.maxMessages != 0 && global.errorCount > 0 &&
       global.errorCount + global.warningCount >= global.maxMessages)
     stopCompile(STOP_MESSAGE_LIMIT);
+}
+
+}  // namespace
+
+void warningAtArgs(SourceFile* file, int32_t line, int32_t column, const char* key,
+                   const MessageArguments& args) {
+  if (!global.noWarnings) printWarning(file, line, column, key, args);
+}
+
+void deprecationWarningAtArgs(SourceFile* file, int32_t line, int32_t column, const char* key,
+                              const MessageArguments& args) {
+  if (!global.noWarnings || global.deprecationAfterNoWarn) printWarning(file, line, column, key, args);
 }
 
 void messageAtArgs(SourceFile* file, int32_t line, int32_t column, const char* key,
@@ -197,10 +212,11 @@ struct ShownCharacter {
   const char* text;
   int32_t length;
   int32_t columns;  // terminal columns the shown text fills
-  char escape[8];
+  char escape[MB_LEN_MAX + 8];
 };
 
-int32_t showSourceCharacter(const char* p, int32_t available, ShownCharacter* shown) {
+// A source converted to UTF-8 shows its characters in the host codeset.
+int32_t showSourceCharacter(const char* p, int32_t available, bool utf8, ShownCharacter* shown) {
   unsigned char byte = static_cast<unsigned char>(*p);
   if (byte < 0x80) {
     std::strcpy(shown->escape, printableChar(byte));
@@ -209,11 +225,19 @@ int32_t showSourceCharacter(const char* p, int32_t available, ShownCharacter* sh
     shown->columns = shown->length;
     return 1;
   }
-  int32_t taken = printableNativeCharacter(p, available, &shown->columns);
-  if (taken > 0) {
-    shown->text = p;
-    shown->length = taken;
-    return taken;
+  if (utf8 && !codesetIsUtf8()) {
+    int32_t taken = printableUtf8Character(p, available, shown->escape, &shown->length, &shown->columns);
+    if (taken > 0) {
+      shown->text = shown->escape;
+      return taken;
+    }
+  } else {
+    int32_t taken = printableNativeCharacter(p, available, &shown->columns);
+    if (taken > 0) {
+      shown->text = p;
+      shown->length = taken;
+      return taken;
+    }
   }
   std::snprintf(shown->escape, sizeof shown->escape, "\\x%02x", byte);
   shown->text = shown->escape;
@@ -248,7 +272,7 @@ bool getSourceLine(char* buffer, int32_t size, const SourceFile* file, int32_t l
   int32_t length = 0;
   while (offset < end && !endsSourceLine(text[offset])) {
     ShownCharacter shown;
-    int32_t taken = showSourceCharacter(text + offset, end - offset, &shown);
+    int32_t taken = showSourceCharacter(text + offset, end - offset, (file->flags & SOURCE_UTF8) != 0, &shown);
     if (!appendBounded(buffer, size, &length, shown.text, shown.length)) break;
     offset += taken;
   }
@@ -269,7 +293,7 @@ void makeCaretLine(char* buffer, int32_t size, const SourceFile* file, int32_t c
     bool tab = false;
     if (offset < end && !endsSourceLine(text[offset])) {
       ShownCharacter shown;
-      taken = showSourceCharacter(text + offset, end - offset, &shown);
+      taken = showSourceCharacter(text + offset, end - offset, (file->flags & SOURCE_UTF8) != 0, &shown);
       if (offset + taken > target) break;
       tab = text[offset] == '\t';
       blanks = shown.columns;

@@ -57,6 +57,14 @@ void warningAt(SourceFile* file, int32_t line, int32_t column, const char* key, 
   warningAtArgs(file, line, column, key, messageArguments(texts...));
 }
 
+// A warning that -deprecation asked for: -nowarn silences it only when it comes later.
+void deprecationWarningAtArgs(SourceFile* file, int32_t line, int32_t column, const char* key,
+                              const MessageArguments& args);
+template <class... Texts>
+void deprecationWarningAt(SourceFile* file, int32_t line, int32_t column, const char* key, Texts... texts) {
+  deprecationWarningAtArgs(file, line, column, key, messageArguments(texts...));
+}
+
 // An informational note: printed even with -nomessage, never counted.
 template <class... Texts>
 void messageAt(SourceFile* file, int32_t line, int32_t column, const char* key, Texts... texts) {

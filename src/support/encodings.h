@@ -6,6 +6,10 @@
 
 struct SourceFile;
 
+// The encodings of a compile: the locale's (first, its default when null) and the sources' (second,
+// the first when null). Sources in another encoding that the host converts are converted to UTF-8
+// when read (global.sourceConversion); a name the host does not know is the error
+// "encoding.limit", and the sources are then read in the locale's encoding.
 void setEncodings(const char* first, const char* second);
 void resetEncodings();
 
@@ -25,6 +29,9 @@ bool convertToNative(const char16_t* source, int32_t n, char* destination, int32
 // and, in `columns`, the terminal columns it fills; 0 for an undecodable sequence, a control
 // character, or any byte above 0x7F under the plain C locale, which has no such characters.
 int32_t printableNativeCharacter(const char* p, int32_t available, int32_t* columns);
+// As printableNativeCharacter for the UTF-8 character at p: its form in the host codeset goes
+// into `bytes` (room for MB_LEN_MAX), its length into `length`; 0 also when the codeset lacks it.
+int32_t printableUtf8Character(const char* p, int32_t available, char* bytes, int32_t* length, int32_t* columns);
 
 // Text in the named encoding converted to the locale's codeset, in a heap block of its own
 // (NUL-terminated, its length in `convertedLength`); a character the codeset lacks becomes its
@@ -34,6 +41,21 @@ int32_t printableNativeCharacter(const char* p, int32_t available, int32_t* colu
 char* convertToHostEncoding(const char* text, int32_t length, const char* encoding, int32_t* convertedLength);
 // True when the two encoding names mean the same ("UTF-8", "utf8").
 bool sameEncodingName(const char* a, const char* b);
+
+// The host converter's name for an encoding as Java names it, by any alias and case ("Cp1252",
+// "windows-1252", "ISO8859_1", "latin1", "KSC5601"), in the main arena; null when the host cannot
+// convert from it to UTF-8.
+const char* hostEncodingName(const char* name);
+// The byte that stands in converted source text for a sequence that is no character of the
+// source's encoding: it is never part of UTF-8, so the scanner reports it where it stands.
+constexpr unsigned char INVALID_UTF8_BYTE = 0xFF;
+// Source text in the encoding (a host converter's name) as UTF-8 in the main arena, followed by a
+// zero byte, its length in `convertedLength`; each sequence that is no character of the encoding
+// becomes INVALID_UTF8_BYTE. Out of memory stops the compile.
+char* convertSourceToUtf8(const char* text, int32_t length, const char* encoding, int32_t* convertedLength);
+// Decodes the UTF-8 character at p as decodeNativeCharacter does, whatever the locale: -1 for a
+// sequence that is not UTF-8 (overlong forms and surrogates included).
+int32_t decodeUtf8Character(const char* p, int32_t available, char16_t units[2], int32_t* unitCount);
 // The locale's codeset as the runtime names it ("UTF-8", "ISO-8859-1", "ANSI_X3.4-1968").
 const char* hostCodesetName();
 
@@ -53,6 +75,12 @@ int32_t unicodeToNative(const char16_t* source, int32_t n, char* destination, in
 void warnUnconvertibleOnce(const char* escaped);
 int32_t unicodeToEscapedAscii(const char16_t* source, int32_t n, char* destination, int32_t size);
 int32_t nativeToUnicode(const char* source, int32_t n, char16_t* destination, int32_t capacity);
+// Text in the named encoding as UTF-16 (at most `capacity` units; the count is returned): a
+// message file's texts that the locale's codeset could not take. A sequence that is no character
+// of the encoding is read as the host reads it, as the arguments put into a message were made; an
+// encoding the runtime does not know reads as the host's throughout. Nothing is reported.
+int32_t encodedToUnicode(const char* source, int32_t n, const char* encoding, char16_t* destination,
+                         int32_t capacity);
 int32_t sourceToUnicode(const char* source, int32_t n, char16_t* destination, int32_t capacity);
 int32_t escapeNonPrintable(const char* source, int32_t n, char* destination, int32_t size);
 int32_t utf8ToUnicode(const char* source, int32_t n, char16_t* destination, int32_t capacity);

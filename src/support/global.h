@@ -112,6 +112,7 @@ struct Global {
   // Further option flags.
   uint8_t optimize;
   uint8_t deprecation;
+  uint8_t deprecationAfterNoWarn;  // -deprecation came after -nowarn: its warnings still print
   uint8_t noWrite;
   uint8_t printVersion;
   uint8_t sourcePathAttribute;
@@ -123,10 +124,23 @@ struct Global {
   int32_t deprecatedUses;
   const char* defaultEncoding;
   const char* sourceEncoding;
+  // The host's name of the encoding that source files are converted from to UTF-8 when read; null
+  // when they are decoded in the locale's own codeset.
+  const char* sourceConversion;
+  uint8_t noSourceFileAttribute;  // "-g:none", or a "-g:" list without "source"
+  uint8_t warningsAsErrors;       // "-Werror"
+  const char* sourceRelease;      // the last "-source" and "-target", checked once all options are read
+  const char* targetRelease;
+  uint8_t warningsFailed;         // "-Werror" has failed the compile
+  int32_t optionWarnings;         // warnings the options gave, which "-Werror" leaves alone
 
   ParserContext ctx;
   int32_t parseNesting;  // levels of nested classes, blocks and expressions being parsed
   uint8_t parseNestingReported;  // "nesting.too.deep" given for the level now passed over
+  // Where the parse must stop on the calling thread's stack, 0 for no such point (a thread with a
+  // stack of the console program's size), and the levels it allowed once it was reached.
+  uintptr_t stackFloor;
+  int32_t parseNestingLimit;
   int32_t classReaderState;
 };
 

@@ -28,6 +28,9 @@ struct MessageTable {
   bool inArena;
   const char* messageDirectory;
   const char* localeDirectory;
+  // The encoding of a file whose texts were kept as they are, since the locale's codeset could not
+  // take them; empty while every text is in the host's encoding.
+  char ownEncoding[64];
 };
 
 MessageTable table;
@@ -51,9 +54,13 @@ const char* stepOver(const char* p) {
   return p + (n < 1 ? 1 : n);
 }
 
-// Opens directory + file name; the path is built in `path`, which has room for both.
+// Opens directory + file name, with a "/" between them when the directory has none at its end (an
+// IDE may name it either way; no trail byte of a double-byte character is a "/"); the path is
+// built in `path`, which has room for all three.
 FileHandle* openMessageFile(char* path, const char* directory) {
   std::strcpy(path, directory);
+  size_t length = std::strlen(path);
+  if (length > 0 && path[length - 1] != '/') std::strcat(path, "/");
   std::strcat(path, MESSAGE_FILE_NAME);
   return openFile(path, "rb");
 }
@@ -102,13 +109,18 @@ bool declaredEncoding(const char* text, char* name, size_t size) {
 
 // A file that names its encoding is read in the locale's codeset, so that its texts print as the
 // terminal shows them; any other file is taken to be in the host's code page already. An encoding
-// the runtime cannot convert from leaves the bytes as they are.
+// the runtime cannot convert from (or a codeset that has no characters to convert to) leaves the
+// bytes as they are, and the table remembers the encoding they are in.
 char* inHostEncoding(char* text) {
-  char name[64];
+  char name[sizeof table.ownEncoding];
   if (!declaredEncoding(text, name, sizeof name) || sameEncodingName(name, hostCodesetName())) return text;
   int32_t length = 0;
   char* converted = convertToHostEncoding(text, static_cast<int32_t>(std::strlen(text)), name, &length);
-  if (converted == nullptr) return text;
+  if (converted == nullptr) {
+    // The localized file is read first, and its texts win.
+    if (table.ownEncoding[0] == '\0') std::strcpy(table.ownEncoding, name);
+    return text;
+  }
   std::free(text);
   return converted;
 }
@@ -291,6 +303,10 @@ void setMessageLocation(const char* messageDirectory, const char* localeDirector
 void forgetMessageTable() {
   if (table.entries != nullptr && !table.inArena) std::free(table.entries);
   table = MessageTable{};
+}
+
+const char* messageTextEncoding() {
+  return table.ownEncoding[0] != '\0' ? table.ownEncoding : nullptr;
 }
 
 const MessageEntry* messageTable(int32_t* count) {

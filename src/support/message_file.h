@@ -37,3 +37,7 @@ void setMessageLocation(const char* messageDirectory, const char* localeDirector
 void forgetMessageTable();
 // The whole table, loaded first when needed.
 const MessageEntry* messageTable(int32_t* count);
+// The encoding the loaded texts are in when a message file's could not be converted to the
+// locale's codeset and were kept as they are (UTF-8 under the plain C locale); null when they are
+// in the host's encoding.
+const char* messageTextEncoding();

@@ -7,6 +7,7 @@
 
 #include "support/arena.h"
 #include "support/diagnostics.h"
+#include "support/encodings.h"
 #include "support/file_io.h"
 #include "support/global.h"
 #include "support/hashing.h"
@@ -151,14 +152,26 @@ SourceFile* addSourceFile(const char* name) {
     return nullptr;
   }
 
+  uint32_t flags = 0;
+  int32_t length = static_cast<int32_t>(size);
+  if (global.sourceConversion != nullptr) {
+    content = convertSourceToUtf8(content, length, global.sourceConversion, &length);
+    flags |= SOURCE_UTF8;
+  }
+  // A byte-order mark is no character of the program.
+  if (((flags & SOURCE_UTF8) != 0 || codesetIsUtf8()) && length >= 3 && std::memcmp(content, "\xEF\xBB\xBF", 3) == 0) {
+    content += 3;
+    length -= 3;
+  }
+
   auto* file = arenaNew<SourceFile>(&global.mainArena);
   file->name = copyText(name, nameLength);
   file->nameLength = nameLength;
   file->fullPath = copyText(path, pathLength);
   file->fullPathLength = pathLength;
   file->content = content;
-  file->contentLength = static_cast<int32_t>(size);
-  file->flags &= ~SOURCE_HAS_ERRORS;
+  file->contentLength = length;
+  file->flags = flags;
   if (global.sources == nullptr) {
     sourcesByName = SourceTable{nullptr, 0, 0, false};
     sourcesByPath = SourceTable{nullptr, 0, 0, true};

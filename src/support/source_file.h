@@ -29,9 +29,14 @@ struct SourceFile {
 
 constexpr uint32_t SOURCE_HAS_ERRORS = 1u << 0;
 constexpr uint32_t SOURCE_PARSED = 1u << 1;
+// The content was converted from the "-encoding" named to UTF-8, which the scanner decodes
+// whatever the locale.
+constexpr uint32_t SOURCE_UTF8 = 1u << 2;
 
 // Records the file and reads it whole; null when its name or full path is recorded already, or
 // when it cannot be opened or read (reported). A name without a Java suffix stops the compile.
+// Content in an encoding other than the locale's is converted to UTF-8, and a UTF-8 byte-order
+// mark at its start is left out.
 SourceFile* addSourceFile(const char* name);
 // The recorded file of that name, else of that name's full path; null when there is none.
 SourceFile* findSourceFile(const char* name);

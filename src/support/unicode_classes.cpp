@@ -42,3 +42,7 @@ bool isJavaIdentifierPart(int32_t c) {
 bool isWhitespace(int32_t c) {
   return classOf(c) == 4;
 }
+
+bool isIdentifierIgnorable(int32_t c) {
+  return classOf(c) == 1;
+}

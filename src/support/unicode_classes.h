@@ -14,3 +14,4 @@ int32_t unicodeCategory(int32_t c);
 bool isJavaIdentifierStart(int32_t c);
 bool isJavaIdentifierPart(int32_t c);
 bool isWhitespace(int32_t c);
+bool isIdentifierIgnorable(int32_t c);

@@ -88,7 +88,7 @@ void parseConstructor(ClassDef* cls, uint16_t modifiers, int32_t line, int32_t c
   static const struct {
     uint16_t bit;
     const char* word;
-  } bad[] = {{M_NATIVE, "native"},     {M_STATIC, "static"},       {M_FINAL, "final"},       {M_SYNCHRONIZED, "synchronized"},
+  } bad[] = {{M_NATIVE, "native"},     {M_STATIC, "static"},       {M_FINAL, "final"},       {M_SYNCHRONIZED, "synchronized"}, {M_STRICTFP, "strictfp"},
              {M_ABSTRACT, "abstract"}, {M_TRANSIENT, "transient"}, {M_VOLATILE, "volatile"}};
   for (const auto& b : bad)
     if (modifiers & b.bit) errorAt(token().line, token().column, "constructor.bad.mod", b.word);
@@ -133,6 +133,8 @@ void parseMember(SourceFile* file, ClassDef* cls, bool* hasConstructor) {
   }
   int32_t memberLine = token().line;
   int32_t memberColumn = token().column;
+  // A deprecated tag counts in the doc comment before the member's first token.
+  bool deprecated = scannerState()->deprecatedSeen != 0;
   uint16_t modifiers = parseModifiers(0);
   int32_t kind = token().kind;
   // An inner class may have no static members but constant fields: a static final member waits
@@ -161,6 +163,7 @@ void parseMember(SourceFile* file, ClassDef* cls, bool* hasConstructor) {
     appendToScope(cls->scope, block);
     return;
   }
+  if (deprecated) modifiers |= M_DEPRECATED;
   if (kind == T_IDENTIFIER && token().identifier == cls->name && cls->name != nullptr) {
     Identifier* name = token().identifier;
     int32_t line = token().line;

@@ -24,6 +24,7 @@
 #include "support/parser_context.h"
 #include "syntax/compilation_unit.h"
 #include "syntax/expressions.h"
+#include "syntax/method_bodies.h"
 #include "syntax/parser_state.h"
 #include "syntax/scanner.h"
 
@@ -46,13 +47,29 @@ Type* primitiveTypeOf(int32_t kind) {
 
 // "[]" pairs after a name; the current token is the token after the name, and on return the one
 // after the last pair. False after "rb.expected".
+// No descriptor has more than 255 dimensions, and no virtual machine loads one that has.
+constexpr int32_t MAX_ARRAY_DIMENSIONS = 255;
+
+int32_t dimensionsOf(const Type* type) {
+  int32_t n = 0;
+  for (; type != nullptr && type->kind == TK_ARRAY; type = type->element) n++;
+  return n;
+}
+
+// One more dimension, made at its "]": the one past the limit is reported, once.
+Type* addDimension(Type* type, int32_t* dimensions) {
+  if (++*dimensions == MAX_ARRAY_DIMENSIONS + 1) reportHere("array.type.dimensions");
+  return arrayTypeOf(type);
+}
+
 bool parseEmptyBrackets(Type** type) {
+  int32_t dimensions = dimensionsOf(*type);
   while (token().kind == T_LBRACKET) {
     if (scanToken() != T_RBRACKET) {
       syntaxErrorSkip("rb.expected");
       return false;
     }
-    *type = arrayTypeOf(*type);
+    *type = addDimension(*type, &dimensions);
     scanToken();
   }
   return true;
@@ -111,6 +128,7 @@ Type* parseType(Type* base, ArrayDimension** dimensions, bool sizeRequired) {
   }
   ArrayDimension** tail = dimensions;
   bool first = true;
+  int32_t count = dimensionsOf(type);
   while (token().kind == T_LBRACKET) {
     int32_t kind = scanToken();
     if (dimensions == nullptr) {
@@ -136,7 +154,7 @@ Type* parseType(Type* base, ArrayDimension** dimensions, bool sizeRequired) {
       tail = &dimension->next;
     }
     first = false;
-    type = arrayTypeOf(type);
+    type = addDimension(type, &count);
     scanToken();
   }
   return type;
@@ -184,11 +202,6 @@ int32_t parseFormalParameters(Parameter** list) {
 
 Member* parseMethodDeclaration(Identifier* name, int32_t line, int32_t column, uint16_t modifiers, Type* resultType) {
   bool isMethod = resultType != nullptr;
-  ScannerState* scanner = scannerState();
-  if (scanner->deprecatedSeen) {
-    scanner->deprecatedSeen = 0;
-    modifiers |= M_DEPRECATED;
-  }
   if (modifiers & M_VOLATILE) errorAt(token().line, token().column, "volatile.method", identToString(name));
   if (modifiers & M_TRANSIENT) errorAt(token().line, token().column, "transient.method", identToString(name));
   Parameter* parameters = nullptr;
@@ -224,6 +237,10 @@ Member* parseMethodDeclaration(Identifier* name, int32_t line, int32_t column, u
   Member* method = newMember(name, line, column, modifiers, resultType, bodyOffset, bodyLine, bodyColumn, throwsList,
                              parameters);
   method->owner = global.ctx.enclosing;
+  // A body's parameters are counted when it is parsed, with the compiler's own; a method without
+  // one (abstract, native, of an interface) is counted here.
+  if (bodyOffset == 0 && countParameterSlots(method) > MAX_PARAMETER_SLOTS)
+    errorAt(line, column, "exceeded.max.arguments", methodToString(method));
   return method;
 }
 

@@ -500,8 +500,8 @@ void scanDocComment() {
   ScannerState& s = theScanner;
   int32_t line = s.line;
   int32_t column = s.position - s.lineStart - 3;
-  s.deprecatedSeen = 0;
-  bool atLineStart = false;
+  // The comment's first line counts as a line's start too, after "/**".
+  bool atLineStart = true;
   for (;;) {
     // A run of blanks and of bytes that are no tag, no white space and end nothing: the tag is not
     // at a line's start after such a byte, and stays there after blanks alone.
@@ -532,11 +532,11 @@ void scanDocComment() {
     } else if (isWhitespace(c)) {
       // Blanks before the tag keep it at the line's start.
     } else if (c == '@') {
-      // The tag counts only as the first thing on a line after the comment's first line.
+      // The tag counts as the first thing on a line of the comment, before blanks or the end.
       int32_t at = s.position;
       if (atLineStart && at + 10 < s.length && std::memcmp(s.text + at, "deprecated", 10) == 0 &&
-          std::isspace(static_cast<unsigned char>(s.text[at + 10]))) {
-        s.deprecatedSeen = 1;
+          (std::isspace(static_cast<unsigned char>(s.text[at + 10])) || s.text[at + 10] == '*')) {
+        s.docDeprecated = 1;
         if (global.traceLevel & TRACE_GENERAL) std::printf("scanDocComment(), key: %s\n", "deprecated");
       }
       atLineStart = false;

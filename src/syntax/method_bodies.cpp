@@ -34,7 +34,6 @@ ScanSnapshot::~ScanSnapshot() {
 
 namespace {
 
-constexpr int32_t MAX_PARAMETER_SLOTS = 255;
 
 // Diagnostics of a part already parsed once with its reports, parsed again for its statements (an
 // instance initializer in each constructor, a field initializer attributed for its constant and

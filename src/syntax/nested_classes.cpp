@@ -27,7 +27,7 @@ uint16_t nestedClassAccessFlags(uint16_t modifiers, uint16_t flags) {
     uint16_t flag;
   } mapping[] = {{M_PUBLIC, CF_PUBLIC},   {M_PRIVATE, CF_PRIVATE}, {M_PROTECTED, CF_PROTECTED},
                  {M_ABSTRACT, CF_ABSTRACT}, {M_STATIC, CF_STATIC},   {M_FINAL, CF_FINAL},
-                 {M_STRICTFP, CF_STRICTFP}, {M_WIDEFP, CF_WIDEFP}};
+                 {M_STRICTFP, CF_STRICTFP}, {M_WIDEFP, CF_WIDEFP}, {M_DEPRECATED, CF_DEPRECATED}};
   for (const auto& m : mapping)
     if (modifiers & m.modifier) flags |= m.flag;
   return flags;

@@ -45,6 +45,10 @@ struct NestedParseScope {
 // one that would pass MAX_PARSE_NESTING levels is reported and skipped by its caller instead of
 // parsed: no input can exhaust the stack. Hand-written code stays far below the limit.
 //
+// On a thread whose stack is smaller than the console program's (an evaluation on an IDE's
+// thread), `global.stackFloor` marks where the stack must not be passed: the level that would
+// pass it is reported as too deep as well, with the levels reached as the limit.
+//
 // The count lives in `global.parseNesting` and is shared by every kind of level. It is kept, not
 // cleared, across the parse of another file in the middle of one, since the interrupted parse still
 // holds its stack; a stop that unwinds through the parse takes its levels back with it.

@@ -66,7 +66,7 @@ void dropPendingUnits() {
 // bytes that follow it.
 int32_t badSequenceLength(const char* text, int32_t available) {
   int32_t n = 1;
-  if (codesetIsUtf8())
+  if (theScanner.utf8Text || codesetIsUtf8())
     while (n < available && n < 4 && (static_cast<unsigned char>(text[n]) & 0xC0) == 0x80) n++;
   return n;
 }
@@ -100,14 +100,14 @@ bool isInsideCharacter(int32_t at) {
 
 // A backslash starts a Unicode escape only behind an even number of backslashes. Under a
 // double-byte codeset the first 0x5C byte of the run before it may be the trail byte of a
-// character (Big5, Shift-JIS, GBK), which is no backslash.
+// character (Big5, Shift-JIS, GBK), which is no backslash; no UTF-8 trail byte is ASCII.
 bool escapeMayStartAt(int32_t position) {
   const char* text = theScanner.text;
   int32_t run = position;
   while (run > 0 && text[run - 1] == '\\') run--;
   int32_t backslashes = position - run;
   if (backslashes > 0 && run > 0 && static_cast<unsigned char>(text[run - 1]) >= 0x80 && global.maxCharBytes > 1 &&
-      isInsideCharacter(run))
+      !theScanner.utf8Text && isInsideCharacter(run))
     backslashes--;
   return backslashes % 2 == 0;
 }
@@ -140,6 +140,8 @@ void markI18nCall(Identifier* id) {
 int32_t finish(int32_t kind) {
   theToken.kind = kind;
   theToken.flags = 0;
+  theScanner.deprecatedSeen = theScanner.docDeprecated;
+  theScanner.docDeprecated = 0;
   return kind;
 }
 
@@ -197,10 +199,14 @@ int32_t readCharSlow() {
     char16_t units[2];
     int32_t unitCount = 0;
     int32_t available = s.length - position;
-    int32_t taken = decodeNativeCharacter(s.text + position, available, units, &unitCount);
+    int32_t taken = s.utf8Text ? decodeUtf8Character(s.text + position, available, units, &unitCount)
+                               : decodeNativeCharacter(s.text + position, available, units, &unitCount);
     if (taken <= 0) {
       // Reported once and skipped; the scan goes on with the next character.
-      errorAt(s.line, position - s.lineStart, "unknown.multibyte");
+      if (s.utf8Text)
+        errorAt(s.line, position - s.lineStart, "unmappable.character", global.sourceEncoding);
+      else
+        errorAt(s.line, position - s.lineStart, "unknown.multibyte");
       s.position = position + badSequenceLength(s.text + position, available);
       continue;
     }
@@ -318,7 +324,8 @@ int32_t scanIdentifier(int32_t first) {
     for (;;) {
       int32_t c = readChar();
       if (c == END_OF_TEXT || !isJavaIdentifierPart(c)) break;
-      if (collect) appendNameChar(static_cast<uint16_t>(c));
+      // Ignorable characters stand in a name but are no part of it.
+      if (collect && !isIdentifierIgnorable(c)) appendNameChar(static_cast<uint16_t>(c));
     }
     unreadChar();
   }
@@ -354,8 +361,9 @@ void reportHere(const char* key) {
 void initScanner() {
   installPositionHooks();
   initKeywords();
-  dropPendingUnits();
-  theInput.boundaryText = nullptr;
+  theToken = Token{};
+  theScanner = ScannerState{};
+  theInput = ScannerInput{};
   i18nNames = nullptr;
   i18nNamesMade = false;
 }
@@ -382,8 +390,11 @@ void setScanSource(SourceFile* file, int32_t offset, int32_t line, int32_t colum
   s.parenthesisDepth = 0;
   s.noI18nPending = 0;
   s.noI18nDepth = 0;
+  s.deprecatedSeen = 0;
+  s.docDeprecated = 0;
   s.exemptParenthesisDepth = 0;
   s.collectNames = 1;
+  s.utf8Text = (file->flags & SOURCE_UTF8) != 0;
   dropPendingUnits();
   theInput.boundaryText = nullptr;
 }
@@ -762,7 +773,10 @@ int32_t scanTokenSlow() {
     if (isAsciiDigit(c)) return finish(scanNumber(c));
     if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '$' || c == '_') return finish(scanIdentifier(c));
     if (isJavaIdentifierStart(c)) return finish(scanIdentifier(c));
-    if (isWhitespace(c)) continue;
+    // The language's white space is only blanks, tabs, form feeds and line breaks; a Ctrl-Z is
+    // dropped as the very last character of a file.
+    if (c == '\f') continue;
+    if (c == CONTROL_Z && theInput.pendingCount == 0 && s.position >= s.length) continue;
     errorAt(s.line, s.position - s.lineStart, "unknown.char", printableChar(static_cast<uint16_t>(c)), intToString(c));
     return finish(T_ERROR);
   }

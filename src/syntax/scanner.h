@@ -121,6 +121,7 @@ constexpr int32_t LAST_KEYWORD = T_WIDEFP;
 
 // The end of the text: outside the 16-bit range, so no character is mistaken for it.
 constexpr int32_t END_OF_TEXT = 0x77777777;
+constexpr int32_t CONTROL_Z = 0x1A;
 
 // Token flag: the parser took this operator as a prefix operator.
 constexpr int32_t TOKEN_PREFIX = 1;
@@ -148,11 +149,15 @@ struct ScannerState {
   int32_t lineStart;
   int32_t pushedBack;
   int32_t collectNames;
+  // A deprecated tag in a doc comment before the current token; docDeprecated holds one seen
+  // since the last token, which the next token takes.
   int32_t deprecatedSeen;
+  int32_t docDeprecated;
   int32_t parenthesisDepth;
   int32_t noI18nDepth;
   uint8_t noI18nPending;
   int32_t exemptParenthesisDepth;
+  uint8_t utf8Text;  // the text is UTF-8 whatever the locale (a source converted from its encoding)
 };
 
 extern Token theToken;
@@ -174,6 +179,8 @@ inline ScannerState* scannerState() {
   return &theScanner;
 }
 
+// The keywords entered, and the token, the scanner's place and its pending input back to their
+// zero state: every compile and evaluation begins with it.
 void initScanner();
 void setScanString(const char* text);
 void setScanSource(SourceFile* file, int32_t offset, int32_t line, int32_t column);

@@ -112,6 +112,8 @@ void parseLabelledStatement(int32_t kind, ExprNode* name, Position at) {
     errorAt(at.line, at.column, "duplicate.label", identToString(name->name));
   OpenJump jump;
   pushLabelContext(&jump.context, name->name);
+  int32_t next = token().kind;
+  jump.context.labelsLoop = next == T_WHILE || next == T_DO || next == T_FOR;
   parseStatement(kind, false);
   appendStatement(jump.context.breakLabel);
 }
@@ -208,6 +210,8 @@ void parseDoStatement(int32_t kind, Position at) {
   appendStatement(start);
   scanToken();
   parseStatement(kind, false);
+  // A body cut short at the block's end was reported; the brace is the block's.
+  if (token().kind == T_RBRACE && scannerState()->pushedBack) return;
   if (!expectNext(T_WHILE, "do.missing.while") || !expectNext(T_LPAREN, "do.missing.lp")) return;
   scanToken();
   ExprNode* condition = parseExpression(PARSE_EXPRESSION);
@@ -500,6 +504,10 @@ void parseStatement(int32_t kind, bool declarationAllowed) {
       parseBlockIn(kind, nullptr);
       return;
     case T_RBRACE:
+      // A statement must stand before the block's end; the brace is left to the block.
+      reportHere("statement.expected");
+      pushBackToken();
+      return;
     case T_EOF:
       return;
     case T_IF:
@@ -564,7 +572,10 @@ void parseStatement(int32_t kind, bool declarationAllowed) {
 }
 
 int32_t parseLocalVariableDeclaration(ClassDef* cls, uint16_t modifiers, Type* type, int32_t line, int32_t column) {
-  if (modifiers & ~M_FINAL) errorAt(line, column, "illegal.local.modifier");
+  if (modifiers & ~M_FINAL) {
+    errorAt(line, column, "illegal.local.modifier");
+    modifiers &= M_FINAL;
+  }
   type = parseType(type, nullptr, false);
   if (type == nullptr) return 0;
   if (parseFieldDeclaration(cls, modifiers, type, true) == DECLARATION_FAILED) return 0;

@@ -85,14 +85,81 @@ TEST_F(EncodingsTest, NoLocaleNameWarns) {
   EXPECT_EQ(global.warningCount, 1);
 }
 
-TEST_F(EncodingsTest, OnlyTheLocaleEncodingIsAccepted) {
+TEST_F(EncodingsTest, TheLocaleEncodingIsReadAsItStandsAndAnyOtherConvertedWhenTheHostKnowsIt) {
   global.localeName = "en_US";
   testing::internal::CaptureStderr();
   setEncodings(nullptr, "8859_1");
-  EXPECT_EQ(global.errorCount, 0);
+  EXPECT_EQ(global.sourceConversion, nullptr);
   setEncodings(nullptr, "Cp1252");
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "quorvelix: Cp1252|8859_1\n");
+  EXPECT_STREQ(global.sourceConversion, "Cp1252");
+  EXPECT_EQ(global.errorCount, 0);
+  setEncodings(nullptr, "no-such-encoding");
+  EXPECT_EQ(global.sourceConversion, nullptr);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "quorvelix: no-such-encoding|8859_1\n");
   EXPECT_EQ(global.errorCount, 1);
+  // The locale's codeset by the runtime's name, in any spelling, is the locale's own.
+  useUtf8();
+  setEncodings(nullptr, "utf-8");
+  EXPECT_EQ(global.sourceConversion, nullptr);
+}
+
+TEST_F(EncodingsTest, JavaEncodingNamesByAliasAndCase) {
+  const char* known[][2] = {
+      {"UTF-8", "UTF-8"},           {"utf8", "utf8"},       {"ISO8859_1", "ISO8859-1"}, {"latin1", "latin1"},
+      {"Cp1252", "Cp1252"},         {"windows-1252", "windows-1252"}, {"KSC5601", "EUC-KR"},
+      {"x-MacRoman", "MACINTOSH"},  {"EUC_JP", "EUC-JP"},   {"x-IBM1047", "IBM1047"},   {"SJIS", "SJIS"},
+  };
+  for (auto& k : known) EXPECT_STREQ(hostEncodingName(k[0]), k[1]) << k[0];
+  // The host's converter would take the empty name for the locale's codeset and a suffix as an
+  // instruction; neither is an encoding's name.
+  for (const char* unknown : {"", "bogus", "UTF-8//IGNORE", "UTF-8/", "ASCII TRANSLIT", "x-"})
+    EXPECT_EQ(hostEncodingName(unknown), nullptr) << unknown;
+}
+
+TEST(Utf8Decoding, DecodesOnlyWellFormedCharacters) {
+  struct Case {
+    const char* bytes;
+    int32_t taken;
+    std::u16string units;
+  } cases[] = {
+      {"A", 1, u"A"},
+      {"\xc3\xa9", 2, u"\u00e9"},
+      {"\xe2\x82\xac", 3, u"\u20ac"},
+      {"\xf0\x9f\x98\x80", 4, u"\U0001F600"},
+      {"\xf4\x8f\xbf\xbf", 4, u"\U0010FFFF"},
+      {"\xc0\xaf", -1, u""},          // overlong
+      {"\xe0\x80\xaf", -1, u""},      // overlong
+      {"\xed\xa0\x80", -1, u""},      // a surrogate
+      {"\xf4\x90\x80\x80", -1, u""},  // beyond U+10FFFF
+      {"\xc3(", -1, u""},             // no continuation byte
+      {"\xe2\x82", -1, u""},          // cut off by the end
+      {"\xff", -1, u""},
+      {"\x80", -1, u""},
+  };
+  for (const Case& c : cases) {
+    char16_t units[2];
+    int32_t count = 0;
+    int32_t length = static_cast<int32_t>(std::strlen(c.bytes));
+    EXPECT_EQ(decodeUtf8Character(c.bytes, length, units, &count), c.taken) << c.bytes;
+    if (c.taken > 0) EXPECT_EQ(std::u16string(units, count), c.units) << c.bytes;
+  }
+}
+
+TEST_F(EncodingsTest, SourceConversionKeepsAsciiAndMarksWhatIsNoCharacter) {
+  auto convert = [](const std::string& text, const char* encoding) {
+    int32_t length = -1;
+    char* out = convertSourceToUtf8(text.data(), static_cast<int32_t>(text.size()), encoding, &length);
+    return std::string(out, length);
+  };
+  EXPECT_EQ(convert("caf\xe9", "ISO-8859-1"), "caf\xc3\xa9");
+  // The host reads Shift_JIS 0x5C and 0x7E as the yen sign and the overline; Java, and the
+  // scanner after it, read a backslash and a tilde, also behind a character whose trail byte is 0x5C.
+  EXPECT_EQ(convert("\x95\x5c\\u0041~\x81\x60", "SHIFT_JIS"), "\xe8\xa1\xa8\\u0041~\xe3\x80\x9c");
+  // A run of bytes that are no characters is one INVALID_UTF8_BYTE, as is a character cut off by the end.
+  std::string invalid(1, static_cast<char>(INVALID_UTF8_BYTE));
+  EXPECT_EQ(convert("a\xed\xa0\x80" "b\xe2\x82", "UTF-8"), "a" + invalid + "b" + invalid);
+  EXPECT_EQ(convert("a\x95\xff" "b\x95", "SHIFT_JIS"), "a" + invalid + "b" + invalid);
+  EXPECT_EQ(convert("a\xe9", "US-ASCII"), "a" + invalid);
 }
 
 TEST(EscapedText, UnicodeToEscapedAscii) {
@@ -143,6 +210,23 @@ TEST_F(EncodingsTest, NativeTextDecodesUnderTheLocale) {
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "quorvelix: mb output buffer exceeded\nquorvelix: mb a\\xff\n");
   EXPECT_EQ(std::u16string(out, 5), u"a\\xff");
+}
+
+// A message text kept in its file's encoding under a locale that could not take it, with an
+// argument the host made: each read as what it is, and nothing reported.
+TEST_F(EncodingsTest, TextInItsOwnEncodingDecodesWhateverTheLocale) {
+  char16_t out[16];
+  testing::internal::CaptureStderr();
+  const char text[] = "au\xc3\x9f" "er \xe4";  // UTF-8 "außer ", then "ä" as the C locale's byte
+  EXPECT_EQ(encodedToUnicode(text, 8, "UTF-8", out, 16), 7);
+  EXPECT_EQ(std::u16string(out, 7), u"au\u00dfer \u00e4");
+  EXPECT_EQ(encodedToUnicode("\xe9t\xe9", 3, "ISO-8859-1", out, 16), 3);
+  EXPECT_EQ(std::u16string(out, 3), u"\u00e9t\u00e9");
+  // Cut at the capacity; an encoding the runtime does not know reads as the host's.
+  EXPECT_EQ(encodedToUnicode("abcdef", 6, "UTF-8", out, 4), 4);
+  EXPECT_EQ(encodedToUnicode("a\xe9", 2, "no-such-encoding", out, 16), 2);
+  EXPECT_EQ(out[1], 0xE9);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
 
 TEST_F(EncodingsTest, UnicodeToNativeEscapesWhatHasNoForm) {

@@ -11,6 +11,7 @@
 #include "evaluate/expression_evaluation.h"
 #include "evaluate/frame_evaluation.h"
 #include "evaluate/model_view.h"
+#include "platform/thread_stack.h"
 #include "semantic/expression_nodes.h"
 #include "semantic/type_records.h"
 #include "support/encodings.h"
@@ -172,6 +173,16 @@ TEST_F(EvaluationTest, ValuesKindsAndSignatures) {
       {"nullArr instanceof Object", EVAL_BOOLEAN, 'Z', 0, 0, nullptr},
       {"s instanceof Object", EVAL_BOOLEAN, 'Z', 1, 0, nullptr},
       {"\\u0069 + 1", EVAL_INTEGRAL, 'I', 42, 0, nullptr},
+      // ?: takes its type from both branches, the one not chosen too; a value read is no
+      // constant expression, so an int variable beside a char promotes it.
+      {"(z ? i : d) / 4", EVAL_DOUBLE, 'D', 0, 2.5, nullptr},
+      {"(b ? i : l) * 100000000", EVAL_INTEGRAL, 'J', 4100000000LL, 0, nullptr},
+      {"b ? by : sh", EVAL_INTEGRAL, 'S', -5, 0, nullptr},
+      {"b ? c : i", EVAL_INTEGRAL, 'I', 'q', 0, nullptr},
+      {"b ? c : 5", EVAL_CHAR, 'C', 'q', 0, nullptr},
+      {"b ? obj.px : d", EVAL_DOUBLE, 'D', 0, 3.0, nullptr},
+      {"z ? by : (b ? 1 : i)", EVAL_INTEGRAL, 'I', 1, 0, nullptr},
+      {"i << 33", EVAL_INTEGRAL, 'I', 82, 0, nullptr},
   };
   for (const ValueCase& c : cases) {
     SCOPED_TRACE(c.expression);
@@ -241,6 +252,72 @@ TEST_F(EvaluationTest, ErrorTexts) {
     EXPECT_EQ(errorText(), c.text);
     evaluationDone();
   }
+}
+
+// The signature letter after a failure: the type the expression has even though a value could
+// not be read or computed; a blank where it has none.
+TEST_F(EvaluationTest, FailuresKeepTheTypeTheyHave) {
+  const struct {
+    const char* expression;
+    char signature;
+  } cases[] = {
+      {"arr[5]", 'I'},      {"arr[5] * 2.0", 'D'}, {"nullArr.length", 'I'}, {"nullArr[0] + 1L", 'J'},
+      {"b ? arr[9] : 1", 'I'}, {"arr[arr[9]]", 'I'}, {"words[7]", 'L'},       {"i / (i - 41)", 'I'},
+      {"s + 1", 'L'},       {"nosuch", ' '},       {"obj.nofield + 1", ' '}, {"toString()", ' '},
+      {"i = 3", ' '},       {"1 +", ' '},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.expression);
+    EXPECT_EQ(evaluate(c.expression), EVAL_FAILURE);
+    evaluationDone();
+    EXPECT_EQ(evaluationSignature(), c.signature);
+  }
+  // The message is the first parse's, whatever the second one met.
+  EXPECT_EQ(evaluate("arr[arr[9]]"), EVAL_FAILURE);
+  EXPECT_EQ(errorText(), "<The debugger cannot read this element: the array index is out of bounds.>");
+}
+
+// On a thread whose stack would run out before the 256 levels of the parse, the parse stops where
+// the stack still has its reserve, and says how many levels it allowed.
+TEST_F(EvaluationTest, AnExpressionTooDeepForTheStackIsRefused) {
+  auto nested = [](int levels) {
+    std::string text;
+    for (int n = 0; n < levels; n++) text += "(1 + ";
+    text += "i";
+    for (int n = 0; n < levels; n++) text += ")";
+    return text;
+  };
+  struct Call {
+    EvaluationTest* test;
+    std::string expression;
+    EvalResultKind kind;
+    int64_t value;
+    std::string text;
+  };
+  auto run = [](void* argument) {
+    auto* call = static_cast<Call*>(argument);
+    call->kind = call->test->evaluate(call->expression.c_str());
+    call->value = evaluationLongValue();
+    call->text = errorText();
+  };
+  for (int levels : {3, 300}) {
+    Call call{this, nested(levels), EVAL_FAILURE, 0, ""};
+    ASSERT_TRUE(runOnOwnStack(run, &call, EVALUATION_STACK_RESERVE + 48 * 1024));
+    if (levels == 3) {
+      ASSERT_EQ(call.kind, EVAL_INTEGRAL) << call.text;
+      EXPECT_EQ(call.value, 44);
+      continue;
+    }
+    EXPECT_EQ(call.kind, EVAL_FAILURE);
+    int allowed = 0;
+    ASSERT_EQ(std::sscanf(call.text.c_str(), "<Classes, blocks and expressions may nest at most %d levels", &allowed), 1)
+        << call.text;
+    EXPECT_GT(allowed, 0);
+    EXPECT_LT(allowed, 256);
+  }
+  // The main thread's stack holds all 256 levels.
+  ASSERT_EQ(evaluate(nested(300).c_str()), EVAL_FAILURE);
+  EXPECT_EQ(errorText(), "<Classes, blocks and expressions may nest at most 256 levels deep; this one is skipped.>");
 }
 
 TEST_F(EvaluationTest, NamesInAStaticFrame) {

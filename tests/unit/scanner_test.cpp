@@ -75,7 +75,8 @@ TEST_F(ScannerTest, RunsOfBytesEndWhereTheirCharactersEnd) {
   };
   std::vector<Case> cases = {
       {"ab\\u0063d e", {"abcd", "e"}},
-      {"ab\x01" "cd+x", {"ab\x01" "cd", "+", "x"}},
+      // An ignorable control stands in a name but is no part of it.
+      {"ab\x01" "cd+x", {"abcd", "+", "x"}},
       {"name", {"name"}},
       {"a\xc3\xa9" "b", {"a\xc3\xa9" "b"}},
       {std::string(40, ' ') + "\t\t x", {"x"}},
@@ -244,12 +245,14 @@ TEST_F(ScannerTest, PrefixMinusAllowsTheSmallestValues) {
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "quorvelix: site 15: numeric.long.ovfl\n");
 }
 
-TEST_F(ScannerTest, DeprecatedTagOnlyAfterTheFirstLine) {
+TEST_F(ScannerTest, DeprecatedTagAtTheStartOfAnyLineMarksTheNextTokenOnly) {
   struct Case {
     const char* text;
     int32_t deprecated;
   } cases[] = {
-      {"/** @deprecated */ x", 0},
+      {"/** @deprecated */ x", 1},
+      {"/**@deprecated*/ x", 1},
+      {"/** @deprecated */ // a line comment\n /* and a block */ x", 1},
       {"/**\n * @deprecated\n */ x", 1},
       {"/**\n   @deprecated reason\n */ x", 1},
       {"/**\n * see @deprecated\n */ x", 0},
@@ -260,6 +263,8 @@ TEST_F(ScannerTest, DeprecatedTagOnlyAfterTheFirstLine) {
     setScanString(c.text);
     EXPECT_EQ(scanToken(), T_IDENTIFIER) << c.text;
     EXPECT_EQ(scannerState()->deprecatedSeen, c.deprecated) << c.text;
+    scanToken();
+    EXPECT_EQ(scannerState()->deprecatedSeen, 0) << c.text;
   }
 }
 

@@ -1,8 +1,12 @@
 package com.kel.trov.quorvelix;
 
 import java.io.File;
+import java.nio.file.Path;
 import java.util.ArrayList;
+import java.util.Collections;
 import java.util.List;
+import java.util.regex.Matcher;
+import java.util.regex.Pattern;
 
 // Evaluations through the shared library on a real virtual machine: a worker thread suspended in
 // a method holding locals of the eight primitive types, a string, arrays, nulls and an object with
@@ -209,10 +213,15 @@ public class EvaluationChecks {
         // Fields of a superclass are not the object's class's own.
         value(t, depth, "inherited", 0, "<No field named inherited can be found.>", ' ');
         value(t, depth, "i.x", 0, "<The expression before the dot does not have a class type.>", ' ');
-        value(t, depth, "arr[5]", 0, "<The debugger cannot read this element: the array index is out of bounds.>", ' ');
-        value(t, depth, "arr[-1]", 0, "<The debugger cannot read this element: the array index is out of bounds.>", ' ');
-        value(t, depth, "nullArr.length", 0, "<The debugger cannot use this array because it is null.>", ' ');
-        value(t, depth, "nullArr[0]", 0, "<The debugger cannot use this array because it is null.>", ' ');
+        // A value that cannot be read still has its type for the signature.
+        value(t, depth, "arr[5]", 0, "<The debugger cannot read this element: the array index is out of bounds.>", 'I');
+        value(t, depth, "arr[-1]", 0, "<The debugger cannot read this element: the array index is out of bounds.>", 'I');
+        value(t, depth, "nullArr.length", 0, "<The debugger cannot use this array because it is null.>", 'I');
+        value(t, depth, "nullArr[0]", 0, "<The debugger cannot use this array because it is null.>", 'I');
+        value(t, depth, "arr[9] * 2.0", 0, "<The debugger cannot read this element: the array index is out of bounds.>", 'D');
+        value(t, depth, "grid[2]", 0, "<The debugger cannot read this element: the array index is out of bounds.>", '[');
+        // A division that would throw is not folded.
+        value(t, depth, "i / (i - 41)", 0, "<The debugger could not evaluate this expression.>", 'I');
         value(t, depth, "toString()", 0, "<The debugger cannot evaluate method calls.>", ' ');
         value(t, depth, "s.length()", 0, "<The debugger cannot evaluate method calls.>", ' ');
         value(t, depth, "i = 3", 0, "<The debugger could not evaluate this expression.>", ' ');
@@ -293,6 +302,98 @@ public class EvaluationChecks {
         check("many", true, "");
     }
 
+    static final Pattern TOO_DEEP =
+            Pattern.compile("<Classes, blocks and expressions may nest at most (\\d+) levels deep; this one is skipped.>");
+
+    // (1 + (1 + ... (1 + i)...)): every parenthesis a level of the parse.
+    static String nested(int levels) {
+        StringBuilder text = new StringBuilder();
+        for (int n = 0; n < levels; n++) text.append("(1 + ");
+        text.append('i');
+        for (int n = 0; n < levels; n++) text.append(')');
+        return text.toString();
+    }
+
+    // Evaluations on a thread of the given stack: a deep expression gives its value or, where the
+    // stack or the limit of 256 levels ends it first, the nesting message with a smaller limit;
+    // the virtual machine lives on either way.
+    static void onStack(Thread t, int depth, long stackBytes) throws Exception {
+        String label = stackBytes / 1024 + " KB stack";
+        List<String> results = new ArrayList<>();
+        Thread caller = new Thread(null, () -> {
+            for (int levels : new int[] {0, 50, 100, 200, 255, 300, 5000}) {
+                int kind = evaluate(t, depth, nested(levels));
+                String text = kind == 0 ? ExpressionEvaluation.jErrorString() : "";
+                results.add(levels + " " + kind + " " + (kind == 2 ? ExpressionEvaluation.jLongValue() : text));
+                ExpressionEvaluation.jEvaluateDone();
+            }
+        }, "small", stackBytes);
+        caller.start();
+        caller.join();
+        check(label + " results", results.size() == 7, String.valueOf(results));
+        for (String result : results) {
+            String[] parts = result.split(" ", 3);
+            int levels = Integer.parseInt(parts[0]);
+            Matcher deep = TOO_DEEP.matcher(parts[2]);
+            boolean value = parts[1].equals("2") && parts[2].equals(String.valueOf(41 + levels));
+            boolean stopped = parts[1].equals("0") && deep.matches() && Integer.parseInt(deep.group(1)) <= 256;
+            check(label + " " + levels + " levels", value || stopped, result);
+            // A plain expression always has room; more than 256 levels never.
+            if (levels <= 50 && stackBytes >= 1024 * 1024 || levels == 0) check(label + " room", value, result);
+            if (levels > 256) check(label + " limit", stopped, result);
+        }
+    }
+
+    // Messages: German ones from their own file's encoding whatever the locale (the test runs under
+    // LC_ALL=C), and message and locale directories named with or without their final "/".
+    static void messageFiles(Thread t, int depth) {
+        String german = Path.of(messages, "..", "bin", "lib", "locale", "de").normalize().toString();
+        String bounds = "<Der Debugger kann dieses Element nicht lesen: Der Array-Index liegt au\u00dferhalb der Grenzen.>";
+        for (String locale : new String[] {german, german + "/"}) {
+            int kind = ExpressionEvaluation.jEvaluate(t, depth, 0, "arr[5]", messages, locale);
+            String text = ExpressionEvaluation.jErrorString();
+            check("german " + locale, kind == 0 && bounds.equals(text), text);
+            ExpressionEvaluation.jEvaluateDone();
+        }
+        String plain = messages.endsWith("/") ? messages.substring(0, messages.length() - 1) : messages;
+        int kind = ExpressionEvaluation.jEvaluate(t, depth, 0, "nosuch", plain, null);
+        String text = ExpressionEvaluation.jErrorString();
+        check("message directory without its slash", kind == 0 && "<No field named nosuch can be found.>".equals(text), text);
+        ExpressionEvaluation.jEvaluateDone();
+    }
+
+    // Two threads evaluating at once, and one compiling meanwhile: the calls take turns, so every
+    // evaluation returns its own kind and every compile its own count. A getter reads the last
+    // result whichever thread made it: it is one of the two values, or none once a call released it.
+    static void twoThreads(Thread t, int depth, String scratch) throws Exception {
+        List<String> wrong = Collections.synchronizedList(new ArrayList<>());
+        Runnable first = () -> {
+            for (int n = 0; n < 300; n++) {
+                int kind = evaluate(t, depth, "i + 1");
+                long value = ExpressionEvaluation.jLongValue();
+                if (kind != 2 || (value != 42 && value != 82 && value != 0)) wrong.add("i + 1: " + kind + " " + value);
+            }
+        };
+        Runnable second = () -> {
+            for (int n = 0; n < 300; n++) {
+                int kind = evaluate(t, depth, "i * 2");
+                if (kind != 2) wrong.add("i * 2: " + kind);
+                ExpressionEvaluation.jEvaluateDone();
+            }
+        };
+        Runnable compiler = () -> {
+            for (int n = 0; n < 20; n++) {
+                int errors = ExpressionEvaluation.tolvoMain(messages, null, scratch,
+                        new String[] {"-nowrite", new File(scratch, "Missing.java").getPath()});
+                if (errors != 1) wrong.add("compile: " + errors);
+            }
+        };
+        Thread[] threads = {new Thread(first), new Thread(second), new Thread(compiler)};
+        for (Thread thread : threads) thread.start();
+        for (Thread thread : threads) thread.join();
+        check("two threads", wrong.isEmpty(), String.valueOf(wrong));
+    }
+
     public static void main(String[] args) throws Exception {
         System.load(args[0]);
         messages = args[1];
@@ -310,6 +411,11 @@ public class EvaluationChecks {
         if (depth >= 0) {
             table(worker, depth);
             sequences(worker, depth, args[2]);
+            messageFiles(worker, depth);
+            onStack(worker, depth, 160 * 1024);
+            onStack(worker, depth, 256 * 1024);
+            onStack(worker, depth, 1024 * 1024);
+            twoThreads(worker, depth, args[2]);
         }
         ownFrame();
         worker.resume();

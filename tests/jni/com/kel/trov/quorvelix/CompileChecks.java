@@ -27,6 +27,8 @@ public class CompileChecks {
       case "nulls": nulls(rest); break;
       case "repeat": repeat(rest); break;
       case "busy": busy(rest); break;
+      case "stack": onStack(rest); break;
+      case "threads": threads(rest); break;
       case "empty": report(tolvoMain(messages, null, classLibrary, new String[0])); break;
       case "null-array": report(tolvoMain(messages, null, classLibrary, null)); break;
       case "only-nulls": report(tolvoMain(messages, null, classLibrary, new String[3])); break;
@@ -67,6 +69,44 @@ public class CompileChecks {
     String[] withNulls = new String[args.length * 2 + 1];
     for (int i = 0; i < args.length; i++) withNulls[2 * i + 1] = args[i];
     report(tolvoMain(messages, null, classLibrary, withNulls));
+  }
+
+  /** Compiles given as "KB -d DIR SOURCE...": each on a thread of its own with a stack of KB. */
+  static void onStack(String[] args) throws Exception {
+    long bytes = Long.parseLong(args[0]) * 1024;
+    String[] compile = Arrays.copyOfRange(args, 1, args.length);
+    int[] result = {-1};
+    Thread caller = new Thread(null, () -> result[0] = tolvoMain(messages, null, classLibrary, compile), "small", bytes);
+    caller.start();
+    caller.join();
+    report(result[0]);
+  }
+
+  /** COUNT compiles on each of two threads at once: groups "-d DIR SOURCE..." separated by "--". */
+  static void threads(String[] args) throws Exception {
+    int count = Integer.parseInt(args[0]);
+    List<String[]> groups = new ArrayList<>();
+    List<String> group = new ArrayList<>();
+    for (int i = 1; i <= args.length; i++) {
+      if (i == args.length || args[i].equals("--")) {
+        groups.add(group.toArray(new String[0]));
+        group.clear();
+      } else {
+        group.add(args[i]);
+      }
+    }
+    int[] failed = new int[groups.size()];
+    List<Thread> threads = new ArrayList<>();
+    for (int g = 0; g < groups.size(); g++) {
+      int which = g;
+      threads.add(new Thread(() -> {
+        for (int n = 0; n < count; n++)
+          if (tolvoMain(messages, null, classLibrary, groups.get(which).clone()) != 0) failed[which]++;
+      }));
+    }
+    for (Thread t : threads) t.start();
+    for (Thread t : threads) t.join();
+    System.out.println("failed " + Arrays.toString(failed));
   }
 
   static long residentKilobytes() throws Exception {
