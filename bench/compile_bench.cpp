@@ -6,8 +6,10 @@
 //    paths of the corpus test, tests/corpus/corpus_classes_test.cpp).
 // With -instructions, the instructions of the start-up and of the programs' compile as valgrind
 // counts them. Run it pinned to one core (taskset -c N) on a quiet machine.
-// Usage: compile_bench [-instructions] [-programs N] [-rounds N] [corpus directory] [run-time zip]
+// Usage: compile_bench [-instructions] [-programs N] [-rounds N] [-quorvelix PROGRAM] [corpus directory]
+//                      [run-time zip]
 //        compile_bench -write-programs DIRECTORY [N]   (writes the programs only)
+// -quorvelix times another build of the compiler (an older one, for a comparison) in place of this one.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -130,8 +132,10 @@ void printPair(const char* what, double ours, double theirs, const char* detail)
               theirs * 1e3, theirs / ours, detail);
 }
 
+std::string quorvelixProgram = QUORVELIX_PROGRAM;
+
 Command quorvelix(const fs::path& directory, const std::vector<std::string>& arguments) {
-  Command c{{QUORVELIX_PROGRAM}, directory};
+  Command c{{quorvelixProgram}, directory};
   c.words.insert(c.words.end(), arguments.begin(), arguments.end());
   return c;
 }
@@ -180,6 +184,8 @@ int main(int argc, char** argv) {
       programCount = std::atoi(argv[++i]);
     } else if (a == "-rounds" && i + 1 < argc) {
       rounds = std::atoi(argv[++i]);
+    } else if (a == "-quorvelix" && i + 1 < argc) {
+      quorvelixProgram = fs::absolute(argv[++i]).string();
     } else {
       positional.push_back(a);
     }

@@ -818,17 +818,40 @@ uint16_t classFlagsToModifiers(uint16_t old, uint16_t flags) {
   return old;
 }
 
+namespace {
+
+struct FlagMapping {
+  uint16_t file;
+  uint16_t compiler;
+};
+
+constexpr FlagMapping memberFlagMapping[] = {
+    {ACC_PUBLIC, M_PUBLIC},         {ACC_PRIVATE, M_PRIVATE},     {ACC_PROTECTED, M_PROTECTED},
+    {ACC_STATIC, M_STATIC},         {ACC_FINAL, M_FINAL},         {ACC_SYNCHRONIZED, M_SYNCHRONIZED},
+    {ACC_VOLATILE, M_VOLATILE},     {ACC_TRANSIENT, M_TRANSIENT}, {ACC_NATIVE, M_NATIVE},
+    {ACC_ABSTRACT, M_ABSTRACT},     {ACC_STRICT, M_STRICTFP},     {ACC_SYNTHETIC, M_SYNTHETIC}};
+
+// The modifiers of each value of the flags' low byte (shift 0) or high byte (shift 8): every
+// member read looks its flags up in the two, not through the list.
+struct ModifierTable {
+  uint16_t bits[256];
+};
+
+constexpr ModifierTable makeModifierTable(int shift) {
+  ModifierTable table{};
+  for (int value = 0; value < 256; value++)
+    for (const FlagMapping& m : memberFlagMapping)
+      if ((value << shift) & m.file) table.bits[value] |= m.compiler;
+  return table;
+}
+
+constexpr ModifierTable lowFlagModifiers = makeModifierTable(0);
+constexpr ModifierTable highFlagModifiers = makeModifierTable(8);
+
+}  // namespace
+
 uint16_t memberFlagsToModifiers(uint16_t old, uint16_t flags) {
-  static const struct {
-    uint16_t file;
-    uint16_t compiler;
-  } mapping[] = {{ACC_PUBLIC, M_PUBLIC},       {ACC_PRIVATE, M_PRIVATE},   {ACC_PROTECTED, M_PROTECTED},
-                 {ACC_STATIC, M_STATIC},       {ACC_FINAL, M_FINAL},       {ACC_SYNCHRONIZED, M_SYNCHRONIZED},
-                 {ACC_VOLATILE, M_VOLATILE},   {ACC_TRANSIENT, M_TRANSIENT}, {ACC_NATIVE, M_NATIVE},
-                 {ACC_ABSTRACT, M_ABSTRACT},   {ACC_STRICT, M_STRICTFP},   {ACC_SYNTHETIC, M_SYNTHETIC}};
-  for (const auto& m : mapping)
-    if (flags & m.file) old |= m.compiler;
-  return old;
+  return old | lowFlagModifiers.bits[flags & 0xFF] | highFlagModifiers.bits[flags >> 8];
 }
 
 int32_t loadClassFromBuffer(const char* path, ClassDef* cls, const uint8_t* bytes, int32_t length, int32_t line,
