@@ -138,6 +138,19 @@ int32_t toModifiedUtf8(const void* characters, int32_t length, int32_t width, in
   // The run of characters 1-127 that most strings are goes across as it is.
   if (width == 2) {
     const auto* c = static_cast<const uint16_t*>(characters);
+    // Four characters at a time while each is 1-127: no unit has a bit above the low seven, and
+    // none is zero.
+    for (; i + 4 <= length; i += 4) {
+      uint64_t units;
+      std::memcpy(&units, c + i, 8);
+      uint64_t zero = (units - 0x0001000100010001ull) & ~units & 0x8000800080008000ull;
+      if ((units & 0xFF80FF80FF80FF80ull) != 0 || zero != 0) break;
+      out[offset] = static_cast<uint8_t>(units);
+      out[offset + 1] = static_cast<uint8_t>(units >> 16);
+      out[offset + 2] = static_cast<uint8_t>(units >> 32);
+      out[offset + 3] = static_cast<uint8_t>(units >> 48);
+      offset += 4;
+    }
     while (i < length && c[i] - 1u < 127u) out[offset++] = static_cast<uint8_t>(c[i++]);
   } else {
     const auto* c = static_cast<const uint8_t*>(characters);
