@@ -6,15 +6,22 @@
 #include "codegen/class_gen_state.h"
 #include "semantic/access_methods.h"
 #include "semantic/class_records.h"
+#include "semantic/expression_nodes.h"
+#include "semantic/type_records.h"
 #include "support/arena.h"
 #include "support/global.h"
 #include "support/parser_context.h"
 #include "syntax/method_bodies.h"
 
-Member* accessMethodFor(Member* member) {
+Member* accessMethodFor(Member* member, const ExprNode* qualifier) {
   if (member == nullptr) return nullptr;
   if (member->accessMethod != nullptr && member->owner != classGen.cls) return member->accessMethod;
-  if (ClassDef* host = protectedAccessHost(classGen.cls, member)) return findHostedAccessor(host, member, false);
+  // The class of the object reached through, as attribution saw it when it asked for the method.
+  ClassDef* through = nullptr;
+  if (qualifier != nullptr && qualifier->op != O_SUPER && qualifier->op != O_CLASSREF && qualifier->type != nullptr &&
+      qualifier->type->kind == TK_CLASS && qualifier->type->classRef != nullptr)
+    through = qualifier->type->classRef->resolved;
+  if (ClassDef* host = protectedAccessHost(classGen.cls, member, through)) return findHostedAccessor(host, member, false);
   return nullptr;
 }
 

@@ -4,13 +4,14 @@
 #pragma once
 
 struct ClassDef;
+struct ExprNode;
 struct Member;
 
 // What the class being generated calls to reach the member, or null when it reaches it directly:
 // the private member's own access method (a field's getter, whose `next` is the setter) when the
 // member is of another class; else the one a host around it holds for a protected member of
-// another package.
-Member* accessMethodFor(Member* member);
+// another package reached through `qualifier` (null: this, an enclosing instance, or none).
+Member* accessMethodFor(Member* member, const ExprNode* qualifier);
 
 // Writes the access methods the class holds for other classes' members, after its own.
 void genHostedAccessors(ClassDef* host);

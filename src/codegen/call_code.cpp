@@ -177,7 +177,9 @@ void appendOperand(ExprNode* operand) {
 }  // namespace
 
 void genNullCheck(const ExprNode* node) {
-  if (node == nullptr || kindOf(node->type) != TK_CLASS || runtimeMembers.objectGetClass == nullptr) return;
+  if (node == nullptr || kindOf(node->type) != TK_CLASS) return;
+  ensureRuntimeMembers();
+  if (runtimeMembers.objectGetClass == nullptr) return;
   emitByte(OP_DUP);
   adjust(1);
   invokeMember(OP_INVOKEVIRTUAL, runtimeMembers.objectGetClass);
@@ -210,7 +212,7 @@ void genCall(ExprNode* e, bool wanted) {
     genExpression(e->list, true);
     Member* accessor = superCall && !isStatic && q->classDef != nullptr && q->classDef != classGen.cls
                            ? findHostedAccessor(q->classDef, m, true)
-                           : accessMethodFor(m);
+                           : accessMethodFor(m, q);
     if (accessor != nullptr && m->kind == MK_CONSTRUCTOR) {
       invokeAccessConstructor(accessor);
     } else if (accessor != nullptr) {
@@ -232,11 +234,7 @@ void genCall(ExprNode* e, bool wanted) {
   const Type* result = m->kind == MK_METHOD ? m->type : &voidType;
   classGen.stackDepth = d0 + slotSize(result);
   foldStackDepth();
-  if (wanted) {
-    if (e->flags & 1) genNullCheck(e);
-  } else {
-    popValue(result);
-  }
+  if (!wanted) popValue(result);
 }
 
 void genArrayInitializer(ExprNode* init, const Type* arrayType, bool wanted) {
@@ -283,7 +281,7 @@ void genNew(ExprNode* e, bool wanted) {
       adjust(1);
     }
     genExpression(e->list, true);
-    if (Member* accessor = accessMethodFor(constructor))
+    if (Member* accessor = accessMethodFor(constructor, nullptr))
       invokeAccessConstructor(accessor);
     else
       invokeMember(OP_INVOKESPECIAL, constructor);
@@ -458,27 +456,23 @@ void genClassLiteral(ExprNode* e, bool wanted) {
   }
 }
 
-void genThisOf(ClassDef* cls, const ExprNode* at) {
+namespace {
+
+void genReceiver() {
+  emitByte(OP_ALOAD_0);
+  adjust(1);
+}
+
+// The instance of `found`, a class around the class being generated, through the outer-instance
+// fields of every class on the way.
+void genOuterChain(ClassDef* found, const ExprNode* at) {
   ClassDef* current = classGen.cls;
-  auto receiver = [] {
-    emitByte(OP_ALOAD_0);
-    adjust(1);
-  };
-  if (cls == nullptr || current == nullptr || cls == current || isSubclassOf(current, cls)) {
-    receiver();
-    return;
-  }
-  ClassDef* found = nullptr;
-  for (ClassDef* e = current->outer; e != nullptr && found == nullptr; e = e->outer)
-    if (e == cls) found = e;
-  for (ClassDef* e = current->outer; e != nullptr && found == nullptr; e = e->outer)
-    if (isSubclassOf(e, cls)) found = e;
   auto fail = [&] {
     errorAt(at != nullptr ? at->line : 0, at != nullptr ? exprColumn(at) : 0, "invalid.this.selector");
   };
   if (found == nullptr || (current->flags & CF_STATIC) != 0 || current->outerThisField == nullptr) {
     fail();
-    receiver();
+    genReceiver();
     return;
   }
   // Inside a constructor the outer instance is its synthetic parameter, which holds it before
@@ -493,7 +487,7 @@ void genThisOf(ClassDef* cls, const ExprNode* at) {
   if (outerParameter != nullptr) {
     genLoadLocal(outerParameter->variable);
   } else {
-    receiver();
+    genReceiver();
     emitByte(OP_GETFIELD);
     emitShort(addFieldRef(current->outerThisField));
   }
@@ -505,4 +499,33 @@ void genThisOf(ClassDef* cls, const ExprNode* at) {
     emitByte(OP_GETFIELD);
     emitShort(addFieldRef(step->outerThisField));
   }
+}
+
+}  // namespace
+
+void genThisOf(ClassDef* cls, const ExprNode* at) {
+  ClassDef* current = classGen.cls;
+  if (cls == nullptr || current == nullptr || cls == current || isSubclassOf(current, cls)) {
+    genReceiver();
+    return;
+  }
+  ClassDef* found = nullptr;
+  for (ClassDef* e = current->outer; e != nullptr && found == nullptr; e = e->outer)
+    if (e == cls || isSubclassOf(e, cls)) found = e;
+  genOuterChain(found, at);
+}
+
+void genEnclosingInstance(ClassDef* cls, const ExprNode* at) {
+  ClassDef* current = classGen.cls;
+  if (cls == nullptr || current == nullptr || cls == current) {
+    genReceiver();
+    return;
+  }
+  for (ClassDef* e = current->outer; e != nullptr; e = e->outer) {
+    if (e == cls) {
+      genOuterChain(e, at);
+      return;
+    }
+  }
+  genThisOf(cls, at);
 }

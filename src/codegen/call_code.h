@@ -25,8 +25,12 @@ void genAppendValue(const Type* type);
 void genAppends(ExprNode* operands);
 void genBufferToString();
 
-// `this` of `cls`: aload_0 for the class being generated and its superclasses, else the chain of
-// outer instances; "invalid.this.selector" (at `at`) when there is none.
+// The object that has the members of `cls`: aload_0 when the class being generated is `cls` or
+// inherits from it, else the innermost enclosing instance whose class is or inherits from `cls`,
+// through the chain of outer instances; "invalid.this.selector" (at `at`) when there is none.
 void genThisOf(ClassDef* cls, const ExprNode* at);
+// The instance of exactly `cls`, the class being generated or one around it (C.this), whatever
+// their superclasses.
+void genEnclosingInstance(ClassDef* cls, const ExprNode* at);
 // The null check of an explicit outer instance: the value on the stack is dereferenced once.
 void genNullCheck(const ExprNode* node);

@@ -1,6 +1,6 @@
 // Class generation. genClass follows a fixed order: member classes; header and interfaces; for a
-// local or anonymous class every body parsed before any is generated (so the outer locals it
-// captures are known to its constructors); fields; methods and constructors in member order,
+// local or anonymous class, or a class inside one, every body parsed before any is generated (so
+// the outer locals it captures are known to its constructors); fields; methods and constructors in member order,
 // each body parsed just before its code is made; the class initializer; the blank final statics
 // it leaves unassigned reported.
 #include "codegen/class_generation.h"
@@ -19,6 +19,7 @@
 #include "semantic/class_table.h"
 #include "semantic/passes.h"
 #include "semantic/statement_lists.h"
+#include "semantic/synthetic_members.h"
 #include "semantic/type_records.h"
 #include "support/arena.h"
 #include "support/diagnostics.h"
@@ -32,6 +33,14 @@ namespace {
 // A local or anonymous class is generated where its declaration ends, as a root of its own.
 bool isLocalOrAnonymous(const ClassDef* cls) {
   return (cls->flags & (CF_LOCAL | CF_ANONYMOUS)) != 0;
+}
+
+// A local or anonymous class, or a class inside one: its bodies may capture locals of the method
+// around it, each one a parameter of its constructors.
+bool mayCaptureLocals(const ClassDef* cls) {
+  for (const ClassDef* c = cls; c != nullptr; c = c->outer)
+    if (isLocalOrAnonymous(c)) return true;
+  return false;
 }
 
 // The generation arena and ClassGenState of an outermost class: fresh while it is generated, the
@@ -208,7 +217,9 @@ void genClass(ClassDef* cls) {
   ParserContext saved = global.ctx;
   beginClassGenState(cls);
   writeHeader(cls);
-  if (isLocalOrAnonymous(cls)) parseLocalClassBodies(cls);
+  if (mayCaptureLocals(cls)) parseLocalClassBodies(cls);
+  // From here on the class file has its fields and constructors as they stand.
+  noteCapturesUsed(cls);
   writeFields(cls);
 
   bool clinit = classNeedsClinit(cls);

@@ -24,7 +24,6 @@
 #include "support/diagnostics.h"
 #include "support/global.h"
 #include "support/parser_context.h"
-#include "syntax/scanner.h"
 
 namespace {
 
@@ -408,9 +407,8 @@ int32_t emitCode(Scope* scope) {
   if (genStatements(first, nullptr)) {
     bool valueMissing = method != nullptr && method->kind == MK_METHOD && method->type != nullptr &&
                         method->type->kind != TK_VOID && method->type->kind != TK_ERROR;
-    Token* end = currentToken();
-    if (valueMissing) errorAt(end->line, end->column, "return.value.missing", methodToString(method));
-    if (method != nullptr && (method->methodFlags & METHOD_DEFAULT_CONSTRUCTOR) == 0) addLineNumber(end->line);
+    if (valueMissing) errorAt(global.ctx.endLine, global.ctx.endColumn, "return.value.missing", methodToString(method));
+    if (method != nullptr && (method->methodFlags & METHOD_DEFAULT_CONSTRUCTOR) == 0) addLineNumber(global.ctx.endLine);
     emitByte(OP_RETURN);
   }
   foldStackDepth();

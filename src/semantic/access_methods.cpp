@@ -10,6 +10,7 @@
 #include "semantic/class_records.h"
 #include "semantic/class_table.h"
 #include "semantic/element_names.h"
+#include "semantic/name_lookup.h"
 #include "semantic/type_records.h"
 #include "semantic/type_relations.h"
 #include "support/arena.h"
@@ -104,6 +105,13 @@ Member* makeAccessConstructor(Member* constructor) {
   return made;
 }
 
+void refreshAccessConstructor(Member* constructor) {
+  Arena* saved = global.currentArena;
+  global.currentArena = &global.mainArena;
+  constructor->accessMethod = makeAccessConstructor(constructor);
+  global.currentArena = saved;
+}
+
 // Steps: the trace line; the owner becomes the current class and the main arena current (the
 // records outlive the body being attributed); a field gets its getter and, unless final, its
 // setter, numbered on; a method its call method; a constructor its access constructor, which
@@ -172,14 +180,12 @@ ForeignEntry* findEntry(const ClassDef* host, const Member* target, bool superCa
 
 }  // namespace
 
-ClassDef* protectedAccessHost(ClassDef* from, const Member* member) {
+ClassDef* protectedAccessHost(ClassDef* from, const Member* member, ClassDef* through) {
   if (from == nullptr || member == nullptr || member->owner == nullptr) return nullptr;
   if ((member->modifiers & M_PROTECTED) == 0 || (member->kind != MK_VARIABLE && member->kind != MK_METHOD)) return nullptr;
-  ClassDef* owner = member->owner;
-  if (packageOf(from) == packageOf(owner) || isSubclassOf(from, owner)) return nullptr;
-  for (ClassDef* c = from->outer; c != nullptr; c = c->outer)
-    if (isSubclassOf(c, owner)) return c;
-  return nullptr;
+  if (packageOf(from) == packageOf(member->owner)) return nullptr;
+  ClassDef* host = protectedAccessClass(from, member, through);
+  return host != from ? host : nullptr;
 }
 
 Member* hostedAccessor(ClassDef* host, Member* target, bool superCall) {

@@ -26,16 +26,19 @@ Member* makeHostedAccessor(ClassDef* host, Member* member, int32_t number, int32
 // the same parameters, then one of the nest's tag class, to which callers pass null. A plain
 // invokespecial of a private constructor from another class fails on the virtual machine.
 Member* makeAccessConstructor(Member* constructor);
+// A constructor that took another synthetic parameter gets its access constructor made again.
+void refreshAccessConstructor(Member* constructor);
 // The tag class of the outermost class around `cls` (Outer$0), made on first need: an empty final
 // class that only types the extra parameter of access constructors; it is entered in the package
 // and written like a class from source.
 ClassDef* accessTagClass(ClassDef* cls);
 
-// A protected member of a class of another package, used from a class that does not inherit from
-// that class but sits inside one that does: the virtual machine lets only subclasses (and the
-// package) reach it, so the innermost enclosing subclass is the host of an access method. Null
-// when the member is reached directly.
-ClassDef* protectedAccessHost(ClassDef* from, const Member* member);
+// A protected member of a class of another package, used from a class whose access to it comes
+// from a class around it (one that inherits it and that the object reached through, `through`,
+// is an instance of; null for any): the virtual machine lets only such a subclass (and the
+// package) reach it, so that class is the host of an access method. Null when the member is
+// reached directly.
+ClassDef* protectedAccessHost(ClassDef* from, const Member* member, ClassDef* through);
 // The access method `host` holds for a member of another class, made (numbered on with the host's
 // own) on the first request: a field's getter with its setter behind it, a method's call method;
 // with superCall, a call method that calls the member non-virtually, for Outer.super.m() in a

@@ -561,6 +561,17 @@ void resolveClassRef(SourceFile* file, ClassDef* fromClass, ClassRef* ref) {
     computeBinaryName(ref->resolved);
     return;
   }
+  // A class's references are resolved, checked and reported in its own file, whichever file is
+  // being worked on when one is first needed (a supertype met through a subclass elsewhere).
+  struct CurrentFile {
+    SourceFile* saved = global.current;
+    explicit CurrentFile(SourceFile* file) {
+      if (file != nullptr) global.current = file;
+    }
+    ~CurrentFile() { global.current = saved; }
+    CurrentFile(const CurrentFile&) = delete;
+    CurrentFile& operator=(const CurrentFile&) = delete;
+  } current(fromClass != nullptr ? fromClass->sourceFile : nullptr);
   findClassOfRef(file, fromClass, ref);
   // In a body the lookups noted a deprecated class already; a declaration's mention is noted here.
   ClassDef* cls = usable(ref->resolved);
@@ -608,10 +619,10 @@ void findClassOfRef(SourceFile* file, ClassDef* fromClass, ClassRef* ref) {
     for (ImportRecord* import = findSingleTypeImport(file, name); import != nullptr; import = import->next) {
       if (import->className != name) continue;
       if ((import->flags & IMPORT_RESOLVED) == 0) {
-        SourceFile* current = global.current;
+        SourceFile* importing = global.current;
         global.current = import->file;
         resolveImport(import);
-        global.current = current;
+        global.current = importing;
       }
       // A failed import was reported there; its placeholder keeps later uses silent.
       if (import->resolved != nullptr) {

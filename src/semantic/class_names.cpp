@@ -97,6 +97,33 @@ void computeBinaryName(ClassDef* cls) {
     cls->binaryName = makeBinaryName(outer->binaryName, cls->name, -1);
 }
 
+namespace {
+
+bool hasChosenName(const ClassDef* cls) {
+  for (const ClassDef* c = cls; c != nullptr && c->outer != nullptr; c = c->outer)
+    if (c->flags & (CF_LOCAL | CF_ANONYMOUS)) return true;
+  return false;
+}
+
+bool nameTakenInSources(Package* package, Identifier* name, const ClassDef* cls) {
+  ClassDef* earlier = findClassInPackage(package, name, 0, 0);
+  return earlier != nullptr && earlier != cls && earlier->sourceFile != nullptr;
+}
+
+}  // namespace
+
+void makeBinaryNameUnique(ClassDef* cls) {
+  ClassDef* outer = cls->outer;
+  if (outer == nullptr || cls->binaryName == nullptr || !hasChosenName(cls)) return;
+  Package* package = outer->package;
+  if (!nameTakenInSources(package, cls->binaryName, cls)) return;
+  Identifier* name = (cls->flags & CF_ANONYMOUS) ? nullptr : cls->name;
+  Identifier* candidate = cls->binaryName;
+  for (int32_t k = 1; nameTakenInSources(package, candidate, cls); k++)
+    candidate = makeBinaryName(outer->binaryName, name, k);
+  cls->binaryName = candidate;
+}
+
 Identifier* anonymousClassName(ClassDef* cls, int32_t number) {
   computeBinaryName(cls);
   return makeBinaryName(cls->binaryName, nullptr, number);
@@ -161,11 +188,13 @@ Package* packageOrRoot(const ClassDef* cls) {
   return cls->package != nullptr ? cls->package : &rootPackage;
 }
 
-// Package access: the class's package is the current one, and the using class (if any) is in it.
+// Package access: the class is in the package of the using class, or, for a use outside any
+// class, of the current file. A class's own references may be resolved while another file is
+// current (a supertype met through a subclass in another package): its package is the one that
+// counts.
 bool packageAccess(const ClassDef* from, const ClassDef* cls) {
-  Package* classPackage = packageOrRoot(cls);
-  Package* currentPackage = global.current != nullptr ? global.current->package : &rootPackage;
-  return classPackage == currentPackage && (from == nullptr || packageOrRoot(from) == classPackage);
+  Package* user = from != nullptr ? packageOrRoot(from) : global.current != nullptr ? global.current->package : nullptr;
+  return packageOrRoot(cls) == (user != nullptr ? user : &rootPackage);
 }
 
 // Code inside a subclass of the class that declares a protected member class, or inside a class

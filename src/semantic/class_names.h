@@ -16,6 +16,10 @@ bool isClassAccessible(const ClassDef* from, const ClassDef* cls);
 bool sameOutermostClass(const ClassDef* a, const ClassDef* b);
 void addInnerClass(ClassDef* outer, ClassDef* inner, Identifier* name, uint16_t flags, int32_t line, int32_t column);
 void computeBinaryName(ClassDef* cls);
+// A name the compiler chose (a local or anonymous class, or a class inside one) that a class of the
+// sources already has is replaced by the first free Outer$k$Name (Outer$k without a name), k from 1:
+// a local class and a member class of an anonymous class may otherwise meet on one name.
+void makeBinaryNameUnique(ClassDef* cls);
 Identifier* makeBinaryName(Identifier* outerName, Identifier* name, int32_t number);
 Identifier* anonymousClassName(ClassDef* cls, int32_t number);
 Identifier* joinNames(const char* prefix, Identifier* name, const char* suffix, int32_t number);

@@ -18,6 +18,7 @@ struct ParserContext;
 struct Member;
 struct Scope;
 struct SourceFile;
+struct ThrownEntry;
 struct Type;
 
 struct PathEntryList;
@@ -100,6 +101,9 @@ constexpr uint8_t CLASS_UNREADABLE = 0x8;  // kind 103: its class file was found
 constexpr uint8_t CLASS_CONSTANTS_EVALUATED = 0x10;
 constexpr uint8_t CLASS_SUPERTYPES_ACYCLIC = 0x20;  // class files: no supertype cycle through class files
 constexpr uint8_t CLASS_ON_SUPERTYPE_PATH = 0x40;  // on the path of the class reader's cycle search
+// A creation, a superclass constructor call or the class's own generation has used its synthetic
+// members (outer instance and captured values) as they stood.
+constexpr uint8_t CLASS_CAPTURES_USED = 0x80;
 
 struct ClassDef {
   ClassDef* next;  // in its package's class list
@@ -128,6 +132,7 @@ struct ClassDef {
   int32_t anonymousClassCount;
   int32_t accessMethodCount;
   ForeignAccessTable* foreignAccessors;  // access methods it holds for members of other classes
+  ThrownEntry* initializerThrown;  // anonymous classes: what its initializers throw, for each creation
   ClassDef* accessTag;  // outermost classes: the class that types the extra parameter of access constructors
   ClassDef* outer;
   int32_t depth;
@@ -139,6 +144,7 @@ struct ClassDef {
   uint32_t lookupMark;   // the last name lookup that visited the class
   Member* lookupResult;  // what that lookup found in the class and its supertypes
   MemberIndex* memberIndex;  // the members by name (semantic/member_index.h), made at the first lookup
+  int32_t generatedRound;    // local classes: global.generationRound when last generated
 };
 
 // An inner class: a class declared in another without static. It may declare no static members

@@ -241,11 +241,16 @@ bool meetsOverride(const ClassDef* x, const Member* n) {
 }
 
 // m against every supertype of the class being checked, each once however many paths reach it.
+// An interface has only the public methods of Object: its own clone() or finalize() overrides
+// nothing.
 void checkOverride(ClassCheck* check, Member* m, bool fromMemberCheck) {
+  bool interfaceChecked = isInterface(check->cls);
   for (ClassDef* x : check->ancestors) {
+    bool objectOfInterface = interfaceChecked && !isInterface(x);
     MembersNamed named(x, m->name);
     for (Member* n = named.next(); n != nullptr; n = named.next()) {
       if (n == m || !meetsOverride(x, n) || !methodsMatch(m, n)) continue;
+      if (objectOfInterface && (n->modifiers & M_PUBLIC) == 0) continue;
       if (!fromMemberCheck) {
         // Two inherited methods are compared once, whichever of them is taken first.
         const Member* low = std::min<const Member*>(m, n, std::less<const Member*>());

@@ -83,6 +83,10 @@ enum ExprOp : int32_t {
 
 constexpr int32_t EXPR_OP_COUNT = 65;
 
+// A bit of ExprNode::flags: the node is an outer instance given explicitly (o.new C(), o.super()),
+// whose value is checked for null as soon as it is made, before any argument.
+constexpr int32_t EXPR_EXPLICIT_OUTER = 0x1;
+
 struct ExprNode {
   int32_t op;
   int32_t line;

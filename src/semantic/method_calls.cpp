@@ -1,6 +1,8 @@
 // Method calls, instance creation and instanceof.
 #include "semantic/method_calls.h"
 
+#include <vector>
+
 #include "semantic/access_methods.h"
 #include "semantic/binary_operators.h"
 #include "semantic/class_lookup.h"
@@ -10,6 +12,7 @@
 #include "semantic/declaration_checks.h"
 #include "semantic/element_names.h"
 #include "semantic/expression_nodes.h"
+#include "semantic/member_index.h"
 #include "semantic/name_lookup.h"
 #include "semantic/name_resolution.h"
 #include "semantic/primary_expressions.h"
@@ -115,10 +118,8 @@ bool checkSuperOuterInstance(ExprNode* q, ClassDef* current, int32_t line, int32
   ExprNode* explicitOuter = q->left;
   if (superclass == nullptr || superclass->outer == nullptr || superclass->outerThisField == nullptr) return true;
   ClassDef* needed = superclass->outer;
-  if ((current->flags & CF_ANONYMOUS) == 0 && explicitOuter == nullptr && needed != current->outer) {
-    bool found = isSubclassOf(current, needed);
-    for (ClassDef* c = current->outer; c != nullptr && !found; c = c->outer) found = isSubclassOf(c, needed);
-    if (!found) {
+  if ((current->flags & CF_ANONYMOUS) == 0 && explicitOuter == nullptr) {
+    if (!outerInstanceAround(current, needed)) {
       errorAt(line, column, "super.missing.outer.instance");
       if (q->line == 0)
         errorAt(line, column, "constructor.missing.outer", classToString(needed), classToString(current));
@@ -130,6 +131,75 @@ bool checkSuperOuterInstance(ExprNode* q, ClassDef* current, int32_t line, int32
     return false;
   }
   return true;
+}
+
+ClassDef* throwsClass(const ThrowsEntry* entry) {
+  ClassRef* ref = entry->classRef;
+  if (ref == nullptr) return nullptr;
+  if (ref->resolved == nullptr) resolveRef(ref);
+  return usable(ref->resolved);
+}
+
+// Every abstract method of the class and its supertypes with the chosen one's name and parameter
+// types that the current class may call, each supertype once.
+std::vector<Member*> equallySpecificAbstract(ClassDef* cls, Member* chosen) {
+  std::vector<Member*> found;
+  std::vector<ClassDef*> stack{cls};
+  uint32_t walk = beginSupertypeWalk();
+  while (!stack.empty()) {
+    ClassDef* c = stack.back();
+    stack.pop_back();
+    if (c == nullptr || c->kind == CLASS_KIND_ERROR || supertypeWalkSaw(c, walk)) continue;
+    MembersNamed named(c, chosen->name);
+    for (Member* m = named.next(); m != nullptr; m = named.next())
+      if (m->kind == MK_METHOD && (m->modifiers & (M_ABSTRACT | M_PRIVATE)) == M_ABSTRACT &&
+          isAccessible(global.ctx.enclosing, m) && methodsMatch(m, chosen))
+        found.push_back(m);
+    stack.push_back(superclassOf(c));
+    for (ClassRef* i = c->interfaces; i != nullptr; i = i->next) {
+      if (i->resolved == nullptr) resolveRef(i);
+      stack.push_back(i->resolved);
+    }
+  }
+  return found;
+}
+
+// The checked exceptions a call of an abstract method throws: when several abstract methods of
+// one signature are equally specific, only those that each of them declares (one declared by one
+// and covered by a superclass in each of the others counts).
+std::vector<ThrowsEntry*> thrownByAll(ClassDef* cls, Member* chosen) {
+  std::vector<ThrowsEntry*> thrown;
+  for (ThrowsEntry* t = chosen->throwsList; t != nullptr; t = t->next) thrown.push_back(t);
+  if ((chosen->modifiers & M_ABSTRACT) == 0 || thrown.empty()) return thrown;
+  auto covered = [](ClassDef* c, const std::vector<ThrowsEntry*>& by) {
+    for (ThrowsEntry* t : by)
+      if (reachesClass(c, throwsClass(t))) return true;
+    return false;
+  };
+  for (Member* other : equallySpecificAbstract(cls, chosen)) {
+    if (other == chosen) continue;
+    std::vector<ThrowsEntry*> declared;
+    for (ThrowsEntry* t = other->throwsList; t != nullptr; t = t->next) declared.push_back(t);
+    std::vector<ThrowsEntry*> both;
+    auto keep = [&both](ThrowsEntry* t) {
+      for (ThrowsEntry* kept : both)
+        if (throwsClass(kept) == throwsClass(t)) return;
+      both.push_back(t);
+    };
+    for (ThrowsEntry* t : thrown)
+      if (ClassDef* c = throwsClass(t); c != nullptr && covered(c, declared)) keep(t);
+    for (ThrowsEntry* t : declared)
+      if (ClassDef* c = throwsClass(t); c != nullptr && covered(c, thrown)) keep(t);
+    thrown.swap(both);
+  }
+  return thrown;
+}
+
+void checkThrown(Identifier* name, ThrowsEntry* entry, int32_t line, int32_t column) {
+  ClassDef* cls = throwsClass(entry);
+  if (cls == nullptr) return;
+  ThrownReport report{THROWN_BY_CALL, entry->classRef, name};
+  noteThrownException(cls, line, column, &report);
 }
 
 }  // namespace
@@ -243,8 +313,11 @@ ExprNode* makeMethodCall(ExprNode* qualifier, Identifier* name, ExprNode* argume
   ClassDef* outside = nullptr;
   Member* chosen = lookupMethod(cls, name, callerQualifier != nullptr, arguments, &outside, line, column);
   if (chosen == nullptr && cls->kind == CLASS_KIND_INTERFACE) {
+    // An interface type has the public methods of Object, not its protected clone() and
+    // finalize().
     initJavaLang();
     chosen = lookupMethod(objectClass, name, true, arguments, nullptr, line, column);
+    if (chosen != nullptr && (chosen->modifiers & M_PUBLIC) == 0) chosen = nullptr;
   }
   if (chosen == nullptr) {
     if (name == nullptr)
@@ -289,8 +362,8 @@ ExprNode* makeMethodCall(ExprNode* qualifier, Identifier* name, ExprNode* argume
       q->classDef != current) {
     captureOuterLocal(nullptr, current, line, column, nullptr);
     hostedAccessor(q->classDef, chosen, true);
-  } else if (ClassDef* host = protectedAccessHost(current, chosen)) {
-    hostedAccessor(host, chosen, false);
+  } else if (!arrayClone) {
+    requestProtectedAccessor(chosen, q->op == O_SUPER ? nullptr : reachedThrough);
   }
   if (q->op == O_THIS && !staticOnly && outside != nullptr && current != nullptr && (current->flags & CF_NESTED) != 0 &&
       current->outer != nullptr) {
@@ -299,7 +372,8 @@ ExprNode* makeMethodCall(ExprNode* qualifier, Identifier* name, ExprNode* argume
   }
   node->member = chosen;
   node->type = isConstructor(chosen) || chosen->type == nullptr ? &voidType : chosen->type;
-  if (!arrayClone) checkThrowsCaught(name != nullptr ? name : cls->name, chosen->throwsList, line, column);
+  if (!arrayClone)
+    for (ThrowsEntry* entry : thrownByAll(cls, chosen)) checkThrown(name != nullptr ? name : cls->name, entry, line, column);
   return node;
 }
 
@@ -327,7 +401,7 @@ ExprNode* makeNewExpression(ExprNode* outer, Type* type, ExprNode* arguments, Ar
         created->superclass->resolved != nullptr)
       named = classTypeFor(created->superclass->resolved, line, column);
     if (!checkQualifiedNewOuter(outer->type, named, line, column)) return markError(node);
-    outer->flags |= 1;
+    outer->flags |= EXPR_EXPLICIT_OUTER;
   }
   if (!isResolvedType(type)) return markError(node);
   if (type->kind == TK_CLASS) {
@@ -442,15 +516,7 @@ ExprNode* makeInstanceOf(ExprNode* expression, Type* type, int32_t line, int32_t
 }
 
 void checkThrowsCaught(Identifier* name, ThrowsEntry* throwsList, int32_t line, int32_t column) {
-  for (ThrowsEntry* entry = throwsList; entry != nullptr; entry = entry->next) {
-    ClassRef* ref = entry->classRef;
-    if (ref == nullptr) continue;
-    if (ref->resolved == nullptr) resolveRef(ref);
-    ClassDef* cls = usable(ref->resolved);
-    if (cls == nullptr) continue;
-    if (noteThrownException(cls, line, column) == 1)
-      errorAt(line, column, "throws.not.caught", classRefToString(ref), identToString(name));
-  }
+  for (ThrowsEntry* entry = throwsList; entry != nullptr; entry = entry->next) checkThrown(name, entry, line, column);
 }
 
 int32_t checkQualifiedNewOuter(Type* outerType, Type* createdType, int32_t, int32_t) {

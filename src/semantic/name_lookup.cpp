@@ -80,7 +80,6 @@ Member* ownField(ClassDef* cls, FieldSearch& search) {
       if (search.staticReported != nullptr) *search.staticReported = true;
     }
     if (cls != global.ctx.enclosing && (m->modifiers & M_PRIVATE) != 0) addAccessor(m);
-    if (ClassDef* host = protectedAccessHost(global.ctx.enclosing, m)) hostedAccessor(host, m, false);
     checkDeprecatedUse(m, search.line, search.column);
     return m;
   }
@@ -308,6 +307,14 @@ bool isAccessible(ClassDef* from, const Member* member) {
   return samePackage;
 }
 
+ClassDef* protectedAccessClass(ClassDef* from, const Member* member, ClassDef* through) {
+  ClassDef* owner = member->owner;
+  bool instance = (member->modifiers & M_STATIC) == 0;
+  for (ClassDef* c = from; c != nullptr; c = c->outer)
+    if (isSubclassOf(c, owner) && (!instance || through == nullptr || isSubclassOf(through, c))) return c;
+  return nullptr;
+}
+
 void checkDeprecatedUse(Member* member, int32_t line, int32_t column) {
   if (member == nullptr || member->owner == nullptr) return;
   bool kind = member->kind == MK_VARIABLE || member->kind == MK_METHOD || member->kind == MK_CONSTRUCTOR;
@@ -366,6 +373,9 @@ void scanMembers(ClassDef* cls, MethodSearch& search, bool replace) {
   for (Member* m = named.next(); m != nullptr; m = named.next()) {
     if (m->kind != wanted || !isAccessible(search.from, m)) continue;
     if ((m->modifiers & M_PRIVATE) != 0 && cls != search.start) continue;
+    // A static method of an interface (a class file of a later version) is no member of the
+    // interfaces and classes below it.
+    if ((m->modifiers & M_STATIC) != 0 && isInterface(cls) && cls != search.start) continue;
     if (search.firstByName == nullptr) search.firstByName = m;
     if (search.arguments == nullptr) {
       if (!hasNoParameters(m)) continue;
@@ -407,7 +417,7 @@ Member* searchResult(MethodSearch& search) {
 }  // namespace
 
 // The class, then its superclasses in turn (not for constructors and interfaces): each level's
-// own methods, then, for an interface or an abstract class, the interfaces it reaches. Without
+// own methods, then the interfaces it reaches. Without
 // arguments the lowest level that has a method without parameters decides; with arguments all
 // applicable methods of the whole search compete and the maximally specific ones are kept. Then,
 // for a nested class whose hierarchy has no method of the name, the enclosing classes outward.
@@ -422,8 +432,11 @@ Member* lookupMethod(ClassDef* cls, Identifier* name, bool noOuterSearch, ExprNo
     k->lookupMark = walk;
     scanMembers(k, search, true);
     if (arguments == nullptr && search.best != nullptr && search.best->owner == k) break;
-    if (isInterface(k) || (k->flags & CF_ABSTRACT) != 0) scanSuperinterfaces(k, search, walk);
-    if (name == nullptr || isInterface(k)) break;
+    if (name == nullptr) break;
+    // A class inherits from every superinterface, abstract or not: an interface method with a
+    // body (a library's) may be the only one of its signature.
+    scanSuperinterfaces(k, search, walk);
+    if (isInterface(k)) break;
     k = usableClass(k->superclass);
   }
   Member* best = searchResult(search);

@@ -27,6 +27,11 @@ Member* lookupVariable(ClassDef* cls, Identifier* name, bool staticOnly, bool se
 Member* lookupMethod(ClassDef* cls, Identifier* name, bool noOuterSearch, ExprNode* arguments,
                      ClassDef** foundOutside, int32_t line, int32_t column);
 bool isAccessible(ClassDef* from, const Member* member);
+// The class whose body gives code of `from` its access to a protected member of a class of
+// another package: `from` or the innermost class around it that is a subclass of the member's
+// class and, for an instance member reached through an object of class `through` (null: `this`
+// or super, any), of which `through` is a subclass. Null when none is.
+ClassDef* protectedAccessClass(ClassDef* from, const Member* member, ClassDef* through);
 // The walks through supertypes number the classes they visit (ClassDef::lookupMark); with the
 // class table emptied the numbers start again.
 void resetLookupWalks();

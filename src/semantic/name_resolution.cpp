@@ -3,6 +3,7 @@
 // each further part a class of that package, a member class, or a field.
 #include "semantic/name_resolution.h"
 
+#include "semantic/access_methods.h"
 #include "semantic/class_lookup.h"
 #include "semantic/class_names.h"
 #include "semantic/class_records.h"
@@ -185,6 +186,7 @@ ExprNode* resolveSimpleName(ClassDef* cls, Scope* scope, ExprNode* expression, b
   }
   bindVariable(expression, variable);
   if (staticReported) return markError(expression);
+  if (variable->kind == MK_VARIABLE && variable->slot < 0) requestProtectedAccessor(variable, nullptr);
   ExprNode* node = resolveVariableUse(expression);
   if (node->op != O_ID || isError(node) || outside == nullptr) return node;
   ClassDef* current = global.ctx.enclosing;
@@ -203,8 +205,9 @@ ExprNode* resolveSimpleName(ClassDef* cls, Scope* scope, ExprNode* expression, b
       return markError(node);
     }
     captureOuterLocal(variable, current, line, column, nullptr);
+    // The field is read from the instance of the class it was found in.
+    node->classDef = outside;
   }
-  node->classDef = outside;
   node->level = levelOf(outside);
   return node;
 }
@@ -398,6 +401,7 @@ ExprNode* resolveFieldAccess(ExprNode* expression) {
   }
   bindVariable(expression, field);
   if (staticReported || checkProtectedAccess(cls, field, q, line, column)) return markError(expression);
+  requestProtectedAccessor(field, staticOnly || q->op == O_SUPER ? nullptr : cls);
   if ((field->modifiers & M_STATIC) != 0) {
     expression->op = O_ID;
     return resolveVariableUse(expression);
@@ -472,9 +476,10 @@ ExprNode* resolveVariableUse(ExprNode* expression) {
   return expression;
 }
 
-// A protected instance member of a class of another package, reached through a qualifier whose
-// class is neither the member's class nor a subclass of it. A static one belongs to no object, so
-// any qualifier reaches it where it is accessible at all; an array's clone is public.
+// A protected instance member of a class of another package is reached only through an object
+// of a class whose body (or a body nested in it) the code is in, or of a subclass of that class:
+// through this, super, or a qualifier of such a class. A static one belongs to no object, so any
+// qualifier reaches it where it is accessible at all; an array's clone is public.
 int32_t checkProtectedAccess(ClassDef* qualifierClass, Member* member, ExprNode* qualifier, int32_t line,
                              int32_t column) {
   if (member == nullptr || (member->modifiers & M_PROTECTED) == 0 || (member->modifiers & M_STATIC) != 0 ||
@@ -485,12 +490,15 @@ int32_t checkProtectedAccess(ClassDef* qualifierClass, Member* member, ExprNode*
   Package* here = from != nullptr && from->package != nullptr ? from->package : &rootPackage;
   if (from == nullptr || owner == here) return 0;
   if (qualifier == nullptr || qualifier->op == O_SUPER || qualifier->type == nullptr ||
-      qualifier->type->kind != TK_CLASS)
+      qualifier->type->kind != TK_CLASS || qualifierClass == nullptr)
     return 0;
-  if (qualifierClass != member->owner && qualifierClass != nullptr && isSubclassOf(qualifierClass, member->owner))
-    return 0;
+  if (protectedAccessClass(from, member, qualifierClass) != nullptr) return 0;
   errorAt(line, column, "protected.access", memberToString(member));
   return 1;
+}
+
+void requestProtectedAccessor(Member* member, ClassDef* through) {
+  if (ClassDef* host = protectedAccessHost(global.ctx.enclosing, member, through)) hostedAccessor(host, member, false);
 }
 
 namespace {
@@ -530,6 +538,14 @@ Member* capturedVariable(const Parameter* parameter) {
   return original;
 }
 
+// The constructor's synthetic parameter copied from `parameter` of the superclass constructor.
+Parameter* passedOnParameter(Member* method, const Parameter* parameter) {
+  if (method == nullptr || method->kind != MK_CONSTRUCTOR) return nullptr;
+  for (Parameter* p = method->parameters; p != nullptr && (p->modifiers & M_SYNTHETIC) != 0; p = p->next)
+    if (p->origin == parameter) return p;
+  return nullptr;
+}
+
 Parameter* syntheticParameterAt(Member* method, int32_t index) {
   if (method == nullptr || method->kind != MK_CONSTRUCTOR) return nullptr;
   Parameter* p = method->parameters;
@@ -554,29 +570,40 @@ ExprNode* localValue(Member* variable, int32_t line, int32_t column) {
   return bindVariable(node, variable);
 }
 
-// One implicit argument per leading synthetic parameter of the constructor, in order:
-//  1. the explicit outer instance of q.new, for the first parameter of its class;
-//  2. in this(...) and super(...), the current constructor's own synthetic parameter at the same
-//     place and of the same type, passed on;
+// One implicit argument per synthetic parameter of the constructor, in order, those after the
+// declared parameters (captured values of an anonymous class) after the arguments:
+//  1. the explicit outer instance of q.new, for the parameter that takes it;
+//  2. in this(...) and super(...), the current constructor's own synthetic parameter passed on
+//     from this one, else the one at the same place and of the same type;
 //  3. for a captured value, the variable it copies;
 //  4. else the enclosing instance of the parameter's class ("inner.needs.this" in a static
 //     context).
 ExprNode* buildImplicitArgs(ExprNode* outer, ExprNode* qualifier, ExprNode* arguments, Member* constructor,
                             int32_t line, int32_t column) {
-  ExprNode* implicit = nullptr;
+  noteCapturesUsed(constructor->owner);
+  ExprNode* leading = nullptr;
+  ExprNode* trailing = nullptr;
+  Parameter* outerParameter = outer != nullptr ? explicitOuterParameter(constructor) : nullptr;
   bool outerUsed = outer == nullptr;
   bool constructorCall =
       qualifier != nullptr && (qualifier->op == O_THIS || qualifier->op == O_SUPER) && constructor != nullptr;
   Member* current = global.ctx.currentMethod;
   int32_t index = 0;
-  for (Parameter* p = constructor->parameters; p != nullptr && (p->modifiers & M_SYNTHETIC) != 0; p = p->next, index++) {
+  bool declaredSeen = false;
+  for (Parameter* p = constructor->parameters; p != nullptr; p = p->next) {
+    if ((p->modifiers & M_SYNTHETIC) == 0) {
+      declaredSeen = true;
+      continue;
+    }
     ExprNode* argument = nullptr;
-    if (!outerUsed && outer->type != nullptr && isSubclassType(outer->type, p->type)) {
+    if (!outerUsed && outer->type != nullptr &&
+        (outerParameter != nullptr ? p == outerParameter : isSubclassType(outer->type, p->type))) {
       argument = outer;
       outerUsed = true;
     }
     if (argument == nullptr && constructorCall) {
-      Parameter* own = syntheticParameterAt(current, index);
+      Parameter* own = passedOnParameter(current, p);
+      if (own == nullptr && !declaredSeen) own = syntheticParameterAt(current, index);
       if (own != nullptr && own->variable != nullptr && sameType(own->type, p->type)) {
         argument = newExprNode(O_ID, line, column);
         argument->name = own->name;
@@ -596,9 +623,13 @@ ExprNode* buildImplicitArgs(ExprNode* outer, ExprNode* qualifier, ExprNode* argu
         if (argument == nullptr) argument = markError(newExprNode(O_THIS, line, column));
       }
     }
-    implicit = joinArguments(implicit, argument);
+    if (declaredSeen)
+      trailing = joinArguments(trailing, argument);
+    else
+      leading = joinArguments(leading, argument);
+    index++;
   }
-  return joinArguments(implicit, arguments);
+  return joinArguments(joinArguments(leading, arguments), trailing);
 }
 
 ExprNode* innerConstructorArgs(ExprNode* outer, ExprNode* qualifier, ExprNode* arguments, Member* constructor,

@@ -40,6 +40,10 @@ ExprNode* resolveVariableUse(ExprNode* expression);
 // 1 when reported.
 int32_t checkProtectedAccess(ClassDef* qualifierClass, Member* member, ExprNode* qualifier, int32_t line,
                              int32_t column);
+// The access method through which the current class reaches a protected member of another
+// package that only a class around it may reach directly (through: the class of the object
+// reached through, null for this or super).
+void requestProtectedAccessor(Member* member, ClassDef* through);
 ExprNode* makeClassRefNode(ExprNode* expression, ClassDef* cls);
 bool isSyntheticMember(const Member* member);
 // The arguments a call of `method` passes: for a constructor of an inner, local or anonymous

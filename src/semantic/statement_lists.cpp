@@ -331,7 +331,8 @@ void checkThrowStatement(ExprNode* value, int32_t line, int32_t column) {
     errorAt(line, column, "throw.type", typeToString(type));
     return;
   }
-  if (noteThrownException(cls, line, column) == 1) errorAt(line, column, "throw.not.caught", typeToString(type));
+  ThrownReport report{THROWN_BY_THROW, nullptr, nullptr};
+  noteThrownException(cls, line, column, &report);
   appendNew(ST_THROW, line, column)->expression = value;
 }
 

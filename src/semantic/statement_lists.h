@@ -50,6 +50,7 @@ constexpr uint32_t STMT_NO_REPORT = 0x2;       // never reported as unreachable 
 constexpr uint32_t STMT_NO_REPORT_FROM = 0x4;  // neither it nor what flow reaches from it is reported
 constexpr uint32_t STMT_TRY_BODY_DONE = 0x8;   // an ST_TRY whose body is finished
 constexpr uint32_t STMT_WARN_ONLY = 0x10;      // unreachable code here is only a warning
+constexpr uint32_t STMT_TRY_IN_HANDLERS = 0x20000000;  // an ST_TRY whose catch clauses are being parsed
 
 // One statement of the list, in the temporary arena. The operand fields used depend on the kind:
 //   ST_EXPR, ST_THROW: expression
@@ -63,8 +64,8 @@ constexpr uint32_t STMT_WARN_ONLY = 0x10;      // unreachable code here is only 
 //   ST_MON_ENTER: expression (the lock), variable (the local holding the lock object)
 //   ST_MON_EXIT: target (its ST_MON_ENTER); ST_CALL_FINALLY: target (the ST_TRY)
 //   ST_ENTER_FINALLY, ST_ENTER_CATCH, ST_LEAVE_SCOPE, ST_BEGIN_SCOPE: variable
-//   ST_TRY: clause (the finally clause once the finally part begins), thrown, variable (saved
-//     result, when the method returns a value), catchAllVariable
+//   ST_TRY: clause (the finally clause once the finally part begins), thrown, handlerThrown,
+//     variable (saved result, when the method returns a value), catchAllVariable
 //   ST_CATCH, ST_FINALLY: clause
 struct StmtNode {
   StmtNode* previous;
@@ -80,6 +81,7 @@ struct StmtNode {
   Member* variable;
   TryClause* clause;
   ThrownEntry* thrown;
+  ThrownEntry* handlerThrown;  // what its catch clauses throw, held until its finally is known
   CaseEntry* cases;
   Member* catchAllVariable;
   StmtNode* loopLink;

@@ -2,8 +2,11 @@
 // this$N, a local x as val$x) and, in every constructor, a synthetic parameter that fills it.
 #include "semantic/synthetic_members.h"
 
+#include <algorithm>
 #include <unordered_set>
 
+#include "semantic/access_methods.h"
+#include "semantic/class_names.h"
 #include "semantic/class_records.h"
 #include "semantic/class_table.h"
 #include "semantic/element_names.h"
@@ -12,9 +15,11 @@
 #include "semantic/tree_walks.h"
 #include "semantic/try_clauses.h"
 #include "semantic/type_records.h"
+#include "semantic/type_relations.h"
 #include "support/arena.h"
 #include "support/diagnostics.h"
 #include "support/global.h"
+#include "support/identifiers.h"
 #include "support/parser_context.h"
 #include "syntax/method_bodies.h"
 
@@ -143,15 +148,39 @@ Type* lastingType(Type* type) {
 
 namespace {
 
+void noteCaptureAdded(ClassDef* cls) {
+  if (cls != nullptr && (cls->state & CLASS_CAPTURES_USED) != 0) global.lateCaptures++;
+}
+
+// val$x, or val$x$N where val$x was taken.
+bool namedAfter(const Identifier* field, const Identifier* variable) {
+  const Identifier* base = joinNames("val", const_cast<Identifier*>(variable), nullptr, -1);
+  if (field == base) return true;
+  if (field->length <= base->length || identifierChars(field)[base->length] != '$') return false;
+  return std::equal(identifierChars(base), identifierChars(base) + base->length, identifierChars(field));
+}
+
+// The field copies `variable`: the same variable, or, in a body parsed again, the one of that name
+// declared at the same place (the field follows it to the live one).
+bool copiesVariable(Member* field, Member* variable) {
+  if (field->kind != MK_VARIABLE || (field->modifiers & M_SYNTHETIC) == 0 || field->original == nullptr) return false;
+  if (field->original == variable) return true;
+  if (variable->line <= 0 || field->originalLine != variable->line || field->originalColumn != variable->column ||
+      variable->name == nullptr || !namedAfter(field->name, variable->name))
+    return false;
+  field->original = variable;
+  return true;
+}
+
 bool isBeingParsed(Member* constructor) {
   return constructor == global.ctx.currentMethod ||
          (constructor->parameterScope != nullptr && onScopeChain(constructor->parameterScope));
 }
 
-void addToConstructors(ClassDef* cls, Member* field, bool atFront, Parameter* origin) {
+void addToConstructors(ClassDef* cls, Member* field, SyntheticPlace place, Parameter* origin) {
   for (Member* m = cls->members; m != nullptr; m = m->next) {
     if (m->kind != MK_CONSTRUCTOR) continue;
-    Parameter* p = addSyntheticParameter(m, field->name, field->modifiers, field->type, field->line, field->column, atFront);
+    Parameter* p = addSyntheticParameter(m, field->name, field->modifiers, field->type, field->line, field->column, place);
     if (p->capturedField == nullptr) p->capturedField = field;
     if (p->origin == nullptr) p->origin = origin;
   }
@@ -160,13 +189,16 @@ void addToConstructors(ClassDef* cls, Member* field, bool atFront, Parameter* or
 }  // namespace
 
 Parameter* addSyntheticParameter(Member* constructor, Identifier* name, uint16_t modifiers, Type* type, int32_t line,
-                                 int32_t column, bool atFront) {
+                                 int32_t column, SyntheticPlace place) {
   for (Parameter* p = constructor->parameters; p != nullptr; p = p->next)
     if ((p->modifiers & M_SYNTHETIC) != 0 && p->name == name && sameParameterType(p->type, type)) return p;
   bool parsing = isBeingParsed(constructor);
   int32_t threshold = parsing ? parameterSlots(constructor) : 0;
   Parameter* parameter = newParameter(name, type, static_cast<uint16_t>(modifiers | M_SYNTHETIC), line, column);
-  insertParameter(constructor, parameter, atFront);
+  insertParameter(constructor, parameter, place);
+  noteCaptureAdded(constructor->owner);
+  // An access constructor takes the same parameters and one more.
+  if (constructor->accessMethod != nullptr) refreshAccessConstructor(constructor);
   if (parsing) {
     // The parameters keep their order in the descriptor, so the new one takes slots that the
     // body's locals may hold: they all lie above the parameters and move up together.
@@ -178,10 +210,12 @@ Parameter* addSyntheticParameter(Member* constructor, Identifier* name, uint16_t
   return parameter;
 }
 
-void insertParameter(Member* constructor, Parameter* parameter, bool atFront) {
+void insertParameter(Member* constructor, Parameter* parameter, SyntheticPlace place) {
   Parameter** at = &constructor->parameters;
-  if (!atFront)
+  if (place == SYNTHETIC_AFTER_LEADING)
     while (*at != nullptr && ((*at)->modifiers & M_SYNTHETIC) != 0) at = &(*at)->next;
+  else if (place == SYNTHETIC_LAST)
+    while (*at != nullptr) at = &(*at)->next;
   parameter->next = *at;
   *at = parameter;
 }
@@ -194,18 +228,44 @@ Member* captureOuterLocal(Member* variable, ClassDef* cls, int32_t line, int32_t
     return variable;
   }
   if (variable == nullptr && cls->outerThisField != nullptr) return cls->outerThisField;
-  for (Member* m = cls->members; m != nullptr; m = m->next)
-    if (variable != nullptr && (m->modifiers & M_SYNTHETIC) != 0 && m->kind == MK_VARIABLE && m->original == variable)
-      return m;
+  if (variable != nullptr)
+    for (Member* m = cls->members; m != nullptr; m = m->next)
+      if (copiesVariable(m, variable)) return m;
+  noteCaptureAdded(cls);
   Member* field = makeOuterThisField(variable, cls, line, column);
   if (variable != nullptr) field->type = lastingType(field->type);
   if (variable != nullptr && variable->slot >= 0)
     makeCapturedCopies(cls, field);
   else
     checkDollarName(cls, field);
-  addToConstructors(cls, field, variable == nullptr, origin);
+  SyntheticPlace place = variable == nullptr                                        ? SYNTHETIC_FIRST
+                         : (cls->flags & CF_ANONYMOUS) != 0 && variable->slot >= 0 ? SYNTHETIC_LAST
+                                                                                   : SYNTHETIC_AFTER_LEADING;
+  addToConstructors(cls, field, place, origin);
   return field;
 }
+
+bool outerInstanceAround(ClassDef* cls, ClassDef* needed) {
+  for (ClassDef* c = cls; c->outer != nullptr; c = c->outer) {
+    if ((c->flags & CF_STATIC) != 0 || c->kind == CLASS_KIND_INTERFACE || c->outerThisField == nullptr) return false;
+    if (c->outer == needed || isSubclassOf(c->outer, needed)) return true;
+  }
+  return false;
+}
+
+void noteCapturesUsed(ClassDef* cls) {
+  if (cls != nullptr) cls->state |= CLASS_CAPTURES_USED;
+}
+
+namespace {
+
+bool passedOn(const Member* constructor, const Parameter* parameter) {
+  for (const Parameter* p = constructor->parameters; p != nullptr; p = p->next)
+    if (p->origin == parameter) return true;
+  return false;
+}
+
+}  // namespace
 
 void copySuperSyntheticParameters(ClassDef* cls) {
   ClassRef* superclass = cls->superclass;
@@ -214,14 +274,67 @@ void copySuperSyntheticParameters(ClassDef* cls) {
   for (Member* m = superclass->resolved->members; m != nullptr && superConstructor == nullptr; m = m->next)
     if (m->kind == MK_CONSTRUCTOR) superConstructor = m;
   if (superConstructor == nullptr) return;
+  noteCapturesUsed(superclass->resolved);
+  // A class that has no enclosing instance for its superclass (a static class, a class of a
+  // static context) gets one only from o.super(...): its creations have none to pass on.
+  ClassDef* superOuter = superclass->resolved->outer;
+  bool outerPassedOn = (cls->flags & CF_ANONYMOUS) != 0 || superOuter == nullptr || outerInstanceAround(cls, superOuter);
   for (Parameter* p = superConstructor->parameters; p != nullptr; p = p->next) {
     if ((p->modifiers & M_SYNTHETIC) == 0) continue;
+    if (!outerPassedOn && p->capturedField != nullptr && p->capturedField == superclass->resolved->outerThisField) continue;
     for (Member* m = cls->members; m != nullptr; m = m->next) {
-      if (m->kind != MK_CONSTRUCTOR) continue;
-      Parameter* copy = addSyntheticParameter(m, p->name, p->modifiers, p->type, p->line, p->column, false);
+      if (m->kind != MK_CONSTRUCTOR || passedOn(m, p)) continue;
+      Parameter* copy =
+          addSyntheticParameter(m, p->name, p->modifiers, p->type, p->line, p->column, SYNTHETIC_AFTER_LEADING);
       if (copy->origin == nullptr) copy->origin = p;
     }
   }
+}
+
+namespace {
+
+// The superclass constructor's parameter that fills its outer-instance field.
+Parameter* superOuterParameter(ClassDef* cls) {
+  ClassDef* superclass = cls->superclass != nullptr ? cls->superclass->resolved : nullptr;
+  if (superclass == nullptr || superclass->outerThisField == nullptr) return nullptr;
+  for (Member* m = superclass->members; m != nullptr; m = m->next) {
+    if (m->kind != MK_CONSTRUCTOR) continue;
+    for (Parameter* p = m->parameters; p != nullptr && (p->modifiers & M_SYNTHETIC) != 0; p = p->next)
+      if (p->capturedField == superclass->outerThisField) return p;
+    return nullptr;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+void separateSuperOuterParameter(ClassDef* cls) {
+  Parameter* superOuter = superOuterParameter(cls);
+  if (superOuter == nullptr || cls->outerThisField == nullptr) return;
+  for (Member* m = cls->members; m != nullptr; m = m->next) {
+    if (m->kind != MK_CONSTRUCTOR) continue;
+    for (Parameter* p = m->parameters; p != nullptr && (p->modifiers & M_SYNTHETIC) != 0; p = p->next) {
+      if (p->origin != superOuter || p->capturedField != cls->outerThisField) continue;
+      p->origin = nullptr;
+      Parameter* own = newParameter(superOuter->name, superOuter->type, superOuter->modifiers, superOuter->line,
+                                    superOuter->column);
+      own->origin = superOuter;
+      insertParameter(m, own, SYNTHETIC_AFTER_LEADING);
+      break;
+    }
+  }
+}
+
+Parameter* explicitOuterParameter(Member* constructor) {
+  ClassDef* cls = constructor->owner;
+  if (cls == nullptr) return nullptr;
+  Parameter* superOuter = (cls->flags & CF_ANONYMOUS) != 0 ? superOuterParameter(cls) : nullptr;
+  for (Parameter* p = constructor->parameters; p != nullptr && (p->modifiers & M_SYNTHETIC) != 0; p = p->next) {
+    if (superOuter != nullptr ? p->origin == superOuter
+                              : p->capturedField != nullptr && p->capturedField == cls->outerThisField)
+      return p;
+  }
+  return nullptr;
 }
 
 void checkDollarName(ClassDef* cls, Member* newMembers) {
@@ -259,8 +372,8 @@ Member* constructorBeingParsed() {
 
 Parameter* parameterFilling(Member* constructor, const Member* field) {
   if (constructor == nullptr || field == nullptr) return nullptr;
-  for (Parameter* p = constructor->parameters; p != nullptr && (p->modifiers & M_SYNTHETIC) != 0; p = p->next)
-    if (p->capturedField == field) return p;
+  for (Parameter* p = constructor->parameters; p != nullptr; p = p->next)
+    if ((p->modifiers & M_SYNTHETIC) != 0 && p->capturedField == field) return p;
   return nullptr;
 }
 
@@ -298,11 +411,10 @@ void ensureCapturedAssigned(Member* field) {
   if (field == nullptr || (field->fieldFlags & FIELD_CAPTURE_STORED) != 0) return;
   Member* constructor = constructorBeingParsed();
   if (constructor == nullptr || parameterFilling(constructor, field) == nullptr) return;
-  if (global.ctx.firstStatement == nullptr && (global.ctx.flags & CTX_NESTED_CLAUSE) == 0) {
-    if (constructor->methodFlags & METHOD_EXPLICIT_CONSTRUCTOR_CALL) return;
-    beginMethodBody();
-    if ((field->fieldFlags & FIELD_CAPTURE_STORED) != 0) return;
-  }
+  // Nothing of the body is built yet: its prologue, the implicit super() or the explicit
+  // constructor call being read (which may still turn out to be o.super(...) with o this very
+  // value), stores every captured value that has a parameter by then.
+  if (global.ctx.firstStatement == nullptr && (global.ctx.flags & CTX_NESTED_CLAUSE) == 0) return;
   bool current = true;
   StmtNode* head = bodyListHead(&current);
   if (isConstructorCall(head, O_THIS)) return;
@@ -310,9 +422,11 @@ void ensureCapturedAssigned(Member* field) {
   // The head of a list saved in an open clause cannot move.
   if (!current && after == nullptr) return;
   ClassDef* cls = constructor->owner;
-  for (Parameter* p = constructor->parameters; p != nullptr && (p->modifiers & M_SYNTHETIC) != 0; p = p->next) {
+  for (Parameter* p = constructor->parameters; p != nullptr; p = p->next) {
     Member* f = p->capturedField;
-    if (f == nullptr || p->variable == nullptr || (f->fieldFlags & FIELD_CAPTURE_STORED) != 0) continue;
+    if ((p->modifiers & M_SYNTHETIC) == 0 || f == nullptr || p->variable == nullptr ||
+        (f->fieldFlags & FIELD_CAPTURE_STORED) != 0)
+      continue;
     f->fieldFlags |= FIELD_CAPTURE_STORED;
     ExprNode* target = newExprNode(O_ID, cls->line, cls->column);
     target->name = f->name;

@@ -16,15 +16,33 @@ struct Type;
 // "local.class.must.use.finals". A field of an enclosing instance needs the outer instance: that is
 // captured and the field itself returned.
 Member* captureOuterLocal(Member* variable, ClassDef* cls, int32_t line, int32_t column, Parameter* origin);
+// Where a synthetic parameter goes: at the head of the list (an outer instance), after the
+// leading synthetic ones, or after every other (a captured value of an anonymous class, passed
+// after the creation's arguments are evaluated, which may assign it).
+enum SyntheticPlace : int32_t { SYNTHETIC_FIRST, SYNTHETIC_AFTER_LEADING, SYNTHETIC_LAST };
 // A synthetic parameter of the constructor (an existing one of that name and type is reused). When
 // the constructor's body is being parsed, its parameters are given their slots again and every local
 // it has declared so far moves up by the new parameter's width, so no two share a slot.
 Parameter* addSyntheticParameter(Member* constructor, Identifier* name, uint16_t modifiers, Type* type, int32_t line,
-                                 int32_t column, bool atFront);
-// At the head of the list, or right after the leading synthetic parameters.
-void insertParameter(Member* constructor, Parameter* parameter, bool atFront);
-// A class extending a nested class passes the superclass constructor's synthetic parameters on.
+                                 int32_t column, SyntheticPlace place);
+void insertParameter(Member* constructor, Parameter* parameter, SyntheticPlace place);
+// An enclosing instance of `needed` (or of a subclass of it) around `cls`, reached through outer
+// instances from the class itself: what an implicit superclass constructor call of `cls` passes
+// when its superclass is an inner member of `needed`. Never the object under construction.
+bool outerInstanceAround(ClassDef* cls, ClassDef* needed);
+// The class's synthetic members are used as they stand (by a creation, a superclass constructor
+// call, its class file): a captured value it takes afterwards is counted in global.lateCaptures.
+void noteCapturesUsed(ClassDef* cls);
+// A class extending a nested class passes the superclass constructor's synthetic parameters on
+// (each once: a parameter passed on already is kept).
 void copySuperSyntheticParameters(ClassDef* cls);
+// The anonymous class of o.new S() {...}: the parameter that takes S's outer instance (o) is its
+// own, apart from the class's own outer instance, even where both are of one class.
+void separateSuperOuterParameter(ClassDef* cls);
+// The constructor's synthetic parameter that takes an outer instance given explicitly (o.new C(),
+// o.super()): for an anonymous class the one its superclass's outer instance is passed on from,
+// else the one that fills the class's outer-instance field.
+Parameter* explicitOuterParameter(Member* constructor);
 // Adds the members to the class (synthetic ones in front), reporting any whose name a member
 // already has ("using.dollar.name").
 void checkDollarName(ClassDef* cls, Member* newMembers);

@@ -441,7 +441,10 @@ ExprNode* makeSuperFromName(ExprNode* name, int32_t line, int32_t column) {
   // outer.super(...): the superclass constructor of the current class, with an explicit outer
   // instance.
   ExprNode* node = makeSuperSelector(classTypeFor(current, line, column), line, column);
-  if (node != nullptr) node->left = outer;
+  if (node != nullptr) {
+    outer->flags |= EXPR_EXPLICIT_OUTER;
+    node->left = outer;
+  }
   return node;
 }
 
@@ -449,7 +452,7 @@ void setQualifiedThisType(ExprNode* thisNode, Type* type) {
   ClassDef* target = classOf(type);
   ClassDef* current = classOf(thisNode->type);
   if (target != nullptr) {
-    if (current != nullptr && isSubclassOf(current, target))
+    if (target == current)
       thisNode->flags &= ~THIS_THROUGH_OUTER;
     else
       thisNode->flags |= THIS_THROUGH_OUTER;
@@ -457,10 +460,13 @@ void setQualifiedThisType(ExprNode* thisNode, Type* type) {
   thisNode->type = type;
 }
 
-// T.this: the current object when its class is T or inherits from T; else the enclosing instance
-// of the innermost enclosing class that is T or inherits from T, reached through the outer-instance
-// fields, which every class on the way must have.
-ExprNode* makeThisSelector(Type* type, int32_t line, int32_t column) {
+namespace {
+
+// Steps: no instance in a static context; the current object when its class is the one asked for
+// (or, unless `exact`, inherits from it); else the innermost enclosing class that is it (or
+// inherits from it), which every class on the way out must reach through its outer instance. The
+// node is typed with the class found, whose instance it stands for.
+ExprNode* thisOfClass(Type* type, bool exact, int32_t line, int32_t column) {
   ClassDef* current = global.ctx.enclosing;
   ClassDef* target = classOf(type);
   if (type == nullptr || type->kind != TK_CLASS || target == nullptr || current == nullptr || inStaticContext()) {
@@ -468,20 +474,24 @@ ExprNode* makeThisSelector(Type* type, int32_t line, int32_t column) {
     return nullptr;
   }
   ExprNode* node = makeKeywordExpression(O_THIS, current, line, column);
-  if (isSubclassOf(current, target)) {
-    node->type = type;
-    return node;
-  }
+  if (current == target || (!exact && isSubclassOf(current, target))) return node;
   for (ClassDef* c = current; c->outer != nullptr; c = c->outer) {
     if ((c->flags & CF_STATIC) != 0 || c->kind == CLASS_KIND_INTERFACE || c->outerThisField == nullptr) break;
-    if (c->outer == target || isSubclassOf(c->outer, target)) {
+    if (c->outer == target || (!exact && isSubclassOf(c->outer, target))) {
       captureOuterLocal(nullptr, current, line, column, nullptr);
-      setQualifiedThisType(node, type);
+      setQualifiedThisType(node, c->outer == target ? type : classTypeFor(c->outer, line, column));
       return node;
     }
   }
   errorAt(line, column, "invalid.this.selector");
   return nullptr;
+}
+
+}  // namespace
+
+// T.this as written: T is the current class or one around it, never merely a superclass.
+ExprNode* makeThisSelector(Type* type, int32_t line, int32_t column) {
+  return thisOfClass(type, true, line, column);
 }
 
 ExprNode* makeThisFromName(ExprNode* name, int32_t line, int32_t column) {
@@ -494,7 +504,7 @@ ExprNode* makeThisFromName(ExprNode* name, int32_t line, int32_t column) {
 }
 
 ExprNode* makeThisSelectorForClass(ClassDef* cls, int32_t line, int32_t column) {
-  return makeThisSelector(classTypeFor(cls, line, column), line, column);
+  return thisOfClass(classTypeFor(cls, line, column), false, line, column);
 }
 
 namespace {
@@ -544,7 +554,7 @@ ExprNode* lowerClassLiteral(ExprNode* literal, int32_t line, int32_t column) {
   load->expression = store;
   appendStatement(load);
   ClassDef* notFound = classNotFoundExceptionClass();
-  if (notFound != nullptr) noteThrownException(notFound, line, column);
+  if (notFound != nullptr) noteThrownException(notFound, line, column, nullptr);
   StmtNode* end = newLabel();
   appendStatement(end);
   StmtNode* after = newLabel();

@@ -39,8 +39,8 @@ int32_t checkFieldInitForwardRefs(ExprNode* expression);
 int32_t checkAssignmentTarget(ExprNode* target);
 void checkFinalAssignment(Member* variable, int32_t line, int32_t column);
 
-// Set in the flags of an O_THIS that names an enclosing instance the current class does not inherit
-// from, reached through the outer-instance fields.
+// Set in the flags of an O_THIS that stands for an enclosing instance (its type's class is a class
+// around the current one), reached through the outer-instance fields.
 constexpr int32_t THIS_THROUGH_OUTER = 0x2;
 
 // A class literal is lowered where a statement list is being built (a try that loads the class),
@@ -51,7 +51,10 @@ ExprNode* makeClassLiteralFromName(ExprNode* name, int32_t line, int32_t column)
 // Null after "invalid.super.selector" / "invalid.this.selector".
 ExprNode* makeSuperSelector(Type* type, int32_t line, int32_t column);
 ExprNode* makeSuperFromName(ExprNode* name, int32_t line, int32_t column);
+// T.this as written: the current class or a class around it, exactly.
 ExprNode* makeThisSelector(Type* type, int32_t line, int32_t column);
 ExprNode* makeThisFromName(ExprNode* name, int32_t line, int32_t column);
+// The object that has the members of `cls` (an implicit qualifier or outer instance): the current
+// one when its class is or inherits from `cls`, else the innermost enclosing instance that is.
 ExprNode* makeThisSelectorForClass(ClassDef* cls, int32_t line, int32_t column);
 void setQualifiedThisType(ExprNode* thisNode, Type* type);

@@ -3,10 +3,15 @@
 // they are matched against its catch clauses, passed on to the try around it, or reported.
 #include "semantic/try_clauses.h"
 
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
 #include "semantic/class_lookup.h"
 #include "semantic/class_records.h"
 #include "semantic/class_table.h"
 #include "semantic/element_names.h"
+#include "semantic/expression_nodes.h"
 #include "semantic/statement_lists.h"
 #include "semantic/type_records.h"
 #include "support/arena.h"
@@ -87,16 +92,41 @@ void appendClauses(TryClause* first, TryClause* last) {
   global.ctx.lastClause = last;
 }
 
-// Where an exception that escapes every try of the body is reported, by the body it is in.
-void reportUncaught(ClassDef* cls, int32_t line, int32_t column) {
+bool isAnonymousConstructor(const Member* method) {
+  return method != nullptr && method->kind == MK_CONSTRUCTOR && method->owner != nullptr &&
+         (method->owner->flags & CF_ANONYMOUS) != 0 && (method->methodFlags & METHOD_DEFAULT_CONSTRUCTOR) != 0;
+}
+
+// An exception that escapes every try of the body: unless it is unchecked or the method declares
+// it, kept for the creation when the body is an anonymous class's constructor, which runs its
+// initializers; else reported as `report` says, or, escaped from a try, by the body it is in.
+void exceptionEscapes(ClassDef* cls, int32_t line, int32_t column, const ThrownReport* report) {
+  if (!isCheckedException(cls)) return;
   Member* method = global.ctx.currentMethod;
-  if (method == nullptr || method->kind == MK_STATIC_INITIALIZER)
+  if (method != nullptr && (method->kind == MK_METHOD || method->kind == MK_CONSTRUCTOR) &&
+      isDeclaredOrUnchecked(method->throwsList, cls))
+    return;
+  int32_t kind = report != nullptr ? report->kind : THROWN_ESCAPED;
+  if (isAnonymousConstructor(method)) {
+    auto* entry = arenaNew<ThrownEntry>(&global.mainArena);
+    entry->exception = newClassRefIn(&global.mainArena, cls->package, cls->name, cls, 0, method->owner, line, column);
+    entry->line = line;
+    entry->column = column;
+    if (report != nullptr) entry->report = *report;
+    ThrownEntry** tail = &method->owner->initializerThrown;
+    while (*tail != nullptr) tail = &(*tail)->next;
+    *tail = entry;
+  } else if (kind == THROWN_BY_CALL) {
+    errorAt(line, column, "throws.not.caught", classRefToString(report->declared), identToString(report->method));
+  } else if (kind == THROWN_BY_THROW) {
+    errorAt(line, column, "throw.not.caught", identToString(cls->name));
+  } else if (method == nullptr || method->kind == MK_STATIC_INITIALIZER) {
     errorAt(line, column, "static.throw");
-  else if (method->kind == MK_INSTANCE_INITIALIZER)
+  } else if (method->kind == MK_INSTANCE_INITIALIZER) {
     errorAt(line, column, "instance.block.throw");
-  else if (!((method->kind == MK_METHOD || method->kind == MK_CONSTRUCTOR) &&
-             isDeclaredOrUnchecked(method->throwsList, cls)))
+  } else {
     errorAt(line, column, "throw.not.caught", classToString(cls));
+  }
 }
 
 }  // namespace
@@ -150,8 +180,26 @@ void endTryBody(TryClause* clause) {
   closeClause(clause);
 }
 
-void finishTryStatement(StmtNode* tryStatement, TryClause* first, TryClause* last, TryClause* finallyClause) {
-  if (tryStatement != nullptr) checkCatchClauses(tryStatement, first, last);
+// What the catch clauses threw goes on, in the order thrown, to the try around this one or is
+// reported, unless a finally that cannot complete normally discards it with the body's.
+void finishTryStatement(StmtNode* tryStatement, TryClause* first, TryClause* last, TryClause* finallyClause,
+                        bool finallyCompletes) {
+  if (tryStatement != nullptr) {
+    checkCatchClauses(tryStatement, first, last, finallyCompletes);
+    ThrownEntry* reversed = nullptr;
+    while (ThrownEntry* entry = tryStatement->handlerThrown) {
+      tryStatement->handlerThrown = entry->next;
+      entry->next = reversed;
+      reversed = entry;
+    }
+    for (ThrownEntry* entry = finallyCompletes ? reversed : nullptr; entry != nullptr; entry = entry->next) {
+      ClassDef* cls = entry->exception->resolved;
+      if (StmtNode* outer = findOpenTry(tryStatement))
+        addThrown(outer, cls, entry->line, entry->column, &entry->report);
+      else
+        exceptionEscapes(cls, entry->line, entry->column, &entry->report);
+    }
+  }
   appendClauses(first, last);
   appendClauses(finallyClause, finallyClause);
 }
@@ -160,23 +208,18 @@ bool isCheckedException(ClassDef* cls) {
   return !reachesClass(cls, errorClass()) && !reachesClass(cls, runtimeExceptionClass());
 }
 
-int32_t noteThrownException(ClassDef* cls, int32_t line, int32_t column) {
-  if (cls == nullptr) return 0;
-  if (StmtNode* open = findOpenTry(nullptr)) {
-    addThrown(open, cls, line, column);
-    return 0;
-  }
-  Member* method = global.ctx.currentMethod;
-  if (method != nullptr && (method->kind == MK_METHOD || method->kind == MK_CONSTRUCTOR) &&
-      isDeclaredOrUnchecked(method->throwsList, cls))
-    return 0;
-  return isCheckedException(cls) ? 1 : 0;
+void noteThrownException(ClassDef* cls, int32_t line, int32_t column, const ThrownReport* report) {
+  if (cls == nullptr) return;
+  if (StmtNode* open = findOpenTry(nullptr))
+    addThrown(open, cls, line, column, report);
+  else
+    exceptionEscapes(cls, line, column, report);
 }
 
 // (a) Each checked catch class needs an exception of the body that it may catch, unless any body
-// may throw it (isAlwaysCatchable). (b) Each exception of the body that no clause catches goes on
-// to the try around this one, or, checked and outside every try, is reported.
-void checkCatchClauses(StmtNode* tryStatement, TryClause* first, TryClause* last) {
+// may throw it (isAlwaysCatchable). (b) With passOn, each exception of the body that no clause
+// catches goes on to the try around this one, or, checked and outside every try, is reported.
+void checkCatchClauses(StmtNode* tryStatement, TryClause* first, TryClause* last, bool passOn) {
   ThrownEntry* thrown = tryStatement->thrown;
   for (TryClause* clause = first; clause != nullptr; clause = clause == last ? nullptr : clause->next) {
     ClassDef* cls = catchClass(clause);
@@ -185,13 +228,13 @@ void checkCatchClauses(StmtNode* tryStatement, TryClause* first, TryClause* last
       continue;
     if (!thrownListOverlaps(thrown, cls)) errorAt(clause->line, clause->column, "no.throw.for.catch", classToString(cls));
   }
-  for (ThrownEntry* entry = thrown; entry != nullptr; entry = entry->next) {
+  for (ThrownEntry* entry = passOn ? thrown : nullptr; entry != nullptr; entry = entry->next) {
     ClassDef* cls = entry->exception->resolved;
     if (cls == nullptr || clausesCatch(cls, first, last) != nullptr) continue;
     if (StmtNode* outer = findOpenTry(tryStatement))
-      addThrown(outer, cls, entry->line, entry->column);
-    else if (isCheckedException(cls))
-      reportUncaught(cls, entry->line, entry->column);
+      addThrown(outer, cls, entry->line, entry->column, nullptr);
+    else
+      exceptionEscapes(cls, entry->line, entry->column, nullptr);
   }
 }
 
@@ -203,20 +246,33 @@ StmtNode* findOpenTry(StmtNode* tryStatement) {
   }
   for (; context != nullptr; context = context->outer) {
     StmtNode* node = context->statement;
-    if (node != nullptr && node->kind == ST_TRY && (node->flags & STMT_TRY_BODY_DONE) == 0) return node;
+    if (node != nullptr && node->kind == ST_TRY &&
+        ((node->flags & STMT_TRY_BODY_DONE) == 0 || (node->flags & STMT_TRY_IN_HANDLERS) != 0))
+      return node;
   }
   return nullptr;
 }
 
-void addThrown(StmtNode* tryStatement, ClassDef* cls, int32_t line, int32_t column) {
-  for (ThrownEntry* entry = tryStatement->thrown; entry != nullptr; entry = entry->next)
+// The body's exceptions are noted once each, for the catch clauses to match; what the catch
+// clauses throw is kept at each place, to be reported there.
+void addThrown(StmtNode* tryStatement, ClassDef* cls, int32_t line, int32_t column, const ThrownReport* report) {
+  bool handlers = (tryStatement->flags & STMT_TRY_IN_HANDLERS) != 0;
+  ThrownEntry** list = handlers ? &tryStatement->handlerThrown : &tryStatement->thrown;
+  for (ThrownEntry* entry = handlers ? nullptr : *list; entry != nullptr; entry = entry->next)
     if (entry->exception->resolved == cls) return;
   auto* entry = currentNew<ThrownEntry>();
   entry->exception = newClassRefIn(global.currentArena, cls->package, cls->name, cls, 0, global.ctx.enclosing, line, column);
   entry->line = line;
   entry->column = column;
-  entry->next = tryStatement->thrown;
-  tryStatement->thrown = entry;
+  if (report != nullptr) entry->report = *report;
+  entry->next = *list;
+  *list = entry;
+}
+
+void noteInitializerExceptions(ClassDef* anonymous) {
+  if (anonymous == nullptr) return;
+  for (ThrownEntry* entry = anonymous->initializerThrown; entry != nullptr; entry = entry->next)
+    noteThrownException(entry->exception->resolved, entry->line, entry->column, &entry->report);
 }
 
 bool isDeclaredOrUnchecked(ThrowsEntry* throwsList, ClassDef* cls) {
@@ -246,4 +302,119 @@ TryClause* clausesCatch(ClassDef* cls, TryClause* first, TryClause* last) {
     if (catches == Catches::CLASS && reachesClass(cls, caught)) return clause;
   }
   return nullptr;
+}
+
+namespace {
+
+// The walk of statementsCanComplete: the statements it may visit (the range and the catch
+// handlers of the trys in it), where each handler's list goes on, and the answers for the finally
+// parts of trys inside the range, each found once.
+class CompletionWalk {
+ public:
+  CompletionWalk(StmtNode* first, StmtNode* last, TryClause* clausesBefore)
+      : last_(last), clausesBefore_(clausesBefore) {
+    addList(first, last);
+  }
+
+  bool canComplete(StmtNode* first) {
+    if (first == nullptr) return true;
+    pending_.push_back(first);
+    while (!pending_.empty()) {
+      StmtNode* s = pending_.back();
+      pending_.pop_back();
+      if (!visited_.insert(s).second) continue;
+      if (step(s)) return true;
+    }
+    return false;
+  }
+
+ private:
+  void addList(StmtNode* first, StmtNode* last) {
+    for (StmtNode* s = first; s != nullptr; s = s == last ? nullptr : s->next) inside_.insert(s);
+  }
+
+  void jumpTo(StmtNode* target) {
+    if (target != nullptr && inside_.count(target) != 0) pending_.push_back(target);
+  }
+
+  // A finally part of a try inside the range; one of a try around it (its end not parsed yet) is
+  // taken to complete, since the path leaves the range through it anyway.
+  bool finallyCompletes(StmtNode* tryStatement) {
+    if (tryStatement == nullptr || inside_.count(tryStatement) == 0) return true;
+    TryClause* clause = tryStatement->clause;
+    if (clause == nullptr || clause->kind != CLAUSE_FINALLY) return true;
+    auto known = finallies_.find(clause);
+    if (known != finallies_.end()) return known->second;
+    CompletionWalk nested(clause->first, clause->last, clausesBefore_);
+    bool completes = nested.canComplete(clause->first);
+    finallies_[clause] = completes;
+    return completes;
+  }
+
+  // The clauses of the trys inside the range follow those listed before it was parsed.
+  void enterHandlers(StmtNode* tryStatement) {
+    TryClause* from = clausesBefore_ != nullptr ? clausesBefore_->next : global.ctx.firstClause;
+    for (TryClause* c = from; c != nullptr; c = c->next) {
+      if (c->statement != tryStatement || c->kind != CLAUSE_CATCH || c->first == nullptr) continue;
+      addList(c->first, c->last);
+      if ((c->flags & CLAUSE_CATCH_ALL) == 0) handlerEnds_[c->last] = c->continueLabel;
+      pending_.push_back(c->first);
+    }
+  }
+
+  // One statement: true when control falls out of the end of the range from it.
+  bool step(StmtNode* s) {
+    switch (s->kind) {
+      case ST_GOTO:
+        jumpTo(s->target);
+        return false;
+      case ST_IF_TRUE: {
+        const ExprNode* e = s->expression;
+        bool constant = e != nullptr && e->op == O_CONST;
+        // A loop's condition decides when it is constant; an if statement's never does.
+        if (!(s->loopTarget && constant && e->integerValue == 0)) jumpTo(s->target);
+        if (s->loopTarget && constant && e->integerValue != 0) return false;
+        break;
+      }
+      case ST_SWITCH:
+        jumpTo(s->target);
+        for (CaseEntry* c = s->cases; c != nullptr; c = c->next) jumpTo(c->label);
+        return false;
+      case ST_THROW:
+      case ST_RETURN_FINISH:
+        return false;
+      case ST_CALL_FINALLY:
+        if (!finallyCompletes(s->target)) return false;
+        break;
+      case ST_TRY:
+        enterHandlers(s);
+        break;
+      default:
+        break;
+    }
+    if (s == last_) return true;
+    if (s->next != nullptr && inside_.count(s->next) != 0) {
+      pending_.push_back(s->next);
+    } else {
+      auto end = handlerEnds_.find(s);
+      if (end != handlerEnds_.end()) jumpTo(end->second);
+    }
+    return false;
+  }
+
+  StmtNode* last_;
+  TryClause* clausesBefore_;
+  std::vector<StmtNode*> pending_;
+  std::unordered_set<const StmtNode*> inside_;
+  std::unordered_set<const StmtNode*> visited_;
+  std::unordered_map<const StmtNode*, StmtNode*> handlerEnds_;
+  std::unordered_map<const TryClause*, bool> finallies_;
+};
+
+}  // namespace
+
+bool statementsCanComplete(StmtNode* first, StmtNode* last, TryClause* clausesBefore) {
+  if (first == nullptr) return true;
+  CompletionWalk walk(first, last, clausesBefore);
+  return walk.canComplete(first);
 }

@@ -7,6 +7,7 @@
 
 struct ClassDef;
 struct ClassRef;
+struct Identifier;
 struct Member;
 struct StmtNode;
 struct ThrowsEntry;
@@ -41,12 +42,28 @@ struct TryClause {
   uint32_t flags;
 };
 
-// One exception class noted in a try body; newest first in the ST_TRY's list.
+// How an exception that is neither caught nor declared is reported: where a throw statement
+// throws it, by its class ("throw.not.caught"); where a call throws it, by the class its throws
+// clause names and the method's name ("throws.not.caught"); after it escaped a try body, by the
+// body it is in.
+constexpr int32_t THROWN_ESCAPED = 0;
+constexpr int32_t THROWN_BY_THROW = 1;
+constexpr int32_t THROWN_BY_CALL = 2;
+
+struct ThrownReport {
+  int32_t kind;
+  ClassRef* declared;
+  Identifier* method;
+};
+
+// One exception class noted in a try body or its catch clauses; newest first in the ST_TRY's
+// list.
 struct ThrownEntry {
   ThrownEntry* next;
   ClassRef* exception;
   int32_t line;
   int32_t column;
+  ThrownReport report;
 };
 
 TryClause* beginCatchClause(StmtNode* statement, StmtNode* startLabel, StmtNode* endLabel, Type* catchType,
@@ -56,17 +73,32 @@ TryClause* beginFinallyClause(StmtNode* tryStatement, int32_t line, int32_t colu
 void endFinallyClause(TryClause* clause);
 TryClause* beginTryBody();
 void endTryBody(TryClause* clause);
-void finishTryStatement(StmtNode* tryStatement, TryClause* first, TryClause* last, TryClause* finallyClause);
+// finallyCompletes: the statement has no finally part, or one that can complete normally; one
+// that cannot discards what the body and the catch clauses throw.
+void finishTryStatement(StmtNode* tryStatement, TryClause* first, TryClause* last, TryClause* finallyClause,
+                        bool finallyCompletes = true);
+// Whether control can fall out of the end of the statements first..last (a finally part), as the
+// language judges it: a loop condition that is a constant decides, an if's does not, and a jump
+// out of them or a finally call that cannot complete ends the path. clausesBefore: the last
+// clause of the method's list before the statements were parsed (null: none).
+bool statementsCanComplete(StmtNode* first, StmtNode* last, TryClause* clausesBefore);
 
 // The class is the ancestor or extends it (through resolved superclasses).
 bool reachesClass(const ClassDef* cls, const ClassDef* ancestor);
 bool isCheckedException(ClassDef* cls);
-// 1 when the caller must report the exception as neither caught nor declared.
-int32_t noteThrownException(ClassDef* cls, int32_t line, int32_t column);
-void checkCatchClauses(StmtNode* tryStatement, TryClause* first, TryClause* last);
-// The innermost try whose body is still open; with a try given, the innermost one outside it.
+// Notes the exception in the innermost open try (or, while its catch clauses are parsed, among
+// what they throw); outside every try, a checked one that the method does not declare is reported
+// as `report` says, or, in the initializers of an anonymous class, kept for the class's creation
+// (null: escaped).
+void noteThrownException(ClassDef* cls, int32_t line, int32_t column, const ThrownReport* report);
+// The exceptions that the initializers of the anonymous class threw and did not catch, noted
+// where the class is created, as if thrown there.
+void noteInitializerExceptions(ClassDef* anonymous);
+void checkCatchClauses(StmtNode* tryStatement, TryClause* first, TryClause* last, bool passOn);
+// The innermost try whose body or catch clauses are being parsed; with a try given, the
+// innermost one outside it.
 StmtNode* findOpenTry(StmtNode* tryStatement);
-void addThrown(StmtNode* tryStatement, ClassDef* cls, int32_t line, int32_t column);
+void addThrown(StmtNode* tryStatement, ClassDef* cls, int32_t line, int32_t column, const ThrownReport* report);
 bool isDeclaredOrUnchecked(ThrowsEntry* throwsList, ClassDef* cls);
 // Error, RuntimeException and their superclasses (Throwable, Exception, Object): any body may
 // throw them, so a catch of them is never unreached.

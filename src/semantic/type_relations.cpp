@@ -5,12 +5,14 @@
 #include "semantic/type_relations.h"
 
 #include <cstdio>
+#include <vector>
 
 #include "semantic/class_lookup.h"
 #include "semantic/class_records.h"
 #include "semantic/class_table.h"
 #include "semantic/element_names.h"
 #include "semantic/expression_nodes.h"
+#include "semantic/member_index.h"
 #include "semantic/type_records.h"
 #include "support/frame_stack.h"
 #include "support/global.h"
@@ -231,7 +233,8 @@ bool isCastable(const Type* from, const Type* to) {
   if (isSameOrWidening(from, to)) return true;
   switch (from->kind) {
     case TK_CLASS:
-      if (to->kind == TK_ARRAY) return classOfType(from) != nullptr && classOfType(from) == objectClass;
+      // Every array is an Object, Cloneable and Serializable, and nothing else of a class type.
+      if (to->kind == TK_ARRAY) return isObjectCloneableOrSerializable(classOfType(from));
       return to->kind == TK_CLASS && classCastable(from, to);
     case TK_BOOLEAN: return to->kind == TK_BOOLEAN;
     case TK_CHAR:
@@ -295,13 +298,31 @@ bool extendsInterface(ClassRef* interfaces, ClassDef* target) {
   return search.reaches(interfaces, target);
 }
 
+// Each interface counts with the methods it inherits: the interfaces that i and j reach are
+// compared pairwise, each pair's methods of one name.
 bool interfacesCompatible(ClassDef* i, ClassDef* j) {
   if (i == nullptr || j == nullptr || !isInterface(i) || !isInterface(j)) return false;
-  for (Member* m = i->members; m != nullptr; m = m->next) {
-    if (m->kind != MK_METHOD) continue;
-    for (Member* n = j->members; n != nullptr; n = n->next)
-      if (n->kind == MK_METHOD && methodsMatch(m, n) && !sameType(m->type, n->type)) return false;
-  }
+  auto closure = [](ClassDef* start, std::vector<ClassDef*>& out) {
+    uint32_t walk = beginSupertypeWalk();
+    out.push_back(start);
+    supertypeWalkSaw(start, walk);
+    for (size_t k = 0; k < out.size(); k++)
+      for (ClassRef* ref = out[k]->interfaces; ref != nullptr; ref = ref->next)
+        if (ClassDef* cls = resolvedRefClass(ref); cls != nullptr && !supertypeWalkSaw(cls, walk)) out.push_back(cls);
+  };
+  std::vector<ClassDef*> fromI;
+  std::vector<ClassDef*> fromJ;
+  closure(i, fromI);
+  closure(j, fromJ);
+  for (ClassDef* a : fromI)
+    for (Member* m = a->members; m != nullptr; m = m->next) {
+      if (m->kind != MK_METHOD) continue;
+      for (ClassDef* b : fromJ) {
+        MembersNamed named(b, m->name);
+        for (Member* n = named.next(); n != nullptr; n = named.next())
+          if (n->kind == MK_METHOD && methodsMatch(m, n) && !sameType(m->type, n->type)) return false;
+      }
+    }
   return true;
 }
 

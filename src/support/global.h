@@ -136,6 +136,11 @@ struct Global {
 
   ParserContext ctx;
   int32_t parseNesting;  // levels of nested classes, blocks and expressions being parsed
+  // Captured values that a class took after its synthetic members were used (CLASS_CAPTURES_USED):
+  // the local class being compiled around it is generated again (syntax/nested_classes.cpp).
+  int32_t lateCaptures;
+  int32_t generationRound;  // one more for every local class generated again
+  int32_t regenerating;     // local classes being generated again
   uint8_t parseNestingReported;  // "nesting.too.deep" given for the level now passed over
   // Where the parse must stop on the calling thread's stack, 0 for no such point (a thread with a
   // stack of the console program's size), and the levels it allowed once it was reached.

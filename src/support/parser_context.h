@@ -35,6 +35,11 @@ struct ParserContext {
   StmtNode* lastStatement;
   int32_t statementCount;
   int32_t bodyLine;
+  // The body's closing brace: the place of its end, where falling off it is reported and its last
+  // return is put. Kept with the body, since the scanner has moved on before a local class's
+  // bodies are generated.
+  int32_t endLine;
+  int32_t endColumn;
   JumpContext* jumps;
   TryClause* firstClause;
   TryClause* lastClause;

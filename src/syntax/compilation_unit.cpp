@@ -486,6 +486,8 @@ ClassDef* parseClassDeclaration(SourceFile* file, Package* package, uint16_t cla
 
   bool takeSuperParameters = false;
   if (flags & CF_NESTED) {
+    // In its outer class's package from the start: the access check below asks for it.
+    cls->package = outer->package;
     // Only a simple name may be a member class of the outer class: q.S is the class of package q.
     if (superclass != nullptr && superclass->resolved == nullptr && superclass->package == nullptr) {
       ClassDef* found = findInnerClassUnique(outer, superclass->name, superclass->line, superclass->column);
@@ -501,6 +503,7 @@ ClassDef* parseClassDeclaration(SourceFile* file, Package* package, uint16_t cla
     if (flags & CF_LOCAL) cls->classNumber = localClassNumber(cls, outer);
     cls->depth = outer->outer != nullptr ? outer->depth + 1 : 0;
     computeBinaryName(cls);
+    makeBinaryNameUnique(cls);
     // An anonymous class has one name, in messages and files alike: its binary name, whose
     // number may come from a class further out than the one its first name was made from.
     if (flags & CF_ANONYMOUS) cls->name = cls->binaryName;

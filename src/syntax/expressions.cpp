@@ -620,7 +620,7 @@ ExprNode* parseNewExpression(Type* type, ExprNode* outer) {
   if (scanToken() == T_LBRACE) {
     int32_t bodyLine = token().line;
     int32_t bodyColumn = token().column;
-    Type* anonymous = parseAnonymousClass(created, arguments, bodyLine, bodyColumn);
+    Type* anonymous = parseAnonymousClass(created, arguments, outer != nullptr, bodyLine, bodyColumn);
     // An anonymous class that was not parsed leaves its body to be passed over whole.
     if (token().kind == T_LBRACE && token().line == bodyLine && token().column == bodyColumn) skipBalanced(T_RBRACE);
     if (token().kind != T_RBRACE) {

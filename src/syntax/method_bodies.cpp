@@ -316,11 +316,15 @@ void parseMethodBody(Member* method) {
   } else if (parseBlock(method->kind) && global.ctx.firstStatement == nullptr) {
     beginMethodBody();
   }
+  global.ctx.endLine = token().line;
+  global.ctx.endColumn = token().column;
   endScopeVariables(methodScope);
 }
 
 void beginMethodParse(Member* method) {
   ClassDef* cls = method->owner;
+  // A constructor parsed again (its class generated again) finds its constructor call anew.
+  if (method->kind == MK_CONSTRUCTOR) method->methodFlags &= ~METHOD_EXPLICIT_CONSTRUCTOR_CALL;
   if (cls != nullptr && (cls->flags & CF_NESTED) != 0 && method->kind == MK_CONSTRUCTOR)
     for (Member* m = cls->members; m != nullptr; m = m->next)
       if (m->kind == MK_VARIABLE && (m->modifiers & M_SYNTHETIC) != 0) m->fieldFlags &= ~FIELD_CAPTURE_STORED;
@@ -333,6 +337,9 @@ void beginMethodParse(Member* method) {
   global.ctx.lastStatement = nullptr;
   global.ctx.statementCount = 0;
   global.ctx.bodyLine = 0;
+  // A body made here rather than parsed ends where the scanner stands.
+  global.ctx.endLine = token().line;
+  global.ctx.endColumn = token().column;
   global.ctx.firstClause = nullptr;
   global.ctx.lastClause = nullptr;
   global.ctx.flags &= ~(CTX_NESTED_CLAUSE | CTX_STATIC | CTX_CONSTRUCTOR_CALL_ARGUMENTS);

@@ -4,6 +4,8 @@
 // enclosing body, with the parse of that body put aside and taken up again afterwards.
 #include "syntax/nested_classes.h"
 
+#include <optional>
+
 #include "semantic/class_names.h"
 #include "semantic/class_records.h"
 #include "semantic/element_names.h"
@@ -16,6 +18,8 @@
 #include "semantic/class_lookup.h"
 #include "semantic/class_table.h"
 #include "semantic/passes.h"
+#include "semantic/synthetic_members.h"
+#include "semantic/try_clauses.h"
 #include "syntax/compilation_unit.h"
 #include "syntax/method_bodies.h"
 #include "syntax/parser_state.h"
@@ -180,8 +184,89 @@ void setLocalClassGenerator(ClassPass generator) {
   localClassGenerator = generator;
 }
 
+namespace {
+
+// Around a local class generated once more: what its first generation reported (warnings,
+// deprecated uses, dependency lines) is neither printed nor counted again, and the local classes
+// inside it that its bodies meet are generated again too (regenerationDue).
+class Regeneration {
+ public:
+  explicit Regeneration(ClassDef* cls)
+      : file_(cls->sourceFile),
+        noWarnings_(global.noWarnings),
+        dependencyOutput_(global.dependencyOutput),
+        deprecatedUses_(global.deprecatedUses),
+        fileDeprecations_(file_ != nullptr ? file_->deprecationUsed : 0) {
+    global.noWarnings = 1;
+    global.dependencyOutput = 0;
+    global.regenerating++;
+    global.generationRound++;
+  }
+  ~Regeneration() {
+    global.noWarnings = noWarnings_;
+    global.dependencyOutput = dependencyOutput_;
+    global.deprecatedUses = deprecatedUses_;
+    if (file_ != nullptr) file_->deprecationUsed = fileDeprecations_;
+    global.regenerating--;
+  }
+  Regeneration(const Regeneration&) = delete;
+  Regeneration& operator=(const Regeneration&) = delete;
+
+ private:
+  SourceFile* file_;
+  uint8_t noWarnings_;
+  uint8_t dependencyOutput_;
+  int32_t deprecatedUses_;
+  int32_t fileDeprecations_;
+};
+
+// The class and every class inside it (its member classes, the local and anonymous classes of
+// its bodies) start afresh: none has been used yet in this generation.
+void forgetCapturesUsed(ClassDef* cls) {
+  cls->state &= static_cast<uint8_t>(~CLASS_CAPTURES_USED);
+  for (ClassRef* inner = cls->innerClasses; inner != nullptr; inner = inner->next)
+    if (inner->resolved != nullptr && inner->resolved->outer == cls) forgetCapturesUsed(inner->resolved);
+}
+
+// A class already made, met again while the class around it is generated once more.
+bool regenerationDue(const ClassDef* cls) {
+  return global.regenerating > 0 && cls->generatedRound != global.generationRound;
+}
+
+constexpr int32_t MAX_GENERATIONS = 16;
+
+// The class's captured values are all known once its bodies are parsed, but a creation of it (or of
+// a class inside it) from inside it, or a subclass inside it, may have been made before the last
+// of them was found. Such a late capture is counted, and the class is generated again, with every
+// class inside it, until a generation takes none: then every creation passes every value. The
+// late captures stay with this class, which settles them.
+void generateSettled(ClassDef* cls) {
+  if (localClassGenerator == nullptr || global.evaluating) return;
+  int32_t before = global.lateCaptures;
+  for (int32_t generation = 0; generation < MAX_GENERATIONS; generation++) {
+    int32_t late = global.lateCaptures;
+    ParserContext ctx = global.ctx;
+    {
+      std::optional<Regeneration> again;
+      if (generation > 0) again.emplace(cls);
+      forgetCapturesUsed(cls);
+      // A superclass around it may have taken more since they were copied.
+      if (cls->superclass != nullptr && (generation > 0 || global.regenerating > 0)) copySuperSyntheticParameters(cls);
+      localClassGenerator(cls);
+      cls->generatedRound = global.generationRound;
+    }
+    global.ctx = ctx;
+    if (global.lateCaptures == late || cls->sourceFile == nullptr || (cls->sourceFile->flags & SOURCE_HAS_ERRORS) != 0)
+      break;
+  }
+  global.lateCaptures = before;
+}
+
+}  // namespace
+
 ClassDef* parseLocalClass(uint16_t nestingFlags, Identifier* name, uint16_t modifiers, ClassRef* superclass,
-                          ExprNode* anonymousArguments, ClassRef* interfaces, int32_t line, int32_t column) {
+                          ExprNode* anonymousArguments, ClassRef* interfaces, int32_t line, int32_t column,
+                          bool explicitOuter) {
   // A body parsed once more (an instance initializer or field initializer in each constructor)
   // meets the classes that its first parse compiled: they are used again, not made twice.
   int32_t offset = token().start;
@@ -191,6 +276,7 @@ ClassDef* parseLocalClass(uint16_t nestingFlags, Identifier* name, uint16_t modi
     *declaration = *known;
     declaration->next = nullptr;
     if (global.ctx.scope != nullptr) appendToScope(global.ctx.scope, declaration);
+    if (regenerationDue(declaration->declaredClass)) regenerateLocalClass(declaration->declaredClass);
     return declaration->declaredClass;
   }
   // A local class and its members outlive the body being parsed.
@@ -200,6 +286,7 @@ ClassDef* parseLocalClass(uint16_t nestingFlags, Identifier* name, uint16_t modi
                                          anonymousArguments, interfaces, line, column);
   global.currentArena = saved;
   if (declaration == nullptr) return nullptr;
+  if (explicitOuter) separateSuperOuterParameter(declaration->declaredClass);
   Member* known = newMemberOfKind(&global.mainArena, MK_CLASS_DECLARATION);
   *known = *declaration;
   recordLocalClass(global.current, offset, known);
@@ -208,41 +295,55 @@ ClassDef* parseLocalClass(uint16_t nestingFlags, Identifier* name, uint16_t modi
   return declaration->declaredClass;
 }
 
+namespace {
+
 // The interrupted parse keeps its scopes in global.ctx, which stays as it is: the class's methods
 // see the enclosing method's locals through it. Its temporary arena holds the enclosing body's
 // nodes, so the class's bodies get one of their own; the generation arena is the enclosing
 // class's, since the class is written with it (writeClassFile of the outermost class), once every
 // use of the class's members in the rest of the body has asked for its access methods.
+class LocalClassFrame {
+ public:
+  LocalClassFrame() : ctx_(global.ctx), tempArena_(global.tempArena), currentArena_(global.currentArena) {
+    initArena(&global.tempArena);
+    global.currentArena = &global.mainArena;
+  }
+  ~LocalClassFrame() {
+    releaseArena(&global.tempArena);
+    global.tempArena = tempArena_;
+    global.currentArena = currentArena_;
+    global.ctx = ctx_;
+  }
+  LocalClassFrame(const LocalClassFrame&) = delete;
+  LocalClassFrame& operator=(const LocalClassFrame&) = delete;
+
+ private:
+  ScanSnapshot scan_;
+  ParserContext ctx_;
+  Arena tempArena_;
+  Arena* currentArena_;
+};
+
+}  // namespace
+
 void compileLocalClass(ClassDef* cls) {
   if (cls == nullptr) return;
-  ScanSnapshot scan;
-  struct Aside {
-    ParserContext ctx = global.ctx;
-    Arena tempArena = global.tempArena;
-    Arena* currentArena = global.currentArena;
-    Aside() {
-      initArena(&global.tempArena);
-      global.currentArena = &global.mainArena;
-    }
-    ~Aside() {
-      releaseArena(&global.tempArena);
-      global.tempArena = tempArena;
-      global.currentArena = currentArena;
-      global.ctx = ctx;
-    }
-    Aside(const Aside&) = delete;
-    Aside& operator=(const Aside&) = delete;
-  } aside;
+  LocalClassFrame frame;
   forClassAndInner(cls, nameAndResolveSupertypes);
   forClassAndInner(cls, checkClass);
-  if (localClassGenerator != nullptr && !global.evaluating) localClassGenerator(cls);
+  generateSettled(cls);
+}
+
+void regenerateLocalClass(ClassDef* cls) {
+  LocalClassFrame frame;
+  generateSettled(cls);
 }
 
 // Steps: the type must name a class or interface (else "no.anon.superclass.name", and the body is
 // still read, for its own faults); the class takes its enclosing class's next anonymous name; an
 // interface becomes its one interface, with the default superclass; the body is parsed and
 // compiled as a local class; the creation gets a type bound to the new class.
-Type* parseAnonymousClass(Type* type, ExprNode* arguments, int32_t line, int32_t column) {
+Type* parseAnonymousClass(Type* type, ExprNode* arguments, bool explicitOuter, int32_t line, int32_t column) {
   ClassDef* enclosing = global.ctx.enclosing;
   if (enclosing == nullptr) return &errorType;
   // A type that failed was reported where it was named: the body is passed over by the caller.
@@ -269,8 +370,10 @@ Type* parseAnonymousClass(Type* type, ExprNode* arguments, int32_t line, int32_t
       superclass = ref;
   }
   Identifier* name = anonymousClassName(enclosing, enclosing->anonymousClassCount + 1);
-  ClassDef* cls = parseLocalClass(NESTED_ANONYMOUS, name, 0, superclass, arguments, interfaces, line, column);
+  ClassDef* cls =
+      parseLocalClass(NESTED_ANONYMOUS, name, 0, superclass, arguments, interfaces, line, column, explicitOuter);
   if (cls == nullptr) return nullptr;
+  noteInitializerExceptions(cls);
   if (refused) return &errorType;
   ClassRef* ref = newClassRefIn(global.currentArena, cls->package, cls->name, cls, 0, enclosing, line, column);
   return newClassType(ref, cls->name, line, column);

@@ -32,14 +32,20 @@ Member* parseNestedClass(SourceFile* file, ClassDef* outer, uint16_t nestingFlag
                          int32_t column);
 // A local class at the current token of a body: entered into the current scope and compiled. A
 // body parsed again meets the class its first parse made, which is entered again and not remade.
-// On return the class's closing brace is the current token.
+// On return the class's closing brace is the current token. `explicitOuter`: the anonymous class
+// of o.new S() {...}, whose constructor takes S's outer instance apart from its own.
 ClassDef* parseLocalClass(uint16_t nestingFlags, Identifier* name, uint16_t modifiers, ClassRef* superclass,
-                          ExprNode* anonymousArguments, ClassRef* interfaces, int32_t line, int32_t column);
+                          ExprNode* anonymousArguments, ClassRef* interfaces, int32_t line, int32_t column,
+                          bool explicitOuter = false);
 // The immediate compile: binary names and supertypes, declaration checks, then the code through
 // the generator that code generation registers (none: the class is checked only). The class file
 // is written with the outermost class around it, before that class's own.
 void compileLocalClass(ClassDef* cls);
+// A local class met again in a body parsed again while the class around it is generated once
+// more: generated again where it stands, its declaration as the first parse made it.
+void regenerateLocalClass(ClassDef* cls);
 void setLocalClassGenerator(ClassPass generator);
 // The class of `new T(arguments) {` at the "{": the Type bound to it, the error type (after a
 // report, or for a type that failed already, whose body the caller passes over) or null.
-Type* parseAnonymousClass(Type* type, ExprNode* arguments, int32_t line, int32_t column);
+// `explicitOuter`: the creation names the outer instance (o.new S() {...}).
+Type* parseAnonymousClass(Type* type, ExprNode* arguments, bool explicitOuter, int32_t line, int32_t column);

@@ -732,6 +732,8 @@ void parseTryStatement(int32_t kind, StmtNode* startLabel, StmtNode* endLabel) {
   bool callsOwnFinally = false;
   bool trivialBody = bodyThrowsNothing(startLabel, endLabel, tryStatement, &callsOwnFinally);
   bool anyCatch = false;
+  // What the catch clauses throw waits for the finally part, which may discard it.
+  tryStatement->flags |= STMT_TRY_IN_HANDLERS;
   while (scanToken() == T_CATCH) {
     Position at = here();
     if (!anyCatch) appendGotoStatement(afterCatches, 0, 0);
@@ -778,18 +780,24 @@ void parseTryStatement(int32_t kind, StmtNode* startLabel, StmtNode* endLabel) {
     last = clause;
     anyCatch = true;
   }
+  tryStatement->flags &= ~STMT_TRY_IN_HANDLERS;
   if (last != nullptr) last->flags |= CLAUSE_LAST_CATCH;
   StmtNode* afterHandlers = newLabel();
   appendStatement(afterHandlers);
   appendStatement(afterCatches);
   TryClause* finallyClause = nullptr;
+  bool finallyCompletes = true;
   if (token().kind == T_FINALLY) {
     Position at = here();
     if (!expectNext(T_LBRACE, "finally.missing.lc")) return;
+    TryClause* clausesBefore = global.ctx.lastClause;
     if (trivialBody && !callsOwnFinally) {
+      StmtNode* before = global.ctx.lastStatement;
       parseBlockIn(kind, nullptr);
+      StmtNode* inlined = before != nullptr ? before->next : global.ctx.firstStatement;
+      bool completes = inlined == nullptr || statementsCanComplete(inlined, global.ctx.lastStatement, clausesBefore);
       appendStatement(exitLabel);
-      finishTryStatement(tryStatement, first, last, nullptr);
+      finishTryStatement(tryStatement, first, last, nullptr, completes);
       return;
     }
     appendCallFinally(tryStatement);
@@ -808,10 +816,11 @@ void parseTryStatement(int32_t kind, StmtNode* startLabel, StmtNode* endLabel) {
     open.close();
     endFinallyClause(finallyClause);
     appendFinallyStatement(finallyClause);
+    finallyCompletes = statementsCanComplete(finallyClause->first, finallyClause->last, clausesBefore);
   } else {
     if (!anyCatch) reportHere("try.missing.catch");
     pushBackToken();
   }
   appendStatement(exitLabel);
-  finishTryStatement(tryStatement, first, last, finallyClause);
+  finishTryStatement(tryStatement, first, last, finallyClause, finallyCompletes);
 }

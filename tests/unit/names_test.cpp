@@ -477,7 +477,8 @@ TEST_F(NamesTest, ASyntheticParameterAddedDuringTheBodyMovesTheLocalsUp) {
   b->slot = static_cast<int16_t>(allocLocalSlots(1));
   appendToScope(&block, b);
   EXPECT_EQ(b->slot, 2);
-  addSyntheticParameter(constructor, id("val$x"), M_SYNTHETIC | M_FINAL | M_PRIVATE, &longType, 0, 0, false);
+  addSyntheticParameter(constructor, id("val$x"), M_SYNTHETIC | M_FINAL | M_PRIVATE, &longType, 0, 0,
+                        SYNTHETIC_AFTER_LEADING);
   // this 0, val$x 1 and 2, a 3, b 4.
   std::vector<int> slots;
   for (Parameter* p = constructor->parameters; p != nullptr; p = p->next) {
