@@ -599,7 +599,13 @@ int32_t scanToken() {
   const int32_t length = s.length;
   int32_t p = s.position;
   // White space straight from the text: blanks, and line breaks that stand there as CR and LF
-  // bytes (newLine's rule); anything else, escaped breaks too, is left to the full scan.
+  // bytes (newLine's rule); anything else, escaped breaks too, is left to the full scan. Between
+  // most tokens stands one blank or nothing, taken first; longer runs and line breaks take the loop.
+  if (p < length && text[p] == ' ') {
+    p++;
+    s.position = p;
+    theInput.lastCharBytes = 1;
+  }
   if (p < length && (byteClasses.classes[static_cast<unsigned char>(text[p])] & BYTE_WHITE_SPACE) != 0) {
     int32_t line = s.line;
     int32_t lineStart = s.lineStart;
