@@ -898,7 +898,8 @@ bool skipGroupsInPlace(CloserStack* closers) {
   while (p < length) {
     auto b = static_cast<unsigned char>(text[p]);
     if (b == ' ' || b == '\t') {
-      p = byteRunEnd(p + 1, BYTE_BLANK);
+      // A longer run (indentation) at a time.
+      if (++p < length && (text[p] == ' ' || text[p] == '\t')) p = byteRunEnd(p, BYTE_BLANK);
     } else if (b == '\n' || b == '\r') {
       p += b == '\r' && p + 1 < length && text[p + 1] == '\n' ? 2 : 1;
       line++;
