@@ -729,6 +729,50 @@ TEST_F(ClassPathTest, ALongDottedNameOffThePathIsProbedOncePerPackage) {
   EXPECT_TRUE(hasField(made, "made"));
 }
 
+// A descriptor read once serves later methods of the same descriptor, yet every mention of a class
+// that cannot be found is still reported where it stands, and every method's types name the class
+// its descriptor names.
+TEST_F(ClassPathTest, MethodsOfOneDescriptorEachNameItsClasses) {
+  writeBytes(root / "classes/q/Y.class", ClassFileBuilder("q/Y").build());
+  ClassFileBuilder b("p/D");
+  b.method(0x0001, "a", "(Lnowhere/X;Lq/Y;)V");
+  b.method(0x0001, "b", "(Lnowhere/X;Lq/Y;)V");
+  b.method(0x0001, "c", "(Lnowhere/X;Lq/Y;)V");
+  b.method(0x0001, "d", "([Lq/Y;I)Lq/Y;");
+  b.method(0x0001, "e", "([Lq/Y;I)Lq/Y;");
+  writeBytes(root / "classes/p/D.class", b.build());
+  useClassPath({(root / "classes").string()});
+  ASSERT_NE(load("q", "Y"), nullptr);
+  testing::internal::CaptureStderr();
+  ClassDef* cls = load("p", "D");
+  std::string printed = testing::internal::GetCapturedStderr();
+  ASSERT_NE(cls, nullptr);
+  int32_t reports = 0;
+  for (size_t at = printed.find("undef nowhere.X"); at != std::string::npos; at = printed.find("undef nowhere.X", at + 1))
+    reports++;
+  EXPECT_EQ(reports, 3) << printed;
+  ClassDef* y = findClassInPackage(package("q"), enterName("Y", T_IDENTIFIER), 0, 0);
+  int32_t methods = 0;
+  for (Member* m = cls->members; m != nullptr; m = m->next) {
+    if (m->kind != MK_METHOD) continue;
+    methods++;
+    std::vector<const Type*> types;
+    for (Parameter* p = m->parameters; p != nullptr; p = p->next) types.push_back(p->type);
+    ASSERT_EQ(types.size(), 2u) << identToString(m->name);
+    if (m->type->kind == TK_VOID) {
+      EXPECT_EQ(types[0]->kind, TK_CLASS);
+      EXPECT_EQ(types[0]->classRef->name, enterName("X", T_IDENTIFIER));
+      EXPECT_EQ(types[1]->classRef->resolved, y);
+    } else {
+      EXPECT_EQ(types[0]->kind, TK_ARRAY);
+      EXPECT_EQ(types[0]->element->classRef->resolved, y);
+      EXPECT_EQ(types[1]->kind, TK_INT);
+      EXPECT_EQ(m->type->classRef->resolved, y);
+    }
+  }
+  EXPECT_EQ(methods, 5);
+}
+
 TEST_F(ClassPathTest, TheErrorLimitInsideAReadLeaksNothing) {
   ClassFileBuilder b("p/C");
   for (int i = 0; i < 10; i++) b.field(0x0001, "f" + std::to_string(i), "Lnowhere/Missing" + std::to_string(i) + ";");
