@@ -860,8 +860,9 @@ int32_t loadClassFromBuffer(const char* path, ClassDef* cls, const uint8_t* byte
   ReadQueue own;
   bool outermost = queue == nullptr;
   if (outermost) {
-    // A read names some dozens of classes, and the reads it starts add theirs.
-    own.references.reserve(256);
+    // A read names some dozens of classes, and the reads it starts add theirs: a library's
+    // closure some thousands, which would otherwise be copied at each doubling.
+    own.references.reserve(2048);
     own.classesRead.reserve(32);
     queue = &own;
   }
