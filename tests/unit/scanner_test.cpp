@@ -355,7 +355,7 @@ TEST_F(ScannerTest, BodiesSkippedInPlaceEndAsTheTokenScanEnds) {
       {"// the end", T_RBRACE},
   };
   struct End {
-    int32_t kind, line, column, start, position, lineStart, pushedBack, parentheses, deprecated, reports;
+    int32_t kind, line, column, start, position, lineStart, pushedBack, parentheses, deprecated, docDeprecated, reports;
     std::string printed;
     bool operator==(const End&) const = default;
   };
@@ -389,8 +389,8 @@ TEST_F(ScannerTest, BodiesSkippedInPlaceEndAsTheTokenScanEnds) {
     std::string printed = testing::internal::GetCapturedStderr();
     const ScannerState* s = scannerState();
     return End{token().kind, token().line,   token().column, token().start,    s->position, s->lineStart,
-               s->pushedBack, s->parenthesisDepth, s->deprecatedSeen, global.errorCount + global.warningCount,
-               printed};
+               s->pushedBack, s->parenthesisDepth, s->deprecatedSeen, s->docDeprecated,
+               global.errorCount + global.warningCount, printed};
   };
   for (const Case& c : cases) {
     End inPlace = skip(c, false);
