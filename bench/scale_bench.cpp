@@ -3,7 +3,7 @@
 // stays near the ratio of the sizes) and the peak resident memory of the process. Every case is
 // compiled as far as the compiler goes ("-nowrite").
 // Usage: scale_bench [-ecj] [-quick] [-keep DIRECTORY] [-runs N] [-limit SECONDS] [case ...]
-//   cases: tree classes fields names single-imports demand-imports classpath
+//   cases: tree classes fields names single-imports demand-imports classpath interfaces member-classes
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -233,6 +233,29 @@ std::vector<std::string> makeDemandImports(const fs::path& directory, int64_t im
   return {"ond/Many.java", "ond/Use.java"};
 }
 
+// A class that implements many interfaces, each declared in the same file: every interface name
+// is resolved while the class's interfaces before it already are.
+std::vector<std::string> makeInterfaces(const fs::path& directory, int64_t interfaces) {
+  std::string text;
+  for (int64_t i = 0; i < interfaces; i++) text += "interface I" + number(i) + " {\n}\n";
+  text += "\nclass Many implements";
+  for (int64_t i = 0; i < interfaces; i++) text += std::string(i == 0 ? " I" : ", I") + number(i);
+  text += " {\n}\n";
+  write(directory / "Many.java", text);
+  return {"Many.java"};
+}
+
+// A class of many member classes, each of which names the next: every name is looked for among
+// the member classes of the class and its supertypes.
+std::vector<std::string> makeMemberClasses(const fs::path& directory, int64_t members) {
+  std::string text = "public class Outer {\n";
+  for (int64_t i = 0; i < members; i++)
+    text += "    static class M" + number(i) + " {\n        M" + number((i + 1) % members) + " next;\n    }\n";
+  text += "}\n";
+  write(directory / "Outer.java", text);
+  return {"Outer.java"};
+}
+
 // A class path of many directories (each holding a package of its own), and a source with 50
 // on-demand imports of library packages and 200 classes that are nowhere: each missing class is
 // looked for in every package in every directory.
@@ -347,6 +370,8 @@ int main(int argc, char** argv) {
       {"single-imports", "imports", "import", 10000, 100000, false, makeSingleImports},
       {"demand-imports", "imports", "import", 10000, 100000, false, makeDemandImports},
       {"classpath", "entries", "entry", 1000, 10000, true, makeClassPath},
+      {"interfaces", "interfaces", "interface", 4000, 40000, false, makeInterfaces},
+      {"member-classes", "member classes", "member class", 7000, 70000, false, makeMemberClasses},
   };
   for (const Case& c : cases) {
     bool wanted = chosen.empty();

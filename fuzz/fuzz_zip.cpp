@@ -33,10 +33,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
               (entry != nullptr && entry - archive->entries != again - indexed->entries))
             std::abort();
         }
-        uint32_t entrySize = zipEntrySize(archive, entry);
+        uint64_t entrySize = zipEntrySize(archive, entry);
         if (entrySize > MAX_CLASS_FILE_SIZE) continue;
         void* buffer = std::malloc(entrySize > 0 ? entrySize : 1);
-        zipReadEntry(archive, entry, buffer, entrySize);
+        zipReadEntry(archive, entry, buffer, static_cast<uint32_t>(entrySize));
         std::free(buffer);
       }
       zipHasPackage(archive, "java/lang/");

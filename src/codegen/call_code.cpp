@@ -135,13 +135,6 @@ void genQualifier(ExprNode* qualifier, Member* method, const ExprNode* at) {
     genExpression(qualifier, true);
 }
 
-void popValue(const Type* type) {
-  int32_t size = slotSize(type);
-  if (size == 0) return;
-  emitByte(size == 2 ? OP_POP2 : OP_POP);
-  adjust(-size);
-}
-
 bool isStringType(const Type* type) {
   return type != nullptr && type->kind == TK_CLASS && classOf(type) != nullptr && classOf(type) == stringClass();
 }
@@ -187,16 +180,24 @@ void genNullCheck(const ExprNode* node) {
   adjust(-1);
 }
 
-void genCall(ExprNode* e, bool wanted) {
+bool callGeneratesQualifierFirst(const ExprNode* e, bool* qualifierWanted) {
+  const Member* m = e->member;
+  const ExprNode* q = e->left;
+  // A call through super may report before any code; its qualifier is no chain anyway.
+  if (m == nullptr || q == nullptr || q->op == O_CLASSREF || q->op == O_SUPER) return false;
+  *qualifierWanted = (m->modifiers & M_STATIC) == 0;
+  return true;
+}
+
+void genCall(ExprNode* e, bool wanted, int32_t d0, bool qualifierDone) {
   Member* m = e->member;
   if (m == nullptr) return;
-  int32_t d0 = classGen.stackDepth;
   ExprNode* q = e->left;
   bool isStatic = (m->modifiers & M_STATIC) != 0;
   bool superCall = q != nullptr && q->op == O_SUPER;
   ClassDef* owner = m->owner;
   if (owner != nullptr && owner->kind == CLASS_KIND_INTERFACE && !superCall && !isStatic) {
-    genQualifier(q, m, e);
+    if (!qualifierDone) genQualifier(q, m, e);
     genExpression(e->list, true);
     emitByte(OP_INVOKEINTERFACE);
     emitShort(addInterfaceMethodRef(m));
@@ -204,9 +205,9 @@ void genCall(ExprNode* e, bool wanted) {
     emitByte(0);
   } else {
     if (superCall && (m->modifiers & M_ABSTRACT) != 0) errorAt(e->line, exprColumn(e), "abs.meth.call", methodToString(m));
-    if (isStatic) {
+    if (!qualifierDone && isStatic) {
       if (q != nullptr && q->op != O_CLASSREF) genExpression(q, false);
-    } else {
+    } else if (!qualifierDone) {
       genQualifier(q, m, e);
     }
     genExpression(e->list, true);
@@ -234,7 +235,7 @@ void genCall(ExprNode* e, bool wanted) {
   const Type* result = m->kind == MK_METHOD ? m->type : &voidType;
   classGen.stackDepth = d0 + slotSize(result);
   foldStackDepth();
-  if (!wanted) popValue(result);
+  if (!wanted) genPop(slotSize(result));
 }
 
 void genArrayInitializer(ExprNode* init, const Type* arrayType, bool wanted) {

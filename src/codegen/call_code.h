@@ -10,7 +10,12 @@ struct ClassDef;
 struct ExprNode;
 struct Type;
 
-void genCall(ExprNode* call, bool wanted);
+// A method call; d0 is the stack depth the call's code starts at, and with qualifierDone the code
+// of its qualifier is there already (genExpression follows a chain a.b().c() by a loop).
+void genCall(ExprNode* call, bool wanted, int32_t d0, bool qualifierDone);
+// True when the call's code begins with its qualifier's, generated with the value wanted or not
+// as *qualifierWanted says.
+bool callGeneratesQualifierFirst(const ExprNode* call, bool* qualifierWanted);
 void genNew(ExprNode* creation, bool wanted);
 // `arrayType` is the type of the array made, when the initializer node carries none.
 void genArrayInitializer(ExprNode* initializer, const Type* arrayType, bool wanted);

@@ -1,32 +1,42 @@
-// Class files onto the disk: the bytes go to a temporary file beside the class file (".cltmp"),
-// which is renamed over the old class file only when every byte was written and closed and the
-// source file has no error, so a class file is either the old one or the whole new one. Every
-// temporary file is on a list from its creation until it is renamed or removed; the driver
-// removes what is left on it when a compile ends (deleteListedFiles).
+// Class files onto the disk, a source file's at a time: the finished bytes of each class are kept
+// until every top-level class of its source file has been generated, and then written, all of
+// them when the file has no error and none when it has. Each is written to a temporary file of a
+// unique name beside its class file (made exclusively, never through a link or over a file that is
+// there), and the temporaries are renamed over the class files only when every one of the source
+// file was written and closed: a class file is either the old one or the whole new one. Every
+// temporary file is on a list from its creation until it is renamed or removed; the driver removes
+// what is left on it when a compile ends (deleteListedFiles), and so does an interrupted console
+// compile (removeTemporariesOnInterrupt).
 #pragma once
 
 #include <cstdint>
 
 struct ClassDef;
+struct SourceFile;
 
-// Writes the finished class file to the class's output path (classFilePath). A temporary file that
-// cannot be made is tried once more after the package's directories are made; then, and for a
-// failed rename, "cant.make.classfile"; a failed write or close, "write.failed" (both in the class's
-// source file). True when the class file is in place.
-bool outputClassFile(ClassDef* cls, const uint8_t* bytes, int32_t size);
+// Keeps a copy of the finished class file of a class from source for writeSourceClassFiles.
+void keepClassFile(ClassDef* cls, const uint8_t* bytes, int32_t size);
+
+// Writes the class files kept for the source file to their output paths (classFilePath) when the
+// file has no error, else drops them. A temporary file that cannot be made is tried once more
+// after the package's directories are made; then, and for a failed rename, "cant.make.classfile";
+// a failed write or close, "write.failed"; each names the class file and is reported in the source
+// file once every temporary file is gone. Each class file written prints its "CLASS:" line.
+void writeSourceClassFiles(SourceFile* file);
+// Drops the class files still kept for any source file (a compile that stopped).
+void dropKeptClassFiles();
 
 // Where finished class files go in place of the disk, for a compile that keeps them in memory:
-// the sink gets each class's bytes once its source file has no error, and no file, directory or
-// temporary file is made. True from the sink: the class counts as written. Null: the disk again.
+// the sink gets each class's bytes once its source file is complete and has no error, and no
+// file, directory or temporary file is made. Null: the disk again.
 using ClassFileSink = bool (*)(ClassDef* cls, const uint8_t* bytes, int32_t size);
 void setClassFileSink(ClassFileSink sink);
 
 // With -xdepend or -qeb: "CLASS:<source file>,<first line>,<last line>,<dotted name>".
 void writeClassLine(ClassDef* cls);
 
-// The list of temporary files. addTempFile takes the name (a heap block); removeTempFile drops the
-// node that holds that very pointer and leaves the name to the caller.
-void addTempFile(char* name);
-void removeTempFile(const char* name);
-// Removes every listed file and empties the list, freeing the names.
+// Removes every listed temporary file and empties the list.
 void deleteListedFiles();
+// The console program: SIGINT, SIGTERM and SIGHUP remove the listed temporary files before they
+// end the process.
+void removeTemporariesOnInterrupt();

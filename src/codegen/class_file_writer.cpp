@@ -353,8 +353,11 @@ void genCodeAttribute(Member* method, Scope* scope) {
 void writeCodeAttributeBody(const Member* method, int32_t length) {
   if (classGen.stackDepth > classGen.maxStack) classGen.maxStack = classGen.stackDepth;
   // The counted depth misses what the machine pushes itself (a handler's exception, a return
-  // address) and some dup forms: the code's own depth is the floor.
-  int32_t reached = codeStackDepth(laidOutCode(), length, classGen.code.firstRegion);
+  // address) and some dup forms: the code's own depth is the floor. Once the constant pool has
+  // passed its limit the code's indexes no longer name their entries (the class is refused for
+  // its pool, or its code, anyway), and the count stands alone.
+  int32_t reached =
+      classGen.pool.count <= MAX_POOL_COUNT ? codeStackDepth(laidOutCode(), length, classGen.code.firstRegion) : 0;
   if (reached > classGen.maxStack) {
     // The tests compile their programs with this trace on: a count that falls short is a fault of
     // statement or expression generation, even though the file comes out right.
@@ -482,8 +485,6 @@ void writeClassFile(ClassDef* cls) {
   int32_t size = CLASS_HEADER_SIZE;
   copyBuffer(&classGen.pool.buffer, bytes, &size);
   copyBuffer(&classGen.body, bytes, &size);
-  if (!outputClassFile(cls, bytes, size)) return;
-  if (global.traceLevel & TRACE_GENERAL) std::printf("file %s written\n", cls->classFilePath);
-  writeClassLine(cls);
+  keepClassFile(cls, bytes, size);
   cls->state |= CLASS_WRITTEN;
 }

@@ -56,6 +56,7 @@ void writeExceptionTable();
 void writeInnerClasses(ClassDef* cls);
 void writeInnerClassEntry(ClassDef* cls);
 
-// Writes the class and, first, the classes nested in it; each is written only while its source
-// file has no error, and a class counts as written only once its file is in place.
+// Finishes the class and, first, the classes nested in it, each only while its source file has no
+// error, and hands each finished file to the class-file output to keep until its source file is
+// complete; a class so kept counts as written.
 void writeClassFile(ClassDef* cls);

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 
+#include "codegen/class_file_output.h"
 #include "codegen/class_file_writer.h"
 #include "codegen/class_gen_state.h"
 #include "codegen/constant_pool.h"
@@ -234,12 +235,20 @@ void genClass(ClassDef* cls) {
 }
 
 void generateClass(ClassDef* cls) {
-  if (sourceHasErrors(cls) || (cls->state & CLASS_WRITTEN)) return;
   ClassDef* root = cls;
   while (root->outer != nullptr && !isLocalOrAnonymous(root)) root = root->outer;
-  GenerationFrame frame;
-  genClass(root);
-  if (!sourceHasErrors(cls)) writeClassFile(root);
+  if (!sourceHasErrors(cls) && (cls->state & CLASS_WRITTEN) == 0) {
+    GenerationFrame frame;
+    genClass(root);
+    if (!sourceHasErrors(cls)) writeClassFile(root);
+  }
+  // The source file's class files are written once the last of its top-level classes is done,
+  // and dropped as soon as it has an error.
+  SourceFile* file = root->sourceFile;
+  if (root->outer != nullptr || file == nullptr || (root->state & CLASS_GENERATION_RAN) != 0) return;
+  root->state |= CLASS_GENERATION_RAN;
+  file->classesToGenerate--;
+  if (file->classesToGenerate == 0 || sourceHasErrors(root)) writeSourceClassFiles(file);
 }
 
 void generateLocalClass(ClassDef* cls) {
@@ -257,6 +266,11 @@ void resetCodeGeneration() {
   resetTraceNumbers();
 }
 
+// The walk of the packages, then the classes it passed over: those of a source file found on the
+// source path while a body was generated, in a package the walk had already left.
 void generateAllClasses() {
   forAllPackages(&rootPackage, generateIfOutermost);
+  for (SourceFile* file = global.sources; file != nullptr; file = file->next)
+    for (ClassDef* cls = file->firstClass; cls != nullptr; cls = cls->nextInSource)
+      if ((cls->state & CLASS_GENERATION_RAN) == 0) forClassAndInner(cls, generateIfOutermost);
 }

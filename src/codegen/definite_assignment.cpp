@@ -11,6 +11,7 @@
 #include <cstring>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "codegen/class_gen_state.h"
@@ -23,6 +24,7 @@
 #include "semantic/type_records.h"
 #include "support/arena.h"
 #include "support/diagnostics.h"
+#include "support/frame_stack.h"
 #include "support/global.h"
 #include "support/parser_context.h"
 #include "syntax/declarators.h"
@@ -191,9 +193,9 @@ void walkArguments(ExprNode* list, AssignSets* sets) {
   walkExpr(list, sets);
 }
 
-void walkExpr(ExprNode* e, AssignSets* sets) {
-  if (e == nullptr) return;
-  switch (e->op) {
+// The nodes whose operands, if any, the walk does not follow.
+bool isLeafNode(int32_t op) {
+  switch (op) {
     case O_CONST:
     case O_DCONST:
     case O_STRING:
@@ -204,14 +206,61 @@ void walkExpr(ExprNode* e, AssignSets* sets) {
     case O_ERROR:
     case O_LCONST:
     case O_OBJECT:
-      return;
+      return true;
+    default:
+      return false;
+  }
+}
+
+// True when walkNode takes the left operand first: names and selectors, calls without a kept
+// qualifier, creations, and every operator but the assignment, the initialization, the conditions,
+// ?: and instanceof.
+bool walksLeftFirst(const ExprNode* e) {
+  if (isLeafNode(e->op)) return false;
+  switch (e->op) {
+    case O_ASG:
+    case O_INIT:
+    case O_LAND:
+    case O_LOR:
+    case O_NOT:
+    case O_QUES:
+    case O_INSTANCEOF:
+      return false;
+    case O_CALL:
+      return e->savedQualifier == nullptr;
+    default:
+      return true;
+  }
+}
+
+void walkNode(ExprNode* e, AssignSets* sets, bool leftDone);
+
+// A chain of left operands (a + b + c, a.b().c(), the links of a list) is followed by a loop, down
+// to its first operand; each link's own part then follows, bottom up.
+void walkExpr(ExprNode* e, AssignSets* sets) {
+  FrameStack<ExprNode*, 4> chain;
+  while (e != nullptr && walksLeftFirst(e)) {
+    chain.push(e);
+    e = e->left;
+  }
+  walkNode(e, sets, false);
+  while (!chain.empty()) {
+    walkNode(chain.top(), sets, true);
+    chain.pop();
+  }
+}
+
+// One node; with leftDone its left operand is walked already.
+void walkNode(ExprNode* e, AssignSets* sets, bool leftDone) {
+  if (e == nullptr || isLeafNode(e->op)) return;
+  switch (e->op) {
     case O_ID:
       // A static field reached through an expression keeps that expression.
-      walkExpr(e->left, sets);
+      if (!leftDone) walkExpr(e->left, sets);
       checkUse(e->member, e, sets);
       return;
     case O_DOT:
-      walkExpr(e->left, sets);
+      if (!leftDone) walkExpr(e->left, sets);
       // Only the simple name, or the field selected from this, is the variable itself: o.y in a
       // copy constructor is another object's field.
       if (isOwnThis(e->left)) checkUse(e->member, e, sets);
@@ -262,11 +311,11 @@ void walkExpr(ExprNode* e, AssignSets* sets) {
     }
     case O_CALL:
       walkExpr(e->savedQualifier, sets);
-      walkExpr(e->left, sets);
+      if (!leftDone) walkExpr(e->left, sets);
       walkArguments(e->list, sets);
       return;
     case O_NEW:
-      walkExpr(e->left, sets);
+      if (!leftDone) walkExpr(e->left, sets);
       walkArguments(e->list, sets);
       for (ArrayDimension* d = e->dimensions; d != nullptr; d = d->next) walkExpr(d->size, sets);
       return;
@@ -276,7 +325,7 @@ void walkExpr(ExprNode* e, AssignSets* sets) {
     default:
       break;
   }
-  walkExpr(e->left, sets);
+  if (!leftDone) walkExpr(e->left, sets);
   walkExpr(e->right, sets);
   walkExpr(e->third, sets);
   if (isCompoundOrIncrement(e->op)) {
@@ -293,59 +342,56 @@ void walkExpr(ExprNode* e, AssignSets* sets) {
   }
 }
 
-// The sets after `e` when it is true and when false, from `sets` before it (left unchanged).
+// The sets after `e` when it is true and when false, from `sets` before it (left unchanged). A
+// chain of &&, || and ! (a && b && c) is followed down its left operands by a loop, which all take
+// `sets` as they are; each link then walks its right operand from its left operand's outcome,
+// bottom up.
 void walkCondition(ExprNode* e, AssignSets* sets, AssignSets** whenTrue, AssignSets** whenFalse) {
-  if (e != nullptr) {
-    switch (e->op) {
+  FrameStack<ExprNode*, 4> chain;
+  while (e != nullptr && (e->op == O_NOT || e->op == O_LAND || e->op == O_LOR)) {
+    chain.push(e);
+    e = e->left;
+  }
+  AssignSets* isTrue = nullptr;
+  AssignSets* isFalse = nullptr;
+  if (e != nullptr && e->op == O_QUES && e->type != nullptr && e->type->kind == TK_BOOLEAN) {
+    AssignSets* conditionTrue;
+    AssignSets* conditionFalse;
+    walkCondition(e->left, sets, &conditionTrue, &conditionFalse);
+    AssignSets* elseTrue;
+    AssignSets* elseFalse;
+    walkCondition(e->right, conditionTrue, &isTrue, &isFalse);
+    walkCondition(e->third, conditionFalse, &elseTrue, &elseFalse);
+    join(isTrue, elseTrue);
+    join(isFalse, elseFalse);
+  } else {
+    isTrue = copyOf(sets);
+    walkExpr(e, isTrue);
+    isFalse = copyOf(isTrue);
+  }
+  while (!chain.empty()) {
+    ExprNode* link = chain.top();
+    chain.pop();
+    AssignSets* rightTrue;
+    AssignSets* rightFalse;
+    switch (link->op) {
       case O_NOT:
-        walkCondition(e->left, sets, whenFalse, whenTrue);
-        return;
-      case O_LAND: {
-        AssignSets* leftTrue;
-        AssignSets* leftFalse;
-        walkCondition(e->left, sets, &leftTrue, &leftFalse);
-        AssignSets* rightFalse;
-        walkCondition(e->right, leftTrue, whenTrue, &rightFalse);
-        join(leftFalse, rightFalse);
-        *whenFalse = leftFalse;
-        return;
-      }
-      case O_LOR: {
-        AssignSets* leftTrue;
-        AssignSets* leftFalse;
-        walkCondition(e->left, sets, &leftTrue, &leftFalse);
-        AssignSets* rightTrue;
-        walkCondition(e->right, leftFalse, &rightTrue, whenFalse);
-        join(leftTrue, rightTrue);
-        *whenTrue = leftTrue;
-        return;
-      }
-      case O_QUES:
-        if (e->type != nullptr && e->type->kind == TK_BOOLEAN) {
-          AssignSets* conditionTrue;
-          AssignSets* conditionFalse;
-          walkCondition(e->left, sets, &conditionTrue, &conditionFalse);
-          AssignSets* thenTrue;
-          AssignSets* thenFalse;
-          walkCondition(e->right, conditionTrue, &thenTrue, &thenFalse);
-          AssignSets* elseTrue;
-          AssignSets* elseFalse;
-          walkCondition(e->third, conditionFalse, &elseTrue, &elseFalse);
-          join(thenTrue, elseTrue);
-          join(thenFalse, elseFalse);
-          *whenTrue = thenTrue;
-          *whenFalse = thenFalse;
-          return;
-        }
+        std::swap(isTrue, isFalse);
+        break;
+      case O_LAND:
+        walkCondition(link->right, isTrue, &rightTrue, &rightFalse);
+        join(isFalse, rightFalse);
+        isTrue = rightTrue;
         break;
       default:
+        walkCondition(link->right, isFalse, &rightTrue, &rightFalse);
+        join(isTrue, rightTrue);
+        isFalse = rightFalse;
         break;
     }
   }
-  AssignSets* after = copyOf(sets);
-  walkExpr(e, after);
-  *whenTrue = after;
-  *whenFalse = copyOf(after);
+  *whenTrue = isTrue;
+  *whenFalse = isFalse;
 }
 
 bool hasExpression(int32_t kind) {
@@ -362,12 +408,16 @@ bool hasExpression(int32_t kind) {
   }
 }
 
-// Whether a local of slot `slot` begins its life between the loop's start label and its end:
-// such a variable is a fresh one on every pass (a `continue` carries its assignment to the loop
-// end without passing the end of its scope).
+// Whether a local of slot `slot` begins its life between the loop's start label and its end, the
+// catch and finally blocks there included (their statements are lists of their own): such a
+// variable is a fresh one on every pass (a `continue` carries its assignment to the loop end
+// without passing the end of its scope).
 bool declaredInLoop(const StmtNode* label, const StmtNode* loopEnd, int32_t slot) {
   for (const StmtNode* s = label; s != nullptr; s = s->next) {
     if (s->kind == ST_LEAVE_SCOPE && s->variable != nullptr && s->variable->slot == slot) return true;
+    if ((s->kind == ST_CATCH || s->kind == ST_FINALLY) && s->clause != nullptr && s->clause->first != nullptr &&
+        declaredInLoop(s->clause->first, s->clause->last, slot))
+      return true;
     if (s == loopEnd) break;
   }
   return false;
@@ -435,8 +485,10 @@ bool visitStatement(StmtNode* s, StmtNode* predecessor) {
   if ((s->flags & STMT_REACHABLE) == 0) return true;
   if (isLoopJump(s)) checkLoop(s);
 
-  const AssignSets* incoming =
-      predecessor != nullptr && predecessor->out != nullptr ? predecessor->out : state.initial;
+  // A predecessor the walk has not been through yet brings nothing: the continuation of a handler
+  // that a walk still suspended inside it will reach is walked again when that walk is done.
+  if (predecessor != nullptr && predecessor->out == nullptr) return true;
+  const AssignSets* incoming = predecessor != nullptr ? predecessor->out : state.initial;
   if (predecessor != nullptr && incoming != state.initial) incoming = forgetPassedScopes(predecessor, s, incoming);
   if (s->in == nullptr) {
     s->in = copyOf(incoming);

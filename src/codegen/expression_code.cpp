@@ -22,6 +22,7 @@
 #include "semantic/type_relations.h"
 #include "support/arena.h"
 #include "support/diagnostics.h"
+#include "support/frame_stack.h"
 #include "support/global.h"
 
 namespace {
@@ -149,6 +150,23 @@ void genFieldStore(Member* field, const ExprNode* qualifier) {
     emitShort(addFieldRef(field));
   }
   adjust(-size - (isStatic ? 0 : 1));
+}
+
+// A field folded to its constant value still has the qualifier it was selected through, which is
+// evaluated for what it does (m().K calls m, t.k throws when t is null); a type name, this and an
+// enclosing instance do nothing.
+void genConstantQualifier(ExprNode* e) {
+  ExprNode* q = e->left;
+  Member* field = e->member;
+  if (q == nullptr || q->op == O_CLASSREF || q->op == O_THIS || q->op == O_SUPER) return;
+  if (field == nullptr || field->kind != MK_VARIABLE || isLocal(field)) return;
+  if ((field->modifiers & M_STATIC) != 0) {
+    genExpression(q, false);
+    return;
+  }
+  genExpression(q, true);
+  genNullCheck(q);
+  genPop(1);
 }
 
 // The object of an instance field named by its simple name: the enclosing instance it was found
@@ -469,11 +487,17 @@ void genCompoundAssignment(ExprNode* e, bool wanted) {
 }
 
 // Boolean operators and comparisons used as values: the jumps, then 0 or 1.
-void genBooleanValue(ExprNode* e, bool wanted) {
-  int32_t d0 = classGen.stackDepth;
+void genComparisonJump(ExprNode* e, int32_t op, StmtNode* label, bool leftDone);
+
+// The value of a condition, 0 or 1, from jumps. d0 is the depth the code starts at; with leftDone
+// the condition is a comparison whose left operand's code is there already.
+void genBooleanValue(ExprNode* e, bool wanted, int32_t d0, bool leftDone) {
   StmtNode* whenTrue = newCodeLabel();
   StmtNode* end = newCodeLabel();
-  genJump(e, whenTrue, true);
+  if (leftDone)
+    genComparisonJump(e, e->op, whenTrue, true);
+  else
+    genJump(e, whenTrue, true);
   classGen.stackDepth = d0;
   if (wanted) genIntConstant(0);
   emitGoto(end);
@@ -560,23 +584,22 @@ bool isIntZero(const ExprNode* e) {
 // A comparison jumping when `op` holds. `nanGreater` (the NaN flag of the node, which stays with
 // the operator it was made for when the lowering inverts the node) picks fcmpg or dcmpg: a NaN
 // operand then makes `<` and `<=` false, and their inversions `>=` and `>` true, as Java wants.
-void genComparisonJump(ExprNode* e, int32_t op, StmtNode* label) {
+// Every form begins with the left operand's code: with leftDone it is there already.
+void genComparisonJump(ExprNode* e, int32_t op, StmtNode* label, bool leftDone) {
   ExprNode* left = e->left;
   ExprNode* right = e->right;
+  if (!leftDone) genExpression(left, true);
   if (right != nullptr && right->op == O_NULL && (op == O_EQ || op == O_NE)) {
-    genExpression(left, true);
     emitBranch(op == O_EQ ? PIECE_IFNULL : PIECE_IFNONNULL, label);
     adjust(-1);
     return;
   }
   int32_t kind = kindOf(left != nullptr ? left->type : nullptr);
   if (isIntZero(right) && isIntLike(kind)) {
-    genExpression(left, true);
     emitBranch(zeroBranch(op), label);
     adjust(-1);
     return;
   }
-  genExpression(left, true);
   genExpression(right, true);
   bool nanGreater = (e->literalKind & 1) != 0;
   switch (kind) {
@@ -656,6 +679,12 @@ void genIntConstant(int32_t value) {
     emitLdc(addInteger(value));
   }
   adjust(1);
+}
+
+void genPop(int32_t slots) {
+  if (slots <= 0) return;
+  emitByte(slots == 2 ? OP_POP2 : OP_POP);
+  adjust(-slots);
 }
 
 void genLoadLocal(Member* v) {
@@ -882,8 +911,43 @@ int32_t genCast(const Type* to, const Type* from, int32_t line, int32_t column) 
   }
 }
 
+namespace {
+
+void genJumpOn(ExprNode* e, StmtNode* label, bool sense);
+
+}  // namespace
+
+// A chain of && and || (a && b && c) is followed down its left operands by a loop; each link then
+// jumps on its right operand, bottom up. A link whose left operand's other outcome must pass over
+// its right operand (&& jumping when true, || when false) places a label of its own after it.
 void genJump(ExprNode* e, StmtNode* label, bool sense) {
-  if (isError(e)) return;
+  struct Link {
+    ExprNode* node;
+    StmtNode* label;
+    bool sense;
+    StmtNode* skip;
+  };
+  FrameStack<Link, 4> chain;
+  while (e != nullptr && !isError(e) && (e->op == O_LAND || e->op == O_LOR)) {
+    StmtNode* skip = (e->op == O_LAND) == sense ? newCodeLabel() : nullptr;
+    chain.push({e, label, sense, skip});
+    if (skip != nullptr) label = skip;
+    sense = e->op == O_LOR;
+    e = e->left;
+  }
+  genJumpOn(e, label, sense);
+  while (!chain.empty()) {
+    Link link = chain.top();
+    chain.pop();
+    genJump(link.node->right, link.label, link.sense);
+    if (link.skip != nullptr) placeLabel(link.skip);
+  }
+}
+
+namespace {
+
+void genJumpOn(ExprNode* e, StmtNode* label, bool sense) {
+  if (e == nullptr || isError(e)) return;
   switch (e->op) {
     case O_CONST:
       if ((e->integerValue != 0) == sense) emitGoto(label);
@@ -891,33 +955,11 @@ void genJump(ExprNode* e, StmtNode* label, bool sense) {
     case O_NOT:
       genJump(e->left, label, !sense);
       return;
-    case O_LAND:
-      if (sense) {
-        StmtNode* skip = newCodeLabel();
-        genJump(e->left, skip, false);
-        genJump(e->right, label, true);
-        placeLabel(skip);
-      } else {
-        genJump(e->left, label, false);
-        genJump(e->right, label, false);
-      }
-      return;
-    case O_LOR:
-      if (sense) {
-        genJump(e->left, label, true);
-        genJump(e->right, label, true);
-      } else {
-        StmtNode* skip = newCodeLabel();
-        genJump(e->left, skip, true);
-        genJump(e->right, label, false);
-        placeLabel(skip);
-      }
-      return;
     default:
       break;
   }
   if (isComparison(e->op)) {
-    genComparisonJump(e, sense ? e->op : invertedComparison(e->op), label);
+    genComparisonJump(e, sense ? e->op : invertedComparison(e->op), label, false);
     return;
   }
   genExpression(e, true);
@@ -925,16 +967,101 @@ void genJump(ExprNode* e, StmtNode* label, bool sense) {
   adjust(-1);
 }
 
+}  // namespace
+
+namespace {
+
+// True when the code of `e` begins with the code of its left operand, generated with the value
+// wanted or not as *leftWanted says: the links of a chain that genExpression follows by a loop.
+bool generatesLeftFirst(const ExprNode* e, bool wanted, bool* leftWanted) {
+  if (e->left == nullptr || isError(e->left) || !isLeftChainOperator(e->op)) return false;
+  if (isComparison(e->op)) {
+    // A comparison's value comes from jumps that begin with its left operand's code.
+    *leftWanted = true;
+    return true;
+  }
+  switch (e->op) {
+    case O_LAND:
+    case O_LOR:
+    case O_SCONCAT:
+      // Their own code follows their chains: genJump, genStringConcat.
+      return false;
+    case O_DIV:
+    case O_REM:
+      // Integer division by zero throws even when its value is dropped.
+      *leftWanted = wanted || isIntLike(kindOf(e->type)) || kindOf(e->type) == TK_LONG;
+      return true;
+    case O_SEQ:
+      *leftWanted = false;
+      return true;
+    case O_SUBSCRIPT:
+    case O_ALENGTH:
+      *leftWanted = true;
+      return true;
+    case O_ID:
+      // A static field selected from an expression: the expression's code, its value dropped.
+      if (e->member == nullptr || (e->member->modifiers & M_STATIC) == 0 || e->left->op == O_CLASSREF) return false;
+      *leftWanted = false;
+      return true;
+    case O_DOT:
+      if (e->member == nullptr) return false;
+      if ((e->member->modifiers & M_STATIC) == 0) {
+        *leftWanted = true;
+        return true;
+      }
+      *leftWanted = false;
+      return e->left->op != O_CLASSREF;
+    case O_CALL:
+      return callGeneratesQualifierFirst(e, leftWanted);
+    default:
+      // The arithmetic, bitwise and shift operators and the links of a list.
+      *leftWanted = wanted;
+      return true;
+  }
+}
+
+void genNode(ExprNode* e, bool wanted, int32_t d0, bool leftDone);
+
+}  // namespace
+
+// A chain of left operands (a + b + c, a.b().c(), the links of a list) is followed by a loop, down
+// to its first operand, whose code comes first; each link's own code then follows, bottom up. All
+// of them start at the same stack depth.
 void genExpression(ExprNode* e, bool wanted) {
   if (e == nullptr || isError(e)) return;
+  struct Link {
+    ExprNode* node;
+    bool wanted;
+  };
+  FrameStack<Link, 4> chain;
   int32_t d0 = classGen.stackDepth;
+  bool leftWanted = false;
+  while (generatesLeftFirst(e, wanted, &leftWanted)) {
+    chain.push({e, wanted});
+    e = e->left;
+    wanted = leftWanted;
+  }
+  genNode(e, wanted, d0, false);
+  while (!chain.empty()) {
+    Link link = chain.top();
+    chain.pop();
+    genNode(link.node, link.wanted, d0, true);
+  }
+}
+
+namespace {
+
+// One node's code; with leftDone its left operand's code is there already.
+void genNode(ExprNode* e, bool wanted, int32_t d0, bool leftDone) {
   bool leaves = wanted;  // the node's value is on the stack at the end
   switch (e->op) {
     case O_CONST:
     case O_DCONST:
+      genConstantQualifier(e);
       if (wanted) genConstant(e);
       break;
     case O_STRING:
+      genConstantQualifier(e);
       if (wanted) {
         emitLdc(addString(addUtf8Chars(stringValueChars(e->string), e->string->length, 2)));
         adjust(1);
@@ -955,7 +1082,7 @@ void genExpression(ExprNode* e, bool wanted) {
       if (isLocal(v)) {
         if (wanted) genLoadLocal(v);
       } else if ((v->modifiers & M_STATIC) != 0) {
-        if (e->left != nullptr && e->left->op != O_CLASSREF) genExpression(e->left, false);
+        if (!leftDone && e->left != nullptr && e->left->op != O_CLASSREF) genExpression(e->left, false);
         if (wanted) genFieldLoad(v, nullptr);
       } else if (wanted) {
         genFieldObject(e);
@@ -970,16 +1097,13 @@ void genExpression(ExprNode* e, bool wanted) {
         break;
       }
       if ((field->modifiers & M_STATIC) != 0) {
-        if (e->left != nullptr && e->left->op != O_CLASSREF) genExpression(e->left, false);
+        if (!leftDone && e->left != nullptr && e->left->op != O_CLASSREF) genExpression(e->left, false);
         if (wanted) genFieldLoad(field, nullptr);
       } else {
-        genExpression(e->left, true);
-        if (wanted) {
-          genFieldLoad(field, e->left);
-        } else {
-          emitByte(OP_POP);
-          adjust(-1);
-        }
+        // Dropped or not, the field is read: a null object throws.
+        if (!leftDone) genExpression(e->left, true);
+        genFieldLoad(field, e->left);
+        if (!wanted) genPop(slotSize(field->type));
       }
       break;
     }
@@ -1004,20 +1128,17 @@ void genExpression(ExprNode* e, bool wanted) {
       }
       break;
     case O_SUBSCRIPT:
-      genExpression(e->left, true);
+      // Dropped or not, the element is loaded: a null array or a bad index throws.
+      if (!leftDone) genExpression(e->left, true);
       genExpression(e->right, true);
-      if (wanted) {
-        emitByte(arrayLoadOpcode(kindOf(e->type)));
-        adjust(slotSize(e->type) - 2);
-      } else {
-        emitByte(OP_POP2);
-        adjust(-2);
-      }
+      emitByte(arrayLoadOpcode(kindOf(e->type)));
+      adjust(slotSize(e->type) - 2);
+      if (!wanted) genPop(slotSize(e->type));
       break;
     case O_ALENGTH:
-      genExpression(e->left, true);
-      emitByte(wanted ? OP_ARRAYLENGTH : OP_POP);
-      if (!wanted) adjust(-1);
+      if (!leftDone) genExpression(e->left, true);
+      emitByte(OP_ARRAYLENGTH);
+      if (!wanted) genPop(1);
       break;
     case O_ASG:
       genAssignment(e, wanted);
@@ -1047,7 +1168,7 @@ void genExpression(ExprNode* e, bool wanted) {
     case O_LSH:
     case O_RSH:
     case O_RSSH:
-      genExpression(e->left, wanted);
+      if (!leftDone) genExpression(e->left, wanted);
       if (wanted)
         genShiftCount(e->right);
       else
@@ -1068,13 +1189,10 @@ void genExpression(ExprNode* e, bool wanted) {
         wanted = true;
         leaves = false;
       }
-      genExpression(e->left, wanted);
+      if (!leftDone) genExpression(e->left, wanted);
       genExpression(e->right, wanted);
       if (wanted) genBinaryOp(e->op, kindOf(e->type), e->line, exprColumn(e));
-      if (wanted && !leaves) {
-        emitByte(slotSize(e->type) == 2 ? OP_POP2 : OP_POP);
-        adjust(-slotSize(e->type));
-      }
+      if (wanted && !leaves) genPop(slotSize(e->type));
       break;
     case O_NEG:
       genExpression(e->left, wanted);
@@ -1123,19 +1241,19 @@ void genExpression(ExprNode* e, bool wanted) {
     case O_GE:
     case O_LAND:
     case O_LOR:
-      genBooleanValue(e, wanted);
+      genBooleanValue(e, wanted, d0, leftDone);
       break;
     case O_QUES:
       genConditional(e, wanted);
       break;
     case O_SEQ:
-      genExpression(e->left, false);
+      if (!leftDone) genExpression(e->left, false);
       genExpression(e->right, false);
       leaves = false;
       break;
     case O_ARG:
       // An argument list leaves every argument it holds: the depth stays where the last one put it.
-      genExpression(e->left, wanted);
+      if (!leftDone) genExpression(e->left, wanted);
       genExpression(e->right, wanted);
       foldStackDepth();
       return;
@@ -1157,11 +1275,20 @@ void genExpression(ExprNode* e, bool wanted) {
       break;
     }
     case O_CAST:
+      // A reference cast checks its operand even when the value is dropped: ((T) o).sm() throws
+      // ClassCastException for an o of another class.
+      if (!wanted && e->left != nullptr && e->left->op != O_NULL &&
+          (kindOf(e->type) == TK_CLASS || kindOf(e->type) == TK_ARRAY)) {
+        wanted = true;
+        leaves = false;
+      }
       genExpression(e->left, wanted);
-      if (wanted && e->left != nullptr && e->left->op != O_NULL) genCast(e->type, e->left->type, e->line, exprColumn(e));
+      if (wanted && e->left != nullptr && e->left->op != O_NULL)
+        genCast(e->type, e->left->type, e->line, exprColumn(e));
+      if (wanted && !leaves) genPop(slotSize(e->type));
       break;
     case O_CALL:
-      genCall(e, wanted);
+      genCall(e, wanted, d0, leftDone);
       break;
     case O_NEW:
       genNew(e, wanted);
@@ -1185,3 +1312,5 @@ void genExpression(ExprNode* e, bool wanted) {
   foldStackDepth();
   classGen.stackDepth = d0 + (leaves ? slotSize(e->type) : 0);
 }
+
+}  // namespace

@@ -22,6 +22,8 @@ int32_t genCast(const Type* to, const Type* from, int32_t line, int32_t column);
 // The arithmetic instruction of `op` on operands of `kind` (the operation's type) on the stack.
 void genBinaryOp(int32_t op, int32_t kind, int32_t line, int32_t column);
 
+// Drops a value of `slots` stack slots (pop or pop2; nothing for 0).
+void genPop(int32_t slots);
 void genLoadLocal(Member* variable);
 void genStoreLocal(Member* variable);
 // An int constant, in the shortest form the code generator uses.

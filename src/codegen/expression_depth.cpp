@@ -1,4 +1,4 @@
-// Depth of expression trees, measured with a stack of its own.
+// Nesting of expression trees, measured with a stack of its own.
 #include "codegen/expression_depth.h"
 
 #include "semantic/expression_nodes.h"
@@ -28,7 +28,8 @@ bool tooDeep(ExprNode* root, int32_t line, int32_t column) {
     }
     ExprNode* e = level.node;
     int32_t next = level.depth + 1;
-    ExprNode* children[] = {e->left, e->right, e->third, e->list, e->savedQualifier};
+    if (e->left != nullptr) stack.push({e->left, isLeftChainOperator(e->op) ? level.depth : next});
+    ExprNode* children[] = {e->right, e->third, e->list, e->savedQualifier};
     for (ExprNode* child : children)
       if (child != nullptr) stack.push({child, next});
     for (ArrayDimension* d = e->dimensions; d != nullptr; d = d->next)

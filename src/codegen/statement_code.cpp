@@ -266,9 +266,9 @@ void genCallFinally(StmtNode* s) {
   raiseStackDepth(1);
   emitJsr(finallyClause->first);
   // When the finally block cannot complete, what follows the call is unreachable, and that is
-  // only worth a warning.
+  // only worth a warning: the goto or return after the run of finally calls and monitor exits.
   StmtNode* t = s->next;
-  while (t != nullptr && t->kind == ST_CALL_FINALLY) t = t->next;
+  while (t != nullptr && isExitStep(t)) t = t->next;
   if (t != nullptr && (t->kind == ST_GOTO || t->kind == ST_RETURN_FINISH)) t->flags |= STMT_WARN_ONLY;
 }
 

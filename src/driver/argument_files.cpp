@@ -111,6 +111,7 @@ void splitArguments(const std::string& text, ArgumentList* list) {
 bool expandArgumentFiles(int* count, char*** arguments) {
   ArgumentList list{static_cast<char**>(xrealloc(nullptr, sizeof(char*) * (*count + 1))), 0};
   list.slots[0] = nullptr;
+  UnfinishedArguments unfinished(&list);
   for (int i = 0; i < *count; i++) {
     const char* argument = (*arguments)[i];
     if (argument == nullptr) continue;
@@ -123,13 +124,13 @@ bool expandArgumentFiles(int* count, char*** arguments) {
       std::string text;
       if (!readArgumentFile(argument + 1, &text)) {
         errorInFile(nullptr, 0, 0, "cannot.read.argfile", argument + 1);
-        freeArgv(list.count, list.slots);
         return false;
       }
       // What the file holds is taken literally: an "@" there names no further file.
       splitArguments(text, &list);
     }
   }
+  unfinished.handedOn();
   freeArgv(*count, *arguments);
   *count = list.count;
   *arguments = list.slots;

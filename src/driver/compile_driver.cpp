@@ -157,7 +157,10 @@ int32_t internalTolvo(int count, char** arguments, char* messageDirectory, char*
   global.abortOnFatal = 1;
   if (sigsetjmp(global.fatalTrap, 1) != 0) std::abort();
   // In-process the entry has armed handlers of its own, which leave the host's signals to the host.
-  if (inProcess == 0) installCrashHandlers(onFatalSignal);
+  if (inProcess == 0) {
+    installCrashHandlers(onFatalSignal);
+    removeTemporariesOnInterrupt();
+  }
   global.messageDirectory = messageDirectory;
   global.localeDirectory = localeDirectory;
   setMessageLocation(messageDirectory, localeDirectory);
@@ -202,8 +205,8 @@ int32_t internalTolvo(int count, char** arguments, char* messageDirectory, char*
     if (global.sourcePath == nullptr) global.sourcePath = sourcePath;
     if (global.classPath == nullptr) global.classPath = mainArenaCopy(".");
     buildSearchPaths();
-  } catch (const CompileStop&) {
-    stop = STOP_FATAL;
+  } catch (const CompileStop& s) {
+    stop = s.code;
   } catch (const std::bad_alloc&) {
     stop = STOP_OUT_OF_MEMORY;
   }
@@ -223,7 +226,9 @@ int32_t internalTolvo(int count, char** arguments, char* messageDirectory, char*
   // A stop while the closing notes print (memory for the message table, the limit while the
   // messages are dumped) ends that step only.
   try {
-    if (stop == STOP_OUT_OF_MEMORY) global.errorCount++;  // a compile that ran out of memory failed
+    // A compile that ran out of memory failed; so did one stopped by anything else, whether or not
+    // an error was counted before.
+    if (stop == STOP_OUT_OF_MEMORY || (stop != STOP_NONE && global.errorCount == 0)) global.errorCount++;
     if (stop == STOP_ERROR_LIMIT) messageAt(nullptr, 0, 0, "too.many.errors");
     if (stop == STOP_OUT_OF_MEMORY) messageAt(nullptr, 0, 0, "out.of.memory");
     if (stop == STOP_MESSAGE_LIMIT) messageAt(nullptr, 0, 0, "too.many.messages");
@@ -231,6 +236,7 @@ int32_t internalTolvo(int count, char** arguments, char* messageDirectory, char*
   }
   try {
     deleteListedFiles();
+    dropKeptClassFiles();
     printSummaries();
     if (global.traceLevel == TRACE_DUMP_MESSAGES) dumpAllMessages();
   } catch (const CompileStop&) {

@@ -21,7 +21,7 @@
 // one spare slot. Null when memory ran out.
 static char** copyArguments(jobjectArray arguments, int* count) {
   jsize length = jniGetArrayLength(arguments);
-  char** copy = static_cast<char**>(std::calloc(static_cast<size_t>(length) + 1, sizeof(char*)));
+  char** copy = static_cast<char**>(heapAllocateZeroed(static_cast<size_t>(length) + 1, sizeof(char*)));
   if (copy == nullptr) return nullptr;
   int kept = 0;
   for (jsize i = 0; i < length; i++) {

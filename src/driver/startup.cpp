@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
+#include <new>
+#include <utility>
 
 #include "driver/compile_driver.h"
 #include "platform/host_path.h"
@@ -28,7 +30,7 @@ bool fileExists(const char* path) {
 }
 
 void* checkedMalloc(size_t size) {
-  void* block = std::malloc(size);
+  void* block = heapAllocate(size);
   if (block == nullptr) outOfMemory();
   return block;
 }
@@ -81,10 +83,13 @@ char* findZpkHome(const char* programDirectory, const char* kitPath) {
     warningAt(nullptr, 0, 0, "warn.cannot.find.zpk");
   }
   size_t length = std::strlen(chosen);
-  char* home = static_cast<char*>(checkedMalloc(length + 2));
-  std::memcpy(home, chosen, length + 1);
-  appendBackslash(home);
+  char* home = static_cast<char*>(heapAllocate(length + 2));
+  if (home != nullptr) {
+    std::memcpy(home, chosen, length + 1);
+    appendBackslash(home);
+  }
   freeMemory(besideProgram);
+  if (home == nullptr) outOfMemory();
   return home;
 }
 
@@ -100,34 +105,81 @@ static char* programDirectoryOf(char* programName) {
   return concatenate({"."});
 }
 
+[[noreturn]] static void startupOutOfMemory() {
+  useDefaultMessages();
+  messageAt(nullptr, 0, 0, "out.of.memory");
+  messageAt(nullptr, 0, 0, "error.count", "1");
+  std::exit(1);
+}
+
+namespace {
+
+// The strings start-up makes: what the driver takes over is handed to it, the rest is freed when
+// start-up ends, also when memory runs out part of the way.
+struct StartupStrings {
+  char* programDirectory = nullptr;
+  char* messageDirectory = nullptr;
+  char* localeDirectory = nullptr;
+  char* home = nullptr;
+  char* classPath = nullptr;
+  char* bootClassPath = nullptr;
+  char** arguments = nullptr;
+  int argumentCount = 0;  // the copies made so far
+  StartupStrings() = default;
+  StartupStrings(const StartupStrings&) = delete;
+  StartupStrings& operator=(const StartupStrings&) = delete;
+  ~StartupStrings() {
+    for (char* text : {programDirectory, messageDirectory, localeDirectory, home, classPath, bootClassPath})
+      freeMemory(text);
+    freeArgv(argumentCount, arguments);
+  }
+};
+
+}  // namespace
+
 int consoleMain(int argc, char** argv) {
   std::free(std::malloc(512000));
   try {
+    StartupStrings made;
     initMemory();
     global.localeName = getLocaleName();
     // The paths below are split by characters of the locale just set.
     global.maxCharBytes = static_cast<int32_t>(MB_CUR_MAX);
-    char* programDirectory = programDirectoryOf(argc > 0 ? argv[0] : nullptr);
-    char* messageDirectory = concatenate({programDirectory, "/../../lib/"});
-    char* localeDirectory = concatenate({programDirectory, "/../lib/locale/", global.localeName, "/"});
+    made.programDirectory = programDirectoryOf(argc > 0 ? argv[0] : nullptr);
+    made.messageDirectory = concatenate({made.programDirectory, "/../../lib/"});
+    made.localeDirectory = concatenate({made.programDirectory, "/../lib/locale/", global.localeName, "/"});
     // The kit warning below must find its text.
-    setMessageLocation(messageDirectory, localeDirectory);
-    char* home = findZpkHome(programDirectory, "../../../ZPK12/");
-    freeMemory(programDirectory);
+    setMessageLocation(made.messageDirectory, made.localeDirectory);
+    made.home = findZpkHome(made.programDirectory, "../../../ZPK12/");
     // An empty CLASSPATH is no class path: the driver takes ".", as for one that is not set.
     const char* classPathValue = environmentValue("CLASSPATH");
-    char* classPath = classPathValue != nullptr ? concatenate({classPathValue}) : nullptr;
+    made.classPath = classPathValue != nullptr ? concatenate({classPathValue}) : nullptr;
     const char separator[] = {HOST_PATH_LIST_SEPARATOR, '\0'};
-    char* bootClassPath = concatenate({home, "classes", separator, home, "lib/classes.zip", separator, home,
-                                       "jre/lib/rt.jar"});
-    char** arguments = static_cast<char**>(checkedMalloc(sizeof(char*) * (argc > 0 ? argc : 1)));
-    for (int i = 1; i < argc; i++) arguments[i - 1] = concatenate({argv[i]});
-    internalTolvo(argc > 0 ? argc - 1 : 0, arguments, messageDirectory, localeDirectory, bootClassPath, nullptr,
-                  classPath, nullptr, 0);
-    freeMemory(home);
+    const char* home = made.home;
+    made.bootClassPath =
+        concatenate({home, "classes", separator, home, "lib/classes.zip", separator, home, "jre/lib/rt.jar"});
+    made.arguments = static_cast<char**>(checkedMalloc(sizeof(char*) * (argc > 0 ? argc : 1)));
+    for (int i = 1; i < argc; i++) {
+      made.arguments[i - 1] = concatenate({argv[i]});
+      made.argumentCount = i;
+    }
+    // The driver owns these from here on; the directories stay with it for the whole run.
+    char** arguments = std::exchange(made.arguments, nullptr);
+    made.argumentCount = 0;
+    internalTolvo(argc > 0 ? argc - 1 : 0, arguments, std::exchange(made.messageDirectory, nullptr),
+                  std::exchange(made.localeDirectory, nullptr), std::exchange(made.bootClassPath, nullptr), nullptr,
+                  std::exchange(made.classPath, nullptr), nullptr, 0);
   } catch (const CompileStop&) {
-    // Only start-up itself gets here: the driver catches every stop of the compile.
-    std::fputs("quorvelix: out.of.memory\n", stderr);
+    // Only start-up itself runs out of memory here: the driver catches every stop of the compile.
+    // The message files may not be known yet, and there is no memory to read them.
+    startupOutOfMemory();
+  } catch (const std::bad_alloc&) {
+    startupOutOfMemory();
+  }
+  // Lines of the compile that standard output did not take (dependency lines, the banner, on a
+  // full disk or a closed descriptor) make it fail, as a class file that could not be written does.
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    messageAt(nullptr, 0, 0, "output.write.failed");
     std::exit(1);
   }
   std::exit(global.errorCount != 0 ? 1 : 0);

@@ -8,18 +8,19 @@
 
 #include "driver/compile_driver.h"
 #include "platform/wildcard_match.h"
+#include "support/arena.h"
 #include "support/fatal_stops.h"
 #include "support/multibyte_strings.h"
 
 void* xrealloc(void* block, size_t size) {
-  void* grown = std::realloc(block, size);
+  void* grown = heapReallocate(block, size);
   if (grown == nullptr) outOfMemory();
   return grown;
 }
 
 void appendArgument(ArgumentList* list, const char* text, size_t length) {
   list->slots = static_cast<char**>(xrealloc(list->slots, sizeof(char*) * (list->count + 2)));
-  char* copy = static_cast<char*>(std::malloc(length + 1));
+  char* copy = static_cast<char*>(heapAllocate(length + 1));
   if (copy == nullptr) outOfMemory();
   std::memcpy(copy, text, length);
   copy[length] = '\0';
@@ -27,9 +28,14 @@ void appendArgument(ArgumentList* list, const char* text, size_t length) {
   list->slots[list->count] = nullptr;
 }
 
+UnfinishedArguments::~UnfinishedArguments() {
+  if (list_ != nullptr) freeArgv(list_->count, list_->slots);
+}
+
 void expandWildcards(int* count, char*** arguments) {
   ArgumentList list{static_cast<char**>(xrealloc(nullptr, sizeof(char*) * (*count + 32))), 0};
   list.slots[0] = nullptr;
+  UnfinishedArguments unfinished(&list);
   for (int i = 0; i < *count; i++) {
     const char* argument = (*arguments)[i];
     if (argument == nullptr) continue;  // an empty string from the in-process caller
@@ -50,6 +56,7 @@ void expandWildcards(int* count, char*** arguments) {
       appendArgument(&list, name.c_str(), name.size());
     }
   }
+  unfinished.handedOn();
   freeArgv(*count, *arguments);
   *count = list.count;
   *arguments = list.slots;

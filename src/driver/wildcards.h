@@ -15,3 +15,17 @@ struct ArgumentList {
 
 // Appends a heap copy of the first `length` bytes of the text.
 void appendArgument(ArgumentList* list, const char* text, size_t length);
+
+// Frees the list it watches unless told the list was handed on: a list left part of the way (by a
+// stop, out of memory, or a failure) goes, while the one it was made from stays its owner's.
+class UnfinishedArguments {
+ public:
+  explicit UnfinishedArguments(ArgumentList* list) : list_(list) {}
+  ~UnfinishedArguments();
+  UnfinishedArguments(const UnfinishedArguments&) = delete;
+  UnfinishedArguments& operator=(const UnfinishedArguments&) = delete;
+  void handedOn() { list_ = nullptr; }
+
+ private:
+  ArgumentList* list_;
+};

@@ -51,6 +51,7 @@ ClassDef* accessTagClass(ClassDef* cls) {
   tag->superclass = objectClassRef;
   tag->state = CLASS_SUPERTYPES_RESOLVED | CLASS_CHECKED | CLASS_CONSTANTS_EVALUATED;
   addClassToPackage(outermost->package, tag);
+  addClassToSource(tag->sourceFile, tag);
   outermost->accessTag = tag;
   return tag;
 }

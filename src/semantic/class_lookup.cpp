@@ -455,7 +455,13 @@ SourceFile* findAndParseSourceOnPath(Package* package, Identifier* name, int32_t
 }
 
 void loadClassFile(ClassDef* cls, ZipFile* archive, const char* entry, int32_t line, int32_t column) {
+  // Messages name an archive's member with its archive: a.jar(p/C.class).
+  std::string shown;
   const char* path = cls->classFilePath;
+  if (archive != nullptr) {
+    shown.append(archive->name).append("(").append(entry != nullptr ? entry : "").append(")");
+    path = shown.c_str();
+  }
   // A stored member is read where it lies in the archive's mapping; anything else into a buffer of
   // its own.
   const uint8_t* bytes = nullptr;
@@ -463,12 +469,15 @@ void loadClassFile(ClassDef* cls, ZipFile* archive, const char* entry, int32_t l
   int64_t size = 0;
   if (archive != nullptr) {
     ZipEntry* member = zipFindEntry(archive, entry);
-    size = zipEntrySize(archive, member);
-    if (member != nullptr && size <= MAX_CLASS_FILE_SIZE) bytes = zipEntryBytes(archive, member, &buffer);
+    uint64_t memberSize = zipEntrySize(archive, member);
+    if (member != nullptr && memberSize <= MAX_CLASS_FILE_SIZE) {
+      size = static_cast<int64_t>(memberSize);
+      bytes = zipEntryBytes(archive, member, &buffer);
+    }
   } else if (FileHandle* file = openFile(path, "rb")) {
     size = file->length;
     if (size >= 1 && size <= MAX_CLASS_FILE_SIZE) {
-      buffer = static_cast<uint8_t*>(std::malloc(size));
+      buffer = static_cast<uint8_t*>(heapAllocate(size));
       if (buffer == nullptr) outOfMemory();
       if (readFile(buffer, 1, size, file) == size) {
         bytes = buffer;

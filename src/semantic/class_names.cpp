@@ -18,6 +18,7 @@
 #include "support/diagnostics.h"
 #include "support/fatal_stops.h"
 #include "support/global.h"
+#include "support/hashing.h"
 #include "support/identifiers.h"
 #include "support/multibyte_strings.h"
 #include "support/source_file.h"
@@ -129,19 +130,76 @@ Identifier* anonymousClassName(ClassDef* cls, int32_t number) {
   return makeBinaryName(cls->binaryName, nullptr, number);
 }
 
+namespace {
+
+// The member-class entries of every class by (outer class, name), beside the lists, which keep
+// their order for the InnerClasses attribute and the passes.
+struct InnerClassIndexEntry {
+  InnerClassIndexEntry* next;
+  const ClassDef* outer;
+  const Identifier* name;
+  ClassRef* entry;
+};
+
+struct InnerClassIndex {
+  InnerClassIndexEntry** buckets;
+  uint32_t size;  // a power of two; 0 before the first entry
+  uint32_t count;
+};
+
+InnerClassIndex innerClassIndex;
+
+uint64_t innerClassHash(const InnerClassIndexEntry* e) {
+  return hashPointers(e->outer, e->name);
+}
+
+void indexMemberClass(const ClassDef* outer, const Identifier* name, ClassRef* entry) {
+  if (innerClassIndex.count >= innerClassIndex.size)
+    growArenaBuckets(&global.mainArena, &innerClassIndex.buckets, &innerClassIndex.size, 256,
+                     &InnerClassIndexEntry::next, innerClassHash);
+  auto* e = arenaNew<InnerClassIndexEntry>(&global.mainArena);
+  InnerClassIndexEntry** bucket = &innerClassIndex.buckets[hashPointers(outer, name) & (innerClassIndex.size - 1)];
+  *e = InnerClassIndexEntry{*bucket, outer, name, entry};
+  *bucket = e;
+  innerClassIndex.count++;
+}
+
+}  // namespace
+
+ClassRef* findMemberClassEntry(const ClassDef* outer, const Identifier* name) {
+  if (innerClassIndex.size == 0 || outer == nullptr || name == nullptr) return nullptr;
+  for (InnerClassIndexEntry* e = innerClassIndex.buckets[hashPointers(outer, name) & (innerClassIndex.size - 1)];
+       e != nullptr; e = e->next)
+    if (e->outer == outer && e->name == name) return e->entry;
+  return nullptr;
+}
+
+void resetInnerClassIndex() {
+  innerClassIndex = InnerClassIndex{};
+}
+
+// A member class named again (a class file's InnerClasses entry, then the class itself) is the
+// entry already there; a local class always gets one of its own.
 void addInnerClass(ClassDef* outer, ClassDef* inner, Identifier* name, uint16_t flags, int32_t line, int32_t column) {
+  if (name != nullptr) name->marks |= IDENTIFIER_NAMES_MEMBER_CLASS;
   if (inner != nullptr) {
     inner->flags |= flags;
     flags = inner->flags;
   }
-  ClassRef** tail = &outer->innerClasses;
-  for (ClassRef* entry = outer->innerClasses; entry != nullptr; entry = entry->next) {
-    tail = &entry->next;
-    if (entry->name != name || (entry->flags & CF_LOCAL) != 0 || (flags & CF_LOCAL) != 0) continue;
-    if (entry->resolved == nullptr) entry->resolved = inner;
-    return;
+  bool local = (flags & CF_LOCAL) != 0;
+  if (!local) {
+    if (ClassRef* entry = findMemberClassEntry(outer, name)) {
+      if (entry->resolved == nullptr) entry->resolved = inner;
+      return;
+    }
   }
-  *tail = newClassRef(outer->package, name, inner, flags, outer, line, column);
+  ClassRef* entry = newClassRef(outer->package, name, inner, flags, outer, line, column);
+  if (outer->lastInnerClass == nullptr)
+    outer->innerClasses = entry;
+  else
+    outer->lastInnerClass->next = entry;
+  outer->lastInnerClass = entry;
+  if (!local) indexMemberClass(outer, name, entry);
 }
 
 bool sameOutermostClass(const ClassDef* a, const ClassDef* b) {
@@ -155,7 +213,7 @@ bool sameOutermostClass(const ClassDef* a, const ClassDef* b) {
 char* expectedSourceName(const ClassDef* cls) {
   const char* name = identToString(cls->name);
   size_t length = std::strlen(name);
-  char* text = static_cast<char*>(std::malloc(length + 6));
+  char* text = static_cast<char*>(heapAllocate(length + 6));
   if (text == nullptr) outOfMemory();
   std::memcpy(text, name, length);
   std::memcpy(text + length, ".java", 6);

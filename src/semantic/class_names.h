@@ -15,6 +15,11 @@ void checkClassAccess(ClassDef* from, ClassDef* cls, int32_t line, int32_t colum
 bool isClassAccessible(const ClassDef* from, const ClassDef* cls);
 bool sameOutermostClass(const ClassDef* a, const ClassDef* b);
 void addInnerClass(ClassDef* outer, ClassDef* inner, Identifier* name, uint16_t flags, int32_t line, int32_t column);
+// The entry of outer's inner-class list for its member class of the name (never a local class's),
+// or null: from a table beside the lists, so a class of many member classes is not walked.
+ClassRef* findMemberClassEntry(const ClassDef* outer, const Identifier* name);
+// Empties that table; with the class table, whose records it points into.
+void resetInnerClassIndex();
 void computeBinaryName(ClassDef* cls);
 // A name the compiler chose (a local or anonymous class, or a class inside one) that a class of the
 // sources already has is replaced by the first free Outer$k$Name (Outer$k without a name), k from 1:

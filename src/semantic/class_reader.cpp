@@ -626,7 +626,7 @@ void readMethod(ClassDef* cls) {
 }
 
 // Reads the class file into `cls`, in the order of the file:
-//  1. the magic number (CLASSFILE_TRUNCATED), the minor version, which is not looked at, and the
+//  1. the magic number (CLASSFILE_MAGIC), the minor version, which is not looked at, and the
 //     major version: any but 45 is "wrong.class.version" and makes the class an error class;
 //  2. the constant pool, indexed by offset only (a long or double takes two slots; an unknown tag
 //     is CLASSFILE_POOL_TAG); entries are decoded when a later step asks for them;
@@ -638,7 +638,7 @@ void readMethod(ClassDef* cls) {
 //  6. the class attributes: Deprecated, InnerClasses (the member classes); others are skipped.
 // Returns 0, or the CLASSFILE_ code of the first fault; a read past the end throws ReadPastEnd.
 int32_t readClassFile(const char* path, ClassDef* cls) {
-  if (readU4() != CLASS_MAGIC) return CLASSFILE_TRUNCATED;
+  if (readU4() != CLASS_MAGIC) return CLASSFILE_MAGIC;
   readU2();
   uint32_t major = readU2();
   uint32_t count = readU2();
@@ -854,6 +854,58 @@ uint16_t memberFlagsToModifiers(uint16_t old, uint16_t flags) {
   return old | lowFlagModifiers.bits[flags & 0xFF] | highFlagModifiers.bits[flags >> 8];
 }
 
+// Says what is wrong with the class file in words, by the part of it that failed.
+static void reportDamagedClassFile(const char* path, int32_t code) {
+  switch (code) {
+    case CLASSFILE_MAGIC:
+      errorInFile(nullptr, 0, 0, "bad.class.file.magic", path);
+      return;
+    case CLASSFILE_TRUNCATED:
+      errorInFile(nullptr, 0, 0, "bad.class.file.truncated", path);
+      return;
+    case CLASSFILE_POOL_TAG:
+      errorInFile(nullptr, 0, 0, "bad.class.file.pool", path);
+      return;
+    case CLASSFILE_THIS_CLASS:
+      errorInFile(nullptr, 0, 0, "bad.class.file.name", path);
+      return;
+    case CLASSFILE_CLASS_FLAGS:
+      errorInFile(nullptr, 0, 0, "bad.class.file.class.flags", path);
+      return;
+    case CLASSFILE_FIELD_FLAGS:
+      errorInFile(nullptr, 0, 0, "bad.class.file.field.flags", path);
+      return;
+    case CLASSFILE_METHOD_FLAGS:
+      errorInFile(nullptr, 0, 0, "bad.class.file.method.flags", path);
+      return;
+    case CLASSFILE_SUPERCLASS:
+    case CLASSFILE_INTERFACE:
+      errorInFile(nullptr, 0, 0, "bad.class.file.supertype", path);
+      return;
+    case CLASSFILE_FIELD:
+      errorInFile(nullptr, 0, 0, "bad.class.file.field", path);
+      return;
+    case CLASSFILE_METHOD_NAME_ENTRY:
+    case CLASSFILE_METHOD_NAME:
+    case CLASSFILE_METHOD_DESCRIPTOR:
+      errorInFile(nullptr, 0, 0, "bad.class.file.method", path);
+      return;
+    case CLASSFILE_EXCEPTION_CLASS:
+      errorInFile(nullptr, 0, 0, "bad.class.file.throws", path);
+      return;
+    case CLASSFILE_LONG:
+    case CLASSFILE_DOUBLE:
+    case CLASSFILE_FLOAT:
+    case CLASSFILE_INTEGER:
+    case CLASSFILE_STRING:
+      errorInFile(nullptr, 0, 0, "bad.class.file.constant", path);
+      return;
+    default:
+      errorInFile(nullptr, 0, 0, "bad.class.file", path);
+      return;
+  }
+}
+
 int32_t loadClassFromBuffer(const char* path, ClassDef* cls, const uint8_t* bytes, int32_t length, int32_t line,
                             int32_t column) {
   // The outermost read of a session owns the queue; a stop that unwinds through it drops the queue.
@@ -889,7 +941,7 @@ int32_t loadClassFromBuffer(const char* path, ClassDef* cls, const uint8_t* byte
   }
   reader = previous;
   if (result != 0) {
-    errorInFile(nullptr, 0, result, "bad.class.file", path);
+    reportDamagedClassFile(path, result);
     cls->kind = CLASS_KIND_ERROR;
   } else if (cls->kind != CLASS_KIND_ERROR) {
     queue->classesRead.push_back(cls);

@@ -14,14 +14,16 @@ struct ClassDef;
 constexpr uint32_t MAX_CLASS_FILE_SIZE = 64u << 20;
 
 // Reads the class and, unless called while an outer read's references are resolved, resolves
-// the classes it names (reading them in turn); 0, or the error code after "bad.class.file" was
-// reported and the class made unusable.
+// the classes it names (reading them in turn); 0, or the error code after the fault was reported
+// in words ("bad.class.file.<what>", with `path`, the name the class file is known by) and the
+// class made unusable.
 int32_t loadClassFromBuffer(const char* path, ClassDef* cls, const uint8_t* bytes, int32_t length, int32_t line,
                             int32_t column);
 
 // Error codes of a read.
 enum : int32_t {
-  CLASSFILE_TRUNCATED = 1,  // bad magic, or the bytes ended before a read
+  CLASSFILE_TRUNCATED = 1,  // the bytes ended before a read
+  CLASSFILE_MAGIC = 2,
   CLASSFILE_POOL_TAG = 3,
   CLASSFILE_CLASS_FLAGS = 4,
   CLASSFILE_SUPERCLASS = 5,

@@ -104,6 +104,7 @@ constexpr uint8_t CLASS_ON_SUPERTYPE_PATH = 0x40;  // on the path of the class r
 // A creation, a superclass constructor call or the class's own generation has used its synthetic
 // members (outer instance and captured values) as they stood.
 constexpr uint8_t CLASS_CAPTURES_USED = 0x80;
+constexpr uint16_t CLASS_GENERATION_RAN = 0x100;  // a top-level class from source: generateClass ran for it
 
 struct ClassDef {
   ClassDef* next;  // in its package's class list
@@ -117,6 +118,7 @@ struct ClassDef {
   ClassRef* superclass;
   ClassRef* interfaces;  // linked through ClassRef::next
   SourceFile* sourceFile;  // null for a class read from a class file
+  ClassDef* nextInSource;  // a top-level class: the next of its source file (SourceFile::firstClass)
   Package* package;
   Member* members;  // declaration order
   Scope* scope;
@@ -128,6 +130,7 @@ struct ClassDef {
   JumpContext* bodyContext;  // the bottom jump context of class-level code
   ClassGenState* savedGenState;
   ClassRef* innerClasses;
+  ClassRef* lastInnerClass;  // the tail of innerClasses, which addInnerClass alone appends to
   int32_t localClassCount;
   int32_t anonymousClassCount;
   int32_t accessMethodCount;
@@ -138,7 +141,7 @@ struct ClassDef {
   int32_t depth;
   int32_t classNumber;
   Member* outerThisField;
-  uint8_t state;
+  uint16_t state;
   AssignSets* blankFinalResult;  // definite assignment at the exits of the constructor or initializer generated
   uint32_t walkMark;  // the last supertype walk that visited the class
   uint32_t lookupMark;   // the last name lookup that visited the class

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "semantic/class_lookup.h"
+#include "semantic/class_names.h"
 #include "semantic/class_reader.h"
 #include "semantic/declaration_checks.h"
 #include "semantic/element_names.h"
@@ -288,6 +289,15 @@ void addClassToPackage(Package* package, ClassDef* cls) {
   }
 }
 
+void addClassToSource(SourceFile* file, ClassDef* cls) {
+  if (file->firstClass == nullptr)
+    file->firstClass = cls;
+  else
+    file->lastClass->nextInSource = cls;
+  file->lastClass = cls;
+  file->classesToGenerate++;
+}
+
 void addClassAtPackageHead(Package* package, ClassDef* cls) {
   cls->package = package;
   cls->next = package->firstClass;
@@ -418,6 +428,7 @@ void resetClassTable() {
   rootPackage = Package{};
   resetClassReader();
   resetImportIndex();
+  resetInnerClassIndex();
   classIndex = ClassIndex{};
   packageIndex = PackageIndex{};
   javaLangPackage = nullptr;

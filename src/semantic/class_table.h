@@ -50,6 +50,8 @@ void markSourcePackage(Package* package);
 // Appends the class to the package's list, unless the package has a class of its binary name
 // ("dup.class.name").
 void addClassToPackage(Package* package, ClassDef* cls);
+// Appends a top-level class from source to its file's list, as one more class to generate.
+void addClassToSource(SourceFile* file, ClassDef* cls);
 // A bare class declared by a use: first in the list.
 void addClassAtPackageHead(Package* package, ClassDef* cls);
 void removeClassFromPackage(Package* package, ClassDef* cls);

@@ -29,6 +29,7 @@
 #include "support/diagnostics.h"
 #include "support/frame_stack.h"
 #include "support/global.h"
+#include "support/identifiers.h"
 #include "support/parser_context.h"
 #include "support/source_file.h"
 
@@ -667,8 +668,10 @@ ClassDef* findLocalClass(ClassDef* cls, Identifier* name, ClassDef** foundIn) {
 
 // The class's own member classes, then depth first through its superclass and then its
 // interfaces. Only supertypes already resolved are searched: a supertype being resolved may itself
-// name an inherited member class.
+// name an inherited member class. A name that no class has a member class of needs no walk: the
+// names of a class's many interfaces are looked up while the interfaces before them are resolved.
 ClassDef* findMemberClass(ClassDef* cls, Identifier* name, ClassDef** foundIn) {
+  if (name == nullptr || (name->marks & IDENTIFIER_NAMES_MEMBER_CLASS) == 0) return nullptr;
   WalkMarks marks;
   ClassStack stack;
   stack.push(cls);
@@ -676,8 +679,7 @@ ClassDef* findMemberClass(ClassDef* cls, Identifier* name, ClassDef** foundIn) {
     ClassDef* holder = stack.top();
     stack.pop();
     if (holder == nullptr || seen(holder, marks)) continue;
-    for (ClassRef* entry = holder->innerClasses; entry != nullptr; entry = entry->next) {
-      if (entry->name != name || (entry->flags & CF_LOCAL) != 0) continue;
+    if (ClassRef* entry = findMemberClassEntry(holder, name)) {
       if (ClassDef* inner = entryClass(holder, entry)) {
         if (foundIn != nullptr) *foundIn = holder;
         return inner;

@@ -13,6 +13,7 @@
 #include "semantic/expression_nodes.h"
 #include "semantic/type_records.h"
 #include "support/arena.h"
+#include "support/frame_stack.h"
 #include "support/global.h"
 #include "support/identifiers.h"
 #include "support/parser_context.h"
@@ -44,15 +45,22 @@ void appendIndent(int32_t indent) {
   for (int32_t i = 0; i < indent; i++) appendNameChar(' ');
 }
 
+// The list leans left, O_ARG(O_ARG(a, b), c): its links are taken down to the first argument,
+// then each later argument follows, so a list of any length costs no recursion.
 void appendArgumentTypes(const ExprNode* node) {
   if (node == nullptr) return;
-  if (node->op == O_ARG) {
-    appendArgumentTypes(node->left);
-    appendNameChar(',');
-    if (node->right != nullptr) appendType(node->right->type);
-    return;
+  FrameStack<const ExprNode*, 16> links;
+  for (; node->op == O_ARG; node = node->left) {
+    links.push(node);
+    if (node->left == nullptr) break;
   }
-  appendType(node->type);
+  if (node->op != O_ARG) appendType(node->type);
+  while (!links.empty()) {
+    const ExprNode* link = links.top();
+    links.pop();
+    appendNameChar(',');
+    if (link->right != nullptr) appendType(link->right->type);
+  }
 }
 
 }  // namespace

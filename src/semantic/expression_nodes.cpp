@@ -71,6 +71,36 @@ bool isAssignmentOperator(int32_t op) {
   return (operandMask(op) & MASK_ASSIGNMENT) != 0;
 }
 
+bool isLeftChainOperator(int32_t op) {
+  if (op >= O_EQ && op <= O_GE) return true;  // the comparisons
+  switch (op) {
+    case O_ARG:
+    case O_SEQ:
+    case O_DOT:
+    case O_CALL:
+    case O_SUBSCRIPT:
+    case O_ALENGTH:
+    case O_ID:
+    case O_LAND:
+    case O_LOR:
+    case O_SCONCAT:
+    case O_DIV:
+    case O_REM:
+    case O_AND:
+    case O_SUB:
+    case O_OR:
+    case O_ADD:
+    case O_MUL:
+    case O_XOR:
+    case O_LSH:
+    case O_RSH:
+    case O_RSSH:
+      return true;
+    default:
+      return false;
+  }
+}
+
 bool isCompoundOrIncrement(int32_t op) {
   switch (op) {
     case O_INA:

@@ -140,6 +140,13 @@ constexpr uint8_t MASK_COMPLEMENT = MASK_INTEGRAL;
 uint8_t operandMask(int32_t op);
 // The assignment and the compound assignments.
 bool isAssignmentOperator(int32_t op);
+// The operators whose left operand every walk of a finished tree reaches by a loop, not by
+// recursion (definite assignment, code generation, the depth check): the arithmetic, bitwise,
+// shift and comparison operators, string concatenation, && and ||, the links of a list (a, b, c
+// leans left) and the selectors (a.b().c[0].length, a static field of an expression). A chain
+// through these left operands is no nesting, however long generated code makes it; every other
+// operand is a level.
+bool isLeftChainOperator(int32_t op);
 // The compound assignments (string += too) and the four increments and decrements: the operators
 // that read their target before they write it.
 bool isCompoundOrIncrement(int32_t op);

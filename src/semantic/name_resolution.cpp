@@ -3,6 +3,8 @@
 // each further part a class of that package, a member class, or a field.
 #include "semantic/name_resolution.h"
 
+#include <string>
+
 #include "semantic/access_methods.h"
 #include "semantic/class_lookup.h"
 #include "semantic/class_names.h"
@@ -150,16 +152,45 @@ bool isSyntheticMember(const Member* member) {
 }
 
 ExprNode* resolveName(ExprNode* expression) {
-  if (expression == nullptr || (expression->op != O_ID && expression->op != O_DOT) || global.evaluating)
+  // A name already reported (a failed qualifier that a call handed back) is not reported again.
+  if (expression == nullptr || (expression->op != O_ID && expression->op != O_DOT) || global.evaluating ||
+      isError(expression))
     return expression;
   ExprNode* result = expression->op == O_ID
                          ? resolveSimpleName(global.ctx.enclosing, global.ctx.scope, expression, true)
                          : resolveDottedName(expression);
   if (result != nullptr) return result;
-  ExprNode* first = expression;
-  while (first->op == O_DOT && first->left != nullptr) first = first->left;
-  errorAt(first->line, first->column, "undef.variable", identToString(expression->name));
+  reportUnresolvedName(expression);
   return markError(expression);
+}
+
+// A name that is no variable, class or field: the class that the longest run of parts from the
+// start naming an existing package leads to and does not hold; when no such run is there, its
+// last part as a variable. Either at the name's first part.
+void reportUnresolvedName(ExprNode* expression) {
+  NameParts parts(expression);
+  ExprNode* first = parts.first();
+  Package* existing = nullptr;
+  int32_t missing = 0;
+  if (first != nullptr && first->op == O_ID) {
+    Package* package = getPackage(&rootPackage, first->name);
+    if (packageExists(package)) existing = package;
+    for (int32_t i = 0; i < parts.count() - 1; i++) {
+      package = getPackage(package, parts.part(i)->name);
+      if (!packageExists(package)) continue;
+      existing = package;
+      missing = i + 1;
+    }
+  }
+  if (existing == nullptr || parts.count() == 0) {
+    ExprNode* at = first != nullptr ? first : expression;
+    errorAt(at->line, at->column, "undef.variable", identToString(expression->name));
+    return;
+  }
+  std::string name = packageToString(existing);
+  name += '.';
+  name += identToString(parts.part(missing)->name);
+  errorAt(first->line, first->column, "undef.class", name.c_str());
 }
 
 // Steps, for an O_ID not bound yet:

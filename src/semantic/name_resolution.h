@@ -15,8 +15,8 @@ struct Scope;
 struct Type;
 struct Identifier;
 
-// O_ID and O_DOT; anything else comes back unchanged. A name that denotes nothing is
-// "undef.variable" with its last component, at its first, and takes the error type.
+// O_ID and O_DOT; anything else comes back unchanged. A name that denotes nothing is reported by
+// reportUnresolvedName and takes the error type.
 //
 // A resolved O_ID is bound (member) to its variable and typed. One found in an enclosing class
 // (a field of an enclosing instance, or a local of an enclosing method, which is replaced by the
@@ -24,6 +24,10 @@ struct Identifier;
 // out it lies (level). A static or constant field reached through a qualifier stays an O_ID with
 // the qualifier kept as its left operand.
 ExprNode* resolveName(ExprNode* expression);
+// At the name's first part: "undef.class" with the class that the longest run of existing packages
+// from the start leads to (p.L for p.L.f() where package p has no class L); "undef.variable" with
+// the last part when no package begins the name.
+void reportUnresolvedName(ExprNode* expression);
 Type* resolveTypeName(ExprNode* expression);
 // The class a name not yet resolved denotes (a class, a member class of one, or a class of a
 // package), without a report when it denotes none.

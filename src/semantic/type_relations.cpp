@@ -162,19 +162,31 @@ bool classCastable(const Type* from, const Type* to) {
   return isSameOrWidening(to, from);
 }
 
-bool matchArguments(const ExprNode* argument, Parameter** list) {
-  // Argument lists lean either way; the left part is matched by recursion and the right part by
-  // the loop, so the parser's right-leaning lists cost no depth.
-  for (;;) {
-    if (argument == nullptr || *list == nullptr) return false;
-    if (argument->op != O_ARG) break;
-    if (!matchArguments(argument->left, list)) return false;
-    argument = argument->right;
-  }
+bool matchArgument(const ExprNode* argument, Parameter** list) {
+  if (argument == nullptr || *list == nullptr) return false;
   Parameter* parameter = *list;
   *list = parameter->next;
   if (argument->op == O_NULL) return parameter->type != nullptr && isReferenceKind(parameter->type->kind);
   return isSameOrWidening(argument->type, parameter->type);
+}
+
+// The arguments in source order against the parameters from *list on. An O_ARG tree is read left
+// before right with a stack of its own, so a list of any length, leaning either way, costs no depth.
+bool matchArguments(const ExprNode* argument, Parameter** list) {
+  FrameStack<const ExprNode*, 16> pending;
+  pending.push(argument);
+  while (!pending.empty()) {
+    const ExprNode* node = pending.top();
+    pending.pop();
+    if (node == nullptr || *list == nullptr) return false;
+    if (node->op == O_ARG) {
+      pending.push(node->right);
+      pending.push(node->left);
+    } else if (!matchArgument(node, list)) {
+      return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <libdeflate.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -30,11 +31,16 @@ constexpr int64_t END_SEARCH_WINDOW = 0xFFFF;
 libdeflate_decompressor* inflater;
 int64_t probes;
 
-// Zip64 marks a field whose value stands in an extra record: such an archive is refused whole,
-// never indexed in part.
+// Zip64: a locator right before the end record points to the zip64 end record, which holds the
+// count, size and offset of the central directory in 64 bits; a field of a header that reads
+// ZIP64_MARK (0xFFFF for a disk number) has its value in the zip64 extra field of the header.
+constexpr uint32_t ZIP64_END_SIGNATURE = 0x06064b50;
 constexpr uint32_t ZIP64_LOCATOR_SIGNATURE = 0x07064b50;
+constexpr int64_t ZIP64_END_RECORD_SIZE = 56;
 constexpr int64_t ZIP64_LOCATOR_SIZE = 20;
 constexpr uint32_t ZIP64_MARK = 0xFFFFFFFF;
+constexpr uint32_t ZIP64_SHORT_MARK = 0xFFFF;
+constexpr uint32_t ZIP64_EXTRA_ID = 0x0001;
 // A 16-bit entry count wraps past 65535 in archives written without zip64 records.
 constexpr int64_t ENTRY_COUNT_MODULUS = 0x10000;
 
@@ -46,6 +52,10 @@ uint32_t u32(const unsigned char* p) {
   return u16(p) | u16(p + 2) << 16;
 }
 
+uint64_t u64(const unsigned char* p) {
+  return u32(p) | static_cast<uint64_t>(u32(p + 4)) << 32;
+}
+
 void refuse(const ZipFile* archive) {
   errorInFile(nullptr, 0, 0, "zip.error", archive->name);
 }
@@ -54,17 +64,18 @@ void refuse(const ZipFile* archive) {
 int32_t* newSlots(int32_t keys, uint32_t* mask) {
   uint32_t size = 16;
   while (size < 2u * static_cast<uint32_t>(keys)) size *= 2;
-  auto* slots = static_cast<int32_t*>(std::malloc(sizeof(int32_t) * size));
+  auto* slots = static_cast<int32_t*>(heapAllocate(sizeof(int32_t) * size));
   if (slots == nullptr) outOfMemory();
   std::memset(slots, 0xFF, sizeof(int32_t) * size);
   *mask = size - 1;
   return slots;
 }
 
-// The directory's bytes from `offset` for `length`, or null when they are not all inside it.
-const char* directoryBytes(const ZipFile* archive, uint32_t offset, int32_t length) {
-  int64_t directorySize = archive->endRecordOffset - archive->centralDirectoryOffset;
-  if (length < 0 || static_cast<int64_t>(offset) + length > directorySize) return nullptr;
+// The directory's bytes from `offset` for `length`, or null when they are not all inside it and
+// the records after it up to the end record.
+const char* directoryBytes(const ZipFile* archive, uint64_t offset, int32_t length) {
+  auto directorySize = static_cast<uint64_t>(archive->endRecordOffset - archive->centralDirectoryOffset);
+  if (length < 0 || offset > directorySize || static_cast<uint64_t>(length) > directorySize - offset) return nullptr;
   return reinterpret_cast<const char*>(archive->data + archive->centralDirectoryOffset + offset);
 }
 
@@ -153,44 +164,107 @@ bool zipFindEnd(ZipFile* archive) {
   return false;
 }
 
-// Reads every header the central directory's size covers: its 16-bit count only has to agree
-// modulo 65536, so an archive of more members than that is read whole.
+// Where the central directory lies and how many members it holds. Without zip64 records: from the
+// end record, whose 16-bit count only has to agree modulo 65536 (an archive of more members than
+// that is read whole). With them: from the zip64 end record that the locator names, which must lie
+// right after the directory, as the plain end record must otherwise. Nothing may stand between the
+// directory and the record after it, nothing before the archive, and no archive spans disks.
+struct Directory {
+  int64_t offset;
+  int64_t size;
+  uint64_t count;
+  bool exactCount;
+};
+
+bool findDirectory(const ZipFile* archive, Directory* directory) {
+  const unsigned char* end = archive->data + archive->endRecordOffset;
+  int64_t recordAfter = archive->endRecordOffset;
+  if (archive->endRecordOffset >= ZIP64_LOCATOR_SIZE && u32(end - ZIP64_LOCATOR_SIZE) == ZIP64_LOCATOR_SIGNATURE) {
+    const unsigned char* locator = end - ZIP64_LOCATOR_SIZE;
+    uint64_t recordOffset = u64(locator + 8);
+    if (u32(locator + 4) != 0 || u32(locator + 16) > 1) return false;
+    if (archive->endRecordOffset < ZIP64_LOCATOR_SIZE + ZIP64_END_RECORD_SIZE ||
+        recordOffset > static_cast<uint64_t>(archive->endRecordOffset - ZIP64_LOCATOR_SIZE - ZIP64_END_RECORD_SIZE))
+      return false;
+    const unsigned char* record = archive->data + recordOffset;
+    if (u32(record) != ZIP64_END_SIGNATURE || u64(record + 4) < ZIP64_END_RECORD_SIZE - 12 ||
+        u64(record + 4) > static_cast<uint64_t>(archive->endRecordOffset - ZIP64_LOCATOR_SIZE) - recordOffset - 12 ||
+        u32(record + 16) != 0 || u32(record + 20) != 0 || u64(record + 24) != u64(record + 32))
+      return false;
+    uint64_t size = u64(record + 40);
+    uint64_t offset = u64(record + 48);
+    if (size > recordOffset || offset != recordOffset - size) return false;
+    *directory = Directory{static_cast<int64_t>(offset), static_cast<int64_t>(size), u64(record + 32), true};
+    return true;
+  }
+  int64_t size = u32(end + 12);
+  int64_t offset = u32(end + 16);
+  if (offset + size != recordAfter || u16(end + 8) != u16(end + 10)) return false;
+  *directory = Directory{offset, size, u16(end + 10), false};
+  return true;
+}
+
+// The values of a central header that read as zip64 marks, from its zip64 extra field: the sizes
+// and the offset in that order, each present only when marked.
+bool readZip64Extra(const unsigned char* extra, int64_t extraLength, bool diskMarked, ZipEntry* entry) {
+  bool uncompressed = entry->uncompressedSize == ZIP64_MARK;
+  bool compressed = entry->compressedSize == ZIP64_MARK;
+  bool offset = entry->localHeaderOffset == ZIP64_MARK;
+  if (!uncompressed && !compressed && !offset && !diskMarked) return true;
+  for (int64_t at = 0; at + 4 <= extraLength;) {
+    int64_t length = u16(extra + at + 2);
+    if (at + 4 + length > extraLength) return false;
+    if (u16(extra + at) != ZIP64_EXTRA_ID) {
+      at += 4 + length;
+      continue;
+    }
+    const unsigned char* value = extra + at + 4;
+    int64_t needed = 8 * (uncompressed + compressed + offset) + (diskMarked ? 4 : 0);
+    if (length < needed) return false;
+    if (uncompressed) entry->uncompressedSize = u64(value), value += 8;
+    if (compressed) entry->compressedSize = u64(value), value += 8;
+    if (offset) entry->localHeaderOffset = u64(value), value += 8;
+    return !diskMarked || u32(value) == 0;
+  }
+  return false;
+}
+
+// Reads every header the central directory's size covers.
 bool zipReadCentralDirectory(ZipFile* archive) {
   if (!zipFindEnd(archive)) return false;
-  const unsigned char* end = archive->data + archive->endRecordOffset;
-  if (archive->endRecordOffset >= ZIP64_LOCATOR_SIZE &&
-      u32(end - ZIP64_LOCATOR_SIZE) == ZIP64_LOCATOR_SIGNATURE)
-    return false;
-  int64_t directorySize = u32(end + 12);
-  int64_t directoryOffset = u32(end + 16);
-  // Nothing between the central directory and the end record, nothing before the archive.
-  if (directoryOffset + directorySize != archive->endRecordOffset) return false;
-  int64_t count = u16(end + 10);
-  if (count * CENTRAL_HEADER_SIZE > directorySize || u16(end + 8) != count) return false;
+  Directory found;
+  if (!findDirectory(archive, &found)) return false;
+  int64_t directorySize = found.size;
+  int64_t directoryOffset = found.offset;
+  int64_t capacity = directorySize / CENTRAL_HEADER_SIZE;
+  if (found.count > static_cast<uint64_t>(capacity) || capacity > INT32_MAX) return false;
   archive->centralDirectoryOffset = directoryOffset;
 
   const unsigned char* directory = archive->data + directoryOffset;
-  int64_t capacity = directorySize / CENTRAL_HEADER_SIZE;
-  archive->entries = static_cast<ZipEntry*>(std::calloc(capacity > 0 ? capacity : 1, sizeof(ZipEntry)));
+  archive->entries = static_cast<ZipEntry*>(heapAllocateZeroed(capacity > 0 ? capacity : 1, sizeof(ZipEntry)));
   if (archive->entries == nullptr) outOfMemory();
   for (int64_t at = 0; at < directorySize;) {
     if (at + CENTRAL_HEADER_SIZE > directorySize || u32(directory + at) != CENTRAL_SIGNATURE) return false;
     const unsigned char* header = directory + at;
     int64_t nameLength = u16(header + 28);
-    int64_t next = at + CENTRAL_HEADER_SIZE + nameLength + u16(header + 30) + u16(header + 32);
+    int64_t extraLength = u16(header + 30);
+    int64_t next = at + CENTRAL_HEADER_SIZE + nameLength + extraLength + u16(header + 32);
+    if (next > directorySize) return false;
     ZipEntry& entry = archive->entries[archive->entryCount];
     entry.method = u16(header + 10);
     entry.dosTime = u32(header + 12);
     entry.compressedSize = u32(header + 20);
     entry.uncompressedSize = u32(header + 24);
     entry.localHeaderOffset = u32(header + 42);
-    if (next > directorySize || entry.compressedSize == ZIP64_MARK || entry.uncompressedSize == ZIP64_MARK ||
-        entry.localHeaderOffset == ZIP64_MARK ||
-        static_cast<int64_t>(entry.compressedSize) + entry.localHeaderOffset > directoryOffset)
+    bool diskMarked = u16(header + 34) == ZIP64_SHORT_MARK;
+    if (!diskMarked && u16(header + 34) != 0) return false;
+    if (!readZip64Extra(header + CENTRAL_HEADER_SIZE + nameLength, extraLength, diskMarked, &entry)) return false;
+    if (entry.localHeaderOffset > static_cast<uint64_t>(directoryOffset) ||
+        entry.compressedSize > static_cast<uint64_t>(directoryOffset) - entry.localHeaderOffset)
       return false;
     // The name stays where it stands in the mapping; a zero byte inside it ends it, as it ends the
     // name looked for.
-    entry.nameOffset = static_cast<uint32_t>(at + CENTRAL_HEADER_SIZE);
+    entry.nameOffset = static_cast<uint64_t>(at + CENTRAL_HEADER_SIZE);
     const char* name = reinterpret_cast<const char*>(header + CENTRAL_HEADER_SIZE);
     const void* zero = std::memchr(name, 0, nameLength);
     entry.nameLength = static_cast<int32_t>(zero != nullptr ? static_cast<const char*>(zero) - name : nameLength);
@@ -198,7 +272,9 @@ bool zipReadCentralDirectory(ZipFile* archive) {
     archive->entryCount++;
     at = next;
   }
-  if (archive->entryCount % ENTRY_COUNT_MODULUS != count) return false;
+  if (found.exactCount ? static_cast<uint64_t>(archive->entryCount) != found.count
+                       : static_cast<uint64_t>(archive->entryCount % ENTRY_COUNT_MODULUS) != found.count)
+    return false;
 
   // One pass in directory order: a member's name goes into the member table, unless the directory
   // is sorted already, its directory prefix into the prefix table; every name without a
@@ -210,7 +286,7 @@ bool zipReadCentralDirectory(ZipFile* archive) {
                                    archive->entries[i].nameLength) <= 0;
   if (!archive->sorted) archive->entrySlots = newSlots(entries, &archive->entrySlotMask);
   archive->packageSlots = newSlots(entries, &archive->packageSlotMask);
-  archive->packages = static_cast<ZipEntry*>(std::malloc(sizeof(ZipEntry) * (entries > 0 ? entries : 1)));
+  archive->packages = static_cast<ZipEntry*>(heapAllocate(sizeof(ZipEntry) * (entries > 0 ? entries : 1)));
   if (archive->packages == nullptr) outOfMemory();
   const ZipEntry* lastPackage = nullptr;
   for (int32_t i = 0; i < entries; i++) {
@@ -253,10 +329,10 @@ void freeArchive(ZipFile* archive) {
   std::free(archive);
 }
 
-// An index file: this header, then the member table, the prefix table, the member slots (none for
-// a sorted directory) and the prefix slots, each as the reader keeps it in memory. It is written
-// and read on one machine, in its own byte order.
-constexpr char INDEX_MAGIC[8] = {'Q', 'V', 'Z', 'I', 'X', '\n', 1, 0};
+// An index file: this header, then the member table, the prefix table, the member slots and the
+// prefix slots, each as the reader keeps it in memory. It is written and read on one machine, in
+// its own byte order.
+constexpr char INDEX_MAGIC[8] = {'Q', 'V', 'Z', 'I', 'X', '\n', 2, 0};
 
 struct IndexHeader {
   char magic[8];
@@ -272,7 +348,7 @@ struct IndexHeader {
   uint32_t packageSlotCount;
 };
 
-static_assert(sizeof(ZipEntry) == 28 && sizeof(IndexHeader) % 8 == 0, "an index's tables lie as the reader keeps them");
+static_assert(sizeof(ZipEntry) % 8 == 0 && sizeof(IndexHeader) % 8 == 0, "an index's tables lie as the reader keeps them");
 
 std::string indexPath(const char* archivePath) {
   return std::string(archivePath) + ZIP_INDEX_SUFFIX;
@@ -283,8 +359,8 @@ bool isPowerOfTwo(uint32_t n) {
 }
 
 // Takes the tables from the archive's index when it has one that was made from the archive as it
-// is now: same length, same time, and the end record where the index says, pointing at the same
-// central directory. Reads nothing but the header; what the tables hold is checked as lookups use it.
+// is now: same length, same time, and the end record and central directory where the index says.
+// Reads nothing of the tables; what they hold is checked as lookups use it.
 bool zipUseIndex(ZipFile* archive) {
   FileHandle* file = openFile(indexPath(archive->name).c_str(), "rb");
   if (file == nullptr) return false;
@@ -294,19 +370,15 @@ bool zipUseIndex(ZipFile* archive) {
   if (index == nullptr) return false;
   IndexHeader header;
   std::memcpy(&header, index, sizeof header);
-  auto endRecordMatches = [&] {
-    if (header.endRecordOffset < 0 || header.endRecordOffset + END_RECORD_SIZE > archive->length) return false;
-    const unsigned char* end = archive->data + header.endRecordOffset;
-    return u32(end) == END_SIGNATURE && u32(end + 16) == header.centralDirectoryOffset &&
-           header.centralDirectoryOffset + u32(end + 12) == header.endRecordOffset;
-  };
+  Directory found{};
   int64_t entryBytes = static_cast<int64_t>(header.entryCount) * static_cast<int64_t>(sizeof(ZipEntry));
   int64_t packageBytes = static_cast<int64_t>(header.packageCount) * static_cast<int64_t>(sizeof(ZipEntry));
   bool current =
       std::memcmp(header.magic, INDEX_MAGIC, sizeof INDEX_MAGIC) == 0 && header.archiveLength == archive->length &&
-      header.archiveModified == archive->modified && endRecordMatches() && header.entryCount >= 0 &&
-      header.packageCount >= 0 && isPowerOfTwo(header.packageSlotCount) &&
-      (isPowerOfTwo(header.entrySlotCount) || (header.sorted && header.entrySlotCount == 0)) &&
+      header.archiveModified == archive->modified && zipFindEnd(archive) &&
+      archive->endRecordOffset == header.endRecordOffset && findDirectory(archive, &found) &&
+      found.offset == header.centralDirectoryOffset && header.entryCount >= 0 && header.packageCount >= 0 &&
+      isPowerOfTwo(header.packageSlotCount) && (isPowerOfTwo(header.entrySlotCount) || (header.sorted && header.entrySlotCount == 0)) &&
       static_cast<int64_t>(sizeof header) + entryBytes + packageBytes +
               4 * (static_cast<int64_t>(header.entrySlotCount) + header.packageSlotCount) ==
           length;
@@ -317,12 +389,11 @@ bool zipUseIndex(ZipFile* archive) {
   archive->index = index;
   archive->indexLength = length;
   archive->centralDirectoryOffset = header.centralDirectoryOffset;
-  archive->endRecordOffset = header.endRecordOffset;
   archive->entryCount = header.entryCount;
   archive->packageCount = header.packageCount;
   archive->longestName = header.longestName;
   archive->sorted = header.sorted != 0;
-  // The records are all 32-bit words behind a header of a multiple of eight bytes: each table
+  // The records are 32- and 64-bit words behind a header of a multiple of eight bytes: each table
   // lies aligned for its records.
   auto* at = const_cast<unsigned char*>(index) + sizeof header;
   archive->entries = reinterpret_cast<ZipEntry*>(at);
@@ -339,7 +410,7 @@ bool zipUseIndex(ZipFile* archive) {
 
 // A whole member in one call: it must fill the buffer exactly and use up exactly its compressed
 // bytes.
-bool zipInflate(const unsigned char* input, uint32_t compressedSize, void* buffer, uint32_t size) {
+bool zipInflate(const unsigned char* input, uint64_t compressedSize, void* buffer, uint32_t size) {
   if (inflater == nullptr) {
     inflater = libdeflate_alloc_decompressor();
     if (inflater == nullptr) outOfMemory();
@@ -352,16 +423,19 @@ bool zipInflate(const unsigned char* input, uint32_t compressedSize, void* buffe
 }
 
 // The member's data as it lies in the archive (compressedSize bytes), after its local header; null
-// when the header is not there or the data would reach past the members, or the method is neither
-// stored nor deflated.
+// when the header is not there, the data would reach past the members, or the method is neither
+// stored nor deflated. The central directory bounded the header's offset and the member's
+// compressed size by its own offset (an index's records are checked here again); the header and the
+// data must fit before it. A zip64 local header's sizes stand in its extra field: the central
+// header's are the ones used.
 const unsigned char* memberData(ZipFile* archive, ZipEntry* entry) {
-  // The central directory bounded the header's offset by its own; the header must fit before it.
-  if (entry->localHeaderOffset + LOCAL_HEADER_SIZE > archive->centralDirectoryOffset) return nullptr;
+  auto directoryOffset = static_cast<uint64_t>(archive->centralDirectoryOffset);
+  if (entry->localHeaderOffset > directoryOffset || directoryOffset - entry->localHeaderOffset < LOCAL_HEADER_SIZE)
+    return nullptr;
   const unsigned char* local = archive->data + entry->localHeaderOffset;
   if (u32(local) != LOCAL_SIGNATURE || (u16(local + 6) & 1) != 0) return nullptr;
-  int64_t dataStart =
-      static_cast<int64_t>(entry->localHeaderOffset) + LOCAL_HEADER_SIZE + u16(local + 26) + u16(local + 28);
-  if (dataStart + entry->compressedSize > archive->centralDirectoryOffset) return nullptr;
+  uint64_t dataStart = entry->localHeaderOffset + LOCAL_HEADER_SIZE + u16(local + 26) + u16(local + 28);
+  if (dataStart > directoryOffset || entry->compressedSize > directoryOffset - dataStart) return nullptr;
   // A stored member's two sizes agree, so its data stays inside the checked range.
   if (entry->method == 0 && entry->compressedSize != entry->uncompressedSize) return nullptr;
   if (entry->method != 0 && entry->method != 8) return nullptr;
@@ -375,12 +449,12 @@ const unsigned char* memberData(ZipFile* archive, ZipEntry* entry) {
 ZipFile* zipOpen(const char* path) {
   FileHandle* file = openFile(path, "rb");
   if (file == nullptr) return nullptr;
-  auto* archive = static_cast<ZipFile*>(std::calloc(1, sizeof(ZipFile)));
+  auto* archive = static_cast<ZipFile*>(heapAllocateZeroed(1, sizeof(ZipFile)));
   if (archive == nullptr) {
     closeFile(file);
     outOfMemory();
   }
-  archive->name = static_cast<char*>(std::malloc(std::strlen(path) + 1));
+  archive->name = static_cast<char*>(heapAllocate(std::strlen(path) + 1));
   if (archive->name == nullptr) {
     closeFile(file);
     freeArchive(archive);
@@ -390,12 +464,27 @@ ZipFile* zipOpen(const char* path) {
   setArchiveCloser(zipClose);
   int64_t length = file->length;
   archive->modified = file->modified;
+  bool noMemory = false;
   if (length >= END_RECORD_SIZE) {
     archive->data = mapFile(file, length);
     if (archive->data != nullptr) archive->length = length;
+    // No address space left to map it is out of memory, not an archive that cannot be read.
+    noMemory = archive->data == nullptr && errno == ENOMEM;
   }
   closeFile(file);
-  if (archive->data == nullptr || (!zipUseIndex(archive) && !zipReadCentralDirectory(archive))) {
+  if (noMemory) {
+    freeArchive(archive);
+    outOfMemory();
+  }
+  bool read = false;
+  try {
+    read = archive->data != nullptr && (zipUseIndex(archive) || zipReadCentralDirectory(archive));
+  } catch (...) {
+    // Out of memory for the tables: the archive goes with the stop.
+    freeArchive(archive);
+    throw;
+  }
+  if (!read) {
     // Freed before the report, which may end the compile.
     std::string name = archive->name;
     freeArchive(archive);
@@ -439,19 +528,18 @@ bool zipWriteIndex(ZipFile* archive) {
   std::string path = indexPath(archive->name);
   std::string temporary = path + ".tmp";
   FileHandle* file = openFile(temporary.c_str(), "wb");
-  if (file == nullptr) {
-    if (entrySlots != archive->entrySlots) std::free(entrySlots);
-    return false;
+  bool ok = file != nullptr;
+  if (ok) {
+    auto write = [&](const void* data, int64_t bytes) { return bytes == 0 || writeFile(data, 1, bytes, file) == bytes; };
+    ok = write(&header, sizeof header) && write(archive->entries, sizeof(ZipEntry) * int64_t{archive->entryCount}) &&
+         write(archive->packages, sizeof(ZipEntry) * int64_t{archive->packageCount}) &&
+         write(entrySlots, 4 * int64_t{header.entrySlotCount}) &&
+         write(archive->packageSlots, 4 * int64_t{header.packageSlotCount});
+    ok = closeFile(file) == 0 && ok;
+    if (ok) ok = renameFile(temporary.c_str(), path.c_str()) == 0;
+    if (!ok) removeFile(temporary.c_str());
   }
-  auto write = [&](const void* data, int64_t bytes) { return bytes == 0 || writeFile(data, 1, bytes, file) == bytes; };
-  bool ok = write(&header, sizeof header) && write(archive->entries, sizeof(ZipEntry) * int64_t{archive->entryCount}) &&
-            write(archive->packages, sizeof(ZipEntry) * int64_t{archive->packageCount}) &&
-            write(entrySlots, 4 * int64_t{header.entrySlotCount}) &&
-            write(archive->packageSlots, 4 * int64_t{header.packageSlotCount});
   if (entrySlots != archive->entrySlots) std::free(entrySlots);
-  ok = closeFile(file) == 0 && ok;
-  if (ok) ok = renameFile(temporary.c_str(), path.c_str()) == 0;
-  if (!ok) removeFile(temporary.c_str());
   return ok;
 }
 
@@ -478,7 +566,7 @@ bool zipHasPackage(ZipFile* archive, const char* prefix) {
                     archive->packageCount, prefix, static_cast<int32_t>(std::strlen(prefix))) >= 0;
 }
 
-uint32_t zipEntrySize(ZipFile* archive, ZipEntry* entry) {
+uint64_t zipEntrySize(ZipFile* archive, ZipEntry* entry) {
   return archive == nullptr || entry == nullptr ? 0 : entry->uncompressedSize;
 }
 
@@ -500,9 +588,9 @@ const uint8_t* zipEntryBytes(ZipFile* archive, ZipEntry* entry, uint8_t** owned)
   if (archive == nullptr || entry == nullptr) return nullptr;
   const unsigned char* data = memberData(archive, entry);
   if (data != nullptr && entry->method == 0) return data;
-  if (data != nullptr) {
-    uint32_t size = entry->uncompressedSize;
-    auto* buffer = static_cast<uint8_t*>(std::malloc(size > 0 ? size : 1));
+  if (data != nullptr && entry->uncompressedSize <= UINT32_MAX) {
+    auto size = static_cast<uint32_t>(entry->uncompressedSize);
+    auto* buffer = static_cast<uint8_t*>(heapAllocate(size > 0 ? size : 1));
     if (buffer == nullptr) outOfMemory();
     if (zipInflate(data, entry->compressedSize, buffer, size)) {
       *owned = buffer;

@@ -1,22 +1,24 @@
-// Zip and jar archives on the class path: the central directory read in one pass into a table of
-// members and one of directory prefixes, each found through a hash table (members of a sorted
-// directory by binary search), and one member read, stored or deflated. An archive with a current
-// index beside it (zipWriteIndex) takes both tables from the index, mapped, and reads nothing at open.
+// Zip and jar archives on the class path, zip64 archives among them (more than 65,535 members, or
+// members and offsets past 4 GB): the central directory read in one pass into a table of members
+// and one of directory prefixes, each found through a hash table (members of a sorted directory
+// by binary search), and one member read, stored or deflated. An archive with a current index
+// beside it (zipWriteIndex) takes both tables from the index, mapped, and reads nothing at open.
 #pragma once
 
 #include <cstdint>
 
-// Plain 32-bit fields only: the tables of an index are these records as they lie in its file.
+// Fixed-width fields only: the tables of an index are these records as they lie in its file.
 struct ZipEntry {
   // The name as stored, "/" separated, not ended by a zero: its offset from the start of the
   // central directory in the archive's mapping (zipEntryName).
-  uint32_t nameOffset;
+  uint64_t nameOffset;
   int32_t nameLength;  // in the package table: the prefix length
-  uint32_t uncompressedSize;
-  uint32_t compressedSize;
-  uint32_t method;   // 0 stored, 8 deflated
+  uint32_t method;     // 0 stored, 8 deflated
   uint32_t dosTime;
-  uint32_t localHeaderOffset;
+  // From the central header, or from its zip64 extra field where the header marks them so.
+  uint64_t uncompressedSize;
+  uint64_t compressedSize;
+  uint64_t localHeaderOffset;
 };
 
 struct ZipFile {
@@ -61,7 +63,7 @@ ZipEntry* zipFindEntry(ZipFile* archive, const char* name);
 // The length of the longest member name: no longer name needs to be made to be looked for.
 int32_t zipLongestName(ZipFile* archive);
 bool zipHasPackage(ZipFile* archive, const char* prefix);
-uint32_t zipEntrySize(ZipFile* archive, ZipEntry* entry);
+uint64_t zipEntrySize(ZipFile* archive, ZipEntry* entry);
 bool zipReadEntry(ZipFile* archive, ZipEntry* entry, void* buffer, uint32_t size);
 // The member's bytes, zipEntrySize of them: a stored member's where they lie in the mapping, a
 // deflated one's inflated into a buffer from malloc, which *owned receives for the caller to free

@@ -15,6 +15,38 @@
 
 static_assert(sizeof(void*) <= ARENA_HEADER_SIZE, "the link word must fit the block header");
 
+namespace {
+
+// The test limit: -2 until the environment is read, -1 for none, else the allocations still granted.
+int64_t allocationsLeft = -2;
+
+bool allocationAllowed() {
+  if (allocationsLeft == -2) {
+    const char* limit = std::getenv("_QV_ALLOCATIONS");
+    char* end = nullptr;
+    long long n = limit != nullptr ? std::strtoll(limit, &end, 10) : -1;
+    allocationsLeft = limit != nullptr && end != limit && *end == '\0' && n >= 0 ? n : -1;
+  }
+  if (allocationsLeft < 0) return true;
+  if (allocationsLeft == 0) return false;
+  allocationsLeft--;
+  return true;
+}
+
+}  // namespace
+
+void* heapAllocate(size_t size) {
+  return allocationAllowed() ? std::malloc(size) : nullptr;
+}
+
+void* heapAllocateZeroed(size_t count, size_t size) {
+  return allocationAllowed() ? std::calloc(count, size) : nullptr;
+}
+
+void* heapReallocate(void* block, size_t size) {
+  return allocationAllowed() ? std::realloc(block, size) : nullptr;
+}
+
 static void linkBlock(void* block, void* previous) {
   std::memcpy(block, &previous, sizeof previous);
 }
@@ -63,7 +95,7 @@ BlockPool pool;
 
 #if defined(ARENA_HEAP_BLOCKS)
 char* takeBlock() {
-  return static_cast<char*>(std::malloc(ARENA_BLOCK_SIZE));
+  return static_cast<char*>(heapAllocate(ARENA_BLOCK_SIZE));
 }
 
 void giveBackBlock(void* block) {
@@ -71,6 +103,7 @@ void giveBackBlock(void* block) {
 }
 #else
 char* takeBlock() {
+  if (!allocationAllowed()) return nullptr;
   if (pool.givenBack != nullptr) {
     char* block = static_cast<char*>(pool.givenBack);
     pool.givenBack = blockLink(block);
@@ -125,16 +158,18 @@ void* arenaAllocFromNewBlock(Arena* arena, size_t n) {
   if (rounded > arena->free) {
     if (rounded > ARENA_LARGE_REQUEST) {
       // A block of its own; the current block keeps serving small requests.
-      char* large = static_cast<char*>(std::malloc(rounded + ARENA_HEADER_SIZE));
+      char* large = static_cast<char*>(heapAllocate(rounded + ARENA_HEADER_SIZE));
       if (large == nullptr) outOfMemory();
       linkBlock(large, arena->retiredLarge);
       arena->retiredLarge = large;
       arena->taken += rounded + ARENA_HEADER_SIZE;
       return large + ARENA_HEADER_SIZE;
     }
-    linkBlock(arena->block, arena->retired);
-    arena->retired = arena->block;
+    // The new block first: when there is none, the arena stays as it was for its release.
+    char* previous = arena->block;
     newArenaBlock(arena);
+    linkBlock(previous, arena->retired);
+    arena->retired = previous;
   }
   void* piece = arena->block + (ARENA_BLOCK_SIZE - arena->free);
   arena->free -= rounded;
@@ -193,7 +228,7 @@ static void growBuffer(char** buffer, int32_t* size, int32_t n, int32_t slack) {
   if (*buffer != nullptr && *size > n) return;
   if (n < 0 || n > INT32_MAX - slack) outOfMemory();
   int32_t wanted = n + slack;
-  char* grown = static_cast<char*>(std::realloc(*buffer, wanted > 0 ? wanted : 1));
+  char* grown = static_cast<char*>(heapReallocate(*buffer, wanted > 0 ? wanted : 1));
   if (grown == nullptr) outOfMemory();
   *buffer = grown;
   *size = wanted;
@@ -215,7 +250,7 @@ constexpr int32_t NAME_BUFFER_START = 256;
 constexpr int32_t WORK_BUFFER_START = 512;
 
 static char* heapBuffer(size_t size) {
-  char* buffer = static_cast<char*>(std::malloc(size));
+  char* buffer = static_cast<char*>(heapAllocate(size));
   if (buffer == nullptr) outOfMemory();
   return buffer;
 }

@@ -106,6 +106,15 @@ void growScratchBuffer(int32_t n);
 void growCharBuffer(int32_t n);
 void growClassFileBuffer(int32_t n);
 
+// The C heap, for the blocks the compiler frees itself: malloc, calloc and realloc, null when the
+// host has no memory left or the test limit refuses the request. The arenas take their blocks
+// through the same limit: with _QV_ALLOCATIONS=n in the environment, the first n allocations of
+// the process succeed and every later one fails, as on a host out of memory, so that tests can
+// run out of memory at every point of a compile.
+void* heapAllocate(size_t size);
+void* heapAllocateZeroed(size_t count, size_t size);
+void* heapReallocate(void* block, size_t size);
+
 // Opens the arenas and work buffers of a compile; releaseMemory gives back what is held (nothing
 // after a release, or before the first opening), closes the archives on the search paths and
 // zeroes global.

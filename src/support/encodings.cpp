@@ -223,7 +223,7 @@ char* convertWith(iconv_t converter, const char* text, int32_t length, char inva
   // Room for four bytes per input byte suffices for every codeset the runtime offers; the block
   // grows anyway when a conversion runs out of it.
   size_t capacity = 4 * static_cast<size_t>(length) + 16;
-  char* out = static_cast<char*>(std::malloc(capacity));
+  char* out = static_cast<char*>(heapAllocate(capacity));
   char* in = const_cast<char*>(text);
   size_t inLeft = static_cast<size_t>(length);
   size_t used = 0;
@@ -236,7 +236,7 @@ char* convertWith(iconv_t converter, const char* text, int32_t length, char inva
     if (result != static_cast<size_t>(-1)) break;
     if (errno == E2BIG || capacity - used < 2) {
       capacity *= 2;
-      char* grown = static_cast<char*>(std::realloc(out, capacity));
+      char* grown = static_cast<char*>(heapReallocate(out, capacity));
       if (grown == nullptr) std::free(out);
       out = grown;
       continue;

@@ -12,6 +12,8 @@
 #include <cstring>
 
 #include "platform/host_path.h"
+#include "support/arena.h"
+#include "support/fatal_stops.h"
 #include "support/multibyte_strings.h"
 
 static bool isSeparator(char c) {
@@ -72,14 +74,34 @@ FileHandle* openFile(const char* name, const char* mode) {
     close(descriptor);
     return nullptr;
   }
-  auto* handle = static_cast<FileHandle*>(std::calloc(1, sizeof(FileHandle)));
+  auto* handle = static_cast<FileHandle*>(heapAllocateZeroed(1, sizeof(FileHandle)));
   if (handle == nullptr) {
+    // No memory is no fault of the file: the compile stops as out of memory.
     close(descriptor);
-    return nullptr;
+    outOfMemory();
   }
   handle->descriptor = descriptor;
   handle->length = status.st_size;
   handle->modified = static_cast<int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
+  return handle;
+}
+
+FileHandle* createNewFile(const char* name, bool* exists) {
+  *exists = false;
+  char hostName[HOST_PATH_MAX];
+  if (!toHostPath(name, hostName, sizeof hostName)) return nullptr;
+  int descriptor = open(hostName, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0664);
+  if (descriptor < 0) {
+    *exists = errno == EEXIST;
+    return nullptr;
+  }
+  auto* handle = static_cast<FileHandle*>(heapAllocateZeroed(1, sizeof(FileHandle)));
+  if (handle == nullptr) {
+    close(descriptor);
+    unlink(hostName);
+    outOfMemory();
+  }
+  handle->descriptor = descriptor;
   return handle;
 }
 

@@ -1,5 +1,5 @@
 // Thin wrappers over the host's low-level file calls, and the lexical full-path resolution.
-// Failures are reported by return value only.
+// Failures are reported by return value only; no memory for a handle stops the compile.
 #pragma once
 
 #include <cstdint>
@@ -21,6 +21,10 @@ const char* fullPath(const char* path);
 // Mode "w...": write, create, truncate; "r..." or anything else: read. Only a regular file opens:
 // a directory, a FIFO or a device gives null, and the open never waits.
 FileHandle* openFile(const char* name, const char* mode);
+// Creates a new regular file for writing, exclusively: an existing file, directory or symbolic
+// link of the name (even one that points nowhere) is never opened, followed or truncated. Null on
+// failure, with *exists set when the name was taken.
+FileHandle* createNewFile(const char* name, bool* exists);
 int32_t closeFile(FileHandle* handle);
 int64_t seekFile(FileHandle* handle, int64_t offset, int32_t origin);
 // Loop until size x count bytes have moved, the file ends or an error comes; return the bytes moved.

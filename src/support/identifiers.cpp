@@ -14,7 +14,7 @@
 void growNameBuffer() {
   int32_t capacity = global.nameCapacity > 0 ? global.nameCapacity * 2 : 256;
   if (capacity < global.nameCapacity) outOfMemory();
-  auto* grown = static_cast<uint16_t*>(std::malloc(sizeof(uint16_t) * capacity));
+  auto* grown = static_cast<uint16_t*>(heapAllocate(sizeof(uint16_t) * capacity));
   if (grown == nullptr) outOfMemory();
   if (global.nameLength > 0) std::memcpy(grown, global.nameBuffer, sizeof(uint16_t) * global.nameLength);
   std::free(global.nameBuffer);
@@ -154,7 +154,7 @@ uint32_t nameHash(const uint16_t* characters, int32_t length) {
   if (high >= 0x80) return static_cast<uint32_t>(hashBytes(characters, sizeof(uint16_t) * length));
   // The bytes of the name, narrowed four at a time into a buffer on the stack.
   unsigned char narrow[256];
-  unsigned char* bytes = length <= static_cast<int32_t>(sizeof narrow) ? narrow : static_cast<unsigned char*>(std::malloc(length));
+  unsigned char* bytes = length <= static_cast<int32_t>(sizeof narrow) ? narrow : static_cast<unsigned char*>(heapAllocate(length));
   if (bytes == nullptr) outOfMemory();
   int32_t i = 0;
   for (; i + 4 <= length; i += 4) {

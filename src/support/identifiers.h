@@ -13,8 +13,13 @@ struct Identifier {
   int32_t kind;      // 1 for a name, the keyword's token kind for a keyword
   int32_t length;
   uint32_t hash;     // kept, so the table grows without hashing its names again
+  uint32_t marks;    // IDENTIFIER_ marks that lookups read in place of a search
   // `length` UTF-16 characters follow the record.
 };
+
+// Some class of the compile (from source or a class file) has a member class of this name: a
+// search of member classes for any other name finds none without a walk.
+constexpr uint32_t IDENTIFIER_NAMES_MEMBER_CLASS = 1;
 
 inline const uint16_t* identifierChars(const Identifier* id) {
   return reinterpret_cast<const uint16_t*>(id + 1);

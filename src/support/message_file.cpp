@@ -21,11 +21,12 @@
 namespace {
 
 struct MessageTable {
-  MessageEntry* entries;  // heap while loading, main arena afterwards
+  MessageEntry* entries;  // heap while loading, main arena afterwards, or the default entries
   int32_t capacity;
   int32_t count;
   int32_t sortedCount;
   bool inArena;
+  bool builtIn;  // the default entries compiled into the program
   const char* messageDirectory;
   const char* localeDirectory;
   // The encoding of a file whose texts were kept as they are, since the locale's codeset could not
@@ -34,6 +35,24 @@ struct MessageTable {
 };
 
 MessageTable table;
+
+constexpr char UNUSED_KEY[] = "unused.error.id";
+constexpr char UNUSED_TEXT[] = "Unused error message";
+
+// The default message file as the build found it, read in place on first use: the entries point
+// into the text, each key and text cut off by a zero byte. Nothing of it is allocated, so it
+// serves when memory has run out.
+char defaultMessageText[] = {
+#include "default_messages.inc"
+    0};
+constexpr int32_t MAX_DEFAULT_MESSAGES = 1024;
+MessageEntry defaultEntries[MAX_DEFAULT_MESSAGES];
+int32_t defaultTextLengths[MAX_DEFAULT_MESSAGES];
+int32_t defaultCount = -1;  // -1 until read
+
+// One entry of a message file as read, handed to what collects it.
+using EntryVisitor = void (*)(const char* key, int32_t keyLength, int32_t argumentCount, const char* text,
+                              int32_t textLength, void* context);
 
 const MessageEntry* findMessage(const char* key, int32_t keyLength) {
   return findSortedName(table.entries, table.sortedCount, &MessageEntry::key, &MessageEntry::keyLength, key, keyLength);
@@ -129,9 +148,12 @@ char* inHostEncoding(char* text) {
 bool loadOneFile(FileHandle* file, bool addAll) {
   char* text = readWholeFile(file);
   if (text == nullptr) return false;
-  text = inHostEncoding(text);
-  parseMessageFile(text, addAll);
-  std::free(text);
+  struct Text {
+    char* text;
+    ~Text() { std::free(text); }
+  } owned{text};
+  owned.text = inHostEncoding(text);
+  parseMessageFile(owned.text, addAll);
   sortMessages();
   return true;
 }
@@ -148,7 +170,9 @@ const MessageEntry* lookupMessage(const char* key) {
 }
 
 void initMessageTable(int32_t capacity) {
-  table.entries = static_cast<MessageEntry*>(std::malloc(sizeof(MessageEntry) * capacity));
+  if (table.entries != nullptr && !table.inArena && !table.builtIn) std::free(table.entries);
+  table.builtIn = false;
+  table.entries = static_cast<MessageEntry*>(heapAllocate(sizeof(MessageEntry) * capacity));
   if (table.entries == nullptr) outOfMemory();
   table.capacity = capacity;
   table.count = 0;
@@ -160,7 +184,7 @@ void addMessage(const char* key, int32_t keyLength, int32_t argumentCount, const
                 int32_t textLength) {
   if (table.count == table.capacity) {
     int32_t capacity = table.count + 100;
-    auto* grown = static_cast<MessageEntry*>(std::realloc(table.entries, sizeof(MessageEntry) * capacity));
+    auto* grown = static_cast<MessageEntry*>(heapReallocate(table.entries, sizeof(MessageEntry) * capacity));
     if (grown == nullptr) outOfMemory();
     table.entries = grown;
     table.capacity = capacity;
@@ -180,7 +204,7 @@ void sortMessages() {
 }
 
 void compactMessageTable() {
-  if (table.inArena) return;
+  if (table.inArena || table.builtIn) return;
   auto* compact = arenaNewArray<MessageEntry>(&global.mainArena, table.count > 0 ? table.count : 1);
   std::memcpy(compact, table.entries, sizeof(MessageEntry) * table.count);
   std::free(table.entries);
@@ -192,7 +216,7 @@ void compactMessageTable() {
 char* readWholeFile(FileHandle* file) {
   int64_t size = seekFile(file, 0, SEEK_END);
   if (size < 1 || size > INT32_MAX - 1 || seekFile(file, 0, SEEK_SET) != 0) return nullptr;
-  char* text = static_cast<char*>(std::malloc(size + 1));
+  char* text = static_cast<char*>(heapAllocate(size + 1));
   if (text == nullptr) outOfMemory();
   int64_t got = readFile(text, 1, size, file);
   text[got == size ? size : 0] = '\0';
@@ -209,7 +233,8 @@ const char* skipToEndOfLine(const char* p) {
   return p;
 }
 
-void parseMessageFile(char* text, bool addAll) {
+// The entries of one file's text, in order (the format is described in the header comment).
+static void readMessageEntries(const char* text, EntryVisitor visit, void* context) {
   const char* p = text;
   for (;;) {
     p = skipBlanks(p);
@@ -233,75 +258,126 @@ void parseMessageFile(char* text, bool addAll) {
     p = skipBlanks(stepOver(p));  // the "="
     const char* message = p;
     p = skipToEndOfLine(p);
-    int32_t messageLength = static_cast<int32_t>(p - message);
-    if (addAll || findMessage(key, keyLength) == nullptr) {
-      if (!addAll && (global.traceLevel & TRACE_NOT_LOCALIZED))
-        std::printf("MESSAGE ERROR, message \"%.*s\" has NOT been localized\n", keyLength, key);
-      addMessage(key, keyLength, argumentCount, message, messageLength);
-    }
+    visit(key, keyLength, argumentCount, message, static_cast<int32_t>(p - message), context);
   }
 }
 
+void parseMessageFile(char* text, bool addAll) {
+  readMessageEntries(
+      text,
+      [](const char* key, int32_t keyLength, int32_t argumentCount, const char* message, int32_t messageLength,
+         void* context) {
+        bool all = *static_cast<bool*>(context);
+        if (all || findMessage(key, keyLength) == nullptr) {
+          if (!all && (global.traceLevel & TRACE_NOT_LOCALIZED))
+            std::printf("MESSAGE ERROR, message \"%.*s\" has NOT been localized\n", keyLength, key);
+          addMessage(key, keyLength, argumentCount, message, messageLength);
+        }
+      },
+      &addAll);
+}
+
+void useDefaultMessages() {
+  if (defaultCount < 0) {
+    defaultCount = 0;
+    auto keep = [](const char* key, int32_t keyLength, int32_t argumentCount, const char* text, int32_t textLength,
+                   void*) {
+      if (defaultCount == MAX_DEFAULT_MESSAGES) return;
+      defaultTextLengths[defaultCount] = textLength;
+      defaultEntries[defaultCount++] = MessageEntry{keyLength, const_cast<char*>(key), argumentCount, const_cast<char*>(text)};
+    };
+    readMessageEntries(defaultMessageText, keep, nullptr);
+    // Cut only now, so that the reading above saw whole lines.
+    for (int32_t i = 0; i < defaultCount; i++) {
+      MessageEntry& entry = defaultEntries[i];
+      entry.key[entry.keyLength] = '\0';
+      entry.text[defaultTextLengths[i]] = '\0';
+    }
+    if (defaultCount < MAX_DEFAULT_MESSAGES)
+      defaultEntries[defaultCount++] =
+          MessageEntry{sizeof UNUSED_KEY - 1, const_cast<char*>(UNUSED_KEY), 0, const_cast<char*>(UNUSED_TEXT)};
+    std::qsort(defaultEntries, defaultCount, sizeof(MessageEntry), compareEntries);
+  }
+  if (table.entries != nullptr && !table.inArena && !table.builtIn) std::free(table.entries);
+  table.entries = defaultEntries;
+  table.capacity = defaultCount;
+  table.count = defaultCount;
+  table.sortedCount = defaultCount;
+  table.inArena = false;
+  table.builtIn = true;
+}
+
+// Steps: the localized file, else its language's; then the default file, which fills the gaps; the
+// warning lines when neither gave a text. With no file read, or no memory to read one, the default
+// entries compiled in stand for them, so that no diagnostic prints as its bare key.
 void loadMessageFiles() {
-  initMessageTable(400);
-  static const char builtInKey[] = "unused.error.id";
-  static const char builtInText[] = "Unused error message";
-  addMessage(builtInKey, sizeof builtInKey - 1, 0, builtInText, sizeof builtInText - 1);
+  try {
+    initMessageTable(400);
+    addMessage(UNUSED_KEY, sizeof UNUSED_KEY - 1, 0, UNUSED_TEXT, sizeof UNUSED_TEXT - 1);
 
-  const size_t nameRoom = std::strlen(MESSAGE_FILE_NAME) + 6;
-  const char* localeDirectory = table.localeDirectory;
-  const char* messageDirectory = table.messageDirectory;
-  size_t localeRoom = (localeDirectory != nullptr ? std::strlen(localeDirectory) : 0) + nameRoom;
-  size_t messageRoom = (messageDirectory != nullptr ? std::strlen(messageDirectory) : 0) + nameRoom;
-  char* localePath = arenaNewArray<char>(&global.mainArena, localeRoom);
-  char* messagePath = arenaNewArray<char>(&global.mainArena, messageRoom);
+    const size_t nameRoom = std::strlen(MESSAGE_FILE_NAME) + 6;
+    const char* localeDirectory = table.localeDirectory;
+    const char* messageDirectory = table.messageDirectory;
+    size_t localeRoom = (localeDirectory != nullptr ? std::strlen(localeDirectory) : 0) + nameRoom;
+    size_t messageRoom = (messageDirectory != nullptr ? std::strlen(messageDirectory) : 0) + nameRoom;
+    char* localePath = arenaNewArray<char>(&global.mainArena, localeRoom);
+    char* messagePath = arenaNewArray<char>(&global.mainArena, messageRoom);
 
-  bool loaded = false;
-  if (localeDirectory != nullptr) {
-    FileHandle* file = openMessageFile(localePath, localeDirectory);
-    if (file == nullptr) file = openLocaleFallback(localePath, localeDirectory);
-    if (file != nullptr) {
-      loaded = loadOneFile(file, true);
-      closeFile(file);
+    bool loaded = false;
+    if (localeDirectory != nullptr) {
+      FileHandle* file = openMessageFile(localePath, localeDirectory);
+      if (file == nullptr) file = openLocaleFallback(localePath, localeDirectory);
+      if (file != nullptr) {
+        struct Closer {
+          FileHandle* file;
+          ~Closer() { closeFile(file); }
+        } closer{file};
+        loaded = loadOneFile(file, true);
+      }
     }
-  }
-  if (messageDirectory != nullptr) {
-    FileHandle* file = openMessageFile(messagePath, messageDirectory);
-    if (file != nullptr) {
-      // The localized file wins for every key it has; the default file fills the gaps.
-      if (loadOneFile(file, !loaded)) loaded = true;
-      closeFile(file);
+    if (messageDirectory != nullptr) {
+      FileHandle* file = openMessageFile(messagePath, messageDirectory);
+      if (file != nullptr) {
+        struct Closer {
+          FileHandle* file;
+          ~Closer() { closeFile(file); }
+        } closer{file};
+        // The localized file wins for every key it has; the default file fills the gaps.
+        if (loadOneFile(file, !loaded)) loaded = true;
+      }
     }
+    if (!loaded) {
+      // On the stack: no memory may be left to ask for.
+      char line[2 * FULL_PATH_SIZE + 200];
+      std::snprintf(line, sizeof line, "warning: Cannot access the error messages file at: %s OR %s", localePath,
+                    messagePath);
+      printLine(line);
+      printLine("Note: This could be an installation failure, or perhaps a file was deleted from "
+                "your installation area.");
+      useDefaultMessages();
+      return;
+    }
+    compactMessageTable();
+  } catch (const CompileStop&) {
+    // Out of memory: whatever was read is dropped.
+    useDefaultMessages();
   }
-  if (!loaded) {
-    size_t size = std::strlen(localePath) + std::strlen(messagePath) + 201;
-    char* line = static_cast<char*>(std::malloc(size));
-    if (line == nullptr) outOfMemory();
-    std::snprintf(line, size, "warning: Cannot access the error messages file at: %s OR %s",
-                  localePath, messagePath);
-    printLine(line);
-    std::free(line);
-    printLine("Note: This could be an installation failure, or perhaps a file was deleted from "
-              "your installation area.");
-    table.sortedCount = 0;
-  }
-  compactMessageTable();
 }
 
 void setMessageLocation(const char* messageDirectory, const char* localeDirectory) {
   // Named again with the same directories (start-up reported before the compile began), the
   // loaded table stands: reading the files anew would only repeat their warnings.
-  if (table.entries != nullptr && table.inArena && messageDirectory == table.messageDirectory &&
+  if (table.entries != nullptr && (table.inArena || table.builtIn) && messageDirectory == table.messageDirectory &&
       localeDirectory == table.localeDirectory)
     return;
-  if (table.entries != nullptr && !table.inArena) std::free(table.entries);
+  if (table.entries != nullptr && !table.inArena && !table.builtIn) std::free(table.entries);
   table = MessageTable{};
   table.messageDirectory = messageDirectory;
   table.localeDirectory = localeDirectory;
 }
 
 void forgetMessageTable() {
-  if (table.entries != nullptr && !table.inArena) std::free(table.entries);
+  if (table.entries != nullptr && !table.inArena && !table.builtIn) std::free(table.entries);
   table = MessageTable{};
 }
 

@@ -30,6 +30,11 @@ void parseMessageFile(char* text, bool addAll);
 const char* skipBlanks(const char* p);
 const char* skipToEndOfLine(const char* p);
 
+// Makes the default message file as the build found it, compiled into the program, the table: the
+// loader's choice when no message file can be read, and the console start-up's when memory runs
+// out before the files are known. It allocates nothing.
+void useDefaultMessages();
+
 // Keeps both directory strings (not copied) and drops the loaded table, unless it was loaded
 // from these very directories.
 void setMessageLocation(const char* messageDirectory, const char* localeDirectory);

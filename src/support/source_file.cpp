@@ -80,10 +80,15 @@ bool isJavaSuffix(const char* suffix) {
   return true;
 }
 
-// The file's bytes and a zero byte in the main arena; -1 in *size when it cannot be read whole.
+// The file's bytes and a zero byte in the main arena; -1 in *size when it cannot be read whole, -2
+// when it is larger than MAX_SOURCE_SIZE.
 char* readContent(FileHandle* file, int64_t* size) {
   *size = file->length;
-  if (*size < 0 || *size > INT32_MAX - 16) {
+  if (*size > MAX_SOURCE_SIZE) {
+    *size = -2;
+    return nullptr;
+  }
+  if (*size < 0) {
     *size = -1;
     return nullptr;
   }
@@ -122,7 +127,12 @@ SourceFile* findSourceFile(const char* name) {
 }
 
 SourceFile* addSourceFile(const char* name) {
-  if (name == nullptr || name[0] == '\0') return nullptr;
+  if (name == nullptr) return nullptr;
+  // An empty argument (a script's unset variable) is a source that cannot be opened, not none.
+  if (name[0] == '\0') {
+    errorAt(0, 0, "source.name.empty");
+    return nullptr;
+  }
   int32_t nameLength = static_cast<int32_t>(std::strlen(name));
   if (findSourceByName(name, nameLength) != nullptr) return nullptr;
   const char* resolved = fullPath(name);
@@ -147,6 +157,12 @@ SourceFile* addSourceFile(const char* name) {
   int64_t size = 0;
   char* content = readContent(handle, &size);
   closeFile(handle);
+  if (size == -2) {
+    char limit[24];
+    std::snprintf(limit, sizeof limit, "%lld", static_cast<long long>(MAX_SOURCE_SIZE));
+    errorAt(0, 0, "source.too.large", name, limit);
+    return nullptr;
+  }
   if (size < 0) {
     errorAt(0, 0, "cannot.read.source", name);
     return nullptr;

@@ -516,6 +516,7 @@ ClassDef* parseClassDeclaration(SourceFile* file, Package* package, uint16_t cla
   } else {
     computeBinaryName(cls);
     addClassToPackage(package, cls);
+    addClassToSource(file, cls);
   }
 
   auto* scope = arenaNew<Scope>(&global.mainArena);

@@ -329,7 +329,15 @@ ExprNode* parseInitializer(bool staticContext, bool nested) {
     int32_t column = token().column;
     ExprNode* elements = nullptr;
     bool failed = false;
-    if (scanToken() != T_RBRACE) {
+    if (scanToken() == T_COMMA) {
+      // "{ , }": an initializer with no elements may still have its trailing comma.
+      int32_t commaLine = token().line;
+      int32_t commaColumn = token().column;
+      if (scanToken() != T_RBRACE) {
+        errorAt(commaLine, commaColumn, "expression.syntax");
+        failed = true;
+      }
+    } else if (token().kind != T_RBRACE) {
       for (;;) {
         int32_t elementLine = token().line;
         int32_t elementColumn = token().column;

@@ -219,7 +219,12 @@ ExprNode* parseParenthesisedOrCast(int32_t line, int32_t column) {
   ExprNode* expression = nullptr;
   int32_t classified = parseParenthesisOrCast(&type, &expression);
   if (classified == CLASSIFY_FAILED) return nullptr;
-  if (classified == CLASSIFY_TYPE) {
+  if (classified == CLASSIFY_TYPE && token().kind == T_DOT) {
+    // (int.class), (String[].class): a type followed by a selector is a primary, not a cast.
+    expression = parseTypeSelector(type, line, column);
+    if (expression == nullptr) return nullptr;
+    type = nullptr;
+  } else if (classified == CLASSIFY_TYPE) {
     if (token().kind != T_RPAREN) {
       syntaxErrorSkip("cast.syntax");
       return nullptr;
@@ -438,6 +443,13 @@ ExprNode* parseSelector(ExprNode* expression, int32_t nameMode) {
         if (scanToken() == T_LPAREN) {
           markExplicitConstructorCall();
           return parseConstructorCallArguments(superNode, expression->line, expression->column);
+        }
+        // An object before super serves only outer.super(...); a member through super takes a
+        // class name (null.super.m(), x.super.f and super.super.m() are no expressions).
+        if (superNode->left != nullptr) {
+          errorAt(line, column, "invalid.super.selector");
+          syntaxErrorSkip(nullptr);
+          return nullptr;
         }
         return superNode;
       }

@@ -38,9 +38,7 @@ uint16_t nestedClassAccessFlags(uint16_t modifiers, uint16_t flags) {
 }
 
 bool isMemberClassNameTaken(const ClassDef* outer, const Identifier* name) {
-  for (ClassRef* entry = outer->innerClasses; entry != nullptr; entry = entry->next)
-    if (entry->name == name && (entry->flags & CF_LOCAL) == 0) return true;
-  return false;
+  return findMemberClassEntry(outer, name) != nullptr;
 }
 
 namespace {

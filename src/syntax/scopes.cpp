@@ -47,3 +47,18 @@ int32_t allocLocalSlots(int32_t count) {
     errorAt(currentToken()->line, currentToken()->column, "exceeds.max.slots");
   return first;
 }
+
+void skipUsedSlots() {
+  Scope* scope = global.ctx.scope;
+  scope->nextSlot = scope->maxSlots;
+}
+
+TrySlots::TrySlots() : scope_(global.ctx.scope), outerMaximum_(0) {
+  if (scope_ == nullptr) return;
+  outerMaximum_ = scope_->maxSlots;
+  scope_->maxSlots = scope_->nextSlot;
+}
+
+TrySlots::~TrySlots() {
+  if (scope_ != nullptr && scope_->maxSlots < outerMaximum_) scope_->maxSlots = outerMaximum_;
+}

@@ -15,6 +15,9 @@ void setScopeSlots(int32_t next, int32_t maximum);
 // Takes `count` local slots in the current scope, the first returned; reaching 65536 slots in a
 // method is reported ("exceeds.max.slots").
 int32_t allocLocalSlots(int32_t count);
+// The current scope's next free slot moves up to its highest slot count: what it declares from
+// here takes no slot that an earlier statement of the scope used.
+void skipUsedSlots();
 
 // A scope open for the life of a C++ block: popped on every way out, a stop that unwinds through
 // it included, unless closed before.
@@ -31,4 +34,21 @@ class OpenScope {
 
  private:
   Scope* scope_;
+};
+
+// The slots of a try statement counted on their own: while it is read, the highest slot count of
+// the scope it stands in starts again at the scope's next free slot, and the larger of the two
+// counts is kept when it ends (on every way out). Its finally, which the body and catch clauses
+// call with values of theirs pending in those slots (the return value of a try inside), then
+// places its own locals above all of them (skipUsedSlots).
+class TrySlots {
+ public:
+  TrySlots();
+  ~TrySlots();
+  TrySlots(const TrySlots&) = delete;
+  TrySlots& operator=(const TrySlots&) = delete;
+
+ private:
+  Scope* scope_;
+  int32_t outerMaximum_;
 };

@@ -386,6 +386,7 @@ void parseTry(int32_t kind, Position at) {
   StmtNode* start = newLabel();
   appendStatement(start);
   OpenJump jump;
+  TrySlots slots;
   beginTryContext(&jump.context, at.line, at.column);
   appendPositionLabel(token().line, token().column);
   if (!parseBlockIn(kind, nullptr)) return;
@@ -811,6 +812,7 @@ void parseTryStatement(int32_t kind, StmtNode* startLabel, StmtNode* endLabel) {
     Scope scope{};
     OpenScope open(&scope);
     finallyClause = beginFinallyClause(tryStatement, at.line, at.column);
+    skipUsedSlots();
     parseBlockIn(kind, nullptr);
     endScopeVariables(&scope);
     open.close();

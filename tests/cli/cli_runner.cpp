@@ -21,6 +21,8 @@
 //                            longer write fails with EFBIG, as on a full disk)
 //   file: path <<END         a file below {work}, its lines up to END ({noeol} at the very end:
 //                            without the last line break)
+//   size: path n             that file (or a new one) made n bytes long without writing the rest,
+//                            which reads as zeros
 //   stdout <<END / stderr <<END   the expected output, lines up to END
 //   stderr-has <<END         lines that standard error holds in this order, among others
 //   status: n                the expected exit status (default 0)
@@ -54,6 +56,8 @@
 
 #include <gtest/gtest.h>
 
+#include "case_text.h"
+
 extern char** environ;
 
 namespace fs = std::filesystem;
@@ -86,6 +90,7 @@ struct CliCase {
   std::vector<std::string> absent;
   std::vector<std::string> noneNamed;
   std::vector<StagedFile> files;
+  std::vector<std::pair<std::string, long>> sizes;  // path, length
   std::string expectedOut;
   std::string expectedErr;
   std::string expectedErrLines;  // lines that stderr holds in this order, among others
@@ -95,27 +100,6 @@ struct CliCase {
 
 void PrintTo(const CliCase& c, std::ostream* out) {
   *out << c.table << ".cases:" << c.line << " " << c.name;
-}
-
-std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
-  for (size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += to.size()) text.replace(at, from.size(), to);
-  return text;
-}
-
-std::string expandRepeats(const std::string& text) {
-  std::string expanded;
-  size_t at = 0;
-  for (size_t open; (open = text.find("{repeat ", at)) != std::string::npos;) {
-    size_t head = text.find('}', open);
-    size_t close = text.find("{/repeat}", head);
-    if (head == std::string::npos || close == std::string::npos) throw std::runtime_error("unclosed {repeat}");
-    long count = std::stol(text.substr(open + 8, head - open - 8));
-    std::string body = text.substr(head + 1, close - head - 1);
-    expanded += text.substr(at, open - at);
-    for (long n = 0; n < count; n++) expanded += replaceAll(body, "{n}", std::to_string(n));
-    at = close + 9;
-  }
-  return expanded + text.substr(at);
 }
 
 std::vector<std::string> splitArguments(const std::string& text, const std::string& where) {
@@ -220,7 +204,11 @@ std::vector<CliCase> readTable(const fs::path& path) {
       c.openFiles = std::stoi(value);
     else if (key == "file-size")
       c.fileSize = std::stol(value);
-    else if (key == "kept")
+    else if (key == "size") {
+      size_t blank = value.rfind(' ');
+      if (blank == std::string::npos) throw std::runtime_error(where() + ": size needs a path and a length");
+      c.sizes.emplace_back(value.substr(0, blank), std::stol(value.substr(blank + 1)));
+    } else if (key == "kept")
       c.kept.push_back(value);
     else if (key == "present")
       c.present.push_back(value);
@@ -371,6 +359,13 @@ TEST_P(CliTest, Runs) {
     // A block that ends in {noeol} makes a file without a final line break.
     if (content.size() >= 8 && content.compare(content.size() - 8, 8, "{noeol}\n") == 0) content.resize(content.size() - 8);
     std::ofstream(path, std::ios::binary) << content;
+  }
+
+  for (const auto& [file, length] : c.sizes) {
+    fs::path path = work / expand(file);
+    fs::create_directories(path.parent_path());
+    if (!fs::exists(path)) std::ofstream(path, std::ios::binary);
+    fs::resize_file(path, static_cast<uintmax_t>(length));
   }
 
   std::vector<std::string> argv{c.argv0.empty() ? program : expand(c.argv0)};

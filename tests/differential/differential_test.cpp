@@ -15,7 +15,8 @@
 //
 // The cases are every *.cases table of this directory, in name order. Case syntax:
 //   === name                 starts a case
-//   file: path <<END         a source file of the program, its lines up to END
+//   file: path <<END         a source file of the program, its lines up to END ({repeat N}
+//                            text{/repeat} stands for the text N times, {n} counting from 0)
 //   ecj: accept | reject N...  what ecj says, every line it reports an error at (checked too, so
 //                            the table says what it tests)
 //   options: ...             quorvelix options before the files (ecj takes none of them)
@@ -37,6 +38,8 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+
+#include "case_text.h"
 
 namespace fs = std::filesystem;
 
@@ -111,7 +114,7 @@ void readTable(const std::string& path, std::vector<Program>& programs) {
         content += text + "\n";
       }
       if (!closed) throw std::runtime_error(table + ":" + std::to_string(number) + ": missing " + terminator);
-      p.files.push_back({line.substr(6, heredoc - 6), content});
+      p.files.push_back({line.substr(6, heredoc - 6), expandRepeats(content)});
       continue;
     }
     throw std::runtime_error(table + ":" + std::to_string(number) + ": cannot read: " + line);

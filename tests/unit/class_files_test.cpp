@@ -171,6 +171,10 @@ struct ZipMember {
   int32_t method = -1;  // forced method; -1 for what `deflate` says
   int64_t compressedSize = -1;  // forced size in the central header
   int64_t uncompressedSize = -1;  // forced size in the central header
+  // The central header marks both sizes and the offset 0xFFFFFFFF and gives them in a zip64 extra
+  // field (after a field of another kind); with zip64Short the extra field is cut short.
+  bool zip64Extra = false;
+  bool zip64Short = false;
 };
 
 struct ZipOptions {
@@ -224,16 +228,33 @@ Bytes makeZip(const std::vector<ZipMember>& members, const ZipOptions& options =
     le16(directory, method);
     le32(directory, 0);
     le32(directory, crc);
-    le32(directory, m.compressedSize >= 0 ? static_cast<uint32_t>(m.compressedSize) : static_cast<uint32_t>(stored.size()));
-    le32(directory, static_cast<uint32_t>(m.uncompressedSize >= 0 ? m.uncompressedSize : m.data.size()));
+    uint32_t compressedSize = m.compressedSize >= 0 ? static_cast<uint32_t>(m.compressedSize) : static_cast<uint32_t>(stored.size());
+    uint32_t uncompressedSize = static_cast<uint32_t>(m.uncompressedSize >= 0 ? m.uncompressedSize : m.data.size());
+    Bytes extra;
+    if (m.zip64Extra) {
+      le16(extra, 0x5455);  // a time stamp field first
+      le16(extra, 5);
+      extra.insert(extra.end(), {1, 0, 0, 0, 0});
+      le16(extra, 0x0001);
+      uint32_t values[] = {uncompressedSize, compressedSize, offset};
+      int given = m.zip64Short ? 2 : 3;
+      le16(extra, 8 * given);
+      for (int i = 0; i < given; i++) {
+        le32(extra, values[i]);
+        le32(extra, 0);
+      }
+    }
+    le32(directory, m.zip64Extra ? 0xFFFFFFFF : compressedSize);
+    le32(directory, m.zip64Extra ? 0xFFFFFFFF : uncompressedSize);
     le16(directory, static_cast<uint32_t>(m.name.size()));
-    le16(directory, 0);
+    le16(directory, static_cast<uint32_t>(extra.size()));
     le16(directory, 0);
     le16(directory, 0);
     le16(directory, 0);
     le32(directory, 0);
-    le32(directory, offset);
+    le32(directory, m.zip64Extra ? 0xFFFFFFFF : offset);
     directory.insert(directory.end(), m.name.begin(), m.name.end());
+    directory.insert(directory.end(), extra.begin(), extra.end());
   }
   uint32_t directoryOffset = static_cast<uint32_t>(file.size() - options.prefix.size());
   file.insert(file.end(), directory.begin(), directory.end());
@@ -294,6 +315,13 @@ class ClassPathTest : public CompilerTest {
     CompilerTest::SetUp();
     initMessageTable(16);
     const char* texts[][2] = {{"bad.class.file", "bad %1"},          {"wrong.class.version", "version %1 %2"},
+                              {"bad.class.file.magic", "magic %1"},  {"bad.class.file.truncated", "truncated %1"},
+                              {"bad.class.file.pool", "pool %1"},    {"bad.class.file.name", "name %1"},
+                              {"bad.class.file.class.flags", "class flags %1"},
+                              {"bad.class.file.method.flags", "method flags %1"},
+                              {"bad.class.file.supertype", "supertype %1"},
+                              {"bad.class.file.field", "field %1"},  {"bad.class.file.method", "method %1"},
+                              {"bad.class.file.constant", "constant %1"},
                               {"zip.error", "zip %1"},               {"cant.read.classfile", "unreadable %1"},
                               {"undef.class", "undef %1"},           {"wrong.class.name", "name %1 %2 %3"},
                               {"cant.make.dir", "cannot make %1"},   {"class.not.in.source", "not in %1 %2 %3"},
@@ -494,60 +522,60 @@ TEST_F(ClassPathTest, MalformedClassFiles) {
   {
     Bytes bytes = markedClass("p/C", "x");
     bytes.resize(bytes.size() / 2);
-    cases.push_back({"truncated", bytes, "quorvelix: site 1: bad {path}\n"});
+    cases.push_back({"truncated", bytes, "quorvelix: truncated {path}\n"});
   }
-  cases.push_back({"ten bytes", Bytes{0xCA, 0xFE, 0xBA, 0xBE, 0, 3, 0, 45, 0, 9}, "quorvelix: site 1: bad {path}\n"});
-  cases.push_back({"bad magic", Bytes{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, "quorvelix: site 1: bad {path}\n"});
+  cases.push_back({"ten bytes", Bytes{0xCA, 0xFE, 0xBA, 0xBE, 0, 3, 0, 45, 0, 9}, "quorvelix: truncated {path}\n"});
+  cases.push_back({"bad magic", Bytes{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, "quorvelix: magic {path}\n"});
   for (uint8_t tag : {2, 15}) {
     ClassFileBuilder b("p/C");
     b.rawEntry({tag, 0, 0, 0, 0});
-    cases.push_back({tag == 2 ? "tag 2" : "tag 15", b.build(), "quorvelix: site 3: bad {path}\n"});
+    cases.push_back({tag == 2 ? "tag 2" : "tag 15", b.build(), "quorvelix: pool {path}\n"});
   }
   {
     ClassFileBuilder b("p/C");
     b.flags = 0x4021;
-    cases.push_back({"class flag 0x4000", b.build(), "quorvelix: site 4: bad {path}\n"});
+    cases.push_back({"class flag 0x4000", b.build(), "quorvelix: class flags {path}\n"});
   }
   {
     ClassFileBuilder b("p/C");
     b.method(0x0041, "m", "()V");
-    cases.push_back({"method flag 0x40", b.build(), "quorvelix: site 8: bad {path}\n"});
+    cases.push_back({"method flag 0x40", b.build(), "quorvelix: method flags {path}\n"});
   }
   {
     ClassFileBuilder b("p/C");
     b.field(0x0001, "deep", std::string(300, '[') + "I");
-    cases.push_back({"300 array dimensions", b.build(), "quorvelix: site 11: bad {path}\n"});
+    cases.push_back({"300 array dimensions", b.build(), "quorvelix: field {path}\n"});
   }
   {
     ClassFileBuilder b("p/C");
     b.thisClass = b.utf8("not a class entry");
-    cases.push_back({"this_class not a class", b.build(), "quorvelix: site 14: bad {path}\n"});
+    cases.push_back({"this_class not a class", b.build(), "quorvelix: name {path}\n"});
   }
   {
     ClassFileBuilder b("p/C");
     b.thisClass = 0;
-    cases.push_back({"this_class 0", b.build(), "quorvelix: site 14: bad {path}\n"});
+    cases.push_back({"this_class 0", b.build(), "quorvelix: name {path}\n"});
   }
   {
     Bytes zeros{0xCA, 0xFE, 0xBA, 0xBE, 0, 3, 0, 45};
     zeros.resize(zeros.size() + 16, 0);
-    cases.push_back({"all zeros after the header", zeros, "quorvelix: site 14: bad {path}\n"});
+    cases.push_back({"all zeros after the header", zeros, "quorvelix: name {path}\n"});
   }
   {
     ClassFileBuilder b("p/C");
     b.method(0x0001, "m", "(I");
-    cases.push_back({"method descriptor cut off", b.build(), "quorvelix: site 12: bad {path}\n"});
+    cases.push_back({"method descriptor cut off", b.build(), "quorvelix: method {path}\n"});
   }
   {
     ClassFileBuilder b("p/C");
     b.superClass = 999;
-    cases.push_back({"superclass index out of the pool", b.build(), "quorvelix: site 5: bad {path}\n"});
+    cases.push_back({"superclass index out of the pool", b.build(), "quorvelix: supertype {path}\n"});
   }
   {
     ClassFileBuilder b("p/C");
     Bytes attribute = b.constantValue(b.integer(5));
     b.field(0x0019, "S", "Ljava/lang/String;", attribute, 1);
-    cases.push_back({"an int constant for a String field", b.build(), "quorvelix: site 23: bad {path}\n"});
+    cases.push_back({"an int constant for a String field", b.build(), "quorvelix: constant {path}\n"});
   }
   for (const MalformedClass& c : cases) {
     SetUp();
@@ -568,6 +596,17 @@ TEST_F(ClassPathTest, MalformedClassFiles) {
     TearDown();
   }
   SetUp();
+}
+
+// A damaged member of an archive is named with its archive.
+TEST_F(ClassPathTest, DamagedArchiveMemberIsNamedWithItsArchive) {
+  Bytes bytes = markedClass("p/C", "x");
+  bytes.resize(bytes.size() / 2);
+  writeBytes(root / "a.jar", makeZip({{"p/C.class", bytes}}));
+  useClassPath({(root / "a.jar").string()});
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(load("p", "C"), nullptr);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "quorvelix: truncated " + (root / "a.jar").string() + "(p/C.class)\n");
 }
 
 TEST_F(ClassPathTest, WhatIsReadFromAGoodClassFile) {
@@ -829,6 +868,17 @@ TEST_F(ClassPathTest, Archives) {
   countShort.countDelta = -1;
   ZipOptions zip64;
   zip64.zip64 = true;
+  ZipOptions zip64CountShort = zip64;
+  zip64CountShort.countDelta = -1;
+  ZipMember zip64Member{"p/C.class", good, true};
+  zip64Member.zip64Extra = true;
+  ZipMember zip64Cut = zip64Member;
+  zip64Cut.zip64Short = true;
+  std::vector<ZipMember> manyZip64 = many;
+  manyZip64.back() = zip64Member;
+  Bytes locatorAstray = makeZip({{"p/C.class", good}}, zip64);
+  // The locator's offset of the zip64 end record, one byte off.
+  locatorAstray[locatorAstray.size() - 22 - 20 + 8]++;
   ZipMember zip64Size{"p/C.class", good};
   zip64Size.uncompressedSize = 0xFFFFFFFF;
   std::vector<MalformedArchive> cases = {
@@ -843,8 +893,14 @@ TEST_F(ClassPathTest, Archives) {
       {"method 12", makeZip({method12}), true, false},
       {"70,001 members with a wrapped count", makeZip(many), true, true},
       {"a count short of the directory", makeZip({{"a/A.class", good}, {"p/C.class", good}}, countShort), false, false},
-      {"zip64 end records", makeZip({{"p/C.class", good}}, zip64), false, false},
-      {"a zip64 size mark", makeZip({zip64Size}), false, false},
+      {"zip64 end records", makeZip({{"p/C.class", good}}, zip64), true, true},
+      {"70,001 members with zip64 end records and a zip64 member", makeZip(manyZip64, zip64), true, true},
+      {"a zip64 count short of the directory", makeZip({{"a/A.class", good}, {"p/C.class", good}}, zip64CountShort),
+       false, false},
+      {"a zip64 locator that points astray", locatorAstray, false, false},
+      {"sizes and offset in a zip64 extra field", makeZip({zip64Member}), true, true},
+      {"a zip64 extra field cut short", makeZip({zip64Cut}), false, false},
+      {"a zip64 size mark without its extra field", makeZip({zip64Size}), false, false},
       {"empty file", Bytes{}, false, false},
       {"not a zip", Bytes(100, 'x'), false, false},
   };

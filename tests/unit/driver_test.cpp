@@ -76,7 +76,8 @@ TEST_F(SourceFilesTest, UnreadableNamesAreErrorsAndLeftOut) {
   EXPECT_EQ(addSourceFile("missing.java"), nullptr);
   EXPECT_EQ(addSourceFile(""), nullptr);
   EXPECT_EQ(addSourceFile(nullptr), nullptr);
-  EXPECT_EQ(global.errorCount, 2);
+  // The empty name is an error as well; no name at all is none.
+  EXPECT_EQ(global.errorCount, 3);
   EXPECT_EQ(recorded(), 0);
 }
 

@@ -157,18 +157,42 @@ TEST_F(MessageFileTest, FileThatNamesItsEncodingIsConverted) {
   }
 }
 
-TEST_F(MessageFileTest, NeitherFileWarnsAndEveryLookupFails) {
+TEST_F(MessageFileTest, NeitherFileWarnsAndTheDefaultTextsStand) {
   auto root = scratchDirectory();
   std::string locale = (root / "none").string() + "/";
   setMessageLocation(nullptr, locale.c_str());
   testing::internal::CaptureStderr();
-  EXPECT_EQ(lookupMessage("unused.error.id"), nullptr);
+  ASSERT_NE(lookupMessage("unused.error.id"), nullptr);
+  EXPECT_STREQ(lookupMessage("unused.error.id")->text, "Unused error message");
+  ASSERT_NE(lookupMessage("cannot.open.source"), nullptr);
+  EXPECT_STREQ(lookupMessage("cannot.open.source")->text, "Cannot open source file %1.");
   EXPECT_EQ(lookupMessage("a"), nullptr);
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "warning: Cannot access the error messages file at: " + locale +
                 "quorvelix.messages OR \n"
                 "Note: This could be an installation failure, or perhaps a file was deleted from your "
                 "installation area.\n");
+}
+
+// The texts compiled in are the installed default file's, entry for entry.
+TEST_F(MessageFileTest, DefaultTextsAreTheDefaultFile) {
+  std::string messages = std::string(STAGE_DIR) + "/lib/";
+  setMessageLocation(messages.c_str(), nullptr);
+  int32_t count = 0;
+  const MessageEntry* loaded = messageTable(&count);
+  std::vector<Entry> fromFile;
+  for (int32_t i = 0; i < count; i++) fromFile.push_back({loaded[i].key, loaded[i].argumentCount, loaded[i].text});
+  ASSERT_GT(count, 300);
+  useDefaultMessages();
+  int32_t defaults = 0;
+  messageTable(&defaults);
+  EXPECT_EQ(defaults, count);
+  for (const Entry& e : fromFile) {
+    const MessageEntry* entry = lookupMessage(e.key.c_str());
+    ASSERT_NE(entry, nullptr) << e.key;
+    EXPECT_EQ(entry->argumentCount, e.count) << e.key;
+    EXPECT_EQ(entry->text, e.text) << e.key;
+  }
 }
 
 }  // namespace

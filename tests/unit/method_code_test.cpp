@@ -9,6 +9,7 @@
 #include "codegen/class_file_writer.h"
 #include "codegen/class_gen_state.h"
 #include "codegen/constant_pool.h"
+#include "codegen/expression_depth.h"
 #include "codegen/method_code.h"
 #include "codegen/opcodes.h"
 #include "codegen/output_buffers.h"
@@ -16,6 +17,7 @@
 #include "support/source_file.h"
 #include "semantic/class_records.h"
 #include "semantic/class_table.h"
+#include "semantic/expression_nodes.h"
 #include "semantic/statement_lists.h"
 #include "semantic/type_records.h"
 #include "support/arena.h"
@@ -476,6 +478,48 @@ TEST_F(StackDepthTest, BadCodeEndsItsPathWithoutReadingPastTheEnd) {
       {OP_WIDE},
   };
   for (const Bytes& code : cases) EXPECT_GE(depthOf(code), 0);
+}
+
+// The depth check counts the levels the walks recurse through: a left operand of a chain
+// operator is no level however long the chain, any other operand is one. The parser cannot build
+// trees deep enough to meet the limit any more, so they are built here.
+TEST_F(MethodCodeTest, ExpressionDepthCountsNestingNotChains) {
+  initMessageTable(1);
+  sortMessages();
+  auto leaf = [] { return newExprNode(O_ID, 1, 0); };
+  // `links` nodes of `op`, each holding the tree so far as its left operand (or, for a unary
+  // operator, its only one) beside a leaf.
+  auto chain = [&](int32_t op, int32_t links, ExprNode* first) {
+    ExprNode* tree = first;
+    for (int32_t i = 0; i < links; i++) {
+      ExprNode* node = newExprNode(op, 1, 0);
+      node->left = tree;
+      if (op != O_NEG) node->right = leaf();
+      tree = node;
+    }
+    return tree;
+  };
+  struct Case {
+    const char* name;
+    ExprNode* tree;
+    bool tooDeep;
+  } cases[] = {
+      {"a chain of 100,000 additions", chain(O_ADD, 100000, leaf()), false},
+      {"100,000 arguments", chain(O_ARG, 100000, leaf()), false},
+      {"100,000 comparisons", chain(O_EQ, 100000, leaf()), false},
+      {"8,191 levels and their leaf", chain(O_NEG, MAX_EXPRESSION_DEPTH - 1, leaf()), false},
+      {"8,192 levels and their leaf", chain(O_NEG, MAX_EXPRESSION_DEPTH, leaf()), true},
+      {"a long chain below 8,191 levels", chain(O_ADD, 50000, chain(O_NEG, MAX_EXPRESSION_DEPTH - 1, leaf())), false},
+      {"8,192 levels below a long chain", chain(O_NEG, 1, chain(O_SUB, 50000, chain(O_NEG, MAX_EXPRESSION_DEPTH - 1, leaf()))),
+       true},
+  };
+  for (const Case& c : cases) {
+    auto* statement = arenaNew<StmtNode>(&global.tempArena);
+    statement->expression = c.tree;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(hasTooDeepExpression(statement, nullptr), c.tooDeep) << c.name;
+    testing::internal::GetCapturedStderr();
+  }
 }
 
 }  // namespace
