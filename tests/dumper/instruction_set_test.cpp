@@ -92,7 +92,9 @@ TEST(InstructionSet, EveryInstructionOfTheGeneratorIsListedByNameAndLength) {
     bool variable = kind == OPERANDS_TABLESWITCH || kind == OPERANDS_LOOKUPSWITCH || kind == OPERANDS_WIDE;
     ASSERT_EQ(instructionLengths[op] == 0, variable) << opcodeTable[op].name;
     Bytes code = instructionWithOperands(c, static_cast<uint8_t>(op));
-    if (!variable) ASSERT_EQ(code.size(), static_cast<size_t>(instructionLengths[op])) << opcodeTable[op].name;
+    if (!variable) {
+      ASSERT_EQ(code.size(), static_cast<size_t>(instructionLengths[op])) << opcodeTable[op].name;
+    }
     code.u1(RETURN_BYTE);
     c.method(0x8, "m" + std::to_string(op), "()V", {c.code(4, 4, code)});
     opcodes.push_back(static_cast<uint8_t>(op));

@@ -77,7 +77,6 @@ class ExpressionNodesTest : public ClassLibraryTest {
     return newClassType(newClassRef(&rootPackage, cls->name, cls, 0, nullptr, 0, 0), cls->name, 0, 0);
   }
   static Type* array(Type* element) { return newArrayType(element); }
-
 };
 
 // Constants and variables for the tables.

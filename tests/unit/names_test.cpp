@@ -63,7 +63,6 @@ class NamesTest : public ClassLibraryTest {
  protected:
   void setUpMessages() override { loadKeysAsMessages(); }
 
-
   // Declares the classes of a source text, with their supertypes and member types resolved.
   void declare(const char* text) {
     auto* file = arenaNew<SourceFile>(&global.mainArena);
@@ -104,7 +103,6 @@ class NamesTest : public ClassLibraryTest {
     EXPECT_NE(cls, nullptr) << name;
     return classTypeFor(cls, 0, 0);
   }
-
 };
 
 Identifier* id(const char* name) {

@@ -41,7 +41,6 @@ class StatementListsTest : public ClassLibraryTest {
     setLocalClassGenerator(nullptr);
   }
 
-
   // Declares class A of the text with its supertypes, member types and field constants, as the
   // passes before generation do.
   ClassDef* declare(const char* text) {
@@ -178,7 +177,6 @@ class StatementListsTest : public ClassLibraryTest {
     number(first);
     return list(first);
   }
-
 };
 
 struct LoweringCase {
