@@ -273,19 +273,19 @@ uint16_t addMemberRefIndexes(uint8_t tag, uint16_t classIndex, uint16_t nameAndT
   return constantIndex(tag, classIndex, nameAndTypeIndex);
 }
 
-static uint16_t memberRef(uint8_t tag, const Member* member, bool field) {
-  uint16_t owner = addClass(member->owner);
+static uint16_t memberRef(uint8_t tag, const Member* member, bool field, ClassDef* through) {
+  uint16_t owner = addClass(through != nullptr ? through : member->owner);
   return addMemberRefIndexes(tag, owner, addNameAndType(member, field));
 }
 
-uint16_t addFieldRef(const Member* field) {
-  return memberRef(CONSTANT_FIELD, field, true);
+uint16_t addFieldRef(const Member* field, ClassDef* through) {
+  return memberRef(CONSTANT_FIELD, field, true, through);
 }
 
-uint16_t addMethodRef(const Member* method) {
-  return memberRef(CONSTANT_METHOD, method, false);
+uint16_t addMethodRef(const Member* method, ClassDef* through) {
+  return memberRef(CONSTANT_METHOD, method, false, through);
 }
 
-uint16_t addInterfaceMethodRef(const Member* method) {
-  return memberRef(CONSTANT_INTERFACE_METHOD, method, false);
+uint16_t addInterfaceMethodRef(const Member* method, ClassDef* through) {
+  return memberRef(CONSTANT_INTERFACE_METHOD, method, false, through);
 }
