@@ -3,6 +3,8 @@
 // with the walk's number, so an interface reached along several paths is searched once.
 #include "semantic/name_lookup.h"
 
+#include <vector>
+
 #include "semantic/access_methods.h"
 #include "semantic/class_names.h"
 #include "semantic/class_records.h"
@@ -255,6 +257,31 @@ Member* lookupVariable(ClassDef* cls, Identifier* name, bool staticOnly, bool se
     warningAt(global.current, line, column, "warn.inner.variable.ambiguous.same", text, classToString(cls),
               classToString(outside));
   return inherited;
+}
+
+bool hasFieldMember(ClassDef* cls, Identifier* name) {
+  if (cls == nullptr || name == nullptr) return false;
+  uint32_t walk = newLookupWalk();
+  std::vector<ClassDef*> pending{cls};
+  cls->lookupMark = walk;
+  while (!pending.empty()) {
+    ClassDef* at = pending.back();
+    pending.pop_back();
+    MembersNamed named(at, name);
+    for (Member* m = named.next(); m != nullptr; m = named.next()) {
+      if (m->kind != MK_VARIABLE || (m->modifiers & M_SYNTHETIC) != 0) continue;
+      if ((m->modifiers & M_PRIVATE) != 0 && at != cls) continue;
+      if (isAccessible(accessContext(at), m)) return true;
+    }
+    auto visit = [&](ClassDef* next) {
+      if (next == nullptr || next->lookupMark == walk) return;
+      next->lookupMark = walk;
+      pending.push_back(next);
+    };
+    if (!isInterface(at)) visit(usableClass(at->superclass));
+    for (ClassRef* ref = at->interfaces; ref != nullptr; ref = ref->next) visit(usableClass(ref));
+  }
+  return false;
 }
 
 void reportNotMember(Member* member, int32_t line, int32_t column) {

@@ -25,6 +25,10 @@ Member* findVariable(Scope* scope, ClassDef* cls, Identifier* name, bool searchO
 // supertypes of its class even where it is no member itself.
 Member* lookupVariable(ClassDef* cls, Identifier* name, bool staticOnly, bool searchOuter, ClassDef** foundOutside,
                        int32_t line, int32_t column, bool* staticReported = nullptr, Member** notMember = nullptr);
+// Whether the class has a field of the name as a member (its own or inherited, not private to a
+// supertype, accessible here), without any report: in Q.Id with Q a class, such a field is what
+// Id names before any member class of the name.
+bool hasFieldMember(ClassDef* cls, Identifier* name);
 // The diagnostic for a field, method or constructor that exists but cannot be used here, saying
 // why: it is private, has package access, or is protected.
 void reportNotMember(Member* member, int32_t line, int32_t column);

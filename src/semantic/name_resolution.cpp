@@ -310,7 +310,8 @@ NameMeaning readName(const NameParts& parts, int32_t last) {
       continue;
     }
     part->left = meaning.value;
-    if (meaning.value->op == O_CLASSREF) {
+    // After a class name a field of the name comes before a member class of it.
+    if (meaning.value->op == O_CLASSREF && !hasFieldMember(meaning.value->classDef, part->name)) {
       ClassDef* inner = findInnerClassUnique(meaning.value->classDef, part->name, part->line, part->column, global.ctx.enclosing);
       if (inner != nullptr) {
         meaning.value = resolveFieldAccess(makeClassRefNode(part, inner));
