@@ -352,9 +352,29 @@ bool methodsMatch(const Member* m, const Member* n) {
   return true;
 }
 
+// The class or interface that declares m converts to the one that declares n by method
+// invocation conversion: the same class, a superclass or an interface it reaches.
+namespace {
+
+bool declaringClassConverts(const Member* m, const Member* n) {
+  ClassDef* from = m->owner;
+  ClassDef* to = n->owner;
+  if (from == nullptr || to == nullptr || from == to || to == objectClass) return true;
+  if (isInterface(from)) {
+    if (!isInterface(to)) return false;
+    InterfaceSearch search;
+    return search.reaches(from->interfaces, to);
+  }
+  if (!isInterface(to)) return isSubclassOf(from, to);
+  return chainImplements(from, to);
+}
+
+}  // namespace
+
 // At each parameter where the two differ, the one whose type does not widen to the other's
 // cannot be the more specific; a method that is so at one place and not at another, or a pair of
-// types that widen neither way, leaves no answer. Equal lists prefer a method with a body.
+// types that widen neither way, leaves no answer, and so does one whose declaring class does not
+// convert to the other's. Equal lists prefer a method with a body.
 Member* mostSpecific(Member* m, Member* best) {
   bool mLess = false;
   bool bestLess = false;
@@ -369,8 +389,9 @@ Member* mostSpecific(Member* m, Member* best) {
     if (!bestWidens) bestLess = true;
     if (mLess && bestLess) return nullptr;
   }
-  if (bestLess) return m;
-  if (mLess) return best;
+  // A method is the more specific only where its class converts to the other's class too.
+  if (bestLess) return declaringClassConverts(m, best) ? m : nullptr;
+  if (mLess) return declaringClassConverts(best, m) ? best : nullptr;
   bool mAbstract = (m->modifiers & M_ABSTRACT) != 0;
   bool bestAbstract = (best->modifiers & M_ABSTRACT) != 0;
   return !mAbstract && bestAbstract ? m : best;

@@ -111,6 +111,9 @@ Identifier* id(const char* name) {
 ExprNode* ic(int64_t v) {
   return makeIntegerConstant(T_INT, v, 3, 10);
 }
+ExprNode* lc(int64_t v) {
+  return makeIntegerConstant(T_LONG, v, 3, 10);
+}
 ExprNode* sc(const char* text) {
   std::u16string units(text, text + std::strlen(text));
   return makeStringConstant(reinterpret_cast<const uint16_t*>(units.data()), static_cast<int32_t>(units.size()), 3,
@@ -168,7 +171,10 @@ TEST_F(NamesTest, OverloadsKeepTheMaximallySpecificCandidates) {
       // The whole superclass chain competes.
       {"Q", "f", [] { return sc("s"); }, "Q(String)"},
       {"Q", "f", [&] { return typed(classTypeFor(object, 0, 0)); }, "P(Object)"},
-      {"Q", "h", [] { return ic(1); }, "P(int)"},
+      // A method is the more specific only where its class converts to the other's: P's h(int)
+      // takes the int more closely, but P is no Q, so neither h is.
+      {"Q", "h", [] { return ic(1); }, "<none>"},
+      {"Q", "h", [] { return lc(1); }, "Q(long)"},
   };
   for (const Case& c : cases) {
     Member* found = lookupMethod(enter(c.cls), id(c.method), true, c.arguments(), nullptr, 3, 5);
