@@ -279,7 +279,10 @@ void markLoopTail(StmtNode* label) {
 void checkReturnStatement(ExprNode* value, int32_t line, int32_t column) {
   Member* method = global.ctx.currentMethod;
   if (method == nullptr || (method->kind != MK_METHOD && method->kind != MK_CONSTRUCTOR)) {
-    errorAt(line, column, "syntax.error");
+    if (method != nullptr && method->kind == MK_STATIC_INITIALIZER)
+      errorAt(line, column, "return.in.static.block");
+    else
+      errorAt(line, column, "syntax.error");
     return;
   }
   Type* result = method->kind == MK_METHOD ? method->type : nullptr;
