@@ -118,6 +118,12 @@ void spreadNoReport(StmtNode* s) {
   const StmtNode* saved = spreadStart;
   spreadStart = s;
   walkStatementFlow(nullptr, s, nullptr, &visitor, FOLLOW_NONE);
+  // The walk takes the handlers of try statements only; those of the synchronized statements
+  // the report stands for are theirs too.
+  for (TryClause* c = global.ctx.firstClause; c != nullptr; c = c->next)
+    if (c->first != nullptr && c->statement != nullptr && c->statement->kind == ST_MON_ENTER &&
+        (c->statement->flags & (STMT_NO_REPORT | STMT_LANGUAGE_REACHABLE)) == STMT_NO_REPORT)
+      walkStatementFlow(c->statement, c->first, nullptr, &visitor, FOLLOW_NONE);
   spreadStart = saved;
 }
 
@@ -134,6 +140,7 @@ bool isReportedKind(const StmtNode* s) {
     case ST_ENTER_CATCH:
     case ST_RETURN_FINISH:
     case ST_TRY:
+    case ST_MON_ENTER:
     case ST_NULL:
     case ST_DECLARATION:
       return true;
@@ -147,7 +154,9 @@ bool isReportedKind(const StmtNode* s) {
 // Code the language counts as reachable is never reported, though it cannot run (the branch of
 // if (false), what follows while (x > 5 || true)) and no code is generated for it.
 void reportUnreachable(StmtNode* s) {
-  if ((s->flags & (STMT_LANGUAGE_REACHABLE | STMT_NO_REPORT)) != 0 || s->line == 0 || !isReportedKind(s)) return;
+  if ((s->flags & (STMT_LANGUAGE_REACHABLE | STMT_NO_REPORT | STMT_LOOP_TAIL)) != 0 || s->line == 0 ||
+      !isReportedKind(s))
+    return;
   int32_t column = s->column;
   if (s->flags & STMT_WARN_ONLY) {
     warningAt(global.current, s->line, column, "warn.not.reached");

@@ -266,8 +266,7 @@ void linkLoopStart(StmtNode* startLabel, StmtNode* link) {
 }
 
 void markLoopTail(StmtNode* label) {
-  label->flags |= STMT_NO_REPORT;
-  for (StmtNode* node = label; node != nullptr; node = node->next) node->flags |= STMT_WARN_ONLY;
+  for (StmtNode* node = label; node != nullptr; node = node->next) node->flags |= STMT_LOOP_TAIL;
 }
 
 // Checking statements.

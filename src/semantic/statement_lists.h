@@ -46,10 +46,13 @@ constexpr int32_t STMT_KIND_COUNT = 21;
 
 // StmtNode flags. Flow analysis adds STMT_REACHABLE and the trace number in bits 5-24.
 constexpr uint32_t STMT_REACHABLE = 0x1;
-constexpr uint32_t STMT_NO_REPORT = 0x2;       // never reported as unreachable (a loop-body end label)
+constexpr uint32_t STMT_NO_REPORT = 0x2;       // never reported as unreachable: a report stands for it
 constexpr uint32_t STMT_TRY_BODY_DONE = 0x8;   // an ST_TRY whose body is finished
 constexpr uint32_t STMT_WARN_ONLY = 0x10;      // unreachable code here is only a warning
 constexpr uint32_t STMT_TRY_IN_HANDLERS = 0x20000000;  // an ST_TRY whose catch clauses are being parsed
+// No statement of the language: a loop's update or do-while test, or the labels around them,
+// which the body may never reach; never reported, while a report's spread passes through.
+constexpr uint32_t STMT_LOOP_TAIL = 0x10000000;
 // An ST_IF_TRUE that tests a loop's condition which is a constant expression: the only constant
 // test that decides reachability as the language reads it.
 constexpr uint32_t STMT_LOOP_CONSTANT = 0x40000000;
