@@ -481,6 +481,9 @@ bool genStatements(StmtNode* first, StmtNode* last) {
     reportUnreachable(s);
     if (s->kind == ST_CALL_FINALLY) markJumpAfterFinallyCall(s);
 
+    // What the language reaches gets the checks of its code, whether or not it runs.
+    if (!live && (s->flags & STMT_LANGUAGE_REACHABLE) != 0) checkUngeneratedExpression(s->expression);
+
     bool handler = false;
     switch (s->kind) {
       case ST_LABEL:
