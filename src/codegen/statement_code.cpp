@@ -167,6 +167,18 @@ void reportUnreachable(StmtNode* s) {
   spreadNoReport(s);
 }
 
+// An initializer block must be able to complete normally (JLS 8.6, 8.7). Reported once for a block
+// that every constructor runs; what follows it is left unreported, as code after it is.
+void checkInitializerEnd(StmtNode* s) {
+  Member* initializer = s->variable;
+  if ((s->flags & (STMT_LANGUAGE_REACHABLE | STMT_NO_REPORT)) != 0) return;
+  if ((initializer->fieldFlags & FIELD_INITIALIZER_REPORTED) == 0) {
+    errorAt(initializer->line, initializer->column, "initializer.cannot.complete");
+    initializer->fieldFlags |= FIELD_INITIALIZER_REPORTED;
+  }
+  spreadNoReport(s);
+}
+
 // Emits no instruction where it stands, so a goto may pass over it. Handler nodes are code even
 // when the walk never reaches them: their handler is generated there.
 bool emitsNoCode(const StmtNode* s) {
@@ -479,6 +491,7 @@ bool genStatements(StmtNode* first, StmtNode* last) {
     if (s->line != 0 && live) addLineNumber(s->line);
     traceStatement(s);
     reportUnreachable(s);
+    if (s->kind == ST_NULL && s->variable != nullptr) checkInitializerEnd(s);
     if (s->kind == ST_CALL_FINALLY) markJumpAfterFinallyCall(s);
 
     // What the language reaches gets the checks of its code, whether or not it runs.

@@ -249,6 +249,10 @@ void appendNullStatement(int32_t line, int32_t column) {
   appendNew(ST_NULL, line, column);
 }
 
+void appendInitializerEnd(Member* initializer) {
+  appendNew(ST_NULL, 0, 0)->variable = initializer;
+}
+
 void appendDeclarationStatement(int32_t line, int32_t column) {
   appendNew(ST_DECLARATION, line, column);
 }

@@ -75,6 +75,7 @@ constexpr uint32_t STMT_LANGUAGE_REACHABLE = 0x80000000;
 //   ST_TRY: clause (the finally clause once the finally part begins), thrown, handlerThrown,
 //     variable (saved result, when the method returns a value), catchAllVariable
 //   ST_CATCH, ST_FINALLY: clause
+//   ST_NULL: variable (the initializer block whose end it marks, if any)
 struct StmtNode {
   StmtNode* previous;
   StmtNode* next;
@@ -130,6 +131,8 @@ void appendMonitorExit(StmtNode* monitorEnter);
 void appendCallFinally(StmtNode* tryStatement);
 void appendLeaveScope(Member* variable);
 void appendNullStatement(int32_t line, int32_t column);
+// The end of an initializer block's statements, which must be reachable.
+void appendInitializerEnd(Member* initializer);
 void appendDeclarationStatement(int32_t line, int32_t column);
 // Where a local's scope begins, before its initializer: an ST_DECLARATION without a position
 // that names it, from which definite assignment takes it as unassigned.

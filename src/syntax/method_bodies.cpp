@@ -259,7 +259,7 @@ void parseInitializerBlock(Member* initializer) {
       reportHere("syntax.error");
     } else {
       global.ctx.statementCount = 0;
-      parseBlock(MK_STATIC_INITIALIZER);
+      if (parseBlock(MK_STATIC_INITIALIZER)) appendInitializerEnd(initializer);
       part.finish();
     }
   }
@@ -273,6 +273,7 @@ int32_t parseBlockAt(Member* initializer) {
     InitializerPart part(initializer);
     if (rescan(cls, initializer->bodyOffset, initializer->line, initializer->column) != T_LBRACE) return 0;
     int32_t parsed = parseBlock(initializer->kind);
+    if (parsed) appendInitializerEnd(initializer);
     part.finish();
     return parsed;
   });
