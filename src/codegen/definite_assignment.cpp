@@ -53,6 +53,8 @@ std::unordered_set<const ExprNode*> reportedNodes;
 // The variables reported as assigned in a loop: their assignment in the loop's next pass is the
 // same fault.
 std::unordered_set<int32_t> loopReported;
+// The captured-value fields of local classes reported as reading a local not yet assigned.
+std::unordered_set<const Member*> reportedCaptures;
 
 bool testBit(const uint8_t* bits, int32_t count, int32_t index) {
   return index >= 0 && index < count && (bits[index / 8] & (0x80 >> (index % 8))) != 0;
@@ -516,6 +518,21 @@ void forgetLoopLocals(StmtNode* head) {
   for (int16_t slot : found->second) forget(head->in, slot);
 }
 
+// A local that a local class uses must be definitely assigned before the class body; reported
+// at the first use that captured it.
+void checkCapturedLocals(const ClassDef* cls, AssignSets* sets) {
+  for (const Member* field = cls->members; field != nullptr; field = field->next) {
+    Member* v = field->original;
+    if (field->kind != MK_VARIABLE || (field->modifiers & M_SYNTHETIC) == 0 || v == nullptr || v->slot < 0) continue;
+    if (v->kind != MK_VARIABLE || (v->variableFlags & VAR_CATCH_PARAMETER) != 0) continue;
+    int32_t i = trackedIndex(v);
+    if (i < 0 || testBit(sets->assigned, state.count, i)) continue;
+    if (reportedCaptures.insert(field).second)
+      errorAt(field->line, field->column, "uninitialized.variable", nameOf(v));
+    setBit(sets->assigned, i);
+  }
+}
+
 bool visitStatement(StmtNode* s, StmtNode* predecessor) {
   if (!isAnalysed(s)) return true;
   if (isLoopJump(s)) checkLoop(s);
@@ -543,6 +560,9 @@ bool visitStatement(StmtNode* s, StmtNode* predecessor) {
     if (v != nullptr && v->slot >= 0 && v->slot < state.count) forget(s->out, v->slot);
   } else if (hasExpression(s->kind)) {
     walkExpr(s->expression, s->out);
+  } else if (s->kind == ST_NULL && s->variable != nullptr && s->variable->kind == MK_CLASS_DECLARATION &&
+             s->variable->declaredClass != nullptr) {
+    checkCapturedLocals(s->variable->declaredClass, s->out);
   }
   if (s->kind == ST_RETURN_FINISH && global.ctx.currentMethod != nullptr) joinIntoClassExit(s->out);
   return false;
@@ -648,6 +668,7 @@ void analyseDefiniteAssignment(int32_t count, bool preassigned) {
   loopLocals.clear();
   reportedNodes.clear();
   loopReported.clear();
+  reportedCaptures.clear();
   std::memset(state.initial->unassigned, 0xFF, state.bytes);
   // A constructor that begins with this(...) finds every blank final assigned by the other one.
   if (preassigned)

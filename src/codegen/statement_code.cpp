@@ -491,7 +491,8 @@ bool genStatements(StmtNode* first, StmtNode* last) {
     if (s->line != 0 && live) addLineNumber(s->line);
     traceStatement(s);
     reportUnreachable(s);
-    if (s->kind == ST_NULL && s->variable != nullptr) checkInitializerEnd(s);
+    if (s->kind == ST_NULL && s->variable != nullptr && s->variable->kind != MK_CLASS_DECLARATION)
+      checkInitializerEnd(s);
     if (s->kind == ST_CALL_FINALLY) markJumpAfterFinallyCall(s);
 
     // What the language reaches gets the checks of its code, whether or not it runs.

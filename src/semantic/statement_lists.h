@@ -75,7 +75,8 @@ constexpr uint32_t STMT_LANGUAGE_REACHABLE = 0x80000000;
 //   ST_TRY: clause (the finally clause once the finally part begins), thrown, handlerThrown,
 //     variable (saved result, when the method returns a value), catchAllVariable
 //   ST_CATCH, ST_FINALLY: clause
-//   ST_NULL: variable (the initializer block whose end it marks, if any)
+//   ST_NULL: variable (the initializer block whose end it marks, or the local class it declares;
+//     none for an empty statement or block)
 struct StmtNode {
   StmtNode* previous;
   StmtNode* next;

@@ -399,9 +399,14 @@ void parseModifiedStatement(int32_t kind, bool declarationAllowed, uint16_t init
       errorAt(at.line, at.column, "local.class.access");
       modifiers &= ~access;
     }
-    // The declaration is a statement that may be unreachable.
+    // The declaration is a statement that may be unreachable, and where the locals its body uses
+    // must be definitely assigned.
     appendNullStatement(at.line, at.column);
-    parseLocalClass(NESTED_LOCAL, nullptr, modifiers, nullptr, nullptr, nullptr, at.line, at.column);
+    StmtNode* declarationStatement = global.ctx.lastStatement;
+    ClassDef* cls = parseLocalClass(NESTED_LOCAL, nullptr, modifiers, nullptr, nullptr, nullptr, at.line, at.column);
+    Member* declared = global.ctx.scope != nullptr ? global.ctx.scope->last : nullptr;
+    if (cls != nullptr && declared != nullptr && declared->kind == MK_CLASS_DECLARATION && declared->declaredClass == cls)
+      declarationStatement->variable = declared;
     return;
   }
   if (modifiers == 0) {
