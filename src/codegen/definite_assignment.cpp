@@ -449,6 +449,36 @@ bool declaredInLoop(const StmtNode* label, const StmtNode* loopEnd, int32_t slot
   return false;
 }
 
+struct AssignmentSearch {
+  int32_t index;
+  const ExprNode* found;
+};
+
+int32_t findAssignment(ExprNode* e, void* context) {
+  auto* search = static_cast<AssignmentSearch*>(context);
+  const ExprNode* target = e->op == O_ASG ? e->left : isCompoundOrIncrement(e->op) ? compoundTarget(e) : nullptr;
+  Member* v = targetVariable(target);
+  if (v == nullptr || blankFinalIndex(v) != search->index) return 0;
+  search->found = e;
+  return 1;
+}
+
+// The first assignment of the variable of index `index` from the loop's start label to its end,
+// the catch and finally blocks there included: where a final assigned in the loop is shown.
+const ExprNode* assignmentInLoop(const StmtNode* label, const StmtNode* loopEnd, int32_t index) {
+  for (const StmtNode* s = label; s != nullptr; s = s->next) {
+    if (hasExpression(s->kind) && s->expression != nullptr) {
+      AssignmentSearch search{index, nullptr};
+      walkExpression(s->expression, findAssignment, nullptr, nullptr, &search);
+      if (search.found != nullptr) return search.found;
+    }
+    if ((s->kind == ST_CATCH || s->kind == ST_FINALLY) && s->clause != nullptr && s->clause->first != nullptr)
+      if (const ExprNode* found = assignmentInLoop(s->clause->first, s->clause->last, index)) return found;
+    if (s == loopEnd) break;
+  }
+  return nullptr;
+}
+
 void checkLoop(StmtNode* s) {
   StmtNode* label = s->target;
   if (label == nullptr) return;
@@ -460,7 +490,11 @@ void checkLoop(StmtNode* s) {
       continue;
     if (i < classGen.maxLocals && declaredInLoop(label, loopEnd, i)) continue;
     if (!loopReported.insert(i).second) continue;
-    errorAt(label->line, label->column, "assignment.to.final.in.loop", nameOf(state.variables[i]));
+    const ExprNode* assignment = assignmentInLoop(label, loopEnd, i);
+    if (assignment != nullptr)
+      errorAt(assignment->line, columnOf(assignment), "assignment.to.final.in.loop", nameOf(state.variables[i]));
+    else
+      errorAt(label->line, label->column, "assignment.to.final.in.loop", nameOf(state.variables[i]));
   }
 }
 

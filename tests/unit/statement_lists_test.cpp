@@ -352,11 +352,11 @@ TEST_F(StatementListsTest, SwitchesTriesMonitorsAndReturnsLower) {
        "#13 RETURN_FINISH; #14 LEAVE_SCOPE c"},
   };
   for (const LoweringCase& c : cases) EXPECT_EQ(lowered(a, c.method), c.expected) << c.method;
-  // The constructors: implicit super() and the instance initializers; none after this(...); after
-  // an explicit super(...), the initializers.
-  EXPECT_EQ(lowered(a, nullptr, 0), "#0 EXPR CALL SUPER; #1 EXPR INIT; #2 EXPR ASG");
+  // The constructors: implicit super() and the instance initializers, an initializer block with
+  // the mark of its end; none after this(...); after an explicit super(...), the initializers.
+  EXPECT_EQ(lowered(a, nullptr, 0), "#0 EXPR CALL SUPER; #1 EXPR INIT; #2 EXPR ASG; #3 NULL");
   EXPECT_EQ(lowered(a, nullptr, 1), "#0 EXPR CALL THIS; #1 EXPR ASG; #2 LEAVE_SCOPE i");
-  EXPECT_EQ(lowered(a, nullptr, 2), "#0 EXPR CALL SUPER; #1 EXPR INIT; #2 EXPR ASG; #3 LEAVE_SCOPE l");
+  EXPECT_EQ(lowered(a, nullptr, 2), "#0 EXPR CALL SUPER; #1 EXPR INIT; #2 EXPR ASG; #3 NULL; #4 LEAVE_SCOPE l");
   EXPECT_EQ(reported, "");
 }
 
