@@ -569,6 +569,7 @@ void checkCapturedLocals(const ClassDef* cls, AssignSets* sets) {
 
 bool visitStatement(StmtNode* s, StmtNode* predecessor) {
   if (!isAnalysed(s)) return true;
+  QuietDiagnostics repeated((s->flags & STMT_REPEATED) != 0);
   if (isLoopJump(s)) checkLoop(s);
 
   // A predecessor the walk has not been through yet brings nothing: the continuation of a handler

@@ -456,6 +456,8 @@ int32_t emitCode(Scope* scope) {
   }
 
   bool falls = genStatements(first, nullptr);
+  if (method != nullptr && method->kind == MK_CONSTRUCTOR && method->owner != nullptr && !constructorCallsThis(method))
+    method->owner->state |= CLASS_INITIALIZERS_CHECKED;
   bool valueMissing = method != nullptr && method->kind == MK_METHOD && method->type != nullptr &&
                       method->type->kind != TK_VOID && method->type->kind != TK_ERROR;
   if (valueMissing && endReachable)

@@ -479,6 +479,7 @@ bool genStatements(StmtNode* first, StmtNode* last) {
   int32_t entryDepth = classGen.stackDepth;
   bool falls = true;
   for (StmtNode* s = first; s != nullptr; s = s->next) {
+    QuietDiagnostics repeated((s->flags & STMT_REPEATED) != 0);
     foldStackDepth();
     classGen.stackDepth = entryDepth;
     bool live = reachable(s);

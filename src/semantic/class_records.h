@@ -105,6 +105,9 @@ constexpr uint8_t CLASS_ON_SUPERTYPE_PATH = 0x40;  // on the path of the class r
 // members (outer instance and captured values) as they stood.
 constexpr uint8_t CLASS_CAPTURES_USED = 0x80;
 constexpr uint16_t CLASS_GENERATION_RAN = 0x100;  // a top-level class from source: generateClass ran for it
+// The code of a constructor that runs the instance initializers was checked: their faults are
+// reported, and the copies in later constructors stay quiet.
+constexpr uint16_t CLASS_INITIALIZERS_CHECKED = 0x200;
 
 struct ClassDef {
   ClassDef* next;  // in its package's class list

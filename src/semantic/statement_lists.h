@@ -53,6 +53,9 @@ constexpr uint32_t STMT_TRY_IN_HANDLERS = 0x20000000;  // an ST_TRY whose catch 
 // No statement of the language: a loop's update or do-while test, or the labels around them,
 // which the body may never reach; never reported, while a report's spread passes through.
 constexpr uint32_t STMT_LOOP_TAIL = 0x10000000;
+// Made from an instance initializer in a constructor after the first whose code was checked: its
+// faults were reported there, and are not again.
+constexpr uint32_t STMT_REPEATED = 0x08000000;
 // An ST_IF_TRUE that tests a loop's condition which is a constant expression: the only constant
 // test that decides reachability as the language reads it.
 constexpr uint32_t STMT_LOOP_CONSTANT = 0x40000000;
