@@ -118,12 +118,18 @@ void spreadNoReport(StmtNode* s) {
   const StmtNode* saved = spreadStart;
   spreadStart = s;
   walkStatementFlow(nullptr, s, nullptr, &visitor, FOLLOW_NONE);
-  // The walk takes the handlers of try statements only; those of the synchronized statements
-  // the report stands for are theirs too.
-  for (TryClause* c = global.ctx.firstClause; c != nullptr; c = c->next)
+  // A walk that starts inside a handler ends with its last statement, and one that starts outside
+  // takes the handlers of try statements only: the handlers of the synchronized statements the
+  // report stands for are its too, and so is what follows a catch clause it passed through.
+  constexpr uint32_t covered = STMT_NO_REPORT | STMT_LANGUAGE_REACHABLE;
+  for (TryClause* c = global.ctx.firstClause; c != nullptr; c = c->next) {
     if (c->first != nullptr && c->statement != nullptr && c->statement->kind == ST_MON_ENTER &&
-        (c->statement->flags & (STMT_NO_REPORT | STMT_LANGUAGE_REACHABLE)) == STMT_NO_REPORT)
+        (c->statement->flags & covered) == STMT_NO_REPORT)
       walkStatementFlow(c->statement, c->first, nullptr, &visitor, FOLLOW_NONE);
+    if (c->kind == CLAUSE_CATCH && !clauseRethrows(c) && c->last != nullptr && c->continueLabel != nullptr &&
+        (c->last->flags & covered) == STMT_NO_REPORT && !isDeadEndStatement(c->last))
+      walkStatementFlow(c->last, c->continueLabel, nullptr, &visitor, FOLLOW_NONE);
+  }
   spreadStart = saved;
 }
 
@@ -156,6 +162,11 @@ bool isReportedKind(const StmtNode* s) {
 void reportUnreachable(StmtNode* s) {
   if ((s->flags & (STMT_LANGUAGE_REACHABLE | STMT_NO_REPORT | STMT_LOOP_TAIL)) != 0 || s->line == 0 ||
       !isReportedKind(s))
+    return;
+  // The goto or return that ends a jump through finally blocks is the jump's: the report that
+  // stands for the jump stands for it, also where a finally that cannot complete ended the spread.
+  if ((s->kind == ST_GOTO || s->kind == ST_RETURN_FINISH) && s->previous != nullptr && isExitStep(s->previous) &&
+      (s->previous->flags & STMT_NO_REPORT) != 0)
     return;
   int32_t column = s->column;
   if (s->flags & STMT_WARN_ONLY) {
