@@ -178,7 +178,7 @@ void reportUnreachable(StmtNode* s) {
   spreadNoReport(s);
 }
 
-// An initializer block must be able to complete normally (JLS 8.6, 8.7). Reported once for a block
+// An initializer block must be able to complete normally. Reported once for a block
 // that every constructor runs; what follows it is left unreported, as code after it is.
 void checkInitializerEnd(StmtNode* s) {
   Member* initializer = s->variable;
