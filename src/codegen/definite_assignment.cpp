@@ -286,7 +286,7 @@ void walkNode(ExprNode* e, AssignSets* sets, bool leftDone) {
       // A static field reached through an expression keeps that expression. Only the simple name
       // reads a blank final at this language level: T.S, this.f and o.f are no uses.
       if (!leftDone) walkExpr(e->left, sets);
-      if (e->left == nullptr) checkUse(e->member, e, sets);
+      if (e->left == nullptr && !hasErrorType(e)) checkUse(e->member, e, sets);
       return;
     case O_ASG: {
       ExprNode* target = e->left;
@@ -557,7 +557,9 @@ void forgetLoopLocals(StmtNode* head) {
 void checkCapturedLocals(const ClassDef* cls, AssignSets* sets) {
   for (const Member* field = cls->members; field != nullptr; field = field->next) {
     Member* v = field->original;
-    if (field->kind != MK_VARIABLE || (field->modifiers & M_SYNTHETIC) == 0 || v == nullptr || v->slot < 0) continue;
+    if (field->kind != MK_VARIABLE || (field->modifiers & M_SYNTHETIC) == 0 || v == nullptr || v->slot < 0 ||
+        (field->fieldFlags & FIELD_CAPTURE_ASSIGNED) != 0)
+      continue;
     if (v->kind != MK_VARIABLE || (v->variableFlags & VAR_CATCH_PARAMETER) != 0) continue;
     int32_t i = trackedIndex(v);
     if (i < 0 || testBit(sets->assigned, state.count, i)) continue;

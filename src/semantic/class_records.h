@@ -175,6 +175,9 @@ constexpr uint32_t FIELD_CAPTURE_STORED = 0x1;  // the store of a captured value
 // blocks): it is not scanned again for a constant, and a later parse of it (in the class
 // initializer, in each constructor) is quiet.
 constexpr uint32_t FIELD_INITIALIZER_REPORTED = 0x2;
+// A captured value's copy first used as an assignment's target, which was reported: the class
+// reads no value of the local there.
+constexpr uint32_t FIELD_CAPTURE_ASSIGNED = 0x4;
 
 // Constant state of a field.
 constexpr uint8_t CONSTANT_PENDING = 0;    // an initializer is still to be parsed

@@ -99,6 +99,7 @@ ExprNode* bindVariable(ExprNode* node, Member* variable) {
 // (in the arguments of super(...)), when no field of the object may be read yet.
 ExprNode* bindCopy(ExprNode* node, Member* copy) {
   ensureCapturedAssigned(copy);
+  if (copy->original != nullptr && (copy->original->modifiers & M_FINAL) != 0) node->flags |= NAME_FINAL_COPY;
   Parameter* filling = parameterFilling(constructorBeingParsed(), copy);
   if (filling != nullptr && filling->variable != nullptr) {
     copy->variableFlags |= VAR_REFERENCED;
@@ -709,7 +710,12 @@ ExprNode* buildImplicitArgs(ExprNode* outer, ExprNode* qualifier, ExprNode* argu
       }
     }
     if (argument == nullptr) {
-      if (Member* variable = capturedVariable(p)) argument = localValue(variable, line, column);
+      if (Member* variable = capturedVariable(p)) {
+        argument = localValue(variable, line, column);
+        // The class only assigns the final (reported): the creation reads no value of it.
+        if (p->capturedField != nullptr && (p->capturedField->fieldFlags & FIELD_CAPTURE_ASSIGNED) != 0)
+          markError(argument);
+      }
     }
     if (argument == nullptr) {
       if (inStaticContext()) {
