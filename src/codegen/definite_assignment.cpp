@@ -552,13 +552,15 @@ void forgetLoopLocals(StmtNode* head) {
   for (int16_t slot : found->second) forget(head->in, slot);
 }
 
-// A local that a local class uses must be definitely assigned before the class body; reported
-// at the first use that captured it.
-void checkCapturedLocals(const ClassDef* cls, AssignSets* sets) {
+// A local that a local class uses, in its own body or in that of a class declared inside it,
+// must be definitely assigned before the class body; reported at the first use that captured it.
+// Only the locals of the method analysed, whose class is `methodClass`, count: a class may copy
+// those of methods further out too, whose slots mean other variables here.
+void checkCapturedLocals(const ClassDef* cls, const ClassDef* methodClass, AssignSets* sets) {
   for (const Member* field = cls->members; field != nullptr; field = field->next) {
     Member* v = field->original;
     if (field->kind != MK_VARIABLE || (field->modifiers & M_SYNTHETIC) == 0 || v == nullptr || v->slot < 0 ||
-        (field->fieldFlags & FIELD_CAPTURE_ASSIGNED) != 0)
+        v->owner != methodClass || (field->fieldFlags & FIELD_CAPTURE_ASSIGNED) != 0)
       continue;
     if (v->kind != MK_VARIABLE || (v->variableFlags & VAR_CATCH_PARAMETER) != 0) continue;
     int32_t i = trackedIndex(v);
@@ -567,6 +569,8 @@ void checkCapturedLocals(const ClassDef* cls, AssignSets* sets) {
       errorAt(field->line, field->column, "uninitialized.variable", nameOf(v));
     setBit(sets->assigned, i);
   }
+  for (const ClassRef* r = cls->innerClasses; r != nullptr; r = r->next)
+    if (r->resolved != nullptr && r->resolved->outer == cls) checkCapturedLocals(r->resolved, methodClass, sets);
 }
 
 bool visitStatement(StmtNode* s, StmtNode* predecessor) {
@@ -599,7 +603,7 @@ bool visitStatement(StmtNode* s, StmtNode* predecessor) {
     walkExpr(s->expression, s->out);
   } else if (s->kind == ST_NULL && s->variable != nullptr && s->variable->kind == MK_CLASS_DECLARATION &&
              s->variable->declaredClass != nullptr) {
-    checkCapturedLocals(s->variable->declaredClass, s->out);
+    checkCapturedLocals(s->variable->declaredClass, s->variable->declaredClass->outer, s->out);
   }
   if (s->kind == ST_RETURN_FINISH && global.ctx.currentMethod != nullptr) joinIntoClassExit(s->out);
   return false;
