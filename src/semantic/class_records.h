@@ -225,7 +225,7 @@ struct Member {
   int32_t bodyLine;
   int32_t bodyColumn;
   ThrowsEntry* throwsList;  // methods
-  int16_t slot;             // variables: local slot, -1 when none yet
+  int32_t slot;             // variables: local slot, -1 when none yet
   Parameter* parameters;    // methods
   uint32_t variableFlags;   // variables: VAR_ bits
   uint8_t constantState;
