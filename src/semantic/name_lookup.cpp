@@ -347,29 +347,34 @@ ScopeNames* currentScopeNames(Scope* scope) {
   return names;
 }
 
-// The first local or parameter of the name in the scope's list. A long scope is searched through
-// its table, made at the first lookup that walks past its first members.
-Member* findLocalInScope(Scope* scope, Identifier* name) {
-  if (scope->names == nullptr) {
-    int32_t walked = 0;
-    for (Member* m = scope->first; m != nullptr; m = m->next) {
-      if (m->name == name && isLocalEntry(m)) return m;
-      if (++walked == SCOPE_NAMES_MIN_MEMBERS && m->next != nullptr) {
-        scope->names = makeScopeNames(scope, 0);
-        break;
-      }
-    }
-    if (scope->names == nullptr) return nullptr;
-  }
-  ScopeNames* names = currentScopeNames(scope);
-  for (uint32_t i = nameSlot(name, names->mask); names->slots[i] != nullptr; i = (i + 1) & names->mask) {
-    Member* m = names->slots[i];
-    if (m->name == name && isLocalEntry(m)) return m;
-  }
+// The scope's table, made once the list is longer than a few members; null for a short list.
+ScopeNames* scopeNamesOf(Scope* scope) {
+  if (scope->names != nullptr) return currentScopeNames(scope);
+  int32_t walked = 0;
+  for (Member* m = scope->first; m != nullptr; m = m->next)
+    if (++walked > SCOPE_NAMES_MIN_MEMBERS) return scope->names = makeScopeNames(scope, 0);
   return nullptr;
 }
 
+bool acceptLocalEntry(Member* m, void*) {
+  return isLocalEntry(m);
+}
+
 }  // namespace
+
+Member* findScopeMember(Scope* scope, Identifier* name, bool (*accept)(Member*, void*), void* context) {
+  ScopeNames* names = scopeNamesOf(scope);
+  if (names == nullptr) {
+    for (Member* m = scope->first; m != nullptr; m = m->next)
+      if (m->name == name && accept(m, context)) return m;
+    return nullptr;
+  }
+  for (uint32_t i = nameSlot(name, names->mask); names->slots[i] != nullptr; i = (i + 1) & names->mask) {
+    Member* m = names->slots[i];
+    if (m->name == name && accept(m, context)) return m;
+  }
+  return nullptr;
+}
 
 // Locals first: the open scopes from the innermost outward, the first local or parameter of the
 // name winning. Where the scopes pass from a local class's body into the method around it, the
@@ -396,7 +401,7 @@ Member* findVariable(Scope* scope, ClassDef* cls, Identifier* name, bool searchO
       }
       owner = s->owner;
     }
-    if (Member* m = findLocalInScope(s, name)) {
+    if (Member* m = findScopeMember(s, name, acceptLocalEntry, nullptr)) {
       if (foundOutside != nullptr && s->owner != nullptr && s->owner != global.ctx.enclosing) *foundOutside = s->owner;
       return m;
     }
