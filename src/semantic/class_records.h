@@ -12,6 +12,7 @@ struct ClassRef;
 struct ForeignAccessTable;
 struct Identifier;
 struct LocalVariableEntry;
+struct Utf8Entry;
 struct MemberIndex;
 struct JumpContext;
 struct ParserContext;
@@ -245,4 +246,5 @@ struct Member {
   ParserContext* keptContext;      // methods of a local class: the context right after the body's parse
   int32_t blankFinalNumber;        // blank final fields: the index among those of the current method
   Member* calledConstructor;  // constructors: the constructor of the class its this(...) calls
+  const Utf8Entry* keptDescriptor;  // methods: the descriptor, kept once it can no longer change
 };

@@ -231,6 +231,7 @@ Member* copyMember(const Member* member) {
   *copy = *member;
   copy->next = nullptr;
   copy->owner = nullptr;
+  copy->keptDescriptor = nullptr;
   return copy;
 }
 
