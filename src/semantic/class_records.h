@@ -149,6 +149,7 @@ struct ClassDef {
   Member* lookupResult;  // what that lookup found in the class and its supertypes
   MemberIndex* memberIndex;  // the members by name (semantic/member_index.h), made at the first lookup
   int32_t generatedRound;    // local classes: global.generationRound when last generated
+  const Utf8Entry* keptInternalName;  // code generation: the internal name, once it can no longer change
 };
 
 // An inner class: a class declared in another without static. It may declare no static members
