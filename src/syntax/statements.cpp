@@ -106,6 +106,9 @@ void parseLabelledStatement(int32_t kind, ExprNode* name, Position at) {
     errorAt(at.line, at.column, "duplicate.label", identToString(name->name));
   OpenJump jump;
   pushLabelContext(&jump.context, name->name);
+  // The label's start stands for the labelled statement where it cannot be reached.
+  jump.context.statement->line = at.line;
+  jump.context.statement->column = at.column;
   int32_t next = token().kind;
   jump.context.labelsLoop = next == T_WHILE || next == T_DO || next == T_FOR;
   parseStatement(kind, false);
@@ -121,8 +124,9 @@ void parseIfStatement(int32_t kind) {
     for (auto it = endLabels.rbegin(); it != endLabels.rend(); ++it) appendStatement(*it);
   };
   for (;;) {
+    Position at = here();
     if (!expectNext(T_LPAREN, "if.missing.lp")) return closeChain();
-    appendPositionLabel(token().line, token().column);
+    appendPositionLabel(at.line, at.column);
     scanToken();
     ExprNode* condition = parseExpression(PARSE_EXPRESSION);
     if (condition == nullptr) return closeChain();
@@ -151,7 +155,7 @@ void parseWhileStatement(int32_t kind, Position at) {
   JumpContext* loop = &jump.context;
   pushLoopContext(loop);
   if (!expectNext(T_LPAREN, "while.missing.lp")) return;
-  appendPositionLabel(token().line, token().column);
+  appendPositionLabel(at.line, at.column);
   scanToken();
   ExprNode* condition = parseExpression(PARSE_EXPRESSION);
   if (condition == nullptr || !expectCurrent(T_RPAREN, "while.missing.rp")) return;
@@ -395,7 +399,14 @@ void parseModifiedStatement(int32_t kind, bool declarationAllowed, uint16_t init
       errorAt(at.line, at.column, "local.class.access");
       modifiers &= ~access;
     }
-    parseLocalClass(NESTED_LOCAL, nullptr, modifiers, nullptr, nullptr, nullptr, at.line, at.column);
+    // The declaration is a statement that may be unreachable, and where the locals its body uses
+    // must be definitely assigned.
+    appendNullStatement(at.line, at.column);
+    StmtNode* declarationStatement = global.ctx.lastStatement;
+    ClassDef* cls = parseLocalClass(NESTED_LOCAL, nullptr, modifiers, nullptr, nullptr, nullptr, at.line, at.column);
+    Member* declared = global.ctx.scope != nullptr ? global.ctx.scope->last : nullptr;
+    if (cls != nullptr && declared != nullptr && declared->kind == MK_CLASS_DECLARATION && declared->declaredClass == cls)
+      declarationStatement->variable = declared;
     return;
   }
   if (modifiers == 0) {
@@ -487,6 +498,8 @@ void parseStatement(int32_t kind, bool declarationAllowed) {
       appendNullStatement(at.line, at.column);
       return;
     case T_LBRACE:
+      // A block, empty or not, is a statement that may be unreachable.
+      appendNullStatement(at.line, at.column);
       parseBlockIn(kind, nullptr);
       return;
     case T_RBRACE:
