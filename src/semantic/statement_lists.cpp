@@ -371,7 +371,9 @@ void appendExpressionStatement(int32_t bodyKind, ExprNode* expression, int32_t l
 bool isStatementExpression(const ExprNode* expression) {
   if (expression == nullptr || expression->parenthesised) return false;
   int32_t op = expression->op;
-  return op == O_CALL || op == O_NEW || op == O_ASG || isCompoundOrIncrement(op);
+  // Only a class instance creation stands as a statement; an array creation does not.
+  if (op == O_NEW) return expression->dimensions == nullptr;
+  return op == O_CALL || op == O_ASG || isCompoundOrIncrement(op);
 }
 
 // Conditions.

@@ -8,6 +8,7 @@
 #include "semantic/binary_operators.h"
 #include "semantic/class_lookup.h"
 #include "semantic/class_records.h"
+#include "semantic/class_table.h"
 #include "semantic/element_names.h"
 #include "semantic/expression_nodes.h"
 #include "semantic/name_resolution.h"
@@ -73,7 +74,7 @@ int32_t parseBlockIn(int32_t kind, JumpContext* switchContext) {
   for (;;) {
     int32_t next = scanToken();
     if (next == T_EOF) {
-      reportHere("no.block.close");
+      if (!afterLexicalError()) reportHere("no.block.close");
       endScopeVariables(&scope);
       return 0;
     }
@@ -710,10 +711,12 @@ bool bodyThrowsNothing(StmtNode* start, StmtNode* end, StmtNode* tryStatement, b
   return true;
 }
 
+// The class a catch clause takes; none for a class not found or no Throwable ("catch.type" said so).
 ClassDef* catchTypeClass(Type* type) {
   if (type == nullptr || type->kind != TK_CLASS || type->classRef == nullptr) return nullptr;
   ClassDef* cls = type->classRef->resolved;
-  return cls != nullptr && cls->kind != CLASS_KIND_ERROR ? cls : nullptr;
+  if (cls == nullptr || cls->kind == CLASS_KIND_ERROR || !reachesClass(cls, throwableClass())) return nullptr;
+  return cls;
 }
 
 }  // namespace
