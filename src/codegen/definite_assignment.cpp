@@ -623,10 +623,6 @@ bool isDefinitelyAssigned(const AssignSets* sets, int32_t index) {
   return sets != nullptr && testBit(sets->assigned, sets->count, index);
 }
 
-bool isDefinitelyUnassigned(const AssignSets* sets, int32_t index) {
-  return sets != nullptr && testBit(sets->unassigned, sets->count, index);
-}
-
 int32_t blankFinalIndex(const Member* v) {
   if (v == nullptr) return -1;
   if ((v->kind == MK_VARIABLE || v->kind == MK_PARAMETER) && v->slot >= 0)

@@ -368,27 +368,6 @@ bool isDeadEndStatement(const StmtNode* s) {
   return isDeadEnd(s, STMT_REACHABLE);
 }
 
-bool skipsBranch(const StmtNode* s) {
-  switch (s->kind) {
-    case ST_LABEL:
-    case ST_NULL:
-    case ST_DECLARATION:
-      return true;
-    case ST_CATCH:
-    case ST_FINALLY:
-      return false;
-    case ST_CALL_FINALLY:
-      if (calledFinally(s) == nullptr) return true;
-      break;
-    case ST_IF_TRUE:
-      if (isZeroIntConstant(s->expression)) return true;
-      break;
-    default:
-      break;
-  }
-  return !reachable(s);
-}
-
 // The compiler's own final fields (the outer instance, captured values) are assigned by the
 // constructor prologue it makes; only the program's blank finals are checked.
 bool isBlankFinalField(const Member* field) {

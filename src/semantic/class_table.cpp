@@ -422,7 +422,6 @@ void initStringBufferMethods() {
   if (ClassDef* buffer = stringBufferClass())
     for (Member* m = buffer->members; m != nullptr; m = m->next) takeStringBufferMember(m);
   r.stringValueOfObject = firstMethod(stringClass(), "valueOf", 1, M_STATIC, objectClass);
-  r.throwableGetMessage = firstMethod(throwableClass(), "getMessage", 0, 0, nullptr);
   r.objectGetClass = firstMethod(objectClass, "getClass", 0, 0, nullptr);
   if (classClass() != nullptr) r.classForName = firstMethod(classClass(), "forName", 1, 0, stringClass());
   bool complete = r.objectGetClass && r.stringValueOfObject && r.sbInitEmpty && r.sbInitString && r.sbToString &&

@@ -33,7 +33,6 @@ struct RuntimeMembers {
   Member* sbAppendDouble;
   Member* sbAppendCharArray;
   Member* stringValueOfObject;
-  Member* throwableGetMessage;
   Member* objectGetClass;
   Member* classForName;
 };

@@ -127,10 +127,11 @@ class ConstantParseScope {
   JumpContext* jumps_;
 };
 
-// A simple name as resolveSimpleName reads it, telling in *notMember (when given and nothing is
+// A simple name: the variable or class it denotes, else null, telling in *notMember (when nothing is
 // found) a field of the name that was met but cannot be used here.
 ExprNode* findSimpleName(ClassDef* cls, Scope* scope, ExprNode* expression, bool searchOuter, Member** notMember);
-// A dotted name as resolveDottedName reads it, with *notMember as above for its first part.
+// A dotted name: null when it denotes nothing (a package is no value), with *notMember as above
+// for its first part.
 ExprNode* resolveDotted(ExprNode* expression, Member** notMember);
 
 }  // namespace
@@ -155,11 +156,6 @@ ExprNode* makeClassRefNode(ExprNode* expression, ClassDef* cls) {
   expression->classDef = cls;
   expression->type = &classNameType;
   return expression;
-}
-
-bool isSyntheticMember(const Member* member) {
-  return member != nullptr && member->kind >= MK_VARIABLE && member->kind <= MK_PARAMETER &&
-         (member->modifiers & M_SYNTHETIC) != 0;
 }
 
 // A name that denotes nothing is reported by reportUnresolvedName, unless its first part is a field
@@ -211,10 +207,6 @@ void reportUnresolvedName(ExprNode* expression) {
   name += '.';
   name += identToString(parts.part(missing)->name);
   errorAt(first->line, first->column, "undef.class", name.c_str());
-}
-
-ExprNode* resolveSimpleName(ClassDef* cls, Scope* scope, ExprNode* expression, bool searchOuter) {
-  return findSimpleName(cls, scope, expression, searchOuter, nullptr);
 }
 
 namespace {
@@ -332,18 +324,6 @@ ExprNode* resolveDotted(ExprNode* expression, Member** notMember) {
 }
 
 }  // namespace
-
-ExprNode* resolveDottedName(ExprNode* expression) {
-  if (expression == nullptr || expression->op != O_DOT) return resolveName(expression);
-  return resolveDotted(expression, nullptr);
-}
-
-Package* packageOfName(ExprNode* expression) {
-  if (expression == nullptr || (expression->op != O_ID && expression->op != O_DOT)) return nullptr;
-  NameParts parts(expression);
-  NameMeaning meaning = readName(parts, parts.count() - 1);
-  return meaning.package;
-}
 
 Package* qualifiedPackageOf(ExprNode* expression) {
   if (expression == nullptr || (expression->op != O_ID && expression->op != O_DOT)) return nullptr;

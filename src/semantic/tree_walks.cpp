@@ -370,10 +370,6 @@ bool finalAssignmentAllowed(Member* variable, bool simpleName, int32_t line, int
 
 }  // namespace
 
-void checkFinalAssignment(Member* variable, int32_t line, int32_t column) {
-  finalAssignmentAllowed(variable, true, line, column);
-}
-
 bool isBareThis(const ExprNode* node) {
   return node != nullptr && node->op == O_THIS && node->parenthesised == 0 && (node->flags & THIS_QUALIFIED) == 0;
 }

@@ -42,7 +42,6 @@ void noteAssignmentTarget(ExprNode* target);
 void reportForwardUses();
 // 1 when the expression may be assigned to (else reported).
 int32_t checkAssignmentTarget(ExprNode* target);
-void checkFinalAssignment(Member* variable, int32_t line, int32_t column);
 
 // Set in the flags of an O_THIS that stands for an enclosing instance (its type's class is a class
 // around the current one), reached through the outer-instance fields.

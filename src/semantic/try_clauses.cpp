@@ -220,14 +220,6 @@ void endFinallyClause(TryClause* clause) {
   closeClause(clause);
 }
 
-TryClause* beginTryBody() {
-  return openClause(CLAUSE_TRY_BODY, nullptr, 0, 0);
-}
-
-void endTryBody(TryClause* clause) {
-  closeClause(clause);
-}
-
 // What the catch clauses threw goes on, in the order thrown, to the try around this one or is
 // reported, unless a finally that cannot complete normally discards it with the body's.
 void finishTryStatement(StmtNode* tryStatement, TryClause* first, TryClause* last, TryClause* finallyClause,

@@ -220,7 +220,6 @@ bool zipReadCentralDirectory(ZipFile* archive) {
     if (next > directorySize) return false;
     ZipEntry& entry = archive->entries[archive->entryCount];
     entry.method = u16(header + 10);
-    entry.dosTime = u32(header + 12);
     entry.compressedSize = u32(header + 20);
     entry.uncompressedSize = u32(header + 24);
     entry.localHeaderOffset = u32(header + 42);
@@ -405,11 +404,6 @@ bool zipReadEntry(ZipFile* archive, ZipEntry* entry, void* buffer, uint32_t size
   }
   if (!ok) refuse(archive);
   return ok;
-}
-
-void zipEndInflate() {
-  libdeflate_free_decompressor(inflater);
-  inflater = nullptr;
 }
 
 int64_t zipProbeCount() {

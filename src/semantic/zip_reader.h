@@ -10,7 +10,6 @@ struct ZipEntry {
   const char* name;    // as stored, "/" separated, in the archive's mapping: not ended by a zero
   int32_t nameLength;  // in the package table: the prefix length
   uint32_t method;     // 0 stored, 8 deflated
-  uint32_t dosTime;
   // From the central header, or from its zip64 extra field where the header marks them so.
   uint64_t uncompressedSize;
   uint64_t compressedSize;
@@ -50,7 +49,5 @@ int32_t zipLongestName(ZipFile* archive);
 bool zipHasPackage(ZipFile* archive, const char* prefix);
 uint64_t zipEntrySize(ZipFile* archive, ZipEntry* entry);
 bool zipReadEntry(ZipFile* archive, ZipEntry* entry, void* buffer, uint32_t size);
-// The inflater lasts for the process; this ends it (tests and the in-process release).
-void zipEndInflate();
 // How many table slots lookups have looked at, for tests that prove a lookup does not walk.
 int64_t zipProbeCount();

@@ -78,10 +78,6 @@ T* currentNew() {
   return static_cast<T*>(currentAlloc(sizeof(T)));
 }
 
-template <class T>
-T* currentNewWithTail(size_t tailBytes) {
-  return static_cast<T*>(currentAlloc(tailBytes <= SIZE_MAX - sizeof(T) ? sizeof(T) + tailBytes : SIZE_MAX));
-}
 // Copies bytes into the arena.
 void* arenaCopy(Arena* arena, const void* bytes, size_t size);
 // Copies a C string into the main arena.

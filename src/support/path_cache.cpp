@@ -229,8 +229,6 @@ namespace {
 // probes without a stat each. Fewer misses cost less as stats than a listing would.
 constexpr uint32_t MISSES_BEFORE_LISTING = 16;
 
-int64_t listings;
-
 // Every entry of the directory gets a node that exists (its time and mode still to be taken by a
 // stat when asked for); false when the directory cannot be read, which leaves it unlisted.
 bool listDirectory(PathNode* directory, const char* path) {
@@ -238,7 +236,6 @@ bool listDirectory(PathNode* directory, const char* path) {
   if (!toHostPath(path, hostName, sizeof hostName)) return false;
   DIR* stream = opendir(hostName);
   if (stream == nullptr) return false;
-  listings++;
   while (const dirent* entry = readdir(stream)) {
     const char* name = entry->d_name;
     if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
@@ -354,8 +351,4 @@ int64_t pathStatCount() {
 
 int64_t pathQueryCount() {
   return queries;
-}
-
-int64_t pathListCount() {
-  return listings;
 }

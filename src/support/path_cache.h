@@ -47,6 +47,4 @@ PathNode* cachePathResult(PathNode* root, PathNode* node, const char* path, int3
 void clearPathCache();
 // How many times statPath asked the host, and how many times a path was asked about, for tests.
 int64_t pathStatCount();
-// How many directories were listed.
-int64_t pathListCount();
 int64_t pathQueryCount();

@@ -237,15 +237,6 @@ void unreadChar() {
   dropPendingUnits();
 }
 
-void unreadByte() {
-  theScanner.position--;
-}
-
-int32_t peekBackByte(int32_t distance) {
-  int32_t at = theScanner.position - distance - 1;
-  return at >= 0 && at < theScanner.length ? static_cast<unsigned char>(theScanner.text[at]) : 0;
-}
-
 int32_t scanUnicodeEscape() {
   ScannerState& s = theScanner;
   int32_t start = s.position;

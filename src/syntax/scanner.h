@@ -188,8 +188,6 @@ void setNameCollection(int32_t collect);
 
 int32_t nextUnicode();
 void unreadChar();
-void unreadByte();
-int32_t peekBackByte(int32_t distance);
 int32_t scanUnicodeEscape();
 int32_t scanIdentifier(int32_t first);
 void newLine(int32_t carriageReturn);
