@@ -26,15 +26,8 @@
 #include "support/global.h"
 #include "support/identifiers.h"
 #include "support/parser_context.h"
-#include "syntax/declarators.h"
 
 namespace {
-
-void adjust(int32_t delta) {
-  classGen.stackDepth += delta;
-  if (classGen.stackDepth < 0) classGen.stackDepth = 0;
-  foldStackDepth();
-}
 
 int32_t kindOf(const Type* type) {
   return type != nullptr ? type->kind : TK_ERROR;
@@ -64,7 +57,7 @@ void invokeMember(uint8_t opcode, Member* method) {
 // for the tag parameter that tells the two apart.
 void invokeAccessConstructor(Member* accessConstructor) {
   emitByte(OP_ACONST_NULL);
-  adjust(1);
+  adjustStackDepth(1);
   invokeMember(OP_INVOKESPECIAL, accessConstructor);
 }
 
@@ -159,7 +152,7 @@ void appendOperand(ExprNode* operand) {
   if (operand == nullptr) return;
   if (operand->op == O_NULL) {
     emitByte(OP_ACONST_NULL);
-    adjust(1);
+    adjustStackDepth(1);
     genAppendValue(nullptr);
     return;
   }
@@ -174,10 +167,10 @@ void genNullCheck(const ExprNode* node) {
   ensureRuntimeMembers();
   if (runtimeMembers.objectGetClass == nullptr) return;
   emitByte(OP_DUP);
-  adjust(1);
+  adjustStackDepth(1);
   invokeMember(OP_INVOKEVIRTUAL, runtimeMembers.objectGetClass);
   emitByte(OP_POP);
-  adjust(-1);
+  adjustStackDepth(-1);
 }
 
 bool callGeneratesQualifierFirst(const ExprNode* e, bool* qualifierWanted) {
@@ -253,7 +246,7 @@ void genArrayInitializer(ExprNode* init, const Type* arrayType, bool wanted) {
   uint8_t store = arrayStoreOpcode(kindOf(element));
   for (size_t i = 0; i < elements.size(); i++) {
     emitByte(OP_DUP);
-    adjust(1);
+    adjustStackDepth(1);
     genIntConstant(static_cast<int32_t>(i));
     ExprNode* value = elements[i];
     if (value->op == O_AINIT)
@@ -265,7 +258,7 @@ void genArrayInitializer(ExprNode* init, const Type* arrayType, bool wanted) {
   }
   if (!wanted) {
     emitByte(OP_POP);
-    adjust(-1);
+    adjustStackDepth(-1);
   }
 }
 
@@ -276,10 +269,10 @@ void genNew(ExprNode* e, bool wanted) {
     Member* constructor = e->member;
     emitByte(OP_NEW);
     emitShort(addClass(classOf(type)));
-    adjust(1);
+    adjustStackDepth(1);
     if (wanted) {
       emitByte(OP_DUP);
-      adjust(1);
+      adjustStackDepth(1);
     }
     genExpression(e->list, true);
     if (Member* accessor = accessMethodFor(constructor, nullptr))
@@ -319,7 +312,7 @@ void genNew(ExprNode* e, bool wanted) {
   classGen.stackDepth = d0 + 1;
   if (!wanted) {
     emitByte(OP_POP);
-    adjust(-1);
+    adjustStackDepth(-1);
   }
 }
 
@@ -328,9 +321,9 @@ void genNewStringBuffer() {
   emitByte(OP_NEW);
   emitShort(addClass(stringBufferClass()));
   emitByte(OP_DUP);
-  adjust(2);
+  adjustStackDepth(2);
   invokeMember(OP_INVOKESPECIAL, runtimeMembers.sbInitEmpty);
-  adjust(-1);
+  adjustStackDepth(-1);
 }
 
 void genAppendValue(const Type* type) {
@@ -371,7 +364,7 @@ void genAppendValue(const Type* type) {
       break;
   }
   invokeMember(OP_INVOKEVIRTUAL, append);
-  adjust(-slotSize(type == nullptr ? &intType : type));
+  adjustStackDepth(-slotSize(type == nullptr ? &intType : type));
 }
 
 void genAppends(ExprNode* operands) {
@@ -393,7 +386,7 @@ void genStringConcat(ExprNode* e, bool wanted) {
   emitByte(OP_NEW);
   emitShort(addClass(stringBufferClass()));
   emitByte(OP_DUP);
-  adjust(2);
+  adjustStackDepth(2);
   size_t start = 0;
   ExprNode* first = operands.empty() ? nullptr : operands[0];
   if (first != nullptr && first->op != O_NULL && isStringType(first->type)) {
@@ -413,7 +406,7 @@ void genStringConcat(ExprNode* e, bool wanted) {
   genBufferToString();
   if (!wanted) {
     emitByte(OP_POP);
-    adjust(-1);
+    adjustStackDepth(-1);
   }
 }
 
@@ -439,7 +432,7 @@ void genClassLiteral(ExprNode* e, bool wanted) {
       emitByte(OP_LDC_W);
       emitShort(index);
     }
-    adjust(1);
+    adjustStackDepth(1);
     invokeMember(OP_INVOKESTATIC, runtimeMembers.classForName);
   } else {
     Member* field = primitiveTypeField(kind);
@@ -449,11 +442,11 @@ void genClassLiteral(ExprNode* e, bool wanted) {
     }
     emitByte(OP_GETSTATIC);
     emitShort(addFieldRef(field));
-    adjust(1);
+    adjustStackDepth(1);
   }
   if (!wanted) {
     emitByte(OP_POP);
-    adjust(-1);
+    adjustStackDepth(-1);
   }
 }
 
@@ -461,7 +454,7 @@ namespace {
 
 void genReceiver() {
   emitByte(OP_ALOAD_0);
-  adjust(1);
+  adjustStackDepth(1);
 }
 
 // The instance of `found`, a class around the class being generated, through the outer-instance

@@ -31,7 +31,6 @@
 #include "support/frame_stack.h"
 #include "support/global.h"
 #include "support/parser_context.h"
-#include "syntax/declarators.h"
 
 namespace {
 

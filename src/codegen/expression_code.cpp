@@ -27,12 +27,6 @@
 
 namespace {
 
-void adjust(int32_t delta) {
-  classGen.stackDepth += delta;
-  if (classGen.stackDepth < 0) classGen.stackDepth = 0;
-  foldStackDepth();
-}
-
 bool isError(const ExprNode* e) {
   return e == nullptr || e->type == &errorType || (e->type != nullptr && e->type->kind == TK_ERROR);
 }
@@ -86,7 +80,7 @@ void genConstant(const ExprNode* e) {
         emitByte(OP_LDC2_W);
         emitShort(addLong(e->integerValue));
       }
-      adjust(2);
+      adjustStackDepth(2);
       return;
     }
     genIntConstant(static_cast<int32_t>(e->integerValue));
@@ -105,7 +99,7 @@ void genConstant(const ExprNode* e) {
       emitByte(OP_FCONST_2);
     else
       emitLdc(addFloat(value));
-    adjust(1);
+    adjustStackDepth(1);
     return;
   }
   if (bits == 0) {
@@ -116,7 +110,7 @@ void genConstant(const ExprNode* e) {
     emitByte(OP_LDC2_W);
     emitShort(addDouble(value));
   }
-  adjust(2);
+  adjustStackDepth(2);
 }
 
 
@@ -133,7 +127,7 @@ void genFieldLoad(Member* field, const ExprNode* qualifier) {
     emitByte(isStatic ? OP_GETSTATIC : OP_GETFIELD);
     emitShort(addFieldRef(field));
   }
-  adjust(size - (isStatic ? 0 : 1));
+  adjustStackDepth(size - (isStatic ? 0 : 1));
 }
 
 // The value (and for an instance field the object under it) on the stack.
@@ -149,7 +143,7 @@ void genFieldStore(Member* field, const ExprNode* qualifier) {
     emitByte(isStatic ? OP_PUTSTATIC : OP_PUTFIELD);
     emitShort(addFieldRef(field));
   }
-  adjust(-size - (isStatic ? 0 : 1));
+  adjustStackDepth(-size - (isStatic ? 0 : 1));
 }
 
 // A field folded to its constant value still has the qualifier it was selected through, which is
@@ -233,7 +227,7 @@ void genTargetLoad(ExprNode* t, TargetKind kind) {
       break;
     case TARGET_ELEMENT:
       emitByte(arrayLoadOpcode(kindOf(t->type)));
-      adjust(slotSize(t->type) - 2);
+      adjustStackDepth(slotSize(t->type) - 2);
       break;
     default:
       break;
@@ -251,7 +245,7 @@ void genTargetStore(ExprNode* t, TargetKind kind) {
       break;
     case TARGET_ELEMENT:
       emitByte(arrayStoreOpcode(kindOf(t->type)));
-      adjust(-slotSize(t->type) - 2);
+      adjustStackDepth(-slotSize(t->type) - 2);
       break;
     default:
       break;
@@ -266,16 +260,16 @@ void dupUnder(int32_t size, int32_t words) {
   if (words < 0) words = 0;
   if (words > 2) words = 2;
   emitByte(size == 2 ? twice[words] : single[words]);
-  adjust(size);
+  adjustStackDepth(size);
 }
 
 void dupAddress(int32_t words) {
   if (words == 1) {
     emitByte(OP_DUP);
-    adjust(1);
+    adjustStackDepth(1);
   } else if (words == 2) {
     emitByte(OP_DUP2);
-    adjust(2);
+    adjustStackDepth(2);
   }
 }
 
@@ -403,19 +397,19 @@ void genOne(int32_t kind) {
   switch (kind) {
     case TK_LONG:
       emitByte(OP_LCONST_1);
-      adjust(2);
+      adjustStackDepth(2);
       break;
     case TK_FLOAT:
       emitByte(OP_FCONST_1);
-      adjust(1);
+      adjustStackDepth(1);
       break;
     case TK_DOUBLE:
       emitByte(OP_DCONST_1);
-      adjust(2);
+      adjustStackDepth(2);
       break;
     default:
       emitByte(OP_ICONST_1);
-      adjust(1);
+      adjustStackDepth(1);
       break;
   }
 }
@@ -591,13 +585,13 @@ void genComparisonJump(ExprNode* e, int32_t op, StmtNode* label, bool leftDone) 
   if (!leftDone) genExpression(left, true);
   if (right != nullptr && right->op == O_NULL && (op == O_EQ || op == O_NE)) {
     emitBranch(op == O_EQ ? PIECE_IFNULL : PIECE_IFNONNULL, label);
-    adjust(-1);
+    adjustStackDepth(-1);
     return;
   }
   int32_t kind = kindOf(left != nullptr ? left->type : nullptr);
   if (isIntZero(right) && isIntLike(kind)) {
     emitBranch(zeroBranch(op), label);
-    adjust(-1);
+    adjustStackDepth(-1);
     return;
   }
   genExpression(right, true);
@@ -606,7 +600,7 @@ void genComparisonJump(ExprNode* e, int32_t op, StmtNode* label, bool leftDone) 
     case TK_CLASS:
     case TK_ARRAY:
       emitBranch(op == O_EQ ? PIECE_IF_ACMPEQ : PIECE_IF_ACMPNE, label);
-      adjust(-2);
+      adjustStackDepth(-2);
       return;
     case TK_BOOLEAN:
     case TK_CHAR:
@@ -614,26 +608,26 @@ void genComparisonJump(ExprNode* e, int32_t op, StmtNode* label, bool leftDone) 
     case TK_SHORT:
     case TK_INT:
       emitBranch(intCompareBranch(op), label);
-      adjust(-2);
+      adjustStackDepth(-2);
       return;
     case TK_LONG:
       emitByte(OP_LCMP);
-      adjust(-3);
+      adjustStackDepth(-3);
       break;
     case TK_FLOAT:
       emitByte(nanGreater ? OP_FCMPG : OP_FCMPL);
-      adjust(-1);
+      adjustStackDepth(-1);
       break;
     case TK_DOUBLE:
       emitByte(nanGreater ? OP_DCMPG : OP_DCMPL);
-      adjust(-3);
+      adjustStackDepth(-3);
       break;
     default:
       codegenError(e, "no compare gen: type");
       return;
   }
   emitBranch(zeroBranch(op), label);
-  adjust(-1);
+  adjustStackDepth(-1);
 }
 
 }  // namespace
@@ -678,13 +672,13 @@ void genIntConstant(int32_t value) {
   } else {
     emitLdc(addInteger(value));
   }
-  adjust(1);
+  adjustStackDepth(1);
 }
 
 void genPop(int32_t slots) {
   if (slots <= 0) return;
   emitByte(slots == 2 ? OP_POP2 : OP_POP);
-  adjust(-slots);
+  adjustStackDepth(-slots);
 }
 
 void genLoadLocal(Member* v) {
@@ -707,7 +701,7 @@ void genLoadLocal(Member* v) {
       emitLocalInstruction(OP_ILOAD_0, OP_ILOAD, v->slot);
       break;
   }
-  adjust(slotSize(v->type));
+  adjustStackDepth(slotSize(v->type));
 }
 
 void genStoreLocal(Member* v) {
@@ -730,7 +724,7 @@ void genStoreLocal(Member* v) {
       emitLocalInstruction(OP_ISTORE_0, OP_ISTORE, v->slot);
       break;
   }
-  adjust(-slotSize(v->type));
+  adjustStackDepth(-slotSize(v->type));
 }
 
 void genBinaryOp(int32_t op, int32_t kind, int32_t line, int32_t column) {
@@ -817,7 +811,7 @@ void genBinaryOp(int32_t op, int32_t kind, int32_t line, int32_t column) {
     return;
   }
   emitByte(opcode);
-  adjust(-taken);
+  adjustStackDepth(-taken);
 }
 
 int32_t genCast(const Type* to, const Type* from, int32_t line, int32_t column) {
@@ -842,14 +836,14 @@ int32_t genCast(const Type* to, const Type* from, int32_t line, int32_t column) 
     switch (f) {
       case TK_LONG:
         emitByte(OP_L2I);
-        adjust(-1);
+        adjustStackDepth(-1);
         return true;
       case TK_FLOAT:
         emitByte(OP_F2I);
         return true;
       case TK_DOUBLE:
         emitByte(OP_D2I);
-        adjust(-1);
+        adjustStackDepth(-1);
         return true;
       default:
         return fromIntLike;
@@ -868,10 +862,10 @@ int32_t genCast(const Type* to, const Type* from, int32_t line, int32_t column) 
     case TK_LONG:
       if (fromIntLike) {
         emitByte(OP_I2L);
-        adjust(1);
+        adjustStackDepth(1);
       } else if (f == TK_FLOAT) {
         emitByte(OP_F2L);
-        adjust(1);
+        adjustStackDepth(1);
       } else if (f == TK_DOUBLE) {
         emitByte(OP_D2L);
       } else {
@@ -883,10 +877,10 @@ int32_t genCast(const Type* to, const Type* from, int32_t line, int32_t column) 
         emitByte(OP_I2F);
       } else if (f == TK_LONG) {
         emitByte(OP_L2F);
-        adjust(-1);
+        adjustStackDepth(-1);
       } else if (f == TK_DOUBLE) {
         emitByte(OP_D2F);
-        adjust(-1);
+        adjustStackDepth(-1);
       } else {
         return fail("no cast gen: 4");
       }
@@ -894,12 +888,12 @@ int32_t genCast(const Type* to, const Type* from, int32_t line, int32_t column) 
     case TK_DOUBLE:
       if (fromIntLike) {
         emitByte(OP_I2D);
-        adjust(1);
+        adjustStackDepth(1);
       } else if (f == TK_LONG) {
         emitByte(OP_L2D);
       } else if (f == TK_FLOAT) {
         emitByte(OP_F2D);
-        adjust(1);
+        adjustStackDepth(1);
       } else {
         return fail("no cast gen: 5");
       }
@@ -964,7 +958,7 @@ void genJumpOn(ExprNode* e, StmtNode* label, bool sense) {
   }
   genExpression(e, true);
   emitBranch(sense ? PIECE_IFNE : PIECE_IFEQ, label);
-  adjust(-1);
+  adjustStackDepth(-1);
 }
 
 }  // namespace
@@ -1066,13 +1060,13 @@ void genNode(ExprNode* e, bool wanted, int32_t d0, bool leftDone) {
       genConstantQualifier(e);
       if (wanted) {
         emitLdc(addString(addUtf8Chars(stringValueChars(e->string), e->string->length, 2)));
-        adjust(1);
+        adjustStackDepth(1);
       }
       break;
     case O_NULL:
       if (wanted) {
         emitByte(OP_ACONST_NULL);
-        adjust(1);
+        adjustStackDepth(1);
       }
       break;
     case O_ID: {
@@ -1113,7 +1107,7 @@ void genNode(ExprNode* e, bool wanted, int32_t d0, bool leftDone) {
           if (!leftDone) genExpression(object, true);
           genNullCheck(object);
           emitByte(OP_POP);
-          adjust(-1);
+          adjustStackDepth(-1);
         }
         if (wanted) genExpression(e->right, true);
       } else {
@@ -1141,7 +1135,7 @@ void genNode(ExprNode* e, bool wanted, int32_t d0, bool leftDone) {
         genEnclosingInstance(e->classDef, e);
       } else if (wanted) {
         emitByte(OP_ALOAD_0);
-        adjust(1);
+        adjustStackDepth(1);
       }
       break;
     case O_SUBSCRIPT:
@@ -1149,7 +1143,7 @@ void genNode(ExprNode* e, bool wanted, int32_t d0, bool leftDone) {
       if (!leftDone) genExpression(e->left, true);
       genExpression(e->right, true);
       emitByte(arrayLoadOpcode(kindOf(e->type)));
-      adjust(slotSize(e->type) - 2);
+      adjustStackDepth(slotSize(e->type) - 2);
       if (!wanted) genPop(slotSize(e->type));
       break;
     case O_ALENGTH:
@@ -1239,13 +1233,13 @@ void genNode(ExprNode* e, bool wanted, int32_t d0, bool leftDone) {
         if (kindOf(e->type) == TK_LONG) {
           emitByte(OP_LDC2_W);
           emitShort(addLong(-1));
-          adjust(2);
+          adjustStackDepth(2);
           emitByte(OP_LXOR);
-          adjust(-2);
+          adjustStackDepth(-2);
         } else {
           genIntConstant(-1);
           emitByte(OP_IXOR);
-          adjust(-1);
+          adjustStackDepth(-1);
         }
       }
       break;
@@ -1287,7 +1281,7 @@ void genNode(ExprNode* e, bool wanted, int32_t d0, bool leftDone) {
                                                           : nullptr));
       if (!wanted) {
         emitByte(OP_POP);
-        adjust(-1);
+        adjustStackDepth(-1);
       }
       break;
     }

@@ -6,7 +6,6 @@
 #include "semantic/try_clauses.h"
 #include "support/diagnostics.h"
 #include "support/frame_stack.h"
-#include "syntax/declarators.h"
 
 namespace {
 

@@ -389,15 +389,6 @@ void registerStatementRegion(StmtNode* statement, ExceptionRegion* region) {
   statementRegions.push_back(StatementRegion{statement, region});
 }
 
-void raiseStackDepth(int32_t slots) {
-  classGen.stackDepth += slots;
-  if (classGen.stackDepth > classGen.maxStack) classGen.maxStack = classGen.stackDepth;
-}
-
-void foldStackDepth() {
-  if (classGen.stackDepth > classGen.maxStack) classGen.maxStack = classGen.stackDepth;
-}
-
 void genGoto(StmtNode* s) {
   genGotoTo(s, s->target);
 }

@@ -6,8 +6,8 @@
 
 #include <cstdint>
 
-struct ArrayDimension;
 struct ClassDef;
+struct ExprNode;
 struct Identifier;
 struct Member;
 struct StringValue;
@@ -86,6 +86,12 @@ constexpr int32_t EXPR_OP_COUNT = 65;
 // A bit of ExprNode::flags: the node is an outer instance given explicitly (o.new C(), o.super()),
 // whose value is checked for null as soon as it is made, before any argument.
 constexpr int32_t EXPR_EXPLICIT_OUTER = 0x1;
+
+// One pair of brackets of an array creation: its size expression, or null for [].
+struct ArrayDimension {
+  ArrayDimension* next;
+  ExprNode* size;
+};
 
 struct ExprNode {
   int32_t op;

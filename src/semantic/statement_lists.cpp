@@ -25,6 +25,7 @@
 #include "support/diagnostics.h"
 #include "support/global.h"
 #include "syntax/method_bodies.h"
+#include "syntax/parser_state.h"
 #include "syntax/scanner.h"
 
 // The case values of a switch are kept in a hash set beside the list, so each duplicate test is

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+struct ArrayDimension;
 struct ClassDef;
 struct ClassRef;
 struct ExprNode;
@@ -12,12 +13,6 @@ struct Identifier;
 struct Member;
 struct Parameter;
 struct Type;
-
-// One pair of brackets of an array creation: its size expression, or null for [].
-struct ArrayDimension {
-  ArrayDimension* next;
-  ExprNode* size;
-};
 
 // Field-declaration results.
 constexpr int32_t DECLARATION_FAILED = 0;

@@ -21,17 +21,9 @@
 #include "support/source_file.h"
 #include "syntax/declarators.h"
 #include "syntax/expressions.h"
+#include "syntax/parser_state.h"
 #include "syntax/scopes.h"
 #include "syntax/statements.h"
-
-ScanSnapshot::ScanSnapshot() : scanner(theScanner), token(theToken), input(theInput), current(global.current) {}
-
-ScanSnapshot::~ScanSnapshot() {
-  theScanner = scanner;
-  theToken = token;
-  theInput = input;
-  global.current = current;
-}
 
 namespace {
 

@@ -33,6 +33,15 @@ void restoreParseState(const SavedParseState* saved) {
   global.current = saved->current;
 }
 
+ScanSnapshot::ScanSnapshot() : scanner(theScanner), token(theToken), input(theInput), current(global.current) {}
+
+ScanSnapshot::~ScanSnapshot() {
+  theScanner = scanner;
+  theToken = token;
+  theInput = input;
+  global.current = current;
+}
+
 ParseNesting::ParseNesting() {
   global.parseNesting++;
 }
