@@ -33,10 +33,6 @@ int32_t kindOf(const Type* type) {
   return type != nullptr ? type->kind : TK_ERROR;
 }
 
-ClassDef* classOf(const Type* type) {
-  return type != nullptr && type->kind == TK_CLASS && type->classRef != nullptr ? type->classRef->resolved : nullptr;
-}
-
 int32_t parameterSlots(const Member* method) {
   int32_t slots = 0;
   for (const Parameter* p = method->parameters; p != nullptr; p = p->next) slots += slotSize(p->type);
@@ -102,7 +98,7 @@ void genNewArrayOf(const Type* element, const ExprNode* at) {
   switch (kindOf(element)) {
     case TK_CLASS:
       emitByte(OP_ANEWARRAY);
-      emitShort(addClass(classOf(element)));
+      emitShort(addClass(classOfType(element)));
       return;
     case TK_ARRAY:
       emitByte(OP_ANEWARRAY);
@@ -129,7 +125,7 @@ void genQualifier(ExprNode* qualifier, Member* method, const ExprNode* at) {
 }
 
 bool isStringType(const Type* type) {
-  return type != nullptr && type->kind == TK_CLASS && classOf(type) != nullptr && classOf(type) == stringClass();
+  return type != nullptr && type->kind == TK_CLASS && classOfType(type) != nullptr && classOfType(type) == stringClass();
 }
 
 void ensureRuntimeMembers() {
@@ -268,7 +264,7 @@ void genNew(ExprNode* e, bool wanted) {
   if (kindOf(type) == TK_CLASS) {
     Member* constructor = e->member;
     emitByte(OP_NEW);
-    emitShort(addClass(classOf(type)));
+    emitShort(addClass(classOfType(type)));
     adjustStackDepth(1);
     if (wanted) {
       emitByte(OP_DUP);
@@ -417,7 +413,7 @@ void genClassLiteral(ExprNode* e, bool wanted) {
   if (kind == TK_CLASS || kind == TK_ARRAY) {
     uint16_t text;
     if (kind == TK_CLASS) {
-      text = addUtf8(dottedClassName(classOf(type)));
+      text = addUtf8(dottedClassName(classOfType(type)));
     } else {
       prepareDescriptorNames(type);
       resetNameBuffer();

@@ -27,10 +27,6 @@
 
 namespace {
 
-bool isError(const ExprNode* e) {
-  return e == nullptr || e->type == &errorType || (e->type != nullptr && e->type->kind == TK_ERROR);
-}
-
 int32_t kindOf(const Type* type) {
   return type != nullptr ? type->kind : TK_ERROR;
 }
@@ -291,7 +287,7 @@ void genAssignment(ExprNode* e, bool wanted) {
 void genVariableInit(ExprNode* e) {
   Member* v = e->member;
   ExprNode* value = e->right;
-  if (v == nullptr || isError(value)) return;
+  if (v == nullptr || value == nullptr || hasErrorType(value)) return;
   if (value->op == O_NULL && v->type != nullptr && isPrimitiveType(v->type)) {
     errorAt(e->line, exprColumn(e), "null.primitive");
     return;
@@ -922,7 +918,7 @@ void genJump(ExprNode* e, StmtNode* label, bool sense) {
     StmtNode* skip;
   };
   FrameStack<Link, 4> chain;
-  while (e != nullptr && !isError(e) && (e->op == O_LAND || e->op == O_LOR)) {
+  while (e != nullptr && !hasErrorType(e) && (e->op == O_LAND || e->op == O_LOR)) {
     StmtNode* skip = (e->op == O_LAND) == sense ? newCodeLabel() : nullptr;
     chain.push({e, label, sense, skip});
     if (skip != nullptr) label = skip;
@@ -941,7 +937,7 @@ void genJump(ExprNode* e, StmtNode* label, bool sense) {
 namespace {
 
 void genJumpOn(ExprNode* e, StmtNode* label, bool sense) {
-  if (e == nullptr || isError(e)) return;
+  if (e == nullptr || hasErrorType(e)) return;
   switch (e->op) {
     case O_CONST:
       if ((e->integerValue != 0) == sense) emitGoto(label);
@@ -968,7 +964,7 @@ namespace {
 // True when the code of `e` begins with the code of its left operand, generated with the value
 // wanted or not as *leftWanted says: the links of a chain that genExpression follows by a loop.
 bool generatesLeftFirst(const ExprNode* e, bool wanted, bool* leftWanted) {
-  if (e->left == nullptr || isError(e->left) || !isLeftChainOperator(e->op)) return false;
+  if (e->left == nullptr || hasErrorType(e->left) || !isLeftChainOperator(e->op)) return false;
   if (isComparison(e->op)) {
     // A comparison's value comes from jumps that begin with its left operand's code.
     *leftWanted = true;
@@ -1024,7 +1020,7 @@ void genNode(ExprNode* e, bool wanted, int32_t d0, bool leftDone);
 // to its first operand, whose code comes first; each link's own code then follows, bottom up. All
 // of them start at the same stack depth.
 void genExpression(ExprNode* e, bool wanted) {
-  if (e == nullptr || isError(e)) return;
+  if (e == nullptr || hasErrorType(e)) return;
   struct Link {
     ExprNode* node;
     bool wanted;

@@ -93,10 +93,6 @@ bool reportsAt(int32_t line) {
   return line > 0;
 }
 
-ClassDef* usable(ClassDef* cls) {
-  return cls != nullptr && cls->kind != CLASS_KIND_ERROR ? cls : nullptr;
-}
-
 // The classes are the same file's and package's, compared without regard to case.
 bool sameIgnoringCase(const Identifier* a, const Identifier* b) {
   if (a == nullptr || b == nullptr || a->length != b->length) return false;

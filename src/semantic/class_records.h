@@ -150,6 +150,15 @@ struct ClassDef {
   int32_t generatedRound;    // local classes: global.generationRound when last generated
 };
 
+// The class, or null for none and for the placeholder of a class that could not be found or read.
+inline ClassDef* usable(ClassDef* cls) {
+  return cls != nullptr && cls->kind != CLASS_KIND_ERROR ? cls : nullptr;
+}
+
+inline bool isInterface(const ClassDef* cls) {
+  return cls->kind == CLASS_KIND_INTERFACE;
+}
+
 // An inner class: a class declared in another without static. It may declare no static members
 // but constant fields.
 inline bool isInnerClass(const ClassDef* cls) {

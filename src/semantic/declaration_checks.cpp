@@ -77,10 +77,6 @@ bool traceOn() {
   return (global.traceLevel & TRACE_GENERAL) != 0;
 }
 
-bool isInterface(const ClassDef* cls) {
-  return cls->kind == CLASS_KIND_INTERFACE;
-}
-
 Package* packageOf(const ClassDef* cls) {
   return cls->package != nullptr ? cls->package : &rootPackage;
 }

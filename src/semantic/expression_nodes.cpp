@@ -188,6 +188,11 @@ bool hasErrorType(const ExprNode* node) {
   return node != nullptr && node->type != nullptr && node->type->kind == TK_ERROR;
 }
 
+ExprNode* markError(ExprNode* node) {
+  node->type = &errorType;
+  return node;
+}
+
 bool isIntConstantValue(const ExprNode* node, int32_t value) {
   if (node == nullptr || node->op != O_CONST) return false;
   if (node->type != nullptr && (node->type->kind == TK_FLOAT || node->type->kind == TK_DOUBLE)) return false;

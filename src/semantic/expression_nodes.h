@@ -160,8 +160,10 @@ bool isCompoundOrIncrement(int32_t op);
 // diagnostic at (line, column).
 int32_t checkOperandType(uint8_t mask, ExprNode* operand, ExprNode* other, int32_t line, int32_t column);
 bool isStringOperand(const ExprNode* a, const ExprNode* b);
-// An operand that already produced its diagnostic.
+// A node that already produced its diagnostic (false for null).
 bool hasErrorType(const ExprNode* node);
+// Gives the node the error type, so that nothing reports on it again; the node.
+ExprNode* markError(ExprNode* node);
 // The value of a constant expression: an O_CONST, O_DCONST or O_STRING.
 bool isConstantValue(const ExprNode* node);
 bool isIntConstantValue(const ExprNode* node, int32_t value);

@@ -31,25 +31,6 @@
 
 namespace {
 
-bool isError(const ExprNode* node) {
-  return node != nullptr && node->type != nullptr && node->type->kind == TK_ERROR;
-}
-
-ExprNode* markError(ExprNode* node) {
-  node->type = &errorType;
-  return node;
-}
-
-ClassDef* usable(ClassDef* cls) {
-  return cls != nullptr && cls->kind != CLASS_KIND_ERROR ? cls : nullptr;
-}
-
-ClassDef* classOf(Type* type) {
-  if (type == nullptr || type->kind != TK_CLASS || type->classRef == nullptr) return nullptr;
-  if (type->classRef->resolved == nullptr) resolveRef(type->classRef);
-  return usable(type->classRef->resolved);
-}
-
 // The argument slots of a list in source order (the O_ARG tree read left before right), found
 // with a stack of their own so that a list of any length costs no recursion.
 class ArgumentSlots {
@@ -78,11 +59,11 @@ class ArgumentSlots {
 
 bool anyArgumentError(ExprNode* arguments) {
   if (arguments == nullptr) return false;
-  if (isError(arguments)) return true;
+  if (hasErrorType(arguments)) return true;
   ExprNode* root = arguments;
   ArgumentSlots slots(&root);
   for (int32_t i = 0; i < slots.count(); i++)
-    if (isError(*slots[i])) return true;
+    if (hasErrorType(*slots[i])) return true;
   return false;
 }
 
@@ -262,8 +243,8 @@ ExprNode* makeMethodCall(ExprNode* qualifier, Identifier* name, ExprNode* argume
     q = makeKeywordExpression(O_THIS, current, line, column);
     node->left = q;
   }
-  if (isError(q)) return q;
-  if (arguments != nullptr && isError(arguments)) return arguments;
+  if (hasErrorType(q)) return q;
+  if (arguments != nullptr && hasErrorType(arguments)) return arguments;
   ClassDef* cls = nullptr;
   bool staticOnly = false;
   bool arrayClone = false;
@@ -280,7 +261,7 @@ ExprNode* makeMethodCall(ExprNode* qualifier, Identifier* name, ExprNode* argume
         }
         walkExpression(arguments, thisCallArgumentCheck, nullptr, nullptr, nullptr);
       }
-      cls = classOf(q->type);
+      cls = usable(classOfType(q->type));
       if (cls == nullptr) cls = current;
       break;
     case O_SUPER: {
@@ -314,7 +295,7 @@ ExprNode* makeMethodCall(ExprNode* qualifier, Identifier* name, ExprNode* argume
         errorAt(line, column, "no.super", classToString(current));
         return markError(node);
       }
-      cls = name == nullptr ? usable(current->superclass->resolved) : classOf(q->type);
+      cls = name == nullptr ? usable(current->superclass->resolved) : usable(classOfType(q->type));
       if (cls == nullptr) cls = usable(current->superclass->resolved);
       if (cls == nullptr) return markError(node);
       break;
@@ -337,13 +318,13 @@ ExprNode* makeMethodCall(ExprNode* qualifier, Identifier* name, ExprNode* argume
         if (object == nullptr) return markError(node);
         q = makeCast(object, q, q->line, q->column);
         node->left = q;
-        if (isError(q)) return q;
+        if (hasErrorType(q)) return q;
       }
       if (q->type == nullptr || q->type->kind != TK_CLASS) {
         errorAt(q->line, q->column, "not.class.type");
         return markError(node);
       }
-      cls = classOf(q->type);
+      cls = usable(classOfType(q->type));
       if (cls == nullptr) return markError(node);
       break;
   }
@@ -424,15 +405,15 @@ ExprNode* makeNewExpression(ExprNode* outer, Type* type, ExprNode* arguments, Ar
   node->operandType = type;
   node->list = arguments;
   node->dimensions = dimensions;
-  if (arguments != nullptr && isError(arguments)) return arguments;
+  if (arguments != nullptr && hasErrorType(arguments)) return arguments;
   for (ArrayDimension* d = dimensions; d != nullptr; d = d->next)
-    if (isError(d->size)) return d->size;
-  if (outer != nullptr && isError(outer)) return outer;
+    if (hasErrorType(d->size)) return d->size;
+  if (outer != nullptr && hasErrorType(outer)) return outer;
   if (type == nullptr || type->kind == TK_ERROR) return markError(node);
   if (outer != nullptr) {
     // o.new S() {...} names S, the anonymous class's superclass, as a member of o's class.
     Type* named = type;
-    ClassDef* created = type->kind == TK_CLASS ? classOf(type) : nullptr;
+    ClassDef* created = type->kind == TK_CLASS ? usable(classOfType(type)) : nullptr;
     if (created != nullptr && (created->flags & CF_ANONYMOUS) != 0 && created->superclass != nullptr &&
         created->superclass->resolved != nullptr)
       named = classTypeFor(created->superclass->resolved, line, column);
@@ -441,7 +422,7 @@ ExprNode* makeNewExpression(ExprNode* outer, Type* type, ExprNode* arguments, Ar
   }
   if (!isResolvedType(type)) return markError(node);
   if (type->kind == TK_CLASS) {
-    ClassDef* cls = classOf(type);
+    ClassDef* cls = usable(classOfType(type));
     if (cls == nullptr) return markError(node);
     // A class that may not be used here was reported where its name was resolved.
     if (!isClassAccessible(global.ctx.enclosing, cls)) return markError(node);
@@ -526,7 +507,7 @@ ExprNode* makeInstanceOf(ExprNode* expression, Type* type, int32_t line, int32_t
     if (expression->type != nullptr && expression->type->kind == TK_CLASS) declareClass(expression->type->classRef);
     if (type != nullptr && type->kind == TK_CLASS) declareTestedClass(type->classRef);
   }
-  if (expression->type == nullptr || isError(expression)) return markError(expression);
+  if (expression->type == nullptr || hasErrorType(expression)) return markError(expression);
   ExprNode* node = newExprNode(O_INSTANCEOF, line, column);
   node->operandType = type;
   node->right = expression;
@@ -538,7 +519,7 @@ ExprNode* makeInstanceOf(ExprNode* expression, Type* type, int32_t line, int32_t
     errorAt(line, column, "disallowed.type", expressionTypeToString(expression));
     return markError(node);
   }
-  if (!isResolvedType(type) || (type->kind == TK_CLASS && classOf(type) == nullptr)) return markError(node);
+  if (!isResolvedType(type) || (type->kind == TK_CLASS && usable(classOfType(type)) == nullptr)) return markError(node);
   node->type = &booleanType;
   if (!global.evaluating && !isCastable(expression->type, type)) {
     errorAt(line, column, "cant.instanceof", typeToString(type), expressionTypeToString(expression));
@@ -547,7 +528,7 @@ ExprNode* makeInstanceOf(ExprNode* expression, Type* type, int32_t line, int32_t
   // A null read from the frame is an instance of nothing, whatever its declared type.
   if (global.evaluating && expression->op == O_NULL) return makeBooleanConstant(0);
   // Every other value is an Object, whatever the frame declared of its class.
-  if (global.evaluating && type->kind == TK_CLASS && classOf(type) == objectClass) return makeBooleanConstant(1);
+  if (global.evaluating && type->kind == TK_CLASS && usable(classOfType(type)) == objectClass) return makeBooleanConstant(1);
   if (global.evaluating && isSameOrWidening(expression->type, type)) return makeBooleanConstant(1);
   return node;
 }
@@ -560,7 +541,7 @@ int32_t checkQualifiedNewOuter(Type* outerType, Type* createdType, int32_t, int3
   if (outerType == nullptr || createdType == nullptr || outerType->kind != TK_CLASS || createdType->kind != TK_CLASS)
     return 0;
   if (!isResolvedType(outerType)) return 0;
-  ClassDef* outerClass = classOf(outerType);
+  ClassDef* outerClass = usable(classOfType(outerType));
   if (outerClass == nullptr || createdType->classRef == nullptr) return 0;
   ClassDef* foundIn = nullptr;
   ClassDef* inner = findInnerClass(outerClass, createdType->classRef->name, &foundIn);
@@ -571,7 +552,7 @@ int32_t checkQualifiedNewOuter(Type* outerType, Type* createdType, int32_t, int3
 
 ExprNode* convertArgument(Parameter* parameter, ExprNode* argument) {
   if (parameter == nullptr || argument == nullptr || parameter->type == nullptr || argument->type == nullptr ||
-      isError(argument) || argument->type->kind == parameter->type->kind)
+      hasErrorType(argument) || argument->type->kind == parameter->type->kind)
     return argument;
   return makeCast(parameter->type, argument, argument->line, argument->column);
 }

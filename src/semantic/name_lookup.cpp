@@ -36,10 +36,6 @@ ClassDef* usableClass(const ClassRef* ref) {
 
 Package* packageOrRoot(const ClassDef* cls);
 
-bool isInterface(const ClassDef* cls) {
-  return cls->kind == CLASS_KIND_INTERFACE;
-}
-
 // Fields of an interface are static whether or not the source says so.
 bool isStaticField(const Member* field) {
   return (field->modifiers & M_STATIC) != 0 || (field->owner != nullptr && isInterface(field->owner));

@@ -47,26 +47,6 @@ class NameParts {
   ExprNode* first_ = nullptr;
 };
 
-bool isError(const ExprNode* node) {
-  return node != nullptr && node->type != nullptr && node->type->kind == TK_ERROR;
-}
-
-ExprNode* markError(ExprNode* node) {
-  node->type = &errorType;
-  return node;
-}
-
-ClassDef* usable(ClassDef* cls) {
-  return cls != nullptr && cls->kind != CLASS_KIND_ERROR ? cls : nullptr;
-}
-
-// The class of a class type whose reference resolved to a usable class; else null.
-ClassDef* classOfType(Type* type) {
-  if (type == nullptr || type->kind != TK_CLASS || type->classRef == nullptr) return nullptr;
-  if (type->classRef->resolved == nullptr) resolveRef(type->classRef);
-  return usable(type->classRef->resolved);
-}
-
 ClassRef* boundRef(ClassDef* cls, int32_t line, int32_t column) {
   ClassRef* ref = newClassRefHere(cls->package, cls->name, global.ctx.enclosing, line, column);
   ref->resolved = cls;
@@ -138,7 +118,7 @@ ExprNode* resolveDotted(ExprNode* expression, Member** notMember);
 
 ClassDef* elementClassOf(Type* type) {
   while (type != nullptr && type->kind == TK_ARRAY) type = type->element;
-  return classOfType(type);
+  return usable(classOfType(type));
 }
 
 bool enclosingInstanceAvailable(ClassDef* outer) {
@@ -164,7 +144,7 @@ ExprNode* makeClassRefNode(ExprNode* expression, ClassDef* cls) {
 // not reported again.
 ExprNode* resolveName(ExprNode* expression) {
   if (expression == nullptr || (expression->op != O_ID && expression->op != O_DOT) || global.evaluating ||
-      isError(expression))
+      hasErrorType(expression))
     return expression;
   Member* notMember = nullptr;
   ExprNode* result = expression->op == O_ID
@@ -238,7 +218,7 @@ ExprNode* findSimpleName(ClassDef* cls, Scope* scope, ExprNode* expression, bool
   if (variable->kind == MK_VARIABLE && variable->slot < 0) requestProtectedAccessor(variable, nullptr);
   ExprNode* node = resolveVariableUse(expression);
   if (outside == nullptr) noteForwardUse(node);
-  if (node->op != O_ID || isError(node) || outside == nullptr) return node;
+  if (node->op != O_ID || hasErrorType(node) || outside == nullptr) return node;
   ClassDef* current = global.ctx.enclosing;
   bool local = variable->kind == MK_PARAMETER || variable->slot >= 0;
   if (current == nullptr || (current->flags & CF_NESTED) == 0 || (!local && (variable->modifiers & M_STATIC) != 0))
@@ -286,7 +266,7 @@ NameMeaning readName(const NameParts& parts, int32_t last) {
   }
   for (int32_t i = 0; i <= last; i++) {
     ExprNode* part = parts.part(i);
-    if (meaning.value != nullptr && isError(meaning.value)) {
+    if (meaning.value != nullptr && hasErrorType(meaning.value)) {
       meaning.failed = true;
       return meaning;
     }
@@ -311,7 +291,7 @@ NameMeaning readName(const NameParts& parts, int32_t last) {
     }
     meaning.value = resolveFieldAccess(part);
   }
-  if (meaning.value != nullptr && isError(meaning.value)) meaning.failed = true;
+  if (meaning.value != nullptr && hasErrorType(meaning.value)) meaning.failed = true;
   return meaning;
 }
 
@@ -436,7 +416,7 @@ ExprNode* resolveFieldAccess(ExprNode* expression) {
   }
   if (expression->op != O_DOT) return expression;
   ExprNode* q = expression->left;
-  if (q == nullptr || isError(q)) return markError(expression);
+  if (q == nullptr || hasErrorType(q)) return markError(expression);
   int32_t line = expression->line;
   int32_t column = expression->column;
   if (isNullLiteral(q)) {
@@ -459,7 +439,7 @@ ExprNode* resolveFieldAccess(ExprNode* expression) {
       errorAt(q->line, q->column, "not.class.type");
       return markError(expression);
     }
-    cls = classOfType(q->type);
+    cls = usable(classOfType(q->type));
     if (cls == nullptr) return markError(expression);
     if (!checkReachedClassAccess(from, cls, line, column)) return markError(expression);
   }
@@ -696,7 +676,7 @@ ExprNode* buildImplicitArgs(ExprNode* outer, ExprNode* qualifier, ExprNode* argu
         errorAt(line, column, "inner.needs.this", methodToString(constructor));
         argument = markError(newExprNode(O_THIS, line, column));
       } else {
-        ClassDef* cls = classOfType(p->type);
+        ClassDef* cls = usable(classOfType(p->type));
         argument = cls != nullptr ? makeThisSelectorForClass(cls, line, column) : nullptr;
         if (argument == nullptr) argument = markError(newExprNode(O_THIS, line, column));
       }

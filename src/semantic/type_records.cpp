@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "semantic/class_lookup.h"
 #include "semantic/class_names.h"
 #include "semantic/class_table.h"
 #include "semantic/declaration_checks.h"
@@ -102,6 +103,12 @@ bool refReachesClass(const ClassRef* ref, const ClassDef* cls) {
 
 bool isClassType(const Type* type, const ClassDef* cls) {
   return type != nullptr && type->kind == TK_CLASS && refReachesClass(type->classRef, cls);
+}
+
+ClassDef* classOfType(const Type* type) {
+  if (type == nullptr || type->kind != TK_CLASS || type->classRef == nullptr) return nullptr;
+  if (type->classRef->resolved == nullptr) resolveRef(type->classRef);
+  return type->classRef->resolved;
 }
 
 Type* newArrayType(Type* element) {

@@ -70,6 +70,10 @@ int32_t slotsForKind(int32_t kind);
 ClassRef* newClassRefHere(Package* package, Identifier* name, ClassDef* context, int32_t line, int32_t column);
 bool refReachesClass(const ClassRef* ref, const ClassDef* cls);
 bool isClassType(const Type* type, const ClassDef* cls);
+// The class a class type names, its reference resolved first when it is not yet: the placeholder
+// class of a name that could not be resolved included (usable() sets it aside); null for any
+// other type.
+ClassDef* classOfType(const Type* type);
 Type* newArrayType(Type* element);
 Type* newClassType(ClassRef* ref, Identifier* name, int32_t line, int32_t column);
 // Every Member starts here: zero but for its kind and `slot`, which is -1 (no local slot yet).
