@@ -420,14 +420,7 @@ void genClassLiteral(ExprNode* e, bool wanted) {
       appendTypeDescriptor(type, '.');
       text = addUtf8Chars(global.nameBuffer, global.nameLength, 2);
     }
-    uint16_t index = addString(text);
-    if (index < 256) {
-      emitByte(OP_LDC);
-      emitByte(index);
-    } else {
-      emitByte(OP_LDC_W);
-      emitShort(index);
-    }
+    emitLdc(addString(text));
     adjustStackDepth(1);
     invokeMember(OP_INVOKESTATIC, runtimeMembers.classForName);
   } else {

@@ -56,16 +56,6 @@ void openLocalEntry(Member* v) {
   if (global.localVariableTables && v->name != nullptr && v->localEntry == nullptr) addLocalVariable(v);
 }
 
-void emitLdc(uint16_t index) {
-  if (index < 256) {
-    emitByte(OP_LDC);
-    emitByte(index);
-  } else {
-    emitByte(OP_LDC_W);
-    emitShort(index);
-  }
-}
-
 void genConstant(const ExprNode* e) {
   int32_t kind = kindOf(e->type);
   if (e->op == O_CONST) {
@@ -629,16 +619,16 @@ void genComparisonJump(ExprNode* e, int32_t op, StmtNode* label, bool leftDone) 
 }  // namespace
 
 int32_t slotSize(const Type* type) {
-  if (type == nullptr) return 1;
-  switch (type->kind) {
-    case TK_ERROR:
-    case TK_VOID:
-      return 0;
-    case TK_LONG:
-    case TK_DOUBLE:
-      return 2;
-    default:
-      return 1;
+  return type == nullptr ? 1 : slotsForKind(type->kind);
+}
+
+void emitLdc(uint16_t index) {
+  if (index < 256) {
+    emitByte(OP_LDC);
+    emitByte(index);
+  } else {
+    emitByte(OP_LDC_W);
+    emitShort(index);
   }
 }
 
@@ -1043,145 +1033,216 @@ void genExpression(ExprNode* e, bool wanted) {
 
 namespace {
 
-// One node's code; with leftDone its left operand's code is there already.
-void genNode(ExprNode* e, bool wanted, int32_t d0, bool leftDone) {
-  bool leaves = wanted;  // the node's value is on the stack at the end
+// Each family of operators below generates a node's own code and answers whether the node's
+// value is on the stack at the end; with leftDone the left operand's code is there already.
+
+// O_CONST, O_DCONST, O_STRING and O_NULL.
+bool genLiteral(ExprNode* e, bool wanted) {
+  if (e->op != O_NULL) genConstantQualifier(e);
+  if (!wanted) return false;
+  if (e->op == O_STRING) {
+    emitLdc(addString(addUtf8Chars(stringValueChars(e->string), e->string->length, 2)));
+    adjustStackDepth(1);
+  } else if (e->op == O_NULL) {
+    emitByte(OP_ACONST_NULL);
+    adjustStackDepth(1);
+  } else {
+    genConstant(e);
+  }
+  return true;
+}
+
+// O_ID: a local, a static field (its qualifier evaluated and dropped) or a field of this or of an
+// enclosing instance.
+bool genNameRead(ExprNode* e, bool wanted, bool leftDone) {
+  Member* v = e->member;
+  if (v == nullptr) return false;
+  if (isLocal(v)) {
+    if (wanted) genLoadLocal(v);
+  } else if ((v->modifiers & M_STATIC) != 0) {
+    if (!leftDone && e->left != nullptr && e->left->op != O_CLASSREF) genExpression(e->left, false);
+    // A constant read through an expression is pushed, not loaded.
+    if (wanted && e->right != nullptr)
+      genExpression(e->right, true);
+    else if (wanted)
+      genFieldLoad(v, nullptr);
+  } else if (wanted) {
+    genFieldObject(e);
+    genFieldLoad(v, nullptr);
+  }
+  return wanted;
+}
+
+// O_DOT: a field read through a qualifier.
+bool genFieldRead(ExprNode* e, bool wanted, bool leftDone) {
+  Member* field = e->member;
+  if (field == nullptr) return false;
+  if ((field->modifiers & M_STATIC) != 0) {
+    if (!leftDone && e->left != nullptr && e->left->op != O_CLASSREF) genExpression(e->left, false);
+    if (wanted) genFieldLoad(field, nullptr);
+  } else if (e->right != nullptr) {
+    // A constant read through an object: the object is evaluated and checked for null (this
+    // needs neither), and the constant pushed.
+    ExprNode* object = e->left;
+    if (object != nullptr && object->op != O_THIS && object->op != O_SUPER) {
+      if (!leftDone) genExpression(object, true);
+      genNullCheck(object);
+      emitByte(OP_POP);
+      adjustStackDepth(-1);
+    }
+    if (wanted) genExpression(e->right, true);
+  } else {
+    // Dropped or not, the field is read: a null object throws.
+    if (!leftDone) genExpression(e->left, true);
+    genFieldLoad(field, e->left);
+    if (!wanted) genPop(slotSize(field->type));
+  }
+  return wanted;
+}
+
+// O_THIS and O_SUPER.
+bool genInstance(ExprNode* e, bool wanted) {
+  if (!wanted) return false;
+  if (e->op == O_THIS) {
+    ClassDef* cls = e->type != nullptr && e->type->kind == TK_CLASS && e->type->classRef != nullptr
+                        ? e->type->classRef->resolved
+                        : classGen.cls;
+    if (e->flags & THIS_THROUGH_OUTER)
+      genEnclosingInstance(cls, e);
+    else
+      genThisOf(cls, e);
+  } else if (e->classDef != nullptr && e->classDef != classGen.cls) {
+    // Outer.super inside a class within Outer stands for Outer's instance.
+    genEnclosingInstance(e->classDef, e);
+  } else {
+    emitByte(OP_ALOAD_0);
+    adjustStackDepth(1);
+  }
+  return true;
+}
+
+// O_SUBSCRIPT and O_ALENGTH: dropped or not, the element or length is loaded, so that a null
+// array or a bad index throws.
+bool genArrayRead(ExprNode* e, bool wanted, bool leftDone) {
+  if (!leftDone) genExpression(e->left, true);
+  if (e->op == O_ALENGTH) {
+    emitByte(OP_ARRAYLENGTH);
+    if (!wanted) genPop(1);
+    return wanted;
+  }
+  genExpression(e->right, true);
+  emitByte(arrayLoadOpcode(kindOf(e->type)));
+  adjustStackDepth(slotSize(e->type) - 2);
+  if (!wanted) genPop(slotSize(e->type));
+  return wanted;
+}
+
+// The binary operators of numbers and bits: shifts, arithmetic, and, or, xor.
+bool genArithmetic(ExprNode* e, bool wanted, bool leftDone) {
+  if (e->op == O_LSH || e->op == O_RSH || e->op == O_RSSH) {
+    if (!leftDone) genExpression(e->left, wanted);
+    if (wanted)
+      genShiftCount(e->right);
+    else
+      genExpression(e->right, false);
+    if (wanted) genBinaryOp(e->op, kindOf(e->type), e->line, exprColumn(e));
+    return wanted;
+  }
+  bool leaves = wanted;
+  // Integer division by zero throws even when its value is dropped.
+  if (!wanted && (e->op == O_DIV || e->op == O_REM) && (isIntLike(kindOf(e->type)) || kindOf(e->type) == TK_LONG)) {
+    wanted = true;
+    leaves = false;
+  }
+  if (!leftDone) genExpression(e->left, wanted);
+  genExpression(e->right, wanted);
+  if (wanted) genBinaryOp(e->op, kindOf(e->type), e->line, exprColumn(e));
+  if (wanted && !leaves) genPop(slotSize(e->type));
+  return leaves;
+}
+
+// O_NEG, O_UPLUS and O_COMP.
+bool genUnaryArithmetic(ExprNode* e, bool wanted) {
+  genExpression(e->left, wanted);
+  if (!wanted || e->op == O_UPLUS) return wanted;
+  int32_t kind = kindOf(e->type);
+  if (e->op == O_NEG) {
+    emitByte(kind == TK_LONG ? OP_LNEG : kind == TK_FLOAT ? OP_FNEG : kind == TK_DOUBLE ? OP_DNEG : OP_INEG);
+  } else if (kind == TK_LONG) {
+    emitByte(OP_LDC2_W);
+    emitShort(addLong(-1));
+    adjustStackDepth(2);
+    emitByte(OP_LXOR);
+    adjustStackDepth(-2);
+  } else {
+    genIntConstant(-1);
+    emitByte(OP_IXOR);
+    adjustStackDepth(-1);
+  }
+  return true;
+}
+
+// O_INSTANCEOF and O_CAST.
+bool genTypeTest(ExprNode* e, bool wanted) {
+  if (e->op == O_INSTANCEOF) {
+    genExpression(e->right, true);
+    const Type* tested = e->operandType;
+    emitByte(OP_INSTANCEOF);
+    emitShort(kindOf(tested) == TK_ARRAY ? addArrayClass(tested)
+                                         : addClass(tested != nullptr && tested->classRef != nullptr
+                                                        ? tested->classRef->resolved
+                                                        : nullptr));
+    if (!wanted) {
+      emitByte(OP_POP);
+      adjustStackDepth(-1);
+    }
+    return wanted;
+  }
+  bool leaves = wanted;
+  // A reference cast checks its operand even when the value is dropped: ((T) o).sm() throws
+  // ClassCastException for an o of another class.
+  if (!wanted && e->left != nullptr && e->left->op != O_NULL &&
+      (kindOf(e->type) == TK_CLASS || kindOf(e->type) == TK_ARRAY)) {
+    wanted = true;
+    leaves = false;
+  }
+  genExpression(e->left, wanted);
+  if (wanted && e->left != nullptr && e->left->op != O_NULL) genCast(e->type, e->left->type, e->line, exprColumn(e));
+  if (wanted && !leaves) genPop(slotSize(e->type));
+  return leaves;
+}
+
+// The node's own code by its operator's family; whether its value is on the stack at the end.
+bool genNodeCode(ExprNode* e, bool wanted, int32_t d0, bool leftDone) {
+  if (isCompoundOrIncrement(e->op)) {
+    genCompoundAssignment(e, wanted);
+    return wanted;
+  }
   switch (e->op) {
     case O_CONST:
     case O_DCONST:
-      genConstantQualifier(e);
-      if (wanted) genConstant(e);
-      break;
     case O_STRING:
-      genConstantQualifier(e);
-      if (wanted) {
-        emitLdc(addString(addUtf8Chars(stringValueChars(e->string), e->string->length, 2)));
-        adjustStackDepth(1);
-      }
-      break;
     case O_NULL:
-      if (wanted) {
-        emitByte(OP_ACONST_NULL);
-        adjustStackDepth(1);
-      }
-      break;
-    case O_ID: {
-      Member* v = e->member;
-      if (v == nullptr) {
-        leaves = false;
-        break;
-      }
-      if (isLocal(v)) {
-        if (wanted) genLoadLocal(v);
-      } else if ((v->modifiers & M_STATIC) != 0) {
-        if (!leftDone && e->left != nullptr && e->left->op != O_CLASSREF) genExpression(e->left, false);
-        // A constant read through an expression is pushed, not loaded.
-        if (wanted && e->right != nullptr)
-          genExpression(e->right, true);
-        else if (wanted)
-          genFieldLoad(v, nullptr);
-      } else if (wanted) {
-        genFieldObject(e);
-        genFieldLoad(v, nullptr);
-      }
-      break;
-    }
-    case O_DOT: {
-      Member* field = e->member;
-      if (field == nullptr) {
-        leaves = false;
-        break;
-      }
-      if ((field->modifiers & M_STATIC) != 0) {
-        if (!leftDone && e->left != nullptr && e->left->op != O_CLASSREF) genExpression(e->left, false);
-        if (wanted) genFieldLoad(field, nullptr);
-      } else if (e->right != nullptr) {
-        // A constant read through an object: the object is evaluated and checked for null (this
-        // needs neither), and the constant pushed.
-        ExprNode* object = e->left;
-        if (object != nullptr && object->op != O_THIS && object->op != O_SUPER) {
-          if (!leftDone) genExpression(object, true);
-          genNullCheck(object);
-          emitByte(OP_POP);
-          adjustStackDepth(-1);
-        }
-        if (wanted) genExpression(e->right, true);
-      } else {
-        // Dropped or not, the field is read: a null object throws.
-        if (!leftDone) genExpression(e->left, true);
-        genFieldLoad(field, e->left);
-        if (!wanted) genPop(slotSize(field->type));
-      }
-      break;
-    }
+      return genLiteral(e, wanted);
+    case O_ID:
+      return genNameRead(e, wanted, leftDone);
+    case O_DOT:
+      return genFieldRead(e, wanted, leftDone);
     case O_THIS:
-      if (wanted) {
-        ClassDef* cls = e->type != nullptr && e->type->kind == TK_CLASS && e->type->classRef != nullptr
-                            ? e->type->classRef->resolved
-                            : classGen.cls;
-        if (e->flags & THIS_THROUGH_OUTER)
-          genEnclosingInstance(cls, e);
-        else
-          genThisOf(cls, e);
-      }
-      break;
     case O_SUPER:
-      // Outer.super inside a class within Outer stands for Outer's instance.
-      if (wanted && e->classDef != nullptr && e->classDef != classGen.cls) {
-        genEnclosingInstance(e->classDef, e);
-      } else if (wanted) {
-        emitByte(OP_ALOAD_0);
-        adjustStackDepth(1);
-      }
-      break;
+      return genInstance(e, wanted);
     case O_SUBSCRIPT:
-      // Dropped or not, the element is loaded: a null array or a bad index throws.
-      if (!leftDone) genExpression(e->left, true);
-      genExpression(e->right, true);
-      emitByte(arrayLoadOpcode(kindOf(e->type)));
-      adjustStackDepth(slotSize(e->type) - 2);
-      if (!wanted) genPop(slotSize(e->type));
-      break;
     case O_ALENGTH:
-      if (!leftDone) genExpression(e->left, true);
-      emitByte(OP_ARRAYLENGTH);
-      if (!wanted) genPop(1);
-      break;
+      return genArrayRead(e, wanted, leftDone);
     case O_ASG:
       genAssignment(e, wanted);
-      break;
+      return wanted;
     case O_INIT:
       genVariableInit(e);
-      leaves = false;
-      break;
-    case O_INA:
-    case O_DEA:
-    case O_INB:
-    case O_DEB:
-    case O_LSA:
-    case O_RSA:
-    case O_RSSA:
-    case O_DVA:
-    case O_RMA:
-    case O_ANA:
-    case O_SBA:
-    case O_ORA:
-    case O_ADA:
-    case O_MUA:
-    case O_XRA:
-    case O_SCONCATA:
-      genCompoundAssignment(e, wanted);
-      break;
+      return false;
     case O_LSH:
     case O_RSH:
     case O_RSSH:
-      if (!leftDone) genExpression(e->left, wanted);
-      if (wanted)
-        genShiftCount(e->right);
-      else
-        genExpression(e->right, false);
-      if (wanted) genBinaryOp(e->op, kindOf(e->type), e->line, exprColumn(e));
-      break;
     case O_DIV:
     case O_REM:
     case O_AND:
@@ -1190,55 +1251,11 @@ void genNode(ExprNode* e, bool wanted, int32_t d0, bool leftDone) {
     case O_ADD:
     case O_MUL:
     case O_XOR:
-      // Integer division by zero throws even when its value is dropped.
-      if (!wanted && (e->op == O_DIV || e->op == O_REM) &&
-          (isIntLike(kindOf(e->type)) || kindOf(e->type) == TK_LONG)) {
-        wanted = true;
-        leaves = false;
-      }
-      if (!leftDone) genExpression(e->left, wanted);
-      genExpression(e->right, wanted);
-      if (wanted) genBinaryOp(e->op, kindOf(e->type), e->line, exprColumn(e));
-      if (wanted && !leaves) genPop(slotSize(e->type));
-      break;
+      return genArithmetic(e, wanted, leftDone);
     case O_NEG:
-      genExpression(e->left, wanted);
-      if (wanted) {
-        switch (kindOf(e->type)) {
-          case TK_LONG:
-            emitByte(OP_LNEG);
-            break;
-          case TK_FLOAT:
-            emitByte(OP_FNEG);
-            break;
-          case TK_DOUBLE:
-            emitByte(OP_DNEG);
-            break;
-          default:
-            emitByte(OP_INEG);
-            break;
-        }
-      }
-      break;
     case O_UPLUS:
-      genExpression(e->left, wanted);
-      break;
     case O_COMP:
-      genExpression(e->left, wanted);
-      if (wanted) {
-        if (kindOf(e->type) == TK_LONG) {
-          emitByte(OP_LDC2_W);
-          emitShort(addLong(-1));
-          adjustStackDepth(2);
-          emitByte(OP_LXOR);
-          adjustStackDepth(-2);
-        } else {
-          genIntConstant(-1);
-          emitByte(OP_IXOR);
-          adjustStackDepth(-1);
-        }
-      }
-      break;
+      return genUnaryArithmetic(e, wanted);
     case O_NOT:
     case O_EQ:
     case O_NE:
@@ -1249,71 +1266,51 @@ void genNode(ExprNode* e, bool wanted, int32_t d0, bool leftDone) {
     case O_LAND:
     case O_LOR:
       genBooleanValue(e, wanted, d0, leftDone);
-      break;
+      return wanted;
     case O_QUES:
       genConditional(e, wanted);
-      break;
+      return wanted;
     case O_SEQ:
       if (!leftDone) genExpression(e->left, false);
       genExpression(e->right, false);
-      leaves = false;
-      break;
-    case O_ARG:
-      // An argument list leaves every argument it holds: the depth stays where the last one put it.
-      if (!leftDone) genExpression(e->left, wanted);
-      genExpression(e->right, wanted);
-      foldStackDepth();
-      return;
+      return false;
     case O_CLASSREF:
-      leaves = false;
-      break;
-    case O_INSTANCEOF: {
-      genExpression(e->right, true);
-      const Type* tested = e->operandType;
-      emitByte(OP_INSTANCEOF);
-      emitShort(kindOf(tested) == TK_ARRAY ? addArrayClass(tested)
-                                           : addClass(tested != nullptr && tested->classRef != nullptr
-                                                          ? tested->classRef->resolved
-                                                          : nullptr));
-      if (!wanted) {
-        emitByte(OP_POP);
-        adjustStackDepth(-1);
-      }
-      break;
-    }
+      return false;
+    case O_INSTANCEOF:
     case O_CAST:
-      // A reference cast checks its operand even when the value is dropped: ((T) o).sm() throws
-      // ClassCastException for an o of another class.
-      if (!wanted && e->left != nullptr && e->left->op != O_NULL &&
-          (kindOf(e->type) == TK_CLASS || kindOf(e->type) == TK_ARRAY)) {
-        wanted = true;
-        leaves = false;
-      }
-      genExpression(e->left, wanted);
-      if (wanted && e->left != nullptr && e->left->op != O_NULL)
-        genCast(e->type, e->left->type, e->line, exprColumn(e));
-      if (wanted && !leaves) genPop(slotSize(e->type));
-      break;
+      return genTypeTest(e, wanted);
     case O_CALL:
       genCall(e, wanted, d0, leftDone);
-      break;
+      return wanted;
     case O_NEW:
       genNew(e, wanted);
-      break;
+      return wanted;
     case O_AINIT:
       genArrayInitializer(e, e->type, wanted);
-      break;
+      return wanted;
     case O_SCONCAT:
       genStringConcat(e, wanted);
-      break;
+      return wanted;
     case O_CLASS:
       genClassLiteral(e, wanted);
-      break;
+      return wanted;
     default:
       codegenError(e, "no tree gen");
-      leaves = false;
-      break;
+      return false;
   }
+}
+
+// One node's code; with leftDone its left operand's code is there already. The depth is set to
+// the node's value on top of where it began, whatever the family counted.
+void genNode(ExprNode* e, bool wanted, int32_t d0, bool leftDone) {
+  if (e->op == O_ARG) {
+    // An argument list leaves every argument it holds: the depth stays where the last one put it.
+    if (!leftDone) genExpression(e->left, wanted);
+    genExpression(e->right, wanted);
+    foldStackDepth();
+    return;
+  }
+  bool leaves = genNodeCode(e, wanted, d0, leftDone);
   // this and a new object are never null.
   if (leaves && (e->flags & EXPR_EXPLICIT_OUTER) != 0 && e->op != O_THIS && e->op != O_NEW) genNullCheck(e);
   foldStackDepth();

@@ -28,6 +28,8 @@ void genLoadLocal(Member* variable);
 void genStoreLocal(Member* variable);
 // An int constant, in the shortest form the code generator uses.
 void genIntConstant(int32_t value);
+// ldc, or ldc_w for a pool index past 255.
+void emitLdc(uint16_t index);
 
 // Stack slots of a value of the type: 0 for void and the error type, 2 for long and double.
 int32_t slotSize(const Type* type);
