@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <string>
+#include <vector>
 
 #include "platform/host_path.h"
 #include "support/arena.h"
@@ -211,15 +213,19 @@ PathNode* statIntoCache(PathNode* node, const char* path, int32_t length, struct
 
 }  // namespace
 
-bool isDirectory(const char* path) {
+PathNode* directoryNode(const char* path) {
   int32_t length = 0;
   bool settled;
   PathNode* node = cachedAnswer(path, &length, true, &settled);
-  if (settled) return node != nullptr && isDirectoryMode(node->mode);
+  if (settled) return node != nullptr && isDirectoryMode(node->mode) ? node : nullptr;
   struct stat status;
   bool exists;
-  statIntoCache(node, path, length, &status, &exists);
-  return exists && isDirectoryMode(status.st_mode);
+  node = statIntoCache(node, path, length, &status, &exists);
+  return exists && isDirectoryMode(status.st_mode) ? node : nullptr;
+}
+
+bool isDirectory(const char* path) {
+  return directoryNode(path) != nullptr;
 }
 
 namespace {
@@ -229,6 +235,8 @@ namespace {
 // probes without a stat each. Fewer misses cost less as stats than a listing would.
 constexpr uint32_t MISSES_BEFORE_LISTING = 16;
 
+int64_t listings;
+
 // Every entry of the directory gets a node that exists (its time and mode still to be taken by a
 // stat when asked for); false when the directory cannot be read, which leaves it unlisted.
 bool listDirectory(PathNode* directory, const char* path) {
@@ -236,6 +244,7 @@ bool listDirectory(PathNode* directory, const char* path) {
   if (!toHostPath(path, hostName, sizeof hostName)) return false;
   DIR* stream = opendir(hostName);
   if (stream == nullptr) return false;
+  listings++;
   while (const dirent* entry = readdir(stream)) {
     const char* name = entry->d_name;
     if (name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'))) continue;
@@ -289,7 +298,35 @@ PathNode* existingPath(const char* path, bool needStat) {
   return exists ? node : nullptr;
 }
 
+// The path a node stands for, its components joined by "/" as the host reads them.
+std::string nodePath(const PathNode* node) {
+  std::vector<const PathNode*> components;
+  for (const PathNode* n = node; n != nullptr && n != &root; n = n->parent) components.push_back(n);
+  std::string path;
+  for (auto n = components.rbegin(); n != components.rend(); ++n) {
+    if (n != components.rbegin()) path += '/';
+    path.append((*n)->name, nameLength(*n));
+  }
+  // The root directory is the empty component before the first separator.
+  return path.empty() && node != &root ? "/" : path;
+}
+
 }  // namespace
+
+bool directoryMayHold(PathNode* directory, const char* name, int32_t length) {
+  // A name with a separator in it is no one entry of the directory.
+  for (int32_t i = 0; i < length; i++)
+    if (isSeparator(name[i])) return true;
+  if ((directory->bits & PATH_LISTED) == 0) {
+    if ((directory->bits & PATH_UNLISTABLE) != 0) return true;
+    if (!listDirectory(directory, nodePath(directory).c_str())) {
+      directory->bits |= PATH_UNLISTABLE;
+      return true;
+    }
+  }
+  PathNode* child = findChild(directory, name, static_cast<uint32_t>(length));
+  return child != nullptr && (child->bits & PATH_EXISTS) != 0;
+}
 
 bool isPathExistingCached(const char* path, int64_t* modified) {
   if (modified != nullptr) *modified = 0;
@@ -307,15 +344,8 @@ bool isRegularFileCached(const char* path, int64_t* modified) {
   return true;
 }
 
-static uint32_t madeDirectories;
-
-uint32_t madeDirectoryCount() {
-  return madeDirectories;
-}
-
 bool makeDirectoryCached(const char* path) {
   bool made = makeDirectory(path) == 0;
-  if (made) madeDirectories++;
   if (!made && errno == EEXIST) return false;  // whatever is there keeps its cached state
   int32_t length = static_cast<int32_t>(std::strlen(path));
   PathNode* node = findCachedPath(&root, path, length);
@@ -351,4 +381,8 @@ int64_t pathStatCount() {
 
 int64_t pathQueryCount() {
   return queries;
+}
+
+int64_t pathListCount() {
+  return listings;
 }
