@@ -292,7 +292,7 @@ void addClassToPackage(Package* package, ClassDef* cls) {
   } else if (earlier->sourceFile != nullptr) {
     errorInFile(earlier->sourceFile, earlier->line, earlier->column, "dup.class.name", name, cls->classFilePath, "?");
   } else {
-    errorAt(currentToken()->line, currentToken()->column, "dup.class.name", name, earlier->classFilePath, "?");
+    errorAt(token().line, token().column, "dup.class.name", name, earlier->classFilePath, "?");
   }
 }
 

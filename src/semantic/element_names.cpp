@@ -474,13 +474,13 @@ const char* dumpGlobalContext() {
   static char text[4096];
   // The to-string results live in the temporary arena; copy them out one by one.
   char file[1024];
-  char token[1024];
+  char tokenText[1024];
   char enclosing[1024];
   std::snprintf(file, sizeof file, "%s", sourceFileToString(global.current));
-  std::snprintf(token, sizeof token, "%s", tokenToString(currentToken()));
+  std::snprintf(tokenText, sizeof tokenText, "%s", tokenToString(&token()));
   std::snprintf(enclosing, sizeof enclosing, "%s", classToString(global.ctx.enclosing));
   std::snprintf(text, sizeof text,
                 "global.current = %s\ntoken = %s\nglobal.ctx.enclosing = %s\nglobal.ctx.currentMethod = %s\n",
-                file, token, enclosing, methodToString(global.ctx.currentMethod));
+                file, tokenText, enclosing, methodToString(global.ctx.currentMethod));
   return text;
 }

@@ -113,7 +113,7 @@ ClassDef* classOfType(const Type* type) {
 
 Type* newArrayType(Type* element) {
   if (element != nullptr && element->kind == TK_VOID) {
-    errorAt(currentToken()->line, currentToken()->column, "void.array");
+    errorAt(token().line, token().column, "void.array");
     element = &errorType;
   }
   auto* type = currentNew<Type>();

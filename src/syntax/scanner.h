@@ -163,11 +163,8 @@ struct ScannerState {
 extern Token theToken;
 extern ScannerState theScanner;
 
-inline Token* currentToken() {
-  return &theToken;
-}
-
-// The current token, as the parser reads it.
+// The current token, which scanner, parser and attribution alike read and write through here
+// (theToken is only where it is kept).
 inline Token& token() {
   return theToken;
 }
