@@ -105,7 +105,7 @@ uint16_t constantValueIndex(const Member* field) {
 }
 
 bool keepsConstant(const Member* field) {
-  return (field->modifiers & M_FINAL) != 0 && field->constantState == CONSTANT_KEPT && field->constantValue != nullptr &&
+  return (field->modifiers & M_FINAL) != 0 && field->constantState == FIELD_CONSTANT_KEPT && field->constantValue != nullptr &&
          field->type != nullptr;
 }
 

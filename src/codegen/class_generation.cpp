@@ -144,7 +144,7 @@ void writeMethods(ClassDef* cls) {
       classGen.methodHasCode = 1;
       classGen.maxLocals = localSlots(m);
     }
-    if ((m->errorMark & 1) == 0) genMethod(m);
+    if ((m->errorMark & METHOD_ERROR_COUNTED) == 0) genMethod(m);
   }
 }
 
@@ -198,7 +198,7 @@ bool sourceHasErrors(const ClassDef* cls) {
 
 bool needsClinitInit(const Member* field) {
   return field->kind == MK_VARIABLE && (field->modifiers & M_STATIC) != 0 && field->bodyOffset != 0 &&
-         !((field->modifiers & M_FINAL) != 0 && field->constantState == CONSTANT_KEPT);
+         !((field->modifiers & M_FINAL) != 0 && field->constantState == FIELD_CONSTANT_KEPT);
 }
 
 void genClass(ClassDef* cls) {

@@ -581,7 +581,7 @@ void genComparisonJump(ExprNode* e, int32_t op, StmtNode* label, bool leftDone) 
     return;
   }
   genExpression(right, true);
-  bool nanGreater = (e->literalKind & 1) != 0;
+  bool nanGreater = (e->literalKind & COMPARE_NAN_GREATER) != 0;
   switch (kind) {
     case TK_CLASS:
     case TK_ARRAY:

@@ -814,7 +814,7 @@ void evaluateFieldConstant(Member* field) {
   Type* type = field->type;
   bool candidate = type != nullptr && (isPrimitiveType(type) || (stringClass() != nullptr && isClassType(type, stringClass())));
   if (!candidate || field->bodyOffset == 0)
-    field->constantState = CONSTANT_NONE;
+    field->constantState = FIELD_CONSTANT_NONE;
   else
     parseFieldInitializerFresh(field);
 }

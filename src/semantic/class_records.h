@@ -182,11 +182,15 @@ constexpr uint32_t FIELD_CAPTURE_STORED = 0x1;  // the store of a captured value
 // initializer, in each constructor) is quiet.
 constexpr uint32_t FIELD_INITIALIZER_REPORTED = 0x2;
 
-// Constant state of a field.
-constexpr uint8_t CONSTANT_PENDING = 0;    // an initializer is still to be parsed
-constexpr uint8_t CONSTANT_KEPT = 1;       // parsed, constant value kept
-constexpr uint8_t CONSTANT_NONE = 2;       // nothing pending
-constexpr uint8_t CONSTANT_PARSING = 3;    // its initializer is being parsed now
+// A bit of Member::errorMark: an error was counted while the member was the current method; no
+// code is generated for it.
+constexpr uint32_t METHOD_ERROR_COUNTED = 0x1;
+
+// Constant state of a field (Member::constantState).
+constexpr uint8_t FIELD_CONSTANT_PENDING = 0;    // an initializer is still to be parsed
+constexpr uint8_t FIELD_CONSTANT_KEPT = 1;       // parsed, constant value kept
+constexpr uint8_t FIELD_CONSTANT_NONE = 2;       // nothing pending
+constexpr uint8_t FIELD_CONSTANT_PARSING = 3;    // its initializer is being parsed now
 
 // One thrown class of a method's throws list; the position is the method name's.
 struct ThrowsEntry {
@@ -227,7 +231,7 @@ struct Member {
   int32_t column;
   ClassDef* owner;
   Type* type;
-  uint32_t errorMark;  // bit 0: an error was counted while this was the current method
+  uint32_t errorMark;  // METHOD_ERROR_COUNTED
   Member* accessMethod;
   uint16_t modifiers;
   int32_t bodyOffset;  // the body's opening brace, or a field initializer's first token; 0: none

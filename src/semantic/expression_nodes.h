@@ -87,6 +87,10 @@ constexpr int32_t EXPR_OP_COUNT = 65;
 // whose value is checked for null as soon as it is made, before any argument.
 constexpr int32_t EXPR_EXPLICIT_OUTER = 0x1;
 
+// A bit of an ordered comparison's literalKind: NaN compares as greater than any number, which
+// makes < and <= false (fcmpg/dcmpg rather than fcmpl/dcmpl).
+constexpr int32_t COMPARE_NAN_GREATER = 0x1;
+
 // One pair of brackets of an array creation: its size expression, or null for [].
 struct ArrayDimension {
   ArrayDimension* next;
@@ -113,7 +117,7 @@ struct ExprNode {
   Member* member;        // the variable, field, method or constructor bound
   Type* operandType;     // O_INSTANCEOF, O_NEW
   ClassDef* classDef;    // O_CLASSREF
-  int32_t literalKind;   // a literal's token kind; a comparison's NaN flag in bit 0
+  int32_t literalKind;   // a literal's token kind; a comparison's COMPARE_NAN_GREATER
   int32_t level;         // O_ID naming an outer local: the class level it was found at
   // An O_STRING that folding joined: the units its own value has room for, so that a long chain
   // of constants joined by + grows it in place; 0 for a value that may be shared.

@@ -481,7 +481,7 @@ ExprNode* resolveVariableUse(ExprNode* expression) {
   v->variableFlags |= VAR_REFERENCED;
   if (v->kind != MK_VARIABLE) return expression;
   bool field = v->slot < 0;
-  if (v->constantState == CONSTANT_PARSING && field) {
+  if (v->constantState == FIELD_CONSTANT_PARSING && field) {
     // A field named in its own initializer is an error; a cycle of constants through qualified
     // names, within a class or across classes, is only no constant (the classes' initialization
     // gives the values at run time).
@@ -489,13 +489,13 @@ ExprNode* resolveVariableUse(ExprNode* expression) {
     errorAt(expression->line, expression->column, "circular.init");
     return markError(expression);
   }
-  if (field && v->constantState == CONSTANT_PENDING && (v->modifiers & M_FINAL) != 0 && v->bodyOffset != 0 &&
+  if (field && v->constantState == FIELD_CONSTANT_PENDING && (v->modifiers & M_FINAL) != 0 && v->bodyOffset != 0 &&
       (v->fieldFlags & FIELD_INITIALIZER_REPORTED) == 0 && v->owner != nullptr && v->owner->sourceFile != nullptr) {
     checkFieldInitForwardRefs(expression);
     ConstantParseScope aside;
     parseFieldInitializerNested(v);
   }
-  if (v->constantState != CONSTANT_KEPT || v->constantValue == nullptr || (v->modifiers & M_FINAL) == 0 ||
+  if (v->constantState != FIELD_CONSTANT_KEPT || v->constantValue == nullptr || (v->modifiers & M_FINAL) == 0 ||
       v->type == nullptr)
     return expression;
   switch (v->type->kind) {

@@ -261,7 +261,7 @@ Member* makeOuterThisField(Member* member, ClassDef* cls, int32_t line, int32_t 
   field->owner = cls;
   field->slot = -1;
   field->modifiers = M_SYNTHETIC | M_FINAL | M_PRIVATE;
-  field->constantState = CONSTANT_NONE;
+  field->constantState = FIELD_CONSTANT_NONE;
   field->constantValue = nullptr;
   field->original = member;
   if (member != nullptr) {

@@ -32,6 +32,6 @@ Type* parseType(Type* base, ArrayDimension** dimensions, bool sizeRequired);
 // the name is pushed back.
 ClassRef* parseQualifiedName(Identifier* first, int32_t line, int32_t column);
 ExprNode* parseVariableInitializer(bool staticContext);
-// Keeps the constant of a variable's attributed initializer (an O_INIT) as its value (state 1).
+// Keeps the constant of a variable's attributed initializer (an O_INIT) as its value (FIELD_CONSTANT_KEPT).
 void recordConstantValue(Member* variable, ExprNode* node);
 Type* arrayTypeOf(Type* type);

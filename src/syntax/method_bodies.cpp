@@ -295,7 +295,7 @@ void parseFieldInitializerNested(Member* field) {
   ClassDef* owner = field->owner;
   if (owner == nullptr || owner->sourceFile == nullptr || field->bodyOffset == 0 ||
       (field->fieldFlags & FIELD_INITIALIZER_REPORTED) != 0) {
-    field->constantState = CONSTANT_NONE;
+    field->constantState = FIELD_CONSTANT_NONE;
     return;
   }
   ScanSnapshot snapshot;
@@ -312,10 +312,10 @@ void parseFieldInitializerNested(Member* field) {
   global.ctx.initializerPart = field;
   global.current = owner->sourceFile;
   int32_t before = reportCount();
-  field->constantState = CONSTANT_PARSING;
+  field->constantState = FIELD_CONSTANT_PARSING;
   rescan(owner, field->bodyOffset, field->bodyLine, field->bodyColumn);
   ExprNode* value = parseVariableInitializer(isStatic);
-  field->constantState = CONSTANT_NONE;
+  field->constantState = FIELD_CONSTANT_NONE;
   reportForwardUses();
   if (value != nullptr) recordConstantValue(field, makeVariableInit(field, value, field->bodyLine, field->bodyColumn));
   if (reportCount() != before) field->fieldFlags |= FIELD_INITIALIZER_REPORTED;
@@ -436,7 +436,7 @@ void assignParameterSlots(Member* method) {
       variable->type = p->type;
       variable->owner = method->owner;
       variable->modifiers = p->modifiers;
-      variable->constantState = CONSTANT_NONE;
+      variable->constantState = FIELD_CONSTANT_NONE;
       p->variable = variable;
     }
     variable->slot = static_cast<int16_t>(slot);

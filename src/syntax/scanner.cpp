@@ -332,7 +332,7 @@ ScanPosition tokenPosition(const SourceFile* file) {
 }
 
 void markMethodError(Member* method) {
-  method->errorMark |= 1;
+  method->errorMark |= METHOD_ERROR_COUNTED;
 }
 
 // The support layer learns from here where the compile stands; the scanner is set up before any

@@ -738,7 +738,7 @@ void parseTryStatement(int32_t kind, StmtNode* startLabel, StmtNode* endLabel) {
     OpenScope open(&scope);
     Member* parameter = newVariable(modifiers, type, name, true, nameAt.line, nameAt.column);
     parameter->owner = global.ctx.enclosing;
-    parameter->constantState = CONSTANT_NONE;
+    parameter->constantState = FIELD_CONSTANT_NONE;
     parameter->variableFlags |= VAR_CATCH_PARAMETER;
     appendToScope(&scope, parameter);
     declareMember(global.ctx.enclosing, parameter);
