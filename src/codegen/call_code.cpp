@@ -30,16 +30,6 @@
 
 namespace {
 
-int32_t kindOf(const Type* type) {
-  return type != nullptr ? type->kind : TK_ERROR;
-}
-
-int32_t parameterSlots(const Member* method) {
-  int32_t slots = 0;
-  for (const Parameter* p = method->parameters; p != nullptr; p = p->next) slots += slotSize(p->type);
-  return slots;
-}
-
 void invoke(uint8_t opcode, uint16_t reference) {
   emitByte(opcode);
   emitShort(reference);
@@ -123,10 +113,6 @@ void genQualifier(ExprNode* qualifier, Member* method, const ExprNode* at) {
     genThisOf(method->owner, at);
   else
     genExpression(qualifier, true);
-}
-
-bool isStringType(const Type* type) {
-  return type != nullptr && type->kind == TK_CLASS && classOfType(type) != nullptr && classOfType(type) == stringClass();
 }
 
 void ensureRuntimeMembers() {
@@ -225,7 +211,7 @@ void genCall(ExprNode* e, bool wanted, int32_t d0, bool qualifierDone) {
     genExpression(e->list, true);
     emitByte(OP_INVOKEINTERFACE);
     emitShort(addInterfaceMethodRef(m, through));
-    emitByte(static_cast<uint32_t>(parameterSlots(m) + 1));
+    emitByte(static_cast<uint32_t>(countParameterSlots(m)));
     emitByte(0);
   } else {
     if (superCall && (m->modifiers & M_ABSTRACT) != 0) errorAt(e->line, exprColumn(e), "abs.meth.call", methodToString(m));

@@ -65,19 +65,12 @@ class GenerationFrame {
 
 static_assert(sizeof(ClassGenState) < 1024, "a generation frame stays small");
 
-int32_t parameterSlots(const Member* method) {
-  int32_t slots = (method->modifiers & M_STATIC) != 0 ? 0 : 1;
-  for (const Parameter* p = method->parameters; p != nullptr; p = p->next)
-    slots += p->type != nullptr ? slotsForKind(p->type->kind) : 1;
-  return slots;
-}
-
 // max_locals: the slots the body's scopes used, never fewer than the receiver and the parameters
 // take, since the virtual machine puts them there.
 int32_t localSlots(const Member* method) {
   const Scope* scope = method->parameterScope != nullptr ? method->parameterScope : global.ctx.scope;
   int32_t used = scope != nullptr ? scope->maxSlots : 0;
-  int32_t parameters = parameterSlots(method);
+  int32_t parameters = countParameterSlots(method);
   return used > parameters ? used : parameters;
 }
 

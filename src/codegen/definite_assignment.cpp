@@ -110,10 +110,6 @@ void forget(AssignSets* sets, int32_t i) {
   clearBit(sets->finalAssigned, i);
 }
 
-int32_t columnOf(const ExprNode* e) {
-  return static_cast<int32_t>(static_cast<uint32_t>(e->column) << 2) >> 2;
-}
-
 const char* nameOf(const Member* v) {
   return identToString(v != nullptr ? v->name : nullptr);
 }
@@ -124,8 +120,9 @@ bool isAnalysed(const StmtNode* s) {
   return (s->flags & (STMT_REACHABLE | STMT_LANGUAGE_REACHABLE)) != 0;
 }
 
+// A boolean constant is an O_CONST of 0 or 1.
 bool isFalseConstant(const ExprNode* e) {
-  return e != nullptr && e->op == O_CONST && e->integerValue == 0;
+  return isZeroIntConstant(e);
 }
 
 void joinIntoClassExit(const AssignSets* sets) {
@@ -162,7 +159,7 @@ Member* targetVariable(const ExprNode* target) {
 }
 
 void reportOnce(const ExprNode* node, const char* key, const Member* v) {
-  if (reportedNodes.insert(node).second) errorAt(node->line, columnOf(node), key, nameOf(v));
+  if (reportedNodes.insert(node).second) errorAt(node->line, exprColumn(node), key, nameOf(v));
 }
 
 void checkUse(Member* v, const ExprNode* node, AssignSets* sets) {

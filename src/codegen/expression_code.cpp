@@ -27,10 +27,6 @@
 
 namespace {
 
-int32_t kindOf(const Type* type) {
-  return type != nullptr ? type->kind : TK_ERROR;
-}
-
 bool isIntLike(int32_t kind) {
   return kind == TK_CHAR || kind == TK_BYTE || kind == TK_SHORT || kind == TK_INT || kind == TK_BOOLEAN;
 }
@@ -502,10 +498,6 @@ void genConditional(ExprNode* e, bool wanted) {
   placeLabel(end);
 }
 
-bool isComparison(int32_t op) {
-  return op >= O_EQ && op <= O_GE;
-}
-
 int32_t invertedComparison(int32_t op) {
   switch (op) {
     case O_EQ:
@@ -619,10 +611,6 @@ void genComparisonJump(ExprNode* e, int32_t op, StmtNode* label, bool leftDone) 
 
 }  // namespace
 
-int32_t slotSize(const Type* type) {
-  return type == nullptr ? 1 : slotsForKind(type->kind);
-}
-
 void emitLdc(uint16_t index) {
   if (index < 256) {
     emitByte(OP_LDC);
@@ -637,10 +625,6 @@ StmtNode* newCodeLabel() {
   auto* label = arenaNew<StmtNode>(&global.genArena);
   label->kind = ST_LABEL;
   return label;
-}
-
-int32_t exprColumn(const ExprNode* node) {
-  return static_cast<int32_t>(static_cast<uint32_t>(node->column) << 2) >> 2;
 }
 
 void codegenError(const ExprNode* node, const char* text) {

@@ -159,6 +159,16 @@ inline bool isInterface(const ClassDef* cls) {
   return cls->kind == CLASS_KIND_INTERFACE;
 }
 
+// The top-level class that a class is nested in, or the class itself.
+inline ClassDef* outermostClass(ClassDef* cls) {
+  while (cls->outer != nullptr) cls = cls->outer;
+  return cls;
+}
+inline const ClassDef* outermostClass(const ClassDef* cls) {
+  while (cls->outer != nullptr) cls = cls->outer;
+  return cls;
+}
+
 // An inner class: a class declared in another without static. It may declare no static members
 // but constant fields.
 inline bool isInnerClass(const ClassDef* cls) {

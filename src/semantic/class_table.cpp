@@ -25,6 +25,10 @@
 #include "syntax/scanner.h"
 
 Package rootPackage;
+
+Package* packageOrRoot(const ClassDef* cls) {
+  return cls->package != nullptr ? cls->package : &rootPackage;
+}
 Package* javaLangPackage;
 Package* javaIoPackage;
 ClassDef* objectClass;
@@ -405,6 +409,13 @@ Member* primitiveTypeField(int32_t kind) {
 ClassDef* throwableClass() { return knownClass(KNOWN_THROWABLE); }
 ClassDef* errorClass() { return knownClass(KNOWN_ERROR); }
 ClassDef* stringClass() { return knownClass(KNOWN_STRING); }
+
+bool isStringType(const Type* type) {
+  const ClassDef* string = stringClass();
+  return string != nullptr && type != nullptr && type->kind == TK_CLASS && type->classRef != nullptr &&
+         type->classRef->resolved == string;
+}
+
 ClassDef* runtimeExceptionClass() { return knownClass(KNOWN_RUNTIME_EXCEPTION); }
 ClassDef* classClass() { return knownClass(KNOWN_CLASS); }
 ClassDef* stringBufferClass() { return knownClass(KNOWN_STRING_BUFFER); }

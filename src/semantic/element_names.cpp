@@ -37,12 +37,6 @@ const char* textOf(const Record* record, void (*append)(const Record*)) {
   return finishString();
 }
 
-void appendDecimal(int64_t n) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%lld", static_cast<long long>(n));
-  appendNameCString(text);
-}
-
 void appendIndent(int32_t indent) {
   for (int32_t i = 0; i < indent; i++) appendNameChar(' ');
 }
@@ -107,7 +101,7 @@ bool appendAnonymousClass(const ClassDef* cls) {
         if (around != nullptr) appendClassName(around);
         break;
       case '3':
-        appendDecimal(cls->line);
+        appendNameDecimal(cls->line);
         break;
       default:
         // "%" before any other character stands for that character, as in messages.
@@ -307,6 +301,10 @@ void appendMemberSignature(const Member* m) {
   appendNameChar(')');
 }
 
+const char* methodOrClinitName(const Member* method) {
+  return method != nullptr ? methodToString(method) : "clinit";
+}
+
 const char* memberSignatureToString(const Member* member) {
   return textOf(member, appendMemberSignature);
 }
@@ -430,7 +428,7 @@ const char* sourceFileToString(const SourceFile* file) {
     appendNameCString("filename: ");
     appendNameCString(f->name);
     appendNameCString(", \tfileLength: ");
-    appendDecimal(f->contentLength);
+    appendNameDecimal(f->contentLength);
     appendNameCString("   package: ");
     appendPackageName(f->package);
   });
@@ -441,11 +439,11 @@ const char* tokenToString(const Token* token) {
     appendNameCString("id: ");
     if (t->kind != T_EOF) appendNameCString(tokenName(t->kind));
     appendNameCString("  line: ");
-    appendDecimal(t->line);
+    appendNameDecimal(t->line);
     appendNameCString("  column: ");
-    appendDecimal(t->column);
+    appendNameDecimal(t->column);
     appendNameCString("  offset: ");
-    appendDecimal(t->start);
+    appendNameDecimal(t->start);
     appendNameCString("  identifier: ");
     appendIdentifier(t->identifier);
   });

@@ -124,6 +124,11 @@ struct ExprNode {
   int32_t stringCapacity;
 };
 
+// The column a diagnostic names for the node: the low 30 bits of its column, sign-extended.
+inline int32_t exprColumn(const ExprNode* node) {
+  return static_cast<int32_t>(static_cast<uint32_t>(node->column) << 2) >> 2;
+}
+
 const char* exprOpName(int32_t op);
 
 // A zeroed node of the current arena.
@@ -160,6 +165,9 @@ bool isLeftChainOperator(int32_t op);
 // The compound assignments (string += too) and the four increments and decrements: the operators
 // that read their target before they write it.
 bool isCompoundOrIncrement(int32_t op);
+inline bool isComparison(int32_t op) {
+  return op >= O_EQ && op <= O_GE;
+}
 // 1 when the operand may stand beside `other` (null: none) under the mask, else 0 after a
 // diagnostic at (line, column).
 int32_t checkOperandType(uint8_t mask, ExprNode* operand, ExprNode* other, int32_t line, int32_t column);
@@ -172,6 +180,10 @@ ExprNode* markError(ExprNode* node);
 bool isConstantValue(const ExprNode* node);
 bool isIntConstantValue(const ExprNode* node, int32_t value);
 bool isZeroConstant(const ExprNode* node);
+// An O_CONST whose integerValue is 0; its type is not asked.
+inline bool isZeroIntConstant(const ExprNode* e) {
+  return e != nullptr && e->op == O_CONST && e->integerValue == 0;
+}
 bool isInfiniteConstant(const ExprNode* node);
 // An integral constant of type char, byte, short or int whose value the narrower char, byte or
 // short target holds: it may be assigned without a cast.

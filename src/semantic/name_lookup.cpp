@@ -34,7 +34,6 @@ ClassDef* usableClass(const ClassRef* ref) {
   return ref->resolved;
 }
 
-Package* packageOrRoot(const ClassDef* cls);
 
 // Fields of an interface are static whether or not the source says so.
 bool isStaticField(const Member* field) {
@@ -326,10 +325,6 @@ Member* findVariable(Scope* scope, ClassDef* cls, Identifier* name, bool searchO
 }
 
 namespace {
-
-Package* packageOrRoot(const ClassDef* cls) {
-  return cls->package != nullptr ? cls->package : &rootPackage;
-}
 
 bool reachesBySuperclass(ClassDef* from, const ClassDef* owner) {
   for (ClassDef* c = from; c != nullptr; c = usableClass(c->superclass))

@@ -39,10 +39,6 @@ struct CaseSet {
 
 namespace {
 
-bool isComparison(int32_t op) {
-  return op >= O_EQ && op <= O_GE;
-}
-
 StmtNode* appendNew(int32_t kind, int32_t line, int32_t column) {
   StmtNode* node = newStatement(kind, line, column);
   appendStatement(node);

@@ -207,6 +207,11 @@ void endCatchClause(TryClause* clause) {
   closeClause(clause);
 }
 
+bool clauseRethrows(const TryClause* clause) {
+  return (clause->flags & CLAUSE_CATCH_ALL) != 0 ||
+         (clause->statement != nullptr && clause->statement->kind == ST_MON_ENTER);
+}
+
 TryClause* beginFinallyClause(StmtNode* tryStatement, int32_t line, int32_t column) {
   Member* variable = declareLocal(stringType);
   TryClause* clause = openClause(CLAUSE_FINALLY, tryStatement, line, column);

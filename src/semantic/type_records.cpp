@@ -77,6 +77,16 @@ int32_t slotsForKind(int32_t kind) {
   }
 }
 
+int32_t slotSize(const Type* type) {
+  return type == nullptr ? 1 : slotsForKind(type->kind);
+}
+
+int32_t countParameterSlots(const Member* method) {
+  int32_t slots = (method->modifiers & M_STATIC) != 0 ? 0 : 1;
+  for (const Parameter* p = method->parameters; p != nullptr; p = p->next) slots += slotSize(p->type);
+  return slots;
+}
+
 ClassRef* newClassRefHere(Package* package, Identifier* name, ClassDef* context, int32_t line, int32_t column) {
   return newClassRefIn(global.currentArena, package, name, nullptr, 0, context, line, column);
 }

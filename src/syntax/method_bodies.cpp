@@ -174,10 +174,6 @@ bool seesEnclosingMethod(const ClassDef* cls) {
   return false;
 }
 
-int32_t slotWidth(const Type* type) {
-  return type != nullptr ? slotsForKind(type->kind) : 1;
-}
-
 // Slots kept free after the parameters of a constructor that may still gain synthetic parameters
 // while its body is parsed: one for each slot of every variable of the enclosing methods that it
 // could capture, and one for an outer instance. Its locals then never share a slot with a
@@ -188,7 +184,7 @@ int32_t captureReserve(const Member* method) {
   int32_t reserve = 1;
   for (const Scope* scope = cls->scope->outer; scope != nullptr; scope = scope->outer)
     for (const Member* m = scope->first; m != nullptr; m = m->next)
-      if (m->kind == MK_VARIABLE || m->kind == MK_PARAMETER) reserve += slotWidth(m->type);
+      if (m->kind == MK_VARIABLE || m->kind == MK_PARAMETER) reserve += slotSize(m->type);
   return reserve;
 }
 
@@ -388,12 +384,6 @@ void beginMethodParse(Member* method) {
   global.ctx.flags &= ~(CTX_NESTED_CLAUSE | CTX_STATIC | CTX_CONSTRUCTOR_CALL_ARGUMENTS);
 }
 
-int32_t countParameterSlots(const Member* method) {
-  int32_t slots = (method->modifiers & M_STATIC) != 0 ? 0 : 1;
-  for (const Parameter* p = method->parameters; p != nullptr; p = p->next) slots += slotWidth(p->type);
-  return slots;
-}
-
 namespace {
 
 // The method scope holds the parameters only, so its list is made anew from the parameter list;
@@ -440,7 +430,7 @@ void assignParameterSlots(Member* method) {
       p->variable = variable;
     }
     variable->slot = static_cast<int16_t>(slot);
-    slot += slotWidth(p->type);
+    slot += slotSize(p->type);
   }
   listParameters(method);
 }

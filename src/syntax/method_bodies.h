@@ -33,7 +33,6 @@ void parseMethodBody(Member* method);
 void beginMethodParse(Member* method);
 // A method's parameters may take at most this many local slots, `this` included.
 constexpr int32_t MAX_PARAMETER_SLOTS = 255;
-int32_t countParameterSlots(const Member* method);
 // Gives each parameter its variable (made once, reused when the body is built again) and its
 // slot in order; called again when a synthetic parameter joins the constructor being parsed.
 void assignParameterSlots(Member* method);
