@@ -66,12 +66,12 @@ awk -v base="$work/cases" -v units="$units" '
 
 status=0
 export old new work
-# Eight compiles at a time.
+# JOBS compiles at a time (4 unless set).
 i=0
 while IFS=$'\t' read -r dir classpath files; do
   i=$((i + 1))
   echo "$i"$'\t'"$dir"$'\t'"$classpath"$'\t'"$files"
-done <"$units" | xargs -d '\n' -P 8 -I {} bash -c \
+done <"$units" | xargs -d '\n' -P "${JOBS:-4}" -I {} bash -c \
   'IFS=$'"'"'\t'"'"' read -r n dir classpath files <<<"$1"; exec "$0" --unit "$old" "$new" "$work" "$n" "$dir" "$classpath" $files' \
   "$0" {} || status=1
 total=$(cat "$work"/*.count | awk '{ s += $1 } END { print s }')
