@@ -256,6 +256,20 @@ void dupAddress(int32_t words) {
   }
 }
 
+int32_t checkUngeneratedNode(ExprNode* e, void*) {
+  if (e == nullptr || hasErrorType(e)) return -1;
+  if (e->op == O_ASG) {
+    checkAssignmentTarget(e->left);
+  } else if (isCompoundOrIncrement(e->op)) {
+    ExprNode* target = e->left;
+    while (target != nullptr && target->op == O_CAST) target = target->left;
+    if (target != nullptr) checkAssignmentTarget(target);
+  } else if (e->op == O_CALL) {
+    checkSuperCallTarget(e);
+  }
+  return 0;
+}
+
 void genAssignment(ExprNode* e, bool wanted) {
   ExprNode* target = e->left;
   if (checkAssignmentTarget(target) == 0) return;
@@ -610,6 +624,10 @@ void genComparisonJump(ExprNode* e, int32_t op, StmtNode* label, bool leftDone) 
 }
 
 }  // namespace
+
+void checkUngeneratedExpression(ExprNode* node) {
+  if (node != nullptr) walkExpression(node, checkUngeneratedNode, nullptr, nullptr, nullptr);
+}
 
 void emitLdc(uint16_t index) {
   if (index < 256) {

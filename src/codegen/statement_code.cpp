@@ -105,6 +105,18 @@ void spreadNoReport(StmtNode* s) {
   const StmtNode* saved = spreadStart;
   spreadStart = s;
   walkStatementFlow(nullptr, s, nullptr, &visitor, FOLLOW_NONE);
+  // A walk that starts inside a handler ends with its last statement, and one that starts outside
+  // takes the handlers of try statements only: the handlers of the synchronized statements the
+  // report stands for are its too, and so is what follows a catch clause it passed through.
+  constexpr uint32_t covered = STMT_NO_REPORT | STMT_LANGUAGE_REACHABLE;
+  for (TryClause* c = global.ctx.firstClause; c != nullptr; c = c->next) {
+    if (c->first != nullptr && c->statement != nullptr && c->statement->kind == ST_MON_ENTER &&
+        (c->statement->flags & covered) == STMT_NO_REPORT)
+      walkStatementFlow(c->statement, c->first, nullptr, &visitor, FOLLOW_NONE);
+    if (c->kind == CLAUSE_CATCH && !clauseRethrows(c) && c->last != nullptr && c->continueLabel != nullptr &&
+        (c->last->flags & covered) == STMT_NO_REPORT && !isDeadEndStatement(c->last))
+      walkStatementFlow(c->last, c->continueLabel, nullptr, &visitor, FOLLOW_NONE);
+  }
   spreadStart = saved;
 }
 
@@ -121,6 +133,7 @@ bool isReportedKind(const StmtNode* s) {
     case ST_ENTER_CATCH:
     case ST_RETURN_FINISH:
     case ST_TRY:
+    case ST_MON_ENTER:
     case ST_NULL:
     case ST_DECLARATION:
       return true;
@@ -134,7 +147,14 @@ bool isReportedKind(const StmtNode* s) {
 // Code the language counts as reachable is never reported, though it cannot run (the branch of
 // if (false), what follows while (x > 5 || true)) and no code is generated for it.
 void reportUnreachable(StmtNode* s) {
-  if ((s->flags & (STMT_LANGUAGE_REACHABLE | STMT_NO_REPORT)) != 0 || s->line == 0 || !isReportedKind(s)) return;
+  if ((s->flags & (STMT_LANGUAGE_REACHABLE | STMT_NO_REPORT | STMT_LOOP_TAIL)) != 0 || s->line == 0 ||
+      !isReportedKind(s))
+    return;
+  // The goto or return that ends a jump through finally blocks is the jump's: the report that
+  // stands for the jump stands for it, also where a finally that cannot complete ended the spread.
+  if ((s->kind == ST_GOTO || s->kind == ST_RETURN_FINISH) && s->previous != nullptr && isExitStep(s->previous) &&
+      (s->previous->flags & STMT_NO_REPORT) != 0)
+    return;
   int32_t column = s->column;
   if (s->flags & STMT_WARN_ONLY) {
     warningAt(global.current, s->line, column, "warn.not.reached");
@@ -142,6 +162,18 @@ void reportUnreachable(StmtNode* s) {
     return;
   }
   errorAt(s->line, column, "not.reached");
+  spreadNoReport(s);
+}
+
+// An initializer block must be able to complete normally. Reported once for a block
+// that every constructor runs; what follows it is left unreported, as code after it is.
+void checkInitializerEnd(StmtNode* s) {
+  Member* initializer = s->variable;
+  if ((s->flags & (STMT_LANGUAGE_REACHABLE | STMT_NO_REPORT)) != 0) return;
+  if ((initializer->fieldFlags & FIELD_INITIALIZER_REPORTED) == 0) {
+    errorAt(initializer->line, initializer->column, "initializer.cannot.complete");
+    initializer->fieldFlags |= FIELD_INITIALIZER_REPORTED;
+  }
   spreadNoReport(s);
 }
 
@@ -436,6 +468,7 @@ bool genStatements(StmtNode* first, StmtNode* last) {
   int32_t entryDepth = classGen.stackDepth;
   bool falls = true;
   for (StmtNode* s = first; s != nullptr; s = s->next) {
+    QuietDiagnostics repeated((s->flags & STMT_REPEATED) != 0);
     foldStackDepth();
     classGen.stackDepth = entryDepth;
     bool live = isReachable(s);
@@ -448,7 +481,12 @@ bool genStatements(StmtNode* first, StmtNode* last) {
     if (s->line != 0 && live) addLineNumber(s->line);
     traceStatement(s);
     reportUnreachable(s);
+    if (s->kind == ST_NULL && s->variable != nullptr && s->variable->kind != MK_CLASS_DECLARATION)
+      checkInitializerEnd(s);
     if (s->kind == ST_CALL_FINALLY) markJumpAfterFinallyCall(s);
+
+    // What the language reaches gets the checks of its code, whether or not it runs.
+    if (!live && (s->flags & STMT_LANGUAGE_REACHABLE) != 0) checkUngeneratedExpression(s->expression);
 
     bool handler = false;
     switch (s->kind) {

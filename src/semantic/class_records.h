@@ -105,6 +105,9 @@ constexpr uint8_t CLASS_ON_SUPERTYPE_PATH = 0x40;  // on the path of the class r
 // members (outer instance and captured values) as they stood.
 constexpr uint8_t CLASS_CAPTURES_USED = 0x80;
 constexpr uint16_t CLASS_GENERATION_RAN = 0x100;  // a top-level class from source: generateClass ran for it
+// The code of a constructor that runs the instance initializers was checked: their faults are
+// reported, and the copies in later constructors stay quiet.
+constexpr uint16_t CLASS_INITIALIZERS_CHECKED = 0x200;
 
 struct ClassDef {
   ClassDef* next;  // in its package's class list
@@ -191,6 +194,9 @@ constexpr uint32_t FIELD_CAPTURE_STORED = 0x1;  // the store of a captured value
 // blocks): it is not scanned again for a constant, and a later parse of it (in the class
 // initializer, in each constructor) is quiet.
 constexpr uint32_t FIELD_INITIALIZER_REPORTED = 0x2;
+// A captured value's copy first used as an assignment's target, which was reported: the class
+// reads no value of the local there.
+constexpr uint32_t FIELD_CAPTURE_ASSIGNED = 0x4;
 
 // A bit of Member::errorMark: an error was counted while the member was the current method; no
 // code is generated for it.

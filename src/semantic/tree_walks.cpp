@@ -366,6 +366,23 @@ bool finalAssignmentAllowed(Member* variable, bool simpleName, int32_t line, int
 
 }  // namespace
 
+ExprNode* checkCopyAssignment(ExprNode* target) {
+  if (target == nullptr || target->op != O_ID || (target->flags & NAME_FINAL_COPY) == 0 || hasErrorType(target))
+    return target;
+  errorAt(target->line, target->column, "assign.to.final.field", identToString(target->name));
+  // The copy's first use was this assignment: no read of the local to check before the class.
+  Member* copy = target->member;
+  if (copy != nullptr && copy->kind == MK_PARAMETER) {
+    Parameter* p = constructorBeingParsed() != nullptr ? constructorBeingParsed()->parameters : nullptr;
+    while (p != nullptr && p->variable != copy) p = p->next;
+    copy = p != nullptr ? p->capturedField : nullptr;
+  }
+  if (copy != nullptr && copy->line == target->line && copy->column == target->column)
+    copy->fieldFlags |= FIELD_CAPTURE_ASSIGNED;
+  target->type = &errorType;
+  return target;
+}
+
 bool isBareThis(const ExprNode* node) {
   return node != nullptr && node->op == O_THIS && node->parenthesised == 0 && (node->flags & THIS_QUALIFIED) == 0;
 }

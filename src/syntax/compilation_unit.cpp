@@ -4,6 +4,7 @@
 #include "syntax/compilation_unit.h"
 
 #include <iterator>
+#include <string>
 #include <vector>
 
 #include "semantic/class_names.h"
@@ -223,8 +224,14 @@ void parseImport(SourceFile* file) {
     package = getPackage(package, name);
     kind = scanToken();
     if (kind == T_STAR) {
-      addImport(package, nullptr, file, token().line, token().column);
-      if (scanToken() != T_SEMICOLON) syntaxErrorSkip("import.no.sm");
+      // An import that is not well formed is not looked up.
+      int32_t starLine = token().line;
+      int32_t starColumn = token().column;
+      if (scanToken() != T_SEMICOLON) {
+        syntaxErrorSkip("import.no.sm");
+        return;
+      }
+      addImport(package, nullptr, file, starLine, starColumn);
       return;
     }
   }
@@ -251,7 +258,7 @@ Package* parsePackage() {
 }  // namespace
 
 void syntaxErrorSkip(const char* key) {
-  if (key != nullptr) errorAt(token().line, token().column, key);
+  if (key != nullptr && !afterLexicalError()) errorAt(token().line, token().column, key);
   if (token().kind == T_RBRACE) {
     pushBackToken();
     return;
@@ -369,9 +376,15 @@ uint16_t parseClassModifiers(uint16_t initialFlags) {
     flags |= word->bit;
     scanToken();
   }
-  if (token().kind == T_CLASS || token().kind == T_INTERFACE)
-    for (int32_t i = 0; i < misplacedCount; i++)
-      errorAt(misplaced[i].line, misplaced[i].column, "top.class.modifier", tokenName(misplaced[i].kind));
+  // One error names them all, at the first: "private static class" is one fault.
+  if ((token().kind == T_CLASS || token().kind == T_INTERFACE) && misplacedCount == 1) {
+    errorAt(misplaced[0].line, misplaced[0].column, "top.class.modifier", tokenName(misplaced[0].kind));
+  } else if ((token().kind == T_CLASS || token().kind == T_INTERFACE) && misplacedCount > 1) {
+    std::string leading = tokenName(misplaced[0].kind);
+    for (int32_t i = 1; i + 1 < misplacedCount; i++) leading = leading + ", " + tokenName(misplaced[i].kind);
+    errorAt(misplaced[0].line, misplaced[0].column, "top.class.modifiers", leading.c_str(),
+            tokenName(misplaced[misplacedCount - 1].kind));
+  }
   return flags;
 }
 
@@ -553,8 +566,9 @@ ClassDef* parseClassDeclaration(SourceFile* file, Package* package, uint16_t cla
     int32_t next = scanToken();
     if (next == T_RBRACE) break;
     if (next == T_EOF) {
-      // A class body cut off by the end of the file.
-      errorAt(token().line, token().column, "class.body.missing.rc", identToString(cls->name));
+      // A class body cut off by the end of the file (not by a comment or literal left open, which
+      // has said so).
+      if (!afterLexicalError()) errorAt(token().line, token().column, "class.body.missing.rc", identToString(cls->name));
       break;
     }
     parseMember(file, cls, &hasConstructor);

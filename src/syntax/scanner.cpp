@@ -138,6 +138,7 @@ void markI18nCall(Identifier* id) {
 }
 
 int32_t finish(int32_t kind) {
+  theScanner.tokenCount++;
   token().kind = kind;
   token().flags = 0;
   theScanner.deprecatedSeen = theScanner.docDeprecated;
@@ -184,8 +185,13 @@ int32_t readCharSlow() {
       if (!escapeMayStartAt(position) || position + 1 >= s.length || s.text[position + 1] != 'u') return '\\';
       int32_t value = scanUnicodeEscape();
       if (value < 0) {
-        // At the "u" that four hexadecimal digits must follow.
-        errorAt(s.line, position + 1 - s.lineStart, "unknown.unicode");
+        // At the "u" that four hexadecimal digits must follow; once, however often it is read.
+        if (s.badEscapeText != s.text || s.badEscapePosition != position) {
+          errorAt(s.line, position + 1 - s.lineStart, "unknown.unicode");
+          s.badEscapeText = s.text;
+          s.badEscapePosition = position;
+        }
+        markLexicalError();
         return '\\';
       }
       theInput.lastCharBytes = s.position - position;
@@ -349,6 +355,24 @@ void reportHere(const char* key) {
   errorAt(token().line, token().column, key);
 }
 
+void markLexicalError() {
+  theScanner.lexicalErrorToken = theScanner.tokenCount + 1;
+}
+
+bool tokenHasLexicalError() {
+  return theScanner.lexicalErrorToken == theScanner.tokenCount + 1;
+}
+
+bool atBadUnicodeEscape() {
+  const ScannerState& s = theScanner;
+  return s.badEscapeText == s.text && s.badEscapePosition == s.position - 1;
+}
+
+bool afterLexicalError() {
+  const ScannerState& s = theScanner;
+  return s.lexicalErrorToken != 0 && s.tokenCount - s.lexicalErrorToken <= 1;
+}
+
 void initScanner() {
   installPositionHooks();
   initKeywords();
@@ -384,6 +408,7 @@ void setScanSource(SourceFile* file, int32_t offset, int32_t line, int32_t colum
   s.deprecatedSeen = 0;
   s.docDeprecated = 0;
   s.exemptParenthesisDepth = 0;
+  s.lexicalErrorToken = 0;
   s.collectNames = 1;
   s.utf8Text = (file->flags & SOURCE_UTF8) != 0;
   dropPendingUnits();
@@ -774,7 +799,11 @@ int32_t scanTokenSlow() {
     // dropped as the very last character of a file.
     if (c == '\f') continue;
     if (c == CONTROL_Z && theInput.pendingCount == 0 && s.position >= s.length) continue;
-    errorAt(s.line, s.position - s.lineStart, "unknown.char", printableChar(static_cast<uint16_t>(c)), intToString(c));
+    // The backslash of a malformed Unicode escape is reported with the escape.
+    // At the character's first byte (its escape's backslash).
+    if (c != '\\' || !atBadUnicodeEscape())
+      errorAt(s.line, s.position - theInput.lastCharBytes - s.lineStart, "unknown.char", printableChar(static_cast<uint16_t>(c)), intToString(c));
+    markLexicalError();
     return finish(T_ERROR);
   }
 }

@@ -158,6 +158,15 @@ struct ScannerState {
   uint8_t noI18nPending;
   int32_t exemptParenthesisDepth;
   uint8_t utf8Text;  // the text is UTF-8 whatever the locale (a source converted from its encoding)
+  // Tokens finished so far, and the number of the last one that held a lexical error (0 for
+  // none): the parser does not report a syntax error at that token or the next, which the
+  // lexical error has already explained.
+  int32_t tokenCount;
+  int32_t lexicalErrorToken;
+  // The backslash of the last Unicode escape reported as malformed, so that a body scanned again
+  // does not report it twice.
+  const char* badEscapeText;
+  int32_t badEscapePosition;
 };
 
 extern Token theToken;
@@ -171,6 +180,14 @@ inline Token& token() {
 
 // An error at the current token.
 void reportHere(const char* key);
+// Marks the token being scanned as one that holds a lexical error.
+void markLexicalError();
+// Whether the token being scanned holds a lexical error already reported (one is enough).
+bool tokenHasLexicalError();
+// Whether the backslash just read is that of a Unicode escape already reported as malformed.
+bool atBadUnicodeEscape();
+// Whether the current token holds a lexical error or follows one.
+bool afterLexicalError();
 
 inline ScannerState* scannerState() {
   return &theScanner;
