@@ -212,6 +212,7 @@ void makeVacuous(AssignSets* sets) {
 
 void walkExpr(ExprNode* e, AssignSets* sets);
 void walkCondition(ExprNode* e, AssignSets* sets, AssignSets** whenTrue, AssignSets** whenFalse);
+void checkCapturedLocals(const ClassDef* cls, const ClassDef* methodClass, AssignSets* sets);
 
 void walkArguments(ExprNode* list, AssignSets* sets) {
   walkExpr(list, sets);
@@ -337,6 +338,10 @@ void walkNode(ExprNode* e, AssignSets* sets, bool leftDone) {
       if (!leftDone) walkExpr(e->left, sets);
       walkArguments(e->list, sets);
       for (ArrayDimension* d = e->dimensions; d != nullptr; d = d->next) walkExpr(d->size, sets);
+      // The arguments read what the anonymous class copies; what the classes declared inside it
+      // use, whether or not it creates them, must be assigned too.
+      if (e->member != nullptr && e->member->owner != nullptr && (e->member->owner->flags & CF_ANONYMOUS) != 0)
+        checkCapturedLocals(e->member->owner, e->member->owner->outer, sets);
       return;
     case O_INSTANCEOF:
       walkExpr(e->right, sets);
