@@ -405,7 +405,7 @@ void genMethod(Member* method) {
   const AssignSets* result = owner->blankFinalResult;
   for (const Member* m = owner->members; m != nullptr; m = m->next) {
     if (!isBlankFinalInstanceField(m) || m->blankFinalNumber >= classGen.blankFinalCount) continue;
-    if (result == nullptr || !isDefinitelyAssigned(result, classGen.maxLocals + m->blankFinalNumber))
+    if (!isBlankFinalAssigned(result, m->blankFinalNumber))
       errorInFile(owner->sourceFile, method->line, method->column, "uninit.final.var", identToString(m->name));
   }
 }
