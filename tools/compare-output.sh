@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Compiles the corpus (tools/make-corpus.sh) and, when given, a directory of generated test
-# programs (compile_bench -write-programs DIR) with two quorvelix programs, an old and a new, and
-# compares everything they give: every class file byte for byte, the diagnostics and -verbose
-# lines (each program's own kit and output directory written as <kit> and <out>), and the exit
-# status. Made for changes that must not change the output, such as speed work.
+# Compiles the corpus (tools/make-corpus.sh), the samples, the dumper's test programs and each
+# program of the differential tables (these with and without -g) and, when given, a directory of
+# generated test programs (compile_bench -write-programs DIR) with two quorvelix programs, an old
+# and a new, and compares everything they give: every class file byte for byte, the diagnostics
+# and -verbose lines (each program's own kit and output directory written as <kit> and <out>),
+# and the exit status. Made for changes that must not change the output: speed work, clean-ups,
+# splits and renames.
 # Usage: tools/compare-output.sh OLD_QUORVELIX NEW_QUORVELIX CORPUS_DIR RUNTIME_ZIP [PROGRAMS_DIR]
 #   RUNTIME_ZIP: the version-45 view of the libraries the corpus calls (build/tests/corpus-classes/
 #   runtime.zip after the corpus_classes test ran).
@@ -73,9 +75,34 @@ if [ -n "$programs" ]; then
   done
 fi
 
+# The samples, the dumper's test programs and each program of the differential tables
+# (tests/differential/*.cases), with and without -g.
+root=$(realpath "$(dirname "$0")/..")
+others=$work/others.txt
+for own in samples tests/dumper/java; do
+  printf '%s\t%s\t%s\n' "$root/$own" "$runtime" "$(cd "$root/$own" && ls ./*.java | tr '\n' ' ')" >>"$others"
+done
+awk -v base="$work/cases" -v units="$others" '
+  /^=== / { n++; dir = base "/" n; files = ""; next }
+  /^file: .* <<END$/ { name = $2; path = dir "/" name; sub(/\/[^\/]*$/, "", path)
+                       system("mkdir -p \"" path "\""); out = dir "/" name; files = files " " name; next }
+  out != "" && /^END$/ { close(out); out = ""; next }
+  out != "" { print > out; next }
+  /^ecj: / && files != "" { print dir "\t.\t" files >> units; files = "" }
+' "$root"/tests/differential/*.cases
+n=0
+while IFS=$'\t' read -r dir classpath files; do
+  n=$((n + 1))
+  read -r -a list <<<"$files"
+  for side in old new; do
+    compile "$side" "other$n" "$dir" -classpath "$classpath" "${list[@]}"
+    compile "$side" "other$n-g" "$dir" -g -classpath "$classpath" "${list[@]}"
+  done
+done <"$others"
+
 classes=$(find "$work/old" -name '*.class' | wc -l)
 if diff -r "$work/old" "$work/new" >"$work/differences"; then
-  echo "compare-output: the same: $units corpus units${programs:+ and the programs of $programs}, $classes class files, every output and status"
+  echo "compare-output: the same: $units corpus units, $n samples and table programs with and without -g${programs:+, the programs of $programs}, $classes class files, every output and status"
 else
   echo "compare-output: DIFFERENT ($classes class files from the old program):" >&2
   head -50 "$work/differences" >&2

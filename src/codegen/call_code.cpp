@@ -27,29 +27,8 @@
 #include "support/global.h"
 #include "support/identifiers.h"
 #include "support/parser_context.h"
-#include "syntax/declarators.h"
 
 namespace {
-
-void adjust(int32_t delta) {
-  classGen.stackDepth += delta;
-  if (classGen.stackDepth < 0) classGen.stackDepth = 0;
-  foldStackDepth();
-}
-
-int32_t kindOf(const Type* type) {
-  return type != nullptr ? type->kind : TK_ERROR;
-}
-
-ClassDef* classOf(const Type* type) {
-  return type != nullptr && type->kind == TK_CLASS && type->classRef != nullptr ? type->classRef->resolved : nullptr;
-}
-
-int32_t parameterSlots(const Member* method) {
-  int32_t slots = 0;
-  for (const Parameter* p = method->parameters; p != nullptr; p = p->next) slots += slotSize(p->type);
-  return slots;
-}
 
 void invoke(uint8_t opcode, uint16_t reference) {
   emitByte(opcode);
@@ -65,7 +44,7 @@ void invokeMember(uint8_t opcode, Member* method) {
 // for the tag parameter that tells the two apart.
 void invokeAccessConstructor(Member* accessConstructor) {
   emitByte(OP_ACONST_NULL);
-  adjust(1);
+  adjustStackDepth(1);
   invokeMember(OP_INVOKESPECIAL, accessConstructor);
 }
 
@@ -110,7 +89,7 @@ void genNewArrayOf(const Type* element, const ExprNode* at) {
   switch (kindOf(element)) {
     case TK_CLASS:
       emitByte(OP_ANEWARRAY);
-      emitShort(addClass(classOf(element)));
+      emitShort(addClass(classOfType(element)));
       return;
     case TK_ARRAY:
       emitByte(OP_ANEWARRAY);
@@ -136,10 +115,6 @@ void genQualifier(ExprNode* qualifier, Member* method, const ExprNode* at) {
     genExpression(qualifier, true);
 }
 
-bool isStringType(const Type* type) {
-  return type != nullptr && type->kind == TK_CLASS && classOf(type) != nullptr && classOf(type) == stringClass();
-}
-
 void ensureRuntimeMembers() {
   if (runtimeMembers.sbInitEmpty == nullptr) initStringBufferMethods();
 }
@@ -160,7 +135,7 @@ void appendOperand(ExprNode* operand) {
   if (operand == nullptr) return;
   if (operand->op == O_NULL) {
     emitByte(OP_ACONST_NULL);
-    adjust(1);
+    adjustStackDepth(1);
     genAppendValue(nullptr);
     return;
   }
@@ -175,10 +150,10 @@ void genNullCheck(const ExprNode* node) {
   ensureRuntimeMembers();
   if (runtimeMembers.objectGetClass == nullptr) return;
   emitByte(OP_DUP);
-  adjust(1);
+  adjustStackDepth(1);
   invokeMember(OP_INVOKEVIRTUAL, runtimeMembers.objectGetClass);
   emitByte(OP_POP);
-  adjust(-1);
+  adjustStackDepth(-1);
 }
 
 bool callGeneratesQualifierFirst(const ExprNode* e, bool* qualifierWanted) {
@@ -242,7 +217,7 @@ void genCall(ExprNode* e, bool wanted, int32_t d0, bool qualifierDone) {
     genExpression(e->list, true);
     emitByte(OP_INVOKEINTERFACE);
     emitShort(addInterfaceMethodRef(m, through));
-    emitByte(static_cast<uint32_t>(parameterSlots(m) + 1));
+    emitByte(static_cast<uint32_t>(countParameterSlots(m)));
     emitByte(0);
   } else {
     if (superCall) checkSuperCallTarget(e);
@@ -294,7 +269,7 @@ void genArrayInitializer(ExprNode* init, const Type* arrayType, bool wanted) {
   uint8_t store = arrayStoreOpcode(kindOf(element));
   for (size_t i = 0; i < elements.size(); i++) {
     emitByte(OP_DUP);
-    adjust(1);
+    adjustStackDepth(1);
     genIntConstant(static_cast<int32_t>(i));
     ExprNode* value = elements[i];
     if (value->op == O_AINIT)
@@ -306,7 +281,7 @@ void genArrayInitializer(ExprNode* init, const Type* arrayType, bool wanted) {
   }
   if (!wanted) {
     emitByte(OP_POP);
-    adjust(-1);
+    adjustStackDepth(-1);
   }
 }
 
@@ -316,11 +291,11 @@ void genNew(ExprNode* e, bool wanted) {
   if (kindOf(type) == TK_CLASS) {
     Member* constructor = e->member;
     emitByte(OP_NEW);
-    emitShort(addClass(classOf(type)));
-    adjust(1);
+    emitShort(addClass(classOfType(type)));
+    adjustStackDepth(1);
     if (wanted) {
       emitByte(OP_DUP);
-      adjust(1);
+      adjustStackDepth(1);
     }
     genExpression(e->list, true);
     if (Member* accessor = accessMethodFor(constructor, nullptr))
@@ -360,7 +335,7 @@ void genNew(ExprNode* e, bool wanted) {
   classGen.stackDepth = d0 + 1;
   if (!wanted) {
     emitByte(OP_POP);
-    adjust(-1);
+    adjustStackDepth(-1);
   }
 }
 
@@ -369,9 +344,9 @@ void genNewStringBuffer() {
   emitByte(OP_NEW);
   emitShort(addClass(stringBufferClass()));
   emitByte(OP_DUP);
-  adjust(2);
+  adjustStackDepth(2);
   invokeMember(OP_INVOKESPECIAL, runtimeMembers.sbInitEmpty);
-  adjust(-1);
+  adjustStackDepth(-1);
 }
 
 void genAppendValue(const Type* type) {
@@ -412,7 +387,7 @@ void genAppendValue(const Type* type) {
       break;
   }
   invokeMember(OP_INVOKEVIRTUAL, append);
-  adjust(-slotSize(type == nullptr ? &intType : type));
+  adjustStackDepth(-slotSize(type == nullptr ? &intType : type));
 }
 
 void genAppends(ExprNode* operands) {
@@ -434,7 +409,7 @@ void genStringConcat(ExprNode* e, bool wanted) {
   emitByte(OP_NEW);
   emitShort(addClass(stringBufferClass()));
   emitByte(OP_DUP);
-  adjust(2);
+  adjustStackDepth(2);
   size_t start = 0;
   ExprNode* first = operands.empty() ? nullptr : operands[0];
   if (first != nullptr && first->op != O_NULL && isStringType(first->type)) {
@@ -454,7 +429,7 @@ void genStringConcat(ExprNode* e, bool wanted) {
   genBufferToString();
   if (!wanted) {
     emitByte(OP_POP);
-    adjust(-1);
+    adjustStackDepth(-1);
   }
 }
 
@@ -465,22 +440,15 @@ void genClassLiteral(ExprNode* e, bool wanted) {
   if (kind == TK_CLASS || kind == TK_ARRAY) {
     uint16_t text;
     if (kind == TK_CLASS) {
-      text = addUtf8(dottedClassName(classOf(type)));
+      text = addUtf8(dottedClassName(classOfType(type)));
     } else {
       prepareDescriptorNames(type);
       resetNameBuffer();
       appendTypeDescriptor(type, '.');
       text = addUtf8Chars(global.nameBuffer, global.nameLength, 2);
     }
-    uint16_t index = addString(text);
-    if (index < 256) {
-      emitByte(OP_LDC);
-      emitByte(index);
-    } else {
-      emitByte(OP_LDC_W);
-      emitShort(index);
-    }
-    adjust(1);
+    emitLdc(addString(text));
+    adjustStackDepth(1);
     invokeMember(OP_INVOKESTATIC, runtimeMembers.classForName);
   } else {
     Member* field = primitiveTypeField(kind);
@@ -490,11 +458,11 @@ void genClassLiteral(ExprNode* e, bool wanted) {
     }
     emitByte(OP_GETSTATIC);
     emitShort(addFieldRef(field));
-    adjust(1);
+    adjustStackDepth(1);
   }
   if (!wanted) {
     emitByte(OP_POP);
-    adjust(-1);
+    adjustStackDepth(-1);
   }
 }
 
@@ -502,7 +470,7 @@ namespace {
 
 void genReceiver() {
   emitByte(OP_ALOAD_0);
-  adjust(1);
+  adjustStackDepth(1);
 }
 
 // The instance of `found`, a class around the class being generated, through the outer-instance

@@ -206,7 +206,7 @@ WriteFailure writeTemporary(KeptClassFile* k) {
 void announceWritten(ClassDef* cls) {
   if (global.verbose) messageAt(nullptr, 0, 0, "verbose.wrote", cls->classFilePath);
   if (global.traceLevel & TRACE_GENERAL) std::printf("file %s written\n", cls->classFilePath);
-  writeClassLine(cls);
+  printWrittenClassLine(cls);
 }
 
 }  // namespace

@@ -74,10 +74,6 @@ SourceFile* classSource() {
   return classGen.cls != nullptr ? classGen.cls->sourceFile : global.current;
 }
 
-const char* methodName(const Member* method) {
-  return method != nullptr ? methodToString(method) : "clinit";
-}
-
 uint16_t constantValueIndex(const Member* field) {
   const void* value = field->constantValue;
   switch (field->type->kind) {
@@ -105,7 +101,7 @@ uint16_t constantValueIndex(const Member* field) {
 }
 
 bool keepsConstant(const Member* field) {
-  return (field->modifiers & M_FINAL) != 0 && field->constantState == CONSTANT_KEPT && field->constantValue != nullptr &&
+  return (field->modifiers & M_FINAL) != 0 && field->constantState == FIELD_CONSTANT_KEPT && field->constantValue != nullptr &&
          field->type != nullptr;
 }
 
@@ -178,7 +174,7 @@ bool coversCode(const ExceptionRegion* r) {
 }
 
 void reportLimit(const char* key, const Member* method) {
-  errorInFile(classSource(), 0, 0, key, methodName(method));
+  errorInFile(classSource(), 0, 0, key, methodOrClinitName(method));
 }
 
 // The chain of classes around `cls` that are nested themselves, outermost first, ending with `cls`.
@@ -348,7 +344,7 @@ void writeCodeAttributeBody(const Member* method, int32_t length) {
     // The tests compile their programs with this trace on: a count that falls short is a fault of
     // statement or expression generation, even though the file comes out right.
     if (global.traceLevel & TRACE_GENERAL)
-      std::printf("max_stack short: counted %d, reached %d in %s\n", classGen.maxStack, reached, methodName(method));
+      std::printf("max_stack short: counted %d, reached %d in %s\n", classGen.maxStack, reached, methodOrClinitName(method));
     classGen.maxStack = reached;
   }
 
@@ -370,7 +366,7 @@ void writeCodeAttributeBody(const Member* method, int32_t length) {
   int32_t attributes = 0;
   // Code too long for its method has more than one line a byte only as part of that error.
   if (classGen.code.lineCount > MAX_CLASS_COUNT && length <= MAX_CODE_LENGTH)
-    warningAt(classSource(), 0, 0, "warn.exceeded.max.lines", methodName(method));
+    warningAt(classSource(), 0, 0, "warn.exceeded.max.lines", methodOrClinitName(method));
   writeLineNumberTable(length, &attributes);
   writeLocalVariableTable(length, &attributes);
   patchShort(static_cast<uint32_t>(attributes), countAt);

@@ -1,4 +1,5 @@
-// The class-generation state and the three moves it makes as a whole.
+// The class-generation state, the three moves it makes as a whole, and the operand-stack
+// bookkeeping of the method in progress.
 #include "codegen/class_gen_state.h"
 
 #include <cstring>
@@ -27,4 +28,19 @@ void keepClassGenState(ClassDef* cls) {
 
 void restoreClassGenState(const ClassDef* cls) {
   std::memcpy(static_cast<void*>(&classGen), cls->savedGenState, sizeof classGen);
+}
+
+void raiseStackDepth(int32_t slots) {
+  classGen.stackDepth += slots;
+  foldStackDepth();
+}
+
+void adjustStackDepth(int32_t delta) {
+  classGen.stackDepth += delta;
+  if (classGen.stackDepth < 0) classGen.stackDepth = 0;
+  foldStackDepth();
+}
+
+void foldStackDepth() {
+  if (classGen.stackDepth > classGen.maxStack) classGen.maxStack = classGen.stackDepth;
 }

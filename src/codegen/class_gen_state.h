@@ -52,3 +52,11 @@ void beginClassGenState(ClassDef* cls);
 void keepClassGenState(ClassDef* cls);
 // Brings back what keepClassGenState kept for the class.
 void restoreClassGenState(const ClassDef* cls);
+
+// Operand-stack bookkeeping of the method in progress (stackDepth and maxStack): raiseStackDepth
+// grows the depth by `slots` and the maximum follows it; adjustStackDepth moves the depth by
+// `delta` (never below 0) and the maximum follows it; foldStackDepth brings the maximum up to
+// the current depth.
+void raiseStackDepth(int32_t slots);
+void adjustStackDepth(int32_t delta);
+void foldStackDepth();

@@ -65,19 +65,12 @@ class GenerationFrame {
 
 static_assert(sizeof(ClassGenState) < 1024, "a generation frame stays small");
 
-int32_t parameterSlots(const Member* method) {
-  int32_t slots = (method->modifiers & M_STATIC) != 0 ? 0 : 1;
-  for (const Parameter* p = method->parameters; p != nullptr; p = p->next)
-    slots += p->type != nullptr ? slotsForKind(p->type->kind) : 1;
-  return slots;
-}
-
 // max_locals: the slots the body's scopes used, never fewer than the receiver and the parameters
 // take, since the virtual machine puts them there.
 int32_t localSlots(const Member* method) {
   const Scope* scope = method->parameterScope != nullptr ? method->parameterScope : global.ctx.scope;
   int32_t used = scope != nullptr ? scope->maxSlots : 0;
-  int32_t parameters = parameterSlots(method);
+  int32_t parameters = countParameterSlots(method);
   return used > parameters ? used : parameters;
 }
 
@@ -144,7 +137,7 @@ void writeMethods(ClassDef* cls) {
       classGen.methodHasCode = 1;
       classGen.maxLocals = localSlots(m);
     }
-    if ((m->errorMark & 1) == 0) genMethod(m);
+    if ((m->errorMark & METHOD_ERROR_COUNTED) == 0) genMethod(m);
   }
 }
 
@@ -198,7 +191,7 @@ bool sourceHasErrors(const ClassDef* cls) {
 
 bool needsClinitInit(const Member* field) {
   return field->kind == MK_VARIABLE && (field->modifiers & M_STATIC) != 0 && field->bodyOffset != 0 &&
-         !((field->modifiers & M_FINAL) != 0 && field->constantState == CONSTANT_KEPT);
+         !((field->modifiers & M_FINAL) != 0 && field->constantState == FIELD_CONSTANT_KEPT);
 }
 
 void genClass(ClassDef* cls) {

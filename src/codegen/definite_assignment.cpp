@@ -31,7 +31,6 @@
 #include "support/frame_stack.h"
 #include "support/global.h"
 #include "support/parser_context.h"
-#include "syntax/declarators.h"
 
 namespace {
 
@@ -124,10 +123,6 @@ void forget(AssignSets* sets, int32_t i) {
   clearBit(sets->finalAssigned, i);
 }
 
-int32_t columnOf(const ExprNode* e) {
-  return static_cast<int32_t>(static_cast<uint32_t>(e->column) << 2) >> 2;
-}
-
 const char* nameOf(const Member* v) {
   return identToString(v != nullptr ? v->name : nullptr);
 }
@@ -138,8 +133,9 @@ bool isAnalysed(const StmtNode* s) {
   return (s->flags & (STMT_REACHABLE | STMT_LANGUAGE_REACHABLE)) != 0;
 }
 
+// A boolean constant is an O_CONST of 0 or 1.
 bool isFalseConstant(const ExprNode* e) {
-  return e != nullptr && e->op == O_CONST && e->integerValue == 0;
+  return isZeroIntConstant(e);
 }
 
 void joinIntoClassExit(const AssignSets* sets) {
@@ -176,7 +172,7 @@ Member* targetVariable(const ExprNode* target) {
 }
 
 void reportOnce(const ExprNode* node, const char* key, const Member* v) {
-  if (reportedNodes.insert(node).second) errorAt(node->line, columnOf(node), key, nameOf(v));
+  if (reportedNodes.insert(node).second) errorAt(node->line, exprColumn(node), key, nameOf(v));
 }
 
 void checkUse(Member* v, const ExprNode* node, AssignSets* sets) {
@@ -508,7 +504,7 @@ void checkLoop(StmtNode* s) {
     if (!loopReported.insert(i).second) continue;
     const ExprNode* assignment = assignmentInLoop(label, loopEnd, i);
     if (assignment != nullptr)
-      errorAt(assignment->line, columnOf(assignment), "assignment.to.final.in.loop", nameOf(state.variables[i]));
+      errorAt(assignment->line, exprColumn(assignment), "assignment.to.final.in.loop", nameOf(state.variables[i]));
     else
       errorAt(label->line, label->column, "assignment.to.final.in.loop", nameOf(state.variables[i]));
   }
@@ -795,10 +791,6 @@ AssignSets* newAssignSets(int32_t count) {
 
 bool isDefinitelyAssigned(const AssignSets* sets, int32_t index) {
   return sets != nullptr && testBit(sets->assigned, sets->count, index);
-}
-
-bool isDefinitelyUnassigned(const AssignSets* sets, int32_t index) {
-  return sets != nullptr && testBit(sets->unassigned, sets->count, index);
 }
 
 int32_t blankFinalIndex(const Member* v) {

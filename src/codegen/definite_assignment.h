@@ -25,7 +25,6 @@ struct AssignSets {
 AssignSets* newAssignSets(int32_t count);
 // False for an index outside the sets.
 bool isDefinitelyAssigned(const AssignSets* sets, int32_t index);
-bool isDefinitelyUnassigned(const AssignSets* sets, int32_t index);
 
 // The bit of a variable in the current method's sets, or -1 when it is not tracked: a local or
 // parameter by its slot, when its slot is followed; a blank final field of the class being

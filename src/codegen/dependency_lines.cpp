@@ -17,7 +17,7 @@ void noteClassDependency(ClassDef* cls) {
   std::printf("CLDEP:%s,%s\n", dottedClassName(subject), dottedClassName(cls));
 }
 
-void writeClassLine(ClassDef* cls) {
+void printWrittenClassLine(ClassDef* cls) {
   if (!global.dependencyOutput) return;
   std::printf("CLASS:%s,%d,%d,%s\n", cls->sourceFile != nullptr ? cls->sourceFile->name : "", cls->line, cls->endLine,
               dottedClassName(cls));

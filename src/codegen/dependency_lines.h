@@ -10,5 +10,5 @@ struct ClassDef;
 // generation noted the referenced class in between.
 void noteClassDependency(ClassDef* cls);
 
-// "CLASS:<source file>,<first line>,<last line>,<dotted name>".
-void writeClassLine(ClassDef* cls);
+// "CLASS:<source file>,<first line>,<last line>,<dotted name>" once the class file is written.
+void printWrittenClassLine(ClassDef* cls);

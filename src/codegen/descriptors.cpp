@@ -7,13 +7,10 @@
 #include "semantic/class_lookup.h"
 #include "semantic/class_names.h"
 #include "semantic/class_records.h"
+#include "semantic/element_names.h"
 #include "semantic/type_records.h"
 #include "support/global.h"
 #include "support/identifiers.h"
-
-static void appendName(const Identifier* name) {
-  if (name != nullptr) appendNameUtf16(identifierChars(name), name->length);
-}
 
 static void reserveNameChars(int32_t count) {
   while (global.nameCapacity - global.nameLength < count) growNameBuffer();
@@ -49,9 +46,9 @@ void appendClassDescriptor(const ClassDef* cls, const Identifier* name, uint16_t
   appendNameChar('L');
   if (cls != nullptr) {
     appendPackagePath(cls->package, separator);
-    appendName(cls->binaryName != nullptr ? cls->binaryName : cls->name);
+    appendIdentifier(cls->binaryName != nullptr ? cls->binaryName : cls->name);
   } else {
-    appendName(name);
+    appendIdentifier(name);
   }
   appendNameChar(';');
 }
@@ -175,7 +172,7 @@ uint16_t internalClassName(ClassDef* cls) {
   computeBinaryName(cls);
   resetNameBuffer();
   appendPackagePath(cls->package, '/');
-  appendName(cls->binaryName != nullptr ? cls->binaryName : cls->name);
+  appendIdentifier(cls->binaryName != nullptr ? cls->binaryName : cls->name);
   uint16_t index = storeNameBuffer();
   if (cls->kind != CLASS_KIND_ERROR && hasLastingName(cls)) cls->keptInternalName = keepUtf8(index);
   noteClassDependency(cls);

@@ -27,20 +27,6 @@
 
 namespace {
 
-void adjust(int32_t delta) {
-  classGen.stackDepth += delta;
-  if (classGen.stackDepth < 0) classGen.stackDepth = 0;
-  foldStackDepth();
-}
-
-bool isError(const ExprNode* e) {
-  return e == nullptr || e->type == &errorType || (e->type != nullptr && e->type->kind == TK_ERROR);
-}
-
-int32_t kindOf(const Type* type) {
-  return type != nullptr ? type->kind : TK_ERROR;
-}
-
 bool isIntLike(int32_t kind) {
   return kind == TK_CHAR || kind == TK_BYTE || kind == TK_SHORT || kind == TK_INT || kind == TK_BOOLEAN;
 }
@@ -66,16 +52,6 @@ void openLocalEntry(Member* v) {
   if (global.localVariableTables && v->name != nullptr && v->localEntry == nullptr) addLocalVariable(v);
 }
 
-void emitLdc(uint16_t index) {
-  if (index < 256) {
-    emitByte(OP_LDC);
-    emitByte(index);
-  } else {
-    emitByte(OP_LDC_W);
-    emitShort(index);
-  }
-}
-
 void genConstant(const ExprNode* e) {
   int32_t kind = kindOf(e->type);
   if (e->op == O_CONST) {
@@ -86,7 +62,7 @@ void genConstant(const ExprNode* e) {
         emitByte(OP_LDC2_W);
         emitShort(addLong(e->integerValue));
       }
-      adjust(2);
+      adjustStackDepth(2);
       return;
     }
     genIntConstant(static_cast<int32_t>(e->integerValue));
@@ -105,7 +81,7 @@ void genConstant(const ExprNode* e) {
       emitByte(OP_FCONST_2);
     else
       emitLdc(addFloat(value));
-    adjust(1);
+    adjustStackDepth(1);
     return;
   }
   if (bits == 0) {
@@ -116,7 +92,7 @@ void genConstant(const ExprNode* e) {
     emitByte(OP_LDC2_W);
     emitShort(addDouble(value));
   }
-  adjust(2);
+  adjustStackDepth(2);
 }
 
 
@@ -134,7 +110,7 @@ void genFieldLoad(Member* field, const ExprNode* qualifier, ClassDef* through = 
     emitByte(isStatic ? OP_GETSTATIC : OP_GETFIELD);
     emitShort(addFieldRef(field, through));
   }
-  adjust(size - (isStatic ? 0 : 1));
+  adjustStackDepth(size - (isStatic ? 0 : 1));
 }
 
 // The value (and for an instance field the object under it) on the stack.
@@ -150,7 +126,7 @@ void genFieldStore(Member* field, const ExprNode* qualifier, ClassDef* through =
     emitByte(isStatic ? OP_PUTSTATIC : OP_PUTFIELD);
     emitShort(addFieldRef(field, through));
   }
-  adjust(-size - (isStatic ? 0 : 1));
+  adjustStackDepth(-size - (isStatic ? 0 : 1));
 }
 
 // A field folded to its constant value still has the qualifier it was selected through, which is
@@ -234,7 +210,7 @@ void genTargetLoad(ExprNode* t, TargetKind kind) {
       break;
     case TARGET_ELEMENT:
       emitByte(arrayLoadOpcode(kindOf(t->type)));
-      adjust(slotSize(t->type) - 2);
+      adjustStackDepth(slotSize(t->type) - 2);
       break;
     default:
       break;
@@ -252,7 +228,7 @@ void genTargetStore(ExprNode* t, TargetKind kind) {
       break;
     case TARGET_ELEMENT:
       emitByte(arrayStoreOpcode(kindOf(t->type)));
-      adjust(-slotSize(t->type) - 2);
+      adjustStackDepth(-slotSize(t->type) - 2);
       break;
     default:
       break;
@@ -267,21 +243,21 @@ void dupUnder(int32_t size, int32_t words) {
   if (words < 0) words = 0;
   if (words > 2) words = 2;
   emitByte(size == 2 ? twice[words] : single[words]);
-  adjust(size);
+  adjustStackDepth(size);
 }
 
 void dupAddress(int32_t words) {
   if (words == 1) {
     emitByte(OP_DUP);
-    adjust(1);
+    adjustStackDepth(1);
   } else if (words == 2) {
     emitByte(OP_DUP2);
-    adjust(2);
+    adjustStackDepth(2);
   }
 }
 
 int32_t checkUngeneratedNode(ExprNode* e, void*) {
-  if (isError(e)) return -1;
+  if (e == nullptr || hasErrorType(e)) return -1;
   if (e->op == O_ASG) {
     checkAssignmentTarget(e->left);
   } else if (isCompoundOrIncrement(e->op)) {
@@ -312,7 +288,7 @@ void genAssignment(ExprNode* e, bool wanted) {
 void genVariableInit(ExprNode* e) {
   Member* v = e->member;
   ExprNode* value = e->right;
-  if (v == nullptr || isError(value)) return;
+  if (v == nullptr || value == nullptr || hasErrorType(value)) return;
   if (value->op == O_NULL && v->type != nullptr && isPrimitiveType(v->type)) {
     errorAt(e->line, exprColumn(e), "null.primitive");
     return;
@@ -418,19 +394,19 @@ void genOne(int32_t kind) {
   switch (kind) {
     case TK_LONG:
       emitByte(OP_LCONST_1);
-      adjust(2);
+      adjustStackDepth(2);
       break;
     case TK_FLOAT:
       emitByte(OP_FCONST_1);
-      adjust(1);
+      adjustStackDepth(1);
       break;
     case TK_DOUBLE:
       emitByte(OP_DCONST_1);
-      adjust(2);
+      adjustStackDepth(2);
       break;
     default:
       emitByte(OP_ICONST_1);
-      adjust(1);
+      adjustStackDepth(1);
       break;
   }
 }
@@ -536,10 +512,6 @@ void genConditional(ExprNode* e, bool wanted) {
   placeLabel(end);
 }
 
-bool isComparison(int32_t op) {
-  return op >= O_EQ && op <= O_GE;
-}
-
 int32_t invertedComparison(int32_t op) {
   switch (op) {
     case O_EQ:
@@ -606,22 +578,22 @@ void genComparisonJump(ExprNode* e, int32_t op, StmtNode* label, bool leftDone) 
   if (!leftDone) genExpression(left, true);
   if (right != nullptr && right->op == O_NULL && (op == O_EQ || op == O_NE)) {
     emitBranch(op == O_EQ ? PIECE_IFNULL : PIECE_IFNONNULL, label);
-    adjust(-1);
+    adjustStackDepth(-1);
     return;
   }
   int32_t kind = kindOf(left != nullptr ? left->type : nullptr);
   if (isIntZero(right) && isIntLike(kind)) {
     emitBranch(zeroBranch(op), label);
-    adjust(-1);
+    adjustStackDepth(-1);
     return;
   }
   genExpression(right, true);
-  bool nanGreater = (e->literalKind & 1) != 0;
+  bool nanGreater = (e->literalKind & COMPARE_NAN_GREATER) != 0;
   switch (kind) {
     case TK_CLASS:
     case TK_ARRAY:
       emitBranch(op == O_EQ ? PIECE_IF_ACMPEQ : PIECE_IF_ACMPNE, label);
-      adjust(-2);
+      adjustStackDepth(-2);
       return;
     case TK_BOOLEAN:
     case TK_CHAR:
@@ -629,26 +601,26 @@ void genComparisonJump(ExprNode* e, int32_t op, StmtNode* label, bool leftDone) 
     case TK_SHORT:
     case TK_INT:
       emitBranch(intCompareBranch(op), label);
-      adjust(-2);
+      adjustStackDepth(-2);
       return;
     case TK_LONG:
       emitByte(OP_LCMP);
-      adjust(-3);
+      adjustStackDepth(-3);
       break;
     case TK_FLOAT:
       emitByte(nanGreater ? OP_FCMPG : OP_FCMPL);
-      adjust(-1);
+      adjustStackDepth(-1);
       break;
     case TK_DOUBLE:
       emitByte(nanGreater ? OP_DCMPG : OP_DCMPL);
-      adjust(-3);
+      adjustStackDepth(-3);
       break;
     default:
       codegenError(e, "no compare gen: type");
       return;
   }
   emitBranch(zeroBranch(op), label);
-  adjust(-1);
+  adjustStackDepth(-1);
 }
 
 }  // namespace
@@ -657,17 +629,13 @@ void checkUngeneratedExpression(ExprNode* node) {
   if (node != nullptr) walkExpression(node, checkUngeneratedNode, nullptr, nullptr, nullptr);
 }
 
-int32_t slotSize(const Type* type) {
-  if (type == nullptr) return 1;
-  switch (type->kind) {
-    case TK_ERROR:
-    case TK_VOID:
-      return 0;
-    case TK_LONG:
-    case TK_DOUBLE:
-      return 2;
-    default:
-      return 1;
+void emitLdc(uint16_t index) {
+  if (index < 256) {
+    emitByte(OP_LDC);
+    emitByte(index);
+  } else {
+    emitByte(OP_LDC_W);
+    emitShort(index);
   }
 }
 
@@ -675,10 +643,6 @@ StmtNode* newCodeLabel() {
   auto* label = arenaNew<StmtNode>(&global.genArena);
   label->kind = ST_LABEL;
   return label;
-}
-
-int32_t exprColumn(const ExprNode* node) {
-  return static_cast<int32_t>(static_cast<uint32_t>(node->column) << 2) >> 2;
 }
 
 void codegenError(const ExprNode* node, const char* text) {
@@ -697,13 +661,13 @@ void genIntConstant(int32_t value) {
   } else {
     emitLdc(addInteger(value));
   }
-  adjust(1);
+  adjustStackDepth(1);
 }
 
 void genPop(int32_t slots) {
   if (slots <= 0) return;
   emitByte(slots == 2 ? OP_POP2 : OP_POP);
-  adjust(-slots);
+  adjustStackDepth(-slots);
 }
 
 void genLoadLocal(Member* v) {
@@ -726,7 +690,7 @@ void genLoadLocal(Member* v) {
       emitLocalInstruction(OP_ILOAD_0, OP_ILOAD, v->slot);
       break;
   }
-  adjust(slotSize(v->type));
+  adjustStackDepth(slotSize(v->type));
 }
 
 void genStoreLocal(Member* v) {
@@ -749,7 +713,7 @@ void genStoreLocal(Member* v) {
       emitLocalInstruction(OP_ISTORE_0, OP_ISTORE, v->slot);
       break;
   }
-  adjust(-slotSize(v->type));
+  adjustStackDepth(-slotSize(v->type));
 }
 
 void genBinaryOp(int32_t op, int32_t kind, int32_t line, int32_t column) {
@@ -836,7 +800,7 @@ void genBinaryOp(int32_t op, int32_t kind, int32_t line, int32_t column) {
     return;
   }
   emitByte(opcode);
-  adjust(-taken);
+  adjustStackDepth(-taken);
 }
 
 int32_t genCast(const Type* to, const Type* from, int32_t line, int32_t column) {
@@ -861,14 +825,14 @@ int32_t genCast(const Type* to, const Type* from, int32_t line, int32_t column) 
     switch (f) {
       case TK_LONG:
         emitByte(OP_L2I);
-        adjust(-1);
+        adjustStackDepth(-1);
         return true;
       case TK_FLOAT:
         emitByte(OP_F2I);
         return true;
       case TK_DOUBLE:
         emitByte(OP_D2I);
-        adjust(-1);
+        adjustStackDepth(-1);
         return true;
       default:
         return fromIntLike;
@@ -887,10 +851,10 @@ int32_t genCast(const Type* to, const Type* from, int32_t line, int32_t column) 
     case TK_LONG:
       if (fromIntLike) {
         emitByte(OP_I2L);
-        adjust(1);
+        adjustStackDepth(1);
       } else if (f == TK_FLOAT) {
         emitByte(OP_F2L);
-        adjust(1);
+        adjustStackDepth(1);
       } else if (f == TK_DOUBLE) {
         emitByte(OP_D2L);
       } else {
@@ -902,10 +866,10 @@ int32_t genCast(const Type* to, const Type* from, int32_t line, int32_t column) 
         emitByte(OP_I2F);
       } else if (f == TK_LONG) {
         emitByte(OP_L2F);
-        adjust(-1);
+        adjustStackDepth(-1);
       } else if (f == TK_DOUBLE) {
         emitByte(OP_D2F);
-        adjust(-1);
+        adjustStackDepth(-1);
       } else {
         return fail("no cast gen: 4");
       }
@@ -913,12 +877,12 @@ int32_t genCast(const Type* to, const Type* from, int32_t line, int32_t column) 
     case TK_DOUBLE:
       if (fromIntLike) {
         emitByte(OP_I2D);
-        adjust(1);
+        adjustStackDepth(1);
       } else if (f == TK_LONG) {
         emitByte(OP_L2D);
       } else if (f == TK_FLOAT) {
         emitByte(OP_F2D);
-        adjust(1);
+        adjustStackDepth(1);
       } else {
         return fail("no cast gen: 5");
       }
@@ -947,7 +911,7 @@ void genJump(ExprNode* e, StmtNode* label, bool sense) {
     StmtNode* skip;
   };
   FrameStack<Link, 4> chain;
-  while (e != nullptr && !isError(e) && (e->op == O_LAND || e->op == O_LOR)) {
+  while (e != nullptr && !hasErrorType(e) && (e->op == O_LAND || e->op == O_LOR)) {
     StmtNode* skip = (e->op == O_LAND) == sense ? newCodeLabel() : nullptr;
     chain.push({e, label, sense, skip});
     if (skip != nullptr) label = skip;
@@ -966,7 +930,7 @@ void genJump(ExprNode* e, StmtNode* label, bool sense) {
 namespace {
 
 void genJumpOn(ExprNode* e, StmtNode* label, bool sense) {
-  if (e == nullptr || isError(e)) return;
+  if (e == nullptr || hasErrorType(e)) return;
   switch (e->op) {
     case O_CONST:
       if ((e->integerValue != 0) == sense) emitGoto(label);
@@ -983,7 +947,7 @@ void genJumpOn(ExprNode* e, StmtNode* label, bool sense) {
   }
   genExpression(e, true);
   emitBranch(sense ? PIECE_IFNE : PIECE_IFEQ, label);
-  adjust(-1);
+  adjustStackDepth(-1);
 }
 
 }  // namespace
@@ -993,7 +957,7 @@ namespace {
 // True when the code of `e` begins with the code of its left operand, generated with the value
 // wanted or not as *leftWanted says: the links of a chain that genExpression follows by a loop.
 bool generatesLeftFirst(const ExprNode* e, bool wanted, bool* leftWanted) {
-  if (e->left == nullptr || isError(e->left) || !isLeftChainOperator(e->op)) return false;
+  if (e->left == nullptr || hasErrorType(e->left) || !isLeftChainOperator(e->op)) return false;
   if (isComparison(e->op)) {
     // A comparison's value comes from jumps that begin with its left operand's code.
     *leftWanted = true;
@@ -1049,7 +1013,7 @@ void genNode(ExprNode* e, bool wanted, int32_t d0, bool leftDone);
 // to its first operand, whose code comes first; each link's own code then follows, bottom up. All
 // of them start at the same stack depth.
 void genExpression(ExprNode* e, bool wanted) {
-  if (e == nullptr || isError(e)) return;
+  if (e == nullptr || hasErrorType(e)) return;
   struct Link {
     ExprNode* node;
     bool wanted;
@@ -1072,145 +1036,216 @@ void genExpression(ExprNode* e, bool wanted) {
 
 namespace {
 
-// One node's code; with leftDone its left operand's code is there already.
-void genNode(ExprNode* e, bool wanted, int32_t d0, bool leftDone) {
-  bool leaves = wanted;  // the node's value is on the stack at the end
+// Each family of operators below generates a node's own code and answers whether the node's
+// value is on the stack at the end; with leftDone the left operand's code is there already.
+
+// O_CONST, O_DCONST, O_STRING and O_NULL.
+bool genLiteral(ExprNode* e, bool wanted) {
+  if (e->op != O_NULL) genConstantQualifier(e);
+  if (!wanted) return false;
+  if (e->op == O_STRING) {
+    emitLdc(addString(addUtf8Chars(stringValueChars(e->string), e->string->length, 2)));
+    adjustStackDepth(1);
+  } else if (e->op == O_NULL) {
+    emitByte(OP_ACONST_NULL);
+    adjustStackDepth(1);
+  } else {
+    genConstant(e);
+  }
+  return true;
+}
+
+// O_ID: a local, a static field (its qualifier evaluated and dropped) or a field of this or of an
+// enclosing instance.
+bool genNameRead(ExprNode* e, bool wanted, bool leftDone) {
+  Member* v = e->member;
+  if (v == nullptr) return false;
+  if (isLocal(v)) {
+    if (wanted) genLoadLocal(v);
+  } else if ((v->modifiers & M_STATIC) != 0) {
+    if (!leftDone && e->left != nullptr && e->left->op != O_CLASSREF) genExpression(e->left, false);
+    // A constant read through an expression is pushed, not loaded.
+    if (wanted && e->right != nullptr)
+      genExpression(e->right, true);
+    else if (wanted)
+      genFieldLoad(v, nullptr, referenceClassOf(e));
+  } else if (wanted) {
+    genFieldObject(e);
+    genFieldLoad(v, nullptr, referenceClassOf(e));
+  }
+  return wanted;
+}
+
+// O_DOT: a field read through a qualifier.
+bool genFieldRead(ExprNode* e, bool wanted, bool leftDone) {
+  Member* field = e->member;
+  if (field == nullptr) return false;
+  if ((field->modifiers & M_STATIC) != 0) {
+    if (!leftDone && e->left != nullptr && e->left->op != O_CLASSREF) genExpression(e->left, false);
+    if (wanted) genFieldLoad(field, nullptr, referenceClassOf(e));
+  } else if (e->right != nullptr) {
+    // A constant read through an object: the object is evaluated and checked for null (this
+    // needs neither), and the constant pushed.
+    ExprNode* object = e->left;
+    if (object != nullptr && object->op != O_THIS && object->op != O_SUPER) {
+      if (!leftDone) genExpression(object, true);
+      genNullCheck(object);
+      emitByte(OP_POP);
+      adjustStackDepth(-1);
+    }
+    if (wanted) genExpression(e->right, true);
+  } else {
+    // Dropped or not, the field is read: a null object throws.
+    if (!leftDone) genExpression(e->left, true);
+    genFieldLoad(field, e->left, referenceClassOf(e));
+    if (!wanted) genPop(slotSize(field->type));
+  }
+  return wanted;
+}
+
+// O_THIS and O_SUPER.
+bool genInstance(ExprNode* e, bool wanted) {
+  if (!wanted) return false;
+  if (e->op == O_THIS) {
+    ClassDef* cls = e->type != nullptr && e->type->kind == TK_CLASS && e->type->classRef != nullptr
+                        ? e->type->classRef->resolved
+                        : classGen.cls;
+    if (e->flags & THIS_THROUGH_OUTER)
+      genEnclosingInstance(cls, e);
+    else
+      genThisOf(cls, e);
+  } else if (e->classDef != nullptr && e->classDef != classGen.cls) {
+    // Outer.super inside a class within Outer stands for Outer's instance.
+    genEnclosingInstance(e->classDef, e);
+  } else {
+    emitByte(OP_ALOAD_0);
+    adjustStackDepth(1);
+  }
+  return true;
+}
+
+// O_SUBSCRIPT and O_ALENGTH: dropped or not, the element or length is loaded, so that a null
+// array or a bad index throws.
+bool genArrayRead(ExprNode* e, bool wanted, bool leftDone) {
+  if (!leftDone) genExpression(e->left, true);
+  if (e->op == O_ALENGTH) {
+    emitByte(OP_ARRAYLENGTH);
+    if (!wanted) genPop(1);
+    return wanted;
+  }
+  genExpression(e->right, true);
+  emitByte(arrayLoadOpcode(kindOf(e->type)));
+  adjustStackDepth(slotSize(e->type) - 2);
+  if (!wanted) genPop(slotSize(e->type));
+  return wanted;
+}
+
+// The binary operators of numbers and bits: shifts, arithmetic, and, or, xor.
+bool genArithmetic(ExprNode* e, bool wanted, bool leftDone) {
+  if (e->op == O_LSH || e->op == O_RSH || e->op == O_RSSH) {
+    if (!leftDone) genExpression(e->left, wanted);
+    if (wanted)
+      genShiftCount(e->right);
+    else
+      genExpression(e->right, false);
+    if (wanted) genBinaryOp(e->op, kindOf(e->type), e->line, exprColumn(e));
+    return wanted;
+  }
+  bool leaves = wanted;
+  // Integer division by zero throws even when its value is dropped.
+  if (!wanted && (e->op == O_DIV || e->op == O_REM) && (isIntLike(kindOf(e->type)) || kindOf(e->type) == TK_LONG)) {
+    wanted = true;
+    leaves = false;
+  }
+  if (!leftDone) genExpression(e->left, wanted);
+  genExpression(e->right, wanted);
+  if (wanted) genBinaryOp(e->op, kindOf(e->type), e->line, exprColumn(e));
+  if (wanted && !leaves) genPop(slotSize(e->type));
+  return leaves;
+}
+
+// O_NEG, O_UPLUS and O_COMP.
+bool genUnaryArithmetic(ExprNode* e, bool wanted) {
+  genExpression(e->left, wanted);
+  if (!wanted || e->op == O_UPLUS) return wanted;
+  int32_t kind = kindOf(e->type);
+  if (e->op == O_NEG) {
+    emitByte(kind == TK_LONG ? OP_LNEG : kind == TK_FLOAT ? OP_FNEG : kind == TK_DOUBLE ? OP_DNEG : OP_INEG);
+  } else if (kind == TK_LONG) {
+    emitByte(OP_LDC2_W);
+    emitShort(addLong(-1));
+    adjustStackDepth(2);
+    emitByte(OP_LXOR);
+    adjustStackDepth(-2);
+  } else {
+    genIntConstant(-1);
+    emitByte(OP_IXOR);
+    adjustStackDepth(-1);
+  }
+  return true;
+}
+
+// O_INSTANCEOF and O_CAST.
+bool genTypeTest(ExprNode* e, bool wanted) {
+  if (e->op == O_INSTANCEOF) {
+    genExpression(e->right, true);
+    const Type* tested = e->operandType;
+    emitByte(OP_INSTANCEOF);
+    emitShort(kindOf(tested) == TK_ARRAY ? addArrayClass(tested)
+                                         : addClass(tested != nullptr && tested->classRef != nullptr
+                                                        ? tested->classRef->resolved
+                                                        : nullptr));
+    if (!wanted) {
+      emitByte(OP_POP);
+      adjustStackDepth(-1);
+    }
+    return wanted;
+  }
+  bool leaves = wanted;
+  // A reference cast checks its operand even when the value is dropped: ((T) o).sm() throws
+  // ClassCastException for an o of another class.
+  if (!wanted && e->left != nullptr && e->left->op != O_NULL &&
+      (kindOf(e->type) == TK_CLASS || kindOf(e->type) == TK_ARRAY)) {
+    wanted = true;
+    leaves = false;
+  }
+  genExpression(e->left, wanted);
+  if (wanted && e->left != nullptr && e->left->op != O_NULL) genCast(e->type, e->left->type, e->line, exprColumn(e));
+  if (wanted && !leaves) genPop(slotSize(e->type));
+  return leaves;
+}
+
+// The node's own code by its operator's family; whether its value is on the stack at the end.
+bool genNodeCode(ExprNode* e, bool wanted, int32_t d0, bool leftDone) {
+  if (isCompoundOrIncrement(e->op)) {
+    genCompoundAssignment(e, wanted);
+    return wanted;
+  }
   switch (e->op) {
     case O_CONST:
     case O_DCONST:
-      genConstantQualifier(e);
-      if (wanted) genConstant(e);
-      break;
     case O_STRING:
-      genConstantQualifier(e);
-      if (wanted) {
-        emitLdc(addString(addUtf8Chars(stringValueChars(e->string), e->string->length, 2)));
-        adjust(1);
-      }
-      break;
     case O_NULL:
-      if (wanted) {
-        emitByte(OP_ACONST_NULL);
-        adjust(1);
-      }
-      break;
-    case O_ID: {
-      Member* v = e->member;
-      if (v == nullptr) {
-        leaves = false;
-        break;
-      }
-      if (isLocal(v)) {
-        if (wanted) genLoadLocal(v);
-      } else if ((v->modifiers & M_STATIC) != 0) {
-        if (!leftDone && e->left != nullptr && e->left->op != O_CLASSREF) genExpression(e->left, false);
-        // A constant read through an expression is pushed, not loaded.
-        if (wanted && e->right != nullptr)
-          genExpression(e->right, true);
-        else if (wanted)
-          genFieldLoad(v, nullptr, referenceClassOf(e));
-      } else if (wanted) {
-        genFieldObject(e);
-        genFieldLoad(v, nullptr, referenceClassOf(e));
-      }
-      break;
-    }
-    case O_DOT: {
-      Member* field = e->member;
-      if (field == nullptr) {
-        leaves = false;
-        break;
-      }
-      if ((field->modifiers & M_STATIC) != 0) {
-        if (!leftDone && e->left != nullptr && e->left->op != O_CLASSREF) genExpression(e->left, false);
-        if (wanted) genFieldLoad(field, nullptr, referenceClassOf(e));
-      } else if (e->right != nullptr) {
-        // A constant read through an object: the object is evaluated and checked for null (this
-        // needs neither), and the constant pushed.
-        ExprNode* object = e->left;
-        if (object != nullptr && object->op != O_THIS && object->op != O_SUPER) {
-          if (!leftDone) genExpression(object, true);
-          genNullCheck(object);
-          emitByte(OP_POP);
-          adjust(-1);
-        }
-        if (wanted) genExpression(e->right, true);
-      } else {
-        // Dropped or not, the field is read: a null object throws.
-        if (!leftDone) genExpression(e->left, true);
-        genFieldLoad(field, e->left, referenceClassOf(e));
-        if (!wanted) genPop(slotSize(field->type));
-      }
-      break;
-    }
+      return genLiteral(e, wanted);
+    case O_ID:
+      return genNameRead(e, wanted, leftDone);
+    case O_DOT:
+      return genFieldRead(e, wanted, leftDone);
     case O_THIS:
-      if (wanted) {
-        ClassDef* cls = e->type != nullptr && e->type->kind == TK_CLASS && e->type->classRef != nullptr
-                            ? e->type->classRef->resolved
-                            : classGen.cls;
-        if (e->flags & THIS_THROUGH_OUTER)
-          genEnclosingInstance(cls, e);
-        else
-          genThisOf(cls, e);
-      }
-      break;
     case O_SUPER:
-      // Outer.super inside a class within Outer stands for Outer's instance.
-      if (wanted && e->classDef != nullptr && e->classDef != classGen.cls) {
-        genEnclosingInstance(e->classDef, e);
-      } else if (wanted) {
-        emitByte(OP_ALOAD_0);
-        adjust(1);
-      }
-      break;
+      return genInstance(e, wanted);
     case O_SUBSCRIPT:
-      // Dropped or not, the element is loaded: a null array or a bad index throws.
-      if (!leftDone) genExpression(e->left, true);
-      genExpression(e->right, true);
-      emitByte(arrayLoadOpcode(kindOf(e->type)));
-      adjust(slotSize(e->type) - 2);
-      if (!wanted) genPop(slotSize(e->type));
-      break;
     case O_ALENGTH:
-      if (!leftDone) genExpression(e->left, true);
-      emitByte(OP_ARRAYLENGTH);
-      if (!wanted) genPop(1);
-      break;
+      return genArrayRead(e, wanted, leftDone);
     case O_ASG:
       genAssignment(e, wanted);
-      break;
+      return wanted;
     case O_INIT:
       genVariableInit(e);
-      leaves = false;
-      break;
-    case O_INA:
-    case O_DEA:
-    case O_INB:
-    case O_DEB:
-    case O_LSA:
-    case O_RSA:
-    case O_RSSA:
-    case O_DVA:
-    case O_RMA:
-    case O_ANA:
-    case O_SBA:
-    case O_ORA:
-    case O_ADA:
-    case O_MUA:
-    case O_XRA:
-    case O_SCONCATA:
-      genCompoundAssignment(e, wanted);
-      break;
+      return false;
     case O_LSH:
     case O_RSH:
     case O_RSSH:
-      if (!leftDone) genExpression(e->left, wanted);
-      if (wanted)
-        genShiftCount(e->right);
-      else
-        genExpression(e->right, false);
-      if (wanted) genBinaryOp(e->op, kindOf(e->type), e->line, exprColumn(e));
-      break;
     case O_DIV:
     case O_REM:
     case O_AND:
@@ -1219,55 +1254,11 @@ void genNode(ExprNode* e, bool wanted, int32_t d0, bool leftDone) {
     case O_ADD:
     case O_MUL:
     case O_XOR:
-      // Integer division by zero throws even when its value is dropped.
-      if (!wanted && (e->op == O_DIV || e->op == O_REM) &&
-          (isIntLike(kindOf(e->type)) || kindOf(e->type) == TK_LONG)) {
-        wanted = true;
-        leaves = false;
-      }
-      if (!leftDone) genExpression(e->left, wanted);
-      genExpression(e->right, wanted);
-      if (wanted) genBinaryOp(e->op, kindOf(e->type), e->line, exprColumn(e));
-      if (wanted && !leaves) genPop(slotSize(e->type));
-      break;
+      return genArithmetic(e, wanted, leftDone);
     case O_NEG:
-      genExpression(e->left, wanted);
-      if (wanted) {
-        switch (kindOf(e->type)) {
-          case TK_LONG:
-            emitByte(OP_LNEG);
-            break;
-          case TK_FLOAT:
-            emitByte(OP_FNEG);
-            break;
-          case TK_DOUBLE:
-            emitByte(OP_DNEG);
-            break;
-          default:
-            emitByte(OP_INEG);
-            break;
-        }
-      }
-      break;
     case O_UPLUS:
-      genExpression(e->left, wanted);
-      break;
     case O_COMP:
-      genExpression(e->left, wanted);
-      if (wanted) {
-        if (kindOf(e->type) == TK_LONG) {
-          emitByte(OP_LDC2_W);
-          emitShort(addLong(-1));
-          adjust(2);
-          emitByte(OP_LXOR);
-          adjust(-2);
-        } else {
-          genIntConstant(-1);
-          emitByte(OP_IXOR);
-          adjust(-1);
-        }
-      }
-      break;
+      return genUnaryArithmetic(e, wanted);
     case O_NOT:
     case O_EQ:
     case O_NE:
@@ -1278,71 +1269,51 @@ void genNode(ExprNode* e, bool wanted, int32_t d0, bool leftDone) {
     case O_LAND:
     case O_LOR:
       genBooleanValue(e, wanted, d0, leftDone);
-      break;
+      return wanted;
     case O_QUES:
       genConditional(e, wanted);
-      break;
+      return wanted;
     case O_SEQ:
       if (!leftDone) genExpression(e->left, false);
       genExpression(e->right, false);
-      leaves = false;
-      break;
-    case O_ARG:
-      // An argument list leaves every argument it holds: the depth stays where the last one put it.
-      if (!leftDone) genExpression(e->left, wanted);
-      genExpression(e->right, wanted);
-      foldStackDepth();
-      return;
+      return false;
     case O_CLASSREF:
-      leaves = false;
-      break;
-    case O_INSTANCEOF: {
-      genExpression(e->right, true);
-      const Type* tested = e->operandType;
-      emitByte(OP_INSTANCEOF);
-      emitShort(kindOf(tested) == TK_ARRAY ? addArrayClass(tested)
-                                           : addClass(tested != nullptr && tested->classRef != nullptr
-                                                          ? tested->classRef->resolved
-                                                          : nullptr));
-      if (!wanted) {
-        emitByte(OP_POP);
-        adjust(-1);
-      }
-      break;
-    }
+      return false;
+    case O_INSTANCEOF:
     case O_CAST:
-      // A reference cast checks its operand even when the value is dropped: ((T) o).sm() throws
-      // ClassCastException for an o of another class.
-      if (!wanted && e->left != nullptr && e->left->op != O_NULL &&
-          (kindOf(e->type) == TK_CLASS || kindOf(e->type) == TK_ARRAY)) {
-        wanted = true;
-        leaves = false;
-      }
-      genExpression(e->left, wanted);
-      if (wanted && e->left != nullptr && e->left->op != O_NULL)
-        genCast(e->type, e->left->type, e->line, exprColumn(e));
-      if (wanted && !leaves) genPop(slotSize(e->type));
-      break;
+      return genTypeTest(e, wanted);
     case O_CALL:
       genCall(e, wanted, d0, leftDone);
-      break;
+      return wanted;
     case O_NEW:
       genNew(e, wanted);
-      break;
+      return wanted;
     case O_AINIT:
       genArrayInitializer(e, e->type, wanted);
-      break;
+      return wanted;
     case O_SCONCAT:
       genStringConcat(e, wanted);
-      break;
+      return wanted;
     case O_CLASS:
       genClassLiteral(e, wanted);
-      break;
+      return wanted;
     default:
       codegenError(e, "no tree gen");
-      leaves = false;
-      break;
+      return false;
   }
+}
+
+// One node's code; with leftDone its left operand's code is there already. The depth is set to
+// the node's value on top of where it began, whatever the family counted.
+void genNode(ExprNode* e, bool wanted, int32_t d0, bool leftDone) {
+  if (e->op == O_ARG) {
+    // An argument list leaves every argument it holds: the depth stays where the last one put it.
+    if (!leftDone) genExpression(e->left, wanted);
+    genExpression(e->right, wanted);
+    foldStackDepth();
+    return;
+  }
+  bool leaves = genNodeCode(e, wanted, d0, leftDone);
   // this and a new object are never null.
   if (leaves && (e->flags & EXPR_EXPLICIT_OUTER) != 0 && e->op != O_THIS && e->op != O_NEW) genNullCheck(e);
   foldStackDepth();

@@ -31,11 +31,10 @@ void genLoadLocal(Member* variable);
 void genStoreLocal(Member* variable);
 // An int constant, in the shortest form the code generator uses.
 void genIntConstant(int32_t value);
+// ldc, or ldc_w for a pool index past 255.
+void emitLdc(uint16_t index);
 
-// Stack slots of a value of the type: 0 for void and the error type, 2 for long and double.
-int32_t slotSize(const Type* type);
 // A label for code generation alone, in the generation arena.
 StmtNode* newCodeLabel();
 // Reports "internal.codegen.error" with `text` at the node.
 void codegenError(const ExprNode* node, const char* text);
-int32_t exprColumn(const ExprNode* node);

@@ -6,7 +6,6 @@
 #include "semantic/try_clauses.h"
 #include "support/diagnostics.h"
 #include "support/frame_stack.h"
-#include "syntax/declarators.h"
 
 namespace {
 
@@ -39,15 +38,11 @@ bool tooDeep(ExprNode* root, int32_t line, int32_t column) {
 }
 
 // The column without the flag bits the parser keeps above it.
-int32_t columnOf(const ExprNode* e) {
-  return static_cast<int32_t>(static_cast<uint32_t>(e->column) << 2) >> 2;
-}
-
 // The statements from `first` to `last` (null: to the end of the list).
 bool listTooDeep(StmtNode* first, StmtNode* last) {
   for (StmtNode* s = first; s != nullptr; s = s == last ? nullptr : s->next) {
     ExprNode* e = s->expression;
-    if (e != nullptr && tooDeep(e, e->line != 0 ? e->line : s->line, e->line != 0 ? columnOf(e) : s->column))
+    if (e != nullptr && tooDeep(e, e->line != 0 ? e->line : s->line, e->line != 0 ? exprColumn(e) : s->column))
       return true;
   }
   return false;

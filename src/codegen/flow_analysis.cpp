@@ -31,14 +31,6 @@ bool isNonZeroIntConstant(const ExprNode* e) {
   return e != nullptr && e->op == O_CONST && e->integerValue != 0;
 }
 
-bool isZeroIntConstant(const ExprNode* e) {
-  return e != nullptr && e->op == O_CONST && e->integerValue == 0;
-}
-
-bool reachable(const StmtNode* s) {
-  return (s->flags & STMT_REACHABLE) != 0;
-}
-
 // Trace numbers live in bits 5-24 of a statement's flags, given when a traced walk meets it.
 constexpr uint32_t TRACE_NUMBER_SHIFT = 5;
 constexpr uint32_t TRACE_NUMBER_MASK = 0xFFFFFu << TRACE_NUMBER_SHIFT;
@@ -51,10 +43,6 @@ uint32_t traceNumber(StmtNode* s) {
     s->flags |= traceCounter << TRACE_NUMBER_SHIFT;
   }
   return (s->flags & TRACE_NUMBER_MASK) >> TRACE_NUMBER_SHIFT;
-}
-
-const char* methodName(const Member* method) {
-  return method != nullptr ? methodToString(method) : "clinit";
 }
 
 bool tracing() {
@@ -80,11 +68,6 @@ struct Pending {
   int32_t level;
   const char* reason;
 };
-
-bool clauseRethrows(const TryClause* clause) {
-  return (clause->flags & CLAUSE_CATCH_ALL) != 0 ||
-         (clause->statement != nullptr && clause->statement->kind == ST_MON_ENTER);
-}
 
 // A dead end, the finally blocks' exits judged by the reachability marks `reached` (none: by the
 // blocks' own statements alone).
@@ -309,7 +292,7 @@ class FlowWalk {
 };
 
 bool markReachable(StmtNode* s, StmtNode*) {
-  if (s == nullptr || reachable(s)) return true;
+  if (s == nullptr || isReachable(s)) return true;
   s->flags |= STMT_REACHABLE;
   return false;
 }
@@ -318,7 +301,7 @@ bool markReachable(StmtNode* s, StmtNode*) {
 // and in every clause's, and clears it for the next walk.
 void keepListReachability(StmtNode* first, StmtNode* last) {
   for (StmtNode* s = first; s != nullptr; s = s->next) {
-    if (reachable(s)) s->flags = (s->flags & ~STMT_REACHABLE) | STMT_LANGUAGE_REACHABLE;
+    if (isReachable(s)) s->flags = (s->flags & ~STMT_REACHABLE) | STMT_LANGUAGE_REACHABLE;
     if (s == last) break;
   }
 }
@@ -372,27 +355,6 @@ bool isDeadEndStatement(const StmtNode* s) {
   return isDeadEnd(s, STMT_REACHABLE);
 }
 
-bool skipsBranch(const StmtNode* s) {
-  switch (s->kind) {
-    case ST_LABEL:
-    case ST_NULL:
-    case ST_DECLARATION:
-      return true;
-    case ST_CATCH:
-    case ST_FINALLY:
-      return false;
-    case ST_CALL_FINALLY:
-      if (calledFinally(s) == nullptr) return true;
-      break;
-    case ST_IF_TRUE:
-      if (isZeroIntConstant(s->expression)) return true;
-      break;
-    default:
-      break;
-  }
-  return !reachable(s);
-}
-
 // The compiler's own final fields (the outer instance, captured values) are assigned by the
 // constructor prologue it makes; only the program's blank finals are checked.
 bool isBlankFinalField(const Member* field) {
@@ -422,7 +384,7 @@ int32_t emitCode(Scope* scope) {
   if (classGen.stackDepth > classGen.maxStack) classGen.maxStack = classGen.stackDepth;
   classGen.stackDepth = 0;
   Member* method = global.ctx.currentMethod;
-  if (global.traceLevel & TRACE_GENERAL) std::printf("emitCode(): Begin on Method: %s\n", methodName(method));
+  if (global.traceLevel & TRACE_GENERAL) std::printf("emitCode(): Begin on Method: %s\n", methodOrClinitName(method));
 
   StmtNode* first = global.ctx.firstStatement;
   // The walks below recurse into expressions; a tree too deep for them is only reported.
@@ -434,7 +396,7 @@ int32_t emitCode(Scope* scope) {
   walkStatementFlow(nullptr, first, nullptr, &reach, FOLLOW_LOOP_CONSTANTS);
   walkHandlers(nullptr, &reach, FOLLOW_LOOP_CONSTANTS);
   StmtNode* last = global.ctx.lastStatement;
-  bool endReachable = last == nullptr || (reachable(last) && !isDeadEndStatement(last));
+  bool endReachable = last == nullptr || (isReachable(last) && !isDeadEndStatement(last));
   keepLanguageReachability();
   walkStatementFlow(nullptr, first, nullptr, &reach, FOLLOW_CONSTANTS);
   walkHandlers(nullptr, &reach, FOLLOW_CONSTANTS);
@@ -473,6 +435,6 @@ int32_t emitCode(Scope* scope) {
   foldStackDepth();
   finishStatementRegions();
   int32_t length = resolveJumps();
-  if (global.traceLevel & TRACE_GENERAL) std::printf("emitCode(): Done with Method: %s\n", methodName(method));
+  if (global.traceLevel & TRACE_GENERAL) std::printf("emitCode(): Done with Method: %s\n", methodOrClinitName(method));
   return length;
 }

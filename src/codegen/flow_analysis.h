@@ -39,8 +39,6 @@ void walkHandlers(StmtNode* tryStatement, const FlowVisitor* visitor, FollowMode
 void resetTraceNumbers();
 // A statement after which control never goes on to the next one.
 bool isDeadEndStatement(const StmtNode* statement);
-// A statement whose jump the walk in follow-mode does not take yet.
-bool skipsBranch(const StmtNode* statement);
 // The finally clause that an ST_CALL_FINALLY runs, or null when its try has no finally.
 TryClause* calledFinally(const StmtNode* callFinally);
 // The last statement of a finally clause that can complete it, stepping back over the ends of

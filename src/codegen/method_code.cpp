@@ -206,7 +206,6 @@ void addLocalVariable(Member* variable) {
   entry->variable = variable;
   if (variable != nullptr) variable->localEntry = entry;
   appendAtTail(&c.firstLocal, &c.lastLocal, entry);
-  c.localCount++;
 }
 
 void endLocalVariable(Member* variable) {

@@ -107,7 +107,6 @@ struct MethodCode {
   int32_t lineCount;
   LocalVariableEntry* firstLocal;
   LocalVariableEntry* lastLocal;
-  int32_t localCount;
   ExceptionRegion* firstRegion;
   ExceptionRegion* lastRegion;
   int32_t regionCount;

@@ -88,19 +88,6 @@ void placePendingResumes() {
   pendingResumes.clear();
 }
 
-bool reachable(const StmtNode* s) {
-  return (s->flags & STMT_REACHABLE) != 0;
-}
-
-bool isZeroIntConstant(const ExprNode* e) {
-  return e != nullptr && e->op == O_CONST && e->integerValue == 0;
-}
-
-bool clauseRethrows(const TryClause* clause) {
-  return (clause->flags & CLAUSE_CATCH_ALL) != 0 ||
-         (clause->statement != nullptr && clause->statement->kind == ST_MON_ENTER);
-}
-
 // Spreading of the no-report mark from `start`, an unreachable statement just reported: through
 // the unreachable code that flow reaches from it, which the report stands for. Code the language
 // reaches ends the spread, so a mark never silences an unreachable region elsewhere.
@@ -213,7 +200,7 @@ bool emitsNoCode(const StmtNode* s) {
     default:
       break;
   }
-  return !reachable(s);
+  return !isReachable(s);
 }
 
 const StmtNode* firstCode(const StmtNode* s) {
@@ -394,7 +381,7 @@ bool genHandler(StmtNode* s) {
 void traceStatement(const StmtNode* s) {
   if ((global.traceLevel & TRACE_FLOW) == 0) return;
   std::printf("%u: %s line %d:%d %s %s\n", (s->flags >> 5) & 0xFFFFF, statementKindName(s->kind), s->line, s->column,
-              (s->flags & STMT_NO_REPORT) ? "INSIDE IF" : "", reachable(s) ? "" : ", NOT REACHABLE");
+              (s->flags & STMT_NO_REPORT) ? "INSIDE IF" : "", isReachable(s) ? "" : ", NOT REACHABLE");
 }
 
 void internalError(const StmtNode* s, const char* text) {
@@ -419,15 +406,6 @@ void finishStatementRegions() {
 
 void registerStatementRegion(StmtNode* statement, ExceptionRegion* region) {
   statementRegions.push_back(StatementRegion{statement, region});
-}
-
-void raiseStackDepth(int32_t slots) {
-  classGen.stackDepth += slots;
-  if (classGen.stackDepth > classGen.maxStack) classGen.maxStack = classGen.stackDepth;
-}
-
-void foldStackDepth() {
-  if (classGen.stackDepth > classGen.maxStack) classGen.maxStack = classGen.stackDepth;
 }
 
 void genGoto(StmtNode* s) {
@@ -493,7 +471,7 @@ bool genStatements(StmtNode* first, StmtNode* last) {
     QuietDiagnostics repeated((s->flags & STMT_REPEATED) != 0);
     foldStackDepth();
     classGen.stackDepth = entryDepth;
-    bool live = reachable(s);
+    bool live = isReachable(s);
     // A cut lasts through the run of finally calls and monitor exits and its goto or return,
     // whether or not that is reached (a finally that cannot complete leaves it unreachable).
     if (!pendingResumes.empty() && !isExitStep(s) &&

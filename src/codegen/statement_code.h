@@ -29,7 +29,3 @@ void registerStatementRegion(StmtNode* statement, ExceptionRegion* region);
 // At the end of the method: resumes still pending are placed there.
 void finishStatementRegions();
 
-// Operand-stack bookkeeping (classGen.stackDepth and maxStack): the depth grows by `slots` and
-// the maximum follows it; foldStackDepth brings the maximum up to the current depth.
-void raiseStackDepth(int32_t slots);
-void foldStackDepth();

@@ -51,8 +51,8 @@ void scanOnlyFiles() {
       kind = scanToken();
       // With no parser to say so, a minus where no operand ends is taken as a prefix minus, as the
       // parser would, so that -2147483648 scans as it compiles.
-      if (kind == T_MINUS && !endsOperand(previous)) currentToken()->flags |= TOKEN_PREFIX;
-      if (global.echoTokens) echoToken(currentToken());
+      if (kind == T_MINUS && !endsOperand(previous)) token().flags |= TOKEN_PREFIX;
+      if (global.echoTokens) echoToken(&token());
       previous = kind;
     } while (kind != T_EOF);
   }

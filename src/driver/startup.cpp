@@ -41,7 +41,7 @@ void freeMemory(void* block) {
 
 // Appends one directory separator ("/" on this host) unless the path is empty or already ends
 // with one; the buffer has room for it.
-void appendBackslash(char* path) {
+void appendPathSeparator(char* path) {
   size_t length = std::strlen(path);
   if (length == 0 || endsWithPathSeparator(path)) return;
   path[length] = '/';
@@ -86,7 +86,7 @@ char* findZpkHome(const char* programDirectory, const char* kitPath) {
   char* home = static_cast<char*>(heapAllocate(length + 2));
   if (home != nullptr) {
     std::memcpy(home, chosen, length + 1);
-    appendBackslash(home);
+    appendPathSeparator(home);
   }
   freeMemory(besideProgram);
   if (home == nullptr) outOfMemory();

@@ -9,4 +9,4 @@ char* findZpkHome(const char* programDirectory, const char* kitPath);
 bool fileExists(const char* path);
 void* checkedMalloc(size_t size);
 void freeMemory(void* block);
-void appendBackslash(char* path);
+void appendPathSeparator(char* path);

@@ -9,6 +9,7 @@
 #include "semantic/class_table.h"
 #include "semantic/element_names.h"
 #include "semantic/expression_nodes.h"
+#include "semantic/type_relations.h"
 #include "semantic/type_records.h"
 #include "support/arena.h"
 #include "support/diagnostics.h"
@@ -33,10 +34,6 @@ void report(ExprNode* node, const char* key, const char* argument) {
 
 void internalError(ExprNode* node, const char* detail) {
   report(node, "internal.evalexpr.error", detail);
-}
-
-bool isReferenceKind(int32_t kind) {
-  return kind == TK_CLASS || kind == TK_ARRAY;
 }
 
 bool isValueKind(int32_t kind) {

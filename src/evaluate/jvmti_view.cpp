@@ -6,6 +6,7 @@
 #include "platform/jni_environment.h"
 #include "platform/jvm_attachment.h"
 #include "semantic/type_records.h"
+#include "support/class_file_format.h"
 
 namespace {
 
@@ -16,12 +17,6 @@ JNIEnv* environment() {
     if (attachedJavaVM()->GetEnv(&attached, JNI_VERSION_1_8) == JNI_OK) env = static_cast<JNIEnv*>(attached);
   }
   return env;
-}
-
-bool exceptionCleared(JNIEnv* env) {
-  if (!env->ExceptionCheck()) return false;
-  env->ExceptionClear();
-  return true;
 }
 
 void deallocate(jvmtiEnv* jvmti, void* memory) {
@@ -214,7 +209,7 @@ VmClass JvmtiView::classOf(VmObject object) {
       entry.ids.push_back(ids[i]);
       entry.names.emplace_back(name != nullptr ? name : "");
       entry.signatures.emplace_back(signature != nullptr ? signature : "");
-      entry.statics.push_back((modifiers & 0x0008) != 0);
+      entry.statics.push_back((modifiers & ACC_STATIC) != 0);
       deallocate(jvmti, name);
       deallocate(jvmti, signature);
     }

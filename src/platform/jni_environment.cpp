@@ -33,9 +33,9 @@ JNIEnv* currentJNIEnv() {
 }
 
 // An out-of-memory error thrown by the virtual machine must not stay pending into the next call.
-static bool exceptionCleared() {
-  if (!savedEnv->ExceptionCheck()) return false;
-  savedEnv->ExceptionClear();
+bool exceptionCleared(JNIEnv* env) {
+  if (!env->ExceptionCheck()) return false;
+  env->ExceptionClear();
   return true;
 }
 
@@ -47,7 +47,7 @@ jsize jniGetStringLength(jstring string) {
 const jchar* jniGetStringChars(jstring string) {
   if (string == nullptr) return nullptr;
   const jchar* characters = savedEnv->GetStringChars(string, nullptr);
-  if (exceptionCleared()) return nullptr;
+  if (exceptionCleared(savedEnv)) return nullptr;
   return characters;
 }
 
@@ -58,7 +58,7 @@ void jniReleaseStringChars(jstring string, const jchar* characters) {
 jstring jniNewString(const jchar* characters, jsize count) {
   if (count < 0) count = 0;
   jstring string = savedEnv->NewString(characters, count);
-  if (exceptionCleared()) return nullptr;
+  if (exceptionCleared(savedEnv)) return nullptr;
   return string;
 }
 
@@ -70,7 +70,7 @@ jsize jniGetArrayLength(jarray array) {
 jobject jniGetObjectArrayElement(jobjectArray array, jsize index) {
   if (array == nullptr) return nullptr;
   jobject element = savedEnv->GetObjectArrayElement(array, index);
-  if (exceptionCleared()) return nullptr;
+  if (exceptionCleared(savedEnv)) return nullptr;
   return element;
 }
 

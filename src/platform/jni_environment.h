@@ -31,6 +31,8 @@ class JniEntry {
 
 // The environment of the entry in progress; null between entries.
 JNIEnv* currentJNIEnv();
+// Clears the exception pending in the environment; whether there was one.
+bool exceptionCleared(JNIEnv* env);
 
 jsize jniGetStringLength(jstring string);
 // The characters of the string, or null when the virtual machine cannot give them.

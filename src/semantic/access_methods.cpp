@@ -29,11 +29,6 @@ Parameter* copyParameter(const Parameter* p) {
   return newParameter(p->name, p->type, p->modifiers, p->line, p->column);
 }
 
-ClassDef* outermostClass(ClassDef* cls) {
-  while (cls->outer != nullptr) cls = cls->outer;
-  return cls;
-}
-
 }  // namespace
 
 ClassDef* accessTagClass(ClassDef* cls) {
@@ -150,10 +145,6 @@ struct ForeignEntry {
   Member* method;
 };
 
-Package* packageOf(const ClassDef* cls) {
-  return cls->package != nullptr ? cls->package : &rootPackage;
-}
-
 uint32_t targetHash(const Member* target, bool superCall) {
   auto bits = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(target)) * 0x9E3779B97F4A7C15ull;
   return static_cast<uint32_t>(bits >> 32) ^ (superCall ? 1u : 0u);
@@ -184,7 +175,7 @@ ForeignEntry* findEntry(const ClassDef* host, const Member* target, bool superCa
 ClassDef* protectedAccessHost(ClassDef* from, const Member* member, ClassDef* through) {
   if (from == nullptr || member == nullptr || member->owner == nullptr) return nullptr;
   if ((member->modifiers & M_PROTECTED) == 0 || (member->kind != MK_VARIABLE && member->kind != MK_METHOD)) return nullptr;
-  if (packageOf(from) == packageOf(member->owner)) return nullptr;
+  if (packageOrRoot(from) == packageOrRoot(member->owner)) return nullptr;
   ClassDef* host = protectedAccessClass(from, member, through);
   return host != from ? host : nullptr;
 }

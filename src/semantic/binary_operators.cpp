@@ -338,7 +338,7 @@ bool typeBinary(ExprNode* node, Type* leftTypeBefore, int32_t line, int32_t colu
     case O_GE:
       node->type = &booleanType;
       // A NaN makes < and <= false: the comparison takes NaN as greater.
-      node->literalKind = node->op == O_LT || node->op == O_LE ? 1 : 0;
+      node->literalKind = node->op == O_LT || node->op == O_LE ? COMPARE_NAN_GREATER : 0;
       if (isZeroConstant(left)) {
         swapOperands(node);
         node->op = mirroredComparison(node->op);

@@ -99,10 +99,6 @@ bool reportsAt(int32_t line) {
   return line > 0;
 }
 
-ClassDef* usable(ClassDef* cls) {
-  return cls != nullptr && cls->kind != CLASS_KIND_ERROR ? cls : nullptr;
-}
-
 // The classes are the same file's and package's, compared without regard to case.
 bool sameIgnoringCase(const Identifier* a, const Identifier* b) {
   if (a == nullptr || b == nullptr || a->length != b->length) return false;
@@ -338,11 +334,12 @@ void mergeFlags(ClassRef* ref, ClassDef* cls) {
 
 }  // namespace
 
-char* makePath(const char* directory, const char* sourceFileName, Package* package, Identifier* name, bool makeDirs,
-               char separator, bool withDirectory, const char* extension) {
+char* makePath(const char* directory, const char* sourceFileName, Package* package, Identifier* name,
+               const PathForm& form) {
+  char separator = form.separator;
   std::string text;
   bool usePackage = true;
-  if (withDirectory && separator != '.') {
+  if (form.withDirectory && separator != '.') {
     if (directory != nullptr) {
       text = directory;
       if (!text.empty() && !endsWithPathSeparator(directory)) text += separator;
@@ -355,12 +352,12 @@ char* makePath(const char* directory, const char* sourceFileName, Package* packa
   }
   if (usePackage) {
     std::string prefix = text;
-    if (!appendPackage(&text, package, makeDirs, separator)) return nullptr;
+    if (!appendPackage(&text, package, form.makeDirs, separator)) return nullptr;
     if (separator == '.' && name == nullptr && text.size() > prefix.size()) text.pop_back();
   }
   if (name != nullptr) {
     appendNative(&text, name);
-    if (separator != '.' && extension != nullptr) text += extension;
+    if (separator != '.' && form.extension != nullptr) text += form.extension;
   }
   return arenaString(text);
 }
@@ -388,7 +385,7 @@ char* zipEntryPath(Package* package, Identifier* name, const char* extension) {
     plain = isPlainName(p->name);
     length += p->name->length + 1;
   }
-  if (!plain) return makePath(nullptr, nullptr, package, name, false, '/', false, extension);
+  if (!plain) return makePath(nullptr, nullptr, package, name, {.extension = extension});
   auto* path = static_cast<char*>(arenaAllocUncleared(&global.mainArena, length + 1));
   char* end = path + length;
   *end = '\0';
@@ -407,17 +404,18 @@ char* zipEntryPath(Package* package, Identifier* name, const char* extension) {
 }
 
 char* entryFilePath(const char* directory, Package* package, Identifier* name, const char* extension) {
-  return makePath(directory, nullptr, package, name, false, '/', true, extension);
+  return makePath(directory, nullptr, package, name, {.withDirectory = true, .extension = extension});
 }
 
 char* classFilePath(ClassDef* cls, bool makeDirs) {
   computeBinaryName(cls);
   const char* source = cls->sourceFile != nullptr ? cls->sourceFile->name : nullptr;
-  return makePath(global.outputDirectory, source, cls->package, cls->binaryName, makeDirs, '/', true, ".class");
+  return makePath(global.outputDirectory, source, cls->package, cls->binaryName,
+                  {.withDirectory = true, .makeDirs = makeDirs, .extension = ".class"});
 }
 
 char* makeDottedName(Package* package, Identifier* name) {
-  return makePath(nullptr, nullptr, package, name, false, '.', false, nullptr);
+  return makePath(nullptr, nullptr, package, name, {.separator = '.'});
 }
 
 // A package exists where classes of it can come from: the class path, the sources of the
@@ -818,7 +816,7 @@ void evaluateFieldConstant(Member* field) {
   Type* type = field->type;
   bool candidate = type != nullptr && (isPrimitiveType(type) || (stringClass() != nullptr && isClassType(type, stringClass())));
   if (!candidate || field->bodyOffset == 0)
-    field->constantState = CONSTANT_NONE;
+    field->constantState = FIELD_CONSTANT_NONE;
   else
     parseFieldInitializerFresh(field);
 }

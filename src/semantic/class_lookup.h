@@ -17,8 +17,14 @@ struct ZipFile;
 // Paths: member names inside archives, files along the paths, a class's output file, dotted
 // names for messages. Each is one allocation in the main arena; null after a directory that could
 // not be made.
-char* makePath(const char* directory, const char* sourceFileName, Package* package, Identifier* name, bool makeDirs,
-               char separator, bool withDirectory, const char* extension);
+struct PathForm {
+  char separator = '/';             // between the packages and before the name; '.' makes a dotted name
+  bool withDirectory = false;       // begins with `directory`, or without one the source file's own
+  bool makeDirs = false;            // makes the package directories that do not exist yet
+  const char* extension = nullptr;  // after the name, unless the name is dotted
+};
+char* makePath(const char* directory, const char* sourceFileName, Package* package, Identifier* name,
+               const PathForm& form);
 char* zipEntryPath(Package* package, Identifier* name, const char* extension);
 char* entryFilePath(const char* directory, Package* package, Identifier* name, const char* extension);
 char* classFilePath(ClassDef* cls, bool makeDirs);

@@ -26,19 +26,8 @@
 
 namespace {
 
-void appendDecimal(int32_t number) {
-  char digits[16];
-  std::snprintf(digits, sizeof digits, "%d", number);
-  appendNameCString(digits);
-}
-
 Identifier* internNameBuffer() {
   return lookupName(global.nameBuffer, global.nameLength, T_IDENTIFIER);
-}
-
-const ClassDef* outermostClass(const ClassDef* cls) {
-  while (cls->outer != nullptr) cls = cls->outer;
-  return cls;
 }
 
 }  // namespace
@@ -48,7 +37,7 @@ Identifier* makeBinaryName(Identifier* outerName, Identifier* name, int32_t numb
   if (outerName != nullptr) appendNameUtf16(identifierChars(outerName), outerName->length);
   if (number > 0) {
     appendNameChar('$');
-    appendDecimal(number);
+    appendNameDecimal(number);
   }
   if (name != nullptr) {
     appendNameChar('$');
@@ -70,7 +59,7 @@ Identifier* joinNames(const char* prefix, Identifier* name, const char* suffix, 
   }
   if (number >= 0) {
     appendNameChar('$');
-    appendDecimal(number);
+    appendNameDecimal(number);
   }
   return internNameBuffer();
 }
@@ -78,7 +67,7 @@ Identifier* joinNames(const char* prefix, Identifier* name, const char* suffix, 
 Identifier* accessorName(int32_t number) {
   resetNameBuffer();
   appendNameCString("access$");
-  appendDecimal(number);
+  appendNameDecimal(number);
   return internNameBuffer();
 }
 
@@ -241,10 +230,6 @@ bool isInMatchingSourceFile(const ClassDef* cls) {
 }
 
 namespace {
-
-Package* packageOrRoot(const ClassDef* cls) {
-  return cls->package != nullptr ? cls->package : &rootPackage;
-}
 
 // Package access: the class is in the package of the using class, or, for a use outside any
 // class, of the current file. A class's own references may be resolved while another file is

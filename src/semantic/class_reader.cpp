@@ -507,7 +507,7 @@ void linkMemberClass(const QueuedReference& entry) {
 void readField(ClassDef* cls) {
   Member* field = newMemberOfKind(&global.mainArena, MK_VARIABLE);
   field->owner = cls;
-  field->constantState = CONSTANT_NONE;
+  field->constantState = FIELD_CONSTANT_NONE;
   appendMember(cls, field);
   uint32_t flags = readU2();
   if (flags & ~uint32_t{FIELD_ACCESS_FLAGS}) throw Failure{CLASSFILE_FIELD_FLAGS};
@@ -567,7 +567,7 @@ void readField(ClassDef* cls) {
           // An array field cannot have a constant: the attribute is ignored.
           break;
       }
-      if (field->constantValue != nullptr) field->constantState = CONSTANT_KEPT;
+      if (field->constantValue != nullptr) field->constantState = FIELD_CONSTANT_KEPT;
     } else if (attributeLength == 0 && cpUtf8Equals(name, "Deprecated")) {
       field->modifiers |= M_DEPRECATED;
     } else if (attributeLength == 0 && cpUtf8Equals(name, "Synthetic")) {

@@ -155,6 +155,25 @@ struct ClassDef {
   const Utf8Entry* keptInternalName;  // code generation: the internal name, once it can no longer change
 };
 
+// The class, or null for none and for the placeholder of a class that could not be found or read.
+inline ClassDef* usable(ClassDef* cls) {
+  return cls != nullptr && cls->kind != CLASS_KIND_ERROR ? cls : nullptr;
+}
+
+inline bool isInterface(const ClassDef* cls) {
+  return cls->kind == CLASS_KIND_INTERFACE;
+}
+
+// The top-level class that a class is nested in, or the class itself.
+inline ClassDef* outermostClass(ClassDef* cls) {
+  while (cls->outer != nullptr) cls = cls->outer;
+  return cls;
+}
+inline const ClassDef* outermostClass(const ClassDef* cls) {
+  while (cls->outer != nullptr) cls = cls->outer;
+  return cls;
+}
+
 // An inner class: a class declared in another without static. It may declare no static members
 // but constant fields.
 inline bool isInnerClass(const ClassDef* cls) {
@@ -181,11 +200,15 @@ constexpr uint32_t FIELD_INITIALIZER_REPORTED = 0x2;
 // reads no value of the local there.
 constexpr uint32_t FIELD_CAPTURE_ASSIGNED = 0x4;
 
-// Constant state of a field.
-constexpr uint8_t CONSTANT_PENDING = 0;    // an initializer is still to be parsed
-constexpr uint8_t CONSTANT_KEPT = 1;       // parsed, constant value kept
-constexpr uint8_t CONSTANT_NONE = 2;       // nothing pending
-constexpr uint8_t CONSTANT_PARSING = 3;    // its initializer is being parsed now
+// A bit of Member::errorMark: an error was counted while the member was the current method; no
+// code is generated for it.
+constexpr uint32_t METHOD_ERROR_COUNTED = 0x1;
+
+// Constant state of a field (Member::constantState).
+constexpr uint8_t FIELD_CONSTANT_PENDING = 0;    // an initializer is still to be parsed
+constexpr uint8_t FIELD_CONSTANT_KEPT = 1;       // parsed, constant value kept
+constexpr uint8_t FIELD_CONSTANT_NONE = 2;       // nothing pending
+constexpr uint8_t FIELD_CONSTANT_PARSING = 3;    // its initializer is being parsed now
 
 // One thrown class of a method's throws list; the position is the method name's.
 struct ThrowsEntry {
@@ -226,7 +249,7 @@ struct Member {
   int32_t column;
   ClassDef* owner;
   Type* type;
-  uint32_t errorMark;  // bit 0: an error was counted while this was the current method
+  uint32_t errorMark;  // METHOD_ERROR_COUNTED
   Member* accessMethod;
   uint16_t modifiers;
   int32_t bodyOffset;  // the body's opening brace, or a field initializer's first token; 0: none

@@ -24,6 +24,10 @@
 #include "syntax/scanner.h"
 
 Package rootPackage;
+
+Package* packageOrRoot(const ClassDef* cls) {
+  return cls->package != nullptr ? cls->package : &rootPackage;
+}
 Package* javaLangPackage;
 Package* javaIoPackage;
 ClassDef* objectClass;
@@ -291,7 +295,7 @@ void addClassToPackage(Package* package, ClassDef* cls) {
   } else if (earlier->sourceFile != nullptr) {
     errorInFile(earlier->sourceFile, earlier->line, earlier->column, "dup.class.name", name, cls->classFilePath, "?");
   } else {
-    errorAt(currentToken()->line, currentToken()->column, "dup.class.name", name, earlier->classFilePath, "?");
+    errorAt(token().line, token().column, "dup.class.name", name, earlier->classFilePath, "?");
   }
 }
 
@@ -404,6 +408,13 @@ Member* primitiveTypeField(int32_t kind) {
 ClassDef* throwableClass() { return knownClass(KNOWN_THROWABLE); }
 ClassDef* errorClass() { return knownClass(KNOWN_ERROR); }
 ClassDef* stringClass() { return knownClass(KNOWN_STRING); }
+
+bool isStringType(const Type* type) {
+  const ClassDef* string = stringClass();
+  return string != nullptr && type != nullptr && type->kind == TK_CLASS && type->classRef != nullptr &&
+         type->classRef->resolved == string;
+}
+
 ClassDef* runtimeExceptionClass() { return knownClass(KNOWN_RUNTIME_EXCEPTION); }
 ClassDef* classClass() { return knownClass(KNOWN_CLASS); }
 ClassDef* stringBufferClass() { return knownClass(KNOWN_STRING_BUFFER); }
@@ -421,7 +432,6 @@ void initStringBufferMethods() {
   if (ClassDef* buffer = stringBufferClass())
     for (Member* m = buffer->members; m != nullptr; m = m->next) takeStringBufferMember(m);
   r.stringValueOfObject = firstMethod(stringClass(), "valueOf", 1, M_STATIC, objectClass);
-  r.throwableGetMessage = firstMethod(throwableClass(), "getMessage", 0, 0, nullptr);
   r.objectGetClass = firstMethod(objectClass, "getClass", 0, 0, nullptr);
   if (classClass() != nullptr) r.classForName = firstMethod(classClass(), "forName", 1, 0, stringClass());
   bool complete = r.objectGetClass && r.stringValueOfObject && r.sbInitEmpty && r.sbInitString && r.sbToString &&

@@ -12,6 +12,8 @@ struct ClassRef;
 struct Type;
 
 extern Package rootPackage;
+// The class's package; the root package (the unnamed one) for a class with none.
+Package* packageOrRoot(const ClassDef* cls);
 extern Package* javaLangPackage;
 extern Package* javaIoPackage;
 extern ClassDef* objectClass;
@@ -33,7 +35,6 @@ struct RuntimeMembers {
   Member* sbAppendDouble;
   Member* sbAppendCharArray;
   Member* stringValueOfObject;
-  Member* throwableGetMessage;
   Member* objectGetClass;
   Member* classForName;
 };
@@ -75,6 +76,9 @@ Member* findField(const char* className, const char* fieldName);
 ClassDef* throwableClass();
 ClassDef* errorClass();
 ClassDef* stringClass();
+// A class type that names String (String is final: no other class type is String's); false
+// when there is no String class.
+bool isStringType(const Type* type);
 ClassDef* runtimeExceptionClass();
 ClassDef* classClass();
 ClassDef* stringBufferClass();

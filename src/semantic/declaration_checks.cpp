@@ -80,14 +80,6 @@ bool traceOn() {
   return (global.traceLevel & TRACE_GENERAL) != 0;
 }
 
-bool isInterface(const ClassDef* cls) {
-  return cls->kind == CLASS_KIND_INTERFACE;
-}
-
-Package* packageOf(const ClassDef* cls) {
-  return cls->package != nullptr ? cls->package : &rootPackage;
-}
-
 bool isPackagePrivate(const Member* m) {
   return (m->modifiers & (M_PUBLIC | M_PROTECTED | M_PRIVATE)) == 0;
 }
@@ -210,7 +202,7 @@ void checkOverridden(const ClassCheck& check, Member* m, Member* n, bool fromMem
   ClassDef* q = check.cls;
   ClassDef* owner = m->owner;
   ClassDef* x = n->owner;
-  bool otherPackage = isPackagePrivate(n) && packageOf(x) != packageOf(owner);
+  bool otherPackage = isPackagePrivate(n) && packageOrRoot(x) != packageOrRoot(owner);
   if (!sameType(m->type, n->type)) {
     if (otherPackage) {
       const char* mText = memberToString(m);
@@ -493,7 +485,7 @@ void filterAbstractList(ClassCheck* check, AbstractList* list) {
         return n->kind == MK_METHOD && (n->modifiers & (M_PRIVATE | M_ABSTRACT)) == 0;
       });
       // A method with package access is overridden only by a method of its own package.
-      if (found != nullptr && isPackagePrivate(entry.method) && packageOf(k) != packageOf(declaring)) found = nullptr;
+      if (found != nullptr && isPackagePrivate(entry.method) && packageOrRoot(k) != packageOrRoot(declaring)) found = nullptr;
       if (found == nullptr) {
         kept.push_back(entry);
         continue;

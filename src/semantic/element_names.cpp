@@ -37,12 +37,6 @@ const char* textOf(const Record* record, void (*append)(const Record*)) {
   return finishString();
 }
 
-void appendDecimal(int64_t n) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%lld", static_cast<long long>(n));
-  appendNameCString(text);
-}
-
 void appendIndent(int32_t indent) {
   for (int32_t i = 0; i < indent; i++) appendNameChar(' ');
 }
@@ -107,7 +101,7 @@ bool appendAnonymousClass(const ClassDef* cls) {
         if (around != nullptr) appendClassName(around);
         break;
       case '3':
-        appendDecimal(cls->line);
+        appendNameDecimal(cls->line);
         break;
       default:
         // "%" before any other character stands for that character, as in messages.
@@ -307,6 +301,10 @@ void appendMemberSignature(const Member* m) {
   appendNameChar(')');
 }
 
+const char* methodOrClinitName(const Member* method) {
+  return method != nullptr ? methodToString(method) : "clinit";
+}
+
 const char* memberSignatureToString(const Member* member) {
   return textOf(member, appendMemberSignature);
 }
@@ -430,7 +428,7 @@ const char* sourceFileToString(const SourceFile* file) {
     appendNameCString("filename: ");
     appendNameCString(f->name);
     appendNameCString(", \tfileLength: ");
-    appendDecimal(f->contentLength);
+    appendNameDecimal(f->contentLength);
     appendNameCString("   package: ");
     appendPackageName(f->package);
   });
@@ -441,11 +439,11 @@ const char* tokenToString(const Token* token) {
     appendNameCString("id: ");
     if (t->kind != T_EOF) appendNameCString(tokenName(t->kind));
     appendNameCString("  line: ");
-    appendDecimal(t->line);
+    appendNameDecimal(t->line);
     appendNameCString("  column: ");
-    appendDecimal(t->column);
+    appendNameDecimal(t->column);
     appendNameCString("  offset: ");
-    appendDecimal(t->start);
+    appendNameDecimal(t->start);
     appendNameCString("  identifier: ");
     appendIdentifier(t->identifier);
   });
@@ -474,13 +472,13 @@ const char* dumpGlobalContext() {
   static char text[4096];
   // The to-string results live in the temporary arena; copy them out one by one.
   char file[1024];
-  char token[1024];
+  char tokenText[1024];
   char enclosing[1024];
   std::snprintf(file, sizeof file, "%s", sourceFileToString(global.current));
-  std::snprintf(token, sizeof token, "%s", tokenToString(currentToken()));
+  std::snprintf(tokenText, sizeof tokenText, "%s", tokenToString(&token()));
   std::snprintf(enclosing, sizeof enclosing, "%s", classToString(global.ctx.enclosing));
   std::snprintf(text, sizeof text,
                 "global.current = %s\ntoken = %s\nglobal.ctx.enclosing = %s\nglobal.ctx.currentMethod = %s\n",
-                file, token, enclosing, methodToString(global.ctx.currentMethod));
+                file, tokenText, enclosing, methodToString(global.ctx.currentMethod));
   return text;
 }

@@ -24,6 +24,8 @@ const char* identToString(const Identifier* id);
 void appendIdentifier(const Identifier* id);
 const char* memberToString(const Member* member);
 const char* methodToString(const Member* member);
+// methodToString, or "clinit" for no method (a class\'s static initializer).
+const char* methodOrClinitName(const Member* method);
 // A member as its users name it: a field by its name, a method or constructor by its name and
 // declared parameter types, as in f(int,String).
 const char* memberSignatureToString(const Member* member);

@@ -165,27 +165,21 @@ int32_t checkOperandType(uint8_t mask, ExprNode* operand, ExprNode* other, int32
   return 0;
 }
 
-namespace {
-
-// String is final: a class type is String's only when it names String itself.
-bool isStringType(const Type* type, const ClassDef* string) {
-  return type != nullptr && type->kind == TK_CLASS && type->classRef != nullptr && type->classRef->resolved == string;
-}
-
-}  // namespace
-
 bool isStringOperand(const ExprNode* a, const ExprNode* b) {
   if (a == nullptr || b == nullptr) return false;
-  const ClassDef* string = stringClass();
-  if (string == nullptr) return false;
   const Type* x = a->type;
   const Type* y = b->type;
   if ((x != nullptr && x->kind == TK_VOID) || (y != nullptr && y->kind == TK_VOID)) return false;
-  return isStringType(x, string) || isStringType(y, string);
+  return isStringType(x) || isStringType(y);
 }
 
 bool hasErrorType(const ExprNode* node) {
   return node != nullptr && node->type != nullptr && node->type->kind == TK_ERROR;
+}
+
+ExprNode* markError(ExprNode* node) {
+  node->type = &errorType;
+  return node;
 }
 
 bool isIntConstantValue(const ExprNode* node, int32_t value) {

@@ -6,8 +6,8 @@
 
 #include <cstdint>
 
-struct ArrayDimension;
 struct ClassDef;
+struct ExprNode;
 struct Identifier;
 struct Member;
 struct StringValue;
@@ -87,6 +87,16 @@ constexpr int32_t EXPR_OP_COUNT = 65;
 // whose value is checked for null as soon as it is made, before any argument.
 constexpr int32_t EXPR_EXPLICIT_OUTER = 0x1;
 
+// A bit of an ordered comparison's literalKind: NaN compares as greater than any number, which
+// makes < and <= false (fcmpg/dcmpg rather than fcmpl/dcmpl).
+constexpr int32_t COMPARE_NAN_GREATER = 0x1;
+
+// One pair of brackets of an array creation: its size expression, or null for [].
+struct ArrayDimension {
+  ArrayDimension* next;
+  ExprNode* size;
+};
+
 struct ExprNode {
   int32_t op;
   int32_t line;
@@ -107,12 +117,17 @@ struct ExprNode {
   Member* member;        // the variable, field, method or constructor bound
   Type* operandType;     // O_INSTANCEOF, O_NEW
   ClassDef* classDef;    // O_CLASSREF
-  int32_t literalKind;   // a literal's token kind; a comparison's NaN flag in bit 0
+  int32_t literalKind;   // a literal's token kind; a comparison's COMPARE_NAN_GREATER
   int32_t level;         // O_ID naming an outer local: the class level it was found at
   // An O_STRING that folding joined: the units its own value has room for, so that a long chain
   // of constants joined by + grows it in place; 0 for a value that may be shared.
   int32_t stringCapacity;
 };
+
+// The column a diagnostic names for the node: the low 30 bits of its column, sign-extended.
+inline int32_t exprColumn(const ExprNode* node) {
+  return static_cast<int32_t>(static_cast<uint32_t>(node->column) << 2) >> 2;
+}
 
 const char* exprOpName(int32_t op);
 
@@ -150,16 +165,25 @@ bool isLeftChainOperator(int32_t op);
 // The compound assignments (string += too) and the four increments and decrements: the operators
 // that read their target before they write it.
 bool isCompoundOrIncrement(int32_t op);
+inline bool isComparison(int32_t op) {
+  return op >= O_EQ && op <= O_GE;
+}
 // 1 when the operand may stand beside `other` (null: none) under the mask, else 0 after a
 // diagnostic at (line, column).
 int32_t checkOperandType(uint8_t mask, ExprNode* operand, ExprNode* other, int32_t line, int32_t column);
 bool isStringOperand(const ExprNode* a, const ExprNode* b);
-// An operand that already produced its diagnostic.
+// A node that already produced its diagnostic (false for null).
 bool hasErrorType(const ExprNode* node);
+// Gives the node the error type, so that nothing reports on it again; the node.
+ExprNode* markError(ExprNode* node);
 // The value of a constant expression: an O_CONST, O_DCONST or O_STRING.
 bool isConstantValue(const ExprNode* node);
 bool isIntConstantValue(const ExprNode* node, int32_t value);
 bool isZeroConstant(const ExprNode* node);
+// An O_CONST whose integerValue is 0; its type is not asked.
+inline bool isZeroIntConstant(const ExprNode* e) {
+  return e != nullptr && e->op == O_CONST && e->integerValue == 0;
+}
 bool isInfiniteConstant(const ExprNode* node);
 // An integral constant of type char, byte, short or int whose value the narrower char, byte or
 // short target holds: it may be assigned without a cast.

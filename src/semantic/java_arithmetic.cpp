@@ -488,7 +488,7 @@ double specialDouble(const char* name) {
 }
 
 void scanIntegerDigits(const uint16_t* digits, int32_t count, int64_t* destination, int32_t radix) {
-  const Token* token = currentToken();
+  const Token& current = token();
   uint64_t value = 0;
   bool badDigit = false;
   constexpr uint64_t signBit = 0x8000000000000000u;
@@ -497,14 +497,14 @@ void scanIntegerDigits(const uint16_t* digits, int32_t count, int64_t* destinati
     uint32_t d = c <= '9' ? c - '0' : (c | 0x20) - 87;
     // Octal and hexadecimal literals may use all 64 bits; one more digit would push bits out.
     if ((radix == 8 && (value >> 61) != 0) || (radix == 16 && (value >> 60) != 0)) {
-      errorAt(token->line, token->column, "numeric.long.ovfl");
+      errorAt(current.line, current.column, "numeric.long.ovfl");
       break;
     }
     if (radix == 10) {
       // Decimal literals reach 2^63 at most, and only after a minus; no digit follows that value.
       uint64_t next = value * 10 + d;
-      if (value > signBit / 10 || next > signBit || (next == signBit && token->kind != T_MINUS)) {
-        errorAt(token->line, token->column, "numeric.long.ovfl");
+      if (value > signBit / 10 || next > signBit || (next == signBit && current.kind != T_MINUS)) {
+        errorAt(current.line, current.column, "numeric.long.ovfl");
         break;
       }
       value = next;
@@ -516,9 +516,9 @@ void scanIntegerDigits(const uint16_t* digits, int32_t count, int64_t* destinati
   *destination = static_cast<int64_t>(value);
   if (!badDigit) return;
   if (radix == 8)
-    errorAt(token->line, token->column, "invalid.oct.number");
+    errorAt(current.line, current.column, "invalid.oct.number");
   else if (radix == 10)
-    errorAt(token->line, token->column, "invalid.dec.number");
+    errorAt(current.line, current.column, "invalid.dec.number");
   else
-    errorAt(token->line, token->column, "invalid.hex.number");
+    errorAt(current.line, current.column, "invalid.hex.number");
 }

@@ -31,25 +31,6 @@
 
 namespace {
 
-bool isError(const ExprNode* node) {
-  return node != nullptr && node->type != nullptr && node->type->kind == TK_ERROR;
-}
-
-ExprNode* markError(ExprNode* node) {
-  node->type = &errorType;
-  return node;
-}
-
-ClassDef* usable(ClassDef* cls) {
-  return cls != nullptr && cls->kind != CLASS_KIND_ERROR ? cls : nullptr;
-}
-
-ClassDef* classOf(Type* type) {
-  if (type == nullptr || type->kind != TK_CLASS || type->classRef == nullptr) return nullptr;
-  if (type->classRef->resolved == nullptr) resolveRef(type->classRef);
-  return usable(type->classRef->resolved);
-}
-
 // The argument slots of a list in source order (the O_ARG tree read left before right), found
 // with a stack of their own so that a list of any length costs no recursion.
 class ArgumentSlots {
@@ -78,11 +59,11 @@ class ArgumentSlots {
 
 bool anyArgumentError(ExprNode* arguments) {
   if (arguments == nullptr) return false;
-  if (isError(arguments)) return true;
+  if (hasErrorType(arguments)) return true;
   ExprNode* root = arguments;
   ArgumentSlots slots(&root);
   for (int32_t i = 0; i < slots.count(); i++)
-    if (isError(*slots[i])) return true;
+    if (hasErrorType(*slots[i])) return true;
   return false;
 }
 
@@ -233,6 +214,159 @@ void checkThrown(Identifier* name, ThrowsEntry* entry, int32_t line, int32_t col
   noteThrownException(cls, line, column, &report);
 }
 
+// The class a call searches (step 2 of makeMethodCall) and what its qualifier allows.
+struct CallTarget {
+  ClassDef* cls = nullptr;
+  bool staticOnly = false;  // qualified by a class name
+  bool arrayClone = false;  // clone() of an array
+};
+
+// The placement of this(...) and super(...): in a constructor, as its first statement; reported
+// when not.
+bool constructorCallPlaced(Member* method, bool superCall, int32_t line, int32_t column) {
+  if (method == nullptr || method->kind != MK_CONSTRUCTOR) {
+    if (superCall)
+      errorAt(line, column, "super.not.constructor");
+    else
+      errorAt(line, column, "this.not.constructor");
+    return false;
+  }
+  if (global.ctx.statementCount != 1) {
+    if (superCall)
+      errorAt(line, column, "super.not.first");
+    else
+      errorAt(line, column, "this.not.first");
+    return false;
+  }
+  return true;
+}
+
+// super.m() and super(...): not in a static context or an instance initializer block, and
+// super(...) where a constructor call may stand; reported when not.
+bool superCallAllowed(ExprNode* q, Identifier* name, ExprNode* arguments, ClassDef* current, int32_t line,
+                      int32_t column) {
+  Member* method = global.ctx.currentMethod;
+  bool staticInit = method == nullptr ? (global.ctx.flags & CTX_STATIC) != 0 : method->kind == MK_STATIC_INITIALIZER;
+  if (staticInit) {
+    errorAt(line, column, "super.in.static.init");
+    return false;
+  }
+  if (method != nullptr && method->kind == MK_INSTANCE_INITIALIZER) {
+    errorAt(line, column, "super.in.instance.block");
+    return false;
+  }
+  if (method != nullptr && method->kind == MK_METHOD && (method->modifiers & M_STATIC) != 0) {
+    errorAt(line, column, "super.in.static");
+    return false;
+  }
+  if (current == nullptr) return false;
+  if (name == nullptr) {
+    if (!constructorCallPlaced(method, true, line, column)) return false;
+    if (!checkSuperOuterInstance(q, current, line, column)) return false;
+    walkExpression(arguments, superCallArgumentCheck, nullptr, nullptr, nullptr);
+  }
+  if (current->superclass == nullptr) {
+    errorAt(line, column, "no.super", classToString(current));
+    return false;
+  }
+  return true;
+}
+
+// Step 2 of makeMethodCall, for the qualifier *qualifier (an array's becomes a cast to Object):
+// null when the call goes on with *target, else what the call is instead (reported, or an error
+// passed up).
+ExprNode* findCallTarget(ExprNode* node, ExprNode** qualifier, Identifier* name, ExprNode* arguments,
+                         CallTarget* target, int32_t line, int32_t column) {
+  ClassDef* current = global.ctx.enclosing;
+  ExprNode* q = *qualifier;
+  switch (q->op) {
+    case O_THIS:
+      if (name == nullptr) {
+        if (!constructorCallPlaced(global.ctx.currentMethod, false, line, column)) return markError(node);
+        walkExpression(arguments, thisCallArgumentCheck, nullptr, nullptr, nullptr);
+      }
+      target->cls = usable(classOfType(q->type));
+      if (target->cls == nullptr) target->cls = current;
+      return nullptr;
+    case O_SUPER:
+      if (!superCallAllowed(q, name, arguments, current, line, column)) return markError(node);
+      target->cls = name == nullptr ? usable(current->superclass->resolved) : usable(classOfType(q->type));
+      if (target->cls == nullptr) target->cls = usable(current->superclass->resolved);
+      return target->cls == nullptr ? markError(node) : nullptr;
+    case O_CLASSREF:
+      target->cls = q->classDef;
+      target->staticOnly = true;
+      return nullptr;
+    default:
+      break;
+  }
+  if (isNullLiteral(q)) {
+    errorAt(line, column, "null.member");
+    return markError(node);
+  }
+  // A member of a value's type is used only where the type may be named: an array's where
+  // its element class may.
+  if (!checkReachedClassAccess(current, elementClassOf(q->type), line, column)) return markError(node);
+  if (q->type != nullptr && q->type->kind == TK_ARRAY) {
+    target->arrayClone = name == global.cloneName;
+    Type* object = objectType(q->line, q->column);
+    if (object == nullptr) return markError(node);
+    q = makeCast(object, q, q->line, q->column);
+    node->left = q;
+    *qualifier = q;
+    if (hasErrorType(q)) return q;
+  }
+  if (q->type == nullptr || q->type->kind != TK_CLASS) {
+    errorAt(q->line, q->column, "not.class.type");
+    return markError(node);
+  }
+  target->cls = usable(classOfType(q->type));
+  return target->cls == nullptr ? markError(node) : nullptr;
+}
+
+// Step 3: the method the call names in the class, or null when none is (reported). An interface
+// type has the public methods of Object, not its protected clone() and finalize().
+Member* chooseMethod(ClassDef* cls, Identifier* name, bool qualified, ExprNode* arguments, ClassDef** outside,
+                     int32_t line, int32_t column) {
+  MethodMiss miss;
+  Member* chosen = lookupMethod(cls, name, qualified, arguments, outside, line, column, &miss);
+  if (chosen == nullptr && cls->kind == CLASS_KIND_INTERFACE) {
+    initJavaLang();
+    chosen = lookupMethod(objectClass, name, true, arguments, nullptr, line, column);
+    if (chosen != nullptr && (chosen->modifiers & M_PUBLIC) == 0) chosen = nullptr;
+  }
+  if (chosen == nullptr) reportNoMethod(cls, name, arguments, miss, line, column);
+  return chosen;
+}
+
+// Step 4: the chosen method's access through the class it was reached in, an instance method
+// where there is no instance, a constructor that calls itself, an instance method through a
+// class name; false when reported.
+bool callAllowed(Member* chosen, ExprNode* q, Identifier* name, const CallTarget& target, ClassDef* outside,
+                 ClassDef* reachedThrough, int32_t line, int32_t column) {
+  Member* method = global.ctx.currentMethod;
+  if (!target.arrayClone && checkProtectedAccess(reachedThrough, chosen, q, line, column)) return false;
+  bool isStaticMethod = (chosen->modifiers & M_STATIC) != 0;
+  if (!isStaticMethod && !isConstructor(chosen) && q->op == O_THIS) {
+    if (inStaticContext() || (outside != nullptr && !enclosingInstanceAvailable(outside))) {
+      errorAt(line, column, "instance.call.in.static", methodToString(chosen), classToString(chosen->owner));
+      return false;
+    }
+  }
+  if (q->op == O_THIS && name == nullptr && isConstructor(method)) {
+    if (chosen == method || callsBack(method, chosen)) {
+      errorAt(line, column, "constructor.calls.itself", methodToString(method));
+      return false;
+    }
+    method->calledConstructor = chosen;
+  }
+  if (target.staticOnly && !isStaticMethod) {
+    errorAt(line, column, "not.static.method", methodToString(chosen));
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 // Steps, after the node is made:
@@ -254,7 +388,6 @@ ExprNode* makeMethodCall(ExprNode* qualifier, Identifier* name, ExprNode* argume
     return markError(node);
   }
   ClassDef* current = global.ctx.enclosing;
-  Member* method = global.ctx.currentMethod;
   ExprNode* callerQualifier = qualifier;
   ExprNode* q = qualifier;
   if (q == nullptr) {
@@ -262,127 +395,20 @@ ExprNode* makeMethodCall(ExprNode* qualifier, Identifier* name, ExprNode* argume
     q = makeKeywordExpression(O_THIS, current, line, column);
     node->left = q;
   }
-  if (isError(q)) return q;
-  if (arguments != nullptr && isError(arguments)) return arguments;
-  ClassDef* cls = nullptr;
-  bool staticOnly = false;
-  bool arrayClone = false;
-  switch (q->op) {
-    case O_THIS:
-      if (name == nullptr) {
-        if (method == nullptr || method->kind != MK_CONSTRUCTOR) {
-          errorAt(line, column, "this.not.constructor");
-          return markError(node);
-        }
-        if (global.ctx.statementCount != 1) {
-          errorAt(line, column, "this.not.first");
-          return markError(node);
-        }
-        walkExpression(arguments, thisCallArgumentCheck, nullptr, nullptr, nullptr);
-      }
-      cls = classOf(q->type);
-      if (cls == nullptr) cls = current;
-      break;
-    case O_SUPER: {
-      bool staticInit = method == nullptr ? (global.ctx.flags & CTX_STATIC) != 0 : method->kind == MK_STATIC_INITIALIZER;
-      if (staticInit) {
-        errorAt(line, column, "super.in.static.init");
-        return markError(node);
-      }
-      if (method != nullptr && method->kind == MK_INSTANCE_INITIALIZER) {
-        errorAt(line, column, "super.in.instance.block");
-        return markError(node);
-      }
-      if (method != nullptr && method->kind == MK_METHOD && (method->modifiers & M_STATIC) != 0) {
-        errorAt(line, column, "super.in.static");
-        return markError(node);
-      }
-      if (current == nullptr) return markError(node);
-      if (name == nullptr) {
-        if (method == nullptr || method->kind != MK_CONSTRUCTOR) {
-          errorAt(line, column, "super.not.constructor");
-          return markError(node);
-        }
-        if (global.ctx.statementCount != 1) {
-          errorAt(line, column, "super.not.first");
-          return markError(node);
-        }
-        if (!checkSuperOuterInstance(q, current, line, column)) return markError(node);
-        walkExpression(arguments, superCallArgumentCheck, nullptr, nullptr, nullptr);
-      }
-      if (current->superclass == nullptr) {
-        errorAt(line, column, "no.super", classToString(current));
-        return markError(node);
-      }
-      cls = name == nullptr ? usable(current->superclass->resolved) : classOf(q->type);
-      if (cls == nullptr) cls = usable(current->superclass->resolved);
-      if (cls == nullptr) return markError(node);
-      break;
-    }
-    case O_CLASSREF:
-      cls = q->classDef;
-      staticOnly = true;
-      break;
-    default:
-      if (isNullLiteral(q)) {
-        errorAt(line, column, "null.member");
-        return markError(node);
-      }
-      // A member of a value's type is used only where the type may be named: an array's where
-      // its element class may.
-      if (!checkReachedClassAccess(current, elementClassOf(q->type), line, column)) return markError(node);
-      if (q->type != nullptr && q->type->kind == TK_ARRAY) {
-        arrayClone = name == global.cloneName;
-        Type* object = objectType(q->line, q->column);
-        if (object == nullptr) return markError(node);
-        q = makeCast(object, q, q->line, q->column);
-        node->left = q;
-        if (isError(q)) return q;
-      }
-      if (q->type == nullptr || q->type->kind != TK_CLASS) {
-        errorAt(q->line, q->column, "not.class.type");
-        return markError(node);
-      }
-      cls = classOf(q->type);
-      if (cls == nullptr) return markError(node);
-      break;
-  }
+  if (hasErrorType(q)) return q;
+  if (arguments != nullptr && hasErrorType(arguments)) return arguments;
+  CallTarget target;
+  if (ExprNode* instead = findCallTarget(node, &q, name, arguments, &target, line, column)) return instead;
+  ClassDef* cls = target.cls;
 
   ClassDef* outside = nullptr;
-  MethodMiss miss;
-  Member* chosen = lookupMethod(cls, name, callerQualifier != nullptr, arguments, &outside, line, column, &miss);
-  if (chosen == nullptr && cls->kind == CLASS_KIND_INTERFACE) {
-    // An interface type has the public methods of Object, not its protected clone() and
-    // finalize().
-    initJavaLang();
-    chosen = lookupMethod(objectClass, name, true, arguments, nullptr, line, column);
-    if (chosen != nullptr && (chosen->modifiers & M_PUBLIC) == 0) chosen = nullptr;
-  }
-  if (chosen == nullptr) {
-    reportNoMethod(cls, name, arguments, miss, line, column);
-    return markError(node);
-  }
+  Member* chosen = chooseMethod(cls, name, callerQualifier != nullptr, arguments, &outside, line, column);
+  if (chosen == nullptr) return markError(node);
   // An unqualified call found in an enclosing class is made on that class's instance.
   ClassDef* reachedThrough = outside != nullptr ? outside : cls;
-  if (!arrayClone && checkProtectedAccess(reachedThrough, chosen, q, line, column)) return markError(node);
+  if (!callAllowed(chosen, q, name, target, outside, reachedThrough, line, column)) return markError(node);
   bool isStaticMethod = (chosen->modifiers & M_STATIC) != 0;
-  if (!isStaticMethod && !isConstructor(chosen) && q->op == O_THIS) {
-    if (inStaticContext() || (outside != nullptr && !enclosingInstanceAvailable(outside))) {
-      errorAt(line, column, "instance.call.in.static", methodToString(chosen), classToString(chosen->owner));
-      return markError(node);
-    }
-  }
-  if (q->op == O_THIS && name == nullptr && isConstructor(method)) {
-    if (chosen == method || callsBack(method, chosen)) {
-      errorAt(line, column, "constructor.calls.itself", methodToString(method));
-      return markError(node);
-    }
-    method->calledConstructor = chosen;
-  }
-  if (staticOnly && !isStaticMethod) {
-    errorAt(line, column, "not.static.method", methodToString(chosen));
-    return markError(node);
-  }
+  bool staticOnly = target.staticOnly;
   if (isStaticMethod && (q->op == O_ID || q->op == O_THIS || q->op == O_SUPER)) {
     if (callerQualifier != nullptr && callerQualifier->op == O_ID) node->savedQualifier = copyNode(callerQualifier);
     makeClassRefNode(q, chosen->owner);
@@ -398,7 +424,7 @@ ExprNode* makeMethodCall(ExprNode* qualifier, Identifier* name, ExprNode* argume
       q->classDef != current) {
     captureOuterLocal(nullptr, current, line, column, nullptr);
     hostedAccessor(q->classDef, chosen, true);
-  } else if (!arrayClone) {
+  } else if (!target.arrayClone) {
     requestProtectedAccessor(chosen, q->op == O_SUPER ? nullptr : reachedThrough);
   }
   if (q->op == O_THIS && !staticOnly && outside != nullptr && current != nullptr && (current->flags & CF_NESTED) != 0 &&
@@ -408,7 +434,7 @@ ExprNode* makeMethodCall(ExprNode* qualifier, Identifier* name, ExprNode* argume
   }
   node->member = chosen;
   node->type = isConstructor(chosen) || chosen->type == nullptr ? &voidType : chosen->type;
-  if (!arrayClone)
+  if (!target.arrayClone)
     for (ThrowsEntry* entry : thrownByAll(cls, chosen)) checkThrown(name != nullptr ? name : cls->name, entry, line, column);
   return node;
 }
@@ -424,15 +450,15 @@ ExprNode* makeNewExpression(ExprNode* outer, Type* type, ExprNode* arguments, Ar
   node->operandType = type;
   node->list = arguments;
   node->dimensions = dimensions;
-  if (arguments != nullptr && isError(arguments)) return arguments;
+  if (arguments != nullptr && hasErrorType(arguments)) return arguments;
   for (ArrayDimension* d = dimensions; d != nullptr; d = d->next)
-    if (isError(d->size)) return d->size;
-  if (outer != nullptr && isError(outer)) return outer;
+    if (hasErrorType(d->size)) return d->size;
+  if (outer != nullptr && hasErrorType(outer)) return outer;
   if (type == nullptr || type->kind == TK_ERROR) return markError(node);
   if (outer != nullptr) {
     // o.new S() {...} names S, the anonymous class's superclass, as a member of o's class.
     Type* named = type;
-    ClassDef* created = type->kind == TK_CLASS ? classOf(type) : nullptr;
+    ClassDef* created = type->kind == TK_CLASS ? usable(classOfType(type)) : nullptr;
     if (created != nullptr && (created->flags & CF_ANONYMOUS) != 0 && created->superclass != nullptr &&
         created->superclass->resolved != nullptr)
       named = classTypeFor(created->superclass->resolved, line, column);
@@ -441,7 +467,7 @@ ExprNode* makeNewExpression(ExprNode* outer, Type* type, ExprNode* arguments, Ar
   }
   if (!isResolvedType(type)) return markError(node);
   if (type->kind == TK_CLASS) {
-    ClassDef* cls = classOf(type);
+    ClassDef* cls = usable(classOfType(type));
     if (cls == nullptr) return markError(node);
     // A class that may not be used here was reported where its name was resolved.
     if (!isClassAccessible(global.ctx.enclosing, cls)) return markError(node);
@@ -526,7 +552,7 @@ ExprNode* makeInstanceOf(ExprNode* expression, Type* type, int32_t line, int32_t
     if (expression->type != nullptr && expression->type->kind == TK_CLASS) declareClass(expression->type->classRef);
     if (type != nullptr && type->kind == TK_CLASS) declareTestedClass(type->classRef);
   }
-  if (expression->type == nullptr || isError(expression)) return markError(expression);
+  if (expression->type == nullptr || hasErrorType(expression)) return markError(expression);
   ExprNode* node = newExprNode(O_INSTANCEOF, line, column);
   node->operandType = type;
   node->right = expression;
@@ -538,7 +564,7 @@ ExprNode* makeInstanceOf(ExprNode* expression, Type* type, int32_t line, int32_t
     errorAt(line, column, "disallowed.type", expressionTypeToString(expression));
     return markError(node);
   }
-  if (!isResolvedType(type) || (type->kind == TK_CLASS && classOf(type) == nullptr)) return markError(node);
+  if (!isResolvedType(type) || (type->kind == TK_CLASS && usable(classOfType(type)) == nullptr)) return markError(node);
   node->type = &booleanType;
   if (!global.evaluating && !isCastable(expression->type, type)) {
     errorAt(line, column, "cant.instanceof", typeToString(type), expressionTypeToString(expression));
@@ -547,7 +573,7 @@ ExprNode* makeInstanceOf(ExprNode* expression, Type* type, int32_t line, int32_t
   // A null read from the frame is an instance of nothing, whatever its declared type.
   if (global.evaluating && expression->op == O_NULL) return makeBooleanConstant(0);
   // Every other value is an Object, whatever the frame declared of its class.
-  if (global.evaluating && type->kind == TK_CLASS && classOf(type) == objectClass) return makeBooleanConstant(1);
+  if (global.evaluating && type->kind == TK_CLASS && usable(classOfType(type)) == objectClass) return makeBooleanConstant(1);
   if (global.evaluating && isSameOrWidening(expression->type, type)) return makeBooleanConstant(1);
   return node;
 }
@@ -560,7 +586,7 @@ int32_t checkQualifiedNewOuter(Type* outerType, Type* createdType, int32_t, int3
   if (outerType == nullptr || createdType == nullptr || outerType->kind != TK_CLASS || createdType->kind != TK_CLASS)
     return 0;
   if (!isResolvedType(outerType)) return 0;
-  ClassDef* outerClass = classOf(outerType);
+  ClassDef* outerClass = usable(classOfType(outerType));
   if (outerClass == nullptr || createdType->classRef == nullptr) return 0;
   ClassDef* foundIn = nullptr;
   ClassDef* inner = findInnerClass(outerClass, createdType->classRef->name, &foundIn);
@@ -571,7 +597,7 @@ int32_t checkQualifiedNewOuter(Type* outerType, Type* createdType, int32_t, int3
 
 ExprNode* convertArgument(Parameter* parameter, ExprNode* argument) {
   if (parameter == nullptr || argument == nullptr || parameter->type == nullptr || argument->type == nullptr ||
-      isError(argument) || argument->type->kind == parameter->type->kind)
+      hasErrorType(argument) || argument->type->kind == parameter->type->kind)
     return argument;
   return makeCast(parameter->type, argument, argument->line, argument->column);
 }

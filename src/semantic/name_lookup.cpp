@@ -36,11 +36,6 @@ ClassDef* usableClass(const ClassRef* ref) {
   return ref->resolved;
 }
 
-Package* packageOrRoot(const ClassDef* cls);
-
-bool isInterface(const ClassDef* cls) {
-  return cls->kind == CLASS_KIND_INTERFACE;
-}
 
 // Fields of an interface are static whether or not the source says so.
 bool isStaticField(const Member* field) {
@@ -442,10 +437,6 @@ Member* findVariable(Scope* scope, ClassDef* cls, Identifier* name, bool searchO
 }
 
 namespace {
-
-Package* packageOrRoot(const ClassDef* cls) {
-  return cls->package != nullptr ? cls->package : &rootPackage;
-}
 
 bool reachesBySuperclass(ClassDef* from, const ClassDef* owner) {
   for (ClassDef* c = from; c != nullptr; c = usableClass(c->superclass))

@@ -47,26 +47,6 @@ class NameParts {
   ExprNode* first_ = nullptr;
 };
 
-bool isError(const ExprNode* node) {
-  return node != nullptr && node->type != nullptr && node->type->kind == TK_ERROR;
-}
-
-ExprNode* markError(ExprNode* node) {
-  node->type = &errorType;
-  return node;
-}
-
-ClassDef* usable(ClassDef* cls) {
-  return cls != nullptr && cls->kind != CLASS_KIND_ERROR ? cls : nullptr;
-}
-
-// The class of a class type whose reference resolved to a usable class; else null.
-ClassDef* classOfType(Type* type) {
-  if (type == nullptr || type->kind != TK_CLASS || type->classRef == nullptr) return nullptr;
-  if (type->classRef->resolved == nullptr) resolveRef(type->classRef);
-  return usable(type->classRef->resolved);
-}
-
 ClassRef* boundRef(ClassDef* cls, int32_t line, int32_t column) {
   ClassRef* ref = newClassRefHere(cls->package, cls->name, global.ctx.enclosing, line, column);
   ref->resolved = cls;
@@ -128,17 +108,18 @@ class ConstantParseScope {
   JumpContext* jumps_;
 };
 
-// A simple name as resolveSimpleName reads it, telling in *notMember (when given and nothing is
+// A simple name: the variable or class it denotes, else null, telling in *notMember (when nothing is
 // found) a field of the name that was met but cannot be used here.
 ExprNode* findSimpleName(ClassDef* cls, Scope* scope, ExprNode* expression, bool searchOuter, Member** notMember);
-// A dotted name as resolveDottedName reads it, with *notMember as above for its first part.
+// A dotted name: null when it denotes nothing (a package is no value), with *notMember as above
+// for its first part.
 ExprNode* resolveDotted(ExprNode* expression, Member** notMember);
 
 }  // namespace
 
 ClassDef* elementClassOf(Type* type) {
   while (type != nullptr && type->kind == TK_ARRAY) type = type->element;
-  return classOfType(type);
+  return usable(classOfType(type));
 }
 
 bool enclosingInstanceAvailable(ClassDef* outer) {
@@ -158,18 +139,13 @@ ExprNode* makeClassRefNode(ExprNode* expression, ClassDef* cls) {
   return expression;
 }
 
-bool isSyntheticMember(const Member* member) {
-  return member != nullptr && member->kind >= MK_VARIABLE && member->kind <= MK_PARAMETER &&
-         (member->modifiers & M_SYNTHETIC) != 0;
-}
-
 // A name that denotes nothing is reported by reportUnresolvedName, unless its first part is a field
 // of the current class's supertypes or enclosing classes that cannot be used here: that field is
 // reported, saying why. A name already reported (a failed qualifier that a call handed back) is
 // not reported again.
 ExprNode* resolveName(ExprNode* expression) {
   if (expression == nullptr || (expression->op != O_ID && expression->op != O_DOT) || global.evaluating ||
-      isError(expression))
+      hasErrorType(expression))
     return expression;
   Member* notMember = nullptr;
   ExprNode* result = expression->op == O_ID
@@ -214,10 +190,6 @@ void reportUnresolvedName(ExprNode* expression) {
   errorAt(first->line, first->column, "undef.class", name.c_str());
 }
 
-ExprNode* resolveSimpleName(ClassDef* cls, Scope* scope, ExprNode* expression, bool searchOuter) {
-  return findSimpleName(cls, scope, expression, searchOuter, nullptr);
-}
-
 namespace {
 
 // Steps, for an O_ID not bound yet:
@@ -247,7 +219,7 @@ ExprNode* findSimpleName(ClassDef* cls, Scope* scope, ExprNode* expression, bool
   if (variable->kind == MK_VARIABLE && variable->slot < 0) requestProtectedAccessor(variable, nullptr);
   ExprNode* node = resolveVariableUse(expression);
   if (outside == nullptr) noteForwardUse(node);
-  if (node->op != O_ID || isError(node) || outside == nullptr) return node;
+  if (node->op != O_ID || hasErrorType(node) || outside == nullptr) return node;
   ClassDef* current = global.ctx.enclosing;
   bool local = variable->kind == MK_PARAMETER || variable->slot >= 0;
   if (current == nullptr || (current->flags & CF_NESTED) == 0 || (!local && (variable->modifiers & M_STATIC) != 0))
@@ -295,7 +267,7 @@ NameMeaning readName(const NameParts& parts, int32_t last) {
   }
   for (int32_t i = 0; i <= last; i++) {
     ExprNode* part = parts.part(i);
-    if (meaning.value != nullptr && isError(meaning.value)) {
+    if (meaning.value != nullptr && hasErrorType(meaning.value)) {
       meaning.failed = true;
       return meaning;
     }
@@ -321,7 +293,7 @@ NameMeaning readName(const NameParts& parts, int32_t last) {
     }
     meaning.value = resolveFieldAccess(part);
   }
-  if (meaning.value != nullptr && isError(meaning.value)) meaning.failed = true;
+  if (meaning.value != nullptr && hasErrorType(meaning.value)) meaning.failed = true;
   return meaning;
 }
 
@@ -334,18 +306,6 @@ ExprNode* resolveDotted(ExprNode* expression, Member** notMember) {
 }
 
 }  // namespace
-
-ExprNode* resolveDottedName(ExprNode* expression) {
-  if (expression == nullptr || expression->op != O_DOT) return resolveName(expression);
-  return resolveDotted(expression, nullptr);
-}
-
-Package* packageOfName(ExprNode* expression) {
-  if (expression == nullptr || (expression->op != O_ID && expression->op != O_DOT)) return nullptr;
-  NameParts parts(expression);
-  NameMeaning meaning = readName(parts, parts.count() - 1);
-  return meaning.package;
-}
 
 Package* qualifiedPackageOf(ExprNode* expression) {
   if (expression == nullptr || (expression->op != O_ID && expression->op != O_DOT)) return nullptr;
@@ -458,7 +418,7 @@ ExprNode* resolveFieldAccess(ExprNode* expression) {
   }
   if (expression->op != O_DOT) return expression;
   ExprNode* q = expression->left;
-  if (q == nullptr || isError(q)) return markError(expression);
+  if (q == nullptr || hasErrorType(q)) return markError(expression);
   int32_t line = expression->line;
   int32_t column = expression->column;
   if (isNullLiteral(q)) {
@@ -481,7 +441,7 @@ ExprNode* resolveFieldAccess(ExprNode* expression) {
       errorAt(q->line, q->column, "not.class.type");
       return markError(expression);
     }
-    cls = classOfType(q->type);
+    cls = usable(classOfType(q->type));
     if (cls == nullptr) return markError(expression);
     if (!checkReachedClassAccess(from, cls, line, column)) return markError(expression);
   }
@@ -523,7 +483,7 @@ ExprNode* resolveVariableUse(ExprNode* expression) {
   v->variableFlags |= VAR_REFERENCED;
   if (v->kind != MK_VARIABLE) return expression;
   bool field = v->slot < 0;
-  if (v->constantState == CONSTANT_PARSING && field) {
+  if (v->constantState == FIELD_CONSTANT_PARSING && field) {
     // A field named in its own initializer is an error; a cycle of constants through qualified
     // names, within a class or across classes, is only no constant (the classes' initialization
     // gives the values at run time).
@@ -531,13 +491,13 @@ ExprNode* resolveVariableUse(ExprNode* expression) {
     errorAt(expression->line, expression->column, "circular.init");
     return markError(expression);
   }
-  if (field && v->constantState == CONSTANT_PENDING && (v->modifiers & M_FINAL) != 0 && v->bodyOffset != 0 &&
+  if (field && v->constantState == FIELD_CONSTANT_PENDING && (v->modifiers & M_FINAL) != 0 && v->bodyOffset != 0 &&
       (v->fieldFlags & FIELD_INITIALIZER_REPORTED) == 0 && v->owner != nullptr && v->owner->sourceFile != nullptr) {
     checkFieldInitForwardRefs(expression);
     ConstantParseScope aside;
     parseFieldInitializerNested(v);
   }
-  if (v->constantState != CONSTANT_KEPT || v->constantValue == nullptr || (v->modifiers & M_FINAL) == 0 ||
+  if (v->constantState != FIELD_CONSTANT_KEPT || v->constantValue == nullptr || (v->modifiers & M_FINAL) == 0 ||
       v->type == nullptr)
     return expression;
   switch (v->type->kind) {
@@ -730,7 +690,7 @@ ExprNode* buildImplicitArgs(ExprNode* outer, ExprNode* qualifier, ExprNode* argu
         errorAt(line, column, "inner.needs.this", methodToString(constructor));
         argument = markError(newExprNode(O_THIS, line, column));
       } else {
-        ClassDef* cls = classOfType(p->type);
+        ClassDef* cls = usable(classOfType(p->type));
         argument = cls != nullptr ? makeThisSelectorForClass(cls, line, column) : nullptr;
         if (argument == nullptr) argument = markError(newExprNode(O_THIS, line, column));
       }

@@ -34,10 +34,6 @@ Type* resolveTypeName(ExprNode* expression);
 ClassDef* classOfName(ExprNode* expression);
 ClassRef* resolveQualifiedClass(ExprNode* expression);
 Package* qualifiedPackageOf(ExprNode* expression);
-ExprNode* resolveSimpleName(ClassDef* cls, Scope* scope, ExprNode* expression, bool searchOuter);
-// Null when the name denotes nothing (a package is no value).
-ExprNode* resolveDottedName(ExprNode* expression);
-Package* packageOfName(ExprNode* expression);
 // O_DOT on a resolved qualifier, and O_CLASSREF (its access checked).
 ExprNode* resolveFieldAccess(ExprNode* expression);
 ExprNode* resolveVariableUse(ExprNode* expression);
@@ -49,7 +45,6 @@ int32_t checkProtectedAccess(ClassDef* qualifierClass, Member* member, ExprNode*
 // reached through, null for this or super).
 void requestProtectedAccessor(Member* member, ClassDef* through);
 ExprNode* makeClassRefNode(ExprNode* expression, ClassDef* cls);
-bool isSyntheticMember(const Member* member);
 // The arguments a call of `method` passes: for a constructor of an inner, local or anonymous
 // class the implicit outer instance and captured values first, then the explicit ones; every
 // argument converted to its parameter's type. An argument that could not be made carries the

@@ -240,13 +240,13 @@ void evaluateClassFieldConstants(ClassDef* cls) {
   bool inner = isInnerClass(cls);
   for (Member* m = cls->members; m != nullptr; m = m->next) {
     if (m->kind != MK_VARIABLE) continue;
-    if (m->constantState == CONSTANT_PENDING) {
+    if (m->constantState == FIELD_CONSTANT_PENDING) {
       if (m->modifiers & M_FINAL)
         evaluateFieldConstant(m);
       else
-        m->constantState = CONSTANT_NONE;
+        m->constantState = FIELD_CONSTANT_NONE;
     }
-    if (inner && (m->modifiers & (M_STATIC | M_FINAL)) == (M_STATIC | M_FINAL) && m->constantState == CONSTANT_NONE &&
+    if (inner && (m->modifiers & (M_STATIC | M_FINAL)) == (M_STATIC | M_FINAL) && m->constantState == FIELD_CONSTANT_NONE &&
         (m->fieldFlags & FIELD_INITIALIZER_REPORTED) == 0 && namesUsableClasses(m->type))
       errorInFile(cls->sourceFile, m->line, m->column, "static.in.inner.class");
   }

@@ -25,6 +25,7 @@
 #include "support/diagnostics.h"
 #include "support/global.h"
 #include "syntax/method_bodies.h"
+#include "syntax/parser_state.h"
 #include "syntax/scanner.h"
 
 // The case values of a switch are kept in a hash set beside the list, so each duplicate test is
@@ -37,10 +38,6 @@ struct CaseSet {
 };
 
 namespace {
-
-bool isComparison(int32_t op) {
-  return op >= O_EQ && op <= O_GE;
-}
 
 StmtNode* appendNew(int32_t kind, int32_t line, int32_t column) {
   StmtNode* node = newStatement(kind, line, column);

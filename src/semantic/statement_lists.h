@@ -103,6 +103,11 @@ struct StmtNode {
   uint8_t targeted;      // a label some jump names
 };
 
+// Marked reachable by flow analysis.
+inline bool isReachable(const StmtNode* s) {
+  return (s->flags & STMT_REACHABLE) != 0;
+}
+
 // One case of a switch: its label and value.
 struct CaseEntry {
   CaseEntry* next;

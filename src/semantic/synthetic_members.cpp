@@ -36,17 +36,6 @@ bool sameParameterType(const Type* a, const Type* b) {
   return true;
 }
 
-int32_t slotWidth(const Type* type) {
-  return type != nullptr ? (type->kind == TK_LONG || type->kind == TK_DOUBLE ? 2 : 1) : 1;
-}
-
-// The slots `this` and the parameters take.
-int32_t parameterSlots(const Member* method) {
-  int32_t slots = (method->modifiers & M_STATIC) != 0 ? 0 : 1;
-  for (const Parameter* p = method->parameters; p != nullptr; p = p->next) slots += slotWidth(p->type);
-  return slots;
-}
-
 bool onScopeChain(const Scope* scope) {
   for (Scope* s = global.ctx.scope; s != nullptr; s = s->outer)
     if (s == scope) return true;
@@ -193,7 +182,7 @@ Parameter* addSyntheticParameter(Member* constructor, Identifier* name, uint16_t
   for (Parameter* p = constructor->parameters; p != nullptr; p = p->next)
     if ((p->modifiers & M_SYNTHETIC) != 0 && p->name == name && sameParameterType(p->type, type)) return p;
   bool parsing = isBeingParsed(constructor);
-  int32_t threshold = parsing ? parameterSlots(constructor) : 0;
+  int32_t threshold = parsing ? countParameterSlots(constructor) : 0;
   Parameter* parameter = newParameter(name, type, static_cast<uint16_t>(modifiers | M_SYNTHETIC), line, column);
   insertParameter(constructor, parameter, place);
   noteCaptureAdded(constructor->owner);
@@ -204,7 +193,7 @@ Parameter* addSyntheticParameter(Member* constructor, Identifier* name, uint16_t
     // body's locals may hold: they all lie above the parameters and move up together.
     BodyLocals locals(constructor);
     locals.collect();
-    locals.shift(threshold, slotWidth(type));
+    locals.shift(threshold, slotSize(type));
     assignParameterSlots(constructor);
   }
   return parameter;

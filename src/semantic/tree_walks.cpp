@@ -88,10 +88,6 @@ struct WalkFrame {
   ArrayDimension* dimension;
 };
 
-bool isError(const ExprNode* node) {
-  return node != nullptr && node->type != nullptr && node->type->kind == TK_ERROR;
-}
-
 bool isField(const Member* v) {
   return v != nullptr && v->kind == MK_VARIABLE && v->slot < 0;
 }
@@ -207,7 +203,7 @@ namespace {
 // (its class's initializer may not have run). Fields of the current class are the business of the
 // forward-reference rule.
 int32_t warnForwardUse(ExprNode* node, void*) {
-  if (isError(node)) return -1;
+  if (hasErrorType(node)) return -1;
   Member* v = nullptr;
   if (node->op == O_ID) {
     if (node->left == nullptr || node->left->op == O_CLASSREF) v = node->member;
@@ -239,7 +235,7 @@ void checkFieldInitForwardRefs(ExprNode* expression) {
 void noteForwardUse(ExprNode* name) {
   Member* part = global.ctx.initializerPart;
   ClassDef* cls = global.ctx.enclosing;
-  if (part == nullptr || name == nullptr || isError(name) || name->left != nullptr || cls == nullptr) return;
+  if (part == nullptr || name == nullptr || hasErrorType(name) || name->left != nullptr || cls == nullptr) return;
   Member* v = name->member;
   // A class declared inside the part has initializers of its own.
   if (!isField(v) || (v->modifiers & M_SYNTHETIC) != 0 || v->owner != cls || part->owner != cls) return;
@@ -268,7 +264,7 @@ void reportForwardUses() {
   global.ctx.forwardUses = nullptr;
   for (ForwardUse* use = reversed; use != nullptr; use = use->next) {
     ExprNode* name = use->name;
-    if ((name->flags & NAME_FORWARD_USE) == 0 || isError(name) || name->member == nullptr) continue;
+    if ((name->flags & NAME_FORWARD_USE) == 0 || hasErrorType(name) || name->member == nullptr) continue;
     name->flags &= ~NAME_FORWARD_USE;
     errorAt(name->line, name->column, "forward.reference", identToString(name->member->name),
             classToString(name->member->owner));
@@ -276,7 +272,7 @@ void reportForwardUses() {
 }
 
 int32_t staticContextCheck(ExprNode* node, void*) {
-  if (isError(node)) return -1;
+  if (hasErrorType(node)) return -1;
   switch (node->op) {
     case O_ID:
       if (node->left == nullptr && isField(node->member) && !isStatic(node->member))
@@ -300,7 +296,7 @@ namespace {
 // instance fields (not those of an enclosing instance, nor the copies of outer locals), this and
 // super.
 int32_t constructorCallArgumentCheck(ExprNode* node, bool superCall) {
-  if (isError(node)) return -1;
+  if (hasErrorType(node)) return -1;
   switch (node->op) {
     case O_ID: {
       Member* v = node->member;
@@ -370,12 +366,8 @@ bool finalAssignmentAllowed(Member* variable, bool simpleName, int32_t line, int
 
 }  // namespace
 
-void checkFinalAssignment(Member* variable, int32_t line, int32_t column) {
-  finalAssignmentAllowed(variable, true, line, column);
-}
-
 ExprNode* checkCopyAssignment(ExprNode* target) {
-  if (target == nullptr || target->op != O_ID || (target->flags & NAME_FINAL_COPY) == 0 || isError(target))
+  if (target == nullptr || target->op != O_ID || (target->flags & NAME_FINAL_COPY) == 0 || hasErrorType(target))
     return target;
   errorAt(target->line, target->column, "assign.to.final.field", identToString(target->name));
   // The copy's first use was this assignment: no read of the local to check before the class.
@@ -396,7 +388,7 @@ bool isBareThis(const ExprNode* node) {
 }
 
 int32_t checkAssignmentTarget(ExprNode* lhs) {
-  if (lhs == nullptr || isError(lhs)) return 0;
+  if (lhs == nullptr || hasErrorType(lhs)) return 0;
   int32_t line = lhs->line;
   int32_t column = lhs->column;
   switch (lhs->op) {
@@ -439,13 +431,6 @@ int32_t checkAssignmentTarget(ExprNode* lhs) {
 
 namespace {
 
-ClassDef* classOf(Type* type) {
-  if (type == nullptr || type->kind != TK_CLASS || type->classRef == nullptr) return nullptr;
-  if (type->classRef->resolved == nullptr) resolveRef(type->classRef);
-  ClassDef* cls = type->classRef->resolved;
-  return cls != nullptr && cls->kind != CLASS_KIND_ERROR ? cls : nullptr;
-}
-
 ClassDef* classNamedBy(ExprNode* e) {
   return classOfName(e);
 }
@@ -455,7 +440,7 @@ ClassDef* classNamedBy(ExprNode* e) {
 // T.super names the current object as an instance of T's superclass: T is the current class or one
 // around it whose instance is at hand (JLS 15.11.2), never merely a superclass.
 ExprNode* makeSuperSelector(Type* type, int32_t line, int32_t column) {
-  ClassDef* cls = classOf(type);
+  ClassDef* cls = usable(classOfType(type));
   if (cls == nullptr) {
     errorAt(line, column, "invalid.super.selector");
     return nullptr;
@@ -482,7 +467,7 @@ ExprNode* makeSuperSelector(Type* type, int32_t line, int32_t column) {
 ExprNode* makeSuperFromName(ExprNode* name, int32_t line, int32_t column) {
   if (ClassDef* cls = classNamedBy(name)) return makeSuperSelector(classTypeFor(cls, line, column), line, column);
   ExprNode* outer = resolveName(name);
-  if (outer == nullptr || isError(outer)) return nullptr;
+  if (outer == nullptr || hasErrorType(outer)) return nullptr;
   ClassDef* current = global.ctx.enclosing;
   if (current == nullptr) {
     errorAt(line, column, "invalid.super.selector");
@@ -499,8 +484,8 @@ ExprNode* makeSuperFromName(ExprNode* name, int32_t line, int32_t column) {
 }
 
 void setQualifiedThisType(ExprNode* thisNode, Type* type) {
-  ClassDef* target = classOf(type);
-  ClassDef* current = classOf(thisNode->type);
+  ClassDef* target = usable(classOfType(type));
+  ClassDef* current = usable(classOfType(thisNode->type));
   if (target != nullptr) {
     if (target == current)
       thisNode->flags &= ~THIS_THROUGH_OUTER;
@@ -518,7 +503,7 @@ namespace {
 // node is typed with the class found, whose instance it stands for.
 ExprNode* thisOfClass(Type* type, bool exact, int32_t line, int32_t column) {
   ClassDef* current = global.ctx.enclosing;
-  ClassDef* target = classOf(type);
+  ClassDef* target = usable(classOfType(type));
   if (type == nullptr || type->kind != TK_CLASS || target == nullptr || current == nullptr || inStaticContext()) {
     errorAt(line, column, "invalid.this.selector");
     return nullptr;
@@ -547,7 +532,7 @@ ExprNode* makeThisSelector(Type* type, int32_t line, int32_t column) {
 }
 
 ExprNode* makeThisFromName(ExprNode* name, int32_t line, int32_t column) {
-  if (isError(name)) return name;
+  if (hasErrorType(name)) return name;
   ClassDef* cls = classNamedBy(name);
   if (cls == nullptr) {
     errorAt(line, column, "invalid.this.selector");
@@ -643,7 +628,7 @@ bool statementListOpen() {
 ExprNode* makeClassLiteral(Type* type, int32_t line, int32_t column) {
   ExprNode* literal = newExprNode(O_CLASS, line, column);
   literal->operandType = type;
-  if (type == nullptr || !isResolvedType(type) || (type->kind == TK_CLASS && classOf(type) == nullptr)) {
+  if (type == nullptr || !isResolvedType(type) || (type->kind == TK_CLASS && usable(classOfType(type)) == nullptr)) {
     literal->type = &errorType;
     return literal;
   }
@@ -659,7 +644,7 @@ ExprNode* makeClassLiteral(Type* type, int32_t line, int32_t column) {
 
 ExprNode* makeClassLiteralFromName(ExprNode* name, int32_t line, int32_t column) {
   if (ClassDef* cls = classNamedBy(name)) return makeClassLiteral(classTypeFor(cls, line, column), line, column);
-  if (name == nullptr || !isError(name)) errorAt(line, column, "invalid.classliteral.lhs");
+  if (name == nullptr || !hasErrorType(name)) errorAt(line, column, "invalid.classliteral.lhs");
   ExprNode* literal = newExprNode(O_CLASS, line, column);
   literal->operandType = name != nullptr ? name->type : nullptr;
   literal->type = &errorType;

@@ -42,7 +42,6 @@ void noteAssignmentTarget(ExprNode* target);
 void reportForwardUses();
 // 1 when the expression may be assigned to (else reported).
 int32_t checkAssignmentTarget(ExprNode* target);
-void checkFinalAssignment(Member* variable, int32_t line, int32_t column);
 // A name that reads a class's copy of a final local of a method around it (NAME_FINAL_COPY) is
 // no variable to assign: reported at the name, which comes back with the error type. Any other
 // target comes back as it is.

@@ -207,6 +207,11 @@ void endCatchClause(TryClause* clause) {
   closeClause(clause);
 }
 
+bool clauseRethrows(const TryClause* clause) {
+  return (clause->flags & CLAUSE_CATCH_ALL) != 0 ||
+         (clause->statement != nullptr && clause->statement->kind == ST_MON_ENTER);
+}
+
 TryClause* beginFinallyClause(StmtNode* tryStatement, int32_t line, int32_t column) {
   Member* variable = declareLocal(stringType);
   TryClause* clause = openClause(CLAUSE_FINALLY, tryStatement, line, column);
@@ -217,14 +222,6 @@ TryClause* beginFinallyClause(StmtNode* tryStatement, int32_t line, int32_t colu
 }
 
 void endFinallyClause(TryClause* clause) {
-  closeClause(clause);
-}
-
-TryClause* beginTryBody() {
-  return openClause(CLAUSE_TRY_BODY, nullptr, 0, 0);
-}
-
-void endTryBody(TryClause* clause) {
   closeClause(clause);
 }
 

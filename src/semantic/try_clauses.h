@@ -16,7 +16,6 @@ struct Type;
 // TryClause kinds.
 constexpr int32_t CLAUSE_CATCH = 1;
 constexpr int32_t CLAUSE_FINALLY = 3;
-constexpr int32_t CLAUSE_TRY_BODY = 4;
 
 // TryClause flags.
 constexpr uint32_t CLAUSE_CATCH_ALL = 0x1;        // made by the compiler; rethrows what it caught
@@ -71,8 +70,9 @@ TryClause* beginCatchClause(StmtNode* statement, StmtNode* startLabel, StmtNode*
 void endCatchClause(TryClause* clause);
 TryClause* beginFinallyClause(StmtNode* tryStatement, int32_t line, int32_t column);
 void endFinallyClause(TryClause* clause);
-TryClause* beginTryBody();
-void endTryBody(TryClause* clause);
+// A clause that throws again what it caught: a compiler-made catch-all (a finally's) or the one
+// that leaves a synchronized statement's monitor.
+bool clauseRethrows(const TryClause* clause);
 // finallyCompletes: the statement has no finally part, or one that can complete normally; one
 // that cannot discards what the body and the catch clauses throw.
 void finishTryStatement(StmtNode* tryStatement, TryClause* first, TryClause* last, TryClause* finallyClause,

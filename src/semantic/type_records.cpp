@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "semantic/class_lookup.h"
 #include "semantic/class_names.h"
 #include "semantic/class_table.h"
 #include "semantic/declaration_checks.h"
@@ -76,6 +77,16 @@ int32_t slotsForKind(int32_t kind) {
   }
 }
 
+int32_t slotSize(const Type* type) {
+  return type == nullptr ? 1 : slotsForKind(type->kind);
+}
+
+int32_t countParameterSlots(const Member* method) {
+  int32_t slots = (method->modifiers & M_STATIC) != 0 ? 0 : 1;
+  for (const Parameter* p = method->parameters; p != nullptr; p = p->next) slots += slotSize(p->type);
+  return slots;
+}
+
 ClassRef* newClassRefHere(Package* package, Identifier* name, ClassDef* context, int32_t line, int32_t column) {
   return newClassRefIn(global.currentArena, package, name, nullptr, 0, context, line, column);
 }
@@ -104,9 +115,15 @@ bool isClassType(const Type* type, const ClassDef* cls) {
   return type != nullptr && type->kind == TK_CLASS && refReachesClass(type->classRef, cls);
 }
 
+ClassDef* classOfType(const Type* type) {
+  if (type == nullptr || type->kind != TK_CLASS || type->classRef == nullptr) return nullptr;
+  if (type->classRef->resolved == nullptr) resolveRef(type->classRef);
+  return type->classRef->resolved;
+}
+
 Type* newArrayType(Type* element) {
   if (element != nullptr && element->kind == TK_VOID) {
-    errorAt(currentToken()->line, currentToken()->column, "void.array");
+    errorAt(token().line, token().column, "void.array");
     element = &errorType;
   }
   auto* type = currentNew<Type>();
@@ -261,7 +278,7 @@ Member* makeOuterThisField(Member* member, ClassDef* cls, int32_t line, int32_t 
   field->owner = cls;
   field->slot = -1;
   field->modifiers = M_SYNTHETIC | M_FINAL | M_PRIVATE;
-  field->constantState = CONSTANT_NONE;
+  field->constantState = FIELD_CONSTANT_NONE;
   field->constantValue = nullptr;
   field->original = member;
   if (member != nullptr) {

@@ -65,11 +65,23 @@ Type* fixedType(int32_t kind);
 Type* descriptorLetterType(char letter);
 bool isPrimitiveType(const Type* type);
 int32_t slotsForKind(int32_t kind);
+// The type's kind; TK_ERROR for no type.
+inline int32_t kindOf(const Type* type) {
+  return type != nullptr ? type->kind : TK_ERROR;
+}
+// The local slots a value of the type takes (slotsForKind); 1 for no type.
+int32_t slotSize(const Type* type);
+// The slots the receiver (unless the method is static) and the parameters take.
+int32_t countParameterSlots(const Member* method);
 
 // A class reference in the current arena, not yet resolved.
 ClassRef* newClassRefHere(Package* package, Identifier* name, ClassDef* context, int32_t line, int32_t column);
 bool refReachesClass(const ClassRef* ref, const ClassDef* cls);
 bool isClassType(const Type* type, const ClassDef* cls);
+// The class a class type names, its reference resolved first when it is not yet: the placeholder
+// class of a name that could not be resolved included (usable() sets it aside); null for any
+// other type.
+ClassDef* classOfType(const Type* type);
 Type* newArrayType(Type* element);
 Type* newClassType(ClassRef* ref, Identifier* name, int32_t line, int32_t column);
 // Every Member starts here: zero but for its kind and `slot`, which is -1 (no local slot yet).

@@ -27,14 +27,6 @@ ClassDef* resolvedRefClass(ClassRef* ref) {
   return ref->resolved;
 }
 
-ClassDef* classOfType(const Type* type) {
-  return type != nullptr && type->kind == TK_CLASS ? resolvedRefClass(type->classRef) : nullptr;
-}
-
-bool isInterface(const ClassDef* cls) {
-  return cls->kind == CLASS_KIND_INTERFACE;
-}
-
 bool isFinalClass(const ClassDef* cls) {
   return (cls->flags & CF_FINAL) != 0;
 }

@@ -31,11 +31,6 @@ bool isIntConstant(const ExprNode* node) {
   return node->op == O_CONST && node->type->kind == TK_INT && !isFrameValue(node);
 }
 
-ExprNode* withErrorType(ExprNode* node) {
-  node->type = &errorType;
-  return node;
-}
-
 // A class name where a value must stand, or an operand of another kind than the check allows.
 ExprNode* refuseOperand(ExprNode* node, const ExprNode* operand, int32_t line, int32_t column) {
   const Type* type = operand->type;
@@ -43,7 +38,7 @@ ExprNode* refuseOperand(ExprNode* node, const ExprNode* operand, int32_t line, i
     errorAt(line, column, "improper.class.ref");
   else
     errorAt(line, column, "disallowed.type", expressionTypeToString(operand));
-  return withErrorType(node);
+  return markError(node);
 }
 
 // Brings the two values of ?: to one type, in the order of the language's rules: short beside
@@ -94,7 +89,7 @@ bool balanceConditional(ExprNode** a, ExprNode** b, int32_t line, int32_t column
       // One value must be assignable to the other: a cast between them would only be checked at
       // run time, and the conditional has no type to give both.
       errorAt(line, column, "incomp.type", typeToString((*a)->type), typeToString((*b)->type));
-      *failed = withErrorType(*a);
+      *failed = markError(*a);
       return false;
     }
   }
@@ -166,14 +161,14 @@ ExprNode* makeUnaryExpression(int32_t op, ExprNode* operand, int32_t line, int32
   if (hasErrorType(operand)) return operand;
   if (operand == nullptr) {
     errorAt(line, column, "internal.tree.error", "unfinished 13");
-    return withErrorType(node);
+    return markError(node);
   }
   switch (op) {
     case O_AINIT:
       // Typed by the variable or the creation it initializes (checkArrayInitializer).
       return node;
     case O_NOT:
-      if (checkOperandType(MASK_BOOLEAN, operand, nullptr, line, column) == 0) return withErrorType(node);
+      if (checkOperandType(MASK_BOOLEAN, operand, nullptr, line, column) == 0) return markError(node);
       if (operand->op == O_CONST) {
         operand->integerValue = operand->integerValue == 0 ? 1 : 0;
         return operand;
@@ -185,7 +180,7 @@ ExprNode* makeUnaryExpression(int32_t op, ExprNode* operand, int32_t line, int32
     case O_INB:
     case O_DEB:
       if (hasErrorType(checkCopyAssignment(operand))) return operand;
-      if (checkOperandType(MASK_INCREMENT, operand, nullptr, line, column) == 0) return withErrorType(node);
+      if (checkOperandType(MASK_INCREMENT, operand, nullptr, line, column) == 0) return markError(node);
       // The variable is read as an int and the result narrowed back to its type: the code
       // generator finds the conversion in the cast around the variable.
       node->type = operand->type;
@@ -195,7 +190,7 @@ ExprNode* makeUnaryExpression(int32_t op, ExprNode* operand, int32_t line, int32
     case O_COMP:
     case O_UPLUS: {
       uint8_t mask = op == O_COMP ? MASK_COMPLEMENT : MASK_SIGN;
-      if (checkOperandType(mask, operand, nullptr, line, column) == 0) return withErrorType(node);
+      if (checkOperandType(mask, operand, nullptr, line, column) == 0) return markError(node);
       operand = promoteOperand(operand, &intType, line, column, false);
       if (hasErrorType(operand)) return operand;
       node->left = operand;
@@ -216,7 +211,7 @@ ExprNode* makeUnaryExpression(int32_t op, ExprNode* operand, int32_t line, int32
     }
     default:
       errorAt(line, column, "internal.tree.error", "unfinished 13");
-      return withErrorType(node);
+      return markError(node);
   }
 }
 
@@ -228,8 +223,8 @@ ExprNode* makeCast(Type* target, ExprNode* operand, int32_t line, int32_t column
   ExprNode* node = newExprNode(O_CAST, line, column);
   node->left = operand;
   if (hasErrorType(operand)) return operand;
-  if (operand == nullptr || target == nullptr || target->kind == TK_ERROR) return withErrorType(node);
-  if (!isResolvedType(target)) return withErrorType(node);
+  if (operand == nullptr || target == nullptr || target->kind == TK_ERROR) return markError(node);
+  if (!isResolvedType(target)) return markError(node);
   const Type* from = operand->type;
   if (isErrorClassType(target) || isErrorClassType(from)) {
     node->type = target;
@@ -238,7 +233,7 @@ ExprNode* makeCast(Type* target, ExprNode* operand, int32_t line, int32_t column
   if (from != nullptr && from->kind == TK_CLASS_NAME) return refuseOperand(node, operand, line, column);
   if (!isCastable(from, target)) {
     errorAt(line, column, "incomp.type", expressionTypeToString(operand), typeToString(target));
-    return withErrorType(node);
+    return markError(node);
   }
   bool primitiveTarget = target->kind >= TK_BOOLEAN && target->kind <= TK_DOUBLE;
   if (primitiveTarget && target->kind == from->kind) return operand;
@@ -279,12 +274,12 @@ ExprNode* makeConditional(ExprNode* condition, ExprNode* thenValue, ExprNode* el
   if (hasErrorType(elseValue)) return elseValue;
   if (condition == nullptr || thenValue == nullptr || elseValue == nullptr) {
     errorAt(line, column, "internal.tree.error", "unfinished 13");
-    return withErrorType(node);
+    return markError(node);
   }
   if (checkOperandType(MASK_CONDITION, condition, nullptr, line, column) == 0 ||
       checkOperandType(MASK_CONDITIONAL_VALUE, thenValue, nullptr, line, column) == 0 ||
       checkOperandType(MASK_CONDITIONAL_VALUE, elseValue, nullptr, line, column) == 0)
-    return withErrorType(node);
+    return markError(node);
   if (thenValue->type != elseValue->type) {
     ExprNode* failed = nullptr;
     if (!balanceConditional(&thenValue, &elseValue, line, column, &failed)) return failed;
@@ -313,7 +308,7 @@ ExprNode* makeSubscript(ExprNode* array, ExprNode* index, int32_t line, int32_t 
   if (hasErrorType(index)) return index;
   if (array == nullptr || index == nullptr) {
     errorAt(line, column, "internal.tree.error", "unfinished 13");
-    return withErrorType(node);
+    return markError(node);
   }
   if (array->type == nullptr || array->type->kind != TK_ARRAY) return refuseOperand(node, array, line, column);
   index = promoteOperand(index, &intType, line, column, false);
@@ -333,14 +328,14 @@ ExprNode* makeVariableInit(Member* variable, ExprNode* initializer, int32_t line
   ExprNode* node = newExprNode(O_INIT, line, column);
   node->member = variable;
   node->right = initializer;
-  if (initializer == nullptr) return withErrorType(node);
+  if (initializer == nullptr) return markError(node);
   Type* type = variable->type;
   // A bare {...} is still untyped; new T[] {...} has its array type and converts like any value.
   if (initializer->op == O_AINIT && initializer->type == nullptr) {
-    if (type == nullptr || type->kind == TK_ERROR) return withErrorType(node);
+    if (type == nullptr || type->kind == TK_ERROR) return markError(node);
     if (type->kind != TK_ARRAY) {
       errorAt(line, column, "not.array.type");
-      return withErrorType(node);
+      return markError(node);
     }
     checkArrayInitializer(type->element, initializer);
     initializer->type = type;
@@ -377,10 +372,10 @@ ExprNode* checkInitializerElement(Type* elementType, ExprNode* element) {
       element->type = &errorType;
     return element;
   }
-  if (elementType == nullptr || elementType->kind == TK_ERROR) return withErrorType(element);
+  if (elementType == nullptr || elementType->kind == TK_ERROR) return markError(element);
   if (elementType->kind != TK_ARRAY) {
     errorAt(element->line, element->column, "not.array.type");
-    return withErrorType(element);
+    return markError(element);
   }
   checkArrayInitializer(elementType->element, element);
   element->type = elementType;

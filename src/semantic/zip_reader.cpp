@@ -27,6 +27,7 @@ constexpr int64_t END_RECORD_SIZE = 22;
 constexpr int64_t CENTRAL_HEADER_SIZE = 46;
 constexpr int64_t LOCAL_HEADER_SIZE = 30;
 constexpr int64_t END_SEARCH_WINDOW = 0xFFFF;
+constexpr uint16_t FLAG_ENCRYPTED = 0x1;  // general-purpose flag bit 0 of a local header
 
 libdeflate_decompressor* inflater;
 int64_t probes;
@@ -433,7 +434,7 @@ const unsigned char* memberData(ZipFile* archive, ZipEntry* entry) {
   if (entry->localHeaderOffset > directoryOffset || directoryOffset - entry->localHeaderOffset < LOCAL_HEADER_SIZE)
     return nullptr;
   const unsigned char* local = archive->data + entry->localHeaderOffset;
-  if (u32(local) != LOCAL_SIGNATURE || (u16(local + 6) & 1) != 0) return nullptr;
+  if (u32(local) != LOCAL_SIGNATURE || (u16(local + 6) & FLAG_ENCRYPTED) != 0) return nullptr;
   uint64_t dataStart = entry->localHeaderOffset + LOCAL_HEADER_SIZE + u16(local + 26) + u16(local + 28);
   if (dataStart > directoryOffset || entry->compressedSize > directoryOffset - dataStart) return nullptr;
   // A stored member's two sizes agree, so its data stays inside the checked range.
@@ -600,11 +601,6 @@ const uint8_t* zipEntryBytes(ZipFile* archive, ZipEntry* entry, uint8_t** owned)
   }
   refuse(archive);
   return nullptr;
-}
-
-void zipEndInflate() {
-  libdeflate_free_decompressor(inflater);
-  inflater = nullptr;
 }
 
 int64_t zipProbeCount() {

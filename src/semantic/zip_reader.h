@@ -69,7 +69,5 @@ bool zipReadEntry(ZipFile* archive, ZipEntry* entry, void* buffer, uint32_t size
 // deflated one's inflated into a buffer from malloc, which *owned receives for the caller to free
 // (else null). Null, after "zip.error", when the member cannot be read.
 const uint8_t* zipEntryBytes(ZipFile* archive, ZipEntry* entry, uint8_t** owned);
-// The inflater lasts for the process; this ends it (tests and the in-process release).
-void zipEndInflate();
 // How many table slots lookups have looked at, for tests that prove a lookup does not walk.
 int64_t zipProbeCount();

@@ -208,10 +208,6 @@ void releaseArena(Arena* arena) {
   arena->free = 0;
 }
 
-void* currentAlloc(size_t n) {
-  return arenaAlloc(global.currentArena, n);
-}
-
 void* arenaCopy(Arena* arena, const void* bytes, size_t size) {
   void* copy = arenaAllocUncleared(arena, size);
   if (size > 0) std::memcpy(copy, bytes, size);

@@ -51,10 +51,6 @@ inline void* arenaAlloc(Arena* arena, size_t n) {
 void resetArena(Arena* arena);
 void releaseArena(Arena* arena);
 
-// Allocates n zeroed bytes from the arena that node, type and scope constructors use
-// (global.currentArena); currentNew, beside global, makes one record there.
-void* currentAlloc(size_t n);
-
 // Typed allocation, zeroed as arenaAlloc gives it: one record, an array of `count`, or a record
 // followed by `tailBytes` of its own (a name or string stored after its header). Records are
 // built through these and their constructors only, never through a cast of arenaAlloc.

@@ -607,7 +607,3 @@ int32_t encodedToUnicode(const char* source, int32_t n, const char* encoding, ch
   iconv_close(converter);
   return count;
 }
-
-int32_t sourceToUnicode(const char* source, int32_t n, char16_t* destination, int32_t capacity) {
-  return nativeToUnicode(source, n, destination, capacity);
-}

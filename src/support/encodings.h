@@ -81,6 +81,5 @@ int32_t nativeToUnicode(const char* source, int32_t n, char16_t* destination, in
 // encoding the runtime does not know reads as the host's throughout. Nothing is reported.
 int32_t encodedToUnicode(const char* source, int32_t n, const char* encoding, char16_t* destination,
                          int32_t capacity);
-int32_t sourceToUnicode(const char* source, int32_t n, char16_t* destination, int32_t capacity);
 int32_t escapeNonPrintable(const char* source, int32_t n, char* destination, int32_t size);
 int32_t utf8ToUnicode(const char* source, int32_t n, char16_t* destination, int32_t capacity);

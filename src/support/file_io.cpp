@@ -16,14 +16,10 @@
 #include "support/fatal_stops.h"
 #include "support/multibyte_strings.h"
 
-static bool isSeparator(char c) {
-  return c == '/' || c == '\\';
-}
-
 const char* fullPath(const char* path) {
   static char result[FULL_PATH_SIZE];
   char base[HOST_PATH_MAX];
-  if (isSeparator(path[0])) {
+  if (isPathSeparator(path[0])) {
     base[0] = '\0';
   } else if (!currentDirectory(base, sizeof base)) {
     return nullptr;
@@ -36,10 +32,10 @@ const char* fullPath(const char* path) {
   const char* parts[2] = {base, path};
   for (const char* text : parts) {
     for (const char* p = text; *p != '\0';) {
-      while (isSeparator(*p)) p++;
+      while (isPathSeparator(*p)) p++;
       const char* start = p;
       // By characters: the trail byte of a double-byte character is never a separator.
-      while (*p != '\0' && !isSeparator(*p)) p = nextCharacter(p);
+      while (*p != '\0' && !isPathSeparator(*p)) p = nextCharacter(p);
       int32_t n = static_cast<int32_t>(p - start);
       if (n == 0 || (n == 1 && start[0] == '.')) continue;
       if (n == 2 && start[0] == '.' && start[1] == '.') {
@@ -56,7 +52,7 @@ const char* fullPath(const char* path) {
     }
   }
   size_t pathLength = std::strlen(path);
-  if (pathLength > 0 && isSeparator(path[pathLength - 1]) && length > 1) result[length++] = '/';
+  if (pathLength > 0 && isPathSeparator(path[pathLength - 1]) && length > 1) result[length++] = '/';
   result[length] = '\0';
   return result;
 }

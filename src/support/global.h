@@ -146,7 +146,6 @@ struct Global {
   // stack of the console program's size), and the levels it allowed once it was reached.
   uintptr_t stackFloor;
   int32_t parseNestingLimit;
-  int32_t classReaderState;
 };
 
 static_assert(std::is_trivially_copyable_v<Global>, "global must be zeroable whole");

@@ -3,6 +3,7 @@
 // names that recur close together are cheap to find again.
 #include "support/identifiers.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -51,6 +52,12 @@ int32_t appendNameCString(const char* text) {
   for (int32_t i = 0; i < n; i++) out[i] = static_cast<uint16_t>(static_cast<int16_t>(static_cast<signed char>(text[i])));
   global.nameLength += n;
   return n;
+}
+
+void appendNameDecimal(int64_t number) {
+  char digits[24];
+  std::snprintf(digits, sizeof digits, "%lld", static_cast<long long>(number));
+  appendNameCString(digits);
 }
 
 void appendNameNative(const char* text, int32_t count) {

@@ -40,6 +40,8 @@ void appendNameUtf16(const uint16_t* characters, int32_t count);
 // ASCII bytes, each a character of its own value.
 void appendNameAscii(const char* bytes, int32_t count);
 int32_t appendNameCString(const char* text);
+// The number in decimal digits, a minus sign before a negative one.
+void appendNameDecimal(int64_t number);
 void appendNameUtf8(const char* bytes, int32_t count);
 // Host text (a file name, a message text); a byte the codeset cannot decode stands for itself.
 void appendNameNative(const char* text, int32_t count);

@@ -13,6 +13,9 @@ const char* nextCharacter(const char* p);
 
 const char* findCharacter(const char* text, char c);
 const char* findLastCharacter(const char* text, char c);
+inline bool isPathSeparator(char c) {
+  return c == '/' || c == '\\';
+}
 const char* lastPathSeparator(const char* path);
 // Whether the last character of the path is "/" or "\".
 bool endsWithPathSeparator(const char* path);

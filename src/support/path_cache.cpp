@@ -22,10 +22,6 @@ namespace {
 PathNode root;
 int64_t statCalls;
 
-bool isSeparator(char c) {
-  return c == '/' || c == '\\';
-}
-
 // Offset of the last separator in the first `length` bytes, or -1. Paths are searched character by
 // character so that a double-byte trail byte is never a separator.
 // The length of the character at p, at least 1: an ASCII byte is a character of its own in every
@@ -39,7 +35,7 @@ int32_t stepAt(const char* p) {
 int32_t lastSeparator(const char* path, int32_t length) {
   int32_t last = -1;
   for (int32_t i = 0; i < length; i += stepAt(path + i))
-    if (isSeparator(path[i])) last = i;
+    if (isPathSeparator(path[i])) last = i;
   return last;
 }
 
@@ -85,7 +81,7 @@ namespace {
 // Offset of the first separator at or after `from`, or `length`.
 int32_t nextSeparator(const char* path, int32_t from, int32_t length) {
   for (int32_t i = from; i < length; i += stepAt(path + i))
-    if (isSeparator(path[i])) return i;
+    if (isPathSeparator(path[i])) return i;
   return length;
 }
 
@@ -316,7 +312,7 @@ std::string nodePath(const PathNode* node) {
 bool directoryMayHold(PathNode* directory, const char* name, int32_t length) {
   // A name with a separator in it is no one entry of the directory.
   for (int32_t i = 0; i < length; i++)
-    if (isSeparator(name[i])) return true;
+    if (isPathSeparator(name[i])) return true;
   if ((directory->bits & PATH_LISTED) == 0) {
     if ((directory->bits & PATH_UNLISTABLE) != 0) return true;
     if (!listDirectory(directory, nodePath(directory).c_str())) {

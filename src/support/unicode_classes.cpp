@@ -9,6 +9,14 @@ namespace {
 constexpr int CLASS_SHIFT = 16;
 constexpr uint32_t CATEGORY_MASK = 0x1F;
 
+// Identifier classes, as unicode_classes.h numbers them. The classes that may start a name are
+// the highest; those that may continue one (1, 3, 5, 6, 7) are exactly those with one of the two
+// low bits set.
+constexpr uint32_t CLASS_IGNORABLE = 1;
+constexpr uint32_t CLASS_WHITESPACE = 4;
+constexpr uint32_t CLASS_FIRST_START = 5;
+constexpr uint32_t CLASS_PART_BITS = 3;
+
 inline uint32_t propertyWord(int32_t c) {
   uint32_t u = static_cast<uint32_t>(c);
   uint32_t inRange = 0u - static_cast<uint32_t>(u <= 0xFFFF);
@@ -31,18 +39,17 @@ int32_t unicodeCategory(int32_t c) {
 }
 
 bool isJavaIdentifierStart(int32_t c) {
-  return classOf(c) >= 5;
+  return classOf(c) >= CLASS_FIRST_START;
 }
 
-// Classes 1, 2, 3, 5, 6 and 7 are exactly those with one of the two low bits set.
 bool isJavaIdentifierPart(int32_t c) {
-  return (classOf(c) & 3) != 0;
+  return (classOf(c) & CLASS_PART_BITS) != 0;
 }
 
 bool isWhitespace(int32_t c) {
-  return classOf(c) == 4;
+  return classOf(c) == CLASS_WHITESPACE;
 }
 
 bool isIdentifierIgnorable(int32_t c) {
-  return classOf(c) == 1;
+  return classOf(c) == CLASS_IGNORABLE;
 }

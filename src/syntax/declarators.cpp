@@ -303,7 +303,7 @@ int32_t parseFieldDeclaration(ClassDef* cls, uint16_t modifiers, Type* type, boo
       syntaxErrorSkip("missing.sm");
       return DECLARATION_FAILED;
     }
-    variable->constantState = CONSTANT_NONE;
+    variable->constantState = FIELD_CONSTANT_NONE;
     if (isLocal) appendLocalDeclaration(variable);
     if (token().kind == T_ASSIGN) {
       variable->variableFlags |= VAR_HAS_INITIALIZER;
@@ -325,7 +325,7 @@ int32_t parseFieldDeclaration(ClassDef* cls, uint16_t modifiers, Type* type, boo
         variable->bodyOffset = token().start;
         variable->bodyLine = token().line;
         variable->bodyColumn = token().column;
-        variable->constantState = CONSTANT_PENDING;
+        variable->constantState = FIELD_CONSTANT_PENDING;
         if (token().kind == T_LBRACE) {
           skipFieldArrayInitializer();
           if (token().kind != T_RBRACE) reportHere("static.initializer.missing.rc");
@@ -475,5 +475,5 @@ void recordConstantValue(Member* variable, ExprNode* node) {
       errorAt(value->line, value->column, "init.parse");
       return;
   }
-  if (variable->constantValue != nullptr) variable->constantState = CONSTANT_KEPT;
+  if (variable->constantValue != nullptr) variable->constantState = FIELD_CONSTANT_KEPT;
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+struct ArrayDimension;
 struct ClassDef;
 struct ClassRef;
 struct ExprNode;
@@ -12,12 +13,6 @@ struct Identifier;
 struct Member;
 struct Parameter;
 struct Type;
-
-// One pair of brackets of an array creation: its size expression, or null for [].
-struct ArrayDimension {
-  ArrayDimension* next;
-  ExprNode* size;
-};
 
 // Field-declaration results.
 constexpr int32_t DECLARATION_FAILED = 0;
@@ -37,6 +32,6 @@ Type* parseType(Type* base, ArrayDimension** dimensions, bool sizeRequired);
 // the name is pushed back.
 ClassRef* parseQualifiedName(Identifier* first, int32_t line, int32_t column);
 ExprNode* parseVariableInitializer(bool staticContext);
-// Keeps the constant of a variable's attributed initializer (an O_INIT) as its value (state 1).
+// Keeps the constant of a variable's attributed initializer (an O_INIT) as its value (FIELD_CONSTANT_KEPT).
 void recordConstantValue(Member* variable, ExprNode* node);
 Type* arrayTypeOf(Type* type);

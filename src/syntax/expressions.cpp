@@ -2,6 +2,7 @@
 // complete, so the tree that comes back is resolved, typed and folded; a constructor may return an
 // operand in place of the node it would make. Every failure is reported once, at the offending
 // token, and leaves the scanner resynchronised for the statement parser.
+#include "semantic/name_lookup.h"
 #include "syntax/expressions.h"
 
 #include "semantic/binary_operators.h"
@@ -132,12 +133,6 @@ bool startsCastOperand(int32_t token) {
 }
 
 // Where `this` and `super` name no instance: a static context or a static method.
-bool inStaticContext() {
-  if (global.ctx.flags & CTX_STATIC) return true;
-  const Member* method = global.ctx.currentMethod;
-  return method != nullptr && method->kind == MK_METHOD && (method->modifiers & M_STATIC) != 0;
-}
-
 // this(...) or super(...) as the body's explicit constructor call: the prologue then adds no
 // implicit super().
 void markExplicitConstructorCall() {

@@ -39,7 +39,7 @@ void initKeywords() {
 namespace {
 
 bool previousIsPrefixMinus() {
-  return theToken.kind == T_MINUS && (theToken.flags & TOKEN_PREFIX) != 0;
+  return token().kind == T_MINUS && (token().flags & TOKEN_PREFIX) != 0;
 }
 
 // The kept characters narrowed to bytes, NUL-terminated, in the scratch buffer.
@@ -69,8 +69,8 @@ bool mantissaIsZero(const char* text) {
 void convertInteger(int32_t radix, bool isLong) {
   int64_t value = 0;
   scanIntegerDigits(global.nameBuffer, global.nameLength, &value, radix);
-  theToken.integerValue = value;
-  theToken.literalType = isLong ? T_LONG : T_INT;
+  token().integerValue = value;
+  token().literalType = isLong ? T_LONG : T_INT;
   if (isLong) {
     if (radix == 10 && static_cast<uint64_t>(value) == 0x8000000000000000u && !previousIsPrefixMinus())
       reportHere("numeric.long.ovfl");
@@ -127,28 +127,28 @@ bool convertExactly(bool isFloat) {
     if (mantissa > (1u << 24) || scale < -10 || scale > 10) return false;
     auto m = static_cast<float>(mantissa);
     auto p = static_cast<float>(powers[scale < 0 ? -scale : scale]);
-    theToken.floatingValue = scale < 0 ? m / p : m * p;
+    token().floatingValue = scale < 0 ? m / p : m * p;
   } else {
     if (mantissa > (uint64_t{1} << 53) || scale < -22 || scale > 22) return false;
     auto m = static_cast<double>(mantissa);
-    theToken.floatingValue = scale < 0 ? m / powers[-scale] : m * powers[scale];
+    token().floatingValue = scale < 0 ? m / powers[-scale] : m * powers[scale];
   }
   return true;
 }
 
 void convertFloating(bool isFloat) {
-  theToken.literalType = isFloat ? T_FLOAT : T_DOUBLE;
+  token().literalType = isFloat ? T_FLOAT : T_DOUBLE;
   if (convertExactly(isFloat)) return;
   char* text = keptText();
   size_t length = std::strlen(text);
   char* end = nullptr;
-  theToken.literalType = isFloat ? T_FLOAT : T_DOUBLE;
+  token().literalType = isFloat ? T_FLOAT : T_DOUBLE;
   if (isFloat) {
     // Decimal to float in one rounding, as Java does.
     errno = 0;
     float value = std::strtof(text, &end);
     if (end != text + length) {
-      theToken.floatingValue = 0.0;
+      token().floatingValue = 0.0;
       reportHere("number.format");
       return;
     }
@@ -156,7 +156,7 @@ void convertFloating(bool isFloat) {
       reportHere("numeric.float.ovfl");
     else if (value == 0.0f && !mantissaIsZero(text))
       reportHere("numeric.float.unfl");
-    theToken.floatingValue = value;
+    token().floatingValue = value;
     return;
   }
   errno = 0;
@@ -172,7 +172,7 @@ void convertFloating(bool isFloat) {
     value = 0.0;
     reportHere("number.format");
   }
-  theToken.floatingValue = value;
+  token().floatingValue = value;
 }
 
 // Hexadecimal literals have no fraction. One with a point is malformed as a whole: its fraction,
@@ -264,8 +264,8 @@ int32_t scanNumber(int32_t first) {
     if (!malformed) reportHere("number.format");
     skipHexFraction();
     if (!collect) return T_INTEGER;
-    theToken.floatingValue = 0.0;
-    theToken.literalType = T_DOUBLE;
+    token().floatingValue = 0.0;
+    token().literalType = T_DOUBLE;
     return T_FLOATING;
   }
   bool isLong = c == 'l' || c == 'L';
@@ -277,7 +277,7 @@ int32_t scanNumber(int32_t first) {
 
 double Underflow(const char* text) {
   if (global.traceLevel & TRACE_GENERAL) std::printf("Underflow(), cp: %s\n", text);
-  warningAt(global.current, theToken.line, theToken.column, "warn.subnormal", text);
+  warningAt(global.current, token().line, token().column, "warn.subnormal", text);
   const char* minus = std::strrchr(text, '-');
   if (minus == nullptr || minus - text < 2) {
     errno = ERANGE;
@@ -377,9 +377,9 @@ void checkNoI18n(int32_t literalKind) {
   if (!s.noI18nPending && s.noI18nDepth < 1 && s.exemptParenthesisDepth == 0) {
     const char* text = nameBufferToNative(&global.tempArena);
     if (literalKind == T_STRING)
-      warningAt(global.current, theToken.line, theToken.column, "warn.noi18n.string", text);
+      warningAt(global.current, token().line, token().column, "warn.noi18n.string", text);
     else
-      warningAt(global.current, theToken.line, theToken.column, "warn.noi18n.char", text);
+      warningAt(global.current, token().line, token().column, "warn.noi18n.char", text);
   }
   s.noI18nPending = 0;
 }
@@ -433,8 +433,8 @@ int32_t scanCharLiteral() {
       value = -1;
     }
   }
-  theToken.integerValue = value;
-  theToken.literalType = T_CHAR;
+  token().integerValue = value;
+  token().literalType = T_CHAR;
   if (theScanner.collectNames) {
     resetNameBuffer();
     if (value >= 0) appendNameChar(static_cast<uint16_t>(value));
@@ -462,7 +462,7 @@ int32_t scanStringLiteral() {
       if (collect) appendNameChar(static_cast<uint16_t>(value));
       continue;
     }
-    if (!tokenHasLexicalError()) errorAt(theToken.line, theToken.column, "invalid.literal.string", formatBadChar(c));
+    if (!tokenHasLexicalError()) errorAt(token().line, token().column, "invalid.literal.string", formatBadChar(c));
     markLexicalError();
     // A line break in the text or the end of the text ends the literal and stays for the scanner;
     // an escaped line break is no line end, and the literal goes on to its quote.

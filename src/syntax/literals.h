@@ -1,6 +1,6 @@
 // Keywords, numeric, character and string literals, and comments: the scanners that scanToken hands
 // over to once it has seen a literal's or a comment's first character. Each leaves the token it
-// scanned in theToken and returns its kind.
+// scanned in token() and returns its kind.
 #pragma once
 
 #include <cstdint>

@@ -21,17 +21,9 @@
 #include "support/source_file.h"
 #include "syntax/declarators.h"
 #include "syntax/expressions.h"
+#include "syntax/parser_state.h"
 #include "syntax/scopes.h"
 #include "syntax/statements.h"
-
-ScanSnapshot::ScanSnapshot() : scanner(theScanner), token(theToken), input(theInput), current(global.current) {}
-
-ScanSnapshot::~ScanSnapshot() {
-  theScanner = scanner;
-  theToken = token;
-  theInput = input;
-  global.current = current;
-}
 
 namespace {
 
@@ -142,10 +134,6 @@ bool seesEnclosingMethod(const ClassDef* cls) {
   return false;
 }
 
-int32_t slotWidth(const Type* type) {
-  return type != nullptr ? slotsForKind(type->kind) : 1;
-}
-
 // Slots kept free after the parameters of a constructor that may still gain synthetic parameters
 // while its body is parsed: one for each slot of every variable of the enclosing methods that it
 // could capture, and one for an outer instance. Its locals then never share a slot with a
@@ -156,7 +144,7 @@ int32_t captureReserve(const Member* method) {
   int32_t reserve = 1;
   for (const Scope* scope = cls->scope->outer; scope != nullptr; scope = scope->outer)
     for (const Member* m = scope->first; m != nullptr; m = m->next)
-      if (m->kind == MK_VARIABLE || m->kind == MK_PARAMETER) reserve += slotWidth(m->type);
+      if (m->kind == MK_VARIABLE || m->kind == MK_PARAMETER) reserve += slotSize(m->type);
   return reserve;
 }
 
@@ -264,7 +252,7 @@ void parseFieldInitializerNested(Member* field) {
   ClassDef* owner = field->owner;
   if (owner == nullptr || owner->sourceFile == nullptr || field->bodyOffset == 0 ||
       (field->fieldFlags & FIELD_INITIALIZER_REPORTED) != 0) {
-    field->constantState = CONSTANT_NONE;
+    field->constantState = FIELD_CONSTANT_NONE;
     return;
   }
   ScanSnapshot snapshot;
@@ -281,10 +269,10 @@ void parseFieldInitializerNested(Member* field) {
   global.ctx.initializerPart = field;
   global.current = owner->sourceFile;
   int32_t before = reportCount();
-  field->constantState = CONSTANT_PARSING;
+  field->constantState = FIELD_CONSTANT_PARSING;
   rescan(owner, field->bodyOffset, field->bodyLine, field->bodyColumn);
   ExprNode* value = parseVariableInitializer(isStatic);
-  field->constantState = CONSTANT_NONE;
+  field->constantState = FIELD_CONSTANT_NONE;
   reportForwardUses();
   if (value != nullptr) recordConstantValue(field, makeVariableInit(field, value, field->bodyLine, field->bodyColumn));
   if (reportCount() != before) field->fieldFlags |= FIELD_INITIALIZER_REPORTED;
@@ -357,12 +345,6 @@ void beginMethodParse(Member* method) {
   global.ctx.flags &= ~(CTX_NESTED_CLAUSE | CTX_STATIC | CTX_CONSTRUCTOR_CALL_ARGUMENTS);
 }
 
-int32_t countParameterSlots(const Member* method) {
-  int32_t slots = (method->modifiers & M_STATIC) != 0 ? 0 : 1;
-  for (const Parameter* p = method->parameters; p != nullptr; p = p->next) slots += slotWidth(p->type);
-  return slots;
-}
-
 namespace {
 
 // The method scope holds the parameters only, so its list is made anew from the parameter list;
@@ -403,11 +385,11 @@ void assignParameterSlots(Member* method) {
       variable->type = p->type;
       variable->owner = method->owner;
       variable->modifiers = p->modifiers;
-      variable->constantState = CONSTANT_NONE;
+      variable->constantState = FIELD_CONSTANT_NONE;
       p->variable = variable;
     }
     variable->slot = slot;
-    slot += slotWidth(p->type);
+    slot += slotSize(p->type);
   }
   listParameters(method);
 }

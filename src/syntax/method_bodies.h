@@ -8,28 +8,10 @@
 
 #include <cstdint>
 
-#include "syntax/scanner.h"
-#include "syntax/scanner_input.h"
-
 struct ClassDef;
 struct ExprNode;
 struct Member;
 struct Scope;
-struct SourceFile;
-
-// The scanner's whole state, the current token and the current source file, saved on
-// construction and put back on destruction (a stop that unwinds through it included): around the
-// parse of another initializer in the middle of a body.
-struct ScanSnapshot {
-  ScannerState scanner;
-  Token token;
-  ScannerInput input;
-  SourceFile* current;
-  ScanSnapshot();
-  ~ScanSnapshot();
-  ScanSnapshot(const ScanSnapshot&) = delete;
-  ScanSnapshot& operator=(const ScanSnapshot&) = delete;
-};
 
 // Class-level code (static initializer blocks and static field initializers) goes into one list:
 // the class's initializer scope is pushed and the temporary arena made current; the caller
@@ -51,7 +33,6 @@ void parseMethodBody(Member* method);
 void beginMethodParse(Member* method);
 // A method's parameters may take at most this many local slots, `this` included.
 constexpr int32_t MAX_PARAMETER_SLOTS = 255;
-int32_t countParameterSlots(const Member* method);
 // Gives each parameter its variable (made once, reused when the body is built again) and its
 // slot in order; called again when a synthetic parameter joins the constructor being parsed.
 void assignParameterSlots(Member* method);

@@ -7,7 +7,7 @@
 
 void saveParseState(SavedParseState* saved) {
   saved->ctx = global.ctx;
-  saved->token = theToken;
+  saved->token = token();
   saved->scanner = theScanner;
   saved->input = theInput;
   saved->tempArena = global.tempArena;
@@ -27,10 +27,19 @@ void restoreParseState(const SavedParseState* saved) {
   global.genArena = saved->genArena;
   global.currentArena = saved->currentArena;
   global.ctx = saved->ctx;
-  theToken = saved->token;
+  token() = saved->token;
   theScanner = saved->scanner;
   theInput = saved->input;
   global.current = saved->current;
+}
+
+ScanSnapshot::ScanSnapshot() : scanner(theScanner), token(::token()), input(theInput), current(global.current) {}
+
+ScanSnapshot::~ScanSnapshot() {
+  theScanner = scanner;
+  ::token() = token;
+  theInput = input;
+  global.current = current;
 }
 
 ParseNesting::ParseNesting() {

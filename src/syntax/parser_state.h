@@ -29,6 +29,20 @@ void saveParseState(SavedParseState* saved);
 // Releases the fresh arenas and puts everything back.
 void restoreParseState(const SavedParseState* saved);
 
+// The scanner's whole state, the current token and the current source file, saved on
+// construction and put back on destruction (a stop that unwinds through it included): around the
+// parse of another initializer in the middle of a body.
+struct ScanSnapshot {
+  ScannerState scanner;
+  Token token;
+  ScannerInput input;
+  SourceFile* current;
+  ScanSnapshot();
+  ~ScanSnapshot();
+  ScanSnapshot(const ScanSnapshot&) = delete;
+  ScanSnapshot& operator=(const ScanSnapshot&) = delete;
+};
+
 // Saves on construction and restores on destruction, so a stop that unwinds through the nested
 // work still hands back the interrupted work's arenas.
 struct NestedParseScope {

@@ -20,7 +20,7 @@
 #include "syntax/literals.h"
 #include "syntax/scanner_input.h"
 
-Token theToken;
+Token theToken;  // read through token()
 ScannerState theScanner;
 ScannerInput theInput;
 
@@ -139,8 +139,8 @@ void markI18nCall(Identifier* id) {
 
 int32_t finish(int32_t kind) {
   theScanner.tokenCount++;
-  theToken.kind = kind;
-  theToken.flags = 0;
+  token().kind = kind;
+  token().flags = 0;
   theScanner.deprecatedSeen = theScanner.docDeprecated;
   theScanner.docDeprecated = 0;
   return kind;
@@ -243,15 +243,6 @@ void unreadChar() {
   dropPendingUnits();
 }
 
-void unreadByte() {
-  theScanner.position--;
-}
-
-int32_t peekBackByte(int32_t distance) {
-  int32_t at = theScanner.position - distance - 1;
-  return at >= 0 && at < theScanner.length ? static_cast<unsigned char>(theScanner.text[at]) : 0;
-}
-
 int32_t scanUnicodeEscape() {
   ScannerState& s = theScanner;
   int32_t start = s.position;
@@ -287,7 +278,7 @@ namespace {
 
 // A name's token: its identifier, marked when it is an i18n call; its kind a keyword's or T_IDENTIFIER.
 int32_t nameToken(Identifier* id) {
-  theToken.identifier = id;
+  token().identifier = id;
   if (global.noI18n && global.i18nApi != nullptr) markI18nCall(id);
   return id->kind;
 }
@@ -343,11 +334,11 @@ namespace {
 
 // The position the conversion warnings of the support layer take.
 ScanPosition tokenPosition(const SourceFile* file) {
-  return ScanPosition{theToken.line, file != nullptr && theToken.kind != T_EOF && theScanner.text == file->content};
+  return ScanPosition{token().line, file != nullptr && token().kind != T_EOF && theScanner.text == file->content};
 }
 
 void markMethodError(Member* method) {
-  method->errorMark |= 1;
+  method->errorMark |= METHOD_ERROR_COUNTED;
 }
 
 // The support layer learns from here where the compile stands; the scanner is set up before any
@@ -361,7 +352,7 @@ void installPositionHooks() {
 }  // namespace
 
 void reportHere(const char* key) {
-  errorAt(theToken.line, theToken.column, key);
+  errorAt(token().line, token().column, key);
 }
 
 void markLexicalError() {
@@ -385,7 +376,7 @@ bool afterLexicalError() {
 void initScanner() {
   installPositionHooks();
   initKeywords();
-  theToken = Token{};
+  token() = Token{};
   theScanner = ScannerState{};
   theInput = ScannerInput{};
   i18nNames = nullptr;
@@ -527,9 +518,9 @@ int32_t scanTokenSlow();
 
 // A token of the bytes from `start` to `end`, taken in place, as the full scan leaves its state.
 void takeInPlace(int32_t start, int32_t end) {
-  theToken.line = theScanner.line;
-  theToken.column = start - theScanner.lineStart;
-  theToken.start = start;
+  token().line = theScanner.line;
+  token().column = start - theScanner.lineStart;
+  token().start = start;
   theScanner.position = end;
   theInput.lastCharBytes = 1;
 }
@@ -614,7 +605,7 @@ int32_t operatorInPlace(const char* text, int32_t p, int32_t length, int32_t* ta
 // stored once: the stores of a token would otherwise make every access read it again.
 int32_t scanToken() {
   ScannerState& s = theScanner;
-  Token& t = theToken;
+  Token& t = token();
   if (s.pushedBack) {
     s.pushedBack = 0;
     return t.kind;
@@ -701,7 +692,7 @@ namespace {
 
 int32_t scanTokenSlow() {
   ScannerState& s = theScanner;
-  Token& t = theToken;
+  Token& t = token();
   for (;;) {
     skipPlainWhiteSpace();
     int32_t start = s.position;

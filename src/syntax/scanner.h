@@ -172,11 +172,8 @@ struct ScannerState {
 extern Token theToken;
 extern ScannerState theScanner;
 
-inline Token* currentToken() {
-  return &theToken;
-}
-
-// The current token, as the parser reads it.
+// The current token, which scanner, parser and attribution alike read and write through here
+// (theToken is only where it is kept).
 inline Token& token() {
   return theToken;
 }
@@ -217,8 +214,6 @@ bool skipGroupsInPlace(CloserStack* closers);
 
 int32_t nextUnicode();
 void unreadChar();
-void unreadByte();
-int32_t peekBackByte(int32_t distance);
 int32_t scanUnicodeEscape();
 int32_t scanIdentifier(int32_t first);
 void newLine(int32_t carriageReturn);

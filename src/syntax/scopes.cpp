@@ -41,7 +41,7 @@ int32_t allocLocalSlots(int32_t count) {
   if (scope->nextSlot > scope->maxSlots) scope->maxSlots = scope->nextSlot;
   // Reported where the slots first run out; the locals after it are the same fault.
   if (first < MAX_LOCAL_SLOTS && scope->nextSlot >= MAX_LOCAL_SLOTS)
-    errorAt(currentToken()->line, currentToken()->column, "exceeds.max.slots");
+    errorAt(token().line, token().column, "exceeds.max.slots");
   return first;
 }
 

@@ -444,6 +444,56 @@ int32_t parseBlock(int32_t kind) {
   return parseBlockIn(kind, nullptr);
 }
 
+namespace {
+
+// Classifies the start of a statement: a labelled statement, a local variable declaration or an
+// expression statement is parsed whole (true); else the statement goes on at the current token,
+// with *misplacedDeclaration set after a declaration where none may stand.
+bool parseClassifiedStart(int32_t kind, bool declarationAllowed, Position at, bool* misplacedDeclaration) {
+  Type* type = nullptr;
+  ExprNode* expression = nullptr;
+  int32_t classified = parseParenthesisOrCast(&type, &expression);
+  if (classified == CLASSIFY_FAILED) return true;
+  if (classified == CLASSIFY_NAME) {
+    if (token().kind == T_COLON) {
+      parseLabelledStatement(kind, expression, at);
+      return true;
+    }
+    if (token().kind == T_IDENTIFIER) {
+      type = resolveTypeName(expression);
+      if (type == nullptr) {
+        syntaxErrorSkip(nullptr);
+        return true;
+      }
+      classified = CLASSIFY_TYPE;
+    } else {
+      expression = resolveName(expression);
+      classified = CLASSIFY_EXPRESSION;
+    }
+  }
+  if (classified == CLASSIFY_TYPE) {
+    if (declarationAllowed) {
+      if (parseLocalVariableDeclaration(global.ctx.enclosing, 0, type, at.line, at.column))
+        appendDeclarationStatement(at.line, at.column);
+      return true;
+    }
+    syntaxErrorSkip("not.expecting.declaration");
+    *misplacedDeclaration = true;
+    // What the skip stopped at is read as a statement of its own; a "}" is left to the block.
+    if (token().kind == T_RBRACE) return true;
+  } else if (expression != nullptr) {
+    expression = parseBinaryExpression(0, expression, PARSE_EXPRESSION);
+    if (expression == nullptr || !expectCurrent(T_SEMICOLON, "missing.sm")) return true;
+    appendExpressionStatement(kind, expression, at.line, at.column);
+    if (!isStatementExpression(expression) && expression->type != &errorType)
+      errorAt(expression->line, expression->column, "not.stmt");
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 // Steps: the start is classified (a label, a declaration, an expression, or none of them); then
 // the statement keywords; then modifiers with a local class, declaration or expression.
 void parseStatement(int32_t kind, bool declarationAllowed) {
@@ -454,46 +504,8 @@ void parseStatement(int32_t kind, bool declarationAllowed) {
     return;
   }
   Position at = here();
-  Type* type = nullptr;
-  ExprNode* expression = nullptr;
-  int32_t classified = parseParenthesisOrCast(&type, &expression);
-  if (classified == CLASSIFY_FAILED) return;
-  if (classified == CLASSIFY_NAME) {
-    if (token().kind == T_COLON) {
-      parseLabelledStatement(kind, expression, at);
-      return;
-    }
-    if (token().kind == T_IDENTIFIER) {
-      type = resolveTypeName(expression);
-      if (type == nullptr) {
-        syntaxErrorSkip(nullptr);
-        return;
-      }
-      classified = CLASSIFY_TYPE;
-    } else {
-      expression = resolveName(expression);
-      classified = CLASSIFY_EXPRESSION;
-    }
-  }
   bool misplacedDeclaration = false;
-  if (classified == CLASSIFY_TYPE) {
-    if (declarationAllowed) {
-      if (parseLocalVariableDeclaration(global.ctx.enclosing, 0, type, at.line, at.column))
-        appendDeclarationStatement(at.line, at.column);
-      return;
-    }
-    syntaxErrorSkip("not.expecting.declaration");
-    misplacedDeclaration = true;
-    // What the skip stopped at is read as a statement of its own; a "}" is left to the block.
-    if (token().kind == T_RBRACE) return;
-  } else if (expression != nullptr) {
-    expression = parseBinaryExpression(0, expression, PARSE_EXPRESSION);
-    if (expression == nullptr || !expectCurrent(T_SEMICOLON, "missing.sm")) return;
-    appendExpressionStatement(kind, expression, at.line, at.column);
-    if (!isStatementExpression(expression) && expression->type != &errorType)
-      errorAt(expression->line, expression->column, "not.stmt");
-    return;
-  }
+  if (parseClassifiedStart(kind, declarationAllowed, at, &misplacedDeclaration)) return;
   switch (token().kind) {
     case T_SEMICOLON:
       appendNullStatement(at.line, at.column);
@@ -754,7 +766,7 @@ void parseTryStatement(int32_t kind, StmtNode* startLabel, StmtNode* endLabel) {
     OpenScope open(&scope);
     Member* parameter = newVariable(modifiers, type, name, true, nameAt.line, nameAt.column);
     parameter->owner = global.ctx.enclosing;
-    parameter->constantState = CONSTANT_NONE;
+    parameter->constantState = FIELD_CONSTANT_NONE;
     parameter->variableFlags |= VAR_CATCH_PARAMETER;
     appendToScope(&scope, parameter);
     declareMember(global.ctx.enclosing, parameter);

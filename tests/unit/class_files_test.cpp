@@ -642,11 +642,11 @@ TEST_F(ClassPathTest, WhatIsReadFromAGoodClassFile) {
   ASSERT_NE(cls, nullptr);
   Member* text = cls->members;
   ASSERT_NE(text, nullptr);
-  EXPECT_EQ(text->constantState, CONSTANT_KEPT);
+  EXPECT_EQ(text->constantState, FIELD_CONSTANT_KEPT);
   auto* value = static_cast<StringValue*>(text->constantValue);
   EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(stringValueChars(value)), value->length), u"hello");
   EXPECT_EQ(*static_cast<int32_t*>(text->next->constantValue), 42);
-  EXPECT_EQ(text->next->next->constantState, CONSTANT_NONE);
+  EXPECT_EQ(text->next->next->constantState, FIELD_CONSTANT_NONE);
   EXPECT_STREQ(typeToString(text->next->next->type), "long[][]");
   ASSERT_NE(cls->innerClasses, nullptr);
   EXPECT_EQ(cls->innerClasses->next, nullptr);

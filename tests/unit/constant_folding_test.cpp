@@ -166,7 +166,7 @@ TEST_F(ConstantFoldingTest, StaticFinalFieldsHoldJavasValues) {
   for (const Expected& e : expected) {
     Member* field = fieldOf(f, e.field);
     ASSERT_NE(field, nullptr) << e.field;
-    ASSERT_EQ(field->constantState, CONSTANT_KEPT) << e.field;
+    ASSERT_EQ(field->constantState, FIELD_CONSTANT_KEPT) << e.field;
     ASSERT_NE(field->constantValue, nullptr) << e.field;
     switch (field->type->kind) {
       case TK_LONG:

@@ -87,10 +87,10 @@ TEST_F(DeclarationsTest, RecordsMembersWithTheirBodyPositions) {
 
   Member* x = member(a, "x", MK_VARIABLE);
   ASSERT_NE(x, nullptr);
-  EXPECT_EQ(x->constantState, CONSTANT_PENDING);
+  EXPECT_EQ(x->constantState, FIELD_CONSTANT_PENDING);
   EXPECT_EQ(std::string(source + x->bodyOffset, 1), "1");
   EXPECT_STREQ(typeToString(member(a, "y", MK_VARIABLE)->type), "int[]");
-  EXPECT_EQ(member(a, "z", MK_VARIABLE)->constantState, CONSTANT_NONE);
+  EXPECT_EQ(member(a, "z", MK_VARIABLE)->constantState, FIELD_CONSTANT_NONE);
 
   Member* f = member(a, "f", MK_METHOD);
   ASSERT_NE(f, nullptr);
@@ -308,29 +308,29 @@ TEST_F(DeclarationsTest, FieldConstantsComeFromAttributedInitializers) {
   ClassDef* k = cls("K");
   ASSERT_NE(k, nullptr);
   const FieldConstant cases[] = {
-      {"I", CONSTANT_KEPT, 7},         {"MIN", CONSTANT_KEPT, -2147483648.0},
-      {"P", CONSTANT_KEPT, 5},         {"N", CONSTANT_KEPT, 3},
-      {"U", CONSTANT_KEPT, 4},         {"C", CONSTANT_KEPT, 97},
-      {"L", CONSTANT_KEPT, 5},         {"LMIN", CONSTANT_KEPT, -9223372036854775808.0},
-      {"CH", CONSTANT_KEPT, 65},       {"B", CONSTANT_KEPT, -128},
-      {"S", CONSTANT_KEPT, 98},        {"F", CONSTANT_KEPT, 3},
-      {"G", CONSTANT_KEPT, -1.5},      {"D", CONSTANT_KEPT, 97},
-      {"E", CONSTANT_KEPT, 1000},      {"T", CONSTANT_KEPT, 1},
-      {"TEXT", CONSTANT_KEPT, 3},      {"NOTHING", CONSTANT_NONE, 0},
-      {"SUM", CONSTANT_KEPT, 8},       {"CAST", CONSTANT_KEPT, 1},
-      {"BIG", CONSTANT_KEPT, 1099511627776.0}, {"LC", CONSTANT_KEPT, 1099511627791.0},
+      {"I", FIELD_CONSTANT_KEPT, 7},         {"MIN", FIELD_CONSTANT_KEPT, -2147483648.0},
+      {"P", FIELD_CONSTANT_KEPT, 5},         {"N", FIELD_CONSTANT_KEPT, 3},
+      {"U", FIELD_CONSTANT_KEPT, 4},         {"C", FIELD_CONSTANT_KEPT, 97},
+      {"L", FIELD_CONSTANT_KEPT, 5},         {"LMIN", FIELD_CONSTANT_KEPT, -9223372036854775808.0},
+      {"CH", FIELD_CONSTANT_KEPT, 65},       {"B", FIELD_CONSTANT_KEPT, -128},
+      {"S", FIELD_CONSTANT_KEPT, 98},        {"F", FIELD_CONSTANT_KEPT, 3},
+      {"G", FIELD_CONSTANT_KEPT, -1.5},      {"D", FIELD_CONSTANT_KEPT, 97},
+      {"E", FIELD_CONSTANT_KEPT, 1000},      {"T", FIELD_CONSTANT_KEPT, 1},
+      {"TEXT", FIELD_CONSTANT_KEPT, 3},      {"NOTHING", FIELD_CONSTANT_NONE, 0},
+      {"SUM", FIELD_CONSTANT_KEPT, 8},       {"CAST", FIELD_CONSTANT_KEPT, 1},
+      {"BIG", FIELD_CONSTANT_KEPT, 1099511627776.0}, {"LC", FIELD_CONSTANT_KEPT, 1099511627791.0},
       // Not assignable, or not a constant.
-      {"WIDE", CONSTANT_NONE, 0},      {"NEG", CONSTANT_NONE, 0},
-      {"NARROW", CONSTANT_NONE, 0},    {"NUMBER", CONSTANT_NONE, 0},
-      {"TEXTUAL", CONSTANT_NONE, 0},   {"SUPER", CONSTANT_NONE, 0},
-      {"VARIABLE", CONSTANT_NONE, 0},  {"OBJECT", CONSTANT_NONE, 0},
-      {"BLANK", CONSTANT_NONE, 0},
+      {"WIDE", FIELD_CONSTANT_NONE, 0},      {"NEG", FIELD_CONSTANT_NONE, 0},
+      {"NARROW", FIELD_CONSTANT_NONE, 0},    {"NUMBER", FIELD_CONSTANT_NONE, 0},
+      {"TEXTUAL", FIELD_CONSTANT_NONE, 0},   {"SUPER", FIELD_CONSTANT_NONE, 0},
+      {"VARIABLE", FIELD_CONSTANT_NONE, 0},  {"OBJECT", FIELD_CONSTANT_NONE, 0},
+      {"BLANK", FIELD_CONSTANT_NONE, 0},
   };
   for (const FieldConstant& c : cases) {
     Member* f = member(k, c.field, MK_VARIABLE);
     ASSERT_NE(f, nullptr) << c.field;
     EXPECT_EQ(f->constantState, c.state) << c.field;
-    if (c.state != CONSTANT_KEPT) continue;
+    if (c.state != FIELD_CONSTANT_KEPT) continue;
     ASSERT_NE(f->constantValue, nullptr) << c.field;
     double kept = 0;
     switch (f->type->kind) {

@@ -46,11 +46,11 @@ TEST_F(JavaArithmeticTest, ScanIntegerDigits) {
       {"0", 8, false, 0, ""},
       {"7fFF", 16, false, 0x7FFF, ""},
   };
-  Token* token = currentToken();
+  Token& current = token();
   for (const DigitsCase& c : cases) {
     std::u16string digits(c.digits, c.digits + std::strlen(c.digits));
-    token->kind = c.afterMinus ? T_MINUS : T_ASSIGN;
-    token->line = 1;
+    current.kind = c.afterMinus ? T_MINUS : T_ASSIGN;
+    current.line = 1;
     int64_t value = 0;
     testing::internal::CaptureStderr();
     scanIntegerDigits(reinterpret_cast<const uint16_t*>(digits.data()), static_cast<int32_t>(digits.size()), &value,

@@ -97,7 +97,7 @@ TEST_F(ScannerTest, RunsOfBytesEndWhereTheirCharactersEnd) {
     for (int32_t kind = scanToken(); kind != T_EOF; kind = scanToken()) {
       if (kind == T_IDENTIFIER) {
         resetNameBuffer();
-        appendNameUtf16(identifierChars(currentToken()->identifier), currentToken()->identifier->length);
+        appendNameUtf16(identifierChars(token().identifier), token().identifier->length);
       }
       // A string's characters are in the name buffer, as the scanner left them.
       got.push_back(kind == T_IDENTIFIER || kind == T_STRING ? nameBufferToNative(&global.tempArena) : tokenName(kind));
@@ -116,9 +116,9 @@ TEST_F(ScannerTest, PositionsAndLineEnds) {
   } expected[] = {{0, 0, 0}, {1, 1, 4}, {2, 0, 7}, {5, 0, 11}};
   for (const Expected& e : expected) {
     ASSERT_EQ(scanToken(), T_IDENTIFIER);
-    EXPECT_EQ(currentToken()->line, e.line);
-    EXPECT_EQ(currentToken()->column, e.column);
-    EXPECT_EQ(currentToken()->start, e.start);
+    EXPECT_EQ(token().line, e.line);
+    EXPECT_EQ(token().column, e.column);
+    EXPECT_EQ(token().start, e.start);
   }
   for (int i = 0; i < 3; i++) EXPECT_EQ(scanToken(), T_EOF);
   pushBackToken();
@@ -166,11 +166,11 @@ TEST_F(ScannerTest, LiteralValues) {
   for (const Case& c : cases) {
     setScanString(c.text);
     ASSERT_EQ(scanToken(), c.kind) << c.text;
-    EXPECT_EQ(currentToken()->literalType, c.literalType) << c.text;
+    EXPECT_EQ(token().literalType, c.literalType) << c.text;
     if (c.kind == T_INTEGER)
-      EXPECT_EQ(currentToken()->integerValue, c.integer) << c.text;
+      EXPECT_EQ(token().integerValue, c.integer) << c.text;
     else
-      EXPECT_EQ(static_cast<uint64_t>(doubleBitsAsLong(currentToken()->floatingValue)), c.floatingBits) << c.text;
+      EXPECT_EQ(static_cast<uint64_t>(doubleBitsAsLong(token().floatingValue)), c.floatingBits) << c.text;
     EXPECT_EQ(scanToken(), T_EOF) << c.text;
   }
   EXPECT_EQ(global.errorCount, 0);
@@ -207,7 +207,7 @@ TEST_F(ScannerTest, TokensTakenInPlaceEndWhereTheFullScanEndsThem) {
     setScanString(c.text);
     std::vector<std::string> got;
     for (int32_t kind = scanToken(); kind != T_EOF; kind = scanToken()) {
-      const Token* t = currentToken();
+      const Token* t = &token();
       std::string text;
       if (kind == T_IDENTIFIER) {
         resetNameBuffer();
@@ -238,7 +238,7 @@ TEST_F(ScannerTest, PrefixMinusAllowsTheSmallestValues) {
   setScanString("- 2147483648 - 9223372036854775808L");
   testing::internal::CaptureStderr();
   ASSERT_EQ(scanToken(), T_MINUS);
-  currentToken()->flags |= TOKEN_PREFIX;
+  token().flags |= TOKEN_PREFIX;
   EXPECT_EQ(scanToken(), T_INTEGER);
   ASSERT_EQ(scanToken(), T_MINUS);
   EXPECT_EQ(scanToken(), T_INTEGER);  // a binary minus: out of range
@@ -311,7 +311,7 @@ TEST_F(ScannerTest, FloatingLiteralsRoundAsTheLibraryRounds) {
       double expected = isFloat ? static_cast<double>(std::strtof(text.c_str(), nullptr)) : std::strtod(text.c_str(), nullptr);
       // 4.9e-324 and its like are the underflow rule's, which gives the smallest subnormal too.
       if (expected == 0.0 && text != "0.0" && text != "0e5") continue;
-      EXPECT_EQ(doubleBitsAsLong(currentToken()->floatingValue), doubleBitsAsLong(expected)) << literal;
+      EXPECT_EQ(doubleBitsAsLong(token().floatingValue), doubleBitsAsLong(expected)) << literal;
     }
   }
 }
