@@ -484,6 +484,12 @@ bool genStatements(StmtNode* first, StmtNode* last) {
         break;
       default:
         if (!live) break;
+        // Checking only: the expressions may have failed, and no code is kept. A finally call
+        // still marks what follows a finally that cannot complete.
+        if (classGen.checkOnly) {
+          if (s->kind == ST_CALL_FINALLY) genCallFinally(s);
+          break;
+        }
         switch (s->kind) {
           case ST_EXPR:
             genExpression(s->expression, false);

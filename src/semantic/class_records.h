@@ -105,6 +105,9 @@ constexpr uint8_t CLASS_ON_SUPERTYPE_PATH = 0x40;  // on the path of the class r
 // members (outer instance and captured values) as they stood.
 constexpr uint8_t CLASS_CAPTURES_USED = 0x80;
 constexpr uint16_t CLASS_GENERATION_RAN = 0x100;  // a top-level class from source: generateClass ran for it
+// A syntax error passed over part of its declarations: members may be missing, so its bodies are
+// not checked (they would report what the missing part declares).
+constexpr uint16_t CLASS_DECLARATIONS_CUT = 0x200;
 
 struct ClassDef {
   ClassDef* next;  // in its package's class list
@@ -166,6 +169,9 @@ constexpr uint32_t METHOD_EXPLICIT_CONSTRUCTOR_CALL = 0x1;
 constexpr uint32_t METHOD_DEFAULT_CONSTRUCTOR = 0x2;
 constexpr uint32_t METHOD_STORES_OUTER_STATE = 0x4;
 constexpr uint32_t METHOD_SUPER_ACCESS = 0x8;  // an access method that calls its member through super
+// Neither a body nor ";" followed the header, which was reported there: no second report that a
+// body is missing.
+constexpr uint32_t METHOD_BODY_REPORTED = 0x10;
 
 constexpr uint32_t FIELD_CAPTURE_STORED = 0x1;  // the store of a captured value was added to a constructor
 // The initializer gave diagnostics when it was skipped or first parsed (fields and initializer
@@ -218,7 +224,6 @@ struct Member {
   int32_t column;
   ClassDef* owner;
   Type* type;
-  uint32_t errorMark;  // bit 0: an error was counted while this was the current method
   Member* accessMethod;
   uint16_t modifiers;
   int32_t bodyOffset;  // the body's opening brace, or a field initializer's first token; 0: none

@@ -3,6 +3,8 @@
 // by balanced-bracket skipping, its position kept for the body parser.
 #include "syntax/compilation_unit.h"
 
+#include <cctype>
+#include <cstring>
 #include <vector>
 
 #include "semantic/class_names.h"
@@ -22,6 +24,7 @@
 #include "support/parser_context.h"
 #include "support/source_file.h"
 #include "syntax/declarators.h"
+#include "syntax/literals.h"
 #include "syntax/nested_classes.h"
 #include "syntax/scanner.h"
 #include "syntax/scopes.h"
@@ -113,7 +116,7 @@ int32_t parseFieldOrMethod(ClassDef* cls, uint16_t modifiers, Type* type, int32_
     if (modifiers & M_SYNCHRONIZED) errorAt(line, column, "final.synchronized.var");
     if (modifiers & M_TRANSIENT) errorAt(line, column, "final.transient.var");
   }
-  if (result == DECLARATION_VARIABLES && token().kind != T_SEMICOLON) syntaxErrorSkip("missing.sm");
+  if (result == DECLARATION_VARIABLES) expectSemicolon("missing.sm");
   return result;
 }
 
@@ -155,8 +158,10 @@ void parseMember(SourceFile* file, ClassDef* cls, bool* hasConstructor) {
     int32_t column = token().column;
     skipInitializer(T_RBRACE);
     bool isStatic = modifiers == M_STATIC;
-    if (token().kind != T_RBRACE)
+    if (token().kind != T_RBRACE) {
       reportHere(isStatic ? "static.block.initializer.missing.rc" : "instance.block.initializer.missing.rc");
+      noteSkippedText();
+    }
     Member* block = isStatic ? newStaticInitializer(offset, line, column, token().start)
                              : newInstanceInitializer(offset, line, column, token().start);
     block->owner = cls;
@@ -211,19 +216,16 @@ void parseImport(SourceFile* file) {
     int32_t line = token().line;
     int32_t column = token().column;
     kind = scanToken();
-    if (kind == T_SEMICOLON) {
-      addImport(package, name, file, line, column);
-      return;
-    }
     if (kind != T_DOT) {
-      syntaxErrorSkip("package.no.dot");
+      if (expectSemicolon("package.no.dot")) addImport(package, name, file, line, column);
       return;
     }
     package = getPackage(package, name);
     kind = scanToken();
     if (kind == T_STAR) {
       addImport(package, nullptr, file, token().line, token().column);
-      if (scanToken() != T_SEMICOLON) syntaxErrorSkip("import.no.sm");
+      scanToken();
+      expectSemicolon("import.no.sm");
       return;
     }
   }
@@ -238,19 +240,34 @@ Package* parsePackage() {
       return nullptr;
     }
     package = getPackage(package, token().identifier);
-    int32_t kind = scanToken();
-    if (kind == T_SEMICOLON) return package;
-    if (kind != T_DOT) {
-      syntaxErrorSkip("package.no.dot");
-      return nullptr;
-    }
+    if (scanToken() != T_DOT) return expectSemicolon("package.no.dot") ? package : nullptr;
   }
 }
 
 }  // namespace
 
+void noteSkippedText() {
+  global.skippedParts++;
+  global.ctx.bodyIncomplete = 1;
+}
+
+bool expectSemicolon(const char* key) {
+  if (token().kind == T_SEMICOLON) return true;
+  ScannerState* scanner = scannerState();
+  // Taken once before a token: a level that cannot start with it fails on it and skips.
+  if (token().line > scanner->previousEndLine && scanner->semicolonTakenBefore != token().start + 1) {
+    scanner->semicolonTakenBefore = token().start + 1;
+    errorAt(scanner->previousEndLine, scanner->previousEndColumn, key);
+    pushBackToken();
+    return true;
+  }
+  syntaxErrorSkip(key);
+  return false;
+}
+
 void syntaxErrorSkip(const char* key) {
   if (key != nullptr) errorAt(token().line, token().column, key);
+  noteSkippedText();
   if (token().kind == T_RBRACE) {
     pushBackToken();
     return;
@@ -301,23 +318,93 @@ void skipBalanced(int32_t closer) {
   }
 }
 
-void skipInitializer(int32_t stopToken) {
+namespace {
+
+// The keyword a name token skipped without collecting names spells, read from the text at its
+// start; T_IDENTIFIER for any other name. Keywords are ASCII letters, so no escape is decoded.
+int32_t skippedWordKind(int32_t start) {
+  const ScannerState* scanner = scannerState();
+  int32_t end = start;
+  while (end < scanner->length && scanner->text[end] >= 'a' && scanner->text[end] <= 'z') end++;
+  if (end < scanner->length) {
+    char next = scanner->text[end];
+    if (std::isalnum(static_cast<unsigned char>(next)) || next == '_' || next == '$' || next == '\\' ||
+        (next & 0x80) != 0)
+      return T_IDENTIFIER;
+  }
+  for (int32_t kind = FIRST_KEYWORD; kind <= LAST_KEYWORD; kind++) {
+    const char* spelling = keywordSpellings[kind - FIRST_KEYWORD];
+    if (std::strlen(spelling) == static_cast<size_t>(end - start) &&
+        std::memcmp(spelling, scanner->text + start, end - start) == 0)
+      return kind;
+  }
+  return T_IDENTIFIER;
+}
+
+// Whether `next`, after a line break, cannot go on with an expression that ended with `previous`:
+// a name or keyword after a name or literal, and a keyword that begins a declaration or statement
+// after ")" (a cast is followed by a name, new, this, super or a literal). instanceof alone goes
+// on with any operand.
+bool beginsAfterExpression(int32_t previous, int32_t next) {
+  switch (previous) {
+    case T_IDENTIFIER:
+    case T_INTEGER:
+    case T_FLOATING:
+    case T_STRING:
+    case T_RBRACKET:
+    case T_RBRACE:
+    case T_THIS:
+    case T_NULL:
+    case T_TRUE:
+    case T_FALSE:
+      return next == T_IDENTIFIER || (next >= FIRST_KEYWORD && next <= LAST_KEYWORD && next != T_INSTANCEOF);
+    case T_RPAREN:
+      return next >= FIRST_KEYWORD && next <= LAST_KEYWORD && next != T_INSTANCEOF && next != T_NEW &&
+             next != T_THIS && next != T_SUPER && next != T_NULL && next != T_TRUE && next != T_FALSE;
+    default:
+      return false;
+  }
+}
+
+void skipInitializerText(int32_t stopToken, bool endsAtLine) {
   ScannerState* scanner = scannerState();
   int32_t collect = scanner->collectNames;
   setNameCollection(0);
+  int32_t previous = T_EOF;
+  int32_t previousStart = 0;
   for (int32_t kind = token().kind;;) {
+    if (endsAtLine && previous != T_EOF && token().line > scanner->previousEndLine) {
+      int32_t before = previous == T_IDENTIFIER ? skippedWordKind(previousStart) : previous;
+      int32_t next = kind == T_IDENTIFIER ? skippedWordKind(token().start) : kind;
+      if (beginsAfterExpression(before, next)) {
+        // The declaration that begins here is read as any other: its first token as a name.
+        setNameCollection(collect);
+        rescanToken();
+        return;
+      }
+    }
     if (isOpener(kind)) {
       skipBalanced(closerOf(kind));
       if (token().kind == stopToken) break;
-      kind = scanToken();
-      continue;
-    }
-    if (kind == T_EOF || kind == T_COMMA || kind == T_SEMICOLON || kind == T_RBRACE || kind == T_RPAREN ||
-        kind == T_RBRACKET || kind == stopToken)
+    } else if (kind == T_EOF || kind == T_COMMA || kind == T_SEMICOLON || kind == T_RBRACE || kind == T_RPAREN ||
+               kind == T_RBRACKET || kind == stopToken) {
       break;
+    }
+    previous = token().kind;
+    previousStart = token().start;
     kind = scanToken();
   }
   setNameCollection(collect);
+}
+
+}  // namespace
+
+void skipInitializer(int32_t stopToken) {
+  skipInitializerText(stopToken, false);
+}
+
+void skipVariableInitializer() {
+  skipInitializerText(T_COMMA, true);
 }
 
 uint16_t parseModifiers(uint16_t initialBits) {
@@ -521,18 +608,21 @@ ClassDef* parseClassDeclaration(SourceFile* file, Package* package, uint16_t cla
   cls->scope = scope;
 
   bool hasConstructor = false;
+  int32_t skippedBefore = global.skippedParts;
   for (;;) {
     int32_t next = scanToken();
     if (next == T_RBRACE) break;
     if (next == T_EOF) {
       // A class body cut off by the end of the file.
       errorAt(token().line, token().column, "class.body.missing.rc", identToString(cls->name));
+      noteSkippedText();
       break;
     }
     parseMember(file, cls, &hasConstructor);
     // A member cut off by the end of the file has reported it already.
     if (token().kind == T_EOF) break;
   }
+  if (global.skippedParts != skippedBefore) cls->state |= CLASS_DECLARATIONS_CUT;
 
   if (kind == CLASS_KIND_CLASS && !hasConstructor) appendToScope(scope, makeDefaultConstructor(cls, anonymousArguments));
   checkDollarName(cls, scope->first);
@@ -556,6 +646,8 @@ void parseCompilationUnit(SourceFile* file) {
   bool importSeen = false;
   bool packageSeen = false;
   for (int32_t kind = scanToken(); kind != T_EOF; kind = scanToken()) {
+    int32_t skippedBefore = global.skippedParts;
+    ClassDef* declared = nullptr;
     switch (kind) {
       case T_SEMICOLON:
         warningAt(global.current, token().line, token().column, "warn.empty.declaration");
@@ -571,7 +663,7 @@ void parseCompilationUnit(SourceFile* file) {
       case T_STRICTFP:
       case T_WIDEFP:
         classSeen = true;
-        parseClassDeclaration(file, file->package, 0, nullptr, nullptr, nullptr, nullptr, nullptr, false);
+        declared = parseClassDeclaration(file, file->package, 0, nullptr, nullptr, nullptr, nullptr, nullptr, false);
         break;
       case T_IMPORT:
         importSeen = true;
@@ -599,6 +691,9 @@ void parseCompilationUnit(SourceFile* file) {
         syntaxErrorSkip("syntax.error");
         break;
     }
+    // What a class declaration passed over is its own; anything else (an import, a class lost
+    // whole) the file's.
+    if (global.skippedParts != skippedBefore && declared == nullptr) file->flags |= SOURCE_DECLARATIONS_CUT;
   }
   global.current = savedCurrent;
   if (global.verbose) messageAt(nullptr, 0, 0, "verbose.parsed", file->name);

@@ -291,6 +291,11 @@ ExprNode* keywordAsName(int32_t line, int32_t column) {
 
 }  // namespace
 
+bool startsExpression(int32_t token) {
+  return startsCastOperand(token) || isPrimitiveTypeKeyword(token) || prefixOperatorOf(token) != 0 ||
+         token == T_VOID;
+}
+
 int32_t binaryOperatorOf(int32_t token) {
   if (token == T_INSTANCEOF) return O_INSTANCEOF;
   if (token < FIRST_OPERATOR_TOKEN || token > LAST_OPERATOR_TOKEN) return 0;

@@ -203,6 +203,8 @@ void beginClassParse(ClassDef* cls) {
   global.ctx.flags = 0;
   global.ctx.currentMethod = nullptr;
   global.ctx.scope = nullptr;
+  global.ctx.bodyIncomplete = 0;
+  global.ctx.bodyFailed = 0;
   pushScope(cls->bodyScope);
 }
 
@@ -343,6 +345,8 @@ void beginMethodParse(Member* method) {
   global.ctx.firstClause = nullptr;
   global.ctx.lastClause = nullptr;
   global.ctx.flags &= ~(CTX_NESTED_CLAUSE | CTX_STATIC | CTX_CONSTRUCTOR_CALL_ARGUMENTS);
+  global.ctx.bodyIncomplete = 0;
+  global.ctx.bodyFailed = 0;
 }
 
 int32_t countParameterSlots(const Member* method) {

@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "semantic/class_records.h"
 #include "semantic/element_names.h"
 #include "support/arena.h"
 #include "support/diagnostics.h"
@@ -340,16 +339,11 @@ ScanPosition tokenPosition(const SourceFile* file) {
   return ScanPosition{theToken.line, file != nullptr && theToken.kind != T_EOF && theScanner.text == file->content};
 }
 
-void markMethodError(Member* method) {
-  method->errorMark |= 1;
-}
-
 // The support layer learns from here where the compile stands; the scanner is set up before any
 // compile or evaluation reads a token, and set on every text it reads.
 void installPositionHooks() {
   setScanPositionHook(tokenPosition);
   setCompileStateHook(dumpGlobalContext);
-  setErrorMarkHook(markMethodError);
 }
 
 }  // namespace
@@ -387,6 +381,9 @@ void setScanSource(SourceFile* file, int32_t offset, int32_t line, int32_t colum
   s.line = line;
   s.lineStart = s.position - column;
   s.pushedBack = 0;
+  s.previousEndLine = line;
+  s.previousEndColumn = column;
+  s.semicolonTakenBefore = 0;
   s.parenthesisDepth = 0;
   s.noI18nPending = 0;
   s.noI18nDepth = 0;
@@ -401,6 +398,21 @@ void setScanSource(SourceFile* file, int32_t offset, int32_t line, int32_t colum
 
 void pushBackToken() {
   theScanner.pushedBack = 1;
+}
+
+void rescanToken() {
+  ScannerState& s = theScanner;
+  ScannerState kept = s;
+  s.position = theToken.start;
+  s.line = theToken.line;
+  s.lineStart = theToken.start - theToken.column;
+  s.pushedBack = 0;
+  dropPendingUnits();
+  scanToken();
+  // The token keeps what its first scan saw before it.
+  s.previousEndLine = kept.previousEndLine;
+  s.previousEndColumn = kept.previousEndColumn;
+  s.deprecatedSeen = kept.deprecatedSeen;
 }
 
 void setNameCollection(int32_t collect) {
@@ -522,6 +534,8 @@ int32_t scanToken() {
     s.pushedBack = 0;
     return t.kind;
   }
+  s.previousEndLine = s.line;
+  s.previousEndColumn = s.position - s.lineStart;
   skipPlainWhiteSpace();
   int32_t p = s.position;
   if (theInput.pendingCount == 0 && p < s.length) {

@@ -156,6 +156,12 @@ struct ScannerState {
   uint8_t noI18nPending;
   int32_t exemptParenthesisDepth;
   uint8_t utf8Text;  // the text is UTF-8 whatever the locale (a source converted from its encoding)
+  // Where the token before the current one ended (its line, and the column just past it): a ";"
+  // missing at the end of a line belongs there, not at the next line's first token.
+  int32_t previousEndLine;
+  int32_t previousEndColumn;
+  // One more than the start of the token before which a missing ";" was last taken as written.
+  int32_t semicolonTakenBefore;
 };
 
 extern Token theToken;
@@ -184,6 +190,9 @@ void setScanString(const char* text);
 void setScanSource(SourceFile* file, int32_t offset, int32_t line, int32_t column);
 int32_t scanToken();
 void pushBackToken();
+// The current token read again from its start, as the scanner now reads (names collected); what
+// came before it stays as its first scan saw it.
+void rescanToken();
 void setNameCollection(int32_t collect);
 
 int32_t nextUnicode();
