@@ -22,7 +22,6 @@
 #include "semantic/type_records.h"
 #include "support/arena.h"
 #include "support/diagnostics.h"
-#include "support/encodings.h"
 #include "support/global.h"
 #include "support/identifiers.h"
 #include "support/multibyte_strings.h"
@@ -67,20 +66,7 @@ void emptyAttribute(uint16_t* cached, const char* name) {
 // decode stands for itself.
 uint16_t addHostTextUtf8(const char* text) {
   resetNameBuffer();
-  int32_t available = static_cast<int32_t>(std::strlen(text));
-  for (const char* p = text; available > 0;) {
-    char16_t units[2];
-    int32_t count = 0;
-    int32_t used = decodeNativeCharacter(p, available, units, &count);
-    if (used <= 0) {
-      appendNameChar(static_cast<unsigned char>(*p));
-      used = 1;
-    } else {
-      for (int32_t i = 0; i < count; i++) appendNameChar(units[i]);
-    }
-    p += used;
-    available -= used;
-  }
+  appendNameNative(text, static_cast<int32_t>(std::strlen(text)));
   return addUtf8Chars(global.nameBuffer, global.nameLength, 2);
 }
 

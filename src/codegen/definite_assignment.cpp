@@ -1,13 +1,16 @@
 // Definite assignment over the statement graph. Each statement's entry set is the join of what
 // reaches it; its exit set is its entry transformed by its expression. Conditions are followed
 // with a pair of sets (when true, when false) inside an expression; between statements one set
-// flows to every successor, the lowering having split && and || of conditions into jumps
-// already. Three places need more than the plain flow of sets: the entry of a handler (any point
-// of the protected range may throw), the statement after a finally call (what held before the
-// call, plus what the finally block assigns), and the loop check (a variable declared inside the
-// loop is a new variable on each pass).
+// flows to every successor, the lowering having split &&, || and ?: of conditions into jumps
+// already. The walk covers all the language reaches: the way a constant condition never takes
+// carries the vacuous sets (everything assigned and unassigned) into code that never runs, where
+// a local declared begins unassigned all the same. Three places need more than the plain flow of
+// sets: the entry of a handler (any point of the protected range may throw), the statement after
+// a finally call (what held before the call, plus what the finally block assigns), and the loop
+// check (a variable declared inside the loop is a new variable on each pass).
 #include "codegen/definite_assignment.h"
 
+#include <algorithm>
 #include <cstring>
 #include <unordered_map>
 #include <unordered_set>
@@ -20,6 +23,7 @@
 #include "semantic/element_names.h"
 #include "semantic/expression_nodes.h"
 #include "semantic/statement_lists.h"
+#include "semantic/tree_walks.h"
 #include "semantic/try_clauses.h"
 #include "semantic/type_records.h"
 #include "support/arena.h"
@@ -35,14 +39,17 @@ struct AnalysisState {
   int32_t count;
   size_t bytes;
   AssignSets* initial;
+  AssignSets* vacuous;  // what flows where control never goes
+  bool neverRuns;       // the statement walked is code that never runs
   Member** variables;  // the variable last seen at each index, for messages
 };
 
 AnalysisState state;
 // The slots of the locals declared inside each loop, by the loop's head label.
 std::unordered_map<const StmtNode*, std::vector<int16_t>> loopLocals;
-// The uses already reported: a statement is walked again when what reaches it changes.
-std::unordered_set<const ExprNode*> reportedUses;
+// The uses and assignments already reported: a statement is walked again when what reaches it
+// changes, and a finally block once from each of its calls.
+std::unordered_set<const ExprNode*> reportedNodes;
 // The variables reported as assigned in a loop: their assignment in the loop's next pass is the
 // same fault.
 std::unordered_set<int32_t> loopReported;
@@ -91,9 +98,11 @@ void markAssigned(AssignSets* sets, int32_t i) {
   clearBit(sets->unassigned, i);
 }
 
+// An assignment in code that never runs assigns nothing at run time: a loop around it is no
+// second assignment.
 void markFinalAssigned(AssignSets* sets, int32_t i) {
   markAssigned(sets, i);
-  setBit(sets->finalAssigned, i);
+  if (!state.neverRuns) setBit(sets->finalAssigned, i);
 }
 
 void forget(AssignSets* sets, int32_t i) {
@@ -108,6 +117,16 @@ int32_t columnOf(const ExprNode* e) {
 
 const char* nameOf(const Member* v) {
   return identToString(v != nullptr ? v->name : nullptr);
+}
+
+// The analysis covers all the language reaches, code that never runs included: there the sets
+// are the vacuous ones, but a local declared in it begins unassigned all the same.
+bool isAnalysed(const StmtNode* s) {
+  return (s->flags & (STMT_REACHABLE | STMT_LANGUAGE_REACHABLE)) != 0;
+}
+
+bool isFalseConstant(const ExprNode* e) {
+  return e != nullptr && e->op == O_CONST && e->integerValue == 0;
 }
 
 void joinIntoClassExit(const AssignSets* sets) {
@@ -134,25 +153,24 @@ bool isFinal(const Member* v) {
   return (v->modifiers & M_FINAL) != 0;
 }
 
-// `this` of the class being generated: a field selected from it is the field itself.
-bool isOwnThis(const ExprNode* e) {
-  return e != nullptr && e->op == O_THIS && e->type != nullptr && e->type->kind == TK_CLASS &&
-         e->type->classRef != nullptr && e->type->classRef->resolved == classGen.cls;
-}
-
-// The variable an assignment target names, when the analysis may follow it.
+// The variable an assignment target names, when the analysis may follow it: its simple name, or
+// the field selected from the bare this.
 Member* targetVariable(const ExprNode* target) {
   if (target == nullptr) return nullptr;
-  if (target->op == O_ID) return target->member;
-  if (target->op == O_DOT && isOwnThis(target->left)) return target->member;
+  if (target->op == O_ID && target->left == nullptr) return target->member;
+  if (target->op == O_DOT && isBareThis(target->left)) return target->member;
   return nullptr;
+}
+
+void reportOnce(const ExprNode* node, const char* key, const Member* v) {
+  if (reportedNodes.insert(node).second) errorAt(node->line, columnOf(node), key, nameOf(v));
 }
 
 void checkUse(Member* v, const ExprNode* node, AssignSets* sets) {
   if (v == nullptr || v->kind != MK_VARIABLE || (v->variableFlags & VAR_CATCH_PARAMETER) != 0) return;
   int32_t i = trackedIndex(v);
   if (i < 0 || testBit(sets->assigned, state.count, i)) return;
-  if (reportedUses.insert(node).second) errorAt(node->line, columnOf(node), "uninitialized.variable", nameOf(v));
+  reportOnce(node, "uninitialized.variable", v);
   // Once reported, the variable counts as assigned, so one fault gives one message; it stays
   // unassigned for its first real assignment, which is then no second one.
   setBit(sets->assigned, i);
@@ -160,10 +178,10 @@ void checkUse(Member* v, const ExprNode* node, AssignSets* sets) {
 
 void assignFinal(Member* v, int32_t i, const ExprNode* node, AssignSets* sets) {
   if (v->kind == MK_PARAMETER || (v->variableFlags & VAR_CATCH_PARAMETER) != 0) {
-    errorAt(node->line, columnOf(node), "assign.to.final.parameter", nameOf(v));
+    reportOnce(node, "assign.to.final.parameter", v);
   } else if (((v->variableFlags & VAR_ASSIGNED_BY_THIS_CALL) != 0 || !testBit(sets->unassigned, state.count, i)) &&
              loopReported.count(i) == 0) {
-    errorAt(node->line, columnOf(node), "second.assign.to.final", nameOf(v));
+    reportOnce(node, "second.assign.to.final", v);
   }
   markFinalAssigned(sets, i);
 }
@@ -184,6 +202,14 @@ const ExprNode* compoundTarget(const ExprNode* e) {
   const ExprNode* t = e->left;
   while (t != nullptr && t->op == O_CAST) t = t->left;
   return t;
+}
+
+// The sets where control never arrives: everything definitely assigned and unassigned, nothing
+// assigned on the way.
+void makeVacuous(AssignSets* sets) {
+  std::memset(sets->assigned, 0xFF, state.bytes);
+  std::memset(sets->unassigned, 0xFF, state.bytes);
+  std::memset(sets->finalAssigned, 0, state.bytes);
 }
 
 void walkExpr(ExprNode* e, AssignSets* sets);
@@ -278,15 +304,10 @@ void walkNode(ExprNode* e, AssignSets* sets, bool leftDone) {
   if (e == nullptr || isLeafNode(e->op)) return;
   switch (e->op) {
     case O_ID:
-      // A static field reached through an expression keeps that expression.
+      // A static field reached through an expression keeps that expression. Only the simple name
+      // reads a blank final at this language level: T.S, this.f and o.f are no uses.
       if (!leftDone) walkExpr(e->left, sets);
-      checkUse(e->member, e, sets);
-      return;
-    case O_DOT:
-      if (!leftDone) walkExpr(e->left, sets);
-      // Only the simple name, or the field selected from this, is the variable itself: o.y in a
-      // copy constructor is another object's field.
-      if (isOwnThis(e->left)) checkUse(e->member, e, sets);
+      if (e->left == nullptr) checkUse(e->member, e, sets);
       return;
     case O_ASG: {
       ExprNode* target = e->left;
@@ -357,9 +378,9 @@ void walkNode(ExprNode* e, AssignSets* sets, bool leftDone) {
     int32_t i = trackedIndex(v);
     if (i >= 0 && isFinal(v)) {
       if (v->kind == MK_PARAMETER || (v->variableFlags & VAR_CATCH_PARAMETER) != 0)
-        errorAt(e->line, columnOf(e), "assign.to.final.parameter", nameOf(v));
+        reportOnce(e, "assign.to.final.parameter", v);
       else
-        errorAt(e->line, columnOf(e), "second.assign.to.final", nameOf(v));
+        reportOnce(e, "second.assign.to.final", v);
       markFinalAssigned(sets, i);
     }
   }
@@ -391,6 +412,9 @@ void walkCondition(ExprNode* e, AssignSets* sets, AssignSets** whenTrue, AssignS
     isTrue = copyOf(sets);
     walkExpr(e, isTrue);
     isFalse = copyOf(isTrue);
+    // A constant condition never takes its other way: every variable is assigned there, vacuously
+    // (false && x, true ? 1 : y).
+    if (e != nullptr && e->op == O_CONST) makeVacuous(e->integerValue != 0 ? isFalse : isTrue);
   }
   while (!chain.empty()) {
     ExprNode* link = chain.top();
@@ -450,7 +474,7 @@ void checkLoop(StmtNode* s) {
   StmtNode* label = s->target;
   if (label == nullptr) return;
   StmtNode* loopEnd = label->loopLink;
-  if (loopEnd == nullptr || (label->flags & STMT_REACHABLE) == 0 || (loopEnd->flags & STMT_REACHABLE) == 0) return;
+  if (loopEnd == nullptr || !isAnalysed(label) || !isAnalysed(loopEnd)) return;
   if (label->in == nullptr || loopEnd->out == nullptr) return;
   for (int32_t i = state.count - 1; i >= 0; i--) {
     if (!testBit(loopEnd->out->finalAssigned, state.count, i) || !testBit(label->in->unassigned, state.count, i))
@@ -461,10 +485,21 @@ void checkLoop(StmtNode* s) {
   }
 }
 
+// A jump back to a loop's start; one whose condition is constant false never goes back.
 bool isLoopJump(const StmtNode* s) {
   if (s->kind == ST_GOTO) return s->loopTarget != 0;
-  if (s->kind == ST_IF_TRUE) return s->loopTarget != 0 && !skipsBranch(s);
+  if (s->kind == ST_IF_TRUE) return s->loopTarget != 0 && !isFalseConstant(s->expression);
   return false;
+}
+
+// The way from an ST_IF_TRUE that its constant condition never takes: only the vacuous sets
+// flow along it into code the language reaches but that never runs. A way that both the jump
+// and the fall-through take is taken.
+bool isNeverTaken(const StmtNode* from, const StmtNode* to) {
+  if (from->kind != ST_IF_TRUE || from->expression == nullptr || from->expression->op != O_CONST) return false;
+  bool jump = to == from->target;
+  if (jump == (to == from->next)) return false;
+  return jump == (from->expression->integerValue == 0);
 }
 
 // A local leaves its scope at its ST_LEAVE_SCOPE; a jump that passes over that statement takes
@@ -505,14 +540,15 @@ void forgetLoopLocals(StmtNode* head) {
 }
 
 bool visitStatement(StmtNode* s, StmtNode* predecessor) {
-  if ((s->flags & STMT_REACHABLE) == 0) return true;
+  if (!isAnalysed(s)) return true;
   if (isLoopJump(s)) checkLoop(s);
 
   // A predecessor the walk has not been through yet brings nothing: the continuation of a handler
   // that a walk still suspended inside it will reach is walked again when that walk is done.
   if (predecessor != nullptr && predecessor->out == nullptr) return true;
-  const AssignSets* incoming = predecessor != nullptr ? predecessor->out : state.initial;
-  if (predecessor != nullptr && incoming != state.initial) incoming = forgetPassedScopes(predecessor, s, incoming);
+  const AssignSets* incoming = predecessor == nullptr            ? state.initial
+                               : isNeverTaken(predecessor, s) ? state.vacuous
+                                                              : forgetPassedScopes(predecessor, s, predecessor->out);
   if (s->in == nullptr) {
     s->in = copyOf(incoming);
   } else {
@@ -523,7 +559,9 @@ bool visitStatement(StmtNode* s, StmtNode* predecessor) {
 
   if (s->out == nullptr) s->out = newAssignSets(state.count);
   copySets(s->out, s->in);
-  if (s->kind == ST_LEAVE_SCOPE) {
+  state.neverRuns = (s->flags & STMT_REACHABLE) == 0;
+  // A local leaves its scope, or begins it without a value (in code that never runs as well).
+  if (s->kind == ST_LEAVE_SCOPE || s->kind == ST_DECLARATION) {
     Member* v = s->variable;
     if (v != nullptr && v->slot >= 0 && v->slot < state.count) forget(s->out, v->slot);
   } else if (hasExpression(s->kind)) {
@@ -544,18 +582,35 @@ void afterFinallyCall(StmtNode* call, StmtNode* exit) {
   }
 }
 
+void foldState(AssignSets* entry, const AssignSets* sets) {
+  if (sets == nullptr) return;
+  for (size_t b = 0; b < state.bytes; b++) {
+    entry->unassigned[b] &= sets->unassigned[b];
+    entry->finalAssigned[b] |= sets->finalAssigned[b];
+  }
+}
+
 // Folds in what may have been assigned anywhere between `first` and `last`, handlers of nested
-// statements included.
-void foldRange(AssignSets* entry, const StmtNode* first, const StmtNode* last) {
+// statements included. A jump out of the range has left it when it calls the finally block of
+// the range's own try or of a try that does not start inside the range: from that call to the
+// jump's goto or return, the states are those after the finally block, which the range's
+// handlers never see.
+void foldRange(AssignSets* entry, const StmtNode* first, const StmtNode* last, const StmtNode* owner,
+               std::vector<const StmtNode*>* opened) {
+  bool leaving = false;
   for (const StmtNode* s = first; s != nullptr; s = s->next) {
-    if (s->out != nullptr) {
-      for (size_t b = 0; b < state.bytes; b++) {
-        entry->unassigned[b] &= s->out->unassigned[b];
-        entry->finalAssigned[b] |= s->out->finalAssigned[b];
-      }
+    if (leaving) {
+      leaving = s->kind == ST_CALL_FINALLY || s->kind == ST_MON_EXIT;
+    } else if (s->kind == ST_CALL_FINALLY &&
+               (s->target == owner || std::find(opened->begin(), opened->end(), s->target) == opened->end())) {
+      foldState(entry, s->in);
+      leaving = true;
+    } else {
+      if (s->kind == ST_TRY && s != owner) opened->push_back(s);
+      foldState(entry, s->out);
+      if ((s->kind == ST_CATCH || s->kind == ST_FINALLY) && s->clause != nullptr)
+        foldRange(entry, s->clause->first, s->clause->last, owner, opened);
     }
-    if ((s->kind == ST_CATCH || s->kind == ST_FINALLY) && s->clause != nullptr && s->clause != nullptr)
-      foldRange(entry, s->clause->first, s->clause->last);
     if (s == last) break;
   }
 }
@@ -569,7 +624,8 @@ StmtNode* handlerEntry(TryClause* clause) {
   entry->kind = ST_NULL;
   entry->flags = STMT_REACHABLE;
   entry->out = copyOf(statement->out);
-  foldRange(entry->out, clause->startLabel, clause->endLabel);
+  std::vector<const StmtNode*> opened;
+  foldRange(entry->out, clause->startLabel, clause->endLabel, statement, &opened);
   return entry;
 }
 
@@ -610,8 +666,10 @@ void analyseDefiniteAssignment(int32_t count, bool preassigned) {
   state.bytes = static_cast<size_t>((count + 7) / 8);
   state.variables = arenaNewArray<Member*>(&global.genArena, static_cast<size_t>(count));
   state.initial = newAssignSets(count);
+  state.vacuous = newAssignSets(count);
+  makeVacuous(state.vacuous);
   loopLocals.clear();
-  reportedUses.clear();
+  reportedNodes.clear();
   loopReported.clear();
   std::memset(state.initial->unassigned, 0xFF, state.bytes);
   // A constructor that begins with this(...) finds every blank final assigned by the other one.
@@ -620,8 +678,8 @@ void analyseDefiniteAssignment(int32_t count, bool preassigned) {
 
   static const FlowVisitor visitor{visitStatement, afterFinallyCall, handlerEntry};
   StmtNode* first = global.ctx.firstStatement;
-  walkStatementFlow(nullptr, first, nullptr, &visitor, true);
-  walkHandlers(nullptr, &visitor, true);
+  walkStatementFlow(nullptr, first, nullptr, &visitor, FOLLOW_LOOP_CONSTANTS);
+  walkHandlers(nullptr, &visitor, FOLLOW_LOOP_CONSTANTS);
 
   // The end of the code is a normal exit when control falls out of it: a throw as the last
   // statement has exit sets but is no exit.

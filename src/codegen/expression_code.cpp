@@ -1006,6 +1006,8 @@ bool generatesLeftFirst(const ExprNode* e, bool wanted, bool* leftWanted) {
     case O_DOT:
       if (e->member == nullptr) return false;
       if ((e->member->modifiers & M_STATIC) == 0) {
+        // A constant read through this or super needs no object.
+        if (e->right != nullptr && (e->left->op == O_THIS || e->left->op == O_SUPER)) return false;
         *leftWanted = true;
         return true;
       }
@@ -1083,7 +1085,11 @@ void genNode(ExprNode* e, bool wanted, int32_t d0, bool leftDone) {
         if (wanted) genLoadLocal(v);
       } else if ((v->modifiers & M_STATIC) != 0) {
         if (!leftDone && e->left != nullptr && e->left->op != O_CLASSREF) genExpression(e->left, false);
-        if (wanted) genFieldLoad(v, nullptr);
+        // A constant read through an expression is pushed, not loaded.
+        if (wanted && e->right != nullptr)
+          genExpression(e->right, true);
+        else if (wanted)
+          genFieldLoad(v, nullptr);
       } else if (wanted) {
         genFieldObject(e);
         genFieldLoad(v, nullptr);
@@ -1099,6 +1105,17 @@ void genNode(ExprNode* e, bool wanted, int32_t d0, bool leftDone) {
       if ((field->modifiers & M_STATIC) != 0) {
         if (!leftDone && e->left != nullptr && e->left->op != O_CLASSREF) genExpression(e->left, false);
         if (wanted) genFieldLoad(field, nullptr);
+      } else if (e->right != nullptr) {
+        // A constant read through an object: the object is evaluated and checked for null (this
+        // needs neither), and the constant pushed.
+        ExprNode* object = e->left;
+        if (object != nullptr && object->op != O_THIS && object->op != O_SUPER) {
+          if (!leftDone) genExpression(object, true);
+          genNullCheck(object);
+          emitByte(OP_POP);
+          adjust(-1);
+        }
+        if (wanted) genExpression(e->right, true);
       } else {
         // Dropped or not, the field is read: a null object throws.
         if (!leftDone) genExpression(e->left, true);

@@ -86,9 +86,35 @@ bool clauseRethrows(const TryClause* clause) {
          (clause->statement != nullptr && clause->statement->kind == ST_MON_ENTER);
 }
 
+// A dead end, the finally blocks' exits judged by the reachability marks `reached`.
+bool isDeadEnd(const StmtNode* s, uint32_t reached) {
+  switch (s->kind) {
+    case ST_THROW:
+    case ST_GOTO:
+    case ST_SWITCH:
+    case ST_RETURN_FINISH:
+      return true;
+    case ST_CALL_FINALLY: {
+      TryClause* finallyClause = calledFinally(s);
+      if (finallyClause == nullptr) return false;
+      const StmtNode* exit = finallyExit(finallyClause);
+      return exit == nullptr || isDeadEnd(exit, reached) || (exit->flags & reached) == 0;
+    }
+    default:
+      return false;
+  }
+}
+
+// A walk reads the reachability that its mode stands for: a walk by the language's rules, after
+// the first, the language's marks as well as the running code's.
 class FlowWalk {
  public:
-  FlowWalk(StmtNode* stop, const FlowVisitor* visitor, bool follow) : stop_(stop), visitor_(visitor), follow_(follow) {}
+  FlowWalk(StmtNode* stop, const FlowVisitor* visitor, FollowMode mode)
+      : stop_(stop),
+        visitor_(visitor),
+        mode_(mode),
+        follow_(mode != FOLLOW_NONE),
+        reached_(mode == FOLLOW_LOOP_CONSTANTS ? STMT_REACHABLE | STMT_LANGUAGE_REACHABLE : STMT_REACHABLE) {}
 
   void push(const Pending& p) { work_.push_back(p); }
 
@@ -130,7 +156,7 @@ class FlowWalk {
       if (c->kind != CLAUSE_CATCH || c->first == nullptr || c->statement == nullptr) continue;
       if (tryStatement != nullptr ? c->statement != tryStatement : c->statement->kind == ST_TRY) continue;
       // A synchronized statement that is never reached has no handler to reach either.
-      if (tryStatement == nullptr && follow_ && !reachable(c->statement)) continue;
+      if (tryStatement == nullptr && follow_ && !seen(c->statement)) continue;
       work_.push_back(Pending{PENDING_HANDLER, nullptr, nullptr, c, level, nullptr});
     }
     std::reverse(work_.begin() + static_cast<std::ptrdiff_t>(mark), work_.end());
@@ -157,7 +183,7 @@ class FlowWalk {
 
   // Step 3 of a statement: whether the walk goes on to its successor.
   bool stepOn(StmtNode* s, StmtNode** from, int32_t level) {
-    if (isDeadEndStatement(s)) {
+    if (isDeadEnd(s, reached_)) {
       finish(level, "Dead end statement");
       return false;
     }
@@ -190,12 +216,12 @@ class FlowWalk {
           return;
         case ST_IF_TRUE:
           if (s->target == nullptr) break;
-          if (follow_ && isNonZeroIntConstant(s->expression)) {
+          if (follow_ && alwaysJumps(s)) {
             work_.push_back(Pending{PENDING_FINISH, s, nullptr, nullptr, level, "Does not fallthru"});
             walkNested(s, s->target, level);
             return;
           }
-          if (follow_ && skipsBranch(s)) break;
+          if (follow_ && skips(s)) break;
           work_.push_back(Pending{PENDING_RESUME, s, nullptr, nullptr, level, nullptr});
           walkNested(s, s->target, level);
           return;
@@ -231,7 +257,7 @@ class FlowWalk {
   void afterFinally(StmtNode* call, int32_t level) {
     StmtNode* from = nullptr;
     StmtNode* exit = finallyExit(calledFinally(call));
-    if (exit != nullptr && !isDeadEndStatement(exit) && (!follow_ || reachable(exit))) {
+    if (exit != nullptr && !isDeadEnd(exit, reached_) && (!follow_ || seen(exit))) {
       if (visitor_->afterFinallyCall != nullptr) {
         visitor_->afterFinallyCall(call, exit);
         from = call;
@@ -251,13 +277,30 @@ class FlowWalk {
   void afterHandler(TryClause* clause, int32_t level) {
     StmtNode* last = clause->last;
     if (clauseRethrows(clause) || last == nullptr || clause->continueLabel == nullptr) return;
-    if (isDeadEndStatement(last) || (follow_ && !reachable(last))) return;
+    if (isDeadEnd(last, reached_) || (follow_ && !seen(last))) return;
     walkNested(last, clause->continueLabel, level);
   }
 
+  // Whether the mode lets the ST_IF_TRUE's constant condition decide.
+  bool constantDecides(const StmtNode* s) const {
+    return mode_ == FOLLOW_CONSTANTS || (s->flags & STMT_LOOP_CONSTANT) != 0;
+  }
+
+  bool alwaysJumps(const StmtNode* s) const { return isNonZeroIntConstant(s->expression) && constantDecides(s); }
+
+  // The ST_IF_TRUE's jump is not taken: a constant false that decides, or not reached yet.
+  bool skips(const StmtNode* s) const {
+    if (isZeroIntConstant(s->expression) && constantDecides(s)) return true;
+    return !seen(s);
+  }
+
+  bool seen(const StmtNode* s) const { return (s->flags & reached_) != 0; }
+
   StmtNode* stop_;
   const FlowVisitor* visitor_;
+  FollowMode mode_;
   bool follow_;
+  uint32_t reached_;
   std::vector<Pending> work_;
 };
 
@@ -265,6 +308,20 @@ bool markReachable(StmtNode* s, StmtNode*) {
   if (s == nullptr || reachable(s)) return true;
   s->flags |= STMT_REACHABLE;
   return false;
+}
+
+// Moves the reachability of the walk just made to STMT_LANGUAGE_REACHABLE, in the method's list
+// and in every clause's, and clears it for the next walk.
+void keepListReachability(StmtNode* first, StmtNode* last) {
+  for (StmtNode* s = first; s != nullptr; s = s->next) {
+    if (reachable(s)) s->flags = (s->flags & ~STMT_REACHABLE) | STMT_LANGUAGE_REACHABLE;
+    if (s == last) break;
+  }
+}
+
+void keepLanguageReachability() {
+  keepListReachability(global.ctx.firstStatement, nullptr);
+  for (TryClause* c = global.ctx.firstClause; c != nullptr; c = c->next) keepListReachability(c->first, c->last);
 }
 
 // The first statement of a constructor's own code, past the labels that mark positions.
@@ -280,15 +337,15 @@ void resetTraceNumbers() {
   traceCounter = 0;
 }
 
-void walkStatementFlow(StmtNode* from, StmtNode* first, StmtNode* stop, const FlowVisitor* visitor, bool followMode) {
+void walkStatementFlow(StmtNode* from, StmtNode* first, StmtNode* stop, const FlowVisitor* visitor, FollowMode mode) {
   if (first == nullptr) return;
-  FlowWalk walk(stop, visitor, followMode);
+  FlowWalk walk(stop, visitor, mode);
   walk.push(Pending{PENDING_WALK, first, from, nullptr, 1, nullptr});
   walk.run();
 }
 
-void walkHandlers(StmtNode* tryStatement, const FlowVisitor* visitor, bool followMode) {
-  FlowWalk walk(nullptr, visitor, followMode);
+void walkHandlers(StmtNode* tryStatement, const FlowVisitor* visitor, FollowMode mode) {
+  FlowWalk walk(nullptr, visitor, mode);
   walk.pushHandlers(tryStatement, 0);
   walk.run();
 }
@@ -308,21 +365,7 @@ StmtNode* finallyExit(const TryClause* finallyClause) {
 }
 
 bool isDeadEndStatement(const StmtNode* s) {
-  switch (s->kind) {
-    case ST_THROW:
-    case ST_GOTO:
-    case ST_SWITCH:
-    case ST_RETURN_FINISH:
-      return true;
-    case ST_CALL_FINALLY: {
-      TryClause* finallyClause = calledFinally(s);
-      if (finallyClause == nullptr) return false;
-      const StmtNode* exit = finallyExit(finallyClause);
-      return exit == nullptr || isDeadEndStatement(exit) || !reachable(exit);
-    }
-    default:
-      return false;
-  }
+  return isDeadEnd(s, STMT_REACHABLE);
 }
 
 bool skipsBranch(const StmtNode* s) {
@@ -381,8 +424,16 @@ int32_t emitCode(Scope* scope) {
   // The walks below recurse into expressions; a tree too deep for them is only reported.
   if (hasTooDeepExpression(first, global.ctx.firstClause)) return resolveJumps();
   static const FlowVisitor reach{markReachable, nullptr, nullptr};
-  walkStatementFlow(nullptr, first, nullptr, &reach, true);
-  walkHandlers(nullptr, &reach, true);
+  // First reachability as the language reads it, which decides the reports of unreachable code
+  // and of a missing return (if (true) return; and while (x > 5 || true) end nothing) and which
+  // definite assignment covers; then the code that can run, which alone is generated.
+  walkStatementFlow(nullptr, first, nullptr, &reach, FOLLOW_LOOP_CONSTANTS);
+  walkHandlers(nullptr, &reach, FOLLOW_LOOP_CONSTANTS);
+  StmtNode* last = global.ctx.lastStatement;
+  bool endReachable = last == nullptr || (reachable(last) && !isDeadEndStatement(last));
+  keepLanguageReachability();
+  walkStatementFlow(nullptr, first, nullptr, &reach, FOLLOW_CONSTANTS);
+  walkHandlers(nullptr, &reach, FOLLOW_CONSTANTS);
 
   // Each finally subroutine keeps its return address in a slot of its own: a subroutine may call
   // another (a return inside a finally block runs the finally blocks around it), and a slot the
@@ -404,10 +455,12 @@ int32_t emitCode(Scope* scope) {
     registerStatementRegion(c->statement, classGen.code.lastRegion);
   }
 
-  if (genStatements(first, nullptr)) {
-    bool valueMissing = method != nullptr && method->kind == MK_METHOD && method->type != nullptr &&
-                        method->type->kind != TK_VOID && method->type->kind != TK_ERROR;
-    if (valueMissing) errorAt(global.ctx.endLine, global.ctx.endColumn, "return.value.missing", methodToString(method));
+  bool falls = genStatements(first, nullptr);
+  bool valueMissing = method != nullptr && method->kind == MK_METHOD && method->type != nullptr &&
+                      method->type->kind != TK_VOID && method->type->kind != TK_ERROR;
+  if (valueMissing && endReachable)
+    errorAt(global.ctx.endLine, global.ctx.endColumn, "return.value.missing", methodToString(method));
+  if (falls) {
     if (method != nullptr && (method->methodFlags & METHOD_DEFAULT_CONSTRUCTOR) == 0) addLineNumber(global.ctx.endLine);
     emitByte(OP_RETURN);
   }

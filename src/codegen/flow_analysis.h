@@ -21,14 +21,19 @@ struct FlowVisitor {
   StmtNode* (*handlerEntry)(TryClause* clause);
 };
 
+// How a walk reads conditions. FOLLOW_NONE takes every branch. The other two are follow-modes,
+// in which a statement not reached yet does not lead on through its jump, and constant tests
+// decide their branch: every one (FOLLOW_CONSTANTS, the code that runs), or only a loop's test
+// of a constant expression (FOLLOW_LOOP_CONSTANTS, reachability as the language reads it).
+enum FollowMode : int32_t { FOLLOW_NONE, FOLLOW_CONSTANTS, FOLLOW_LOOP_CONSTANTS };
+
 // Walks the statement graph from `first` (predecessor `from`) along successors, jumps, switch
 // labels, finally calls and the handlers of each try, stopping a path at dead ends, at `stop`,
-// or where the visitor says. In follow-mode constant conditions decide their branch and a
-// statement not reached yet does not lead on through its jump.
-void walkStatementFlow(StmtNode* from, StmtNode* first, StmtNode* stop, const FlowVisitor* visitor, bool followMode);
+// or where the visitor says.
+void walkStatementFlow(StmtNode* from, StmtNode* first, StmtNode* stop, const FlowVisitor* visitor, FollowMode mode);
 // The handlers of `tryStatement` (null: those whose statement is no ST_TRY, as a synchronized
 // statement's), each walked from its clause statement, and what follows the handlers.
-void walkHandlers(StmtNode* tryStatement, const FlowVisitor* visitor, bool followMode);
+void walkHandlers(StmtNode* tryStatement, const FlowVisitor* visitor, FollowMode mode);
 
 // The trace numbers that flow traces give statements start again from 1.
 void resetTraceNumbers();

@@ -101,14 +101,14 @@ bool clauseRethrows(const TryClause* clause) {
          (clause->statement != nullptr && clause->statement->kind == ST_MON_ENTER);
 }
 
-// Spreading of the no-report mark from `start`: through the unreachable code that flow reaches
-// from it, which is the code an if with a constant condition or a report already given stands
-// for. Reachable code ends the spread, so a mark never silences an unreachable region elsewhere.
+// Spreading of the no-report mark from `start`, an unreachable statement just reported: through
+// the unreachable code that flow reaches from it, which the report stands for. Code the language
+// reaches ends the spread, so a mark never silences an unreachable region elsewhere.
 const StmtNode* spreadStart;
 
 bool markNoReport(StmtNode* s, StmtNode*) {
   if ((s->flags & STMT_NO_REPORT) != 0) return true;
-  if (s != spreadStart && reachable(s)) return true;
+  if (s != spreadStart && (s->flags & STMT_LANGUAGE_REACHABLE) != 0) return true;
   s->flags |= STMT_NO_REPORT;
   return false;
 }
@@ -117,7 +117,7 @@ void spreadNoReport(StmtNode* s) {
   static const FlowVisitor visitor{markNoReport, nullptr, nullptr};
   const StmtNode* saved = spreadStart;
   spreadStart = s;
-  walkStatementFlow(nullptr, s, nullptr, &visitor, false);
+  walkStatementFlow(nullptr, s, nullptr, &visitor, FOLLOW_NONE);
   spreadStart = saved;
 }
 
@@ -144,8 +144,10 @@ bool isReportedKind(const StmtNode* s) {
   }
 }
 
+// Code the language counts as reachable is never reported, though it cannot run (the branch of
+// if (false), what follows while (x > 5 || true)) and no code is generated for it.
 void reportUnreachable(StmtNode* s) {
-  if (reachable(s) || (s->flags & STMT_NO_REPORT) != 0 || s->line == 0 || !isReportedKind(s)) return;
+  if ((s->flags & (STMT_LANGUAGE_REACHABLE | STMT_NO_REPORT)) != 0 || s->line == 0 || !isReportedKind(s)) return;
   int32_t column = s->column;
   if (s->flags & STMT_WARN_ONLY) {
     warningAt(global.current, s->line, column, "warn.not.reached");
@@ -265,8 +267,13 @@ void genCallFinally(StmtNode* s) {
   if (finallyClause->line != 0) addLineNumber(finallyClause->line);
   raiseStackDepth(1);
   emitJsr(finallyClause->first);
-  // When the finally block cannot complete, what follows the call is unreachable, and that is
-  // only worth a warning: the goto or return after the run of finally calls and monitor exits.
+}
+
+// When the finally block that a jump calls cannot complete, the rest of the jump is unreachable,
+// and that is only worth a warning: the jump itself was reached, whether or not its code runs.
+// The warning falls on the goto or return after the run of finally calls and monitor exits.
+void markJumpAfterFinallyCall(StmtNode* s) {
+  if ((s->flags & STMT_LANGUAGE_REACHABLE) == 0) return;
   StmtNode* t = s->next;
   while (t != nullptr && isExitStep(t)) t = t->next;
   if (t != nullptr && (t->kind == ST_GOTO || t->kind == ST_RETURN_FINISH)) t->flags |= STMT_WARN_ONLY;
@@ -461,9 +468,9 @@ bool genStatements(StmtNode* first, StmtNode* last) {
       placePendingResumes();
     if (live && isExitStep(s)) cutRegionsForExit(s);
     if (s->line != 0 && live) addLineNumber(s->line);
-    if ((s->flags & STMT_NO_REPORT_FROM) != 0 && (s->flags & STMT_NO_REPORT) == 0) spreadNoReport(s);
     traceStatement(s);
     reportUnreachable(s);
+    if (s->kind == ST_CALL_FINALLY) markJumpAfterFinallyCall(s);
 
     bool handler = false;
     switch (s->kind) {

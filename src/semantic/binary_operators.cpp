@@ -14,6 +14,7 @@
 #include "semantic/element_names.h"
 #include "semantic/expression_nodes.h"
 #include "semantic/java_arithmetic.h"
+#include "semantic/tree_walks.h"
 #include "semantic/type_records.h"
 #include "semantic/type_relations.h"
 #include "semantic/unary_expressions.h"
@@ -25,13 +26,15 @@
 namespace {
 
 ExprNode* failPromotion(ExprNode* node, const Type* target, int32_t line, int32_t column) {
-  errorAt(line, column, "incomp.type", typeToString(node->type), typeToString(target));
+  errorAt(line, column, "incomp.type", expressionTypeToString(node), typeToString(target));
   node->type = &errorType;
   return node;
 }
 
-bool isConstantOrNull(const ExprNode* node) {
-  return node->op == O_CONST || node->op == O_NULL;
+// null is no constant expression: null == null is folded only for the debugger, which compares
+// values.
+bool isIntegralOperand(const ExprNode* node) {
+  return node->op == O_CONST || (node->op == O_NULL && global.evaluating != 0);
 }
 
 int32_t mirroredComparison(int32_t op) {
@@ -79,8 +82,7 @@ int32_t constantText(const ExprNode* node, uint16_t* units) {
 // A null is no constant of the language, so a compile leaves its conversion to run time; an
 // evaluation has its value, and the conversion calls nothing.
 bool isStringFoldable(const ExprNode* node) {
-  return node->op == O_STRING || node->op == O_CONST || node->op == O_DCONST ||
-         (node->op == O_NULL && global.evaluating != 0);
+  return isConstantValue(node) || (node->op == O_NULL && global.evaluating != 0);
 }
 
 // A string + of two constants is a constant: the left node takes the joined text. A value that
@@ -156,7 +158,7 @@ ExprNode* foldIntegral(ExprNode* node, ExprNode* left, ExprNode* right) {
     case O_MUL: result = static_cast<int64_t>(ux * uy); break;
     case O_DIV:
     case O_REM:
-      // The divisor zero was reported with the operator; the division stays for run time.
+      // An integral division by zero is no constant: it stays for run time, which throws.
       if (y == 0) return node;
       // MIN / -1 overflows the host's division: its quotient is the negation, wrapped.
       if (y == -1)
@@ -167,12 +169,7 @@ ExprNode* foldIntegral(ExprNode* node, ExprNode* left, ExprNode* right) {
     case O_AND: result = x & y; break;
     case O_OR: result = x | y; break;
     case O_XOR: result = x ^ y; break;
-    case O_LSH:
-      // A count read from the frame, or a value shifted by one, is masked as at run time.
-      if (uy > (isLong ? 63u : 31u) && !isFrameValue(left) && !isFrameValue(right))
-        errorAt(right->line, right->column, "num.ovfl");
-      result = static_cast<int64_t>(ux << count);
-      break;
+    case O_LSH: result = static_cast<int64_t>(ux << count); break;
     case O_RSH: result = x >> count; break;
     case O_RSSH:
       result = isLong ? static_cast<int64_t>(ux >> count) : static_cast<int64_t>(static_cast<uint32_t>(ux) >> count);
@@ -256,19 +253,52 @@ ExprNode* foldFloating(ExprNode* node, ExprNode* left, ExprNode* right) {
   return left;
 }
 
-// Step 6 of makeBinaryExpression: the operator node gives way to its folded value.
+// == and != of two string constants: constants are interned, so the same text is the same object.
+ExprNode* foldStringComparison(ExprNode* node, ExprNode* left, const ExprNode* right) {
+  const StringValue* a = left->string;
+  const StringValue* b = right->string;
+  bool equal = a->length == b->length &&
+               std::memcmp(stringValueChars(a), stringValueChars(b), sizeof(uint16_t) * a->length) == 0;
+  return becomeBoolean(left, (node->op == O_EQ) == equal);
+}
+
+// Step 6 of makeBinaryExpression: the operator node gives way to its folded value when both
+// operands are constants. true && x and false || x are x itself; false && x and true || x keep
+// their node, since they are no constant expressions unless x is one.
 ExprNode* foldBinary(ExprNode* node) {
   ExprNode* left = node->left;
   ExprNode* right = node->right;
   if (node->op == O_SCONCAT) return foldConcatenation(node, left, right);
-  if (isConstantOrNull(left)) {
-    if (node->op == O_LAND) return left->integerValue != 0 ? foldEvaluatedOperand(right) : left;
-    if (node->op == O_LOR) return left->integerValue != 0 ? left : foldEvaluatedOperand(right);
-    if (isConstantOrNull(right)) return foldIntegral(node, left, right);
+  if ((node->op == O_EQ || node->op == O_NE) && left->op == O_STRING && right->op == O_STRING &&
+      !isFrameValue(left) && !isFrameValue(right))
+    return foldStringComparison(node, left, right);
+  if (isIntegralOperand(left)) {
+    if (node->op == O_LAND || node->op == O_LOR) {
+      if ((left->integerValue != 0) == (node->op == O_LAND)) return foldEvaluatedOperand(right);
+      return right->op == O_CONST ? left : node;
+    }
+    if (isIntegralOperand(right)) return foldIntegral(node, left, right);
     return node;
   }
   if (left->op == O_DCONST && right->op == O_DCONST) return foldFloating(node, left, right);
   return node;
+}
+
+// An integral division by the constant zero is legal and throws when it runs: a warning here.
+// The debugger, which computes the value now, fails instead.
+void warnDivisionByZero(int32_t op, const ExprNode* divisor) {
+  int32_t line = divisor->line;
+  int32_t column = divisor->column;
+  if (global.evaluating != 0) {
+    if (op == O_DIV)
+      errorAt(line, column, "divide.by.zero");
+    else
+      errorAt(line, column, "rem.by.zero");
+  } else if (op == O_DIV) {
+    warningAt(global.current, line, column, "warn.divide.by.zero");
+  } else {
+    warningAt(global.current, line, column, "warn.rem.by.zero");
+  }
 }
 
 // Promotes both operands towards each other, the left first; false after a failure.
@@ -335,10 +365,7 @@ bool typeBinary(ExprNode* node, Type* leftTypeBefore, int32_t line, int32_t colu
     case O_DIV:
     case O_REM:
       // A zero read from the frame is no constant: the division stays, as one that would throw.
-      if (isZeroConstant(right) && !isFrameValue(right) && node->op == O_DIV)
-        errorAt(right->line, right->column, "divide.by.zero");
-      if (isZeroConstant(right) && !isFrameValue(right) && node->op == O_REM)
-        errorAt(right->line, right->column, "rem.by.zero");
+      if (isZeroConstant(right) && !isFrameValue(right)) warnDivisionByZero(node->op, right);
       node->type = left->type;
       return true;
     case O_DVA:
@@ -417,6 +444,7 @@ ExprNode* makeBinaryExpression(int32_t op, ExprNode* left, ExprNode* right, int3
   }
   node->left = left;
   node->right = right;
+  if (op == O_ASG) noteAssignmentTarget(left);
   if (hasErrorType(left)) return left;
   if (hasErrorType(right)) return right;
   if (op == O_ARG || op == O_SEQ) {
@@ -501,6 +529,6 @@ Type* convertForAssignment(Type* target, ExprNode** slot, int32_t line, int32_t 
     if (!isReferenceKind(target->kind)) *slot = makeCast(target, node, line, column);
     return target;
   }
-  errorAt(line, column, "incomp.type.asg", typeToString(node->type), typeToString(target));
+  errorAt(line, column, "incomp.type.asg", expressionTypeToString(node), typeToString(target));
   return &errorType;
 }

@@ -490,8 +490,8 @@ void findClassOfRef(SourceFile* file, ClassDef* fromClass, ClassRef* ref);
 //  3. a single-type import of the name (resolved on first need; a failed one's placeholder stands,
 //     so its uses stay silent);
 //  4. a class of the file's own package;
-//  5. the on-demand imports: the member classes of an imported class, else the imported package's
-//     classes; two different classes found so are "ambig.class";
+//  5. the on-demand imports: the member classes an imported class declares, else the imported
+//     package's classes; two different classes found so that fromClass may use are "ambig.class";
 //  6. java.lang, where a different class of the name beside one from step 5 is "ambig.class".
 // Nothing found is "undef.class". Reports are given only for a mention with a line; a reported
 // failure leaves an error class as the resolution, so that the name is reported once. The
@@ -548,7 +548,7 @@ void findClassOfRef(SourceFile* file, ClassDef* fromClass, ClassRef* ref) {
     return;
   }
   if (fromClass != nullptr) {
-    if (ClassDef* inner = findInnerClassUnique(fromClass, name, line, column)) {
+    if (ClassDef* inner = findInnerClassUnique(fromClass, name, line, column, fromClass)) {
       mergeFlags(ref, inner);
       ref->resolved = inner;
       checkClassAccess(fromClass, inner, line, column);
@@ -556,6 +556,9 @@ void findClassOfRef(SourceFile* file, ClassDef* fromClass, ClassRef* ref) {
     }
   }
   ClassDef* found = nullptr;
+  // An on-demand import imports only the classes the file may use: one it may not use is no rival
+  // of another, and is the answer (its access reported) only when there is none.
+  ClassDef* unusable = nullptr;
   if (file != nullptr) {
     // The newest import of the name first; the older ones of it are asked only when it failed.
     for (ImportRecord* import = findSingleTypeImport(file, name); import != nullptr; import = import->next) {
@@ -581,11 +584,19 @@ void findClassOfRef(SourceFile* file, ClassDef* fromClass, ClassRef* ref) {
     }
     for (ImportRecord* import = file->imports; import != nullptr; import = import->next) {
       if (import->className != nullptr) continue;
-      // Access is checked once, for the class chosen.
-      ClassDef* candidate = usable(import->resolved) != nullptr
-                                ? findInnerClassUnique(import->resolved, name, line, column)
-                                : lookupClass(import->package, name, line, column);
+      // Access is checked once, for the class chosen. A class's import on demand imports the
+      // member classes it declares, not those it inherits.
+      ClassDef* candidate = nullptr;
+      if (usable(import->resolved) == nullptr) {
+        candidate = lookupClass(import->package, name, line, column);
+      } else if ((candidate = findDeclaredMemberClass(import->resolved, name)) != nullptr) {
+        noteDeprecatedClassUse(candidate, line, column);
+      }
       if (candidate == nullptr || candidate == found) continue;
+      if (usable(candidate) != nullptr && !isClassAccessible(fromClass, candidate)) {
+        if (unusable == nullptr) unusable = candidate;
+        continue;
+      }
       if (found != nullptr) {
         if (report) errorAt(line, column, "ambig.class", classRefToString(ref));
         ref->resolved = newErrorClass(name);
@@ -603,6 +614,7 @@ void findClassOfRef(SourceFile* file, ClassDef* fromClass, ClassRef* ref) {
     }
     if (found == nullptr) found = lang;
   }
+  if (found == nullptr) found = unusable;
   if (found != nullptr) {
     ref->resolved = found;
     if (usable(found) != nullptr) checkClassAccess(fromClass, found, line, column);
@@ -663,7 +675,7 @@ ClassDef* findClassInScope(Package* package, Identifier* name, ClassDef* fromCla
   }
   for (auto level = open.rbegin(); level != open.rend(); ++level) {
     ClassDef* outer = found;
-    ClassDef* inner = usable(outer) != nullptr ? findInnerClassUnique(outer, level->name, line, column) : nullptr;
+    ClassDef* inner = usable(outer) != nullptr ? findInnerClassUnique(outer, level->name, line, column, fromClass) : nullptr;
     ClassDef* member = lookupClass(level->package, level->name, line, column);
     if (inner == nullptr) {
       // A class whose file cannot be used stands, silently, for the members looked for in it.

@@ -285,6 +285,15 @@ bool inSubclassOf(const ClassDef* from, const ClassDef* declaring) {
   return false;
 }
 
+void reportClassAccess(ClassDef* cls, int32_t line, int32_t column) {
+  if (cls->flags & CF_PRIVATE)
+    errorAt(line, column, "cannot.access.private.class", classToString(cls));
+  else if (cls->flags & CF_PROTECTED)
+    errorAt(line, column, "cannot.access.protected.class", classToString(cls));
+  else
+    errorAt(line, column, "cannot.access.class", classToString(cls));
+}
+
 }  // namespace
 
 bool isClassAccessible(const ClassDef* from, const ClassDef* cls) {
@@ -304,13 +313,13 @@ void checkClassAccess(ClassDef* from, ClassDef* cls, int32_t line, int32_t colum
     warningAt(global.current, line, column, "warn.class.used.outside.source", classToString(cls),
               cls->sourceFile->name, expected.c_str());
   }
-  if (isClassAccessible(from, cls)) return;
-  if (cls->flags & CF_PRIVATE)
-    errorAt(line, column, "cannot.access.private.class", classToString(cls));
-  else if (cls->flags & CF_PROTECTED)
-    errorAt(line, column, "cannot.access.protected.class", classToString(cls));
-  else
-    errorAt(line, column, "cannot.access.class", classToString(cls));
+  if (!isClassAccessible(from, cls)) reportClassAccess(cls, line, column);
+}
+
+bool checkReachedClassAccess(ClassDef* from, ClassDef* cls, int32_t line, int32_t column) {
+  if (cls == nullptr || line <= 0 || isClassAccessible(from, cls)) return true;
+  reportClassAccess(cls, line, column);
+  return false;
 }
 
 ClassDef* loadMemberClass(ClassDef* outer, ClassRef* entry) {

@@ -13,6 +13,10 @@ struct Identifier;
 void checkClassAccess(ClassDef* from, ClassDef* cls, int32_t line, int32_t column);
 // The same rules without a report.
 bool isClassAccessible(const ClassDef* from, const ClassDef* cls);
+// A class that no name written at the position mentions, reached as the type of a value whose
+// member is used there (f().x, a.length with an array of it): the access check without the
+// note on its file's name. False after a report.
+bool checkReachedClassAccess(ClassDef* from, ClassDef* cls, int32_t line, int32_t column);
 bool sameOutermostClass(const ClassDef* a, const ClassDef* b);
 void addInnerClass(ClassDef* outer, ClassDef* inner, Identifier* name, uint16_t flags, int32_t line, int32_t column);
 // The entry of outer's inner-class list for its member class of the name (never a local class's),

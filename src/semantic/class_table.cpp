@@ -269,6 +269,13 @@ ClassDef* findClassInPackage(Package* package, Identifier* name, int32_t line, i
 void addClassToPackage(Package* package, ClassDef* cls) {
   if (package == nullptr) package = &rootPackage;
   ClassDef* earlier = findClassInPackage(package, cls->binaryName, 0, 0);
+  // The mark a lookup left for a name it found no class of gives way to a class declared later, in
+  // a source file parsed on demand whose name is another class's: the lookup was reported already.
+  if (earlier != nullptr && earlier->kind == CLASS_KIND_ERROR && (earlier->state & CLASS_UNREADABLE) == 0 &&
+      earlier->sourceFile == nullptr && cls->kind != CLASS_KIND_ERROR) {
+    removeClassFromPackage(package, earlier);
+    earlier = nullptr;
+  }
   if (earlier == nullptr) {
     cls->package = package;
     appendAtTail(&package->firstClass, &package->lastClass, cls);

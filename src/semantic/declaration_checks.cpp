@@ -168,9 +168,10 @@ ClassDef* thrownClass(const ThrowsEntry* t) {
   return t->classRef != nullptr ? usableSupertype(t->classRef) : nullptr;
 }
 
-// Each checked exception that m declares must be a subclass of one that n declares.
-void checkThrowsCompatible(const ClassCheck& check, Member* m, Member* n) {
-  if (m->throwsList == nullptr && n->throwsList == nullptr) return;
+// Each checked exception that m declares must be a subclass of one that n declares. True after a
+// report.
+bool checkThrowsCompatible(const ClassCheck& check, Member* m, Member* n) {
+  if (m->throwsList == nullptr && n->throwsList == nullptr) return false;
   for (ThrowsEntry* t = m->throwsList; t != nullptr; t = t->next) {
     ClassDef* thrown = thrownClass(t);
     if (thrown == nullptr || !isCheckedException(thrown)) continue;
@@ -182,15 +183,27 @@ void checkThrowsCompatible(const ClassCheck& check, Member* m, Member* n) {
     if (!allowed) {
       const char* nText = memberToString(n);
       reportAt(siteOf(check.cls, m), "dup.abs.method.type.throws", nText, memberToString(m));
-      return;
+      return true;
     }
   }
+  return false;
 }
+
+// The faults of one method against the methods it overrides, each reported once however many
+// supertypes declare a method it overrides (an interface and the one it extends, a superclass and
+// an interface).
+struct OverrideFaults {
+  bool result = false;
+  bool access = false;
+  bool staticness = false;
+  bool finalMethod = false;
+  bool throws = false;
+};
 
 // m against one method n of a supertype that it overrides, hides or implements. A package-private
 // method of another package is not inherited: after the note on a differing result type nothing
 // more is asked of it.
-void checkOverridden(const ClassCheck& check, Member* m, Member* n, bool fromMemberCheck) {
+void checkOverridden(const ClassCheck& check, Member* m, Member* n, bool fromMemberCheck, OverrideFaults* faults) {
   ClassDef* q = check.cls;
   ClassDef* owner = m->owner;
   ClassDef* x = n->owner;
@@ -201,27 +214,35 @@ void checkOverridden(const ClassCheck& check, Member* m, Member* n, bool fromMem
       const char* ownerText = classToString(owner);
       warningAt(q->sourceFile, siteOf(q, m).line, siteOf(q, m).column, "warn.package-private.not.overriden", mText,
                 ownerText, classToString(x));
-    } else {
+    } else if (!faults->result) {
       reportAt(siteOf(q, m), "redefined.different.return");
+      faults->result = true;
     }
   }
   if (otherPackage) return;
-  if (weakensAccess(m, n)) reportAt(siteOf(q, m), "redefined.more.private");
+  if (weakensAccess(m, n) && !faults->access) {
+    reportAt(siteOf(q, m), "redefined.more.private");
+    faults->access = true;
+  }
   bool mStatic = (m->modifiers & M_STATIC) != 0;
   bool nStatic = (n->modifiers & M_STATIC) != 0;
-  if (nStatic && !mStatic) {
-    const char* mText = memberToString(m);
-    reportAt(siteOf(q, m), "static.method.not.overridden", mText, classToString(x));
-  } else if (mStatic && !nStatic) {
-    const char* nText = memberToString(n);
-    reportAt(siteOf(q, m), "method.overridden.static", nText, classToString(x));
+  if (nStatic != mStatic && !faults->staticness) {
+    faults->staticness = true;
+    if (nStatic) {
+      const char* mText = memberToString(m);
+      reportAt(siteOf(q, m), "static.method.not.overridden", mText, classToString(x));
+    } else {
+      const char* nText = memberToString(n);
+      reportAt(siteOf(q, m), "method.overridden.static", nText, classToString(x));
+    }
   }
-  if (n->modifiers & M_FINAL) {
+  if ((n->modifiers & M_FINAL) && !faults->finalMethod) {
     const char* mText = memberToString(m);
     reportAt(siteOf(q, m), "final.method.not.overridden", mText, classToString(x));
+    faults->finalMethod = true;
   }
-  if (fromMemberCheck || (m->modifiers & M_ABSTRACT) == 0 || (n->modifiers & M_ABSTRACT) == 0)
-    checkThrowsCompatible(check, m, n);
+  if ((fromMemberCheck || (m->modifiers & M_ABSTRACT) == 0 || (n->modifiers & M_ABSTRACT) == 0) && !faults->throws)
+    faults->throws = checkThrowsCompatible(check, m, n);
   if (n->modifiers & M_DEPRECATED) {
     ReportSite site = siteOf(q, m);
     warnDeprecated(nullptr, n, owner, x, site.line, site.column);
@@ -243,6 +264,7 @@ bool meetsOverride(const ClassDef* x, const Member* n) {
 // nothing.
 void checkOverride(ClassCheck* check, Member* m, bool fromMemberCheck) {
   bool interfaceChecked = isInterface(check->cls);
+  OverrideFaults faults;
   for (ClassDef* x : check->ancestors) {
     bool objectOfInterface = interfaceChecked && !isInterface(x);
     MembersNamed named(x, m->name);
@@ -256,7 +278,7 @@ void checkOverride(ClassCheck* check, Member* m, bool fromMemberCheck) {
         auto pair = std::make_pair(low, high);
         if (!check->comparedPairs.insert(pair).second) continue;
       }
-      checkOverridden(*check, m, n, fromMemberCheck);
+      checkOverridden(*check, m, n, fromMemberCheck, &faults);
     }
   }
 }
@@ -447,12 +469,13 @@ bool reachesType(ClassDef* target, ClassDef* cls) {
 }
 
 // Removes the entries that K implements, first for K the class itself, then up its superclass
-// chain. A concrete method that implements an interface's method which K itself does not reach
-// meets that method here for the first time, so its static bit, throws list, result type and
-// access are checked here; every other pair was checked as overriding by the class that holds
-// both.
+// chain (an abstract method with package access only by a method of its package). A concrete
+// method that implements an interface's method which K itself does not reach meets that method
+// here for the first time, so its static bit, throws list, result type and access are checked
+// here, each fault once; every other pair was checked as overriding by the class that holds both.
 void filterAbstractList(ClassCheck* check, AbstractList* list) {
   ClassDef* q = check->cls;
+  std::unordered_map<const Member*, OverrideFaults> faultsOf;
   WalkMarks marks;
   for (ClassDef* k = q; k != nullptr && !list->empty() && k->kind == CLASS_KIND_CLASS && !seen(k, marks);
        k = superclassStep(k)) {
@@ -466,23 +489,32 @@ void filterAbstractList(ClassCheck* check, AbstractList* list) {
       Member* found = firstMatching(k, entry.method, [](const Member* n) {
         return n->kind == MK_METHOD && (n->modifiers & (M_PRIVATE | M_ABSTRACT)) == 0;
       });
+      // A method with package access is overridden only by a method of its own package.
+      if (found != nullptr && isPackagePrivate(entry.method) && packageOf(k) != packageOf(declaring)) found = nullptr;
       if (found == nullptr) {
         kept.push_back(entry);
         continue;
       }
       ReportSite site = k == q ? siteOf(q, found) : siteOf(q, entry.method);
       if (isInterface(declaring) && !reachesType(declaring, k)) {
-        if (found->modifiers & M_STATIC) reportAt(site, "abs.method.ovrd.static", memberToString(found));
-        checkThrowsCompatible(*check, found, entry.method);
-        if (!sameType(found->type, entry.method->type)) {
+        // The method meets each interface method it implements; a fault is reported once.
+        OverrideFaults& faults = faultsOf[found];
+        if ((found->modifiers & M_STATIC) && !faults.staticness) {
+          reportAt(site, "abs.method.ovrd.static", memberToString(found));
+          faults.staticness = true;
+        }
+        if (!faults.throws) faults.throws = checkThrowsCompatible(*check, found, entry.method);
+        if (!sameType(found->type, entry.method->type) && !faults.result) {
           const char* entryText = memberToString(entry.method);
           reportAt(site, "dup.abs.method.type.decl", entryText, memberToString(found));
+          faults.result = true;
         }
-        if (weakensAccess(found, entry.method)) {
+        if (weakensAccess(found, entry.method) && !faults.access) {
           const char* foundText = memberToString(found);
           const char* kText = classToString(k);
           const char* entryText = memberToString(entry.method);
           reportAt(site, "method.ovrd.restrict", foundText, kText, entryText, classToString(declaring));
+          faults.access = true;
         }
       }
       if (traceOn()) {
@@ -627,8 +659,9 @@ void checkClassDef(ClassDef* cls) {
 }
 
 
-// Every class reachable from superClass through superclasses, interfaces and, for a class, its
-// outer class; meeting cls there is the cycle. Marks end the walk however long the chain is.
+// Every class reachable from superClass through superclasses, interfaces and outer classes (a
+// supertype depends on the classes that hold it, as a qualifier of its name does); meeting cls
+// there is the cycle. Marks end the walk however long the chain is.
 void checkCircularSuper(ClassDef* superClass, ClassDef* cls) {
   WalkMarks marks;
   std::vector<ClassDef*> stack{superClass};
@@ -639,7 +672,7 @@ void checkCircularSuper(ClassDef* superClass, ClassDef* cls) {
     if (x == cls) fatalError(cls->sourceFile, cls->line, cls->column, "circular.super", classToString(cls));
     if (seen(x, marks)) continue;
     pushSupertypes(&stack, x);
-    if (x->kind == CLASS_KIND_CLASS && x->outer != nullptr) stack.push_back(x->outer);
+    if (x->outer != nullptr) stack.push_back(x->outer);
   }
 }
 
@@ -662,52 +695,117 @@ ClassDef* findLocalClass(ClassDef* cls, Identifier* name, ClassDef** foundIn) {
   return nullptr;
 }
 
-// The class's own member classes, then depth first through its superclass and then its
-// interfaces. Only supertypes already resolved are searched: a supertype being resolved may itself
-// name an inherited member class. A name that no class has a member class of needs no walk: the
-// names of a class's many interfaces are looked up while the interfaces before them are resolved.
-ClassDef* findMemberClass(ClassDef* cls, Identifier* name, ClassDef** foundIn) {
-  if (name == nullptr || (name->marks & IDENTIFIER_NAMES_MEMBER_CLASS) == 0) return nullptr;
+ClassDef* findDeclaredMemberClass(ClassDef* cls, Identifier* name) {
+  ClassRef* entry = findMemberClassEntry(cls, name);
+  return entry != nullptr ? entryClass(cls, entry) : nullptr;
+}
+
+namespace {
+
+// The member classes of one name that a search met: the first that the searching class may use,
+// a second, different one beside it (the name is then ambiguous), and the first met that it may
+// not use (private to a supertype, or not accessible).
+struct MemberClassSearch {
+  ClassDef* found = nullptr;
+  ClassDef* foundIn = nullptr;
+  ClassDef* second = nullptr;
+  ClassDef* secondIn = nullptr;
+  ClassDef* unusable = nullptr;
+  ClassDef* unusableIn = nullptr;
+};
+
+// A member class is inherited when it is not private and `from` may use it.
+bool isUsableMemberClass(const ClassDef* inner, const ClassDef* holder, const ClassDef* start, const ClassDef* from) {
+  if ((inner->flags & CF_PRIVATE) != 0 && holder != start) return false;
+  return isClassAccessible(from, inner);
+}
+
+// The class's own member classes of the name; else those of its supertypes, depth first, the
+// superclass before the interfaces in order. A class that declares one hides those of the name
+// in its own supertypes, whether or not `from` may use it, so the walk does not go above it. Only
+// supertypes already resolved are searched: a supertype being resolved may itself name an
+// inherited member class. Each class is visited once, however many paths reach it. A name that no
+// class has a member class of needs no walk: the names of a class's many interfaces are looked up
+// while the interfaces before them are resolved.
+void searchMemberClasses(ClassDef* cls, Identifier* name, const ClassDef* from, MemberClassSearch* out) {
+  if (name == nullptr || (name->marks & IDENTIFIER_NAMES_MEMBER_CLASS) == 0) return;
   WalkMarks marks;
   std::vector<ClassDef*> stack{cls};
   while (!stack.empty()) {
     ClassDef* holder = stack.back();
     stack.pop_back();
     if (holder == nullptr || seen(holder, marks)) continue;
-    if (ClassRef* entry = findMemberClassEntry(holder, name)) {
-      if (ClassDef* inner = entryClass(holder, entry)) {
-        if (foundIn != nullptr) *foundIn = holder;
-        return inner;
-      }
+    ClassDef* inner = findDeclaredMemberClass(holder, name);
+    if (inner == nullptr) {
+      pushSupertypes(&stack, holder);
+      continue;
     }
-    pushSupertypes(&stack, holder);
+    if (!isUsableMemberClass(inner, holder, cls, from)) {
+      if (out->unusable == nullptr) {
+        out->unusable = inner;
+        out->unusableIn = holder;
+      }
+    } else if (out->found == nullptr) {
+      out->found = inner;
+      out->foundIn = holder;
+    } else if (inner != out->found && out->second == nullptr) {
+      out->second = inner;
+      out->secondIn = holder;
+    }
+    // Declared in the class searched: nothing of its supertypes counts.
+    if (holder == cls) return;
   }
-  return nullptr;
+}
+
+}  // namespace
+
+ClassDef* findMemberClass(ClassDef* cls, Identifier* name, const ClassDef* from, ClassDef** foundIn) {
+  MemberClassSearch search;
+  searchMemberClasses(cls, name, from, &search);
+  ClassDef* found = search.found != nullptr ? search.found : search.unusable;
+  if (foundIn != nullptr && found != nullptr) *foundIn = search.found != nullptr ? search.foundIn : search.unusableIn;
+  return found;
 }
 
 ClassDef* findInnerClass(ClassDef* cls, Identifier* name, ClassDef** foundIn) {
   if (ClassDef* local = findLocalClass(cls, name, foundIn)) return local;
-  return findMemberClass(cls, name, foundIn);
+  return findMemberClass(cls, name, global.ctx.enclosing, foundIn);
 }
 
 namespace {
-ClassDef* findInnerClassOnce(ClassDef* cls, Identifier* name, int32_t line, int32_t column);
+ClassDef* findInnerClassOnce(ClassDef* cls, Identifier* name, int32_t line, int32_t column, const ClassDef* from);
 }  // namespace
 
-ClassDef* findInnerClassUnique(ClassDef* cls, Identifier* name, int32_t line, int32_t column) {
-  ClassDef* found = findInnerClassOnce(cls, name, line, column);
+ClassDef* findInnerClassUnique(ClassDef* cls, Identifier* name, int32_t line, int32_t column, const ClassDef* from) {
+  ClassDef* found = findInnerClassOnce(cls, name, line, column, from);
   if (found != nullptr && line > 0) noteDeprecatedClassUse(found, line, column);
   return found;
 }
 
 namespace {
 
-ClassDef* findInnerClassOnce(ClassDef* cls, Identifier* name, int32_t line, int32_t column) {
+// A local class in scope, or a member class of the class or its supertypes that `from` may use.
+// When there is none, or only an inherited one, an enclosing class of the name, or its own member
+// class of the name, may stand closer. Reported when a line is given: two member classes of the
+// name inherited side by side, and a private member class of a supertype where no other class of
+// the name is found (one that is not accessible is left to the caller's access check); an
+// inherited one beside a different one of an enclosing class is warned about.
+ClassDef* findInnerClassOnce(ClassDef* cls, Identifier* name, int32_t line, int32_t column, const ClassDef* from) {
   if (cls == nullptr || name == nullptr) return nullptr;
-  ClassDef* foundIn = nullptr;
-  ClassDef* found = findInnerClass(cls, name, &foundIn);
+  ClassDef* foundIn = cls;
+  ClassDef* found = findLocalClass(cls, name, &foundIn);
+  MemberClassSearch search;
+  if (found == nullptr) {
+    searchMemberClasses(cls, name, from, &search);
+    found = search.found;
+    foundIn = search.foundIn;
+  }
   if (found != nullptr && foundIn == cls) return found;
-  // Missing, or inherited: an enclosing class's own member class of the name may stand closer.
+  if (search.second != nullptr && line > 0)
+    errorAt(line, column, "ambig.inherited.class", identToString(name), classToString(search.foundIn),
+            classToString(search.secondIn));
+  // Missing: the enclosing classes' member classes outward. Inherited: it is the answer, and an
+  // enclosing class's own member class of the name is warned about.
   ClassDef* outer = nullptr;
   ClassDef* outerFoundIn = nullptr;
   for (ClassDef* around = cls->outer; around != nullptr; around = around->outer) {
@@ -717,17 +815,29 @@ ClassDef* findInnerClassOnce(ClassDef* cls, Identifier* name, int32_t line, int3
       break;
     }
     ClassDef* in = nullptr;
-    ClassDef* candidate = findInnerClass(around, name, &in);
+    ClassDef* candidate = findLocalClass(around, name, &in);
+    if (candidate == nullptr) {
+      MemberClassSearch aroundSearch;
+      searchMemberClasses(around, name, from, &aroundSearch);
+      candidate = aroundSearch.found;
+      in = aroundSearch.foundIn;
+    }
     if (candidate != nullptr && (found == nullptr || in == around)) {
       outer = candidate;
       outerFoundIn = in;
       break;
     }
   }
+  if (found == nullptr && outer == nullptr && search.unusable != nullptr) {
+    found = search.unusable;
+    if ((found->flags & CF_PRIVATE) != 0 && isClassAccessible(from, found) && line > 0)
+      errorAt(line, column, "private.class.not.inherited", classToString(found), classToString(cls));
+    return found;
+  }
   if (found == nullptr) return outer;
   if (outer != nullptr && outer != found && line > 0)
-    errorAt(line, column, "inner.classname.ambiguous", identToString(name), classToString(cls),
-            classToString(outerFoundIn));
+    warningAt(global.current, line, column, "warn.inner.classname.ambiguous", identToString(name), classToString(cls),
+              classToString(outerFoundIn));
   return found;
 }
 

@@ -13,9 +13,11 @@
 #include "semantic/expression_nodes.h"
 #include "semantic/type_records.h"
 #include "support/arena.h"
+#include "support/diagnostics.h"
 #include "support/frame_stack.h"
 #include "support/global.h"
 #include "support/identifiers.h"
+#include "support/message_file.h"
 #include "support/parser_context.h"
 #include "support/source_file.h"
 #include "syntax/scanner.h"
@@ -45,6 +47,15 @@ void appendIndent(int32_t indent) {
   for (int32_t i = 0; i < indent; i++) appendNameChar(' ');
 }
 
+// The null literal has a type of its own, which no name denotes: it is written null. A null read
+// from the frame by the debugger keeps the type it was declared with.
+void appendExpressionType(const ExprNode* node) {
+  if (isNullLiteral(node))
+    appendNameCString("null");
+  else
+    appendType(node->type);
+}
+
 // The list leans left, O_ARG(O_ARG(a, b), c): its links are taken down to the first argument,
 // then each later argument follows, so a list of any length costs no recursion.
 void appendArgumentTypes(const ExprNode* node) {
@@ -54,13 +65,60 @@ void appendArgumentTypes(const ExprNode* node) {
     links.push(node);
     if (node->left == nullptr) break;
   }
-  if (node->op != O_ARG) appendType(node->type);
+  if (node->op != O_ARG) appendExpressionType(node);
   while (!links.empty()) {
     const ExprNode* link = links.top();
     links.pop();
     appendNameChar(',');
-    if (link->right != nullptr) appendType(link->right->type);
+    if (link->right != nullptr) appendExpressionType(link->right);
   }
+}
+
+void appendQualifiedBinaryName(const ClassDef* cls) {
+  appendQualifiedName(cls->package, cls->binaryName != nullptr ? cls->binaryName : cls->name);
+}
+
+// An anonymous class of a source as its users say it, in the words of the message file's
+// "anonymous.class.name": the class it extends or the interface it implements (%1), the
+// innermost class around it that has a name (%2) and its line (%3). False where there are no such
+// words: no message file, or texts kept in an encoding the name buffer's text would not return to;
+// the binary name stands then.
+bool appendAnonymousClass(const ClassDef* cls) {
+  if ((cls->flags & CF_ANONYMOUS) == 0 || cls->sourceFile == nullptr || cls->line <= 0) return false;
+  if (messageTextEncoding() != nullptr) return false;
+  const MessageEntry* entry = lookupMessage("anonymous.class.name");
+  if (entry == nullptr || entry->text == nullptr || entry->text[0] == '\0') return false;
+  const ClassDef* around = cls->outer;
+  while (around != nullptr && (around->flags & CF_ANONYMOUS) != 0 && around->outer != nullptr) around = around->outer;
+  const ClassRef* extended = cls->interfaces != nullptr ? cls->interfaces : cls->superclass;
+  const char* literal = entry->text;
+  const char* p = entry->text;
+  while (*p != '\0') {
+    if (!isChar(p, '%') || p[1] == '\0') {
+      p++;
+      continue;
+    }
+    appendNameNative(literal, static_cast<int32_t>(p - literal));
+    switch (p[1]) {
+      case '1':
+        if (extended != nullptr) appendIdentifier(extended->resolved != nullptr ? extended->resolved->name : extended->name);
+        break;
+      case '2':
+        if (around != nullptr) appendClassName(around);
+        break;
+      case '3':
+        appendDecimal(cls->line);
+        break;
+      default:
+        // "%" before any other character stands for that character, as in messages.
+        appendNameNative(p + 1, 1);
+        break;
+    }
+    p += 2;
+    literal = p;
+  }
+  appendNameNative(literal, static_cast<int32_t>(p - literal));
+  return true;
 }
 
 }  // namespace
@@ -86,6 +144,7 @@ void appendType(const Type* type) {
       return;
     case TK_CLASS: {
       const ClassRef* ref = type->classRef;
+      if (ref != nullptr && ref->resolved != nullptr && appendAnonymousClass(ref->resolved)) return;
       const Identifier* name = ref == nullptr ? nullptr : ref->resolved != nullptr ? ref->resolved->name : ref->name;
       if (ref != nullptr && ref->resolved == nullptr) appendNameChar('~');
       if (name == nullptr)
@@ -110,6 +169,10 @@ const char* typeToString(const Type* type) {
   return textOf(type, appendType);
 }
 
+const char* expressionTypeToString(const ExprNode* node) {
+  return textOf(node, appendExpressionType);
+}
+
 void appendPackageName(const Package* package) {
   std::vector<const Package*> outward;
   for (const Package* p = package; !isUnnamedPackage(p); p = p->parent) outward.push_back(p);
@@ -132,7 +195,8 @@ void appendClassName(const ClassDef* cls) {
     appendNameCString("<null>");
     return;
   }
-  appendQualifiedName(cls->package, cls->binaryName != nullptr ? cls->binaryName : cls->name);
+  if (appendAnonymousClass(cls)) return;
+  appendQualifiedBinaryName(cls);
 }
 
 void appendClassRef(const ClassRef* ref) {
@@ -149,6 +213,11 @@ void appendClassRef(const ClassRef* ref) {
 const char* classToString(ClassDef* cls) {
   if (cls != nullptr) computeBinaryName(cls);
   return textOf<ClassDef>(cls, appendClassName);
+}
+
+const char* binaryClassToString(ClassDef* cls) {
+  if (cls != nullptr) computeBinaryName(cls);
+  return textOf<ClassDef>(cls, appendQualifiedBinaryName);
 }
 
 const char* classRefToString(ClassRef* ref) {
@@ -217,6 +286,43 @@ const char* memberToString(const Member* member) {
 
 const char* methodToString(const Member* member) {
   return memberToString(member);
+}
+
+// The name of a field; a method's or constructor's name and the types of the parameters written
+// in the source (not those the compiler adds), as a call would name them.
+void appendMemberSignature(const Member* m) {
+  if (m->name != nullptr)
+    appendIdentifier(m->name);
+  else if (m->owner != nullptr)
+    appendIdentifier(m->owner->name);
+  if (m->kind != MK_METHOD && m->kind != MK_CONSTRUCTOR) return;
+  appendNameChar('(');
+  bool first = true;
+  for (const Parameter* p = m->parameters; p != nullptr; p = p->next) {
+    if (p->modifiers & M_SYNTHETIC) continue;
+    if (!first) appendNameChar(',');
+    appendType(p->type);
+    first = false;
+  }
+  appendNameChar(')');
+}
+
+const char* memberSignatureToString(const Member* member) {
+  return textOf(member, appendMemberSignature);
+}
+
+const char* candidatesToString(Member* const* candidates, int32_t count) {
+  resetNameBuffer();
+  for (int32_t i = 0; i < count; i++) {
+    const Member* m = candidates[i];
+    if (i > 0) appendNameCString(", ");
+    if (m->kind == MK_METHOD && m->owner != nullptr) {
+      appendClassName(m->owner);
+      appendNameChar('.');
+    }
+    appendMemberSignature(m);
+  }
+  return finishString();
 }
 
 const char* methodSignatureToString(const Identifier* name, const ExprNode* arguments) {

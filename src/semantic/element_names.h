@@ -17,14 +17,27 @@ struct Token;
 struct Type;
 
 const char* typeToString(const Type* type);
+// The type of an expression as a message names it: the null literal's is "null".
+const char* expressionTypeToString(const ExprNode* node);
 void appendType(const Type* type);
 const char* identToString(const Identifier* id);
 void appendIdentifier(const Identifier* id);
 const char* memberToString(const Member* member);
 const char* methodToString(const Member* member);
+// A member as its users name it: a field by its name, a method or constructor by its name and
+// declared parameter types, as in f(int,String).
+const char* memberSignatureToString(const Member* member);
+void appendMemberSignature(const Member* member);
+// The candidates of an ambiguous call: each method as its class and signature (p.A.f(int)), each
+// constructor as its signature, separated by ", ".
+const char* candidatesToString(Member* const* candidates, int32_t count);
 void appendMember(const Member* member);
 const char* methodSignatureToString(const Identifier* name, const ExprNode* arguments);
+// A class by its qualified binary name; an anonymous class of a source as its users say it, in
+// the message file's words ("anonymous.class.name"), where there are such words.
 const char* classToString(ClassDef* cls);
+// The qualified binary name whatever the class, as its file is named (-verbose).
+const char* binaryClassToString(ClassDef* cls);
 const char* classRefToString(ClassRef* ref);
 const char* packageToString(const Package* package);
 void appendClassRef(const ClassRef* ref);

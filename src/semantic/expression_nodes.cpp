@@ -161,7 +161,7 @@ int32_t checkOperandType(uint8_t mask, ExprNode* operand, ExprNode* other, int32
     default: break;
   }
   if ((mask & needed) != 0) return 1;
-  errorAt(line, column, "disallowed.type", typeToString(type));
+  errorAt(line, column, "disallowed.type", expressionTypeToString(operand));
   return 0;
 }
 
@@ -192,6 +192,10 @@ bool isIntConstantValue(const ExprNode* node, int32_t value) {
   if (node == nullptr || node->op != O_CONST) return false;
   if (node->type != nullptr && (node->type->kind == TK_FLOAT || node->type->kind == TK_DOUBLE)) return false;
   return node->integerValue == static_cast<int64_t>(value);
+}
+
+bool isConstantValue(const ExprNode* node) {
+  return node != nullptr && (node->op == O_CONST || node->op == O_DCONST || node->op == O_STRING);
 }
 
 bool isZeroConstant(const ExprNode* node) {

@@ -156,6 +156,8 @@ int32_t checkOperandType(uint8_t mask, ExprNode* operand, ExprNode* other, int32
 bool isStringOperand(const ExprNode* a, const ExprNode* b);
 // An operand that already produced its diagnostic.
 bool hasErrorType(const ExprNode* node);
+// The value of a constant expression: an O_CONST, O_DCONST or O_STRING.
+bool isConstantValue(const ExprNode* node);
 bool isIntConstantValue(const ExprNode* node, int32_t value);
 bool isZeroConstant(const ExprNode* node);
 bool isInfiniteConstant(const ExprNode* node);
@@ -180,6 +182,11 @@ ExprNode* foldEvaluatedOperand(ExprNode* node);
 constexpr int32_t EXPR_FRAME_VALUE = 0x4;
 inline bool isFrameValue(const ExprNode* node) {
   return node != nullptr && (node->flags & EXPR_FRAME_VALUE) != 0;
+}
+// The literal null, whose type has no members; not a null that the debugger read from the frame,
+// which has the type it was declared with.
+inline bool isNullLiteral(const ExprNode* node) {
+  return node != nullptr && node->op == O_NULL && !isFrameValue(node);
 }
 // A folded result keeps the mark of any operand it came from.
 inline ExprNode* markFrameValue(ExprNode* result, int32_t operandFlags) {

@@ -99,19 +99,22 @@ void addImport(Package* package, Identifier* className, SourceFile* file, int32_
   if (className != nullptr) indexImport(record);
 }
 
-void checkImportConflicts(SourceFile* file, Identifier* className, int32_t line, int32_t column) {
+// An import of the very class declared is no clash. The top-level packages are no members of the
+// unnamed package, so a class there may have the name of one.
+void checkImportConflicts(SourceFile* file, ClassDef* cls, int32_t line, int32_t column) {
   Package* filePackage = file->package;
+  Identifier* className = cls->binaryName;
   char text[16];
   for (ImportRecord* import = file->imports; import != nullptr; import = import->next) {
     bool singleType = import->className != nullptr;
-    if ((singleType && import->className == className) ||
-        (singleType && import->resolved != nullptr && import->resolved->binaryName == className)) {
+    if (singleType && import->resolved != cls &&
+        (import->className == className || (import->resolved != nullptr && import->resolved->binaryName == className))) {
       errorInFile(file, line, column, "class.dups.import", identToString(className),
                   lineText(import->line, text, sizeof text));
       return;
     }
-    if (!singleType && import->package != nullptr && import->package->parent == filePackage &&
-        import->package->name == className) {
+    if (!singleType && import->package != nullptr && !isUnnamedPackage(filePackage) &&
+        import->package->parent == filePackage && import->package->name == className) {
       errorInFile(file, line, column, "class.dups.pkg.import", identToString(className),
                   lineText(import->line, text, sizeof text));
       return;

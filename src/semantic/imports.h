@@ -31,7 +31,7 @@ ImportRecord* findSingleTypeImport(const SourceFile* file, const Identifier* cla
 int64_t importProbeCount();
 // Forgets every file's imports, which point into the main arena; with the class table.
 void resetImportIndex();
-// A class declared in the file may not have the name of a class it imports by single-type import
-// ("class.dups.import"), nor that of a sub-package of its own package that it imports on demand
-// ("class.dups.pkg.import").
-void checkImportConflicts(SourceFile* file, Identifier* className, int32_t line, int32_t column);
+// A class declared in the file may not have the name of another class it imports by single-type
+// import ("class.dups.import"), nor that of a sub-package of its own named package that it imports
+// on demand ("class.dups.pkg.import"). The class's binary name is the name compared.
+void checkImportConflicts(SourceFile* file, ClassDef* cls, int32_t line, int32_t column);

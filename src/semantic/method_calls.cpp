@@ -112,10 +112,26 @@ ExprNode* copyNode(const ExprNode* node) {
 
 // The checks of an explicit superclass constructor call on the enclosing instance its superclass
 // needs: one must be given (outer.super(...)) or be reachable from the current class, and a given
-// one must be of the superclass's outer class. False after a report.
+// one must be of the superclass's outer class; a superclass that takes none takes no qualifier
+// either. False after a report.
 bool checkSuperOuterInstance(ExprNode* q, ClassDef* current, int32_t line, int32_t column) {
   ClassDef* superclass = superclassOf(current);
   ExprNode* explicitOuter = q->left;
+  if (q->line != 0 && explicitOuter != nullptr && superclass != nullptr) {
+    if (!takesEnclosingInstance(superclass)) {
+      errorAt(explicitOuter->line, explicitOuter->column, "outer.qualifier.not.inner", classToString(superclass));
+      return false;
+    }
+    // A class file's inner class has no outer-instance field here: its outer class is the type.
+    Type* outerType = superclass->outerThisField != nullptr ? superclass->outerThisField->type
+                      : superclass->outer != nullptr    ? classTypeFor(superclass->outer, line, column)
+                                                        : nullptr;
+    if (outerType != nullptr && !isSubclassType(explicitOuter->type, outerType)) {
+      errorAt(explicitOuter->line, explicitOuter->column, "outer.qualifier.type", typeToString(explicitOuter->type),
+              typeToString(outerType));
+      return false;
+    }
+  }
   if (superclass == nullptr || superclass->outer == nullptr || superclass->outerThisField == nullptr) return true;
   ClassDef* needed = superclass->outer;
   if ((current->flags & CF_ANONYMOUS) == 0 && explicitOuter == nullptr) {
@@ -125,10 +141,6 @@ bool checkSuperOuterInstance(ExprNode* q, ClassDef* current, int32_t line, int32
         errorAt(line, column, "constructor.missing.outer", classToString(needed), classToString(current));
       return false;
     }
-  }
-  if (q->line != 0 && explicitOuter != nullptr && !isSubclassType(explicitOuter->type, superclass->outerThisField->type)) {
-    errorAt(line, column, "disallowed.type", typeToString(explicitOuter->type));
-    return false;
   }
   return true;
 }
@@ -193,6 +205,25 @@ std::vector<ThrowsEntry*> thrownByAll(ClassDef* cls, Member* chosen) {
     thrown.swap(both);
   }
   return thrown;
+}
+
+// A call for which the lookup in `cls` chose nothing: ambiguous, or of a method (constructor) that
+// exists but cannot be used here, or of none that matches.
+void reportNoMethod(ClassDef* cls, Identifier* name, ExprNode* arguments, const MethodMiss& miss, int32_t line,
+                    int32_t column) {
+  const char* call = methodSignatureToString(name != nullptr ? name : cls->name, arguments);
+  if (miss.ambiguous != nullptr && name == nullptr)
+    errorAt(line, column, "ambig.constructor", call, miss.ambiguous);
+  else if (miss.ambiguous != nullptr)
+    errorAt(line, column, "ambig.method", call, miss.ambiguous);
+  else if (miss.hiddenEnclosing != nullptr && name != nullptr)
+    errorAt(line, column, "inner.method.hidden", call, classToString(cls), classToString(miss.hiddenEnclosing));
+  else if (miss.notMember != nullptr)
+    reportNotMember(miss.notMember, line, column);
+  else if (name == nullptr)
+    errorAt(line, column, "undef.constructor", classToString(cls), call);
+  else
+    errorAt(line, column, "undef.method", call);
 }
 
 void checkThrown(Identifier* name, ThrowsEntry* entry, int32_t line, int32_t column) {
@@ -293,6 +324,13 @@ ExprNode* makeMethodCall(ExprNode* qualifier, Identifier* name, ExprNode* argume
       staticOnly = true;
       break;
     default:
+      if (isNullLiteral(q)) {
+        errorAt(line, column, "null.member");
+        return markError(node);
+      }
+      // A member of a value's type is used only where the type may be named: an array's where
+      // its element class may.
+      if (!checkReachedClassAccess(current, elementClassOf(q->type), line, column)) return markError(node);
       if (q->type != nullptr && q->type->kind == TK_ARRAY) {
         arrayClone = name == global.cloneName;
         Type* object = objectType(q->line, q->column);
@@ -311,7 +349,8 @@ ExprNode* makeMethodCall(ExprNode* qualifier, Identifier* name, ExprNode* argume
   }
 
   ClassDef* outside = nullptr;
-  Member* chosen = lookupMethod(cls, name, callerQualifier != nullptr, arguments, &outside, line, column);
+  MethodMiss miss;
+  Member* chosen = lookupMethod(cls, name, callerQualifier != nullptr, arguments, &outside, line, column, &miss);
   if (chosen == nullptr && cls->kind == CLASS_KIND_INTERFACE) {
     // An interface type has the public methods of Object, not its protected clone() and
     // finalize().
@@ -320,10 +359,7 @@ ExprNode* makeMethodCall(ExprNode* qualifier, Identifier* name, ExprNode* argume
     if (chosen != nullptr && (chosen->modifiers & M_PUBLIC) == 0) chosen = nullptr;
   }
   if (chosen == nullptr) {
-    if (name == nullptr)
-      errorAt(line, column, "undef.constructor", classToString(cls), methodSignatureToString(cls->name, arguments));
-    else
-      errorAt(line, column, "undef.method", methodSignatureToString(name, arguments));
+    reportNoMethod(cls, name, arguments, miss, line, column);
     return markError(node);
   }
   // An unqualified call found in an enclosing class is made on that class's instance.
@@ -413,9 +449,10 @@ ExprNode* makeNewExpression(ExprNode* outer, Type* type, ExprNode* arguments, Ar
       errorAt(line, column, "cannot.new");
       return markError(node);
     }
-    Member* constructor = lookupMethod(cls, nullptr, outer != nullptr, arguments, nullptr, line, column);
+    MethodMiss miss;
+    Member* constructor = lookupMethod(cls, nullptr, outer != nullptr, arguments, nullptr, line, column, &miss);
     if (constructor == nullptr) {
-      errorAt(line, column, "undef.constructor", classToString(cls), methodSignatureToString(cls->name, arguments));
+      reportNoMethod(cls, nullptr, arguments, miss, line, column);
       return markError(node);
     }
     ClassDef* from = global.ctx.enclosing;
@@ -498,13 +535,13 @@ ExprNode* makeInstanceOf(ExprNode* expression, Type* type, int32_t line, int32_t
     return markError(node);
   }
   if (expression->type->kind != TK_CLASS && expression->type->kind != TK_ARRAY) {
-    errorAt(line, column, "disallowed.type", typeToString(expression->type));
+    errorAt(line, column, "disallowed.type", expressionTypeToString(expression));
     return markError(node);
   }
   if (!isResolvedType(type) || (type->kind == TK_CLASS && classOf(type) == nullptr)) return markError(node);
   node->type = &booleanType;
   if (!global.evaluating && !isCastable(expression->type, type)) {
-    errorAt(line, column, "cant.instanceof", typeToString(type), typeToString(expression->type));
+    errorAt(line, column, "cant.instanceof", typeToString(type), expressionTypeToString(expression));
     return markError(node);
   }
   // A null read from the frame is an instance of nothing, whatever its declared type.

@@ -65,16 +65,22 @@ struct FieldSearch {
   ClassDef* start;  // the class searched: a private field of its supertypes is no member of it
 };
 
-// The class's own field of the name that the current class may use, with the checks an answer
-// takes: the static context, the access method for a private field of another class of the nest,
-// the deprecation note.
+// A field is a member of the class searched when it is the class's own or is inherited: not
+// private to a supertype, and accessible to the current class.
+bool isFieldMember(const Member* field, const FieldSearch& search) {
+  if ((field->modifiers & M_PRIVATE) != 0 && field->owner != search.start) return false;
+  return isAccessible(accessContext(field->owner), field);
+}
+
+// The class's own field of the name, which hides every field of the name in its supertypes
+// whether or not it is a member of the class searched. One that is a member gets the checks an
+// answer takes: the static context, the access method for a private field of another class of the
+// nest, the deprecation note.
 Member* ownField(ClassDef* cls, FieldSearch& search) {
-  ClassDef* from = accessContext(cls);
   MembersNamed named(cls, search.name);
   for (Member* m = named.next(); m != nullptr; m = named.next()) {
     if (m->kind != MK_VARIABLE || (m->modifiers & M_SYNTHETIC) != 0) continue;
-    if ((m->modifiers & M_PRIVATE) != 0 && cls != search.start) continue;
-    if (!isAccessible(from, m)) continue;
+    if (!isFieldMember(m, search)) return m;
     if (search.staticOnly && !isStaticField(m)) {
       errorAt(search.line, search.column, "illegal.static.reference", identToString(search.name), classToString(cls));
       if (search.staticReported != nullptr) *search.staticReported = true;
@@ -102,7 +108,9 @@ constexpr int32_t FRAME_AFTER_INTERFACE = 3;
 
 // The field a class has or inherits (no enclosing class): its own field; else what its superclass
 // has, joined with what each of its interfaces has, in order. Two different fields from the
-// superclass side and an interface are "reference.ambiguous": the interface's is the answer.
+// superclass side and an interface are "reference.ambiguous": the interface's is the answer. The
+// answer may be a field that is no member of the class searched (isFieldMember), found where it
+// hides the fields of its supertypes: one that is a member beside it wins.
 Member* fieldInHierarchy(ClassDef* cls, FieldSearch& search) {
   search.start = cls;
   FrameStack<FieldFrame> stack;
@@ -116,14 +124,16 @@ Member* fieldInHierarchy(ClassDef* cls, FieldSearch& search) {
   };
   // Joins an interface's answer to what the frame has so far; true when that ends the frame.
   auto join = [&](FieldFrame& frame, Member* r) {
-    if (r != nullptr && frame.inherited != nullptr && r != frame.inherited) {
-      errorAt(search.line, search.column, "reference.ambiguous", identToString(search.name),
-              identToString(r->owner->name), identToString(frame.inherited->owner->name));
-      finish(r);
-      return true;
+    if (r == nullptr || r == frame.inherited) return false;
+    if (frame.inherited == nullptr || !isFieldMember(frame.inherited, search)) {
+      frame.inherited = r;
+      return false;
     }
-    if (r != nullptr) frame.inherited = r;
-    return false;
+    if (!isFieldMember(r, search)) return false;
+    errorAt(search.line, search.column, "reference.ambiguous", identToString(search.name),
+            identToString(r->owner->name), identToString(frame.inherited->owner->name));
+    finish(r);
+    return true;
   };
   while (!stack.empty()) {
     FieldFrame& frame = stack.top();
@@ -200,33 +210,45 @@ bool isStaticContext(const Member* method) {
 
 // In this order: the class's own fields and what it inherits; then, with searchOuter, each
 // enclosing class outward (its own fields and what it inherits), the first that has the name
-// giving the outer field. An inherited field beside an outer one is an ambiguity, an error when
-// the outer field is declared in the class or around it, else a warning; the inherited one is the
-// answer.
+// giving the outer field. A field the class has, its own or inherited, hides the enclosing
+// classes' fields of the name (JLS 6.3.1): beside an outer one the inherited field is the answer,
+// with a warning, since a reader may take the name for the enclosing class's. A field found that
+// is no member (private to a supertype, inaccessible) is passed over, and the first one met is
+// told in *notMember when nothing else is found.
 Member* lookupVariable(ClassDef* cls, Identifier* name, bool staticOnly, bool searchOuter, ClassDef** foundOutside,
-                       int32_t line, int32_t column, bool* staticReported) {
+                       int32_t line, int32_t column, bool* staticReported, Member** notMember) {
   if (foundOutside != nullptr) *foundOutside = nullptr;
+  if (notMember != nullptr) *notMember = nullptr;
   if (cls == nullptr || name == nullptr) return nullptr;
   FieldSearch search{name, staticOnly, line, column, staticReported, newLookupWalk(), cls};
-  Member* inherited = fieldInHierarchy(cls, search);
+  Member* passedOver = nullptr;
+  // What the class whose hierarchy was just searched has as a member.
+  auto member = [&](Member* found) {
+    if (found == nullptr || isFieldMember(found, search)) return found;
+    if (passedOver == nullptr) passedOver = found;
+    return static_cast<Member*>(nullptr);
+  };
+  auto answer = [&](Member* found) {
+    if (found == nullptr && notMember != nullptr) *notMember = passedOver;
+    return found;
+  };
+  Member* inherited = member(fieldInHierarchy(cls, search));
   // The class's own field is the answer; only an inherited one may meet an enclosing one.
-  if (!searchOuter || (inherited != nullptr && inherited->owner == cls)) return inherited;
+  if (!searchOuter || (inherited != nullptr && inherited->owner == cls)) return answer(inherited);
   Member* fromOuter = nullptr;
   ClassDef* outside = nullptr;
   for (ClassDef* outer = cls->outer; outer != nullptr && fromOuter == nullptr; outer = outer->outer) {
     search.walk = newLookupWalk();
-    fromOuter = fieldInHierarchy(outer, search);
+    fromOuter = member(fieldInHierarchy(outer, search));
     if (fromOuter != nullptr) outside = outer;
   }
-  if (fromOuter == nullptr) return inherited;
+  if (fromOuter == nullptr) return answer(inherited);
   if (inherited == nullptr) {
     if (foundOutside != nullptr) *foundOutside = outside;
     return fromOuter;
   }
   const char* text = identToString(name);
-  if (!ownedByEnclosing(cls, inherited, fromOuter))
-    errorAt(line, column, "inner.variable.ambiguous", text, classToString(cls), classToString(outside));
-  else if (inherited != fromOuter)
+  if (inherited != fromOuter)
     warningAt(global.current, line, column, "warn.inner.variable.ambiguous", text, classToString(cls),
               classToString(outside));
   else if (!isStaticField(inherited))
@@ -235,11 +257,37 @@ Member* lookupVariable(ClassDef* cls, Identifier* name, bool staticOnly, bool se
   return inherited;
 }
 
-bool ownedByEnclosing(ClassDef* cls, const Member* inherited, const Member* fromOuter) {
-  if (fromOuter == inherited) return true;
-  for (ClassDef* c = cls; c != nullptr; c = c->outer)
-    if (fromOuter->owner == c) return false;
-  return true;
+void reportNotMember(Member* member, int32_t line, int32_t column) {
+  const char* text = memberSignatureToString(member);
+  const char* owner = classToString(member->owner);
+  bool isPrivate = (member->modifiers & M_PRIVATE) != 0;
+  bool isProtected = (member->modifiers & M_PROTECTED) != 0;
+  switch (member->kind) {
+    case MK_VARIABLE:
+      if (isPrivate)
+        errorAt(line, column, "private.field", text, owner);
+      else if (isProtected)
+        errorAt(line, column, "protected.field", text, owner);
+      else
+        errorAt(line, column, "package.field", text, owner);
+      return;
+    case MK_CONSTRUCTOR:
+      if (isPrivate)
+        errorAt(line, column, "private.constructor", text, owner);
+      else if (isProtected)
+        errorAt(line, column, "protected.constructor", text, owner);
+      else
+        errorAt(line, column, "package.constructor", text, owner);
+      return;
+    default:
+      if (isPrivate)
+        errorAt(line, column, "private.method", text, owner);
+      else if (isProtected)
+        errorAt(line, column, "protected.method", text, owner);
+      else
+        errorAt(line, column, "package.method", text, owner);
+      return;
+  }
 }
 
 // Locals first: the open scopes from the innermost outward, the first local or parameter of the
@@ -247,19 +295,23 @@ bool ownedByEnclosing(ClassDef* cls, const Member* inherited, const Member* from
 // class's own fields and what it inherits come before that method's locals, as they stand closer.
 // Then the fields of the current class, its supertypes and its enclosing classes.
 Member* findVariable(Scope* scope, ClassDef* cls, Identifier* name, bool searchOuter, ClassDef** foundOutside,
-                     int32_t line, int32_t column, bool* staticReported) {
+                     int32_t line, int32_t column, bool* staticReported, Member** notMember) {
   if (foundOutside != nullptr) *foundOutside = nullptr;
+  if (notMember != nullptr) *notMember = nullptr;
   bool staticContext = inStaticContext();
   ClassDef* owner = scope != nullptr ? scope->owner : nullptr;
+  Member* passedOver = nullptr;
   for (Scope* s = scope; s != nullptr; s = s->outer) {
     if (s->owner != owner) {
       // Only a local class has the locals of a method around it.
       if (owner != nullptr && (owner->flags & CF_LOCAL) != 0) {
-        Member* field = lookupVariable(owner, name, staticContext, false, nullptr, line, column, staticReported);
+        Member* missed = nullptr;
+        Member* field = lookupVariable(owner, name, staticContext, false, nullptr, line, column, staticReported, &missed);
         if (field != nullptr) {
           if (foundOutside != nullptr && owner != global.ctx.enclosing) *foundOutside = owner;
           return field;
         }
+        if (passedOver == nullptr) passedOver = missed;
       }
       owner = s->owner;
     }
@@ -269,8 +321,12 @@ Member* findVariable(Scope* scope, ClassDef* cls, Identifier* name, bool searchO
       return m;
     }
   }
-  if (cls == nullptr) return nullptr;
-  return lookupVariable(cls, name, staticContext, searchOuter, foundOutside, line, column, staticReported);
+  Member* missed = nullptr;
+  Member* field = cls == nullptr ? nullptr
+                                 : lookupVariable(cls, name, staticContext, searchOuter, foundOutside, line, column,
+                                                  staticReported, &missed);
+  if (field == nullptr && notMember != nullptr) *notMember = passedOver != nullptr ? passedOver : missed;
+  return field;
 }
 
 namespace {
@@ -345,6 +401,8 @@ class MaximalCandidates {
     if (!dominated) items_.push(m);
   }
   Member* single() const { return items_.size() == 1 ? items_[0] : nullptr; }
+  int32_t count() const { return items_.size(); }
+  Member* const* items() const { return &items_[0]; }
 
  private:
   FrameStack<Member*, 8> items_;
@@ -358,6 +416,7 @@ struct MethodSearch {
   Member* best;  // without arguments
   MaximalCandidates candidates;  // with arguments
   ClassDef* start;  // the class searched: a private method of its superclasses is no member of it
+  Member* notMember;  // the first method met that would apply but is no member of the class searched
 };
 
 bool hasNoParameters(Member* m) {
@@ -371,8 +430,13 @@ void scanMembers(ClassDef* cls, MethodSearch& search, bool replace) {
   int32_t wanted = search.name != nullptr ? MK_METHOD : MK_CONSTRUCTOR;
   MembersNamed named(cls, search.name);
   for (Member* m = named.next(); m != nullptr; m = named.next()) {
-    if (m->kind != wanted || !isAccessible(search.from, m)) continue;
-    if ((m->modifiers & M_PRIVATE) != 0 && cls != search.start) continue;
+    if (m->kind != wanted) continue;
+    if (!isAccessible(search.from, m) || ((m->modifiers & M_PRIVATE) != 0 && cls != search.start)) {
+      if (search.notMember == nullptr && (search.arguments == nullptr ? hasNoParameters(m)
+                                                                     : argumentsMatch(search.arguments, m->parameters)))
+        search.notMember = m;
+      continue;
+    }
     // A static method of an interface (a class file of a later version) is no member of the
     // interfaces and classes below it.
     if ((m->modifiers & M_STATIC) != 0 && isInterface(cls) && cls != search.start) continue;
@@ -410,58 +474,79 @@ void scanSuperinterfaces(ClassDef* cls, MethodSearch& search, uint32_t walk) {
   }
 }
 
-Member* searchResult(MethodSearch& search) {
-  return search.arguments == nullptr ? search.best : search.candidates.single();
+// The answer of a search; when it has none, what the search met instead.
+Member* searchResult(MethodSearch& search, MethodMiss* miss) {
+  Member* best = search.arguments == nullptr ? search.best : search.candidates.single();
+  if (best != nullptr || miss == nullptr) return best;
+  if (search.arguments != nullptr && search.candidates.count() > 1) {
+    miss->ambiguous = candidatesToString(search.candidates.items(), search.candidates.count());
+  } else if (miss->notMember == nullptr) {
+    miss->notMember = search.notMember;
+  }
+  return nullptr;
 }
 
-}  // namespace
-
 // The class, then its superclasses in turn (not for constructors and interfaces): each level's
-// own methods, then the interfaces it reaches. Without
-// arguments the lowest level that has a method without parameters decides; with arguments all
-// applicable methods of the whole search compete and the maximally specific ones are kept. Then,
-// for a nested class whose hierarchy has no method of the name, the enclosing classes outward.
-Member* lookupMethod(ClassDef* cls, Identifier* name, bool noOuterSearch, ExprNode* arguments,
-                     ClassDef** foundOutside, int32_t line, int32_t column) {
-  if (foundOutside != nullptr) *foundOutside = nullptr;
-  if (cls == nullptr) return nullptr;
-  MethodSearch search{name, arguments, accessContext(cls), nullptr, nullptr, {}, cls};
+// own methods, then the interfaces it reaches. Without arguments the lowest level that has a method
+// without parameters decides; with arguments all applicable methods of the whole search compete.
+void searchHierarchy(ClassDef* cls, MethodSearch& search) {
   uint32_t walk = newLookupWalk();
   for (ClassDef* k = cls; k != nullptr;) {
     if (k->lookupMark == walk) break;
     k->lookupMark = walk;
     scanMembers(k, search, true);
-    if (arguments == nullptr && search.best != nullptr && search.best->owner == k) break;
-    if (name == nullptr) break;
+    if (search.arguments == nullptr && search.best != nullptr && search.best->owner == k) break;
+    if (search.name == nullptr) break;
     // A class inherits from every superinterface, abstract or not: an interface method with a
     // body (a library's) may be the only one of its signature.
     scanSuperinterfaces(k, search, walk);
     if (isInterface(k)) break;
     k = usableClass(k->superclass);
   }
-  Member* best = searchResult(search);
+}
+
+// The innermost enclosing class that declares a method of the name the current class may call,
+// unless the nested class inherits that class's methods itself.
+ClassDef* enclosingDeclaring(ClassDef* cls, Identifier* name) {
+  ClassDef* from = accessContext(cls);
+  for (ClassDef* outer = cls->outer; outer != nullptr; outer = outer->outer) {
+    MembersNamed named(outer, name);
+    for (Member* m = named.next(); m != nullptr; m = named.next())
+      if (m->kind == MK_METHOD && isAccessible(from, m)) return isSubclassOf(cls, outer) ? nullptr : outer;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+// The class and its supertypes (searchHierarchy). A nested class that has no method of the name
+// searches the enclosing classes outward; one that has, its own or inherited, keeps to them
+// (JLS 15.12.1), with a warning where an enclosing class declares methods of the name too; where
+// none of them applies, *miss tells the enclosing class whose methods they hide.
+Member* lookupMethod(ClassDef* cls, Identifier* name, bool noOuterSearch, ExprNode* arguments,
+                     ClassDef** foundOutside, int32_t line, int32_t column, MethodMiss* miss) {
+  if (foundOutside != nullptr) *foundOutside = nullptr;
+  if (cls == nullptr) return nullptr;
+  MethodSearch search{name, arguments, accessContext(cls), nullptr, nullptr, {}, cls, nullptr};
+  searchHierarchy(cls, search);
+  Member* best = searchResult(search, miss);
   if (search.firstByName != nullptr && search.firstByName->owner == cls) {
     checkDeprecatedUse(best, line, column);
     return best;
   }
   if (!noOuterSearch && name != nullptr && (cls->flags & CF_NESTED) != 0 && cls->outer != nullptr) {
-    if (search.firstByName != nullptr) {
-      ClassDef* from = accessContext(cls);
-      for (ClassDef* outer = cls->outer; outer != nullptr; outer = outer->outer) {
-        bool declared = false;
-        MembersNamed named(outer, name);
-        for (Member* m = named.next(); m != nullptr && !declared; m = named.next())
-          declared = m->kind == MK_METHOD && isAccessible(from, m);
-        if (!declared) continue;
-        errorAt(line, column, "inner.method.ambiguous", identToString(name), classToString(outer), classToString(cls));
-        break;
-      }
-    } else {
+    if (search.firstByName == nullptr) {
       ClassDef* outside = nullptr;
-      best = lookupMethod(cls->outer, name, false, arguments, &outside, line, column);
+      best = lookupMethod(cls->outer, name, false, arguments, &outside, line, column, miss);
       if (foundOutside != nullptr) *foundOutside = outside != nullptr ? outside : cls->outer;
       return best;
     }
+    ClassDef* outer = enclosingDeclaring(cls, name);
+    if (outer != nullptr && best != nullptr)
+      warningAt(global.current, line, column, "warn.inner.method.ambiguous", identToString(name), classToString(cls),
+                classToString(outer));
+    else if (outer != nullptr && miss != nullptr)
+      miss->hiddenEnclosing = outer;
   }
   checkDeprecatedUse(best, line, column);
   return best;

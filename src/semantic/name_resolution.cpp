@@ -127,7 +127,18 @@ class ConstantParseScope {
   JumpContext* jumps_;
 };
 
+// A simple name as resolveSimpleName reads it, telling in *notMember (when given and nothing is
+// found) a field of the name that was met but cannot be used here.
+ExprNode* findSimpleName(ClassDef* cls, Scope* scope, ExprNode* expression, bool searchOuter, Member** notMember);
+// A dotted name as resolveDottedName reads it, with *notMember as above for its first part.
+ExprNode* resolveDotted(ExprNode* expression, Member** notMember);
+
 }  // namespace
+
+ClassDef* elementClassOf(Type* type) {
+  while (type != nullptr && type->kind == TK_ARRAY) type = type->element;
+  return classOfType(type);
+}
 
 bool enclosingInstanceAvailable(ClassDef* outer) {
   for (ClassDef* c = global.ctx.enclosing; c != nullptr && c != outer; c = c->outer)
@@ -151,16 +162,25 @@ bool isSyntheticMember(const Member* member) {
          (member->modifiers & M_SYNTHETIC) != 0;
 }
 
+// A name that denotes nothing is reported by reportUnresolvedName, unless its first part is a field
+// of the current class's supertypes or enclosing classes that cannot be used here: that field is
+// reported, saying why. A name already reported (a failed qualifier that a call handed back) is
+// not reported again.
 ExprNode* resolveName(ExprNode* expression) {
-  // A name already reported (a failed qualifier that a call handed back) is not reported again.
   if (expression == nullptr || (expression->op != O_ID && expression->op != O_DOT) || global.evaluating ||
       isError(expression))
     return expression;
+  Member* notMember = nullptr;
   ExprNode* result = expression->op == O_ID
-                         ? resolveSimpleName(global.ctx.enclosing, global.ctx.scope, expression, true)
-                         : resolveDottedName(expression);
+                         ? findSimpleName(global.ctx.enclosing, global.ctx.scope, expression, true, &notMember)
+                         : resolveDotted(expression, &notMember);
   if (result != nullptr) return result;
-  reportUnresolvedName(expression);
+  if (notMember != nullptr) {
+    NameParts parts(expression);
+    reportNotMember(notMember, parts.first()->line, parts.first()->column);
+  } else {
+    reportUnresolvedName(expression);
+  }
   return markError(expression);
 }
 
@@ -193,6 +213,12 @@ void reportUnresolvedName(ExprNode* expression) {
   errorAt(first->line, first->column, "undef.class", name.c_str());
 }
 
+ExprNode* resolveSimpleName(ClassDef* cls, Scope* scope, ExprNode* expression, bool searchOuter) {
+  return findSimpleName(cls, scope, expression, searchOuter, nullptr);
+}
+
+namespace {
+
 // Steps, for an O_ID not bound yet:
 //  1. a variable: a local, a field, or a local of a method around the current local class;
 //  2. else a class of that name, which the node becomes a reference to; else nothing;
@@ -200,7 +226,7 @@ void reportUnresolvedName(ExprNode* expression) {
 //  4. a local of a method around the current class is replaced by the current class's copy of it
 //     (a captured value), a field of an enclosing instance reached through the outer-instance
 //     fields; either records the class it was found in.
-ExprNode* resolveSimpleName(ClassDef* cls, Scope* scope, ExprNode* expression, bool searchOuter) {
+ExprNode* findSimpleName(ClassDef* cls, Scope* scope, ExprNode* expression, bool searchOuter, Member** notMember) {
   if (expression == nullptr || expression->op != O_ID || expression->member != nullptr || expression->type != nullptr)
     return expression;
   int32_t line = expression->line;
@@ -208,7 +234,7 @@ ExprNode* resolveSimpleName(ClassDef* cls, Scope* scope, ExprNode* expression, b
   ClassDef* outside = nullptr;
   bool staticReported = false;
   Member* variable =
-      findVariable(scope, cls, expression->name, searchOuter, &outside, line, column, &staticReported);
+      findVariable(scope, cls, expression->name, searchOuter, &outside, line, column, &staticReported, notMember);
   if (variable == nullptr) {
     ClassDef* named = classNamed(expression->name, cls);
     if (named == nullptr) return nullptr;
@@ -219,6 +245,7 @@ ExprNode* resolveSimpleName(ClassDef* cls, Scope* scope, ExprNode* expression, b
   if (staticReported) return markError(expression);
   if (variable->kind == MK_VARIABLE && variable->slot < 0) requestProtectedAccessor(variable, nullptr);
   ExprNode* node = resolveVariableUse(expression);
+  if (outside == nullptr) noteForwardUse(node);
   if (node->op != O_ID || isError(node) || outside == nullptr) return node;
   ClassDef* current = global.ctx.enclosing;
   bool local = variable->kind == MK_PARAMETER || variable->slot >= 0;
@@ -243,26 +270,26 @@ ExprNode* resolveSimpleName(ClassDef* cls, Scope* scope, ExprNode* expression, b
   return node;
 }
 
-namespace {
-
 // What the name parts read so far denote: a value or class reference, a package, or, after a
-// report, nothing more to read.
+// report, nothing more to read. A first part taken for a package may have been a field that
+// is no member here (notMember).
 struct NameMeaning {
   ExprNode* value;
   Package* package;
   bool failed;
+  Member* notMember;
 };
 
 // Reads the parts of a dotted name left to right, up to and including part `last`.
 NameMeaning readName(const NameParts& parts, int32_t last) {
-  NameMeaning meaning{nullptr, nullptr, false};
+  NameMeaning meaning{nullptr, nullptr, false, nullptr};
   ExprNode* first = parts.first();
   if (first == nullptr || first->op != O_ID) {
     meaning.value = resolveName(first);
   } else if (first->member != nullptr || first->type != nullptr) {
     meaning.value = first;
   } else {
-    meaning.value = resolveSimpleName(global.ctx.enclosing, global.ctx.scope, first, true);
+    meaning.value = findSimpleName(global.ctx.enclosing, global.ctx.scope, first, true, &meaning.notMember);
     if (meaning.value == nullptr) meaning.package = getPackage(&rootPackage, first->name);
   }
   for (int32_t i = 0; i <= last; i++) {
@@ -284,7 +311,7 @@ NameMeaning readName(const NameParts& parts, int32_t last) {
     }
     part->left = meaning.value;
     if (meaning.value->op == O_CLASSREF) {
-      ClassDef* inner = findInnerClassUnique(meaning.value->classDef, part->name, part->line, part->column);
+      ClassDef* inner = findInnerClassUnique(meaning.value->classDef, part->name, part->line, part->column, global.ctx.enclosing);
       if (inner != nullptr) {
         meaning.value = resolveFieldAccess(makeClassRefNode(part, inner));
         continue;
@@ -296,14 +323,19 @@ NameMeaning readName(const NameParts& parts, int32_t last) {
   return meaning;
 }
 
+ExprNode* resolveDotted(ExprNode* expression, Member** notMember) {
+  NameParts parts(expression);
+  NameMeaning meaning = readName(parts, parts.count() - 1);
+  if (meaning.failed) return markError(expression);
+  if (meaning.value == nullptr && notMember != nullptr) *notMember = meaning.notMember;
+  return meaning.value;
+}
+
 }  // namespace
 
 ExprNode* resolveDottedName(ExprNode* expression) {
   if (expression == nullptr || expression->op != O_DOT) return resolveName(expression);
-  NameParts parts(expression);
-  NameMeaning meaning = readName(parts, parts.count() - 1);
-  if (meaning.failed) return markError(expression);
-  return meaning.value;
+  return resolveDotted(expression, nullptr);
 }
 
 Package* packageOfName(ExprNode* expression) {
@@ -335,7 +367,7 @@ ClassRef* resolveQualifiedClass(ExprNode* expression) {
   if (cls == nullptr) return nullptr;
   for (int32_t i = 0; i < parts.count(); i++) {
     ExprNode* part = parts.part(i);
-    ClassDef* inner = findInnerClassUnique(cls, part->name, part->line, part->column);
+    ClassDef* inner = findInnerClassUnique(cls, part->name, part->line, part->column, global.ctx.enclosing);
     if (inner == nullptr) return nullptr;
     checkClassAccess(global.ctx.enclosing, inner, part->line, part->column);
     cls = inner;
@@ -359,7 +391,7 @@ ClassDef* classOfName(ExprNode* expression) {
   for (int32_t i = 0; i < parts.count(); i++) {
     ExprNode* part = parts.part(i);
     if (cls != nullptr) {
-      cls = findInnerClassUnique(cls, part->name, part->line, part->column);
+      cls = findInnerClassUnique(cls, part->name, part->line, part->column, global.ctx.enclosing);
       if (cls == nullptr) return nullptr;
       checkClassAccess(global.ctx.enclosing, cls, part->line, part->column);
       continue;
@@ -385,6 +417,28 @@ Type* resolveTypeName(ExprNode* expression) {
   return newClassType(ref, ref->name, expression->line, expression->column);
 }
 
+namespace {
+
+// A final field read through an object or an expression (t.k, this.k, t.S) is no constant
+// expression: the node stays a field read. Its constant, when the field has one, goes into
+// `right`, which the code generator pushes after evaluating the qualifier (an object checked for
+// null), as the peers do.
+ExprNode* keepConstantValue(ExprNode* expression) {
+  Member* field = expression->member;
+  if (field == nullptr || (field->modifiers & M_FINAL) == 0) return expression;
+  // The copy keeps the qualifier while it is folded, so that it counts as a qualified name.
+  ExprNode* value = newExprNode(expression->op, expression->line, expression->column);
+  *value = *expression;
+  value = resolveVariableUse(value);
+  if (isConstantValue(value)) {
+    value->left = nullptr;
+    expression->right = value;
+  }
+  return expression;
+}
+
+}  // namespace
+
 // Steps, for a selection q.name on a resolved qualifier:
 //  1. a class reference is checked for access and is the answer;
 //  2. length of an array is O_ALENGTH;
@@ -405,7 +459,12 @@ ExprNode* resolveFieldAccess(ExprNode* expression) {
   if (q == nullptr || isError(q)) return markError(expression);
   int32_t line = expression->line;
   int32_t column = expression->column;
+  if (isNullLiteral(q)) {
+    errorAt(line, column, "null.member");
+    return markError(expression);
+  }
   if (q->type != nullptr && q->type->kind == TK_ARRAY && expression->name == global.lengthName) {
+    if (!checkReachedClassAccess(from, elementClassOf(q->type), line, column)) return markError(expression);
     expression->op = O_ALENGTH;
     expression->type = &intType;
     return expression;
@@ -422,12 +481,17 @@ ExprNode* resolveFieldAccess(ExprNode* expression) {
     }
     cls = classOfType(q->type);
     if (cls == nullptr) return markError(expression);
-    checkClassAccess(from, cls, line, column);
+    if (!checkReachedClassAccess(from, cls, line, column)) return markError(expression);
   }
   bool staticReported = false;
-  Member* field = lookupVariable(cls, expression->name, staticOnly, false, nullptr, line, column, &staticReported);
+  Member* notMember = nullptr;
+  Member* field =
+      lookupVariable(cls, expression->name, staticOnly, false, nullptr, line, column, &staticReported, &notMember);
   if (field == nullptr) {
-    errorAt(line, column, "undef.field", identToString(expression->name));
+    if (notMember != nullptr)
+      reportNotMember(notMember, line, column);
+    else
+      errorAt(line, column, "undef.field", identToString(expression->name));
     return markError(expression);
   }
   bindVariable(expression, field);
@@ -435,12 +499,15 @@ ExprNode* resolveFieldAccess(ExprNode* expression) {
   requestProtectedAccessor(field, staticOnly || q->op == O_SUPER ? nullptr : cls);
   if ((field->modifiers & M_STATIC) != 0) {
     expression->op = O_ID;
-    return resolveVariableUse(expression);
+    return q->op == O_CLASSREF ? resolveVariableUse(expression) : keepConstantValue(expression);
   }
-  // An instance field stays a selection unless it is a constant, which is folded.
-  if (q->op == O_CLASSREF) expression->left = makeThisSelectorForClass(q->classDef, q->line, q->column);
-  if ((field->modifiers & M_FINAL) != 0) return resolveVariableUse(expression);
-  return expression;
+  // An instance field stays a selection; through its class name a constant is folded.
+  if (q->op == O_CLASSREF) {
+    expression->left = makeThisSelectorForClass(q->classDef, q->line, q->column);
+    if ((field->modifiers & M_FINAL) != 0) return resolveVariableUse(expression);
+    return expression;
+  }
+  return keepConstantValue(expression);
 }
 
 // A final variable whose constant is known becomes that constant, typed by its variable, which
@@ -464,7 +531,7 @@ ExprNode* resolveVariableUse(ExprNode* expression) {
   }
   if (field && v->constantState == CONSTANT_PENDING && (v->modifiers & M_FINAL) != 0 && v->bodyOffset != 0 &&
       (v->fieldFlags & FIELD_INITIALIZER_REPORTED) == 0 && v->owner != nullptr && v->owner->sourceFile != nullptr) {
-    if (checkFieldInitForwardRefs(expression) > 0) return markError(expression);
+    checkFieldInitForwardRefs(expression);
     ConstantParseScope aside;
     parseFieldInitializerNested(v);
   }

@@ -63,6 +63,8 @@ ExprNode* buildImplicitArgs(ExprNode* outer, ExprNode* qualifier, ExprNode* argu
 bool enclosingInstanceAvailable(ClassDef* outer);
 // A class type of the current arena bound to the class.
 Type* classTypeFor(ClassDef* cls, int32_t line, int32_t column);
+// The class of a class type, or of the innermost elements of an array type; null for none.
+ClassDef* elementClassOf(Type* type);
 // The value of a local variable of the current method or of a method around the current class
 // (through the current class's copy of it), as an O_ID at the position.
 ExprNode* localValue(Member* variable, int32_t line, int32_t column);

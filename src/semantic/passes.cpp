@@ -24,12 +24,20 @@ const char* dottedPackage(Package* package) {
   return makeDottedName(package, nullptr);
 }
 
-// The import names the class; one whose file cannot be used was reported when it was read.
+// The import names the class; one whose file cannot be used was reported when it was read. The
+// class and each class around it must be one the file may use: public, or of the file's package
+// and not private. The outermost that is not is reported.
 void takeImportedClass(ImportRecord* import, ClassDef* cls) {
   import->resolved = cls;
   if (cls->kind == CLASS_KIND_ERROR) return;
-  if ((cls->flags & CF_PUBLIC) == 0 && cls->package != import->file->package)
-    errorInFile(import->file, import->line, import->column, "import.not.public", classToString(cls));
+  ClassDef* refused = nullptr;
+  for (ClassDef* c = cls; c != nullptr; c = c->outer)
+    if ((c->flags & CF_PUBLIC) == 0 && ((c->flags & CF_PRIVATE) != 0 || c->package != import->file->package))
+      refused = c;
+  if (refused != nullptr && (refused->flags & CF_PRIVATE) != 0)
+    errorInFile(import->file, import->line, import->column, "import.private", classToString(refused));
+  else if (refused != nullptr)
+    errorInFile(import->file, import->line, import->column, "import.not.public", classToString(refused));
   import->package = cls->package;
 }
 
@@ -142,7 +150,7 @@ ClassDef* findNestedClass(Package* package, Identifier* name, int32_t line, int3
   for (; !memberNames.empty(); memberNames.pop_back()) {
     // A class whose file cannot be used stands, silently, for the members looked for in it.
     if (cls->kind == CLASS_KIND_ERROR) return cls;
-    cls = findMemberClass(cls, memberNames.back(), nullptr);
+    cls = findMemberClass(cls, memberNames.back(), nullptr, nullptr);
     if (cls == nullptr) return nullptr;
   }
   return cls;
@@ -209,14 +217,14 @@ void nameAndResolveSupertypes(ClassDef* cls) {
 void checkClass(ClassDef* cls) {
   if (cls->sourceFile == nullptr || (cls->state & CLASS_CHECKED)) return;
   cls->state |= CLASS_CHECKED;
-  if (global.verbose) messageAt(nullptr, 0, 0, "verbose.checking", classToString(cls));
+  if (global.verbose) messageAt(nullptr, 0, 0, "verbose.checking", binaryClassToString(cls));
   SourceFile* savedFile = global.current;
   ClassDef* savedClass = global.ctx.enclosing;
   global.current = cls->sourceFile;
   global.ctx.enclosing = cls;
   checkClassDef(cls);
   computeBinaryName(cls);
-  checkImportConflicts(cls->sourceFile, cls->binaryName, cls->line, cls->column);
+  checkImportConflicts(cls->sourceFile, cls, cls->line, cls->column);
   global.ctx.enclosing = savedClass;
   global.current = savedFile;
 }

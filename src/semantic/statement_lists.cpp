@@ -70,14 +70,28 @@ Terms chainTerms(ExprNode* chain) {
 }
 
 // A conditional jump to the label when the condition is `whenTrue`: ! flips the sense, && and ||
-// become jumps on their terms, a comparison is inverted in place (its NaN flag kept, so a NaN
-// operand still takes the same branch), any other false test is wrapped in !.
+// become jumps on their terms, c ? a : b jumps as a where c holds and as b elsewhere (so that
+// what each way assigns, or a constant c, follows its own way), a comparison is inverted in place
+// (its NaN flag kept, so a NaN operand still takes the same branch), any other false test is
+// wrapped in !.
 void appendJump(ExprNode* condition, StmtNode* label, bool whenTrue, int32_t line, int32_t column) {
   while (condition->op == O_NOT && condition->left != nullptr) {
     condition = condition->left;
     whenTrue = !whenTrue;
   }
   int32_t op = condition->op;
+  if (op == O_QUES && condition->left != nullptr && condition->right != nullptr && condition->third != nullptr) {
+    StmtNode* otherwise = newLabel();
+    StmtNode* end = newLabel();
+    // The branches' jumps carry no position: the condition is reported once, at its test.
+    appendJump(condition->left, otherwise, false, line, column);
+    appendJump(condition->right, label, whenTrue, 0, 0);
+    appendGotoStatement(end, 0, 0);
+    appendStatement(otherwise);
+    appendJump(condition->third, label, whenTrue, 0, 0);
+    appendStatement(end);
+    return;
+  }
   if (op == O_LAND || op == O_LOR) {
     Terms terms = chainTerms(condition);
     // Jump-if-false of a && b, and jump-if-true of a || b: each term jumps to the label.
@@ -105,7 +119,7 @@ void appendJump(ExprNode* condition, StmtNode* label, bool whenTrue, int32_t lin
 bool checkCondition(ExprNode* condition, int32_t line, int32_t column) {
   if (condition == nullptr || hasErrorType(condition) || condition->type == nullptr) return false;
   if (condition->type->kind != TK_BOOLEAN) {
-    errorAt(line, column, "incomp.type", typeToString(condition->type), "boolean");
+    errorAt(line, column, "incomp.type", expressionTypeToString(condition), "boolean");
     condition->type = &errorType;
     return false;
   }
@@ -239,6 +253,10 @@ void appendDeclarationStatement(int32_t line, int32_t column) {
   appendNew(ST_DECLARATION, line, column);
 }
 
+void appendLocalDeclaration(Member* variable) {
+  appendNew(ST_DECLARATION, 0, 0)->variable = variable;
+}
+
 void appendPositionLabel(int32_t line, int32_t column) {
   appendNew(ST_LABEL, line, column);
 }
@@ -272,7 +290,7 @@ bool checkReturnValue(ExprNode** value, Type* result, int32_t line, int32_t colu
   }
   if ((result->kind == TK_CLASS || result->kind == TK_ARRAY) && v->op == O_NULL) v->type = result;
   if (!sameType(v->type, result) && !isWidening(v->type, result) && !fitsNarrowConstant(v, result)) {
-    const char* from = typeToString(v->type);
+    const char* from = expressionTypeToString(v);
     const char* to = typeToString(result);
     if (isCastable(v->type, result))
       errorAt(line, column, "return.type.cast.needed", from, to);
@@ -415,6 +433,13 @@ void appendJumpIfTrue(ExprNode* condition, StmtNode* label, int32_t line, int32_
     appendJump(condition, label, true, line, column);
   else
     appendFailedTest(condition, label, line, column);
+}
+
+void appendLoopTest(ExprNode* condition, StmtNode* start, int32_t line, int32_t column) {
+  appendJumpIfTrue(condition, start, line, column);
+  StmtNode* test = global.ctx.lastStatement;
+  if (condition->op == O_CONST && test != nullptr && test->kind == ST_IF_TRUE && test->expression == condition)
+    test->flags |= STMT_LOOP_CONSTANT;
 }
 
 void appendIfTrue(ExprNode* condition, StmtNode* label, int32_t line, int32_t column) {

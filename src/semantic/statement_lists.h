@@ -47,10 +47,15 @@ constexpr int32_t STMT_KIND_COUNT = 21;
 // StmtNode flags. Flow analysis adds STMT_REACHABLE and the trace number in bits 5-24.
 constexpr uint32_t STMT_REACHABLE = 0x1;
 constexpr uint32_t STMT_NO_REPORT = 0x2;       // never reported as unreachable (a loop-body end label)
-constexpr uint32_t STMT_NO_REPORT_FROM = 0x4;  // neither it nor what flow reaches from it is reported
 constexpr uint32_t STMT_TRY_BODY_DONE = 0x8;   // an ST_TRY whose body is finished
 constexpr uint32_t STMT_WARN_ONLY = 0x10;      // unreachable code here is only a warning
 constexpr uint32_t STMT_TRY_IN_HANDLERS = 0x20000000;  // an ST_TRY whose catch clauses are being parsed
+// An ST_IF_TRUE that tests a loop's condition which is a constant expression: the only constant
+// test that decides reachability as the language reads it.
+constexpr uint32_t STMT_LOOP_CONSTANT = 0x40000000;
+// Reachable as the language reads it (flow analysis): only loops' constant conditions decide,
+// never an if's condition nor a constant part of a condition.
+constexpr uint32_t STMT_LANGUAGE_REACHABLE = 0x80000000;
 
 // One statement of the list, in the temporary arena. The operand fields used depend on the kind:
 //   ST_EXPR, ST_THROW: expression
@@ -123,6 +128,9 @@ void appendCallFinally(StmtNode* tryStatement);
 void appendLeaveScope(Member* variable);
 void appendNullStatement(int32_t line, int32_t column);
 void appendDeclarationStatement(int32_t line, int32_t column);
+// Where a local's scope begins, before its initializer: an ST_DECLARATION without a position
+// that names it, from which definite assignment takes it as unassigned.
+void appendLocalDeclaration(Member* variable);
 void appendPositionLabel(int32_t line, int32_t column);
 void linkLoopStart(StmtNode* startLabel, StmtNode* link);
 void markLoopTail(StmtNode* label);
@@ -136,6 +144,9 @@ bool isStatementExpression(const ExprNode* expression);
 // Conditions.
 void appendJumpIfFalse(ExprNode* condition, StmtNode* label, int32_t line, int32_t column);
 void appendJumpIfTrue(ExprNode* condition, StmtNode* label, int32_t line, int32_t column);
+// A loop's test, jumping back to its start while the condition holds; a condition that is a
+// constant expression marks it STMT_LOOP_CONSTANT.
+void appendLoopTest(ExprNode* condition, StmtNode* start, int32_t line, int32_t column);
 void appendIfTrue(ExprNode* condition, StmtNode* label, int32_t line, int32_t column);
 int32_t invertComparison(int32_t op);
 

@@ -253,6 +253,13 @@ bool outerInstanceAround(ClassDef* cls, ClassDef* needed) {
   return false;
 }
 
+bool takesEnclosingInstance(const ClassDef* cls) {
+  if (cls->outerThisField != nullptr) return true;
+  // A class of this compile has the field from its declaration on, when it takes one.
+  if (cls->sourceFile != nullptr) return false;
+  return (cls->flags & CF_NESTED) != 0 && (cls->flags & CF_STATIC) == 0 && cls->kind != CLASS_KIND_INTERFACE;
+}
+
 void noteCapturesUsed(ClassDef* cls) {
   if (cls != nullptr) cls->state |= CLASS_CAPTURES_USED;
 }

@@ -30,6 +30,9 @@ void insertParameter(Member* constructor, Parameter* parameter, SyntheticPlace p
 // instances from the class itself: what an implicit superclass constructor call of `cls` passes
 // when its superclass is an inner member of `needed`. Never the object under construction.
 bool outerInstanceAround(ClassDef* cls, ClassDef* needed);
+// The class takes an enclosing instance in its constructors: an inner class of a non-static
+// context (a class file's: a non-static member class). What o.new C() and o.super() qualify.
+bool takesEnclosingInstance(const ClassDef* cls);
 // The class's synthetic members are used as they stand (by a creation, a superclass constructor
 // call, its class file): a captured value it takes afterwards is counted in global.lateCaptures.
 void noteCapturesUsed(ClassDef* cls);

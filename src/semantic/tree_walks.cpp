@@ -15,6 +15,7 @@
 #include "semantic/try_clauses.h"
 #include "semantic/type_records.h"
 #include "semantic/type_relations.h"
+#include "support/arena.h"
 #include "support/diagnostics.h"
 #include "support/frame_stack.h"
 #include "support/global.h"
@@ -97,20 +98,6 @@ bool isField(const Member* v) {
 
 bool isStatic(const Member* v) {
   return (v->modifiers & M_STATIC) != 0;
-}
-
-// The variable a node reads, for the forward-reference checks: a name, or a constant folded from
-// one. A name reached through a qualifier (A.x) is no simple name and never a forward reference.
-Member* variableRead(const ExprNode* node) {
-  switch (node->op) {
-    case O_ID:
-    case O_CONST:
-    case O_DCONST:
-    case O_STRING:
-      return node->left == nullptr ? node->member : nullptr;
-    default:
-      return nullptr;
-  }
 }
 
 bool outsideMethodsOrStaticInit() {
@@ -204,65 +191,88 @@ bool isDeclaredAfter(int32_t line, int32_t column, const Member* variable) {
   return variable->line > line || (variable->line == line && variable->column > column);
 }
 
-void checkForwardRef(Member* field, Member* used, int32_t line, int32_t column) {
-  if (!isField(field) || !isField(used) || isStatic(field) != isStatic(used)) return;
-  if (used != field && (used->owner != field->owner || !isDeclaredAfter(field->line, field->column, used))) return;
-  errorAt(line, column, "forward.reference", identToString(used->name), classToString(used->owner));
-}
-
-int32_t forwardRefInInitializer(ExprNode* node, void* field) {
-  if (isError(node)) return -1;
-  if (Member* v = variableRead(node)) checkForwardRef(static_cast<Member*>(field), v, node->line, node->column);
-  return 0;
-}
-
-int32_t checkStaticForwardUse(Member* variable, int32_t line, int32_t column) {
-  if (variable == nullptr || variable->kind != MK_VARIABLE || !outsideMethodsOrStaticInit()) return 0;
-  if (!isDeclaredAfter(line, column, variable)) return 0;
+void checkStaticForwardUse(Member* variable, int32_t line, int32_t column) {
+  if (variable == nullptr || variable->kind != MK_VARIABLE || !outsideMethodsOrStaticInit()) return;
+  if (!isDeclaredAfter(line, column, variable)) return;
   ClassDef* current = global.ctx.enclosing;
-  if (variable->owner == current) {
-    errorAt(line, column, "forward.reference", identToString(variable->name), classToString(variable->owner));
-    return 1;
-  }
-  if (variable->owner != nullptr && current != nullptr && variable->owner->sourceFile == current->sourceFile &&
-      variable->owner->sourceFile == global.current)
+  if (variable->owner == current || variable->owner == nullptr || current == nullptr) return;
+  if (variable->owner->sourceFile == current->sourceFile && variable->owner->sourceFile == global.current)
     warningAt(global.current, line, column, "warn.forward.reference", identToString(variable->name),
               classToString(current));
-  return 0;
 }
 
 namespace {
 
-// A simple name of a later field of the current class is a forward reference; a qualified one
-// (C.x, this.x) is not, but one of a later field of another class of the file is warned about.
-int32_t countForwardUse(ExprNode* node, void* context) {
+// A later field of another class of the file, read by name or through its class, is warned about
+// (its class's initializer may not have run). Fields of the current class are the business of the
+// forward-reference rule.
+int32_t warnForwardUse(ExprNode* node, void*) {
   if (isError(node)) return -1;
   Member* v = nullptr;
-  bool qualified = false;
   if (node->op == O_ID) {
-    v = node->member;
-    qualified = node->left != nullptr;
-    if (qualified && node->left->op != O_CLASSREF) v = nullptr;
+    if (node->left == nullptr || node->left->op == O_CLASSREF) v = node->member;
   } else if (node->op == O_DOT && node->left != nullptr && (node->left->op == O_CLASSREF || node->left->op == O_THIS)) {
     v = node->member;
-    qualified = true;
   }
-  if (v == nullptr || (qualified && v->owner == global.ctx.enclosing)) return 0;
-  int32_t reported = checkStaticForwardUse(v, node->line, node->column);
-  if (context != nullptr) *static_cast<int32_t*>(context) += reported;
+  if (v != nullptr) checkStaticForwardUse(v, node->line, node->column);
   return 0;
 }
 
-}  // namespace
-
-int32_t forwardUseCheck(ExprNode* node, void* context) {
-  return countForwardUse(node, context);
+// The current part's kind: a static field or the static initializer, or an instance one.
+bool isStaticPart(const Member* part) {
+  return part->kind == MK_STATIC_INITIALIZER || (part->kind == MK_VARIABLE && isStatic(part));
 }
 
-int32_t checkFieldInitForwardRefs(ExprNode* expression) {
-  int32_t reported = 0;
-  walkExpression(expression, countForwardUse, nullptr, nullptr, &reported);
-  return reported;
+constexpr int32_t NAME_FORWARD_USE = 0x200;
+
+}  // namespace
+
+struct ForwardUse {
+  ForwardUse* next;
+  ExprNode* name;
+};
+
+void checkFieldInitForwardRefs(ExprNode* expression) {
+  walkExpression(expression, warnForwardUse, nullptr, nullptr, nullptr);
+}
+
+void noteForwardUse(ExprNode* name) {
+  Member* part = global.ctx.initializerPart;
+  ClassDef* cls = global.ctx.enclosing;
+  if (part == nullptr || name == nullptr || isError(name) || name->left != nullptr || cls == nullptr) return;
+  Member* v = name->member;
+  // A class declared inside the part has initializers of its own.
+  if (!isField(v) || (v->modifiers & M_SYNTHETIC) != 0 || v->owner != cls || part->owner != cls) return;
+  if (isStatic(v) != isStaticPart(part)) return;
+  if (v != part && !isDeclaredAfter(name->line, name->column, v)) return;
+  name->flags |= NAME_FORWARD_USE;
+  auto* use = arenaNew<ForwardUse>(global.currentArena);
+  use->name = name;
+  use->next = global.ctx.forwardUses;
+  global.ctx.forwardUses = use;
+}
+
+void noteAssignmentTarget(ExprNode* target) {
+  if (target != nullptr && target->op == O_ID) target->flags &= ~NAME_FORWARD_USE;
+}
+
+void reportForwardUses() {
+  // Noted newest first; reported in the order of the source.
+  ForwardUse* reversed = nullptr;
+  for (ForwardUse* use = global.ctx.forwardUses; use != nullptr;) {
+    ForwardUse* next = use->next;
+    use->next = reversed;
+    reversed = use;
+    use = next;
+  }
+  global.ctx.forwardUses = nullptr;
+  for (ForwardUse* use = reversed; use != nullptr; use = use->next) {
+    ExprNode* name = use->name;
+    if ((name->flags & NAME_FORWARD_USE) == 0 || isError(name) || name->member == nullptr) continue;
+    name->flags &= ~NAME_FORWARD_USE;
+    errorAt(name->line, name->column, "forward.reference", identToString(name->member->name),
+            classToString(name->member->owner));
+  }
 }
 
 int32_t staticContextCheck(ExprNode* node, void*) {
@@ -310,6 +320,8 @@ int32_t constructorCallArgumentCheck(ExprNode* node, bool superCall) {
         errorAt(node->line, node->column, "this.this.conflict");
       break;
     case O_SUPER:
+      // Outer.super is the enclosing instance, made before this object.
+      if (node->classDef != nullptr && node->classDef != global.ctx.enclosing) break;
       if (superCall)
         errorAt(node->line, node->column, "super.super.conflict");
       else
@@ -333,10 +345,12 @@ int32_t superCallArgumentCheck(ExprNode* node, void*) {
 
 namespace {
 
-// A final field may be assigned only where it has no initializer and is still blank: an instance
-// field in a constructor of its class, a static field in its class's static initializer or static
-// field initializers. False after the report.
-bool finalAssignmentAllowed(Member* variable, int32_t line, int32_t column) {
+// A final field may be assigned only where it has no initializer and is still blank, and only
+// through its simple name (or this.name): an instance field in a constructor of its class, a
+// static field in its class's static initializer or static field initializers. Another object's
+// field (o.f), a qualified or cast this, and a static field through its class (T.S) are never
+// assignable. False after the report.
+bool finalAssignmentAllowed(Member* variable, bool simpleName, int32_t line, int32_t column) {
   if (variable == nullptr || variable->kind != MK_VARIABLE || !isField(variable) ||
       (variable->modifiers & M_FINAL) == 0)
     return true;
@@ -344,7 +358,7 @@ bool finalAssignmentAllowed(Member* variable, int32_t line, int32_t column) {
   ClassDef* current = global.ctx.enclosing;
   bool hasInitializer = (variable->variableFlags & VAR_HAS_INITIALIZER) != 0 || variable->bodyOffset != 0;
   bool allowed = false;
-  if (!hasInitializer && current == variable->owner) {
+  if (!hasInitializer && simpleName && current == variable->owner) {
     if (isStatic(variable))
       allowed = method == nullptr || method->kind == MK_STATIC_INITIALIZER;
     else
@@ -357,7 +371,11 @@ bool finalAssignmentAllowed(Member* variable, int32_t line, int32_t column) {
 }  // namespace
 
 void checkFinalAssignment(Member* variable, int32_t line, int32_t column) {
-  finalAssignmentAllowed(variable, line, column);
+  finalAssignmentAllowed(variable, true, line, column);
+}
+
+bool isBareThis(const ExprNode* node) {
+  return node != nullptr && node->op == O_THIS && node->parenthesised == 0 && (node->flags & THIS_QUALIFIED) == 0;
 }
 
 int32_t checkAssignmentTarget(ExprNode* lhs) {
@@ -367,7 +385,7 @@ int32_t checkAssignmentTarget(ExprNode* lhs) {
   switch (lhs->op) {
     case O_ID:
       if (lhs->member == nullptr) break;
-      return finalAssignmentAllowed(lhs->member, line, column) ? 1 : 0;
+      return finalAssignmentAllowed(lhs->member, lhs->left == nullptr, line, column) ? 1 : 0;
     case O_DOT: {
       Member* field = lhs->member;
       if (field == nullptr) break;
@@ -380,7 +398,7 @@ int32_t checkAssignmentTarget(ExprNode* lhs) {
         errorAt(line, column, "illegal.static.lhs", identToString(field->name), classToString(field->owner));
         return 0;
       }
-      return finalAssignmentAllowed(field, line, column) ? 1 : 0;
+      return finalAssignmentAllowed(field, isBareThis(q), line, column) ? 1 : 0;
     }
     case O_SUBSCRIPT:
       return 1;
@@ -417,11 +435,26 @@ ClassDef* classNamedBy(ExprNode* e) {
 
 }  // namespace
 
+// T.super names the current object as an instance of T's superclass: T is the current class or one
+// around it whose instance is at hand (JLS 15.11.2), never merely a superclass.
 ExprNode* makeSuperSelector(Type* type, int32_t line, int32_t column) {
   ClassDef* cls = classOf(type);
   if (cls == nullptr) {
     errorAt(line, column, "invalid.super.selector");
     return nullptr;
+  }
+  ClassDef* current = global.ctx.enclosing;
+  if (current != nullptr && cls != current) {
+    ClassDef* around = current->outer;
+    while (around != nullptr && around != cls) around = around->outer;
+    if (around == nullptr) {
+      errorAt(line, column, "qualified.super.not.enclosing", classToString(cls));
+      return nullptr;
+    }
+    if (!enclosingInstanceAvailable(cls)) {
+      errorAt(line, column, "qualified.super.no.instance", classToString(cls));
+      return nullptr;
+    }
   }
   ExprNode* node = makeKeywordExpression(O_SUPER, cls, line, column);
   // The class whose superclass is meant: the current one, or for Outer.super an enclosing one.
@@ -491,10 +524,13 @@ ExprNode* thisOfClass(Type* type, bool exact, int32_t line, int32_t column) {
 
 // T.this as written: T is the current class or one around it, never merely a superclass.
 ExprNode* makeThisSelector(Type* type, int32_t line, int32_t column) {
-  return thisOfClass(type, true, line, column);
+  ExprNode* node = thisOfClass(type, true, line, column);
+  if (node != nullptr) node->flags |= THIS_QUALIFIED;
+  return node;
 }
 
 ExprNode* makeThisFromName(ExprNode* name, int32_t line, int32_t column) {
+  if (isError(name)) return name;
   ClassDef* cls = classNamedBy(name);
   if (cls == nullptr) {
     errorAt(line, column, "invalid.this.selector");

@@ -23,18 +23,23 @@ int32_t walkExpression(ExprNode* tree, WalkCallback before, WalkCallback between
 
 // Callbacks. Each skips a subtree that already carries the error type: its fault was reported.
 // context: the field whose initializer is walked.
-int32_t forwardRefInInitializer(ExprNode* node, void* field);
 int32_t staticContextCheck(ExprNode* node, void* context);
 int32_t thisCallArgumentCheck(ExprNode* node, void* context);
 int32_t superCallArgumentCheck(ExprNode* node, void* context);
-int32_t forwardUseCheck(ExprNode* node, void* context);
-void checkForwardRef(Member* field, Member* used, int32_t line, int32_t column);
 bool isDeclaredAfter(int32_t line, int32_t column, const Member* variable);
-// 1 when reported as an error.
-int32_t checkStaticForwardUse(Member* variable, int32_t line, int32_t column);
+// Warns of a later field of another class of the file read where no method runs.
+void checkStaticForwardUse(Member* variable, int32_t line, int32_t column);
+void checkFieldInitForwardRefs(ExprNode* expression);
 
-// The number of errors reported.
-int32_t checkFieldInitForwardRefs(ExprNode* expression);
+// Forward references: in a field initializer or initializer block (global.ctx.initializerPart),
+// a read by simple name of a field of the same class and kind (static or instance) declared after
+// it, or of the field in its own initializer, is refused; the simple name as the target of a
+// simple assignment is no read. A name bound to a field is noted as it is resolved, freed of the
+// mark when it becomes an assignment's target, and reported once its part is parsed, statement by
+// statement.
+void noteForwardUse(ExprNode* name);
+void noteAssignmentTarget(ExprNode* target);
+void reportForwardUses();
 // 1 when the expression may be assigned to (else reported).
 int32_t checkAssignmentTarget(ExprNode* target);
 void checkFinalAssignment(Member* variable, int32_t line, int32_t column);
@@ -42,6 +47,12 @@ void checkFinalAssignment(Member* variable, int32_t line, int32_t column);
 // Set in the flags of an O_THIS that stands for an enclosing instance (its type's class is a class
 // around the current one), reached through the outer-instance fields.
 constexpr int32_t THIS_THROUGH_OUTER = 0x2;
+// Set in the flags of an O_THIS written with a class name (T.this).
+constexpr int32_t THIS_QUALIFIED = 0x100;
+
+// `this` as the bare keyword: not T.this, not in parentheses. Only a field selected from it, or
+// its simple name, assigns a blank final.
+bool isBareThis(const ExprNode* node);
 
 // A class literal is lowered where a statement list is being built (a try that loads the class),
 // and stands for the local it loads into; outside one (a field's constant being evaluated) it is

@@ -97,14 +97,60 @@ bool isAnonymousConstructor(const Member* method) {
          (method->owner->flags & CF_ANONYMOUS) != 0 && (method->methodFlags & METHOD_DEFAULT_CONSTRUCTOR) != 0;
 }
 
+bool isStaticInitializer(const Member* initializer) {
+  if (initializer->kind == MK_VARIABLE)
+    return (initializer->modifiers & M_STATIC) != 0 ||
+           (initializer->owner != nullptr && initializer->owner->kind == CLASS_KIND_INTERFACE);
+  return initializer->kind == MK_STATIC_INITIALIZER;
+}
+
+// An exception that an initializer may not throw: a static initializer none, an instance one only
+// what every constructor declares (it runs in each). The report names the initializer, and the
+// exception as the throw or the call gives it.
+void reportInitializerThrow(const Member* initializer, ClassDef* cls, int32_t kind, const ThrownReport* report,
+                            int32_t line, int32_t column) {
+  bool field = initializer->kind == MK_VARIABLE;
+  bool isStatic = isStaticInitializer(initializer);
+  const char* exception = kind == THROWN_BY_THROW  ? identToString(cls->name)
+                          : kind == THROWN_BY_CALL ? classRefToString(report->declared)
+                                                   : classToString(cls);
+  const char* fieldName = field ? identToString(initializer->name) : nullptr;
+  const char* owner = classToString(initializer->owner);
+  if (kind == THROWN_BY_CALL) {
+    const char* method = identToString(report->method);
+    if (isStatic && field)
+      errorAt(line, column, "static.field.throws.not.caught", exception, method, fieldName);
+    else if (isStatic)
+      errorAt(line, column, "static.init.throws.not.caught", exception, method);
+    else if (field)
+      errorAt(line, column, "instance.field.throws.not.caught", exception, method, fieldName, owner);
+    else
+      errorAt(line, column, "instance.init.throws.not.caught", exception, method, owner);
+  } else if (isStatic && field) {
+    errorAt(line, column, "static.field.throw.not.caught", exception, fieldName);
+  } else if (isStatic) {
+    errorAt(line, column, "static.init.throw.not.caught", exception);
+  } else if (field) {
+    errorAt(line, column, "instance.field.throw.not.caught", exception, fieldName, owner);
+  } else {
+    errorAt(line, column, "instance.init.throw.not.caught", exception, owner);
+  }
+}
+
 // An exception that escapes every try of the body: unless it is unchecked or the method declares
 // it, kept for the creation when the body is an anonymous class's constructor, which runs its
-// initializers; else reported as `report` says, or, escaped from a try, by the body it is in.
+// initializers; else reported as `report` says (for an initializer, as its rules say), or,
+// escaped from a try, by the body it is in.
 void exceptionEscapes(ClassDef* cls, int32_t line, int32_t column, const ThrownReport* report) {
   if (!isCheckedException(cls)) return;
   Member* method = global.ctx.currentMethod;
   if (method != nullptr && (method->kind == MK_METHOD || method->kind == MK_CONSTRUCTOR) &&
       isDeclaredOrUnchecked(method->throwsList, cls))
+    return;
+  Member* initializer = global.ctx.initializer;
+  // An instance field's initializer parsed on its own, for its constant: the constructors that run
+  // it decide what it may throw.
+  if (initializer != nullptr && !isStaticInitializer(initializer) && (method == nullptr || method->kind != MK_CONSTRUCTOR))
     return;
   int32_t kind = report != nullptr ? report->kind : THROWN_ESCAPED;
   if (isAnonymousConstructor(method)) {
@@ -116,6 +162,8 @@ void exceptionEscapes(ClassDef* cls, int32_t line, int32_t column, const ThrownR
     ThrownEntry** tail = &method->owner->initializerThrown;
     while (*tail != nullptr) tail = &(*tail)->next;
     *tail = entry;
+  } else if (initializer != nullptr) {
+    reportInitializerThrow(initializer, cls, kind, report, line, column);
   } else if (kind == THROWN_BY_CALL) {
     errorAt(line, column, "throws.not.caught", classRefToString(report->declared), identToString(report->method));
   } else if (kind == THROWN_BY_THROW) {

@@ -37,11 +37,12 @@ ExprNode* withErrorType(ExprNode* node) {
 }
 
 // A class name where a value must stand, or an operand of another kind than the check allows.
-ExprNode* refuseOperand(ExprNode* node, const Type* type, int32_t line, int32_t column) {
+ExprNode* refuseOperand(ExprNode* node, const ExprNode* operand, int32_t line, int32_t column) {
+  const Type* type = operand->type;
   if (type != nullptr && type->kind == TK_CLASS_NAME)
     errorAt(line, column, "improper.class.ref");
   else
-    errorAt(line, column, "disallowed.type", typeToString(type));
+    errorAt(line, column, "disallowed.type", expressionTypeToString(operand));
   return withErrorType(node);
 }
 
@@ -72,8 +73,8 @@ bool balanceConditional(ExprNode** a, ExprNode** b, int32_t line, int32_t column
   }
   if (sameType((*a)->type, (*b)->type)) return true;
   // The null literal; a null read from the frame has the type it was declared with.
-  bool aNull = (*a)->op == O_NULL && !isFrameValue(*a);
-  bool bNull = (*b)->op == O_NULL && !isFrameValue(*b);
+  bool aNull = isNullLiteral(*a);
+  bool bNull = isNullLiteral(*b);
   bool aReference = isReferenceKind((*a)->type->kind);
   bool bReference = isReferenceKind((*b)->type->kind);
   // The operand cast to the other's type, if one is.
@@ -233,9 +234,9 @@ ExprNode* makeCast(Type* target, ExprNode* operand, int32_t line, int32_t column
     node->type = target;
     return node;
   }
-  if (from != nullptr && from->kind == TK_CLASS_NAME) return refuseOperand(node, from, line, column);
+  if (from != nullptr && from->kind == TK_CLASS_NAME) return refuseOperand(node, operand, line, column);
   if (!isCastable(from, target)) {
-    errorAt(line, column, "incomp.type", typeToString(from), typeToString(target));
+    errorAt(line, column, "incomp.type", expressionTypeToString(operand), typeToString(target));
     return withErrorType(node);
   }
   bool primitiveTarget = target->kind >= TK_BOOLEAN && target->kind <= TK_DOUBLE;
@@ -287,8 +288,11 @@ ExprNode* makeConditional(ExprNode* condition, ExprNode* thenValue, ExprNode* el
     ExprNode* failed = nullptr;
     if (!balanceConditional(&thenValue, &elseValue, line, column, &failed)) return failed;
   }
-  if (condition->op == O_CONST) {
-    // Not a constant expression when any of its three operands was read.
+  // c ? a : b is a constant only when all three are; true ? 1 : i stays for run time. The
+  // debugger's operands are values, which it folds; the result is no constant expression when any
+  // of the three was read from the frame.
+  if (condition->op == O_CONST &&
+      (global.evaluating != 0 || (isConstantValue(thenValue) && isConstantValue(elseValue)))) {
     int32_t operandFlags = condition->flags | thenValue->flags | elseValue->flags;
     return markFrameValue(foldEvaluatedOperand(condition->integerValue != 0 ? thenValue : elseValue), operandFlags);
   }
@@ -310,24 +314,21 @@ ExprNode* makeSubscript(ExprNode* array, ExprNode* index, int32_t line, int32_t 
     errorAt(line, column, "internal.tree.error", "unfinished 13");
     return withErrorType(node);
   }
-  if (array->type == nullptr || array->type->kind != TK_ARRAY) return refuseOperand(node, array->type, line, column);
+  if (array->type == nullptr || array->type->kind != TK_ARRAY) return refuseOperand(node, array, line, column);
   index = promoteOperand(index, &intType, line, column, false);
   if (hasErrorType(index)) return index;
   node->right = index;
-  if (index->type->kind != TK_INT) return refuseOperand(node, index->type, line, column);
+  if (index->type->kind != TK_INT) return refuseOperand(node, index, line, column);
   node->type = array->type->element;
   return node;
 }
 
-// In order: a field's (or static variable's) initializer is checked for references to fields
-// declared after it and, when static, for uses of instance state; an array initializer needs an
-// array variable and checks its elements; the value is converted to the variable's type.
+// In order: a static variable's initializer is checked for uses of instance state; an array
+// initializer needs an array variable and checks its elements; the value is converted to the
+// variable's type.
 ExprNode* makeVariableInit(Member* variable, ExprNode* initializer, int32_t line, int32_t column) {
   bool isStatic = (variable->modifiers & M_STATIC) != 0;
-  if (variable->kind == MK_VARIABLE && (variable->slot < 0 || isStatic)) {
-    walkExpression(initializer, forwardRefInInitializer, nullptr, nullptr, variable);
-    if (isStatic) walkExpression(initializer, staticContextCheck, nullptr, nullptr, nullptr);
-  }
+  if (variable->kind == MK_VARIABLE && isStatic) walkExpression(initializer, staticContextCheck, nullptr, nullptr, nullptr);
   ExprNode* node = newExprNode(O_INIT, line, column);
   node->member = variable;
   node->right = initializer;

@@ -53,6 +53,22 @@ int32_t appendNameCString(const char* text) {
   return n;
 }
 
+void appendNameNative(const char* text, int32_t count) {
+  while (count > 0) {
+    char16_t units[2];
+    int32_t decoded = 0;
+    int32_t used = decodeNativeCharacter(text, count, units, &decoded);
+    if (used <= 0) {
+      appendNameChar(static_cast<unsigned char>(*text));
+      used = 1;
+    } else {
+      for (int32_t i = 0; i < decoded; i++) appendNameChar(units[i]);
+    }
+    text += used;
+    count -= used;
+  }
+}
+
 void appendNameUtf8(const char* bytes, int32_t count) {
   const auto* p = reinterpret_cast<const unsigned char*>(bytes);
   // Never more characters than bytes; the ASCII run that most names are goes straight in.

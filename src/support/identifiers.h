@@ -41,6 +41,8 @@ void appendNameUtf16(const uint16_t* characters, int32_t count);
 void appendNameAscii(const char* bytes, int32_t count);
 int32_t appendNameCString(const char* text);
 void appendNameUtf8(const char* bytes, int32_t count);
+// Host text (a file name, a message text); a byte the codeset cannot decode stands for itself.
+void appendNameNative(const char* text, int32_t count);
 char* nameBufferToNative(Arena* arena);
 // Mode 2: b holds 16-bit characters; any other mode: b holds bytes, compared unsigned.
 int32_t compareNameChars(const uint16_t* a, const void* b, int32_t n, int32_t mode);

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 struct ClassDef;
+struct ForwardUse;
 struct JumpContext;
 struct Member;
 struct StmtNode;
@@ -52,4 +53,11 @@ struct ParserContext {
   // An error was counted while the body was parsed, or a statement whose expression failed stands
   // in its list: its flow is analysed, but no code is made of it.
   uint8_t bodyFailed;
+  // The field initializer or initializer block being parsed (an instance one inside the
+  // constructor that runs it), whose rules its checked exceptions follow; null in a method body.
+  Member* initializer;
+  // The field initializer or initializer block being parsed, and the names in it that read a
+  // field declared after it, kept until it is known that they are no assignment's target.
+  Member* initializerPart;
+  ForwardUse* forwardUses;
 };

@@ -5,6 +5,7 @@
 
 #include <cctype>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 #include "semantic/class_names.h"
@@ -420,6 +421,8 @@ uint16_t parseModifiers(uint16_t initialBits) {
   }
 }
 
+// A top-level class's modifiers; a member modifier among them (private, protected, static, ...)
+// is named in a report of its own once `class` or `interface` follows, and dropped.
 uint16_t parseClassModifiers(uint16_t initialFlags) {
   uint16_t flags = initialFlags;
   ScannerState* scanner = scannerState();
@@ -427,18 +430,39 @@ uint16_t parseClassModifiers(uint16_t initialFlags) {
     scanner->deprecatedSeen = 0;
     flags |= CF_DEPRECATED;
   }
+  struct Misplaced {
+    int32_t kind;
+    int32_t line;
+    int32_t column;
+  };
+  Misplaced misplaced[std::size(memberModifiers)];
+  int32_t misplacedCount = 0;
   for (;;) {
     const ModifierWord* word = findModifier(classModifiers, token().kind);
-    if (word == nullptr) return flags;
+    if (word == nullptr) {
+      if (findModifier(memberModifiers, token().kind) == nullptr || (initialFlags & CF_NESTED) != 0) break;
+      // Each member modifier is named once: a repeated one was a member modifier already.
+      bool seen = false;
+      for (int32_t i = 0; i < misplacedCount; i++) seen = seen || misplaced[i].kind == token().kind;
+      if (!seen) misplaced[misplacedCount++] = Misplaced{token().kind, token().line, token().column};
+      scanToken();
+      continue;
+    }
     if (flags & word->bit) errorAt(token().line, token().column, "dup.class.mod", tokenName(token().kind));
     flags |= word->bit;
     scanToken();
   }
+  if (token().kind == T_CLASS || token().kind == T_INTERFACE)
+    for (int32_t i = 0; i < misplacedCount; i++)
+      errorAt(misplaced[i].line, misplaced[i].column, "top.class.modifier", tokenName(misplaced[i].kind));
+  return flags;
 }
 
+// The default constructor has the access of a public or protected class (JLS 8.8.7), package
+// access otherwise.
 Member* makeDefaultConstructor(ClassDef* cls, ExprNode* anonymousArguments) {
-  Member* constructor = newMember(nullptr, cls->line, cls->column, (cls->flags & CF_PUBLIC) ? M_PUBLIC : 0, nullptr, 1,
-                                  0, 0, nullptr, nullptr);
+  uint16_t access = (cls->flags & CF_PUBLIC) ? M_PUBLIC : (cls->flags & CF_PROTECTED) ? M_PROTECTED : 0;
+  Member* constructor = newMember(nullptr, cls->line, cls->column, access, nullptr, 1, 0, 0, nullptr, nullptr);
   constructor->kind = MK_CONSTRUCTOR;
   constructor->methodFlags |= METHOD_DEFAULT_CONSTRUCTOR;
   constructor->owner = cls;
@@ -573,7 +597,7 @@ ClassDef* parseClassDeclaration(SourceFile* file, Package* package, uint16_t cla
     cls->package = outer->package;
     // Only a simple name may be a member class of the outer class: q.S is the class of package q.
     if (superclass != nullptr && superclass->resolved == nullptr && superclass->package == nullptr) {
-      ClassDef* found = findInnerClassUnique(outer, superclass->name, superclass->line, superclass->column);
+      ClassDef* found = findInnerClassUnique(outer, superclass->name, superclass->line, superclass->column, cls);
       if (found != nullptr) {
         // Resolved first: the access check of a protected class walks this class's superclasses.
         superclass->resolved = found;
@@ -662,6 +686,14 @@ void parseCompilationUnit(SourceFile* file) {
       case T_PUBLIC:
       case T_STRICTFP:
       case T_WIDEFP:
+      // Member modifiers, which no top-level class takes: named where a class follows them.
+      case T_NATIVE:
+      case T_PRIVATE:
+      case T_PROTECTED:
+      case T_STATIC:
+      case T_SYNCHRONIZED:
+      case T_TRANSIENT:
+      case T_VOLATILE:
         classSeen = true;
         declared = parseClassDeclaration(file, file->package, 0, nullptr, nullptr, nullptr, nullptr, nullptr, false);
         break;

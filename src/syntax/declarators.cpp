@@ -284,6 +284,7 @@ int32_t parseFieldDeclaration(ClassDef* cls, uint16_t modifiers, Type* type, boo
     }
     appendToScope(global.ctx.scope, variable);
     variable->constantState = CONSTANT_NONE;
+    if (isLocal) appendLocalDeclaration(variable);
     if (token().kind == T_ASSIGN) {
       variable->variableFlags |= VAR_HAS_INITIALIZER;
       int32_t assignLine = token().line;

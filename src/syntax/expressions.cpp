@@ -213,6 +213,22 @@ int32_t countElements(const ExprNode* list) {
   return count;
 }
 
+// A name inside parentheses is an expression name (JLS 15.8.5): one that denotes a class is no
+// value, whatever follows it ((Object).class, (Outer).this and (Sub).super.x are no primaries).
+// Such a name is reported at its first part and stands as an error node.
+ExprNode* parenthesisedName(ExprNode* name) {
+  ExprNode* first = name;
+  while (first->op == O_DOT && first->left != nullptr) first = first->left;
+  int32_t line = first->line;
+  int32_t column = first->column;
+  ExprNode* resolved = resolveName(name);
+  if (resolved->op != O_CLASSREF) return resolved;
+  errorAt(line, column, "paren.class.name", classToString(resolved->classDef));
+  ExprNode* failed = newExprNode(O_ERROR, line, column);
+  failed->type = &errorType;
+  return failed;
+}
+
 // "(" has been read; the current token is the first inside the parentheses.
 ExprNode* parseParenthesisedOrCast(int32_t line, int32_t column) {
   Type* type = nullptr;
@@ -240,10 +256,10 @@ ExprNode* parseParenthesisedOrCast(int32_t line, int32_t column) {
         }
       } else {
         // A name in parentheses is the name itself, not marked as parenthesised.
-        return resolveName(expression);
+        return parenthesisedName(expression);
       }
     } else {
-      expression = resolveName(expression);
+      expression = parenthesisedName(expression);
       classified = CLASSIFY_EXPRESSION;
     }
   }
@@ -282,7 +298,16 @@ ExprNode* parseNamePrimary(Identifier* name, int32_t line, int32_t column) {
   return parseTypeSelector(type, line, column);
 }
 
-// `this` or `super` where no instance exists is read as a plain name, which resolution reports.
+// `this` or `super` where no instance exists is reported at the keyword and read on as a value
+// that failed, so that what follows it (a field, a call) is read without a further report. Only
+// their calls this(...) and super(...) go on to the checks of explicit constructor calls.
+ExprNode* reportNoInstance(ExprNode* keyword, const char* key) {
+  errorAt(keyword->line, keyword->column, key);
+  keyword->type = &errorType;
+  return keyword;
+}
+
+// The debugger reads `this` in a static frame as a name, which it finds no variable for.
 ExprNode* keywordAsName(int32_t line, int32_t column) {
   Identifier* name = token().identifier;
   token().kind = T_IDENTIFIER;
@@ -518,16 +543,21 @@ ExprNode* parsePrimary() {
       return node;
     case T_NEW:
       return parseNewExpression(nullptr, nullptr);
-    case T_THIS:
-      if (inStaticContext()) return keywordAsName(line, column);
+    case T_THIS: {
+      if (global.evaluating != 0 && inStaticContext()) return keywordAsName(line, column);
+      bool noInstance = inStaticContext();
       node = makeKeywordExpression(O_THIS, global.ctx.enclosing, line, column);
       if (scanToken() == T_LPAREN) {
         markExplicitConstructorCall();
         return parseConstructorCallArguments(node, line, column);
       }
+      if (noInstance) reportNoInstance(node, "static.this.conflict");
       return node;
-    case T_SUPER:
-      if (inStaticContext() || global.ctx.enclosing == nullptr) return keywordAsName(line, column);
+    }
+    case T_SUPER: {
+      if ((global.evaluating != 0 && inStaticContext()) || global.ctx.enclosing == nullptr)
+        return keywordAsName(line, column);
+      bool noInstance = inStaticContext();
       node = makeSuperSelector(resolvedClassType(global.ctx.enclosing, line, column), line, column);
       if (node == nullptr) {
         syntaxErrorSkip(nullptr);
@@ -537,11 +567,13 @@ ExprNode* parsePrimary() {
         markExplicitConstructorCall();
         return parseConstructorCallArguments(node, line, column);
       }
+      if (noInstance) return reportNoInstance(node, "static.super.conflict");
       if (token().kind != T_DOT) {
         reportHere("improper.super");
         node->type = &errorType;
       }
       return node;
+    }
     case T_LPAREN:
       scanToken();
       return parseParenthesisedOrCast(token().line, token().column);
@@ -584,10 +616,17 @@ ExprNode* parseNewExpression(Type* type, ExprNode* outer) {
     created = &errorType;
     if (!outerFailed) {
       ClassDef* inner = findInnerClass(outerType->classRef->resolved, name, nullptr);
-      if (inner == nullptr)
+      if (inner == nullptr) {
         errorAt(line, column, "undef.class", identToString(name));
-      else
+      } else {
         created = resolvedClassType(inner, line, column);
+        // A static member class, or an interface an anonymous class would implement, takes no
+        // enclosing instance: reported, the creation goes on without the qualifier.
+        if ((inner->flags & CF_STATIC) != 0 || inner->kind == CLASS_KIND_INTERFACE) {
+          errorAt(line, column, "outer.qualifier.not.inner", classToString(inner));
+          outer = nullptr;
+        }
+      }
     }
     scanToken();
   } else {

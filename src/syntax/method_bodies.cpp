@@ -11,6 +11,7 @@
 #include "semantic/method_calls.h"
 #include "semantic/primary_expressions.h"
 #include "semantic/statement_lists.h"
+#include "semantic/tree_walks.h"
 #include "semantic/type_records.h"
 #include "semantic/unary_expressions.h"
 #include "support/arena.h"
@@ -78,10 +79,25 @@ int32_t reportCount() {
   return global.errorCount + global.warningCount;
 }
 
+// The initializer being parsed, for as long as a C++ block runs.
+class CurrentInitializer {
+ public:
+  explicit CurrentInitializer(Member* initializer) : saved_(global.ctx.initializer) {
+    global.ctx.initializer = initializer;
+  }
+  ~CurrentInitializer() { global.ctx.initializer = saved_; }
+  CurrentInitializer(const CurrentInitializer&) = delete;
+  CurrentInitializer& operator=(const CurrentInitializer&) = delete;
+
+ private:
+  Member* saved_;
+};
+
 // A member's initializer that reported anything when it was parsed is marked, so that every later
 // parse of it is quiet.
 template <class Parse>
 auto parseReportingOnce(Member* member, Parse parse) {
+  CurrentInitializer current(member);
   bool quiet = (member->fieldFlags & FIELD_INITIALIZER_REPORTED) != 0;
   QuietReparse silence(quiet);
   int32_t before = reportCount();
@@ -95,6 +111,28 @@ auto parseReportingOnce(Member* member, Parse parse) {
   } mark{member, quiet, before};
   return parse();
 }
+
+// The field initializer or initializer block being parsed, for the forward-reference rule, with
+// the names noted in it; an enclosing part's (a local class's field inside an initializer block)
+// put back afterwards. finish() reports what was noted, once the part is parsed.
+class InitializerPart {
+ public:
+  explicit InitializerPart(Member* part) : part_(global.ctx.initializerPart), uses_(global.ctx.forwardUses) {
+    global.ctx.initializerPart = part;
+    global.ctx.forwardUses = nullptr;
+  }
+  ~InitializerPart() {
+    global.ctx.initializerPart = part_;
+    global.ctx.forwardUses = uses_;
+  }
+  void finish() { reportForwardUses(); }
+  InitializerPart(const InitializerPart&) = delete;
+  InitializerPart& operator=(const InitializerPart&) = delete;
+
+ private:
+  Member* part_;
+  ForwardUse* uses_;
+};
 
 // The current source file for the parse of one part of a class, put back afterwards.
 class PartFile {
@@ -202,6 +240,7 @@ void beginClassParse(ClassDef* cls) {
   global.ctx.lastClause = nullptr;
   global.ctx.flags = 0;
   global.ctx.currentMethod = nullptr;
+  global.ctx.initializer = nullptr;
   global.ctx.scope = nullptr;
   global.ctx.bodyIncomplete = 0;
   global.ctx.bodyFailed = 0;
@@ -215,12 +254,15 @@ void parseInitializerBlock(Member* initializer) {
   global.ctx.enclosing = cls;
   global.ctx.currentMethod = initializer;
   {
+    CurrentInitializer current(initializer);
     PartFile file(cls);
+    InitializerPart part(initializer);
     if (rescan(cls, initializer->bodyOffset, initializer->line, initializer->column) != T_LBRACE) {
       reportHere("syntax.error");
     } else {
       global.ctx.statementCount = 0;
       parseBlock(MK_STATIC_INITIALIZER);
+      part.finish();
     }
   }
   global.ctx.flags = flags;
@@ -230,8 +272,11 @@ int32_t parseBlockAt(Member* initializer) {
   return parseReportingOnce(initializer, [&]() -> int32_t {
     ClassDef* cls = initializer->owner;
     PartFile file(cls);
+    InitializerPart part(initializer);
     if (rescan(cls, initializer->bodyOffset, initializer->line, initializer->column) != T_LBRACE) return 0;
-    return parseBlock(initializer->kind);
+    int32_t parsed = parseBlock(initializer->kind);
+    part.finish();
+    return parsed;
   });
 }
 
@@ -240,9 +285,11 @@ void parseFieldInitializer(Member* field) {
     ClassDef* cls = field->owner;
     global.ctx.enclosing = cls;
     PartFile file(cls);
+    InitializerPart part(field);
     rescan(cls, field->bodyOffset, field->bodyLine, field->bodyColumn);
     ExprNode* value = parseVariableInitializer((field->modifiers & M_STATIC) != 0);
     if (value == nullptr) return;
+    part.finish();
     ExprNode* init = makeVariableInit(field, value, field->bodyLine, field->bodyColumn);
     recordConstantValue(field, init);
     appendExpressionStatement(MK_VARIABLE, init, field->bodyLine, field->bodyColumn);
@@ -271,12 +318,15 @@ void parseFieldInitializerNested(Member* field) {
   global.ctx = ParserContext{};
   global.ctx.enclosing = owner;
   global.ctx.flags = isStatic ? CTX_STATIC : 0;
+  global.ctx.initializer = field;
+  global.ctx.initializerPart = field;
   global.current = owner->sourceFile;
   int32_t before = reportCount();
   field->constantState = CONSTANT_PARSING;
   rescan(owner, field->bodyOffset, field->bodyLine, field->bodyColumn);
   ExprNode* value = parseVariableInitializer(isStatic);
   field->constantState = CONSTANT_NONE;
+  reportForwardUses();
   if (value != nullptr) recordConstantValue(field, makeVariableInit(field, value, field->bodyLine, field->bodyColumn));
   if (reportCount() != before) field->fieldFlags |= FIELD_INITIALIZER_REPORTED;
 }
@@ -344,6 +394,7 @@ void beginMethodParse(Member* method) {
   global.ctx.endColumn = token().column;
   global.ctx.firstClause = nullptr;
   global.ctx.lastClause = nullptr;
+  global.ctx.initializer = nullptr;
   global.ctx.flags &= ~(CTX_NESTED_CLAUSE | CTX_STATIC | CTX_CONSTRUCTOR_CALL_ARGUMENTS);
   global.ctx.bodyIncomplete = 0;
   global.ctx.bodyFailed = 0;

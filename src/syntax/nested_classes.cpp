@@ -48,10 +48,12 @@ bool checkNestedClassName(ClassDef* cls, ClassDef* outer) {
   Identifier* name = cls->name;
   if (name == nullptr) return false;
   if (cls->flags & CF_LOCAL) {
-    Scope* scope = global.ctx.scope;
-    if (scope != nullptr && scope->owner == outer) {
+    // Every open block of the body, outward: a local class is in scope to the end of its block,
+    // nested blocks included (JLS 14.3). A member class of the name is shadowed, not clashed with.
+    for (Scope* scope = global.ctx.scope; scope != nullptr && scope->owner == outer; scope = scope->outer) {
       for (Member* m = scope->first; m != nullptr; m = m->next) {
-        if (m->kind == MK_CLASS_DECLARATION && m->name == name) {
+        if (m->kind == MK_CLASS_DECLARATION && m->name == name && m->declaredClass != nullptr &&
+            (m->declaredClass->flags & CF_LOCAL) != 0) {
           errorAt(cls->line, cls->column, "nested.class.name.dup", identToString(name));
           return false;
         }

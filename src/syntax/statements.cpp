@@ -12,6 +12,7 @@
 #include "semantic/expression_nodes.h"
 #include "semantic/name_resolution.h"
 #include "semantic/statement_lists.h"
+#include "semantic/tree_walks.h"
 #include "semantic/try_clauses.h"
 #include "semantic/type_records.h"
 #include "support/arena.h"
@@ -64,21 +65,11 @@ bool expectCurrent(int32_t kind, const char* key) {
   return false;
 }
 
-// A body whose first statement is a condition: the prologue goes first, so that the statements
-// marked as the condition's are the condition's only.
-void runPrologueFirst() {
-  if (global.ctx.firstStatement == nullptr && (global.ctx.flags & CTX_NESTED_CLAUSE) == 0) beginMethodBody();
-}
-
 // A statement left out of the list (a break or continue that names no statement it may leave, a
 // case label outside its switch): flow analysis, which would misjudge what follows it, passes the
 // body over.
 void leaveOutStatement() {
   global.ctx.bodyIncomplete = 1;
-}
-
-StmtNode* firstAfter(StmtNode* last) {
-  return last != nullptr ? last->next : global.ctx.firstStatement;
 }
 
 // The scope of a block, with every named local's end appended when it closes normally.
@@ -97,6 +88,9 @@ int32_t parseBlockIn(int32_t kind, JumpContext* switchContext) {
     if (next == T_RBRACE) break;
     global.ctx.statementCount++;
     parseStatement(kind, true);
+    if (global.ctx.forwardUses != nullptr && global.ctx.initializerPart != nullptr &&
+        global.ctx.initializerPart->owner == global.ctx.enclosing)
+      reportForwardUses();
   }
   endScopeVariables(&scope);
   return 1;
@@ -127,9 +121,8 @@ void parseLabelledStatement(int32_t kind, ExprNode* name, Position at) {
 }
 
 // if, with an else-if chain read in one loop: the chain is one level of nesting however long it
-// is. Each if: position label; jump-if-false to its else label; the then-part (its first
-// statement and the condition's marked as never reported unreachable); then the else label, or a
-// goto to the end label past the else part.
+// is. Each if: position label; jump-if-false to its else label; the then-part; then the else
+// label, or a goto to the end label past the else part.
 void parseIfStatement(int32_t kind) {
   std::vector<StmtNode*> endLabels;
   auto closeChain = [&] {
@@ -137,24 +130,15 @@ void parseIfStatement(int32_t kind) {
   };
   for (;;) {
     if (!expectNext(T_LPAREN, "if.missing.lp")) return closeChain();
-    runPrologueFirst();
     appendPositionLabel(token().line, token().column);
     scanToken();
     ExprNode* condition = parseExpression(PARSE_EXPRESSION);
     if (condition == nullptr) return closeChain();
     if (!expectCurrent(T_RPAREN, "if.missing.rp")) return closeChain();
     StmtNode* elseLabel = newLabel();
-    StmtNode* beforeCondition = global.ctx.lastStatement;
     appendJumpIfFalse(condition, elseLabel, token().line, token().column);
-    StmtNode* lastOfCondition = global.ctx.lastStatement;
     scanToken();
     parseStatement(kind, false);
-    StmtNode* firstOfThen = firstAfter(lastOfCondition);
-    StmtNode* markEnd = firstOfThen != nullptr ? firstOfThen : lastOfCondition;
-    for (StmtNode* s = firstAfter(beforeCondition); s != nullptr; s = s->next) {
-      s->flags |= STMT_NO_REPORT_FROM;
-      if (s == markEnd) break;
-    }
     if (scanToken() != T_ELSE) {
       pushBackToken();
       appendStatement(elseLabel);
@@ -163,7 +147,6 @@ void parseIfStatement(int32_t kind) {
     StmtNode* endLabel = newLabel();
     appendGotoStatement(endLabel, 0, 0);
     appendStatement(elseLabel);
-    elseLabel->flags |= STMT_NO_REPORT_FROM;
     endLabels.push_back(endLabel);
     if (scanToken() == T_IF) continue;
     parseStatement(kind, false);
@@ -204,7 +187,7 @@ void parseWhileStatement(int32_t kind, Position at) {
   appendStatement(loop->continueLabel);
   linkLoopStart(start, loop->continueLabel);
   appendStatement(conditionLabel);
-  appendJumpIfTrue(condition, start, condition->line, condition->column);
+  appendLoopTest(condition, start, condition->line, condition->column);
   if (condition->op != O_CONST) markLoopTail(tail);
   appendStatement(loop->breakLabel);
 }
@@ -228,7 +211,7 @@ void parseDoStatement(int32_t kind, Position at) {
   appendStatement(tail);
   appendStatement(loop->continueLabel);
   linkLoopStart(start, loop->continueLabel);
-  appendJumpIfTrue(condition, start, condition->line, condition->column);
+  appendLoopTest(condition, start, condition->line, condition->column);
   markLoopTail(tail);
   appendStatement(loop->breakLabel);
   scanToken();
@@ -283,7 +266,6 @@ void parseBreakStatement(Position at) {
     } else {
       unwindJumpContexts(target);
       appendGotoStatement(target->breakLabel, at.line, at.column);
-      target->breakLabel->flags |= STMT_NO_REPORT_FROM;
     }
     scanToken();
   } else {
@@ -435,6 +417,9 @@ void parseModifiedStatement(int32_t kind, bool declarationAllowed, uint16_t init
     return;
   }
   if (token().kind == T_CLASS) {
+    // A class declaration is a block statement only: not the body of an if, a loop or a label.
+    // Reported, it is still read as a local class.
+    if (!declarationAllowed) errorAt(token().line, token().column, "not.expecting.declaration");
     constexpr uint16_t access = M_PUBLIC | M_PRIVATE | M_PROTECTED | M_STATIC;
     if (modifiers & access) {
       errorAt(at.line, at.column, "local.class.access");
@@ -696,10 +681,12 @@ void parseForStatement(int32_t kind, JumpContext* loop) {
     appendStatement(tail);
     appendStatement(loop->continueLabel);
     if (update != nullptr) appendExpressionStatement(kind, update, updateAt.line, updateAt.column);
-    if (condition->op != O_CONST) markLoopTail(tail);
+    // An update that the body never reaches is no statement of the language: only a warning,
+    // unless the condition is constant false, when it stands for the unreachable body.
+    if (!isIntConstantValue(condition, 0)) markLoopTail(tail);
     appendStatement(conditionLabel);
     linkLoopStart(start, loop->continueLabel);
-    appendJumpIfTrue(condition, start, conditionAt.line, conditionAt.column);
+    appendLoopTest(condition, start, conditionAt.line, conditionAt.column);
   } else {
     appendStatement(start);
     scanToken();

@@ -742,7 +742,7 @@ TEST_F(ClassPathTest, ASuperclassChainOf7000ClassFilesResolves) {
   EXPECT_EQ(top, objectClass);
   EXPECT_TRUE(refReachesClass(s->superclass, objectClass));
   // A member class that none of them has is looked for through the whole chain.
-  EXPECT_EQ(findMemberClass(s, enterName("Missing", T_IDENTIFIER), nullptr), nullptr);
+  EXPECT_EQ(findMemberClass(s, enterName("Missing", T_IDENTIFIER), nullptr, nullptr), nullptr);
 }
 
 TEST_F(ClassPathTest, ALongDottedNameOffThePathIsProbedOncePerPackage) {

@@ -192,8 +192,8 @@ TEST_F(ConstantFoldingTest, StaticFinalFieldsHoldJavasValues) {
   initJavaIo();
   resolveAllSupertypes();
   evaluateAllFieldConstants();
-  // Only the shift counts out of range are reported (their values are still Java's).
-  EXPECT_EQ(reported, "num.ovfl num.ovfl num.ovfl num.ovfl");
+  // Shift counts out of range are masked as the virtual machine masks them, silently.
+  EXPECT_EQ(reported, "");
   ClassDef* f = findClassInPackage(&rootPackage, enterName("F", T_IDENTIFIER), 0, 0);
   ASSERT_NE(f, nullptr);
   for (const Expected& e : expected) {

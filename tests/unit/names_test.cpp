@@ -209,11 +209,11 @@ TEST_F(NamesTest, OverloadsKeepTheMaximallySpecificCandidates) {
   }
   // Without arguments the lowest class that declares the method decides.
   EXPECT_EQ(lookupMethod(enter("Q"), id("g"), true, nullptr, nullptr, 3, 5)->owner, enter("Q"));
-  // A true ambiguity is reported by the call as no method matching.
+  // A true ambiguity is reported by the call with its candidates.
   enter("D");
   ExprNode* call = makeMethodCall(nullptr, id("m"), args(sc("a"), sc("b")), 3, 5);
   EXPECT_EQ(call->type, &errorType);
-  EXPECT_EQ(reported, "undef.method m(String,String)");
+  EXPECT_EQ(reported, "ambig.method m(String,String) D.m(Object,String), D.m(String,Object)");
 }
 
 TEST_F(NamesTest, FieldLookupThroughSupertypesAndEnclosingClasses) {
@@ -243,12 +243,12 @@ TEST_F(NamesTest, FieldLookupThroughSupertypesAndEnclosingClasses) {
   EXPECT_EQ(reported, "reference.ambiguous a I S2");
   reported.clear();
 
-  // Inherited beside declared in the enclosing class: an error, the inherited field is used.
+  // Inherited beside declared in the enclosing class: the inherited field hides it, with a warning.
   ClassDef* in = enter("O$In");
   ClassDef* outside = nullptr;
   EXPECT_EQ(lookupVariable(in, id("x"), false, true, &outside, 3, 5), member(enter("S"), "x", MK_VARIABLE));
   EXPECT_EQ(outside, nullptr);
-  EXPECT_EQ(reported, "inner.variable.ambiguous x O$In O");
+  EXPECT_EQ(reported, "warn.inner.variable.ambiguous x O$In O");
   reported.clear();
   // Only in the enclosing class: found there.
   ClassDef* other = enter("O$Other");
@@ -435,13 +435,22 @@ TEST_F(NamesTest, WalksAndAssignmentTargets) {
   ClassDef* cls = enter("A");
   Member* a = member(cls, "a", MK_VARIABLE);
   Member* c = member(cls, "c", MK_VARIABLE);
-  ExprNode* b = resolveName(name("b", 11));
-  walkExpression(b, forwardRefInInitializer, nullptr, nullptr, a);
+  // The b of a's initializer (line 1, column 18), declared after it.
+  global.ctx.initializerPart = a;
+  resolveName(makeIdentifier(id("b"), 1, 18));
+  reportForwardUses();
   EXPECT_EQ(reported, "forward.reference b A");
   reported.clear();
-  // A static field's initializer may name a later instance field without a forward reference.
-  walkExpression(b, forwardRefInInitializer, nullptr, nullptr, c);
+  // The target of a simple assignment is no read.
+  makeBinaryExpression(O_ASG, resolveName(makeIdentifier(id("b"), 1, 18)), ic(3), 1, 20);
+  reportForwardUses();
   EXPECT_EQ(reported, "");
+  // A static field's initializer may name a later instance field without a forward reference.
+  global.ctx.initializerPart = c;
+  resolveName(makeIdentifier(id("b"), 1, 18));
+  reportForwardUses();
+  EXPECT_EQ(reported, "");
+  global.ctx.initializerPart = nullptr;
 
   ExprNode* length = resolveName(dotted({"arr", "length"}));
   EXPECT_EQ(checkAssignmentTarget(length), 0);

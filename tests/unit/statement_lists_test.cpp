@@ -140,8 +140,8 @@ class StatementListsTest : public CompilerTest {
     for (const StmtNode* s = first; s != nullptr; s = s->next) {
       if (!text.empty()) text += "; ";
       text += ref(s) + " " + (statementKindName(s->kind) + 3);
-      if (s->flags & (STMT_NO_REPORT | STMT_NO_REPORT_FROM | STMT_WARN_ONLY | STMT_TRY_BODY_DONE)) {
-        char flags[8];
+      if (s->flags & (STMT_NO_REPORT | STMT_WARN_ONLY | STMT_TRY_BODY_DONE | STMT_LOOP_CONSTANT)) {
+        char flags[16];
         std::snprintf(flags, sizeof flags, " f%x", s->flags);
         text += flags;
       }
@@ -173,6 +173,9 @@ class StatementListsTest : public CompilerTest {
         case ST_MON_EXIT:
         case ST_CALL_FINALLY:
           text += " of" + ref(s->target);
+          break;
+        case ST_DECLARATION:
+          if (s->variable != nullptr) text += " " + variable(s->variable);
           break;
         case ST_LEAVE_SCOPE:
         case ST_BEGIN_SCOPE:
@@ -227,6 +230,9 @@ TEST_F(StatementListsTest, LoopsAndConditionsLowerToLabelsAndJumps) {
       "  void andOr() { if (x < 1 && y < 1 || c) x = 1; }\n"
       "  void elseIf() { if (x == 1) x = 2; else if (x == 2) x = 3; else x = 4; }\n"
       "  void assignedInCondition() { int i; while ((i = x) > 0) x--; }\n"
+      "  void whileFalse() { while (false) x++; }\n"
+      "  void foldedOnly() { do x++; while (x > 5 || true); }\n"
+      "  void conditional() { if (c ? x < 1 : y < 1) x = 1; }\n"
       "}\n");
   ASSERT_NE(a, nullptr);
   const LoweringCase cases[] = {
@@ -239,9 +245,9 @@ TEST_F(StatementListsTest, LoopsAndConditionsLowerToLabelsAndJumps) {
        "#0 LABEL; #1 LABEL link#4; #2 EXPR INA; #3 LABEL f12; #4 LABEL f10; "
        "#5 IF_TRUE f10 LT ->#1; #6 LABEL"},
       {"forLoop",
-       "#0 LABEL; #1 EXPR INIT; #2 DECLARATION; #3 GOTO ->#9; #4 LABEL link#7; "
-       "#5 EXPR INA; #6 LABEL f12; #7 LABEL f10; #8 EXPR f10 INA; #9 LABEL; "
-       "#10 IF_TRUE LT ->#4; #11 LABEL; #12 LEAVE_SCOPE i"},
+       "#0 LABEL; #1 DECLARATION i; #2 EXPR INIT; #3 DECLARATION; #4 GOTO ->#10; #5 LABEL link#8; "
+       "#6 EXPR INA; #7 LABEL f12; #8 LABEL f10; #9 EXPR f10 INA; #10 LABEL; "
+       "#11 IF_TRUE LT ->#5; #12 LABEL; #13 LEAVE_SCOPE i"},
       {"forEver",
        "#0 LABEL; #1 LABEL link#4; #2 EXPR INA; #3 LABEL f12; #4 LABEL f10; #5 GOTO ->#1; "
        "#6 LABEL"},
@@ -250,21 +256,32 @@ TEST_F(StatementListsTest, LoopsAndConditionsLowerToLabelsAndJumps) {
        "#6 LABEL f12; #7 LABEL f10; #8 LABEL f10; #9 IF_TRUE f10 ID ->#4; #10 LABEL; "
        "#11 LABEL; #12 LABEL"},
       {"ifElse",
-       "#0 LABEL; #1 IF_TRUE f4 NOT ->#4; #2 EXPR f4 ASG; #3 GOTO ->#6; #4 LABEL f4; "
+       "#0 LABEL; #1 IF_TRUE NOT ->#4; #2 EXPR ASG; #3 GOTO ->#6; #4 LABEL; "
        "#5 EXPR ASG; #6 LABEL"},
       {"notLess",
-       "#0 LABEL; #1 IF_TRUE f4 LT ->#3; #2 EXPR f4 ASG; #3 LABEL"},
+       "#0 LABEL; #1 IF_TRUE LT ->#3; #2 EXPR ASG; #3 LABEL"},
       {"andOr",
-       "#0 LABEL; #1 IF_TRUE f4 GE ->#3; #2 IF_TRUE f4 LT ->#5; #3 LABEL f4; "
-       "#4 IF_TRUE f4 NOT ->#7; #5 LABEL f4; #6 EXPR f4 ASG; #7 LABEL"},
+       "#0 LABEL; #1 IF_TRUE GE ->#3; #2 IF_TRUE LT ->#5; #3 LABEL; "
+       "#4 IF_TRUE NOT ->#7; #5 LABEL; #6 EXPR ASG; #7 LABEL"},
       {"elseIf",
-       "#0 LABEL; #1 IF_TRUE f4 NE ->#4; #2 EXPR f4 ASG; #3 GOTO ->#12; #4 LABEL f4; "
-       "#5 LABEL; #6 IF_TRUE f4 NE ->#9; #7 EXPR f4 ASG; #8 GOTO ->#11; #9 LABEL f4; "
+       "#0 LABEL; #1 IF_TRUE NE ->#4; #2 EXPR ASG; #3 GOTO ->#12; #4 LABEL; "
+       "#5 LABEL; #6 IF_TRUE NE ->#9; #7 EXPR ASG; #8 GOTO ->#11; #9 LABEL; "
        "#10 EXPR ASG; #11 LABEL; #12 LABEL"},
       {"assignedInCondition",
-       "#0 DECLARATION; #1 LABEL; #2 GOTO ->#8; #3 LABEL link#7; #4 BEGIN_SCOPE i; "
-       "#5 EXPR DEA; #6 LABEL f12; #7 LABEL f10; #8 LABEL f10; #9 IF_TRUE f10 GT ->#3; "
-       "#10 LABEL; #11 LEAVE_SCOPE i"},
+       "#0 DECLARATION i; #1 DECLARATION; #2 LABEL; #3 GOTO ->#9; #4 LABEL link#8; #5 BEGIN_SCOPE i; "
+       "#6 EXPR DEA; #7 LABEL f12; #8 LABEL f10; #9 LABEL f10; #10 IF_TRUE f10 GT ->#4; "
+       "#11 LABEL; #12 LEAVE_SCOPE i"},
+      // Only a loop's test of a constant expression is marked as deciding reachability.
+      {"whileFalse",
+       "#0 LABEL; #1 GOTO ->#6; #2 LABEL link#5; #3 EXPR INA; #4 LABEL; #5 LABEL; #6 LABEL; "
+       "#7 IF_TRUE f40000000 CONST 0 ->#2; #8 LABEL"},
+      {"foldedOnly",
+       "#0 LABEL; #1 LABEL link#4; #2 EXPR INA; #3 LABEL f12; #4 LABEL f10; #5 IF_TRUE f10 GT ->#1; "
+       "#6 IF_TRUE f10 CONST 1 ->#1; #7 LABEL"},
+      // c ? a : b tests a where c holds and b elsewhere.
+      {"conditional",
+       "#0 LABEL; #1 IF_TRUE NOT ->#4; #2 IF_TRUE GE ->#8; #3 GOTO ->#6; #4 LABEL; #5 IF_TRUE GE ->#8; "
+       "#6 LABEL; #7 EXPR ASG; #8 LABEL"},
   };
   for (const LoweringCase& c : cases) EXPECT_EQ(lowered(a, c.method), c.expected) << c.method;
   EXPECT_EQ(reported, "");
