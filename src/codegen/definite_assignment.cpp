@@ -265,18 +265,13 @@ bool failed(const ExprNode* e) {
   return e->type != nullptr && e->type->kind == TK_ERROR;
 }
 
-// After an expression that failed (reported), every variable counts as assigned and as
-// unassigned, as after code that cannot complete: what it would have assigned is unknown, and no
-// use or assignment after it is reported for its sake.
-void assumeEverything(AssignSets* sets) {
+// After an expression that failed (reported), every variable counts as assigned, so that no use
+// after it is reported for its sake; what counted as unassigned still does, so that a final
+// assigned again after it is reported only where it was assigned before it.
+void assumeAssigned(AssignSets* sets) {
   std::memset(sets->assigned, 0xFF, state.bytes);
-  std::memset(sets->unassigned, 0xFF, state.bytes);
   int32_t spare = static_cast<int32_t>(state.bytes * 8) - state.count;
-  if (spare > 0) {
-    auto mask = static_cast<uint8_t>(0xFF << spare);
-    sets->assigned[state.bytes - 1] &= mask;
-    sets->unassigned[state.bytes - 1] &= mask;
-  }
+  if (spare > 0) sets->assigned[state.bytes - 1] &= static_cast<uint8_t>(0xFF << spare);
 }
 
 // A chain of left operands (a + b + c, a.b().c(), the links of a list) is followed by a loop, down
@@ -298,7 +293,7 @@ void walkExpr(ExprNode* e, AssignSets* sets) {
 // One node; with leftDone its left operand is walked already.
 void walkNode(ExprNode* e, AssignSets* sets, bool leftDone) {
   if (e != nullptr && failed(e)) {
-    assumeEverything(sets);
+    assumeAssigned(sets);
     return;
   }
   if (e == nullptr || isLeafNode(e->op)) return;

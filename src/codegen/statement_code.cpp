@@ -16,6 +16,7 @@
 #include "semantic/element_names.h"
 #include "semantic/expression_nodes.h"
 #include "semantic/statement_lists.h"
+#include "semantic/tree_walks.h"
 #include "semantic/try_clauses.h"
 #include "semantic/type_records.h"
 #include "support/diagnostics.h"
@@ -24,6 +25,15 @@
 #include "support/parser_context.h"
 
 namespace {
+
+int32_t stopAtFailed(ExprNode* node, void*) {
+  return hasErrorType(node) || node->type == nullptr ? 1 : 0;
+}
+
+// No node of the tree failed (or was left untyped): its code can be made.
+bool isWholeExpression(ExprNode* e) {
+  return e != nullptr && walkExpression(e, stopAtFailed, nullptr, nullptr, nullptr) == 0;
+}
 
 // The handler whose statements are being generated, for its ST_ENTER_CATCH.
 const TryClause* currentHandler;
@@ -492,9 +502,12 @@ bool genStatements(StmtNode* first, StmtNode* last) {
       default:
         if (!live) break;
         // Checking only: the expressions may have failed, and no code is kept. A finally call
-        // still marks what follows a finally that cannot complete.
+        // still marks what follows a finally that cannot complete; an expression statement that
+        // is whole is generated all the same, for the checks made as its code is (assignments to
+        // finals, to array lengths), and its code dropped with the rest.
         if (classGen.checkOnly) {
           if (s->kind == ST_CALL_FINALLY) genCallFinally(s);
+          if (s->kind == ST_EXPR && isWholeExpression(s->expression)) genExpression(s->expression, false);
           break;
         }
         switch (s->kind) {

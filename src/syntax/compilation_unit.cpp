@@ -256,7 +256,7 @@ bool expectSemicolon(const char* key) {
   if (token().kind == T_SEMICOLON) return true;
   ScannerState* scanner = scannerState();
   // Taken once before a token: a level that cannot start with it fails on it and skips.
-  if (token().line > scanner->previousEndLine && scanner->semicolonTakenBefore != token().start + 1) {
+  if (lineEndsBeforeToken() && scanner->semicolonTakenBefore != token().start + 1) {
     scanner->semicolonTakenBefore = token().start + 1;
     errorAt(scanner->previousEndLine, scanner->previousEndColumn, key);
     pushBackToken();

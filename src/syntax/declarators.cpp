@@ -394,7 +394,7 @@ ExprNode* parseInitializer(bool staticContext, bool nested) {
   int32_t kind = token().kind;
   // A token on a later line ends the declaration: the ";" missing before it is the declaration's
   // to report.
-  bool lineEnded = !nested && token().line > scannerState()->previousEndLine;
+  bool lineEnded = !nested && lineEndsBeforeToken();
   if (kind != T_COMMA && kind != T_SEMICOLON && kind != T_RBRACE && !lineEnded) {
     syntaxErrorSkip("initializer.syntax");
     return nullptr;

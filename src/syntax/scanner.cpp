@@ -534,8 +534,11 @@ int32_t scanToken() {
     s.pushedBack = 0;
     return t.kind;
   }
-  s.previousEndLine = s.line;
-  s.previousEndColumn = s.position - s.lineStart;
+  // The end of the text, read again, keeps the place of the last token.
+  if (t.kind != T_EOF) {
+    s.previousEndLine = s.line;
+    s.previousEndColumn = s.position - s.lineStart;
+  }
   skipPlainWhiteSpace();
   int32_t p = s.position;
   if (theInput.pendingCount == 0 && p < s.length) {
@@ -673,7 +676,11 @@ int32_t scanTokenSlow() {
       case '"': return finish(scanStringLiteral());
       case '\'': return finish(scanCharLiteral());
       case END_OF_TEXT:
+        // What is missing at the end of the file is missing just past its last token, on that
+        // token's line, not on a line after the last.
         unreadChar();
+        t.line = s.previousEndLine;
+        t.column = s.previousEndColumn;
         return finish(T_EOF);
       default:
         break;

@@ -183,6 +183,12 @@ inline ScannerState* scannerState() {
   return &theScanner;
 }
 
+// The current token stands on a later line than the token before it, or is the end of the text:
+// a ";" missing after the token before it is missing at the end of that token's line.
+inline bool lineEndsBeforeToken() {
+  return theToken.kind == T_EOF || theToken.line > theScanner.previousEndLine;
+}
+
 // The keywords entered, and the token, the scanner's place and its pending input back to their
 // zero state: every compile and evaluation begins with it.
 void initScanner();

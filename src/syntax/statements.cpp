@@ -839,7 +839,8 @@ void parseTryStatement(int32_t kind, StmtNode* startLabel, StmtNode* endLabel) {
     appendFinallyStatement(finallyClause);
     finallyCompletes = statementsCanComplete(finallyClause->first, finallyClause->last, clausesBefore);
   } else {
-    if (!anyCatch) reportHere("try.missing.catch");
+    // Reported at the try, which the fault is of, not at the token that follows the block.
+    if (!anyCatch) errorAt(tryStatement->line, tryStatement->column, "try.missing.catch");
     pushBackToken();
   }
   appendStatement(exitLabel);
