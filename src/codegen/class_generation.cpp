@@ -129,6 +129,13 @@ void writeFields(ClassDef* cls) {
     if (m->kind == MK_VARIABLE) genField(m);
 }
 
+// A method or initializer left out of a class file that is being made: the file is not written
+// (its source counts as failed), also when the error that cost the body its code was reported in
+// another file (a class found as the bodies are generated).
+void keepFromWriting(ClassDef* cls) {
+  if (!classGen.nothingWritten && cls->sourceFile != nullptr) cls->sourceFile->flags |= SOURCE_HAS_ERRORS;
+}
+
 void writeMethods(ClassDef* cls) {
   for (Member* m = cls->members; m != nullptr; m = m->next) {
     if (m->kind != MK_METHOD && m->kind != MK_CONSTRUCTOR) continue;
@@ -151,6 +158,7 @@ void writeMethods(ClassDef* cls) {
     }
     // A body that a syntax error cut short has no flow of its own to analyse.
     classGen.checkOnly = classGen.nothingWritten || (m->bodyOffset != 0 && global.ctx.bodyFailed);
+    if (!whole || classGen.checkOnly) keepFromWriting(cls);
     if (whole) genMethod(m);
   }
 }
@@ -174,13 +182,17 @@ void writeClassInitializer(ClassDef* cls) {
   }
   global.ctx.currentMethod = nullptr;
   beginMethodBody();
-  if (global.ctx.bodyIncomplete) return;
+  if (global.ctx.bodyIncomplete) {
+    keepFromWriting(cls);
+    return;
+  }
   // The blank final statics are numbered for the initializer itself, whatever method came last,
   // so that its analysis tracks them.
   numberBlankFinals(cls, false);
   classGen.maxLocals = global.ctx.scope != nullptr ? global.ctx.scope->maxSlots : 0;
   classGen.checkOnly = classGen.nothingWritten || global.ctx.bodyFailed;
   if (classGen.checkOnly) {
+    keepFromWriting(cls);
     checkCode(nullptr, global.ctx.scope);
   } else {
     putShort(ACC_STATIC, &classGen.body);

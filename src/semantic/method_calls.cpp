@@ -222,8 +222,10 @@ void reportNoMethod(ClassDef* cls, Identifier* name, ExprNode* arguments, const 
     reportNotMember(miss.notMember, line, column);
   else if (name == nullptr)
     errorAt(line, column, "undef.constructor", classToString(cls), call);
-  else
+  else if (!hasMissingSupertype(cls))
     errorAt(line, column, "undef.method", call);
+  else
+    global.ctx.bodyFailed = 1;
 }
 
 void checkThrown(Identifier* name, ThrowsEntry* entry, int32_t line, int32_t column) {
