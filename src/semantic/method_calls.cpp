@@ -265,7 +265,9 @@ ExprNode* makeMethodCall(ExprNode* qualifier, Identifier* name, ExprNode* argume
     node->left = q;
   }
   if (isError(q)) return q;
-  if (arguments != nullptr && isError(arguments)) return arguments;
+  // this(...) and super(...) stay what they are, whose place in the constructor counts (the
+  // instance initializers follow super(...)).
+  if (arguments != nullptr && isError(arguments)) return name == nullptr ? markError(node) : arguments;
   ClassDef* cls = nullptr;
   bool staticOnly = false;
   bool arrayClone = false;

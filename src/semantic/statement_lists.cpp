@@ -388,14 +388,14 @@ void appendExpressionStatement(int32_t bodyKind, ExprNode* expression, int32_t l
   // A failed expression stands in the list as a statement of its own, for flow analysis, which
   // takes it as assigning every variable (definite_assignment.h).
   appendNew(ST_EXPR, line, column)->expression = expression;
-  if (hasErrorType(expression)) {
-    global.ctx.bodyFailed = 1;
-    return;
-  }
-  // An explicit super(...) is followed by what the implicit one brings.
+  bool failed = hasErrorType(expression);
+  if (failed) global.ctx.bodyFailed = 1;
+  // An explicit super(...) is followed by what the implicit one brings, also when it failed: the
+  // initializers are checked all the same.
   if (expression->op == O_CALL && expression->name == nullptr && expression->left != nullptr &&
       expression->left->op == O_SUPER)
     emitInstanceInitializers(global.ctx.currentMethod);
+  if (failed) return;
   if (bodyKind == MK_STATIC_INITIALIZER) walkExpression(expression, staticContextCheck, nullptr, nullptr, nullptr);
 }
 
