@@ -19,6 +19,7 @@
 #include "semantic/tree_walks.h"
 #include "semantic/try_clauses.h"
 #include "semantic/type_records.h"
+#include "semantic/type_relations.h"
 #include "support/diagnostics.h"
 #include "support/arena.h"
 #include "support/global.h"
@@ -26,13 +27,18 @@
 
 namespace {
 
-int32_t stopAtFailed(ExprNode* node, void*) {
-  return hasErrorType(node) || node->type == nullptr ? 1 : 0;
-}
-
-// No node of the tree failed (or was left untyped): its code can be made.
-bool isWholeExpression(ExprNode* e) {
-  return e != nullptr && walkExpression(e, stopAtFailed, nullptr, nullptr, nullptr) == 0;
+// The checks that generating an assignment makes of its target (a final, an array's length),
+// for a part of the tree that did not fail; a failed part was reported and is passed over.
+int32_t checkTargetsOfWholeParts(ExprNode* node, void*) {
+  if (node->type == nullptr || hasErrorType(node) || isErrorClassType(node->type)) return -1;
+  if (node->op == O_ASG) {
+    checkAssignmentTarget(node->left);
+  } else if (isCompoundOrIncrement(node->op)) {
+    ExprNode* target = node->left;
+    while (target != nullptr && target->op == O_CAST) target = target->left;
+    if (target != nullptr) checkAssignmentTarget(target);
+  }
+  return 0;
 }
 
 // The handler whose statements are being generated, for its ST_ENTER_CATCH.
@@ -502,12 +508,11 @@ bool genStatements(StmtNode* first, StmtNode* last) {
       default:
         if (!live) break;
         // Checking only: the expressions may have failed, and no code is kept. A finally call
-        // still marks what follows a finally that cannot complete; an expression statement that
-        // is whole is generated all the same, for the checks made as its code is (assignments to
-        // finals, to array lengths), and its code dropped with the rest.
+        // still marks what follows a finally that cannot complete, and the targets of the
+        // assignments are checked as generating them would.
         if (classGen.checkOnly) {
           if (s->kind == ST_CALL_FINALLY) genCallFinally(s);
-          if (s->kind == ST_EXPR && isWholeExpression(s->expression)) genExpression(s->expression, false);
+          if (s->expression != nullptr) walkExpression(s->expression, checkTargetsOfWholeParts, nullptr, nullptr, nullptr);
           break;
         }
         switch (s->kind) {
