@@ -172,6 +172,10 @@ constexpr uint32_t METHOD_SUPER_ACCESS = 0x8;  // an access method that calls it
 // Neither a body nor ";" followed the header, which was reported there: no second report that a
 // body is missing.
 constexpr uint32_t METHOD_BODY_REPORTED = 0x10;
+// Skipping the body when the class was declared reported an error in its text (a character or
+// literal the scanner refused, no closing brace): the body is not parsed again, which would
+// report it twice and what follows from it.
+constexpr uint32_t METHOD_SKIP_REPORTED = 0x20;
 
 constexpr uint32_t FIELD_CAPTURE_STORED = 0x1;  // the store of a captured value was added to a constructor
 // The initializer gave diagnostics when it was skipped or first parsed (fields and initializer

@@ -157,6 +157,7 @@ void parseMember(SourceFile* file, ClassDef* cls, bool* hasConstructor) {
     int32_t offset = token().start;
     int32_t line = token().line;
     int32_t column = token().column;
+    int32_t reportsBefore = global.errorCount + global.warningCount;
     skipInitializer(T_RBRACE);
     bool isStatic = modifiers == M_STATIC;
     if (token().kind != T_RBRACE) {
@@ -165,6 +166,8 @@ void parseMember(SourceFile* file, ClassDef* cls, bool* hasConstructor) {
     }
     Member* block = isStatic ? newStaticInitializer(offset, line, column, token().start)
                              : newInstanceInitializer(offset, line, column, token().start);
+    // What the skip reported (a character or literal the scanner refused) is not reported again.
+    if (global.errorCount + global.warningCount != reportsBefore) block->fieldFlags |= FIELD_INITIALIZER_REPORTED;
     block->owner = cls;
     appendToScope(cls->scope, block);
     return;
@@ -258,7 +261,7 @@ bool expectSemicolon(const char* key) {
   // Taken once before a token: a level that cannot start with it fails on it and skips.
   if (lineEndsBeforeToken() && scanner->semicolonTakenBefore != token().start + 1) {
     scanner->semicolonTakenBefore = token().start + 1;
-    errorAt(scanner->previousEndLine, scanner->previousEndColumn, key);
+    if (!scanner->previousCutShort) errorAt(scanner->previousEndLine, scanner->previousEndColumn, key);
     pushBackToken();
     return true;
   }

@@ -225,15 +225,18 @@ Member* parseMethodDeclaration(Identifier* name, int32_t line, int32_t column, u
   int32_t bodyLine = 0;
   int32_t bodyColumn = 0;
   bool bodyReported = false;
+  bool bodySkipReported = false;
   if (token().kind == T_LBRACE) {
     bodyOffset = token().start;
     bodyLine = token().line;
     bodyColumn = token().column;
+    int32_t errorsBefore = global.errorCount;
     skipInitializer(T_RBRACE);
     if (token().kind != T_RBRACE) {
       reportHere("method.body.missing.rc");
       noteSkippedText();
     }
+    bodySkipReported = global.errorCount != errorsBefore;
   } else if (!isMethod) {
     syntaxErrorSkip("constructor.body.expected");
     return nullptr;
@@ -245,6 +248,7 @@ Member* parseMethodDeclaration(Identifier* name, int32_t line, int32_t column, u
   Member* method = newMember(name, line, column, modifiers, resultType, bodyOffset, bodyLine, bodyColumn, throwsList,
                              parameters);
   if (bodyReported) method->methodFlags |= METHOD_BODY_REPORTED;
+  if (bodySkipReported) method->methodFlags |= METHOD_SKIP_REPORTED;
   method->owner = global.ctx.enclosing;
   // A body's parameters are counted when it is parsed, with the compiler's own; a method without
   // one (abstract, native, of an interface) is counted here.

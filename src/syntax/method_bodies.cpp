@@ -253,8 +253,7 @@ void parseInitializerBlock(Member* initializer) {
   global.ctx.flags |= CTX_STATIC;
   global.ctx.enclosing = cls;
   global.ctx.currentMethod = initializer;
-  {
-    CurrentInitializer current(initializer);
+  parseReportingOnce(initializer, [&] {
     PartFile file(cls);
     InitializerPart part(initializer);
     if (rescan(cls, initializer->bodyOffset, initializer->line, initializer->column) != T_LBRACE) {
@@ -264,7 +263,7 @@ void parseInitializerBlock(Member* initializer) {
       parseBlock(MK_STATIC_INITIALIZER);
       part.finish();
     }
-  }
+  });
   global.ctx.flags = flags;
 }
 
@@ -363,7 +362,9 @@ void parseMethodBody(Member* method) {
   OpenScope parameters(methodScope);
   global.currentArena = &global.tempArena;
   beginMethodParse(method);
-  if (rescan(cls, method->bodyOffset, method->bodyLine, method->bodyColumn) != T_LBRACE) {
+  if (method->methodFlags & METHOD_SKIP_REPORTED) {
+    global.ctx.bodyIncomplete = 1;
+  } else if (rescan(cls, method->bodyOffset, method->bodyLine, method->bodyColumn) != T_LBRACE) {
     reportHere("syntax.error");
   } else if (parseBlock(method->kind) && global.ctx.firstStatement == nullptr) {
     beginMethodBody();

@@ -384,6 +384,8 @@ void setScanSource(SourceFile* file, int32_t offset, int32_t line, int32_t colum
   s.previousEndLine = line;
   s.previousEndColumn = column;
   s.semicolonTakenBefore = 0;
+  s.cutShort = 0;
+  s.previousCutShort = 0;
   s.parenthesisDepth = 0;
   s.noI18nPending = 0;
   s.noI18nDepth = 0;
@@ -412,6 +414,7 @@ void rescanToken() {
   // The token keeps what its first scan saw before it.
   s.previousEndLine = kept.previousEndLine;
   s.previousEndColumn = kept.previousEndColumn;
+  s.previousCutShort = kept.previousCutShort;
   s.deprecatedSeen = kept.deprecatedSeen;
 }
 
@@ -538,7 +541,9 @@ int32_t scanToken() {
   if (t.kind != T_EOF) {
     s.previousEndLine = s.line;
     s.previousEndColumn = s.position - s.lineStart;
+    s.previousCutShort = s.cutShort;
   }
+  s.cutShort = 0;
   skipPlainWhiteSpace();
   int32_t p = s.position;
   if (theInput.pendingCount == 0 && p < s.length) {

@@ -162,6 +162,10 @@ struct ScannerState {
   int32_t previousEndColumn;
   // One more than the start of the token before which a missing ";" was last taken as written.
   int32_t semicolonTakenBefore;
+  // The current token, and the one before it, is a string or character literal that a line break
+  // or the end of the text cut short (reported): the ";" it took in is no fault of its own.
+  uint8_t cutShort;
+  uint8_t previousCutShort;
 };
 
 extern Token theToken;
