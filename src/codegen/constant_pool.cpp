@@ -12,23 +12,14 @@
 #include "support/diagnostics.h"
 #include "support/arena.h"
 #include "support/global.h"
+#include "support/hashing.h"
 #include "support/identifiers.h"
 #include "semantic/element_names.h"
 
-constexpr uint32_t FIRST_BUCKETS = 256;
+constexpr uint32_t FIRST_BUCKETS = 64;
 
 static ConstantPool& pool() {
   return classGen.pool;
-}
-
-// The hashes read every character (as its unsigned value, so both widths agree) and every key word.
-static uint32_t charactersHash(const void* characters, int32_t length, int32_t width) {
-  uint32_t h = 2166136261u;
-  for (int32_t i = 0; i < length; i++) {
-    uint32_t c = width == 2 ? static_cast<const uint16_t*>(characters)[i] : static_cast<const uint8_t*>(characters)[i];
-    h = (h ^ c) * 16777619u;
-  }
-  return h ^ (h >> 15);
 }
 
 static uint32_t keyHash(uint8_t tag, uint32_t first, uint32_t second) {
@@ -38,13 +29,8 @@ static uint32_t keyHash(uint8_t tag, uint32_t first, uint32_t second) {
   return h ^ (h >> 15);
 }
 
-static bool sameCharacters(const Utf8Entry* entry, const void* characters, int32_t length, int32_t width) {
-  return entry->length == length &&
-         compareNameChars(utf8EntryChars(entry), characters, length, width == 2 ? 2 : 1) == 0;
-}
-
 static uint32_t utf8Hash(const Utf8Entry* e) {
-  return charactersHash(utf8EntryChars(e), e->length, 2);
+  return e->hash;
 }
 
 static uint32_t constantHash(const ConstantEntry* e) {
@@ -60,12 +46,14 @@ void initConstantPool() {
   newOutputBuffer(&p.buffer);
 }
 
-Utf8Entry* findUtf8(const void* characters, int32_t length, int32_t width) {
+// The entry of the modified UTF-8 bytes, found or made.
+static Utf8Entry* findUtf8Bytes(const uint8_t* bytes, int32_t length) {
   ConstantPool& p = pool();
-  Utf8Entry** bucket = &p.utf8Table[charactersHash(characters, length, width) & (p.utf8Buckets - 1)];
+  auto hash = static_cast<uint32_t>(hashBytes(bytes, static_cast<size_t>(length)));
+  Utf8Entry** bucket = &p.utf8Table[hash & (p.utf8Buckets - 1)];
   Utf8Entry* previous = nullptr;
   for (Utf8Entry* e = *bucket; e != nullptr; previous = e, e = e->next) {
-    if (!sameCharacters(e, characters, length, width)) continue;
+    if (e->hash != hash || e->length != length || std::memcmp(utf8EntryBytes(e), bytes, length) != 0) continue;
     if (previous != nullptr) {
       previous->next = e->next;
       e->next = *bucket;
@@ -73,16 +61,21 @@ Utf8Entry* findUtf8(const void* characters, int32_t length, int32_t width) {
     }
     return e;
   }
-  auto* entry = arenaNewWithTail<Utf8Entry>(&global.genArena, sizeof(uint16_t) * static_cast<size_t>(length));
+  auto* entry = static_cast<Utf8Entry*>(arenaAllocUncleared(&global.genArena, sizeof(Utf8Entry) + length));
+  entry->index = 0;
   entry->length = length;
-  auto* chars = const_cast<uint16_t*>(utf8EntryChars(entry));
-  for (int32_t i = 0; i < length; i++)
-    chars[i] = width == 2 ? static_cast<const uint16_t*>(characters)[i] : static_cast<const uint8_t*>(characters)[i];
+  entry->hash = hash;
+  std::memcpy(const_cast<uint8_t*>(utf8EntryBytes(entry)), bytes, length);
   entry->next = *bucket;
   *bucket = entry;
   if (++p.utf8Entries > 2 * p.utf8Buckets)
     growArenaBuckets(&global.genArena, &p.utf8Table, &p.utf8Buckets, FIRST_BUCKETS, &Utf8Entry::next, utf8Hash);
   return entry;
+}
+
+Utf8Entry* findUtf8(const void* characters, int32_t length, int32_t width) {
+  int32_t bytes = toModifiedUtf8(characters, length, width, 0);
+  return findUtf8Bytes(reinterpret_cast<const uint8_t*>(global.scratchBuffer), bytes);
 }
 
 ConstantEntry* findOrAddConstant(uint8_t tag, uint32_t first, uint32_t second) {
@@ -117,15 +110,18 @@ static int32_t numberEntry(int32_t slots, const ConstantEntry* constant, const U
   int32_t index = p.count + 1;
   p.count += slots;
   if (index > MAX_POOL_COUNT + 1) return index;
-  if (index >= p.slotCapacity) {
+  // Room for the entry's every slot; only slots handed out are written, and only those are read.
+  if (index + slots > p.slotCapacity) {
+    // The last index a wide entry may take is one past MAX_POOL_COUNT + 1.
     int32_t capacity = p.slotCapacity == 0 ? 1024 : p.slotCapacity * 2;
-    if (capacity > MAX_POOL_COUNT + 2) capacity = MAX_POOL_COUNT + 2;
-    auto* grown = arenaNewArray<PoolSlot>(&global.genArena, static_cast<size_t>(capacity));
+    if (capacity > MAX_POOL_COUNT + 3) capacity = MAX_POOL_COUNT + 3;
+    auto* grown = static_cast<PoolSlot*>(arenaAllocUncleared(&global.genArena, sizeof(PoolSlot) * capacity));
     if (p.slotCapacity > 0) std::memcpy(static_cast<void*>(grown), p.slots, sizeof(PoolSlot) * p.slotCapacity);
     p.slots = grown;
     p.slotCapacity = capacity;
   }
   p.slots[index] = PoolSlot{constant, utf8};
+  for (int32_t i = 1; i < slots; i++) p.slots[index + i] = PoolSlot{nullptr, nullptr};
   return index;
 }
 
@@ -138,7 +134,29 @@ PoolSlot poolSlot(int32_t index) {
 int32_t toModifiedUtf8(const void* characters, int32_t length, int32_t width, int32_t offset) {
   growScratchBuffer(3 * length + offset + 240);
   auto* out = reinterpret_cast<uint8_t*>(global.scratchBuffer);
-  for (int32_t i = 0; i < length; i++) {
+  int32_t i = 0;
+  // The run of characters 1-127 that most strings are goes across as it is.
+  if (width == 2) {
+    const auto* c = static_cast<const uint16_t*>(characters);
+    // Four characters at a time while each is 1-127: no unit has a bit above the low seven, and
+    // none is zero.
+    for (; i + 4 <= length; i += 4) {
+      uint64_t units;
+      std::memcpy(&units, c + i, 8);
+      uint64_t zero = (units - 0x0001000100010001ull) & ~units & 0x8000800080008000ull;
+      if ((units & 0xFF80FF80FF80FF80ull) != 0 || zero != 0) break;
+      out[offset] = static_cast<uint8_t>(units);
+      out[offset + 1] = static_cast<uint8_t>(units >> 16);
+      out[offset + 2] = static_cast<uint8_t>(units >> 32);
+      out[offset + 3] = static_cast<uint8_t>(units >> 48);
+      offset += 4;
+    }
+    while (i < length && c[i] - 1u < 127u) out[offset++] = static_cast<uint8_t>(c[i++]);
+  } else {
+    const auto* c = static_cast<const uint8_t*>(characters);
+    while (i < length && c[i] - 1u < 127u) out[offset++] = c[i++];
+  }
+  for (; i < length; i++) {
     uint32_t c = width == 2 ? static_cast<const uint16_t*>(characters)[i] : static_cast<const uint8_t*>(characters)[i];
     if (c >= 1 && c <= 127) {
       out[offset++] = static_cast<uint8_t>(c);
@@ -154,13 +172,11 @@ int32_t toModifiedUtf8(const void* characters, int32_t length, int32_t width, in
   return offset;
 }
 
-// The longest prefix of the modified UTF-8 in the scratch buffer that fits one entry and ends at
-// a character boundary.
-static int32_t cutToUtf8Limit(int32_t bytes) {
-  if (bytes <= MAX_UTF8_BYTES) return bytes;
-  const auto* out = reinterpret_cast<const uint8_t*>(global.scratchBuffer);
+// The longest prefix of the modified UTF-8 that fits one entry and ends at a character boundary.
+static int32_t cutToUtf8Limit(const uint8_t* bytes, int32_t length) {
+  if (length <= MAX_UTF8_BYTES) return length;
   int32_t cut = MAX_UTF8_BYTES;
-  while (cut > 0 && (out[cut] & 0xC0) == 0x80) cut--;
+  while (cut > 0 && (bytes[cut] & 0xC0) == 0x80) cut--;
   return cut;
 }
 
@@ -168,13 +184,12 @@ uint16_t addUtf8Chars(const void* characters, int32_t length, int32_t width) {
   Utf8Entry* entry = findUtf8(characters, length, width);
   if (entry->index != 0) return static_cast<uint16_t>(entry->index);
   OutputBuffer* buffer = &pool().buffer;
-  int32_t bytes = toModifiedUtf8(utf8EntryChars(entry), entry->length, 2, 0);
-  int32_t written = cutToUtf8Limit(bytes);
+  int32_t written = cutToUtf8Limit(utf8EntryBytes(entry), entry->length);
   putByte(CONSTANT_UTF8, buffer);
   putShort(static_cast<uint32_t>(written), buffer);
-  putBytes(reinterpret_cast<const uint8_t*>(global.scratchBuffer), written, buffer);
+  putBytes(utf8EntryBytes(entry), written, buffer);
   entry->index = numberEntry(1, nullptr, entry);
-  if (written != bytes && classGen.cls != nullptr)
+  if (written != entry->length && classGen.cls != nullptr)
     errorInFile(classGen.cls->sourceFile, 0, 0, "exceeded.max.string", classToString(classGen.cls));
   return static_cast<uint16_t>(entry->index);
 }
@@ -249,9 +264,41 @@ uint16_t addString(uint16_t utf8Index) {
   return constantIndex(CONSTANT_STRING, utf8Index, 0);
 }
 
+// The memo's slot of the key, or the free slot where it would go. The table is grown before the
+// search, so a slot stays valid until the next search.
+static PoolMemo* memoSlot(const void* key, uint32_t kind) {
+  ConstantPool& p = pool();
+  if (p.memo == nullptr || 2 * (p.memoCount + 1) > p.memoMask + 1) {
+    uint32_t size = p.memo == nullptr ? 64 : 2 * (p.memoMask + 1);
+    PoolMemo* old = p.memo;
+    uint32_t oldSize = old == nullptr ? 0 : p.memoMask + 1;
+    p.memo = arenaNewArray<PoolMemo>(&global.genArena, size);
+    p.memoMask = size - 1;
+    for (uint32_t i = 0; i < oldSize; i++)
+      if (old[i].key != nullptr) *memoSlot(old[i].key, old[i].kind) = old[i];
+  }
+  auto kindKey = reinterpret_cast<const void*>(static_cast<uintptr_t>(kind));
+  for (uint32_t at = static_cast<uint32_t>(hashPointers(key, kindKey)) & p.memoMask;; at = (at + 1) & p.memoMask) {
+    PoolMemo* slot = &p.memo[at];
+    if (slot->key == nullptr || (slot->key == key && slot->kind == kind)) return slot;
+  }
+}
+
+// The index `make` gives for the key the first time, from the memo after that. With dependency
+// lines every use is made again, as each notes its classes.
+template <class Make>
+static uint16_t memoized(const void* key, uint32_t kind, Make make) {
+  if (global.dependencyOutput) return make();
+  if (PoolMemo* slot = memoSlot(key, kind); slot->key != nullptr) return static_cast<uint16_t>(slot->index);
+  uint16_t index = make();
+  *memoSlot(key, kind) = PoolMemo{key, kind, index};
+  pool().memoCount++;
+  return index;
+}
+
 uint16_t addClass(ClassDef* cls) {
   if (cls == nullptr) return 0;
-  return constantIndex(CONSTANT_CLASS, internalClassName(cls), 0);
+  return memoized(cls, 0, [&] { return constantIndex(CONSTANT_CLASS, internalClassName(cls), 0); });
 }
 
 uint16_t addArrayClass(const Type* type) {
@@ -273,9 +320,16 @@ uint16_t addMemberRefIndexes(uint8_t tag, uint16_t classIndex, uint16_t nameAndT
   return constantIndex(tag, classIndex, nameAndTypeIndex);
 }
 
+// A member's reference is made once per class generated when its descriptor can no longer
+// change: fields and methods always, constructors of classes read from class files (one from
+// source may still take parameters for captured values).
 static uint16_t memberRef(uint8_t tag, const Member* member, bool field) {
-  uint16_t owner = addClass(member->owner);
-  return addMemberRefIndexes(tag, owner, addNameAndType(member, field));
+  auto make = [&] {
+    uint16_t owner = addClass(member->owner);
+    return addMemberRefIndexes(tag, owner, addNameAndType(member, field));
+  };
+  bool settled = member->kind != MK_CONSTRUCTOR || (member->owner != nullptr && member->owner->sourceFile == nullptr);
+  return settled ? memoized(member, tag, make) : make();
 }
 
 uint16_t addFieldRef(const Member* field) {

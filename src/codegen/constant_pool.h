@@ -32,17 +32,27 @@ struct ConstantEntry {
   uint32_t second;
 };
 
-// A string, kept as 16-bit characters whichever width it came in.
+// A string, kept in its modified UTF-8 form whichever width it came in: two strings are the same
+// entry exactly when those bytes are the same.
 struct Utf8Entry {
   Utf8Entry* next;  // in its bucket
   int32_t index;    // 0 until appended
-  int32_t length;   // characters
-  // `length` 16-bit characters follow.
+  int32_t length;   // bytes
+  uint32_t hash;
+  // `length` bytes follow.
 };
 
-inline const uint16_t* utf8EntryChars(const Utf8Entry* entry) {
-  return reinterpret_cast<const uint16_t*>(entry + 1);
+inline const uint8_t* utf8EntryBytes(const Utf8Entry* entry) {
+  return reinterpret_cast<const uint8_t*>(entry + 1);
 }
+
+// What a reference from generated code came to in the pool of the class being generated, keyed by
+// the record it was made from (a class or a member) and its kind (0 for a class, else the tag).
+struct PoolMemo {
+  const void* key;
+  uint32_t kind;
+  uint32_t index;
+};
 
 // What one pool index holds, for readers of finished code (the stack-depth pass): exactly one of
 // the two is set; neither for the second slot of a Long or Double.
@@ -63,6 +73,11 @@ struct ConstantPool {
   uint32_t constantEntries;
   PoolSlot* slots;  // indexed by pool index, up to MAX_POOL_COUNT + 1
   int32_t slotCapacity;
+  // Open addressing (a null key is free), a power of two of slots at most half full; none until the
+  // first reference.
+  PoolMemo* memo;
+  uint32_t memoMask;
+  uint32_t memoCount;
   OutputBuffer buffer;
 };
 

@@ -8,8 +8,11 @@
 
 static_assert(sizeof(OutputChunk) <= OUTPUT_CHUNK_SIZE + 8, "a chunk is its link and its payload");
 
+// Its payload is written before it is read, so only the link is cleared.
 static OutputChunk* newChunk() {
-  return arenaNew<OutputChunk>(&global.genArena);
+  auto* chunk = static_cast<OutputChunk*>(arenaAllocUncleared(&global.genArena, sizeof(OutputChunk)));
+  chunk->next = nullptr;
+  return chunk;
 }
 
 void newOutputBuffer(OutputBuffer* buffer) {
@@ -26,18 +29,6 @@ void addOutputChunk(OutputBuffer* buffer) {
   buffer->current = chunk;
   buffer->free = OUTPUT_CHUNK_PAYLOAD;
   buffer->chunkCount++;
-}
-
-void putShort(uint32_t value, OutputBuffer* buffer) {
-  putByte(value >> 8, buffer);
-  putByte(value, buffer);
-}
-
-void putInt(uint32_t value, OutputBuffer* buffer) {
-  putByte(value >> 24, buffer);
-  putByte(value >> 16, buffer);
-  putByte(value >> 8, buffer);
-  putByte(value, buffer);
 }
 
 void putBytes(const uint8_t* bytes, int32_t count, OutputBuffer* buffer) {

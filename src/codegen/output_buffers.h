@@ -38,9 +38,24 @@ inline void putByte(uint32_t byte, OutputBuffer* buffer) {
   buffer->free--;
 }
 
-// The low 16 or 32 bits, most significant byte first.
-void putShort(uint32_t value, OutputBuffer* buffer);
-void putInt(uint32_t value, OutputBuffer* buffer);
+// The low 16 or 32 bits, most significant byte first: in place while the current chunk has room,
+// else byte by byte across its end.
+inline void putShort(uint32_t value, OutputBuffer* buffer) {
+  if (buffer->free >= 2) {
+    uint8_t* at = buffer->current->bytes + (OUTPUT_CHUNK_PAYLOAD - buffer->free);
+    at[0] = static_cast<uint8_t>(value >> 8);
+    at[1] = static_cast<uint8_t>(value);
+    buffer->free -= 2;
+    return;
+  }
+  putByte(value >> 8, buffer);
+  putByte(value, buffer);
+}
+
+inline void putInt(uint32_t value, OutputBuffer* buffer) {
+  putShort(value >> 16, buffer);
+  putShort(value, buffer);
+}
 void putBytes(const uint8_t* bytes, int32_t count, OutputBuffer* buffer);
 
 // Bytes written so far.

@@ -4,11 +4,14 @@
 // subroutine leaves it. Code that no path reaches, or bytes that are no instruction, end a path.
 #include "codegen/stack_depth.h"
 
-#include <vector>
+#include <algorithm>
 
 #include "codegen/constant_pool.h"
 #include "codegen/method_code.h"
 #include "codegen/opcodes.h"
+#include "support/arena.h"
+#include "support/frame_stack.h"
+#include "support/global.h"
 
 namespace {
 
@@ -29,13 +32,15 @@ int32_t readS4(const uint8_t* at) {
   return static_cast<int32_t>((static_cast<uint32_t>(at[0]) << 24) | (at[1] << 16) | (at[2] << 8) | at[3]);
 }
 
-int32_t typeSlots(uint16_t letter) {
+int32_t typeSlots(uint8_t letter) {
   return letter == 'J' || letter == 'D' ? 2 : letter == 'V' ? 0 : 1;
 }
 
-// The slots of a method descriptor's parameters and of its result.
+// The slots of a method descriptor's parameters and of its result. The descriptor's modified
+// UTF-8 spells its punctuation and letters in ASCII; a byte of a longer character is never one of
+// them.
 bool methodSlots(const Utf8Entry* descriptor, int32_t* arguments, int32_t* result) {
-  const uint16_t* c = utf8EntryChars(descriptor);
+  const uint8_t* c = utf8EntryBytes(descriptor);
   int32_t n = descriptor->length;
   int32_t i = 0;
   if (n == 0 || c[i++] != '(') return false;
@@ -76,7 +81,7 @@ void memberStep(uint8_t op, int32_t index, Step* step) {
     return;
   }
   if (op <= OP_PUTFIELD) {
-    int32_t size = utf8EntryChars(descriptor)[0] == '[' ? 1 : typeSlots(utf8EntryChars(descriptor)[0]);
+    int32_t size = utf8EntryBytes(descriptor)[0] == '[' ? 1 : typeSlots(utf8EntryBytes(descriptor)[0]);
     bool instance = op == OP_GETFIELD || op == OP_PUTFIELD;
     bool load = op == OP_GETSTATIC || op == OP_GETFIELD;
     step->pops = (instance ? 1 : 0) + (load ? 0 : size);
@@ -96,7 +101,13 @@ void memberStep(uint8_t op, int32_t index, Step* step) {
 
 class DepthWalk {
  public:
-  DepthWalk(const uint8_t* code, int32_t length) : code_(code), length_(length), depthAt_(length, -1) {}
+  // The depths live in the generation arena, which the class's generation empties.
+  DepthWalk(const uint8_t* code, int32_t length)
+      : code_(code),
+        length_(length),
+        depthAt_(static_cast<int32_t*>(arenaAllocUncleared(&global.genArena, sizeof(int32_t) * length))) {
+    std::fill(depthAt_, depthAt_ + length, -1);
+  }
 
   void reach(int32_t pc, int32_t depth) {
     if (pc < 0 || pc >= length_) return;
@@ -104,16 +115,15 @@ class DepthWalk {
     if (depth > maximum_) maximum_ = depth;
     if (depthAt_[pc] >= depth) return;
     depthAt_[pc] = depth;
-    work_.push_back(pc);
+    work_.push(pc);
   }
 
   int32_t run() {
-    // Each offset is walked again only when a larger depth reaches it; the budget ends the walk
-    // of code whose depths never settle.
-    int64_t budget = 16 * static_cast<int64_t>(length_) + 1024;
-    while (!work_.empty() && budget-- > 0) {
-      int32_t pc = work_.back();
-      work_.pop_back();
+    // Each offset is walked again only when a larger depth reaches it; the budget (a step per
+    // instruction walked) ends the walk of code whose depths never settle.
+    while (!work_.empty() && budget_-- > 0) {
+      int32_t pc = work_.top();
+      work_.pop();
       walk(pc, depthAt_[pc]);
     }
     return maximum_;
@@ -122,28 +132,39 @@ class DepthWalk {
  private:
   bool has(int32_t pc, int32_t bytes) const { return pc >= 0 && bytes >= 0 && pc + bytes <= length_; }
 
+  // Straight on from `pc` while the next instruction is reached at a larger depth than before:
+  // the walk a work list would make, taking the next instruction last pushed and first popped,
+  // without the list.
   void walk(int32_t pc, int32_t depth) {
+    while (step(&pc, &depth) && budget_-- > 0) {
+    }
+  }
+
+  // One instruction; true with `pc` and `depth` moved on to the next one when that is to be walked.
+  bool step(int32_t* at, int32_t* depthAt) {
+    int32_t pc = *at;
+    int32_t depth = *depthAt;
     uint8_t op = code_[pc];
-    if (op > LAST_OPCODE || op == 186) return;
+    if (op > LAST_OPCODE || op == 186) return false;
     Step step{instructionLengths[op], opcodePops[op], opcodePushes[op]};
     switch (op) {
       case OP_TABLESWITCH:
       case OP_LOOKUPSWITCH:
         switchTargets(pc, depth - 1 < 0 ? 0 : depth - 1, op == OP_TABLESWITCH);
-        return;
+        return false;
       case OP_WIDE: {
-        if (!has(pc, 2)) return;
+        if (!has(pc, 2)) return false;
         uint8_t widened = code_[pc + 1];
         if (widened == OP_IINC) {
           step = Step{6, 0, 0};
         } else if (widened == OP_RET) {
-          return;
+          return false;
         } else if (widened >= OP_ILOAD && widened <= OP_ALOAD) {
           step = Step{4, 0, opcodePushes[widened]};
         } else if (widened >= OP_ISTORE && widened <= OP_ASTORE) {
           step = Step{4, opcodePops[widened], 0};
         } else {
-          return;
+          return false;
         }
         break;
       }
@@ -155,17 +176,17 @@ class DepthWalk {
       case OP_INVOKESPECIAL:
       case OP_INVOKESTATIC:
       case OP_INVOKEINTERFACE:
-        if (!has(pc, step.length)) return;
+        if (!has(pc, step.length)) return false;
         memberStep(op, (code_[pc + 1] << 8) | code_[pc + 2], &step);
         break;
       case OP_MULTIANEWARRAY:
-        if (!has(pc, step.length)) return;
+        if (!has(pc, step.length)) return false;
         step.pops = code_[pc + 3];
         break;
       default:
         break;
     }
-    if (!has(pc, step.length)) return;
+    if (!has(pc, step.length)) return false;
     int32_t after = depth - step.pops;
     if (after < 0) after = 0;
     after += step.pushes;
@@ -174,18 +195,16 @@ class DepthWalk {
     switch (op) {
       case OP_GOTO:
         reach(pc + readS2(code_ + pc + 1), after);
-        return;
+        return false;
       case OP_GOTO_W:
         reach(pc + readS4(code_ + pc + 1), after);
-        return;
+        return false;
       case OP_JSR:
         reach(pc + readS2(code_ + pc + 1), after);
-        reach(next, depth);
-        return;
+        return goOn(at, depthAt, next, depth);
       case OP_JSR_W:
         reach(pc + readS4(code_ + pc + 1), after);
-        reach(next, depth);
-        return;
+        return goOn(at, depthAt, next, depth);
       case OP_RET:
       case OP_IRETURN:
       case OP_LRETURN:
@@ -194,13 +213,25 @@ class DepthWalk {
       case OP_ARETURN:
       case OP_RETURN:
       case OP_ATHROW:
-        return;
+        return false;
       default:
         break;
     }
     if ((op >= OP_IFEQ && op <= OP_IF_ACMPNE) || op == OP_IFNULL || op == OP_IFNONNULL)
       reach(pc + readS2(code_ + pc + 1), after);
-    reach(next, after);
+    return goOn(at, depthAt, next, after);
+  }
+
+  // What reach does for the next instruction, which is then walked at once instead of listed.
+  bool goOn(int32_t* at, int32_t* depthAt, int32_t next, int32_t depth) {
+    if (next < 0 || next >= length_) return false;
+    if (depth > DEPTH_CAP) depth = DEPTH_CAP;
+    if (depth > maximum_) maximum_ = depth;
+    if (depthAt_[next] >= depth) return false;
+    depthAt_[next] = depth;
+    *at = next;
+    *depthAt = depth;
+    return true;
   }
 
   void switchTargets(int32_t pc, int32_t after, bool table) {
@@ -222,9 +253,10 @@ class DepthWalk {
 
   const uint8_t* code_;
   int32_t length_;
-  std::vector<int32_t> depthAt_;
-  std::vector<int32_t> work_;
+  int32_t* depthAt_;
+  FrameStack<int32_t, 64> work_;
   int32_t maximum_ = 0;
+  int64_t budget_ = 16 * static_cast<int64_t>(length_) + 1024;
 };
 
 }  // namespace

@@ -12,8 +12,14 @@ bool toHostPath(const char* path, char* buffer, size_t size) {
   if (length >= size) return false;
   // Only a "\" that begins a character separates: in a double-byte codeset it may be a trail byte.
   for (size_t i = 0; i < length;) {
-    if (path[i] == '\\') {
+    auto b = static_cast<unsigned char>(path[i]);
+    if (b == '\\') {
       buffer[i++] = '/';
+      continue;
+    }
+    // An ASCII byte is a character of its own in every host codeset.
+    if (b < 0x80) {
+      buffer[i++] = static_cast<char>(b);
       continue;
     }
     size_t end = i + static_cast<size_t>(hostStepLength(path + i));

@@ -47,6 +47,8 @@ void appendNative(std::string* text, const Identifier* name) {
   *text += nameBufferToNative(&global.tempArena);
 }
 
+void forgetEntryLists(Package* package);
+
 // Appends the package's components, outermost first, each followed by the separator; false after
 // a directory that could not be made.
 bool appendPackage(std::string* text, Package* package, bool makeDirs, char separator) {
@@ -64,10 +66,14 @@ bool appendPackage(std::string* text, Package* package, bool makeDirs, char sepa
     if (makeDirs) {
       if (p->outputDirectoryFailed) return false;
       if (!p->outputDirectoryMade) {
-        if (!isDirectory(text->c_str()) && !makeDirectoryCached(text->c_str())) {
-          errorInFile(global.current, 0, 0, "cant.make.dir", text->c_str());
-          p->outputDirectoryFailed = 1;
-          return false;
+        if (!isDirectory(text->c_str())) {
+          if (!makeDirectoryCached(text->c_str())) {
+            errorInFile(global.current, 0, 0, "cant.make.dir", text->c_str());
+            p->outputDirectoryFailed = 1;
+            return false;
+          }
+          // The output directory may be on the paths: the package's entries are looked for again.
+          forgetEntryLists(p);
         }
         p->outputDirectoryMade = 1;
       }
@@ -117,13 +123,16 @@ bool sameIgnoringCase(const Identifier* a, const Identifier* b) {
 // A package's directory lies in its outer package's, so a package's list is made from its outer
 // package's: a class path of thousands of directories is probed once per package and entry that
 // still holds it, and a lookup walks only the entries that hold the package. A list stays good
-// while the compiler makes no directory (madeDirectoryCount) and the path is the same.
+// while the path is the same, and until the compiler makes the package's directory in the output
+// directory (which may be on the paths too).
 struct PathEntryList {
-  char** entries;  // the path it was made for
-  uint32_t stamp;
+  char** entries;  // the path it was made for; null when it is to be made again
   int32_t count;
   int32_t capacity;
   int32_t* indices;
+  // For a directory entry, the node of the package's directory in it, whose listing answers which
+  // files it has; null for an archive.
+  PathNode** directories;
 };
 
 namespace {
@@ -135,18 +144,29 @@ PathEntryList*& entryListOf(Package* package, bool sourcePath) {
   return sourcePath ? package->sourceEntries : package->classEntries;
 }
 
-bool isCurrent(const PathEntryList* list, char** entries, uint32_t stamp) {
-  return list != nullptr && list->entries == entries && list->stamp == stamp;
+bool isCurrent(const PathEntryList* list, char** entries) {
+  return list != nullptr && list->entries == entries;
 }
 
-void keepEntry(PathEntryList* list, int32_t index) {
+void forgetEntryLists(Package* package) {
+  for (PathEntryList* list : {package->classEntries, package->sourceEntries})
+    if (list != nullptr) list->entries = nullptr;
+}
+
+void keepEntry(PathEntryList* list, int32_t index, PathNode* directory) {
   if (list->count == list->capacity) {
     int32_t capacity = list->capacity > 0 ? list->capacity * 2 : 4;
     auto* grown = arenaNewArray<int32_t>(&global.mainArena, capacity);
-    if (list->count > 0) std::memcpy(grown, list->indices, sizeof(int32_t) * list->count);
+    auto* grownDirectories = arenaNewArray<PathNode*>(&global.mainArena, capacity);
+    if (list->count > 0) {
+      std::memcpy(grown, list->indices, sizeof(int32_t) * list->count);
+      std::memcpy(grownDirectories, list->directories, sizeof(PathNode*) * list->count);
+    }
     list->indices = grown;
+    list->directories = grownDirectories;
     list->capacity = capacity;
   }
+  list->directories[list->count] = directory;
   list->indices[list->count++] = index;
 }
 
@@ -164,12 +184,12 @@ void makeEntryList(PathEntryList* list, Package* package, const PathEntryList* o
       // A directory name longer than every member is not made (a package of a long dotted name).
       if (!unnamed && package->nameLength > zipLongestName(archives[i])) continue;
       if (prefix == nullptr) prefix = zipEntryPath(unnamed ? nullptr : package, nullptr, "");
-      if (zipHasPackage(archives[i], prefix)) keepEntry(list, i);
+      if (zipHasPackage(archives[i], prefix)) keepEntry(list, i, nullptr);
       continue;
     }
     if (entries[i][0] == '\0') continue;
     if (unnamed) {
-      keepEntry(list, i);
+      keepEntry(list, i, directoryNode(entries[i]));
       continue;
     }
     // Only a directory of the outer package's list can hold the package.
@@ -178,7 +198,7 @@ void makeEntryList(PathEntryList* list, Package* package, const PathEntryList* o
     // Without the final separator: the path a made directory is known by.
     std::string directory = entryFilePath(entries[i], package, nullptr, "");
     if (!directory.empty() && directory.back() == '/') directory.pop_back();
-    if (isDirectory(directory.c_str())) keepEntry(list, i);
+    if (PathNode* node = directoryNode(directory.c_str())) keepEntry(list, i, node);
   }
 }
 
@@ -192,9 +212,8 @@ const PathEntryList* entriesHolding(Package* package, bool sourcePath) {
   // The source path is the class path's own arrays unless "-sourcepath" was given.
   if (sourcePath && entries == global.classPathEntries) sourcePath = false;
   if (package == nullptr) package = &rootPackage;
-  uint32_t stamp = madeDirectoryCount();
   std::vector<Package*> open;
-  for (Package* p = package; !isCurrent(entryListOf(p, sourcePath), entries, stamp); p = p->parent) {
+  for (Package* p = package; !isCurrent(entryListOf(p, sourcePath), entries); p = p->parent) {
     open.push_back(p);
     if (isUnnamedPackage(p)) break;
   }
@@ -204,9 +223,16 @@ const PathEntryList* entriesHolding(Package* package, bool sourcePath) {
     const PathEntryList* outer = isUnnamedPackage(*p) ? nullptr : entryListOf((*p)->parent, sourcePath);
     makeEntryList(list, *p, outer, entries, archives);
     list->entries = entries;
-    list->stamp = stamp;
   }
   return entryListOf(package, sourcePath);
+}
+
+// Whether the package's directory may hold the file that `member` (its path in the entry) names:
+// the directory's listing answers for its last component.
+bool directoryMayHold(PathNode* directory, const char* member) {
+  const char* leaf = std::strrchr(member, '/');
+  leaf = leaf != nullptr ? leaf + 1 : member;
+  return directoryMayHold(directory, leaf, static_cast<int32_t>(std::strlen(leaf)));
 }
 
 // A file of the package's directory in a directory entry: the entry, a separator unless it ends in
@@ -220,14 +246,15 @@ const char* pathInEntry(std::string* text, const char* entry, const char* relati
 
 // `member` is the class file's path inside an entry, made once for every entry looked in; a path
 // is kept only for a class file that is read.
-ClassDef* findClassFileInEntry(const char* entryName, ZipFile* archive, Package* package, Identifier* name,
-                               const char* member, int32_t line, int32_t column) {
+ClassDef* findClassFileInEntry(const char* entryName, ZipFile* archive, PathNode* directory, Package* package,
+                               Identifier* name, const char* member, int32_t line, int32_t column) {
   const char* path = nullptr;
   if (archive != nullptr) {
     if (zipFindEntry(archive, member) == nullptr) return nullptr;
     path = member;
   } else {
     if (entryName == nullptr || entryName[0] == '\0') return nullptr;
+    if (directory != nullptr && !directoryMayHold(directory, member)) return nullptr;
     std::string text;
     int64_t classTime = 0;
     // Only a regular file is read: a directory, FIFO or device of the name is passed over.
@@ -239,6 +266,7 @@ ClassDef* findClassFileInEntry(const char* entryName, ZipFile* archive, Package*
     for (int32_t k = 0; k < sources->count; k++) {
       int32_t i = sources->indices[k];
       if (global.sourcePathArchives[i] != nullptr) continue;
+      if (sources->directories[k] != nullptr && !directoryMayHold(sources->directories[k], sourceMember)) continue;
       const char* source = pathInEntry(&sourceText, global.sourcePathEntries[i], sourceMember);
       if (!isRegularFileCached(source, nullptr)) continue;
       int64_t sourceTime = 0;
@@ -284,7 +312,8 @@ ClassDef* lookupAlongClassPath(Package* package, Identifier* name, int32_t line,
     int32_t i = holding->indices[k];
     ZipFile* archive = global.classPathArchives[i];
     if (archive != nullptr && !archiveMayHold(archive, package, name)) continue;
-    ClassDef* cls = findClassFileInEntry(global.classPathEntries[i], archive, package, name, member, line, column);
+    ClassDef* cls = findClassFileInEntry(global.classPathEntries[i], archive, holding->directories[k], package, name,
+                                         member, line, column);
     if (cls != nullptr) return cls;
   }
   return nullptr;
@@ -336,8 +365,45 @@ char* makePath(const char* directory, const char* sourceFileName, Package* packa
   return arenaString(text);
 }
 
+namespace {
+
+// Characters that every host codeset spells as the same bytes, which a name's conversion passes
+// through as they stand.
+bool isPlainName(const Identifier* name) {
+  const uint16_t* c = identifierChars(name);
+  for (int32_t i = 0; i < name->length; i++)
+    if (c[i] >= 0x80 || c[i] == '\\' || c[i] == '~') return false;
+  return true;
+}
+
+}  // namespace
+
+// A member's path is made for every class looked for in an archive: names of plain characters are
+// copied straight into it, from its end back; any other takes makePath's conversion.
 char* zipEntryPath(Package* package, Identifier* name, const char* extension) {
-  return makePath(nullptr, nullptr, package, name, false, '/', false, extension);
+  size_t extensionLength = name != nullptr && extension != nullptr ? std::strlen(extension) : 0;
+  size_t length = (name != nullptr ? name->length : 0) + extensionLength;
+  bool plain = name == nullptr || isPlainName(name);
+  for (const Package* p = package; plain && !isUnnamedPackage(p); p = p->parent) {
+    plain = isPlainName(p->name);
+    length += p->name->length + 1;
+  }
+  if (!plain) return makePath(nullptr, nullptr, package, name, false, '/', false, extension);
+  auto* path = static_cast<char*>(arenaAllocUncleared(&global.mainArena, length + 1));
+  char* end = path + length;
+  *end = '\0';
+  if (name != nullptr) {
+    end -= extensionLength;
+    std::memcpy(end, extension, extensionLength);
+    end -= name->length;
+    for (int32_t i = 0; i < name->length; i++) end[i] = static_cast<char>(identifierChars(name)[i]);
+  }
+  for (const Package* p = package; !isUnnamedPackage(p); p = p->parent) {
+    *--end = '/';
+    end -= p->name->length;
+    for (int32_t i = 0; i < p->name->length; i++) end[i] = static_cast<char>(identifierChars(p->name)[i]);
+  }
+  return path;
 }
 
 char* entryFilePath(const char* directory, Package* package, Identifier* name, const char* extension) {
@@ -379,6 +445,7 @@ SourceFile* findAndParseSourceOnPath(Package* package, Identifier* name, int32_t
     int32_t i = holding->indices[k];
     const char* entry = global.sourcePathEntries[i];
     if (global.sourcePathArchives[i] != nullptr || entry[0] == '\0') continue;
+    if (holding->directories[k] != nullptr && !directoryMayHold(holding->directories[k], member)) continue;
     if (!isRegularFileCached(pathInEntry(&text, entry, member), nullptr)) continue;
     char* path = mainArenaCopy(text.c_str());
     if (findSourceFile(path) != nullptr) return nullptr;
@@ -395,28 +462,28 @@ void loadClassFile(ClassDef* cls, ZipFile* archive, const char* entry, int32_t l
     shown.append(archive->name).append("(").append(entry != nullptr ? entry : "").append(")");
     path = shown.c_str();
   }
-  uint8_t* bytes = nullptr;
+  // A stored member is read where it lies in the archive's mapping; anything else into a buffer of
+  // its own.
+  const uint8_t* bytes = nullptr;
+  uint8_t* buffer = nullptr;
   int64_t size = 0;
   if (archive != nullptr) {
     ZipEntry* member = zipFindEntry(archive, entry);
     uint64_t memberSize = zipEntrySize(archive, member);
     if (member != nullptr && memberSize <= MAX_CLASS_FILE_SIZE) {
       size = static_cast<int64_t>(memberSize);
-      bytes = static_cast<uint8_t*>(heapAllocate(size > 0 ? size : 1));
-      if (bytes == nullptr) outOfMemory();
-      if (!zipReadEntry(archive, member, bytes, static_cast<uint32_t>(size))) {
-        std::free(bytes);
-        bytes = nullptr;
-      }
+      bytes = zipEntryBytes(archive, member, &buffer);
     }
   } else if (FileHandle* file = openFile(path, "rb")) {
-    size = seekFile(file, 0, SEEK_END);
-    if (size >= 1 && size <= MAX_CLASS_FILE_SIZE && seekFile(file, 0, SEEK_SET) == 0) {
-      bytes = static_cast<uint8_t*>(heapAllocate(size));
-      if (bytes == nullptr) outOfMemory();
-      if (readFile(bytes, 1, size, file) != size) {
-        std::free(bytes);
-        bytes = nullptr;
+    size = file->length;
+    if (size >= 1 && size <= MAX_CLASS_FILE_SIZE) {
+      buffer = static_cast<uint8_t*>(heapAllocate(size));
+      if (buffer == nullptr) outOfMemory();
+      if (readFile(buffer, 1, size, file) == size) {
+        bytes = buffer;
+      } else {
+        std::free(buffer);
+        buffer = nullptr;
       }
     }
     closeFile(file);
@@ -427,7 +494,7 @@ void loadClassFile(ClassDef* cls, ZipFile* archive, const char* entry, int32_t l
     return;
   }
   // A stop raised while the class is read (the error limit) must not leak the bytes.
-  std::unique_ptr<uint8_t, decltype(&std::free)> owned(bytes, &std::free);
+  std::unique_ptr<uint8_t, decltype(&std::free)> owned(buffer, &std::free);
   Arena* saved = global.currentArena;
   global.currentArena = &global.mainArena;
   loadClassFromBuffer(path, cls, bytes, static_cast<int32_t>(size), line, column);

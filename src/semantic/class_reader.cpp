@@ -18,6 +18,7 @@
 #include "support/arena.h"
 #include "support/class_file_format.h"
 #include "support/diagnostics.h"
+#include "support/frame_stack.h"
 #include "support/global.h"
 #include "support/hashing.h"
 #include "support/identifiers.h"
@@ -151,6 +152,10 @@ struct InternalName {
   InternalName* next;
   Package* package;
   Identifier* name;
+  // A class type of the name, once a read found it naming a class read whole before: its
+  // reference is resolved for good, so every later descriptor or throws clause that names the
+  // class takes it, as a fresh reference would resolve at once and say nothing.
+  Type* settledType;
   int32_t length;
   // `length` bytes of the name follow.
 };
@@ -200,12 +205,11 @@ bool cpUtf8Equals(uint32_t index, const char* text) {
          std::memcmp(bytes, text, length) == 0;
 }
 
-// An internal name (java/lang/String) as a reference: every segment before the last a package.
-ClassRef* classRefFromInternalName(const uint8_t* bytes, int32_t length) {
+// An internal name (java/lang/String) split and interned: every segment before the last a package.
+InternalName* internalName(const uint8_t* bytes, int32_t length) {
   if (internalNames.size > 0) {
     for (InternalName* entry = *internalNameBucket(bytes, length); entry != nullptr; entry = entry->next)
-      if (entry->length == length && std::memcmp(entry + 1, bytes, length) == 0)
-        return newClassRef(entry->package, entry->name, nullptr, 0, nullptr, 0, 0);
+      if (entry->length == length && std::memcmp(entry + 1, bytes, length) == 0) return entry;
   }
   Package* package = &rootPackage;
   int32_t segment = 0;
@@ -218,11 +222,17 @@ ClassRef* classRefFromInternalName(const uint8_t* bytes, int32_t length) {
   if (internalNames.count >= internalNames.size) growInternalNames();
   auto* entry = arenaNewWithTail<InternalName>(&global.mainArena, length);
   InternalName** bucket = internalNameBucket(bytes, length);
-  *entry = InternalName{*bucket, package, name, length};
+  *entry = InternalName{*bucket, package, name, nullptr, length};
   std::memcpy(entry + 1, bytes, length);
   *bucket = entry;
   internalNames.count++;
-  return newClassRef(package, name, nullptr, 0, nullptr, 0, 0);
+  return entry;
+}
+
+// An internal name as a fresh reference.
+ClassRef* classRefFromInternalName(const uint8_t* bytes, int32_t length) {
+  InternalName* entry = internalName(bytes, length);
+  return newClassRef(entry->package, entry->name, nullptr, 0, nullptr, 0, 0);
 }
 
 ClassRef* cpClassEntry(uint32_t index) {
@@ -256,73 +266,184 @@ void queueReference(ClassRef* ref, ClassDef* memberClass = nullptr, Identifier* 
 }
 
 // A class that the queue would resolve without a word: one read from a class file before this
-// read, and read whole. The class table keeps it where it is, and no read still to come can make it
-// an error class, so the reference takes it now and stays out of the queue. Any other is queued.
+// read, and read whole.
+bool isSettledClass(const ClassDef* known) {
+  return known != nullptr && known != reader->cls && known->sourceFile == nullptr &&
+         (known->kind == CLASS_KIND_CLASS || known->kind == CLASS_KIND_INTERFACE);
+}
+
+// The class table keeps a settled class where it is, and no read still to come can make it an
+// error class, so a reference to one takes it now and stays out of the queue. Any other is queued.
 void queueUnlessKnown(ClassRef* ref) {
   ClassDef* known = findClassInPackage(ref->package, ref->name, 0, 0);
-  if (known != nullptr && known != reader->cls && known->sourceFile == nullptr &&
-      (known->kind == CLASS_KIND_CLASS || known->kind == CLASS_KIND_INTERFACE)) {
+  if (isSettledClass(known)) {
     ref->resolved = known;
     return;
   }
   queueReference(ref);
 }
 
-// A field type from a descriptor; `bytes` and `*length` advance past it. Null on failure.
-Type* parseFieldType(const uint8_t** bytes, int32_t* length) {
-  int32_t dimensions = 0;
-  while (*length > 0 && **bytes == '[') {
-    if (++dimensions > MAX_ARRAY_DIMENSIONS) return nullptr;
-    (*bytes)++;
-    (*length)--;
-  }
-  if (*length < 1) return nullptr;
-  Type* type = nullptr;
-  char c = static_cast<char>(**bytes);
-  (*bytes)++;
-  (*length)--;
-  switch (c) {
-    case 'L': {
-      const uint8_t* semicolon = static_cast<const uint8_t*>(std::memchr(*bytes, ';', *length));
-      if (semicolon == nullptr) return nullptr;
-      int32_t nameLength = static_cast<int32_t>(semicolon - *bytes);
-      ClassRef* ref = classRefFromInternalName(*bytes, nameLength);
-      *bytes += nameLength + 1;
-      *length -= nameLength + 1;
-      ref->line = reader->line;
-      ref->column = reader->column;
-      queueUnlessKnown(ref);
-      type = newClassType(ref, ref->name, 0, 0);
-      break;
-    }
-    default:
-      type = descriptorLetterType(c);
-      if (type == nullptr) return nullptr;
-  }
-  for (int32_t i = 0; i < dimensions; i++) type = newArrayType(type);
+// The class type an internal name stands for in a descriptor: the name's settled type when it has
+// one, else a fresh reference queued as any other, which settles the name when it resolves at once.
+Type* classTypeOf(InternalName* entry) {
+  if (entry->settledType != nullptr && isSettledClass(entry->settledType->classRef->resolved))
+    return entry->settledType;
+  ClassRef* ref = newClassRef(entry->package, entry->name, nullptr, 0, nullptr, 0, 0);
+  ref->line = reader->line;
+  ref->column = reader->column;
+  queueUnlessKnown(ref);
+  Type* type = newClassType(ref, ref->name, 0, 0);
+  if (ref->resolved != nullptr) entry->settledType = type;
   return type;
 }
 
-// Parameters appended to the member in order; the result type, or null.
+// One field type of a descriptor, as written: its class's internal name or its primitive type, and
+// its array dimensions.
+struct DescriptorSlot {
+  InternalName* name;
+  Type* primitive;
+  int32_t dimensions;
+};
+
+// Reads one field type; `bytes` and `*length` advance past it. False on a malformed one.
+bool parseDescriptorSlot(const uint8_t** bytes, int32_t* length, DescriptorSlot* slot) {
+  int32_t dimensions = 0;
+  while (*length > 0 && **bytes == '[') {
+    if (++dimensions > MAX_ARRAY_DIMENSIONS) return false;
+    (*bytes)++;
+    (*length)--;
+  }
+  if (*length < 1) return false;
+  char c = static_cast<char>(**bytes);
+  (*bytes)++;
+  (*length)--;
+  *slot = DescriptorSlot{nullptr, nullptr, dimensions};
+  if (c == 'L') {
+    const uint8_t* semicolon = static_cast<const uint8_t*>(std::memchr(*bytes, ';', *length));
+    if (semicolon == nullptr) return false;
+    int32_t nameLength = static_cast<int32_t>(semicolon - *bytes);
+    slot->name = internalName(*bytes, nameLength);
+    *bytes += nameLength + 1;
+    *length -= nameLength + 1;
+    return true;
+  }
+  slot->primitive = descriptorLetterType(c);
+  return slot->primitive != nullptr;
+}
+
+Type* typeOfSlot(const DescriptorSlot& slot) {
+  Type* type = slot.name != nullptr ? classTypeOf(slot.name) : slot.primitive;
+  for (int32_t i = 0; i < slot.dimensions; i++) type = newArrayType(type);
+  return type;
+}
+
+// A field type from a descriptor; `bytes` and `*length` advance past it. Null on failure.
+Type* parseFieldType(const uint8_t** bytes, int32_t* length) {
+  DescriptorSlot slot;
+  return parseDescriptorSlot(bytes, length, &slot) ? typeOfSlot(slot) : nullptr;
+}
+
+// Method descriptors already read, as their field types stand written: a library's classes use the
+// same few thousand descriptors in many times as many methods, and each is split and its class
+// names interned once. Every method still gets types of its own, made in the same order as a parse
+// makes them. In the main arena, so resetClassReader forgets it with the class table.
+struct ParsedDescriptor {
+  ParsedDescriptor* next;
+  uint32_t hash;
+  int32_t length;
+  int32_t slotCount;  // the parameters, then the result
+  // slotCount slots follow, then the descriptor's `length` bytes.
+};
+
+struct ParsedDescriptorTable {
+  ParsedDescriptor** buckets;
+  uint32_t size;  // a power of two; 0 before the first descriptor
+  uint32_t count;
+};
+
+ParsedDescriptorTable parsedDescriptors;
+
+DescriptorSlot* descriptorSlots(ParsedDescriptor* entry) {
+  return reinterpret_cast<DescriptorSlot*>(entry + 1);
+}
+
+const uint8_t* descriptorBytes(ParsedDescriptor* entry) {
+  return reinterpret_cast<const uint8_t*>(descriptorSlots(entry) + entry->slotCount);
+}
+
+ParsedDescriptor** parsedDescriptorBucket(uint32_t hash) {
+  return &parsedDescriptors.buckets[hash & (parsedDescriptors.size - 1)];
+}
+
+ParsedDescriptor* findParsedDescriptor(const uint8_t* bytes, int32_t length, uint32_t hash) {
+  if (parsedDescriptors.size == 0) return nullptr;
+  for (ParsedDescriptor* entry = *parsedDescriptorBucket(hash); entry != nullptr; entry = entry->next)
+    if (entry->hash == hash && entry->length == length && std::memcmp(descriptorBytes(entry), bytes, length) == 0)
+      return entry;
+  return nullptr;
+}
+
+void keepParsedDescriptor(const uint8_t* bytes, int32_t length, uint32_t hash,
+                          const FrameStack<DescriptorSlot, 16>& slots) {
+  if (parsedDescriptors.count >= parsedDescriptors.size)
+    growArenaBuckets(&global.mainArena, &parsedDescriptors.buckets, &parsedDescriptors.size, 1024u,
+                     &ParsedDescriptor::next, [](const ParsedDescriptor* entry) { return entry->hash; });
+  int32_t count = slots.size();
+  auto* entry = arenaNewWithTail<ParsedDescriptor>(&global.mainArena, sizeof(DescriptorSlot) * count + length);
+  ParsedDescriptor** bucket = parsedDescriptorBucket(hash);
+  *entry = ParsedDescriptor{*bucket, hash, length, count};
+  for (int32_t i = 0; i < count; i++) descriptorSlots(entry)[i] = slots[i];
+  std::memcpy(const_cast<uint8_t*>(descriptorBytes(entry)), bytes, length);
+  *bucket = entry;
+  parsedDescriptors.count++;
+}
+
+void appendParameter(Parameter*** tail, Type* type) {
+  Parameter* parameter = newParameter(nullptr, type, 0, 0, 0);
+  **tail = parameter;
+  *tail = &parameter->next;
+}
+
+// Parameters appended to the member in order; the result type, or null. A descriptor read before
+// makes its types from its slots; a new one is read type by type, each made as it is read.
 Type* parseMethodDescriptor(Member* method, uint32_t index) {
   const uint8_t* bytes;
   int32_t length;
   if (!utf8Entry(index, &bytes, &length) || length < 1 || bytes[0] != '(') return nullptr;
+  Parameter** tail = &method->parameters;
+  auto hash = static_cast<uint32_t>(hashBytes(bytes, length));
+  if (ParsedDescriptor* known = findParsedDescriptor(bytes, length, hash)) {
+    DescriptorSlot* slots = descriptorSlots(known);
+    for (int32_t i = 0; i + 1 < known->slotCount; i++) appendParameter(&tail, typeOfSlot(slots[i]));
+    return typeOfSlot(slots[known->slotCount - 1]);
+  }
+  const uint8_t* descriptor = bytes;
+  int32_t descriptorLength = length;
   bytes++;
   length--;
-  Parameter** tail = &method->parameters;
+  FrameStack<DescriptorSlot, 16> slots;
+  // An array of void is reported as it is made: such a descriptor is read anew each time.
+  bool keep = true;
   while (length > 0 && *bytes != ')') {
-    Type* type = parseFieldType(&bytes, &length);
-    if (type == nullptr || type->kind == TK_VOID) return nullptr;
-    Parameter* parameter = newParameter(nullptr, type, 0, 0, 0);
-    *tail = parameter;
-    tail = &parameter->next;
+    DescriptorSlot slot;
+    if (!parseDescriptorSlot(&bytes, &length, &slot)) return nullptr;
+    Type* type = typeOfSlot(slot);
+    if (type->kind == TK_VOID) return nullptr;
+    appendParameter(&tail, type);
+    slots.push(slot);
+    keep = keep && !(slot.dimensions > 0 && slot.primitive == &voidType);
   }
   if (length < 1 || *bytes != ')') return nullptr;
   bytes++;
   length--;
-  Type* result = parseFieldType(&bytes, &length);
-  return result != nullptr && length == 0 ? result : nullptr;
+  DescriptorSlot slot;
+  if (!parseDescriptorSlot(&bytes, &length, &slot)) return nullptr;
+  Type* result = typeOfSlot(slot);
+  if (length != 0) return nullptr;
+  slots.push(slot);
+  keep = keep && !(slot.dimensions > 0 && slot.primitive == &voidType);
+  if (keep) keepParsedDescriptor(descriptor, descriptorLength, hash, slots);
+  return result;
 }
 
 // The end of the list is kept by the reader: a class of thousands of members is read in linear time.
@@ -674,6 +795,7 @@ void resolveQueue(int32_t line, int32_t column) {
 
 void resetClassReader() {
   internalNames = InternalNameTable{};
+  parsedDescriptors = ParsedDescriptorTable{};
 }
 
 bool readingClassFile() {
@@ -696,17 +818,40 @@ uint16_t classFlagsToModifiers(uint16_t old, uint16_t flags) {
   return old;
 }
 
+namespace {
+
+struct FlagMapping {
+  uint16_t file;
+  uint16_t compiler;
+};
+
+constexpr FlagMapping memberFlagMapping[] = {
+    {ACC_PUBLIC, M_PUBLIC},         {ACC_PRIVATE, M_PRIVATE},     {ACC_PROTECTED, M_PROTECTED},
+    {ACC_STATIC, M_STATIC},         {ACC_FINAL, M_FINAL},         {ACC_SYNCHRONIZED, M_SYNCHRONIZED},
+    {ACC_VOLATILE, M_VOLATILE},     {ACC_TRANSIENT, M_TRANSIENT}, {ACC_NATIVE, M_NATIVE},
+    {ACC_ABSTRACT, M_ABSTRACT},     {ACC_STRICT, M_STRICTFP},     {ACC_SYNTHETIC, M_SYNTHETIC}};
+
+// The modifiers of each value of the flags' low byte (shift 0) or high byte (shift 8): every
+// member read looks its flags up in the two, not through the list.
+struct ModifierTable {
+  uint16_t bits[256];
+};
+
+constexpr ModifierTable makeModifierTable(int shift) {
+  ModifierTable table{};
+  for (int value = 0; value < 256; value++)
+    for (const FlagMapping& m : memberFlagMapping)
+      if ((value << shift) & m.file) table.bits[value] |= m.compiler;
+  return table;
+}
+
+constexpr ModifierTable lowFlagModifiers = makeModifierTable(0);
+constexpr ModifierTable highFlagModifiers = makeModifierTable(8);
+
+}  // namespace
+
 uint16_t memberFlagsToModifiers(uint16_t old, uint16_t flags) {
-  static const struct {
-    uint16_t file;
-    uint16_t compiler;
-  } mapping[] = {{ACC_PUBLIC, M_PUBLIC},       {ACC_PRIVATE, M_PRIVATE},   {ACC_PROTECTED, M_PROTECTED},
-                 {ACC_STATIC, M_STATIC},       {ACC_FINAL, M_FINAL},       {ACC_SYNCHRONIZED, M_SYNCHRONIZED},
-                 {ACC_VOLATILE, M_VOLATILE},   {ACC_TRANSIENT, M_TRANSIENT}, {ACC_NATIVE, M_NATIVE},
-                 {ACC_ABSTRACT, M_ABSTRACT},   {ACC_STRICT, M_STRICTFP},   {ACC_SYNTHETIC, M_SYNTHETIC}};
-  for (const auto& m : mapping)
-    if (flags & m.file) old |= m.compiler;
-  return old;
+  return old | lowFlagModifiers.bits[flags & 0xFF] | highFlagModifiers.bits[flags >> 8];
 }
 
 // Says what is wrong with the class file in words, by the part of it that failed.
@@ -766,7 +911,13 @@ int32_t loadClassFromBuffer(const char* path, ClassDef* cls, const uint8_t* byte
   // The outermost read of a session owns the queue; a stop that unwinds through it drops the queue.
   ReadQueue own;
   bool outermost = queue == nullptr;
-  if (outermost) queue = &own;
+  if (outermost) {
+    // A read names some dozens of classes, and the reads it starts add theirs: a library's
+    // closure some thousands, which would otherwise be copied at each doubling.
+    own.references.reserve(2048);
+    own.classesRead.reserve(32);
+    queue = &own;
+  }
   struct Release {
     bool outermost;
     ~Release() {

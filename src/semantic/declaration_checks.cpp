@@ -27,6 +27,7 @@
 #include "semantic/type_relations.h"
 #include "support/arena.h"
 #include "support/diagnostics.h"
+#include "support/frame_stack.h"
 #include "support/global.h"
 #include "support/identifiers.h"
 #include "support/parser_context.h"
@@ -66,11 +67,13 @@ ClassDef* entryClass(ClassDef* holder, ClassRef* entry) {
 
 // The supertypes of `cls` to visit after it, pushed so that they come off the stack in the order
 // superclass, then each interface: the order of a depth-first search.
-void pushSupertypes(std::vector<ClassDef*>* stack, ClassDef* cls) {
-  size_t first = stack->size();
-  for (ClassRef* i = cls->interfaces; i != nullptr; i = i->next) stack->push_back(i->resolved);
-  std::reverse(stack->begin() + first, stack->end());
-  stack->push_back(resolvedClass(cls->superclass));
+using ClassStack = FrameStack<ClassDef*, 16>;
+
+void pushSupertypes(ClassStack* stack, ClassDef* cls) {
+  int32_t first = stack->size();
+  for (ClassRef* i = cls->interfaces; i != nullptr; i = i->next) stack->push(i->resolved);
+  for (int32_t low = first, high = stack->size() - 1; low < high; low++, high--) std::swap((*stack)[low], (*stack)[high]);
+  stack->push(resolvedClass(cls->superclass));
 }
 
 bool traceOn() {
@@ -664,15 +667,16 @@ void checkClassDef(ClassDef* cls) {
 // there is the cycle. Marks end the walk however long the chain is.
 void checkCircularSuper(ClassDef* superClass, ClassDef* cls) {
   WalkMarks marks;
-  std::vector<ClassDef*> stack{superClass};
+  ClassStack stack;
+  stack.push(superClass);
   while (!stack.empty()) {
-    ClassDef* x = stack.back();
-    stack.pop_back();
+    ClassDef* x = stack.top();
+    stack.pop();
     if (x == nullptr) continue;
     if (x == cls) fatalError(cls->sourceFile, cls->line, cls->column, "circular.super", classToString(cls));
     if (seen(x, marks)) continue;
     pushSupertypes(&stack, x);
-    if (x->outer != nullptr) stack.push_back(x->outer);
+    if (x->outer != nullptr) stack.push(x->outer);
   }
 }
 
@@ -730,10 +734,11 @@ bool isUsableMemberClass(const ClassDef* inner, const ClassDef* holder, const Cl
 void searchMemberClasses(ClassDef* cls, Identifier* name, const ClassDef* from, MemberClassSearch* out) {
   if (name == nullptr || (name->marks & IDENTIFIER_NAMES_MEMBER_CLASS) == 0) return;
   WalkMarks marks;
-  std::vector<ClassDef*> stack{cls};
+  ClassStack stack;
+  stack.push(cls);
   while (!stack.empty()) {
-    ClassDef* holder = stack.back();
-    stack.pop_back();
+    ClassDef* holder = stack.top();
+    stack.pop();
     if (holder == nullptr || seen(holder, marks)) continue;
     ClassDef* inner = findDeclaredMemberClass(holder, name);
     if (inner == nullptr) {

@@ -76,8 +76,8 @@ class InterfaceSearch {
     pending_.clear();
     pushList(list);
     while (!pending_.empty()) {
-      ClassDef* cls = pending_.back();
-      pending_.pop_back();
+      ClassDef* cls = pending_.top();
+      pending_.pop();
       if (cls == target) return true;
       if (supertypeWalkSaw(cls, walk_)) continue;
       pushList(cls->interfaces);
@@ -88,10 +88,10 @@ class InterfaceSearch {
  private:
   void pushList(ClassRef* list) {
     for (ClassRef* ref = list; ref != nullptr; ref = ref->next)
-      if (ClassDef* cls = resolvedRefClass(ref)) pending_.push_back(cls);
+      if (ClassDef* cls = resolvedRefClass(ref)) pending_.push(cls);
   }
   uint32_t walk_;
-  std::vector<ClassDef*> pending_;
+  FrameStack<ClassDef*, 16> pending_;
 };
 
 // A class on the superclass chain of `cls` (itself included) lists an interface that is or

@@ -71,23 +71,54 @@ int32_t* newSlots(int32_t keys, uint32_t* mask) {
   return slots;
 }
 
-// The slot of the first record of the table with that key, or the free slot where it would go.
-int32_t* findSlot(int32_t* slots, uint32_t mask, const ZipEntry* records, const char* key, int32_t length) {
+// The directory's bytes from `offset` for `length`, or null when they are not all inside it and
+// the records after it up to the end record.
+const char* directoryBytes(const ZipFile* archive, uint64_t offset, int32_t length) {
+  auto directorySize = static_cast<uint64_t>(archive->endRecordOffset - archive->centralDirectoryOffset);
+  if (length < 0 || offset > directorySize || static_cast<uint64_t>(length) > directorySize - offset) return nullptr;
+  return reinterpret_cast<const char*>(archive->data + archive->centralDirectoryOffset + offset);
+}
+
+bool recordHasName(const ZipFile* archive, const ZipEntry& record, const char* key, int32_t length) {
+  if (record.nameLength != length) return false;
+  const char* name = directoryBytes(archive, record.nameOffset, length);
+  return name != nullptr && std::memcmp(name, key, length) == 0;
+}
+
+// The slot of the first record of the table with that key, or the free slot where it would go:
+// for tables made at open, which always have a free slot.
+int32_t* findSlot(const ZipFile* archive, int32_t* slots, uint32_t mask, const ZipEntry* records, const char* key,
+                  int32_t length) {
   for (uint32_t at = static_cast<uint32_t>(hashBytes(key, length)) & mask;; at = (at + 1) & mask) {
+    int32_t index = slots[at];
+    if (index < 0 || recordHasName(archive, records[index], key, length)) return &slots[at];
+  }
+}
+
+// The index of the first record with that key, or -1. A table from an index file is trusted no
+// further than this: a slot that names no record is passed over, and the probe ends after one
+// round of the table.
+int32_t findRecord(const ZipFile* archive, const int32_t* slots, uint32_t mask, const ZipEntry* records,
+                   int32_t recordCount, const char* key, int32_t length) {
+  uint32_t at = static_cast<uint32_t>(hashBytes(key, length)) & mask;
+  for (uint64_t probe = 0; probe <= mask; probe++, at = (at + 1) & mask) {
     probes++;
     int32_t index = slots[at];
-    if (index < 0) return &slots[at];
-    const ZipEntry& record = records[index];
-    if (record.nameLength == length && std::memcmp(record.name, key, length) == 0) return &slots[at];
+    if (index < 0) return -1;
+    if (index < recordCount && recordHasName(archive, records[index], key, length)) return index;
   }
+  return -1;
 }
 
 // Up to and including the last "/" or backslash: the last slash through the library's word-wide
 // search, then a backslash looked for only in the tail after it.
-// Names in the order of their bytes, unsigned, a name before every longer one it begins.
-int compareNames(const ZipEntry& entry, const char* key, int32_t length) {
+// Names in the order of their bytes, unsigned, a name before every longer one it begins; a name
+// that a damaged index puts outside the directory comes first.
+int compareNames(const ZipFile* archive, const ZipEntry& entry, const char* key, int32_t length) {
+  const char* name = directoryBytes(archive, entry.nameOffset, entry.nameLength);
+  if (name == nullptr) return -1;
   int32_t common = entry.nameLength < length ? entry.nameLength : length;
-  int order = std::memcmp(entry.name, key, common);
+  int order = std::memcmp(name, key, common);
   if (order != 0) return order;
   return entry.nameLength < length ? -1 : entry.nameLength > length ? 1 : 0;
 }
@@ -100,13 +131,14 @@ ZipEntry* searchSorted(ZipFile* archive, const char* key, int32_t length) {
   while (low < high) {
     probes++;
     int32_t middle = low + (high - low) / 2;
-    if (compareNames(archive->entries[middle], key, length) < 0)
+    if (compareNames(archive, archive->entries[middle], key, length) < 0)
       low = middle + 1;
     else
       high = middle;
   }
-  return low < archive->entryCount && compareNames(archive->entries[low], key, length) == 0 ? &archive->entries[low]
-                                                                                            : nullptr;
+  return low < archive->entryCount && compareNames(archive, archive->entries[low], key, length) == 0
+             ? &archive->entries[low]
+             : nullptr;
 }
 
 int32_t prefixLength(const char* name, int32_t length) {
@@ -232,9 +264,10 @@ bool zipReadCentralDirectory(ZipFile* archive) {
       return false;
     // The name stays where it stands in the mapping; a zero byte inside it ends it, as it ends the
     // name looked for.
-    entry.name = reinterpret_cast<const char*>(header + CENTRAL_HEADER_SIZE);
-    const void* zero = std::memchr(entry.name, 0, nameLength);
-    entry.nameLength = static_cast<int32_t>(zero != nullptr ? static_cast<const char*>(zero) - entry.name : nameLength);
+    entry.nameOffset = static_cast<uint64_t>(at + CENTRAL_HEADER_SIZE);
+    const char* name = reinterpret_cast<const char*>(header + CENTRAL_HEADER_SIZE);
+    const void* zero = std::memchr(name, 0, nameLength);
+    entry.nameLength = static_cast<int32_t>(zero != nullptr ? static_cast<const char*>(zero) - name : nameLength);
     if (entry.nameLength > archive->longestName) archive->longestName = entry.nameLength;
     archive->entryCount++;
     at = next;
@@ -249,7 +282,8 @@ bool zipReadCentralDirectory(ZipFile* archive) {
   int32_t entries = archive->entryCount;
   archive->sorted = true;
   for (int32_t i = 1; i < entries && archive->sorted; i++)
-    archive->sorted = compareNames(archive->entries[i - 1], archive->entries[i].name, archive->entries[i].nameLength) <= 0;
+    archive->sorted = compareNames(archive, archive->entries[i - 1], zipEntryName(archive, &archive->entries[i]),
+                                   archive->entries[i].nameLength) <= 0;
   if (!archive->sorted) archive->entrySlots = newSlots(entries, &archive->entrySlotMask);
   archive->packageSlots = newSlots(entries, &archive->packageSlotMask);
   archive->packages = static_cast<ZipEntry*>(heapAllocate(sizeof(ZipEntry) * (entries > 0 ? entries : 1)));
@@ -257,15 +291,17 @@ bool zipReadCentralDirectory(ZipFile* archive) {
   const ZipEntry* lastPackage = nullptr;
   for (int32_t i = 0; i < entries; i++) {
     const ZipEntry& entry = archive->entries[i];
+    const char* name = zipEntryName(archive, &entry);
     if (!archive->sorted) {
-      int32_t* member = findSlot(archive->entrySlots, archive->entrySlotMask, archive->entries, entry.name, entry.nameLength);
+      int32_t* member = findSlot(archive, archive->entrySlots, archive->entrySlotMask, archive->entries, name, entry.nameLength);
       if (*member < 0) *member = i;
     }
-    int32_t prefix = prefixLength(entry.name, entry.nameLength);
+    int32_t prefix = prefixLength(name, entry.nameLength);
     // Members of one directory mostly come together: the prefix of the one before is no new one.
-    if (lastPackage != nullptr && lastPackage->nameLength == prefix && std::memcmp(lastPackage->name, entry.name, prefix) == 0)
+    if (lastPackage != nullptr && lastPackage->nameLength == prefix &&
+        std::memcmp(zipEntryName(archive, lastPackage), name, prefix) == 0)
       continue;
-    int32_t* slot = findSlot(archive->packageSlots, archive->packageSlotMask, archive->packages, entry.name, prefix);
+    int32_t* slot = findSlot(archive, archive->packageSlots, archive->packageSlotMask, archive->packages, name, prefix);
     if (*slot >= 0) {
       lastPackage = &archive->packages[*slot];
       continue;
@@ -281,12 +317,95 @@ bool zipReadCentralDirectory(ZipFile* archive) {
 
 void freeArchive(ZipFile* archive) {
   unmapFile(archive->data, archive->length);
-  std::free(archive->entries);
-  std::free(archive->entrySlots);
-  std::free(archive->packageSlots);
-  std::free(archive->packages);
+  if (archive->index != nullptr) {
+    unmapFile(archive->index, archive->indexLength);
+  } else {
+    std::free(archive->entries);
+    std::free(archive->entrySlots);
+    std::free(archive->packageSlots);
+    std::free(archive->packages);
+  }
   std::free(archive->name);
   std::free(archive);
+}
+
+// An index file: this header, then the member table, the prefix table, the member slots and the
+// prefix slots, each as the reader keeps it in memory. It is written and read on one machine, in
+// its own byte order.
+constexpr char INDEX_MAGIC[8] = {'Q', 'V', 'Z', 'I', 'X', '\n', 2, 0};
+
+struct IndexHeader {
+  char magic[8];
+  int64_t archiveLength;
+  int64_t archiveModified;
+  int64_t centralDirectoryOffset;
+  int64_t endRecordOffset;
+  int32_t entryCount;
+  int32_t packageCount;
+  int32_t longestName;
+  int32_t sorted;
+  uint32_t entrySlotCount;
+  uint32_t packageSlotCount;
+};
+
+static_assert(sizeof(ZipEntry) % 8 == 0 && sizeof(IndexHeader) % 8 == 0, "an index's tables lie as the reader keeps them");
+
+std::string indexPath(const char* archivePath) {
+  return std::string(archivePath) + ZIP_INDEX_SUFFIX;
+}
+
+bool isPowerOfTwo(uint32_t n) {
+  return n != 0 && (n & (n - 1)) == 0;
+}
+
+// Takes the tables from the archive's index when it has one that was made from the archive as it
+// is now: same length, same time, and the end record and central directory where the index says.
+// Reads nothing of the tables; what they hold is checked as lookups use it.
+bool zipUseIndex(ZipFile* archive) {
+  FileHandle* file = openFile(indexPath(archive->name).c_str(), "rb");
+  if (file == nullptr) return false;
+  int64_t length = file->length;
+  const unsigned char* index = length >= static_cast<int64_t>(sizeof(IndexHeader)) ? mapFile(file, length) : nullptr;
+  closeFile(file);
+  if (index == nullptr) return false;
+  IndexHeader header;
+  std::memcpy(&header, index, sizeof header);
+  Directory found{};
+  int64_t entryBytes = static_cast<int64_t>(header.entryCount) * static_cast<int64_t>(sizeof(ZipEntry));
+  int64_t packageBytes = static_cast<int64_t>(header.packageCount) * static_cast<int64_t>(sizeof(ZipEntry));
+  bool current =
+      std::memcmp(header.magic, INDEX_MAGIC, sizeof INDEX_MAGIC) == 0 && header.archiveLength == archive->length &&
+      header.archiveModified == archive->modified && zipFindEnd(archive) &&
+      archive->endRecordOffset == header.endRecordOffset && findDirectory(archive, &found) &&
+      found.offset == header.centralDirectoryOffset && header.entryCount >= 0 && header.packageCount >= 0 &&
+      isPowerOfTwo(header.packageSlotCount) && (isPowerOfTwo(header.entrySlotCount) || (header.sorted && header.entrySlotCount == 0)) &&
+      static_cast<int64_t>(sizeof header) + entryBytes + packageBytes +
+              4 * (static_cast<int64_t>(header.entrySlotCount) + header.packageSlotCount) ==
+          length;
+  if (!current) {
+    unmapFile(index, length);
+    return false;
+  }
+  archive->index = index;
+  archive->indexLength = length;
+  archive->centralDirectoryOffset = header.centralDirectoryOffset;
+  archive->entryCount = header.entryCount;
+  archive->packageCount = header.packageCount;
+  archive->longestName = header.longestName;
+  archive->sorted = header.sorted != 0;
+  // The records are 32- and 64-bit words behind a header of a multiple of eight bytes: each table
+  // lies aligned for its records.
+  auto* at = const_cast<unsigned char*>(index) + sizeof header;
+  archive->entries = reinterpret_cast<ZipEntry*>(at);
+  at += entryBytes;
+  archive->packages = reinterpret_cast<ZipEntry*>(at);
+  at += packageBytes;
+  archive->entrySlots = header.entrySlotCount > 0 ? reinterpret_cast<int32_t*>(at) : nullptr;
+  archive->entrySlotMask = header.entrySlotCount > 0 ? header.entrySlotCount - 1 : 0;
+  at += 4 * static_cast<int64_t>(header.entrySlotCount);
+  archive->packageSlots = reinterpret_cast<int32_t*>(at);
+  archive->packageSlotMask = header.packageSlotCount - 1;
+  return true;
 }
 
 // A whole member in one call: it must fill the buffer exactly and use up exactly its compressed
@@ -301,6 +420,26 @@ bool zipInflate(const unsigned char* input, uint64_t compressedSize, void* buffe
   libdeflate_result result =
       libdeflate_deflate_decompress_ex(inflater, input, compressedSize, buffer, size, &used, &written);
   return result == LIBDEFLATE_SUCCESS && used == compressedSize && written == size;
+}
+
+// The member's data as it lies in the archive (compressedSize bytes), after its local header; null
+// when the header is not there, the data would reach past the members, or the method is neither
+// stored nor deflated. The central directory bounded the header's offset and the member's
+// compressed size by its own offset (an index's records are checked here again); the header and the
+// data must fit before it. A zip64 local header's sizes stand in its extra field: the central
+// header's are the ones used.
+const unsigned char* memberData(ZipFile* archive, ZipEntry* entry) {
+  auto directoryOffset = static_cast<uint64_t>(archive->centralDirectoryOffset);
+  if (entry->localHeaderOffset > directoryOffset || directoryOffset - entry->localHeaderOffset < LOCAL_HEADER_SIZE)
+    return nullptr;
+  const unsigned char* local = archive->data + entry->localHeaderOffset;
+  if (u32(local) != LOCAL_SIGNATURE || (u16(local + 6) & 1) != 0) return nullptr;
+  uint64_t dataStart = entry->localHeaderOffset + LOCAL_HEADER_SIZE + u16(local + 26) + u16(local + 28);
+  if (dataStart > directoryOffset || entry->compressedSize > directoryOffset - dataStart) return nullptr;
+  // A stored member's two sizes agree, so its data stays inside the checked range.
+  if (entry->method == 0 && entry->compressedSize != entry->uncompressedSize) return nullptr;
+  if (entry->method != 0 && entry->method != 8) return nullptr;
+  return archive->data + dataStart;
 }
 
 }  // namespace
@@ -323,7 +462,8 @@ ZipFile* zipOpen(const char* path) {
   }
   std::strcpy(archive->name, path);
   setArchiveCloser(zipClose);
-  int64_t length = seekFile(file, 0, SEEK_END);
+  int64_t length = file->length;
+  archive->modified = file->modified;
   bool noMemory = false;
   if (length >= END_RECORD_SIZE) {
     archive->data = mapFile(file, length);
@@ -338,7 +478,7 @@ ZipFile* zipOpen(const char* path) {
   }
   bool read = false;
   try {
-    read = archive->data != nullptr && zipReadCentralDirectory(archive);
+    read = archive->data != nullptr && (zipUseIndex(archive) || zipReadCentralDirectory(archive));
   } catch (...) {
     // Out of memory for the tables: the archive goes with the stop.
     freeArchive(archive);
@@ -358,11 +498,61 @@ void zipClose(ZipFile* archive) {
   if (archive != nullptr) freeArchive(archive);
 }
 
+bool zipWriteIndex(ZipFile* archive) {
+  if (archive == nullptr) return false;
+  // An index gives every archive a member table, a sorted one too: a lookup is then one probe or
+  // two, not the halvings of the directory.
+  int32_t* entrySlots = archive->entrySlots;
+  uint32_t entrySlotMask = archive->entrySlotMask;
+  if (entrySlots == nullptr) {
+    entrySlots = newSlots(archive->entryCount, &entrySlotMask);
+    for (int32_t i = 0; i < archive->entryCount; i++) {
+      const ZipEntry& entry = archive->entries[i];
+      int32_t* slot = findSlot(archive, entrySlots, entrySlotMask, archive->entries, zipEntryName(archive, &entry),
+                               entry.nameLength);
+      if (*slot < 0) *slot = i;
+    }
+  }
+  IndexHeader header{};
+  std::memcpy(header.magic, INDEX_MAGIC, sizeof INDEX_MAGIC);
+  header.archiveLength = archive->length;
+  header.archiveModified = archive->modified;
+  header.centralDirectoryOffset = archive->centralDirectoryOffset;
+  header.endRecordOffset = archive->endRecordOffset;
+  header.entryCount = archive->entryCount;
+  header.packageCount = archive->packageCount;
+  header.longestName = archive->longestName;
+  header.sorted = archive->sorted ? 1 : 0;
+  header.entrySlotCount = entrySlotMask + 1;
+  header.packageSlotCount = archive->packageSlotMask + 1;
+  std::string path = indexPath(archive->name);
+  std::string temporary = path + ".tmp";
+  FileHandle* file = openFile(temporary.c_str(), "wb");
+  bool ok = file != nullptr;
+  if (ok) {
+    auto write = [&](const void* data, int64_t bytes) { return bytes == 0 || writeFile(data, 1, bytes, file) == bytes; };
+    ok = write(&header, sizeof header) && write(archive->entries, sizeof(ZipEntry) * int64_t{archive->entryCount}) &&
+         write(archive->packages, sizeof(ZipEntry) * int64_t{archive->packageCount}) &&
+         write(entrySlots, 4 * int64_t{header.entrySlotCount}) &&
+         write(archive->packageSlots, 4 * int64_t{header.packageSlotCount});
+    ok = closeFile(file) == 0 && ok;
+    if (ok) ok = renameFile(temporary.c_str(), path.c_str()) == 0;
+    if (!ok) removeFile(temporary.c_str());
+  }
+  if (entrySlots != archive->entrySlots) std::free(entrySlots);
+  return ok;
+}
+
+const char* zipEntryName(const ZipFile* archive, const ZipEntry* entry) {
+  return directoryBytes(archive, entry->nameOffset, entry->nameLength);
+}
+
 ZipEntry* zipFindEntry(ZipFile* archive, const char* name) {
   if (archive == nullptr || name == nullptr) return nullptr;
-  if (archive->sorted) return searchSorted(archive, name, static_cast<int32_t>(std::strlen(name)));
-  int32_t index = *findSlot(archive->entrySlots, archive->entrySlotMask, archive->entries, name,
-                            static_cast<int32_t>(std::strlen(name)));
+  auto length = static_cast<int32_t>(std::strlen(name));
+  if (archive->entrySlots == nullptr) return archive->sorted ? searchSorted(archive, name, length) : nullptr;
+  int32_t index = findRecord(archive, archive->entrySlots, archive->entrySlotMask, archive->entries,
+                             archive->entryCount, name, length);
   return index >= 0 ? &archive->entries[index] : nullptr;
 }
 
@@ -372,8 +562,8 @@ int32_t zipLongestName(ZipFile* archive) {
 
 bool zipHasPackage(ZipFile* archive, const char* prefix) {
   if (archive == nullptr || prefix == nullptr) return false;
-  return *findSlot(archive->packageSlots, archive->packageSlotMask, archive->packages, prefix,
-                   static_cast<int32_t>(std::strlen(prefix))) >= 0;
+  return findRecord(archive, archive->packageSlots, archive->packageSlotMask, archive->packages,
+                    archive->packageCount, prefix, static_cast<int32_t>(std::strlen(prefix))) >= 0;
 }
 
 uint64_t zipEntrySize(ZipFile* archive, ZipEntry* entry) {
@@ -382,29 +572,34 @@ uint64_t zipEntrySize(ZipFile* archive, ZipEntry* entry) {
 
 bool zipReadEntry(ZipFile* archive, ZipEntry* entry, void* buffer, uint32_t size) {
   if (archive == nullptr || entry == nullptr || entry->uncompressedSize != size) return false;
-  const unsigned char* local = archive->data + entry->localHeaderOffset;
-  // The central directory bounded the header's offset and the member's compressed size by its
-  // own offset; the header and the data must fit before it. A zip64 local header's sizes stand in
-  // its extra field: the central header's are the ones used.
-  uint64_t directoryOffset = static_cast<uint64_t>(archive->centralDirectoryOffset);
-  bool ok = entry->localHeaderOffset + LOCAL_HEADER_SIZE <= directoryOffset && u32(local) == LOCAL_SIGNATURE &&
-            (u16(local + 6) & 1) == 0;
-  uint64_t dataStart = 0;
-  if (ok) {
-    dataStart = entry->localHeaderOffset + LOCAL_HEADER_SIZE + u16(local + 26) + u16(local + 28);
-    ok = dataStart <= directoryOffset && entry->compressedSize <= directoryOffset - dataStart;
-  }
-  // A stored member's two sizes agree, so its data stays inside the checked range.
+  const unsigned char* data = memberData(archive, entry);
+  bool ok = data != nullptr;
   if (ok && entry->method == 0) {
-    ok = entry->compressedSize == size;
-    if (ok && size > 0) std::memcpy(buffer, archive->data + dataStart, size);
-  } else if (ok && entry->method == 8) {
-    ok = zipInflate(archive->data + dataStart, entry->compressedSize, buffer, size);
-  } else {
-    ok = false;
+    if (size > 0) std::memcpy(buffer, data, size);
+  } else if (ok) {
+    ok = zipInflate(data, entry->compressedSize, buffer, size);
   }
   if (!ok) refuse(archive);
   return ok;
+}
+
+const uint8_t* zipEntryBytes(ZipFile* archive, ZipEntry* entry, uint8_t** owned) {
+  *owned = nullptr;
+  if (archive == nullptr || entry == nullptr) return nullptr;
+  const unsigned char* data = memberData(archive, entry);
+  if (data != nullptr && entry->method == 0) return data;
+  if (data != nullptr && entry->uncompressedSize <= UINT32_MAX) {
+    auto size = static_cast<uint32_t>(entry->uncompressedSize);
+    auto* buffer = static_cast<uint8_t*>(heapAllocate(size > 0 ? size : 1));
+    if (buffer == nullptr) outOfMemory();
+    if (zipInflate(data, entry->compressedSize, buffer, size)) {
+      *owned = buffer;
+      return buffer;
+    }
+    std::free(buffer);
+  }
+  refuse(archive);
+  return nullptr;
 }
 
 void zipEndInflate() {

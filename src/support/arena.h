@@ -1,9 +1,10 @@
-// Memory arenas: zero-filled blocks from which compiler records are carved and never freed singly,
+// Memory arenas: blocks from which zeroed compiler records are carved and never freed singly,
 // plus the growable work buffers and the pair that opens and closes the memory of one compile.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 struct ZipFile;
 
@@ -24,11 +25,34 @@ constexpr int32_t ARENA_LARGE_REQUEST = 8184;
 
 void initArena(Arena* arena);
 void newArenaBlock(Arena* arena);
-void* arenaAlloc(Arena* arena, size_t n);
+// The request that the current block cannot serve: a new block, or a block of its own.
+void* arenaAllocFromNewBlock(Arena* arena, size_t n);
+
+// n bytes, rounded up to eight, whose contents are left as they are: for a buffer that is written
+// before it is read.
+inline void* arenaAllocUncleared(Arena* arena, size_t n) {
+  // The room left is a multiple of eight, so a request that fits still fits rounded.
+  if (n <= static_cast<size_t>(arena->free) && arena->block != nullptr) {
+    char* piece = arena->block + (ARENA_BLOCK_SIZE - arena->free);
+    arena->free -= static_cast<int32_t>((n + 7) & ~size_t{7});
+    return piece;
+  }
+  return arenaAllocFromNewBlock(arena, n);
+}
+
+// n zeroed bytes, rounded up to eight. A record's size is known where it is made, so its clearing
+// is a few stores there.
+inline void* arenaAlloc(Arena* arena, size_t n) {
+  void* piece = arenaAllocUncleared(arena, n);
+  std::memset(piece, 0, (n + 7) & ~size_t{7});
+  return piece;
+}
+
 void resetArena(Arena* arena);
 void releaseArena(Arena* arena);
 
-// Allocates n zeroed bytes from the arena that node, type and scope constructors use.
+// Allocates n zeroed bytes from the arena that node, type and scope constructors use
+// (global.currentArena); currentNew, beside global, makes one record there.
 void* currentAlloc(size_t n);
 
 // Typed allocation, zeroed as arenaAlloc gives it: one record, an array of `count`, or a record
@@ -73,15 +97,6 @@ void growArenaBuckets(Arena* arena, Node*** buckets, uint32_t* size, uint32_t in
   *size = newSize;
 }
 
-template <class T>
-T* currentNew() {
-  return static_cast<T*>(currentAlloc(sizeof(T)));
-}
-
-template <class T>
-T* currentNewWithTail(size_t tailBytes) {
-  return static_cast<T*>(currentAlloc(tailBytes <= SIZE_MAX - sizeof(T) ? sizeof(T) + tailBytes : SIZE_MAX));
-}
 // Copies bytes into the arena.
 void* arenaCopy(Arena* arena, const void* bytes, size_t size);
 // Copies a C string into the main arena.

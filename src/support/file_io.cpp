@@ -81,6 +81,8 @@ FileHandle* openFile(const char* name, const char* mode) {
     outOfMemory();
   }
   handle->descriptor = descriptor;
+  handle->length = status.st_size;
+  handle->modified = static_cast<int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
   return handle;
 }
 

@@ -6,6 +6,9 @@
 
 struct FileHandle {
   int32_t descriptor;
+  // The length and the modification time (nanoseconds) of the file when it was opened.
+  int64_t length;
+  int64_t modified;
 };
 
 constexpr int32_t FULL_PATH_SIZE = 1024;

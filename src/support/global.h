@@ -157,6 +157,12 @@ static_assert(std::is_trivially_copyable_v<Global>, "global must be zeroable who
 
 extern Global global;
 
+// One zeroed record from the arena that node, type and scope constructors use.
+template <class T>
+T* currentNew() {
+  return arenaNew<T>(global.currentArena);
+}
+
 // Trace word values.
 constexpr int32_t TRACE_GENERAL = 1;
 constexpr int32_t TRACE_DUMP_MESSAGES = 2;     // compared for equality

@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <string>
+#include <vector>
 
 #include "platform/host_path.h"
 #include "support/arena.h"
@@ -211,15 +213,19 @@ PathNode* statIntoCache(PathNode* node, const char* path, int32_t length, struct
 
 }  // namespace
 
-bool isDirectory(const char* path) {
+PathNode* directoryNode(const char* path) {
   int32_t length = 0;
   bool settled;
   PathNode* node = cachedAnswer(path, &length, true, &settled);
-  if (settled) return node != nullptr && isDirectoryMode(node->mode);
+  if (settled) return node != nullptr && isDirectoryMode(node->mode) ? node : nullptr;
   struct stat status;
   bool exists;
-  statIntoCache(node, path, length, &status, &exists);
-  return exists && isDirectoryMode(status.st_mode);
+  node = statIntoCache(node, path, length, &status, &exists);
+  return exists && isDirectoryMode(status.st_mode) ? node : nullptr;
+}
+
+bool isDirectory(const char* path) {
+  return directoryNode(path) != nullptr;
 }
 
 namespace {
@@ -292,7 +298,35 @@ PathNode* existingPath(const char* path, bool needStat) {
   return exists ? node : nullptr;
 }
 
+// The path a node stands for, its components joined by "/" as the host reads them.
+std::string nodePath(const PathNode* node) {
+  std::vector<const PathNode*> components;
+  for (const PathNode* n = node; n != nullptr && n != &root; n = n->parent) components.push_back(n);
+  std::string path;
+  for (auto n = components.rbegin(); n != components.rend(); ++n) {
+    if (n != components.rbegin()) path += '/';
+    path.append((*n)->name, nameLength(*n));
+  }
+  // The root directory is the empty component before the first separator.
+  return path.empty() && node != &root ? "/" : path;
+}
+
 }  // namespace
+
+bool directoryMayHold(PathNode* directory, const char* name, int32_t length) {
+  // A name with a separator in it is no one entry of the directory.
+  for (int32_t i = 0; i < length; i++)
+    if (isSeparator(name[i])) return true;
+  if ((directory->bits & PATH_LISTED) == 0) {
+    if ((directory->bits & PATH_UNLISTABLE) != 0) return true;
+    if (!listDirectory(directory, nodePath(directory).c_str())) {
+      directory->bits |= PATH_UNLISTABLE;
+      return true;
+    }
+  }
+  PathNode* child = findChild(directory, name, static_cast<uint32_t>(length));
+  return child != nullptr && (child->bits & PATH_EXISTS) != 0;
+}
 
 bool isPathExistingCached(const char* path, int64_t* modified) {
   if (modified != nullptr) *modified = 0;
@@ -310,15 +344,8 @@ bool isRegularFileCached(const char* path, int64_t* modified) {
   return true;
 }
 
-static uint32_t madeDirectories;
-
-uint32_t madeDirectoryCount() {
-  return madeDirectories;
-}
-
 bool makeDirectoryCached(const char* path) {
   bool made = makeDirectory(path) == 0;
-  if (made) madeDirectories++;
   if (!made && errno == EEXIST) return false;  // whatever is there keeps its cached state
   int32_t length = static_cast<int32_t>(std::strlen(path));
   PathNode* node = findCachedPath(&root, path, length);

@@ -19,7 +19,9 @@ struct PathNode {
   uint32_t missingChildren;  // children asked about and not found, before the directory is listed
 };
 
-constexpr uint32_t PATH_NAME_LENGTH = 0x0fffffffu;
+constexpr uint32_t PATH_NAME_LENGTH = 0x07ffffffu;
+// A directory whose listing could not be read: its entries are asked for one by one.
+constexpr uint32_t PATH_UNLISTABLE = 1u << 27;
 constexpr uint32_t PATH_UNDETERMINED = 1u << 28;
 constexpr uint32_t PATH_EXISTS = 1u << 29;
 // A directory whose every entry has a node: a name that has none is not there, without a stat.
@@ -27,15 +29,17 @@ constexpr uint32_t PATH_LISTED = 1u << 30;
 constexpr uint32_t PATH_STAT = 1u << 31;
 
 bool isDirectory(const char* path);
+// The node of the path when it names an existing directory, else null.
+PathNode* directoryNode(const char* path);
+// Whether the directory may have an entry of that name (one component): its listing answers,
+// read at the first question; true when the listing cannot be read.
+bool directoryMayHold(PathNode* directory, const char* name, int32_t length);
 bool isPathExistingCached(const char* path, int64_t* modified);
 // As isPathExistingCached, true only for a regular file: a directory, a FIFO or a device of that
 // name is nothing to read along a path. It takes the same one stat.
 bool isRegularFileCached(const char* path, int64_t* modified);
 bool makeDirectoryCached(const char* path);
 bool forgetPathExists(const char* path);
-// Counts the directories the compiler has made, so that a lookup that remembers a directory as
-// missing knows when to look again.
-uint32_t madeDirectoryCount();
 int32_t statPath(const char* path, struct stat* status);
 
 PathNode* findCachedPath(PathNode* root, const char* path, int32_t length);

@@ -83,17 +83,19 @@ bool isJavaSuffix(const char* suffix) {
 // The file's bytes and a zero byte in the main arena; -1 in *size when it cannot be read whole, -2
 // when it is larger than MAX_SOURCE_SIZE.
 char* readContent(FileHandle* file, int64_t* size) {
-  *size = seekFile(file, 0, SEEK_END);
+  *size = file->length;
   if (*size > MAX_SOURCE_SIZE) {
     *size = -2;
     return nullptr;
   }
-  if (*size < 0 || seekFile(file, 0, SEEK_SET) != 0) {
+  if (*size < 0) {
     *size = -1;
     return nullptr;
   }
-  char* content = arenaNewArray<char>(&global.mainArena, *size + 1);
+  // Filled by the read: only the byte after the text is set here.
+  auto* content = static_cast<char*>(arenaAllocUncleared(&global.mainArena, *size + 1));
   if (*size > 0 && readFile(content, 1, *size, file) != *size) *size = -1;
+  content[*size > 0 ? *size : 0] = '\0';
   return content;
 }
 

@@ -299,13 +299,17 @@ void syntaxErrorSkip(const char* key) {
 }
 
 void skipBalanced(int32_t closer) {
-  // Nested groups are kept on a stack of their closers, so deep nesting costs no recursion.
-  std::vector<int32_t> closers{closer};
+  // Nested groups are kept on a stack of their closers, so deep nesting costs no recursion. The
+  // text is taken straight from its bytes as far as it can be (skipGroupsInPlace), token by token
+  // from where it cannot.
+  CloserStack closers;
+  closers.push(closer);
   while (!closers.empty()) {
+    if (skipGroupsInPlace(&closers)) return;
     int32_t kind = scanToken();
     if (kind == T_EOF) return;
-    if (kind == closers.back()) {
-      closers.pop_back();
+    if (kind == closers.top()) {
+      closers.pop();
       continue;
     }
     if (kind == T_RBRACE) {
@@ -314,11 +318,11 @@ void skipBalanced(int32_t closer) {
         pushBackToken();
         return;
       }
-      closers.pop_back();
+      closers.pop();
       pushBackToken();
       continue;
     }
-    if (isOpener(kind)) closers.push_back(closerOf(kind));
+    if (isOpener(kind)) closers.push(closerOf(kind));
   }
 }
 

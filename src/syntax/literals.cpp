@@ -85,7 +85,60 @@ void convertInteger(int32_t radix, bool isLong) {
     reportHere("numeric.int.ovfl");
 }
 
+// A decimal literal whose digits make an integer of at most 2^53 (2^24 for a float) and whose
+// power of ten lies within +-22 (+-10) is exact as a double (float) times or over an exact power of
+// ten: one operation, so one rounding, as strtod's. False for any other, which strtod takes.
+bool convertExactly(bool isFloat) {
+  const uint16_t* c = global.nameBuffer;
+  int32_t n = global.nameLength;
+  uint64_t mantissa = 0;
+  int32_t digits = 0;
+  int32_t scale = 0;  // the power of ten the digits stand over
+  bool point = false;
+  int32_t i = 0;
+  for (; i < n; i++) {
+    if (c[i] == '.') {
+      if (point) return false;
+      point = true;
+      continue;
+    }
+    if (!isAsciiDigit(c[i])) break;
+    if (mantissa != 0 || c[i] != '0') {
+      if (++digits > 17) return false;
+      mantissa = mantissa * 10 + (c[i] - '0');
+    }
+    if (point) scale--;
+  }
+  if (i < n) {
+    if (c[i] != 'e' && c[i] != 'E') return false;
+    bool negative = false;
+    if (++i < n && (c[i] == '+' || c[i] == '-')) negative = c[i++] == '-';
+    if (i == n) return false;
+    int32_t exponent = 0;
+    for (; i < n; i++) {
+      if (!isAsciiDigit(c[i]) || exponent > 1000) return false;
+      exponent = exponent * 10 + (c[i] - '0');
+    }
+    scale += negative ? -exponent : exponent;
+  }
+  static const double powers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                  1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  if (isFloat) {
+    if (mantissa > (1u << 24) || scale < -10 || scale > 10) return false;
+    auto m = static_cast<float>(mantissa);
+    auto p = static_cast<float>(powers[scale < 0 ? -scale : scale]);
+    theToken.floatingValue = scale < 0 ? m / p : m * p;
+  } else {
+    if (mantissa > (uint64_t{1} << 53) || scale < -22 || scale > 22) return false;
+    auto m = static_cast<double>(mantissa);
+    theToken.floatingValue = scale < 0 ? m / powers[-scale] : m * powers[scale];
+  }
+  return true;
+}
+
 void convertFloating(bool isFloat) {
+  theToken.literalType = isFloat ? T_FLOAT : T_DOUBLE;
+  if (convertExactly(isFloat)) return;
   char* text = keptText();
   size_t length = std::strlen(text);
   char* end = nullptr;
@@ -457,9 +510,20 @@ void scanDocComment() {
   // The comment's first line counts as a line's start too, after "/**".
   bool atLineStart = true;
   for (;;) {
-    // A run of bytes that are no tag, no white space and end nothing: the tag is not at a line's
-    // start after them.
-    if (skipByteRun(BYTE_DOC_PLAIN)) atLineStart = false;
+    // A run of blanks and of bytes that are no tag, no white space and end nothing: the tag is not
+    // at a line's start after such a byte, and stays there after blanks alone.
+    if (theInput.pendingCount == 0) {
+      const auto* text = reinterpret_cast<const unsigned char*>(s.text);
+      int32_t p = s.position;
+      uint8_t seen = 0;
+      for (uint8_t c; p < s.length && ((c = byteClasses.classes[text[p]]) & (BYTE_DOC_PLAIN | BYTE_BLANK)) != 0; p++)
+        seen |= c;
+      if (p != s.position) {
+        s.position = p;
+        theInput.lastCharBytes = 1;
+        if (seen & BYTE_DOC_PLAIN) atLineStart = false;
+      }
+    }
     int32_t c = readChar();
     if (c == END_OF_TEXT) {
       unreadChar();

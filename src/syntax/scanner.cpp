@@ -526,10 +526,82 @@ void takeInPlace(int32_t start, int32_t end) {
 
 }  // namespace
 
+namespace {
+
+// An operator's token from its bytes at `p`, the first of them one of = ! + - * % ^ & | < > /;
+// the length taken goes to *length. 0 when the scan must read on as characters: a byte it looks
+// at may be an escape or a multibyte character, or "/" begins a comment.
+int32_t operatorInPlace(const char* text, int32_t p, int32_t length, int32_t* taken) {
+  // The byte at `at` as the character reader would give it, 0 at the end; -1 when it may be more.
+  auto byteAt = [&](int32_t at) -> int32_t {
+    if (at >= length) return 0;
+    auto b = static_cast<unsigned char>(text[at]);
+    return b < 0x80 && b != '\\' ? b : -1;
+  };
+  int32_t c = static_cast<unsigned char>(text[p]);
+  int32_t n = byteAt(p + 1);
+  if (n < 0) return 0;
+  *taken = 1;
+  auto pair = [&](int32_t single, int32_t doubled, int32_t longer, int32_t assigned) {
+    if (doubled != 0 && n == c) {
+      *taken = 2;
+      return longer;
+    }
+    if (assigned != 0 && n == '=') {
+      *taken = 2;
+      return assigned;
+    }
+    return single;
+  };
+  switch (c) {
+    case '=': return pair(T_ASSIGN, '=', T_EQ, 0);
+    case '!': return pair(T_NOT, 0, 0, T_NE);
+    case '+': return pair(T_PLUS, '+', T_INCREMENT, T_PLUS_ASSIGN);
+    case '-': return pair(T_MINUS, '-', T_DECREMENT, T_MINUS_ASSIGN);
+    case '*': return pair(T_STAR, 0, 0, T_STAR_ASSIGN);
+    case '%': return pair(T_REM, 0, 0, T_REM_ASSIGN);
+    case '^': return pair(T_XOR, 0, 0, T_XOR_ASSIGN);
+    case '&': return pair(T_AND, '&', T_ANDAND, T_AND_ASSIGN);
+    case '|': return pair(T_OR, '|', T_OROR, T_OR_ASSIGN);
+    case '/':
+      if (n == '/' || n == '*') return 0;
+      return pair(T_DIV, 0, 0, T_DIV_ASSIGN);
+    case '<': {
+      if (n != '<') return pair(T_LT, 0, 0, T_LE);
+      int32_t third = byteAt(p + 2);
+      if (third < 0) return 0;
+      *taken = third == '=' ? 3 : 2;
+      return third == '=' ? T_SHL_ASSIGN : T_SHL;
+    }
+    case '>': {
+      if (n != '>') return pair(T_GT, 0, 0, T_GE);
+      int32_t third = byteAt(p + 2);
+      if (third < 0) return 0;
+      if (third == '=') {
+        *taken = 3;
+        return T_SHR_ASSIGN;
+      }
+      if (third != '>') {
+        *taken = 2;
+        return T_SHR;
+      }
+      int32_t fourth = byteAt(p + 3);
+      if (fourth < 0) return 0;
+      *taken = fourth == '=' ? 4 : 3;
+      return fourth == '=' ? T_USHR_ASSIGN : T_USHR;
+    }
+    default:
+      return 0;
+  }
+}
+
+}  // namespace
+
 // The common tokens first, with nothing pending and the bytes plain: a name that ends at a byte no
-// name goes on with, a short decimal int, a point before no digit, and the one-byte separators.
-// Everything else, and every case with a backslash, a byte of a multibyte character or the end of
-// the text after it, takes the full scan.
+// name goes on with, a short decimal int, a point before no digit, the one-byte separators and the
+// operators. Everything else, and every case with a backslash, a byte of a multibyte character or
+// the end of the text after it, takes the full scan. The scanner's place is kept in locals here and
+// stored once: the stores of a token would otherwise make every access read it again.
 int32_t scanToken() {
   ScannerState& s = theScanner;
   Token& t = theToken;
@@ -544,42 +616,82 @@ int32_t scanToken() {
     s.previousCutShort = s.cutShort;
   }
   s.cutShort = 0;
-  skipPlainWhiteSpace();
+  if (theInput.pendingCount != 0) return scanTokenSlow();
+  const char* text = s.text;
+  const int32_t length = s.length;
   int32_t p = s.position;
-  if (theInput.pendingCount == 0 && p < s.length) {
-    const char* text = s.text;
-    auto b = static_cast<unsigned char>(text[p]);
-    if (startsAsciiName(b) && s.collectNames) {
-      int32_t end = byteRunEnd(p + 1, BYTE_NAME);
-      if (end == s.length || (byteClasses.classes[static_cast<unsigned char>(text[end])] & BYTE_ENDS_NAME) != 0) {
-        takeInPlace(p, end);
-        return finish(internInPlace(p, end));
-      }
-    } else if (b >= '1' && b <= '9' && s.collectNames) {
-      // A decimal int of up to nine digits, which no overflow check can refuse, ended by a byte
-      // that neither continues a number nor may be an escape.
-      int32_t end = p + 1;
-      int64_t value = b - '0';
-      while (end < s.length && end - p < 9 && isAsciiDigit(text[end])) value = value * 10 + (text[end++] - '0');
-      // A tenth digit continues the number, and the full scan takes it.
-      if (end < s.length && !continuesDecimal(static_cast<unsigned char>(text[end]))) {
-        takeInPlace(p, end);
-        resetNameBuffer();
-        t.integerValue = value;
-        t.literalType = T_INT;
-        return finish(T_INTEGER);
-      }
-    } else if (b == '.' && p + 1 < s.length && plainNonDigit(static_cast<unsigned char>(text[p + 1]))) {
-      takeInPlace(p, p + 1);
-      return finish(T_DOT);
-    } else if (b < 0x80 && singleByteTokens[b] != 0 && (!global.noI18n || (b != '(' && b != ')'))) {
-      takeInPlace(p, p + 1);
-      if (b == '(') s.parenthesisDepth++;
-      if (b == ')') s.parenthesisDepth--;
-      return finish(singleByteTokens[b]);
-    }
+  // White space straight from the text: blanks, and line breaks that stand there as CR and LF
+  // bytes (newLine's rule); anything else, escaped breaks too, is left to the full scan. Between
+  // most tokens stands one blank or nothing, taken first; longer runs and line breaks take the loop.
+  if (p < length && text[p] == ' ') {
+    p++;
+    s.position = p;
+    theInput.lastCharBytes = 1;
   }
-  return scanTokenSlow();
+  if (p < length && (byteClasses.classes[static_cast<unsigned char>(text[p])] & BYTE_WHITE_SPACE) != 0) {
+    int32_t line = s.line;
+    int32_t lineStart = s.lineStart;
+    while (p < length) {
+      char b = text[p];
+      if (b == ' ' || b == '\t') {
+        p = byteRunEnd(p + 1, BYTE_BLANK);
+      } else if (b == '\n') {
+        line++;
+        lineStart = ++p;
+      } else if (b == '\r') {
+        line++;
+        if (++p < length && text[p] == '\n') p++;
+        lineStart = p;
+      } else {
+        break;
+      }
+    }
+    s.position = p;
+    s.line = line;
+    s.lineStart = lineStart;
+    theInput.lastCharBytes = 1;
+  }
+  if (p >= length) return scanTokenSlow();
+  auto b = static_cast<unsigned char>(text[p]);
+  int32_t end = p + 1;
+  int32_t kind;
+  if (startsAsciiName(b)) {
+    end = byteRunEnd(p + 1, BYTE_NAME);
+    if (end < length && (byteClasses.classes[static_cast<unsigned char>(text[end])] & BYTE_ENDS_NAME) == 0)
+      return scanTokenSlow();
+    takeInPlace(p, end);
+    // A scan that collects no names makes no keywords either.
+    return finish(s.collectNames ? internInPlace(p, end) : T_IDENTIFIER);
+  }
+  if (b >= '1' && b <= '9' && s.collectNames) {
+    // A decimal int of up to nine digits, which no overflow check can refuse, ended by a byte
+    // that neither continues a number nor may be an escape.
+    int64_t value = b - '0';
+    while (end < length && end - p < 9 && isAsciiDigit(text[end])) value = value * 10 + (text[end++] - '0');
+    // A tenth digit continues the number, and the full scan takes it.
+    if (end >= length || continuesDecimal(static_cast<unsigned char>(text[end]))) return scanTokenSlow();
+    takeInPlace(p, end);
+    resetNameBuffer();
+    t.integerValue = value;
+    t.literalType = T_INT;
+    return finish(T_INTEGER);
+  }
+  if (b == '.') {
+    if (p + 1 >= length || !plainNonDigit(static_cast<unsigned char>(text[p + 1]))) return scanTokenSlow();
+    kind = T_DOT;
+  } else if (b < 0x80 && singleByteTokens[b] != 0) {
+    if (global.noI18n && (b == '(' || b == ')')) return scanTokenSlow();
+    if (b == '(') s.parenthesisDepth++;
+    if (b == ')') s.parenthesisDepth--;
+    kind = singleByteTokens[b];
+  } else {
+    int32_t taken = 0;
+    kind = operatorInPlace(text, p, length, &taken);
+    if (kind == 0) return scanTokenSlow();
+    end = p + taken;
+  }
+  takeInPlace(p, end);
+  return finish(kind);
 }
 
 namespace {
@@ -701,6 +813,220 @@ int32_t scanTokenSlow() {
     return finish(T_ERROR);
   }
 }
+
+// The bytes of operators, which the skip below takes as runs: none begins a comment, a literal or
+// a group, and no operator goes on past a byte outside this set.
+constexpr std::array<bool, 128> makeOperatorBytes() {
+  std::array<bool, 128> bytes{};
+  for (char c : {'=', '!', '+', '-', '*', '%', '^', '&', '|', '<', '>', '~', '?', ',', ':', ';'})
+    bytes[static_cast<unsigned char>(c)] = true;
+  return bytes;
+}
+
+constexpr std::array<bool, 128> operatorBytes = makeOperatorBytes();
+
+// A byte after a token that the token's scan may read on into: a backslash (a Unicode escape may
+// continue the token) or a byte of a multibyte character.
+bool mayContinueToken(const char* text, int32_t at, int32_t length) {
+  if (at >= length) return false;
+  auto b = static_cast<unsigned char>(text[at]);
+  return b == '\\' || b >= 0x80;
+}
+
+// The end of a number that starts at `p` (a digit, or a point before one), as scanNumber takes it;
+// -1 for one that it would report or that goes on past plain bytes.
+int32_t plainNumberEnd(const char* text, int32_t p, int32_t length) {
+  auto at = [&](int32_t i) { return i < length ? static_cast<unsigned char>(text[i]) : 0; };
+  bool floating = false;
+  if (at(p) == '0' && (at(p + 1) | 0x20) == 'x') {
+    p += 2;
+    if (!isHexDigit(at(p))) return -1;
+    while (isHexDigit(at(p))) p++;
+    if (at(p) == '.') return -1;
+  } else {
+    for (;; p++) {
+      if (at(p) == '.') {
+        floating = true;
+      } else if (!isAsciiDigit(at(p))) {
+        break;
+      }
+    }
+    int32_t c = at(p) | 0x20;
+    if (c == 'e' || c == 'd' || c == 'f') floating = true;
+    if (floating) {
+      if (c == 'e') {
+        p++;
+        if (at(p) == '+' || at(p) == '-') p++;
+        if (!isAsciiDigit(at(p))) return -1;
+        while (isAsciiDigit(at(p))) p++;
+        c = at(p) | 0x20;
+      }
+      if (c == 'f' || c == 'd') p++;
+      return mayContinueToken(text, p, length) ? -1 : p;
+    }
+  }
+  if ((at(p) | 0x20) == 'l') p++;
+  return mayContinueToken(text, p, length) ? -1 : p;
+}
+
+// The end of a string or character literal whose quote is at `p`, when every character between the
+// quotes stands for itself or is a plain escape; -1 otherwise (a line break, a Unicode escape, an
+// octal escape past its digits is fine, anything odd is the literal scan's to report).
+int32_t plainLiteralEnd(const char* text, int32_t p, int32_t length) {
+  char quote = text[p];
+  int32_t characters = 0;
+  for (int32_t i = p + 1; i < length; characters++) {
+    auto b = static_cast<unsigned char>(text[i]);
+    if (b == static_cast<unsigned char>(quote)) {
+      // A character literal holds exactly one character.
+      return quote == '"' || characters == 1 ? i + 1 : -1;
+    }
+    if (b == '\\') {
+      if (i + 1 >= length) return -1;
+      auto e = static_cast<unsigned char>(text[i + 1]);
+      if (e == 'b' || e == 't' || e == 'n' || e == 'f' || e == 'r' || e == '"' || e == '\'' || e == '\\') {
+        i += 2;
+      } else if (e >= '0' && e <= '7') {
+        int32_t digits = e <= '3' ? 3 : 2;
+        i += 2;
+        for (int32_t d = 1; d < digits && i < length && text[i] >= '0' && text[i] <= '7'; d++) i++;
+      } else {
+        return -1;
+      }
+      continue;
+    }
+    if ((byteClasses.classes[b] & BYTE_STRING) == 0 && b != '"' && b != '\'') return -1;
+    i++;
+  }
+  return -1;
+}
+
+}  // namespace
+
+bool skipGroupsInPlace(CloserStack* closers) {
+  ScannerState& s = theScanner;
+  if (s.pushedBack || theInput.pendingCount != 0 || s.collectNames || global.noI18n) return false;
+  const char* text = s.text;
+  int32_t length = s.length;
+  int32_t p = s.position;
+  int32_t line = s.line;
+  int32_t lineStart = s.lineStart;
+  int32_t parentheses = 0;
+  // Leaves the scanner at `at`, the start of a token (or of white space before one).
+  auto stop = [&](int32_t at) {
+    s.position = at;
+    s.line = line;
+    s.lineStart = lineStart;
+    s.parenthesisDepth += parentheses;
+    theInput.lastCharBytes = 1;
+    return false;
+  };
+  while (p < length) {
+    auto b = static_cast<unsigned char>(text[p]);
+    if (b == ' ' || b == '\t') {
+      // A longer run (indentation) at a time.
+      if (++p < length && (text[p] == ' ' || text[p] == '\t')) p = byteRunEnd(p, BYTE_BLANK);
+    } else if (b == '\n' || b == '\r') {
+      p += b == '\r' && p + 1 < length && text[p + 1] == '\n' ? 2 : 1;
+      line++;
+      lineStart = p;
+    } else if (b < 0x80 && (byteClasses.classes[b] & BYTE_NAME) != 0 && !isAsciiDigit(b)) {
+      int32_t end = byteRunEnd(p + 1, BYTE_NAME);
+      if (end < length && (byteClasses.classes[static_cast<unsigned char>(text[end])] & BYTE_ENDS_NAME) == 0)
+        return stop(p);
+      p = end;
+    } else if (isAsciiDigit(b) || (b == '.' && p + 1 < length && isAsciiDigit(text[p + 1]))) {
+      int32_t end = plainNumberEnd(text, p, length);
+      if (end < 0) return stop(p);
+      p = end;
+    } else if (b == '.') {
+      if (mayContinueToken(text, p + 1, length)) return stop(p);
+      p++;
+    } else if (b == '"' || b == '\'') {
+      int32_t end = plainLiteralEnd(text, p, length);
+      if (end < 0) return stop(p);
+      p = end;
+    } else if (b == '/') {
+      if (p + 1 >= length) return stop(p);
+      char next = text[p + 1];
+      if (next == '/') {
+        int32_t end = p + 2;
+        while (end < length) {
+          auto c = static_cast<unsigned char>(text[end]);
+          if (c == '\n' || c == '\r' || c == '\\' || c >= 0x80) break;
+          end++;
+        }
+        // A backslash may be an escaped line break, and the end of the text a warning.
+        if (end >= length || (text[end] != '\n' && text[end] != '\r')) return stop(p);
+        p = end;
+      } else if (next == '*') {
+        // "/**/" is an empty comment; any other "/**" a doc comment, whose scan notes its tags.
+        if (p + 2 < length && text[p + 2] == '*' && !(p + 3 < length && text[p + 3] == '/')) return stop(p);
+        int32_t end = p + 2;
+        int32_t endLine = line;
+        int32_t endLineStart = lineStart;
+        for (;;) {
+          while (end < length && (byteClasses.classes[static_cast<unsigned char>(text[end])] & BYTE_COMMENT) != 0) end++;
+          if (end >= length) return stop(p);
+          char c = text[end];
+          if (c == '*') {
+            end++;
+            if (end < length && text[end] == '/') {
+              end++;
+              break;
+            }
+          } else if (c == '\n' || c == '\r') {
+            end += c == '\r' && end + 1 < length && text[end + 1] == '\n' ? 2 : 1;
+            endLine++;
+            endLineStart = end;
+          } else {
+            return stop(p);
+          }
+        }
+        line = endLine;
+        lineStart = endLineStart;
+        p = end;
+      } else {
+        if (mayContinueToken(text, p + 1, length)) return stop(p);
+        p++;
+      }
+    } else if (b < 0x80 && operatorBytes[b]) {
+      int32_t end = p + 1;
+      while (end < length && static_cast<unsigned char>(text[end]) < 0x80 && operatorBytes[static_cast<unsigned char>(text[end])])
+        end++;
+      if (mayContinueToken(text, end, length)) return stop(p);
+      p = end;
+    } else if (b == '{' || b == '(' || b == '[') {
+      closers->push(b == '{' ? T_RBRACE : b == '(' ? T_RPAREN : T_RBRACKET);
+      if (b == '(') parentheses++;
+      p++;
+    } else if (b == '}' || b == ')' || b == ']') {
+      int32_t kind = b == '}' ? T_RBRACE : b == ')' ? T_RPAREN : T_RBRACKET;
+      // A brace closes the parentheses and brackets open inside its braces too; one that finds no
+      // braces open is the token scan's to put back.
+      if (kind == T_RBRACE) {
+        while (closers->top() != T_RBRACE && closers->size() > 1) closers->pop();
+        if (closers->top() != T_RBRACE) return stop(p);
+      }
+      if (b == ')') parentheses--;
+      if (closers->top() == kind) {
+        closers->pop();
+        if (closers->empty()) {
+          stop(p + 1);
+          takeInPlace(p, p + 1);
+          finish(kind);
+          return true;
+        }
+      }
+      p++;
+    } else {
+      return stop(p);
+    }
+  }
+  return stop(p);
+}
+
+namespace {
 
 const char* const operatorSpellings[] = {
     ".",   "~",  "=",  "==", "<",  "<=", "<<", "<<=", ">",  ">=", ">>", ">>=", ">>>", ">>>=", "/",  "/=",

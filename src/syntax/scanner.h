@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "support/frame_stack.h"
+
 struct Identifier;
 struct SourceFile;
 
@@ -204,6 +206,16 @@ void pushBackToken();
 // came before it stays as its first scan saw it.
 void rescanToken();
 void setNameCollection(int32_t collect);
+
+// The skip of a body by the declaration pass, straight from the text: `closers` holds the closing
+// kinds of the groups open, innermost last, and is kept as the token scan keeps it (a "}" also
+// closes the parentheses and brackets open inside its braces). It stops at the first thing whose
+// scan needs more than its bytes (a backslash, a byte of a multibyte character, a doc comment,
+// anything that would be reported, the end of the text) with the scanner at that token's start,
+// for scanToken to go on. True when the last group closed: its closer is then the current token,
+// as scanToken would have left it. Only for a scan that collects no names, outside -noi18n.
+using CloserStack = FrameStack<int32_t, 64>;
+bool skipGroupsInPlace(CloserStack* closers);
 
 int32_t nextUnicode();
 void unreadChar();

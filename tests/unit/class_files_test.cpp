@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -755,12 +756,60 @@ TEST_F(ClassPathTest, ALongDottedNameOffThePathIsProbedOncePerPackage) {
   int64_t before = pathQueryCount();
   EXPECT_EQ(findNestedClass(deep, enterName("C", T_IDENTIFIER), 0, 0), nullptr);
   EXPECT_LT(pathQueryCount() - before, 100);
-  // Once the compiler has made a directory, a package found missing is looked for again.
-  ASSERT_TRUE(makeDirectoryCached((root / "classes/q/x").string().c_str()));
+  // Once the compiler has made the package's directory in the output directory, which is on the
+  // class path, the package found missing is looked for again.
+  global.outputDirectory = mainArenaCopy((root / "classes").c_str());
+  ClassDef* written = newClassDef(CLASS_KIND_CLASS, enterName("W", T_IDENTIFIER));
+  written->package = qx;
+  ASSERT_NE(classFilePath(written, true), nullptr);
   writeBytes(root / "classes/q/x/D.class", markedClass("q/x/D", "made"));
   ClassDef* made = loadClass(qx, enterName("D", T_IDENTIFIER), 0, 0);
   ASSERT_NE(made, nullptr);
   EXPECT_TRUE(hasField(made, "made"));
+}
+
+// A descriptor read once serves later methods of the same descriptor, yet every mention of a class
+// that cannot be found is still reported where it stands, and every method's types name the class
+// its descriptor names.
+TEST_F(ClassPathTest, MethodsOfOneDescriptorEachNameItsClasses) {
+  writeBytes(root / "classes/q/Y.class", ClassFileBuilder("q/Y").build());
+  ClassFileBuilder b("p/D");
+  b.method(0x0001, "a", "(Lnowhere/X;Lq/Y;)V");
+  b.method(0x0001, "b", "(Lnowhere/X;Lq/Y;)V");
+  b.method(0x0001, "c", "(Lnowhere/X;Lq/Y;)V");
+  b.method(0x0001, "d", "([Lq/Y;I)Lq/Y;");
+  b.method(0x0001, "e", "([Lq/Y;I)Lq/Y;");
+  writeBytes(root / "classes/p/D.class", b.build());
+  useClassPath({(root / "classes").string()});
+  ASSERT_NE(load("q", "Y"), nullptr);
+  testing::internal::CaptureStderr();
+  ClassDef* cls = load("p", "D");
+  std::string printed = testing::internal::GetCapturedStderr();
+  ASSERT_NE(cls, nullptr);
+  int32_t reports = 0;
+  for (size_t at = printed.find("undef nowhere.X"); at != std::string::npos; at = printed.find("undef nowhere.X", at + 1))
+    reports++;
+  EXPECT_EQ(reports, 3) << printed;
+  ClassDef* y = findClassInPackage(package("q"), enterName("Y", T_IDENTIFIER), 0, 0);
+  int32_t methods = 0;
+  for (Member* m = cls->members; m != nullptr; m = m->next) {
+    if (m->kind != MK_METHOD) continue;
+    methods++;
+    std::vector<const Type*> types;
+    for (Parameter* p = m->parameters; p != nullptr; p = p->next) types.push_back(p->type);
+    ASSERT_EQ(types.size(), 2u) << identToString(m->name);
+    if (m->type->kind == TK_VOID) {
+      EXPECT_EQ(types[0]->kind, TK_CLASS);
+      EXPECT_EQ(types[0]->classRef->name, enterName("X", T_IDENTIFIER));
+      EXPECT_EQ(types[1]->classRef->resolved, y);
+    } else {
+      EXPECT_EQ(types[0]->kind, TK_ARRAY);
+      EXPECT_EQ(types[0]->element->classRef->resolved, y);
+      EXPECT_EQ(types[1]->kind, TK_INT);
+      EXPECT_EQ(m->type->classRef->resolved, y);
+    }
+  }
+  EXPECT_EQ(methods, 5);
 }
 
 TEST_F(ClassPathTest, TheErrorLimitInsideAReadLeaksNothing) {
@@ -931,11 +980,12 @@ TEST_F(ClassPathTest, SortedArchiveDirectoryIsSearchedByHalves) {
     ZipEntry* expected = zipFindEntry(outOfOrder, key.c_str());
     ASSERT_EQ(found != nullptr, expected != nullptr) << key;
     if (found == nullptr) continue;
-    EXPECT_EQ(std::string(found->name, found->nameLength), key);
+    EXPECT_EQ(std::string(zipEntryName(inOrder, found), found->nameLength), key);
     // Each the first of its name in its own directory.
-    for (const ZipEntry* e = inOrder->entries; e < found; e++) EXPECT_NE(std::string(e->name, e->nameLength), key);
+    for (const ZipEntry* e = inOrder->entries; e < found; e++)
+      EXPECT_NE(std::string(zipEntryName(inOrder, e), e->nameLength), key);
     for (const ZipEntry* e = outOfOrder->entries; e < expected; e++)
-      EXPECT_NE(std::string(e->name, e->nameLength), key);
+      EXPECT_NE(std::string(zipEntryName(outOfOrder, e), e->nameLength), key);
   }
   EXPECT_EQ(zipFindEntry(inOrder, "a/b/C.class") - inOrder->entries, 3);
   EXPECT_TRUE(zipHasPackage(inOrder, "a/b/"));
@@ -943,6 +993,96 @@ TEST_F(ClassPathTest, SortedArchiveDirectoryIsSearchedByHalves) {
   EXPECT_FALSE(zipHasPackage(inOrder, "m/"));
   zipClose(inOrder);
   zipClose(outOfOrder);
+}
+
+// An archive opened through its index answers every lookup and read as the same archive opened
+// by reading its directory, sorted or not; an index that no longer matches the archive's length
+// and time is not used; a damaged one that still matches answers without a read outside its
+// mapping or a probe without end.
+TEST_F(ClassPathTest, ArchiveIndexAnswersAsTheDirectory) {
+  std::vector<std::string> names = {"A.class", "a/B.class", "a/b/C.class", "a/b/C.class", "a\\w/D.class", "z/\xff.class"};
+  for (int32_t i = 0; i < 300; i++) names.push_back("m/n/M" + std::to_string(i) + ".class");
+  std::vector<std::string> keys = names;
+  for (const char* missing : {"", "a", "a/b/C", "m/n/M300.class", "zz"}) keys.push_back(missing);
+  std::vector<std::string> prefixes = {"", "a/", "a/b/", "a\\w/", "m/", "m/n/", "z/", "q/"};
+  std::vector<std::string> sortedNames = names;
+  std::sort(sortedNames.begin(), sortedNames.end());
+  for (const std::vector<std::string>* order : {&names, &sortedNames}) {
+    std::vector<ZipMember> members;
+    for (size_t i = 0; i < order->size(); i++)
+      members.push_back({(*order)[i], Bytes(5 + i % 40, static_cast<uint8_t>(i)), i % 3 == 0});
+    fs::path path = root / "indexed.jar";
+    fs::remove(path.string() + ZIP_INDEX_SUFFIX);
+    writeBytes(path, makeZip(members));
+    ZipFile* scanned = zipOpen(path.c_str());
+    ASSERT_NE(scanned, nullptr);
+    EXPECT_EQ(scanned->index, nullptr);
+    ASSERT_TRUE(zipWriteIndex(scanned));
+    ZipFile* indexed = zipOpen(path.c_str());
+    ASSERT_NE(indexed, nullptr);
+    EXPECT_NE(indexed->index, nullptr);
+    EXPECT_EQ(indexed->sorted, order == &sortedNames);
+    for (const std::string& key : keys) {
+      ZipEntry* expected = zipFindEntry(scanned, key.c_str());
+      ZipEntry* found = zipFindEntry(indexed, key.c_str());
+      ASSERT_EQ(found != nullptr, expected != nullptr) << key;
+      if (found == nullptr) continue;
+      EXPECT_EQ(found - indexed->entries, expected - scanned->entries) << key;
+      uint8_t* owned = nullptr;
+      const uint8_t* bytes = zipEntryBytes(indexed, found, &owned);
+      ASSERT_NE(bytes, nullptr) << key;
+      // Stored members are read in place, deflated ones into a buffer of their own.
+      EXPECT_EQ(owned != nullptr, found->method == 8) << key;
+      Bytes read(bytes, bytes + zipEntrySize(indexed, found));
+      std::free(owned);
+      Bytes want(zipEntrySize(scanned, expected));
+      ASSERT_TRUE(zipReadEntry(scanned, expected, want.data(), static_cast<uint32_t>(want.size())));
+      EXPECT_EQ(read, want) << key;
+    }
+    for (const std::string& prefix : prefixes)
+      EXPECT_EQ(zipHasPackage(indexed, prefix.c_str()), zipHasPackage(scanned, prefix.c_str())) << prefix;
+    EXPECT_EQ(zipLongestName(indexed), zipLongestName(scanned));
+    zipClose(indexed);
+    zipClose(scanned);
+
+    // Damaged tables behind a header that still matches: answers may be wrong, but every lookup ends.
+    fs::path indexFile = path.string() + ZIP_INDEX_SUFFIX;
+    std::ifstream in(indexFile, std::ios::binary);
+    Bytes index((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    in.close();
+    for (uint8_t fill : {0x00, 0x7F, 0xFF}) {
+      Bytes damaged = index;
+      std::fill(damaged.begin() + 64, damaged.end(), fill);
+      writeBytes(indexFile, damaged);
+      ZipFile* archive = zipOpen(path.c_str());
+      ASSERT_NE(archive, nullptr);
+      EXPECT_NE(archive->index, nullptr);
+      testing::internal::CaptureStderr();
+      for (const std::string& key : keys)
+        if (ZipEntry* entry = zipFindEntry(archive, key.c_str())) {
+          uint8_t* owned = nullptr;
+          zipEntryBytes(archive, entry, &owned);
+          std::free(owned);
+        }
+      for (const std::string& prefix : prefixes) zipHasPackage(archive, prefix.c_str());
+      testing::internal::GetCapturedStderr();
+      zipClose(archive);
+    }
+    // Cut short, or left behind by a change of the archive: read the directory instead.
+    writeBytes(indexFile, Bytes(index.begin(), index.end() - 4));
+    ZipFile* cut = zipOpen(path.c_str());
+    ASSERT_NE(cut, nullptr);
+    EXPECT_EQ(cut->index, nullptr);
+    zipClose(cut);
+    writeBytes(indexFile, index);
+    members.pop_back();
+    writeBytes(path, makeZip(members));
+    ZipFile* changed = zipOpen(path.c_str());
+    ASSERT_NE(changed, nullptr);
+    EXPECT_EQ(changed->index, nullptr);
+    EXPECT_EQ(changed->entryCount, static_cast<int32_t>(members.size()));
+    zipClose(changed);
+  }
 }
 
 // A lookup that grows with the work is a table, not a walk: each kind of lookup counts the records

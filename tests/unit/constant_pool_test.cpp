@@ -62,9 +62,7 @@ class PoolTest : public CompilerTest {
   std::string utf8At(uint16_t index) {
     const Utf8Entry* entry = poolSlot(index).utf8;
     if (entry == nullptr) return "<not a Utf8>";
-    std::string text;
-    for (int32_t i = 0; i < entry->length; i++) text += static_cast<char>(utf8EntryChars(entry)[i]);
-    return text;
+    return std::string(reinterpret_cast<const char*>(utf8EntryBytes(entry)), entry->length);
   }
 };
 
@@ -120,11 +118,16 @@ TEST_F(PoolTest, ModifiedUtf8TakesOneTwoOrThreeBytesPerCharacter) {
       {u"\uFFFF", {0xEF, 0xBF, 0xBF}},
       // A supplementary character is its two surrogates, three bytes each.
       {u"\U0001F600", {0xED, 0xA0, 0xBD, 0xED, 0xB8, 0x80}},
+      // Runs of plain characters go four at a time: a zero or a wider character anywhere in four.
+      {u"abcdefgh", {'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h'}},
+      {std::u16string(u"abcdef") + u'\0' + u"gh", {'a', 'b', 'c', 'd', 'e', 'f', 0xC0, 0x80, 'g', 'h'}},
+      {u"abcd\u00E9fghij", {'a', 'b', 'c', 'd', 0xC3, 0xA9, 'f', 'g', 'h', 'i', 'j'}},
+      {u"a\u0100cdefgh", {'a', 0xC4, 0x80, 'c', 'd', 'e', 'f', 'g', 'h'}},
   };
   for (const Case& c : cases) {
     int32_t end = toModifiedUtf8(c.text.data(), static_cast<int32_t>(c.text.size()), 2, 3);
     Bytes made(global.scratchBuffer + 3, global.scratchBuffer + end);
-    EXPECT_EQ(made, c.expected) << "character " << static_cast<int>(c.text[0]);
+    EXPECT_EQ(made, c.expected) << "text of " << c.text.size() << " beginning " << static_cast<int>(c.text[0]);
   }
   // 8-bit text is taken as U+0000 to U+00FF.
   const char latin[] = "\xE9";

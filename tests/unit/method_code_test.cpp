@@ -286,7 +286,7 @@ CodeAttribute readCodeAttribute(const Bytes& b) {
   for (int32_t i = 0; i < attributes; i++) {
     const Utf8Entry* name = poolSlot(u2(at)).utf8;
     std::string text;
-    for (int32_t c = 0; name != nullptr && c < name->length; c++) text += static_cast<char>(utf8EntryChars(name)[c]);
+    if (name != nullptr) text.assign(reinterpret_cast<const char*>(utf8EntryBytes(name)), name->length);
     int32_t size = u4(at + 2);
     int32_t count = u2(at + 6);
     for (int32_t e = 0; e < count; e++) {

@@ -2,6 +2,7 @@
 // and asks the host at most once while its answer is complete.
 #include <sys/stat.h>
 
+#include <cstring>
 #include <filesystem>
 
 #include "support/arena.h"
@@ -119,6 +120,36 @@ TEST_F(PathCacheTest, MadeDirectoryIsKnown) {
   EXPECT_TRUE(std::filesystem::is_directory(made));
   EXPECT_FALSE(makeDirectoryCached((root + "/none/made").c_str()));
   EXPECT_FALSE(isPathExistingCached((root + "/none/made").c_str(), nullptr));
+}
+
+// A directory on a path is listed at its first question, once: the listing answers for every name
+// in it, and for every name not in it without a stat.
+TEST_F(PathCacheTest, ADirectoryListedOnceAnswersForItsEntries) {
+  EXPECT_EQ(directoryNode((root + "/dir/file.txt").c_str()), nullptr);
+  EXPECT_EQ(directoryNode((root + "/missing").c_str()), nullptr);
+  PathNode* directory = directoryNode((root + "/dir").c_str());
+  ASSERT_NE(directory, nullptr);
+  int64_t listings = pathListCount();
+  int64_t stats = pathStatCount();
+  struct Case {
+    const char* name;
+    bool held;
+  } cases[] = {{"file.txt", true}, {"sub", true}, {"pipe", true}, {"missing", false}, {"file.tx", false},
+               {"sub/deeper", true},  // not one entry: the listing cannot tell
+               {"file.txt\\x", true}};
+  for (const Case& c : cases)
+    EXPECT_EQ(directoryMayHold(directory, c.name, static_cast<int32_t>(std::strlen(c.name))), c.held) << c.name;
+  EXPECT_EQ(pathListCount(), listings + 1);
+  EXPECT_EQ(pathStatCount(), stats);
+  // The listing's answers stand for the paths of the directory's entries too.
+  EXPECT_FALSE(isPathExistingCached((root + "/dir/missing").c_str(), nullptr));
+  EXPECT_EQ(pathStatCount(), stats);
+  EXPECT_TRUE(isRegularFileCached((root + "/dir/file.txt").c_str(), nullptr));
+  EXPECT_FALSE(isRegularFileCached((root + "/dir/pipe").c_str(), nullptr));
+  // The root directory is listed under its own name.
+  PathNode* top = directoryNode("/");
+  ASSERT_NE(top, nullptr);
+  EXPECT_TRUE(directoryMayHold(top, "tmp", 3));
 }
 
 TEST_F(PathCacheTest, ReleaseEmptiesTheCache) {

@@ -1,6 +1,7 @@
 // The token scanner: kinds, positions, escapes, values of literals, name collection and the
 // NOI18N marks.
 #include <clocale>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "support/global.h"
 #include "support/identifiers.h"
 #include "support/message_file.h"
+#include "syntax/compilation_unit.h"
 #include "syntax/scanner.h"
 #include "test_support.h"
 
@@ -280,6 +282,125 @@ TEST_F(ScannerTest, NoI18nMarksExemptLiterals) {
   }
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "quorvelix: site 2: warned\nquorvelix: site 50: warned too\nquorvelix: site 115: last\n");
+}
+
+// Short decimals are converted by one exact operation; every literal, short or not, must come out
+// as the library's correctly rounded conversion gives it, for double and float alike.
+TEST_F(ScannerTest, FloatingLiteralsRoundAsTheLibraryRounds) {
+  std::vector<std::string> texts = {"0.0", "0e5", "1.5", ".5", "12.75", "1.5e-3", "9007199254740992.0",
+                                    "9007199254740993.0", "1e22", "1e23", "1e-22", "1e-23", "0.1", "3.0e10",
+                                    "16777216.0", "16777217.0", "123456789012345678.0", "0.000000001",
+                                    "4.9e-324", "1.7976931348623157e308", "2.2250738585072014E-308"};
+  uint64_t state = 42;
+  auto next = [&](uint64_t bound) {
+    state = state * 6364136223846793005ull + 1442695040888963407ull;
+    return (state >> 33) % bound;
+  };
+  for (int i = 0; i < 3000; i++) {
+    std::string text = std::to_string(next(100000000000ull) >> next(36));
+    if (next(2) == 0) text += "." + std::to_string(next(1000000));
+    if (next(3) == 0) text += (next(2) == 0 ? "e-" : "e") + std::to_string(next(30));
+    if (text.find_first_of(".e") == std::string::npos) text += ".0";
+    texts.push_back(text);
+  }
+  for (const std::string& text : texts) {
+    for (bool isFloat : {false, true}) {
+      std::string literal = text + (isFloat ? "f" : "");
+      setScanString(literal.c_str());
+      ASSERT_EQ(scanToken(), T_FLOATING) << literal;
+      double expected = isFloat ? static_cast<double>(std::strtof(text.c_str(), nullptr)) : std::strtod(text.c_str(), nullptr);
+      // 4.9e-324 and its like are the underflow rule's, which gives the smallest subnormal too.
+      if (expected == 0.0 && text != "0.0" && text != "0e5") continue;
+      EXPECT_EQ(doubleBitsAsLong(currentToken()->floatingValue), doubleBitsAsLong(expected)) << literal;
+    }
+  }
+}
+
+// The declaration pass skips a body straight from its bytes as far as it can: wherever it stops,
+// and after it, the scanner must stand exactly where the token scan of the same body stands, with
+// the same diagnostics, the same last token and the same notes of the text read.
+TEST_F(ScannerTest, BodiesSkippedInPlaceEndAsTheTokenScanEnds) {
+  addMessage("invalid.literal.string", 22, 1, "string %1", 9);
+  addMessage("invalid.literal.char", 20, 0, "char", 4);
+  addMessage("comment.not.terminated", 22, 0, "open comment", 12);
+  addMessage("number.format", 13, 0, "number", 6);
+  addMessage("unknown.char", 12, 2, "char %1", 7);
+  sortMessages();
+  struct Case {
+    const char* text;  // after the opener
+    int32_t closer;
+  };
+  const Case cases[] = {
+      {"int x = a[i] + f(b, c); if (x > 0) { y = \"s}\"; } } tail", T_RBRACE},
+      {"/* } */ // }\n x = '}'; y = '\\''; s = \"a\\\"}\\\\\"; } tail", T_RBRACE},
+      {"x = 1; \\u007d tail", T_RBRACE},
+      {"s = \"\\u0022\"; } \"; } tail", T_RBRACE},
+      {"/**\n * @deprecated\n */ int x; } tail", T_RBRACE},
+      {"/**/ /***/ } tail", T_RBRACE},
+      {"/* one\r\n two\n */ x; } tail", T_RBRACE},
+      {"f(a}; } tail", T_RBRACE},
+      {"a[(b} c } tail", T_RBRACE},
+      {"x = 0x1F + 1.5e3f + .5 + 07 + 1L + 2.d + 1e+ ; y = 0x.1; } tail", T_RBRACE},
+      {"x = 12\\u0033; } tail", T_RBRACE},
+      {"a\r\nb\rc\n\n} tail", T_RBRACE},
+      {"x = 1; /* never closed", T_RBRACE},
+      {"s = \"abc\n\"; } tail", T_RBRACE},
+      {"s = \"\xc3\xa9\"; \xc3\xa9x = 1; } tail", T_RBRACE},
+      {"a = b /\\u002a c */ ; } tail", T_RBRACE},
+      {"c = '\\101'; s = \"\\0\\377\\8\"; c = ''; c = 'ab'; } tail", T_RBRACE},
+      {"x = y @ z # w; } tail", T_RBRACE},
+      {"((((", T_RBRACE},
+      {"a + (b) } tail", T_RPAREN},
+      {"a [ ) ] + b ) tail", T_RPAREN},
+      {"// the end", T_RBRACE},
+  };
+  struct End {
+    int32_t kind, line, column, start, position, lineStart, pushedBack, parentheses, deprecated, docDeprecated, reports;
+    std::string printed;
+    bool operator==(const End&) const = default;
+  };
+  auto skip = [&](const Case& c, bool tokenByToken) {
+    setScanString(c.text);
+    setNameCollection(0);
+    global.errorCount = global.warningCount = 0;
+    testing::internal::CaptureStderr();
+    if (tokenByToken) {
+      // skipBalanced's own loop, with no run taken in place.
+      std::vector<int32_t> closers{c.closer};
+      while (!closers.empty()) {
+        int32_t kind = scanToken();
+        if (kind == T_EOF) break;
+        if (kind == closers.back()) {
+          closers.pop_back();
+        } else if (kind == T_RBRACE) {
+          if (closers.size() == 1) {
+            pushBackToken();
+            break;
+          }
+          closers.pop_back();
+          pushBackToken();
+        } else if (kind == T_LBRACE || kind == T_LPAREN || kind == T_LBRACKET) {
+          closers.push_back(kind == T_LBRACE ? T_RBRACE : kind == T_LPAREN ? T_RPAREN : T_RBRACKET);
+        }
+      }
+    } else {
+      skipBalanced(c.closer);
+    }
+    std::string printed = testing::internal::GetCapturedStderr();
+    const ScannerState* s = scannerState();
+    return End{token().kind, token().line,   token().column, token().start,    s->position, s->lineStart,
+               s->pushedBack, s->parenthesisDepth, s->deprecatedSeen, s->docDeprecated,
+               global.errorCount + global.warningCount, printed};
+  };
+  for (const Case& c : cases) {
+    End inPlace = skip(c, false);
+    End byTokens = skip(c, true);
+    EXPECT_TRUE(inPlace == byTokens) << c.text << "\n in place: token " << inPlace.kind << " at " << inPlace.start
+                                     << ", position " << inPlace.position << ", line " << inPlace.line << ", printed "
+                                     << inPlace.printed << "\n by tokens: token " << byTokens.kind << " at "
+                                     << byTokens.start << ", position " << byTokens.position << ", line "
+                                     << byTokens.line << ", printed " << byTokens.printed;
+  }
 }
 
 }  // namespace

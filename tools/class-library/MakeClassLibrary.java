@@ -32,7 +32,6 @@ import java.util.TreeSet;
 import java.util.stream.Collectors;
 import java.util.stream.Stream;
 import java.util.zip.CRC32;
-import java.util.zip.Deflater;
 import java.util.zip.ZipEntry;
 import java.util.zip.ZipOutputStream;
 
@@ -441,17 +440,15 @@ public final class MakeClassLibrary {
     return " (InnerClasses)";
   }
 
-  // The zip: entries sorted by name, each deflated, with one fixed time, the sizes and checksum in
-  // the local header (no data descriptors), no directory entries and no extra fields.
+  // The zip: entries sorted by name, each stored (the compiler reads a stored class file where it
+  // lies in the mapped archive), with one fixed time, no data descriptors, no directory entries and
+  // no extra fields.
   static long writeZip(Path out, TreeMap<String, ClassNode> kept) throws IOException {
     Path temp = out.resolveSibling(out.getFileName() + ".tmp");
-    Deflater deflater = new Deflater(Deflater.DEFAULT_COMPRESSION, true);
-    byte[] buffer = new byte[1 << 16];
     try (OutputStream file = Files.newOutputStream(temp);
         ZipOutputStream zip = new ZipOutputStream(new BufferedOutputStream(file, 1 << 16),
             StandardCharsets.US_ASCII)) {
-      zip.setMethod(ZipOutputStream.DEFLATED);
-      zip.setLevel(Deflater.DEFAULT_COMPRESSION);
+      zip.setMethod(ZipOutputStream.STORED);
       // By entry name, which is not the order of the class names: "A$B.class" comes before "A.class".
       TreeMap<String, ClassNode> byEntry = new TreeMap<>();
       for (ClassNode node : kept.values()) byEntry.put(node.name + ".class", node);
@@ -459,13 +456,6 @@ public final class MakeClassLibrary {
         ClassWriter writer = new ClassWriter(0);
         node.accept(writer);
         byte[] bytes = writer.toByteArray();
-
-        // The compressed size must be known beforehand for it to go into the local header.
-        deflater.reset();
-        deflater.setInput(bytes);
-        deflater.finish();
-        long compressed = 0;
-        while (!deflater.finished()) compressed += deflater.deflate(buffer);
         CRC32 crc = new CRC32();
         crc.update(bytes);
 
@@ -476,16 +466,15 @@ public final class MakeClassLibrary {
         }
         ZipEntry entry = new ZipEntry(name);
         entry.setTimeLocal(ENTRY_TIME);
-        entry.setMethod(ZipEntry.DEFLATED);
+        entry.setMethod(ZipEntry.STORED);
         entry.setSize(bytes.length);
-        entry.setCompressedSize(compressed);
+        entry.setCompressedSize(bytes.length);
         entry.setCrc(crc.getValue());
         zip.putNextEntry(entry);
         zip.write(bytes);
         zip.closeEntry();
       }
     }
-    deflater.end();
     Files.move(temp, out, StandardCopyOption.REPLACE_EXISTING);
     return Files.size(out);
   }
