@@ -137,6 +137,13 @@ void markI18nCall(Identifier* id) {
 }
 
 int32_t finish(int32_t kind) {
+  ScannerState& s = theScanner;
+  if (kind != T_EOF) {
+    s.tokenEndLine = s.line;
+    s.tokenEndColumn = s.position - s.lineStart;
+    s.tokenCutShort = s.cutShort;
+  }
+  s.cutShort = 0;
   theToken.kind = kind;
   theToken.flags = 0;
   theScanner.deprecatedSeen = theScanner.docDeprecated;
@@ -383,6 +390,9 @@ void setScanSource(SourceFile* file, int32_t offset, int32_t line, int32_t colum
   s.pushedBack = 0;
   s.previousEndLine = line;
   s.previousEndColumn = column;
+  s.tokenEndLine = line;
+  s.tokenEndColumn = column;
+  s.tokenCutShort = 0;
   s.semicolonTakenBefore = 0;
   s.cutShort = 0;
   s.previousCutShort = 0;
@@ -609,13 +619,9 @@ int32_t scanToken() {
     s.pushedBack = 0;
     return t.kind;
   }
-  // The end of the text, read again, keeps the place of the last token.
-  if (t.kind != T_EOF) {
-    s.previousEndLine = s.line;
-    s.previousEndColumn = s.position - s.lineStart;
-    s.previousCutShort = s.cutShort;
-  }
-  s.cutShort = 0;
+  s.previousEndLine = s.tokenEndLine;
+  s.previousEndColumn = s.tokenEndColumn;
+  s.previousCutShort = s.tokenCutShort;
   if (theInput.pendingCount != 0) return scanTokenSlow();
   const char* text = s.text;
   const int32_t length = s.length;
@@ -796,8 +802,8 @@ int32_t scanTokenSlow() {
         // What is missing at the end of the file is missing just past its last token, on that
         // token's line, not on a line after the last.
         unreadChar();
-        t.line = s.previousEndLine;
-        t.column = s.previousEndColumn;
+        t.line = s.tokenEndLine;
+        t.column = s.tokenEndColumn;
         return finish(T_EOF);
       default:
         break;
@@ -912,6 +918,15 @@ bool skipGroupsInPlace(CloserStack* closers) {
   int32_t line = s.line;
   int32_t lineStart = s.lineStart;
   int32_t parentheses = 0;
+  // The end of the last token taken, as the token scan would leave it.
+  int32_t tokenEnd = -1;
+  int32_t tokenLine = line;
+  int32_t tokenLineStart = lineStart;
+  auto took = [&](int32_t end) {
+    tokenEnd = end;
+    tokenLine = line;
+    tokenLineStart = lineStart;
+  };
   // Leaves the scanner at `at`, the start of a token (or of white space before one).
   auto stop = [&](int32_t at) {
     s.position = at;
@@ -919,6 +934,11 @@ bool skipGroupsInPlace(CloserStack* closers) {
     s.lineStart = lineStart;
     s.parenthesisDepth += parentheses;
     theInput.lastCharBytes = 1;
+    if (tokenEnd >= 0) {
+      s.tokenEndLine = tokenLine;
+      s.tokenEndColumn = tokenEnd - tokenLineStart;
+      s.tokenCutShort = 0;
+    }
     return false;
   };
   while (p < length) {
@@ -935,17 +955,20 @@ bool skipGroupsInPlace(CloserStack* closers) {
       if (end < length && (byteClasses.classes[static_cast<unsigned char>(text[end])] & BYTE_ENDS_NAME) == 0)
         return stop(p);
       p = end;
+      took(p);
     } else if (isAsciiDigit(b) || (b == '.' && p + 1 < length && isAsciiDigit(text[p + 1]))) {
       int32_t end = plainNumberEnd(text, p, length);
       if (end < 0) return stop(p);
       p = end;
+      took(p);
     } else if (b == '.') {
       if (mayContinueToken(text, p + 1, length)) return stop(p);
-      p++;
+      took(++p);
     } else if (b == '"' || b == '\'') {
       int32_t end = plainLiteralEnd(text, p, length);
       if (end < 0) return stop(p);
       p = end;
+      took(p);
     } else if (b == '/') {
       if (p + 1 >= length) return stop(p);
       char next = text[p + 1];
@@ -988,7 +1011,7 @@ bool skipGroupsInPlace(CloserStack* closers) {
         p = end;
       } else {
         if (mayContinueToken(text, p + 1, length)) return stop(p);
-        p++;
+        took(++p);
       }
     } else if (b < 0x80 && operatorBytes[b]) {
       int32_t end = p + 1;
@@ -996,10 +1019,11 @@ bool skipGroupsInPlace(CloserStack* closers) {
         end++;
       if (mayContinueToken(text, end, length)) return stop(p);
       p = end;
+      took(p);
     } else if (b == '{' || b == '(' || b == '[') {
       closers->push(b == '{' ? T_RBRACE : b == '(' ? T_RPAREN : T_RBRACKET);
       if (b == '(') parentheses++;
-      p++;
+      took(++p);
     } else if (b == '}' || b == ')' || b == ']') {
       int32_t kind = b == '}' ? T_RBRACE : b == ')' ? T_RPAREN : T_RBRACKET;
       // A brace closes the parentheses and brackets open inside its braces too; one that finds no
@@ -1018,7 +1042,7 @@ bool skipGroupsInPlace(CloserStack* closers) {
           return true;
         }
       }
-      p++;
+      took(++p);
     } else {
       return stop(p);
     }

@@ -164,9 +164,15 @@ struct ScannerState {
   int32_t previousEndColumn;
   // One more than the start of the token before which a missing ";" was last taken as written.
   int32_t semicolonTakenBefore;
-  // The current token, and the one before it, is a string or character literal that a line break
-  // or the end of the text cut short (reported): the ";" it took in is no fault of its own.
+  // Where the last token other than the end of the text ended, whatever was skipped after it in
+  // place: the end of the token before the next one, and the place of the end of the text.
+  int32_t tokenEndLine;
+  int32_t tokenEndColumn;
+  // A string or character literal that a line break or the end of the text cut short (reported),
+  // as it is being scanned, as the last token, and as the token before the current one: the ";"
+  // it took in is no fault of its own.
   uint8_t cutShort;
+  uint8_t tokenCutShort;
   uint8_t previousCutShort;
 };
 
