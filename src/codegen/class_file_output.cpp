@@ -14,7 +14,7 @@
 #include <ctime>
 
 #include "codegen/class_generation.h"
-#include "codegen/descriptors.h"
+#include "codegen/dependency_lines.h"
 #include "platform/host_path.h"
 #include "platform/interrupt_signals.h"
 #include "semantic/class_lookup.h"
@@ -282,12 +282,6 @@ void dropKeptClassFiles() {
 }
 
 void setClassFileSink(ClassFileSink sink) { classFileSink = sink; }
-
-void writeClassLine(ClassDef* cls) {
-  if (!global.dependencyOutput) return;
-  std::printf("CLASS:%s,%d,%d,%s\n", cls->sourceFile != nullptr ? cls->sourceFile->name : "", cls->line, cls->endLine,
-              dottedClassName(cls));
-}
 
 void deleteListedFiles() {
   while (tempFiles != nullptr) {

@@ -21,7 +21,8 @@ void keepClassFile(ClassDef* cls, const uint8_t* bytes, int32_t size);
 // file has no error, else drops them. A temporary file that cannot be made is tried once more
 // after the package's directories are made; then, and for a failed rename, "cant.make.classfile";
 // a failed write or close, "write.failed"; each names the class file and is reported in the source
-// file once every temporary file is gone. Each class file written prints its "CLASS:" line.
+// file once every temporary file is gone. Each class file written prints its "CLASS:" line
+// (dependency_lines).
 void writeSourceClassFiles(SourceFile* file);
 // Drops the class files still kept for any source file (a compile that stopped).
 void dropKeptClassFiles();
@@ -31,9 +32,6 @@ void dropKeptClassFiles();
 // file, directory or temporary file is made. Null: the disk again.
 using ClassFileSink = bool (*)(ClassDef* cls, const uint8_t* bytes, int32_t size);
 void setClassFileSink(ClassFileSink sink);
-
-// With -xdepend or -qeb: "CLASS:<source file>,<first line>,<last line>,<dotted name>".
-void writeClassLine(ClassDef* cls);
 
 // Removes every listed temporary file and empties the list.
 void deleteListedFiles();

@@ -2,10 +2,8 @@
 // that buffer: binary names are computed first and dependencies noted after the text is stored.
 #include "codegen/descriptors.h"
 
-#include <cstdio>
-
-#include "codegen/class_gen_state.h"
 #include "codegen/constant_pool.h"
+#include "codegen/dependency_lines.h"
 #include "semantic/class_lookup.h"
 #include "semantic/class_names.h"
 #include "semantic/class_records.h"
@@ -143,12 +141,4 @@ const char* dottedClassName(ClassDef* cls) {
     cls->dottedName = makeDottedName(cls->package, cls->binaryName != nullptr ? cls->binaryName : cls->name);
   }
   return cls->dottedName;
-}
-
-void noteClassDependency(ClassDef* cls) {
-  ClassDef* subject = classGen.cls;
-  if (!global.dependencyOutput || subject == nullptr || cls == nullptr || cls == subject) return;
-  if (cls->lastDependencyFrom == subject) return;
-  cls->lastDependencyFrom = subject;
-  std::printf("CLDEP:%s,%s\n", dottedClassName(subject), dottedClassName(cls));
 }

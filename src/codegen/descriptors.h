@@ -1,6 +1,6 @@
-// Field and method descriptors, internal class names and dotted class names, and the dependency
-// lines ("CLDEP:") that tell an IDE which classes a generated class refers to. Texts are built as
-// 16-bit characters in the name buffer and stored as Utf8 entries of the pool.
+// Field and method descriptors, internal class names and dotted class names. Texts are built as
+// 16-bit characters in the name buffer and stored as Utf8 entries of the pool; each class a
+// descriptor or internal name names is noted as a dependency (dependency_lines).
 #pragma once
 
 #include <cstdint>
@@ -30,10 +30,6 @@ void appendPackagePath(const Package* package, uint16_t separator);
 // Computes the binary name of the class a type names, so that a descriptor can be built.
 void prepareDescriptorNames(const Type* type);
 
-// With -xdepend or -qeb: "CLDEP:<generated>,<referenced>" once for each class referred to while
-// another class is generated, never for the class itself; the pair is printed again when some
-// other class's generation noted the referenced class in between.
-void noteClassDependency(ClassDef* cls);
 // The class's package names and binary name joined by dots (a member class keeps its "$"), made
 // once and kept in the class.
 const char* dottedClassName(ClassDef* cls);

@@ -7,13 +7,14 @@
 
 #include "driver/compile_driver.h"
 #include "evaluate/expression_evaluation.h"
-#include "evaluate/jni_environment.h"
+#include "platform/jni_environment.h"
 #include "platform/crash_signals.h"
 #include "platform/thread_locale.h"
 #include "platform/thread_stack.h"
 #include "support/arena.h"
 #include "support/fatal_stops.h"
 #include "support/global.h"
+#include "support/java_strings.h"
 #include "support/locale_name.h"
 #include "support/message_file.h"
 

@@ -13,7 +13,7 @@
 #include "constant_pool.h"
 #include "dump_state.h"
 #include "line_numbers.h"
-#include "opcode_tables.h"
+#include "support/instruction_set.h"
 
 namespace {
 
@@ -46,13 +46,12 @@ struct Instruction {
   bool complete;     // every byte of it lies inside the code
 };
 
-bool isBranch(uint32_t opcode) {
-  return (opcode >= OP_IFEQ && opcode <= OP_JSR) || opcode == OP_IFNULL || opcode == OP_IFNONNULL;
+OperandKind operandsOf(uint32_t opcode) {
+  return opcodeTable[opcode].operands;
 }
 
 bool isLocalAccess(uint32_t opcode) {
-  return (opcode >= OP_ILOAD && opcode <= OP_ALOAD) || (opcode >= OP_ISTORE && opcode <= OP_ASTORE) ||
-         opcode == OP_RET;
+  return operandsOf(opcode) == OPERANDS_LOCAL_LOAD || operandsOf(opcode) == OPERANDS_LOCAL_STORE;
 }
 
 // Where a switch's table begins: its operands are aligned on a multiple of 4 from pc 0.
@@ -72,7 +71,7 @@ Instruction decode(const Code& code, int64_t pc) {
     insn.pc = pc + 1;
     insn.opcode = dumpReadU1();
   }
-  int64_t tableLength = opcodeLengths[insn.opcode];
+  int64_t tableLength = opcodeTable[insn.opcode].length;
   if (insn.opcode == OP_TABLESWITCH || insn.opcode == OP_LOOKUPSWITCH) {
     int64_t header = insn.opcode == OP_TABLESWITCH ? 12 : 8;
     int64_t table = switchTable(code, insn.pc);
@@ -115,9 +114,9 @@ void markTargets(Code& code, int64_t exceptionTable, uint32_t exceptionCount) {
     Instruction insn = decode(code, pc);
     if (!insn.complete) break;
     dumpSeek(code.start + insn.pc + 1);
-    if (isBranch(insn.opcode)) {
+    if (operandsOf(insn.opcode) == OPERANDS_BRANCH2) {
       mark(code, insn.pc + dumpReadS2());
-    } else if (insn.opcode == OP_GOTO_W || insn.opcode == OP_JSR_W) {
+    } else if (operandsOf(insn.opcode) == OPERANDS_BRANCH4) {
       mark(code, insn.pc + dumpReadS4());
     } else if (insn.opcode == OP_TABLESWITCH || insn.opcode == OP_LOOKUPSWITCH) {
       dumpSeek(switchTable(code, insn.pc));
@@ -191,70 +190,97 @@ void printOperands(const Code& code, const Instruction& insn) {
   uint32_t op = insn.opcode;
   int64_t pc = insn.pc;
   dumpSeek(code.start + pc + 1);
-  if (op == OP_BIPUSH) {
-    std::printf("%d", static_cast<int8_t>(dumpReadU1()));
-  } else if (op == OP_SIPUSH) {
-    std::printf("%d", dumpReadS2());
-  } else if (op == OP_LDC) {
-    printConstant(dumpReadU1());
-  } else if (op == OP_LDC_W || op == OP_LDC2_W || (op >= OP_GETSTATIC && op <= OP_INVOKESTATIC) ||
-             op == OP_NEW || op == OP_ANEWARRAY || op == OP_CHECKCAST || op == OP_INSTANCEOF) {
-    printConstant(dumpReadU2());
-  } else if ((op >= OP_ILOAD && op <= OP_ALOAD) || op == OP_RET) {
-    printSlot(code, insn.wide ? dumpReadU2() : dumpReadU1(), pc);
-  } else if (op >= OP_ILOAD_0 && op <= OP_ALOAD_3) {
-    printSlot(code, (op - OP_ILOAD_0) % 4, pc);
-  } else if (op >= OP_ISTORE && op <= OP_ASTORE) {
-    // A local's range begins after the store that gives it its first value: where the
-    // instruction ends, two bytes on, or three after a wide prefix.
-    printSlot(code, insn.wide ? dumpReadU2() : dumpReadU1(), pc + insn.length);
-  } else if (op >= OP_ISTORE_0 && op <= OP_ASTORE_3) {
-    printSlot(code, (op - OP_ISTORE_0) % 4, pc + insn.length);
-  } else if (op == OP_IINC) {
-    uint32_t slot = insn.wide ? dumpReadU2() : dumpReadU1();
-    int32_t increment = insn.wide ? dumpReadS2() : static_cast<int8_t>(dumpReadU1());
-    printSlot(code, slot, pc);
-    std::printf(",%d", increment);
-  } else if (isBranch(op)) {
-    std::printf("%" PRId64 "@", pc + dumpReadS2());
-  } else if (op == OP_GOTO_W || op == OP_JSR_W) {
-    std::printf("%" PRId64 "@", pc + dumpReadS4());
-  } else if (op == OP_TABLESWITCH) {
-    dumpSeek(switchTable(code, pc));
-    int64_t defaultTarget = pc + dumpReadS4();
-    int64_t low = dumpReadS4();
-    int64_t high = dumpReadS4();
-    std::printf("default %" PRId64 "@: [%" PRId64 "-%" PRId64 "]", defaultTarget, low, high);
-    for (int64_t value = low; value <= high; value++) {
-      std::printf("\n\t\t\t%6" PRId64 ": %" PRId64 "@", value, pc + dumpReadS4());
+  switch (operandsOf(op)) {
+    case OPERANDS_NONE:
+      break;
+    case OPERANDS_SIGNED_BYTE:
+      std::printf("%d", static_cast<int8_t>(dumpReadU1()));
+      break;
+    case OPERANDS_SIGNED_SHORT:
+      std::printf("%d", dumpReadS2());
+      break;
+    case OPERANDS_CONSTANT_INDEX1:
+      printConstant(dumpReadU1());
+      break;
+    case OPERANDS_CONSTANT_INDEX2:
+      printConstant(dumpReadU2());
+      break;
+    case OPERANDS_LOCAL_LOAD:
+      printSlot(code, insn.wide ? dumpReadU2() : dumpReadU1(), pc);
+      break;
+    case OPERANDS_LOCAL_STORE:
+      // A local's range begins after the store that gives it its first value: where the
+      // instruction ends, two bytes on, or three after a wide prefix.
+      printSlot(code, insn.wide ? dumpReadU2() : dumpReadU1(), pc + insn.length);
+      break;
+    case OPERANDS_IMPLICIT_LOAD:
+      printSlot(code, (op - OP_ILOAD_0) % 4, pc);
+      break;
+    case OPERANDS_IMPLICIT_STORE:
+      printSlot(code, (op - OP_ISTORE_0) % 4, pc + insn.length);
+      break;
+    case OPERANDS_IINC: {
+      uint32_t slot = insn.wide ? dumpReadU2() : dumpReadU1();
+      int32_t increment = insn.wide ? dumpReadS2() : static_cast<int8_t>(dumpReadU1());
+      printSlot(code, slot, pc);
+      std::printf(",%d", increment);
+      break;
     }
-  } else if (op == OP_LOOKUPSWITCH) {
-    dumpSeek(switchTable(code, pc));
-    std::printf("default %" PRId64 "@", pc + dumpReadS4());
-    int64_t pairs = dumpReadS4();
-    for (int64_t i = 0; i < pairs; i++) {
-      int32_t match = dumpReadS4();
-      std::printf("\n\t\t\t%6" PRId32 ": %" PRId64 "@", match, pc + dumpReadS4());
+    case OPERANDS_BRANCH2:
+      std::printf("%" PRId64 "@", pc + dumpReadS2());
+      break;
+    case OPERANDS_BRANCH4:
+      std::printf("%" PRId64 "@", pc + dumpReadS4());
+      break;
+    case OPERANDS_TABLESWITCH: {
+      dumpSeek(switchTable(code, pc));
+      int64_t defaultTarget = pc + dumpReadS4();
+      int64_t low = dumpReadS4();
+      int64_t high = dumpReadS4();
+      std::printf("default %" PRId64 "@: [%" PRId64 "-%" PRId64 "]", defaultTarget, low, high);
+      for (int64_t value = low; value <= high; value++) {
+        std::printf("\n\t\t\t%6" PRId64 ": %" PRId64 "@", value, pc + dumpReadS4());
+      }
+      break;
     }
-  } else if (op == OP_INVOKEINTERFACE) {
-    uint32_t index = dumpReadU2();
-    std::printf("%u args ", dumpReadU1());
-    printConstant(index);
-  } else if (op == OP_NEWARRAY) {
-    uint32_t type = dumpReadU1();
-    if (type >= 4 && type <= 11) {
-      std::printf("%s", arrayTypeNames[type - 4]);
-    } else {
-      std::printf("unknown type: %u", type);
+    case OPERANDS_LOOKUPSWITCH: {
+      dumpSeek(switchTable(code, pc));
+      std::printf("default %" PRId64 "@", pc + dumpReadS4());
+      int64_t pairs = dumpReadS4();
+      for (int64_t i = 0; i < pairs; i++) {
+        int32_t match = dumpReadS4();
+        std::printf("\n\t\t\t%6" PRId32 ": %" PRId64 "@", match, pc + dumpReadS4());
+      }
+      break;
     }
-  } else if (op == OP_MULTIANEWARRAY) {
-    uint32_t index = dumpReadU2();
-    std::printf("dimensions %u ", dumpReadU1());
-    printConstant(index);
-  } else if (op == OP_WIDE) {
-    // wide after wide: a one-byte instruction of its own.
-  } else if (opcodeLengths[op] != 1) {
-    std::printf("??");
+    case OPERANDS_INVOKEINTERFACE: {
+      uint32_t index = dumpReadU2();
+      std::printf("%u args ", dumpReadU1());
+      printConstant(index);
+      break;
+    }
+    case OPERANDS_NEWARRAY: {
+      uint32_t type = dumpReadU1();
+      if (type >= 4 && type <= 11) {
+        std::printf("%s", arrayTypeNames[type - 4]);
+      } else {
+        std::printf("unknown type: %u", type);
+      }
+      break;
+    }
+    case OPERANDS_MULTIANEWARRAY: {
+      uint32_t index = dumpReadU2();
+      std::printf("dimensions %u ", dumpReadU1());
+      printConstant(index);
+      break;
+    }
+    case OPERANDS_WIDE:
+      // wide after wide: a one-byte instruction of its own.
+      break;
+    case OPERANDS_UNDECODED:
+    case OPERANDS_NO_INSTRUCTION:
+      std::printf("??");
+      break;
   }
 }
 
@@ -269,7 +295,7 @@ void listCode(Code& code) {
       if (line != 0) std::printf("%5" PRId64 "@ %4" PRId32, pc, line);
     }
     Instruction insn = decode(code, pc);
-    std::string name = opcodeNames[insn.opcode];
+    std::string name = opcodeTable[insn.opcode].name;
     if (insn.wide) name += "_w";
     char mark = code.marks[insn.pc];
     if (mark == MARK_NONE) {

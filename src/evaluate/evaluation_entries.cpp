@@ -5,35 +5,14 @@
 #include <cstdlib>
 
 #include "evaluate/expression_evaluation.h"
-#include "evaluate/jni_environment.h"
+#include "platform/jni_environment.h"
 #include "evaluate/jvmti_view.h"
 #include "semantic/expression_nodes.h"
-#include "support/encodings.h"
+#include "support/java_strings.h"
 
 namespace {
 
 JvmtiView machine;
-
-// The expression as ASCII with every other unit a "\u" escape; null for a null or empty
-// string, one whose characters are not available, or one that converts to nothing.
-char* javaStringToEscapedAscii(jstring string) {
-  jsize length = jniGetStringLength(string);
-  if (length <= 0) return nullptr;
-  const jchar* characters = jniGetStringChars(string);
-  if (characters == nullptr) return nullptr;
-  int64_t size = 6 * static_cast<int64_t>(length) + 1;
-  char* text = size <= INT32_MAX ? static_cast<char*>(std::malloc(size)) : nullptr;
-  if (text != nullptr) {
-    int32_t k = unicodeToEscapedAscii(reinterpret_cast<const char16_t*>(characters), length, text,
-                                      static_cast<int32_t>(size));
-    if (k < 1) {
-      std::free(text);
-      text = nullptr;
-    }
-  }
-  jniReleaseStringChars(string, characters);
-  return text;
-}
 
 char* convertDirectory(const void* directory) {
   return javaStringToNative(static_cast<jstring>(const_cast<void*>(directory)));

@@ -3,7 +3,7 @@
 // read leaves is cleared, so that no later call runs with one pending.
 #include "evaluate/jvmti_view.h"
 
-#include "evaluate/jni_environment.h"
+#include "platform/jni_environment.h"
 #include "platform/jvm_attachment.h"
 #include "semantic/type_records.h"
 

@@ -22,11 +22,11 @@ constexpr uint8_t CONSTANT_METHOD = 10;
 constexpr uint8_t CONSTANT_INTERFACE_METHOD = 11;
 constexpr uint8_t CONSTANT_NAME_AND_TYPE = 12;
 
-// Access flags. 0x0020 is ACC_SUPER on a class and ACC_SYNCHRONIZED on a method. 0x1000 marked a
-// declared floating-point mode in class files of the original design (strictfp together with
-// ACC_STRICT, else widefp), which the dumper still names; later class files use the bit for
-// synthetic members, and the reader takes it so. The files written now carry ACC_STRICT for
-// strictfp and no flag for widefp.
+// Access flags. 0x0020 is ACC_SUPER on a class and ACC_SYNCHRONIZED on a method. 0x1000 has two
+// readings: ACC_FP_MODE, a method's declared floating-point mode (strictfp together with ACC_STRICT,
+// else widefp, the two modifiers the scanner knows), which the dumper names and a method of a class
+// file may carry; and ACC_SYNTHETIC, a compiler-made member, as the class-file reader takes it. The
+// files written carry ACC_STRICT for strictfp and no flag for widefp.
 constexpr uint16_t ACC_PUBLIC = 0x0001;
 constexpr uint16_t ACC_PRIVATE = 0x0002;
 constexpr uint16_t ACC_PROTECTED = 0x0004;

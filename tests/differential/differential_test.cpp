@@ -16,7 +16,10 @@
 // The cases are every *.cases table of this directory, in name order. Case syntax:
 //   === name                 starts a case
 //   file: path <<END         a source file of the program, its lines up to END ({repeat N}
-//                            text{/repeat} stands for the text N times, {n} counting from 0)
+//                            text{/repeat} stands for the text N times, {n} counting from 0;
+//                            {each NAME: a,b}text{/each} for the text once per value)
+//   for: NAME=value; ...     the case is one program per such row, each {NAME} of its name and
+//                            files replaced by the row's value
 //   ecj: accept | reject N...  what ecj says, every line it reports an error at (checked too, so
 //                            the table says what it tests)
 //   options: ...             quorvelix options before the files (ecj takes none of them)
@@ -58,6 +61,7 @@ struct Program {
   std::string expected;  // the table's "ecj:" line, empty when not given
   std::string options;   // quorvelix's options
   std::string run;       // the class to run, empty when the program is not run
+  std::vector<std::pair<int, std::string>> rows;  // "for:" rows with their lines
 };
 
 void PrintTo(const Program& p, std::ostream* out) {
@@ -82,7 +86,7 @@ void readTable(const std::string& path, std::vector<Program>& programs) {
     number++;
     if (line.empty() || line[0] == '#') continue;
     if (line.rfind("=== ", 0) == 0) {
-      programs.push_back(Program{line.substr(4), table, number, {}, "", "", ""});
+      programs.push_back(Program{line.substr(4), table, number, {}, "", "", "", {}});
       continue;
     }
     if (programs.empty() || programs.back().table != table)
@@ -100,6 +104,10 @@ void readTable(const std::string& path, std::vector<Program>& programs) {
       p.run = line.substr(5);
       continue;
     }
+    if (line.rfind("for: ", 0) == 0) {
+      p.rows.emplace_back(number, line.substr(5));
+      continue;
+    }
     size_t heredoc = line.find(" <<");
     if (line.rfind("file: ", 0) == 0 && heredoc != std::string::npos) {
       std::string terminator = line.substr(heredoc + 3);
@@ -114,16 +122,35 @@ void readTable(const std::string& path, std::vector<Program>& programs) {
         content += text + "\n";
       }
       if (!closed) throw std::runtime_error(table + ":" + std::to_string(number) + ": missing " + terminator);
-      p.files.push_back({line.substr(6, heredoc - 6), expandRepeats(content)});
+      p.files.push_back({line.substr(6, heredoc - 6), content});
       continue;
     }
     throw std::runtime_error(table + ":" + std::to_string(number) + ": cannot read: " + line);
   }
 }
 
+// A case with "for:" rows becomes one program per row, named and numbered by its row.
+void expandCase(const Program& c, std::vector<Program>& programs) {
+  if (c.rows.empty()) {
+    programs.push_back(c);
+    for (SourceText& file : programs.back().files) file.content = expandRepeats(expandEach(file.content));
+    return;
+  }
+  for (const auto& [line, row] : c.rows) {
+    Program p = c;
+    p.rows.clear();
+    p.line = line;
+    p.name = substituteRow(c.name, row);
+    for (SourceText& file : p.files) file.content = expandRepeats(expandEach(substituteRow(file.content, row)));
+    programs.push_back(p);
+  }
+}
+
 std::vector<Program> readPrograms() {
+  std::vector<Program> cases;
+  for (const std::string& table : caseTables()) readTable(table, cases);
   std::vector<Program> programs;
-  for (const std::string& table : caseTables()) readTable(table, programs);
+  for (const Program& c : cases) expandCase(c, programs);
   return programs;
 }
 

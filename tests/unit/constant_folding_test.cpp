@@ -141,40 +141,7 @@ const Expected expected[] = {
     {"S_FLOAT", 0, "1.0E10:33.333333333333336:1234567.5:0.001"},
 };
 
-std::string reported;
-
-void collect(const char* text) {
-  if (!reported.empty()) reported += " ";
-  reported += text;
-}
-
-class ConstantFoldingTest : public CompilerTest {
- protected:
-  void SetUp() override {
-    CompilerTest::SetUp();
-    initMessageTable(1);
-    sortMessages();
-    resetClassTable();
-    initScanner();
-    global.ctx = ParserContext{};
-    entries[0] = mainArenaCopy(CLASS_LIBRARY);
-    archives[0] = zipOpen(CLASS_LIBRARY);
-    ASSERT_NE(archives[0], nullptr);
-    global.classPathEntries = global.sourcePathEntries = entries;
-    global.classPathArchives = global.sourcePathArchives = archives;
-    global.messageCallback = collect;
-    reported.clear();
-  }
-  void TearDown() override {
-    global.messageCallback = nullptr;
-    zipClose(archives[0]);
-    global.classPathEntries = global.sourcePathEntries = nullptr;
-    global.classPathArchives = global.sourcePathArchives = nullptr;
-    CompilerTest::TearDown();
-  }
-  char* entries[2] = {nullptr, nullptr};
-  ZipFile* archives[2] = {nullptr, nullptr};
-};
+class ConstantFoldingTest : public ClassLibraryTest {};
 
 Member* fieldOf(ClassDef* cls, const char* name) {
   Identifier* id = enterName(name, T_IDENTIFIER);

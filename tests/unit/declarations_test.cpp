@@ -271,11 +271,8 @@ struct FieldConstant {
 // literals and constant expressions are kept (long ones too), initializers that do not fold or do
 // not convert are no constants, and each fault is reported once where it stands.
 TEST_F(DeclarationsTest, FieldConstantsComeFromAttributedInitializers) {
-  char* entries[] = {mainArenaCopy(CLASS_LIBRARY), nullptr};
-  ZipFile* archives[] = {zipOpen(CLASS_LIBRARY), nullptr};
-  ASSERT_NE(archives[0], nullptr);
-  global.classPathEntries = global.sourcePathEntries = entries;
-  global.classPathArchives = global.sourcePathArchives = archives;
+  ClassLibraryOnPaths library;
+  ASSERT_TRUE(library.opened());
   parse("K.java",
         "class K {\n"
         "  static final int I = 7, MIN = -2147483648, P = (5), N = -(-3), U = +4, C = 'a';\n"
@@ -347,20 +344,14 @@ TEST_F(DeclarationsTest, FieldConstantsComeFromAttributedInitializers) {
   }
   auto* text = static_cast<StringValue*>(member(k, "TEXT", MK_VARIABLE)->constantValue);
   EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(stringValueChars(text)), text->length), u"\u00e9t\u00e9");
-  zipClose(archives[0]);
-  global.classPathEntries = global.sourcePathEntries = nullptr;
-  global.classPathArchives = global.sourcePathArchives = nullptr;
 }
 
 // An abstract class takes a public abstract copy of each interface method that neither it nor a
 // superclass declares, at the end of its members, in the order of the interface walk (an interface
 // before its superinterfaces); its subclasses' checks pass the copies over and name the interface.
 TEST_F(DeclarationsTest, AnAbstractClassTakesTheInterfaceMethodsItLeavesOpen) {
-  char* entries[] = {mainArenaCopy(CLASS_LIBRARY), nullptr};
-  ZipFile* archives[] = {zipOpen(CLASS_LIBRARY), nullptr};
-  ASSERT_NE(archives[0], nullptr);
-  global.classPathEntries = global.sourcePathEntries = entries;
-  global.classPathArchives = global.sourcePathArchives = archives;
+  ClassLibraryOnPaths library;
+  ASSERT_TRUE(library.opened());
   parse("A.java",
         "interface I { void m(int x) throws java.io.IOException; int n(); }\n"
         "interface J extends I { void k(); }\n"
@@ -386,9 +377,6 @@ TEST_F(DeclarationsTest, AnAbstractClassTakesTheInterfaceMethodsItLeavesOpen) {
   }
   EXPECT_EQ(copies, (std::vector<std::string>{"public abstract void k()",
                                               "public abstract void m(int) throws java.io.IOException"}));
-  zipClose(archives[0]);
-  global.classPathEntries = global.sourcePathEntries = nullptr;
-  global.classPathArchives = global.sourcePathArchives = nullptr;
 }
 
 }  // namespace

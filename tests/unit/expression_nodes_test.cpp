@@ -32,18 +32,10 @@
 
 namespace {
 
-std::string reported;
-
-void collect(const char* text) {
-  if (!reported.empty()) reported += "; ";
-  reported += text;
-}
-
-class ExpressionNodesTest : public CompilerTest {
+class ExpressionNodesTest : public ClassLibraryTest {
  protected:
-  void SetUp() override {
-    CompilerTest::SetUp();
-    // Each message shows its key and its arguments.
+  // Each message shows its key and its arguments.
+  void setUpMessages() override {
     initMessageTable(16);
     const char* messages[][2] = {
         {"disallowed.type", "1"}, {"improper.class.ref", "0"}, {"incomp.type", "2"}, {"incomp.type.asg", "2"},
@@ -57,25 +49,6 @@ class ExpressionNodesTest : public CompilerTest {
                  static_cast<int32_t>(text.size()));
     }
     sortMessages();
-    resetClassTable();
-    initScanner();
-    global.ctx = ParserContext{};
-    entries[0] = mainArenaCopy(CLASS_LIBRARY);
-    archives[0] = zipOpen(CLASS_LIBRARY);
-    ASSERT_NE(archives[0], nullptr);
-    global.classPathEntries = global.sourcePathEntries = entries;
-    global.classPathArchives = global.sourcePathArchives = archives;
-    initJavaIo();
-    global.messageCallback = collect;
-    reported.clear();
-  }
-
-  void TearDown() override {
-    global.messageCallback = nullptr;
-    zipClose(archives[0]);
-    global.classPathEntries = global.sourcePathEntries = nullptr;
-    global.classPathArchives = global.sourcePathArchives = nullptr;
-    CompilerTest::TearDown();
   }
 
   // Declares the classes of a source text, with their supertypes resolved.
@@ -104,9 +77,6 @@ class ExpressionNodesTest : public CompilerTest {
     return newClassType(newClassRef(&rootPackage, cls->name, cls, 0, nullptr, 0, 0), cls->name, 0, 0);
   }
   static Type* array(Type* element) { return newArrayType(element); }
-
-  char* entries[2] = {nullptr, nullptr};
-  ZipFile* archives[2] = {nullptr, nullptr};
 };
 
 // Constants and variables for the tables.

@@ -39,13 +39,6 @@
 
 namespace {
 
-std::string reported;
-
-void collect(const char* text) {
-  if (!reported.empty()) reported += "; ";
-  reported += text;
-}
-
 // Each message shows its key and its arguments, with the argument counts of the message file.
 void loadKeysAsMessages() {
   std::ifstream in(std::string(SOURCE_TREE) + "/lib/quorvelix.messages");
@@ -66,32 +59,9 @@ void loadKeysAsMessages() {
   sortMessages();
 }
 
-class NamesTest : public CompilerTest {
+class NamesTest : public ClassLibraryTest {
  protected:
-  void SetUp() override {
-    CompilerTest::SetUp();
-    loadKeysAsMessages();
-    resetClassTable();
-    initScanner();
-    global.ctx = ParserContext{};
-    entries[0] = mainArenaCopy(CLASS_LIBRARY);
-    archives[0] = zipOpen(CLASS_LIBRARY);
-    ASSERT_NE(archives[0], nullptr);
-    global.classPathEntries = global.sourcePathEntries = entries;
-    global.classPathArchives = global.sourcePathArchives = archives;
-    initJavaIo();
-    global.messageCallback = collect;
-    reported.clear();
-  }
-
-  void TearDown() override {
-    global.messageCallback = nullptr;
-    global.current = nullptr;
-    zipClose(archives[0]);
-    global.classPathEntries = global.sourcePathEntries = nullptr;
-    global.classPathArchives = global.sourcePathArchives = nullptr;
-    CompilerTest::TearDown();
-  }
+  void setUpMessages() override { loadKeysAsMessages(); }
 
   // Declares the classes of a source text, with their supertypes and member types resolved.
   void declare(const char* text) {
@@ -133,9 +103,6 @@ class NamesTest : public CompilerTest {
     EXPECT_NE(cls, nullptr) << name;
     return classTypeFor(cls, 0, 0);
   }
-
-  char* entries[2] = {nullptr, nullptr};
-  ZipFile* archives[2] = {nullptr, nullptr};
 };
 
 Identifier* id(const char* name) {

@@ -31,41 +31,14 @@
 
 namespace {
 
-std::string reported;
-
-void collect(const char* text) {
-  if (!reported.empty()) reported += "; ";
-  reported += text;
-}
-
-class StatementListsTest : public CompilerTest {
+class StatementListsTest : public ClassLibraryTest {
  protected:
+  void setUpMessages() override { setMessageLocation(STAGE_DIR "/lib/", nullptr); }
   void SetUp() override {
-    CompilerTest::SetUp();
-    resetClassTable();
-    initScanner();
+    ClassLibraryTest::SetUp();
     // Statement lists only: a local class is not generated where it ends, whatever generator a
     // compile before this test installed.
     setLocalClassGenerator(nullptr);
-    setMessageLocation(STAGE_DIR "/lib/", nullptr);
-    global.ctx = ParserContext{};
-    entries[0] = mainArenaCopy(CLASS_LIBRARY);
-    archives[0] = zipOpen(CLASS_LIBRARY);
-    ASSERT_NE(archives[0], nullptr);
-    global.classPathEntries = global.sourcePathEntries = entries;
-    global.classPathArchives = global.sourcePathArchives = archives;
-    initJavaIo();
-    global.messageCallback = collect;
-    reported.clear();
-  }
-
-  void TearDown() override {
-    global.messageCallback = nullptr;
-    global.current = nullptr;
-    zipClose(archives[0]);
-    global.classPathEntries = global.sourcePathEntries = nullptr;
-    global.classPathArchives = global.sourcePathArchives = nullptr;
-    CompilerTest::TearDown();
   }
 
   // Declares class A of the text with its supertypes, member types and field constants, as the
@@ -204,9 +177,6 @@ class StatementListsTest : public CompilerTest {
     number(first);
     return list(first);
   }
-
-  char* entries[2] = {nullptr, nullptr};
-  ZipFile* archives[2] = {nullptr, nullptr};
 };
 
 struct LoweringCase {

@@ -42,7 +42,3 @@ jsize jniGetArrayLength(jarray array);
 // A local reference to the element, or null (a null element, or an index the array does not have).
 jobject jniGetObjectArrayElement(jobjectArray array, jsize index);
 void jniDeleteLocalRef(jobject reference);
-
-// A new heap string in the host's multibyte encoding; null for a null or empty string, one whose
-// characters are not available, or one that converts to nothing. The caller frees it.
-char* javaStringToNative(jstring string);

@@ -1,12 +1,9 @@
 // The JNI environment of the entry in progress and the JNI operations the library uses. Entries
 // take turns, so one saved environment serves them all.
-#include "evaluate/jni_environment.h"
+#include "platform/jni_environment.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <mutex>
-
-#include "support/encodings.h"
 
 static JNIEnv* savedEnv;
 // Held by the entry in progress. No entry calls another, and none calls back into Java code that
@@ -79,25 +76,4 @@ jobject jniGetObjectArrayElement(jobjectArray array, jsize index) {
 
 void jniDeleteLocalRef(jobject reference) {
   if (reference != nullptr) savedEnv->DeleteLocalRef(reference);
-}
-
-char* javaStringToNative(jstring string) {
-  jsize length = jniGetStringLength(string);
-  if (length <= 0) return nullptr;
-  const jchar* characters = jniGetStringChars(string);
-  if (characters == nullptr) return nullptr;
-  // Three bytes per 16-bit unit and the terminator; a string too long for that is not converted.
-  int32_t size = length <= (INT32_MAX - 1) / 3 ? 3 * length + 1 : 0;
-  char* buffer = size > 0 ? static_cast<char*>(std::malloc(size)) : nullptr;
-  if (buffer != nullptr) {
-    int32_t k = unicodeToNative(reinterpret_cast<const char16_t*>(characters), length, buffer, size);
-    if (k < 1) {
-      std::free(buffer);
-      buffer = nullptr;
-    } else {
-      buffer[k] = '\0';
-    }
-  }
-  jniReleaseStringChars(string, characters);
-  return buffer;
 }
