@@ -17,6 +17,7 @@
 #include "codegen/statement_code.h"
 #include "semantic/access_methods.h"
 #include "semantic/class_records.h"
+#include "semantic/class_names.h"
 #include "semantic/class_table.h"
 #include "semantic/element_names.h"
 #include "semantic/expression_nodes.h"
@@ -189,18 +190,52 @@ bool callGeneratesQualifierFirst(const ExprNode* e, bool* qualifierWanted) {
   return true;
 }
 
+namespace {
+
+// The class or one of its superclasses is `owner` or implements it.
+bool hasMembersOf(ClassDef* cls, ClassDef* owner) {
+  for (ClassDef* c = cls; c != nullptr; c = superclassOf(c))
+    if (c == owner || (owner->kind == CLASS_KIND_INTERFACE && extendsInterface(c->interfaces, owner))) return true;
+  return false;
+}
+
+}  // namespace
+
+ClassDef* referenceClassOf(const ExprNode* use) {
+  const Member* member = use->member;
+  ClassDef* from = classGen.cls;
+  if (member == nullptr || member->owner == nullptr || from == nullptr || isClassAccessible(from, member->owner))
+    return nullptr;
+  const ExprNode* q = use->left;
+  if (use->op == O_ID && q == nullptr && use->classDef != nullptr) return use->classDef;
+  // A static method's qualifier became the declaring class, which no written name here can be:
+  // the name or this it replaced says the class.
+  if (q != nullptr && q->op == O_CLASSREF && q->classDef == member->owner)
+    q = use->savedQualifier != nullptr && use->savedQualifier->type != nullptr ? use->savedQualifier : nullptr;
+  if (q == nullptr) {
+    for (ClassDef* c = from; c != nullptr; c = c->outer)
+      if (hasMembersOf(c, member->owner)) return c;
+    return nullptr;
+  }
+  if (q->op == O_CLASSREF) return q->classDef;
+  if (q->op == O_SUPER) return superclassOf(q->classDef);
+  if (q->type != nullptr && q->type->kind == TK_CLASS && q->type->classRef != nullptr) return q->type->classRef->resolved;
+  return nullptr;
+}
+
 void genCall(ExprNode* e, bool wanted, int32_t d0, bool qualifierDone) {
   Member* m = e->member;
   if (m == nullptr) return;
   ExprNode* q = e->left;
   bool isStatic = (m->modifiers & M_STATIC) != 0;
   bool superCall = q != nullptr && q->op == O_SUPER;
-  ClassDef* owner = m->owner;
+  ClassDef* through = referenceClassOf(e);
+  ClassDef* owner = through != nullptr ? through : m->owner;
   if (owner != nullptr && owner->kind == CLASS_KIND_INTERFACE && !superCall && !isStatic) {
     if (!qualifierDone) genQualifier(q, m, e);
     genExpression(e->list, true);
     emitByte(OP_INVOKEINTERFACE);
-    emitShort(addInterfaceMethodRef(m));
+    emitShort(addInterfaceMethodRef(m, through));
     emitByte(static_cast<uint32_t>(parameterSlots(m) + 1));
     emitByte(0);
   } else {
@@ -228,7 +263,7 @@ void genCall(ExprNode* e, bool wanted, int32_t d0, bool qualifierDone) {
         opcode = OP_INVOKEVIRTUAL;
       else
         opcode = OP_INVOKESPECIAL;
-      invokeMember(opcode, m);
+      invoke(opcode, addMethodRef(m, through));
     }
   }
   foldStackDepth();

@@ -16,6 +16,13 @@ void genCall(ExprNode* call, bool wanted, int32_t d0, bool qualifierDone);
 // True when the call's code begins with its qualifier's, generated with the value wanted or not
 // as *qualifierWanted says.
 bool callGeneratesQualifierFirst(const ExprNode* call, bool* qualifierWanted);
+// The class that a reference to the member of `use` (a field use or a call) names in place of the
+// member's declaring class, or null for the declaring class itself: where the class being
+// generated may not use the declaring class (a package-private class of another package that a
+// public one extends), the qualifying type of the use (JLS 13.1), which the virtual machine lets
+// it resolve: the class of the qualifier, the superclass for super, unqualified the innermost
+// class around the use that has the member.
+ClassDef* referenceClassOf(const ExprNode* use);
 void genNew(ExprNode* creation, bool wanted);
 // `arrayType` is the type of the array made, when the initializer node carries none.
 void genArrayInitializer(ExprNode* initializer, const Type* arrayType, bool wanted);

@@ -322,24 +322,25 @@ uint16_t addMemberRefIndexes(uint8_t tag, uint16_t classIndex, uint16_t nameAndT
 
 // A member's reference is made once per class generated when its descriptor can no longer
 // change: fields and methods always, constructors of classes read from class files (one from
-// source may still take parameters for captured values).
-static uint16_t memberRef(uint8_t tag, const Member* member, bool field) {
+// source may still take parameters for captured values). One named through another class than
+// the declaring one (rare) is made each time, since the member alone is no key for it.
+static uint16_t memberRef(uint8_t tag, const Member* member, bool field, ClassDef* through) {
   auto make = [&] {
-    uint16_t owner = addClass(member->owner);
+    uint16_t owner = addClass(through != nullptr ? through : member->owner);
     return addMemberRefIndexes(tag, owner, addNameAndType(member, field));
   };
   bool settled = member->kind != MK_CONSTRUCTOR || (member->owner != nullptr && member->owner->sourceFile == nullptr);
-  return settled ? memoized(member, tag, make) : make();
+  return settled && through == nullptr ? memoized(member, tag, make) : make();
 }
 
-uint16_t addFieldRef(const Member* field) {
-  return memberRef(CONSTANT_FIELD, field, true);
+uint16_t addFieldRef(const Member* field, ClassDef* through) {
+  return memberRef(CONSTANT_FIELD, field, true, through);
 }
 
-uint16_t addMethodRef(const Member* method) {
-  return memberRef(CONSTANT_METHOD, method, false);
+uint16_t addMethodRef(const Member* method, ClassDef* through) {
+  return memberRef(CONSTANT_METHOD, method, false, through);
 }
 
-uint16_t addInterfaceMethodRef(const Member* method) {
-  return memberRef(CONSTANT_INTERFACE_METHOD, method, false);
+uint16_t addInterfaceMethodRef(const Member* method, ClassDef* through) {
+  return memberRef(CONSTANT_INTERFACE_METHOD, method, false, through);
 }

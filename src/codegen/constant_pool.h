@@ -104,9 +104,10 @@ uint16_t addArrayClass(const Type* type);
 // The member's name ("<init>" for a constructor, which has none) with the field descriptor of its
 // type when `field`, else its method descriptor.
 uint16_t addNameAndType(const Member* member, bool field);
-uint16_t addFieldRef(const Member* field);
-uint16_t addMethodRef(const Member* method);
-uint16_t addInterfaceMethodRef(const Member* method);
+// References to a member, naming its declaring class, or `through` when that is given.
+uint16_t addFieldRef(const Member* field, ClassDef* through = nullptr);
+uint16_t addMethodRef(const Member* method, ClassDef* through = nullptr);
+uint16_t addInterfaceMethodRef(const Member* method, ClassDef* through = nullptr);
 // The same from indexes already in the pool, for references no Member stands for.
 uint16_t addNameAndTypeIndexes(uint16_t nameIndex, uint16_t descriptorIndex);
 uint16_t addMemberRefIndexes(uint8_t tag, uint16_t classIndex, uint16_t nameAndTypeIndex);

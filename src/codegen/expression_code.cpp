@@ -122,8 +122,9 @@ void genConstant(const ExprNode* e) {
 
 
 // Field access with the object (for an instance field) on the stack, reached through
-// `qualifier` (null: this or an enclosing instance, or a static field).
-void genFieldLoad(Member* field, const ExprNode* qualifier) {
+// `qualifier` (null: this or an enclosing instance, or a static field); the reference names
+// `through` in place of the declaring class when it is given.
+void genFieldLoad(Member* field, const ExprNode* qualifier, ClassDef* through = nullptr) {
   bool isStatic = (field->modifiers & M_STATIC) != 0;
   int32_t size = slotSize(field->type);
   if (Member* getter = accessMethodFor(field, qualifier)) {
@@ -131,13 +132,13 @@ void genFieldLoad(Member* field, const ExprNode* qualifier) {
     emitShort(addMethodRef(getter));
   } else {
     emitByte(isStatic ? OP_GETSTATIC : OP_GETFIELD);
-    emitShort(addFieldRef(field));
+    emitShort(addFieldRef(field, through));
   }
   adjust(size - (isStatic ? 0 : 1));
 }
 
 // The value (and for an instance field the object under it) on the stack.
-void genFieldStore(Member* field, const ExprNode* qualifier) {
+void genFieldStore(Member* field, const ExprNode* qualifier, ClassDef* through = nullptr) {
   bool isStatic = (field->modifiers & M_STATIC) != 0;
   int32_t size = slotSize(field->type);
   Member* getter = accessMethodFor(field, qualifier);
@@ -147,7 +148,7 @@ void genFieldStore(Member* field, const ExprNode* qualifier) {
     emitShort(addMethodRef(setter));
   } else {
     emitByte(isStatic ? OP_PUTSTATIC : OP_PUTFIELD);
-    emitShort(addFieldRef(field));
+    emitShort(addFieldRef(field, through));
   }
   adjust(-size - (isStatic ? 0 : 1));
 }
@@ -229,7 +230,7 @@ void genTargetLoad(ExprNode* t, TargetKind kind) {
       break;
     case TARGET_STATIC:
     case TARGET_FIELD:
-      genFieldLoad(t->member, t->op == O_DOT ? t->left : nullptr);
+      genFieldLoad(t->member, t->op == O_DOT ? t->left : nullptr, referenceClassOf(t));
       break;
     case TARGET_ELEMENT:
       emitByte(arrayLoadOpcode(kindOf(t->type)));
@@ -247,7 +248,7 @@ void genTargetStore(ExprNode* t, TargetKind kind) {
       break;
     case TARGET_STATIC:
     case TARGET_FIELD:
-      genFieldStore(t->member, t->op == O_DOT ? t->left : nullptr);
+      genFieldStore(t->member, t->op == O_DOT ? t->left : nullptr, referenceClassOf(t));
       break;
     case TARGET_ELEMENT:
       emitByte(arrayStoreOpcode(kindOf(t->type)));
@@ -1089,10 +1090,10 @@ void genNode(ExprNode* e, bool wanted, int32_t d0, bool leftDone) {
         if (wanted && e->right != nullptr)
           genExpression(e->right, true);
         else if (wanted)
-          genFieldLoad(v, nullptr);
+          genFieldLoad(v, nullptr, referenceClassOf(e));
       } else if (wanted) {
         genFieldObject(e);
-        genFieldLoad(v, nullptr);
+        genFieldLoad(v, nullptr, referenceClassOf(e));
       }
       break;
     }
@@ -1104,7 +1105,7 @@ void genNode(ExprNode* e, bool wanted, int32_t d0, bool leftDone) {
       }
       if ((field->modifiers & M_STATIC) != 0) {
         if (!leftDone && e->left != nullptr && e->left->op != O_CLASSREF) genExpression(e->left, false);
-        if (wanted) genFieldLoad(field, nullptr);
+        if (wanted) genFieldLoad(field, nullptr, referenceClassOf(e));
       } else if (e->right != nullptr) {
         // A constant read through an object: the object is evaluated and checked for null (this
         // needs neither), and the constant pushed.
@@ -1119,7 +1120,7 @@ void genNode(ExprNode* e, bool wanted, int32_t d0, bool leftDone) {
       } else {
         // Dropped or not, the field is read: a null object throws.
         if (!leftDone) genExpression(e->left, true);
-        genFieldLoad(field, e->left);
+        genFieldLoad(field, e->left, referenceClassOf(e));
         if (!wanted) genPop(slotSize(field->type));
       }
       break;

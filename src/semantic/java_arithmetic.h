@@ -26,9 +26,10 @@ void storeDoubleAsFloat(double value, float* destination);
 int64_t normalizeIntegral(int32_t kind, int64_t value);
 double floatBitsToDouble(uint32_t bits);
 // Java's string conversion of a double (Double.toString), or with isFloat of a float value
-// (Float.toString): the shortest decimal that reads back as the value, written plain from 10^-3
-// to below 10^7 and as "d.dddEn" outside. The buffer holds at least 32 characters; the result is
-// the length written, without the terminating zero.
+// (Float.toString), digit for digit as the class library writes it at run time (not always the
+// shortest decimal that reads back), plain from 10^-3 to below 10^7 and as "d.dddEn" outside.
+// The buffer holds at least 32 characters; the result is the length written, without the
+// terminating zero.
 int32_t javaFloatingToString(double value, bool isFloat, char* buffer);
 double specialDouble(const char* name);
 // The kept digits of an integer literal into *destination; reports overflow and bad digits at the

@@ -19,6 +19,7 @@
 #include "semantic/unary_expressions.h"
 #include "support/diagnostics.h"
 #include "support/global.h"
+#include "support/identifiers.h"
 #include "syntax/compilation_unit.h"
 #include "syntax/declarators.h"
 #include "syntax/nested_classes.h"
@@ -229,6 +230,19 @@ ExprNode* parenthesisedName(ExprNode* name) {
   return failed;
 }
 
+// The type of a cast whose operand's first token has been read. Class lookup builds its paths
+// in the name buffer, which holds the text of a string literal token: that text is kept aside
+// and put back, or a literal after a qualified type would read as a part of the path.
+Type* resolveCastTypeName(ExprNode* name) {
+  if (token().kind != T_STRING) return resolveTypeName(name);
+  int32_t length = global.nameLength;
+  auto* text = static_cast<uint16_t*>(arenaCopy(global.currentArena, global.nameBuffer, length * sizeof(uint16_t)));
+  Type* type = resolveTypeName(name);
+  resetNameBuffer();
+  appendNameUtf16(text, length);
+  return type;
+}
+
 // "(" has been read; the current token is the first inside the parentheses.
 ExprNode* parseParenthesisedOrCast(int32_t line, int32_t column) {
   Type* type = nullptr;
@@ -249,7 +263,7 @@ ExprNode* parseParenthesisedOrCast(int32_t line, int32_t column) {
   } else if (classified == CLASSIFY_NAME) {
     if (token().kind == T_RPAREN) {
       if (startsCastOperand(scanToken())) {
-        type = resolveTypeName(expression);
+        type = resolveCastTypeName(expression);
         if (type == nullptr) {
           syntaxErrorSkip(nullptr);
           return nullptr;

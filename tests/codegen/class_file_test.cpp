@@ -288,6 +288,44 @@ TEST(ClassFiles, LongChainsCompileAndRunOnTheVirtualMachine) {
   EXPECT_EQ(run.out, "45002 true false true false 7 3000 13500 true false true 5\n");
 }
 
+// Members that a public class inherits from a class its package hides, used by simple name in a
+// subclass of another package and in its inner class, assigned and incremented: each reference
+// names a class the user may reach (JLS 13.1), or the run fails with IllegalAccessError. Both
+// peers name the hidden class in some of these forms, so the expected output is written here.
+TEST(ClassFiles, MembersOfAHiddenSuperclassAreReferencedThroughAClassTheUserMayReach) {
+  std::string out = freshDirectory("hidden-superclass");
+  fs::create_directories(out + "/p");
+  writeFile(out + "/p/Pub.java",
+            "package p;\n"
+            "class Hid {\n"
+            "  public int f = 1;\n"
+            "  public static int sf = 2;\n"
+            "  public String hello() { return \"hi\"; }\n"
+            "  public static String shello() { return \"shi\"; }\n"
+            "  protected String prot() { return \"prot\"; }\n"
+            "  protected int pf = 5;\n"
+            "}\n"
+            "public class Pub extends Hid { }\n");
+  writeFile(out + "/Main.java",
+            "class Main extends p.Pub {\n"
+            "  String own() { return hello() + prot() + f + pf + sf + shello() + (f += 2) + (pf++) + (sf *= 3) + f + pf + sf; }\n"
+            "  class In { String g() { return hello() + prot() + f + pf + sf + shello() + (f -= 1) + (--sf) + Main.this.f; } }\n"
+            "  public static void main(String[] args) {\n"
+            "    Main m = new Main();\n"
+            "    p.Pub x = m;\n"
+            "    x.f++;\n"
+            "    x.f += 10;\n"
+            "    p.Pub.sf <<= 1;\n"
+            "    System.out.println(m.own() + \" \" + m.new In().g() + \" \" + x.f + \" \" + sf + \" \" + shello());\n"
+            "  }\n"
+            "}\n");
+  ProcessResult result = compile({"-d", out, out + "/Main.java", out + "/p/Pub.java"});
+  ASSERT_EQ(result.status, 0) << result.err;
+  ProcessResult run = runProgram({JAVA_PATH, "-Xverify:all", "-cp", out, "Main"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "hiprot1254shi1451214612 hiprot14612shi131113 13 11 shi\n");
+}
+
 TEST(ClassFiles, SourceFileIsTheNameAfterTheLastSeparatorOfEitherKind) {
   std::string out = freshDirectory("separators");
   fs::create_directories(out + "/d/sub");

@@ -201,4 +201,58 @@ TEST(JavaArithmetic, FloatingStringConversion) {
   }
 }
 
+// Strings of the class library of JDK 17, which are not always the shortest that read back: the
+// exact digits of whole numbers below 2^63 to a quarter unit in the last place, a last digit of
+// the digit loop's 64-bit arithmetic, the upper end of the rounding interval counted in for
+// large doubles (1.6384E27 and 1.4336E26 do not read back), a second digit where one would do.
+TEST(JavaArithmetic, FloatingStringConversionAsTheClassLibrary) {
+  struct DoubleCase {
+    uint64_t bits;
+    const char* text;
+  } doubles[] = {
+      {0x44b52d02c7e14af6ULL, "9.999999999999999E22"},   // 1e23
+      {0x447c7e83209e90b2ULL, "8.409999999999999E21"},   // 8.41E21
+      {0x438f67ea69ed3795ULL, "2.82879384806159008E17"},
+      {0x43b340e8548b0adbULL, "1.38736413503775411E18"},
+      {0x43b0000000002bb9ULL, "1.15292150460971238E18"},
+      {0x43b000000bdda3fdULL, "1.1529215555699991E18"},
+      {0x437000000003154fULL, "7.2057594041160944E16"},
+      {0x45952d02c7e14af6ULL, "1.6384E27"},
+      {0x455da56a4b0835bfULL, "1.4336E26"},
+      {0x455da56a4b0835c0ULL, "1.4336000000000001E26"},  // what "1.4336E26" reads as
+      {0x45c00a1728e316b3ULL, "9.927917568E27"},
+      {0x45f12ee96b182f72ULL, "8.508732866560001E28"},
+      {0x4490000835addbd0ULL, "1.8889613823999998E22"},
+      {0x4430130e3676e39aULL, "2.9652099999999997E20"},
+      {0x3720000000000000ULL, "3.5873240686715317E-43"},
+      {0x0090000000000000ULL, "5.6961890777784355E-306"},
+      {0x000000000000000aULL, "4.9E-323"},
+      {0x0000000000200000ULL, "1.0361308E-317"},
+  };
+  for (const DoubleCase& c : doubles) {
+    char text[32];
+    int32_t length = javaFloatingToString(longBitsAsDouble(static_cast<int64_t>(c.bits)), false, text);
+    EXPECT_EQ(std::string(text, length), c.text) << std::hex << c.bits;
+  }
+  struct FloatCase {
+    uint32_t bits;
+    const char* text;
+  } floats[] = {
+      {0x00800000U, "1.17549435E-38"},  // Float.MIN_NORMAL
+      {0x4f000000U, "2.14748365E9"},    // (float) 2147483648L
+      {0x6a28344eU, "5.0836634E25"},
+      {0x2d000000U, "7.2759576E-12"},
+      {0x11000000U, "1.00974196E-28"},
+      {0x541083d7U, "2.48274878E12"},
+      {0x50000093U, "8.5900851E9"},
+      {0x32000000U, "7.4505806E-9"},
+      {0x00000003U, "4.2E-45"},
+  };
+  for (const FloatCase& c : floats) {
+    char text[32];
+    int32_t length = javaFloatingToString(floatBitsToDouble(c.bits), true, text);
+    EXPECT_EQ(std::string(text, length), c.text) << std::hex << c.bits;
+  }
+}
+
 }  // namespace
