@@ -27,11 +27,16 @@
 
 namespace {
 
-// The checks that generating an assignment makes of its target (a final, an array's length),
-// for a part of the tree that did not fail; a failed part was reported and is passed over.
-int32_t checkTargetsOfWholeParts(ExprNode* node, void*) {
+// The checks that generating an expression makes (an assignment's target: a final, an array's
+// length; a call of an abstract method through super), for a part of the tree that did not fail;
+// a failed part was reported and is passed over.
+int32_t checkWithoutCode(ExprNode* node, void*) {
   if (node->type == nullptr || hasErrorType(node) || isErrorClassType(node->type)) return -1;
-  if (node->op == O_ASG) {
+  if (node->op == O_CALL) {
+    if (node->left != nullptr && node->left->op == O_SUPER && node->member != nullptr &&
+        (node->member->modifiers & M_ABSTRACT) != 0)
+      errorAt(node->line, exprColumn(node), "abs.meth.call", methodToString(node->member));
+  } else if (node->op == O_ASG) {
     checkAssignmentTarget(node->left);
   } else if (isCompoundOrIncrement(node->op)) {
     ExprNode* target = node->left;
@@ -506,13 +511,14 @@ bool genStatements(StmtNode* first, StmtNode* last) {
         falls = genHandler(s);
         break;
       default:
-        if (!live) break;
-        // Checking only: the expressions may have failed, and no code is kept. A finally call
-        // still marks what follows a finally that cannot complete, and the targets of the
-        // assignments are checked as generating them would.
-        if (classGen.checkOnly) {
-          if (s->kind == ST_CALL_FINALLY) genCallFinally(s);
-          if (s->expression != nullptr) walkExpression(s->expression, checkTargetsOfWholeParts, nullptr, nullptr, nullptr);
+        // No code: the statement is only checked, as generating it would check it, when the
+        // body is (its expressions may have failed) or when the language reaches it but the code
+        // cannot (the branch of if (false)); what the language does not reach was reported
+        // unreachable. A finally call still marks what follows a finally that cannot complete.
+        if (!live || classGen.checkOnly) {
+          if (live && s->kind == ST_CALL_FINALLY) genCallFinally(s);
+          if (s->expression != nullptr && (live || (s->flags & STMT_LANGUAGE_REACHABLE) != 0))
+            walkExpression(s->expression, checkWithoutCode, nullptr, nullptr, nullptr);
           break;
         }
         switch (s->kind) {
