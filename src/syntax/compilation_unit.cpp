@@ -261,7 +261,8 @@ bool expectSemicolon(const char* key) {
   // Taken once before a token: a level that cannot start with it fails on it and skips.
   if (lineEndsBeforeToken() && scanner->semicolonTakenBefore != token().start + 1) {
     scanner->semicolonTakenBefore = token().start + 1;
-    if (!scanner->previousCutShort) errorAt(scanner->previousEndLine, scanner->previousEndColumn, key);
+    if (!scanner->previousCutShort && !atEndOfCutComment())
+      errorAt(scanner->previousEndLine, scanner->previousEndColumn, key);
     pushBackToken();
     return true;
   }
@@ -270,7 +271,7 @@ bool expectSemicolon(const char* key) {
 }
 
 void syntaxErrorSkip(const char* key) {
-  if (key != nullptr) errorAt(token().line, token().column, key);
+  if (key != nullptr && !atEndOfCutComment()) errorAt(token().line, token().column, key);
   noteSkippedText();
   if (token().kind == T_RBRACE) {
     pushBackToken();
@@ -645,7 +646,7 @@ ClassDef* parseClassDeclaration(SourceFile* file, Package* package, uint16_t cla
     if (next == T_RBRACE) break;
     if (next == T_EOF) {
       // A class body cut off by the end of the file.
-      errorAt(token().line, token().column, "class.body.missing.rc", identToString(cls->name));
+      if (!atEndOfCutComment()) errorAt(token().line, token().column, "class.body.missing.rc", identToString(cls->name));
       noteSkippedText();
       break;
     }

@@ -485,6 +485,7 @@ void skipBlockComment() {
     int32_t c = readChar();
     if (c == END_OF_TEXT) {
       unreadChar();
+      s.commentCutShort = 1;
       errorAt(line, column, "comment.not.terminated");
       return;
     }
@@ -527,6 +528,7 @@ void scanDocComment() {
     int32_t c = readChar();
     if (c == END_OF_TEXT) {
       unreadChar();
+      s.commentCutShort = 1;
       errorAt(line, column, "comment.not.terminated");
       return;
     }

@@ -356,6 +356,7 @@ void installPositionHooks() {
 }  // namespace
 
 void reportHere(const char* key) {
+  if (atEndOfCutComment()) return;
   errorAt(theToken.line, theToken.column, key);
 }
 
@@ -396,6 +397,7 @@ void setScanSource(SourceFile* file, int32_t offset, int32_t line, int32_t colum
   s.semicolonTakenBefore = 0;
   s.cutShort = 0;
   s.previousCutShort = 0;
+  s.commentCutShort = 0;
   s.parenthesisDepth = 0;
   s.noI18nPending = 0;
   s.noI18nDepth = 0;

@@ -174,6 +174,9 @@ struct ScannerState {
   uint8_t cutShort;
   uint8_t tokenCutShort;
   uint8_t previousCutShort;
+  // The end of the text came inside a comment (reported): whatever the end cuts short there, a
+  // body, a statement, a ";", is no fault of its own.
+  uint8_t commentCutShort;
 };
 
 extern Token theToken;
@@ -188,8 +191,13 @@ inline Token& token() {
   return theToken;
 }
 
-// An error at the current token.
+// An error at the current token; none at the end of the text after a comment it cut short.
 void reportHere(const char* key);
+
+// The current token is the end of the text, which came inside a comment that was reported.
+inline bool atEndOfCutComment() {
+  return theToken.kind == T_EOF && theScanner.commentCutShort != 0;
+}
 
 inline ScannerState* scannerState() {
   return &theScanner;
