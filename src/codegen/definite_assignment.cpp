@@ -176,9 +176,28 @@ void checkUse(Member* v, const ExprNode* node, AssignSets* sets) {
   setBit(sets->assigned, i);
 }
 
+// The local whose value a synthetic parameter of the method being analysed carries (an inner
+// class's initializer that names a local it uses reads the parameter), or null.
+const Member* capturedLocalOf(const Member* v) {
+  const Member* method = global.ctx.currentMethod;
+  if (method == nullptr || (v->modifiers & M_SYNTHETIC) == 0) return nullptr;
+  for (const Parameter* p = method->parameters; p != nullptr; p = p->next)
+    if (p->variable == v && p->capturedField != nullptr) return p->capturedField->original;
+  return nullptr;
+}
+
+// A final parameter assigned: one that stands for a local an inner class uses is that local.
+void reportFinalParameter(const ExprNode* node, const Member* v) {
+  const Member* local = capturedLocalOf(v);
+  if (local == nullptr)
+    reportOnce(node, "assign.to.final.parameter", v);
+  else
+    reportOnce(node, "assign.to.final.field", local);
+}
+
 void assignFinal(Member* v, int32_t i, const ExprNode* node, AssignSets* sets) {
   if (v->kind == MK_PARAMETER || (v->variableFlags & VAR_CATCH_PARAMETER) != 0) {
-    reportOnce(node, "assign.to.final.parameter", v);
+    reportFinalParameter(node, v);
   } else if (((v->variableFlags & VAR_ASSIGNED_BY_THIS_CALL) != 0 || !testBit(sets->unassigned, state.count, i)) &&
              loopReported.count(i) == 0) {
     reportOnce(node, "second.assign.to.final", v);
@@ -373,7 +392,7 @@ void walkNode(ExprNode* e, AssignSets* sets, bool leftDone) {
     int32_t i = trackedIndex(v);
     if (i >= 0 && isFinal(v)) {
       if (v->kind == MK_PARAMETER || (v->variableFlags & VAR_CATCH_PARAMETER) != 0)
-        reportOnce(e, "assign.to.final.parameter", v);
+        reportFinalParameter(e, v);
       else
         reportOnce(e, "second.assign.to.final", v);
       markFinalAssigned(sets, i);

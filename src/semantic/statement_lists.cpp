@@ -687,6 +687,7 @@ void assignCapturedFields(Member* constructor) {
     ExprNode* target = makeIdentifier(field->name, cls->line, cls->column);
     target->member = field;
     target->type = field->type;
+    target->flags |= EXPR_CAPTURE_STORE;
     ExprNode* value = makeIdentifier(p->name, cls->line, cls->column);
     value->member = p->variable;
     value->type = p->type;
