@@ -270,6 +270,15 @@ bool expectSemicolon(const char* key) {
   return false;
 }
 
+void reportMissingBefore(const char* key) {
+  if (atEndOfCutComment()) return;
+  ScannerState* scanner = scannerState();
+  if (!lineEndsBeforeToken())
+    errorAt(token().line, token().column, key);
+  else if (!scanner->previousCutShort)
+    errorAt(scanner->previousEndLine, scanner->previousEndColumn, key);
+}
+
 void syntaxErrorSkip(const char* key) {
   if (key != nullptr && !atEndOfCutComment()) errorAt(token().line, token().column, key);
   noteSkippedText();
@@ -583,9 +592,16 @@ ClassDef* parseClassDeclaration(SourceFile* file, Package* package, uint16_t cla
     line = token().line;
     column = token().column;
   }
+  // A "{" missing at the end of the header's line is taken as written: the members follow.
+  bool braceTaken = false;
   if (token().kind != T_LBRACE) {
-    syntaxErrorSkip("class.body.expected");
-    return fail();
+    if ((flags & CF_ANONYMOUS) != 0 || token().kind == T_EOF || !lineEndsBeforeToken()) {
+      syntaxErrorSkip("class.body.expected");
+      return fail();
+    }
+    reportMissingBefore("class.body.expected");
+    noteSkippedText();
+    braceTaken = true;
   }
 
   if (kind == CLASS_KIND_INTERFACE) flags |= CF_INTERFACE;
@@ -641,6 +657,7 @@ ClassDef* parseClassDeclaration(SourceFile* file, Package* package, uint16_t cla
 
   bool hasConstructor = false;
   int32_t skippedBefore = global.skippedParts;
+  if (braceTaken) pushBackToken();
   for (;;) {
     int32_t next = scanToken();
     if (next == T_RBRACE) break;

@@ -28,6 +28,10 @@ uint16_t parseClassModifiers(uint16_t initialFlags);
 // Reports the key (null: nothing) at the current token and skips past the next ";", or to a "}",
 // which is left for the level above; a "{" on the way is skipped with its whole block.
 void syntaxErrorSkip(const char* key);
+// Reports the key for a part missing before the current token: where the token starts a later
+// line, the part was left off the end of the line before and is reported there (not at all when
+// that line ended in a literal cut short, which was reported). Nothing is skipped.
+void reportMissingBefore(const char* key);
 // Notes that text was passed over unparsed (noteSkippedText): the class declarations being read
 // miss members, and the body being parsed is no whole body, which flow analysis passes over.
 void noteSkippedText();

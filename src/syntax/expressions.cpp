@@ -593,9 +593,16 @@ ExprNode* parsePrimary() {
       return parseParenthesisedOrCast(token().line, token().column);
     default: {
       // Only a primitive type can start a primary here (int.class); anything else is no
-      // expression, reported once.
+      // expression, reported once. A token that only closes (a brace, parenthesis, bracket or
+      // ';' that starts a later line) says the operand was left off the end of the line before.
       if (!isPrimitiveTypeKeyword(token().kind) && token().kind != T_VOID) {
-        syntaxErrorSkip("expression.syntax");
+        int32_t kind = token().kind;
+        if (kind == T_RBRACE || kind == T_RPAREN || kind == T_RBRACKET || kind == T_SEMICOLON) {
+          reportMissingBefore("expression.syntax");
+          syntaxErrorSkip(nullptr);
+        } else {
+          syntaxErrorSkip("expression.syntax");
+        }
         return nullptr;
       }
       Type* type = parseType(nullptr, nullptr, false);

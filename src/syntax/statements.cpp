@@ -52,17 +52,19 @@ Position here() {
   return {token().line, token().column};
 }
 
-// Reads the next token; false after reporting the key (and resynchronising) when it is not `kind`.
-bool expectNext(int32_t kind, const char* key) {
-  if (scanToken() == kind) return true;
-  syntaxErrorSkip(key);
+// The token missing before the current one is reported at the end of its line when the current
+// token starts a later line; what follows is skipped.
+bool expectCurrent(int32_t kind, const char* key) {
+  if (token().kind == kind) return true;
+  reportMissingBefore(key);
+  syntaxErrorSkip(nullptr);
   return false;
 }
 
-bool expectCurrent(int32_t kind, const char* key) {
-  if (token().kind == kind) return true;
-  syntaxErrorSkip(key);
-  return false;
+// Reads the next token; false after reporting the key (and resynchronising) when it is not `kind`.
+bool expectNext(int32_t kind, const char* key) {
+  scanToken();
+  return expectCurrent(kind, key);
 }
 
 // A statement left out of the list (a break or continue that names no statement it may leave, a
@@ -520,8 +522,9 @@ void parseStatement(int32_t kind, bool declarationAllowed) {
       parseBlockIn(kind, nullptr);
       return;
     case T_RBRACE:
-      // A statement must stand before the block's end; the brace is left to the block.
-      reportHere("statement.expected");
+      // A statement must stand before the block's end (at the end of the line that lacks it);
+      // the brace is left to the block.
+      reportMissingBefore("statement.expected");
       noteSkippedText();
       pushBackToken();
       return;
