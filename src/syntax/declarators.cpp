@@ -193,7 +193,8 @@ int32_t parseFormalParameters(Parameter** list) {
     tail = &parameter->next;
     if (token().kind == T_RPAREN) return 1;
     if (token().kind != T_COMMA) {
-      syntaxErrorSkip("param.missing.comma");
+      reportMissingBefore("param.missing.comma");
+      syntaxErrorSkip(nullptr);
       return 0;
     }
     scanToken();

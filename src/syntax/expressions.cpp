@@ -517,7 +517,8 @@ ExprNode* parseArguments(ExprNode* target, Identifier* name, int32_t line, int32
     arguments = parseExpression(PARSE_ARGUMENTS);
     if (arguments == nullptr) return nullptr;
     if (token().kind != T_RPAREN) {
-      syntaxErrorSkip("missing.call.rp");
+      reportMissingBefore("missing.call.rp");
+      syntaxErrorSkip(nullptr);
       return nullptr;
     }
   }
@@ -690,7 +691,8 @@ ExprNode* parseNewExpression(Type* type, ExprNode* outer) {
     arguments = parseExpression(PARSE_ARGUMENTS);
     if (arguments == nullptr) return nullptr;
     if (token().kind != T_RPAREN) {
-      syntaxErrorSkip("missing.call.rp");
+      reportMissingBefore("missing.call.rp");
+      syntaxErrorSkip(nullptr);
       return nullptr;
     }
   }
