@@ -1,13 +1,16 @@
 #!/usr/bin/env python3
 # Writes src/support/unicode_class_tables.cpp: the general category and identifier class of every
-# 16-bit character, as a block index, shared 64-character blocks and property words. Categories
-# come from Python's built-in Unicode 3.2 database, limited by DerivedAge.txt (package
-# unicode-data) to what Unicode 2.0 had assigned, with the few 2.0 differences patched below.
+# 16-bit character, as a block index, shared 64-character blocks and property words. Names take
+# the characters that Unicode 4.1 had assigned (DerivedAge.txt, package unicode-data), the letters
+# that ecj -1.3 reads in names, with the categories of Python's Unicode 14.0 database, which javac
+# (JDK 17) reads too: a character both compilers take in a name is taken here.
 import sys
 import unicodedata
 from pathlib import Path
 
 DEFAULT_AGE_FILE = "/usr/share/unicode/DerivedAge.txt"
+AGE_LIMIT = (4, 1)
+CATEGORY_DATABASE = "14.0.0"
 OUTPUT = Path(__file__).resolve().parent.parent / "src" / "support" / "unicode_class_tables.cpp"
 
 # Category numbers as Character.getType() gives them.
@@ -17,32 +20,15 @@ CATEGORY_NUMBERS = {
     "Pd": 20, "Ps": 21, "Pe": 22, "Pc": 23, "Po": 24, "Sm": 25, "Sc": 26, "Sk": 27, "So": 28,
 }
 
-# Where Unicode 2.0 (and so the classification our scanner must match) disagrees with the 3.2
-# database for a character both of them have. Each was found by a class total coming out wrong.
+# The zero width space was a space until Unicode 4.0 made it a format control, which javac reads as
+# ignorable in a name and ecj -1.3 as no part of one: it stays an unknown character outside
+# comments, as the other spaces of its block are.
 CATEGORY_OVERRIDES = {
-    # Arabic end-of-ayah sign: 2.0 had it as an enclosing mark; 3.2 made it a format control,
-    # which would wrongly turn it into an ignorable identifier part.
-    0x06DD: "Me",
-    # Tamil visarga: a spacing mark in 2.0 (3.2 calls it a letter), so it continues a name but
-    # cannot start one.
-    0x0B83: "Mc",
-    # Thai paiyannoi (abbreviation sign) and Lao ellipsis: punctuation in 2.0, letters only from
-    # 3.0 on; neither may appear in a name.
-    0x0E2F: "Po",
-    0x0EAF: "Po",
-    # Four Tibetan signs written over a letter: nonspacing marks in 2.0, letters from 3.0 on.
-    0x0F88: "Mn",
-    0x0F89: "Mn",
-    0x0F8A: "Mn",
-    0x0F8B: "Mn",
-    # The two katakana middle dots were plain punctuation in 2.0; 3.x made them connectors, which
-    # would let them start a name like "_".
-    0x30FB: "Po",
-    0xFF65: "Po",
+    0x200B: "Zs",
 }
 
-# 2.0 had no initial/final quote categories: those quotation marks were opening and closing
-# punctuation. Only the category field changes; neither kind is part of a name.
+# The initial/final quote categories are kept as opening and closing punctuation, as Unicode 2.0
+# had them. Only the category field changes; neither kind is part of a name.
 QUOTE_CATEGORIES = {"Pi": "Ps", "Pf": "Pe"}
 
 # Identifier classes (bits 16-18 of a property word).
@@ -53,19 +39,19 @@ CLASS_SHIFT = 16
 WHITESPACE_CONTROLS = set(range(0x09, 0x0E)) | set(range(0x1C, 0x20))
 
 # What the scanner relies on; the generator refuses to write tables that differ.
-EXPECTED_TOTALS = {IGNORABLE: 72, JAVA_PART: 0, PART: 599, WHITESPACE: 25, CONNECTOR: 9,
-                   CURRENCY: 26, LETTER: 36166}
+EXPECTED_TOTALS = {IGNORABLE: 87, JAVA_PART: 0, PART: 908, WHITESPACE: 28, CONNECTOR: 10,
+                   CURRENCY: 41, LETTER: 46690}
 
 
 def readAssigned(ageFile):
-    """The characters of the 16-bit range that Unicode 2.0 or earlier assigned."""
+    """The characters of the 16-bit range that Unicode had assigned by AGE_LIMIT."""
     assigned = set()
     for line in Path(ageFile).read_text(encoding="utf-8").splitlines():
         fields = line.split("#", 1)[0].split(";")
         if len(fields) != 2:
             continue
         span, age = (f.strip() for f in fields)
-        if tuple(int(p) for p in age.split(".")) > (2, 0):
+        if tuple(int(p) for p in age.split(".")) > AGE_LIMIT:
             continue
         first, _, last = span.partition("..")
         low, high = int(first, 16), int(last or first, 16)
@@ -78,7 +64,7 @@ def categoryOf(c, assigned):
         return "Cn"
     if c in CATEGORY_OVERRIDES:
         return CATEGORY_OVERRIDES[c]
-    category = unicodedata.ucd_3_2_0.category(chr(c))
+    category = unicodedata.category(chr(c))
     return QUOTE_CATEGORIES.get(category, category)
 
 
@@ -127,8 +113,8 @@ def checkTotals(index, blocks, words):
             totals[wordClass] += 1
     if totals != EXPECTED_TOTALS:
         sys.exit("identifier class totals %s, expected %s" % (totals, EXPECTED_TOTALS))
-    # The entries are stored as bytes; keeping them below 128 leaves room to grow.
-    if len(blocks) > 128 or len(words) > 128:
+    # The entries are stored as bytes.
+    if len(blocks) > 256 or len(words) > 256:
         sys.exit("%d blocks and %d property words do not fit" % (len(blocks), len(words)))
 
 
@@ -169,6 +155,8 @@ def render(index, blocks, words):
 
 
 def main():
+    if unicodedata.unidata_version != CATEGORY_DATABASE:
+        sys.exit("Python's Unicode database is %s, expected %s" % (unicodedata.unidata_version, CATEGORY_DATABASE))
     ageFile = sys.argv[1] if len(sys.argv) > 1 else DEFAULT_AGE_FILE
     index, blocks, words = buildTables(readAssigned(ageFile))
     checkTotals(index, blocks, words)

@@ -190,6 +190,12 @@ bool callGeneratesQualifierFirst(const ExprNode* e, bool* qualifierWanted) {
   return true;
 }
 
+void checkSuperCallTarget(const ExprNode* e) {
+  const Member* m = e->member;
+  if (m != nullptr && (m->modifiers & M_ABSTRACT) != 0 && e->left != nullptr && e->left->op == O_SUPER)
+    errorAt(e->line, exprColumn(e), "abs.meth.call", methodToString(m));
+}
+
 namespace {
 
 // The class or one of its superclasses is `owner` or implements it.
@@ -239,7 +245,7 @@ void genCall(ExprNode* e, bool wanted, int32_t d0, bool qualifierDone) {
     emitByte(static_cast<uint32_t>(parameterSlots(m) + 1));
     emitByte(0);
   } else {
-    if (superCall && (m->modifiers & M_ABSTRACT) != 0) errorAt(e->line, exprColumn(e), "abs.meth.call", methodToString(m));
+    if (superCall) checkSuperCallTarget(e);
     if (!qualifierDone && isStatic) {
       if (q != nullptr && q->op != O_CLASSREF) genExpression(q, false);
     } else if (!qualifierDone) {

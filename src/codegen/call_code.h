@@ -13,6 +13,8 @@ struct Type;
 // A method call; d0 is the stack depth the call's code starts at, and with qualifierDone the code
 // of its qualifier is there already (genExpression follows a chain a.b().c() by a loop).
 void genCall(ExprNode* call, bool wanted, int32_t d0, bool qualifierDone);
+// "abs.meth.call" for a call of an abstract method through super, which has no code to run.
+void checkSuperCallTarget(const ExprNode* call);
 // True when the call's code begins with its qualifier's, generated with the value wanted or not
 // as *qualifierWanted says.
 bool callGeneratesQualifierFirst(const ExprNode* call, bool* qualifierWanted);

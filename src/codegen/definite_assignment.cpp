@@ -53,6 +53,8 @@ std::unordered_set<const ExprNode*> reportedNodes;
 // The variables reported as assigned in a loop: their assignment in the loop's next pass is the
 // same fault.
 std::unordered_set<int32_t> loopReported;
+// The captured-value fields of local classes reported as reading a local not yet assigned.
+std::unordered_set<const Member*> reportedCaptures;
 
 bool testBit(const uint8_t* bits, int32_t count, int32_t index) {
   return index >= 0 && index < count && (bits[index / 8] & (0x80 >> (index % 8))) != 0;
@@ -176,28 +178,9 @@ void checkUse(Member* v, const ExprNode* node, AssignSets* sets) {
   setBit(sets->assigned, i);
 }
 
-// The local whose value a synthetic parameter of the method being analysed carries (an inner
-// class's initializer that names a local it uses reads the parameter), or null.
-const Member* capturedLocalOf(const Member* v) {
-  const Member* method = global.ctx.currentMethod;
-  if (method == nullptr || (v->modifiers & M_SYNTHETIC) == 0) return nullptr;
-  for (const Parameter* p = method->parameters; p != nullptr; p = p->next)
-    if (p->variable == v && p->capturedField != nullptr) return p->capturedField->original;
-  return nullptr;
-}
-
-// A final parameter assigned: one that stands for a local an inner class uses is that local.
-void reportFinalParameter(const ExprNode* node, const Member* v) {
-  const Member* local = capturedLocalOf(v);
-  if (local == nullptr)
-    reportOnce(node, "assign.to.final.parameter", v);
-  else
-    reportOnce(node, "assign.to.final.field", local);
-}
-
 void assignFinal(Member* v, int32_t i, const ExprNode* node, AssignSets* sets) {
   if (v->kind == MK_PARAMETER || (v->variableFlags & VAR_CATCH_PARAMETER) != 0) {
-    reportFinalParameter(node, v);
+    reportOnce(node, "assign.to.final.parameter", v);
   } else if (((v->variableFlags & VAR_ASSIGNED_BY_THIS_CALL) != 0 || !testBit(sets->unassigned, state.count, i)) &&
              loopReported.count(i) == 0) {
     reportOnce(node, "second.assign.to.final", v);
@@ -280,25 +263,11 @@ bool walksLeftFirst(const ExprNode* e) {
 
 void walkNode(ExprNode* e, AssignSets* sets, bool leftDone);
 
-bool failed(const ExprNode* e) {
-  return e->type != nullptr && e->type->kind == TK_ERROR;
-}
-
-// After an expression that failed (reported), every variable counts as assigned, so that no use
-// after it is reported for its sake; what counted as unassigned still does, so that a final
-// assigned again after it is reported only where it was assigned before it.
-void assumeAssigned(AssignSets* sets) {
-  std::memset(sets->assigned, 0xFF, state.bytes);
-  int32_t spare = static_cast<int32_t>(state.bytes * 8) - state.count;
-  if (spare > 0) sets->assigned[state.bytes - 1] &= static_cast<uint8_t>(0xFF << spare);
-}
-
 // A chain of left operands (a + b + c, a.b().c(), the links of a list) is followed by a loop, down
-// to its first operand; each link's own part then follows, bottom up. The operands of a failed
-// node are not walked.
+// to its first operand; each link's own part then follows, bottom up.
 void walkExpr(ExprNode* e, AssignSets* sets) {
   FrameStack<ExprNode*, 4> chain;
-  while (e != nullptr && walksLeftFirst(e) && !failed(e)) {
+  while (e != nullptr && walksLeftFirst(e)) {
     chain.push(e);
     e = e->left;
   }
@@ -311,17 +280,13 @@ void walkExpr(ExprNode* e, AssignSets* sets) {
 
 // One node; with leftDone its left operand is walked already.
 void walkNode(ExprNode* e, AssignSets* sets, bool leftDone) {
-  if (e != nullptr && failed(e)) {
-    assumeAssigned(sets);
-    return;
-  }
   if (e == nullptr || isLeafNode(e->op)) return;
   switch (e->op) {
     case O_ID:
       // A static field reached through an expression keeps that expression. Only the simple name
       // reads a blank final at this language level: T.S, this.f and o.f are no uses.
       if (!leftDone) walkExpr(e->left, sets);
-      if (e->left == nullptr) checkUse(e->member, e, sets);
+      if (e->left == nullptr && !hasErrorType(e)) checkUse(e->member, e, sets);
       return;
     case O_ASG: {
       ExprNode* target = e->left;
@@ -392,7 +357,7 @@ void walkNode(ExprNode* e, AssignSets* sets, bool leftDone) {
     int32_t i = trackedIndex(v);
     if (i >= 0 && isFinal(v)) {
       if (v->kind == MK_PARAMETER || (v->variableFlags & VAR_CATCH_PARAMETER) != 0)
-        reportFinalParameter(e, v);
+        reportOnce(e, "assign.to.final.parameter", v);
       else
         reportOnce(e, "second.assign.to.final", v);
       markFinalAssigned(sets, i);
@@ -484,6 +449,36 @@ bool declaredInLoop(const StmtNode* label, const StmtNode* loopEnd, int32_t slot
   return false;
 }
 
+struct AssignmentSearch {
+  int32_t index;
+  const ExprNode* found;
+};
+
+int32_t findAssignment(ExprNode* e, void* context) {
+  auto* search = static_cast<AssignmentSearch*>(context);
+  const ExprNode* target = e->op == O_ASG ? e->left : isCompoundOrIncrement(e->op) ? compoundTarget(e) : nullptr;
+  Member* v = targetVariable(target);
+  if (v == nullptr || blankFinalIndex(v) != search->index) return 0;
+  search->found = e;
+  return 1;
+}
+
+// The first assignment of the variable of index `index` from the loop's start label to its end,
+// the catch and finally blocks there included: where a final assigned in the loop is shown.
+const ExprNode* assignmentInLoop(const StmtNode* label, const StmtNode* loopEnd, int32_t index) {
+  for (const StmtNode* s = label; s != nullptr; s = s->next) {
+    if (hasExpression(s->kind) && s->expression != nullptr) {
+      AssignmentSearch search{index, nullptr};
+      walkExpression(s->expression, findAssignment, nullptr, nullptr, &search);
+      if (search.found != nullptr) return search.found;
+    }
+    if ((s->kind == ST_CATCH || s->kind == ST_FINALLY) && s->clause != nullptr && s->clause->first != nullptr)
+      if (const ExprNode* found = assignmentInLoop(s->clause->first, s->clause->last, index)) return found;
+    if (s == loopEnd) break;
+  }
+  return nullptr;
+}
+
 void checkLoop(StmtNode* s) {
   StmtNode* label = s->target;
   if (label == nullptr) return;
@@ -495,7 +490,11 @@ void checkLoop(StmtNode* s) {
       continue;
     if (i < classGen.maxLocals && declaredInLoop(label, loopEnd, i)) continue;
     if (!loopReported.insert(i).second) continue;
-    errorAt(label->line, label->column, "assignment.to.final.in.loop", nameOf(state.variables[i]));
+    const ExprNode* assignment = assignmentInLoop(label, loopEnd, i);
+    if (assignment != nullptr)
+      errorAt(assignment->line, columnOf(assignment), "assignment.to.final.in.loop", nameOf(state.variables[i]));
+    else
+      errorAt(label->line, label->column, "assignment.to.final.in.loop", nameOf(state.variables[i]));
   }
 }
 
@@ -553,8 +552,30 @@ void forgetLoopLocals(StmtNode* head) {
   for (int16_t slot : found->second) forget(head->in, slot);
 }
 
+// A local that a local class uses, in its own body or in that of a class declared inside it,
+// must be definitely assigned before the class body; reported at the first use that captured it.
+// Only the locals of the method analysed, whose class is `methodClass`, count: a class may copy
+// those of methods further out too, whose slots mean other variables here.
+void checkCapturedLocals(const ClassDef* cls, const ClassDef* methodClass, AssignSets* sets) {
+  for (const Member* field = cls->members; field != nullptr; field = field->next) {
+    Member* v = field->original;
+    if (field->kind != MK_VARIABLE || (field->modifiers & M_SYNTHETIC) == 0 || v == nullptr || v->slot < 0 ||
+        v->owner != methodClass || (field->fieldFlags & FIELD_CAPTURE_ASSIGNED) != 0)
+      continue;
+    if (v->kind != MK_VARIABLE || (v->variableFlags & VAR_CATCH_PARAMETER) != 0) continue;
+    int32_t i = trackedIndex(v);
+    if (i < 0 || testBit(sets->assigned, state.count, i)) continue;
+    if (reportedCaptures.insert(field).second)
+      errorAt(field->line, field->column, "uninitialized.variable", nameOf(v));
+    setBit(sets->assigned, i);
+  }
+  for (const ClassRef* r = cls->innerClasses; r != nullptr; r = r->next)
+    if (r->resolved != nullptr && r->resolved->outer == cls) checkCapturedLocals(r->resolved, methodClass, sets);
+}
+
 bool visitStatement(StmtNode* s, StmtNode* predecessor) {
   if (!isAnalysed(s)) return true;
+  QuietDiagnostics repeated((s->flags & STMT_REPEATED) != 0);
   if (isLoopJump(s)) checkLoop(s);
 
   // A predecessor the walk has not been through yet brings nothing: the continuation of a handler
@@ -580,6 +601,9 @@ bool visitStatement(StmtNode* s, StmtNode* predecessor) {
     if (v != nullptr && v->slot >= 0 && v->slot < state.count) forget(s->out, v->slot);
   } else if (hasExpression(s->kind)) {
     walkExpr(s->expression, s->out);
+  } else if (s->kind == ST_NULL && s->variable != nullptr && s->variable->kind == MK_CLASS_DECLARATION &&
+             s->variable->declaredClass != nullptr) {
+    checkCapturedLocals(s->variable->declaredClass, s->variable->declaredClass->outer, s->out);
   }
   if (s->kind == ST_RETURN_FINISH && global.ctx.currentMethod != nullptr) joinIntoClassExit(s->out);
   return false;
@@ -685,6 +709,7 @@ void analyseDefiniteAssignment(int32_t count, bool preassigned) {
   loopLocals.clear();
   reportedNodes.clear();
   loopReported.clear();
+  reportedCaptures.clear();
   std::memset(state.initial->unassigned, 0xFF, state.bytes);
   // A constructor that begins with this(...) finds every blank final assigned by the other one.
   if (preassigned)

@@ -280,6 +280,22 @@ void dupAddress(int32_t words) {
   }
 }
 
+// A failed part (or one left untyped, or of a class that was not found, which no failed node
+// marks: a cast to a missing class) was reported and is passed over.
+int32_t checkUngeneratedNode(ExprNode* e, void*) {
+  if (e->type == nullptr || isError(e) || isErrorClassType(e->type)) return -1;
+  if (e->op == O_ASG) {
+    checkAssignmentTarget(e->left);
+  } else if (isCompoundOrIncrement(e->op)) {
+    ExprNode* target = e->left;
+    while (target != nullptr && target->op == O_CAST) target = target->left;
+    if (target != nullptr) checkAssignmentTarget(target);
+  } else if (e->op == O_CALL) {
+    checkSuperCallTarget(e);
+  }
+  return 0;
+}
+
 void genAssignment(ExprNode* e, bool wanted) {
   ExprNode* target = e->left;
   if (checkAssignmentTarget(target) == 0) return;
@@ -638,6 +654,10 @@ void genComparisonJump(ExprNode* e, int32_t op, StmtNode* label, bool leftDone) 
 }
 
 }  // namespace
+
+void checkUngeneratedExpression(ExprNode* node) {
+  if (node != nullptr) walkExpression(node, checkUngeneratedNode, nullptr, nullptr, nullptr);
+}
 
 int32_t slotSize(const Type* type) {
   if (type == nullptr) return 1;

@@ -14,6 +14,9 @@ struct Type;
 // The node's code; `wanted`: its value stays on the stack. A node of the error type generates
 // nothing. The depth after it is the depth before plus the value's slots when wanted.
 void genExpression(ExprNode* node, bool wanted);
+// The checks that generating the node makes (assignment targets, calls of abstract methods
+// through super), for code that the language reaches but that never runs and gets no code.
+void checkUngeneratedExpression(ExprNode* node);
 // Jumps to `label` when the condition's value is `sense`, falling through otherwise; && || and !
 // become jumps, and a floating comparison keeps the NaN rule of its source operator.
 void genJump(ExprNode* condition, StmtNode* label, bool sense);

@@ -86,7 +86,8 @@ bool clauseRethrows(const TryClause* clause) {
          (clause->statement != nullptr && clause->statement->kind == ST_MON_ENTER);
 }
 
-// A dead end, the finally blocks' exits judged by the reachability marks `reached`.
+// A dead end, the finally blocks' exits judged by the reachability marks `reached` (none: by the
+// blocks' own statements alone).
 bool isDeadEnd(const StmtNode* s, uint32_t reached) {
   switch (s->kind) {
     case ST_THROW:
@@ -98,7 +99,7 @@ bool isDeadEnd(const StmtNode* s, uint32_t reached) {
       TryClause* finallyClause = calledFinally(s);
       if (finallyClause == nullptr) return false;
       const StmtNode* exit = finallyExit(finallyClause);
-      return exit == nullptr || isDeadEnd(exit, reached) || (exit->flags & reached) == 0;
+      return exit == nullptr || isDeadEnd(exit, reached) || (reached != 0 && (exit->flags & reached) == 0);
     }
     default:
       return false;
@@ -106,7 +107,8 @@ bool isDeadEnd(const StmtNode* s, uint32_t reached) {
 }
 
 // A walk reads the reachability that its mode stands for: a walk by the language's rules, after
-// the first, the language's marks as well as the running code's.
+// the first, the language's marks as well as the running code's; a walk that follows no
+// conditions, none.
 class FlowWalk {
  public:
   FlowWalk(StmtNode* stop, const FlowVisitor* visitor, FollowMode mode)
@@ -114,7 +116,9 @@ class FlowWalk {
         visitor_(visitor),
         mode_(mode),
         follow_(mode != FOLLOW_NONE),
-        reached_(mode == FOLLOW_LOOP_CONSTANTS ? STMT_REACHABLE | STMT_LANGUAGE_REACHABLE : STMT_REACHABLE) {}
+        reached_(mode == FOLLOW_NONE             ? 0
+                 : mode == FOLLOW_LOOP_CONSTANTS ? STMT_REACHABLE | STMT_LANGUAGE_REACHABLE
+                                                 : STMT_REACHABLE) {}
 
   void push(const Pending& p) { work_.push_back(p); }
 
@@ -456,6 +460,8 @@ int32_t emitCode(Scope* scope) {
   }
 
   bool falls = genStatements(first, nullptr);
+  if (method != nullptr && method->kind == MK_CONSTRUCTOR && method->owner != nullptr && !constructorCallsThis(method))
+    method->owner->state |= CLASS_INITIALIZERS_CHECKED;
   bool valueMissing = method != nullptr && method->kind == MK_METHOD && method->type != nullptr &&
                       method->type->kind != TK_VOID && method->type->kind != TK_ERROR;
   if (valueMissing && endReachable)

@@ -27,25 +27,6 @@
 
 namespace {
 
-// The checks that generating an expression makes (an assignment's target: a final, an array's
-// length; a call of an abstract method through super), for a part of the tree that did not fail;
-// a failed part was reported and is passed over.
-int32_t checkWithoutCode(ExprNode* node, void*) {
-  if (node->type == nullptr || hasErrorType(node) || isErrorClassType(node->type)) return -1;
-  if (node->op == O_CALL) {
-    if (node->left != nullptr && node->left->op == O_SUPER && node->member != nullptr &&
-        (node->member->modifiers & M_ABSTRACT) != 0)
-      errorAt(node->line, exprColumn(node), "abs.meth.call", methodToString(node->member));
-  } else if (node->op == O_ASG) {
-    checkAssignmentTarget(node->left);
-  } else if (isCompoundOrIncrement(node->op)) {
-    ExprNode* target = node->left;
-    while (target != nullptr && target->op == O_CAST) target = target->left;
-    if (target != nullptr) checkAssignmentTarget(target);
-  }
-  return 0;
-}
-
 // The handler whose statements are being generated, for its ST_ENTER_CATCH.
 const TryClause* currentHandler;
 // The slots of a return value left on the stack while monitors are released before the return.
@@ -139,6 +120,18 @@ void spreadNoReport(StmtNode* s) {
   const StmtNode* saved = spreadStart;
   spreadStart = s;
   walkStatementFlow(nullptr, s, nullptr, &visitor, FOLLOW_NONE);
+  // A walk that starts inside a handler ends with its last statement, and one that starts outside
+  // takes the handlers of try statements only: the handlers of the synchronized statements the
+  // report stands for are its too, and so is what follows a catch clause it passed through.
+  constexpr uint32_t covered = STMT_NO_REPORT | STMT_LANGUAGE_REACHABLE;
+  for (TryClause* c = global.ctx.firstClause; c != nullptr; c = c->next) {
+    if (c->first != nullptr && c->statement != nullptr && c->statement->kind == ST_MON_ENTER &&
+        (c->statement->flags & covered) == STMT_NO_REPORT)
+      walkStatementFlow(c->statement, c->first, nullptr, &visitor, FOLLOW_NONE);
+    if (c->kind == CLAUSE_CATCH && !clauseRethrows(c) && c->last != nullptr && c->continueLabel != nullptr &&
+        (c->last->flags & covered) == STMT_NO_REPORT && !isDeadEndStatement(c->last))
+      walkStatementFlow(c->last, c->continueLabel, nullptr, &visitor, FOLLOW_NONE);
+  }
   spreadStart = saved;
 }
 
@@ -155,6 +148,7 @@ bool isReportedKind(const StmtNode* s) {
     case ST_ENTER_CATCH:
     case ST_RETURN_FINISH:
     case ST_TRY:
+    case ST_MON_ENTER:
     case ST_NULL:
     case ST_DECLARATION:
       return true;
@@ -168,7 +162,14 @@ bool isReportedKind(const StmtNode* s) {
 // Code the language counts as reachable is never reported, though it cannot run (the branch of
 // if (false), what follows while (x > 5 || true)) and no code is generated for it.
 void reportUnreachable(StmtNode* s) {
-  if ((s->flags & (STMT_LANGUAGE_REACHABLE | STMT_NO_REPORT)) != 0 || s->line == 0 || !isReportedKind(s)) return;
+  if ((s->flags & (STMT_LANGUAGE_REACHABLE | STMT_NO_REPORT | STMT_LOOP_TAIL)) != 0 || s->line == 0 ||
+      !isReportedKind(s))
+    return;
+  // The goto or return that ends a jump through finally blocks is the jump's: the report that
+  // stands for the jump stands for it, also where a finally that cannot complete ended the spread.
+  if ((s->kind == ST_GOTO || s->kind == ST_RETURN_FINISH) && s->previous != nullptr && isExitStep(s->previous) &&
+      (s->previous->flags & STMT_NO_REPORT) != 0)
+    return;
   int32_t column = s->column;
   if (s->flags & STMT_WARN_ONLY) {
     warningAt(global.current, s->line, column, "warn.not.reached");
@@ -176,6 +177,18 @@ void reportUnreachable(StmtNode* s) {
     return;
   }
   errorAt(s->line, column, "not.reached");
+  spreadNoReport(s);
+}
+
+// An initializer block must be able to complete normally. Reported once for a block
+// that every constructor runs; what follows it is left unreported, as code after it is.
+void checkInitializerEnd(StmtNode* s) {
+  Member* initializer = s->variable;
+  if ((s->flags & (STMT_LANGUAGE_REACHABLE | STMT_NO_REPORT)) != 0) return;
+  if ((initializer->fieldFlags & FIELD_INITIALIZER_REPORTED) == 0) {
+    errorAt(initializer->line, initializer->column, "initializer.cannot.complete");
+    initializer->fieldFlags |= FIELD_INITIALIZER_REPORTED;
+  }
   spreadNoReport(s);
 }
 
@@ -479,6 +492,7 @@ bool genStatements(StmtNode* first, StmtNode* last) {
   int32_t entryDepth = classGen.stackDepth;
   bool falls = true;
   for (StmtNode* s = first; s != nullptr; s = s->next) {
+    QuietDiagnostics repeated((s->flags & STMT_REPEATED) != 0);
     foldStackDepth();
     classGen.stackDepth = entryDepth;
     bool live = reachable(s);
@@ -491,7 +505,12 @@ bool genStatements(StmtNode* first, StmtNode* last) {
     if (s->line != 0 && live) addLineNumber(s->line);
     traceStatement(s);
     reportUnreachable(s);
+    if (s->kind == ST_NULL && s->variable != nullptr && s->variable->kind != MK_CLASS_DECLARATION)
+      checkInitializerEnd(s);
     if (s->kind == ST_CALL_FINALLY) markJumpAfterFinallyCall(s);
+
+    // What the language reaches gets the checks of its code, whether or not it runs.
+    if (!live && (s->flags & STMT_LANGUAGE_REACHABLE) != 0) checkUngeneratedExpression(s->expression);
 
     bool handler = false;
     switch (s->kind) {
@@ -511,14 +530,13 @@ bool genStatements(StmtNode* first, StmtNode* last) {
         falls = genHandler(s);
         break;
       default:
-        // No code: the statement is only checked, as generating it would check it, when the
-        // body is (its expressions may have failed) or when the language reaches it but the code
-        // cannot (the branch of if (false)); what the language does not reach was reported
-        // unreachable. A finally call still marks what follows a finally that cannot complete.
-        if (!live || classGen.checkOnly) {
-          if (live && s->kind == ST_CALL_FINALLY) genCallFinally(s);
-          if (s->expression != nullptr && (live || (s->flags & STMT_LANGUAGE_REACHABLE) != 0))
-            walkExpression(s->expression, checkWithoutCode, nullptr, nullptr, nullptr);
+        if (!live) break;
+        // Checking only: the expressions may have failed, and no code is kept. A finally call
+        // still marks what follows a finally that cannot complete, and the expressions get the
+        // checks of their code.
+        if (classGen.checkOnly) {
+          if (s->kind == ST_CALL_FINALLY) genCallFinally(s);
+          checkUngeneratedExpression(s->expression);
           break;
         }
         switch (s->kind) {

@@ -446,6 +446,7 @@ ExprNode* makeBinaryExpression(int32_t op, ExprNode* left, ExprNode* right, int3
   node->left = left;
   node->right = right;
   if (op == O_ASG) noteAssignmentTarget(left);
+  if (isAssignmentOperator(op)) left = checkCopyAssignment(left);
   if (hasErrorType(left)) return left;
   if (hasErrorType(right)) return right;
   if (op == O_ARG || op == O_SEQ) {

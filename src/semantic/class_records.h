@@ -107,7 +107,10 @@ constexpr uint8_t CLASS_CAPTURES_USED = 0x80;
 constexpr uint16_t CLASS_GENERATION_RAN = 0x100;  // a top-level class from source: generateClass ran for it
 // A syntax error passed over part of its declarations: members may be missing, so its bodies are
 // not checked (they would report what the missing part declares).
-constexpr uint16_t CLASS_DECLARATIONS_CUT = 0x200;
+constexpr uint16_t CLASS_DECLARATIONS_CUT = 0x400;
+// The code of a constructor that runs the instance initializers was checked: their faults are
+// reported, and the copies in later constructors stay quiet.
+constexpr uint16_t CLASS_INITIALIZERS_CHECKED = 0x200;
 
 struct ClassDef {
   ClassDef* next;  // in its package's class list
@@ -182,6 +185,9 @@ constexpr uint32_t FIELD_CAPTURE_STORED = 0x1;  // the store of a captured value
 // blocks): it is not scanned again for a constant, and a later parse of it (in the class
 // initializer, in each constructor) is quiet.
 constexpr uint32_t FIELD_INITIALIZER_REPORTED = 0x2;
+// A captured value's copy first used as an assignment's target, which was reported: the class
+// reads no value of the local there.
+constexpr uint32_t FIELD_CAPTURE_ASSIGNED = 0x4;
 
 // Constant state of a field.
 constexpr uint8_t CONSTANT_PENDING = 0;    // an initializer is still to be parsed

@@ -621,10 +621,14 @@ void checkSupertypes(ClassDef* q) {
 void checkPublicClassFile(ClassDef* q) {
   if ((q->flags & CF_PUBLIC) == 0 || (q->flags & CF_NESTED) != 0) return;
   SourceFile* file = q->sourceFile;
-  if (file->publicClass != nullptr && file->publicClass != q)
-    reportAt(ReportSite{file, q->line, q->column}, "only.one.public.class");
+  bool second = file->publicClass != nullptr && file->publicClass != q;
   file->publicClass = q;
-  if (isInMatchingSourceFile(q)) return;
+  // A second public class is one fault: the file's name is the one it does not match, and only
+  // a class whose name matches it as well (in another case) needs the message of its own.
+  if (isInMatchingSourceFile(q)) {
+    if (second) reportAt(ReportSite{file, q->line, q->column}, "only.one.public.class");
+    return;
+  }
   char* expected = expectedSourceName(q);
   std::string expectedText = expected != nullptr ? expected : "";
   std::free(expected);

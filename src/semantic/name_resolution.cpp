@@ -99,6 +99,7 @@ ExprNode* bindVariable(ExprNode* node, Member* variable) {
 // (in the arguments of super(...)), when no field of the object may be read yet.
 ExprNode* bindCopy(ExprNode* node, Member* copy) {
   ensureCapturedAssigned(copy);
+  if (copy->original != nullptr && (copy->original->modifiers & M_FINAL) != 0) node->flags |= NAME_FINAL_COPY;
   Parameter* filling = parameterFilling(constructorBeingParsed(), copy);
   if (filling != nullptr && filling->variable != nullptr) {
     copy->variableFlags |= VAR_REFERENCED;
@@ -614,14 +615,15 @@ ExprNode* joinArguments(ExprNode* list, ExprNode* argument) {
 }
 
 // The variable that a synthetic parameter carries the value of: the captured local of the field
-// it fills, followed through the superclass constructor parameters it was copied from.
-Member* capturedVariable(const Parameter* parameter) {
+// it fills (*copy), followed through the superclass constructor parameters it was copied from.
+Member* capturedVariable(const Parameter* parameter, const Member** copy) {
   const Member* field = nullptr;
   for (const Parameter* p = parameter; p != nullptr && field == nullptr; p = p->origin) {
     field = p->capturedField;
     if (p->origin == p) break;
   }
   if (field == nullptr || field->original == nullptr) return nullptr;
+  *copy = field;
   // The variable is in scope wherever its class is created. A body parsed again (an initializer in
   // each constructor) reuses the class its first parse made, whose variable went with that parse:
   // the variable of this parse is the one declared at the same place. Pointers are only compared
@@ -711,7 +713,18 @@ ExprNode* buildImplicitArgs(ExprNode* outer, ExprNode* qualifier, ExprNode* argu
       }
     }
     if (argument == nullptr) {
-      if (Member* variable = capturedVariable(p)) argument = localValue(variable, line, column);
+      const Member* copy = nullptr;
+      if (Member* variable = capturedVariable(p, &copy)) {
+        // The value is read where the class first used it, which a definite assignment report
+        // names, and which a class around this one that must copy the value too takes as its use.
+        // A local not final, or a final that the class only assigns, was reported there.
+        if ((variable->modifiers & M_FINAL) == 0 || (copy->fieldFlags & FIELD_CAPTURE_ASSIGNED) != 0) {
+          argument = markError(newExprNode(O_ID, copy->line, copy->column));
+          argument->name = variable->name;
+        } else {
+          argument = localValue(variable, copy->line, copy->column);
+        }
+      }
     }
     if (argument == nullptr) {
       if (inStaticContext()) {

@@ -209,6 +209,7 @@ void appendStatement(StmtNode* node) {
 
 StmtNode* newStatement(int32_t kind, int32_t line, int32_t column) {
   auto* node = currentNew<StmtNode>();
+  if (global.ctx.flags & CTX_REPEATED_INITIALIZERS) node->flags |= STMT_REPEATED;
   node->kind = kind;
   node->line = line;
   node->column = column;
@@ -249,6 +250,10 @@ void appendNullStatement(int32_t line, int32_t column) {
   appendNew(ST_NULL, line, column);
 }
 
+void appendInitializerEnd(Member* initializer) {
+  appendNew(ST_NULL, 0, 0)->variable = initializer;
+}
+
 void appendDeclarationStatement(int32_t line, int32_t column) {
   appendNew(ST_DECLARATION, line, column);
 }
@@ -266,8 +271,7 @@ void linkLoopStart(StmtNode* startLabel, StmtNode* link) {
 }
 
 void markLoopTail(StmtNode* label) {
-  label->flags |= STMT_NO_REPORT;
-  for (StmtNode* node = label; node != nullptr; node = node->next) node->flags |= STMT_WARN_ONLY;
+  for (StmtNode* node = label; node != nullptr; node = node->next) node->flags |= STMT_LOOP_TAIL;
 }
 
 // Checking statements.
@@ -402,7 +406,9 @@ void appendExpressionStatement(int32_t bodyKind, ExprNode* expression, int32_t l
 bool isStatementExpression(const ExprNode* expression) {
   if (expression == nullptr || expression->parenthesised) return false;
   int32_t op = expression->op;
-  return op == O_CALL || op == O_NEW || op == O_ASG || isCompoundOrIncrement(op);
+  // Only a class instance creation stands as a statement; an array creation does not.
+  if (op == O_NEW) return expression->dimensions == nullptr;
+  return op == O_CALL || op == O_ASG || isCompoundOrIncrement(op);
 }
 
 // Conditions.
@@ -716,6 +722,8 @@ void emitInstanceInitializers(Member* method) {
     initializers.maxSlots = current->maxSlots > current->nextSlot ? current->maxSlots : current->nextSlot;
   }
   int32_t statementCount = global.ctx.statementCount;
+  bool repeated = (cls->state & CLASS_INITIALIZERS_CHECKED) != 0;
+  if (repeated) global.ctx.flags |= CTX_REPEATED_INITIALIZERS;
   {
     HiddenParameters hidden(method);
     for (Member* m = cls->members; m != nullptr; m = m->next) {
@@ -733,5 +741,6 @@ void emitInstanceInitializers(Member* method) {
   }
   global.ctx.scope = current;
   global.ctx.statementCount = statementCount;
+  if (repeated) global.ctx.flags &= ~CTX_REPEATED_INITIALIZERS;
   if (current != nullptr && current->maxSlots < initializers.maxSlots) current->maxSlots = initializers.maxSlots;
 }

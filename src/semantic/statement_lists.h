@@ -46,10 +46,16 @@ constexpr int32_t STMT_KIND_COUNT = 21;
 
 // StmtNode flags. Flow analysis adds STMT_REACHABLE and the trace number in bits 5-24.
 constexpr uint32_t STMT_REACHABLE = 0x1;
-constexpr uint32_t STMT_NO_REPORT = 0x2;       // never reported as unreachable (a loop-body end label)
+constexpr uint32_t STMT_NO_REPORT = 0x2;       // never reported as unreachable: a report stands for it
 constexpr uint32_t STMT_TRY_BODY_DONE = 0x8;   // an ST_TRY whose body is finished
 constexpr uint32_t STMT_WARN_ONLY = 0x10;      // unreachable code here is only a warning
 constexpr uint32_t STMT_TRY_IN_HANDLERS = 0x20000000;  // an ST_TRY whose catch clauses are being parsed
+// No statement of the language: a loop's update or do-while test, or the labels around them,
+// which the body may never reach; never reported, while a report's spread passes through.
+constexpr uint32_t STMT_LOOP_TAIL = 0x10000000;
+// Made from an instance initializer in a constructor after the first whose code was checked: its
+// faults were reported there, and are not again.
+constexpr uint32_t STMT_REPEATED = 0x08000000;
 // An ST_IF_TRUE that tests a loop's condition which is a constant expression: the only constant
 // test that decides reachability as the language reads it.
 constexpr uint32_t STMT_LOOP_CONSTANT = 0x40000000;
@@ -72,6 +78,8 @@ constexpr uint32_t STMT_LANGUAGE_REACHABLE = 0x80000000;
 //   ST_TRY: clause (the finally clause once the finally part begins), thrown, handlerThrown,
 //     variable (saved result, when the method returns a value), catchAllVariable
 //   ST_CATCH, ST_FINALLY: clause
+//   ST_NULL: variable (the initializer block whose end it marks, or the local class it declares;
+//     none for an empty statement or block)
 struct StmtNode {
   StmtNode* previous;
   StmtNode* next;
@@ -127,6 +135,8 @@ void appendMonitorExit(StmtNode* monitorEnter);
 void appendCallFinally(StmtNode* tryStatement);
 void appendLeaveScope(Member* variable);
 void appendNullStatement(int32_t line, int32_t column);
+// The end of an initializer block's statements, which must be reachable.
+void appendInitializerEnd(Member* initializer);
 void appendDeclarationStatement(int32_t line, int32_t column);
 // Where a local's scope begins, before its initializer: an ST_DECLARATION without a position
 // that names it, from which definite assignment takes it as unassigned.

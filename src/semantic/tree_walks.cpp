@@ -354,13 +354,11 @@ bool finalAssignmentAllowed(Member* variable, bool simpleName, int32_t line, int
   if (variable == nullptr || variable->kind != MK_VARIABLE || !isField(variable) ||
       (variable->modifiers & M_FINAL) == 0)
     return true;
-  // The copy of a local that an inner class uses is assigned by its constructors only, and named
-  // after the local: a local that is not final was reported where the class took it.
+  // The copy of a local that an inner class uses is assigned by its constructors only: an
+  // assignment in the class was reported at the name (a final local) or where the class took the
+  // local (one that is not final).
   Member* local = variable->original;
-  if ((variable->modifiers & M_SYNTHETIC) != 0 && local != nullptr && local->slot >= 0 && !captureStore) {
-    if ((local->modifiers & M_FINAL) != 0) errorAt(line, column, "assign.to.final.field", identToString(local->name));
-    return false;
-  }
+  if ((variable->modifiers & M_SYNTHETIC) != 0 && local != nullptr && local->slot >= 0) return captureStore;
   Member* method = global.ctx.currentMethod;
   ClassDef* current = global.ctx.enclosing;
   bool hasInitializer = (variable->variableFlags & VAR_HAS_INITIALIZER) != 0 || variable->bodyOffset != 0;
@@ -379,6 +377,23 @@ bool finalAssignmentAllowed(Member* variable, bool simpleName, int32_t line, int
 
 void checkFinalAssignment(Member* variable, int32_t line, int32_t column) {
   finalAssignmentAllowed(variable, true, line, column, false);
+}
+
+ExprNode* checkCopyAssignment(ExprNode* target) {
+  if (target == nullptr || target->op != O_ID || (target->flags & NAME_FINAL_COPY) == 0 || isError(target))
+    return target;
+  errorAt(target->line, target->column, "assign.to.final.field", identToString(target->name));
+  // The copy's first use was this assignment: no read of the local to check before the class.
+  Member* copy = target->member;
+  if (copy != nullptr && copy->kind == MK_PARAMETER) {
+    Parameter* p = constructorBeingParsed() != nullptr ? constructorBeingParsed()->parameters : nullptr;
+    while (p != nullptr && p->variable != copy) p = p->next;
+    copy = p != nullptr ? p->capturedField : nullptr;
+  }
+  if (copy != nullptr && copy->line == target->line && copy->column == target->column)
+    copy->fieldFlags |= FIELD_CAPTURE_ASSIGNED;
+  target->type = &errorType;
+  return target;
 }
 
 bool isBareThis(const ExprNode* node) {

@@ -43,6 +43,14 @@ void reportForwardUses();
 // 1 when the expression may be assigned to (else reported).
 int32_t checkAssignmentTarget(ExprNode* target);
 void checkFinalAssignment(Member* variable, int32_t line, int32_t column);
+// A name that reads a class's copy of a final local of a method around it (NAME_FINAL_COPY) is
+// no variable to assign: reported at the name, which comes back with the error type. Any other
+// target comes back as it is.
+ExprNode* checkCopyAssignment(ExprNode* target);
+
+// Set in the flags of an O_ID bound to the current class's copy of a final local or parameter
+// of a method around it.
+constexpr int32_t NAME_FINAL_COPY = 0x400;
 
 // Set in the flags of an O_THIS that stands for an enclosing instance (its type's class is a class
 // around the current one), reached through the outer-instance fields.

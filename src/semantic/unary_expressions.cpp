@@ -184,6 +184,7 @@ ExprNode* makeUnaryExpression(int32_t op, ExprNode* operand, int32_t line, int32
     case O_DEA:
     case O_INB:
     case O_DEB:
+      if (hasErrorType(checkCopyAssignment(operand))) return operand;
       if (checkOperandType(MASK_INCREMENT, operand, nullptr, line, column) == 0) return withErrorType(node);
       // The variable is read as an int and the result narrowed back to its type: the code
       // generator finds the conversion in the cast around the variable.

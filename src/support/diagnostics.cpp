@@ -27,6 +27,29 @@ void errorAtArgs(int32_t line, int32_t column, const char* key, const MessageArg
   countError(global.current);
 }
 
+QuietDiagnostics::QuietDiagnostics(bool quiet) : quiet_(quiet) {
+  if (!quiet_) return;
+  noMessages_ = global.noMessages;
+  errors_ = global.errorCount;
+  warnings_ = global.warningCount;
+  maxErrors_ = global.maxErrors;
+  maxMessages_ = global.maxMessages;
+  deprecatedUses_ = global.deprecatedUses;
+  global.noMessages = 1;
+  global.maxErrors = 0;
+  global.maxMessages = 0;
+}
+
+QuietDiagnostics::~QuietDiagnostics() {
+  if (!quiet_) return;
+  global.noMessages = noMessages_;
+  global.errorCount = errors_;
+  global.warningCount = warnings_;
+  global.maxErrors = maxErrors_;
+  global.maxMessages = maxMessages_;
+  global.deprecatedUses = deprecatedUses_;
+}
+
 void errorInFileArgs(SourceFile* file, int32_t line, int32_t column, const char* key,
                      const MessageArguments& args) {
   printMessage(file, line, column, key, args);

@@ -32,6 +32,26 @@ void warningAtArgs(SourceFile* file, int32_t line, int32_t column, const char* k
 void messageAtArgs(SourceFile* file, int32_t line, int32_t column, const char* key,
                    const MessageArguments& args);
 
+// While it lives (when `quiet`), diagnostics are neither printed nor counted: a part already
+// parsed once with its reports and parsed again (an instance initializer in each constructor, a
+// field initializer attributed for its constant and then compiled), and the checks of its code.
+class QuietDiagnostics {
+ public:
+  explicit QuietDiagnostics(bool quiet);
+  ~QuietDiagnostics();
+  QuietDiagnostics(const QuietDiagnostics&) = delete;
+  QuietDiagnostics& operator=(const QuietDiagnostics&) = delete;
+
+ private:
+  bool quiet_;
+  uint8_t noMessages_ = 0;
+  int32_t errors_ = 0;
+  int32_t warnings_ = 0;
+  int32_t maxErrors_ = 0;
+  int32_t maxMessages_ = 0;
+  int32_t deprecatedUses_ = 0;
+};
+
 // An error at a position of the current source file.
 template <class... Texts>
 void errorAt(int32_t line, int32_t column, const char* key, Texts... texts) {

@@ -28,6 +28,9 @@ constexpr uint32_t CTX_STATIC = 2;         // no current instance: this and supe
 // The arguments of this(...) or super(...): the object is not made yet, so a class declared there
 // has no outer instance.
 constexpr uint32_t CTX_CONSTRUCTOR_CALL_ARGUMENTS = 4;
+// The instance initializers again, in a constructor after one whose code was checked: the
+// statements made are marked STMT_REPEATED.
+constexpr uint32_t CTX_REPEATED_INITIALIZERS = 8;
 
 struct ParserContext {
   ClassDef* enclosing;

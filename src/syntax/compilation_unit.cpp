@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cstring>
 #include <iterator>
+#include <string>
 #include <vector>
 
 #include "semantic/class_names.h"
@@ -227,9 +228,12 @@ void parseImport(SourceFile* file) {
     package = getPackage(package, name);
     kind = scanToken();
     if (kind == T_STAR) {
-      addImport(package, nullptr, file, token().line, token().column);
+      // An import that is not well formed is not looked up.
+      int32_t starLine = token().line;
+      int32_t starColumn = token().column;
       scanToken();
-      expectSemicolon("import.no.sm");
+      if (!expectSemicolon("import.no.sm")) return;
+      addImport(package, nullptr, file, starLine, starColumn);
       return;
     }
   }
@@ -261,7 +265,7 @@ bool expectSemicolon(const char* key) {
   // Taken once before a token: a level that cannot start with it fails on it and skips.
   if (lineEndsBeforeToken() && scanner->semicolonTakenBefore != token().start + 1) {
     scanner->semicolonTakenBefore = token().start + 1;
-    if (!scanner->previousCutShort && !atEndOfCutComment())
+    if (!scanner->previousCutShort && !afterLexicalError())
       errorAt(scanner->previousEndLine, scanner->previousEndColumn, key);
     pushBackToken();
     return true;
@@ -271,7 +275,7 @@ bool expectSemicolon(const char* key) {
 }
 
 void reportMissingBefore(const char* key) {
-  if (atEndOfCutComment()) return;
+  if (afterLexicalError()) return;
   ScannerState* scanner = scannerState();
   if (!lineEndsBeforeToken())
     errorAt(token().line, token().column, key);
@@ -280,7 +284,7 @@ void reportMissingBefore(const char* key) {
 }
 
 void syntaxErrorSkip(const char* key) {
-  if (key != nullptr && !atEndOfCutComment()) errorAt(token().line, token().column, key);
+  if (key != nullptr && !afterLexicalError()) errorAt(token().line, token().column, key);
   noteSkippedText();
   if (token().kind == T_RBRACE) {
     pushBackToken();
@@ -469,9 +473,15 @@ uint16_t parseClassModifiers(uint16_t initialFlags) {
     flags |= word->bit;
     scanToken();
   }
-  if (token().kind == T_CLASS || token().kind == T_INTERFACE)
-    for (int32_t i = 0; i < misplacedCount; i++)
-      errorAt(misplaced[i].line, misplaced[i].column, "top.class.modifier", tokenName(misplaced[i].kind));
+  // One error names them all, at the first: "private static class" is one fault.
+  if ((token().kind == T_CLASS || token().kind == T_INTERFACE) && misplacedCount == 1) {
+    errorAt(misplaced[0].line, misplaced[0].column, "top.class.modifier", tokenName(misplaced[0].kind));
+  } else if ((token().kind == T_CLASS || token().kind == T_INTERFACE) && misplacedCount > 1) {
+    std::string leading = tokenName(misplaced[0].kind);
+    for (int32_t i = 1; i + 1 < misplacedCount; i++) leading = leading + ", " + tokenName(misplaced[i].kind);
+    errorAt(misplaced[0].line, misplaced[0].column, "top.class.modifiers", leading.c_str(),
+            tokenName(misplaced[misplacedCount - 1].kind));
+  }
   return flags;
 }
 
@@ -662,8 +672,9 @@ ClassDef* parseClassDeclaration(SourceFile* file, Package* package, uint16_t cla
     int32_t next = scanToken();
     if (next == T_RBRACE) break;
     if (next == T_EOF) {
-      // A class body cut off by the end of the file.
-      if (!atEndOfCutComment()) errorAt(token().line, token().column, "class.body.missing.rc", identToString(cls->name));
+      // A class body cut off by the end of the file (not by a comment or literal left open, which
+      // has said so).
+      if (!afterLexicalError()) errorAt(token().line, token().column, "class.body.missing.rc", identToString(cls->name));
       noteSkippedText();
       break;
     }

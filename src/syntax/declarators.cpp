@@ -30,6 +30,22 @@
 
 namespace {
 
+// Skips a field's array initializer from its "{" to the "}" that closes it. A ";" at the
+// initializer's own level (not in an anonymous class body inside it) ends the skip there: the
+// initializer was left open and the declaration ends, so the fields after it are read as such.
+void skipFieldArrayInitializer() {
+  ScannerState* scanner = scannerState();
+  int32_t collect = scanner->collectNames;
+  setNameCollection(0);
+  for (int32_t depth = 1; depth > 0;) {
+    int32_t kind = scanToken();
+    if (kind == T_EOF || (kind == T_SEMICOLON && depth == 1)) break;
+    if (kind == T_LBRACE) depth++;
+    if (kind == T_RBRACE) depth--;
+  }
+  setNameCollection(collect);
+}
+
 Type* primitiveTypeOf(int32_t kind) {
   switch (kind) {
     case T_BOOLEAN: return &booleanType;
@@ -234,7 +250,7 @@ Member* parseMethodDeclaration(Identifier* name, int32_t line, int32_t column, u
     int32_t errorsBefore = global.errorCount;
     skipInitializer(T_RBRACE);
     if (token().kind != T_RBRACE) {
-      reportHere("method.body.missing.rc");
+      if (!afterLexicalError()) reportHere("method.body.missing.rc");
       noteSkippedText();
     }
     bodySkipReported = global.errorCount != errorsBefore;
@@ -279,7 +295,16 @@ int32_t parseFieldDeclaration(ClassDef* cls, uint16_t modifiers, Type* type, boo
       variableType = &errorType;
     }
     if (!parseEmptyBrackets(&variableType)) return DECLARATION_FAILED;
-    Member* variable = newVariable(modifiers, variableType, name, isLocal, line, column);
+    // A local's name followed on its line by a token that no declarator takes (`assert x > 0;`,
+    // `assert` being a name at this language level) makes the statement a syntax error, reported
+    // alone: its type is not looked up and its name is not checked against the others (it is
+    // entered nameless, then named), but it is in scope, typed error, so that its uses stay silent.
+    // A token on a later line is a missing ";", which the statement reports.
+    bool malformed = isLocal && token().line == line && token().kind != T_ASSIGN && token().kind != T_COMMA &&
+                     token().kind != T_SEMICOLON;
+    Member* variable =
+        newVariable(modifiers, malformed ? &errorType : variableType, malformed ? nullptr : name, isLocal, line, column);
+    variable->name = name;
     variable->owner = cls;
     if (isLocal) {
       declareMember(cls, variable);
@@ -288,6 +313,10 @@ int32_t parseFieldDeclaration(ClassDef* cls, uint16_t modifiers, Type* type, boo
       if (namesMissingClass(variable->type)) variable->type = &errorType;
     }
     appendToScope(global.ctx.scope, variable);
+    if (malformed) {
+      syntaxErrorSkip("missing.sm");
+      return DECLARATION_FAILED;
+    }
     variable->constantState = CONSTANT_NONE;
     if (isLocal) appendLocalDeclaration(variable);
     if (token().kind == T_ASSIGN) {
@@ -312,14 +341,15 @@ int32_t parseFieldDeclaration(ClassDef* cls, uint16_t modifiers, Type* type, boo
         variable->bodyColumn = token().column;
         variable->constantState = CONSTANT_PENDING;
         if (token().kind == T_LBRACE) {
-          skipInitializer(T_RBRACE);
+          skipFieldArrayInitializer();
           if (token().kind != T_RBRACE) {
             reportHere("static.initializer.missing.rc");
             noteSkippedText();
           }
           if (variableType->kind != TK_ARRAY)
             errorAt(variable->bodyLine, variable->bodyColumn, "unexpected.array.init");
-          scanToken();
+          // A ";" that ended an unclosed initializer ends the declaration.
+          if (token().kind == T_RBRACE) scanToken();
         } else {
           skipVariableInitializer();
         }

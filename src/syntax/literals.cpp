@@ -321,7 +321,8 @@ double Underflow(const char* text) {
 
 int32_t scanEscape(int32_t c) {
   if (c == END_OF_TEXT || c == '\n' || c == '\r') return -1;
-  if (c != '\\') return c;
+  // The backslash of a malformed Unicode escape, reported already, stands for itself.
+  if (c != '\\' || atBadUnicodeEscape()) return c;
   c = readChar();
   switch (c) {
     case 'b': return 8;
@@ -392,29 +393,34 @@ void endCharLiteralAtLineBreak(int32_t c) {
   if (readChar() != '\'') unreadChar();
 }
 
+void reportBadCharLiteral() {
+  if (!tokenHasLexicalError()) reportHere("invalid.literal.char");
+  markLexicalError();
+}
+
 }  // namespace
 
 int32_t scanCharLiteral() {
   int32_t c = readChar();
   int32_t value = -1;
   if (c == '\'') {
-    reportHere("invalid.literal.char");
+    reportBadCharLiteral();
   } else if (c == END_OF_TEXT) {
-    reportHere("invalid.literal.char");
+    reportBadCharLiteral();
     unreadChar();
     theScanner.cutShort = 1;
   } else if (isPhysicalLineBreak(c)) {
-    reportHere("invalid.literal.char");
+    reportBadCharLiteral();
     endCharLiteralAtLineBreak(c);
     theScanner.cutShort = 1;
   } else {
     // An escaped line break is reported here like any character a literal cannot hold; it is no
     // line end, so the literal goes on to its quote.
     value = scanEscape(c);
-    if (value < 0) reportHere("invalid.literal.char");
+    if (value < 0) reportBadCharLiteral();
     c = readChar();
     if (c != '\'') {
-      if (value >= 0) reportHere("invalid.literal.char");
+      if (value >= 0) reportBadCharLiteral();
       while (c != '\'') {
         if (c == END_OF_TEXT) {
           unreadChar();
@@ -460,7 +466,8 @@ int32_t scanStringLiteral() {
       if (collect) appendNameChar(static_cast<uint16_t>(value));
       continue;
     }
-    errorAt(theToken.line, theToken.column, "invalid.literal.string", formatBadChar(c));
+    if (!tokenHasLexicalError()) errorAt(theToken.line, theToken.column, "invalid.literal.string", formatBadChar(c));
+    markLexicalError();
     // A line break in the text or the end of the text ends the literal and stays for the scanner;
     // an escaped line break is no line end, and the literal goes on to its quote.
     if (value == -1 && (c == '\\' || c == END_OF_TEXT || isPhysicalLineBreak(c))) {
@@ -485,8 +492,8 @@ void skipBlockComment() {
     int32_t c = readChar();
     if (c == END_OF_TEXT) {
       unreadChar();
-      s.commentCutShort = 1;
       errorAt(line, column, "comment.not.terminated");
+      markLexicalError();
       return;
     }
     if (c == '\n') {
@@ -528,8 +535,8 @@ void scanDocComment() {
     int32_t c = readChar();
     if (c == END_OF_TEXT) {
       unreadChar();
-      s.commentCutShort = 1;
       errorAt(line, column, "comment.not.terminated");
+      markLexicalError();
       return;
     }
     if (c == '\n' || c == '\r') {

@@ -35,46 +35,6 @@ ScanSnapshot::~ScanSnapshot() {
 
 namespace {
 
-
-// Diagnostics of a part already parsed once with its reports, parsed again for its statements (an
-// instance initializer in each constructor, a field initializer attributed for its constant and
-// then compiled): neither printed nor counted a second time.
-class QuietReparse {
- public:
-  explicit QuietReparse(bool quiet) : quiet_(quiet) {
-    if (!quiet_) return;
-    noMessages_ = global.noMessages;
-    errors_ = global.errorCount;
-    warnings_ = global.warningCount;
-    maxErrors_ = global.maxErrors;
-    maxMessages_ = global.maxMessages;
-    deprecatedUses_ = global.deprecatedUses;
-    global.noMessages = 1;
-    global.maxErrors = 0;
-    global.maxMessages = 0;
-  }
-  ~QuietReparse() {
-    if (!quiet_) return;
-    global.noMessages = noMessages_;
-    global.errorCount = errors_;
-    global.warningCount = warnings_;
-    global.maxErrors = maxErrors_;
-    global.maxMessages = maxMessages_;
-    global.deprecatedUses = deprecatedUses_;
-  }
-  QuietReparse(const QuietReparse&) = delete;
-  QuietReparse& operator=(const QuietReparse&) = delete;
-
- private:
-  bool quiet_;
-  uint8_t noMessages_ = 0;
-  int32_t errors_ = 0;
-  int32_t warnings_ = 0;
-  int32_t maxErrors_ = 0;
-  int32_t maxMessages_ = 0;
-  int32_t deprecatedUses_ = 0;
-};
-
 int32_t reportCount() {
   return global.errorCount + global.warningCount;
 }
@@ -99,7 +59,7 @@ template <class Parse>
 auto parseReportingOnce(Member* member, Parse parse) {
   CurrentInitializer current(member);
   bool quiet = (member->fieldFlags & FIELD_INITIALIZER_REPORTED) != 0;
-  QuietReparse silence(quiet);
+  QuietDiagnostics silence(quiet);
   int32_t before = reportCount();
   struct Mark {
     Member* member;
@@ -260,7 +220,7 @@ void parseInitializerBlock(Member* initializer) {
       reportHere("syntax.error");
     } else {
       global.ctx.statementCount = 0;
-      parseBlock(MK_STATIC_INITIALIZER);
+      if (parseBlock(MK_STATIC_INITIALIZER)) appendInitializerEnd(initializer);
       part.finish();
     }
   });
@@ -274,6 +234,7 @@ int32_t parseBlockAt(Member* initializer) {
     InitializerPart part(initializer);
     if (rescan(cls, initializer->bodyOffset, initializer->line, initializer->column) != T_LBRACE) return 0;
     int32_t parsed = parseBlock(initializer->kind);
+    if (parsed) appendInitializerEnd(initializer);
     part.finish();
     return parsed;
   });

@@ -144,6 +144,7 @@ int32_t finish(int32_t kind) {
     s.tokenCutShort = s.cutShort;
   }
   s.cutShort = 0;
+  s.tokenCount++;
   theToken.kind = kind;
   theToken.flags = 0;
   theScanner.deprecatedSeen = theScanner.docDeprecated;
@@ -190,8 +191,13 @@ int32_t readCharSlow() {
       if (!escapeMayStartAt(position) || position + 1 >= s.length || s.text[position + 1] != 'u') return '\\';
       int32_t value = scanUnicodeEscape();
       if (value < 0) {
-        // At the "u" that four hexadecimal digits must follow.
-        errorAt(s.line, position + 1 - s.lineStart, "unknown.unicode");
+        // At the "u" that four hexadecimal digits must follow; once, however often it is read.
+        if (s.badEscapeText != s.text || s.badEscapePosition != position) {
+          errorAt(s.line, position + 1 - s.lineStart, "unknown.unicode");
+          s.badEscapeText = s.text;
+          s.badEscapePosition = position;
+        }
+        markLexicalError();
         return '\\';
       }
       theInput.lastCharBytes = s.position - position;
@@ -356,8 +362,26 @@ void installPositionHooks() {
 }  // namespace
 
 void reportHere(const char* key) {
-  if (atEndOfCutComment()) return;
+  if (theToken.kind == T_EOF && afterLexicalError()) return;
   errorAt(theToken.line, theToken.column, key);
+}
+
+void markLexicalError() {
+  theScanner.lexicalErrorToken = theScanner.tokenCount + 1;
+}
+
+bool tokenHasLexicalError() {
+  return theScanner.lexicalErrorToken == theScanner.tokenCount + 1;
+}
+
+bool atBadUnicodeEscape() {
+  const ScannerState& s = theScanner;
+  return s.badEscapeText == s.text && s.badEscapePosition == s.position - 1;
+}
+
+bool afterLexicalError() {
+  const ScannerState& s = theScanner;
+  return s.lexicalErrorToken != 0 && s.tokenCount - s.lexicalErrorToken <= 1;
 }
 
 void initScanner() {
@@ -397,13 +421,13 @@ void setScanSource(SourceFile* file, int32_t offset, int32_t line, int32_t colum
   s.semicolonTakenBefore = 0;
   s.cutShort = 0;
   s.previousCutShort = 0;
-  s.commentCutShort = 0;
   s.parenthesisDepth = 0;
   s.noI18nPending = 0;
   s.noI18nDepth = 0;
   s.deprecatedSeen = 0;
   s.docDeprecated = 0;
   s.exemptParenthesisDepth = 0;
+  s.lexicalErrorToken = 0;
   s.collectNames = 1;
   s.utf8Text = (file->flags & SOURCE_UTF8) != 0;
   dropPendingUnits();
@@ -817,7 +841,11 @@ int32_t scanTokenSlow() {
     // dropped as the very last character of a file.
     if (c == '\f') continue;
     if (c == CONTROL_Z && theInput.pendingCount == 0 && s.position >= s.length) continue;
-    errorAt(s.line, s.position - s.lineStart, "unknown.char", printableChar(static_cast<uint16_t>(c)), intToString(c));
+    // The backslash of a malformed Unicode escape is reported with the escape.
+    // At the character's first byte (its escape's backslash).
+    if (c != '\\' || !atBadUnicodeEscape())
+      errorAt(s.line, s.position - theInput.lastCharBytes - s.lineStart, "unknown.char", printableChar(static_cast<uint16_t>(c)), intToString(c));
+    markLexicalError();
     return finish(T_ERROR);
   }
 }

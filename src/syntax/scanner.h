@@ -174,9 +174,15 @@ struct ScannerState {
   uint8_t cutShort;
   uint8_t tokenCutShort;
   uint8_t previousCutShort;
-  // The end of the text came inside a comment (reported): whatever the end cuts short there, a
-  // body, a statement, a ";", is no fault of its own.
-  uint8_t commentCutShort;
+  // Tokens finished so far, and the number of the last one that held a lexical error (0 for
+  // none): the parser does not report a syntax error at that token or the next, which the
+  // lexical error has already explained.
+  int32_t tokenCount;
+  int32_t lexicalErrorToken;
+  // The backslash of the last Unicode escape reported as malformed, so that a body scanned again
+  // does not report it twice.
+  const char* badEscapeText;
+  int32_t badEscapePosition;
 };
 
 extern Token theToken;
@@ -191,13 +197,17 @@ inline Token& token() {
   return theToken;
 }
 
-// An error at the current token; none at the end of the text after a comment it cut short.
+// An error at the current token; none at the end of the text when a lexical error there (a
+// comment left open) has explained it.
 void reportHere(const char* key);
-
-// The current token is the end of the text, which came inside a comment that was reported.
-inline bool atEndOfCutComment() {
-  return theToken.kind == T_EOF && theScanner.commentCutShort != 0;
-}
+// Marks the token being scanned as one that holds a lexical error.
+void markLexicalError();
+// Whether the token being scanned holds a lexical error already reported (one is enough).
+bool tokenHasLexicalError();
+// Whether the backslash just read is that of a Unicode escape already reported as malformed.
+bool atBadUnicodeEscape();
+// Whether the current token holds a lexical error or follows one.
+bool afterLexicalError();
 
 inline ScannerState* scannerState() {
   return &theScanner;

@@ -8,6 +8,7 @@
 #include "semantic/binary_operators.h"
 #include "semantic/class_lookup.h"
 #include "semantic/class_records.h"
+#include "semantic/class_table.h"
 #include "semantic/element_names.h"
 #include "semantic/expression_nodes.h"
 #include "semantic/name_resolution.h"
@@ -82,7 +83,7 @@ int32_t parseBlockIn(int32_t kind, JumpContext* switchContext) {
   for (;;) {
     int32_t next = scanToken();
     if (next == T_EOF) {
-      reportHere("no.block.close");
+      if (!afterLexicalError()) reportHere("no.block.close");
       noteSkippedText();
       endScopeVariables(&scope);
       return 0;
@@ -116,6 +117,9 @@ void parseLabelledStatement(int32_t kind, ExprNode* name, Position at) {
     errorAt(at.line, at.column, "duplicate.label", identToString(name->name));
   OpenJump jump;
   pushLabelContext(&jump.context, name->name);
+  // The label's start stands for the labelled statement where it cannot be reached.
+  jump.context.statement->line = at.line;
+  jump.context.statement->column = at.column;
   int32_t next = token().kind;
   jump.context.labelsLoop = next == T_WHILE || next == T_DO || next == T_FOR;
   parseStatement(kind, false);
@@ -131,8 +135,9 @@ void parseIfStatement(int32_t kind) {
     for (auto it = endLabels.rbegin(); it != endLabels.rend(); ++it) appendStatement(*it);
   };
   for (;;) {
+    Position at = here();
     if (!expectNext(T_LPAREN, "if.missing.lp")) return closeChain();
-    appendPositionLabel(token().line, token().column);
+    appendPositionLabel(at.line, at.column);
     scanToken();
     ExprNode* condition = parseExpression(PARSE_EXPRESSION);
     if (condition == nullptr) return closeChain();
@@ -161,7 +166,7 @@ void parseWhileStatement(int32_t kind, Position at) {
   JumpContext* loop = &jump.context;
   pushLoopContext(loop);
   if (!expectNext(T_LPAREN, "while.missing.lp")) return;
-  appendPositionLabel(token().line, token().column);
+  appendPositionLabel(at.line, at.column);
   scanToken();
   ExprNode* condition = parseExpression(PARSE_EXPRESSION);
   if (condition == nullptr || !expectCurrent(T_RPAREN, "while.missing.rp")) return;
@@ -427,7 +432,14 @@ void parseModifiedStatement(int32_t kind, bool declarationAllowed, uint16_t init
       errorAt(at.line, at.column, "local.class.access");
       modifiers &= ~access;
     }
-    parseLocalClass(NESTED_LOCAL, nullptr, modifiers, nullptr, nullptr, nullptr, at.line, at.column);
+    // The declaration is a statement that may be unreachable, and where the locals its body uses
+    // must be definitely assigned.
+    appendNullStatement(at.line, at.column);
+    StmtNode* declarationStatement = global.ctx.lastStatement;
+    ClassDef* cls = parseLocalClass(NESTED_LOCAL, nullptr, modifiers, nullptr, nullptr, nullptr, at.line, at.column);
+    Member* declared = global.ctx.scope != nullptr ? global.ctx.scope->last : nullptr;
+    if (cls != nullptr && declared != nullptr && declared->kind == MK_CLASS_DECLARATION && declared->declaredClass == cls)
+      declarationStatement->variable = declared;
     return;
   }
   if (modifiers == 0) {
@@ -519,6 +531,8 @@ void parseStatement(int32_t kind, bool declarationAllowed) {
       appendNullStatement(at.line, at.column);
       return;
     case T_LBRACE:
+      // A block, empty or not, is a statement that may be unreachable.
+      appendNullStatement(at.line, at.column);
       parseBlockIn(kind, nullptr);
       return;
     case T_RBRACE:
@@ -732,10 +746,12 @@ bool bodyThrowsNothing(StmtNode* start, StmtNode* end, StmtNode* tryStatement, b
   return true;
 }
 
+// The class a catch clause takes; none for a class not found or no Throwable ("catch.type" said so).
 ClassDef* catchTypeClass(Type* type) {
   if (type == nullptr || type->kind != TK_CLASS || type->classRef == nullptr) return nullptr;
   ClassDef* cls = type->classRef->resolved;
-  return cls != nullptr && cls->kind != CLASS_KIND_ERROR ? cls : nullptr;
+  if (cls == nullptr || cls->kind == CLASS_KIND_ERROR || !reachesClass(cls, throwableClass())) return nullptr;
+  return cls;
 }
 
 }  // namespace

@@ -113,7 +113,7 @@ class StatementListsTest : public ClassLibraryTest {
     for (const StmtNode* s = first; s != nullptr; s = s->next) {
       if (!text.empty()) text += "; ";
       text += ref(s) + " " + (statementKindName(s->kind) + 3);
-      if (s->flags & (STMT_NO_REPORT | STMT_WARN_ONLY | STMT_TRY_BODY_DONE | STMT_LOOP_CONSTANT)) {
+      if (s->flags & (STMT_NO_REPORT | STMT_WARN_ONLY | STMT_TRY_BODY_DONE | STMT_LOOP_CONSTANT | STMT_LOOP_TAIL)) {
         char flags[16];
         std::snprintf(flags, sizeof flags, " f%x", s->flags);
         text += flags;
@@ -207,23 +207,23 @@ TEST_F(StatementListsTest, LoopsAndConditionsLowerToLabelsAndJumps) {
   ASSERT_NE(a, nullptr);
   const LoweringCase cases[] = {
       {"whileTrue",
-       "#0 LABEL; #1 LABEL link#2; #2 EXPR INA; #3 GOTO ->#1; #4 LABEL"},
+       "#0 LABEL; #1 LABEL link#3; #2 NULL; #3 EXPR INA; #4 GOTO ->#1; #5 LABEL"},
       {"whileLoop",
-       "#0 LABEL; #1 GOTO ->#6; #2 LABEL link#5; #3 EXPR INA; #4 LABEL f12; #5 LABEL f10; "
-       "#6 LABEL f10; #7 IF_TRUE f10 LT ->#2; #8 LABEL"},
+       "#0 LABEL; #1 GOTO ->#6; #2 LABEL link#5; #3 EXPR INA; #4 LABEL f10000000; #5 LABEL f10000000; "
+       "#6 LABEL f10000000; #7 IF_TRUE f10000000 LT ->#2; #8 LABEL"},
       {"doLoop",
-       "#0 LABEL; #1 LABEL link#4; #2 EXPR INA; #3 LABEL f12; #4 LABEL f10; "
-       "#5 IF_TRUE f10 LT ->#1; #6 LABEL"},
+       "#0 LABEL; #1 LABEL link#4; #2 EXPR INA; #3 LABEL f10000000; #4 LABEL f10000000; "
+       "#5 IF_TRUE f10000000 LT ->#1; #6 LABEL"},
       {"forLoop",
        "#0 LABEL; #1 DECLARATION i; #2 EXPR INIT; #3 DECLARATION; #4 GOTO ->#10; #5 LABEL link#8; "
-       "#6 EXPR INA; #7 LABEL f12; #8 LABEL f10; #9 EXPR f10 INA; #10 LABEL; "
+       "#6 EXPR INA; #7 LABEL f10000000; #8 LABEL f10000000; #9 EXPR f10000000 INA; #10 LABEL; "
        "#11 IF_TRUE LT ->#5; #12 LABEL; #13 LEAVE_SCOPE i"},
       {"forEver",
-       "#0 LABEL; #1 LABEL link#4; #2 EXPR INA; #3 LABEL f12; #4 LABEL f10; #5 GOTO ->#1; "
+       "#0 LABEL; #1 LABEL link#4; #2 EXPR INA; #3 LABEL f10000000; #4 LABEL f10000000; #5 GOTO ->#1; "
        "#6 LABEL"},
       {"labels",
        "#0 LABEL; #1 LABEL; #2 LABEL; #3 GOTO ->#8; #4 LABEL link#7; #5 GOTO ->#7; "
-       "#6 LABEL f12; #7 LABEL f10; #8 LABEL f10; #9 IF_TRUE f10 ID ->#4; #10 LABEL; "
+       "#6 LABEL f10000000; #7 LABEL f10000000; #8 LABEL f10000000; #9 IF_TRUE f10000000 ID ->#4; #10 LABEL; "
        "#11 LABEL; #12 LABEL"},
       {"ifElse",
        "#0 LABEL; #1 IF_TRUE NOT ->#4; #2 EXPR ASG; #3 GOTO ->#6; #4 LABEL; "
@@ -239,15 +239,15 @@ TEST_F(StatementListsTest, LoopsAndConditionsLowerToLabelsAndJumps) {
        "#10 EXPR ASG; #11 LABEL; #12 LABEL"},
       {"assignedInCondition",
        "#0 DECLARATION i; #1 DECLARATION; #2 LABEL; #3 GOTO ->#9; #4 LABEL link#8; #5 BEGIN_SCOPE i; "
-       "#6 EXPR DEA; #7 LABEL f12; #8 LABEL f10; #9 LABEL f10; #10 IF_TRUE f10 GT ->#4; "
+       "#6 EXPR DEA; #7 LABEL f10000000; #8 LABEL f10000000; #9 LABEL f10000000; #10 IF_TRUE f10000000 GT ->#4; "
        "#11 LABEL; #12 LEAVE_SCOPE i"},
       // Only a loop's test of a constant expression is marked as deciding reachability.
       {"whileFalse",
        "#0 LABEL; #1 GOTO ->#6; #2 LABEL link#5; #3 EXPR INA; #4 LABEL; #5 LABEL; #6 LABEL; "
        "#7 IF_TRUE f40000000 CONST 0 ->#2; #8 LABEL"},
       {"foldedOnly",
-       "#0 LABEL; #1 LABEL link#4; #2 EXPR INA; #3 LABEL f12; #4 LABEL f10; #5 IF_TRUE f10 GT ->#1; "
-       "#6 IF_TRUE f10 CONST 1 ->#1; #7 LABEL"},
+       "#0 LABEL; #1 LABEL link#4; #2 EXPR INA; #3 LABEL f10000000; #4 LABEL f10000000; #5 IF_TRUE f10000000 GT ->#1; "
+       "#6 IF_TRUE f10000000 CONST 1 ->#1; #7 LABEL"},
       // c ? a : b tests a where c holds and b elsewhere.
       {"conditional",
        "#0 LABEL; #1 IF_TRUE NOT ->#4; #2 IF_TRUE GE ->#8; #3 GOTO ->#6; #4 LABEL; #5 IF_TRUE GE ->#8; "
@@ -301,7 +301,7 @@ TEST_F(StatementListsTest, SwitchesTriesMonitorsAndReturnsLower) {
        "#0 LABEL; #1 GOTO ->#18; #2 LABEL link#17; #3 MON_ENTER; #4 LABEL; #5 LABEL; "
        "#6 MON_EXIT of#3; #7 GOTO ->#20; #8 LABEL; #9 MON_EXIT of#3; #10 GOTO ->#15; "
        "#11 CATCH all #5..#8 [#12 LABEL; #13 ENTER_CATCH -; #14 MON_EXIT of#3]; "
-       "#15 LABEL; #16 LABEL f12; #17 LABEL f10; #18 LABEL f10; #19 IF_TRUE f10 GT ->#2; "
+       "#15 LABEL; #16 LABEL f10000000; #17 LABEL f10000000; #18 LABEL f10000000; #19 IF_TRUE f10000000 GT ->#2; "
        "#20 LABEL"},
       {"returnThrough",
        "#0 LABEL; #1 TRY f8; #2 LABEL; #3 MON_ENTER; #4 LABEL; #5 LABEL; "
@@ -322,11 +322,11 @@ TEST_F(StatementListsTest, SwitchesTriesMonitorsAndReturnsLower) {
        "#13 RETURN_FINISH; #14 LEAVE_SCOPE c"},
   };
   for (const LoweringCase& c : cases) EXPECT_EQ(lowered(a, c.method), c.expected) << c.method;
-  // The constructors: implicit super() and the instance initializers; none after this(...); after
-  // an explicit super(...), the initializers.
-  EXPECT_EQ(lowered(a, nullptr, 0), "#0 EXPR CALL SUPER; #1 EXPR INIT; #2 EXPR ASG");
+  // The constructors: implicit super() and the instance initializers, an initializer block with
+  // the mark of its end; none after this(...); after an explicit super(...), the initializers.
+  EXPECT_EQ(lowered(a, nullptr, 0), "#0 EXPR CALL SUPER; #1 EXPR INIT; #2 EXPR ASG; #3 NULL");
   EXPECT_EQ(lowered(a, nullptr, 1), "#0 EXPR CALL THIS; #1 EXPR ASG; #2 LEAVE_SCOPE i");
-  EXPECT_EQ(lowered(a, nullptr, 2), "#0 EXPR CALL SUPER; #1 EXPR INIT; #2 EXPR ASG; #3 LEAVE_SCOPE l");
+  EXPECT_EQ(lowered(a, nullptr, 2), "#0 EXPR CALL SUPER; #1 EXPR INIT; #2 EXPR ASG; #3 NULL; #4 LEAVE_SCOPE l");
   EXPECT_EQ(reported, "");
 }
 
