@@ -432,7 +432,7 @@ void genMethod(Member* method) {
   const AssignSets* result = owner->blankFinalResult;
   for (const Member* m = owner->members; m != nullptr; m = m->next) {
     if (!isBlankFinalInstanceField(m) || m->blankFinalNumber >= classGen.blankFinalCount) continue;
-    if (result != nullptr && isDefinitelyAssigned(result, classGen.maxLocals + m->blankFinalNumber)) continue;
+    if (isBlankFinalAssigned(result, m->blankFinalNumber)) continue;
     // A default constructor has no text of its own: the field is where the fault shows.
     if (method->methodFlags & METHOD_DEFAULT_CONSTRUCTOR)
       errorInFile(owner->sourceFile, m->line, m->column, "uninit.final.var.default", identToString(m->name));

@@ -208,7 +208,7 @@ void writeClassInitializer(ClassDef* cls) {
   const AssignSets* result = cls->blankFinalResult;
   for (const Member* m = cls->members; m != nullptr; m = m->next) {
     if (!isBlankFinalStaticField(m) || m->blankFinalNumber >= classGen.blankFinalCount) continue;
-    if (result == nullptr || !isDefinitelyAssigned(result, classGen.maxLocals + m->blankFinalNumber))
+    if (!isBlankFinalAssigned(result, m->blankFinalNumber))
       errorInFile(cls->sourceFile, m->line, m->column, "uninit.static.final.var", identToString(m->name));
   }
 }

@@ -46,10 +46,9 @@ void initConstantPool() {
   newOutputBuffer(&p.buffer);
 }
 
-// The entry of the modified UTF-8 bytes, found or made.
-static Utf8Entry* findUtf8Bytes(const uint8_t* bytes, int32_t length) {
+// The entry of the modified UTF-8 bytes, found or made; `hash` is hashBytes of the bytes.
+static Utf8Entry* findUtf8Hashed(const uint8_t* bytes, int32_t length, uint32_t hash) {
   ConstantPool& p = pool();
-  auto hash = static_cast<uint32_t>(hashBytes(bytes, static_cast<size_t>(length)));
   Utf8Entry** bucket = &p.utf8Table[hash & (p.utf8Buckets - 1)];
   Utf8Entry* previous = nullptr;
   for (Utf8Entry* e = *bucket; e != nullptr; previous = e, e = e->next) {
@@ -71,6 +70,10 @@ static Utf8Entry* findUtf8Bytes(const uint8_t* bytes, int32_t length) {
   if (++p.utf8Entries > 2 * p.utf8Buckets)
     growArenaBuckets(&global.genArena, &p.utf8Table, &p.utf8Buckets, FIRST_BUCKETS, &Utf8Entry::next, utf8Hash);
   return entry;
+}
+
+static Utf8Entry* findUtf8Bytes(const uint8_t* bytes, int32_t length) {
+  return findUtf8Hashed(bytes, length, static_cast<uint32_t>(hashBytes(bytes, static_cast<size_t>(length))));
 }
 
 Utf8Entry* findUtf8(const void* characters, int32_t length, int32_t width) {
@@ -180,8 +183,8 @@ static int32_t cutToUtf8Limit(const uint8_t* bytes, int32_t length) {
   return cut;
 }
 
-uint16_t addUtf8Chars(const void* characters, int32_t length, int32_t width) {
-  Utf8Entry* entry = findUtf8(characters, length, width);
+// The entry's index, its bytes appended to the pool at its first use.
+static uint16_t utf8Index(Utf8Entry* entry) {
   if (entry->index != 0) return static_cast<uint16_t>(entry->index);
   OutputBuffer* buffer = &pool().buffer;
   int32_t written = cutToUtf8Limit(utf8EntryBytes(entry), entry->length);
@@ -192,6 +195,23 @@ uint16_t addUtf8Chars(const void* characters, int32_t length, int32_t width) {
   if (written != entry->length && classGen.cls != nullptr)
     errorInFile(classGen.cls->sourceFile, 0, 0, "exceeded.max.string", classToString(classGen.cls));
   return static_cast<uint16_t>(entry->index);
+}
+
+uint16_t addUtf8Chars(const void* characters, int32_t length, int32_t width) {
+  return utf8Index(findUtf8(characters, length, width));
+}
+
+const Utf8Entry* keepUtf8(uint16_t index) {
+  const Utf8Entry* entry = poolSlot(index).utf8;
+  if (entry == nullptr) return nullptr;
+  auto* kept = static_cast<Utf8Entry*>(arenaAllocUncleared(&global.mainArena, sizeof(Utf8Entry) + entry->length));
+  *kept = Utf8Entry{nullptr, 0, entry->length, entry->hash};
+  std::memcpy(const_cast<uint8_t*>(utf8EntryBytes(kept)), utf8EntryBytes(entry), entry->length);
+  return kept;
+}
+
+uint16_t addKeptUtf8(const Utf8Entry* kept) {
+  return utf8Index(findUtf8Hashed(utf8EntryBytes(kept), kept->length, kept->hash));
 }
 
 uint16_t addUtf8(const char* text) {

@@ -116,6 +116,10 @@ uint16_t addMemberRefIndexes(uint8_t tag, uint16_t classIndex, uint16_t nameAndT
 // and numbers it (appendConstant).
 ConstantEntry* findOrAddConstant(uint8_t tag, uint32_t first, uint32_t second);
 Utf8Entry* findUtf8(const void* characters, int32_t length, int32_t width);
+// A copy, in the main arena, of the Utf8 entry at `index` (null when the index holds none), which
+// addKeptUtf8 adds to the pool of any later class as the characters it was made from would be.
+const Utf8Entry* keepUtf8(uint16_t index);
+uint16_t addKeptUtf8(const Utf8Entry* kept);
 // Appends a made entry's bytes to the pool buffer and gives it the next index (two slots for Long
 // and Double).
 void appendConstant(ConstantEntry* entry);

@@ -38,6 +38,10 @@ namespace {
 struct AnalysisState {
   int32_t count;
   size_t bytes;
+  int32_t maxLocals;
+  int32_t locals;          // the locals' bits come first; the blank finals' follow
+  int32_t* indexOfSlot;    // a local slot's bit, -1 for a slot not followed
+  int32_t* slotOfIndex;
   AssignSets* initial;
   AssignSets* vacuous;  // what flows where control never goes
   bool neverRuns;       // the statement walked is code that never runs
@@ -45,8 +49,8 @@ struct AnalysisState {
 };
 
 AnalysisState state;
-// The slots of the locals declared inside each loop, by the loop's head label.
-std::unordered_map<const StmtNode*, std::vector<int16_t>> loopLocals;
+// The bits of the locals declared inside each loop, by the loop's head label.
+std::unordered_map<const StmtNode*, std::vector<int32_t>> loopLocals;
 // The uses and assignments already reported: a statement is walked again when what reaches it
 // changes, and a finally block once from each of its calls.
 std::unordered_set<const ExprNode*> reportedNodes;
@@ -68,12 +72,19 @@ void clearBit(uint8_t* bits, int32_t index) {
   bits[index / 8] &= static_cast<uint8_t>(~(0x80 >> (index % 8)));
 }
 
+// The bit of a local slot, or -1 when the slot is not followed.
+int32_t localIndex(int32_t slot) {
+  return slot >= 0 && slot < state.maxLocals ? state.indexOfSlot[slot] : -1;
+}
+
 void copySets(AssignSets* to, const AssignSets* from) {
   std::memcpy(to->assigned, from->assigned, 3 * state.bytes);
 }
 
+AssignSets* newUnclearedSets(int32_t count);
+
 AssignSets* copyOf(const AssignSets* from) {
-  AssignSets* sets = newAssignSets(state.count);
+  AssignSets* sets = newUnclearedSets(state.count);
   copySets(sets, from);
   return sets;
 }
@@ -216,6 +227,7 @@ void makeVacuous(AssignSets* sets) {
 
 void walkExpr(ExprNode* e, AssignSets* sets);
 void walkCondition(ExprNode* e, AssignSets* sets, AssignSets** whenTrue, AssignSets** whenFalse);
+void checkCapturedLocals(const ClassDef* cls, const ClassDef* methodClass, AssignSets* sets);
 
 void walkArguments(ExprNode* list, AssignSets* sets) {
   walkExpr(list, sets);
@@ -359,6 +371,10 @@ void walkNode(ExprNode* e, AssignSets* sets, bool leftDone) {
       if (!leftDone) walkExpr(e->left, sets);
       walkArguments(e->list, sets);
       for (ArrayDimension* d = e->dimensions; d != nullptr; d = d->next) walkExpr(d->size, sets);
+      // The arguments read what the anonymous class copies; what the classes declared inside it
+      // use, whether or not it creates them, must be assigned too.
+      if (e->member != nullptr && e->member->owner != nullptr && (e->member->owner->flags & CF_ANONYMOUS) != 0)
+        checkCapturedLocals(e->member->owner, e->member->owner->outer, sets);
       return;
     case O_INSTANCEOF:
       walkExpr(e->right, sets);
@@ -506,7 +522,7 @@ void checkLoop(StmtNode* s) {
   for (int32_t i = state.count - 1; i >= 0; i--) {
     if (!testBit(loopEnd->out->finalAssigned, state.count, i) || !testBit(label->in->unassigned, state.count, i))
       continue;
-    if (i < classGen.maxLocals && declaredInLoop(label, loopEnd, i)) continue;
+    if (i < state.locals && declaredInLoop(label, loopEnd, state.slotOfIndex[i])) continue;
     if (!loopReported.insert(i).second) continue;
     const ExprNode* assignment = assignmentInLoop(label, loopEnd, i);
     if (assignment != nullptr)
@@ -547,8 +563,8 @@ const AssignSets* forgetPassedScopes(const StmtNode* jump, const StmtNode* targe
   AssignSets* result = copyOf(incoming);
   for (s = jump->next; s != target; s = s->next) {
     if (s->kind != ST_LEAVE_SCOPE || s->variable == nullptr) continue;
-    int32_t slot = s->variable->slot;
-    if (slot >= 0 && slot < classGen.maxLocals) forget(result, slot);
+    int32_t i = localIndex(s->variable->slot);
+    if (i >= 0) forget(result, i);
   }
   return result;
 }
@@ -558,16 +574,15 @@ const AssignSets* forgetPassedScopes(const StmtNode* jump, const StmtNode* targe
 void forgetLoopLocals(StmtNode* head) {
   auto found = loopLocals.find(head);
   if (found == loopLocals.end()) {
-    std::vector<int16_t> slots;
+    std::vector<int32_t> indices;
     for (const StmtNode* s = head; s != nullptr; s = s->next) {
-      if (s->kind == ST_LEAVE_SCOPE && s->variable != nullptr && s->variable->slot >= 0 &&
-          s->variable->slot < classGen.maxLocals)
-        slots.push_back(s->variable->slot);
+      if (s->kind == ST_LEAVE_SCOPE && s->variable != nullptr && localIndex(s->variable->slot) >= 0)
+        indices.push_back(localIndex(s->variable->slot));
       if (s == head->loopLink) break;
     }
-    found = loopLocals.emplace(head, std::move(slots)).first;
+    found = loopLocals.emplace(head, std::move(indices)).first;
   }
-  for (int16_t slot : found->second) forget(head->in, slot);
+  for (int32_t i : found->second) forget(head->in, i);
 }
 
 // A local that a local class uses, in its own body or in that of a class declared inside it,
@@ -610,13 +625,13 @@ bool visitStatement(StmtNode* s, StmtNode* predecessor) {
   }
   if (s->kind == ST_LABEL && s->loopLink != nullptr) forgetLoopLocals(s);
 
-  if (s->out == nullptr) s->out = newAssignSets(state.count);
+  if (s->out == nullptr) s->out = newUnclearedSets(state.count);
   copySets(s->out, s->in);
   state.neverRuns = (s->flags & STMT_REACHABLE) == 0;
   // A local leaves its scope, or begins it without a value (in code that never runs as well).
   if (s->kind == ST_LEAVE_SCOPE || s->kind == ST_DECLARATION) {
-    Member* v = s->variable;
-    if (v != nullptr && v->slot >= 0 && v->slot < state.count) forget(s->out, v->slot);
+    int32_t i = s->variable != nullptr ? localIndex(s->variable->slot) : -1;
+    if (i >= 0) forget(s->out, i);
   } else if (hasExpression(s->kind)) {
     walkExpr(s->expression, s->out);
   } else if (s->kind == ST_NULL && s->variable != nullptr && s->variable->kind == MK_CLASS_DECLARATION &&
@@ -687,14 +702,112 @@ StmtNode* handlerEntry(TryClause* clause) {
 
 }  // namespace
 
-AssignSets* newAssignSets(int32_t count) {
+namespace {
+
+// Sets whose bits are written before they are read: a copy's, an exit's.
+AssignSets* newUnclearedSets(int32_t count) {
   size_t bytes = static_cast<size_t>((count + 7) / 8);
-  auto* sets = arenaNewWithTail<AssignSets>(&global.genArena, 3 * bytes);
+  auto* sets = static_cast<AssignSets*>(arenaAllocUncleared(&global.genArena, sizeof(AssignSets) + 3 * bytes));
   auto* bits = reinterpret_cast<uint8_t*>(sets + 1);
   sets->count = count;
+  sets->blankFinalBase = state.locals;
   sets->assigned = bits;
   sets->unassigned = bits + bytes;
   sets->finalAssigned = bits + 2 * bytes;
+  return sets;
+}
+
+// Whether the expression reads the variable by its simple name.
+bool readsVariable(ExprNode* tree, const Member* v) {
+  FrameStack<ExprNode*, 16> pending;
+  pending.push(tree);
+  while (!pending.empty()) {
+    ExprNode* e = pending.top();
+    pending.pop();
+    if (e == nullptr) continue;
+    if (e->op == O_ID && e->member == v) return true;
+    pending.push(e->left);
+    pending.push(e->right);
+    pending.push(e->third);
+    pending.push(e->list);
+    pending.push(e->savedQualifier);
+    for (ArrayDimension* d = e->dimensions; d != nullptr; d = d->next) pending.push(d->size);
+  }
+  return false;
+}
+
+struct SlotUse {
+  bool followed;             // some variable of the slot needs its bit
+  bool declared;             // a local declared with an initializer that does not read it takes the slot
+  const Member* awaiting;    // a local declared, its initializer not met yet
+};
+
+void noteStatementSlots(const StmtNode* first, const StmtNode* last, SlotUse* uses, int32_t maxLocals,
+                        bool* hasSwitch) {
+  for (const StmtNode* s = first; s != nullptr; s = s->next) {
+    if (s->kind == ST_SWITCH) *hasSwitch = true;
+    const Member* v = s->variable;
+    if (s->kind == ST_DECLARATION && v != nullptr && v->slot >= 0 && v->slot < maxLocals) {
+      SlotUse& use = uses[v->slot];
+      bool plain = v->kind == MK_VARIABLE && (v->modifiers & M_FINAL) == 0 &&
+                   (v->variableFlags & (VAR_HAS_INITIALIZER | VAR_CATCH_PARAMETER)) == VAR_HAS_INITIALIZER;
+      if (!plain || use.awaiting != nullptr) use.followed = true;
+      use.awaiting = plain ? v : nullptr;
+    }
+    const ExprNode* e = s->expression;
+    if (hasExpression(s->kind) && e != nullptr && e->op == O_INIT && e->member != nullptr) {
+      const Member* init = e->member;
+      if (init->slot >= 0 && init->slot < maxLocals) {
+        SlotUse& use = uses[init->slot];
+        if (use.awaiting != init || readsVariable(e->right, init))
+          use.followed = true;
+        else
+          use.declared = true;
+        use.awaiting = nullptr;
+      }
+    }
+    if (s == last) break;
+  }
+}
+
+// Lays out the bits. A local that is not final and whose initializer does not read it is assigned
+// wherever it may be named: every way into its scope passes its declaration, but for a switch's
+// labels, so in a method without a switch its bit could never be reported and it gets none. The
+// parameters, the catch parameters, the finally blocks' variables, the other locals and the slots
+// the compiler takes for itself keep a bit each, in slot order; the blank finals follow them.
+void layOutBits(int32_t maxLocals) {
+  state.maxLocals = maxLocals;
+  state.indexOfSlot = arenaNewArray<int32_t>(&global.genArena, static_cast<size_t>(maxLocals));
+  state.slotOfIndex = arenaNewArray<int32_t>(&global.genArena, static_cast<size_t>(maxLocals));
+  std::vector<SlotUse> uses(static_cast<size_t>(maxLocals));
+  bool hasSwitch = false;
+  noteStatementSlots(global.ctx.firstStatement, nullptr, uses.data(), maxLocals, &hasSwitch);
+  for (TryClause* c = global.ctx.firstClause; c != nullptr; c = c->next) {
+    noteStatementSlots(c->first, c->last, uses.data(), maxLocals, &hasSwitch);
+    if (c->variable != nullptr && c->variable->slot >= 0 && c->variable->slot < maxLocals)
+      uses[c->variable->slot].followed = true;
+  }
+  const Member* method = global.ctx.currentMethod;
+  int32_t parameterSlots = method != nullptr ? method->parameterSlots : 0;
+  if (method != nullptr)
+    for (const Parameter* p = method->parameters; p != nullptr; p = p->next)
+      if (p->variable != nullptr && p->variable->slot >= 0 && p->variable->slot < maxLocals)
+        uses[p->variable->slot].followed = true;
+  int32_t locals = 0;
+  for (int32_t slot = 0; slot < maxLocals; slot++) {
+    const SlotUse& use = uses[slot];
+    bool followed = hasSwitch || slot < parameterSlots || use.followed || use.awaiting != nullptr || !use.declared;
+    state.indexOfSlot[slot] = followed ? locals : -1;
+    if (followed) state.slotOfIndex[locals++] = slot;
+  }
+  state.locals = locals;
+}
+
+}  // namespace
+
+AssignSets* newAssignSets(int32_t count) {
+  AssignSets* sets = newUnclearedSets(count);
+  std::memset(sets->assigned, 0, 3 * static_cast<size_t>((count + 7) / 8));
   return sets;
 }
 
@@ -708,16 +821,21 @@ bool isDefinitelyUnassigned(const AssignSets* sets, int32_t index) {
 
 int32_t blankFinalIndex(const Member* v) {
   if (v == nullptr) return -1;
-  if ((v->kind == MK_VARIABLE || v->kind == MK_PARAMETER) && v->slot >= 0)
-    return v->slot < classGen.maxLocals ? v->slot : -1;
+  if ((v->kind == MK_VARIABLE || v->kind == MK_PARAMETER) && v->slot >= 0) return localIndex(v->slot);
   if (v->kind != MK_VARIABLE || v->blankFinalNumber >= classGen.blankFinalCount) return -1;
   bool inMethod = global.ctx.currentMethod != nullptr;
   if (inMethod ? isBlankFinalInstanceField(v) : isBlankFinalStaticField(v))
-    return classGen.maxLocals + v->blankFinalNumber;
+    return state.locals + v->blankFinalNumber;
   return -1;
 }
 
+bool isBlankFinalAssigned(const AssignSets* sets, int32_t number) {
+  return sets != nullptr && isDefinitelyAssigned(sets, sets->blankFinalBase + number);
+}
+
 void analyseDefiniteAssignment(int32_t count, bool preassigned) {
+  layOutBits(classGen.maxLocals);
+  count = state.locals + count - classGen.maxLocals;
   state.count = count;
   state.bytes = static_cast<size_t>((count + 7) / 8);
   state.variables = arenaNewArray<Member*>(&global.genArena, static_cast<size_t>(count));
@@ -731,7 +849,7 @@ void analyseDefiniteAssignment(int32_t count, bool preassigned) {
   std::memset(state.initial->unassigned, 0xFF, state.bytes);
   // A constructor that begins with this(...) finds every blank final assigned by the other one.
   if (preassigned)
-    for (int32_t i = classGen.maxLocals; i < count; i++) markAssigned(state.initial, i);
+    for (int32_t i = state.locals; i < count; i++) markAssigned(state.initial, i);
 
   static const FlowVisitor visitor{visitStatement, afterFinallyCall, handlerEntry};
   StmtNode* first = global.ctx.firstStatement;

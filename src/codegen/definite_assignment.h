@@ -15,6 +15,7 @@ struct StmtNode;
 // bytes follow the record in the same allocation of the generation arena.
 struct AssignSets {
   int32_t count;
+  int32_t blankFinalBase;  // the bit of the first blank final
   uint8_t* assigned;
   uint8_t* unassigned;
   uint8_t* finalAssigned;
@@ -27,12 +28,15 @@ bool isDefinitelyAssigned(const AssignSets* sets, int32_t index);
 bool isDefinitelyUnassigned(const AssignSets* sets, int32_t index);
 
 // The bit of a variable in the current method's sets, or -1 when it is not tracked: a local or
-// parameter by its slot; a blank final field of the class being generated, numbered for the code
-// being generated, at max_locals + its number.
+// parameter by its slot, when its slot is followed; a blank final field of the class being
+// generated, numbered for the code being generated, after the locals' bits.
 int32_t blankFinalIndex(const Member* variable);
+// Whether the blank final of the number is definitely assigned in the sets (false for null sets).
+bool isBlankFinalAssigned(const AssignSets* sets, int32_t number);
 
 // Runs the analysis over the current method's statement list (reachability done) with
-// `count` = max_locals + the blank finals numbered. `preassigned`: the code starts with this(...),
+// `count` = max_locals + the blank finals numbered; locals that can only be read where they are
+// assigned get no bit. `preassigned`: the code starts with this(...),
 // which assigns every blank final field. The sets at the normal exits are joined into the class
 // being generated; code that never completes normally leaves every variable assigned there.
 void analyseDefiniteAssignment(int32_t count, bool preassigned);

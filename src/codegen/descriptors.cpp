@@ -108,7 +108,47 @@ uint16_t classDescriptor(ClassDef* cls) {
   return index;
 }
 
+// Whether the class's binary name is its for good: a local or anonymous class, or one inside one,
+// may be made again, or renamed, when the body that declares it is parsed again.
+static bool hasLastingName(const ClassDef* cls) {
+  for (const ClassDef* c = cls; c != nullptr; c = c->outer)
+    if ((c->flags & (CF_LOCAL | CF_ANONYMOUS)) != 0) return false;
+  return cls->binaryName != nullptr;
+}
+
+// A type whose descriptor no later pass can change: primitive, or naming a resolved class whose
+// name is lasting.
+static bool isLastingDescriptorType(const Type* type) {
+  while (type != nullptr && type->kind == TK_ARRAY) type = type->element;
+  if (type == nullptr || type->kind == TK_ERROR) return false;
+  if (type->kind != TK_CLASS) return true;
+  if (type->classRef == nullptr || type->classRef->resolved == nullptr) return false;
+  return hasLastingName(type->classRef->resolved);
+}
+
+// A method's descriptor is kept, and later classes that call it take it as it was made: the
+// parameters of a constructor of a class from source may still grow (captured values), and a
+// method of a local class goes with its class.
+static bool isLastingDescriptor(const Member* method) {
+  const ClassDef* owner = method->owner;
+  if (owner == nullptr || (method->kind == MK_CONSTRUCTOR && owner->sourceFile != nullptr)) return false;
+  if (!hasLastingName(owner)) return false;
+  for (const Parameter* p = method->parameters; p != nullptr; p = p->next)
+    if (!isLastingDescriptorType(p->type)) return false;
+  return method->kind == MK_CONSTRUCTOR || isLastingDescriptorType(method->type);
+}
+
+static void noteMethodDependencies(const Member* method) {
+  for (const Parameter* p = method->parameters; p != nullptr; p = p->next) noteTypeDependency(p->type);
+  if (method->kind != MK_CONSTRUCTOR) noteTypeDependency(method->type);
+}
+
 uint16_t methodDescriptor(const Member* method) {
+  if (method->keptDescriptor != nullptr) {
+    uint16_t index = addKeptUtf8(method->keptDescriptor);
+    noteMethodDependencies(method);
+    return index;
+  }
   for (const Parameter* p = method->parameters; p != nullptr; p = p->next) prepareDescriptorNames(p->type);
   prepareDescriptorNames(method->type);
   resetNameBuffer();
@@ -120,17 +160,24 @@ uint16_t methodDescriptor(const Member* method) {
   else
     appendNameChar('V');
   uint16_t index = storeNameBuffer();
-  for (const Parameter* p = method->parameters; p != nullptr; p = p->next) noteTypeDependency(p->type);
-  if (method->kind != MK_CONSTRUCTOR) noteTypeDependency(method->type);
+  if (isLastingDescriptor(method)) const_cast<Member*>(method)->keptDescriptor = keepUtf8(index);
+  noteMethodDependencies(method);
   return index;
 }
 
+// Kept as a method's descriptor is, for the classes generated later that name the class.
 uint16_t internalClassName(ClassDef* cls) {
+  if (cls->keptInternalName != nullptr) {
+    uint16_t index = addKeptUtf8(cls->keptInternalName);
+    noteClassDependency(cls);
+    return index;
+  }
   computeBinaryName(cls);
   resetNameBuffer();
   appendPackagePath(cls->package, '/');
   appendName(cls->binaryName != nullptr ? cls->binaryName : cls->name);
   uint16_t index = storeNameBuffer();
+  if (cls->kind != CLASS_KIND_ERROR && hasLastingName(cls)) cls->keptInternalName = keepUtf8(index);
   noteClassDependency(cls);
   return index;
 }

@@ -443,7 +443,7 @@ int32_t emitCode(Scope* scope) {
   // another (a return inside a finally block runs the finally blocks around it), and a slot the
   // parser freed after one try may be taken again by the next.
   for (TryClause* c = global.ctx.firstClause; c != nullptr; c = c->next)
-    if (c->kind == CLAUSE_FINALLY && c->variable != nullptr) c->variable->slot = static_cast<int16_t>(classGen.maxLocals++);
+    if (c->kind == CLAUSE_FINALLY && c->variable != nullptr) c->variable->slot = classGen.maxLocals++;
   int32_t count = classGen.maxLocals + classGen.blankFinalCount;
   if (count > 0) analyseDefiniteAssignment(count, constructorCallsThis(method));
 

@@ -809,7 +809,7 @@ void resolveMemberTypes(ClassDef* cls, Member* m) {
 void declareMember(ClassDef* cls, Member* member) {
   resolveMemberTypes(cls, member);
   if ((member->modifiers & M_STATIC) == 0 && member->kind == MK_VARIABLE)
-    member->slot = static_cast<int16_t>(allocLocalSlots(member->type != nullptr ? slotsForKind(member->type->kind) : 1));
+    member->slot = allocLocalSlots(member->type != nullptr ? slotsForKind(member->type->kind) : 1);
 }
 
 // Only a field of primitive type or String with an initializer can be a constant: its initializer

@@ -12,6 +12,7 @@ struct ClassRef;
 struct ForeignAccessTable;
 struct Identifier;
 struct LocalVariableEntry;
+struct Utf8Entry;
 struct MemberIndex;
 struct JumpContext;
 struct ParserContext;
@@ -154,6 +155,7 @@ struct ClassDef {
   Member* lookupResult;  // what that lookup found in the class and its supertypes
   MemberIndex* memberIndex;  // the members by name (semantic/member_index.h), made at the first lookup
   int32_t generatedRound;    // local classes: global.generationRound when last generated
+  const Utf8Entry* keptInternalName;  // code generation: the internal name, once it can no longer change
 };
 
 // An inner class: a class declared in another without static. It may declare no static members
@@ -240,7 +242,7 @@ struct Member {
   int32_t bodyLine;
   int32_t bodyColumn;
   ThrowsEntry* throwsList;  // methods
-  int16_t slot;             // variables: local slot, -1 when none yet
+  int32_t slot;             // variables: local slot, -1 when none yet
   Parameter* parameters;    // methods
   uint32_t variableFlags;   // variables: VAR_ bits
   uint8_t constantState;
@@ -260,4 +262,5 @@ struct Member {
   ParserContext* keptContext;      // methods of a local class: the context right after the body's parse
   int32_t blankFinalNumber;        // blank final fields: the index among those of the current method
   Member* calledConstructor;  // constructors: the constructor of the class its this(...) calls
+  const Utf8Entry* keptDescriptor;  // methods: the descriptor, kept once it can no longer change
 };

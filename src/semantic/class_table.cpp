@@ -9,7 +9,6 @@
 #include "semantic/class_lookup.h"
 #include "semantic/class_names.h"
 #include "semantic/class_reader.h"
-#include "semantic/declaration_checks.h"
 #include "semantic/element_names.h"
 #include "semantic/imports.h"
 #include "semantic/name_lookup.h"
@@ -446,9 +445,7 @@ void resetClassTable() {
   runtimeMembers = RuntimeMembers{};
   for (ClassDef*& cls : knownClasses) cls = nullptr;
   for (Member*& field : typeFields) field = nullptr;
-  // What is kept beside the classes and scopes forgotten here: the walks' numbers, and the names
-  // of the last scope searched for a duplicate local (a new scope may come at the old one's address).
+  // What is kept beside the classes forgotten here: the walks' numbers.
   resetLookupWalks();
   resetSupertypeWalks();
-  forgetLocalNames();
 }

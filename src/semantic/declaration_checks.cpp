@@ -11,7 +11,6 @@
 #include <set>
 #include <string>
 #include <unordered_map>
-#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -22,6 +21,7 @@
 #include "semantic/class_table.h"
 #include "semantic/element_names.h"
 #include "semantic/member_index.h"
+#include "semantic/name_lookup.h"
 #include "semantic/try_clauses.h"
 #include "semantic/type_records.h"
 #include "semantic/type_relations.h"
@@ -892,69 +892,25 @@ void warnDeprecated(ClassDef* cls, Member* member, ClassDef* overriderOwner, Cla
 
 namespace {
 
-// The names of the locals and parameters in the open scopes that the duplicate check searches,
-// for the scope they were gathered in: while declarations go on in one scope only its new
-// members are added, so a block of many locals is checked in time linear in their number. A
-// scope opened or closed gathers them again.
-struct LocalNames {
-  bool valid;
-  Scope* scope;
-  Member* first;
-  Member* last;  // the current scope's last member already added
-  ClassDef* cls;
-  std::unordered_set<const Identifier*> names;
-};
-
-LocalNames localNames;
-
-bool searchedScope(const Scope* scope, const ClassDef* cls) {
-  return scope->owner == cls && (cls == nullptr || scope != cls->scope);
-}
-
-void addLocalNames(const Member* from) {
-  for (const Member* m = from; m != nullptr; m = m->next)
-    if (m->kind == MK_VARIABLE || m->kind == MK_PARAMETER) localNames.names.insert(m->name);
-}
-
-// Whether a local or parameter of the name may be in the searched scopes.
-bool mayHaveLocalNamed(const Identifier* name) {
-  Scope* scope = global.ctx.scope;
-  ClassDef* cls = global.ctx.enclosing;
-  LocalNames& cache = localNames;
-  if (!cache.valid || cache.scope != scope || cache.cls != cls || scope == nullptr || cache.first != scope->first) {
-    cache.names.clear();
-    cache.valid = true;
-    cache.scope = scope;
-    cache.cls = cls;
-    cache.first = scope != nullptr ? scope->first : nullptr;
-    cache.last = scope != nullptr ? scope->last : nullptr;
-    for (Scope* s = scope; s != nullptr && searchedScope(s, cls); s = s->outer) addLocalNames(s->first);
-  } else if (scope->last != cache.last) {
-    addLocalNames(cache.last != nullptr ? cache.last->next : scope->first);
-    cache.last = scope->last;
-  }
-  return cache.names.count(name) != 0;
+// Reports the local or parameter `m` that the variable of the same name would hide.
+bool reportDuplicateLocal(Member* m, void* context) {
+  const auto* variable = static_cast<const Member*>(context);
+  if (m->kind == MK_VARIABLE || m->kind == MK_PARAMETER)
+    errorAt(variable->line, variable->column, "dup.variable.name.local", identToString(variable->name),
+            intToString(m->line));
+  return false;
 }
 
 }  // namespace
-
-void forgetLocalNames() {
-  localNames.valid = false;
-}
 
 // The innermost scope and the enclosing ones of the same class, the method's parameters among
 // them. The class's own scope, which holds its fields, ends the search, and so does a scope of
 // another class: a local class's method may reuse the names of the method around it.
 void checkDuplicateLocal(Member* variable) {
   if (variable == nullptr || variable->name == nullptr) return;
-  if (!mayHaveLocalNamed(variable->name)) return;
   ClassDef* cls = global.ctx.enclosing;
   for (Scope* scope = global.ctx.scope; scope != nullptr; scope = scope->outer) {
     if (scope->owner != cls || (cls != nullptr && scope == cls->scope)) break;
-    for (Member* m = scope->first; m != nullptr; m = m->next) {
-      if (m->name != variable->name || (m->kind != MK_VARIABLE && m->kind != MK_PARAMETER)) continue;
-      errorAt(variable->line, variable->column, "dup.variable.name.local", identToString(variable->name),
-              intToString(m->line));
-    }
+    findScopeMember(scope, variable->name, reportDuplicateLocal, variable);
   }
 }

@@ -38,6 +38,3 @@ void warnDeprecated(ClassDef* cls, Member* member, ClassDef* overriderOwner, Cla
                     int32_t column);
 // A local variable about to be declared in the current scope.
 void checkDuplicateLocal(Member* variable);
-// Called when a scope is opened or closed: the names the duplicate check keeps for the open scopes
-// are gathered again.
-void forgetLocalNames();

@@ -290,6 +290,92 @@ void reportNotMember(Member* member, int32_t line, int32_t column) {
   }
 }
 
+// A long scope's members by name, kept beside its list: open addressing by linear probing and
+// never a removal, so the members of one name are met in list order, the first declared first.
+// The table follows the list as members are appended; a list begun anew (restartScope) drops it.
+struct ScopeNames {
+  Member* first;  // the list's first member when the table was made
+  Member* last;   // the last member entered
+  Member** slots;
+  uint32_t mask;
+  uint32_t used;
+};
+
+namespace {
+
+// Scopes shorter than this are walked: most blocks declare a few locals.
+constexpr int32_t SCOPE_NAMES_MIN_MEMBERS = 16;
+
+uint32_t nameSlot(const Identifier* name, uint32_t mask) {
+  auto bits = static_cast<uint64_t>(reinterpret_cast<uintptr_t>(name));
+  return static_cast<uint32_t>((bits * 0x9E3779B97F4A7C15ull) >> 32) & mask;
+}
+
+void enterScopeName(ScopeNames* names, Member* m) {
+  uint32_t i = nameSlot(m->name, names->mask);
+  while (names->slots[i] != nullptr) i = (i + 1) & names->mask;
+  names->slots[i] = m;
+  names->used++;
+  names->last = m;
+}
+
+// A table for the scope's whole list, at most half full after `extra` more members.
+ScopeNames* makeScopeNames(Scope* scope, uint32_t extra) {
+  uint32_t count = extra;
+  for (Member* m = scope->first; m != nullptr; m = m->next) count++;
+  uint32_t size = 64;
+  while (size < 2 * count) size *= 2;
+  auto* names = arenaNew<ScopeNames>(&global.mainArena);
+  names->slots = arenaNewArray<Member*>(&global.mainArena, size);
+  names->mask = size - 1;
+  names->first = scope->first;
+  for (Member* m = scope->first; m != nullptr; m = m->next) enterScopeName(names, m);
+  return names;
+}
+
+// The scope's table with every member of its list entered: the members appended since the last
+// lookup are added, and a list begun anew or outgrowing the table is entered again.
+ScopeNames* currentScopeNames(Scope* scope) {
+  ScopeNames* names = scope->names;
+  if (names->first != scope->first || names->last == nullptr) return scope->names = makeScopeNames(scope, 0);
+  for (Member* m = names->last; m != scope->last;) {
+    m = m->next;
+    if (m == nullptr) return scope->names = makeScopeNames(scope, 0);
+    if (2 * (names->used + 1) > names->mask + 1) return scope->names = makeScopeNames(scope, names->used);
+    enterScopeName(names, m);
+  }
+  return names;
+}
+
+// The scope's table, made once the list is longer than a few members; null for a short list.
+ScopeNames* scopeNamesOf(Scope* scope) {
+  if (scope->names != nullptr) return currentScopeNames(scope);
+  int32_t walked = 0;
+  for (Member* m = scope->first; m != nullptr; m = m->next)
+    if (++walked > SCOPE_NAMES_MIN_MEMBERS) return scope->names = makeScopeNames(scope, 0);
+  return nullptr;
+}
+
+bool acceptLocalEntry(Member* m, void*) {
+  return isLocalEntry(m);
+}
+
+}  // namespace
+
+Member* findScopeMember(Scope* scope, Identifier* name, bool (*accept)(Member*, void*), void* context) {
+  ScopeNames* names = scopeNamesOf(scope);
+  if (names == nullptr) {
+    for (Member* m = scope->first; m != nullptr; m = m->next)
+      if (m->name == name && accept(m, context)) return m;
+    return nullptr;
+  }
+  for (uint32_t i = nameSlot(name, names->mask); names->slots[i] != nullptr; i = (i + 1) & names->mask) {
+    Member* m = names->slots[i];
+    if (m->name == name && accept(m, context)) return m;
+  }
+  return nullptr;
+}
+
 // Locals first: the open scopes from the innermost outward, the first local or parameter of the
 // name winning. Where the scopes pass from a local class's body into the method around it, the
 // class's own fields and what it inherits come before that method's locals, as they stand closer.
@@ -315,8 +401,7 @@ Member* findVariable(Scope* scope, ClassDef* cls, Identifier* name, bool searchO
       }
       owner = s->owner;
     }
-    for (Member* m = s->first; m != nullptr; m = m->next) {
-      if (m->name != name || !isLocalEntry(m)) continue;
+    if (Member* m = findScopeMember(s, name, acceptLocalEntry, nullptr)) {
       if (foundOutside != nullptr && s->owner != nullptr && s->owner != global.ctx.enclosing) *foundOutside = s->owner;
       return m;
     }

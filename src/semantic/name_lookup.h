@@ -12,6 +12,10 @@ struct Identifier;
 struct Member;
 struct Scope;
 
+// The members of the name in the scope's list, in list order, offered to `accept` until it
+// answers true: that member, or null. A long scope is searched through a table of its names
+// that is kept beside its list, so a block of many locals costs no walk of them.
+Member* findScopeMember(Scope* scope, Identifier* name, bool (*accept)(Member*, void*), void* context);
 // foundOutside: the enclosing class the name was found in, or null for the current class and
 // its supertypes. staticReported, when given, is set when the use was reported as an instance
 // field named from a static context ("illegal.static.reference"), so the caller can keep the one

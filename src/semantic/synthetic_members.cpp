@@ -72,7 +72,7 @@ class BodyLocals {
 
   void shift(int32_t threshold, int32_t width) {
     for (Member* m : locals_)
-      if (m->kind == MK_VARIABLE && m->slot >= threshold) m->slot = static_cast<int16_t>(m->slot + width);
+      if (m->kind == MK_VARIABLE && m->slot >= threshold) m->slot += width;
     for (Scope* s = global.ctx.scope; s != nullptr; s = s->outer) {
       s->nextSlot += width;
       s->maxSlots += width;

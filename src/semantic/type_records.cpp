@@ -190,6 +190,12 @@ void appendToScope(Scope* scope, Member* member) {
   appendAtTail(&scope->first, &scope->last, member);
 }
 
+void restartScope(Scope* scope) {
+  scope->first = nullptr;
+  scope->last = nullptr;
+  scope->names = nullptr;
+}
+
 Member* declareLocal(Type* type) {
   Member* v = newMemberOfKind(&global.tempArena, MK_VARIABLE);
   v->modifiers = M_SYNTHETIC;
@@ -197,7 +203,7 @@ Member* declareLocal(Type* type) {
   v->type = type;
   if (global.ctx.scope != nullptr) {
     appendToScope(global.ctx.scope, v);
-    v->slot = static_cast<int16_t>(allocLocalSlots(type != nullptr ? slotsForKind(type->kind) : 1));
+    v->slot = allocLocalSlots(type != nullptr ? slotsForKind(type->kind) : 1);
   }
   return v;
 }
@@ -225,6 +231,7 @@ Member* copyMember(const Member* member) {
   *copy = *member;
   copy->next = nullptr;
   copy->owner = nullptr;
+  copy->keptDescriptor = nullptr;
   return copy;
 }
 

@@ -83,6 +83,8 @@ Member* newVariable(uint16_t modifiers, Type* type, Identifier* name, bool inCur
                     int32_t column);
 Member* declareLocal(Type* type);
 void appendToScope(Scope* scope, Member* member);
+// Empties the scope's list, and drops its table of names, for a list made again.
+void restartScope(Scope* scope);
 Member* newStaticInitializer(int32_t offset, int32_t line, int32_t column, int32_t endOffset);
 Member* newInstanceInitializer(int32_t offset, int32_t line, int32_t column, int32_t endOffset);
 Member* copyMember(const Member* member);

@@ -23,6 +23,11 @@ const char* nextCharacter(const char* p) {
 
 const char* findCharacter(const char* text, char c) {
   for (const char* p = text; *p != '\0';) {
+    if (static_cast<unsigned char>(*p) < 0x80) {
+      if (*p == c) return p;
+      p++;
+      continue;
+    }
     int32_t n = characterLength(p);
     if (n < 1) return nullptr;
     if (n == 1 && *p == c) return p;
@@ -34,6 +39,11 @@ const char* findCharacter(const char* text, char c) {
 const char* findLastCharacter(const char* text, char c) {
   const char* last = nullptr;
   for (const char* p = text; *p != '\0';) {
+    if (static_cast<unsigned char>(*p) < 0x80) {
+      if (*p == c) last = p;
+      p++;
+      continue;
+    }
     int32_t n = characterLength(p);
     if (n < 1) break;
     if (n == 1 && *p == c) last = p;
@@ -42,12 +52,20 @@ const char* findLastCharacter(const char* text, char c) {
   return last;
 }
 
+// Both separators in one pass, which ends where findLastCharacter's would.
 const char* lastPathSeparator(const char* path) {
-  const char* slash = findLastCharacter(path, '/');
-  const char* backslash = findLastCharacter(path, '\\');
-  if (slash == nullptr) return backslash;
-  if (backslash == nullptr) return slash;
-  return slash > backslash ? slash : backslash;
+  const char* last = nullptr;
+  for (const char* p = path; *p != '\0';) {
+    if (static_cast<unsigned char>(*p) < 0x80) {
+      if (*p == '/' || *p == '\\') last = p;
+      p++;
+      continue;
+    }
+    int32_t n = characterLength(p);
+    if (n < 1) break;
+    p += n;
+  }
+  return last;
 }
 
 bool endsWithPathSeparator(const char* path) {

@@ -8,6 +8,7 @@ struct ClassDef;
 struct ForwardUse;
 struct JumpContext;
 struct Member;
+struct ScopeNames;
 struct StmtNode;
 struct TryClause;
 
@@ -20,6 +21,8 @@ struct Scope {
   Member* last;
   int32_t maxSlots;
   int32_t nextSlot;
+  // The locals by name, made by the lookup once the scope is long (semantic/name_lookup.h).
+  ScopeNames* names;
 };
 
 // Bits of ParserContext::flags.

@@ -375,8 +375,7 @@ namespace {
 void listParameters(Member* method) {
   Scope* scope = method->parameterScope;
   if (scope == nullptr || scope->owner == nullptr) return;
-  scope->first = nullptr;
-  scope->last = nullptr;
+  restartScope(scope);
   for (Parameter* p = method->parameters; p != nullptr; p = p->next)
     if (p->variable != nullptr) appendToScope(scope, p->variable);
 }
@@ -386,8 +385,7 @@ void listParameters(Member* method) {
 HiddenParameters::HiddenParameters(Member* method) : method_(method) {
   Scope* scope = method->parameterScope;
   if (scope == nullptr) return;
-  scope->first = nullptr;
-  scope->last = nullptr;
+  restartScope(scope);
   scope->owner = nullptr;
 }
 
@@ -413,7 +411,7 @@ void assignParameterSlots(Member* method) {
       variable->constantState = CONSTANT_NONE;
       p->variable = variable;
     }
-    variable->slot = static_cast<int16_t>(slot);
+    variable->slot = slot;
     slot += slotWidth(p->type);
   }
   listParameters(method);

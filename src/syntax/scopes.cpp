@@ -2,7 +2,6 @@
 // class bodies, which push scopes of their own, never disturb the method around them.
 #include "syntax/scopes.h"
 
-#include "semantic/declaration_checks.h"
 #include "support/diagnostics.h"
 #include "support/global.h"
 #include "support/parser_context.h"
@@ -20,13 +19,11 @@ void pushScope(Scope* scope) {
     scope->maxSlots = outer->maxSlots > outer->nextSlot ? outer->maxSlots : outer->nextSlot;
   }
   global.ctx.scope = scope;
-  forgetLocalNames();
 }
 
 void popScope(Scope* scope) {
   Scope* outer = scope->outer;
   global.ctx.scope = outer;
-  forgetLocalNames();
   if (outer != nullptr && outer->owner == scope->owner && outer->maxSlots < scope->maxSlots)
     outer->maxSlots = scope->maxSlots;
 }

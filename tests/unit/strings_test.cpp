@@ -46,6 +46,14 @@ TEST(MultibyteStrings, DoubleByteTrailIsNoSeparator) {
   char host[64];
   ASSERT_TRUE(toHostPath("d\xb3\x5c\\x\xb3\x5c", host, sizeof host));
   EXPECT_STREQ(host, "d\xb3\x5c/x\xb3\x5c");
+  // The same past a long run of ASCII, which is copied a word at a time up to the first "\\" or
+  // the first byte of a longer character (here the last of a word, its trail the next word's first).
+  ASSERT_TRUE(toHostPath("projects/source\xb3\x5c\\x\xb3\x5c", host, sizeof host));
+  EXPECT_STREQ(host, "projects/source\xb3\x5c/x\xb3\x5c");
+  ASSERT_TRUE(toHostPath("projects\\source\\Main.java", host, sizeof host));
+  EXPECT_STREQ(host, "projects/source/Main.java");
+  const char* longName = "projects/source/d\xb3\x5c.java";
+  EXPECT_EQ(lastPathSeparator(longName), longName + 15);
   EXPECT_STREQ(fullPath("/d\xb3\x5c/e/.."), "/d\xb3\x5c");
   EXPECT_STREQ(fullPath("/d\xb3\x5c\\.."), "/");
   EXPECT_TRUE(wildcardMatches("?.java", "\xb3\x5c.java"));
