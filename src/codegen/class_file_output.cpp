@@ -235,7 +235,7 @@ void writeSourceClassFiles(SourceFile* file) {
   KeptChain chain(file->keptFirst);
   file->keptFirst = nullptr;
   file->keptLast = nullptr;
-  if ((file->flags & SOURCE_HAS_ERRORS) != 0) return;
+  if ((file->flags & SOURCE_HAS_ERRORS) != 0 || !global.writeClassFiles) return;
   if (classFileSink != nullptr) {
     for (KeptClassFile* k = chain.first(); k != nullptr; k = k->next)
       if (classFileSink(k->cls, k->bytes, k->size)) announceWritten(k->cls);

@@ -332,6 +332,13 @@ void genCodeAttribute(Member* method, Scope* scope) {
   endAttribute(open);
 }
 
+void checkCode(Member* method, Scope* scope) {
+  global.ctx.currentMethod = method;
+  classGen.maxStack = 0;
+  classGen.stackDepth = 0;
+  emitCode(scope);
+}
+
 void writeCodeAttributeBody(const Member* method, int32_t length) {
   if (classGen.stackDepth > classGen.maxStack) classGen.maxStack = classGen.stackDepth;
   // The counted depth misses what the machine pushes itself (a handler's exception, a return
@@ -372,14 +379,11 @@ void writeCodeAttributeBody(const Member* method, int32_t length) {
   patchShort(static_cast<uint32_t>(attributes), countAt);
 }
 
-void genMethod(Member* method) {
-  ClassDef* owner = method->owner;
-  classGen.blankFinalCount = 0;
-  if (owner != nullptr) owner->blankFinalResult = nullptr;
-  bool constructor = method->kind == MK_CONSTRUCTOR;
-  bool byThisCall = constructor && constructorCallsThis(method);
-  if (constructor && owner != nullptr) numberBlankFinals(owner, byThisCall);
+namespace {
 
+// The method_info record: flags, name, descriptor, and the Code, Exceptions, Deprecated and
+// Synthetic attributes it has.
+void writeMethodInfo(Member* method, Scope* scope) {
   putShort(memberAccessFlags(method->modifiers), body());
   putShort(method->name != nullptr ? addIdentifierUtf8(method->name) : addUtf8("<init>"), body());
   putShort(methodDescriptor(method), body());
@@ -389,7 +393,7 @@ void genMethod(Member* method) {
   bool deprecated = (method->modifiers & M_DEPRECATED) != 0;
   bool synthetic = (method->modifiers & M_SYNTHETIC) != 0;
   putShort((hasCode ? 1 : 0) + (thrown > 0 ? 1 : 0) + (deprecated ? 1 : 0) + (synthetic ? 1 : 0), body());
-  if (hasCode) genCodeAttribute(method, method->parameterScope != nullptr ? method->parameterScope : global.ctx.scope);
+  if (hasCode) genCodeAttribute(method, scope);
   if (thrown > 0) {
     putShort(attributeName(&classGen.exceptionsName, "Exceptions"), body());
     putInt(static_cast<uint32_t>(2 * thrown + 2), body());
@@ -400,12 +404,35 @@ void genMethod(Member* method) {
   if (deprecated) emptyAttribute(&classGen.deprecatedName, "Deprecated");
   if (synthetic) emptyAttribute(&classGen.syntheticName, "Synthetic");
   classGen.methodCount++;
+}
+
+}  // namespace
+
+void genMethod(Member* method) {
+  ClassDef* owner = method->owner;
+  classGen.blankFinalCount = 0;
+  if (owner != nullptr) owner->blankFinalResult = nullptr;
+  bool constructor = method->kind == MK_CONSTRUCTOR;
+  bool byThisCall = constructor && constructorCallsThis(method);
+  if (constructor && owner != nullptr) numberBlankFinals(owner, byThisCall);
+
+  bool hasCode = classGen.methodHasCode != 0;
+  Scope* scope = method->parameterScope != nullptr ? method->parameterScope : global.ctx.scope;
+  if (classGen.checkOnly) {
+    if (hasCode) checkCode(method, scope);
+  } else {
+    writeMethodInfo(method, scope);
+  }
 
   if (!constructor || byThisCall || owner == nullptr) return;
   const AssignSets* result = owner->blankFinalResult;
   for (const Member* m = owner->members; m != nullptr; m = m->next) {
     if (!isBlankFinalInstanceField(m) || m->blankFinalNumber >= classGen.blankFinalCount) continue;
-    if (!isBlankFinalAssigned(result, m->blankFinalNumber))
+    if (isBlankFinalAssigned(result, m->blankFinalNumber)) continue;
+    // A default constructor has no text of its own: the field is where the fault shows.
+    if (method->methodFlags & METHOD_DEFAULT_CONSTRUCTOR)
+      errorInFile(owner->sourceFile, m->line, m->column, "uninit.final.var.default", identToString(m->name));
+    else
       errorInFile(owner->sourceFile, method->line, method->column, "uninit.final.var", identToString(m->name));
   }
 }

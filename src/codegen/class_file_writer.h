@@ -36,13 +36,17 @@ bool classNeedsClinit(ClassDef* cls);
 void genField(Member* field);
 // One method_info; its Code attribute when classGen.methodHasCode is set, with classGen.maxLocals
 // and the method's scope. Counts the method in classGen.methodCount. For a constructor it numbers
-// the class's blank final fields first and reports those its code leaves unassigned.
+// the class's blank final fields first and reports those its code leaves unassigned. With
+// classGen.checkOnly nothing is written: the body's flow is analysed (checkCode), with its reports.
 void genMethod(Member* method);
 // A Code attribute for the current method (null: the class initializer) of outermost scope
 // `scope`: runs emitCode, then writes max_stack (never below the depth the code really
 // reaches), max_locals, the code, the exception table and the line and local tables. A length,
 // depth or count a class file cannot hold is an error of the class's source file.
 void genCodeAttribute(Member* method, Scope* scope);
+// What genCodeAttribute reports of the code's flow (unreached statements, a missing return,
+// definite assignment), with classGen.checkOnly set: no code is made and nothing written.
+void checkCode(Member* method, Scope* scope);
 // The part of a Code attribute after its length, once the method's code is laid out (length bytes):
 // from max_stack to the last table.
 void writeCodeAttributeBody(const Member* method, int32_t length);

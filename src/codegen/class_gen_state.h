@@ -29,6 +29,12 @@ struct ClassGenState {
   int32_t maxStack;
   int32_t maxLocals;        // set from the method's scope before its code is generated
   uint8_t methodHasCode;    // the method gets a Code attribute
+  // The class's source file had an error when the class's generation began: nothing is put in the
+  // body buffer (the file is not written), each body is only checked.
+  uint8_t nothingWritten;
+  // The body in progress is only checked, its flow analysed for the reports, and no code is made:
+  // nothingWritten, or the body itself failed (ParserContext::bodyFailed).
+  uint8_t checkOnly;
   int32_t blankFinalCount;  // blank final fields numbered for the current method (numberBlankFinals)
 
   // Pool indexes of attribute names, 0 until first used.

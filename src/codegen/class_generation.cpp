@@ -2,7 +2,9 @@
 // local or anonymous class, or a class inside one, every body parsed before any is generated (so
 // the outer locals it captures are known to its constructors); fields; methods and constructors in member order,
 // each body parsed just before its code is made; the class initializer; the blank final statics
-// it leaves unassigned reported.
+// it leaves unassigned reported. A class of a source file with an error, and a body that failed,
+// are checked the same way, every body parsed and its flow analysed, but no code is made
+// (classGen.checkOnly).
 #include "codegen/class_generation.h"
 
 #include <cstdio>
@@ -16,6 +18,7 @@
 #include "codegen/flow_analysis.h"
 #include "support/source_file.h"
 #include "semantic/class_lookup.h"
+#include "semantic/class_names.h"
 #include "semantic/class_records.h"
 #include "semantic/class_table.h"
 #include "semantic/passes.h"
@@ -119,10 +122,18 @@ void writeFields(ClassDef* cls) {
     if (m->kind == MK_VARIABLE) genField(m);
 }
 
+// A method or initializer left out of a class file that is being made: the file is not written
+// (its source counts as failed), also when the error that cost the body its code was reported in
+// another file (a class found as the bodies are generated).
+void keepFromWriting(ClassDef* cls) {
+  if (!classGen.nothingWritten && cls->sourceFile != nullptr) cls->sourceFile->flags |= SOURCE_HAS_ERRORS;
+}
+
 void writeMethods(ClassDef* cls) {
   for (Member* m = cls->members; m != nullptr; m = m->next) {
     if (m->kind != MK_METHOD && m->kind != MK_CONSTRUCTOR) continue;
     classGen.methodHasCode = 0;
+    bool whole = true;
     if (m->bodyOffset != 0) {
       if (m->keptContext != nullptr) {
         global.ctx = *m->keptContext;
@@ -136,8 +147,12 @@ void writeMethods(ClassDef* cls) {
       }
       classGen.methodHasCode = 1;
       classGen.maxLocals = localSlots(m);
+      whole = global.ctx.bodyIncomplete == 0;
     }
-    if ((m->errorMark & METHOD_ERROR_COUNTED) == 0) genMethod(m);
+    // A body that a syntax error cut short has no flow of its own to analyse.
+    classGen.checkOnly = classGen.nothingWritten || (m->bodyOffset != 0 && global.ctx.bodyFailed);
+    if (!whole || classGen.checkOnly) keepFromWriting(cls);
+    if (whole) genMethod(m);
   }
 }
 
@@ -160,17 +175,29 @@ void writeClassInitializer(ClassDef* cls) {
   }
   global.ctx.currentMethod = nullptr;
   beginMethodBody();
+  if (global.ctx.bodyIncomplete) {
+    keepFromWriting(cls);
+    return;
+  }
   // The blank final statics are numbered for the initializer itself, whatever method came last,
   // so that its analysis tracks them.
   numberBlankFinals(cls, false);
   classGen.maxLocals = global.ctx.scope != nullptr ? global.ctx.scope->maxSlots : 0;
-  putShort(ACC_STATIC, &classGen.body);
-  putShort(addUtf8("<clinit>"), &classGen.body);
-  putShort(addUtf8("()V"), &classGen.body);
-  putShort(1, &classGen.body);
-  genCodeAttribute(nullptr, global.ctx.scope);
-  classGen.methodCount++;
+  classGen.checkOnly = classGen.nothingWritten || global.ctx.bodyFailed;
+  if (classGen.checkOnly) {
+    keepFromWriting(cls);
+    checkCode(nullptr, global.ctx.scope);
+  } else {
+    putShort(ACC_STATIC, &classGen.body);
+    putShort(addUtf8("<clinit>"), &classGen.body);
+    putShort(addUtf8("()V"), &classGen.body);
+    putShort(1, &classGen.body);
+    genCodeAttribute(nullptr, global.ctx.scope);
+    classGen.methodCount++;
+  }
 
+  // An interface field without an initializer was reported as such by the declaration checks.
+  if (cls->kind == CLASS_KIND_INTERFACE) return;
   const AssignSets* result = cls->blankFinalResult;
   for (const Member* m = cls->members; m != nullptr; m = m->next) {
     if (!isBlankFinalStaticField(m) || m->blankFinalNumber >= classGen.blankFinalCount) continue;
@@ -181,6 +208,28 @@ void writeClassInitializer(ClassDef* cls) {
 
 void generateIfOutermost(ClassDef* cls) {
   if (cls->outer == nullptr) generateClass(cls);
+}
+
+// A supertype that was found, is of the kind its place wants and may be used by the class.
+bool isSoundSupertype(const ClassDef* cls, const ClassRef* ref, bool wantsInterface) {
+  const ClassDef* type = ref->resolved;
+  return type != nullptr && type->kind != CLASS_KIND_ERROR &&
+         (type->kind == CLASS_KIND_INTERFACE) == wantsInterface && isClassAccessible(cls, type);
+}
+
+// Whether the bodies of the class are checked: not when a syntax error passed over part of its
+// declarations or of a class around it, or of their file, nor when a supertype one of them names
+// is missing or of the wrong kind. Such a class's bodies would report what the lost part declares
+// or the supertype would give.
+bool bodiesCheckable(const ClassDef* cls) {
+  for (const ClassDef* c = cls; c != nullptr; c = c->outer) {
+    if ((c->state & CLASS_DECLARATIONS_CUT) != 0) return false;
+    if (c->sourceFile != nullptr && (c->sourceFile->flags & SOURCE_DECLARATIONS_CUT) != 0) return false;
+    if (c->superclass != nullptr && !isSoundSupertype(c, c->superclass, false)) return false;
+    for (const ClassRef* i = c->interfaces; i != nullptr; i = i->next)
+      if (!isSoundSupertype(c, i, true)) return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -195,11 +244,10 @@ bool needsClinitInit(const Member* field) {
 }
 
 void genClass(ClassDef* cls) {
-  if (global.noWrite || sourceHasErrors(cls)) return;
+  if (cls->sourceFile == nullptr || !bodiesCheckable(cls)) return;
   for (ClassRef* inner = cls->innerClasses; inner != nullptr; inner = inner->next) {
     ClassDef* member = inner->resolved;
     if (member != nullptr && member->outer == cls && !isLocalOrAnonymous(member)) genClass(member);
-    if (sourceHasErrors(cls)) return;
   }
   if (cls->state & CLASS_WRITTEN) return;
   global.ctx.currentMethod = nullptr;
@@ -210,11 +258,12 @@ void genClass(ClassDef* cls) {
   dottedClassName(cls);
   ParserContext saved = global.ctx;
   beginClassGenState(cls);
-  writeHeader(cls);
+  classGen.nothingWritten = sourceHasErrors(cls);
+  if (!classGen.nothingWritten) writeHeader(cls);
   if (mayCaptureLocals(cls)) parseLocalClassBodies(cls);
   // From here on the class file has its fields and constructors as they stand.
   noteCapturesUsed(cls);
-  writeFields(cls);
+  if (!classGen.nothingWritten) writeFields(cls);
 
   bool clinit = classNeedsClinit(cls);
   classGen.methodsCountPosition = bufferWritePosition(&classGen.body);
@@ -230,7 +279,7 @@ void genClass(ClassDef* cls) {
 void generateClass(ClassDef* cls) {
   ClassDef* root = cls;
   while (root->outer != nullptr && !isLocalOrAnonymous(root)) root = root->outer;
-  if (!sourceHasErrors(cls) && (cls->state & CLASS_WRITTEN) == 0) {
+  if ((cls->state & CLASS_WRITTEN) == 0) {
     GenerationFrame frame;
     genClass(root);
     if (!sourceHasErrors(cls)) writeClassFile(root);
@@ -245,7 +294,7 @@ void generateClass(ClassDef* cls) {
 }
 
 void generateLocalClass(ClassDef* cls) {
-  if (sourceHasErrors(cls) || (cls->state & CLASS_WRITTEN)) return;
+  if (cls->state & CLASS_WRITTEN) return;
   // The class whose method declares it is in the middle of its own generation.
   struct KeepInterrupted {
     ClassGenState saved = classGen;

@@ -271,11 +271,25 @@ bool walksLeftFirst(const ExprNode* e) {
 
 void walkNode(ExprNode* e, AssignSets* sets, bool leftDone);
 
+bool failed(const ExprNode* e) {
+  return e->type != nullptr && e->type->kind == TK_ERROR;
+}
+
+// After an expression that failed (reported), every variable counts as assigned, so that no use
+// after it is reported for its sake; what counted as unassigned still does, so that a final
+// assigned again after it is reported only where it was assigned before it.
+void assumeAssigned(AssignSets* sets) {
+  std::memset(sets->assigned, 0xFF, state.bytes);
+  int32_t spare = static_cast<int32_t>(state.bytes * 8) - state.count;
+  if (spare > 0) sets->assigned[state.bytes - 1] &= static_cast<uint8_t>(0xFF << spare);
+}
+
 // A chain of left operands (a + b + c, a.b().c(), the links of a list) is followed by a loop, down
-// to its first operand; each link's own part then follows, bottom up.
+// to its first operand; each link's own part then follows, bottom up. The operands of a failed
+// node are not walked.
 void walkExpr(ExprNode* e, AssignSets* sets) {
   FrameStack<ExprNode*, 4> chain;
-  while (e != nullptr && walksLeftFirst(e)) {
+  while (e != nullptr && walksLeftFirst(e) && !failed(e)) {
     chain.push(e);
     e = e->left;
   }
@@ -288,6 +302,10 @@ void walkExpr(ExprNode* e, AssignSets* sets) {
 
 // One node; with leftDone its left operand is walked already.
 void walkNode(ExprNode* e, AssignSets* sets, bool leftDone) {
+  if (e != nullptr && failed(e)) {
+    assumeAssigned(sets);
+    return;
+  }
   if (e == nullptr || isLeafNode(e->op)) return;
   switch (e->op) {
     case O_ID:

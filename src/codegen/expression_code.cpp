@@ -256,8 +256,10 @@ void dupAddress(int32_t words) {
   }
 }
 
+// A failed part (or one left untyped, or of a class that was not found, which no failed node
+// marks: a cast to a missing class) was reported and is passed over.
 int32_t checkUngeneratedNode(ExprNode* e, void*) {
-  if (e == nullptr || hasErrorType(e)) return -1;
+  if (e == nullptr || e->type == nullptr || hasErrorType(e) || isErrorClassType(e->type)) return -1;
   if (e->op == O_ASG) {
     checkAssignmentTarget(e->left);
   } else if (isCompoundOrIncrement(e->op)) {

@@ -16,8 +16,10 @@
 #include "semantic/element_names.h"
 #include "semantic/expression_nodes.h"
 #include "semantic/statement_lists.h"
+#include "semantic/tree_walks.h"
 #include "semantic/try_clauses.h"
 #include "semantic/type_records.h"
+#include "semantic/type_relations.h"
 #include "support/diagnostics.h"
 #include "support/arena.h"
 #include "support/global.h"
@@ -507,6 +509,14 @@ bool genStatements(StmtNode* first, StmtNode* last) {
         break;
       default:
         if (!live) break;
+        // Checking only: the expressions may have failed, and no code is kept. A finally call
+        // still marks what follows a finally that cannot complete, and the expressions get the
+        // checks of their code.
+        if (classGen.checkOnly) {
+          if (s->kind == ST_CALL_FINALLY) genCallFinally(s);
+          checkUngeneratedExpression(s->expression);
+          break;
+        }
         switch (s->kind) {
           case ST_EXPR:
             genExpression(s->expression, false);

@@ -102,11 +102,14 @@ static void runPasses() {
   resolveAllSupertypes();
   evaluateAllFieldConstants();
   failOnWarnings();
-  if (global.errorCount == 0 && !global.noWrite) {
-    resolveImports();
-    resolveAllSupertypes();
-    generateAllClasses();
-  }
+  // The bodies are checked whatever the passes before reported; class files are written, and
+  // dependency lines printed for them, only by a compile without "-nowrite" and without an error
+  // so far.
+  global.writeClassFiles = global.errorCount == 0 && !global.noWrite;
+  if (!global.writeClassFiles) global.dependencyOutput = 0;
+  resolveImports();
+  resolveAllSupertypes();
+  generateAllClasses();
 }
 
 static void compileSources(int count, char** arguments) {

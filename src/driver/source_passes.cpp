@@ -61,7 +61,9 @@ void scanOnlyFiles() {
 void echoToken(const Token* token) {
   const ScannerState* scanner = scannerState();
   const char* text = scanner->text;
-  while (echoLine < token->line) {
+  // The end of the text takes the last token's line for messages; the echo goes on to the real end.
+  int32_t line = token->kind == T_EOF ? scanner->line : token->line;
+  while (echoLine < line) {
     std::putchar('\n');
     echoLine++;
     echoPosition = scanner->lineStart;

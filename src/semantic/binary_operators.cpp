@@ -324,7 +324,8 @@ bool typeBinary(ExprNode* node, Type* leftTypeBefore, int32_t line, int32_t colu
   ExprNode*& right = node->right;
   switch (node->op) {
     case O_ASG:
-      node->type = convertForAssignment(left->type, &right, line, column);
+      // Reported at the value, which may stand on a later line than the "=".
+      node->type = convertForAssignment(left->type, &right, right->line, right->column);
       return true;
     case O_EQ:
     case O_NE:

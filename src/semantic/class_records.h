@@ -106,6 +106,9 @@ constexpr uint8_t CLASS_ON_SUPERTYPE_PATH = 0x40;  // on the path of the class r
 // members (outer instance and captured values) as they stood.
 constexpr uint8_t CLASS_CAPTURES_USED = 0x80;
 constexpr uint16_t CLASS_GENERATION_RAN = 0x100;  // a top-level class from source: generateClass ran for it
+// A syntax error passed over part of its declarations: members may be missing, so its bodies are
+// not checked (they would report what the missing part declares).
+constexpr uint16_t CLASS_DECLARATIONS_CUT = 0x400;
 // The code of a constructor that runs the instance initializers was checked: their faults are
 // reported, and the copies in later constructors stay quiet.
 constexpr uint16_t CLASS_INITIALIZERS_CHECKED = 0x200;
@@ -190,6 +193,13 @@ constexpr uint32_t METHOD_EXPLICIT_CONSTRUCTOR_CALL = 0x1;
 constexpr uint32_t METHOD_DEFAULT_CONSTRUCTOR = 0x2;
 constexpr uint32_t METHOD_STORES_OUTER_STATE = 0x4;
 constexpr uint32_t METHOD_SUPER_ACCESS = 0x8;  // an access method that calls its member through super
+// Neither a body nor ";" followed the header, which was reported there: no second report that a
+// body is missing.
+constexpr uint32_t METHOD_BODY_REPORTED = 0x10;
+// Skipping the body when the class was declared reported an error in its text (a character or
+// literal the scanner refused, no closing brace): the body is not parsed again, which would
+// report it twice and what follows from it.
+constexpr uint32_t METHOD_SKIP_REPORTED = 0x20;
 
 constexpr uint32_t FIELD_CAPTURE_STORED = 0x1;  // the store of a captured value was added to a constructor
 // The initializer gave diagnostics when it was skipped or first parsed (fields and initializer
@@ -199,10 +209,6 @@ constexpr uint32_t FIELD_INITIALIZER_REPORTED = 0x2;
 // A captured value's copy first used as an assignment's target, which was reported: the class
 // reads no value of the local there.
 constexpr uint32_t FIELD_CAPTURE_ASSIGNED = 0x4;
-
-// A bit of Member::errorMark: an error was counted while the member was the current method; no
-// code is generated for it.
-constexpr uint32_t METHOD_ERROR_COUNTED = 0x1;
 
 // Constant state of a field (Member::constantState).
 constexpr uint8_t FIELD_CONSTANT_PENDING = 0;    // an initializer is still to be parsed
@@ -249,7 +255,6 @@ struct Member {
   int32_t column;
   ClassDef* owner;
   Type* type;
-  uint32_t errorMark;  // METHOD_ERROR_COUNTED
   Member* accessMethod;
   uint16_t modifiers;
   int32_t bodyOffset;  // the body's opening brace, or a field initializer's first token; 0: none

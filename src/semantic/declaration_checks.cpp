@@ -336,7 +336,7 @@ void checkMethodModifiers(ClassDef* q, Member* m) {
   bool needsNone = (bits & (M_ABSTRACT | M_NATIVE)) != 0;
   if (needsNone && hasBody)
     reportAt(site, "method.body.not.expected", identToString(m->name));
-  else if (!needsNone && !hasBody)
+  else if (!needsNone && !hasBody && (m->methodFlags & METHOD_BODY_REPORTED) == 0)
     reportAt(site, "method.body.is.expected", identToString(m->name));
 }
 

@@ -86,6 +86,9 @@ constexpr int32_t EXPR_OP_COUNT = 65;
 // A bit of ExprNode::flags: the node is an outer instance given explicitly (o.new C(), o.super()),
 // whose value is checked for null as soon as it is made, before any argument.
 constexpr int32_t EXPR_EXPLICIT_OUTER = 0x1;
+// A bit of ExprNode::flags: the target of a constructor's store of the copy of a local that its
+// class uses, the one assignment such a copy takes.
+constexpr int32_t EXPR_CAPTURE_STORE = 0x2;
 
 // A bit of an ordered comparison's literalKind: NaN compares as greater than any number, which
 // makes < and <= false (fcmpg/dcmpg rather than fcmpl/dcmpl).

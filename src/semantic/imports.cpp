@@ -109,8 +109,9 @@ void checkImportConflicts(SourceFile* file, ClassDef* cls, int32_t line, int32_t
     bool singleType = import->className != nullptr;
     if (singleType && import->resolved != cls &&
         (import->className == className || (import->resolved != nullptr && import->resolved->binaryName == className))) {
-      errorInFile(file, line, column, "class.dups.import", identToString(className),
-                  lineText(import->line, text, sizeof text));
+      // The fault is the import's: reported at the import, not at the class.
+      errorInFile(file, import->line, import->column, "import.dups.class", identToString(className),
+                  lineText(line, text, sizeof text));
       return;
     }
     if (!singleType && import->package != nullptr && !isUnnamedPackage(filePackage) &&

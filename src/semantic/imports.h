@@ -32,6 +32,6 @@ int64_t importProbeCount();
 // Forgets every file's imports, which point into the main arena; with the class table.
 void resetImportIndex();
 // A class declared in the file may not have the name of another class it imports by single-type
-// import ("class.dups.import"), nor that of a sub-package of its own named package that it imports
+// import ("import.dups.class", at the import), nor that of a sub-package of its own named package that it imports
 // on demand ("class.dups.pkg.import"). The class's binary name is the name compared.
 void checkImportConflicts(SourceFile* file, ClassDef* cls, int32_t line, int32_t column);

@@ -203,8 +203,10 @@ void reportNoMethod(ClassDef* cls, Identifier* name, ExprNode* arguments, const 
     reportNotMember(miss.notMember, line, column);
   else if (name == nullptr)
     errorAt(line, column, "undef.constructor", classToString(cls), call);
-  else
+  else if (!hasMissingSupertype(cls))
     errorAt(line, column, "undef.method", call);
+  else
+    global.ctx.bodyFailed = 1;
 }
 
 void checkThrown(Identifier* name, ThrowsEntry* entry, int32_t line, int32_t column) {
@@ -396,7 +398,9 @@ ExprNode* makeMethodCall(ExprNode* qualifier, Identifier* name, ExprNode* argume
     node->left = q;
   }
   if (hasErrorType(q)) return q;
-  if (arguments != nullptr && hasErrorType(arguments)) return arguments;
+  // this(...) and super(...) stay what they are, whose place in the constructor counts (the
+  // instance initializers follow super(...)).
+  if (arguments != nullptr && hasErrorType(arguments)) return name == nullptr ? markError(node) : arguments;
   CallTarget target;
   if (ExprNode* instead = findCallTarget(node, &q, name, arguments, &target, line, column)) return instead;
   ClassDef* cls = target.cls;

@@ -452,8 +452,10 @@ ExprNode* resolveFieldAccess(ExprNode* expression) {
   if (field == nullptr) {
     if (notMember != nullptr)
       reportNotMember(notMember, line, column);
-    else
+    else if (!hasMissingSupertype(cls))
       errorAt(line, column, "undef.field", identToString(expression->name));
+    else
+      global.ctx.bodyFailed = 1;
     return markError(expression);
   }
   bindVariable(expression, field);

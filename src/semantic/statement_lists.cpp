@@ -273,6 +273,50 @@ void markLoopTail(StmtNode* label) {
 
 // Checking statements.
 
+namespace {
+
+// The value of a return checked against the method's result type and converted to it; false
+// when it does not fit (reported) or failed before.
+bool checkReturnValue(ExprNode** value, Type* result, int32_t line, int32_t column) {
+  ExprNode* v = *value;
+  if (hasErrorType(v) || v->type == nullptr) return false;
+  if (result == nullptr || result->kind == TK_VOID) {
+    errorAt(line, column, "return.value.disallowed");
+    return false;
+  }
+  if (result->kind == TK_ERROR) return false;
+  if (namesMissingClass(result)) {
+    v->type = &errorType;
+    return false;
+  }
+  if ((result->kind == TK_CLASS || result->kind == TK_ARRAY) && v->op == O_NULL) v->type = result;
+  if (!sameType(v->type, result) && !isWidening(v->type, result) && !fitsNarrowConstant(v, result)) {
+    const char* from = expressionTypeToString(v);
+    const char* to = typeToString(result);
+    if (isCastable(v->type, result))
+      errorAt(line, column, "return.type.cast.needed", from, to);
+    else
+      errorAt(line, column, "return.type", from, to);
+    return false;
+  }
+  return convertForAssignment(result, value, line, column) != &errorType;
+}
+
+// The return itself: its value, the monitor exits and finally calls of the statements it leaves,
+// and its finish.
+void appendReturn(ExprNode* value, int32_t line, int32_t column) {
+  StmtNode* node = nullptr;
+  if (value != nullptr) {
+    node = appendNew(ST_RETURN, line, column);
+    node->expression = value;
+  }
+  Member* saved = unwindJumpContexts(nullptr);
+  if (node != nullptr) node->variable = saved;
+  appendNew(ST_RETURN_FINISH, line, column)->variable = saved;
+}
+
+}  // namespace
+
 // Steps: no method (or an initializer) takes no return; a value is checked against the result
 // type and converted to it; a boolean conditional or test is split into a jump and two returns of
 // its branches or of false and true; then the return, the monitor exits and finally calls of the
@@ -288,27 +332,12 @@ void checkReturnStatement(ExprNode* value, int32_t line, int32_t column) {
   }
   Type* result = method->kind == MK_METHOD ? method->type : nullptr;
   if (value != nullptr) {
-    if (hasErrorType(value) || value->type == nullptr) return;
-    if (result == nullptr || result->kind == TK_VOID) {
-      errorAt(line, column, "return.value.disallowed");
+    // A return whose value failed still leaves the method: what follows it is no more reached.
+    if (!checkReturnValue(&value, result, line, column)) {
+      global.ctx.bodyFailed = 1;
+      appendReturn(value, line, column);
       return;
     }
-    if (result->kind == TK_ERROR) return;
-    if (namesMissingClass(result)) {
-      value->type = &errorType;
-      return;
-    }
-    if ((result->kind == TK_CLASS || result->kind == TK_ARRAY) && value->op == O_NULL) value->type = result;
-    if (!sameType(value->type, result) && !isWidening(value->type, result) && !fitsNarrowConstant(value, result)) {
-      const char* from = expressionTypeToString(value);
-      const char* to = typeToString(result);
-      if (isCastable(value->type, result))
-        errorAt(line, column, "return.type.cast.needed", from, to);
-      else
-        errorAt(line, column, "return.type", from, to);
-      return;
-    }
-    if (convertForAssignment(result, &value, line, column) == &errorType) return;
     if (value->type != nullptr && value->type->kind == TK_BOOLEAN) {
       if (value->op == O_QUES) {
         StmtNode* otherwise = newLabel();
@@ -330,18 +359,18 @@ void checkReturnStatement(ExprNode* value, int32_t line, int32_t column) {
   } else if (result != nullptr && result->kind != TK_VOID) {
     errorAt(line, column, "return.value.needed");
   }
-  StmtNode* node = nullptr;
-  if (value != nullptr) {
-    node = appendNew(ST_RETURN, line, column);
-    node->expression = value;
-  }
-  Member* saved = unwindJumpContexts(nullptr);
-  if (node != nullptr) node->variable = saved;
-  appendNew(ST_RETURN_FINISH, line, column)->variable = saved;
+  appendReturn(value, line, column);
 }
 
 void checkThrowStatement(ExprNode* value, int32_t line, int32_t column) {
-  if (value == nullptr || hasErrorType(value) || value->type == nullptr) return;
+  if (value == nullptr) return;
+  // A throw whose value failed still ends its path: what follows it is no more reached.
+  StmtNode* node = appendNew(ST_THROW, line, column);
+  node->expression = value;
+  if (hasErrorType(value) || value->type == nullptr) {
+    global.ctx.bodyFailed = 1;
+    return;
+  }
   Type* type = value->type;
   if (namesMissingClass(type)) {
     value->type = &errorType;
@@ -351,20 +380,26 @@ void checkThrowStatement(ExprNode* value, int32_t line, int32_t column) {
   ClassDef* throwable = throwableClass();
   if (cls == nullptr || throwable == nullptr || !reachesClass(cls, throwable)) {
     errorAt(line, column, "throw.type", typeToString(type));
+    value->type = &errorType;
     return;
   }
   ThrownReport report{THROWN_BY_THROW, nullptr, nullptr};
   noteThrownException(cls, line, column, &report);
-  appendNew(ST_THROW, line, column)->expression = value;
 }
 
 void appendExpressionStatement(int32_t bodyKind, ExprNode* expression, int32_t line, int32_t column) {
-  if (expression == nullptr || hasErrorType(expression)) return;
+  if (expression == nullptr) return;
+  // A failed expression stands in the list as a statement of its own, for flow analysis, which
+  // takes it as assigning every variable (definite_assignment.h).
   appendNew(ST_EXPR, line, column)->expression = expression;
-  // An explicit super(...) is followed by what the implicit one brings.
+  bool failed = hasErrorType(expression);
+  if (failed) global.ctx.bodyFailed = 1;
+  // An explicit super(...) is followed by what the implicit one brings, also when it failed: the
+  // initializers are checked all the same.
   if (expression->op == O_CALL && expression->name == nullptr && expression->left != nullptr &&
       expression->left->op == O_SUPER)
     emitInstanceInitializers(global.ctx.currentMethod);
+  if (failed) return;
   if (bodyKind == MK_STATIC_INITIALIZER) walkExpression(expression, staticContextCheck, nullptr, nullptr, nullptr);
 }
 
@@ -378,12 +413,32 @@ bool isStatementExpression(const ExprNode* expression) {
 
 // Conditions.
 
+namespace {
+
+// A condition that failed keeps its place as a test of no value, which may go either way: both of
+// the statement's paths stay reached, even after a constant of the wrong type.
+void appendFailedTest(const ExprNode* condition, StmtNode* label, int32_t line, int32_t column) {
+  if (condition == nullptr) return;
+  ExprNode* unknown = newExprNode(O_ERROR, line, column);
+  unknown->type = &errorType;
+  global.ctx.bodyFailed = 1;
+  appendIfTrue(unknown, label, line, column);
+}
+
+}  // namespace
+
 void appendJumpIfFalse(ExprNode* condition, StmtNode* label, int32_t line, int32_t column) {
-  if (checkCondition(condition, line, column)) appendJump(condition, label, false, line, column);
+  if (checkCondition(condition, line, column))
+    appendJump(condition, label, false, line, column);
+  else
+    appendFailedTest(condition, label, line, column);
 }
 
 void appendJumpIfTrue(ExprNode* condition, StmtNode* label, int32_t line, int32_t column) {
-  if (checkCondition(condition, line, column)) appendJump(condition, label, true, line, column);
+  if (checkCondition(condition, line, column))
+    appendJump(condition, label, true, line, column);
+  else
+    appendFailedTest(condition, label, line, column);
 }
 
 void appendLoopTest(ExprNode* condition, StmtNode* start, int32_t line, int32_t column) {
@@ -447,6 +502,7 @@ void beginSwitch(JumpContext* context, ExprNode* test, int32_t line, int32_t col
   }
   StmtNode* node = appendNew(ST_SWITCH, line, column);
   node->expression = test;
+  if (test == nullptr || hasErrorType(test)) global.ctx.bodyFailed = 1;
   *context = JumpContext{};
   context->outer = global.ctx.jumps;
   context->statement = node;
@@ -487,6 +543,7 @@ void beginTryContext(JumpContext* context, int32_t line, int32_t column) {
 void beginSynchronized(JumpContext* context, ExprNode* lock, int32_t line, int32_t column) {
   StmtNode* node = newStatement(ST_MON_ENTER, line, column);
   node->expression = lock;
+  if (hasErrorType(lock)) global.ctx.bodyFailed = 1;
   node->variable = declareLocal(lock->type);
   *context = JumpContext{};
   context->outer = global.ctx.jumps;
@@ -524,12 +581,14 @@ Member* unwindJumpContexts(JumpContext* target) {
 
 // Switch labels.
 
-void addCaseLabel(ExprNode* value, int32_t line, int32_t column) {
-  JumpContext* context = global.ctx.jumps;
-  if (value == nullptr || hasErrorType(value) || value->type == nullptr) return;
+namespace {
+
+// The case label of a constant value, checked; false (reported) when it has none.
+bool addValuedCaseLabel(JumpContext* context, ExprNode* value, int32_t line, int32_t column) {
+  if (value == nullptr || hasErrorType(value) || value->type == nullptr) return false;
   if (value->op != O_CONST) {
     errorAt(line, column, "const.needed");
-    return;
+    return false;
   }
   StmtNode* node = context->statement;
   // After a test that failed, its cases are checked as constants of an int switch, and their
@@ -540,16 +599,16 @@ void addCaseLabel(ExprNode* value, int32_t line, int32_t column) {
   if (kind == TK_CHAR || kind == TK_BYTE || kind == TK_SHORT || kind == TK_INT) {
     if (!fitsSwitchType(value->integerValue, type->kind)) {
       errorAt(line, column, "out.of.range.case", int64ToString(value->integerValue), typeToString(type));
-      return;
+      return false;
     }
   } else if (testFailed || convertForAssignment(type, &value, line, column) == &errorType) {
-    return;
+    return false;
   }
   int32_t caseValue = static_cast<int32_t>(value->integerValue);
   if (context->caseSet == nullptr) context->caseSet = currentNew<CaseSet>();
   if (caseSetAdd(context->caseSet, caseValue)) {
     errorAt(line, column, "dup.case");
-    return;
+    return false;
   }
   auto* entry = currentNew<CaseEntry>();
   entry->value = caseValue;
@@ -558,6 +617,23 @@ void addCaseLabel(ExprNode* value, int32_t line, int32_t column) {
   entry->next = node->cases;
   node->cases = entry;
   appendStatement(entry->label);
+  return true;
+}
+
+}  // namespace
+
+void addCaseLabel(ExprNode* value, int32_t line, int32_t column) {
+  JumpContext* context = global.ctx.jumps;
+  if (!addValuedCaseLabel(context, value, line, column)) {
+    // The label of a case that failed is still a place the switch jumps to (its value is no
+    // value: only flow analysis follows the list of a failed body).
+    global.ctx.bodyFailed = 1;
+    auto* entry = currentNew<CaseEntry>();
+    entry->label = newLabel();
+    entry->next = context->statement->cases;
+    context->statement->cases = entry;
+    appendStatement(entry->label);
+  }
 }
 
 void addDefaultLabel() {
@@ -617,6 +693,7 @@ void assignCapturedFields(Member* constructor) {
     ExprNode* target = makeIdentifier(field->name, cls->line, cls->column);
     target->member = field;
     target->type = field->type;
+    target->flags |= EXPR_CAPTURE_STORE;
     ExprNode* value = makeIdentifier(p->name, cls->line, cls->column);
     value->member = p->variable;
     value->type = p->type;

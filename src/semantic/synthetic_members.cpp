@@ -428,6 +428,7 @@ void ensureCapturedAssigned(Member* field) {
     target->name = f->name;
     target->member = f;
     target->type = f->type;
+    target->flags |= EXPR_CAPTURE_STORE;
     ExprNode* value = newExprNode(O_ID, cls->line, cls->column);
     value->name = p->name;
     value->member = p->variable;

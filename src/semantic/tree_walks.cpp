@@ -346,10 +346,15 @@ namespace {
 // static field in its class's static initializer or static field initializers. Another object's
 // field (o.f), a qualified or cast this, and a static field through its class (T.S) are never
 // assignable. False after the report.
-bool finalAssignmentAllowed(Member* variable, bool simpleName, int32_t line, int32_t column) {
+bool finalAssignmentAllowed(Member* variable, bool simpleName, int32_t line, int32_t column, bool captureStore) {
   if (variable == nullptr || variable->kind != MK_VARIABLE || !isField(variable) ||
       (variable->modifiers & M_FINAL) == 0)
     return true;
+  // The copy of a local that an inner class uses is assigned by its constructors only: an
+  // assignment in the class was reported at the name (a final local) or where the class took the
+  // local (one that is not final).
+  Member* local = variable->original;
+  if ((variable->modifiers & M_SYNTHETIC) != 0 && local != nullptr && local->slot >= 0) return captureStore;
   Member* method = global.ctx.currentMethod;
   ClassDef* current = global.ctx.enclosing;
   bool hasInitializer = (variable->variableFlags & VAR_HAS_INITIALIZER) != 0 || variable->bodyOffset != 0;
@@ -394,7 +399,8 @@ int32_t checkAssignmentTarget(ExprNode* lhs) {
   switch (lhs->op) {
     case O_ID:
       if (lhs->member == nullptr) break;
-      return finalAssignmentAllowed(lhs->member, lhs->left == nullptr, line, column) ? 1 : 0;
+      return finalAssignmentAllowed(lhs->member, lhs->left == nullptr, line, column,
+                                    (lhs->flags & EXPR_CAPTURE_STORE) != 0) ? 1 : 0;
     case O_DOT: {
       Member* field = lhs->member;
       if (field == nullptr) break;
@@ -407,7 +413,7 @@ int32_t checkAssignmentTarget(ExprNode* lhs) {
         errorAt(line, column, "illegal.static.lhs", identToString(field->name), classToString(field->owner));
         return 0;
       }
-      return finalAssignmentAllowed(field, isBareThis(q), line, column) ? 1 : 0;
+      return finalAssignmentAllowed(field, isBareThis(q), line, column, false) ? 1 : 0;
     }
     case O_SUBSCRIPT:
       return 1;

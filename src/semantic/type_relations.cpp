@@ -284,6 +284,26 @@ ClassDef* superclassOf(ClassDef* cls) {
   return cls != nullptr ? resolvedRefClass(cls->superclass) : nullptr;
 }
 
+bool hasMissingSupertype(ClassDef* cls) {
+  uint32_t walk = beginSupertypeWalk();
+  std::vector<ClassDef*> pending{cls};
+  while (!pending.empty()) {
+    ClassDef* c = pending.back();
+    pending.pop_back();
+    if (c == nullptr || supertypeWalkSaw(c, walk)) continue;
+    auto missing = [&pending](ClassRef* ref) {
+      ClassDef* super = resolvedRefClass(ref);
+      if (super == nullptr || super->kind == CLASS_KIND_ERROR) return true;
+      pending.push_back(super);
+      return false;
+    };
+    if (c->superclass != nullptr && missing(c->superclass)) return true;
+    for (ClassRef* ref = c->interfaces; ref != nullptr; ref = ref->next)
+      if (missing(ref)) return true;
+  }
+  return false;
+}
+
 bool isSubclassOf(ClassDef* a, ClassDef* b) {
   for (SuperclassChain chain(a); chain.current() != nullptr; chain.advance())
     if (chain.current() == b) return true;

@@ -29,6 +29,10 @@ bool isNarrowing(const Type* from, const Type* to);
 bool isErrorClassType(const Type* type);
 
 ClassDef* superclassOf(ClassDef* cls);
+// A supertype of the class, direct or further up, could not be found or read: what the class
+// inherits is unknown, so a member not found in it was no fault of the use (the supertype was
+// reported).
+bool hasMissingSupertype(ClassDef* cls);
 bool isSubclassOf(ClassDef* a, ClassDef* b);
 bool isSubclassType(const Type* a, const Type* b);
 bool extendsInterface(ClassRef* interfaces, ClassDef* target);

@@ -341,7 +341,8 @@ ExprNode* makeVariableInit(Member* variable, ExprNode* initializer, int32_t line
     initializer->type = type;
   }
   if (hasErrorType(initializer)) return initializer;
-  node->type = convertForAssignment(type, &node->right, line, column);
+  // Reported at the initializer, which may stand on a later line than the "=".
+  node->type = convertForAssignment(type, &node->right, initializer->line, initializer->column);
   return node;
 }
 

@@ -13,19 +13,13 @@
 #include "support/multibyte_strings.h"
 #include "support/source_file.h"
 
-static ErrorMarkHook errorMarkHook;
-
-void setErrorMarkHook(ErrorMarkHook hook) {
-  errorMarkHook = hook;
-}
-
 void countError(SourceFile* file) {
   global.errorCount++;
   if (global.maxErrors != 0 && global.errorCount >= global.maxErrors) stopCompile(STOP_ERROR_LIMIT);
   if (global.maxMessages != 0 && global.errorCount + global.warningCount >= global.maxMessages)
     stopCompile(STOP_MESSAGE_LIMIT);
   if (file != nullptr) file->flags |= SOURCE_HAS_ERRORS;
-  if (global.ctx.currentMethod != nullptr && errorMarkHook != nullptr) errorMarkHook(global.ctx.currentMethod);
+  global.ctx.bodyFailed = 1;
 }
 
 void errorAtArgs(int32_t line, int32_t column, const char* key, const MessageArguments& args) {

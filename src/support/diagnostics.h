@@ -5,7 +5,6 @@
 
 #include <cstdint>
 
-struct Member;
 struct SourceFile;
 
 constexpr int32_t MESSAGE_ARGUMENTS = 8;
@@ -91,13 +90,10 @@ void messageAt(SourceFile* file, int32_t line, int32_t column, const char* key, 
   messageAtArgs(file, line, column, key, messageArguments(texts...));
 }
 
-// Counts one error against the limits (the error limit first) and marks the file and the current
-// method (global.ctx.currentMethod) as having errors.
+// Counts one error against the limits (the error limit first) and marks the file as having
+// errors, which keeps its class files from being written, and the body being parsed as failed
+// (ParserContext::bodyFailed), which keeps code from being made of it.
 void countError(SourceFile* file);
-// How the current method takes its error mark, which keeps class generation from writing it: the
-// layer that knows methods installs it.
-using ErrorMarkHook = void (*)(Member* method);
-void setErrorMarkHook(ErrorMarkHook hook);
 void printMessage(SourceFile* file, int32_t line, int32_t column, const char* key,
                   const MessageArguments& args);
 void formatMessage(char* buffer, int32_t size, SourceFile* file, int32_t line, int32_t column,

@@ -114,6 +114,7 @@ struct Global {
   uint8_t deprecation;
   uint8_t deprecationAfterNoWarn;  // -deprecation came after -nowarn: its warnings still print
   uint8_t noWrite;
+  uint8_t writeClassFiles;  // the generation pass writes what it generates (compile_driver.cpp)
   uint8_t printVersion;
   uint8_t sourcePathAttribute;
   uint8_t echoTokens;
@@ -135,6 +136,9 @@ struct Global {
   int32_t optionWarnings;         // warnings the options gave, which "-Werror" leaves alone
 
   ParserContext ctx;
+  // Parts of the text passed over by syntax errors so far: a declaration parse that adds to it
+  // leaves its class or file with members or imports missing (syntax/compilation_unit.h).
+  int32_t skippedParts;
   int32_t parseNesting;  // levels of nested classes, blocks and expressions being parsed
   // Captured values that a class took after its synthetic members were used (CLASS_CAPTURES_USED):
   // the local class being compiled around it is generated again (syntax/nested_classes.cpp).

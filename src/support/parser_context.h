@@ -52,6 +52,13 @@ struct ParserContext {
   TryClause* lastClause;
   Member* currentMethod;
   uint32_t flags;
+  // A syntax error passed over part of the body (noteSkippedText), or a jump that names no
+  // statement was left out: the statement list is not the whole body, and flow analysis, which
+  // would find faults of the missing parts, passes it over.
+  uint8_t bodyIncomplete;
+  // An error was counted while the body was parsed, or a statement whose expression failed stands
+  // in its list: its flow is analysed, but no code is made of it.
+  uint8_t bodyFailed;
   // The field initializer or initializer block being parsed (an instance one inside the
   // constructor that runs it), whose rules its checked exceptions follow; null in a method body.
   Member* initializer;

@@ -46,6 +46,9 @@ constexpr uint32_t SOURCE_PARSED = 1u << 1;
 // The content was converted from the "-encoding" named to UTF-8, which the scanner decodes
 // whatever the locale.
 constexpr uint32_t SOURCE_UTF8 = 1u << 2;
+// A syntax error passed over part of the file outside its classes (an import, the package): no
+// class of the file has its bodies checked.
+constexpr uint32_t SOURCE_DECLARATIONS_CUT = 1u << 3;
 
 // Records the file and reads it whole; null when its name or full path is recorded already, or
 // when it cannot be opened or read or is larger than MAX_SOURCE_SIZE (reported). A name without a

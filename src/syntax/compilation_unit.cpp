@@ -3,6 +3,8 @@
 // by balanced-bracket skipping, its position kept for the body parser.
 #include "syntax/compilation_unit.h"
 
+#include <cctype>
+#include <cstring>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -24,6 +26,7 @@
 #include "support/parser_context.h"
 #include "support/source_file.h"
 #include "syntax/declarators.h"
+#include "syntax/literals.h"
 #include "syntax/nested_classes.h"
 #include "syntax/scanner.h"
 #include "syntax/scopes.h"
@@ -115,7 +118,7 @@ int32_t parseFieldOrMethod(ClassDef* cls, uint16_t modifiers, Type* type, int32_
     if (modifiers & M_SYNCHRONIZED) errorAt(line, column, "final.synchronized.var");
     if (modifiers & M_TRANSIENT) errorAt(line, column, "final.transient.var");
   }
-  if (result == DECLARATION_VARIABLES && token().kind != T_SEMICOLON) syntaxErrorSkip("missing.sm");
+  if (result == DECLARATION_VARIABLES) expectSemicolon("missing.sm");
   return result;
 }
 
@@ -155,12 +158,17 @@ void parseMember(SourceFile* file, ClassDef* cls, bool* hasConstructor) {
     int32_t offset = token().start;
     int32_t line = token().line;
     int32_t column = token().column;
+    int32_t reportsBefore = global.errorCount + global.warningCount;
     skipInitializer(T_RBRACE);
     bool isStatic = modifiers == M_STATIC;
-    if (token().kind != T_RBRACE)
+    if (token().kind != T_RBRACE) {
       reportHere(isStatic ? "static.block.initializer.missing.rc" : "instance.block.initializer.missing.rc");
+      noteSkippedText();
+    }
     Member* block = isStatic ? newStaticInitializer(offset, line, column, token().start)
                              : newInstanceInitializer(offset, line, column, token().start);
+    // What the skip reported (a character or literal the scanner refused) is not reported again.
+    if (global.errorCount + global.warningCount != reportsBefore) block->fieldFlags |= FIELD_INITIALIZER_REPORTED;
     block->owner = cls;
     appendToScope(cls->scope, block);
     return;
@@ -213,12 +221,8 @@ void parseImport(SourceFile* file) {
     int32_t line = token().line;
     int32_t column = token().column;
     kind = scanToken();
-    if (kind == T_SEMICOLON) {
-      addImport(package, name, file, line, column);
-      return;
-    }
     if (kind != T_DOT) {
-      syntaxErrorSkip("package.no.dot");
+      if (expectSemicolon("package.no.dot")) addImport(package, name, file, line, column);
       return;
     }
     package = getPackage(package, name);
@@ -227,10 +231,8 @@ void parseImport(SourceFile* file) {
       // An import that is not well formed is not looked up.
       int32_t starLine = token().line;
       int32_t starColumn = token().column;
-      if (scanToken() != T_SEMICOLON) {
-        syntaxErrorSkip("import.no.sm");
-        return;
-      }
+      scanToken();
+      if (!expectSemicolon("import.no.sm")) return;
       addImport(package, nullptr, file, starLine, starColumn);
       return;
     }
@@ -246,19 +248,44 @@ Package* parsePackage() {
       return nullptr;
     }
     package = getPackage(package, token().identifier);
-    int32_t kind = scanToken();
-    if (kind == T_SEMICOLON) return package;
-    if (kind != T_DOT) {
-      syntaxErrorSkip("package.no.dot");
-      return nullptr;
-    }
+    if (scanToken() != T_DOT) return expectSemicolon("package.no.dot") ? package : nullptr;
   }
 }
 
 }  // namespace
 
+void noteSkippedText() {
+  global.skippedParts++;
+  global.ctx.bodyIncomplete = 1;
+}
+
+bool expectSemicolon(const char* key) {
+  if (token().kind == T_SEMICOLON) return true;
+  ScannerState* scanner = scannerState();
+  // Taken once before a token: a level that cannot start with it fails on it and skips.
+  if (lineEndsBeforeToken() && scanner->semicolonTakenBefore != token().start + 1) {
+    scanner->semicolonTakenBefore = token().start + 1;
+    if (!scanner->previousCutShort && !afterLexicalError())
+      errorAt(scanner->previousEndLine, scanner->previousEndColumn, key);
+    pushBackToken();
+    return true;
+  }
+  syntaxErrorSkip(key);
+  return false;
+}
+
+void reportMissingBefore(const char* key) {
+  if (afterLexicalError()) return;
+  ScannerState* scanner = scannerState();
+  if (!lineEndsBeforeToken())
+    errorAt(token().line, token().column, key);
+  else if (!scanner->previousCutShort)
+    errorAt(scanner->previousEndLine, scanner->previousEndColumn, key);
+}
+
 void syntaxErrorSkip(const char* key) {
   if (key != nullptr && !afterLexicalError()) errorAt(token().line, token().column, key);
+  noteSkippedText();
   if (token().kind == T_RBRACE) {
     pushBackToken();
     return;
@@ -313,23 +340,93 @@ void skipBalanced(int32_t closer) {
   }
 }
 
-void skipInitializer(int32_t stopToken) {
+namespace {
+
+// The keyword a name token skipped without collecting names spells, read from the text at its
+// start; T_IDENTIFIER for any other name. Keywords are ASCII letters, so no escape is decoded.
+int32_t skippedWordKind(int32_t start) {
+  const ScannerState* scanner = scannerState();
+  int32_t end = start;
+  while (end < scanner->length && scanner->text[end] >= 'a' && scanner->text[end] <= 'z') end++;
+  if (end < scanner->length) {
+    char next = scanner->text[end];
+    if (std::isalnum(static_cast<unsigned char>(next)) || next == '_' || next == '$' || next == '\\' ||
+        (next & 0x80) != 0)
+      return T_IDENTIFIER;
+  }
+  for (int32_t kind = FIRST_KEYWORD; kind <= LAST_KEYWORD; kind++) {
+    const char* spelling = keywordSpellings[kind - FIRST_KEYWORD];
+    if (std::strlen(spelling) == static_cast<size_t>(end - start) &&
+        std::memcmp(spelling, scanner->text + start, end - start) == 0)
+      return kind;
+  }
+  return T_IDENTIFIER;
+}
+
+// Whether `next`, after a line break, cannot go on with an expression that ended with `previous`:
+// a name or keyword after a name or literal, and a keyword that begins a declaration or statement
+// after ")" (a cast is followed by a name, new, this, super or a literal). instanceof alone goes
+// on with any operand.
+bool beginsAfterExpression(int32_t previous, int32_t next) {
+  switch (previous) {
+    case T_IDENTIFIER:
+    case T_INTEGER:
+    case T_FLOATING:
+    case T_STRING:
+    case T_RBRACKET:
+    case T_RBRACE:
+    case T_THIS:
+    case T_NULL:
+    case T_TRUE:
+    case T_FALSE:
+      return next == T_IDENTIFIER || (next >= FIRST_KEYWORD && next <= LAST_KEYWORD && next != T_INSTANCEOF);
+    case T_RPAREN:
+      return next >= FIRST_KEYWORD && next <= LAST_KEYWORD && next != T_INSTANCEOF && next != T_NEW &&
+             next != T_THIS && next != T_SUPER && next != T_NULL && next != T_TRUE && next != T_FALSE;
+    default:
+      return false;
+  }
+}
+
+void skipInitializerText(int32_t stopToken, bool endsAtLine) {
   ScannerState* scanner = scannerState();
   int32_t collect = scanner->collectNames;
   setNameCollection(0);
+  int32_t previous = T_EOF;
+  int32_t previousStart = 0;
   for (int32_t kind = token().kind;;) {
+    if (endsAtLine && previous != T_EOF && token().line > scanner->previousEndLine) {
+      int32_t before = previous == T_IDENTIFIER ? skippedWordKind(previousStart) : previous;
+      int32_t next = kind == T_IDENTIFIER ? skippedWordKind(token().start) : kind;
+      if (beginsAfterExpression(before, next)) {
+        // The declaration that begins here is read as any other: its first token as a name.
+        setNameCollection(collect);
+        rescanToken();
+        return;
+      }
+    }
     if (isOpener(kind)) {
       skipBalanced(closerOf(kind));
       if (token().kind == stopToken) break;
-      kind = scanToken();
-      continue;
-    }
-    if (kind == T_EOF || kind == T_COMMA || kind == T_SEMICOLON || kind == T_RBRACE || kind == T_RPAREN ||
-        kind == T_RBRACKET || kind == stopToken)
+    } else if (kind == T_EOF || kind == T_COMMA || kind == T_SEMICOLON || kind == T_RBRACE || kind == T_RPAREN ||
+               kind == T_RBRACKET || kind == stopToken) {
       break;
+    }
+    previous = token().kind;
+    previousStart = token().start;
     kind = scanToken();
   }
   setNameCollection(collect);
+}
+
+}  // namespace
+
+void skipInitializer(int32_t stopToken) {
+  skipInitializerText(stopToken, false);
+}
+
+void skipVariableInitializer() {
+  skipInitializerText(T_COMMA, true);
 }
 
 uint16_t parseModifiers(uint16_t initialBits) {
@@ -505,9 +602,16 @@ ClassDef* parseClassDeclaration(SourceFile* file, Package* package, uint16_t cla
     line = token().line;
     column = token().column;
   }
+  // A "{" missing at the end of the header's line is taken as written: the members follow.
+  bool braceTaken = false;
   if (token().kind != T_LBRACE) {
-    syntaxErrorSkip("class.body.expected");
-    return fail();
+    if ((flags & CF_ANONYMOUS) != 0 || token().kind == T_EOF || !lineEndsBeforeToken()) {
+      syntaxErrorSkip("class.body.expected");
+      return fail();
+    }
+    reportMissingBefore("class.body.expected");
+    noteSkippedText();
+    braceTaken = true;
   }
 
   if (kind == CLASS_KIND_INTERFACE) flags |= CF_INTERFACE;
@@ -562,6 +666,8 @@ ClassDef* parseClassDeclaration(SourceFile* file, Package* package, uint16_t cla
   cls->scope = scope;
 
   bool hasConstructor = false;
+  int32_t skippedBefore = global.skippedParts;
+  if (braceTaken) pushBackToken();
   for (;;) {
     int32_t next = scanToken();
     if (next == T_RBRACE) break;
@@ -569,12 +675,14 @@ ClassDef* parseClassDeclaration(SourceFile* file, Package* package, uint16_t cla
       // A class body cut off by the end of the file (not by a comment or literal left open, which
       // has said so).
       if (!afterLexicalError()) errorAt(token().line, token().column, "class.body.missing.rc", identToString(cls->name));
+      noteSkippedText();
       break;
     }
     parseMember(file, cls, &hasConstructor);
     // A member cut off by the end of the file has reported it already.
     if (token().kind == T_EOF) break;
   }
+  if (global.skippedParts != skippedBefore) cls->state |= CLASS_DECLARATIONS_CUT;
 
   if (kind == CLASS_KIND_CLASS && !hasConstructor) appendToScope(scope, makeDefaultConstructor(cls, anonymousArguments));
   checkDollarName(cls, scope->first);
@@ -598,6 +706,8 @@ void parseCompilationUnit(SourceFile* file) {
   bool importSeen = false;
   bool packageSeen = false;
   for (int32_t kind = scanToken(); kind != T_EOF; kind = scanToken()) {
+    int32_t skippedBefore = global.skippedParts;
+    ClassDef* declared = nullptr;
     switch (kind) {
       case T_SEMICOLON:
         warningAt(global.current, token().line, token().column, "warn.empty.declaration");
@@ -621,7 +731,7 @@ void parseCompilationUnit(SourceFile* file) {
       case T_TRANSIENT:
       case T_VOLATILE:
         classSeen = true;
-        parseClassDeclaration(file, file->package, 0, nullptr, nullptr, nullptr, nullptr, nullptr, false);
+        declared = parseClassDeclaration(file, file->package, 0, nullptr, nullptr, nullptr, nullptr, nullptr, false);
         break;
       case T_IMPORT:
         importSeen = true;
@@ -649,6 +759,9 @@ void parseCompilationUnit(SourceFile* file) {
         syntaxErrorSkip("syntax.error");
         break;
     }
+    // What a class declaration passed over is its own; anything else (an import, a class lost
+    // whole) the file's.
+    if (global.skippedParts != skippedBefore && declared == nullptr) file->flags |= SOURCE_DECLARATIONS_CUT;
   }
   global.current = savedCurrent;
   if (global.verbose) messageAt(nullptr, 0, 0, "verbose.parsed", file->name);

@@ -209,7 +209,8 @@ int32_t parseFormalParameters(Parameter** list) {
     tail = &parameter->next;
     if (token().kind == T_RPAREN) return 1;
     if (token().kind != T_COMMA) {
-      syntaxErrorSkip("param.missing.comma");
+      reportMissingBefore("param.missing.comma");
+      syntaxErrorSkip(nullptr);
       return 0;
     }
     scanToken();
@@ -240,18 +241,31 @@ Member* parseMethodDeclaration(Identifier* name, int32_t line, int32_t column, u
   int32_t bodyOffset = 0;
   int32_t bodyLine = 0;
   int32_t bodyColumn = 0;
+  bool bodyReported = false;
+  bool bodySkipReported = false;
   if (token().kind == T_LBRACE) {
     bodyOffset = token().start;
     bodyLine = token().line;
     bodyColumn = token().column;
+    int32_t errorsBefore = global.errorCount;
     skipInitializer(T_RBRACE);
-    if (token().kind != T_RBRACE && !afterLexicalError()) reportHere("method.body.missing.rc");
-  } else if (!(isMethod && token().kind == T_SEMICOLON)) {
-    syntaxErrorSkip(isMethod ? "method.body.expected" : "constructor.body.expected");
+    if (token().kind != T_RBRACE) {
+      if (!afterLexicalError()) reportHere("method.body.missing.rc");
+      noteSkippedText();
+    }
+    bodySkipReported = global.errorCount != errorsBefore;
+  } else if (!isMethod) {
+    syntaxErrorSkip("constructor.body.expected");
     return nullptr;
+  } else if (token().kind != T_SEMICOLON) {
+    // Neither a body nor ";": reported once, here, also for a method that needs a body.
+    if (!expectSemicolon("method.body.expected")) return nullptr;
+    bodyReported = true;
   }
   Member* method = newMember(name, line, column, modifiers, resultType, bodyOffset, bodyLine, bodyColumn, throwsList,
                              parameters);
+  if (bodyReported) method->methodFlags |= METHOD_BODY_REPORTED;
+  if (bodySkipReported) method->methodFlags |= METHOD_SKIP_REPORTED;
   method->owner = global.ctx.enclosing;
   // A body's parameters are counted when it is parsed, with the compiler's own; a method without
   // one (abstract, native, of an interface) is counted here.
@@ -312,7 +326,7 @@ int32_t parseFieldDeclaration(ClassDef* cls, uint16_t modifiers, Type* type, boo
       int32_t reportsBefore = global.errorCount + global.warningCount;
       scanToken();
       if (isLocal && variable->type == &errorType) {
-        skipInitializer(T_COMMA);
+        skipVariableInitializer();
       } else if (isLocal) {
         ExprNode* initializer = parseVariableInitializer((modifiers & M_STATIC) != 0);
         if (initializer == nullptr) return DECLARATION_FAILED;
@@ -328,13 +342,16 @@ int32_t parseFieldDeclaration(ClassDef* cls, uint16_t modifiers, Type* type, boo
         variable->constantState = FIELD_CONSTANT_PENDING;
         if (token().kind == T_LBRACE) {
           skipFieldArrayInitializer();
-          if (token().kind != T_RBRACE) reportHere("static.initializer.missing.rc");
+          if (token().kind != T_RBRACE) {
+            reportHere("static.initializer.missing.rc");
+            noteSkippedText();
+          }
           if (variableType->kind != TK_ARRAY)
             errorAt(variable->bodyLine, variable->bodyColumn, "unexpected.array.init");
           // A ";" that ended an unclosed initializer ends the declaration.
           if (token().kind == T_RBRACE) scanToken();
         } else {
-          skipInitializer(T_COMMA);
+          skipVariableInitializer();
         }
         // What its scan reported, a second scan for its constant would report again.
         if (global.errorCount + global.warningCount != reportsBefore) variable->fieldFlags |= FIELD_INITIALIZER_REPORTED;
@@ -410,7 +427,10 @@ ExprNode* parseInitializer(bool staticContext, bool nested) {
   global.ctx.flags = savedFlags;
   if (expression == nullptr) return nullptr;
   int32_t kind = token().kind;
-  if (kind != T_COMMA && kind != T_SEMICOLON && kind != T_RBRACE) {
+  // A token on a later line ends the declaration: the ";" missing before it is the declaration's
+  // to report.
+  bool lineEnded = !nested && lineEndsBeforeToken();
+  if (kind != T_COMMA && kind != T_SEMICOLON && kind != T_RBRACE && !lineEnded) {
     syntaxErrorSkip("initializer.syntax");
     return nullptr;
   }

@@ -325,6 +325,11 @@ ExprNode* keywordAsName(int32_t line, int32_t column) {
 
 }  // namespace
 
+bool startsExpression(int32_t token) {
+  return startsCastOperand(token) || isPrimitiveTypeKeyword(token) || prefixOperatorOf(token) != 0 ||
+         token == T_VOID;
+}
+
 int32_t binaryOperatorOf(int32_t token) {
   if (token == T_INSTANCEOF) return O_INSTANCEOF;
   if (token < FIRST_OPERATOR_TOKEN || token > LAST_OPERATOR_TOKEN) return 0;
@@ -507,7 +512,8 @@ ExprNode* parseArguments(ExprNode* target, Identifier* name, int32_t line, int32
     arguments = parseExpression(PARSE_ARGUMENTS);
     if (arguments == nullptr) return nullptr;
     if (token().kind != T_RPAREN) {
-      syntaxErrorSkip("missing.call.rp");
+      reportMissingBefore("missing.call.rp");
+      syntaxErrorSkip(nullptr);
       return nullptr;
     }
   }
@@ -583,9 +589,16 @@ ExprNode* parsePrimary() {
       return parseParenthesisedOrCast(token().line, token().column);
     default: {
       // Only a primitive type can start a primary here (int.class); anything else is no
-      // expression, reported once.
+      // expression, reported once. A token that only closes (a brace, parenthesis, bracket or
+      // ';' that starts a later line) says the operand was left off the end of the line before.
       if (!isPrimitiveTypeKeyword(token().kind) && token().kind != T_VOID) {
-        syntaxErrorSkip("expression.syntax");
+        int32_t kind = token().kind;
+        if (kind == T_RBRACE || kind == T_RPAREN || kind == T_RBRACKET || kind == T_SEMICOLON) {
+          reportMissingBefore("expression.syntax");
+          syntaxErrorSkip(nullptr);
+        } else {
+          syntaxErrorSkip("expression.syntax");
+        }
         return nullptr;
       }
       Type* type = parseType(nullptr, nullptr, false);
@@ -673,7 +686,8 @@ ExprNode* parseNewExpression(Type* type, ExprNode* outer) {
     arguments = parseExpression(PARSE_ARGUMENTS);
     if (arguments == nullptr) return nullptr;
     if (token().kind != T_RPAREN) {
-      syntaxErrorSkip("missing.call.rp");
+      reportMissingBefore("missing.call.rp");
+      syntaxErrorSkip(nullptr);
       return nullptr;
     }
   }

@@ -39,6 +39,8 @@ ExprNode* parseArguments(ExprNode* target, Identifier* name, int32_t line, int32
 ExprNode* parseNewExpression(Type* type, ExprNode* outer);
 // Classifies what starts at the current token; see CLASSIFY_ above.
 int32_t parseParenthesisOrCast(Type** type, ExprNode** expression);
+// Whether an expression may begin with the token.
+bool startsExpression(int32_t token);
 // The binary operator table: the O_ code and precedence of a token (0 for tokens without entry).
 int32_t binaryOperatorOf(int32_t token);
 int32_t precedenceOf(int32_t token);

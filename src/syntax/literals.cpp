@@ -408,9 +408,11 @@ int32_t scanCharLiteral() {
   } else if (c == END_OF_TEXT) {
     reportBadCharLiteral();
     unreadChar();
+    theScanner.cutShort = 1;
   } else if (isPhysicalLineBreak(c)) {
     reportBadCharLiteral();
     endCharLiteralAtLineBreak(c);
+    theScanner.cutShort = 1;
   } else {
     // An escaped line break is reported here like any character a literal cannot hold; it is no
     // line end, so the literal goes on to its quote.
@@ -422,10 +424,12 @@ int32_t scanCharLiteral() {
       while (c != '\'') {
         if (c == END_OF_TEXT) {
           unreadChar();
+          theScanner.cutShort = 1;
           break;
         }
         if (isPhysicalLineBreak(c)) {
           endCharLiteralAtLineBreak(c);
+          theScanner.cutShort = 1;
           break;
         }
         c = readChar();
@@ -467,7 +471,10 @@ int32_t scanStringLiteral() {
     // A line break in the text or the end of the text ends the literal and stays for the scanner;
     // an escaped line break is no line end, and the literal goes on to its quote.
     if (value == -1 && (c == '\\' || c == END_OF_TEXT || isPhysicalLineBreak(c))) {
-      if (c != '\\') unreadChar();
+      if (c != '\\') {
+        unreadChar();
+        s.cutShort = 1;
+      }
       break;
     }
   }

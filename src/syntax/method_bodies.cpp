@@ -190,6 +190,8 @@ void beginClassParse(ClassDef* cls) {
   global.ctx.currentMethod = nullptr;
   global.ctx.initializer = nullptr;
   global.ctx.scope = nullptr;
+  global.ctx.bodyIncomplete = 0;
+  global.ctx.bodyFailed = 0;
   pushScope(cls->bodyScope);
 }
 
@@ -199,8 +201,7 @@ void parseInitializerBlock(Member* initializer) {
   global.ctx.flags |= CTX_STATIC;
   global.ctx.enclosing = cls;
   global.ctx.currentMethod = initializer;
-  {
-    CurrentInitializer current(initializer);
+  parseReportingOnce(initializer, [&] {
     PartFile file(cls);
     InitializerPart part(initializer);
     if (rescan(cls, initializer->bodyOffset, initializer->line, initializer->column) != T_LBRACE) {
@@ -210,7 +211,7 @@ void parseInitializerBlock(Member* initializer) {
       if (parseBlock(MK_STATIC_INITIALIZER)) appendInitializerEnd(initializer);
       part.finish();
     }
-  }
+  });
   global.ctx.flags = flags;
 }
 
@@ -310,7 +311,9 @@ void parseMethodBody(Member* method) {
   OpenScope parameters(methodScope);
   global.currentArena = &global.tempArena;
   beginMethodParse(method);
-  if (rescan(cls, method->bodyOffset, method->bodyLine, method->bodyColumn) != T_LBRACE) {
+  if (method->methodFlags & METHOD_SKIP_REPORTED) {
+    global.ctx.bodyIncomplete = 1;
+  } else if (rescan(cls, method->bodyOffset, method->bodyLine, method->bodyColumn) != T_LBRACE) {
     reportHere("syntax.error");
   } else if (parseBlock(method->kind) && global.ctx.firstStatement == nullptr) {
     beginMethodBody();
@@ -343,6 +346,8 @@ void beginMethodParse(Member* method) {
   global.ctx.lastClause = nullptr;
   global.ctx.initializer = nullptr;
   global.ctx.flags &= ~(CTX_NESTED_CLAUSE | CTX_STATIC | CTX_CONSTRUCTOR_CALL_ARGUMENTS);
+  global.ctx.bodyIncomplete = 0;
+  global.ctx.bodyFailed = 0;
 }
 
 namespace {

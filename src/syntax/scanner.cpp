@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "semantic/class_records.h"
 #include "semantic/element_names.h"
 #include "support/arena.h"
 #include "support/diagnostics.h"
@@ -138,7 +137,14 @@ void markI18nCall(Identifier* id) {
 }
 
 int32_t finish(int32_t kind) {
-  theScanner.tokenCount++;
+  ScannerState& s = theScanner;
+  if (kind != T_EOF) {
+    s.tokenEndLine = s.line;
+    s.tokenEndColumn = s.position - s.lineStart;
+    s.tokenCutShort = s.cutShort;
+  }
+  s.cutShort = 0;
+  s.tokenCount++;
   token().kind = kind;
   token().flags = 0;
   theScanner.deprecatedSeen = theScanner.docDeprecated;
@@ -337,21 +343,17 @@ ScanPosition tokenPosition(const SourceFile* file) {
   return ScanPosition{token().line, file != nullptr && token().kind != T_EOF && theScanner.text == file->content};
 }
 
-void markMethodError(Member* method) {
-  method->errorMark |= METHOD_ERROR_COUNTED;
-}
-
 // The support layer learns from here where the compile stands; the scanner is set up before any
 // compile or evaluation reads a token, and set on every text it reads.
 void installPositionHooks() {
   setScanPositionHook(tokenPosition);
   setCompileStateHook(dumpGlobalContext);
-  setErrorMarkHook(markMethodError);
 }
 
 }  // namespace
 
 void reportHere(const char* key) {
+  if (token().kind == T_EOF && afterLexicalError()) return;
   errorAt(token().line, token().column, key);
 }
 
@@ -402,6 +404,14 @@ void setScanSource(SourceFile* file, int32_t offset, int32_t line, int32_t colum
   s.line = line;
   s.lineStart = s.position - column;
   s.pushedBack = 0;
+  s.previousEndLine = line;
+  s.previousEndColumn = column;
+  s.tokenEndLine = line;
+  s.tokenEndColumn = column;
+  s.tokenCutShort = 0;
+  s.semicolonTakenBefore = 0;
+  s.cutShort = 0;
+  s.previousCutShort = 0;
   s.parenthesisDepth = 0;
   s.noI18nPending = 0;
   s.noI18nDepth = 0;
@@ -417,6 +427,22 @@ void setScanSource(SourceFile* file, int32_t offset, int32_t line, int32_t colum
 
 void pushBackToken() {
   theScanner.pushedBack = 1;
+}
+
+void rescanToken() {
+  ScannerState& s = theScanner;
+  ScannerState kept = s;
+  s.position = theToken.start;
+  s.line = theToken.line;
+  s.lineStart = theToken.start - theToken.column;
+  s.pushedBack = 0;
+  dropPendingUnits();
+  scanToken();
+  // The token keeps what its first scan saw before it.
+  s.previousEndLine = kept.previousEndLine;
+  s.previousEndColumn = kept.previousEndColumn;
+  s.previousCutShort = kept.previousCutShort;
+  s.deprecatedSeen = kept.deprecatedSeen;
 }
 
 void setNameCollection(int32_t collect) {
@@ -610,6 +636,9 @@ int32_t scanToken() {
     s.pushedBack = 0;
     return t.kind;
   }
+  s.previousEndLine = s.tokenEndLine;
+  s.previousEndColumn = s.tokenEndColumn;
+  s.previousCutShort = s.tokenCutShort;
   if (theInput.pendingCount != 0) return scanTokenSlow();
   const char* text = s.text;
   const int32_t length = s.length;
@@ -787,7 +816,11 @@ int32_t scanTokenSlow() {
       case '"': return finish(scanStringLiteral());
       case '\'': return finish(scanCharLiteral());
       case END_OF_TEXT:
+        // What is missing at the end of the file is missing just past its last token, on that
+        // token's line, not on a line after the last.
         unreadChar();
+        t.line = s.tokenEndLine;
+        t.column = s.tokenEndColumn;
         return finish(T_EOF);
       default:
         break;
@@ -906,6 +939,15 @@ bool skipGroupsInPlace(CloserStack* closers) {
   int32_t line = s.line;
   int32_t lineStart = s.lineStart;
   int32_t parentheses = 0;
+  // The end of the last token taken, as the token scan would leave it.
+  int32_t tokenEnd = -1;
+  int32_t tokenLine = line;
+  int32_t tokenLineStart = lineStart;
+  auto took = [&](int32_t end) {
+    tokenEnd = end;
+    tokenLine = line;
+    tokenLineStart = lineStart;
+  };
   // Leaves the scanner at `at`, the start of a token (or of white space before one).
   auto stop = [&](int32_t at) {
     s.position = at;
@@ -913,6 +955,11 @@ bool skipGroupsInPlace(CloserStack* closers) {
     s.lineStart = lineStart;
     s.parenthesisDepth += parentheses;
     theInput.lastCharBytes = 1;
+    if (tokenEnd >= 0) {
+      s.tokenEndLine = tokenLine;
+      s.tokenEndColumn = tokenEnd - tokenLineStart;
+      s.tokenCutShort = 0;
+    }
     return false;
   };
   while (p < length) {
@@ -929,17 +976,20 @@ bool skipGroupsInPlace(CloserStack* closers) {
       if (end < length && (byteClasses.classes[static_cast<unsigned char>(text[end])] & BYTE_ENDS_NAME) == 0)
         return stop(p);
       p = end;
+      took(p);
     } else if (isAsciiDigit(b) || (b == '.' && p + 1 < length && isAsciiDigit(text[p + 1]))) {
       int32_t end = plainNumberEnd(text, p, length);
       if (end < 0) return stop(p);
       p = end;
+      took(p);
     } else if (b == '.') {
       if (mayContinueToken(text, p + 1, length)) return stop(p);
-      p++;
+      took(++p);
     } else if (b == '"' || b == '\'') {
       int32_t end = plainLiteralEnd(text, p, length);
       if (end < 0) return stop(p);
       p = end;
+      took(p);
     } else if (b == '/') {
       if (p + 1 >= length) return stop(p);
       char next = text[p + 1];
@@ -982,7 +1032,7 @@ bool skipGroupsInPlace(CloserStack* closers) {
         p = end;
       } else {
         if (mayContinueToken(text, p + 1, length)) return stop(p);
-        p++;
+        took(++p);
       }
     } else if (b < 0x80 && operatorBytes[b]) {
       int32_t end = p + 1;
@@ -990,10 +1040,11 @@ bool skipGroupsInPlace(CloserStack* closers) {
         end++;
       if (mayContinueToken(text, end, length)) return stop(p);
       p = end;
+      took(p);
     } else if (b == '{' || b == '(' || b == '[') {
       closers->push(b == '{' ? T_RBRACE : b == '(' ? T_RPAREN : T_RBRACKET);
       if (b == '(') parentheses++;
-      p++;
+      took(++p);
     } else if (b == '}' || b == ')' || b == ']') {
       int32_t kind = b == '}' ? T_RBRACE : b == ')' ? T_RPAREN : T_RBRACKET;
       // A brace closes the parentheses and brackets open inside its braces too; one that finds no
@@ -1012,7 +1063,7 @@ bool skipGroupsInPlace(CloserStack* closers) {
           return true;
         }
       }
-      p++;
+      took(++p);
     } else {
       return stop(p);
     }

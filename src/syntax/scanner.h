@@ -158,6 +158,22 @@ struct ScannerState {
   uint8_t noI18nPending;
   int32_t exemptParenthesisDepth;
   uint8_t utf8Text;  // the text is UTF-8 whatever the locale (a source converted from its encoding)
+  // Where the token before the current one ended (its line, and the column just past it): a ";"
+  // missing at the end of a line belongs there, not at the next line's first token.
+  int32_t previousEndLine;
+  int32_t previousEndColumn;
+  // One more than the start of the token before which a missing ";" was last taken as written.
+  int32_t semicolonTakenBefore;
+  // Where the last token other than the end of the text ended, whatever was skipped after it in
+  // place: the end of the token before the next one, and the place of the end of the text.
+  int32_t tokenEndLine;
+  int32_t tokenEndColumn;
+  // A string or character literal that a line break or the end of the text cut short (reported),
+  // as it is being scanned, as the last token, and as the token before the current one: the ";"
+  // it took in is no fault of its own.
+  uint8_t cutShort;
+  uint8_t tokenCutShort;
+  uint8_t previousCutShort;
   // Tokens finished so far, and the number of the last one that held a lexical error (0 for
   // none): the parser does not report a syntax error at that token or the next, which the
   // lexical error has already explained.
@@ -178,7 +194,8 @@ inline Token& token() {
   return theToken;
 }
 
-// An error at the current token.
+// An error at the current token; none at the end of the text when a lexical error there (a
+// comment left open) has explained it.
 void reportHere(const char* key);
 // Marks the token being scanned as one that holds a lexical error.
 void markLexicalError();
@@ -193,6 +210,12 @@ inline ScannerState* scannerState() {
   return &theScanner;
 }
 
+// The current token stands on a later line than the token before it, or is the end of the text:
+// a ";" missing after the token before it is missing at the end of that token's line.
+inline bool lineEndsBeforeToken() {
+  return theToken.kind == T_EOF || theToken.line > theScanner.previousEndLine;
+}
+
 // The keywords entered, and the token, the scanner's place and its pending input back to their
 // zero state: every compile and evaluation begins with it.
 void initScanner();
@@ -200,6 +223,9 @@ void setScanString(const char* text);
 void setScanSource(SourceFile* file, int32_t offset, int32_t line, int32_t column);
 int32_t scanToken();
 void pushBackToken();
+// The current token read again from its start, as the scanner now reads (names collected); what
+// came before it stays as its first scan saw it.
+void rescanToken();
 void setNameCollection(int32_t collect);
 
 // The skip of a body by the declaration pass, straight from the text: `closers` holds the closing

@@ -40,8 +40,12 @@ int32_t allocLocalSlots(int32_t count) {
   scope->nextSlot += count;
   if (scope->nextSlot > scope->maxSlots) scope->maxSlots = scope->nextSlot;
   // Reported where the slots first run out; the locals after it are the same fault.
-  if (first < MAX_LOCAL_SLOTS && scope->nextSlot >= MAX_LOCAL_SLOTS)
+  // Their flow is not analysed: the locals past the limit cannot be tracked, and a body of so many
+  // is too big to track at all.
+  if (first < MAX_LOCAL_SLOTS && scope->nextSlot >= MAX_LOCAL_SLOTS) {
     errorAt(token().line, token().column, "exceeds.max.slots");
+    global.ctx.bodyIncomplete = 1;
+  }
   return first;
 }
 

@@ -53,17 +53,26 @@ Position here() {
   return {token().line, token().column};
 }
 
-// Reads the next token; false after reporting the key (and resynchronising) when it is not `kind`.
-bool expectNext(int32_t kind, const char* key) {
-  if (scanToken() == kind) return true;
-  syntaxErrorSkip(key);
+// The token missing before the current one is reported at the end of its line when the current
+// token starts a later line; what follows is skipped.
+bool expectCurrent(int32_t kind, const char* key) {
+  if (token().kind == kind) return true;
+  reportMissingBefore(key);
+  syntaxErrorSkip(nullptr);
   return false;
 }
 
-bool expectCurrent(int32_t kind, const char* key) {
-  if (token().kind == kind) return true;
-  syntaxErrorSkip(key);
-  return false;
+// Reads the next token; false after reporting the key (and resynchronising) when it is not `kind`.
+bool expectNext(int32_t kind, const char* key) {
+  scanToken();
+  return expectCurrent(kind, key);
+}
+
+// A statement left out of the list (a break or continue that names no statement it may leave, a
+// case label outside its switch): flow analysis, which would misjudge what follows it, passes the
+// body over.
+void leaveOutStatement() {
+  global.ctx.bodyIncomplete = 1;
 }
 
 // The scope of a block, with every named local's end appended when it closes normally.
@@ -75,6 +84,7 @@ int32_t parseBlockIn(int32_t kind, JumpContext* switchContext) {
     int32_t next = scanToken();
     if (next == T_EOF) {
       if (!afterLexicalError()) reportHere("no.block.close");
+      noteSkippedText();
       endScopeVariables(&scope);
       return 0;
     }
@@ -211,7 +221,8 @@ void parseDoStatement(int32_t kind, Position at) {
   appendLoopTest(condition, start, condition->line, condition->column);
   markLoopTail(tail);
   appendStatement(loop->breakLabel);
-  expectNext(T_SEMICOLON, "do.missing.sm");
+  scanToken();
+  expectSemicolon("do.missing.sm");
 }
 
 void parseSwitchStatement(int32_t kind, Position at) {
@@ -230,21 +241,26 @@ void parseCaseLabel(bool declarationAllowed, Position at) {
   scanToken();
   ExprNode* value = parseExpression(PARSE_EXPRESSION);
   if (value == nullptr || !expectCurrent(T_COLON, "case.missing.co")) return;
-  if (switchOfLabel(declarationAllowed) != nullptr)
+  if (switchOfLabel(declarationAllowed) != nullptr) {
     addCaseLabel(value, at.line, at.column);
-  else
+  } else {
     errorAt(at.line, at.column, "misplaced.case");
+    leaveOutStatement();
+  }
 }
 
 void parseDefaultLabel(bool declarationAllowed, Position at) {
   if (!expectNext(T_COLON, "default.missing.co")) return;
   JumpContext* context = switchOfLabel(declarationAllowed);
-  if (context == nullptr)
+  if (context == nullptr) {
     errorAt(at.line, at.column, "misplaced.default");
-  else if (context->statement->target != nullptr)
+    leaveOutStatement();
+  } else if (context->statement->target != nullptr) {
     errorAt(at.line, at.column, "duplicate.default");
-  else
+    leaveOutStatement();
+  } else {
     addDefaultLabel();
+  }
 }
 
 void parseBreakStatement(Position at) {
@@ -253,6 +269,7 @@ void parseBreakStatement(Position at) {
     JumpContext* target = findJumpContextByLabel(name);
     if (target == nullptr) {
       errorAt(at.line, at.column, "undefined.break.name", identToString(name));
+      leaveOutStatement();
     } else {
       unwindJumpContexts(target);
       appendGotoStatement(target->breakLabel, at.line, at.column);
@@ -263,12 +280,13 @@ void parseBreakStatement(Position at) {
     while (target != nullptr && (target->breakLabel == nullptr || target->label != nullptr)) target = target->outer;
     if (target == nullptr) {
       errorAt(at.line, at.column, "misplaced.break");
+      leaveOutStatement();
     } else {
       unwindJumpContexts(target);
       appendGotoStatement(target->breakLabel, at.line, at.column);
     }
   }
-  expectCurrent(T_SEMICOLON, "break.missing.sm");
+  expectSemicolon("break.missing.sm");
 }
 
 void parseContinueStatement(Position at) {
@@ -277,8 +295,10 @@ void parseContinueStatement(Position at) {
     JumpContext* target = findJumpContextByLabel(name);
     if (target == nullptr) {
       errorAt(at.line, at.column, "undefined.continue.name");
+      leaveOutStatement();
     } else if (target->loop == nullptr) {
       errorAt(at.line, at.column, "label.not.loop", identToString(name));
+      leaveOutStatement();
     } else {
       unwindJumpContexts(target);
       appendGotoStatement(target->loop->continueLabel, at.line, at.column);
@@ -289,29 +309,41 @@ void parseContinueStatement(Position at) {
     while (target != nullptr && target->continueLabel == nullptr) target = target->outer;
     if (target == nullptr) {
       errorAt(at.line, at.column, "misplaced.continue");
+      leaveOutStatement();
     } else {
       unwindJumpContexts(target);
       appendGotoStatement(target->continueLabel, at.line, at.column);
     }
   }
-  expectCurrent(T_SEMICOLON, "continue.missing.sm");
+  expectSemicolon("continue.missing.sm");
 }
 
+// Whether a return may stand without a value: in no method with a result.
+bool takesNoValue() {
+  const Member* method = global.ctx.currentMethod;
+  return method == nullptr || method->kind != MK_METHOD || method->type == nullptr || method->type->kind == TK_VOID;
+}
+
+// A return in an instance initializer is reported and read, but is no return: it would end the
+// constructors that run the initializer.
 void parseReturnStatement(int32_t kind, Position at) {
-  if (kind == MK_INSTANCE_INITIALIZER) errorAt(at.line, at.column, "return.in.instance.block");
-  if (scanToken() == T_SEMICOLON) {
-    checkReturnStatement(nullptr, at.line, at.column);
+  bool allowed = kind != MK_INSTANCE_INITIALIZER;
+  if (!allowed) errorAt(at.line, at.column, "return.in.instance.block");
+  int32_t next = scanToken();
+  // Where no value may follow, a token that begins none means the ";" after return is missing.
+  if (next == T_SEMICOLON || (takesNoValue() && !startsExpression(next))) {
+    if (expectSemicolon("return.missing.sm") && allowed) checkReturnStatement(nullptr, at.line, at.column);
     return;
   }
   ExprNode* value = parseExpression(PARSE_EXPRESSION);
-  if (value == nullptr || !expectCurrent(T_SEMICOLON, "return.syntax")) return;
+  if (value == nullptr || !expectSemicolon("return.syntax") || !allowed) return;
   checkReturnStatement(value, at.line, at.column);
 }
 
 void parseThrowStatement(Position at) {
   scanToken();
   ExprNode* value = parseExpression(PARSE_EXPRESSION);
-  if (value == nullptr || !expectCurrent(T_SEMICOLON, "throw.syntax")) return;
+  if (value == nullptr || !expectSemicolon("throw.syntax")) return;
   checkThrowStatement(value, at.line, at.column);
 }
 
@@ -412,7 +444,7 @@ void parseModifiedStatement(int32_t kind, bool declarationAllowed, uint16_t init
   }
   if (modifiers == 0) {
     ExprNode* expression = parseExpression(PARSE_EXPRESSION);
-    if (expression == nullptr || !expectCurrent(T_SEMICOLON, "missing.sm")) return;
+    if (expression == nullptr || !expectSemicolon("missing.sm")) return;
     appendExpressionStatement(kind, expression, at.line, at.column);
     if (!isStatementExpression(expression) && expression->type != &errorType && !misplacedDeclaration)
       errorAt(at.line, at.column, "not.stmt");
@@ -483,7 +515,7 @@ bool parseClassifiedStart(int32_t kind, bool declarationAllowed, Position at, bo
     if (token().kind == T_RBRACE) return true;
   } else if (expression != nullptr) {
     expression = parseBinaryExpression(0, expression, PARSE_EXPRESSION);
-    if (expression == nullptr || !expectCurrent(T_SEMICOLON, "missing.sm")) return true;
+    if (expression == nullptr || !expectSemicolon("missing.sm")) return true;
     appendExpressionStatement(kind, expression, at.line, at.column);
     if (!isStatementExpression(expression) && expression->type != &errorType)
       errorAt(expression->line, expression->column, "not.stmt");
@@ -516,8 +548,10 @@ void parseStatement(int32_t kind, bool declarationAllowed) {
       parseBlockIn(kind, nullptr);
       return;
     case T_RBRACE:
-      // A statement must stand before the block's end; the brace is left to the block.
-      reportHere("statement.expected");
+      // A statement must stand before the block's end (at the end of the line that lacks it);
+      // the brace is left to the block.
+      reportMissingBefore("statement.expected");
+      noteSkippedText();
       pushBackToken();
       return;
     case T_EOF:
@@ -564,6 +598,7 @@ void parseStatement(int32_t kind, bool declarationAllowed) {
       return;
     case T_ELSE:
       reportHere("misplaced.else");
+      noteSkippedText();
       return;
     case T_SYNCHRONIZED: {
       if (scanToken() != T_LPAREN) {
@@ -591,7 +626,7 @@ int32_t parseLocalVariableDeclaration(ClassDef* cls, uint16_t modifiers, Type* t
   type = parseType(type, nullptr, false);
   if (type == nullptr) return 0;
   if (parseFieldDeclaration(cls, modifiers, type, true) == DECLARATION_FAILED) return 0;
-  return expectCurrent(T_SEMICOLON, "missing.sm") ? 1 : 0;
+  return expectSemicolon("missing.sm") ? 1 : 0;
 }
 
 // for (init; condition; update) body, in a scope of its own. With a condition: goto the test,
@@ -835,7 +870,8 @@ void parseTryStatement(int32_t kind, StmtNode* startLabel, StmtNode* endLabel) {
     appendFinallyStatement(finallyClause);
     finallyCompletes = statementsCanComplete(finallyClause->first, finallyClause->last, clausesBefore);
   } else {
-    if (!anyCatch) reportHere("try.missing.catch");
+    // Reported at the try, which the fault is of, not at the token that follows the block.
+    if (!anyCatch) errorAt(tryStatement->line, tryStatement->column, "try.missing.catch");
     pushBackToken();
   }
   appendStatement(exitLabel);

@@ -306,30 +306,39 @@ Outcome run(const std::string& program, const std::vector<std::string>& argv, co
   return outcome;
 }
 
-class CliTest : public testing::TestWithParam<CliCase> {};
+// {work}, {stage}, {zpk}, {tab}, {cr} and {xHH} in a case's text.
+std::string expandText(const std::string& text, const fs::path& work) {
+  std::string expanded = replaceAll(replaceAll(text, "{work}", work.string()), "{stage}", QUORVELIX_STAGE_DIR);
+  expanded = replaceAll(expanded, "{zpk}", QUORVELIX_ZPK_DIR);
+  expanded = replaceAll(replaceAll(expanded, "{tab}", "\t"), "{cr}", "\r");
+  // {xHH}: one byte of that hexadecimal value.
+  for (size_t at = expanded.find("{x"); at != std::string::npos; at = expanded.find("{x", at + 1)) {
+    if (at + 5 > expanded.size() || expanded[at + 4] != '}' || !isxdigit(static_cast<unsigned char>(expanded[at + 2])) ||
+        !isxdigit(static_cast<unsigned char>(expanded[at + 3])))
+      continue;
+    expanded.replace(at, 5, 1, static_cast<char>(std::stoi(expanded.substr(at + 2, 2), nullptr, 16)));
+  }
+  return expanded;
+}
 
-TEST_P(CliTest, Runs) {
-  const CliCase& c = GetParam();
-  SCOPED_TRACE(c.table + ".cases:" + std::to_string(c.line) + ": " + c.name);
-  fs::path work = fs::path(CLI_WORK_DIR) / c.table / std::to_string(c.line);
+// A case staged in its directory, ready to run.
+struct StagedRun {
+  std::string program;
+  std::vector<std::string> argv;
+  std::vector<std::string> env;
+  fs::path cwd;
+  fs::path scratch;
+};
+
+// Makes the case's directory afresh under `work` with its files, directories, pipes, links and
+// kit. False (reported) when the case's locale is missing.
+bool stageCase(const CliCase& c, const fs::path& work, StagedRun* staged) {
   fs::remove_all(work);
   fs::create_directories(work);
-  fs::path scratch = work / ".run";
-  fs::create_directories(scratch);
+  staged->scratch = work / ".run";
+  fs::create_directories(staged->scratch);
   const std::string stage = QUORVELIX_STAGE_DIR;
-  auto expand = [&](const std::string& text) {
-    std::string expanded = replaceAll(replaceAll(text, "{work}", work.string()), "{stage}", stage);
-    expanded = replaceAll(expanded, "{zpk}", QUORVELIX_ZPK_DIR);
-    expanded = replaceAll(replaceAll(expanded, "{tab}", "\t"), "{cr}", "\r");
-    // {xHH}: one byte of that hexadecimal value.
-    for (size_t at = expanded.find("{x"); at != std::string::npos; at = expanded.find("{x", at + 1)) {
-      if (at + 5 > expanded.size() || expanded[at + 4] != '}' || !isxdigit(static_cast<unsigned char>(expanded[at + 2])) ||
-          !isxdigit(static_cast<unsigned char>(expanded[at + 3])))
-        continue;
-      expanded.replace(at, 5, 1, static_cast<char>(std::stoi(expanded.substr(at + 2, 2), nullptr, 16)));
-    }
-    return expanded;
-  };
+  auto expand = [&](const std::string& text) { return expandText(text, work); };
 
   std::string program = stage + "/bin/x86/" + c.program;
   if (!c.kit.empty()) {
@@ -345,7 +354,7 @@ TEST_P(CliTest, Runs) {
   for (const std::string& f : c.fifos) {
     fs::path path = work / expand(f);
     fs::create_directories(path.parent_path());
-    ASSERT_EQ(mkfifo(path.c_str(), 0644), 0) << path;
+    EXPECT_EQ(mkfifo(path.c_str(), 0644), 0) << path;
   }
   for (const auto& [link, target] : c.links) {
     fs::path path = work / expand(link);
@@ -368,30 +377,48 @@ TEST_P(CliTest, Runs) {
     fs::resize_file(path, static_cast<uintmax_t>(length));
   }
 
-  std::vector<std::string> argv{c.argv0.empty() ? program : expand(c.argv0)};
-  for (const std::string& a : c.args) argv.push_back(expand(a));
-  std::vector<std::string> env;
+  staged->program = program;
+  staged->argv = {c.argv0.empty() ? program : expand(c.argv0)};
+  for (const std::string& a : c.args) staged->argv.push_back(expand(a));
   bool hasLocale = false;
   for (const std::string& e : c.env) {
-    env.push_back(expand(e));
+    staged->env.push_back(expand(e));
     if (e.rfind("LC_ALL=", 0) == 0) {
       hasLocale = true;
       std::string name = e.substr(7);
       locale_t available = newlocale(LC_ALL_MASK, name.c_str(), static_cast<locale_t>(0));
-      if (available == static_cast<locale_t>(0))
-        FAIL() << "the locale " << name << " is missing: run tools/install-packages.sh (as root), which makes it";
+      if (available == static_cast<locale_t>(0)) {
+        ADD_FAILURE() << "the locale " << name << " is missing: run tools/install-packages.sh (as root), which makes it";
+        return false;
+      }
       freelocale(available);
     }
   }
-  if (!hasLocale) env.push_back("LC_ALL=C");
-  env.push_back("PATH=/usr/bin:/bin");
+  if (!hasLocale) staged->env.push_back("LC_ALL=C");
+  staged->env.push_back("PATH=/usr/bin:/bin");
   for (const char* passed : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"})
-    if (const char* value = getenv(passed)) env.push_back(std::string(passed) + "=" + value);
+    if (const char* value = getenv(passed)) staged->env.push_back(std::string(passed) + "=" + value);
+  staged->cwd = c.cwd.empty() ? work : work / expand(c.cwd);
+  return true;
+}
+
+class CliTest : public testing::TestWithParam<CliCase> {};
+
+TEST_P(CliTest, Runs) {
+  const CliCase& c = GetParam();
+  SCOPED_TRACE(c.table + ".cases:" + std::to_string(c.line) + ": " + c.name);
+  fs::path work = fs::path(CLI_WORK_DIR) / c.table / std::to_string(c.line);
+  auto expand = [&](const std::string& text) { return expandText(text, work); };
+  StagedRun staged;
+  if (!stageCase(c, work, &staged)) return;
+  const std::string stage = QUORVELIX_STAGE_DIR;
+  const std::vector<std::string>& env = staged.env;
+  const fs::path& cwd = staged.cwd;
+  const fs::path& scratch = staged.scratch;
 
   std::map<std::string, std::string> keptContent;
   for (const std::string& k : c.kept) keptContent[k] = readFileText(work / expand(k));
-  fs::path cwd = c.cwd.empty() ? work : work / expand(c.cwd);
-  Outcome outcome = run(program, argv, env, cwd, scratch, c.openFiles, c.fileSize);
+  Outcome outcome = run(staged.program, staged.argv, env, cwd, scratch, c.openFiles, c.fileSize);
   for (const std::vector<std::string>& then : c.thens) {
     if (then.empty()) continue;
     std::string next = stage + "/bin/x86/" + then[0];
@@ -436,5 +463,62 @@ std::string caseName(const testing::TestParamInfo<CliCase>& info) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, CliTest, testing::ValuesIn(allCases()), caseName);
+
+bool endsWith(const std::string& text, const std::string& end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// The cases that compile sources as any compile does: the compiler alone, in the locale or
+// environment of a user, and none of the set-ups by which writing fails, nor output beside the
+// diagnostics that writing gives (the files written, dependency lines).
+std::vector<CliCase> compilingCases() {
+  std::vector<CliCase> chosen;
+  for (const CliCase& c : allCases()) {
+    if (c.program != "quorvelix" || !c.thens.empty() || !c.kit.empty() || !c.fifos.empty() || !c.links.empty() ||
+        c.openFiles != 0 || c.fileSize != 0)
+      continue;
+    bool plainEnvironment = true;
+    for (const std::string& e : c.env) plainEnvironment = plainEnvironment && (e.rfind("LC_", 0) == 0 || e.rfind("LANG=", 0) == 0);
+    bool sources = false;
+    bool writes = true;
+    for (const std::string& a : c.args) {
+      sources = sources || endsWith(a, ".java") || endsWith(a, ".jav") || a.rfind("@", 0) == 0;
+      if (a == "-nowrite" || a == "-verbose" || a == "-xdepend" || a == "-qeb" || a == "-scanonly" || a == "-uncomment")
+        writes = false;
+    }
+    if (plainEnvironment && sources && writes) chosen.push_back(c);
+  }
+  return chosen;
+}
+
+std::vector<std::string> filesBelow(const fs::path& work) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::recursive_directory_iterator(work))
+    if (entry.path().parent_path() != work / ".run") names.push_back(entry.path().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+class NoWriteTest : public testing::TestWithParam<CliCase> {};
+
+// With -nowrite the compile checks all that it checks without: the same diagnostics and status,
+// every body's included, and it leaves no file behind.
+TEST_P(NoWriteTest, ReportsWhatTheCompileReports) {
+  const CliCase& c = GetParam();
+  SCOPED_TRACE(c.table + ".cases:" + std::to_string(c.line) + ": " + c.name);
+  fs::path work = fs::path(CLI_WORK_DIR) / "nowrite" / (c.table + "_" + std::to_string(c.line));
+  StagedRun staged;
+  if (!stageCase(c, work, &staged)) return;
+  Outcome compiled = run(staged.program, staged.argv, staged.env, staged.cwd, staged.scratch, 0, 0);
+  if (!stageCase(c, work, &staged)) return;
+  std::vector<std::string> before = filesBelow(work);
+  staged.argv.insert(staged.argv.begin() + 1, "-nowrite");
+  Outcome checked = run(staged.program, staged.argv, staged.env, staged.cwd, staged.scratch, 0, 0);
+  EXPECT_EQ(checked.err, compiled.err) << "standard error";
+  EXPECT_EQ(checked.status, compiled.status) << "exit status";
+  EXPECT_EQ(filesBelow(work), before) << "files written";
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, NoWriteTest, testing::ValuesIn(compilingCases()), caseName);
 
 }  // namespace
