@@ -928,6 +928,47 @@ int32_t plainLiteralEnd(const char* text, int32_t p, int32_t length) {
   return -1;
 }
 
+// The end of a line comment at p (its line break), or -1 where the token scan must take it: a
+// backslash may be an escaped line break, and the end of the text a warning.
+int32_t plainLineCommentEnd(const char* text, int32_t p, int32_t length) {
+  int32_t end = p + 2;
+  while (end < length) {
+    auto c = static_cast<unsigned char>(text[end]);
+    if (c == '\n' || c == '\r' || c == '\\' || c >= 0x80) break;
+    end++;
+  }
+  if (end >= length || (text[end] != '\n' && text[end] != '\r')) return -1;
+  return end;
+}
+
+// The end of a block comment at p, counting its line breaks into *line and *lineStart, or -1
+// (nothing counted) where the token scan must take it: "/**/" is an empty comment, any other "/**"
+// a doc comment, whose scan notes its tags; an escape or a byte past ASCII, or no end.
+int32_t plainBlockCommentEnd(const char* text, int32_t p, int32_t length, int32_t* line, int32_t* lineStart) {
+  if (p + 2 < length && text[p + 2] == '*' && !(p + 3 < length && text[p + 3] == '/')) return -1;
+  int32_t end = p + 2;
+  int32_t endLine = *line;
+  int32_t endLineStart = *lineStart;
+  for (;;) {
+    while (end < length && (byteClasses.classes[static_cast<unsigned char>(text[end])] & BYTE_COMMENT) != 0) end++;
+    if (end >= length) return -1;
+    char c = text[end];
+    if (c == '*') {
+      end++;
+      if (end < length && text[end] == '/') break;
+    } else if (c == '\n' || c == '\r') {
+      end += c == '\r' && end + 1 < length && text[end + 1] == '\n' ? 2 : 1;
+      endLine++;
+      endLineStart = end;
+    } else {
+      return -1;
+    }
+  }
+  *line = endLine;
+  *lineStart = endLineStart;
+  return end + 1;
+}
+
 }  // namespace
 
 bool skipGroupsInPlace(CloserStack* closers) {
@@ -994,41 +1035,12 @@ bool skipGroupsInPlace(CloserStack* closers) {
       if (p + 1 >= length) return stop(p);
       char next = text[p + 1];
       if (next == '/') {
-        int32_t end = p + 2;
-        while (end < length) {
-          auto c = static_cast<unsigned char>(text[end]);
-          if (c == '\n' || c == '\r' || c == '\\' || c >= 0x80) break;
-          end++;
-        }
-        // A backslash may be an escaped line break, and the end of the text a warning.
-        if (end >= length || (text[end] != '\n' && text[end] != '\r')) return stop(p);
+        int32_t end = plainLineCommentEnd(text, p, length);
+        if (end < 0) return stop(p);
         p = end;
       } else if (next == '*') {
-        // "/**/" is an empty comment; any other "/**" a doc comment, whose scan notes its tags.
-        if (p + 2 < length && text[p + 2] == '*' && !(p + 3 < length && text[p + 3] == '/')) return stop(p);
-        int32_t end = p + 2;
-        int32_t endLine = line;
-        int32_t endLineStart = lineStart;
-        for (;;) {
-          while (end < length && (byteClasses.classes[static_cast<unsigned char>(text[end])] & BYTE_COMMENT) != 0) end++;
-          if (end >= length) return stop(p);
-          char c = text[end];
-          if (c == '*') {
-            end++;
-            if (end < length && text[end] == '/') {
-              end++;
-              break;
-            }
-          } else if (c == '\n' || c == '\r') {
-            end += c == '\r' && end + 1 < length && text[end + 1] == '\n' ? 2 : 1;
-            endLine++;
-            endLineStart = end;
-          } else {
-            return stop(p);
-          }
-        }
-        line = endLine;
-        lineStart = endLineStart;
+        int32_t end = plainBlockCommentEnd(text, p, length, &line, &lineStart);
+        if (end < 0) return stop(p);
         p = end;
       } else {
         if (mayContinueToken(text, p + 1, length)) return stop(p);
