@@ -121,9 +121,9 @@ TEST(InstructionSet, EveryInstructionOfTheGeneratorIsListedByNameAndLength) {
   }
 }
 
-// A few names as javap and the JVM specification spell them, so that a row of the table that
+// A few names as javap and the Java virtual machine spell them, so that a row of the table that
 // slipped by one shows.
-TEST(InstructionSet, NamesAreTheSpecificationsAtTheirNumbers) {
+TEST(InstructionSet, NamesAreTheStandardOnesAtTheirNumbers) {
   struct Case {
     int opcode;
     const char* name;
